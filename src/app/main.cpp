@@ -1,0 +1,30 @@
+// Tavrino: back-office program for a retail shop.
+#include "core/Database.h"
+#include "core/ui/Startup.h"
+#include "core/ui/Ui.h"
+#include "import/ExternalDatabase.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication a(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavrino"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    hooks().gestisciTabelleCollegate = GestisciTabelleCollegate;
+    hooks().importaDaDatabaseEsterno = ImportaDaDatabaseEsterno;
+    hooks().terminaProgramma = [] {
+        QApplication::closeAllWindows();
+        QCoreApplication::exit(0);
+    };
+
+    if (!Startup::Main()) {
+        Startup::rilasciaIstanza();
+        return 0;
+    }
+    const int rc = QApplication::exec();
+    Db::ChiudiDatabase();
+    Startup::rilasciaIstanza();
+    return rc;
+}

@@ -1,0 +1,172 @@
+#include "core/Database.h"
+
+#include "core/IniFile.h"
+#include "core/Paths.h"
+#include "core/Schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QUuid>
+
+namespace Db {
+
+namespace {
+const char* kConnection = "dbNegozio";
+QString g_path;
+
+Esito configure(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    // Reading the schema is the first thing that fails on a file that is not a database.
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")))
+        return Esito::fallito(VbErr::NotADatabase, q.lastError().text());
+    q.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    q.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    return Esito::riuscito();
+}
+} // namespace
+
+QSqlDatabase dbNegozio() { return QSqlDatabase::database(QString::fromLatin1(kConnection), false); }
+
+bool isOpen() { return QSqlDatabase::contains(QString::fromLatin1(kConnection)) && dbNegozio().isOpen(); }
+
+QString currentPath() { return g_path; }
+
+void ChiudiDatabase()
+{
+    if (QSqlDatabase::contains(QString::fromLatin1(kConnection))) {
+        {
+            QSqlDatabase db = dbNegozio();
+            if (db.isOpen())
+                db.close();
+        }
+        QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
+    }
+    g_path.clear();
+}
+
+Esito ApriDatabase(const QString& path)
+{
+    ChiudiDatabase();
+    const QFileInfo fi(path);
+    if (!fi.exists()) {
+        if (!fi.absoluteDir().exists())
+            return Esito::fallito(VbErr::PathNotFound, fi.absolutePath());
+    } else if (!fi.isFile() || !fi.isReadable()) {
+        return Esito::fallito(VbErr::PermissionDenied, path);
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QString::fromLatin1(kConnection));
+    db.setDatabaseName(path);
+    if (!db.open()) {
+        const QString err = db.lastError().text();
+        db = QSqlDatabase();
+        ChiudiDatabase();
+        return Esito::fallito(VbErr::DatabaseError, err);
+    }
+    Esito e = configure(db);
+    QString err;
+    if (e && !Schema::upgrade(db, &err))
+        e = Esito::fallito(VbErr::DatabaseError, err);
+    if (!e) {
+        db = QSqlDatabase();
+        ChiudiDatabase();
+        return e;
+    }
+    g_path = path;
+    ScriviPercorsoProgramma();
+    return Esito::riuscito();
+}
+
+Esito verificaDatabase(const QString& path, const QStringList& required)
+{
+    if (!QFileInfo(path).isFile())
+        return Esito::fallito(VbErr::FileNotFound, path);
+    const QString name = QStringLiteral("verifica-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    Esito result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            result = Esito::fallito(VbErr::DatabaseError, db.lastError().text());
+        } else {
+            result = configure(db);
+            if (result) {
+                for (const QString& t : required) {
+                    QSqlQuery q(db);
+                    q.prepare(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? "
+                                             "COLLATE NOCASE"));
+                    q.addBindValue(t);
+                    if (!q.exec() || !q.next() || q.value(0).toInt() == 0) {
+                        result = Esito::fallito(VbErr::NotADatabase, t);
+                        break;
+                    }
+                }
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+
+bool ScriviPercorsoProgramma()
+{
+    QDir().mkpath(Paths::configFolder());
+    return ScriviINI(Paths::programLocationFile(), QStringLiteral("Tavrino"), QStringLiteral("Percorso"),
+                     Paths::programFolder());
+}
+
+QSqlQuery query(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(dbNegozio());
+    if (!q.prepare(sql))
+        return q;
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    q.exec();
+    return q;
+}
+
+bool exec(const QString& sql, const QVariantList& values, QString* error)
+{
+    QSqlQuery q = query(sql, values);
+    if (!q.isActive()) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QVariant scalar(const QString& sql, const QVariantList& values, bool* ok)
+{
+    QSqlQuery q = query(sql, values);
+    if (ok)
+        *ok = q.isActive();
+    if (q.isActive() && q.next())
+        return q.value(0);
+    return {};
+}
+
+Transaction::Transaction() { m_ok = dbNegozio().transaction(); }
+
+Transaction::~Transaction()
+{
+    if (m_ok && !m_done)
+        dbNegozio().rollback();
+}
+
+bool Transaction::commit()
+{
+    if (!m_ok || m_done)
+        return false;
+    m_done = true;
+    if (dbNegozio().commit())
+        return true;
+    dbNegozio().rollback();
+    return false;
+}
+
+} // namespace Db

@@ -1,0 +1,59 @@
+#pragma once
+// The shop database: one SQLite connection to Dati/DbNegozio.db for the whole run. The two
+// handles of the old program (dbNegozio for queries, cnNegozio for statements) are this one
+// connection. Small helpers run bound statements and report failure without throwing.
+#include "core/ErrorLog.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+namespace Db {
+
+QSqlDatabase dbNegozio();
+inline QSqlDatabase cnNegozio() { return dbNegozio(); }
+bool isOpen();
+QString currentPath();
+
+// Opens (replacing any open one) the database at `path`; a missing file is created from the
+// schema when its folder exists. A file that is not a database is an error, and the previous
+// connection is then closed. Also writes the program-location file.
+Esito ApriDatabase(const QString& path);
+void ChiudiDatabase();
+
+// Checks a database file on its own connection: it opens, it is a database, it holds the
+// tables in `required`. The open connection is not touched.
+Esito verificaDatabase(const QString& path, const QStringList& required);
+
+// Writes [Tavrino] Percorso = the program folder to the program-location file.
+bool ScriviPercorsoProgramma();
+
+// Runs `sql` with positional values bound. On failure returns false and sets *error.
+bool exec(const QString& sql, const QVariantList& values = {}, QString* error = nullptr);
+// First column of the first row, or an invalid QVariant when there is no row or on failure.
+QVariant scalar(const QString& sql, const QVariantList& values = {}, bool* ok = nullptr);
+// A prepared query with the values bound and executed; check isActive() for success.
+QSqlQuery query(const QString& sql, const QVariantList& values = {});
+
+// Commits on commit(); rolls back when it goes out of scope uncommitted.
+class Transaction
+{
+public:
+    Transaction();
+    ~Transaction();
+    bool ok() const { return m_ok; }
+    bool commit();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+private:
+    bool m_ok = false;
+    bool m_done = false;
+};
+
+// Booleans come back from old files as 0/1/-1 or text; Jet's True was -1.
+inline bool isTrue(const QVariant& v) { return !v.isNull() && v.toDouble() != 0; }
+
+} // namespace Db

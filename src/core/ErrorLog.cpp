@@ -1,0 +1,120 @@
+#include "core/ErrorLog.h"
+
+#include "core/Paths.h"
+#include "core/TextFile.h"
+#include "core/VbConvert.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+QString descrizioneErrore(VbErr e)
+{
+    switch (e) {
+    case VbErr::Overflow:
+        return QStringLiteral("Overflow");
+    case VbErr::DivisionByZero:
+        return QStringLiteral("Divisione per zero");
+    case VbErr::TypeMismatch:
+        return QStringLiteral("Tipo non corrispondente");
+    case VbErr::FileNotFound:
+        return QStringLiteral("Impossibile trovare il file");
+    case VbErr::FileAlreadyExists:
+        return QStringLiteral("File già esistente");
+    case VbErr::DiskFull:
+        return QStringLiteral("Disco pieno");
+    case VbErr::PermissionDenied:
+        return QStringLiteral("Autorizzazione negata");
+    case VbErr::PathNotFound:
+        return QStringLiteral("Impossibile trovare il percorso");
+    case VbErr::InvalidUseOfNull:
+        return QStringLiteral("Utilizzo non valido di Null");
+    case VbErr::DatabaseError:
+        return QStringLiteral("Errore del database");
+    case VbErr::DatabaseNotFound:
+        return QStringLiteral("Impossibile trovare il database");
+    case VbErr::NotADatabase:
+        return QStringLiteral("Il file non è un database valido");
+    }
+    return QStringLiteral("Errore");
+}
+
+Esito Esito::fallito(VbErr e, const QString& detail)
+{
+    Esito r;
+    r.ok = false;
+    r.numero = int(e);
+    r.descrizione = descrizioneErrore(e);
+    if (!detail.isEmpty())
+        r.descrizione += QStringLiteral(": ") + detail;
+    return r;
+}
+
+QString lineaErrore(const QString& module, const QString& procedure, const QString& description, const QString& number)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return QStringLiteral("[-") + Vb::formatDate(now.date()) + QStringLiteral("-") + Vb::formatTime(now.time()) +
+           QStringLiteral("- Des.:") + description + QStringLiteral(" Err.N.:") + number + QStringLiteral(" *-") +
+           module + QStringLiteral("-") + procedure + QStringLiteral("-]");
+}
+
+void ScriviErrore(const QString& module, const QString& procedure, const QString& description, const QString& number)
+{
+    QString line = lineaErrore(module, procedure, description, number);
+    line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QDir dati(Paths::datiFolder());
+    if (TextFile::appendLine(dati.filePath(QStringLiteral("ErrorLog.dat")), line))
+        return;
+    if (TextFile::appendLine(dati.filePath(QStringLiteral("NewError.txt")), line))
+        return;
+    const QByteArray bytes = line.toLocal8Bit();
+    std::fprintf(stderr, "%s\n", bytes.constData());
+}
+
+void ScriviErrore(const QString& module, const QString& procedure, const Esito& esito)
+{
+    ScriviErrore(module, procedure, esito.descrizione, QString::number(esito.numero));
+}
+
+void ScriviErrore(const QString& module, const QString& procedure, VbErr e, const QString& detail)
+{
+    ScriviErrore(module, procedure, Esito::fallito(e, detail));
+}
+
+void ControllaDimensioneErrori()
+{
+    const QDir dati(Paths::datiFolder());
+    const QString log = dati.filePath(QStringLiteral("ErrorLog.dat"));
+    const QFileInfo fi(log);
+    if (!fi.exists() || fi.size() <= 120000)
+        return;
+    const QString errDir = dati.filePath(QStringLiteral("Err"));
+    if (!QDir().mkpath(errDir)) {
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ControllaDimensioneErrori"), VbErr::PathNotFound, errDir);
+        return;
+    }
+    const QDir err(errDir);
+    const QString bak = err.filePath(QStringLiteral("Errori.bak"));
+    if (QFile::exists(bak)) {
+        const QDateTime now = QDateTime::currentDateTime();
+        const QString stem = QStringLiteral("Errori%1%2%3%4")
+                                 .arg(now.date().day())
+                                 .arg(now.date().month())
+                                 .arg(now.date().year())
+                                 .arg(Vb::formatTime(now.time()).replace(QLatin1Char('.'), QLatin1Char('_')));
+        QString target = err.filePath(stem + QStringLiteral(".bak"));
+        // A name already taken (two rotations in one second) gets a suffix, so no log is lost.
+        for (int i = 1; QFile::exists(target); ++i)
+            target = err.filePath(QStringLiteral("%1_%2.bak").arg(stem).arg(i));
+        if (!QFile::rename(bak, target)) {
+            ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ControllaDimensioneErrori"),
+                         VbErr::PermissionDenied, target);
+            return;
+        }
+    }
+    if (!QFile::rename(log, bak))
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ControllaDimensioneErrori"), VbErr::PermissionDenied,
+                     bak);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// ScriviErrore is the program's one error logger: every handler that catches a failure writes
+// one line to Dati/ErrorLog.dat (else Dati/NewError.txt, else stderr). It never throws.
+// The catalogue gives the few error numbers the program reports, with their Italian texts.
+#include <QString>
+
+enum class VbErr : int {
+    Overflow = 6,
+    DivisionByZero = 11,
+    TypeMismatch = 13,
+    FileNotFound = 53,
+    FileAlreadyExists = 58,
+    DiskFull = 61,
+    PermissionDenied = 70,
+    PathNotFound = 76,
+    InvalidUseOfNull = 94,
+    DatabaseError = 3146,
+    DatabaseNotFound = 3024,
+    NotADatabase = 3343,
+};
+
+QString descrizioneErrore(VbErr e);
+
+// The outcome of one step: callers decide to stop or go on; nothing is thrown.
+struct Esito {
+    bool ok = true;
+    int numero = 0;
+    QString descrizione;
+
+    static Esito riuscito() { return {}; }
+    static Esito fallito(VbErr e, const QString& detail = {});
+    explicit operator bool() const { return ok; }
+};
+
+// The log line: "[-" date "-" time "- Des.:" description " Err.N.:" number " *-" module "-" procedure "-]"
+QString lineaErrore(const QString& module, const QString& procedure, const QString& description, const QString& number);
+
+void ScriviErrore(const QString& module, const QString& procedure, const QString& description, const QString& number);
+void ScriviErrore(const QString& module, const QString& procedure, const Esito& esito);
+void ScriviErrore(const QString& module, const QString& procedure, VbErr e, const QString& detail = {});
+
+// Rotates Dati/ErrorLog.dat into Dati/Err/Errori.bak once it is larger than 120000 bytes.
+void ControllaDimensioneErrori();

@@ -1,0 +1,137 @@
+#include "core/Schema.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace Schema {
+
+namespace {
+
+QStringList version1()
+{
+    QStringList s;
+    s << QStringLiteral(R"(CREATE TABLE Magazzino (
+        CodMateriale INTEGER PRIMARY KEY,
+        Descrizione TEXT COLLATE NOCASE,
+        "Quantità" REAL,
+        Costo REAL,
+        UnitaMisura TEXT COLLATE NOCASE,
+        Minimo REAL,
+        Genere TEXT COLLATE NOCASE,
+        Fornitore TEXT COLLATE NOCASE,
+        Eliminato INTEGER NOT NULL DEFAULT 0,
+        Taglia TEXT COLLATE NOCASE,
+        Colore TEXT COLLATE NOCASE,
+        TipoMateriale TEXT COLLATE NOCASE,
+        BarCode TEXT,
+        Costo2 REAL,
+        CodProdottoFornitore TEXT,
+        CodPV REAL,
+        Modificato INTEGER NOT NULL DEFAULT 0,
+        TipoVariazione TEXT,
+        Note TEXT,
+        PeriodoRiordino REAL,
+        CodArtCEDI TEXT,
+        DataInizioPromo TEXT,
+        DataFinePromo TEXT,
+        PrezzoPromo REAL))");
+    s << QStringLiteral("CREATE INDEX idxMagazzinoBarCode ON Magazzino(BarCode)");
+    s << QStringLiteral("CREATE INDEX idxMagazzinoDescrizione ON Magazzino(Descrizione COLLATE NOCASE)");
+    s << QStringLiteral("CREATE INDEX idxMagazzinoFornitore ON Magazzino(Fornitore COLLATE NOCASE)");
+    s << QStringLiteral("CREATE INDEX idxMagazzinoCodFornitore ON Magazzino(CodProdottoFornitore)");
+    s << QStringLiteral(R"(CREATE TABLE Reparti (
+        Cod INTEGER PRIMARY KEY,
+        Descrizione TEXT COLLATE NOCASE,
+        Iva REAL DEFAULT 0,
+        PrezzoPrefissato REAL DEFAULT 0,
+        Sconto INTEGER DEFAULT 0,
+        NoFiscale INTEGER NOT NULL DEFAULT 0,
+        PercorsoIcon TEXT,
+        Icon TEXT))");
+    // The shop's database always came with departments 1 to 40; no window creates or deletes them.
+    s << QStringLiteral(R"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)
+        INSERT INTO Reparti (Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon)
+        SELECT i, 'Reparto' || i, 0, 0, 0, 0, '', '' FROM n)");
+    s << QStringLiteral(R"(CREATE TABLE Offerte (
+        Articolo INTEGER,
+        DataDAL TEXT,
+        DataAL TEXT,
+        ScontoVal REAL DEFAULT 0,
+        ScontoPer REAL DEFAULT 0,
+        Pezzi TEXT,
+        PrzScnt REAL))");
+    s << QStringLiteral("CREATE INDEX idxOfferteArticolo ON Offerte(Articolo)");
+    s << QStringLiteral(R"(CREATE TABLE BarCodeUlteriori (
+        CodProd INTEGER,
+        BarCode TEXT,
+        Inviato INTEGER NOT NULL DEFAULT 0,
+        CodPerTabProd TEXT))");
+    s << QStringLiteral("CREATE INDEX idxBarCodeUlterioriCodProd ON BarCodeUlteriori(CodProd)");
+    s << QStringLiteral("CREATE INDEX idxBarCodeUlterioriBarCode ON BarCodeUlteriori(BarCode)");
+    s << QStringLiteral(R"(CREATE TABLE StoricoPLU (
+        EAN TEXT,
+        Qta REAL,
+        DataModif TEXT))");
+    s << QStringLiteral("CREATE INDEX idxStoricoPLUData ON StoricoPLU(DataModif)");
+    s << QStringLiteral("CREATE INDEX idxStoricoPLUEAN ON StoricoPLU(EAN)");
+    s << QStringLiteral(R"(CREATE TABLE MagazzinoPerQuidar (
+        Ordinale INTEGER,
+        Descrizione TEXT,
+        BarCode TEXT,
+        Quantita TEXT,
+        Prezzo TEXT,
+        RepartoAss TEXT,
+        CodArtMagazzino TEXT,
+        UM TEXT,
+        Modificato INTEGER NOT NULL DEFAULT 0))");
+    return s;
+}
+
+} // namespace
+
+const QList<QStringList>& steps()
+{
+    static const QList<QStringList> all = {version1()};
+    return all;
+}
+
+int currentVersion() { return int(steps().size()); }
+
+bool upgrade(QSqlDatabase& db, QString* error)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    const int have = q.value(0).toInt();
+    q.finish();
+    if (have >= currentVersion())
+        return true;
+    if (!db.transaction()) {
+        if (error)
+            *error = db.lastError().text();
+        return false;
+    }
+    for (int v = have; v < currentVersion(); ++v) {
+        for (const QString& sql : steps().at(v)) {
+            if (!q.exec(sql)) {
+                if (error)
+                    *error = q.lastError().text();
+                db.rollback();
+                return false;
+            }
+        }
+    }
+    if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(currentVersion())) || !db.commit()) {
+        if (error)
+            *error = q.lastError().text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+} // namespace Schema

@@ -1,0 +1,21 @@
+#pragma once
+// The start-up reads of Setup.ini into the program-wide state.
+#include "core/AppState.h"
+
+#include <QDate>
+#include <QString>
+
+void LeggiImpostazioni();
+void LeggiPortaBarCode(const QString& setupPath);
+void LeggiPortaRegCassa(const QString& setupPath);
+void LeggiTastieraVisibile();
+void ImpostaTestiStato(int mode);
+
+// [DataSistema] Data against today.
+enum class EsitoData { Scritta, DataPosteriore, Illeggibile, ScritturaFallita };
+EsitoData ControllaDataDiSistema(const QDate& today = QDate::currentDate());
+// Stores a date the user typed for a clock that was set back.
+bool SalvaDataDiSistema(const QDate& d);
+
+// [RegCassa] PiruNEX: false only for "FALSO" in any case; a missing or empty key is written "Falso".
+bool LeggiFlagPiruNEX();

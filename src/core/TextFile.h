@@ -1,0 +1,20 @@
+#pragma once
+// Windows-1252 text files with CR LF line ends: the files registers, suppliers and the settings
+// use. Reading accepts CR LF, LF or a lone CR; writing always produces CR LF.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace TextFile {
+
+QString decode(const QByteArray& bytes);
+QByteArray encode(const QString& text);
+QStringList splitLines(const QString& text); // CR LF, LF or CR; a final line end adds no empty line
+
+// Whole-file helpers; they report failure instead of throwing.
+bool readLines(const QString& path, QStringList& lines);
+bool writeLines(const QString& path, const QStringList& lines); // atomic replace
+bool appendLine(const QString& path, const QString& line);
+bool writeAtomically(const QString& path, const QByteArray& bytes);
+
+} // namespace TextFile

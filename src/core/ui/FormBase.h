@@ -1,0 +1,109 @@
+#pragma once
+// The window base: every window of the program has one default instance, created and loaded
+// on first use, destroyed by unload and loaded afresh by a later use. Activation runs only when
+// the user moves between our own windows (or on the first show), never after a message box, a
+// file dialog or a return from another application.
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class FormBase : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FormBase(QWidget* parent = nullptr);
+    ~FormBase() override;
+
+    // Runs formLoad() once; never called from a constructor (a load may wait on events).
+    void load();
+    bool isFormLoaded() const { return m_loaded; }
+    // Shows the window application-modal and returns when it closes or hides.
+    void showModal();
+    void showModeless();
+    // Closes the window through its unload question; true when it really closed.
+    bool unload();
+    bool isUnloading() const { return m_unloading; }
+
+    QString tag() const { return m_tag; }
+    void setTag(const QString& t) { m_tag = t; }
+
+    // Called by the activation tracker; runs formActivate().
+    void activate();
+
+    // Registry of default instances, used by Forms::get<T>().
+    static QHash<QString, QPointer<FormBase>>& registry();
+    void setRegistryKey(const QString& key) { m_registryKey = key; }
+
+Q_SIGNALS:
+    void unloaded();
+    void hiddenOrClosed();
+
+protected:
+    virtual void formLoad() {}
+    virtual void formActivate() {}
+    virtual bool formQueryUnload() { return true; } // false refuses the close
+    virtual void formUnload() {}
+
+    void closeEvent(QCloseEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+
+private:
+    void forget();
+    bool m_loaded = false;
+    bool m_unloading = false;
+    QString m_tag;
+    QString m_registryKey;
+};
+
+namespace Forms {
+
+// The parent of new top-level windows (the main window once it exists), so they stay above it.
+QWidget* parentForNew();
+void setMainWindow(QWidget* w);
+
+template <class T> QString key() { return QString::fromLatin1(T::staticMetaObject.className()); }
+
+template <class T> T* instance() { return qobject_cast<T*>(FormBase::registry().value(key<T>()).data()); }
+
+template <class T> bool isLoaded() { return instance<T>() != nullptr; }
+
+// The default instance, created and loaded on first use.
+template <class T> T& get()
+{
+    if (T* existing = instance<T>())
+        return *existing;
+    T* w = new T(parentForNew());
+    w->setRegistryKey(key<T>());
+    FormBase::registry().insert(key<T>(), w);
+    w->load();
+    return *w;
+}
+
+template <class T> void unload()
+{
+    if (T* w = instance<T>())
+        w->unload();
+}
+
+} // namespace Forms
+
+// Tracks which of our windows was active last, and fires activation by the rule above.
+class ActivationTracker : public QObject
+{
+    Q_OBJECT
+public:
+    static ActivationTracker& instance();
+    // Called for every window that becomes active (the event filter does it; tests may too).
+    void windowActivated(QWidget* w);
+    void reset();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ActivationTracker();
+    QPointer<QWidget> m_lastForm;
+    const void* m_lastFormId = nullptr;
+    bool m_lastWasForm = false;
+};

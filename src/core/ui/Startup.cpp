@@ -1,0 +1,120 @@
+#include "core/ui/Startup.h"
+
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
+#include "core/ui/Ui.h"
+#include "core/ui/frmDataSistema.h"
+#include "core/ui/frmInfo.h"
+#include "core/ui/frmSplash.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <memory>
+
+namespace Startup {
+
+namespace {
+std::unique_ptr<QLockFile> g_lock;
+
+enum class Istanza { Unica, GiaInUso, Errore };
+
+Istanza bloccaIstanza()
+{
+    g_lock = std::make_unique<QLockFile>(QDir(Paths::programFolder()).filePath(QStringLiteral("tavrino.lock")));
+    g_lock->setStaleLockTime(0);
+    if (g_lock->tryLock(0))
+        return Istanza::Unica;
+    const auto err = g_lock->error();
+    g_lock.reset();
+    return err == QLockFile::LockFailedError ? Istanza::GiaInUso : Istanza::Errore;
+}
+
+Esito controllaData()
+{
+    switch (ControllaDataDiSistema()) {
+    case EsitoData::Scritta:
+    case EsitoData::Illeggibile:
+        return Esito::riuscito();
+    case EsitoData::ScritturaFallita:
+        return Esito::fallito(VbErr::PermissionDenied, QStringLiteral("impossibile scrivere %1").arg(app().percorsoSetup));
+    case EsitoData::DataPosteriore: {
+        frmDataSistema& f = Forms::get<frmDataSistema>();
+        f.setDataMemorizzata(
+            LeggiINI(app().percorsoSetup, QStringLiteral("DataSistema"), QStringLiteral("Data"), QStringLiteral("?")));
+        f.showModal();
+        return Esito::riuscito();
+    }
+    }
+    return Esito::riuscito();
+}
+} // namespace
+
+bool eseguiPasso(const std::function<Esito()>& step)
+{
+    for (;;) {
+        const Esito e = step();
+        if (e)
+            return true;
+        Msg::box(e.descrizione, QMessageBox::Ok, QMessageBox::Critical);
+        const auto answer = Msg::box(QStringLiteral("Errore in fase di inizializzazione."),
+                                     QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore,
+                                     QMessageBox::Critical);
+        if (answer == QMessageBox::Retry)
+            continue;
+        return answer == QMessageBox::Ignore;
+    }
+}
+
+Esito apriDatabaseNegozio()
+{
+    const QFileInfo dati(Paths::datiFolder());
+    if (!dati.isDir())
+        return Esito::fallito(VbErr::PathNotFound, QStringLiteral("manca la cartella %1").arg(dati.absoluteFilePath()));
+    if (!dati.isWritable())
+        return Esito::fallito(VbErr::PermissionDenied,
+                              QStringLiteral("la cartella %1 non è scrivibile").arg(dati.absoluteFilePath()));
+    return Db::ApriDatabase(Paths::databasePath());
+}
+
+void rilasciaIstanza() { g_lock.reset(); }
+
+bool Main()
+{
+    app().titoloProgramma = QStringLiteral("Tavrino");
+    switch (bloccaIstanza()) {
+    case Istanza::Unica:
+        break;
+    case Istanza::GiaInUso:
+        frmInfo::mostra(QStringLiteral("ATTENZIONE l'applicazione risulta già in uso"));
+        return false;
+    case Istanza::Errore:
+        if (!eseguiPasso([] {
+                return Esito::fallito(VbErr::PermissionDenied, QStringLiteral("la cartella del programma %1 non è "
+                                                                              "scrivibile")
+                                                                   .arg(Paths::programFolder()));
+            }))
+            return false;
+        break;
+    }
+    AppState& s = app();
+    s.percorsoSetup = Paths::setupPath();
+    s.parolaInterscambio = QStringLiteral("QUIDAR");
+    ImpostaTestiStato(1);
+    LeggiTastieraVisibile();
+    if (!eseguiPasso(controllaData))
+        return false;
+    ControllaDimensioneErrori();
+    if (!eseguiPasso(apriDatabaseNegozio))
+        return false;
+    LeggiImpostazioni();
+    Forms::unload<frmInfo>();
+    frmSplash& splash = Forms::get<frmSplash>();
+    splash.showModeless();
+    return true;
+}
+
+} // namespace Startup

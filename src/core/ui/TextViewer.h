@@ -1,0 +1,13 @@
+#pragma once
+// A read-only viewer of a Windows-1252 text file, shown modally: the program's stand-in for
+// opening a file in a text editor and waiting for it to close.
+#include <QString>
+
+class QWidget;
+
+namespace TextViewer {
+// Shows the file modally; returns false when it cannot be read.
+bool mostra(const QString& path, QWidget* parent = nullptr);
+// Tests set this to look instead of showing.
+void setTestHook(std::function<void(const QString& path)> hook);
+} // namespace TextViewer

@@ -1,0 +1,133 @@
+#include "core/ui/Ui.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHash>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+
+namespace Msg {
+
+namespace {
+Responder g_responder;
+}
+
+void setResponder(Responder r) { g_responder = std::move(r); }
+
+QStringList& shown()
+{
+    static QStringList s;
+    return s;
+}
+
+QMessageBox::StandardButton box(const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
+                                QMessageBox::StandardButton def, const QString& title)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown() << t;
+    if (g_responder)
+        return g_responder(t, buttons);
+    QMessageBox mb(icon, title.isEmpty() ? app().titoloProgramma : title, t, buttons, QApplication::activeWindow());
+    if (def != QMessageBox::NoButton)
+        mb.setDefaultButton(def);
+    return QMessageBox::StandardButton(mb.exec());
+}
+
+} // namespace Msg
+
+QColor colorFromVb(VbColor c)
+{
+    const quint32 v = quint32(c & 0xFFFFFFFF);
+    if (v & 0x80000000u) {
+        const QPalette pal = QApplication::palette();
+        switch (v & 0xFF) {
+        case 5:
+            return pal.color(QPalette::Base);
+        case 8:
+            return pal.color(QPalette::Text);
+        case 15:
+        default:
+            return pal.color(QPalette::Button);
+        }
+    }
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+VbColor vbFromColor(const QColor& c) { return VbColor(c.red() | (c.green() << 8) | (c.blue() << 16)); }
+
+int twips(int tw)
+{
+    const QScreen* s = QApplication::primaryScreen();
+    const double dpi = s ? s->logicalDotsPerInch() : 96.0;
+    return int(tw * dpi / 1440.0);
+}
+
+void setBackground(QWidget* w, VbColor c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colorFromVb(c));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QString chiavePulsante(const QString& caption)
+{
+    static const QHash<QString, QString> keys = {
+        {QStringLiteral("apri"), QStringLiteral("open")},       {QStringLiteral("nuovo"), QStringLiteral("new")},
+        {QStringLiteral("crea"), QStringLiteral("new")},        {QStringLiteral("modifica"), QStringLiteral("edit")},
+        {QStringLiteral("annulla"), QStringLiteral("cancel")},  {QStringLiteral("ok"), QStringLiteral("ok")},
+        {QStringLiteral("conferma"), QStringLiteral("ok")},     {QStringLiteral("registra"), QStringLiteral("save")},
+        {QStringLiteral("aggiorna"), QStringLiteral("save")},   {QStringLiteral("elimina"), QStringLiteral("delete")},
+        {QStringLiteral("stampa"), QStringLiteral("print")},    {QStringLiteral("anteprima"), QStringLiteral("preview")},
+        {QStringLiteral("chiudi"), QStringLiteral("exit")},     {QStringLiteral("esci"), QStringLiteral("exit")},
+        {QStringLiteral("cerca"), QStringLiteral("search")},    {QStringLiteral("trova"), QStringLiteral("search")},
+    };
+    QString c = caption;
+    c.remove(QLatin1Char('&')).remove(QStringLiteral("..."));
+    return keys.value(c.toLower());
+}
+
+static QIcon iconFor(const QString& key)
+{
+    QStyle* st = QApplication::style();
+    static const QHash<QString, QPair<QString, QStyle::StandardPixmap>> icons = {
+        {QStringLiteral("open"), {QStringLiteral("document-open"), QStyle::SP_DialogOpenButton}},
+        {QStringLiteral("new"), {QStringLiteral("document-new"), QStyle::SP_FileIcon}},
+        {QStringLiteral("edit"), {QStringLiteral("document-edit"), QStyle::SP_FileDialogDetailedView}},
+        {QStringLiteral("cancel"), {QStringLiteral("dialog-cancel"), QStyle::SP_DialogCancelButton}},
+        {QStringLiteral("ok"), {QStringLiteral("dialog-ok"), QStyle::SP_DialogOkButton}},
+        {QStringLiteral("save"), {QStringLiteral("document-save"), QStyle::SP_DialogSaveButton}},
+        {QStringLiteral("delete"), {QStringLiteral("edit-delete"), QStyle::SP_TrashIcon}},
+        {QStringLiteral("print"), {QStringLiteral("document-print"), QStyle::SP_FileDialogListView}},
+        {QStringLiteral("preview"), {QStringLiteral("document-print-preview"), QStyle::SP_FileDialogContentsView}},
+        {QStringLiteral("exit"), {QStringLiteral("application-exit"), QStyle::SP_DialogCloseButton}},
+        {QStringLiteral("search"), {QStringLiteral("edit-find"), QStyle::SP_FileDialogContentsView}},
+    };
+    const auto it = icons.constFind(key);
+    if (it == icons.constEnd())
+        return {};
+    return QIcon::fromTheme(it->first, st->standardIcon(it->second));
+}
+
+void AssegnaImmaginiPulsanti(QWidget* form)
+{
+    if (!form)
+        return;
+    for (QPushButton* b : form->findChildren<QPushButton*>()) {
+        const QString key = chiavePulsante(b->text());
+        if (key.isEmpty())
+            continue;
+        b->setIcon(iconFor(key));
+        b->setProperty("chiaveImmagine", key);
+        b->setMinimumWidth(qMax(b->minimumWidth(), twips(1350)));
+    }
+}
+
+AppHooks& hooks()
+{
+    static AppHooks h;
+    return h;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// Small window helpers shared by every window: message boxes titled with the program's title,
+// VB colours and twips, control naming for tests and screen readers, button pictures.
+#include "core/AppState.h"
+
+#include <QColor>
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+namespace Msg {
+// A message box with the program title (or `title`); CR LF in the text becomes a line break.
+QMessageBox::StandardButton box(const QString& text, QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                QMessageBox::Icon icon = QMessageBox::NoIcon,
+                                QMessageBox::StandardButton def = QMessageBox::NoButton, const QString& title = {});
+inline void info(const QString& text) { box(text, QMessageBox::Ok, QMessageBox::Information); }
+inline void warn(const QString& text) { box(text, QMessageBox::Ok, QMessageBox::Warning); }
+inline bool yesNo(const QString& text, QMessageBox::Icon icon = QMessageBox::Question)
+{
+    return box(text, QMessageBox::Yes | QMessageBox::No, icon) == QMessageBox::Yes;
+}
+
+// Tests answer message boxes through this hook: when set, it is asked instead of showing a box.
+using Responder = std::function<QMessageBox::StandardButton(const QString& text, QMessageBox::StandardButtons)>;
+void setResponder(Responder r);
+QStringList& shown(); // every text shown (or answered), for tests
+} // namespace Msg
+
+QColor colorFromVb(VbColor c);
+VbColor vbFromColor(const QColor& c);
+int twips(int tw); // twips to pixels at the screen's logical dpi
+
+// objectName and accessible description = `name`; accessible name = `label` when given.
+template <class W> W* named(W* w, const QString& name, const QString& label = {})
+{
+    w->setObjectName(name);
+    w->setAccessibleDescription(name);
+    if (!label.isEmpty())
+        w->setAccessibleName(label);
+    return w;
+}
+
+void setBackground(QWidget* w, VbColor c);
+
+// Gives each button whose whole caption is a known keyword its picture.
+void AssegnaImmaginiPulsanti(QWidget* form);
+QString chiavePulsante(const QString& caption); // the picture key of a caption, or empty
+
+// Callbacks into subsystems built on top of the core (the article window, the register link).
+struct AppHooks {
+    std::function<void()> mostraMagazzinoModale; // the start-up handover
+    std::function<void()> mostraMagazzino;       // the toolbar button
+    std::function<void()> terminaProgramma;      // the exit question's OK
+    std::function<bool()> gestisciTabelleCollegate; // the external-database link at start-up
+    std::function<void()> importaDaDatabaseEsterno;
+};
+AppHooks& hooks();

@@ -1,0 +1,47 @@
+#include "core/ui/frmInfo.h"
+
+#include "core/AppState.h"
+#include "core/Wait.h"
+#include "core/ui/Ui.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QVBoxLayout>
+
+frmInfo::frmInfo(QWidget* parent) : FormBase(parent)
+{
+    setObjectName(QStringLiteral("frmInfo"));
+    setWindowTitle(app().titoloProgramma);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    auto* lay = new QVBoxLayout(this);
+    lblMsg = named(new QLabel(this), QStringLiteral("lblMsg"));
+    lblMsg->setWordWrap(true);
+    lblMsg->setAlignment(Qt::AlignCenter);
+    QFont f = lblMsg->font();
+    f.setPointSize(f.pointSize() + 3);
+    f.setBold(true);
+    lblMsg->setFont(f);
+    lay->addWidget(lblMsg);
+    resize(460, 160);
+}
+
+void frmInfo::formActivate()
+{
+    QPointer<frmInfo> self(this);
+    QApplication::processEvents();
+    Attesa(2500);
+    app().saltaAggiornamento = true;
+    if (self)
+        unload();
+}
+
+void frmInfo::mostra(const QString& text, bool wait)
+{
+    frmInfo& f = Forms::get<frmInfo>();
+    f.lblMsg->setText(text);
+    Msg::shown() << text;
+    if (wait)
+        f.showModal();
+    else
+        f.showModeless();
+}

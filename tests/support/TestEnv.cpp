@@ -1,0 +1,74 @@
+#include "support/TestEnv.h"
+
+#include "core/Database.h"
+#include "core/Paths.h"
+#include "core/ui/FormBase.h"
+#include "core/ui/Ui.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QList>
+
+namespace {
+QList<QMessageBox::StandardButton> g_answers;
+
+QMessageBox::StandardButton firstOf(QMessageBox::StandardButtons b)
+{
+    for (auto candidate : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel,
+                           QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore}) {
+        if (b & candidate)
+            return candidate;
+    }
+    return QMessageBox::Ok;
+}
+} // namespace
+
+TestEnv::TestEnv(bool openDatabase, double waitScale)
+    : m_home(std::make_unique<QTemporaryDir>()), m_config(std::make_unique<QTemporaryDir>())
+{
+    qputenv("TAVRINO_HOME", m_home->path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
+    resetApp();
+    app().percorsoSetup = Paths::setupPath();
+    app().parolaInterscambio = QStringLiteral("QUIDAR");
+    app().wait.scale = waitScale;
+    ActivationTracker::instance().reset();
+    Msg::shown().clear();
+    g_answers.clear();
+    Msg::setResponder([](const QString&, QMessageBox::StandardButtons b) {
+        if (!g_answers.isEmpty())
+            return g_answers.takeFirst();
+        return firstOf(b);
+    });
+    if (openDatabase) {
+        QDir(m_home->path()).mkpath(QStringLiteral("Dati"));
+        const Esito e = Db::ApriDatabase(Paths::databasePath());
+        if (!e)
+            qFatal("test database: %s", qPrintable(e.descrizione));
+    }
+}
+
+TestEnv::~TestEnv()
+{
+    for (const auto& p : FormBase::registry())
+        if (p)
+            delete p.data();
+    FormBase::registry().clear();
+    Db::ChiudiDatabase();
+    Msg::setResponder({});
+    qunsetenv("TAVRINO_HOME");
+}
+
+QString TestEnv::home() const { return m_home->path(); }
+QString TestEnv::config() const { return m_config->path(); }
+QString TestEnv::path(const QString& name) const { return QDir(m_home->path()).filePath(name); }
+QString TestEnv::setup() const { return path(QStringLiteral("Setup.ini")); }
+
+void TestEnv::answer(std::initializer_list<QMessageBox::StandardButton> answers)
+{
+    for (auto a : answers)
+        g_answers << a;
+}
+
+QStringList TestEnv::messages() const { return Msg::shown(); }
+void TestEnv::clearMessages() { Msg::shown().clear(); }
