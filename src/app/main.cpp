@@ -1,4 +1,5 @@
 // Tavrino: back-office program for a retail shop.
+#include "archive/Magazzino.h"
 #include "core/Database.h"
 #include "core/ui/Startup.h"
 #include "core/ui/Ui.h"
@@ -14,6 +15,8 @@ int main(int argc, char** argv)
 
     hooks().gestisciTabelleCollegate = GestisciTabelleCollegate;
     hooks().importaDaDatabaseEsterno = ImportaDaDatabaseEsterno;
+    hooks().mostraMagazzinoModale = [] { Forms::get<Magazzino>().showModal(); };
+    hooks().mostraMagazzino = [] { Forms::get<Magazzino>().showModeless(); };
     hooks().terminaProgramma = [] {
         QApplication::closeAllWindows();
         QCoreApplication::exit(0);

@@ -8,7 +8,8 @@
 using VbColor = qint64;
 constexpr VbColor kColoreButtonFace = 0x8000000F;
 
-struct LineSettings {
+struct LineSettings
+{
     QString velocita = QStringLiteral("9600");
     QString bitDati = QStringLiteral("8");
     QString parita = QStringLiteral("Nessuna");
@@ -16,12 +17,14 @@ struct LineSettings {
     QString flusso = QStringLiteral("Nessuno");
 };
 
-struct ImpostazioniBarCode {
+struct ImpostazioniBarCode
+{
     QString portaCOM;
     LineSettings linea;
 };
 
-struct ImpostazioniRegCassa {
+struct ImpostazioniRegCassa
+{
     QString portaCOM;  // register 1
     QString portaCOM1; // register 2
     QString portaCOM2; // register 3
@@ -29,29 +32,44 @@ struct ImpostazioniRegCassa {
 };
 
 // The parsed last register reply, shared between the receive handlers and the sender.
-struct RispostaCassaRec {
-    QString stato;
-    int numeroErrore = -1; // -1: no reply yet
+// Texts as the register link reads them: numeroErrore is empty while no reply has been parsed.
+struct RispostaCassaRec
+{
+    QString stato; // "ACK", "NAK", "ERR" or empty
+    QString numeroErrore;
     QString descrizione;
-    int azione = 0;
-    QString s1;
-    QString s2;
+    QString azione;
+    QString byteStato1;
+    bool stato1Bit1 = false, stato1Bit3 = false, stato1Bit4 = false, stato1Bit5 = false, stato1Bit6 = false,
+         stato1Bit7 = false;
+    QString byteStato2;
+    bool stato2Bit7 = false, stato2Bit6 = false, stato2Bit5 = false, stato2Bit3 = false, stato2Bit2 = false,
+         stato2Bit1 = false, stato2Bit0 = false;
 };
 
 // Durations of every wait, scaled in tests so they run in seconds.
-struct WaitPolicy {
+struct WaitPolicy
+{
     double scale = 1.0;
-    int ms(double nominal) const { return int(nominal * scale); }
+    // A negative, NaN or absurd duration never becomes undefined arithmetic: clamped to [0, 24 h].
+    int ms(double nominal) const
+    {
+        const double v = nominal * scale;
+        if (!(v > 0))
+            return 0;
+        return v > 86400000.0 ? 86400000 : int(v);
+    }
 };
 
-struct AppState {
+struct AppState
+{
     QString titoloProgramma = QStringLiteral("Tavrino");
     QString percorsoSetup;
     QString parolaInterscambio;
     QString testoStato;
     bool tastieraVisibile = true;
     int metodoAcquisizione = 0;
-    VbColor coloreSfondo = 0;
+    VbColor coloreSfondo = kColoreButtonFace;
     QString immagineSfondo;
     bool tabCollegate = true;
     QString portaETH1;
@@ -62,6 +80,8 @@ struct AppState {
     bool saltaAggiornamento = false;
     int tecnicoAbilitato = 0;
     QString drvBck;
+    // The program's current printer (its prints and reports use it); empty = the system default.
+    QString stampanteCorrente;
 
     // Register link
     RispostaCassaRec rispostaCassa;
@@ -69,6 +89,10 @@ struct AppState {
     bool canaleUDP = false;
     int contatoreApertura = 0;
     bool interrompiRicezione = false;
+    // A transfer to the registers is running (a PLU or department send, a reception): the buttons
+    // must not start a second one on the same line.
+    bool invioInCorso = false;
+    bool ricezioneInCorso = false;
 
     WaitPolicy wait;
 };

@@ -19,19 +19,32 @@ Esito configure(QSqlDatabase& db)
 {
     QSqlQuery q(db);
     // Reading the schema is the first thing that fails on a file that is not a database.
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")))
-        return Esito::fallito(VbErr::NotADatabase, q.lastError().text());
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+        // Only "not a database" and "corrupt" say so; a locked or unreadable file is another story.
+        const QString code = q.lastError().nativeErrorCode();
+        const bool notADb = code == QLatin1String("26") || code == QLatin1String("11");
+        return Esito::fallito(notADb ? VbErr::NotADatabase : VbErr::DatabaseError, q.lastError().text());
+    }
     q.exec(QStringLiteral("PRAGMA synchronous = FULL"));
     q.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
     return Esito::riuscito();
 }
 } // namespace
 
-QSqlDatabase dbNegozio() { return QSqlDatabase::database(QString::fromLatin1(kConnection), false); }
+QSqlDatabase dbNegozio()
+{
+    return QSqlDatabase::database(QString::fromLatin1(kConnection), false);
+}
 
-bool isOpen() { return QSqlDatabase::contains(QString::fromLatin1(kConnection)) && dbNegozio().isOpen(); }
+bool isOpen()
+{
+    return QSqlDatabase::contains(QString::fromLatin1(kConnection)) && dbNegozio().isOpen();
+}
 
-QString currentPath() { return g_path; }
+QString currentPath()
+{
+    return g_path;
+}
 
 void ChiudiDatabase()
 {
@@ -150,7 +163,10 @@ QVariant scalar(const QString& sql, const QVariantList& values, bool* ok)
     return {};
 }
 
-Transaction::Transaction() { m_ok = dbNegozio().transaction(); }
+Transaction::Transaction()
+{
+    m_ok = dbNegozio().transaction();
+}
 
 Transaction::~Transaction()
 {

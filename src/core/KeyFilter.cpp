@@ -54,7 +54,7 @@ KeyPressFilter* KeyPressFilter::installMode(QWidget* w, int mode)
 
 bool KeyPressFilter::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress)
+    if (event->type() != QEvent::KeyPress || m_replacing)
         return false;
     auto* ke = static_cast<QKeyEvent*>(event);
     int code = 0;
@@ -69,21 +69,44 @@ bool KeyPressFilter::eventFilter(QObject* watched, QEvent* event)
     case Qt::Key_Backspace:
         code = 8;
         break;
-    default:
+    default: {
+        // Tab, Delete, arrows and F-keys carry no text or only a control character: they never
+        // reached the old key handlers, so they pass untouched (focus moves, deletes still work).
         if (ke->text().isEmpty() || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-            return false; // not a character key
-        code = codiceTasto(ke->text().at(0));
-        if (code == 0 && !ke->text().at(0).isPrint())
             return false;
+        const QChar c = ke->text().at(0);
+        if (!c.isPrint())
+            return false;
+        code = codiceTasto(c);
+        // A character outside Windows-1252 cannot be stored in the shop's files: dropped.
+        if (code == 0)
+            return true;
+    }
     }
     const int result = m_handler(code);
     if (result == code)
         return false;
-    if (result == 0)
+    if (result <= 0 || result > 255)
         return true;
-    // Replace the key with another character.
+    // Replace the key with another character; the replacement is not filtered again.
+    int key = 0;
     QString text = TextFile::decode(QByteArray(1, char(result)));
-    QKeyEvent replacement(QEvent::KeyPress, 0, ke->modifiers(), text);
+    switch (result) {
+    case 8:
+        key = Qt::Key_Backspace;
+        break;
+    case 13:
+        key = Qt::Key_Return;
+        break;
+    case 27:
+        key = Qt::Key_Escape;
+        break;
+    default:
+        break;
+    }
+    QKeyEvent replacement(QEvent::KeyPress, key, ke->modifiers(), text);
+    m_replacing = true;
     QApplication::sendEvent(watched, &replacement);
+    m_replacing = false;
     return true;
 }

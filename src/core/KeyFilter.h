@@ -32,4 +32,5 @@ protected:
 private:
     KeyPressFilter(QObject* parent, Handler h) : QObject(parent), m_handler(std::move(h)) {}
     Handler m_handler;
+    bool m_replacing = false;
 };

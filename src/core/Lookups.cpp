@@ -4,12 +4,12 @@
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
+#include "core/Printers.h"
 #include "core/VbConvert.h"
 
 #include <QHostInfo>
 #include <QProcess>
 #include <QSqlError>
-#include <QPrinterInfo>
 
 namespace {
 
@@ -95,9 +95,10 @@ QString TrovaCodiceFornitore(const QString& codMateriale)
 {
     if (codMateriale.isEmpty())
         return {};
+    // The leading number as it is: "12.7" finds no article, as it never did; "12" and "12abc" find 12.
     const double n = Vb::val(codMateriale);
-    const QVariant v = Db::scalar(QStringLiteral("SELECT CodProdottoFornitore FROM Magazzino WHERE CodMateriale = ?"),
-                                  {qlonglong(n)});
+    const QVariant v =
+        Db::scalar(QStringLiteral("SELECT CodProdottoFornitore FROM Magazzino WHERE CodMateriale = ?"), {n});
     return v.isNull() ? QString() : v.toString();
 }
 
@@ -113,9 +114,15 @@ QString FormattaInEuro(const QString& importo)
     return Vb::money(*v);
 }
 
-bool CiSonoStampanti() { return !QPrinterInfo::availablePrinterNames().isEmpty(); }
+bool CiSonoStampanti()
+{
+    return !Printers::installed().isEmpty();
+}
 
-QString NomeComputer() { return QHostInfo::localHostName().toUpper(); }
+QString NomeComputer()
+{
+    return QHostInfo::localHostName().toUpper();
+}
 
 void EseguiEAttendi(const QString& commandLine)
 {

@@ -16,7 +16,7 @@ const QLocale& italian()
 namespace {
 
 // Decimal digits of |x| rounded to `decimals` places, half away from zero, starting from the
-// 15-significant-digit text. Returns integer part and fraction part as digit strings.
+// 15-significant-digit text. Returns the integer digits and the fraction digits.
 void roundedDigits(double x, int decimals, QString& intPart, QString& fracPart)
 {
     const QString e = QString::number(std::fabs(x), 'e', 14); // d.dddddddddddddde+XX
@@ -186,7 +186,12 @@ double val(const QString& s)
     if (t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
         static const QRegularExpression hex(QStringLiteral("^[0-9A-Fa-f]+"));
         const auto m = hex.match(t.mid(2));
-        return m.hasMatch() ? double(m.captured(0).toLongLong(nullptr, 16)) : 0.0;
+        return m.hasMatch() ? double(m.captured(0).left(16).toULongLong(nullptr, 16)) : 0.0;
+    }
+    if (t.startsWith(QLatin1String("&O"), Qt::CaseInsensitive)) {
+        static const QRegularExpression oct(QStringLiteral("^[0-7]+"));
+        const auto m = oct.match(t.mid(2));
+        return m.hasMatch() ? double(m.captured(0).left(21).toULongLong(nullptr, 8)) : 0.0;
     }
     static const QRegularExpression re(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eEdD][+-]?\\d+)?"));
     const auto m = re.match(t);
@@ -226,9 +231,15 @@ std::optional<double> cdbl(const QString& s)
     return neg ? -v : v;
 }
 
-bool isNumeric(const QString& s) { return cdbl(s).has_value(); }
+bool isNumeric(const QString& s)
+{
+    return cdbl(s).has_value();
+}
 
-QString formatDate(const QDate& d) { return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString(); }
+QString formatDate(const QDate& d)
+{
+    return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+}
 
 QDate parseDate(const QString& s)
 {
@@ -239,8 +250,17 @@ QDate parseDate(const QString& s)
     return QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
 }
 
-QString isoDate(const QDate& d) { return d.isValid() ? d.toString(Qt::ISODate) : QString(); }
-QDate fromIso(const QString& s) { return QDate::fromString(s.left(10), Qt::ISODate); }
-QString formatTime(const QTime& t) { return t.toString(QStringLiteral("hh.mm.ss")); }
+QString isoDate(const QDate& d)
+{
+    return d.isValid() ? d.toString(Qt::ISODate) : QString();
+}
+QDate fromIso(const QString& s)
+{
+    return QDate::fromString(s.left(10), Qt::ISODate);
+}
+QString formatTime(const QTime& t)
+{
+    return t.toString(QStringLiteral("hh.mm.ss"));
+}
 
 } // namespace Vb

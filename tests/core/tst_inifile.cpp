@@ -1,8 +1,11 @@
 // Setup.ini reading and writing: profile-file semantics and hostile files.
 #include "core/IniFile.h"
+#include "core/Paths.h"
 #include "support/TestEnv.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 class TestIniFile : public QObject
@@ -65,8 +68,7 @@ private Q_SLOTS:
         QVERIFY(ScriviINI(env.setup(), "uno", "b", "20"));
         QCOMPARE(readRaw(env.setup()), QByteArray("; commento\r\n[Uno]\r\nA=1\r\nb=20\r\n\r\n[Due]\r\nC=3\r\n"));
         QVERIFY(ScriviINI(env.setup(), "Uno", "D", "4"));
-        QCOMPARE(readRaw(env.setup()),
-                 QByteArray("; commento\r\n[Uno]\r\nA=1\r\nb=20\r\nD=4\r\n\r\n[Due]\r\nC=3\r\n"));
+        QCOMPARE(readRaw(env.setup()), QByteArray("; commento\r\n[Uno]\r\nA=1\r\nb=20\r\nD=4\r\n\r\n[Due]\r\nC=3\r\n"));
         QVERIFY(ScriviINI(env.setup(), "Tre", "E", "5"));
         QVERIFY(readRaw(env.setup()).endsWith("[Due]\r\nC=3\r\n[Tre]\r\nE=5\r\n"));
     }
@@ -111,6 +113,98 @@ private Q_SLOTS:
         QVERIFY(ScriviINI(env.setup(), "Etichetta", "NomeAttivita", "MiaAttività"));
         QVERIFY(readRaw(env.setup()).contains("MiaAttivit\xe0"));
         QCOMPARE(LeggiINI(env.setup(), "Etichetta", "NomeAttivita", "?"), QString("MiaAttività"));
+    }
+
+    void lineEndsOfTheFileKept_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("LF") << QByteArray("[S]\nA=1\n") << QByteArray("[S]\nA=1\nB=2\n");
+        QTest::newRow("CR") << QByteArray("[S]\rA=1\r") << QByteArray("[S]\rA=1\rB=2\r");
+        QTest::newRow("mixed, no final end")
+            << QByteArray("[S]\r\nA=1\nX=9") << QByteArray("[S]\r\nA=1\nX=9\r\nB=2\r\n");
+        QTest::newRow("blank lines after section")
+            << QByteArray("[S]\r\nA=1\r\n\r\n\r\n[T]\r\n") << QByteArray("[S]\r\nA=1\r\nB=2\r\n\r\n\r\n[T]\r\n");
+    }
+    void lineEndsOfTheFileKept()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        TestEnv env(false);
+        writeRaw(env.setup(), before);
+        QVERIFY(ScriviINI(env.setup(), "S", "B", "2"));
+        QCOMPARE(readRaw(env.setup()), after);
+    }
+
+    void writeKeepsLinkAndPermissions()
+    {
+        TestEnv env(false);
+        const QString real = env.path("vero.ini");
+        writeRaw(real, "[S]\r\nA=1\r\n");
+        QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::link(real, env.setup()));
+        QVERIFY(ScriviINI(env.setup(), "S", "B", "2"));
+        QVERIFY(QFileInfo(env.setup()).isSymLink());
+        QCOMPARE(readRaw(real), QByteArray("[S]\r\nA=1\r\nB=2\r\n"));
+        QCOMPARE(QFileInfo(real).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+        // No temporary file is left beside it.
+        QCOMPARE(QDir(env.home()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void unreadableFileIsNotReplaced()
+    {
+        TestEnv env(false);
+        QVERIFY(QDir().mkpath(env.setup() + "/dentro")); // Setup.ini is a folder
+        QCOMPARE(LeggiINI(env.setup(), "S", "K", "?"), QString("?"));
+        QVERIFY(!ScriviINI(env.setup(), "S", "K", "v"));
+        QVERIFY(QFileInfo(env.setup() + "/dentro").isDir());
+    }
+
+    void driveLetters_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("cut");
+        QTest::addColumn<bool>("programFolder"); // resolves to the program folder
+        QTest::newRow("drive root") << "C:\\"
+                                    << "C:" << true;
+        QTest::newRow("drive root slash") << "d:/"
+                                          << "d:" << true;
+        QTest::newRow("bare drive") << "C:"
+                                    << "C:" << true;
+        QTest::newRow("empty") << ""
+                               << "" << true;
+        QTest::newRow("drive folder") << "C:\\Dati"
+                                      << "C:\\Dati" << false;
+        QTest::newRow("short linux path") << "/mn"
+                                          << "/mn" << false;
+        QTest::newRow("linux root") << "/"
+                                    << "/" << false;
+        QTest::newRow("linux path") << "/mnt/cassa"
+                                    << "/mnt/cassa" << false;
+        QTest::newRow("relative") << "ab:"
+                                  << "ab:" << false;
+    }
+    void driveLetters()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, cut);
+        QFETCH(bool, programFolder);
+        TestEnv env(false);
+        QCOMPARE(Paths::cutDriveRoot(stored), cut);
+        QCOMPARE(Paths::resolveFolder(stored), programFolder ? env.home() : stored);
+    }
+
+    void serialPorts()
+    {
+        TestEnv env(false);
+        QCOMPARE(Paths::serialPortPath(""), QString());
+        QCOMPARE(Paths::serialPortPath("abc"), QString());
+        QCOMPARE(Paths::serialPortPath("0"), QString());
+        QCOMPARE(Paths::serialPortPath("2"), QString("/dev/ttyS1"));
+        QCOMPARE(Paths::serialPortPath(" 3 "), QString("/dev/ttyS2"));
+        QVERIFY(QDir().mkpath(env.path("dosdevices")));
+        QVERIFY(QFile::link("/nonexistent/tty", env.path("dosdevices/com3"))); // dangling link still counts
+        QCOMPARE(Paths::serialPortPath("3"), env.path("dosdevices/com3"));
     }
 
     void booleans()

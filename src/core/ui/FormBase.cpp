@@ -80,14 +80,17 @@ bool FormBase::unload()
         closeEvent(&ev);
         if (!ev.isAccepted())
             return false;
-        if (self)
+        if (self && testAttribute(Qt::WA_DeleteOnClose))
             deleteLater();
         return true;
     }
     return close();
 }
 
-void FormBase::activate() { formActivate(); }
+void FormBase::activate()
+{
+    formActivate();
+}
 
 void FormBase::closeEvent(QCloseEvent* e)
 {
@@ -97,6 +100,11 @@ void FormBase::closeEvent(QCloseEvent* e)
     }
     if (!formQueryUnload()) {
         e->ignore();
+        return;
+    }
+    // The query may have closed us already (the exit question closes every window).
+    if (m_unloading) {
+        e->accept();
         return;
     }
     m_unloading = true;
@@ -116,8 +124,14 @@ void FormBase::hideEvent(QHideEvent* e)
 
 namespace Forms {
 
-QWidget* parentForNew() { return g_main.data(); }
-void setMainWindow(QWidget* w) { g_main = w; }
+QWidget* parentForNew()
+{
+    return g_main.data();
+}
+void setMainWindow(QWidget* w)
+{
+    g_main = w;
+}
 
 } // namespace Forms
 

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QStorageInfo>
 #include <memory>
 
 namespace Startup {
@@ -33,14 +34,21 @@ Istanza bloccaIstanza()
     return err == QLockFile::LockFailedError ? Istanza::GiaInUso : Istanza::Errore;
 }
 
-Esito controllaData()
+} // namespace
+
+Esito controllaDataSistema()
 {
     switch (ControllaDataDiSistema()) {
     case EsitoData::Scritta:
     case EsitoData::Illeggibile:
         return Esito::riuscito();
-    case EsitoData::ScritturaFallita:
-        return Esito::fallito(VbErr::PermissionDenied, QStringLiteral("impossibile scrivere %1").arg(app().percorsoSetup));
+    case EsitoData::ScritturaFallita: {
+        // Say which: a full disk and a read-only folder need different remedies.
+        const QStorageInfo disco(Paths::programFolder());
+        const bool pieno = disco.isValid() && disco.bytesAvailable() >= 0 && disco.bytesAvailable() < 64 * 1024;
+        return Esito::fallito(pieno ? VbErr::DiskFull : VbErr::PermissionDenied,
+                              QStringLiteral("impossibile scrivere %1").arg(app().percorsoSetup));
+    }
     case EsitoData::DataPosteriore: {
         frmDataSistema& f = Forms::get<frmDataSistema>();
         f.setDataMemorizzata(
@@ -51,7 +59,6 @@ Esito controllaData()
     }
     return Esito::riuscito();
 }
-} // namespace
 
 bool eseguiPasso(const std::function<Esito()>& step)
 {
@@ -60,9 +67,9 @@ bool eseguiPasso(const std::function<Esito()>& step)
         if (e)
             return true;
         Msg::box(e.descrizione, QMessageBox::Ok, QMessageBox::Critical);
-        const auto answer = Msg::box(QStringLiteral("Errore in fase di inizializzazione."),
-                                     QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore,
-                                     QMessageBox::Critical);
+        const auto answer =
+            Msg::box(QStringLiteral("Errore in fase di inizializzazione."),
+                     QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::Critical);
         if (answer == QMessageBox::Retry)
             continue;
         return answer == QMessageBox::Ignore;
@@ -77,10 +84,17 @@ Esito apriDatabaseNegozio()
     if (!dati.isWritable())
         return Esito::fallito(VbErr::PermissionDenied,
                               QStringLiteral("la cartella %1 non è scrivibile").arg(dati.absoluteFilePath()));
+    const QFileInfo file(Paths::databasePath());
+    if (file.exists() && file.isFile() && !file.isWritable())
+        return Esito::fallito(VbErr::PermissionDenied,
+                              QStringLiteral("il file %1 non è scrivibile").arg(file.absoluteFilePath()));
     return Db::ApriDatabase(Paths::databasePath());
 }
 
-void rilasciaIstanza() { g_lock.reset(); }
+void rilasciaIstanza()
+{
+    g_lock.reset();
+}
 
 bool Main()
 {
@@ -91,21 +105,38 @@ bool Main()
     case Istanza::GiaInUso:
         frmInfo::mostra(QStringLiteral("ATTENZIONE l'applicazione risulta già in uso"));
         return false;
-    case Istanza::Errore:
-        if (!eseguiPasso([] {
-                return Esito::fallito(VbErr::PermissionDenied, QStringLiteral("la cartella del programma %1 non è "
-                                                                              "scrivibile")
-                                                                   .arg(Paths::programFolder()));
-            }))
+    case Istanza::Errore: {
+        // The lock cannot be made (folder missing or read-only): Retry tries the lock again.
+        bool giaInUso = false;
+        const bool avanti = eseguiPasso([&giaInUso] {
+            switch (bloccaIstanza()) {
+            case Istanza::Unica:
+                return Esito::riuscito();
+            case Istanza::GiaInUso:
+                giaInUso = true;
+                return Esito::riuscito();
+            case Istanza::Errore:
+                break;
+            }
+            return Esito::fallito(VbErr::PermissionDenied, QStringLiteral("la cartella del programma %1 non è "
+                                                                          "scrivibile")
+                                                               .arg(Paths::programFolder()));
+        });
+        if (!avanti)
             return false;
+        if (giaInUso) {
+            frmInfo::mostra(QStringLiteral("ATTENZIONE l'applicazione risulta già in uso"));
+            return false;
+        }
         break;
+    }
     }
     AppState& s = app();
     s.percorsoSetup = Paths::setupPath();
     s.parolaInterscambio = QStringLiteral("QUIDAR");
     ImpostaTestiStato(1);
     LeggiTastieraVisibile();
-    if (!eseguiPasso(controllaData))
+    if (!eseguiPasso(controllaDataSistema))
         return false;
     ControllaDimensioneErrori();
     if (!eseguiPasso(apriDatabaseNegozio))

@@ -17,6 +17,10 @@ bool eseguiPasso(const std::function<Esito()>& step);
 // Opens Dati/DbNegozio.db under the program folder, checking the folder first.
 Esito apriDatabaseNegozio();
 
+// The system-date step: checks [DataSistema] Data and, when the clock was set back, asks the
+// user for the right date (frmDataSistema). A settings file that cannot be written is an error.
+Esito controllaDataSistema();
+
 // Releases the single-instance lock (at exit, and in tests).
 void rilasciaIstanza();
 

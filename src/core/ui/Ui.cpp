@@ -14,7 +14,10 @@ namespace {
 Responder g_responder;
 }
 
-void setResponder(Responder r) { g_responder = std::move(r); }
+void setResponder(Responder r)
+{
+    g_responder = std::move(r);
+}
 
 QStringList& shown()
 {
@@ -56,7 +59,10 @@ QColor colorFromVb(VbColor c)
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
-VbColor vbFromColor(const QColor& c) { return VbColor(c.red() | (c.green() << 8) | (c.blue() << 16)); }
+VbColor vbFromColor(const QColor& c)
+{
+    return VbColor(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
 
 int twips(int tw)
 {
@@ -73,17 +79,29 @@ void setBackground(QWidget* w, VbColor c)
     w->setAutoFillBackground(true);
 }
 
+void centraSuSchermo(QWidget* w)
+{
+    if (!w)
+        return;
+    const QScreen* s = w->screen() ? w->screen() : QApplication::primaryScreen();
+    if (!s)
+        return;
+    QRect r = w->frameGeometry();
+    r.moveCenter(s->availableGeometry().center());
+    w->move(r.topLeft());
+}
+
 QString chiavePulsante(const QString& caption)
 {
     static const QHash<QString, QString> keys = {
-        {QStringLiteral("apri"), QStringLiteral("open")},       {QStringLiteral("nuovo"), QStringLiteral("new")},
-        {QStringLiteral("crea"), QStringLiteral("new")},        {QStringLiteral("modifica"), QStringLiteral("edit")},
-        {QStringLiteral("annulla"), QStringLiteral("cancel")},  {QStringLiteral("ok"), QStringLiteral("ok")},
-        {QStringLiteral("conferma"), QStringLiteral("ok")},     {QStringLiteral("registra"), QStringLiteral("save")},
-        {QStringLiteral("aggiorna"), QStringLiteral("save")},   {QStringLiteral("elimina"), QStringLiteral("delete")},
-        {QStringLiteral("stampa"), QStringLiteral("print")},    {QStringLiteral("anteprima"), QStringLiteral("preview")},
-        {QStringLiteral("chiudi"), QStringLiteral("exit")},     {QStringLiteral("esci"), QStringLiteral("exit")},
-        {QStringLiteral("cerca"), QStringLiteral("search")},    {QStringLiteral("trova"), QStringLiteral("search")},
+        {QStringLiteral("apri"), QStringLiteral("open")},      {QStringLiteral("nuovo"), QStringLiteral("new")},
+        {QStringLiteral("crea"), QStringLiteral("new")},       {QStringLiteral("modifica"), QStringLiteral("edit")},
+        {QStringLiteral("annulla"), QStringLiteral("cancel")}, {QStringLiteral("ok"), QStringLiteral("ok")},
+        {QStringLiteral("conferma"), QStringLiteral("ok")},    {QStringLiteral("registra"), QStringLiteral("save")},
+        {QStringLiteral("aggiorna"), QStringLiteral("save")},  {QStringLiteral("elimina"), QStringLiteral("delete")},
+        {QStringLiteral("stampa"), QStringLiteral("print")},   {QStringLiteral("anteprima"), QStringLiteral("preview")},
+        {QStringLiteral("chiudi"), QStringLiteral("exit")},    {QStringLiteral("esci"), QStringLiteral("exit")},
+        {QStringLiteral("cerca"), QStringLiteral("search")},   {QStringLiteral("trova"), QStringLiteral("search")},
     };
     QString c = caption;
     c.remove(QLatin1Char('&')).remove(QStringLiteral("..."));

@@ -14,8 +14,14 @@ namespace Msg {
 QMessageBox::StandardButton box(const QString& text, QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                 QMessageBox::Icon icon = QMessageBox::NoIcon,
                                 QMessageBox::StandardButton def = QMessageBox::NoButton, const QString& title = {});
-inline void info(const QString& text) { box(text, QMessageBox::Ok, QMessageBox::Information); }
-inline void warn(const QString& text) { box(text, QMessageBox::Ok, QMessageBox::Warning); }
+inline void info(const QString& text)
+{
+    box(text, QMessageBox::Ok, QMessageBox::Information);
+}
+inline void warn(const QString& text)
+{
+    box(text, QMessageBox::Ok, QMessageBox::Warning);
+}
 inline bool yesNo(const QString& text, QMessageBox::Icon icon = QMessageBox::Question)
 {
     return box(text, QMessageBox::Yes | QMessageBox::No, icon) == QMessageBox::Yes;
@@ -42,16 +48,19 @@ template <class W> W* named(W* w, const QString& name, const QString& label = {}
 }
 
 void setBackground(QWidget* w, VbColor c);
+// Puts a top-level window in the middle of its screen (there may be no window manager to do it).
+void centraSuSchermo(QWidget* w);
 
 // Gives each button whose whole caption is a known keyword its picture.
 void AssegnaImmaginiPulsanti(QWidget* form);
 QString chiavePulsante(const QString& caption); // the picture key of a caption, or empty
 
 // Callbacks into subsystems built on top of the core (the article window, the register link).
-struct AppHooks {
-    std::function<void()> mostraMagazzinoModale; // the start-up handover
-    std::function<void()> mostraMagazzino;       // the toolbar button
-    std::function<void()> terminaProgramma;      // the exit question's OK
+struct AppHooks
+{
+    std::function<void()> mostraMagazzinoModale;    // the start-up handover
+    std::function<void()> mostraMagazzino;          // the toolbar button
+    std::function<void()> terminaProgramma;         // the exit question's OK
     std::function<bool()> gestisciTabelleCollegate; // the external-database link at start-up
     std::function<void()> importaDaDatabaseEsterno;
 };

@@ -28,6 +28,7 @@ frmDataSistema::frmDataSistema(QWidget* parent) : FormBase(parent)
     connect(txtNewData, &QLineEdit::returnPressed, this, &frmDataSistema::cmdOk_Click);
     AssegnaImmaginiPulsanti(this);
     resize(440, 180);
+    centraSuSchermo(this);
 }
 
 void frmDataSistema::setDataMemorizzata(const QString& stored)

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 
 frmInfo::frmInfo(QWidget* parent) : FormBase(parent)
@@ -23,10 +24,29 @@ frmInfo::frmInfo(QWidget* parent) : FormBase(parent)
     lblMsg->setFont(f);
     lay->addWidget(lblMsg);
     resize(460, 160);
+    centraSuSchermo(this);
 }
 
 void frmInfo::formActivate()
 {
+    chiudiDopoAttesa();
+}
+
+void frmInfo::showEvent(QShowEvent* e)
+{
+    FormBase::showEvent(e);
+    QPointer<frmInfo> self(this);
+    QTimer::singleShot(200, this, [self] {
+        if (self && self->isVisible())
+            self->chiudiDopoAttesa();
+    });
+}
+
+void frmInfo::chiudiDopoAttesa()
+{
+    if (m_inAttesa || isUnloading())
+        return;
+    m_inAttesa = true;
     QPointer<frmInfo> self(this);
     QApplication::processEvents();
     Attesa(2500);

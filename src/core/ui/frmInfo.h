@@ -16,4 +16,11 @@ public:
 
 protected:
     void formActivate() override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    // The notice closes itself once, from its activation or, where the window system never
+    // activates it (no window manager), from a short timer started when it is shown.
+    void chiudiDopoAttesa();
+    bool m_inAttesa = false;
 };

@@ -28,8 +28,8 @@ frmSplash::frmSplash(QWidget* parent) : FormBase(parent)
     lblCompanyProduct->setFont(big);
     lblVersion = named(new QLabel(frame), QStringLiteral("lblVersion"));
     lblPlatform = named(new QLabel(frame), QStringLiteral("lblPlatform"));
-    lblSottoVersione = named(new QLabel(QStringLiteral("Gestione magazzino e casse"), frame),
-                             QStringLiteral("lblSottoVersione"));
+    lblSottoVersione =
+        named(new QLabel(QStringLiteral("Gestione magazzino e casse"), frame), QStringLiteral("lblSottoVersione"));
     lblWarning = named(new QLabel(frame), QStringLiteral("lblWarning"));
     for (QLabel* l : {lblCompanyProduct, lblSottoVersione, lblVersion, lblPlatform, lblWarning}) {
         l->setAlignment(Qt::AlignCenter);
@@ -40,12 +40,14 @@ frmSplash::frmSplash(QWidget* parent) : FormBase(parent)
     TimerCarica->setInterval(3000);
     connect(TimerCarica, &QTimer::timeout, this, &frmSplash::TimerCarica_Timer);
     resize(520, 300);
+    centraSuSchermo(this);
 }
 
 void frmSplash::formLoad()
 {
     AssegnaImmaginiPulsanti(this);
-    lblVersion->setText(QStringLiteral("Versione %1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision()));
+    lblVersion->setText(
+        QStringLiteral("Versione %1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision()));
     lblCompanyProduct->setText(app().titoloProgramma);
     lblPlatform->setText(QStringLiteral("x Sistemi Linux"));
     lblWarning->setText(QStringLiteral("ATTENDERE Prego... Inizializzazione in Corso"));
@@ -57,13 +59,18 @@ void frmSplash::formActivate()
     if (m_activated || m_handedOver)
         return;
     m_activated = true;
+    QPointer<frmSplash> self(this);
     Forms::get<mdiPrincipale>(); // loaded, not shown
     const bool linked = hooks().gestisciTabelleCollegate && hooks().gestisciTabelleCollegate();
+    // The link and the copy let events run: a key may have handed over (and unloaded us) meanwhile.
+    if (!self || m_handedOver)
+        return;
     if (linked) {
         if (hooks().importaDaDatabaseEsterno)
             hooks().importaDaDatabaseEsterno();
-        handover();
-    } else if (!m_handedOver) {
+        if (self)
+            handover();
+    } else {
         TimerCarica->start();
     }
 }

@@ -60,9 +60,13 @@ mdiPrincipale::mdiPrincipale(QWidget* parent) : FormBase(parent)
     StatusBar1 = named(new QStatusBar(this), QStringLiteral("StatusBar1"));
     lay->addWidget(StatusBar1);
     resize(1024, 700);
+    centraSuSchermo(this);
 }
 
-QAction* mdiPrincipale::button(const QString& key) const { return Toolbar1->findChild<QAction*>(key); }
+QAction* mdiPrincipale::button(const QString& key) const
+{
+    return Toolbar1->findChild<QAction*>(key);
+}
 
 void mdiPrincipale::formLoad()
 {
@@ -74,7 +78,7 @@ void mdiPrincipale::formActivate()
 {
     const QString img = LeggiINI(app().percorsoSetup, QStringLiteral("InterfacciaUtente"), QStringLiteral("ImgSfondo"),
                                  QStringLiteral("?"));
-    if (img == QLatin1String("?") || img.isEmpty() || !QFileInfo::exists(img)) {
+    if (img == QLatin1String("?") || img.isEmpty() || !QFileInfo(img).isFile()) {
         pctSfondo->hide();
         m_sfondoNascosto = true;
         return;
@@ -84,6 +88,10 @@ void mdiPrincipale::formActivate()
     if (image.isNull()) {
         // A file that is not a picture: logged, no background.
         ScriviErrore(objectName(), QStringLiteral("MDIForm_Activate"), VbErr::TypeMismatch, img);
+        Image1->clear();
+        m_picture = QPixmap();
+        pctSfondo->hide();
+        m_sfondoNascosto = true;
         return;
     }
     m_picture = QPixmap::fromImage(image);
@@ -141,4 +149,7 @@ bool mdiPrincipale::MDIForm_Unload()
     return true;
 }
 
-bool mdiPrincipale::formQueryUnload() { return m_exiting || MDIForm_Unload(); }
+bool mdiPrincipale::formQueryUnload()
+{
+    return m_exiting || MDIForm_Unload();
+}
