@@ -1,0 +1,257 @@
+// The register link's bulk work, each against the bare work it cannot avoid, in one run:
+// - staging and writing FilePLU for 50,000 articles against a bare read of the same rows and a
+//   plain write of a file of the same size;
+// - booking a received file of 20,000 sales against bare bound UPDATE + INSERT statements in one
+//   transaction;
+// - sending 2,000 PLU commands over UDP loopback to the fake register against bare ENQ/ACK and
+//   frame/reply round trips on a plain socket.
+// Prints times in ms, commands per second and the ratios.
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/Paths.h"
+#include "core/TextFile.h"
+#include "core/ui/TextViewer.h"
+#include "reglink/CommandSender.h"
+#include "reglink/Frame.h"
+#include "reglink/PluStaging.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/StockBooking.h"
+#include "reglink/Timings.h"
+#include "support/FakeRegister.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkDatagram>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QUdpSocket>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int kArticoli = 50000;
+constexpr int kVendite = 20000;
+constexpr int kComandi = 2000;
+constexpr int kGiri = 3;
+
+double migliore(const std::function<void()>& f, int giri = kGiri)
+{
+    double best = 1e300;
+    for (int i = 0; i < giri; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        best = std::min(best, double(t.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+QStringList creaArchivio()
+{
+    QRandomGenerator rnd(20261209);
+    QStringList barcode;
+    Db::Transaction t;
+    QSqlQuery q(Db::dbNegozio());
+    q.prepare(
+        QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, Genere, \"Quantità\", Costo, UnitaMisura, "
+                       "BarCode, Modificato) VALUES (?, ?, ?, ?, ?, ?, ?, 1)"));
+    QSqlQuery e(Db::dbNegozio());
+    e.prepare(QStringLiteral("INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (?, ?)"));
+    QSqlQuery o(Db::dbNegozio());
+    o.prepare(QStringLiteral("INSERT INTO Offerte (Articolo, DataDAL, DataAL, PrzScnt) VALUES (?, ?, ?, ?)"));
+    const QString oggi = QDate::currentDate().toString(Qt::ISODate);
+    for (int i = 1; i <= kArticoli; ++i) {
+        const QString bc = QStringLiteral("80%1").arg(i, 11, 10, QLatin1Char('0'));
+        barcode << bc;
+        q.addBindValue(i);
+        q.addBindValue(QStringLiteral("Articolo, n. %1 - 500g 10%").arg(i));
+        q.addBindValue(i % 4 == 0 ? QStringLiteral("Reparto%1").arg(1 + i % 40) : QString::number(1 + i % 40));
+        q.addBindValue(double(rnd.bounded(1000)) / 4);
+        q.addBindValue(double(rnd.bounded(100000)) / 100);
+        q.addBindValue(i % 3 ? QStringLiteral("Pz") : QString());
+        q.addBindValue(bc);
+        q.exec();
+        if (i % 10 == 0) {
+            e.addBindValue(i);
+            e.addBindValue(QStringLiteral("90%1").arg(i, 11, 10, QLatin1Char('0')));
+            e.exec();
+        }
+        if (i % 20 == 0) {
+            o.addBindValue(i);
+            o.addBindValue(oggi);
+            o.addBindValue(oggi);
+            o.addBindValue(1.5);
+            o.exec();
+        }
+    }
+    t.commit();
+    return barcode;
+}
+
+void stagingEFile()
+{
+    const QString dest = Paths::inProgramFolder(QStringLiteral("bare.txt"));
+    qint64 dimensione = 0;
+    double soloStaging = 0, soloFile = 0;
+    const double staging = migliore([&] {
+        QElapsedTimer t;
+        t.start();
+        PluStaging::PreparaTabxInvio(true);
+        soloStaging = double(t.nsecsElapsed()) / 1e6;
+        PluStaging::ScriviFilePLU(QStringLiteral("B"));
+        soloFile = double(t.nsecsElapsed()) / 1e6 - soloStaging;
+    });
+    dimensione = QFile(PluStaging::percorsoFilePLU(QStringLiteral("B"))).size();
+    const double bare = migliore([&] {
+        QSqlQuery q(Db::dbNegozio());
+        q.setForwardOnly(true);
+        q.exec(QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Genere, BarCode "
+                              "FROM Magazzino WHERE Modificato <> 0 ORDER BY BarCode"));
+        QByteArray out;
+        out.reserve(int(dimensione));
+        while (q.next()) {
+            for (int c = 0; c < 7; ++c) {
+                out += q.value(c).toString().toLatin1();
+                out += '/';
+            }
+            out += "\r\n";
+        }
+        QFile f(dest);
+        f.open(QIODevice::WriteOnly);
+        f.write(out);
+    });
+    std::printf("staging + FilePLU, %d articles (%lld bytes): %.1f ms (last run: staging %.1f, file %.1f); "
+                "bare read + write: %.1f ms; ratio %.2f\n",
+                kArticoli, dimensione, staging, soloStaging, soloFile, bare, staging / bare);
+}
+
+void prenotazione(const QStringList& barcode)
+{
+    QRandomGenerator rnd(7);
+    QStringList righe;
+    QList<QPair<QString, double>> vendite;
+    for (int i = 0; i < kVendite; ++i) {
+        const int k = int(rnd.bounded(kArticoli));
+        // Every tenth sale comes in under an extra barcode.
+        const QString bc = (k + 1) % 10 == 0 && i % 10 == 0
+                               ? QStringLiteral("90%1").arg(k + 1, 11, 10, QLatin1Char('0'))
+                               : barcode.at(k);
+        const int millesimi = int(rnd.bounded(1, 5000));
+        righe << QStringLiteral("\x06\x02"
+                                "00/00/00/%1/ARTICOLO/1/1.00/5.000/51/0/0/0/%2/0/0/37\x03")
+                     .arg(bc)
+                     .arg(millesimi);
+        vendite << qMakePair(bc, millesimi / 1000.0);
+    }
+    const QString path = Paths::inProgramFolder(QStringLiteral("PLUQuidar1.txt"));
+    TextFile::writeLines(path, righe);
+    app().flagPiruNEX = true;
+    const double booking = migliore([&] { StockBooking::AggiornaQuantitaDaFilePLU(path, 1); });
+    const double bare = migliore([&] {
+        Db::Transaction t;
+        QSqlQuery u(Db::dbNegozio());
+        u.prepare(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = \"Quantità\" - ? WHERE BarCode = ?"));
+        QSqlQuery s(Db::dbNegozio());
+        s.prepare(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"));
+        const QString oggi = QDate::currentDate().toString(Qt::ISODate);
+        for (const auto& v : vendite) {
+            u.bindValue(0, v.second);
+            u.bindValue(1, v.first);
+            u.exec();
+            s.bindValue(0, oggi);
+            s.bindValue(1, v.first);
+            s.bindValue(2, v.second);
+            s.exec();
+        }
+        t.commit();
+    });
+    std::printf("booking %d sales: %.1f ms; bare UPDATE + INSERT: %.1f ms; ratio %.2f\n", kVendite, booking, bare,
+                booking / bare);
+}
+
+void invioUdp()
+{
+    auto reg = FakeRegister::udp();
+    RegLink::Timings t;
+    t.portaLocaleUDP = 0;
+    t.indirizzoLocale = QHostAddress(QHostAddress::LocalHost);
+    t.portaUDP = reg->port();
+    RegLink::timings() = t;
+    RegLink::resetLinea();
+    TextViewer::setTestHook([](const QString&) {});
+
+    QStringList righe;
+    for (int i = 0; i < kComandi; ++i)
+        righe << QStringLiteral("P/%1/80%2/ARTICOLO %1/3/0/1.20/150.00/12.000/00010000/")
+                     .arg(51 + i)
+                     .arg(i, 11, 10, QLatin1Char('0'));
+    const QString file = Paths::inProgramFolder(QStringLiteral("FilePLU127002.txt"));
+    TextFile::writeLines(file, righe);
+
+    bool esito = false;
+    const double invio = migliore(
+        [&] {
+            app().contatoreApertura = 0;
+            esito = RegLink::EsameComandi(file, reg->address());
+        },
+        1);
+    RegLink::resetLinea();
+
+    // The bare exchange: ENQ and its ACK, the frame and its reply, on a plain socket.
+    QUdpSocket s;
+    s.bind(QHostAddress(QHostAddress::LocalHost), 0);
+    const QHostAddress dest(reg->address());
+    auto attendi = [&](const std::function<bool(const QByteArray&)>& ok) {
+        QElapsedTimer w;
+        w.start();
+        while (w.elapsed() < 3000) {
+            while (s.hasPendingDatagrams()) {
+                const QByteArray d = s.receiveDatagram().data();
+                if (ok(d))
+                    return true;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+        return false;
+    };
+    int riusciti = 0;
+    const double bare = migliore(
+        [&] {
+            for (const QString& r : righe) {
+                s.writeDatagram(QByteArray(1, RegLink::ENQ), dest, reg->port());
+                if (!attendi([](const QByteArray& d) { return d.endsWith(RegLink::ACK); }))
+                    continue;
+                s.writeDatagram(RegLink::FrameComando(r), dest, reg->port());
+                if (attendi([](const QByteArray& d) { return d.endsWith(RegLink::ETX); }))
+                    ++riusciti;
+                s.writeDatagram(QByteArray(1, RegLink::ACK), dest, reg->port());
+            }
+        },
+        1);
+    std::printf("EsameComandi over UDP, %d commands (%s, %d stored): %.1f ms = %.0f commands/s; bare round trips "
+                "(%d answered): %.1f ms = %.0f/s; ratio %.2f\n",
+                kComandi, esito ? "ok" : "FAILED", int(reg->plu().size()), invio, kComandi * 1000.0 / invio, riusciti,
+                bare, kComandi * 1000.0 / bare, invio / bare);
+    TextViewer::setTestHook({});
+    RegLink::resetTimings();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication a(argc, argv);
+    TestEnv env(true, 0.0);
+    app().flagPiruNEX = false;
+    const QStringList barcode = creaArchivio();
+    stagingEFile();
+    prenotazione(barcode);
+    invioUdp();
+    return 0;
+}

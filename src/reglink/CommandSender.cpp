@@ -1,0 +1,321 @@
+#include "reglink/CommandSender.h"
+
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
+#include "core/TextFile.h"
+#include "core/VbConvert.h"
+#include "core/Wait.h"
+#include "core/ui/TextViewer.h"
+#include "core/ui/Ui.h"
+#include "reglink/Frame.h"
+#include "reglink/ProtocolLog.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/Timings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+
+namespace RegLink {
+
+namespace {
+
+const QString kTroppiTimeout = QStringLiteral("*** Troppi timeout, esco definitivamente. FINE.");
+
+void elaboraEventi()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+void dormi(int ms)
+{
+    if (ms > 0)
+        QThread::msleep(ms);
+}
+
+void appendi(const QString& path, const QString& testo)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
+        f.write(TextFile::encode(testo));
+}
+
+QString setup()
+{
+    return app().percorsoSetup.isEmpty() ? Paths::setupPath() : app().percorsoSetup;
+}
+
+// The command file read field by field: a field ends at a comma or a line end, leading and
+// trailing blanks go, a quoted field keeps its commas. Empty fields carry no command.
+QStringList leggiComandi(const QString& nomeFile)
+{
+    QStringList comandi;
+    QStringList righe;
+    if (!TextFile::readLines(nomeFile, righe))
+        return comandi;
+    for (const QString& riga : righe) {
+        qsizetype i = 0;
+        while (i <= riga.size()) {
+            while (i < riga.size() && (riga.at(i) == QLatin1Char(' ') || riga.at(i) == QLatin1Char('\t')))
+                ++i;
+            QString campo;
+            if (i < riga.size() && riga.at(i) == QLatin1Char('"')) {
+                const qsizetype fine = riga.indexOf(QLatin1Char('"'), i + 1);
+                campo = riga.mid(i + 1, fine < 0 ? -1 : fine - i - 1);
+                i = fine < 0 ? riga.size() : fine + 1;
+                const qsizetype virgola = riga.indexOf(QLatin1Char(','), i);
+                i = virgola < 0 ? riga.size() + 1 : virgola + 1;
+            } else {
+                const qsizetype virgola = riga.indexOf(QLatin1Char(','), i);
+                campo = riga.mid(i, virgola < 0 ? -1 : virgola - i).trimmed();
+                i = virgola < 0 ? riga.size() + 1 : virgola + 1;
+            }
+            if (!campo.isEmpty())
+                comandi << campo;
+        }
+    }
+    return comandi;
+}
+
+void terminaDefault()
+{
+    // Every file of ours is closed after each write, so nothing is left half-written here.
+    Db::ChiudiDatabase();
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+bool statoAck()
+{
+    return app().rispostaCassa.stato == QLatin1String("ACK");
+}
+bool rispostaArrivata()
+{
+    return !app().rispostaCassa.numeroErrore.trimmed().isEmpty();
+}
+
+} // namespace
+
+ComandiHooks& comandiHooks()
+{
+    static ComandiHooks h;
+    return h;
+}
+
+QString percorsoNonTrasmessi(const QString& porta)
+{
+    QString out = LeggiINI(setup(), QStringLiteral("Cartelle"), QStringLiteral("OUT"), QStringLiteral("?"));
+    if (out == QLatin1String("?") || out.isEmpty()) {
+        out = QStringLiteral("C:");
+        ScriviINI(setup(), QStringLiteral("Cartelle"), QStringLiteral("OUT"), out);
+    }
+    return QDir(Paths::resolveFolder(out)).filePath(QStringLiteral("NonTRASMESSI") + porta + QStringLiteral(".txt"));
+}
+
+bool EsameComandi(const QString& nomeFile, const QString& porta)
+{
+    const Timings& t = timings();
+    ComandiHooks& h = comandiHooks();
+    auto progresso = [&](int n) {
+        if (h.progresso)
+            h.progresso(n);
+    };
+    auto messaggio = [](const QString& testo) { Msg::box(testo, QMessageBox::Ok, QMessageBox::NoIcon); };
+    RispostaCassaRec& r = app().rispostaCassa;
+
+    bool esito = true;
+    progresso(0);
+    const QString nonTrasmessi = percorsoNonTrasmessi(porta);
+    QFile::remove(nonTrasmessi);
+    const QStringList comandi = leggiComandi(nomeFile);
+    int timeout = 0;
+
+    auto fine = [&]() {
+        if (QFileInfo::exists(nonTrasmessi))
+            TextViewer::mostra(nonTrasmessi);
+        return esito;
+    };
+
+    for (qsizetype riga = 0; riga < comandi.size(); ++riga) {
+        progresso(int(riga) + 1);
+        const QString letto = comandi.at(riga);
+        QString comando = letto;
+        if (riga > 0)
+            dormi(t.sleepTraRigheMs);
+        int ripetizioni = 0;
+        bool handshake = true;
+
+        for (;;) {
+            if (handshake) {
+                // A: handshake
+                linea().cmdInitCom(porta);
+                elaboraEventi();
+                if (!AttendiFinche(statoAck, t.attesaMs, t.pollMs)) {
+                    if (++timeout <= t.maxTimeout) {
+                        ScriviLog(QStringLiteral("          *** uscito per timeout comunicazione, RIMANDO ENQ"));
+                        r.stato.clear();
+                        continue;
+                    }
+                    ScriviLog(QStringLiteral("          ") + kTroppiTimeout);
+                    r.stato.clear();
+                    esito = false;
+                    return fine();
+                }
+                // B: state test
+                bool invia = false;
+                for (int passi = 0;;) {
+                    elaboraEventi();
+                    const QString stato = r.stato;
+                    if (stato == QLatin1String("ACK")) {
+                        invia = true;
+                        break;
+                    }
+                    if (stato == QLatin1String("NAK")) {
+                        dormi(t.pausaErroreMs);
+                        break;
+                    }
+                    if (stato == QLatin1String("ERR")) {
+                        messaggio(QStringLiteral("stampante non collegata, esco"));
+                        esito = false;
+                        return fine();
+                    }
+                    elaboraEventi();
+                    dormi(t.pollMs);
+                    if (++passi >= t.passiStatoInatteso)
+                        break;
+                }
+                if (!invia)
+                    continue;
+            }
+
+            // C: send and wait for the reply
+            AzzeraRisposta();
+            if (!comando.endsWith(QLatin1Char('/')))
+                comando += QLatin1Char('/');
+            linea().SendCMD(comando);
+            elaboraEventi();
+            if (!AttendiFinche(rispostaArrivata, t.attesaMs, t.pollMs)) {
+                if (++timeout <= t.maxTimeout) {
+                    ScriviLog(QStringLiteral("          *** uscito per timeout comunicazione, RIMANDO COMANDO"));
+                    r.stato.clear();
+                    handshake = true;
+                    continue;
+                }
+                ScriviLog(QStringLiteral("          ") + kTroppiTimeout);
+                r.stato.clear();
+                appendi(nonTrasmessi, kTroppiTimeout + QStringLiteral("\r\n"));
+                esito = false;
+                return fine();
+            }
+
+            timeout = 0;
+            const QString numero = r.numeroErrore;
+            const QString descrizione = r.descrizione;
+            QString azione = r.azione;
+            if (Vb::val(numero) == 0)
+                break;
+            ScriviLog(QStringLiteral("         ESITO : ") + numero + QStringLiteral(" - ") + descrizione +
+                      QStringLiteral(" - ") + azione);
+            appendi(nonTrasmessi, QStringLiteral("Invio: \r\n") + letto + QStringLiteral("\r\nESITO : Errore N.") +
+                                      numero + QStringLiteral(" - Descr.: ") + descrizione + QStringLiteral("\r\n"));
+
+            // A register that stays busy would repeat one line for ever: past the bound it is
+            // recorded and skipped like any other failed line.
+            if (azione == QLatin1String("1") && ++ripetizioni > t.maxRipetizioniBusy)
+                azione = QStringLiteral("2");
+
+            if (azione == QLatin1String("1")) {
+                ScriviLog(QStringLiteral("LOG - Errore!"));
+                ScriviLog(QStringLiteral("         Azione Intrapresa : Tracciato e Ripetuto il comando"));
+                dormi(t.pausaErroreMs);
+                handshake = true;
+                continue;
+            }
+            if (azione == QLatin1String("2")) {
+                ScriviLog(QStringLiteral("LOG - Errore!"));
+                dormi(t.pausaErroreMs);
+                ScriviLog(QStringLiteral(
+                    "         Azione Intrapresa : Tracciato e Ignorato il comando che ha dato l'errore"));
+                break;
+            }
+            if (azione == QLatin1String("4")) {
+                ScriviLog(QStringLiteral("Errore!"));
+                messaggio(descrizione);
+                dormi(t.pausaErroreMs);
+                handshake = false;
+                continue;
+            }
+            if (azione == QLatin1String("9")) {
+                ScriviLog(QStringLiteral("LOG - ERRORE GRAVE DI DISPOSITIVO!"));
+                ScriviLog(QStringLiteral("         Azione Intrapresa : Tracciato, Errore grave di stato misuratore "
+                                         "fiscale, chiudo Driver"));
+                messaggio(descrizione);
+                messaggio(QStringLiteral("Errore Grave della stampante fiscale, chiamare assistenza\r\n\r\n") +
+                          descrizione.toUpper());
+                esito = false;
+                if (h.terminaProgramma)
+                    h.terminaProgramma();
+                else
+                    terminaDefault();
+                return esito;
+            }
+            // Class 0 and numbers without a row: go on.
+            dormi(t.pausaErroreMs);
+            break;
+        }
+    }
+    return fine();
+}
+
+int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta)
+{
+    const Timings& t = timings();
+    RispostaCassaRec& r = app().rispostaCassa;
+    const int attesa = std::max(0, timeout) * t.msPerSecondo;
+    // "No limit" is bounded all the same, so a dead register cannot hold the program for ever.
+    const int limite = maxTentativi > 0 ? maxTentativi : t.limiteSenzaMassimo;
+    int tentativi = 0;
+    QString fallimento;
+
+    for (;;) {
+        linea().cmdInitCom(porta);
+        elaboraEventi();
+        if (!AttendiFinche(statoAck, attesa, t.pollVerificaMs)) {
+            if (++tentativi > limite) {
+                fallimento = QStringLiteral("                    *** VERIFICA STATO Troppi timeout su ENQ, esco "
+                                            "definitivamente. FINE.");
+                break;
+            }
+            ScriviLog(QStringLiteral(
+                "                    *** VERIFICA STATO - uscito per timeout comunicazione ENQ, RIMANDO ENQ"));
+            r.stato.clear();
+            continue;
+        }
+        elaboraEventi();
+        AzzeraRisposta();
+        linea().SendCMD(QStringLiteral("?/"));
+        elaboraEventi();
+        if (AttendiFinche(rispostaArrivata, attesa, t.pollVerificaMs))
+            return r.numeroErrore.trimmed().toInt();
+        if (++tentativi > limite) {
+            fallimento = QStringLiteral(
+                "                    *** VERIFICA STATUS - Troppi timeout su CMD, esco definitivamente. FINE.");
+            break;
+        }
+        ScriviLog(QStringLiteral("                    *** VERIFICA STATUS  - uscito per timeout da CMD comunicazione, "
+                                 "RIMANDO COMANDO"));
+        r.stato.clear();
+    }
+    ScriviLog(fallimento);
+    r.stato.clear();
+    return -1;
+}
+
+} // namespace RegLink

@@ -1,0 +1,380 @@
+#include "reglink/DepartmentTransfer.h"
+
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/ErrorLog.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
+#include "core/TextFile.h"
+#include "core/VbConvert.h"
+#include "core/Wait.h"
+#include "core/ui/Ui.h"
+#include "reglink/CommandSender.h"
+#include "reglink/Frame.h"
+#include "reglink/ProtocolLog.h"
+#include "reglink/RegisterLine.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <vector>
+
+namespace DepartmentTransfer {
+
+namespace {
+
+const QString kSezioneIva = QStringLiteral("IVA TARVENIT");
+// Answers that are not ACK repeat a department at most this many times, then the send goes on.
+constexpr int kMaxRipetizioni = 100;
+constexpr int kMaxRisvegli = 101;
+
+struct RigaReparto
+{
+    Reparto r;
+    int iva = 0;
+};
+
+// The department table in code order; false when the query failed.
+bool leggiReparti(std::vector<RigaReparto>& out, QString* errore)
+{
+    QSqlQuery q = Db::query(
+        QStringLiteral("SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto FROM Reparti ORDER BY Cod ASC"));
+    if (!q.isActive()) {
+        *errore = q.lastError().text();
+        return false;
+    }
+    while (q.next()) {
+        RigaReparto d;
+        d.r.cod = q.value(0).toInt();
+        d.r.descrizione = q.value(1).toString();
+        d.iva = Vb::cint(q.value(2).toDouble()).value_or(-1);
+        d.r.prezzo = q.value(3).toDouble();
+        d.r.sconto = q.value(4);
+        out.push_back(d);
+    }
+    return true;
+}
+
+QString scontoFlag(const QVariant& sconto)
+{
+    if (!sconto.isNull()) {
+        const QString s = sconto.toString().trimmed();
+        if (s == QLatin1String("0") || s == QLatin1String("1"))
+            return s;
+        bool ok = false;
+        const double v = sconto.toDouble(&ok);
+        if (ok && (v == 0 || v == 1))
+            return QString::number(int(v));
+    }
+    return QStringLiteral("0");
+}
+
+QByteArray byte(char c)
+{
+    return QByteArray(1, c);
+}
+
+bool primoCarattereAck()
+{
+    return app().testoRicevuto.startsWith(QLatin1Char(RegLink::ACK));
+}
+
+// No answer, an ACK or a reply frame lets the send go on; a NAK, or a reply asking for the
+// command again (register busy), repeats it.
+bool daRipetere()
+{
+    const QString& t = app().testoRicevuto;
+    if (t.isEmpty() || t.startsWith(QLatin1Char(RegLink::ACK)))
+        return false;
+    if (t.startsWith(QLatin1Char(RegLink::NAK)))
+        return true;
+    return app().rispostaCassa.azione == QLatin1String("1");
+}
+
+void mostraAvviso(const PannelloTrasferimento& p, bool v)
+{
+    if (p.mostraAvviso)
+        p.mostraAvviso(v);
+}
+
+struct Occupato
+{
+    Occupato() { app().invioInCorso = true; }
+    ~Occupato() { app().invioInCorso = false; }
+};
+
+QString testoCassaNonServita(int n)
+{
+    return QStringLiteral(
+               "INVIO CASSA %1 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/PortaCOM/CASSA")
+        .arg(n);
+}
+
+void serviCassaSeriale(int numero, const QString& porta, const PannelloTrasferimento& p)
+{
+    RegLink::LineaCassa& l = RegLink::linea();
+    l.chiudiPortaSeriale();
+    l.AperturaPortaRegCassa(porta);
+    l.Pausa(800);
+    if (!l.portaSerialeAperta()) {
+        Pannello::avviso(p, QStringLiteral("Porta Seriale COM ") + porta +
+                                QStringLiteral(" non disponibile - Operazione non effettuata"));
+        return;
+    }
+    if (InvioRepSuQuiDar(p) == EsitoDiretto::NessunaRisposta)
+        Msg::box(testoCassaNonServita(numero), QMessageBox::Ok,
+                 numero == 1 ? QMessageBox::Critical : QMessageBox::NoIcon);
+}
+
+} // namespace
+
+int CodiceIvaCassa(int iva)
+{
+    const QString setup = app().percorsoSetup;
+    const QString chiave = QString::number(iva);
+    const QString v = LeggiINI(setup, kSezioneIva, chiave, QStringLiteral("?"));
+    if (v == QLatin1String("?") || v.isEmpty()) {
+        ScriviINI(setup, kSezioneIva, chiave, QStringLiteral("?"));
+        const QStringList righe = {
+            QStringLiteral(
+                "Creare in Setup.ini, chiave [IVA TARVENIT], la relazione tra il valore dell'iva ed il codice "
+                "tarvenit"),
+            QStringLiteral("In questo modo (segnarsi i valori su di un foglio):"),
+            QStringLiteral("4=1"),
+            QStringLiteral("10=2"),
+            QStringLiteral("21=3"),
+            QStringLiteral("0=4")};
+        Msg::box(righe.join(QStringLiteral("\r\n")), QMessageBox::Ok, QMessageBox::Information);
+        return kIvaMancante;
+    }
+    const std::optional<double> d = Vb::cdbl(v);
+    const std::optional<int> n = d ? Vb::cint(*d) : std::nullopt;
+    if (!n || *n < -32768 || *n > 32767) {
+        Msg::box(QStringLiteral("Controllare la corrispondeza tra il valore dell'iva e codice Tarvenit nel file "
+                                "Setup.ini, chiave [IVA TARVENIT]"));
+        return kIvaMancante;
+    }
+    return *n;
+}
+
+QString DescrizioneDiretta(const QString& descrizione)
+{
+    QString d = descrizione;
+    d.remove(QLatin1Char('/'));
+    d.remove(QLatin1Char('\''));
+    return d.left(20).toUpper();
+}
+
+QString DescrizioneFile(const QString& descrizione)
+{
+    QString d = descrizione;
+    for (const QChar c : {QChar('/'), QChar('\''), QChar(','), QChar(':'), QChar('%')})
+        d.remove(c);
+    d.replace(QChar(0x00E8), QLatin1Char('e'));
+    d.replace(QChar(0x00E9), QLatin1Char('e'));
+    if (d.startsWith(QLatin1Char('0')))
+        d.remove(QLatin1Char('0'));
+    return d.trimmed().left(20).toUpper();
+}
+
+QString RecordDiretto(const Reparto& r, int codiceIva)
+{
+    const QString cod = QString::number(r.cod);
+    return QStringLiteral("D/") + cod + QLatin1Char('/') + DescrizioneDiretta(r.descrizione) + QLatin1Char('/') +
+           QString::number(codiceIva) + QLatin1Char('/') + Vb::fixedPoint(r.prezzo, 2) +
+           QStringLiteral("/500.00/1011") + scontoFlag(r.sconto) + QStringLiteral("00/") + cod +
+           QStringLiteral("/0.00/");
+}
+
+QString RecordFile(const Reparto& r, int codiceIva, int sequenza)
+{
+    return QStringLiteral("D/") + QString::number(r.cod) + QLatin1Char('/') + DescrizioneFile(r.descrizione) +
+           QLatin1Char('/') + QString::number(codiceIva) + QLatin1Char('/') + Vb::fixedPoint(r.prezzo, 2) +
+           QStringLiteral("/500.00/1011000/") + QString::number(sequenza) + QStringLiteral("/0.00/");
+}
+
+int prossimaSequenza(int sequenza, bool flagPiruNEX)
+{
+    return sequenza >= (flagPiruNEX ? 20 : 10) ? 1 : sequenza + 1;
+}
+
+QString percorsoFileREP(const QString& suffisso)
+{
+    return Paths::inProgramFolder(QStringLiteral("FileREP") + suffisso + QStringLiteral(".txt"));
+}
+
+void CreaFileInvioREPARTI(const QString& suffisso, bool& esito)
+{
+    esito = false;
+    const QString path = percorsoFileREP(suffisso);
+    if (QFile::exists(path) && !QFile::remove(path)) {
+        ScriviErrore(QStringLiteral("Reparti"), QStringLiteral("Command1_Click"), VbErr::PermissionDenied, path);
+        return;
+    }
+    std::vector<RigaReparto> reparti;
+    QString errore;
+    if (!leggiReparti(reparti, &errore)) {
+        ScriviErrore(QStringLiteral("Reparti"), QStringLiteral("Command1_Click"), VbErr::DatabaseError, errore);
+        return;
+    }
+    if (reparti.empty())
+        return;
+    QString testo;
+    bool completo = true;
+    int sequenza = 1;
+    for (const RigaReparto& d : reparti) {
+        const int iva = CodiceIvaCassa(d.iva);
+        if (iva == kIvaMancante) {
+            completo = false;
+            break;
+        }
+        testo += RecordFile(d.r, iva, sequenza) + QLatin1String("\r\n");
+        sequenza = prossimaSequenza(sequenza, app().flagPiruNEX);
+    }
+    if (!TextFile::writeAtomically(path, TextFile::encode(testo))) {
+        ScriviErrore(QStringLiteral("Reparti"), QStringLiteral("Command1_Click"), VbErr::PermissionDenied, path);
+        return;
+    }
+    esito = completo;
+}
+
+EsitoDiretto InvioRepSuQuiDar(const PannelloTrasferimento& p)
+{
+    using namespace RegLink;
+    LineaCassa& l = linea();
+    mostraAvviso(p, true);
+    std::vector<RigaReparto> reparti;
+    QString errore;
+    if (!leggiReparti(reparti, &errore)) {
+        ScriviErrore(QStringLiteral("PROTOCOLLOQuidar"), QStringLiteral("InvioRepSuQuiDar"), VbErr::DatabaseError,
+                     errore);
+        reparti.clear();
+    }
+    if (reparti.empty()) {
+        Pannello::avviso(p, QStringLiteral("Nessun Reparto da inviare!!!"));
+        mostraAvviso(p, false);
+        l.chiudiPortaSeriale();
+        return EsitoDiretto::NessunReparto;
+    }
+    auto portaChiusa = [&]() {
+        Msg::box(QStringLiteral("Collegamento con QuiDar non attivo - Chiudere, riaprire il programma e riprovare"));
+        Pannello::cursoreAttesa(p, false);
+        mostraAvviso(p, false);
+        return EsitoDiretto::PortaChiusa;
+    };
+
+    // Wake the register: CAN, ENQ until it acknowledges.
+    bool sveglia = false;
+    for (int giro = 0; giro < kMaxRisvegli && !sveglia; ++giro) {
+        l.scartaInput();
+        app().testoRicevuto.clear();
+        if (!l.scriviSeriale(byte(CAN)))
+            return portaChiusa();
+        QCoreApplication::processEvents();
+        if (!l.scriviSeriale(byte(ENQ)))
+            return portaChiusa();
+        l.Pausa(50);
+        sveglia = primoCarattereAck();
+    }
+    if (!sveglia) {
+        // Sending to a register that never answered would only look like a success.
+        ScriviLog(QStringLiteral("          *** REPARTI: la cassa non risponde, invio non effettuato"));
+        l.chiudiPortaSeriale();
+        return EsitoDiretto::NessunaRisposta;
+    }
+
+    for (const RigaReparto& d : reparti) {
+        const int iva = CodiceIvaCassa(d.iva);
+        if (iva == kIvaMancante) {
+            if (p.setTestoAvviso)
+                p.setTestoAvviso(QStringLiteral("INVIO INTERROTTO"));
+            l.chiudiPortaSeriale();
+            return EsitoDiretto::IvaMancante;
+        }
+        const QByteArray frame = FrameTestoIntero(RecordDiretto(d.r, iva));
+        int ripetizioni = 0;
+        for (;;) {
+            app().testoRicevuto.clear();
+            AzzeraRisposta();
+            if (!l.scriviSeriale(frame))
+                return portaChiusa();
+            l.Pausa(150);
+            if (!daRipetere() || ++ripetizioni >= kMaxRipetizioni)
+                break;
+        }
+        for (;;) {
+            if (!l.scriviSeriale(byte(ACK)))
+                return portaChiusa();
+            l.Pausa(50);
+            l.scartaInput();
+            if (!l.scriviSeriale(byte(CAN)))
+                return portaChiusa();
+            QCoreApplication::processEvents();
+            app().testoRicevuto.clear();
+            AzzeraRisposta();
+            if (!l.scriviSeriale(byte(ENQ)))
+                return portaChiusa();
+            l.Pausa(50);
+            if (!daRipetere() || ++ripetizioni >= kMaxRipetizioni)
+                break;
+        }
+    }
+    if (!l.scriviSeriale(byte(ACK)))
+        return portaChiusa();
+    l.Pausa(200);
+    l.scriviSeriale(byte(ENQ));
+    l.Pausa(200);
+    l.chiudiPortaSeriale();
+    return EsitoDiretto::Inviato;
+}
+
+void TrasferisciSullaCassa(const PannelloTrasferimento& p)
+{
+    AppState& a = app();
+    if (a.parolaInterscambio != QLatin1String("QUIDAR"))
+        return;
+    if (a.invioInCorso || a.ricezioneInCorso)
+        return;
+    Occupato occupato;
+    a.contatoreApertura = 0;
+    const ImpostazioniRegCassa rc = a.impostazioniRegCassa;
+    const QString eth = a.portaETH1;
+
+    if (rc.portaCOM.isEmpty() && !eth.isEmpty()) {
+        mostraAvviso(p, true);
+        QString suffisso = eth;
+        suffisso.remove(QLatin1Char('.'));
+        bool esito = false;
+        CreaFileInvioREPARTI(suffisso, esito);
+        if (esito) {
+            Attesa(500);
+            if (!RegLink::EsameComandi(percorsoFileREP(suffisso), eth)) {
+                mostraAvviso(p, false);
+                Msg::box(QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI INVIO SULLA RETE (LAN/WIFI) "),
+                         QMessageBox::Ok, QMessageBox::Critical);
+            }
+        } else {
+            mostraAvviso(p, false);
+            Msg::box(QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO TABELLA DEI REPARTI "),
+                     QMessageBox::Ok, QMessageBox::Critical);
+        }
+    } else if (rc.portaCOM.isEmpty()) {
+        mostraAvviso(p, false);
+        Msg::box(
+            QStringLiteral("INVIO CASSA 1 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/INDIRIZZO "
+                           "IP/CASSA/RETE"),
+            QMessageBox::Ok, QMessageBox::Critical);
+    } else {
+        serviCassaSeriale(1, rc.portaCOM, p);
+    }
+    if (!rc.portaCOM1.isEmpty())
+        serviCassaSeriale(2, rc.portaCOM1, p);
+    if (!rc.portaCOM2.isEmpty())
+        serviCassaSeriale(3, rc.portaCOM2, p);
+
+    mostraAvviso(p, false);
+    Msg::box(QStringLiteral("Invio Terminato "));
+}
+
+} // namespace DepartmentTransfer

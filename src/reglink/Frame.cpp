@@ -1,0 +1,184 @@
+#include "reglink/Frame.h"
+
+#include "core/TextFile.h"
+#include "reglink/ErrorTable.h"
+
+namespace RegLink {
+
+namespace {
+
+int sommaModulo(const QByteArray& bytes)
+{
+    int sum = 0;
+    for (char c : bytes)
+        sum = (sum + static_cast<unsigned char>(c)) % 256;
+    return sum % 100;
+}
+
+QString dueCifre(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+QByteArray incornicia(const QString& testo)
+{
+    QByteArray out;
+    out.append(STX);
+    out.append(TextFile::encode(testo));
+    out.append(CalcolaChecksum(testo).toLatin1());
+    out.append(ETX);
+    return out;
+}
+
+bool soloCifre(const QString& s)
+{
+    if (s.isEmpty())
+        return false;
+    for (QChar c : s)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString CalcolaChecksum(const QString& testo)
+{
+    return dueCifre(sommaModulo(TextFile::encode(testo)));
+}
+
+std::optional<int> CalcolaChecksumNumero(const QString& testo)
+{
+    if (testo.size() > 255)
+        return std::nullopt;
+    return sommaModulo(TextFile::encode(testo));
+}
+
+QByteArray FrameComando(const QString& comando)
+{
+    return incornicia(comando.trimmed());
+}
+
+QByteArray FrameTestoIntero(const QString& testo)
+{
+    return incornicia(testo);
+}
+
+bool ChecksumCorretto(const QString& testoEChecksum, QString* testo)
+{
+    const QString corpo = testoEChecksum.left(std::max<qsizetype>(0, testoEChecksum.size() - 2));
+    if (testo)
+        *testo = corpo;
+    if (testoEChecksum.size() < 2)
+        return false;
+    return CalcolaChecksum(corpo) == testoEChecksum.right(2);
+}
+
+QString BinarioDaIntero(qint64 valore, int& bit)
+{
+    // The widening stops at 64 bits: no value needs more, and a shift past that is undefined.
+    while (bit < 64 && ((bit >= 63 ? std::numeric_limits<qint64>::max() : (qint64(1) << bit) - 1) < valore))
+        bit += 8;
+    QString out;
+    out.reserve(bit);
+    for (int i = 0; i < bit; ++i)
+        out.append(i < 64 && ((quint64(valore) >> i) & 1) ? QLatin1Char('1') : QLatin1Char('0'));
+    return out;
+}
+
+RispostaCassaRec AnalizzaRisposta(const QString& testata)
+{
+    RispostaCassaRec r;
+    r.azione = QStringLiteral("0");
+    QString numero = testata.left(2);
+    QString descrizione;
+    if (testata.size() < 8 || numero.trimmed().isEmpty())
+        return r;
+    const int azione = DescrizioneErrore(numero, descrizione);
+    if (numero.isEmpty())
+        return r; // not hexadecimal: no answer
+    r.numeroErrore = numero;
+    r.descrizione = descrizione;
+    r.azione = QString::number(azione);
+
+    auto bits = [](const QString& campo) {
+        if (!soloCifre(campo))
+            return QString(8, QLatin1Char('0'));
+        int n = 8;
+        return BinarioDaIntero(campo.toLongLong(), n);
+    };
+    r.byteStato1 = testata.mid(3, 2);
+    const QString b1 = bits(r.byteStato1);
+    r.stato1Bit1 = b1.at(1) == QLatin1Char('1');
+    r.stato1Bit3 = b1.at(3) == QLatin1Char('1');
+    r.stato1Bit4 = b1.at(4) == QLatin1Char('1');
+    r.stato1Bit5 = b1.at(5) == QLatin1Char('1');
+    r.stato1Bit6 = b1.at(6) == QLatin1Char('1');
+    r.stato1Bit7 = b1.at(7) == QLatin1Char('1');
+    r.byteStato2 = testata.mid(6, 2);
+    const QString b2 = bits(r.byteStato2);
+    r.stato2Bit7 = b2.at(7) == QLatin1Char('1');
+    r.stato2Bit6 = b2.at(6) == QLatin1Char('1');
+    r.stato2Bit5 = b2.at(5) == QLatin1Char('1');
+    r.stato2Bit3 = b2.at(3) == QLatin1Char('1');
+    r.stato2Bit2 = b2.at(2) == QLatin1Char('1');
+    r.stato2Bit1 = b2.at(1) == QLatin1Char('1');
+    r.stato2Bit0 = b2.at(0) == QLatin1Char('1');
+    return r;
+}
+
+void AzzeraRisposta()
+{
+    RispostaCassaRec& r = app().rispostaCassa;
+    const QString stato = r.stato;
+    r = RispostaCassaRec{};
+    r.stato = stato;
+}
+
+std::optional<EventoRicezione> RicevitoreSeriale::aggiungi(const QString& dati)
+{
+    m_buffer += dati;
+    const qsizetype stx = m_buffer.lastIndexOf(QChar(STX));
+    if (stx >= 0)
+        m_buffer.remove(0, stx + 1);
+    if (m_buffer.isEmpty())
+        return std::nullopt;
+    const QChar ultimo = m_buffer.back();
+    EventoRicezione e;
+    if (ultimo == QChar(ACK)) {
+        e.tipo = EventoRicezione::AckSolo;
+    } else if (ultimo == QChar(NAK)) {
+        e.tipo = EventoRicezione::NakSolo;
+    } else if (ultimo == QChar(ETX)) {
+        e.tipo = EventoRicezione::Frame;
+        e.checksumOk = ChecksumCorretto(m_buffer.chopped(1), &e.testo);
+    } else {
+        return std::nullopt;
+    }
+    m_buffer.clear();
+    return e;
+}
+
+std::optional<EventoRicezione> AnalizzaDatagramma(const QString& datagramma)
+{
+    if (datagramma.isEmpty())
+        return std::nullopt;
+    const QChar ultimo = datagramma.back();
+    EventoRicezione e;
+    if (ultimo == QChar(ACK)) {
+        e.tipo = EventoRicezione::AckSolo;
+    } else if (ultimo == QChar(NAK)) {
+        e.tipo = EventoRicezione::NakSolo;
+    } else if (ultimo == QChar(ETX)) {
+        QString corpo = datagramma.chopped(1);
+        if (corpo.startsWith(QChar(STX)))
+            corpo.remove(0, 1);
+        e.tipo = EventoRicezione::Frame;
+        e.checksumOk = ChecksumCorretto(corpo, &e.testo);
+    } else {
+        return std::nullopt;
+    }
+    return e;
+}
+
+} // namespace RegLink

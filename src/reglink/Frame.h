@@ -1,0 +1,72 @@
+#pragma once
+// The register frame: STX, command text, two decimal checksum digits, ETX, in Windows-1252 bytes.
+// Also the reading of reply frames: the checksum test, the 8-character header parsed into the
+// response record, and the byte-by-byte collector of the serial line.
+#include "core/AppState.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace RegLink {
+
+constexpr char STX = 2;
+constexpr char ETX = 3;
+constexpr char ENQ = 5;
+constexpr char ACK = 6;
+constexpr char NAK = 21;
+constexpr char CAN = 24;
+
+// Sum of the Windows-1252 codes kept modulo 256, then modulo 100, as two digits ("00" for "").
+QString CalcolaChecksum(const QString& testo);
+// The same as a number 0-99; nullopt (overflow) for a text longer than 255 characters.
+std::optional<int> CalcolaChecksumNumero(const QString& testo);
+
+// STX + trimmed command + checksum of the trimmed text + ETX.
+QByteArray FrameComando(const QString& comando);
+// STX + text unchanged + checksum + ETX: the request frames of the reception and department senders.
+QByteArray FrameTestoIntero(const QString& testo);
+
+// A reply text with its two checksum digits at the end (STX and ETX removed): true when the digits
+// match the checksum of what precedes them. *testo receives the text without the digits.
+bool ChecksumCorretto(const QString& testoEChecksum, QString* testo = nullptr);
+
+// Parses the first eight characters of a reply text. A header that is too short or whose error
+// field is not hexadecimal gives an empty record (numeroErrore empty, azione "0"), so a corrupted
+// reply is never taken as an answer.
+RispostaCassaRec AnalizzaRisposta(const QString& testata);
+
+// Bit string of `valore`, least significant bit first; widens `bit` by 8 until the value fits.
+QString BinarioDaIntero(qint64 valore, int& bit);
+
+// Empties the reply fields and flags of app().rispostaCassa; keeps stato.
+void AzzeraRisposta();
+
+// What arrived on the line, as the receive handlers see it.
+struct EventoRicezione
+{
+    enum Tipo { AckSolo, NakSolo, Frame };
+    Tipo tipo = AckSolo;
+    bool checksumOk = false;
+    QString testo; // Frame: reply text without STX, checksum digits and ETX
+};
+
+// The serial buffer (BufferCassa): characters accumulate until a lone ACK, a lone NAK or a
+// complete frame ends them; everything before the last STX is dropped.
+class RicevitoreSeriale
+{
+public:
+    // Appends `dati` and returns the event it completes, if any.
+    std::optional<EventoRicezione> aggiungi(const QString& dati);
+    QString buffer() const { return m_buffer; }
+    void svuota() { m_buffer.clear(); }
+
+private:
+    QString m_buffer;
+};
+
+// One UDP datagram: lone ACK/NAK, a reply frame (leading STX optional), or nothing.
+std::optional<EventoRicezione> AnalizzaDatagramma(const QString& datagramma);
+
+} // namespace RegLink

@@ -1,0 +1,217 @@
+#include "reglink/PluSender.h"
+
+#include "core/Database.h"
+#include "core/ErrorLog.h"
+#include "core/Wait.h"
+#include "core/ui/Ui.h"
+#include "reglink/CommandSender.h"
+#include "reglink/PluStaging.h"
+
+#include <QCoreApplication>
+#include <QSqlError>
+#include <QThread>
+
+namespace PluSender {
+
+namespace {
+
+const QString kModulo = QStringLiteral("Magazzino");
+
+// Restores what the send changed, whichever way it ends.
+class Ripristino
+{
+public:
+    explicit Ripristino(const PannelloTrasferimento& p) : m_p(p)
+    {
+        app().invioInCorso = true;
+        m_timer = m_p.importaAttivo ? m_p.importaAttivo() : false;
+        if (m_p.setImportaAttivo)
+            m_p.setImportaAttivo(false);
+        Pannello::cursoreAttesa(m_p, true);
+    }
+    ~Ripristino()
+    {
+        Pannello::cursoreAttesa(m_p, false);
+        if (m_p.setImportaAttivo)
+            m_p.setImportaAttivo(m_timer);
+        app().invioInCorso = false;
+    }
+    Ripristino(const Ripristino&) = delete;
+    Ripristino& operator=(const Ripristino&) = delete;
+
+private:
+    const PannelloTrasferimento& m_p;
+    bool m_timer = false;
+};
+
+void svuotaTab(const PannelloTrasferimento& p)
+{
+    Pannello::setTestoTab(p, QString());
+    Pannello::mostraTab(p, false);
+}
+
+void cassaNonServita(const CassaDaServire& c)
+{
+    if (c.numero == 1 && c.rete) {
+        Msg::box(
+            QStringLiteral("INVIO CASSA 1 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/INDIRIZZO "
+                           "IP/CASSA/RETE"),
+            QMessageBox::Ok, QMessageBox::Critical);
+        return;
+    }
+    Msg::box(
+        QStringLiteral("INVIO CASSA %1 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/PortaCOM/CASSA")
+            .arg(c.numero),
+        QMessageBox::Ok, c.numero == 1 ? QMessageBox::Critical : QMessageBox::NoIcon);
+}
+
+} // namespace
+
+QList<CassaDaServire> casseConfigurate(const ImpostazioniRegCassa& rc, const QString& portaETH1)
+{
+    QList<CassaDaServire> out;
+    if (!rc.portaCOM.isEmpty()) {
+        out << CassaDaServire{1, rc.portaCOM, rc.portaCOM, false};
+    } else if (!portaETH1.isEmpty()) {
+        QString suffisso = portaETH1;
+        suffisso.remove(QLatin1Char('.'));
+        out << CassaDaServire{1, suffisso, portaETH1, true};
+    }
+    if (!rc.portaCOM1.isEmpty())
+        out << CassaDaServire{2, rc.portaCOM1, rc.portaCOM1, false};
+    if (!rc.portaCOM2.isEmpty())
+        out << CassaDaServire{3, rc.portaCOM2, rc.portaCOM2, false};
+    return out;
+}
+
+Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite)
+{
+    const bool c1 = !rc.portaCOM.isEmpty(), c2 = !rc.portaCOM1.isEmpty(), c3 = !rc.portaCOM2.isEmpty();
+    if (c1 && !c2 && !c3)
+        return servite == 1 ? Segni::Chiedi : Segni::Mantieni;
+    if (c1 && c2 && !c3)
+        return servite == 2 ? Segni::Azzera : Segni::Mantieni;
+    if (c1 && c2 && c3)
+        return servite == 3 ? Segni::Azzera : Segni::Mantieni;
+    return Segni::Mantieni;
+}
+
+bool AzzeraModificati()
+{
+    QString errore;
+    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore)) {
+        ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), VbErr::DatabaseError, errore);
+        return false;
+    }
+    Attesa(1200);
+    return true;
+}
+
+Mittente& mittente()
+{
+    static Mittente m = [](const QString& file, const QString& porta) { return RegLink::EsameComandi(file, porta); };
+    return m;
+}
+
+void cmdInviaPLU_Click(const PannelloTrasferimento& p)
+{
+    AppState& a = app();
+    // One transfer at a time: a second press during a send or a reception does nothing.
+    if (a.invioInCorso || a.ricezioneInCorso)
+        return;
+    Ripristino ripristino(p);
+
+    const bool solo = p.soloModificati && p.soloModificati();
+    if (!solo && !Msg::yesNo(QStringLiteral("Sicuro di dover inviare tutto l'archivio alla cassa?")))
+        return;
+
+    Pannello::setTestoTab(p, QStringLiteral("PREPARAZIONE DATI PER INVIO SULLE CASSE"));
+    Pannello::mostraTab(p, true);
+    QCoreApplication::processEvents();
+    a.contatoreApertura = 0;
+
+    switch (PluStaging::PreparaTabxInvio(solo, p)) {
+    case PluStaging::EsitoPreparazione::Preparata:
+        break;
+    case PluStaging::EsitoPreparazione::Vuota:
+        Msg::box(QStringLiteral("Nessun dato da inviare"), QMessageBox::Ok, QMessageBox::Information);
+        QCoreApplication::processEvents();
+        svuotaTab(p);
+        return;
+    case PluStaging::EsitoPreparazione::TroppeRighe:
+        svuotaTab(p);
+        return;
+    case PluStaging::EsitoPreparazione::Errore:
+        svuotaTab(p);
+        Msg::box(QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO ALLA TABELLA DEGLI ARTICOLI"),
+                 QMessageBox::Ok, QMessageBox::Critical);
+        return;
+    }
+    QCoreApplication::processEvents();
+    svuotaTab(p);
+
+    // Settings are taken once: the settings window may change them while we wait.
+    const ImpostazioniRegCassa rc = a.impostazioniRegCassa;
+    int servite = 0;
+    for (const CassaDaServire& c : casseConfigurate(rc, a.portaETH1)) {
+        const PluStaging::EsitoFile f = PluStaging::ScriviFilePLU(c.suffisso, p);
+        if (f == PluStaging::EsitoFile::Vuoto)
+            continue; // "Nessun Articolo da inviare!!!" said it; there is nothing to send
+        if (f == PluStaging::EsitoFile::Errore) {
+            cassaNonServita(c);
+            continue;
+        }
+        Attesa(500);
+        if (mittente()(PluStaging::percorsoFilePLU(c.suffisso), c.porta)) {
+            ++servite;
+            Pannello::avviso(p, QStringLiteral("INVIO CASSA %1 TERMINATO").arg(c.numero));
+        } else {
+            cassaNonServita(c);
+        }
+    }
+
+    switch (regolaSegni(rc, servite)) {
+    case Segni::Mantieni:
+        break;
+    case Segni::Chiedi:
+        if (Msg::box(QStringLiteral("DEVI INVIARE SU ALTRA POSTAZIONE ?"), QMessageBox::Yes | QMessageBox::No,
+                     QMessageBox::Question, QMessageBox::NoButton, QStringLiteral("Tavrino")) == QMessageBox::No)
+            AzzeraModificati();
+        break;
+    case Segni::Azzera:
+        AzzeraModificati();
+        break;
+    }
+
+    Pannello::cursoreAttesa(p, false);
+    Pannello::avviso(p, QStringLiteral("PROCEDURA DI INVIO TERMINATA"));
+    QCoreApplication::processEvents();
+    svuotaTab(p);
+    QCoreApplication::processEvents();
+}
+
+void ckModificati_Click(const PannelloTrasferimento& p)
+{
+    const bool spuntato = p.soloModificati && p.soloModificati();
+    if (!spuntato) {
+        if (Msg::box(QStringLiteral("TOGLIERE IL FLAG DI MODIFICATO A TUTTI I RECORD INTERESSATI?"),
+                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::No) == QMessageBox::Yes) {
+            QString errore;
+            if (!Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore)) {
+                ScriviErrore(kModulo, QStringLiteral("ckModificati_Click"), VbErr::DatabaseError, errore);
+                return;
+            }
+            QThread::msleep(ulong(app().wait.ms(1000)));
+            if (p.ripetiRicerca)
+                p.ripetiRicerca();
+            return;
+        }
+        // Ticking the box again runs this handler once more, which selects the option.
+        if (p.setSoloModificati)
+            p.setSoloModificati(true);
+    }
+    if (p.selezionaTrasf)
+        p.selezionaTrasf(1);
+}
+
+} // namespace PluSender

@@ -1,0 +1,42 @@
+#pragma once
+// The article window's PLU send: staging once, then for each configured register its command file
+// sent by EsameComandi, the outcome per register, and the clearing of the articles' Modificato marks.
+#include "core/AppState.h"
+#include "reglink/TransferPanel.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace PluSender {
+
+// A register to serve: its number, the suffix of its command file and the line given to EsameComandi.
+struct CassaDaServire
+{
+    int numero = 1;
+    QString suffisso;
+    QString porta;
+    bool rete = false; // register 1 by its network address
+};
+// Registers 1, 2, 3 whose setting is present: register 1 by PortaCOM, else by PortaETH1.
+QList<CassaDaServire> casseConfigurate(const ImpostazioniRegCassa& rc, const QString& portaETH1);
+
+// What happens to the marks after a send that served `servite` registers. Only a send that every
+// register configured by serial port accepted clears them; a network-only register 1 never does.
+enum class Segni { Mantieni, Chiedi, Azzera };
+Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite);
+
+// UPDATE Magazzino SET Modificato = 0, then a short wait.
+bool AzzeraModificati();
+
+// The command-file sender; tests may replace it. Default: RegLink::EsameComandi.
+using Mittente = std::function<bool(const QString& file, const QString& porta)>;
+Mittente& mittente();
+
+// cmdInviaPLU_Click. Ignored while another transfer runs; tmrImporta gets back its state on every way out.
+void cmdInviaPLU_Click(const PannelloTrasferimento& p);
+
+// ckModificati_Click: unticking offers to clear every mark; ticking selects optTrasf 1.
+void ckModificati_Click(const PannelloTrasferimento& p);
+
+} // namespace PluSender

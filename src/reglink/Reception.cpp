@@ -1,0 +1,542 @@
+#include "reglink/Reception.h"
+
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/ErrorLog.h"
+#include "core/IniFile.h"
+#include "core/Paths.h"
+#include "core/TextFile.h"
+#include "core/VbConvert.h"
+#include "core/ui/Ui.h"
+#include "core/ui/frmPswd.h"
+#include "reglink/Frame.h"
+#include "reglink/ProtocolLog.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/StockBooking.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+
+namespace Reception {
+
+namespace {
+
+using namespace RegLink;
+
+const QString kModulo = QStringLiteral("PROTOCOLLOQuidar");
+constexpr int kTentativiPronto = 100;
+// A dump without an end marker stops after this many rounds without any answer.
+constexpr int kGiriMuti = 10;
+
+bool interrotta()
+{
+    return app().interrompiRicezione;
+}
+
+QByteArray byte(char c)
+{
+    return QByteArray(1, c);
+}
+
+// The line of one register's reception: register 1's UDP channel, or the serial port.
+struct Canale
+{
+    bool udp = false;
+
+    bool invia(const QByteArray& b) const { return udp ? linea().scriviUDP(b) : linea().scriviSeriale(b); }
+    bool inviaComando(const QString& testo) const { return invia(FrameTestoIntero(testo)); }
+    void scartaInput() const
+    {
+        if (!udp)
+            linea().scartaInput();
+    }
+    // The register acknowledged the last ENQ.
+    bool pronto() const
+    {
+        return udp ? app().rispostaCassa.stato == QLatin1String("ACK")
+                   : app().testoRicevuto.startsWith(QLatin1Char(ACK));
+    }
+    void chiudi() const
+    {
+        if (udp) {
+            linea().chiudiCanaleUDP();
+            app().canaleUDP = false;
+        } else {
+            linea().chiudiPortaSeriale();
+        }
+    }
+};
+
+Canale canaleDi(int cassa)
+{
+    return Canale{cassa == 1 && app().canaleUDP};
+}
+
+// One register's received file, open from the common start to the closing exchange.
+class Ricezione
+{
+public:
+    Ricezione(int cassa, const PannelloTrasferimento& p) : m_cassa(cassa), m_p(p), m_canale(canaleDi(cassa)) {}
+    ~Ricezione()
+    {
+        if (m_file.isOpen())
+            m_file.close();
+    }
+
+    const Canale& canale() const { return m_canale; }
+    QString percorso() const { return m_file.fileName(); }
+
+    // The common start: OUT folder, the file made afresh, progress cleared.
+    Esito apri()
+    {
+        const QString path = percorsoRicevuto(m_cassa);
+        if (path.isEmpty())
+            return Esito::CartellaMancante;
+        if (QFile::exists(path))
+            QFile::remove(path);
+        QThread::msleep(ulong(app().wait.ms(500)));
+        m_file.setFileName(path);
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::PathNotFound, path);
+            return Esito::Errore;
+        }
+        Pannello::setRecTot(m_p, QString());
+        Pannello::setRecAct(m_p, QString());
+        if (m_p.setProgressValue)
+            m_p.setProgressValue(0);
+        return Esito::Completata;
+    }
+
+    // Keeps the received text as one line when its field count is in range.
+    bool tieni(int minimo, int massimo)
+    {
+        const QString& t = app().testoRicevuto;
+        const int n = pezzoMassimo(t);
+        if (n < minimo || n > massimo)
+            return true;
+        const QByteArray riga = TextFile::encode(t) + "\r\n";
+        if (m_file.write(riga) != riga.size() || !m_file.flush()) {
+            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::DiskFull, m_file.fileName());
+            return false;
+        }
+        return true;
+    }
+
+    // Waits until the register answers ENQ; `cancellazioni` CAN before each ENQ on the serial line.
+    Esito attendiPronto(int cancellazioni, bool controllaInterruzione)
+    {
+        int tentativi = 0;
+        for (;;) {
+            if (!m_canale.udp) {
+                for (int i = 0; i < cancellazioni; ++i) {
+                    m_canale.scartaInput();
+                    if (!m_canale.invia(byte(CAN)))
+                        return Esito::Errore;
+                    QCoreApplication::processEvents();
+                    if (controllaInterruzione && interrotta())
+                        return Esito::Interrotta;
+                }
+            }
+            app().testoRicevuto.clear();
+            app().rispostaCassa.stato.clear();
+            if (!m_canale.invia(byte(ENQ)))
+                return Esito::Errore;
+            Pausa(50);
+            if (controllaInterruzione && interrotta())
+                return Esito::Interrotta;
+            if (m_canale.pronto()) {
+                app().testoRicevuto.clear();
+                return Esito::Completata;
+            }
+            if (++tentativi < kTentativiPronto)
+                continue;
+            if (Msg::box(QStringLiteral("Stampante -- CASSA %1 -- non pronta! - Riprovare?").arg(m_cassa),
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) != QMessageBox::Yes)
+                return Esito::NonPronta;
+            tentativi = 0;
+        }
+    }
+
+    // The closing exchange of a normal end, on the register's own line.
+    void chiusura()
+    {
+        m_canale.invia(byte(ACK));
+        Pausa(200);
+        m_canale.invia(byte(ENQ));
+        Pausa(200);
+        m_file.close();
+        Pausa(300);
+        m_canale.chiudi();
+    }
+
+    // An early end: the file is closed, the line too; nothing is booked.
+    Esito fineAnticipata(Esito e)
+    {
+        m_file.close();
+        m_canale.chiudi();
+        return e;
+    }
+
+private:
+    int m_cassa;
+    const PannelloTrasferimento& m_p;
+    Canale m_canale;
+    QFile m_file;
+};
+
+// The end test of the "K//" dump: characters 4 and 5 of the raw serial text (ACK, ACK, STX and
+// then the reply). The UDP channel keeps the bare reply text, where those are its first two.
+std::optional<int> statoFineDump(const Canale& c)
+{
+    const QString campo = c.udp ? app().testoRicevuto.mid(0, 2) : app().testoRicevuto.mid(3, 2);
+    bool ok = false;
+    const int n = campo.toInt(&ok);
+    if (!ok || campo.size() != 2)
+        return std::nullopt;
+    return n;
+}
+
+// The end marker of the "n//" dump. The UDP channel keeps the reply without its last
+// character, so there the marker shows as the reply "07/00/02/8...".
+bool fineDumpN(const Canale& c)
+{
+    const QString& t = app().testoRicevuto;
+    return t.contains(QLatin1String("07/00/02/82")) || (c.udp && t.startsWith(QLatin1String("07/00/02/8")));
+}
+
+void prenota(int cassa, const QString& path, int modo)
+{
+    const StockBooking::EsitoPrenotazione e = StockBooking::AggiornaQuantitaDaFilePLU(path, modo);
+    if (!e.ok)
+        Msg::box(QStringLiteral("AGGIORNAMENTO QUANTITA' DALLA CASSA %1 NON EFFETTUATO!!!").arg(cassa), QMessageBox::Ok,
+                 QMessageBox::Warning);
+}
+
+void direNonCompletata(int cassa, Esito e)
+{
+    if (e == Esito::Completata)
+        return;
+    Msg::box(QStringLiteral("Ricezione dati dalla cassa %1 non completata").arg(cassa), QMessageBox::Ok,
+             QMessageBox::Warning);
+}
+
+// The start shared by both buttons; false when this click does not start a reception.
+bool inizioPulsante(const PannelloTrasferimento& p)
+{
+    AppState& a = app();
+    if (a.ricezioneInCorso) {
+        // A click during a reception only offers to stop it; the running one notices at its next test.
+        if (!a.interrompiRicezione)
+            a.interrompiRicezione =
+                Msg::box(QStringLiteral("Vuoi interrompere la ricezione dei dati?"), QMessageBox::Yes | QMessageBox::No,
+                         QMessageBox::Question) == QMessageBox::Yes;
+        return false;
+    }
+    if (a.invioInCorso)
+        return false;
+    a.ricezioneInCorso = true;
+    a.saltaAggiornamento = true;
+    const bool tecnico = p.chiediTecnico ? p.chiediTecnico() : frmPswd::chiediTecnico();
+    if (!tecnico) {
+        a.ricezioneInCorso = false;
+        return false;
+    }
+    Pannello::cursoreAttesa(p, true);
+    return true;
+}
+
+void fineFlag()
+{
+    app().saltaAggiornamento = false;
+    app().interrompiRicezione = false;
+    app().ricezioneInCorso = false;
+}
+
+// Registers 2 and 3 (and register 1 of the file generation) on their own serial port.
+void apriSeriale(const QString& porta)
+{
+    if (app().parolaInterscambio != QLatin1String("QUIDAR"))
+        return;
+    linea().chiudiPortaSeriale();
+    app().canaleUDP = false;
+    linea().AperturaPortaRegCassa(porta);
+}
+
+} // namespace
+
+int pezzoMassimo(const QString& testo)
+{
+    return int(testo.count(QLatin1Char('/')));
+}
+
+QString comandoArticolo(const QString& barCode)
+{
+    const QString codice = barCode.startsWith(QLatin1Char('2')) ? barCode.mid(2, 5) : barCode;
+    return QStringLiteral("h/") + codice + QLatin1Char('/');
+}
+
+QString percorsoRicevuto(int cassa)
+{
+    const QString out =
+        LeggiINI(app().percorsoSetup, QStringLiteral("Cartelle"), QStringLiteral("OUT"), QStringLiteral("?"));
+    if (out == QLatin1String("?") || out.trimmed().isEmpty())
+        return {};
+    return QDir(Paths::resolveFolder(out)).filePath(QStringLiteral("PLUQuidar%1.txt").arg(cassa));
+}
+
+Esito RicevoPLUdaECR(int cassa, const PannelloTrasferimento& p)
+{
+    Ricezione r(cassa, p);
+    Esito e = r.apri();
+    if (e != Esito::Completata)
+        return r.fineAnticipata(e);
+    if (p.setProgressRange)
+        p.setProgressRange(0, p.totArticoli ? p.totArticoli() : 0);
+    e = r.attendiPronto(3, true);
+    if (e != Esito::Completata)
+        return r.fineAnticipata(e);
+    const Canale& c = r.canale();
+    const QByteArray dopoRisposta = byte(ACK) + byte(CAN) + byte(CAN) + byte(CAN) + byte(ENQ);
+
+    if (!app().flagPiruNEX) {
+        app().testoRicevuto.clear();
+        if (!c.inviaComando(QStringLiteral("J//")))
+            return r.fineAnticipata(Esito::Errore);
+        Pausa(50);
+        if (!c.invia(dopoRisposta))
+            return r.fineAnticipata(Esito::Errore);
+        for (;;) {
+            app().testoRicevuto.clear();
+            if (!c.inviaComando(QStringLiteral("K//")))
+                return r.fineAnticipata(Esito::Errore);
+            Pausa(500);
+            if (!c.invia(dopoRisposta))
+                return r.fineAnticipata(Esito::Errore);
+            if (!r.tieni(11, 25))
+                return r.fineAnticipata(Esito::Errore);
+            if (interrotta())
+                return r.fineAnticipata(Esito::Interrotta);
+            const std::optional<int> stato = statoFineDump(c);
+            if (!stato) {
+                ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::TypeMismatch,
+                             QStringLiteral("risposta al K// non valida"));
+                return r.fineAnticipata(Esito::Errore);
+            }
+            if (*stato == 29)
+                break;
+        }
+    } else {
+        int muti = 0;
+        for (;;) {
+            app().testoRicevuto.clear();
+            if (!c.inviaComando(QStringLiteral("n//")))
+                return r.fineAnticipata(Esito::Errore);
+            Pausa(50);
+            if (!c.invia(dopoRisposta))
+                return r.fineAnticipata(Esito::Errore);
+            if (!r.tieni(11, 25))
+                return r.fineAnticipata(Esito::Errore);
+            if (interrotta())
+                return r.fineAnticipata(Esito::Interrotta);
+            if (fineDumpN(c))
+                break;
+            // The marker may never come from a register that went quiet.
+            muti = app().testoRicevuto.isEmpty() ? muti + 1 : 0;
+            if (muti >= kGiriMuti) {
+                ScriviLog(QStringLiteral("          *** RICEZIONE: la cassa non risponde al n//, esco"));
+                return r.fineAnticipata(Esito::Errore);
+            }
+        }
+    }
+    r.chiusura();
+    Pannello::avviso(p, QStringLiteral("Ricezione dati dalla cassa %1 terminata").arg(cassa));
+    prenota(cassa, r.percorso(), 2);
+    return Esito::Completata;
+}
+
+Esito RicevoPLUdaECRPerArticolo(int cassa, const PannelloTrasferimento& p)
+{
+    Ricezione r(cassa, p);
+    Esito e = r.apri();
+    if (e != Esito::Completata)
+        return r.fineAnticipata(e);
+    e = r.attendiPronto(1, true);
+    if (e != Esito::Completata)
+        return r.fineAnticipata(e);
+    const Canale& c = r.canale();
+
+    QStringList codici;
+    {
+        QSqlQuery q =
+            Db::query(QStringLiteral("SELECT BarCode FROM Magazzino ORDER BY CAST(CodMateriale AS TEXT) ASC"));
+        if (!q.isActive()) {
+            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::DatabaseError,
+                         Db::dbNegozio().lastError().text());
+            return r.fineAnticipata(Esito::Errore);
+        }
+        while (q.next())
+            codici << q.value(0).toString();
+    }
+    if (p.setProgressRange)
+        p.setProgressRange(0, int(codici.size()));
+    if (!codici.isEmpty())
+        Pannello::setRecTot(p, QString::number(codici.size()));
+    int valore = 0;
+    for (const QString& bc : codici) {
+        ++valore;
+        if (p.setProgressValue)
+            p.setProgressValue(valore);
+        Pannello::setRecAct(p, QString::number(valore));
+        if (bc.isEmpty())
+            continue;
+        app().testoRicevuto.clear();
+        if (!c.inviaComando(comandoArticolo(bc)))
+            return r.fineAnticipata(Esito::Errore);
+        Pausa(200);
+        if (interrotta())
+            return r.fineAnticipata(Esito::Interrotta);
+        if (!r.tieni(14, 17))
+            return r.fineAnticipata(Esito::Errore);
+        if (!c.invia(byte(ACK)))
+            return r.fineAnticipata(Esito::Errore);
+        Pausa(50);
+        if (interrotta())
+            return r.fineAnticipata(Esito::Interrotta);
+        c.scartaInput();
+        if (!c.udp && !c.invia(byte(CAN)))
+            return r.fineAnticipata(Esito::Errore);
+        QCoreApplication::processEvents();
+        if (interrotta())
+            return r.fineAnticipata(Esito::Interrotta);
+        app().testoRicevuto.clear();
+        if (!c.invia(byte(ENQ)))
+            return r.fineAnticipata(Esito::Errore);
+        Pausa(50);
+        if (interrotta())
+            return r.fineAnticipata(Esito::Interrotta);
+    }
+    r.chiusura();
+    Pannello::avviso(p, QStringLiteral("Ricezione dati dalla cassa %1 terminata").arg(cassa));
+    prenota(cassa, r.percorso(), 1);
+    return Esito::Completata;
+}
+
+Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, const PannelloTrasferimento& p)
+{
+    Ricezione r(cassa, p);
+    Esito e = r.apri();
+    if (e != Esito::Completata)
+        return r.fineAnticipata(e);
+    e = r.attendiPronto(1, false);
+    if (e != Esito::Completata)
+        return r.fineAnticipata(e);
+    const Canale& c = r.canale();
+    if (p.setProgressRange)
+        p.setProgressRange(0, quanti);
+    Pannello::setRecTot(p, QString::number(quanti));
+    for (int i = 1; i <= quanti; ++i) {
+        if (p.setProgressValue)
+            p.setProgressValue(i);
+        Pannello::setRecAct(p, QString::number(i));
+        app().testoRicevuto.clear();
+        if (!c.inviaComando(QStringLiteral("p/%1/").arg(i)))
+            return r.fineAnticipata(Esito::Errore);
+        Pausa(100);
+        if (!r.tieni(14, 17))
+            return r.fineAnticipata(Esito::Errore);
+        if (!c.invia(byte(ACK)))
+            return r.fineAnticipata(Esito::Errore);
+        Pausa(25);
+        c.scartaInput();
+        if (!c.udp && !c.invia(byte(CAN)))
+            return r.fineAnticipata(Esito::Errore);
+        QCoreApplication::processEvents();
+        app().testoRicevuto.clear();
+        if (!c.invia(byte(ENQ)))
+            return r.fineAnticipata(Esito::Errore);
+        Pausa(25);
+        // An interrupt ends the requests; what came so far is kept and the line closed normally.
+        if (interrotta())
+            break;
+    }
+    r.chiusura();
+    return Esito::Completata;
+}
+
+Esito RicevoPLUdaECR_TUTTI(int cassa, const PannelloTrasferimento& p)
+{
+    const QString risposta = p.chiediTesto
+                                 ? p.chiediTesto(QStringLiteral("Quanti PLU da Acquisire?"), QStringLiteral("Tavrino"))
+                                 : QString();
+    const std::optional<double> d = Vb::cdbl(risposta);
+    const std::optional<qint32> n = d ? Vb::clng(*d) : std::nullopt;
+    if (!n) {
+        ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR_TUTTI"), VbErr::TypeMismatch, risposta);
+        return Esito::Completata;
+    }
+    if (*n <= 0)
+        return Esito::Completata;
+    return RicevoPLUdaECRPerNumero(cassa, *n, p);
+}
+
+void cmdRiceviPLU_Click(const PannelloTrasferimento& p)
+{
+    if (!inizioPulsante(p))
+        return;
+    AppState& a = app();
+    const ImpostazioniRegCassa rc = a.impostazioniRegCassa;
+    const QString eth = a.portaETH1;
+    auto ricevi = [&](int cassa) {
+        const Esito e = a.metodoAcquisizione == 2 ? RicevoPLUdaECR(cassa, p) : RicevoPLUdaECRPerArticolo(cassa, p);
+        direNonCompletata(cassa, e);
+    };
+
+    a.contatoreApertura = 0;
+    // Register 1 as the send reaches it: by its serial port, else by its network address.
+    if (!rc.portaCOM.isEmpty() || !eth.isEmpty()) {
+        cmdInitCom(!rc.portaCOM.isEmpty() ? rc.portaCOM : eth);
+        ricevi(1);
+    }
+    const QString quidar = QStringLiteral("QUIDAR");
+    if (!interrotta()) {
+        apriSeriale(rc.portaCOM1);
+        if (a.parolaInterscambio == quidar && !rc.portaCOM1.isEmpty())
+            ricevi(2);
+    }
+    if (!interrotta()) {
+        apriSeriale(rc.portaCOM2);
+        if (a.parolaInterscambio == quidar && !rc.portaCOM2.isEmpty())
+            ricevi(3);
+    }
+
+    Pannello::cursoreAttesa(p, false);
+    Msg::box(QStringLiteral("IMPORTAZIONE TERMINATA"), QMessageBox::Ok, QMessageBox::Information, QMessageBox::NoButton,
+             QStringLiteral("Tavrino"));
+    fineFlag();
+}
+
+void cmdGeneraFile_Click(const PannelloTrasferimento& p)
+{
+    if (!inizioPulsante(p))
+        return;
+    AppState& a = app();
+    const ImpostazioniRegCassa rc = a.impostazioniRegCassa;
+    const QString porte[3] = {rc.portaCOM, rc.portaCOM1, rc.portaCOM2};
+    for (int cassa = 1; cassa <= 3; ++cassa) {
+        if (cassa > 1 && interrotta())
+            break;
+        const QString& porta = porte[cassa - 1];
+        apriSeriale(porta);
+        if (a.parolaInterscambio == QLatin1String("QUIDAR") && !porta.isEmpty())
+            direNonCompletata(cassa, RicevoPLUdaECR_TUTTI(cassa, p));
+    }
+    Pannello::cursoreAttesa(p, false);
+    fineFlag();
+    Msg::box(QStringLiteral("Importazione Terminata"));
+}
+
+} // namespace Reception

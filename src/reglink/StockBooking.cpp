@@ -1,0 +1,252 @@
+#include "reglink/StockBooking.h"
+
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/ErrorLog.h"
+#include "core/Paths.h"
+#include "core/TextFile.h"
+#include "core/VbConvert.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <cmath>
+
+namespace StockBooking {
+
+namespace {
+
+const QString kModulo = QStringLiteral("FUNZIONIQuidar");
+// No register sends a barcode this long; such a field is line noise.
+constexpr int kMaxBarCode = 64;
+
+// The bound statements of one booking, prepared once for the whole file.
+struct Statementi
+{
+    QSqlQuery ulteriore{Db::dbNegozio()};
+    QSqlQuery perBarCode{Db::dbNegozio()};
+    QSqlQuery perCodice{Db::dbNegozio()};
+    QSqlQuery aggiorna{Db::dbNegozio()};
+    QSqlQuery storico{Db::dbNegozio()};
+    QString errore;
+
+    bool prepara(bool conUlteriori)
+    {
+        const bool ok =
+            (!conUlteriori || ulteriore.prepare(QStringLiteral(
+                                  "SELECT CodProd FROM BarCodeUlteriori WHERE BarCode = ? ORDER BY rowid LIMIT 1"))) &&
+            perBarCode.prepare(QStringLiteral(
+                "SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE BarCode = ? ORDER BY CodMateriale LIMIT 1")) &&
+            perCodice.prepare(
+                QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE CodMateriale = ?")) &&
+            aggiorna.prepare(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = ? WHERE CodMateriale = ?")) &&
+            storico.prepare(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"));
+        if (!ok)
+            errore = Db::dbNegozio().lastError().text();
+        return ok;
+    }
+
+    // The article of `q` after it ran: false on failure; *trovato tells whether a row came.
+    bool leggi(QSqlQuery& q, bool* trovato, QVariant* cod, QVariant* quantita)
+    {
+        if (!q.exec()) {
+            errore = q.lastError().text();
+            return false;
+        }
+        *trovato = q.next();
+        if (*trovato) {
+            *cod = q.value(0);
+            *quantita = q.value(1);
+        }
+        q.finish();
+        return true;
+    }
+
+    bool registra(const QVariant& cod, double nuovaQuantita, const QString& data, const QString& ean, double qta)
+    {
+        aggiorna.bindValue(0, nuovaQuantita);
+        aggiorna.bindValue(1, cod);
+        if (!aggiorna.exec()) {
+            errore = aggiorna.lastError().text();
+            return false;
+        }
+        storico.bindValue(0, data);
+        storico.bindValue(1, ean);
+        storico.bindValue(2, qta);
+        if (!storico.exec()) {
+            errore = storico.lastError().text();
+            return false;
+        }
+        return true;
+    }
+};
+
+void logMalformati(const QString& proc, const QString& path, int n)
+{
+    if (n > 0)
+        ScriviErrore(kModulo, proc, VbErr::TypeMismatch, QStringLiteral("%1 record non validi in %2").arg(n).arg(path));
+}
+
+} // namespace
+
+Posizioni posizioniCampi(bool flagPiruNEX, int modo)
+{
+    if (flagPiruNEX || modo == 1)
+        return {3, 12};
+    return {4, 8};
+}
+
+Lettura LeggiFilePLU(const QString& path, const Posizioni& pos)
+{
+    Lettura out;
+    QStringList righe;
+    if (!TextFile::readLines(path, righe))
+        return out;
+    out.aperto = true;
+    const int serve = std::max(pos.barCode, pos.quantita);
+    for (const QString& riga : righe) {
+        if (riga.isEmpty())
+            continue;
+        const QStringList pezzi = riga.split(QLatin1Char('/'));
+        if (pezzi.size() <= serve) {
+            ++out.malformati;
+            continue;
+        }
+        RecordRicevuto r;
+        r.barCode = pezzi.at(pos.barCode);
+        const QString q = pezzi.at(pos.quantita);
+        if (r.barCode.size() > kMaxBarCode) {
+            ++out.malformati;
+            continue;
+        }
+        if (q.isEmpty()) {
+            r.quantita = 0;
+        } else {
+            const std::optional<double> v = Vb::cdbl(q);
+            if (!v || !std::isfinite(*v)) {
+                ++out.malformati;
+                continue;
+            }
+            r.quantita = *v / 1000.0;
+        }
+        out.records << r;
+    }
+    return out;
+}
+
+EsitoPrenotazione AggiornaQuantitaDaFilePLU(const QString& path, int modo, const QDate& oggi)
+{
+    const QString proc = QStringLiteral("AggiornaQuantitaDaFilePLU");
+    EsitoPrenotazione esito;
+    const Lettura l = LeggiFilePLU(path, posizioniCampi(app().flagPiruNEX, modo));
+    if (!l.aperto) {
+        ScriviErrore(kModulo, proc, VbErr::FileNotFound, path);
+        return esito;
+    }
+    esito.malformati = l.malformati;
+    logMalformati(proc, path, l.malformati);
+
+    Db::Transaction tr;
+    Statementi st;
+    if (!tr.ok() || !st.prepara(true)) {
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+        return esito;
+    }
+    const QString data = Vb::isoDate(oggi);
+    for (const RecordRicevuto& r : l.records) {
+        if (r.barCode.isEmpty()) {
+            ++esito.ignorati;
+            continue;
+        }
+        // An extra barcode books on the article that owns it.
+        st.ulteriore.bindValue(0, r.barCode);
+        QVariant codProd, nulla;
+        bool extra = false;
+        if (!st.leggi(st.ulteriore, &extra, &codProd, &nulla)) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+            return {false, 0, 0, l.malformati};
+        }
+        QSqlQuery& q = extra ? st.perCodice : st.perBarCode;
+        q.bindValue(0, extra ? codProd : QVariant(r.barCode));
+        bool trovato = false;
+        QVariant cod, quantita;
+        if (!st.leggi(q, &trovato, &cod, &quantita)) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+            return {false, 0, 0, l.malformati};
+        }
+        if (!trovato) {
+            ++esito.ignorati;
+            continue;
+        }
+        const double attuale = quantita.isNull() ? 0.0 : quantita.toDouble();
+        if (!st.registra(cod, attuale - r.quantita, data, r.barCode, r.quantita)) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+            return {false, 0, 0, l.malformati};
+        }
+        ++esito.registrati;
+    }
+    if (!tr.commit()) {
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        return {false, 0, 0, l.malformati};
+    }
+    esito.ok = true;
+    return esito;
+}
+
+EsitoPrenotazione AcquisisciFilePLU(const QDate& oggi)
+{
+    const QString proc = QStringLiteral("AcquisisciFilePLU");
+    const QString path = Paths::inProgramFolder(QStringLiteral("PLUQuidar.txt"));
+    EsitoPrenotazione esito;
+    const Lettura l = LeggiFilePLU(path, {3, 11});
+    if (!l.aperto) {
+        ScriviErrore(kModulo, proc, VbErr::FileNotFound, path);
+        return esito;
+    }
+    esito.malformati = l.malformati;
+    logMalformati(proc, path, l.malformati);
+
+    Db::Transaction tr;
+    Statementi st;
+    if (!tr.ok() || !st.prepara(false)) {
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+        return esito;
+    }
+    const QString data = Vb::isoDate(oggi);
+    for (const RecordRicevuto& r : l.records) {
+        if (r.barCode.isEmpty()) {
+            ++esito.ignorati;
+            continue;
+        }
+        st.perBarCode.bindValue(0, r.barCode);
+        bool trovato = false;
+        QVariant cod, quantita;
+        if (!st.leggi(st.perBarCode, &trovato, &cod, &quantita)) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+            return {false, 0, 0, l.malformati};
+        }
+        if (!trovato) {
+            ++esito.ignorati;
+            continue;
+        }
+        const double attuale = quantita.isNull() ? 0.0 : quantita.toDouble();
+        // The register's figure is the new stock; an unchanged figure books nothing.
+        if (!quantita.isNull() && Vb::cstr(attuale) == Vb::cstr(r.quantita)) {
+            ++esito.ignorati;
+            continue;
+        }
+        if (!st.registra(cod, r.quantita, data, r.barCode, attuale - r.quantita)) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+            return {false, 0, 0, l.malformati};
+        }
+        ++esito.registrati;
+    }
+    if (!tr.commit()) {
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        return {false, 0, 0, l.malformati};
+    }
+    esito.ok = true;
+    return esito;
+}
+
+} // namespace StockBooking

@@ -1,0 +1,27 @@
+#include "reglink/Timings.h"
+
+namespace RegLink {
+
+Timings Timings::veloci()
+{
+    Timings t;
+    t.attesaMs = 300;
+    t.msPerSecondo = 100;
+    t.scalaPausa = 0.2;
+    t.portaLocaleUDP = 0;
+    t.indirizzoLocale = QHostAddress(QHostAddress::LocalHost);
+    return t;
+}
+
+Timings& timings()
+{
+    static Timings t;
+    return t;
+}
+
+void resetTimings()
+{
+    timings() = Timings{};
+}
+
+} // namespace RegLink

@@ -1,0 +1,72 @@
+// Fuzz entry point for the register reply readers: the serial collector fed in uneven reads,
+// the datagram reader and the header parser. Any input must leave them with a sane record.
+#include "core/TextFile.h"
+#include "reglink/ErrorTable.h"
+#include "reglink/Frame.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void checkReply(const QString& testo)
+{
+    const RispostaCassaRec r = RegLink::AnalizzaRisposta(testo.left(8));
+    require(r.stato.isEmpty());
+    const QString& a = r.azione;
+    require(a == QLatin1String("0") || a == QLatin1String("1") || a == QLatin1String("2") || a == QLatin1String("4") ||
+            a == QLatin1String("9"));
+    if (!r.numeroErrore.isEmpty()) {
+        bool ok = false;
+        const qlonglong n = r.numeroErrore.toLongLong(&ok);
+        require(ok && n >= 0);
+        require(r.descrizione.isEmpty() == (n < 1 || n > RegLink::kNumeroErroriCassa));
+    } else {
+        require(r.descrizione.isEmpty() && a == QLatin1String("0"));
+    }
+}
+
+void checkEvent(const std::optional<RegLink::EventoRicezione>& e)
+{
+    if (!e || e->tipo != RegLink::EventoRicezione::Frame)
+        return;
+    if (e->checksumOk) {
+        // A frame taken as good must really carry the checksum of its text.
+        QString body;
+        require(RegLink::ChecksumCorretto(e->testo + RegLink::CalcolaChecksum(e->testo), &body));
+        require(body == e->testo);
+    }
+    checkReply(e->testo);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = TextFile::decode(bytes);
+
+    RegLink::RicevitoreSeriale rx;
+    const qsizetype step = 1 + (size ? data[0] % 7 : 0);
+    for (qsizetype i = 0; i < text.size(); i += step)
+        checkEvent(rx.aggiungi(text.mid(i, step)));
+    checkEvent(RegLink::AnalizzaDatagramma(text));
+    checkReply(text);
+
+    QString numero = text.left(4);
+    QString descrizione;
+    const int azione = RegLink::DescrizioneErrore(numero, descrizione);
+    require(azione == 0 || azione == 1 || azione == 2 || azione == 4 || azione == 9);
+
+    int bit = 8;
+    const QString bits = RegLink::BinarioDaIntero(text.size() > 8 ? qint64(text.size()) << 40 : text.size(), bit);
+    require(bits.size() == bit && bit <= 64);
+    return 0;
+}

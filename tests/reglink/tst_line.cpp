@@ -1,0 +1,352 @@
+#include "reglink/RegisterLine.h"
+
+#include "core/Paths.h"
+#include "core/Wait.h"
+#include "reglink/ProtocolLog.h"
+#include "reglink/ScannerPort.h"
+#include "reglink/Timings.h"
+#include "support/FakeRegister.h"
+#include "support/TestEnv.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtTest>
+
+using namespace RegLink;
+
+namespace {
+
+const QByteArray kCanEnq("\x18\x18\x18\x05");
+
+QString fileText(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+}
+
+bool waitFor(const std::function<bool()>& p, int ms = 2000)
+{
+    return AttendiFinche(p, ms);
+}
+bool ack()
+{
+    return app().rispostaCassa.stato == QLatin1String("ACK");
+}
+bool reply()
+{
+    return !app().rispostaCassa.numeroErrore.isEmpty();
+}
+
+// Every case: a fresh program folder, fast protocol timings, a fresh line.
+struct Fixture
+{
+    TestEnv env;
+    Fixture()
+    {
+        timings() = Timings::veloci();
+        resetLinea();
+    }
+    ~Fixture()
+    {
+        resetLinea();
+        resetTimings();
+    }
+};
+
+} // namespace
+
+class TstLine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void lineSettings_data();
+    void lineSettings();
+    void serialHandshakeAndCommand();
+    void serialReplyOverSeveralReadsWithStrayBytes();
+    void serialWrongChecksumIsRefused();
+    void serialPortMissing();
+    void serialUnsupportedSettingsFail_data();
+    void serialUnsupportedSettingsFail();
+    void udpHandshakeAndCommand();
+    void udpChannelBoundOncePerTransfer();
+    void udpWrongChecksumIsRefused();
+    void udpAddressThatDoesNotParse();
+    void pausaIsBounded();
+    void scannerPort();
+};
+
+void TstLine::lineSettings_data()
+{
+    QTest::addColumn<QString>("parita");
+    QTest::addColumn<QString>("flusso");
+    QTest::addColumn<QString>("stringa");
+    QTest::addColumn<int>("handshake");
+    QTest::newRow("defaults") << "Nessuna"
+                              << "Nessuno"
+                              << "9600,n,8,1" << int(QSerialPort::NoFlowControl);
+    QTest::newRow("even, hardware") << "Pari"
+                                    << "Hardware"
+                                    << "9600,e,8,1" << int(QSerialPort::HardwareControl);
+    QTest::newRow("odd, xon") << "Dispari"
+                              << "Xon / Xoff"
+                              << "9600,o,8,1" << int(QSerialPort::SoftwareControl);
+    QTest::newRow("mark, xon without blanks") << "Mark"
+                                              << "Xon/Xoff"
+                                              << "9600,m,8,1" << int(QSerialPort::NoFlowControl);
+    QTest::newRow("space") << "Spazio"
+                           << ""
+                           << "9600,s,8,1" << int(QSerialPort::NoFlowControl);
+    QTest::newRow("unknown word") << "pari"
+                                  << "hardware"
+                                  << "9600,n,8,1" << int(QSerialPort::NoFlowControl);
+}
+
+void TstLine::lineSettings()
+{
+    QFETCH(QString, parita);
+    QFETCH(QString, flusso);
+    LineSettings s;
+    s.parita = parita;
+    s.flusso = flusso;
+    QTEST(StringaImpostazioni(s), "stringa");
+    QTEST(int(HandshakingDa(flusso)), "handshake");
+}
+
+void TstLine::serialHandshakeAndCommand()
+{
+    Fixture fx;
+    auto reg = FakeRegister::serial(fx.env, 41);
+    QString stato;
+    linea().mostraStato = [&](const QString& t) { stato = t; };
+
+    app().contatoreApertura = 0;
+    cmdInitCom("41");
+    QCOMPARE(stato, QStringLiteral("APERTO PORTA COM: 41"));
+    QCOMPARE(app().contatoreApertura, 1);
+    QVERIFY(!app().canaleUDP);
+    QVERIFY(waitFor(ack));
+    QVERIFY(reg->received().startsWith(kCanEnq));
+    // A lone ACK is answered with an ACK.
+    QVERIFY(waitFor([&] { return reg->received() == kCanEnq + "\x06"; }));
+
+    AzzeraRisposta();
+    QVERIFY(SendCMD("  P/51/8001234567895/LATTE/3/0/1.20/150.00/12.000/00010000/ "));
+    QVERIFY(waitFor(reply));
+    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("0"));
+    QCOMPARE(reg->commands(), QStringList{"P/51/8001234567895/LATTE/3/0/1.20/150.00/12.000/00010000/"});
+    QCOMPARE(reg->plu().value("8001234567895").prezzo, QStringLiteral("1.20"));
+    // A good reply frame is answered ACK ACK.
+    QVERIFY(waitFor([&] { return reg->received().endsWith(QByteArray("\x06\x06")); }));
+    // Serial reception text keeps every raw character.
+    QVERIFY(app().testoRicevuto.startsWith(QStringLiteral("\x06\x06\x02"
+                                                          "00/00/00/")));
+
+    // A reply with an error number carries description and class.
+    reg->setErrore("?/", 26);
+    AzzeraRisposta();
+    SendCMD("?/");
+    QVERIFY(waitFor(reply));
+    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("26"));
+    QCOMPARE(app().rispostaCassa.azione, QStringLiteral("1"));
+}
+
+void TstLine::serialReplyOverSeveralReadsWithStrayBytes()
+{
+    Fixture fx;
+    auto reg = FakeRegister::serial(fx.env, 42);
+    reg->setSplitReplies(true);
+    reg->setStrayBytes(QByteArray("zz\x02q"));
+    reg->setErrore("?/", 0x2C);
+    cmdInitCom("42");
+    QVERIFY(waitFor(ack));
+    AzzeraRisposta();
+    SendCMD("?/");
+    QVERIFY(waitFor(reply));
+    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("44"));
+    QCOMPARE(app().rispostaCassa.descrizione, QStringLiteral("Carta finita"));
+    QVERIFY(linea().bufferCassa().isEmpty());
+}
+
+void TstLine::serialWrongChecksumIsRefused()
+{
+    Fixture fx;
+    auto reg = FakeRegister::serial(fx.env, 43);
+    reg->setRetransmitOnNak(false);
+    reg->setWrongChecksum(1);
+    reg->setErrore("P/", 26); // a damaged "1A" reply
+    cmdInitCom("43");
+    QVERIFY(waitFor(ack));
+    AzzeraRisposta();
+    reg->clearReceived();
+    SendCMD("P/1/");
+    QVERIFY(waitFor([&] { return reg->received().endsWith(QByteArray("\x15\x06")); }));
+    QVERIFY(!waitFor(reply, 200));
+    QVERIFY(fileText(percorsoLog()).contains(">Seriale:       ***** checksum errato, Mando NAK"));
+
+    // With retransmission, the good copy that follows the NAK is taken.
+    reg->setRetransmitOnNak(true);
+    reg->setWrongChecksum(1);
+    reg->setErrore("P/", 26);
+    AzzeraRisposta();
+    SendCMD("P/1/");
+    QVERIFY(waitFor(reply));
+    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("26"));
+}
+
+void TstLine::serialPortMissing()
+{
+    Fixture fx;
+    cmdInitCom("44"); // no dosdevices/com44 and no /dev/ttyS43 here
+    QCOMPARE(app().rispostaCassa.stato, QStringLiteral("ERR"));
+    QVERIFY(fileText(percorsoLog()).contains("> PORTA DI COMUNICAZIONE SERIALE CHIUSA, IMPOSSIBILE MANDARE ENQ"));
+    QVERIFY(fileText(Paths::datiFolder() + "/ErrorLog.dat").contains("FUNZIONI-ApriPortaRegCassa"));
+    QVERIFY(!SendCMD("?/"));
+}
+
+void TstLine::serialUnsupportedSettingsFail_data()
+{
+    QTest::addColumn<QString>("velocita");
+    QTest::addColumn<QString>("bitDati");
+    QTest::addColumn<QString>("bitStop");
+    QTest::newRow("1,5 stop bits") << "9600"
+                                   << "8"
+                                   << "1,5";
+    QTest::newRow("speed not a number") << "veloce"
+                                        << "8"
+                                        << "1";
+    QTest::newRow("nine data bits") << "9600"
+                                    << "9"
+                                    << "1";
+}
+
+void TstLine::serialUnsupportedSettingsFail()
+{
+    QFETCH(QString, velocita);
+    QFETCH(QString, bitDati);
+    QFETCH(QString, bitStop);
+    Fixture fx;
+    auto reg = FakeRegister::serial(fx.env, 45);
+    app().impostazioniRegCassa.linea.velocita = velocita;
+    app().impostazioniRegCassa.linea.bitDati = bitDati;
+    app().impostazioniRegCassa.linea.bitStop = bitStop;
+    QVERIFY(!linea().AperturaPortaRegCassa("45"));
+    QVERIFY(!linea().portaSerialeAperta());
+    cmdInitCom("45");
+    QCOMPARE(app().rispostaCassa.stato, QStringLiteral("ERR"));
+    QCOMPARE(reg->received(), QByteArray());
+}
+
+void TstLine::udpHandshakeAndCommand()
+{
+    Fixture fx;
+    auto reg = FakeRegister::udp();
+    timings().portaUDP = reg->port();
+    QString stato;
+    linea().mostraStato = [&](const QString& t) { stato = t; };
+    app().contatoreApertura = 0;
+    cmdInitCom(" 127.0.0.2 ");
+    QVERIFY(app().canaleUDP);
+    QCOMPARE(stato, QStringLiteral("APERTO CANALE IP:  127.0.0.2 "));
+    QVERIFY(waitFor(ack));
+    QCOMPARE(reg->received(), QByteArray("\x05")); // no CAN on the network, nothing sent back to an ACK
+
+    reg->addPlu({51, "8012345", "PANE", "1", "2.00", "5.000", {}});
+    reg->setVendite("8012345", "1500");
+    app().testoRicevuto = "vecchio";
+    AzzeraRisposta();
+    QVERIFY(SendCMD("h/8012345/"));
+    QVERIFY(waitFor(reply));
+    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("0"));
+    // The reply text without STX, checksum, ETX and its last character.
+    QCOMPARE(app().testoRicevuto, QStringLiteral("00/00/00/8012345/PANE/1/2.00/5.000/51/0/0/0/1500/0/0"));
+    QVERIFY(waitFor([&] { return reg->received().endsWith("\x06"); }));
+}
+
+void TstLine::udpChannelBoundOncePerTransfer()
+{
+    Fixture fx;
+    auto reg = FakeRegister::udp();
+    timings().portaUDP = reg->port();
+    app().contatoreApertura = 0;
+    cmdInitCom("127.0.0.2");
+    const quint16 local = linea().Winsock1().localPort();
+    QVERIFY(local != 0);
+    QList<int> counters{app().contatoreApertura};
+    for (int i = 0; i < 12; ++i) {
+        cmdInitCom("127.0.0.2");
+        counters << app().contatoreApertura;
+        QCOMPARE(linea().Winsock1().localPort(), local); // reused, not bound again
+    }
+    QCOMPARE(counters, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 2, 3, 4}));
+    QVERIFY(waitFor([&] { return reg->enqCount() == 13; }));
+}
+
+void TstLine::udpWrongChecksumIsRefused()
+{
+    Fixture fx;
+    auto reg = FakeRegister::udp();
+    timings().portaUDP = reg->port();
+    reg->setRetransmitOnNak(false);
+    app().contatoreApertura = 0;
+    cmdInitCom("127.0.0.2");
+    QVERIFY(waitFor(ack));
+    reg->setWrongChecksum(1);
+    reg->setErrore("?/", 26);
+    reg->clearReceived();
+    AzzeraRisposta();
+    app().testoRicevuto = "prima";
+    SendCMD("?/");
+    QVERIFY(waitFor([&] { return reg->received().endsWith("\x15"); }));
+    QVERIFY(!waitFor(reply, 200));
+    QCOMPARE(app().testoRicevuto, QStringLiteral("prima"));
+    QVERIFY(fileText(percorsoLog()).contains(">Socket:        ***** checksum errato, Mando NAK"));
+}
+
+void TstLine::udpAddressThatDoesNotParse()
+{
+    Fixture fx;
+    app().contatoreApertura = 0;
+    cmdInitCom("192.168.1.300");
+    QVERIFY(app().canaleUDP);
+    QVERIFY(app().rispostaCassa.stato.isEmpty());
+    QVERIFY(!linea().canaleUDPAperto());
+    QVERIFY(!SendCMD("?/"));
+    QVERIFY(fileText(percorsoLog()).contains("> PORTA DI COMUNICAZIONE UDP CHIUSA, IMPOSSIBILE MANDARE ENQ"));
+}
+
+void TstLine::pausaIsBounded()
+{
+    Fixture fx;
+    timings().scalaPausa = 1.0;
+    bool fired = false;
+    QTimer::singleShot(10, [&] { fired = true; });
+    QElapsedTimer t;
+    t.start();
+    Pausa(60);
+    QVERIFY(t.elapsed() >= 60 && t.elapsed() < 1000);
+    QVERIFY(fired); // events run during the pause
+    t.restart();
+    Pausa(-5);
+    QVERIFY(t.elapsed() < 50);
+}
+
+void TstLine::scannerPort()
+{
+    Fixture fx;
+    auto reg = FakeRegister::serial(fx.env, 46);
+    QSerialPort MSComm1;
+    app().impostazioniBarCode.portaCOM.clear();
+    QVERIFY(!ApriPortaBarCodeProdotti(MSComm1));
+    app().impostazioniBarCode.portaCOM = "46";
+    QVERIFY(ApriPortaBarCodeProdotti(MSComm1));
+    QVERIFY(MSComm1.isOpen());
+    // Reopening closes first; the scanner's characters arrive.
+    QVERIFY(ApriPortaBarCodeProdotti(MSComm1));
+    app().impostazioniBarCode.linea.bitStop = "1,5";
+    QVERIFY(!ApriPortaBarCodeProdotti(MSComm1));
+    QVERIFY(!MSComm1.isOpen());
+    QVERIFY(fileText(Paths::datiFolder() + "/ErrorLog.dat").contains("FUNZIONI-ApriPortaBarCodeProdotti"));
+}
+
+QTEST_MAIN(TstLine)
+#include "tst_line.moc"

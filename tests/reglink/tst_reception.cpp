@@ -1,0 +1,362 @@
+// Reception end to end against fake registers: each method over a pseudo-terminal and over UDP,
+// the received files, the booking after a complete reception and nothing after an incomplete one.
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/IniFile.h"
+#include "core/TextFile.h"
+#include "reglink/PluSender.h"
+#include "reglink/Reception.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/Timings.h"
+#include "support/FakeRegister.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Reception;
+
+namespace {
+
+struct Fixture
+{
+    TestEnv env;
+    QStringList avvisi;
+    int password = 0;
+    bool tecnico = true;
+    QString quanti;
+    int progressMax = -1;
+    QString recTot;
+    PannelloTrasferimento p;
+
+    Fixture()
+    {
+        RegLink::timings() = RegLink::Timings::veloci();
+        RegLink::resetLinea();
+        QDir(env.home()).mkpath("out");
+        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        p.avviso = [this](const QString& t) { avvisi << t; };
+        p.chiediTecnico = [this] {
+            ++password;
+            return tecnico;
+        };
+        p.chiediTesto = [this](const QString&, const QString&) { return quanti; };
+        p.setProgressRange = [this](int, int max) { progressMax = max; };
+        p.setRecTot = [this](const QString& t) {
+            if (!t.isEmpty())
+                recTot = t;
+        };
+    }
+    ~Fixture()
+    {
+        RegLink::resetLinea();
+        RegLink::resetTimings();
+    }
+    QStringList ricevuto(int cassa) const
+    {
+        QStringList l;
+        TextFile::readLines(env.path(QString("out/PLUQuidar%1.txt").arg(cassa)), l);
+        return l;
+    }
+};
+
+void articolo(int cod, const QVariant& barCode, double qta)
+{
+    QVERIFY(Db::exec("INSERT INTO Magazzino (CodMateriale, BarCode, Descrizione, \"Quantità\") VALUES (?, ?, 'X', ?)",
+                     {cod, barCode, qta}));
+}
+
+double stock(int cod)
+{
+    return Db::scalar("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod}).toDouble();
+}
+int storico()
+{
+    return Db::scalar("SELECT COUNT(*) FROM StoricoPLU").toInt();
+}
+
+// Three articles; the register knows two of them and sold some of each.
+void archivio(FakeRegister& reg)
+{
+    articolo(1, "8012345", 10);
+    articolo(2, QVariant(), 5);
+    articolo(3, "2012345000017", 7);
+    reg.addPlu({51, "8012345", "PANE", "1", "2.00", "5.000", {}});
+    reg.addPlu({52, "12345", "FORMAGGIO", "2", "9.90", "1.000", {}});
+    reg.setVendite("8012345", "1500");
+    reg.setVendite("12345", "250");
+}
+
+QStringList soloComandi(const QStringList& c, const QString& prefisso)
+{
+    QStringList out;
+    for (const QString& s : c)
+        if (s.startsWith(prefisso))
+            out << s;
+    return out;
+}
+
+} // namespace
+
+class TestReception : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void byArticle_data()
+    {
+        QTest::addColumn<bool>("udp");
+        QTest::newRow("serial") << false;
+        QTest::newRow("udp") << true;
+    }
+    void byArticle()
+    {
+        QFETCH(bool, udp);
+        Fixture fx;
+        app().flagPiruNEX = false;
+        app().metodoAcquisizione = 1;
+        auto reg = udp ? FakeRegister::udp() : FakeRegister::serial(fx.env, 41);
+        archivio(*reg);
+        if (udp) {
+            RegLink::timings().portaUDP = reg->port();
+            app().portaETH1 = reg->address();
+        } else {
+            app().impostazioniRegCassa.portaCOM = "41";
+        }
+        cmdRiceviPLU_Click(fx.p);
+
+        QCOMPARE(soloComandi(reg->commands(), "h/"), QStringList({"h/8012345/", "h/12345/"}));
+        QCOMPARE(fx.ricevuto(1).size(), 2);
+        QVERIFY(fx.ricevuto(1).at(0).contains("/8012345/PANE/"));
+        QCOMPARE(fx.progressMax, 3);
+        QCOMPARE(fx.recTot, QString("3"));
+        QCOMPARE(fx.avvisi, QStringList({"Ricezione dati dalla cassa 1 terminata"}));
+        QCOMPARE(fx.env.messages(), QStringList({"IMPORTAZIONE TERMINATA"}));
+        QCOMPARE(stock(1), 8.5);
+        QCOMPARE(stock(3), 7.0); // the register reports the in-store code, not the stored barcode
+        QCOMPARE(storico(), 1);
+        QCOMPARE(fx.password, 1);
+        QVERIFY(!RegLink::linea().portaSerialeAperta());
+        QVERIFY(!app().ricezioneInCorso);
+        if (udp) // the closing exchange went to the register on its own channel
+            QVERIFY(reg->received().endsWith(QByteArray("\x06\x05")));
+    }
+
+    void fullDump_data()
+    {
+        QTest::addColumn<bool>("udp");
+        QTest::addColumn<bool>("flag");
+        QTest::newRow("serial, J K") << false << false;
+        QTest::newRow("serial, n") << false << true;
+        QTest::newRow("udp, J K") << true << false;
+        QTest::newRow("udp, n") << true << true;
+    }
+    void fullDump()
+    {
+        QFETCH(bool, udp);
+        QFETCH(bool, flag);
+        Fixture fx;
+        app().flagPiruNEX = flag;
+        app().metodoAcquisizione = 2;
+        auto reg = udp ? FakeRegister::udp() : FakeRegister::serial(fx.env, 41);
+        archivio(*reg);
+        articolo(4, "12345", 3);
+        if (udp) {
+            RegLink::timings().portaUDP = reg->port();
+            app().portaETH1 = reg->address();
+        } else {
+            app().impostazioniRegCassa.portaCOM = "41";
+        }
+        cmdRiceviPLU_Click(fx.p);
+
+        if (flag) {
+            QCOMPARE(soloComandi(reg->commands(), "n//").size(), 3);
+        } else {
+            QCOMPARE(soloComandi(reg->commands(), "J//").size(), 1);
+            QCOMPARE(soloComandi(reg->commands(), "K//").size(), 3);
+        }
+        QCOMPARE(fx.ricevuto(1).size(), 2);
+        QCOMPARE(fx.avvisi, QStringList({"Ricezione dati dalla cassa 1 terminata"}));
+        QCOMPARE(stock(1), 8.5);
+        QCOMPARE(stock(4), 2.75);
+        QCOMPARE(storico(), 2);
+        QVERIFY(!RegLink::linea().portaSerialeAperta());
+        if (udp)
+            QVERIFY(reg->received().endsWith(QByteArray("\x06\x05")));
+    }
+
+    // Register 1 over UDP, register 2 on its serial port: each reception on its own line.
+    void eachRegisterOnItsOwnLine()
+    {
+        Fixture fx;
+        app().flagPiruNEX = true;
+        app().metodoAcquisizione = 2;
+        auto rete = FakeRegister::udp();
+        auto seriale = FakeRegister::serial(fx.env, 42);
+        archivio(*rete);
+        seriale->addPlu({60, "8012345", "PANE", "1", "2.00", "5.000", {}});
+        seriale->setVendite("8012345", "1000");
+        RegLink::timings().portaUDP = rete->port();
+        app().portaETH1 = rete->address();
+        app().impostazioniRegCassa.portaCOM1 = "42";
+        cmdRiceviPLU_Click(fx.p);
+
+        QCOMPARE(soloComandi(rete->commands(), "n//").size(), 3);
+        QCOMPARE(soloComandi(seriale->commands(), "n//").size(), 2);
+        QCOMPARE(fx.ricevuto(1).size(), 2);
+        QCOMPARE(fx.ricevuto(2).size(), 1);
+        QCOMPARE(fx.avvisi,
+                 QStringList({"Ricezione dati dalla cassa 1 terminata", "Ricezione dati dalla cassa 2 terminata"}));
+        QCOMPARE(stock(1), 7.5);
+    }
+
+    // A register that never answers: the question, then nothing booked and the user told.
+    void notReady()
+    {
+        Fixture fx;
+        app().metodoAcquisizione = 1;
+        auto reg = FakeRegister::serial(fx.env, 41);
+        archivio(*reg);
+        reg->setSilent(true);
+        app().impostazioniRegCassa.portaCOM = "41";
+        fx.env.answer({QMessageBox::Yes, QMessageBox::No}); // try once more, then give up
+        cmdRiceviPLU_Click(fx.p);
+        QCOMPARE(fx.env.messages(),
+                 QStringList({"Stampante -- CASSA 1 -- non pronta! - Riprovare?",
+                              "Stampante -- CASSA 1 -- non pronta! - Riprovare?",
+                              "Ricezione dati dalla cassa 1 non completata", "IMPORTAZIONE TERMINATA"}));
+        QVERIFY(fx.avvisi.isEmpty());
+        QCOMPARE(storico(), 0);
+        QCOMPARE(stock(1), 10.0);
+        QVERIFY(!RegLink::linea().portaSerialeAperta());
+        QVERIFY(reg->enqCount() >= 200);
+    }
+
+    // A register that goes quiet in the middle of a dump ends it early, unbooked.
+    void dumpEndsEarly_data()
+    {
+        QTest::addColumn<bool>("flag");
+        QTest::newRow("J K") << false;
+        QTest::newRow("n") << true;
+    }
+    void dumpEndsEarly()
+    {
+        QFETCH(bool, flag);
+        Fixture fx;
+        app().flagPiruNEX = flag;
+        app().metodoAcquisizione = 2;
+        auto reg = FakeRegister::serial(fx.env, 41);
+        archivio(*reg);
+        reg->dieAfterCommands(flag ? 1 : 2);
+        app().impostazioniRegCassa.portaCOM = "41";
+        cmdRiceviPLU_Click(fx.p);
+        QVERIFY(fx.env.messages().contains("Ricezione dati dalla cassa 1 non completata"));
+        QCOMPARE(storico(), 0);
+        QCOMPARE(stock(1), 10.0);
+        QVERIFY(!RegLink::linea().portaSerialeAperta());
+    }
+
+    // A click during a reception offers to stop it; Yes stops it and skips the other registers.
+    void interrupt()
+    {
+        Fixture fx;
+        app().metodoAcquisizione = 1;
+        auto uno = FakeRegister::serial(fx.env, 41);
+        auto due = FakeRegister::serial(fx.env, 42);
+        archivio(*uno);
+        for (int i = 10; i < 40; ++i)
+            articolo(i, QString("77%1").arg(i), 1);
+        app().impostazioniRegCassa.portaCOM = "41";
+        app().impostazioniRegCassa.portaCOM1 = "42";
+        fx.env.answer({QMessageBox::Yes});
+        int clic = 0;
+        QTimer t;
+        t.setInterval(30);
+        QObject::connect(&t, &QTimer::timeout, [&] {
+            ++clic;
+            cmdRiceviPLU_Click(fx.p);
+            PluSender::cmdInviaPLU_Click({}); // no send on the line while it receives
+            if (clic == 3)
+                t.stop();
+        });
+        t.start();
+        cmdRiceviPLU_Click(fx.p);
+
+        QCOMPARE(fx.env.messages(),
+                 QStringList({"Vuoi interrompere la ricezione dei dati?", "Ricezione dati dalla cassa 1 non completata",
+                              "IMPORTAZIONE TERMINATA"}));
+        QCOMPARE(fx.password, 1);
+        QVERIFY(due->commands().isEmpty());
+        QCOMPARE(storico(), 0);
+        QVERIFY(!app().interrompiRicezione);
+        QVERIFY(!app().ricezioneInCorso);
+    }
+
+    void passwordRefused()
+    {
+        Fixture fx;
+        auto reg = FakeRegister::serial(fx.env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        fx.tecnico = false;
+        cmdRiceviPLU_Click(fx.p);
+        cmdGeneraFile_Click(fx.p);
+        QCOMPARE(fx.password, 2);
+        QVERIFY(reg->received().isEmpty());
+        QVERIFY(fx.env.messages().isEmpty());
+        QVERIFY(!app().ricezioneInCorso);
+    }
+
+    void outFolderMissing()
+    {
+        Fixture fx;
+        ScriviINI(fx.env.setup(), "Cartelle", "OUT", "?");
+        auto reg = FakeRegister::serial(fx.env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        cmdRiceviPLU_Click(fx.p);
+        QVERIFY(reg->commands().isEmpty());
+        QCOMPARE(fx.env.messages(),
+                 QStringList({"Ricezione dati dalla cassa 1 non completata", "IMPORTAZIONE TERMINATA"}));
+    }
+
+    void byNumber_data()
+    {
+        QTest::addColumn<QString>("risposta");
+        QTest::addColumn<QStringList>("comandi");
+        QTest::addColumn<int>("righe");
+        QTest::newRow("three") << "3" << QStringList({"p/1/", "p/2/", "p/3/"}) << 0;
+        QTest::newRow("rounded") << "52,5" << QStringList() << 2;
+        QTest::newRow("not a number") << "tre" << QStringList() << -1;
+    }
+    void byNumber()
+    {
+        QFETCH(QString, risposta);
+        QFETCH(QStringList, comandi);
+        QFETCH(int, righe);
+        Fixture fx;
+        auto reg = FakeRegister::serial(fx.env, 41);
+        archivio(*reg);
+        app().impostazioniRegCassa.portaCOM = "41";
+        app().portaETH1 = "127.0.0.2"; // not used by this button
+        TextFile::writeLines(fx.env.path("out/PLUQuidar1.txt"), {"vecchio"});
+        fx.quanti = risposta;
+        cmdGeneraFile_Click(fx.p);
+        const QStringList p = soloComandi(reg->commands(), "p/");
+        if (!comandi.isEmpty())
+            QCOMPARE(p, comandi);
+        if (righe >= 0) {
+            QCOMPARE(p.size(), risposta == "3" ? 3 : 52);
+            QCOMPARE(fx.ricevuto(1).size(), righe);
+        } else {
+            QVERIFY(p.isEmpty());
+            QCOMPARE(fx.ricevuto(1), QStringList({"vecchio"}));
+        }
+        QCOMPARE(fx.env.messages().last(), QString("Importazione Terminata"));
+        QCOMPARE(storico(), 0);
+        QCOMPARE(stock(1), 10.0);
+    }
+};
+
+QTEST_MAIN(TestReception)
+#include "tst_reception.moc"

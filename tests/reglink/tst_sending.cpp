@@ -1,0 +1,331 @@
+// The PLU send end to end against fake registers on pseudo-terminals and UDP loopback: what the
+// registers receive, the Modificato marks, the IN-folder timer and one send at a time.
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/IniFile.h"
+#include "core/ui/TextViewer.h"
+#include "reglink/CommandSender.h"
+#include "reglink/PluSender.h"
+#include "reglink/Reception.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/Timings.h"
+#include "support/FakeRegister.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+using namespace PluSender;
+
+namespace {
+
+// A program folder with OUT set, fast timings, the window's controls as plain values.
+struct Fixture
+{
+    TestEnv env;
+    bool modificati = false;
+    bool timer = true;
+    QStringList avvisi;
+    QStringList viewed;
+    PannelloTrasferimento p;
+
+    Fixture()
+    {
+        RegLink::timings() = RegLink::Timings::veloci();
+        RegLink::timings().attesaMs = 150;
+        RegLink::resetLinea();
+        QDir(env.home()).mkpath("out");
+        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        TextViewer::setTestHook([this](const QString& f) { viewed << f; });
+        RegLink::comandiHooks().terminaProgramma = [] {};
+        p.soloModificati = [this] { return modificati; };
+        p.importaAttivo = [this] { return timer; };
+        p.setImportaAttivo = [this](bool on) { timer = on; };
+        p.avviso = [this](const QString& t) { avvisi << t; };
+    }
+    ~Fixture()
+    {
+        TextViewer::setTestHook({});
+        RegLink::comandiHooks() = RegLink::ComandiHooks{};
+        mittente() = [](const QString& f, const QString& porta) { return RegLink::EsameComandi(f, porta); };
+        RegLink::resetLinea();
+        RegLink::resetTimings();
+    }
+};
+
+void articolo(int cod, const QVariant& barCode, const QString& descr, int modificato = 1)
+{
+    QVERIFY(
+        Db::exec("INSERT INTO Magazzino (CodMateriale, BarCode, Descrizione, \"Quantità\", Costo, Genere, Modificato) "
+                 "VALUES (?, ?, ?, 2, 1.5, '4', ?)",
+                 {cod, barCode, descr, modificato}));
+}
+
+int segnati()
+{
+    return Db::scalar("SELECT COUNT(*) FROM Magazzino WHERE Modificato <> 0").toInt();
+}
+
+void treArticoli()
+{
+    articolo(1, "8001", "PANE");
+    articolo(2, "8002", "LATTE", 0);
+    articolo(3, "8003", "BURRO");
+    QVERIFY(Db::exec("INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (1, '8001X')"));
+}
+
+} // namespace
+
+class TestSending : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fullSendOverSerial()
+    {
+        Fixture fx;
+        app().flagPiruNEX = false;
+        treArticoli();
+        auto reg = FakeRegister::serial(fx.env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        fx.env.answer({QMessageBox::Yes, QMessageBox::No}); // send everything; no other register
+        cmdInviaPLU_Click(fx.p);
+
+        QCOMPARE(fx.env.messages(), QStringList({"Sicuro di dover inviare tutto l'archivio alla cassa?",
+                                                 "DEVI INVIARE SU ALTRA POSTAZIONE ?"}));
+        QCOMPARE(fx.avvisi, QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA"}));
+        QCOMPARE(reg->commands(), QStringList({"P/51/8001/PANE/4/0/1.50/150.00/2.000/00010000/",
+                                               "P/52/8001X/PANE/4/0/1.50/150.00/2.000/00010000/",
+                                               "P/53/8002/LATTE/4/0/1.50/150.00/2.000/00010000/",
+                                               "P/54/8003/BURRO/4/0/1.50/150.00/2.000/00010000/"}));
+        QCOMPARE(reg->plu().value("8003").numero, 54);
+        QCOMPARE(segnati(), 0);
+        QVERIFY(fx.timer);
+        QVERIFY(fx.viewed.isEmpty());
+        QVERIFY(!app().invioInCorso);
+    }
+
+    // Register 1 by network address: only the marked articles, as "A/" records; the marks stay.
+    void changedSendOverUdp()
+    {
+        Fixture fx;
+        app().flagPiruNEX = true;
+        treArticoli();
+        auto reg = FakeRegister::udp();
+        RegLink::timings().portaUDP = reg->port();
+        app().portaETH1 = reg->address();
+        fx.modificati = true;
+        cmdInviaPLU_Click(fx.p);
+
+        QVERIFY(fx.env.messages().isEmpty());
+        QCOMPARE(fx.avvisi, QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA"}));
+        QCOMPARE(reg->commands(), QStringList({"A/8001/PANE/4/0/1.50/150.00/2.000/10110000/0.00/0////",
+                                               "A/8001X/PANE/4/0/1.50/150.00/2.000/10110000/0.00/0////",
+                                               "A/8003/BURRO/4/0/1.50/150.00/2.000/10110000/0.00/0////"}));
+        QVERIFY(QFile::exists(fx.env.path("FilePLU127002.txt")));
+        QCOMPARE(segnati(), 2);
+    }
+
+    // The marks are cleared only when every register configured by serial port accepted the send.
+    void marksMatrix_data()
+    {
+        QTest::addColumn<QString>("porte"); // PortaCOM, PortaCOM1, PortaCOM2 ("-" = empty)
+        QTest::addColumn<QString>("mute");  // registers that never answer
+        QTest::addColumn<int>("risposta");  // the answer to "DEVI INVIARE SU ALTRA POSTAZIONE ?"
+        QTest::addColumn<bool>("azzerati");
+        QTest::addColumn<QStringList>("avvisi");
+        const QString fine = "PROCEDURA DI INVIO TERMINATA";
+        QTest::newRow("one, other station")
+            << "41,-,-"
+            << "" << int(QMessageBox::Yes) << false << QStringList({"INVIO CASSA 1 TERMINATO", fine});
+        QTest::newRow("one, last station")
+            << "41,-,-"
+            << "" << int(QMessageBox::No) << true << QStringList({"INVIO CASSA 1 TERMINATO", fine});
+        QTest::newRow("one silent") << "41,-,-"
+                                    << "41" << int(QMessageBox::No) << false << QStringList({fine});
+        QTest::newRow("two") << "41,42,-"
+                             << "" << 0 << true
+                             << QStringList({"INVIO CASSA 1 TERMINATO", "INVIO CASSA 2 TERMINATO", fine});
+        QTest::newRow("two, first silent") << "41,42,-"
+                                           << "41" << 0 << false << QStringList({"INVIO CASSA 2 TERMINATO", fine});
+        QTest::newRow("gap") << "41,-,43"
+                             << "" << 0 << false
+                             << QStringList({"INVIO CASSA 1 TERMINATO", "INVIO CASSA 3 TERMINATO", fine});
+        QTest::newRow("three") << "41,42,43"
+                               << "" << 0 << true
+                               << QStringList({"INVIO CASSA 1 TERMINATO", "INVIO CASSA 2 TERMINATO",
+                                               "INVIO CASSA 3 TERMINATO", fine});
+        QTest::newRow("three, last silent")
+            << "41,42,43"
+            << "43" << 0 << false << QStringList({"INVIO CASSA 1 TERMINATO", "INVIO CASSA 2 TERMINATO", fine});
+    }
+    void marksMatrix()
+    {
+        QFETCH(QString, porte);
+        QFETCH(QString, mute);
+        QFETCH(int, risposta);
+        QFETCH(bool, azzerati);
+        QFETCH(QStringList, avvisi);
+        Fixture fx;
+        articolo(1, "8001", "PANE");
+        fx.modificati = true;
+        const QStringList pp = porte.split(',');
+        std::vector<std::unique_ptr<FakeRegister>> regs;
+        QString* campi[3] = {&app().impostazioniRegCassa.portaCOM, &app().impostazioniRegCassa.portaCOM1,
+                             &app().impostazioniRegCassa.portaCOM2};
+        for (int i = 0; i < 3; ++i) {
+            if (pp[i] == "-")
+                continue;
+            *campi[i] = pp[i];
+            regs.push_back(FakeRegister::serial(fx.env, pp[i].toInt()));
+            regs.back()->setSilent(mute.split(',').contains(pp[i]));
+        }
+        if (risposta)
+            fx.env.answer({QMessageBox::StandardButton(risposta)});
+        cmdInviaPLU_Click(fx.p);
+        QCOMPARE(fx.avvisi, avvisi);
+        QCOMPARE(segnati() == 0, azzerati);
+        QStringList usate;
+        for (const QString& porta : pp)
+            if (porta != "-")
+                usate << porta;
+        for (size_t i = 0; i < regs.size(); ++i)
+            QCOMPARE(regs[i]->commands().size(), mute.split(',').contains(usate[int(i)]) ? 0 : 1);
+        // A register that never answered is reported as failed, by its own text.
+        for (const QString& m : mute.split(',', Qt::SkipEmptyParts)) {
+            const int n = int(pp.indexOf(m)) + 1;
+            QVERIFY2(fx.env.messages().contains(QString("INVIO CASSA %1 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE "
+                                                        "- VERIFICARE: CAVO/PortaCOM/CASSA")
+                                                    .arg(n)),
+                     qPrintable(fx.env.messages().join(" | ")));
+        }
+        QVERIFY(fx.timer);
+    }
+
+    // The IN-folder timer gets its state back however the send ends.
+    void importTimerRestored_data()
+    {
+        QTest::addColumn<QString>("come");
+        QTest::addColumn<bool>("prima");
+        for (bool prima : {true, false}) {
+            const char* s = prima ? ", timer on" : ", timer off";
+            QTest::newRow(QByteArray("refused" + QByteArray(s)).constData()) << "rifiuto" << prima;
+            QTest::newRow(QByteArray("nothing marked" + QByteArray(s)).constData()) << "vuoto" << prima;
+            QTest::newRow(QByteArray("register failed" + QByteArray(s)).constData()) << "fallito" << prima;
+            QTest::newRow(QByteArray("sent" + QByteArray(s)).constData()) << "inviato" << prima;
+        }
+    }
+    void importTimerRestored()
+    {
+        QFETCH(QString, come);
+        QFETCH(bool, prima);
+        Fixture fx;
+        fx.timer = prima;
+        articolo(1, "8001", "PANE", come == "vuoto" ? 0 : 1);
+        app().impostazioniRegCassa.portaCOM1 = "42";
+        QList<bool> impostato;
+        fx.p.setImportaAttivo = [&](bool on) {
+            impostato << on;
+            fx.timer = on;
+        };
+        bool timerDuranteInvio = true;
+        mittente() = [&](const QString&, const QString&) {
+            timerDuranteInvio = fx.timer;
+            return come != "fallito";
+        };
+        fx.modificati = come != "rifiuto";
+        if (come == "rifiuto")
+            fx.env.answer({QMessageBox::No});
+        cmdInviaPLU_Click(fx.p);
+        QCOMPARE(fx.timer, prima);
+        QCOMPARE(impostato.value(0, true), false); // off from the start of the send
+        if (come == "fallito" || come == "inviato")
+            QVERIFY(!timerDuranteInvio);
+        QVERIFY(!app().invioInCorso);
+    }
+
+    // A click on send or reception while a send runs starts nothing.
+    void oneTransferAtATime()
+    {
+        Fixture fx;
+        articolo(1, "8001", "PANE");
+        fx.modificati = true;
+        app().impostazioniRegCassa.portaCOM = "41";
+        app().impostazioniRegCassa.portaCOM1 = "42";
+        int invii = 0, password = 0;
+        PannelloTrasferimento ricezione;
+        ricezione.chiediTecnico = [&] {
+            ++password;
+            return true;
+        };
+        mittente() = [&](const QString&, const QString&) {
+            ++invii;
+            cmdInviaPLU_Click(fx.p);
+            Reception::cmdRiceviPLU_Click(ricezione);
+            Reception::cmdGeneraFile_Click(ricezione);
+            return true;
+        };
+        cmdInviaPLU_Click(fx.p);
+        QCOMPARE(invii, 2);
+        QCOMPARE(password, 0);
+        QVERIFY(fx.env.messages().isEmpty());
+        QCOMPARE(segnati(), 0);
+    }
+
+    // Every selected article without a barcode: nothing goes to the register and the marks stay.
+    void nothingStagedSendsNothing()
+    {
+        Fixture fx;
+        articolo(1, QVariant(), "SENZA");
+        fx.modificati = true;
+        auto reg = FakeRegister::serial(fx.env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        cmdInviaPLU_Click(fx.p);
+        QCOMPARE(fx.avvisi, QStringList({"Nessun Articolo da inviare!!!", "PROCEDURA DI INVIO TERMINATA"}));
+        QVERIFY(reg->commands().isEmpty());
+        QCOMPARE(segnati(), 1);
+    }
+
+    void changedOnlyBox_data()
+    {
+        QTest::addColumn<bool>("spuntato");
+        QTest::addColumn<int>("risposta");
+        QTest::addColumn<int>("segniDopo");
+        QTest::addColumn<bool>("rispuntato");
+        QTest::addColumn<int>("ricerche");
+        QTest::newRow("unticked, yes") << false << int(QMessageBox::Yes) << 0 << false << 1;
+        QTest::newRow("unticked, no") << false << int(QMessageBox::No) << 2 << true << 0;
+        QTest::newRow("ticked") << true << 0 << 2 << false << 0;
+    }
+    void changedOnlyBox()
+    {
+        QFETCH(bool, spuntato);
+        QFETCH(int, risposta);
+        QFETCH(int, segniDopo);
+        QFETCH(bool, rispuntato);
+        QFETCH(int, ricerche);
+        Fixture fx;
+        articolo(1, "1", "A");
+        articolo(2, "2", "B");
+        fx.modificati = spuntato;
+        int opzione = -1, ricercheFatte = 0;
+        fx.p.setSoloModificati = [&](bool on) {
+            fx.modificati = on;
+            ckModificati_Click(fx.p); // setting the box runs its handler
+        };
+        fx.p.selezionaTrasf = [&](int i) { opzione = i; };
+        fx.p.ripetiRicerca = [&] { ++ricercheFatte; };
+        if (risposta)
+            fx.env.answer({QMessageBox::StandardButton(risposta)});
+        ckModificati_Click(fx.p);
+        QCOMPARE(segnati(), segniDopo);
+        QCOMPARE(fx.modificati, spuntato || rispuntato);
+        QCOMPARE(ricercheFatte, ricerche);
+        QCOMPARE(opzione, ricerche ? -1 : 1);
+        QCOMPARE(fx.env.messages().size(), spuntato ? 0 : 1);
+    }
+};
+
+QTEST_MAIN(TestSending)
+#include "tst_sending.moc"
