@@ -1,0 +1,118 @@
+#pragma once
+// The article editor: one Magazzino row created or changed, with its price arithmetic, its extra
+// barcodes and the barcode scanner on its own serial line. Always shown modally over the
+// article window, which opens it through Aggiungi_Click, Modifica_Click and IntercettaBarCode.
+#include "core/ui/FormBase.h"
+#include "editing/ArchivioCallbacks.h"
+#include "editing/PriceMath.h"
+#include "editing/ScannerLine.h"
+
+#include <functional>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSerialPort;
+class QTableWidget;
+
+class AggiungiMateriale : public FormBase
+{
+    Q_OBJECT
+public:
+    explicit AggiungiMateriale(QWidget* parent = nullptr);
+
+    // The on-screen keyboard (frmTastiera::apriPer: kind, calling window, control name, masked); it
+    // writes the typed text into that control. Replaceable, so tests need no keyboard window.
+    static std::function<void(int tipo, QWidget* form, const QString& nome, bool mascherato)> apriTastiera;
+
+    void setCallbacks(const ArchivioCallbacks& cb) { m_cb = cb; }
+
+    // Both openings fill the editor from the stored row, so nothing shown is lost or changed.
+    // False when the article is not (or no longer) there.
+    bool PreparaPerModifica(const QString& codice);
+    bool PreparaPerModificaDaRecordset(const QString& codice);
+
+    void CaricaUnitaMisura();
+    void CaricaGeneri();
+    void CaricaFornitori();
+    void CaricaIvaReparto();
+
+    // "Ok" when the boxes may be saved; "NOK" or empty otherwise (the focus is left on the culprit).
+    QString ControlloCampi();
+    bool SalvaDatiMateriale();
+    void CmdConferma_Click();
+    void cmdAccetta_Click();
+    void cmdAnnulla_Click();
+    void cmdTastieraVirtual_Click();
+
+    void cmdBCAlternativi_Click();
+    void cmdNascondi_Click();
+    void AggiungiBarCodeAlternativo(const QString& code);
+    void ScaricaCaselleTesto();
+    QStringList celleBarCode() const;
+
+    // The scanner line's data: every complete code lands in LbLBarCode.
+    void MSComm1_OnComm();
+    void ricevutiDalloScanner(const QString& dati);
+
+    bool isModifica() const;
+
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* TxtDesc = nullptr;
+    QLineEdit* LbLBarCode = nullptr;
+    QLineEdit* txtCodArtFornitore = nullptr;
+    QComboBox* CboGenere = nullptr;
+    QComboBox* CboFornitore = nullptr;
+    QComboBox* txtUm = nullptr;
+    QLineEdit* TxtQTA = nullptr;
+    QLineEdit* TxtCosto = nullptr;
+    QLineEdit* txtAcquisto = nullptr;
+    QLineEdit* txtIVA = nullptr;
+    QLineEdit* txtAcquistoConIVA = nullptr;
+    QLineEdit* txtPrezzoPubblico = nullptr;
+    QLineEdit* txtRicaricoCalcolato = nullptr;
+    QLineEdit* txtPesoConf = nullptr;
+    QLineEdit* AppCodeModifica = nullptr;
+    QLineEdit* txtRicarico = nullptr;
+    QComboBox* cbTaglie = nullptr;
+    QComboBox* cbColore = nullptr;
+    QPushButton* CmdConferma = nullptr;
+    QPushButton* cmdAccetta = nullptr;
+    QPushButton* cmdAnnulla = nullptr;
+    QPushButton* cmdAggiungi = nullptr;
+    QPushButton* cmdBCAlternativi = nullptr;
+    QPushButton* cmdTastieraVirtual = nullptr;
+    QGroupBox* frBarCodeAlternativi = nullptr;
+    QTableWidget* lstElencoBarCode = nullptr;
+    QLineEdit* lblCercaBarCode = nullptr;
+    QPushButton* cmdNascondi = nullptr;
+    QSerialPort* MSComm1 = nullptr;
+
+protected:
+    void formLoad() override;
+    void formActivate() override;
+    void formUnload() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool riempi(const QString& codice);
+    QLineEdit* casella(CalcoloPrezzi::Campo c) const;
+    void collegaPrezzi();
+    void collegaTasti();
+
+    ArchivioCallbacks m_cb;
+    CalcoloPrezzi m_prezzi;
+    BufferScanner m_bufferScanner;
+    bool m_scriveModello = false;
+    bool m_riempimento = false;
+};
+
+// The article window's buttons.
+// New article: the editor in new mode, then the list reloaded.
+void Aggiungi_Click(const ArchivioCallbacks& cb);
+// Edit or delete the selected article (`codiceSelezionato` empty when no row is selected).
+void Modifica_Click(const QString& codiceSelezionato, const ArchivioCallbacks& cb);

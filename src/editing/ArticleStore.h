@@ -1,0 +1,76 @@
+#pragma once
+// The article record as the editor shows it, and its trips to and from Magazzino: the new-code
+// rule, loading, checks, save and deletion. Numbers travel as the texts of the boxes and are
+// converted with the Italian rules before they are bound; a text that is not a number is refused.
+#include "core/ErrorLog.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct ArticoloEditor
+{
+    QString descrizione;  // TxtDesc
+    QString quantita;     // TxtQTA
+    QString iva;          // txtIVA
+    QString unita;        // txtUm
+    QString costo;        // TxtCosto
+    QString taglia;       // cbTaglie
+    QString colore;       // cbColore
+    QString barCode;      // LbLBarCode
+    QString codFornitore; // txtCodArtFornitore
+    QString genere;       // Genere as stored: a department code or description
+    QString reparto;      // CboGenere text "Cod#Descrizione" (for a save)
+    QString fornitore;    // CboFornitore
+    QString acquisto;     // txtAcquisto
+    QString pesoConf;     // txtPesoConf
+};
+
+namespace ArticleStore {
+
+// Highest CodMateriale + 1 as text, "1" for an empty table; nullopt when the query fails.
+std::optional<QString> nuovoCodice();
+
+// The stored article as the editor's boxes show it; nullopt when there is no such row.
+// Prices keep two decimals unless the stored value has more, so an unchanged save rewrites
+// the same numbers.
+std::optional<ArticoloEditor> carica(const QString& codice);
+
+// The box that made the check fail.
+enum class Campo { Nessuno, Desc, Qta, Acquisto, Um, Genere, Fornitore, Costo, Iva, CodFornitore };
+
+struct Verifica
+{
+    enum Esito { Ok, CampoVuoto, NonNumerico, BarCodeDoppio, ChiediCodFornitore, Errore } esito = Ok;
+    Campo campo = Campo::Nessuno;
+    QString messaggio; // the text to show, when there is one
+};
+
+// ControlloCampi without the user: empty required boxes, numbers, duplicate barcode (another
+// article's, the edited one excluded), and whether the supplier-code question is due.
+Verifica verifica(const ArticoloEditor& a, const QString& codiceModifica);
+
+// [Config] keys, written with "Falso" when missing.
+bool verificaCodiceFornitore();
+bool salvaRepartoComeCodice();
+
+// SalvaDatiMateriale: adds (codiceModifica empty) or rewrites the row and marks it Modificato and
+// TipoVariazione "F". On success *codice receives the article's code.
+Esito salva(const ArticoloEditor& a, const QString& codiceModifica, QString* codice = nullptr);
+
+// Removes the article with its extra barcodes and promotions, all or nothing.
+Esito elimina(const QString& codice);
+
+// Lists of the editor's choice boxes.
+QStringList unitaMisura(); // [UnitaMisura]: defaults written, then Unita1..Unita25 up to the first missing
+QStringList generi();      // "Cod#Descrizione" by Cod
+QStringList fornitori();   // distinct non-empty suppliers
+
+// The description's cleaning when its box loses the focus.
+QString pulisciDescrizione(const QString& s);
+
+// The decimal key rule of the number boxes: digits and Backspace pass; a point becomes a comma and a
+// comma passes only when the box is not empty and holds no comma yet; every other key is dropped.
+int filtroDecimale(int keyAscii, const QString& current);
+
+} // namespace ArticleStore

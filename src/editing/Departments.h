@@ -1,0 +1,57 @@
+#pragma once
+// The department table Reparti: list, one row, the edit and the reset, and where a department's
+// icon picture is found.
+#include "core/ErrorLog.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+namespace Departments {
+
+struct Reparto
+{
+    int cod = 0;
+    QString descrizione;
+    double iva = 0;
+    double prezzoPrefissato = 0;
+    int sconto = 0;
+    bool noFiscale = false;
+    QVariant percorsoIcon; // may be Null
+    QVariant icon;         // may be Null
+    bool haIcona() const { return !icon.isNull() && !icon.toString().isEmpty(); }
+};
+
+QList<Reparto> tutti(bool* ok = nullptr); // in the table's order
+std::optional<Reparto> leggi(int cod);
+
+// The edit as the window collected it.
+struct Modifica
+{
+    QString nome;
+    QString iva;    // the VAT box's text
+    QString valore; // txtValoreReparto: the preset price, empty for none
+    bool prezzoZero = false;
+    bool nonFiscale = false;
+    bool conIcona = false; // Check3
+    QString nuovaCartella; // a newly chosen picture: its folder and file; empty keeps the stored one
+    QString nuovoFile;
+};
+
+// Writes the edit; the texts must already have been checked (numbers are converted here and a text
+// that is not one fails the save).
+Esito salva(int cod, const Modifica& m);
+// Name "Reparto<Cod>", every number 0, fiscal, no icon.
+Esito azzera(int cod);
+// Drops a stored icon that cannot be shown.
+Esito dimenticaIcona(int cod);
+
+// The picture of a stored icon: the file in its folder, else in "Icone" beside the program;
+// empty when neither exists.
+QString percorsoIcona(const QVariant& percorso, const QVariant& icon);
+
+// The list's cell texts: "Reparto", "Descrizione", "Iva", "PrezzoUni", "Sconto Uni", "Icona".
+QStringList riga(const Reparto& r);
+
+} // namespace Departments

@@ -1,0 +1,76 @@
+#include "editing/ExtraBarcodes.h"
+
+#include "core/Database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace ExtraBarcodes {
+
+QStringList carica(const QString& codice)
+{
+    QStringList out;
+    bool ok = false;
+    const qint64 n = codice.trimmed().toLongLong(&ok);
+    if (!ok)
+        return out;
+    QSqlQuery q =
+        Db::query(QStringLiteral("SELECT BarCode FROM BarCodeUlteriori WHERE CodProd = ? ORDER BY rowid"), {n});
+    while (q.next() && out.size() < kRighe)
+        out << q.value(0).toString();
+    return out;
+}
+
+Esito registra(const QString& codice, const QString& codPerTabProd, const QStringList& celle)
+{
+    if (codice.isEmpty())
+        return Esito::riuscito();
+    bool ok = false;
+    const qint64 n = codice.trimmed().toLongLong(&ok);
+    if (!ok)
+        return Esito::fallito(VbErr::TypeMismatch, codice);
+    QString err;
+    Db::Transaction t;
+    ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {n}, &err);
+    for (const QString& c : celle) {
+        if (!ok)
+            break;
+        if (c.isEmpty())
+            continue;
+        ok = Db::exec(QStringLiteral("INSERT INTO BarCodeUlteriori (CodProd, BarCode, Inviato, CodPerTabProd) "
+                                     "VALUES (?, ?, 0, ?)"),
+                      {n, c, codPerTabProd}, &err);
+    }
+    if (!ok || !t.commit()) {
+        ScriviErrore(QStringLiteral("AggiungiMateriale"), QStringLiteral("RegistraBarCodeAlternativi"),
+                     VbErr::DatabaseError, err);
+        return Esito::fallito(VbErr::DatabaseError, err);
+    }
+    return Esito::riuscito();
+}
+
+int aggiungi(QStringList& celle, const QString& code, const QString& barCodePrincipale)
+{
+    if (code == barCodePrincipale || code.isEmpty() || celle.contains(code))
+        return -1;
+    for (int i = 0; i < celle.size(); ++i) {
+        if (celle.at(i).isEmpty()) {
+            celle[i] = code;
+            return i;
+        }
+    }
+    if (celle.size() < kRighe) {
+        celle << code;
+        return int(celle.size()) - 1;
+    }
+    return -1;
+}
+
+QString articoloDaBarcode(const QString& barCode)
+{
+    const QVariant v =
+        Db::scalar(QStringLiteral("SELECT CodProd FROM BarCodeUlteriori WHERE BarCode = ? LIMIT 1"), {barCode});
+    return v.isValid() && !v.isNull() ? v.toString() : QString();
+}
+
+} // namespace ExtraBarcodes

@@ -1,0 +1,26 @@
+#pragma once
+// Further barcodes of an article (table BarCodeUlteriori): load, the grid's add rule, and the
+// rewrite of an article's rows, all or nothing.
+#include "core/ErrorLog.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace ExtraBarcodes {
+
+// Barcode rows of the editor's grid (the grid's header row aside).
+constexpr int kRighe = 1499;
+
+QStringList carica(const QString& codice);
+
+// Replaces the article's rows with the non-empty cells, in order; nothing changes on failure.
+Esito registra(const QString& codice, const QString& codPerTabProd, const QStringList& celle);
+
+// Puts `code` into the first empty cell unless it is the main barcode, already listed or empty.
+// Returns the row used, or -1 when nothing was added (also when the grid is full).
+int aggiungi(QStringList& celle, const QString& code, const QString& barCodePrincipale);
+
+// The article an extra barcode belongs to (the first one), or an empty text.
+QString articoloDaBarcode(const QString& barCode);
+
+} // namespace ExtraBarcodes

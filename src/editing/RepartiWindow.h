@@ -1,0 +1,85 @@
+#pragma once
+// The department window "Reparti": the table's rows, one department shown, edited or reset.
+// Departments are never created or deleted here.
+#include "core/ui/FormBase.h"
+#include "editing/ArchivioCallbacks.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QStatusBar;
+class QTableWidget;
+
+class RepartiWindow : public FormBase
+{
+    Q_OBJECT
+public:
+    explicit RepartiWindow(QWidget* parent = nullptr);
+
+    void setCallbacks(const ArchivioCallbacks& cb) { m_cb = cb; }
+
+    void CaricaReparti();
+    void MostraReparto();
+    void PreparaPerModifica();
+    bool ControllaCampi();
+    bool SalvaReparto();
+    void AzzeraReparto();
+    void ModoVisualizza();
+
+    void Command1_Click(int index);
+    void Conferma_Click();
+    void Annulla_Click();
+    void Uscita_Click();
+    void ListReparti_Click();
+    void File1_Click(const QString& file);
+    bool inModifica() const;
+
+    QLabel* Reparti = nullptr; // header
+    QLabel* Label3 = nullptr;
+    QTableWidget* ListReparti = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* NomeReparto = nullptr;
+    QLineEdit* Iva = nullptr;
+    QLineEdit* txtValoreReparto = nullptr;
+    QCheckBox* ckPrezzoZero = nullptr;
+    QCheckBox* Fiscale = nullptr;
+    QPushButton* Conferma = nullptr;
+    QPushButton* Annulla = nullptr;
+    QPushButton* Command1[3] = {nullptr, nullptr, nullptr};
+    QPushButton* Uscita = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    // Built hidden; still filled and read.
+    QLineEdit* Prezzo = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QLineEdit* Sconto = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* Check3 = nullptr;
+    QGroupBox* FrameIcona = nullptr;
+    QLineEdit* Dir1 = nullptr; // the folder shown in File1
+    QListWidget* File1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLineEdit* EsistenzaFigura = nullptr;
+    QGroupBox* frAvviso = nullptr;
+    QLabel* lblAvviso = nullptr;
+
+protected:
+    void formLoad() override;
+    void formActivate() override;
+    void formUnload() override;
+
+private:
+    int codiceSelezionato(bool* ok) const;
+    bool mostraIcona(const QString& path);
+    void aggiornaFile1();
+
+    ArchivioCallbacks m_cb;
+    QString m_nuovaCartella;
+    QString m_nuovoFile;
+    bool m_caricamento = false;
+};
+
+// The article window's department button: the window "Reparti", modally.
+void Generi_Click(const ArchivioCallbacks& cb = {});

@@ -1,0 +1,22 @@
+#pragma once
+// The article window's barcode search box: a scanned or typed code opens the editor on its
+// article; and the description of an article by its code.
+#include "editing/ArchivioCallbacks.h"
+
+#include <QString>
+
+class QLineEdit;
+
+// The article of a barcode: its main barcode first (logically deleted articles never), then its
+// extra barcodes. Empty when none.
+QString CodiceDaBarCode(const QString& barCode);
+
+// Opens the editor modally on the article of `barCode`, or tells that no article has it.
+void IntercettaBarCode(const QString& barCode, const ArchivioCallbacks& cb = {});
+
+// txtRicBarCode key press: Enter or Esc looks the box's text up, then empties and focuses the box.
+// Returns the key unchanged (the box keeps filling with other keys).
+int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, const ArchivioCallbacks& cb = {});
+
+// Descrizione of the article, or "NON TROVATO".
+QString DescrizioneDaCodice(const QString& codice);

@@ -1,0 +1,309 @@
+// Articles in Magazzino: the new-code rule, checks, save of new and edited rows with their marks,
+// the department column, deletion with dependent rows, and the editor's small text rules.
+#include "core/Database.h"
+#include "core/IniFile.h"
+#include "editing/ArticleStore.h"
+#include "support/TestEnv.h"
+
+#include <QtTest>
+
+namespace {
+
+void articolo(qint64 cod, const QString& barCode, const QString& descr = "ART")
+{
+    QVERIFY(Db::exec("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", Costo, Costo2) "
+                     "VALUES (?, ?, ?, 1, 2, 1)",
+                     {cod, descr, barCode}));
+}
+
+ArticoloEditor completo()
+{
+    ArticoloEditor a;
+    a.descrizione = "PASTA DI SEMOLA";
+    a.quantita = "12,5";
+    a.iva = "10";
+    a.unita = "Pz";
+    a.costo = "1.234,50";
+    a.taglia = "XL";
+    a.colore = "Rosso";
+    a.barCode = "8001234567890";
+    a.codFornitore = "F-1";
+    a.reparto = "3#Reparto3";
+    a.fornitore = "d'angelo srl";
+    a.acquisto = "0,99";
+    a.pesoConf = "500";
+    return a;
+}
+
+QVariantList riga(qint64 cod)
+{
+    QSqlQuery q =
+        Db::query("SELECT Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, "
+                  "Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, "
+                  "TipoVariazione FROM Magazzino WHERE CodMateriale = ?",
+                  {cod});
+    QVariantList out;
+    if (q.next())
+        for (int i = 0; i < 17; ++i)
+            out << q.value(i);
+    return out;
+}
+
+} // namespace
+
+class TestArticleStore : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void newCode()
+    {
+        TestEnv env;
+        QCOMPARE(*ArticleStore::nuovoCodice(), QString("1"));
+        articolo(9, "A");
+        articolo(10, "B");
+        QCOMPARE(*ArticleStore::nuovoCodice(), QString("11"));
+        QVERIFY(ArticleStore::elimina("10"));
+        QCOMPARE(*ArticleStore::nuovoCodice(), QString("10")); // a deleted highest code comes back
+    }
+
+    void saveNewArticle()
+    {
+        TestEnv env;
+        QString codice;
+        QVERIFY(ArticleStore::salva(completo(), QString(), &codice));
+        QCOMPARE(codice, QString("1"));
+        const QVariantList r = riga(1);
+        QCOMPARE(r.size(), 17);
+        QCOMPARE(r[0].toString(), QString("PASTA DI SEMOLA"));
+        QCOMPARE(r[1].toDouble(), 12.5); // Italian number texts converted before binding
+        QCOMPARE(r[2].toDouble(), 1234.5);
+        QCOMPARE(r[4].toInt(), 0); // Minimo
+        QCOMPARE(r[6].toString(), QString("D'ANGELO SRL"));
+        QCOMPARE(r[7].toInt(), 0); // Eliminato
+        QCOMPARE(r[8].toString(), QString("XL"));
+        QCOMPARE(r[9].toString(), QString("Rosso"));
+        QCOMPARE(r[10].toString(), QString("500"));
+        QCOMPARE(r[12].toDouble(), 0.99);
+        QCOMPARE(r[14].toDouble(), 10.0);
+        QCOMPARE(r[15].toInt(), 1); // Modificato
+        QCOMPARE(r[16].toString(), QString("F"));
+    }
+
+    void saveEditedArticle()
+    {
+        TestEnv env;
+        articolo(7, "111");
+        QVERIFY(Db::exec("UPDATE Magazzino SET CodPV = 22, Minimo = 4, Modificato = 0, TipoVariazione = 'N', "
+                         "Eliminato = 0 WHERE CodMateriale = 7"));
+        ArticoloEditor a = completo();
+        a.barCode = "111";
+        a.iva.clear(); // an empty VAT box keeps the stored rate
+        QString codice;
+        QVERIFY(ArticleStore::salva(a, "7", &codice));
+        QCOMPARE(codice, QString("7"));
+        const QVariantList r = riga(7);
+        QCOMPARE(r[14].toDouble(), 22.0);
+        QCOMPARE(r[4].toInt(), 0);
+        QCOMPARE(r[15].toInt(), 1);
+        QCOMPARE(r[16].toString(), QString("F"));
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        // A row that vanished is a failed save, never a silent one.
+        QVERIFY(!ArticleStore::salva(a, "99"));
+    }
+
+    void numbersThatAreNotNumbersAreRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("campo");
+        QTest::newRow("quantity") << "quantita" << int(ArticleStore::Campo::Qta);
+        QTest::newRow("sale price") << "costo" << int(ArticleStore::Campo::Costo);
+        QTest::newRow("purchase") << "acquisto" << int(ArticleStore::Campo::Acquisto);
+        QTest::newRow("vat") << "iva" << int(ArticleStore::Campo::Iva);
+    }
+
+    void numbersThatAreNotNumbersAreRefused()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, campo);
+        TestEnv env;
+        ArticoloEditor a = completo();
+        QString* f = field == "quantita"   ? &a.quantita
+                     : field == "costo"    ? &a.costo
+                     : field == "acquisto" ? &a.acquisto
+                                           : &a.iva;
+        *f = "1,2,3";
+        const auto v = ArticleStore::verifica(a, {});
+        QCOMPARE(v.esito, ArticleStore::Verifica::NonNumerico);
+        QCOMPARE(int(v.campo), campo);
+        QVERIFY(v.messaggio.startsWith("Formato '"));
+        QVERIFY(!ArticleStore::salva(a, {}));
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
+    }
+
+    void requiredFieldsInOrder()
+    {
+        TestEnv env;
+        ArticoloEditor a = completo();
+        a.quantita.clear();
+        a.costo.clear();
+        QCOMPARE(ArticleStore::verifica(a, {}).campo, ArticleStore::Campo::Qta);
+        a = completo();
+        a.fornitore.clear();
+        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::CampoVuoto);
+        QCOMPARE(ArticleStore::verifica(a, {}).campo, ArticleStore::Campo::Fornitore);
+        a = completo();
+        a.descrizione = "   "; // blanks count as filled
+        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::Ok);
+    }
+
+    void duplicateBarcode()
+    {
+        TestEnv env;
+        articolo(1, "8001234567890");
+        articolo(2, "O'NEIL-1"); // an apostrophe is just a character
+        ArticoloEditor a = completo();
+        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::BarCodeDoppio);
+        QCOMPARE(ArticleStore::verifica(a, {}).messaggio,
+                 QString("Attenzione codice a barre già presente - Verificare - Impossibile procedere"));
+        QCOMPARE(ArticleStore::verifica(a, "1").esito, ArticleStore::Verifica::Ok);            // keeps its own
+        QCOMPARE(ArticleStore::verifica(a, "2").esito, ArticleStore::Verifica::BarCodeDoppio); // takes another's
+        a.barCode = "O'NEIL-1";
+        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::BarCodeDoppio);
+        a.barCode.clear();
+        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::Ok);
+    }
+
+    void supplierCodeQuestion_data()
+    {
+        QTest::addColumn<QString>("setting"); // empty: key missing
+        QTest::addColumn<QString>("codForn");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("missing key") << ""
+                                     << "" << false;
+        QTest::newRow("vero, no code") << "vero"
+                                       << "" << true;
+        QTest::newRow("VERO, code") << "VERO"
+                                    << "X1" << false;
+        QTest::newRow("falso") << "Falso"
+                               << "" << false;
+    }
+
+    void supplierCodeQuestion()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, codForn);
+        QFETCH(bool, asks);
+        TestEnv env;
+        if (!setting.isEmpty())
+            ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", setting);
+        ArticoloEditor a = completo();
+        a.codFornitore = codForn;
+        const auto v = ArticleStore::verifica(a, {});
+        QCOMPARE(v.esito == ArticleStore::Verifica::ChiediCodFornitore, asks);
+        if (asks)
+            QCOMPARE(v.messaggio, QString("Codice Articolo del fornitore non inserito - Proseguire cmq?"));
+        if (setting.isEmpty())
+            QCOMPARE(LeggiINI(env.setup(), "Config", "VerificaCodiceFornitore", "?"), QString("Falso"));
+    }
+
+    void departmentAsCodeOrDescription_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("genere");
+        QTest::newRow("missing: description") << ""
+                                              << "FRUTTA";
+        QTest::newRow("falso: description") << "FALSO"
+                                            << "FRUTTA";
+        QTest::newRow("vero: code") << "Vero"
+                                    << "3";
+    }
+
+    void departmentAsCodeOrDescription()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, genere);
+        TestEnv env;
+        if (!setting.isEmpty())
+            ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", setting);
+        ArticoloEditor a = completo();
+        a.reparto = "3#FRUTTA";
+        QVERIFY(ArticleStore::salva(a, {}));
+        QCOMPARE(Db::scalar("SELECT Genere FROM Magazzino").toString(), genere);
+        QCOMPARE(LeggiINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "?"), setting.isEmpty() ? "Falso" : setting);
+    }
+
+    void loadKeepsStoredNumbers()
+    {
+        TestEnv env;
+        QVERIFY(Db::exec(
+            "INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, Costo2, CodPV, Taglia, "
+            "Colore, Genere, TipoMateriale) VALUES (5, 'X', 2.5, 1234.567, 0.1, NULL, 'M', 'Blu', '3', '500')"));
+        const auto a = ArticleStore::carica("5");
+        QVERIFY(a);
+        QCOMPARE(a->quantita, QString("2,5"));
+        QCOMPARE(a->costo, QString("1234,567")); // more than two decimals are not rounded away
+        QCOMPARE(a->acquisto, QString("0,10"));
+        QCOMPARE(a->iva, QString("0"));
+        QCOMPARE(a->taglia, QString("M"));
+        QCOMPARE(a->colore, QString("Blu"));
+        QCOMPARE(a->pesoConf, QString("500"));
+        QVERIFY(!ArticleStore::carica("6"));
+        QVERIFY(!ArticleStore::carica("abc"));
+    }
+
+    void deleteRemovesDependentRowsAtomically()
+    {
+        TestEnv env;
+        articolo(12, "A");
+        articolo(13, "B");
+        QVERIFY(Db::exec("INSERT INTO BarCodeUlteriori (CodProd, BarCode, CodPerTabProd) VALUES (12, 'X', '12'), "
+                         "(13, 'Y', '13')"));
+        QVERIFY(Db::exec("INSERT INTO Offerte (Articolo, DataDAL, DataAL) VALUES (12, '2030-01-01', '2030-01-02')"));
+        QVERIFY(ArticleStore::elimina("12"));
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM BarCodeUlteriori").toInt(), 1);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 0);
+
+        // A failure in the last step leaves the article whole.
+        QVERIFY(Db::exec("INSERT INTO Offerte (Articolo, DataDAL, DataAL) VALUES (13, '2030-01-01', '2030-01-02')"));
+        QVERIFY(Db::exec("CREATE TRIGGER no_del BEFORE DELETE ON Offerte BEGIN SELECT RAISE(ABORT, 'no'); END"));
+        QVERIFY(!ArticleStore::elimina("13"));
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino WHERE CodMateriale = 13").toInt(), 1);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM BarCodeUlteriori WHERE CodProd = 13").toInt(), 1);
+    }
+
+    void unitsOfMeasure()
+    {
+        {
+            TestEnv env;
+            QCOMPARE(ArticleStore::unitaMisura(), QStringList({"", "Bot", "Pz", "Kg", "gr", "Lt", "Fogli", "Spicchi"}));
+            QCOMPARE(LeggiINI(env.setup(), "UnitaMisura", "Unita7", "?"), QString("Spicchi"));
+        }
+        {
+            TestEnv env;
+            for (int i = 1; i <= 9; ++i)
+                ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i));
+            QCOMPARE(ArticleStore::unitaMisura().size(), 10);
+        }
+        {
+            TestEnv env;
+            for (int i = 1; i <= 9; ++i)
+                if (i != 4)
+                    ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i));
+            // Key 4 gets its default back; a gap further on still stops the list.
+            ScriviINI(env.setup(), "UnitaMisura", "Unita9", "U9");
+            QStringList u = ArticleStore::unitaMisura();
+            QCOMPARE(u.mid(1, 5), QStringList({"U1", "U2", "U3", "gr", "U5"}));
+        }
+    }
+
+    void descriptionCleaning()
+    {
+        QCOMPARE(ArticleStore::pulisciDescrizione("  50% Pasta/Riso, L''olio*#^° \\ fine  "),
+                 QString("50 Pasta Riso. L  olio   fine"));
+        QCOMPARE(ArticleStore::pulisciDescrizione("\tTAB "), QString("\tTAB"));
+    }
+};
+
+QTEST_MAIN(TestArticleStore)
+#include "tst_articlestore.moc"

@@ -1,0 +1,306 @@
+// The department window driven as a user would: view and edit, the VAT question, the key rules,
+// the value box, reset, icons, and a save that fails.
+#include "core/Database.h"
+#include "editing/Departments.h"
+#include "editing/RepartiWindow.h"
+#include "support/TestEnv.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+
+RepartiWindow& apri()
+{
+    RepartiWindow& w = Forms::get<RepartiWindow>();
+    w.showModeless();
+    if (!QTest::qWaitForWindowActive(&w))
+        qWarning("window not active");
+    QTest::qWait(20);
+    return w;
+}
+
+void selezionaCod(RepartiWindow& w, int cod)
+{
+    for (int r = 0; r < w.ListReparti->rowCount(); ++r) {
+        if (w.ListReparti->item(r, 0)->text() == QString::number(cod)) {
+            w.ListReparti->setCurrentCell(r, 0);
+            w.ListReparti_Click();
+            return;
+        }
+    }
+    QFAIL("department not listed");
+}
+
+QVariant col(const char* c, int cod)
+{
+    return Db::scalar(QString("SELECT %1 FROM Reparti WHERE Cod = ?").arg(c), {cod});
+}
+
+void png(const QString& path)
+{
+    QImage img(8, 8, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    QVERIFY(img.save(path, "PNG"));
+}
+
+} // namespace
+
+class TestDepartments : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void viewAndEdit()
+    {
+        TestEnv env;
+        RepartiWindow& w = apri();
+        QCOMPARE(w.objectName(), QString("Reparti"));
+        QCOMPARE(w.ListReparti->rowCount(), 40);
+        QCOMPARE(w.Frame1->title(), QString("Dettagli Reparto"));
+        QVERIFY(!w.Frame1->isEnabled());
+        QCOMPARE(w.NomeReparto->text(), QString("Reparto1"));
+        QCOMPARE(w.ListReparti->item(0, 5)->text(), QString("No")); // an empty icon is no icon
+        selezionaCod(w, 5);
+        QCOMPARE(w.NomeReparto->text(), QString("Reparto5"));
+        QTest::mouseClick(w.Command1[0], Qt::LeftButton);
+        QVERIFY(w.inModifica());
+        QCOMPARE(w.Frame1->title(), QString("Modifica Reparto5"));
+        QVERIFY(!w.ListReparti->isEnabled() && !w.Command1[0]->isEnabled() && !w.Command1[1]->isEnabled());
+        w.NomeReparto->selectAll();
+        QTest::keyClicks(w.NomeReparto, "L'ORTO");
+        w.Iva->clear();
+        QTest::keyClicks(w.Iva, "22");
+        QTest::keyClicks(w.txtValoreReparto, "12");
+        w.ckPrezzoZero->setChecked(true);
+        QTest::mouseClick(w.Conferma, Qt::LeftButton);
+        QVERIFY(!w.inModifica());
+        QCOMPARE(col("Descrizione", 5).toString(), QString("L'ORTO"));
+        QCOMPARE(col("Iva", 5).toDouble(), 22.0);
+        QCOMPARE(col("PrezzoPrefissato", 5).toDouble(), 12.0);
+        QCOMPARE(col("Sconto", 5).toInt(), 1);
+        QCOMPARE(w.ListReparti->currentRow(), 0); // the first department, not the edited one
+        QCOMPARE(w.ListReparti->item(4, 1)->text(), QString("L'ORTO"));
+
+        // Annulla drops the edits.
+        selezionaCod(w, 5);
+        w.Command1_Click(0);
+        w.NomeReparto->setText("NO");
+        QTest::mouseClick(w.Annulla, Qt::LeftButton);
+        QCOMPARE(col("Descrizione", 5).toString(), QString("L'ORTO"));
+    }
+
+    void vatQuestion_data()
+    {
+        QTest::addColumn<QString>("iva");
+        QTest::addColumn<bool>("nonFiscale");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("empty, yes") << "" << false << true << true << true;
+        QTest::newRow("empty, no") << "" << false << false << true << false;
+        QTest::newRow("zero fiscal, yes") << "0" << false << true << true << true;
+        QTest::newRow("zero non fiscal") << "0" << true << true << false << true;
+        QTest::newRow("ten") << "10" << false << true << false << true;
+        QTest::newRow("bad") << "," << false << true << false << false;
+    }
+    void vatQuestion()
+    {
+        QFETCH(QString, iva);
+        QFETCH(bool, nonFiscale);
+        QFETCH(bool, yes);
+        QFETCH(bool, asked);
+        QFETCH(bool, saved);
+        TestEnv env;
+        RepartiWindow& w = apri();
+        selezionaCod(w, 3);
+        w.Command1_Click(0);
+        w.NomeReparto->setText("FRUTTA");
+        w.Fiscale->setChecked(nonFiscale);
+        w.Iva->setText(iva);
+        env.clearMessages();
+        env.answer({yes ? QMessageBox::Yes : QMessageBox::No});
+        w.Conferma_Click();
+        QCOMPARE(env.messages().contains("Impostare l'Iva del reparto a 0?"), asked);
+        QCOMPARE(w.inModifica(), !saved);
+        QCOMPARE(col("Descrizione", 3).toString(), saved ? QString("FRUTTA") : QString("Reparto3"));
+        if (!saved)
+            QCOMPARE(QApplication::focusWidget(), w.Iva);
+        if (saved)
+            QCOMPARE(col("NoFiscale", 3).toInt(), nonFiscale ? 1 : 0);
+    }
+
+    void keyRules()
+    {
+        TestEnv env;
+        RepartiWindow& w = apri();
+        w.Command1_Click(0);
+        w.NomeReparto->clear();
+        QTest::keyClicks(w.NomeReparto, "ABCDEFGHIJKLMNOPQ");
+        QCOMPARE(w.NomeReparto->text(), QString("ABCDEFGHIJKLMNOP")); // 16 at most
+        w.Iva->clear();
+        QTest::keyClicks(w.Iva, ".,2.5,x");
+        QCOMPARE(w.Iva->text(), QString("2,5"));
+        QTest::keyClicks(w.txtValoreReparto, "1a2,5.");
+        QCOMPARE(w.txtValoreReparto->text(), QString("12,5"));
+        // Non Fiscale locks the VAT at 0; clearing it unlocks and keeps the 0.
+        w.Fiscale->setChecked(true);
+        QCOMPARE(w.Iva->text(), QString("0"));
+        QVERIFY(!w.Iva->isEnabled());
+        w.Fiscale->setChecked(false);
+        QVERIFY(w.Iva->isEnabled());
+        QCOMPARE(w.Iva->text(), QString("0"));
+        // A stored name longer than the box is shown whole, not cut.
+        QVERIFY(Db::exec("UPDATE Reparti SET Descrizione = 'DESCRIZIONE MOLTO LUNGA', PrezzoPrefissato = 1234.5 "
+                         "WHERE Cod = 1"));
+        w.Annulla_Click();
+        QCOMPARE(w.NomeReparto->text(), QString("DESCRIZIONE MOLTO LUNGA"));
+        QCOMPARE(w.txtValoreReparto->text(), QString("1234,5"));
+    }
+
+    void valueBoxIsChecked_data()
+    {
+        QTest::addColumn<QString>("valore");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("empty") << "" << true << 0.0;
+        QTest::newRow("12") << "12" << true << 12.0;
+        QTest::newRow("12,5") << "12,5" << true << 12.5;
+        QTest::newRow("two commas") << "1,2,3" << false << 7.0;
+    }
+    void valueBoxIsChecked()
+    {
+        QFETCH(QString, valore);
+        QFETCH(bool, saved);
+        QFETCH(double, stored);
+        TestEnv env;
+        QVERIFY(Db::exec("UPDATE Reparti SET PrezzoPrefissato = 7, Iva = 10 WHERE Cod = 1"));
+        RepartiWindow& w = apri();
+        w.Command1_Click(0);
+        w.txtValoreReparto->setText(valore);
+        env.clearMessages();
+        w.Conferma_Click();
+        QCOMPARE(w.inModifica(), !saved);
+        QCOMPARE(col("PrezzoPrefissato", 1).toDouble(), stored);
+        if (!saved) {
+            QCOMPARE(env.messages(), QStringList{"Formato 'Valore Reparto' non valido"});
+            QCOMPARE(QApplication::focusWidget(), w.txtValoreReparto);
+        }
+    }
+
+    void reset()
+    {
+        TestEnv env;
+        QVERIFY(Db::exec("UPDATE Reparti SET Descrizione = 'CARNE', Iva = 10, PrezzoPrefissato = 5, Sconto = 1, "
+                         "NoFiscale = 1, PercorsoIcon = '/x', Icon = 'a.png' WHERE Cod = 5"));
+        RepartiWindow& w = apri();
+        QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("Si"));
+        selezionaCod(w, 5);
+        env.answer({QMessageBox::No});
+        w.Command1_Click(1);
+        QCOMPARE(col("Descrizione", 5).toString(), QString("CARNE"));
+        env.answer({QMessageBox::Yes});
+        w.Command1_Click(1);
+        QCOMPARE(env.messages().last(), QString("Tutte le personalizzazioni del reparto verranno rimosse!Continuare?"));
+        const auto r = Departments::leggi(5);
+        QCOMPARE(r->descrizione, QString("Reparto5"));
+        QVERIFY(r->iva == 0 && r->prezzoPrefissato == 0 && r->sconto == 0 && !r->noFiscale);
+        QCOMPARE(r->icon.toString(), QString());
+        QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("No"));
+    }
+
+    void icons()
+    {
+        TestEnv env;
+        QDir(env.home()).mkpath("Icone");
+        QDir(env.home()).mkpath("Immagini");
+        png(env.path("Icone/pane.png"));
+        QFile bad(env.path("Icone/rotta.png"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a picture");
+        bad.close();
+        png(env.path("Immagini/nuova.png"));
+        QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'pane.png' WHERE Cod = 2"));
+        QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'rotta.png' WHERE Cod = 3"));
+        RepartiWindow& w = apri();
+
+        // Missing from its folder, found in Icone beside the program.
+        selezionaCod(w, 2);
+        QVERIFY(w.Check3->isChecked());
+        QVERIFY(!w.Image1->pixmap().isNull());
+        w.Command1_Click(0);
+        QCOMPARE(w.EsistenzaFigura->text(), QString("True"));
+        w.NomeReparto->setText("PANE");
+        w.Conferma_Click();
+        QCOMPARE(col("Icon", 2).toString(), QString("pane.png")); // no new picture: the stored icon stays
+        QCOMPARE(col("PercorsoIcon", 2).toString(), QString("/non/esiste"));
+
+        // A stored file that is no picture is repaired.
+        selezionaCod(w, 3);
+        QVERIFY(!w.Check3->isChecked());
+        QVERIFY(col("Icon", 3).isNull());
+        QCOMPARE(w.Dir1->text(), env.path("Immagini"));
+
+        // A picture chosen in the file list is stored with its folder.
+        selezionaCod(w, 4);
+        w.Command1_Click(0);
+        w.Check3->setChecked(true);
+        env.clearMessages();
+        QFile::copy(env.path("Icone/rotta.png"), env.path("Immagini/rotta.png"));
+        w.File1_Click("rotta.png");
+        QCOMPARE(env.messages(), QStringList{"Immagine non valida o file non di immagine!Selezionarne uno nuovo!"});
+        QCOMPARE(w.EsistenzaFigura->text(), QString("False"));
+        w.File1_Click("nuova.png");
+        QCOMPARE(w.EsistenzaFigura->text(), QString("True"));
+        w.Conferma_Click();
+        QCOMPARE(col("Icon", 4).toString(), QString("nuova.png"));
+        QCOMPARE(col("PercorsoIcon", 4).toString(), env.path("Immagini"));
+
+        // Unticked: the icon goes.
+        selezionaCod(w, 4);
+        w.Command1_Click(0);
+        w.Check3->setChecked(false);
+        w.Conferma_Click();
+        QVERIFY(col("Icon", 4).isNull());
+    }
+
+    void failedSaveStaysInEditMode()
+    {
+        TestEnv env;
+        QVERIFY(Db::exec("CREATE TRIGGER ro BEFORE UPDATE ON Reparti BEGIN SELECT RAISE(ABORT, 'read only'); END"));
+        RepartiWindow& w = apri();
+        w.Command1_Click(0);
+        w.NomeReparto->setText("NUOVO");
+        w.Iva->setText("4");
+        env.clearMessages();
+        w.Conferma_Click();
+        QVERIFY(w.inModifica());
+        QCOMPARE(w.NomeReparto->text(), QString("NUOVO"));
+        QCOMPARE(env.messages(), QStringList{"ATTENZIONE! Salvataggio del reparto non riuscito - Verificare i dati"});
+    }
+
+    void closeSkipsArticleRefresh()
+    {
+        TestEnv env;
+        bool hidden = false;
+        RepartiWindow& w = apri();
+        ArchivioCallbacks cb;
+        cb.nascondiLblTab = [&] { hidden = true; };
+        w.setCallbacks(cb);
+        QPointer<RepartiWindow> p(&w);
+        QTest::mouseClick(w.Uscita, Qt::LeftButton);
+        QVERIFY(hidden);
+        QVERIFY(app().saltaAggiornamento);
+        QTRY_VERIFY(!p);
+    }
+};
+
+QTEST_MAIN(TestDepartments)
+#include "tst_departments.moc"

@@ -1,0 +1,400 @@
+// The article editor driven with QTest: opened new, from a code and from a scan; confirm, cancel
+// and failures; field rules; the extra barcodes panel; the on-screen keyboard.
+#include "core/Database.h"
+#include "core/IniFile.h"
+#include "editing/AggiungiMateriale.h"
+#include "editing/ScannedLookup.h"
+#include "support/TestEnv.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// Runs `f` on the editor once it is shown modally (its load waits, so a plain zero timer would
+// fire too early); a safety timer closes an editor that a failed check left open.
+void nelModale(std::function<void(AggiungiMateriale&)> f)
+{
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, f] {
+        auto* ed = Forms::instance<AggiungiMateriale>();
+        if (!ed || !ed->isVisible() || ed->windowModality() != Qt::ApplicationModal)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        QTimer::singleShot(8000, ed, [ed] { ed->unload(); });
+        ed->activateWindow();
+        if (!QTest::qWaitForWindowActive(ed))
+            qWarning("editor not active");
+        f(*ed);
+    });
+    poll->start();
+}
+
+struct Registro
+{
+    QStringList ricariche;
+    int spunte = 0;
+    int ricerche = 0;
+    int focus = 0;
+    ArchivioCallbacks cb()
+    {
+        ArchivioCallbacks c;
+        c.caricaMagazzino = [this](const QString& sql, bool marca) { ricariche << sql + (marca ? "|1" : "|0"); };
+        c.spuntaModificati = [this] { ++spunte; };
+        c.ripetiRicerca = [this] { ++ricerche; };
+        c.focusRicBarCode = [this] { ++focus; };
+        return c;
+    }
+};
+
+void articolo5()
+{
+    QVERIFY(Db::exec("UPDATE Reparti SET Iva = 22 WHERE Cod = 3"));
+    QVERIFY(
+        Db::exec("INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, "
+                 "Fornitore, Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, "
+                 "Modificato, TipoVariazione) VALUES (5, 'OLIO EVO', 2.5, 1234.567, 'Lt', 0, '3', 'ROSSI', 'M', "
+                 "'Blu', '500', '8001234567890', 0.1, 'F-9', 0, 0, 'N')"));
+}
+
+QVariantList riga5()
+{
+    QSqlQuery q = Db::query("SELECT Descrizione, \"Quantità\", Costo, UnitaMisura, Genere, Fornitore, Taglia, Colore, "
+                            "TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV FROM Magazzino WHERE "
+                            "CodMateriale = 5");
+    QVariantList out;
+    if (q.next())
+        for (int i = 0; i < 13; ++i)
+            out << q.value(i);
+    return out;
+}
+
+} // namespace
+
+class TestEditorWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void newArticle()
+    {
+        TestEnv env;
+        QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10, Descrizione = 'L''ORTO' WHERE Cod = 3"));
+        Registro reg;
+        bool ran = false;
+        nelModale([&](AggiungiMateriale& ed) {
+            ran = true;
+            QVERIFY(!ed.isModifica());
+            QVERIFY(!ed.cmdAggiungi->isEnabled());
+            QCOMPARE(ed.txtUm->currentText(), QString("Pz"));
+            QCOMPARE(ed.TxtQTA->text(), QString("0"));
+            QCOMPARE(ed.txtUm->itemText(0), QString());
+            ed.TxtDesc->setFocus();
+            QTest::keyClicks(ed.TxtDesc, " Pasta/fresca ");
+            ed.LbLBarCode->setFocus(); // leaving the description cleans it
+            QCOMPARE(ed.TxtDesc->text(), QString("Pasta fresca"));
+            QTest::keyClicks(ed.LbLBarCode, "8000000000017");
+            ed.CboGenere->setCurrentIndex(2); // 3#L'ORTO: its VAT fills the empty box
+            QCOMPARE(ed.txtIVA->text(), QString("10"));
+            ed.CboFornitore->setEditText("bianchi");
+            ed.txtAcquisto->setFocus();
+            QTest::keyClicks(ed.txtAcquisto, "5");
+            QCOMPARE(ed.txtAcquistoConIVA->text(), QString("5,50"));
+            QTest::keyClicks(ed.txtPrezzoPubblico, "11");
+            QCOMPARE(ed.txtRicaricoCalcolato->text(), QString("100"));
+            QTest::mouseClick(ed.cmdAccetta, Qt::LeftButton);
+            QCOMPARE(ed.TxtCosto->text(), QString("11"));
+            QTest::mouseClick(ed.CmdConferma, Qt::LeftButton);
+        });
+        Aggiungi_Click(reg.cb());
+        QVERIFY(ran);
+        QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
+        QSqlQuery q =
+            Db::query("SELECT CodMateriale, Descrizione, Costo, Costo2, CodPV, Fornitore, Genere, Modificato, "
+                      "TipoVariazione, \"Quantità\" FROM Magazzino");
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+        QCOMPARE(q.value(1).toString(), QString("Pasta fresca"));
+        QCOMPARE(q.value(2).toDouble(), 11.0);
+        QCOMPARE(q.value(3).toDouble(), 5.0);
+        QCOMPARE(q.value(4).toDouble(), 10.0);
+        QCOMPARE(q.value(5).toString(), QString("BIANCHI"));
+        QCOMPARE(q.value(6).toString(), QString("L'ORTO"));
+        QCOMPARE(q.value(7).toInt(), 1);
+        QCOMPARE(q.value(8).toString(), QString("F"));
+        QCOMPARE(q.value(9).toDouble(), 0.0);
+        QCOMPARE(reg.ricariche,
+                 QStringList({"Select * from magazzino order by descrizione|0", "Select * From Magazzino|0"}));
+        QCOMPARE(reg.spunte, 1);
+        QVERIFY(app().saltaAggiornamento);
+    }
+
+    void emptyFieldAndCancel()
+    {
+        TestEnv env;
+        Registro reg;
+        QStringList seen;
+        nelModale([&](AggiungiMateriale& ed) {
+            ed.TxtDesc->setText("X");
+            ed.TxtQTA->clear();
+            QTest::mouseClick(ed.CmdConferma, Qt::LeftButton);
+            seen = env.messages();
+            QVERIFY(ed.isVisible());
+            QCOMPARE(QApplication::focusWidget(), ed.TxtQTA);
+            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+        });
+        Aggiungi_Click(reg.cb());
+        QCOMPARE(seen, QStringList{"Prego verificare tutti i dati e riprovare"});
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
+        QVERIFY(app().saltaAggiornamento);
+        QCOMPARE(reg.spunte, 0);
+    }
+
+    // From the list (by its code) or from a scan, the editor shows the stored row and an unchanged
+    // confirm writes the same values back.
+    void openingsKeepTheStoredRow_data()
+    {
+        QTest::addColumn<bool>("daScansione");
+        QTest::newRow("from the list") << false;
+        QTest::newRow("from a scan") << true;
+    }
+    void openingsKeepTheStoredRow()
+    {
+        QFETCH(bool, daScansione);
+        TestEnv env;
+        ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero");
+        articolo5();
+        const QVariantList before = riga5();
+        Registro reg;
+        bool ran = false;
+        nelModale([&](AggiungiMateriale& ed) {
+            ran = true;
+            QVERIFY(ed.isModifica());
+            QCOMPARE(ed.AppCodeModifica->text(), QString("5"));
+            QCOMPARE(ed.TxtDesc->text(), QString("OLIO EVO"));
+            QCOMPARE(ed.TxtQTA->text(), QString("2,5"));
+            QCOMPARE(ed.TxtCosto->text(), QString("1234,567"));
+            QCOMPARE(ed.txtAcquisto->text(), QString("0,10"));
+            QCOMPARE(ed.txtIVA->text(), QString("0")); // the department's 22 does not replace it
+            QCOMPARE(ed.txtAcquistoConIVA->text(), QString("0,10"));
+            QCOMPARE(ed.CboGenere->currentText(), QString("3#Reparto3")); // a stored code finds its department
+            QCOMPARE(ed.CboFornitore->currentText(), QString("ROSSI"));
+            QCOMPARE(ed.txtUm->currentText(), QString("Lt"));
+            QCOMPARE(ed.cbTaglie->currentText(), QString("M"));
+            QCOMPARE(ed.cbColore->currentText(), QString("Blu"));
+            QCOMPARE(ed.txtPesoConf->text(), QString("500"));
+            QCOMPARE(ed.LbLBarCode->text(), QString("8001234567890"));
+            QVERIFY(ed.CmdConferma->isEnabled());
+            QTest::mouseClick(ed.CmdConferma, Qt::LeftButton);
+        });
+        if (daScansione) {
+            QWidget host;
+            QLineEdit box(&host);
+            host.show();
+            box.setText("8001234567890");
+            QCOMPARE(txtRicBarCode_KeyPress(&box, 13, reg.cb()), 13);
+            QCOMPARE(box.text(), QString());
+        } else {
+            env.answer({QMessageBox::No});
+            Modifica_Click("5", reg.cb());
+            QCOMPARE(env.messages().first(), QString("Eliminare il PLU?"));
+        }
+        QVERIFY(ran);
+        QCOMPARE(riga5(), before);
+        QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino").toInt(), 1);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+    }
+
+    void lookupMisses()
+    {
+        TestEnv env;
+        articolo5();
+        QVERIFY(Db::exec("UPDATE Magazzino SET Eliminato = 1"));
+        IntercettaBarCode("8001234567890");
+        QCOMPARE(env.messages(), QStringList{"ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"});
+        QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
+    }
+
+    void editWithoutSelectionAndDelete()
+    {
+        TestEnv env;
+        articolo5();
+        QVERIFY(Db::exec("INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (5, 'X')"));
+        QVERIFY(Db::exec("INSERT INTO Offerte (Articolo, DataDAL, DataAL) VALUES (5, '2030-01-01', '2030-01-01')"));
+        Registro reg;
+        Modifica_Click("", reg.cb());
+        QCOMPARE(env.messages(), QStringList{"Nessun PLU selezionato"});
+        QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
+        env.answer({QMessageBox::Yes, QMessageBox::No});
+        Modifica_Click("5", reg.cb());
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        env.answer({QMessageBox::Yes, QMessageBox::Yes});
+        Modifica_Click("5", reg.cb());
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM BarCodeUlteriori").toInt(), 0);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 0);
+        QCOMPARE(reg.ricerche, 1);
+        QCOMPARE(reg.focus, 3);
+    }
+
+    void failedSaveKeepsTheEditorOpen()
+    {
+        TestEnv env;
+        articolo5();
+        QVERIFY(Db::exec("CREATE TRIGGER ro BEFORE UPDATE ON Magazzino BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+        Registro reg;
+        QStringList seen;
+        bool open = false;
+        nelModale([&](AggiungiMateriale& ed) {
+            ed.TxtDesc->setText("OLIO NUOVO");
+            QTest::mouseClick(ed.CmdConferma, Qt::LeftButton);
+            seen = env.messages();
+            open = ed.isVisible() && ed.TxtDesc->text() == "OLIO NUOVO";
+            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+        });
+        env.answer({QMessageBox::No});
+        Modifica_Click("5", reg.cb());
+        QVERIFY(open);
+        QCOMPARE(seen.last(), QString("ATTENZIONE! Salvataggio del PLU non riuscito - Verificare i dati e riprovare"));
+        QCOMPARE(reg.ricariche, QStringList());
+        QCOMPARE(Db::scalar("SELECT Descrizione FROM Magazzino").toString(), QString("OLIO EVO"));
+    }
+
+    void editCannotTakeAnotherBarcode()
+    {
+        TestEnv env;
+        articolo5();
+        QVERIFY(
+            Db::exec("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", Costo, Costo2, "
+                     "UnitaMisura, Genere, Fornitore) VALUES (6, 'ALTRO', '111', 1, 1, 1, 'Pz', 'Reparto3', 'ROSSI')"));
+        QStringList seen;
+        nelModale([&](AggiungiMateriale& ed) {
+            ed.LbLBarCode->setText("8001234567890");
+            QTest::mouseClick(ed.CmdConferma, Qt::LeftButton);
+            seen = env.messages();
+            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+        });
+        env.answer({QMessageBox::No});
+        Modifica_Click("6", {});
+        QCOMPARE(seen.mid(1),
+                 QStringList({"Attenzione codice a barre già presente - Verificare - Impossibile procedere",
+                              "Prego verificare tutti i dati e riprovare"}));
+        QCOMPARE(Db::scalar("SELECT BarCode FROM Magazzino WHERE CodMateriale = 6").toString(), QString("111"));
+    }
+
+    void fieldRulesAndKeyboard()
+    {
+        TestEnv env;
+        QList<QVariantList> calls;
+        const auto keyboard = AggiungiMateriale::apriTastiera;
+        AggiungiMateriale::apriTastiera = [&](int tipo, QWidget* form, const QString& nome, bool masked) {
+            calls << QVariantList{tipo, nome, masked};
+            if (auto* cb = form->findChild<QComboBox*>(nome))
+                cb->setEditText("VERDI");
+        };
+        nelModale([&](AggiungiMateriale& ed) {
+            QTest::mouseClick(ed.cmdTastieraVirtual, Qt::LeftButton);
+            QCOMPARE(ed.CboFornitore->currentText(), QString("VERDI"));
+            ed.CboFornitore->setEditText("D'Angelo");
+            ed.CboFornitore->setFocus();
+            ed.TxtDesc->setFocus();
+            QCOMPARE(ed.CboFornitore->currentText(), QString("D Angelo"));
+            ed.txtAcquisto->setFocus();
+            QTest::keyClicks(ed.txtAcquisto, ".1.5.x");
+            QCOMPARE(ed.txtAcquisto->text(), QString("1,5"));
+            QTest::keyClick(ed.txtAcquisto, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), ed.txtIVA);
+            ed.LbLBarCode->setFocus();
+            QTest::keyClick(ed.LbLBarCode, Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget(), ed.TxtDesc);
+            QTest::keyClicks(ed.txtPesoConf, "5.0a0");
+            QCOMPARE(ed.txtPesoConf->text(), QString("500"));
+            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+        });
+        Aggiungi_Click({});
+        AggiungiMateriale::apriTastiera = keyboard;
+        QCOMPARE(calls, QList<QVariantList>{QVariantList({9, "CboFornitore", false})});
+    }
+
+    void extraBarcodesPanel()
+    {
+        TestEnv env;
+        articolo5();
+        QVERIFY(Db::exec("INSERT INTO BarCodeUlteriori (CodProd, BarCode, CodPerTabProd) VALUES (5, 'OLD', '5')"));
+        QStringList afterAdd;
+        QString casella;
+        nelModale([&](AggiungiMateriale& ed) {
+            QTest::mouseClick(ed.cmdBCAlternativi, Qt::LeftButton);
+            QVERIFY(ed.frBarCodeAlternativi->isVisible());
+            QCOMPARE(ed.lstElencoBarCode->rowCount(), 1499);
+            for (const char* c : {"111", "8001234567890", "111", ""}) {
+                ed.lblCercaBarCode->setText(c);
+                QTest::keyClick(ed.lblCercaBarCode, Qt::Key_Return);
+            }
+            QCOMPARE(ed.lblCercaBarCode->text(), QString());
+            afterAdd = ed.celleBarCode().mid(0, 3);
+            // Cell editing: a yellow box over the cell, Down moves to the next row.
+            ed.lstElencoBarCode->setFocus();
+            ed.lstElencoBarCode->setCurrentCell(0, 0);
+            QApplication::processEvents();
+            auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QVERIFY(box);
+            casella = box->objectName();
+            box->selectAll();
+            QTest::keyClicks(box, "OLD2");
+            QCOMPARE(ed.celleBarCode().at(0), QString("OLD2")); // every change reaches the grid
+            QTest::keyClick(box, Qt::Key_Down);
+            QTest::keyClick(box, Qt::Key_Down);
+            QApplication::processEvents();
+            QCOMPARE(ed.lstElencoBarCode->currentRow(), 2);
+            auto* box2 = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            QVERIFY(box2);
+            QTest::keyClicks(box2, "333");
+            QTest::mouseClick(ed.cmdNascondi, Qt::LeftButton);
+            QVERIFY(!ed.frBarCodeAlternativi->isVisible());
+            // Edits closed without saving are dropped.
+            QTest::mouseClick(ed.cmdBCAlternativi, Qt::LeftButton);
+            ed.lblCercaBarCode->setText("999");
+            QTest::keyClick(ed.lblCercaBarCode, Qt::Key_Return);
+            QTest::mouseClick(ed.cmdBCAlternativi, Qt::LeftButton);
+            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+        });
+        env.answer({QMessageBox::No});
+        Modifica_Click("5", {});
+        QCOMPARE(afterAdd, QStringList({"OLD", "111", ""}));
+        QCOMPARE(casella, QString("Casella"));
+        QSqlQuery q = Db::query("SELECT BarCode, CodPerTabProd, Inviato FROM BarCodeUlteriori ORDER BY rowid");
+        QStringList rows;
+        while (q.next())
+            rows << q.value(0).toString() + "|" + q.value(1).toString() + "|" + q.value(2).toString();
+        QCOMPARE(rows, QStringList({"OLD2|5|0", "111|5|0", "333|5|0"}));
+    }
+
+    void extraBarcodesNeedAStoredArticle()
+    {
+        TestEnv env;
+        nelModale([&](AggiungiMateriale& ed) {
+            QTest::mouseClick(ed.cmdBCAlternativi, Qt::LeftButton);
+            ed.LbLBarCode->setText("123");
+            QTest::mouseClick(ed.cmdBCAlternativi, Qt::LeftButton);
+            ed.cmdNascondi_Click();
+            QVERIFY(!ed.frBarCodeAlternativi->isVisible());
+            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+        });
+        Aggiungi_Click({});
+        QCOMPARE(
+            env.messages(),
+            QStringList({"Immettere un Codice a Barre del prodotto nella relativa casella rossa prima di proseguire",
+                         "Confermare prima i dati inseriti",
+                         "Premere il Conferma principale prima di proseguire - Operazione interrotta"}));
+    }
+};
+
+QTEST_MAIN(TestEditorWindow)
+#include "tst_editorwindow.moc"

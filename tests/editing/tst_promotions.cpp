@@ -1,0 +1,352 @@
+// Promotions: discount arithmetic by amount and per cent, the frame's chain of handlers, the
+// period checks, save and removal in one transaction, the list and the start-up notice.
+#include "core/Database.h"
+#include "core/IniFile.h"
+#include "core/VbConvert.h"
+#include "editing/Promotions.h"
+#include "support/TestEnv.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <QtTest>
+
+namespace {
+
+// The article window's promotion frame, as far as the handlers use it.
+struct Frame
+{
+    QWidget window;
+    QWidget* fr = new QWidget(&window);
+    QLineEdit* dal = new QLineEdit(fr);
+    QLineEdit* al = new QLineEdit(fr);
+    QLineEdit* sconto = new QLineEdit(fr);
+    QRadioButton* euro = new QRadioButton(fr);
+    QRadioButton* perc = new QRadioButton(fr);
+    QLabel* label = new QLabel(fr);
+    QLineEdit* prezzo = new QLineEdit(fr);
+    QPushButton* conferma = new QPushButton(fr);
+    QLineEdit* ricerca = new QLineEdit(&window);
+    QString codice = "1";
+    std::optional<QString> prezzoArticolo = QString("10,00");
+    PromozioneFrame* handlers = nullptr;
+
+    Frame()
+    {
+        auto* l = new QVBoxLayout(fr);
+        for (QWidget* w : std::initializer_list<QWidget*>{dal, al, sconto, euro, perc, label, prezzo, conferma})
+            l->addWidget(w);
+        ControlliPromozione c;
+        c.frPromozione = fr;
+        c.MaskDal = dal;
+        c.MaskAl = al;
+        c.txtSconto = sconto;
+        c.optEuro = euro;
+        c.optPercento = perc;
+        c.Label5_2 = label;
+        c.txtPrezzoScontato = prezzo;
+        c.cmdConfermaPromozione = conferma;
+        c.txtRicBarCode = ricerca;
+        c.codiceSelezionato = [this] { return codice; };
+        c.prezzoSelezionato = [this] { return prezzoArticolo; };
+        c.primaScheda = [] { return true; };
+        handlers = new PromozioneFrame(c, &window);
+        handlers->collega();
+        euro->setChecked(true);
+        const QString oggi = Vb::formatDate(QDate::currentDate());
+        dal->setText(oggi);
+        al->setText(oggi);
+        window.show();
+    }
+};
+
+void articolo(qint64 cod)
+{
+    QVERIFY(Db::exec("INSERT INTO Magazzino (CodMateriale, Descrizione, Costo, Modificato) VALUES (?, ?, 10, 0)",
+                     {cod, QString("ART%1").arg(cod)}));
+}
+
+QString d(int giorni)
+{
+    return Vb::formatDate(QDate::currentDate().addDays(giorni));
+}
+
+} // namespace
+
+class TestPromotions : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void discountArithmetic_data()
+    {
+        QTest::addColumn<double>("prezzo");
+        QTest::addColumn<QString>("sconto");
+        QTest::addColumn<bool>("percento");
+        QTest::addColumn<QString>("atteso");
+        QTest::addColumn<bool>("azzera");
+        QTest::newRow("euro 2,5") << 10.0 << "2,5" << false << "7,50" << false;
+        QTest::newRow("per cent 20") << 10.0 << "20" << true << "8,00" << false;
+        QTest::newRow("euro 12 goes negative") << 10.0 << "12" << false << "-2,00" << true;
+        QTest::newRow("per cent 150 goes negative") << 10.0 << "150" << true << "-5,00" << true;
+        QTest::newRow("grouped price") << 1234.5 << "0,5" << false << "1.234,00" << false;
+        QTest::newRow("whole price") << 10.0 << "10" << false << "0,00" << false;
+    }
+    void discountArithmetic()
+    {
+        QFETCH(double, prezzo);
+        QFETCH(QString, sconto);
+        QFETCH(bool, percento);
+        QFETCH(QString, atteso);
+        QFETCH(bool, azzera);
+        const auto r = Promotions::prezzoScontato(prezzo, sconto, percento);
+        QVERIFY(r);
+        QCOMPARE(r->prezzo, atteso);
+        QCOMPARE(r->azzeraSconto, azzera);
+        QVERIFY(!Promotions::prezzoScontato(10, "", false));
+        QVERIFY(!Promotions::prezzoScontato(10, "x", false));
+        QCOMPARE(*Promotions::scontoDaPrezzo(10, "7,5"), QString("2,50"));
+    }
+
+    void frameChain()
+    {
+        TestEnv env;
+        Frame f;
+        f.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        // Typing a discount does not move the price; an option click does.
+        f.sconto->setText("2,5");
+        QCOMPARE(f.prezzo->text(), QString());
+        f.perc->setChecked(true);
+        QCOMPARE(f.label->text(), QString("quanta %"));
+        QCOMPARE(f.prezzo->text(), QString("9,75"));
+        f.euro->setChecked(true);
+        QCOMPARE(f.label->text(), QString("di quanti €"));
+        QCOMPARE(f.prezzo->text(), QString("7,50"));
+        // A typed promotional price gives the euro discount and comes back with two decimals.
+        f.perc->setChecked(true);
+        f.prezzo->setFocus();
+        f.prezzo->clear();
+        QTest::keyClicks(f.prezzo, "7.5");
+        QCOMPARE(f.prezzo->text(), QString("7,5"));
+        f.sconto->setFocus();
+        QVERIFY(f.euro->isChecked());
+        QCOMPARE(f.sconto->text(), QString("2,50"));
+        QCOMPARE(f.prezzo->text(), QString("7,50"));
+        QVERIFY(!f.handlers->scontoDaPrezzo());
+        // A discount larger than the price resets the discount box.
+        f.sconto->setText("12");
+        f.perc->setChecked(true);
+        f.euro->setChecked(true);
+        QCOMPARE(f.prezzo->text(), QString("-2,00"));
+        QCOMPARE(f.sconto->text(), QString("0"));
+        // Keys of the discount box: a point becomes a comma, letters are dropped.
+        f.sconto->clear();
+        f.sconto->setFocus();
+        QTest::keyClicks(f.sconto, "1a.5");
+        QCOMPARE(f.sconto->text(), QString("1,5"));
+        // With an empty list nothing is computed.
+        f.prezzoArticolo.reset();
+        f.prezzo->setText("keep");
+        f.perc->setChecked(true);
+        QCOMPARE(f.prezzo->text(), QString("keep"));
+    }
+
+    void periodChecks_data()
+    {
+        QTest::addColumn<QString>("dal");
+        QTest::addColumn<QString>("al");
+        QTest::addColumn<QString>("prezzo");
+        QTest::addColumn<QString>("message"); // empty: saved
+        QTest::newRow("today to today") << d(0) << d(0) << "7,50"
+                                        << "";
+        QTest::newRow("tomorrow to next week") << d(1) << d(7) << "7,50"
+                                               << "";
+        QTest::newRow("no price") << d(0) << d(1) << ""
+                                  << "Attenzione nessun prezzo promozionale calcolato - Impossibile continuare";
+        QTest::newRow("negative price") << d(0) << d(1) << "-2,00"
+                                        << "Sconto superiore al prezzo del PLU - Impossibile continuare";
+        QTest::newRow("both dates empty") << ""
+                                          << ""
+                                          << "7,50"
+                                          << "Verificare le date per il periodo di promozione";
+        QTest::newRow("masks left blank") << "__/__/____"
+                                          << "  /  /    "
+                                          << "7,50"
+                                          << "Verificare le date per il periodo di promozione";
+        QTest::newRow("only start") << d(0) << ""
+                                    << "7,50"
+                                    << "Verificare le date per il periodo di promozione";
+        QTest::newRow("only end") << "" << d(3) << "7,50"
+                                  << "Verificare le date per il periodo di promozione";
+        QTest::newRow("bad start") << "31/02/2030" << d(3) << "7,50"
+                                   << "Data non Valida!";
+        QTest::newRow("bad end") << d(0) << "99/99/9999"
+                                 << "7,50"
+                                 << "Data non Valida!";
+        QTest::newRow("end before start") << d(3) << d(2) << "7,50"
+                                          << "Data 'DAL' più RECENTE di quella 'AL'!Operazione non Valida";
+        QTest::newRow("starts yesterday") << d(-1) << d(2) << "7,50"
+                                          << "Verifica l'impostazione delle date";
+    }
+    void periodChecks()
+    {
+        QFETCH(QString, dal);
+        QFETCH(QString, al);
+        QFETCH(QString, prezzo);
+        QFETCH(QString, message);
+        TestEnv env;
+        articolo(1);
+        Frame f;
+        f.dal->setText(dal);
+        f.al->setText(al);
+        f.sconto->setText("2,5");
+        f.prezzo->setText(prezzo);
+        env.clearMessages();
+        const bool saved = f.handlers->cmdConfermaPromozione_Click();
+        QCOMPARE(saved, message.isEmpty());
+        QCOMPARE(env.messages(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), saved ? 1 : 0);
+        if (message == "Data non Valida!")
+            QVERIFY(f.dal->text() == d(0) || f.al->text() == d(0)); // the bad box gets today
+        if (saved) {
+            QCOMPARE(Db::scalar("SELECT DataDAL FROM Offerte").toString(), Vb::isoDate(Vb::parseDate(dal)));
+            QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = 1").toInt(), 1);
+            QCOMPARE(Db::scalar("SELECT PrzScnt FROM Offerte").toDouble(), 7.5);
+            QCOMPARE(Db::scalar("SELECT ScontoVal FROM Offerte").toDouble(), 2.5);
+            QCOMPARE(Db::scalar("SELECT Pezzi FROM Offerte").toString(), QString("1"));
+        }
+    }
+
+    void saveReplacesSamePeriodOnly()
+    {
+        TestEnv env;
+        articolo(1);
+        Frame f;
+        f.dal->setText(d(1));
+        f.al->setText(d(5));
+        f.perc->setChecked(true);
+        f.sconto->setText("20");
+        f.euro->setChecked(false);
+        f.prezzo->setText("8,00");
+        QVERIFY(f.handlers->cmdConfermaPromozione_Click());
+        f.sconto->clear(); // an empty discount is stored as 0
+        QVERIFY(f.handlers->cmdConfermaPromozione_Click());
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 1);
+        QCOMPARE(Db::scalar("SELECT ScontoPer FROM Offerte").toDouble(), 0.0);
+        f.sconto->setText("20");
+        f.al->setText(d(6));
+        QVERIFY(f.handlers->cmdConfermaPromozione_Click());
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 2);
+        // The promotion shown is the first by its start.
+        f.dal->setText(d(0));
+        f.al->setText(d(0));
+        QVERIFY(f.handlers->cmdConfermaPromozione_Click());
+        f.handlers->CaricaOffertaArticolo("1");
+        QCOMPARE(f.dal->text(), d(0));
+        QVERIFY(f.perc->isChecked());
+        QCOMPARE(f.sconto->text(), QString("20"));
+        QCOMPARE(f.prezzo->text(), QString("8,00"));
+        // No promotion: empty boxes, per cent selected.
+        f.euro->setChecked(true);
+        f.handlers->CaricaOffertaArticolo("2");
+        QVERIFY(f.perc->isChecked());
+        QVERIFY(f.sconto->text().isEmpty() && f.prezzo->text().isEmpty());
+    }
+
+    void saveFailureChangesNothing()
+    {
+        TestEnv env;
+        articolo(1);
+        Promotions::Offerta o{"1", QDate::currentDate(), QDate::currentDate().addDays(2), 1, 0, 9};
+        QVERIFY(Promotions::salva(o));
+        QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
+        QVERIFY(Db::exec("CREATE TRIGGER bad BEFORE INSERT ON Offerte BEGIN SELECT RAISE(ABORT, 'x'); END"));
+        o.przScnt = 5;
+        QVERIFY(!Promotions::salva(o));
+        QCOMPARE(Db::scalar("SELECT PrzScnt FROM Offerte").toDouble(), 9.0); // the old row is still there
+        QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino").toInt(), 0);
+    }
+
+    void listAndRemoval()
+    {
+        TestEnv env;
+        articolo(1);
+        articolo(2);
+        const QDate t = QDate::currentDate();
+        QVERIFY(Promotions::salva({"1", t.addDays(1), t.addDays(3), 1.5, 0, 8.5}));
+        QVERIFY(Promotions::salva({"1", t.addDays(10), t.addDays(12), 0, 10, 9}));
+        QVERIFY(Promotions::salva({"2", t, t, 0, 5, 9.5}));
+        QVERIFY(Promotions::salva({"3", t.addDays(-5), t, 0, 5, 1})); // article missing
+        const auto rows = Promotions::elenco(t);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.at(0),
+                 QStringList({"1", "2", "ART2", Vb::formatDate(t), Vb::formatDate(t), "0,00", "5", "9,50"}));
+        QCOMPARE(rows.at(1).at(3), Vb::formatDate(t.addDays(1)));
+        QCOMPARE(rows.at(1).at(5), QString("1,50"));
+        QCOMPARE(Promotions::elenco(t.addDays(-5)).first().at(2), QString("NON TROVATO"));
+
+        QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
+        env.answer({QMessageBox::Cancel});
+        QVERIFY(!EliminaOfferte({"1"}));
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 4);
+        env.answer({QMessageBox::Ok});
+        QVERIFY(EliminaOfferte({"1"}));
+        // Every period of the article goes, not only the row shown.
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte WHERE Articolo = 1").toInt(), 0);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 2);
+        QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = 1").toInt(), 1);
+        QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = 2").toInt(), 0);
+    }
+
+    void startNotice_data()
+    {
+        QTest::addColumn<QString>("setting"); // empty: key missing
+        QTest::addColumn<int>("starts");      // days from today of a promotion's start
+        QTest::addColumn<int>("ends");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("points");
+        QTest::newRow("missing key") << "" << 0 << 0 << "" << 0;
+        QTest::newRow("falso") << "FALSO" << 0 << 0 << "" << 0;
+        QTest::newRow("starts today") << "Vero" << 0 << 3 << "INIZIANO DELLE OFFERTE - EFFETTUARE UN INVIO ALLE CASSE"
+                                      << 20;
+        QTest::newRow("ends today") << "Vero" << -3 << 0 << "TERMINANO DELLE OFFERTE - EFFETTUARE UN INVIO ALLE CASSE"
+                                    << 20;
+        QTest::newRow("both") << "vero" << 0 << 0 << "INIZIANO/TERMINANO DELLE OFFERTE - EFFETTUARE UN INVIO ALLE CASSE"
+                              << 18;
+        QTest::newRow("none today") << "Vero" << 1 << 2 << "" << 0;
+    }
+    void startNotice()
+    {
+        QFETCH(QString, setting);
+        QFETCH(int, starts);
+        QFETCH(int, ends);
+        QFETCH(QString, text);
+        QFETCH(int, points);
+        TestEnv env;
+        if (!setting.isEmpty())
+            ScriviINI(env.setup(), "Promozioni", "AvvisoAttivo", setting);
+        const QDate t = QDate::currentDate();
+        QVERIFY(Promotions::salva({"1", t.addDays(starts), t.addDays(ends), 1, 0, 1}));
+        QWidget w;
+        QLabel lbl("before", &w);
+        w.show();
+        Promotions::AvvisoPromozioni(&lbl, t);
+        if (setting.isEmpty())
+            QCOMPARE(LeggiINI(env.setup(), "Promozioni", "AvvisoAttivo", "?"), QString("Falso"));
+        if (!text.isEmpty()) {
+            QCOMPARE(lbl.text(), text);
+            QCOMPARE(lbl.font().pointSize(), points);
+            QVERIFY(lbl.isVisible());
+        } else if (setting.isEmpty() || setting == "FALSO") {
+            QCOMPARE(lbl.text(), QString("before")); // switched off: the label is left alone
+            QVERIFY(lbl.isVisible());
+        } else {
+            QVERIFY(!lbl.isVisible());
+        }
+    }
+};
+
+QTEST_MAIN(TestPromotions)
+#include "tst_promotions.moc"
