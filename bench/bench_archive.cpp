@@ -1,0 +1,245 @@
+// The article list over a shop archive of 100,000 articles: the whole-archive load, the
+// description-prefix search and the barcode search, each against the bare SQLite work it needs
+// (a COUNT(*) and the first 1000 rows through the C API). Prints times in ms and the ratios.
+#include "archive/ArticleList.h"
+#include "archive/ArticleSearch.h"
+#include "core/Database.h"
+#include "core/Paths.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sqlite3.h>
+#include <vector>
+
+namespace {
+
+constexpr int kArticoli = 100000;
+constexpr int kGiri = 25;
+
+const char* kProdotti[] = {"Biscotti",   "Cioccolato",   "Pasta",       "Riso",      "Caffè",        "Tè verde",
+                           "Shampoo",    "Bagnoschiuma", "Dentifricio", "Detersivo", "Ammorbidente", "Carta igienica",
+                           "Tovaglioli", "Quaderno",     "Penna",       "Matita",    "Pile",         "Lampadina",
+                           "Olio",       "Aceto",        "Sale",        "Zucchero",  "Farina",       "Latte",
+                           "Yogurt",     "Succo",        "Acqua",       "Birra",     "Vino",         "Crackers"};
+const char* kMarche[] = {"Mulino",   "Dolce Casa", "Barilla",  "Scotti",    "Lavazza",   "L'Oreal",
+                         "Nivea",    "Colgate",    "Dash",     "Coccolino", "Regina",    "Pigna",
+                         "Bic",      "Staedtler",  "Duracell", "Philips",   "Carapelli", "Ponti",
+                         "Italkali", "Eridania",   "Caputo",   "Granarolo", "Müller",    "Yoga"};
+const char* kFormati[] = {"250g", "500g", "1kg", "1L", "75cl", "33cl", "x4", "x10", "200ml", "conf. 3", "blister"};
+const char* kFornitori[] = {"Rossi Distribuzione", "Bianchi & C.", "Cash Verdi", "Gruppo Sud", "L'Ingrosso Srl", ""};
+const char* kUnita[] = {"Pz", "Kg", "Lt", "Cf"};
+
+QString ean13(QRandomGenerator& rnd)
+{
+    QString s = QStringLiteral("80");
+    for (int i = 0; i < 10; ++i)
+        s += QChar('0' + int(rnd.bounded(10)));
+    int sum = 0;
+    for (int i = 0; i < 12; ++i)
+        sum += (s.at(i).unicode() - '0') * (i % 2 ? 3 : 1);
+    s += QChar('0' + (10 - sum % 10) % 10);
+    return s;
+}
+
+QStringList creaArchivio()
+{
+    QRandomGenerator rnd(20240501);
+    QStringList barcode;
+    barcode.reserve(kArticoli);
+    Db::Transaction t;
+    QSqlQuery q(Db::dbNegozio());
+    q.prepare(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, Genere, \"Quantità\", Minimo, "
+                             "UnitaMisura, Costo, Fornitore, Taglia, Colore, TipoMateriale, BarCode, Costo2, "
+                             "CodProdottoFornitore, CodPV, Modificato, Eliminato, TipoVariazione) "
+                             "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    static const int iva[] = {4, 10, 22, 22, 22};
+    for (int i = 1; i <= kArticoli; ++i) {
+        const QString descr = QString::fromUtf8(kProdotti[rnd.bounded(int(std::size(kProdotti)))]) + QLatin1Char(' ') +
+                              QString::fromUtf8(kMarche[rnd.bounded(int(std::size(kMarche)))]) + QLatin1Char(' ') +
+                              QString::fromUtf8(kFormati[rnd.bounded(int(std::size(kFormati)))]);
+        const QString bc = ean13(rnd);
+        barcode << bc;
+        const double acquisto = double(rnd.bounded(50, 5000)) / 100.0;
+        const int aliquota = iva[rnd.bounded(5)];
+        const double vendita =
+            double(qRound(acquisto * (1 + aliquota / 100.0) * (1.1 + rnd.bounded(80) / 100.0) * 100)) / 100.0;
+        q.addBindValue(i);
+        q.addBindValue(descr);
+        q.addBindValue(QString::number(1 + rnd.bounded(40)));
+        q.addBindValue(double(int(rnd.bounded(60)) - 5));
+        q.addBindValue(double(rnd.bounded(5)));
+        q.addBindValue(QString::fromLatin1(kUnita[rnd.bounded(int(std::size(kUnita)))]));
+        q.addBindValue(vendita);
+        q.addBindValue(QString::fromUtf8(kFornitori[rnd.bounded(int(std::size(kFornitori)))]));
+        q.addBindValue(rnd.bounded(4) == 0 ? QStringLiteral("M") : QString());
+        q.addBindValue(rnd.bounded(5) == 0 ? QStringLiteral("Rosso") : QString());
+        q.addBindValue(rnd.bounded(3) == 0 ? QStringLiteral("***") : QStringLiteral("0,5"));
+        q.addBindValue(bc);
+        q.addBindValue(acquisto);
+        q.addBindValue(QStringLiteral("F%1").arg(rnd.bounded(1000000), 6, 10, QLatin1Char('0')));
+        q.addBindValue(aliquota);
+        q.addBindValue(i % 3 == 0 ? 1 : 0);
+        q.addBindValue(rnd.bounded(50) == 0 ? 1 : 0);
+        q.addBindValue(QStringLiteral("N"));
+        if (!q.exec()) {
+            std::fprintf(stderr, "insert failed\n");
+            return {};
+        }
+    }
+    t.commit();
+    Db::exec(QStringLiteral("ANALYZE"));
+    return barcode;
+}
+
+double mediana(const std::function<void()>& f)
+{
+    std::vector<double> t;
+    f(); // warm-up: the first run pays for the pages the previous test left out of the cache
+    for (int i = 0; i < kGiri; ++i) {
+        QElapsedTimer e;
+        e.start();
+        f();
+        t.push_back(double(e.nsecsElapsed()) / 1e6);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// The bare work: the count and the first 1000 rows, every column read as text.
+struct Nudo
+{
+    sqlite3* db = nullptr;
+    explicit Nudo(const QString& path)
+    {
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    }
+    ~Nudo() { sqlite3_close(db); }
+
+    long long corri(const char* conta, const char* righe, const char* valore)
+    {
+        long long n = 0;
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db, conta, -1, &s, nullptr);
+        if (valore)
+            sqlite3_bind_text(s, 1, valore, -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(s) == SQLITE_ROW)
+            n = sqlite3_column_int64(s, 0);
+        sqlite3_finalize(s);
+        sqlite3_prepare_v2(db, righe, -1, &s, nullptr);
+        if (valore)
+            sqlite3_bind_text(s, 1, valore, -1, SQLITE_TRANSIENT);
+        long long bytes = 0;
+        while (sqlite3_step(s) == SQLITE_ROW)
+            for (int c = 0; c < sqlite3_column_count(s); ++c) {
+                sqlite3_column_text(s, c);
+                bytes += sqlite3_column_bytes(s, c);
+            }
+        sqlite3_finalize(s);
+        return n + bytes;
+    }
+};
+
+void riga(const char* nome, double ms, double nudo, int righe)
+{
+    std::printf("%-34s %9.2f ms   bare %8.2f ms   ratio %5.2f   rows %d\n", nome, ms, nudo, ms / nudo, righe);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication a(argc, argv);
+    TestEnv env(true, 1.0);
+
+    QElapsedTimer e;
+    e.start();
+    const QStringList barcode = creaArchivio();
+    if (barcode.isEmpty())
+        return 1;
+    std::printf("archive of %d articles built in %.0f ms\n", kArticoli, double(e.elapsed()));
+
+    Nudo nudo(Paths::databasePath());
+    ListaModel model;
+    model.setIntestazioni(ArticleList::intestazioni());
+    int righe = 0;
+    auto carica = [&](const QString& sql, const QVariantList& valori) {
+        ArticleList::Caricamento r = ArticleList::leggi(sql, valori);
+        righe = r.listate;
+        ArticleList::testoValore(r.valore);
+        model.setRighe(std::move(r.righe));
+    };
+
+    // Whole archive.
+    const QString tutto = ArticleSearch::tuttoArchivio();
+    const double tLoad = mediana([&] { carica(tutto, {}); });
+    const double tNudo = mediana([&] {
+        nudo.corri("SELECT COUNT(*) FROM Magazzino", "SELECT * FROM Magazzino ORDER BY Descrizione LIMIT 1000",
+                   nullptr);
+    });
+    riga("CaricaMagazzino whole archive", tLoad, tNudo, righe);
+    {
+        const double c = mediana([&] { Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (Select * from Magazzino)")); });
+        const double r = mediana([&] {
+            QSqlQuery q(Db::dbNegozio());
+            q.setForwardOnly(true);
+            q.exec(tutto);
+            int n = 0;
+            while (n < 1000 && q.next()) {
+                for (int i = 0; i < 24; ++i)
+                    q.value(i);
+                ++n;
+            }
+        });
+        std::printf("  (Qt driver alone: count %.2f ms, first 1000 rows %.2f ms)\n", c, r);
+    }
+
+    // Description prefix.
+    const ArticleSearch::Query pref =
+        ArticleSearch::costruisci({ArticleSearch::optDescrizione, QStringLiteral("caffè lav"), {}, {}});
+    const double tPref = mediana([&] { carica(pref.sql, pref.valori); });
+    const double tPrefNudo = mediana([&] {
+        nudo.corri("SELECT COUNT(*) FROM Magazzino WHERE Descrizione LIKE ?1 ESCAPE '\\'",
+                   "SELECT * FROM Magazzino WHERE Descrizione LIKE ?1 ESCAPE '\\' ORDER BY Descrizione LIMIT 1000",
+                   "caffè lav%");
+    });
+    riga("description prefix 'caffè lav'", tPref, tPrefNudo, righe);
+
+    const ArticleSearch::Query largo =
+        ArticleSearch::costruisci({ArticleSearch::optDescrizione, QStringLiteral("Pasta"), {}, {}});
+    const double tLargo = mediana([&] { carica(largo.sql, largo.valori); });
+    const double tLargoNudo = mediana([&] {
+        nudo.corri("SELECT COUNT(*) FROM Magazzino WHERE Descrizione LIKE ?1 ESCAPE '\\'",
+                   "SELECT * FROM Magazzino WHERE Descrizione LIKE ?1 ESCAPE '\\' ORDER BY Descrizione LIMIT 1000",
+                   "Pasta%");
+    });
+    riga("description prefix 'Pasta'", tLargo, tLargoNudo, righe);
+
+    // Barcode.
+    const QByteArray bc = barcode.at(kArticoli / 2).toLatin1();
+    const ArticleSearch::Query cod =
+        ArticleSearch::costruisci({ArticleSearch::optBarCode, QString::fromLatin1(bc), {}, {}});
+    const double tBc = mediana([&] { carica(cod.sql, cod.valori); });
+    const double tBcNudo = mediana([&] {
+        nudo.corri("SELECT COUNT(*) FROM Magazzino WHERE BarCode = ?1",
+                   "SELECT * FROM Magazzino WHERE BarCode = ?1 ORDER BY Descrizione LIMIT 1000", bc.constData());
+    });
+    riga("barcode", tBc, tBcNudo, righe);
+
+    // The plans SQLite chose for the two searches.
+    for (const ArticleSearch::Query* q : {&pref, &cod}) {
+        QSqlQuery p = Db::query(QStringLiteral("EXPLAIN QUERY PLAN ") + q->sql, q->valori);
+        while (p.next())
+            std::printf("plan: %s\n", qPrintable(p.value(3).toString()));
+    }
+    const bool ok = tLoad / tNudo <= 3.0 && tPref < 50 && tLargo < 50 && tBc < 50;
+    std::printf("%s\n", ok ? "goals met" : "GOALS NOT MET");
+    return 0;
+}

@@ -1,0 +1,81 @@
+#include "archive/ArticleSearch.h"
+
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "core/Lookups.h"
+
+namespace ArticleSearch {
+
+QString tuttoArchivio()
+{
+    return QStringLiteral("Select * from Magazzino order by descrizione");
+}
+
+QString escapeLike(const QString& s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (QChar ch : s) {
+        if (ch == QLatin1Char('\\') || ch == QLatin1Char('%') || ch == QLatin1Char('_'))
+            out += QLatin1Char('\\');
+        out += ch;
+    }
+    return out;
+}
+
+QString valoreReparto(const QString& descrizione)
+{
+    const QString setup = app().percorsoSetup;
+    QString v =
+        LeggiINI(setup, QStringLiteral("Config"), QStringLiteral("SalvaRepartoComeCODICE"), QStringLiteral("?"));
+    if (v == QLatin1String("?")) {
+        ScriviINI(setup, QStringLiteral("Config"), QStringLiteral("SalvaRepartoComeCODICE"), QStringLiteral("Falso"));
+        v = QStringLiteral("Falso");
+    }
+    return iniIsFalso(v) ? descrizione : TrovaCodiceRep(descrizione);
+}
+
+Query costruisci(const Criteri& c)
+{
+    const QString ordine = QStringLiteral(" order by descrizione");
+    if (c.opzione == optPrezzoZero)
+        return {QStringLiteral("Select * From Magazzino where Costo=0") + ordine, {}};
+    if (c.opzione == optQtaZero)
+        return {QStringLiteral("Select * From Magazzino where \"Quantità\"<=0") + ordine, {}};
+
+    QStringList condizioni;
+    Query q;
+    if (!c.testo.isEmpty()) {
+        switch (c.opzione) {
+        case optDescrizione:
+            // A prefix LIKE on the NOCASE column lets SQLite search the description index.
+            condizioni << QStringLiteral("Descrizione LIKE ? ESCAPE '\\'");
+            q.valori << escapeLike(c.testo) + QLatin1Char('%');
+            break;
+        case optBarCode:
+            condizioni << QStringLiteral("BarCode = ?");
+            q.valori << c.testo;
+            break;
+        case optCodFornitore:
+            condizioni << QStringLiteral("CodProdottoFornitore = ?");
+            q.valori << c.testo;
+            break;
+        default:
+            break;
+        }
+    }
+    if (!c.reparto.isEmpty()) {
+        condizioni << QStringLiteral("Genere = ?");
+        q.valori << valoreReparto(c.reparto);
+    }
+    if (!c.fornitore.isEmpty()) {
+        condizioni << QStringLiteral("Fornitore = ?");
+        q.valori << c.fornitore;
+    }
+    if (condizioni.isEmpty())
+        return {tuttoArchivio(), {}};
+    q.sql = QStringLiteral("Select * From Magazzino where ") + condizioni.join(QStringLiteral(" and ")) + ordine;
+    return q;
+}
+
+} // namespace ArticleSearch

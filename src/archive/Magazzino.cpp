@@ -1,0 +1,987 @@
+#include "archive/Magazzino.h"
+
+#include "archive/ArticleSearch.h"
+#include "archive/DataBackup.h"
+#include "archive/SoldQuantities.h"
+#include "archive/StockOperations.h"
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/ErrorLog.h"
+#include "core/KeyFilter.h"
+#include "core/Settings.h"
+#include "core/VbConvert.h"
+#include "core/Wait.h"
+#include "core/ui/Ui.h"
+#include "core/ui/frmTastiera.h"
+#include "editing/ArchivioCallbacks.h"
+#include "reglink/TransferPanel.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTabBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+MagazzinoEstensioni& estensioniMagazzino()
+{
+    static MagazzinoEstensioni e;
+    return e;
+}
+
+namespace {
+
+const QString kModulo = QStringLiteral("Magazzino");
+
+// The hourglass for one operation, put back however the operation ends.
+class Clessidra
+{
+public:
+    Clessidra() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Clessidra() { QApplication::restoreOverrideCursor(); }
+    Clessidra(const Clessidra&) = delete;
+    Clessidra& operator=(const Clessidra&) = delete;
+};
+
+QPushButton* pulsante(QWidget* parent, const QString& name, const QString& caption)
+{
+    auto* b = named(new QPushButton(caption, parent), name);
+    b->setMinimumHeight(30);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* etichetta(const QString& text, QWidget* buddy, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setBuddy(buddy);
+    return l;
+}
+
+QLabel* valore(QWidget* parent, const QString& name, const QString& label)
+{
+    auto* l = named(new QLabel(QStringLiteral("0"), parent), name, label);
+    QFont f = l->font();
+    f.setBold(true);
+    f.setPointSize(f.pointSize() + 1);
+    l->setFont(f);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setMinimumWidth(60);
+    return l;
+}
+
+} // namespace
+
+Magazzino::Magazzino(QWidget* parent) : FormBase(parent)
+{
+    setObjectName(QStringLiteral("Magazzino"));
+    setWindowTitle(app().testoStato.isEmpty() ? app().titoloProgramma : app().testoStato);
+    costruisci();
+    collega();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Controls
+
+void Magazzino::costruisci()
+{
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(6, 6, 6, 6);
+    root->setSpacing(6);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(costruisciRicerca(), 3);
+    top->addWidget(costruisciCasse(), 1);
+    root->addLayout(top);
+
+    tbTAB = named(new QTabBar(this), QStringLiteral("tbTAB"), QStringLiteral("Schede"));
+    tbTAB->addTab(QStringLiteral("Elenco Prodotti"));
+    tbTAB->addTab(QStringLiteral("PLU Venduti"));
+    tbTAB->setExpanding(false);
+    tbTAB->setDrawBase(false);
+    root->addWidget(tbTAB);
+
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(6);
+    auto* lists = new QVBoxLayout;
+    lists->setSpacing(0);
+    ListMagazzino = named(new ListaReport(this), QStringLiteral("ListMagazzino"), QStringLiteral("Elenco Prodotti"));
+    ListMagazzino->lista()->setIntestazioni(ArticleList::intestazioni());
+    ListMagazzino->lista()->setColonneNumeriche({ArticleList::colCod, ArticleList::colQta, ArticleList::colMin,
+                                                 ArticleList::colPrezzoV, ArticleList::colPrezzoA, ArticleList::colIva,
+                                                 ArticleList::colRicarico});
+    static const int larghezze[ArticleList::kColonne] = {60, 280, 120, 70, 60, 45, 75, 130, 100,
+                                                         80, 95,  115, 75, 75, 90, 45, 75,  65};
+    for (int i = 0; i < ArticleList::kColonne; ++i)
+        ListMagazzino->setColumnWidth(i, larghezze[i]);
+    lists->addWidget(ListMagazzino, 1);
+    lists->addWidget(costruisciVenduto(), 1);
+    middle->addLayout(lists, 1);
+    middle->addWidget(costruisciPromozioni());
+    root->addLayout(middle, 1);
+
+    root->addWidget(costruisciTotali());
+    root->addWidget(costruisciPulsanti());
+
+    tmrCaricaPLU = new QTimer(this);
+    tmrCaricaPLU->setObjectName(QStringLiteral("tmrCaricaPLU"));
+    tmrCaricaPLU->setSingleShot(true);
+    tmrCaricaPLU->setInterval(qMax(1, app().wait.ms(120)));
+    tmrImporta = new QTimer(this);
+    tmrImporta->setObjectName(QStringLiteral("tmrImporta"));
+    tmrImporta->setInterval(1800);
+}
+
+QWidget* Magazzino::costruisciRicerca()
+{
+    Frame2 = named(new QGroupBox(QStringLiteral("Ricerca"), this), QStringLiteral("Frame2"));
+    auto* g = new QGridLayout(Frame2);
+    g->setHorizontalSpacing(8);
+
+    static const char* captions[5] = {"Descr.", "BC", "CodFornit.", "Prz. 0", "Qta <= 0"};
+    grpCerca = new QButtonGroup(this);
+    auto* opts = new QHBoxLayout;
+    opts->addWidget(new QLabel(QStringLiteral("Cerca per:"), Frame2));
+    for (int i = 0; i < 5; ++i) {
+        optCerca[i] =
+            named(new QRadioButton(QString::fromUtf8(captions[i]), Frame2), QStringLiteral("optCerca_%1").arg(i));
+        grpCerca->addButton(optCerca[i], i);
+        opts->addWidget(optCerca[i]);
+    }
+    opts->addStretch(1);
+    g->addLayout(opts, 0, 0, 1, 6);
+
+    Descrizione = named(new QLineEdit(Frame2), QStringLiteral("Descrizione"), QStringLiteral("Testo da cercare"));
+    Descrizione->setClearButtonEnabled(true);
+    Descrizione->setMinimumWidth(220);
+    Genere = named(new QComboBox(Frame2), QStringLiteral("Genere"), QStringLiteral("Reparto"));
+    Genere->setMinimumWidth(150);
+    Fornitore = named(new QComboBox(Frame2), QStringLiteral("Fornitore"), QStringLiteral("Fornitore"));
+    Fornitore->setMinimumWidth(150);
+    CmdCerca = pulsante(Frame2, QStringLiteral("CmdCerca"), QStringLiteral("&Cerca"));
+    CmdCerca->setMinimumWidth(110);
+    Command7 = pulsante(Frame2, QStringLiteral("Command7"), QStringLiteral("&Tutti"));
+    g->addWidget(etichetta(QStringLiteral("Testo:"), Descrizione, Frame2), 1, 0);
+    g->addWidget(Descrizione, 1, 1);
+    g->addWidget(etichetta(QStringLiteral("Reparto"), Genere, Frame2), 1, 2);
+    g->addWidget(Genere, 1, 3);
+    g->addWidget(etichetta(QStringLiteral("Fornitore"), Fornitore, Frame2), 1, 4);
+    g->addWidget(Fornitore, 1, 5);
+    g->addWidget(CmdCerca, 1, 6);
+    g->addWidget(Command7, 1, 7);
+
+    txtRicBarCode = named(new QLineEdit(Frame2), QStringLiteral("txtRicBarCode"), QStringLiteral("Lettura BarCode"));
+    QFont f = txtRicBarCode->font();
+    f.setPointSize(f.pointSize() + 4);
+    f.setBold(true);
+    txtRicBarCode->setFont(f);
+    txtRicBarCode->setPlaceholderText(QStringLiteral("Passare il lettore sul codice a barre..."));
+    g->addWidget(etichetta(QStringLiteral("BarCode:"), txtRicBarCode, Frame2), 2, 0);
+    g->addWidget(txtRicBarCode, 2, 1, 1, 7);
+    g->setColumnStretch(1, 2);
+    g->setColumnStretch(3, 1);
+    g->setColumnStretch(5, 1);
+    return Frame2;
+}
+
+QWidget* Magazzino::costruisciCasse()
+{
+    frPLUQuidar = named(new QGroupBox(QStringLiteral("Casse"), this), QStringLiteral("frPLUQuidar"));
+    auto* g = new QGridLayout(frPLUQuidar);
+    ckModificati =
+        named(new QCheckBox(QStringLiteral("Invio PLU Modificati"), frPLUQuidar), QStringLiteral("ckModificati"));
+    auto* grp = new QButtonGroup(this);
+    optTrasf[0] =
+        named(new QRadioButton(QStringLiteral("x INVIO Intero Archivio"), frPLUQuidar), QStringLiteral("optTrasf_0"));
+    optTrasf[1] =
+        named(new QRadioButton(QStringLiteral("x INVIO PLU Modificati"), frPLUQuidar), QStringLiteral("optTrasf_1"));
+    grp->addButton(optTrasf[0], 0);
+    grp->addButton(optTrasf[1], 1);
+    cmdInviaPLU = pulsante(frPLUQuidar, QStringLiteral("cmdInviaPLU"), QStringLiteral("Invia PLU  >>>"));
+    cmdRiceviPLU = pulsante(frPLUQuidar, QStringLiteral("cmdRiceviPLU"), QStringLiteral("Leggi PLU  <<<"));
+    pB1 = named(new QProgressBar(frPLUQuidar), QStringLiteral("pB1"), QStringLiteral("Avanzamento"));
+    pB1->setTextVisible(false);
+    pB1->setMaximumHeight(14);
+    lblRecTot = named(new QLabel(frPLUQuidar), QStringLiteral("lblRecTot"), QStringLiteral("Record totali"));
+    lblRecAct = named(new QLabel(frPLUQuidar), QStringLiteral("lblRecAct"), QStringLiteral("Record attuale"));
+    g->addWidget(ckModificati, 0, 0, 1, 2);
+    g->addWidget(optTrasf[0], 1, 0, 1, 2);
+    g->addWidget(optTrasf[1], 2, 0, 1, 2);
+    g->addWidget(cmdInviaPLU, 3, 0);
+    g->addWidget(cmdRiceviPLU, 3, 1);
+    g->addWidget(pB1, 4, 0, 1, 2);
+    g->addWidget(lblRecAct, 5, 0);
+    g->addWidget(lblRecTot, 5, 1, Qt::AlignRight);
+    return frPLUQuidar;
+}
+
+QWidget* Magazzino::costruisciPromozioni()
+{
+    auto* box = new QWidget(this);
+    auto* v = new QVBoxLayout(box);
+    v->setContentsMargins(0, 0, 0, 0);
+
+    frPromozione = named(new QGroupBox(QStringLiteral("Promozione"), box), QStringLiteral("frPromozione"));
+    auto* g = new QGridLayout(frPromozione);
+    MaskDal = named(new QLineEdit(frPromozione), QStringLiteral("MaskDal"), QStringLiteral("Dal"));
+    MaskAl = named(new QLineEdit(frPromozione), QStringLiteral("MaskAl"), QStringLiteral("Al"));
+    for (QLineEdit* e : {MaskDal, MaskAl})
+        e->setInputMask(QStringLiteral("99/99/9999"));
+    auto* grp = new QButtonGroup(this);
+    optTipoSconto[0] =
+        named(new QRadioButton(QStringLiteral("Valore"), frPromozione), QStringLiteral("optTipoSconto_0"));
+    optTipoSconto[1] = named(new QRadioButton(QStringLiteral("%"), frPromozione), QStringLiteral("optTipoSconto_1"));
+    grp->addButton(optTipoSconto[0], 0);
+    grp->addButton(optTipoSconto[1], 1);
+    Label5_2 = named(new QLabel(QStringLiteral("di quanti €"), frPromozione), QStringLiteral("Label5_2"));
+    txtSconto = named(new QLineEdit(frPromozione), QStringLiteral("txtSconto"), QStringLiteral("Sconto"));
+    Label5_2->setBuddy(txtSconto);
+    txtPrezzoScontato =
+        named(new QLineEdit(frPromozione), QStringLiteral("txtPrezzoScontato"), QStringLiteral("Prezzo scontato"));
+    cmdConfermaPromozione = pulsante(frPromozione, QStringLiteral("cmdConfermaPromozione"), QStringLiteral("CONFERMA"));
+    cmdAnnullaPromozione =
+        pulsante(frPromozione, QStringLiteral("cmdAnnullaPromozione"), QStringLiteral("ANNULLA - CHIUDI"));
+    g->addWidget(etichetta(QStringLiteral("Dal"), MaskDal, frPromozione), 0, 0);
+    g->addWidget(MaskDal, 0, 1);
+    g->addWidget(etichetta(QStringLiteral("Al"), MaskAl, frPromozione), 1, 0);
+    g->addWidget(MaskAl, 1, 1);
+    g->addWidget(optTipoSconto[0], 2, 0);
+    g->addWidget(optTipoSconto[1], 2, 1);
+    g->addWidget(Label5_2, 3, 0);
+    g->addWidget(txtSconto, 3, 1);
+    g->addWidget(etichetta(QStringLiteral("Prezzo"), txtPrezzoScontato, frPromozione), 4, 0);
+    g->addWidget(txtPrezzoScontato, 4, 1);
+    g->addWidget(cmdConfermaPromozione, 5, 0, 1, 2);
+    g->addWidget(cmdAnnullaPromozione, 6, 0, 1, 2);
+    v->addWidget(frPromozione);
+
+    frElencoPromozioni =
+        named(new QGroupBox(QStringLiteral("Elenco Promozioni"), box), QStringLiteral("frElencoPromozioni"));
+    auto* e = new QVBoxLayout(frElencoPromozioni);
+    lstOfferte = named(new ListaReport(frElencoPromozioni), QStringLiteral("lstOfferte"), QStringLiteral("Promozioni"));
+    lstOfferte->lista()->setIntestazioni({QStringLiteral("Cod"), QStringLiteral("CodArt"),
+                                          QStringLiteral("Descrizione"), QStringLiteral("DAL"), QStringLiteral("AL"),
+                                          QStringLiteral("Sconto Valore"), QStringLiteral("Sconto Percentuale"),
+                                          QStringLiteral("Prezzo Scontato")});
+    lstOfferte->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstOfferte->setMinimumWidth(420);
+    cmdEliminaOfferta =
+        pulsante(frElencoPromozioni, QStringLiteral("cmdEliminaOfferta"), QStringLiteral("Elimina Offerte"));
+    cmdChiudiElencoOfferte =
+        pulsante(frElencoPromozioni, QStringLiteral("cmdChiudiElencoOfferte"), QStringLiteral("Chiudi Elenco Offerte"));
+    cmdStampaElencoOfferte =
+        pulsante(frElencoPromozioni, QStringLiteral("cmdStampaElencoOfferte"), QStringLiteral("Stampa Elenco Offerte"));
+    e->addWidget(lstOfferte, 1);
+    auto* row = new QHBoxLayout;
+    row->addWidget(cmdEliminaOfferta);
+    row->addWidget(cmdStampaElencoOfferte);
+    row->addWidget(cmdChiudiElencoOfferte);
+    e->addLayout(row);
+    v->addWidget(frElencoPromozioni, 1);
+    v->addStretch(0);
+
+    frPromozione->hide();
+    frElencoPromozioni->hide();
+    return box;
+}
+
+QWidget* Magazzino::costruisciVenduto()
+{
+    frVendPLU = named(new QGroupBox(QStringLiteral("PLU Venduti"), this), QStringLiteral("frVendPLU"));
+    auto* v = new QVBoxLayout(frVendPLU);
+    auto* row = new QHBoxLayout;
+    dtGiornoRif = named(new QDateEdit(frVendPLU), QStringLiteral("dtGiornoRif"), QStringLiteral("Dal"));
+    dtDataAl = named(new QDateEdit(frVendPLU), QStringLiteral("dtDataAl"), QStringLiteral("Al"));
+    for (QDateEdit* d : {dtGiornoRif, dtDataAl}) {
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+        d->setMinimumWidth(120);
+    }
+    cmdTrova = pulsante(frVendPLU, QStringLiteral("cmdTrova"), QStringLiteral("Vedi"));
+    cmdStampaVPLU = pulsante(frVendPLU, QStringLiteral("cmdStampaVPLU"), QStringLiteral("Stampa"));
+    row->addWidget(new QLabel(QStringLiteral("Periodo di Riferimento DAL - AL"), frVendPLU));
+    row->addWidget(dtGiornoRif);
+    row->addWidget(dtDataAl);
+    row->addWidget(cmdTrova);
+    row->addStretch(1);
+    frArticoliMov =
+        named(new QGroupBox(QStringLiteral("Articoli movimentati"), frVendPLU), QStringLiteral("frArticoliMov"));
+    auto* m = new QHBoxLayout(frArticoliMov);
+    lblTotMovimentati =
+        valore(frArticoliMov, QStringLiteral("lblTotMovimentati"), QStringLiteral("Articoli movimentati"));
+    m->addWidget(lblTotMovimentati);
+    row->addWidget(frArticoliMov);
+    row->addWidget(cmdStampaVPLU);
+    v->addLayout(row);
+    lstPLU = named(new ListaReport(frVendPLU), QStringLiteral("lstPLU"), QStringLiteral("PLU Venduti"));
+    lstPLU->lista()->setColonneNumeriche({3});
+    v->addWidget(lstPLU, 1);
+    frVendPLU->hide();
+    return frVendPLU;
+}
+
+QWidget* Magazzino::costruisciTotali()
+{
+    auto* box = new QWidget(this);
+    auto* h = new QHBoxLayout(box);
+    h->setContentsMargins(0, 0, 0, 0);
+
+    frTotaleArticoli = named(new QGroupBox(QStringLiteral("Articoli"), box), QStringLiteral("frTotaleArticoli"));
+    auto* a = new QHBoxLayout(frTotaleArticoli);
+    lblTotVociMaga = valore(frTotaleArticoli, QStringLiteral("lblTotVociMaga"), QStringLiteral("In archivio"));
+    lblTotArt = valore(frTotaleArticoli, QStringLiteral("lblTotArt"), QStringLiteral("In elenco"));
+    a->addWidget(new QLabel(QStringLiteral("In archivio:"), frTotaleArticoli));
+    a->addWidget(lblTotVociMaga);
+    a->addSpacing(12);
+    a->addWidget(new QLabel(QStringLiteral("In elenco:"), frTotaleArticoli));
+    a->addWidget(lblTotArt);
+    h->addWidget(frTotaleArticoli);
+
+    Frame1 = named(new QGroupBox(QStringLiteral("Totali"), box), QStringLiteral("Frame1"));
+    auto* t = new QHBoxLayout(Frame1);
+    totValore = named(new QLineEdit(QStringLiteral("0,000000"), Frame1), QStringLiteral("totValore"),
+                      QStringLiteral("Valore:"));
+    TotRicorrenze = named(new QLineEdit(QStringLiteral("0"), Frame1), QStringLiteral("TotRicorrenze"),
+                          QStringLiteral("Tot. Voci:"));
+    for (QLineEdit* e : {totValore, TotRicorrenze}) {
+        e->setReadOnly(true);
+        e->setAlignment(Qt::AlignRight);
+        e->setFocusPolicy(Qt::ClickFocus);
+    }
+    totValore->setMinimumWidth(150);
+    TotRicorrenze->setMaximumWidth(80);
+    t->addWidget(etichetta(QStringLiteral("Valore:"), totValore, Frame1));
+    t->addWidget(totValore);
+    t->addSpacing(12);
+    t->addWidget(etichetta(QStringLiteral("Tot. Voci:"), TotRicorrenze, Frame1));
+    t->addWidget(TotRicorrenze);
+    h->addWidget(Frame1);
+
+    lblTab = named(new QLabel(box), QStringLiteral("lblTab"), QStringLiteral("Avvisi"));
+    lblTab->setFrameShape(QFrame::StyledPanel);
+    lblTab->setFrameShadow(QFrame::Sunken);
+    lblTab->setWordWrap(true);
+    lblTab->setMinimumHeight(40);
+    QFont f = lblTab->font();
+    f.setBold(true);
+    lblTab->setFont(f);
+    lblTab->setStyleSheet(QStringLiteral("QLabel#lblTab { color: #a00000; padding: 2px 6px; }"));
+    lblTab->installEventFilter(this);
+    h->addWidget(lblTab, 1);
+    return box;
+}
+
+QWidget* Magazzino::costruisciPulsanti()
+{
+    auto* box = new QWidget(this);
+    auto* h = new QHBoxLayout(box);
+    h->setContentsMargins(0, 0, 0, 0);
+
+    auto* art = new QGroupBox(QStringLiteral("PLU"), box);
+    auto* ga = new QGridLayout(art);
+    Aggiungi = pulsante(art, QStringLiteral("Aggiungi"), QStringLiteral("&Nuovo PLU"));
+    Modifica = pulsante(art, QStringLiteral("Modifica"), QStringLiteral("&Mod Eli PLU"));
+    Elimina = pulsante(art, QStringLiteral("Elimina"), QStringLiteral("Elimina PLU"));
+    Recupera = pulsante(art, QStringLiteral("Recupera"), QStringLiteral("Eliminati"));
+    Generi = pulsante(art, QStringLiteral("Generi"), QStringLiteral("&Reparti"));
+    cmdPromozioni = pulsante(art, QStringLiteral("cmdPromozioni"), QStringLiteral("PROMOZIONI"));
+    cmdVediTutteLePromozioni =
+        pulsante(art, QStringLiteral("cmdVediTutteLePromozioni"), QStringLiteral("Tutte le Promozioni DAL"));
+    ga->addWidget(Aggiungi, 0, 0);
+    ga->addWidget(Modifica, 0, 1);
+    ga->addWidget(Elimina, 0, 2);
+    ga->addWidget(Recupera, 1, 0);
+    ga->addWidget(Generi, 1, 1);
+    ga->addWidget(cmdPromozioni, 0, 3);
+    ga->addWidget(cmdVediTutteLePromozioni, 1, 2, 1, 2);
+    h->addWidget(art);
+
+    auto* maga = new QGroupBox(QStringLiteral("Magazzino"), box);
+    auto* gm = new QGridLayout(maga);
+    txtQtaPredef = named(new QLineEdit(maga), QStringLiteral("txtQtaPredef"), QStringLiteral("Qta predef"));
+    txtQtaPredef->setMaximumWidth(80);
+    txtQtaPredef->setAlignment(Qt::AlignRight);
+    cmdAggiornaQta = pulsante(maga, QStringLiteral("cmdAggiornaQta"), QStringLiteral("Applica"));
+    cmdAdeguaCodici = pulsante(maga, QStringLiteral("cmdAdeguaCodici"), QStringLiteral("Adegua BC"));
+    ckPerFrontalini = named(new QCheckBox(QStringLiteral("x Frontalini"), maga), QStringLiteral("ckPerFrontalini"));
+    gm->addWidget(etichetta(QStringLiteral("Qta predef"), txtQtaPredef, maga), 0, 0);
+    gm->addWidget(txtQtaPredef, 0, 1);
+    gm->addWidget(cmdAggiornaQta, 0, 2);
+    gm->addWidget(cmdAdeguaCodici, 1, 0, 1, 2);
+    gm->addWidget(ckPerFrontalini, 1, 2);
+    h->addWidget(maga);
+
+    auto* dati = new QGroupBox(QStringLiteral("Dati"), box);
+    auto* gd = new QGridLayout(dati);
+    cmdSalva = pulsante(dati, QStringLiteral("cmdSalva"), QStringLiteral("&Salva Dati"));
+    cmdCambiaDb = pulsante(dati, QStringLiteral("cmdCambiaDb"), QStringLiteral("Cambia &Dati"));
+    cmdImporta = pulsante(dati, QStringLiteral("cmdImporta"), QStringLiteral("&Importa da FileDati"));
+    cmdGeneraFile = pulsante(dati, QStringLiteral("cmdGeneraFile"), QStringLiteral("&Genera File Dati"));
+    gd->addWidget(cmdSalva, 0, 0);
+    gd->addWidget(cmdCambiaDb, 0, 1);
+    gd->addWidget(cmdImporta, 1, 0);
+    gd->addWidget(cmdGeneraFile, 1, 1);
+    h->addWidget(dati);
+
+    auto* stampe = new QGroupBox(QStringLiteral("Stampe"), box);
+    auto* gs = new QVBoxLayout(stampe);
+    cmdStampaMagazzino = pulsante(stampe, QStringLiteral("cmdStampaMagazzino"), QStringLiteral("Stampa Esporta"));
+    cmdStampaFrontalino = pulsante(stampe, QStringLiteral("cmdStampaFrontalino"), QStringLiteral("Stampa Front."));
+    gs->addWidget(cmdStampaMagazzino);
+    gs->addWidget(cmdStampaFrontalino);
+    h->addWidget(stampe);
+
+    h->addStretch(1);
+    CmdUscita = pulsante(box, QStringLiteral("CmdUscita"), QStringLiteral("C&hiudi"));
+    CmdUscita->setMinimumSize(110, 60);
+    h->addWidget(CmdUscita, 0, Qt::AlignBottom);
+    return box;
+}
+
+void Magazzino::collega()
+{
+    connect(tmrCaricaPLU, &QTimer::timeout, this, &Magazzino::tmrCaricaPLU_Timer);
+    connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
+    connect(Command7, &QPushButton::clicked, this, &Magazzino::Command7_Click);
+    connect(CmdUscita, &QPushButton::clicked, this, &Magazzino::CmdUscita_Click);
+    connect(tbTAB, &QTabBar::currentChanged, this, &Magazzino::tbTAB_Click);
+    connect(cmdTrova, &QPushButton::clicked, this, &Magazzino::cmdTrova_Click);
+    connect(Recupera, &QPushButton::clicked, this, &Magazzino::Recupera_Click);
+    connect(Genere, &QComboBox::activated, this, &Magazzino::Genere_Click);
+    connect(ckModificati, &QCheckBox::toggled, this, &Magazzino::modificatiCambiato);
+
+    connect(ListMagazzino, &QAbstractItemView::clicked, this, [this] {
+        ListMagazzino_ItemClick();
+        ListMagazzino_Click();
+    });
+    connect(ListMagazzino, &QAbstractItemView::doubleClicked, this, &Magazzino::ListMagazzino_DblClick);
+    connect(ListMagazzino, &ListaReport::modificaRifiutata, this, &Magazzino::ListMagazzino_BeforeLabelEdit);
+
+    // The bulk stock, code and backup operations.
+    connect(cmdAggiornaQta, &QPushButton::clicked, this, [this] {
+        if (StockOperations::cmdAggiornaQta_Click(this, txtQtaPredef->text()))
+            CaricaMagazzino(QStringLiteral("Select * from magazzino"), false);
+        focusRicBarCode();
+    });
+    connect(cmdAdeguaCodici, &QPushButton::clicked, this, [this] {
+        if (StockOperations::cmdAdeguaCodici_Click(this))
+            CaricaMagazzino(QStringLiteral("Select * from Magazzino"), false);
+        focusRicBarCode();
+    });
+    connect(Elimina, &QPushButton::clicked, this, [this] {
+        if (StockOperations::Elimina_Click(this, ListMagazzino->selectedCode()))
+            CaricaMagazzino(QStringLiteral("Select * from Magazzino"), false);
+        focusRicBarCode();
+    });
+    KeyPressFilter::install(
+        txtQtaPredef, [this](int key) { return StockOperations::txtQtaPredef_KeyPress(key, txtQtaPredef->text()); });
+    connect(cmdSalva, &QPushButton::clicked, this, [this] {
+        DataBackup::cmdSalva_Click(this);
+        focusRicBarCode();
+    });
+    connect(cmdCambiaDb, &QPushButton::clicked, this, [this] {
+        if (DataBackup::cmdCambiaDb_Click(this))
+            Form_Activate();
+    });
+    collegaModifica();
+    collegaCasse();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Lifecycle
+
+void Magazzino::formLoad()
+{
+    tmrCaricaPLU->start(); // enabled from the start: the list first fills during the wait below
+    AssegnaImmaginiPulsanti(this);
+    app().interrompiRicezione = false;
+    app().saltaAggiornamento = false;
+    frPLUQuidar->show();
+    optTrasf[0]->setChecked(true);
+    optCerca[0]->setChecked(true);
+    const QDate oggi = QDate::currentDate();
+    dtGiornoRif->setDate(oggi);
+    dtDataAl->setDate(oggi);
+    ListMagazzino->show();
+    frVendPLU->hide();
+    if (estensioniMagazzino().preparaPortaCassa)
+        estensioniMagazzino().preparaPortaCassa(*this);
+    MaskDal->setText(Vb::formatDate(oggi));
+    MaskAl->setText(Vb::formatDate(oggi));
+    optTipoSconto[0]->setChecked(true);
+    if (estensioniMagazzino().avvisoPromozioni)
+        estensioniMagazzino().avvisoPromozioni(*this);
+    // Layouts replace the proportional resizer; the window lives maximised (and fills the
+    // screen even where no window manager honours the maximised state).
+    if (const QScreen* s = screen())
+        setGeometry(s->availableGeometry());
+    setWindowState(windowState() | Qt::WindowMaximized);
+    Attesa(650);
+}
+
+void Magazzino::formActivate()
+{
+    setWindowTitle(app().testoStato.isEmpty() ? app().titoloProgramma : app().testoStato);
+    app().flagPiruNEX = LeggiFlagPiruNEX();
+    if (!app().saltaAggiornamento) {
+        Clessidra c;
+        applicaSfondo();
+        CaricaCboGeneri();
+        CaricaFornitori();
+        ImpostaColonnePLU();
+        tmrCaricaPLU->start();
+        optCerca[2]->setChecked(true);
+        bool ok = false;
+        const QVariant v = Db::scalar(QStringLiteral("SELECT 1 FROM Magazzino WHERE Modificato <> 0 LIMIT 1"), {}, &ok);
+        if (!ok)
+            ScriviErrore(kModulo, QStringLiteral("Form_Activate"), VbErr::DatabaseError,
+                         Db::dbNegozio().lastError().text());
+        else
+            ckModificati->setChecked(v.isValid());
+    }
+    app().saltaAggiornamento = false;
+    focusRicBarCode();
+}
+
+void Magazzino::changeEvent(QEvent* e)
+{
+    FormBase::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange)
+        return;
+    // Form_Resize: a window restored to its normal size is maximised again at once.
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) && isVisible()) {
+        QPointer<Magazzino> self(this);
+        QTimer::singleShot(0, this, [self] {
+            if (self && !(self->windowState() & (Qt::WindowMinimized | Qt::WindowFullScreen)))
+                self->setWindowState(Qt::WindowMaximized);
+        });
+    }
+}
+
+bool Magazzino::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblTab && event->type() == QEvent::MouseButtonDblClick) {
+        lblTab_DblClick();
+        return true;
+    }
+    if (watched == txtQtaPredef && event->type() == QEvent::MouseButtonPress) {
+        // After the event: the keyboard is modal and must not run inside the press.
+        QTimer::singleShot(0, this, &Magazzino::txtQtaPredef_MouseDown);
+        return false;
+    }
+    return FormBase::eventFilter(watched, event);
+}
+
+void Magazzino::applicaSfondo()
+{
+    const VbColor c = app().coloreSfondo;
+    setBackground(this, c);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Frame2, Frame1, txtRicBarCode, frPLUQuidar, optTrasf[0], optTrasf[1],
+                                         ckModificati, ckPerFrontalini, frTotaleArticoli, frVendPLU, frArticoliMov})
+        setBackground(w, c);
+    for (QRadioButton* o : optCerca)
+        setBackground(o, c);
+    // The barcode box is an edit field: its text area keeps the edit colour.
+    QPalette p = txtRicBarCode->palette();
+    p.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
+    txtRicBarCode->setPalette(p);
+}
+
+void Magazzino::CmdUscita_Click()
+{
+    unload();
+}
+
+// ---------------------------------------------------------------------------------------------
+// List
+
+void Magazzino::CaricaMagazzino(const QString& sql, bool marca, const QVariantList& valori)
+{
+    Clessidra c;
+    ArticleList::Caricamento r = ArticleList::leggi(sql, valori);
+    if (marca && !r.righe.isEmpty()) {
+        QStringList codici;
+        codici.reserve(r.righe.size());
+        for (const RigaLista& riga : r.righe)
+            codici << riga.testo.at(ArticleList::colCod);
+        ArticleList::ImpostaTipoVariazione(codici, perFrontalini());
+    }
+    lblTotVociMaga->setText(ArticleList::testoConteggio(r.totVoci));
+    ListMagazzino->lista()->setRighe(std::move(r.righe));
+    if (ListMagazzino->count() > 0)
+        ListMagazzino->selezionaRiga(0);
+    totValore->setText(ArticleList::testoValore(r.valore));
+    TotRicorrenze->setText(ArticleList::testoConteggio(r.listate));
+    lblTotArt->setText(ArticleList::testoConteggio(r.listate));
+    const bool righe = ListMagazzino->count() > 0;
+    Elimina->setEnabled(righe);
+    Modifica->setEnabled(righe);
+}
+
+void Magazzino::ImpostaTipoVariazione(const QString& codice, bool salta)
+{
+    ArticleList::ImpostaTipoVariazione(codice, salta, perFrontalini());
+}
+
+bool Magazzino::perFrontalini() const
+{
+    return ckPerFrontalini->checkState() == Qt::Checked;
+}
+
+void Magazzino::focusRicBarCode()
+{
+    if (txtRicBarCode->isVisible() && txtRicBarCode->isEnabled())
+        txtRicBarCode->setFocus(Qt::OtherFocusReason);
+}
+
+void Magazzino::ListMagazzino_ItemClick()
+{
+    if (frPromozione->isVisible() && estensioniMagazzino().caricaOffertaArticolo)
+        estensioniMagazzino().caricaOffertaArticolo(*this, ListMagazzino->selectedCode());
+    focusRicBarCode();
+}
+
+void Magazzino::ListMagazzino_Click()
+{
+    app().modoEtichette = QStringLiteral("GRIGLIA");
+    const int row = ListMagazzino->selectedRow();
+    if (row < 0)
+        return;
+    ImpostaTipoVariazione(ListMagazzino->testo(row, ArticleList::colCod), false);
+    const QPointer<FormBase> editor = FormBase::registry().value(QStringLiteral("AggiungiMateriale"));
+    if (!editor || !editor->isVisible())
+        focusRicBarCode();
+}
+
+void Magazzino::ListMagazzino_DblClick()
+{
+    // The same as the "&Mod Eli PLU" button, whatever its owner connected to it.
+    if (Modifica->isEnabled())
+        Modifica->click();
+}
+
+void Magazzino::ListMagazzino_BeforeLabelEdit()
+{
+    focusRicBarCode();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Search
+
+void Magazzino::ricarica(const QString& sql)
+{
+    CaricaMagazzino(sql, false);
+}
+
+void Magazzino::CmdCerca_Click()
+{
+    ArticleSearch::Criteri c;
+    c.opzione = qMax(0, grpCerca->checkedId());
+    c.testo = Descrizione->text();
+    c.reparto = Genere->currentText();
+    c.fornitore = Fornitore->currentText();
+    const ArticleSearch::Query q = ArticleSearch::costruisci(c);
+    CaricaMagazzino(q.sql, true, q.valori);
+    focusRicBarCode();
+}
+
+void Magazzino::RipetiRicerca()
+{
+    ricarica(ArticleSearch::tuttoArchivio());
+}
+
+void Magazzino::tmrCaricaPLU_Timer()
+{
+    tmrCaricaPLU->stop();
+    RipetiRicerca();
+}
+
+void Magazzino::Command7_Click()
+{
+    Genere->setCurrentIndex(-1);
+    Fornitore->setCurrentIndex(-1);
+    Descrizione->clear();
+    StockOperations::Command7_Click(perFrontalini());
+    ricarica(ArticleSearch::tuttoArchivio());
+    focusRicBarCode();
+}
+
+void Magazzino::Genere_Click()
+{
+    focusRicBarCode();
+}
+
+void Magazzino::txtQtaPredef_MouseDown()
+{
+    app().saltaAggiornamento = true;
+    frmTastiera::apriPer(1, this, QStringLiteral("txtQtaPredef"), false);
+}
+
+void Magazzino::Recupera_Click()
+{
+    Forms::get<frmEliminati>().showModal();
+    CaricaMagazzino(QStringLiteral("Select * from magazzino"), false);
+    focusRicBarCode();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Deleted articles
+
+frmEliminati::frmEliminati(QWidget* parent) : FormBase(parent)
+{
+    setObjectName(QStringLiteral("frmEliminati"));
+    setWindowTitle(QStringLiteral("PLU Eliminati"));
+    auto* v = new QVBoxLayout(this);
+    lstEliminati = named(new ListaReport(this), QStringLiteral("lstEliminati"), QStringLiteral("PLU Eliminati"));
+    lstEliminati->lista()->setIntestazioni(
+        {QStringLiteral("Cod"), QStringLiteral("Descrizione"), QStringLiteral("BarCode"), QStringLiteral("Prz. V")});
+    lstEliminati->lista()->setColonneNumeriche({0, 3});
+    lstEliminati->setColumnWidth(0, 60);
+    lstEliminati->setColumnWidth(1, 300);
+    lstEliminati->setColumnWidth(2, 130);
+    v->addWidget(lstEliminati, 1);
+    auto* h = new QHBoxLayout;
+    cmdRipristina = pulsante(this, QStringLiteral("cmdRipristina"), QStringLiteral("Ripristina"));
+    cmdChiudi = pulsante(this, QStringLiteral("cmdChiudi"), QStringLiteral("Chiudi"));
+    h->addStretch(1);
+    h->addWidget(cmdRipristina);
+    h->addWidget(cmdChiudi);
+    v->addLayout(h);
+    resize(640, 420);
+    connect(cmdRipristina, &QPushButton::clicked, this, &frmEliminati::cmdRipristina_Click);
+    connect(lstEliminati, &QAbstractItemView::doubleClicked, this, &frmEliminati::cmdRipristina_Click);
+    connect(cmdChiudi, &QPushButton::clicked, this, [this] { unload(); });
+}
+
+void frmEliminati::formLoad()
+{
+    setBackground(this, app().coloreSfondo);
+    AssegnaImmaginiPulsanti(this);
+    carica();
+}
+
+// The article window reloads its list itself when this closes.
+void frmEliminati::formUnload()
+{
+    app().saltaAggiornamento = true;
+}
+
+void frmEliminati::carica()
+{
+    lstEliminati->lista()->setRighe(ArticleList::eliminati());
+    if (lstEliminati->count() > 0)
+        lstEliminati->selezionaRiga(0);
+    cmdRipristina->setEnabled(lstEliminati->count() > 0);
+}
+
+void frmEliminati::cmdRipristina_Click()
+{
+    const int row = lstEliminati->selectedRow();
+    if (row < 0)
+        return;
+    ArticleList::ripristina(lstEliminati->testo(row, 0));
+    carica();
+    lstEliminati->selezionaRiga(qMin(row, lstEliminati->count() - 1));
+}
+
+void Magazzino::CaricaCboGeneri()
+{
+    Genere->clear();
+    QSqlQuery q = Db::query(QStringLiteral("SELECT Descrizione FROM Reparti ORDER BY Cod"));
+    if (!q.isActive()) {
+        ScriviErrore(kModulo, QStringLiteral("CaricaCboGeneri"), VbErr::DatabaseError, q.lastError().text());
+        return;
+    }
+    while (q.next())
+        Genere->addItem(q.value(0).toString());
+    Genere->setCurrentIndex(-1);
+}
+
+void Magazzino::CaricaFornitori()
+{
+    Fornitore->clear();
+    QSqlQuery q = Db::query(QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore <> ''"));
+    if (!q.isActive()) {
+        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, q.lastError().text());
+        return;
+    }
+    while (q.next())
+        if (!q.value(0).isNull())
+            Fornitore->addItem(q.value(0).toString());
+    Fornitore->setCurrentIndex(-1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sold-quantity tab
+
+int Magazzino::larghezzaDescrizionePLU(int larghezza)
+{
+    if (larghezza < 9000)
+        return 5250;
+    if (larghezza < 11550)
+        return 7900;
+    return 10500;
+}
+
+void Magazzino::ImpostaColonnePLU()
+{
+    lstPLU->lista()->setIntestazioni(
+        {QStringLiteral("Cod"), QStringLiteral("EAN"), QStringLiteral("Descrizione"), QStringLiteral("Qtà")});
+    const QScreen* s = screen();
+    const double dpi = s ? s->logicalDotsPerInch() : 96.0;
+    const int larghezza = int(lstPLU->width() * 1440.0 / dpi);
+    lstPLU->setColumnHidden(0, true);
+    lstPLU->setColumnWidth(1, twips(2000));
+    lstPLU->setColumnWidth(2, twips(larghezzaDescrizionePLU(larghezza)));
+    lstPLU->setColumnWidth(3, twips(1500));
+    lstPLU->setShowGrid(false);
+}
+
+void Magazzino::mostraVenduto()
+{
+    const SoldQuantities::Venduto v = SoldQuantities::VisualizzaVendutoPLU(dtGiornoRif->date(), dtDataAl->date());
+    QList<RigaLista> righe;
+    righe.reserve(v.righe.size());
+    for (const SoldQuantities::RigaPLU& r : v.righe) {
+        RigaLista riga(4);
+        riga.testo = {r.cod, r.ean, r.descrizione, r.qtaTesto};
+        righe << riga;
+    }
+    lstPLU->lista()->setRighe(std::move(righe));
+    if (v.ok)
+        lblTotMovimentati->setText(v.totale);
+}
+
+void Magazzino::cmdTrova_Click()
+{
+    if (SoldQuantities::cmdTrova_Click(dtGiornoRif->date(), dtDataAl->date()))
+        mostraVenduto();
+}
+
+void Magazzino::tbTAB_Click()
+{
+    if (tbTAB->currentIndex() == 0) {
+        ListMagazzino->show();
+        frVendPLU->hide();
+        return;
+    }
+    ListMagazzino->hide();
+    mostraVenduto();
+    QApplication::processEvents();
+    frVendPLU->show();
+}
+
+void Magazzino::lblTab_DblClick()
+{
+    lblTab->hide();
+    lblTab->clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Register link
+
+PannelloTrasferimento Magazzino::pannelloTrasferimento()
+{
+    QPointer<Magazzino> w(this);
+    PannelloTrasferimento p;
+    p.soloModificati = [w] { return w && w->ckModificati->isChecked(); };
+    p.setSoloModificati = [w](bool on) {
+        if (w)
+            w->ckModificati->setChecked(on);
+    };
+    p.selezionaTrasf = [w](int i) {
+        if (w && i >= 0 && i < 2)
+            w->optTrasf[i]->setChecked(true);
+    };
+    p.testoTab = [w] { return w ? w->lblTab->text() : QString(); };
+    p.setTestoTab = [w](const QString& t) {
+        if (w)
+            w->lblTab->setText(t);
+    };
+    p.mostraTab = [w](bool on) {
+        if (w)
+            w->lblTab->setVisible(on);
+    };
+    p.setRecTot = [w](const QString& t) {
+        if (w)
+            w->lblRecTot->setText(t);
+    };
+    p.setRecAct = [w](const QString& t) {
+        if (w)
+            w->lblRecAct->setText(t);
+    };
+    p.setProgressRange = [w](int lo, int hi) {
+        if (w)
+            w->pB1->setRange(lo, hi);
+    };
+    p.setProgressValue = [w](int v) {
+        if (w)
+            w->pB1->setValue(v);
+    };
+    p.progressValue = [w] { return w ? w->pB1->value() : 0; };
+    p.totArticoli = [w] { return w ? w->lblTotArt->text().toInt() : 0; };
+    p.importaAttivo = [w] { return w && w->tmrImporta->isActive(); };
+    p.setImportaAttivo = [w](bool on) {
+        if (!w)
+            return;
+        if (on)
+            w->tmrImporta->start();
+        else
+            w->tmrImporta->stop();
+    };
+    p.ripetiRicerca = [w] {
+        if (w)
+            w->RipetiRicerca();
+    };
+    p.cursoreAttesa = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    return p;
+}
+
+ArchivioCallbacks Magazzino::archivioCallbacks()
+{
+    QPointer<Magazzino> w(this);
+    ArchivioCallbacks cb;
+    cb.caricaMagazzino = [w](const QString& sql, bool marca) {
+        if (w)
+            w->CaricaMagazzino(sql, marca);
+    };
+    cb.spuntaModificati = [w] {
+        if (w)
+            w->ckModificati->setChecked(true);
+    };
+    cb.ripetiRicerca = [w] {
+        if (w)
+            w->CmdCerca_Click();
+    };
+    cb.focusRicBarCode = [w] {
+        if (w)
+            w->focusRicBarCode();
+    };
+    cb.nascondiLblTab = [w] {
+        if (w)
+            w->lblTab->hide();
+    };
+    return cb;
+}

@@ -1,0 +1,223 @@
+#pragma once
+// The article window, the program's hub: the article list with its search, filters and totals,
+// the sold-quantity tab, and the frames and buttons from which the other subsystems' work starts.
+// Buttons whose work belongs to other windows are public members, connected by their owners.
+#include "archive/ArticleList.h"
+#include "core/ui/FormBase.h"
+
+#include <QVariantList>
+#include <array>
+#include <functional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabBar;
+class QTimer;
+class Magazzino;
+struct PannelloTrasferimento;
+struct ArchivioCallbacks;
+class PromozioneFrame;
+
+// Work of other subsystems that the window's own events run; empty members are skipped.
+struct MagazzinoEstensioni
+{
+    std::function<void(Magazzino&)> avvisoPromozioni;                             // at load
+    std::function<void(Magazzino&, const QString& codice)> caricaOffertaArticolo; // list click, frPromozione visible
+    std::function<void(Magazzino&)> preparaPortaCassa;                            // at load: the main window's line
+};
+MagazzinoEstensioni& estensioniMagazzino();
+
+// The logically deleted articles, opened by "Eliminati": one can be listed again.
+class frmEliminati : public FormBase
+{
+    Q_OBJECT
+public:
+    explicit frmEliminati(QWidget* parent = nullptr);
+    ListaReport* lstEliminati = nullptr;
+    QPushButton* cmdRipristina = nullptr;
+    QPushButton* cmdChiudi = nullptr;
+
+    void cmdRipristina_Click();
+
+protected:
+    void formLoad() override;
+    void formUnload() override;
+
+private:
+    void carica();
+};
+
+class Magazzino : public FormBase
+{
+    Q_OBJECT
+public:
+    explicit Magazzino(QWidget* parent = nullptr);
+
+    // --- lists
+    ListaReport* ListMagazzino = nullptr;
+    ListaReport* lstPLU = nullptr;
+    ListaReport* lstOfferte = nullptr;
+
+    // --- search box
+    QGroupBox* Frame2 = nullptr;
+    std::array<QRadioButton*, 5> optCerca{};
+    QButtonGroup* grpCerca = nullptr;
+    QLineEdit* Descrizione = nullptr;
+    QComboBox* Genere = nullptr;
+    QComboBox* Fornitore = nullptr;
+    QPushButton* CmdCerca = nullptr;
+    QPushButton* Command7 = nullptr;
+    QLineEdit* txtRicBarCode = nullptr;
+
+    // --- tabs and the sold-quantity view
+    QTabBar* tbTAB = nullptr;
+    QGroupBox* frVendPLU = nullptr;
+    QDateEdit* dtGiornoRif = nullptr;
+    QDateEdit* dtDataAl = nullptr;
+    QPushButton* cmdTrova = nullptr;
+    QGroupBox* frArticoliMov = nullptr;
+    QLabel* lblTotMovimentati = nullptr;
+    QPushButton* cmdStampaVPLU = nullptr;
+
+    // --- totals
+    QGroupBox* frTotaleArticoli = nullptr;
+    QLabel* lblTotVociMaga = nullptr;
+    QLabel* lblTotArt = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* totValore = nullptr;
+    QLineEdit* TotRicorrenze = nullptr;
+
+    // --- register link
+    QGroupBox* frPLUQuidar = nullptr;
+    QCheckBox* ckModificati = nullptr;
+    std::array<QRadioButton*, 2> optTrasf{};
+    QPushButton* cmdInviaPLU = nullptr;
+    QPushButton* cmdRiceviPLU = nullptr;
+    QProgressBar* pB1 = nullptr;
+    QLabel* lblRecTot = nullptr;
+    QLabel* lblRecAct = nullptr;
+    QPushButton* cmdGeneraFile = nullptr;
+
+    // --- promotions
+    QGroupBox* frPromozione = nullptr;
+    QLineEdit* MaskDal = nullptr;
+    QLineEdit* MaskAl = nullptr;
+    QLineEdit* txtSconto = nullptr;
+    std::array<QRadioButton*, 2> optTipoSconto{};
+    QLabel* Label5_2 = nullptr;
+    QLineEdit* txtPrezzoScontato = nullptr;
+    QPushButton* cmdConfermaPromozione = nullptr;
+    QPushButton* cmdAnnullaPromozione = nullptr;
+    QGroupBox* frElencoPromozioni = nullptr;
+    QPushButton* cmdEliminaOfferta = nullptr;
+    QPushButton* cmdChiudiElencoOfferte = nullptr;
+    QPushButton* cmdStampaElencoOfferte = nullptr;
+
+    // --- status
+    QLabel* lblTab = nullptr;
+
+    // --- buttons
+    QPushButton* Aggiungi = nullptr;
+    QPushButton* Modifica = nullptr;
+    QPushButton* Elimina = nullptr;
+    QPushButton* Recupera = nullptr;
+    QPushButton* Generi = nullptr;
+    QPushButton* cmdAdeguaCodici = nullptr;
+    QPushButton* cmdAggiornaQta = nullptr;
+    QLineEdit* txtQtaPredef = nullptr;
+    QCheckBox* ckPerFrontalini = nullptr;
+    QPushButton* cmdSalva = nullptr;
+    QPushButton* cmdCambiaDb = nullptr;
+    QPushButton* cmdImporta = nullptr;
+    QPushButton* cmdPromozioni = nullptr;
+    QPushButton* cmdVediTutteLePromozioni = nullptr;
+    QPushButton* cmdStampaMagazzino = nullptr;
+    QPushButton* cmdStampaFrontalino = nullptr;
+    QPushButton* CmdUscita = nullptr;
+
+    // --- timers
+    QTimer* tmrCaricaPLU = nullptr;
+    QTimer* tmrImporta = nullptr;
+
+    // Fills ListMagazzino from `sql` (a SELECT over Magazzino); user text goes in `valori`, bound.
+    // With `marca` every listed article gets its shelf-label mark (ImpostaTipoVariazione).
+    void CaricaMagazzino(const QString& sql, bool marca, const QVariantList& valori = {});
+    void ImpostaTipoVariazione(const QString& codice, bool salta);
+
+    // Search and reloads.
+    void CmdCerca_Click();
+    void RipetiRicerca();
+    void tmrCaricaPLU_Timer();
+    void Command7_Click();
+
+    // Activation, also run after the switch to another database.
+    void Form_Activate() { formActivate(); }
+    void CaricaCboGeneri();
+    void CaricaFornitori();
+    void ImpostaColonnePLU();
+    // Width in twips of lstPLU's "Descrizione" for a list `larghezza` twips wide.
+    static int larghezzaDescrizionePLU(int larghezza);
+
+    // List events.
+    void ListMagazzino_ItemClick();
+    void ListMagazzino_Click();
+    void ListMagazzino_DblClick();
+    void ListMagazzino_BeforeLabelEdit();
+
+    void tbTAB_Click();
+    void lblTab_DblClick();
+    void Genere_Click();
+    void CmdUscita_Click();
+    void cmdTrova_Click();
+    void Recupera_Click();
+    void txtQtaPredef_MouseDown();
+
+    // The focus rule: txtRicBarCode gets the focus only when visible and enabled.
+    void focusRicBarCode();
+    bool perFrontalini() const;
+
+    // The window's controls as the register link sees them.
+    PannelloTrasferimento pannelloTrasferimento();
+    // What the editing windows call back into (list reload, focus, the changed box).
+    ArchivioCallbacks archivioCallbacks();
+
+Q_SIGNALS:
+    // ckModificati changed, by the user or by the program (its click handler).
+    void modificatiCambiato(bool spuntato);
+
+protected:
+    void formLoad() override;
+    void formActivate() override;
+    void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void costruisci();
+    QWidget* costruisciRicerca();
+    QWidget* costruisciCasse();
+    QWidget* costruisciPromozioni();
+    QWidget* costruisciVenduto();
+    QWidget* costruisciTotali();
+    QWidget* costruisciPulsanti();
+    void collega();
+    // The editing subsystem's buttons: editor, departments, promotions, scanned barcodes.
+    void collegaModifica();
+    // The register link's send and receive controls.
+    void collegaCasse();
+    void cmdVediTutteLePromozioni_Click();
+    void VediTutteLePromozioni();
+    void cmdEliminaOfferta_Click();
+    void cmdChiudiElencoOfferte_Click();
+    PromozioneFrame* m_promo = nullptr;
+    void applicaSfondo();
+    void mostraVenduto();
+    void ricarica(const QString& sql);
+};

@@ -1,0 +1,111 @@
+// The article window's links to the editing windows: the article editor, the departments,
+// the promotions and the scanned-barcode box.
+#include "archive/Magazzino.h"
+#include "core/KeyFilter.h"
+#include "core/VbConvert.h"
+#include "editing/AggiungiMateriale.h"
+#include "editing/ArchivioCallbacks.h"
+#include "editing/Promotions.h"
+#include "editing/RepartiWindow.h"
+#include "editing/ScannedLookup.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+
+void Magazzino::collegaModifica()
+{
+    connect(Aggiungi, &QPushButton::clicked, this, [this] { ::Aggiungi_Click(archivioCallbacks()); });
+    connect(Modifica, &QPushButton::clicked, this,
+            [this] { ::Modifica_Click(ListMagazzino->selectedCode(), archivioCallbacks()); });
+    connect(Generi, &QPushButton::clicked, this, [this] { ::Generi_Click(archivioCallbacks()); });
+    KeyPressFilter::install(txtRicBarCode,
+                            [this](int k) { return ::txtRicBarCode_KeyPress(txtRicBarCode, k, archivioCallbacks()); });
+
+    ControlliPromozione c;
+    c.frPromozione = frPromozione;
+    c.MaskDal = MaskDal;
+    c.MaskAl = MaskAl;
+    c.txtSconto = txtSconto;
+    c.optEuro = optTipoSconto[0];
+    c.optPercento = optTipoSconto[1];
+    c.Label5_2 = Label5_2;
+    c.txtPrezzoScontato = txtPrezzoScontato;
+    c.cmdConfermaPromozione = cmdConfermaPromozione;
+    c.txtRicBarCode = txtRicBarCode;
+    c.codiceSelezionato = [this] { return ListMagazzino->selectedCode(); };
+    c.prezzoSelezionato = [this]() -> std::optional<QString> {
+        if (ListMagazzino->count() == 0)
+            return std::nullopt;
+        return ListMagazzino->selectedText(ArticleList::colPrezzoV);
+    };
+    c.primaScheda = [this] { return tbTAB->currentIndex() == 0; };
+    m_promo = new PromozioneFrame(c, this);
+    m_promo->collega();
+    connect(cmdPromozioni, &QPushButton::clicked, m_promo, &PromozioneFrame::cmdPromozioni_Click);
+    connect(cmdConfermaPromozione, &QPushButton::clicked, m_promo, &PromozioneFrame::cmdConfermaPromozione_Click);
+    connect(cmdAnnullaPromozione, &QPushButton::clicked, m_promo, &PromozioneFrame::cmdAnnullaPromozione_Click);
+    connect(cmdVediTutteLePromozioni, &QPushButton::clicked, this, &Magazzino::cmdVediTutteLePromozioni_Click);
+    connect(cmdEliminaOfferta, &QPushButton::clicked, this, &Magazzino::cmdEliminaOfferta_Click);
+    connect(cmdChiudiElencoOfferte, &QPushButton::clicked, this, &Magazzino::cmdChiudiElencoOfferte_Click);
+
+    MagazzinoEstensioni& est = estensioniMagazzino();
+    est.avvisoPromozioni = [](Magazzino& m) { Promotions::AvvisoPromozioni(m.lblTab); };
+    est.caricaOffertaArticolo = [](Magazzino& m, const QString& codice) {
+        if (m.m_promo)
+            m.m_promo->CaricaOffertaArticolo(codice);
+    };
+}
+
+void Magazzino::cmdVediTutteLePromozioni_Click()
+{
+    if (frElencoPromozioni->isHidden()) {
+        ListMagazzino->setEnabled(false);
+        VediTutteLePromozioni();
+        frElencoPromozioni->show();
+    } else {
+        frElencoPromozioni->hide();
+        ListMagazzino->setEnabled(true);
+    }
+}
+
+void Magazzino::VediTutteLePromozioni()
+{
+    QDate dal = Vb::parseDate(MaskDal->text());
+    if (!dal.isValid())
+        dal = QDate::currentDate();
+    QList<RigaLista> righe;
+    for (const QStringList& r : Promotions::elenco(dal)) {
+        RigaLista riga(r.size());
+        riga.testo = r;
+        righe << riga;
+    }
+    lstOfferte->lista()->setRighe(righe);
+}
+
+void Magazzino::cmdEliminaOfferta_Click()
+{
+    QStringList codici;
+    QList<int> righe;
+    for (const QModelIndex& i : lstOfferte->selectionModel()->selectedRows()) {
+        righe << i.row();
+        codici << lstOfferte->testo(i.row(), 1);
+    }
+    if (codici.isEmpty() || !EliminaOfferte(codici))
+        return;
+    // Every promotion of those articles went: drop their rows, the list is not reloaded.
+    QList<RigaLista> resto;
+    for (const RigaLista& r : lstOfferte->lista()->righe())
+        if (!codici.contains(r.testo.value(1)))
+            resto << r;
+    lstOfferte->lista()->setRighe(resto);
+}
+
+void Magazzino::cmdChiudiElencoOfferte_Click()
+{
+    frElencoPromozioni->hide();
+    ListMagazzino->setEnabled(true);
+    focusRicBarCode();
+}

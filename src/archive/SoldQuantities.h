@@ -1,0 +1,33 @@
+#pragma once
+// The sold-quantity view: the quantities of StoricoPLU within a period, one row per main
+// barcode of an article, in the order the history first mentions each barcode.
+#include <QDate>
+#include <QList>
+#include <QString>
+
+namespace SoldQuantities {
+
+struct RigaPLU
+{
+    QString cod; // column "Cod", always empty
+    QString ean;
+    QString descrizione;
+    double qta = 0;
+    QString qtaTesto; // column "Qtà": the sum as decimal text
+};
+
+struct Venduto
+{
+    bool ok = true;       // false on a database error (logged); the list then shows nothing
+    QList<RigaPLU> righe; // rows for lstPLU
+    QString totale;       // caption of lblTotMovimentati; empty when !ok (leave the label as it was)
+};
+
+// Both bounds inclusive.
+Venduto VisualizzaVendutoPLU(const QDate& dal, const QDate& al);
+
+// "Vedi": false (after the warning) when the end date is before the start date; the window
+// then leaves the list as it is, otherwise it runs VisualizzaVendutoPLU.
+bool cmdTrova_Click(const QDate& dal, const QDate& al);
+
+} // namespace SoldQuantities

@@ -1,0 +1,314 @@
+#include "archive/StockOperations.h"
+
+#include "core/Database.h"
+#include "core/Paths.h"
+#include "core/TextFile.h"
+#include "core/VbConvert.h"
+#include "core/Wait.h"
+#include "core/ui/Ui.h"
+#include "core/ui/frmInfo.h"
+#include "core/ui/frmTastiera.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSqlError>
+
+namespace StockOperations {
+
+namespace {
+
+const QString kModulo = QStringLiteral("Magazzino");
+
+// The hourglass for the length of an operation, restored on every way out.
+struct Clessidra
+{
+    Clessidra() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Clessidra() { QApplication::restoreOverrideCursor(); }
+    Clessidra(const Clessidra&) = delete;
+    Clessidra& operator=(const Clessidra&) = delete;
+};
+
+// Codes are whole numbers; anything else matches no row.
+QVariant codice(const QString& codMateriale)
+{
+    bool ok = false;
+    const qlonglong n = codMateriale.trimmed().toLongLong(&ok);
+    return ok ? QVariant(n) : QVariant(codMateriale);
+}
+
+Esito erroreDb(const QSqlQuery& q)
+{
+    return Esito::fallito(VbErr::DatabaseError, q.lastError().text());
+}
+
+struct Candidato
+{
+    QVariant cod;
+    QString barCode;
+    QString codTesto;
+};
+
+} // namespace
+
+QString filePLUDoppio()
+{
+    return Paths::inProgramFolder(QStringLiteral("1-PLUDoppio.txt"));
+}
+
+std::optional<double> quantitaPredefinita(const QString& testo)
+{
+    if (testo.isEmpty() || testo == QLatin1String("0") || Vb::val(testo) > 99999)
+        return std::nullopt;
+    // The text reaches the database only as the number it reads as ("1/0" is no number).
+    const std::optional<double> v = Vb::cdbl(testo);
+    if (!v || *v > 99999)
+        return std::nullopt;
+    return v;
+}
+
+Esito aggiornaQuantita(double quantita)
+{
+    QString err;
+    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = ?"), {quantita}, &err))
+        return Esito::fallito(VbErr::DatabaseError, err);
+    return Esito::riuscito();
+}
+
+bool VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi)
+{
+    QSqlQuery q = Db::query(QStringLiteral("SELECT Descrizione, BarCode FROM Magazzino WHERE BarCode = ? "
+                                           "ORDER BY CodMateriale LIMIT 1"),
+                            {barCode});
+    if (!q.isActive() || !q.next())
+        return false;
+    if (doppi)
+        doppi->append(q.value(1).toString() + QStringLiteral(" - ") + q.value(0).toString());
+    return true;
+}
+
+EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
+{
+    EsitoAdeguamento r;
+    QList<Candidato> candidati;
+    {
+        QSqlQuery q = Db::query(QStringLiteral("SELECT CodMateriale, BarCode FROM Magazzino "
+                                               "WHERE length(BarCode) = 4 AND (Note IS NULL OR Note = '') "
+                                               "ORDER BY CodMateriale"));
+        if (!q.isActive()) {
+            r.esito = erroreDb(q);
+            return r;
+        }
+        while (q.next())
+            candidati.append({q.value(0), q.value(1).toString(), q.value(0).toString()});
+    }
+    r.candidati = int(candidati.size());
+    if (candidati.isEmpty())
+        return r;
+
+    const QString doppio = filePLUDoppio();
+    if (QFile::exists(doppio) && !QFile::remove(doppio)) {
+        r.esito = Esito::fallito(VbErr::PermissionDenied, doppio);
+        return r;
+    }
+    if (pausa)
+        pausa();
+
+    for (const Candidato& c : candidati) {
+        Db::Transaction tr;
+        if (!tr.ok()) {
+            r.esito = Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+            return r;
+        }
+        QStringList righeDoppie;
+        int estesi = 0;
+        int copie = 0;
+        for (int d = 0; d <= 9; ++d) {
+            const QString nuovo = c.barCode + QString::number(d);
+            if (VerificaBarCodeDoppio(nuovo, &righeDoppie))
+                continue;
+            QSqlQuery q;
+            if (d == 0) {
+                q = Db::query(QStringLiteral("UPDATE Magazzino SET BarCode = ?, Note = ? WHERE CodMateriale = ?"),
+                              {nuovo, c.codTesto, c.cod});
+                ++estesi;
+            } else {
+                // The copy takes the next code at its own insertion, as a new article does.
+                q = Db::query(
+                    QStringLiteral(
+                        "INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, "
+                        "Minimo, Genere, Fornitore, Eliminato, Note, CodPV, Costo2, PeriodoRiordino, BarCode) "
+                        "SELECT (SELECT COALESCE(MAX(CodMateriale), 0) + 1 FROM Magazzino), Descrizione, "
+                        "\"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, ?, CodPV, "
+                        "Costo2, PeriodoRiordino, ? FROM Magazzino WHERE CodMateriale = ?"),
+                    {c.codTesto, nuovo, c.cod});
+                ++copie;
+            }
+            if (!q.isActive()) {
+                r.esito = erroreDb(q);
+                return r;
+            }
+        }
+        // The duplicate lines go out before the commit: a candidate is done only with both.
+        for (const QString& riga : std::as_const(righeDoppie)) {
+            if (!TextFile::appendLine(doppio, riga)) {
+                r.esito = Esito::fallito(VbErr::PermissionDenied, doppio);
+                return r;
+            }
+        }
+        if (!tr.commit()) {
+            r.esito = Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+            return r;
+        }
+        r.doppi += righeDoppie;
+        r.estesi += estesi;
+        r.copie += copie;
+        ++r.completati;
+    }
+    return r;
+}
+
+Esito azzeraFrontalini()
+{
+    QString err;
+    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET TipoVariazione = ? WHERE Eliminato = 0"), {QStringLiteral("N")},
+                  &err))
+        return Esito::fallito(VbErr::DatabaseError, err);
+    return Esito::riuscito();
+}
+
+Esito eliminaArticolo(const QString& codMateriale)
+{
+    if (codMateriale.trimmed().isEmpty())
+        return Esito::fallito(VbErr::InvalidUseOfNull);
+    const QVariant cod = codice(codMateriale);
+    Db::Transaction tr;
+    if (!tr.ok())
+        return Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+    // A later article given the same code must not inherit extra barcodes or promotions.
+    const QString sql[] = {QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"),
+                           QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"),
+                           QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?")};
+    for (const QString& s : sql) {
+        QString err;
+        if (!Db::exec(s, {cod}, &err))
+            return Esito::fallito(VbErr::DatabaseError, err);
+    }
+    if (!tr.commit())
+        return Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+    return Esito::riuscito();
+}
+
+QString descrizioneArticolo(const QString& codMateriale)
+{
+    QSqlQuery q =
+        Db::query(QStringLiteral("SELECT Descrizione FROM Magazzino WHERE CodMateriale = ?"), {codice(codMateriale)});
+    if (!q.isActive() || !q.next())
+        return {};
+    return q.value(0).isNull() ? QStringLiteral(" ") : q.value(0).toString();
+}
+
+int txtQtaPredef_KeyPress(int keyAscii, const QString& testoAttuale)
+{
+    const bool virgolaVietata = testoAttuale.isEmpty() || testoAttuale.contains(QLatin1Char(','));
+    if (keyAscii >= 47 && keyAscii <= 57)
+        return keyAscii;
+    if (keyAscii == 46)
+        return virgolaVietata ? 0 : 44;
+    if (keyAscii == 44)
+        return virgolaVietata ? 0 : 44;
+    if (keyAscii == 8)
+        return 8;
+    return 0;
+}
+
+void txtQtaPredef_MouseDown(QWidget* form)
+{
+    // Coming back from the keyboard must not reload the list.
+    app().saltaAggiornamento = true;
+    frmTastiera::apriPer(1, form, QStringLiteral("txtQtaPredef"), false);
+}
+
+bool cmdAggiornaQta_Click(QWidget* /*parent*/, const QString& testo)
+{
+    const std::optional<double> quantita = quantitaPredefinita(testo);
+    if (!quantita) {
+        frmInfo::mostra(QStringLiteral("Impostare un numero intero (max 99999)"));
+        return false;
+    }
+    Esito e;
+    {
+        Clessidra c;
+        e = aggiornaQuantita(*quantita);
+    }
+    if (!e) {
+        ScriviErrore(kModulo, QStringLiteral("cmdAggiornaQta_Click"), e);
+        Msg::box(QStringLiteral("ATTENZIONE!!! Aggiornamento delle quantità NON eseguito"), QMessageBox::Ok,
+                 QMessageBox::Critical);
+        return false;
+    }
+    AttesaSenzaInput(800);
+    return true;
+}
+
+bool cmdAdeguaCodici_Click(QWidget* /*parent*/)
+{
+    if (Msg::box(QStringLiteral("ATTENZIONE - La procedura modificherà i bar code da 4 cifre in 5 generando la "
+                                "quinta cifra in automatico - Continuare? "),
+                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes) != QMessageBox::Yes)
+        return false;
+    EsitoAdeguamento r;
+    {
+        Clessidra c;
+        r = adeguaCodici([] { AttesaSenzaInput(500); });
+    }
+    const bool cambiato = r.completati > 0;
+    if (!r.esito) {
+        ScriviErrore(kModulo, QStringLiteral("cmdAdeguaCodici_Click"), r.esito);
+        Msg::box(QStringLiteral("ATTENZIONE!!! Adeguamento dei bar code interrotto per un errore"
+                                "\r\n\r\nRipetere l'operazione per completarlo"),
+                 QMessageBox::Ok, QMessageBox::Critical);
+        return cambiato;
+    }
+    if (r.candidati == 0) {
+        frmInfo::mostra(QStringLiteral("Nessun adeguamento da eseguire"));
+        return false;
+    }
+    frmInfo::mostra(QStringLiteral("Operazione effettuata"));
+    return cambiato;
+}
+
+bool Elimina_Click(QWidget* /*parent*/, const QString& codMateriale)
+{
+    if (codMateriale.trimmed().isEmpty()) {
+        ScriviErrore(kModulo, QStringLiteral("Elimina_click"), VbErr::InvalidUseOfNull);
+        return false;
+    }
+    const QString descrizione = descrizioneArticolo(codMateriale);
+    if (Msg::box(QStringLiteral("Sicuro di eliminare: ") + descrizione + QStringLiteral(" ?"),
+                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes) != QMessageBox::Yes)
+        return false;
+    const Esito e = eliminaArticolo(codMateriale);
+    if (!e) {
+        ScriviErrore(kModulo, QStringLiteral("Elimina_click"), e);
+        return false;
+    }
+    return true;
+}
+
+bool Command7_Click(bool perFrontaliniSpuntato)
+{
+    if (perFrontaliniSpuntato)
+        return false;
+    if (Msg::box(QStringLiteral("Togliere il Flag di Frontalino da stampare a TUTTI i prodotti ? "),
+                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    // Errors here were always skipped without a word; the log keeps a trace at least.
+    const Esito e = azzeraFrontalini();
+    if (!e) {
+        ScriviErrore(kModulo, QStringLiteral("Command7_Click"), e);
+        return false;
+    }
+    return true;
+}
+
+} // namespace StockOperations

@@ -1,0 +1,261 @@
+// Backup of the data folder and the switch to another database.
+#include "archive/DataBackup.h"
+#include "core/AppState.h"
+#include "core/Database.h"
+#include "core/Paths.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kFallito = QStringLiteral("ATTENZIONE!!! Salvataggio dei DATI NON riuscito");
+
+void scrivi(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray leggi(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Picks `folder` whatever the title; records the titles asked.
+QStringList* sceglie(const QString& folder)
+{
+    static QStringList titles;
+    titles.clear();
+    DataBackup::hooks().sceltaPerc = [folder](QWidget*, const QString& title) {
+        titles << title;
+        return folder;
+    };
+    DataBackup::hooks().spazioLibero = [](const QString&) { return qint64(1) << 40; };
+    return &titles;
+}
+
+int articoliIn(const QString& dbFile)
+{
+    int n = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "controllo");
+        db.setDatabaseName(dbFile);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec("SELECT COUNT(*) FROM Magazzino") && q.next())
+                n = q.value(0).toInt();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase("controllo");
+    return n;
+}
+
+void articolo(int cod)
+{
+    QVERIFY(Db::exec("INSERT INTO Magazzino (CodMateriale, Descrizione) VALUES (?, 'X')", {cod}));
+}
+
+} // namespace
+
+class TestBackup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { DataBackup::resetHooks(); }
+
+    void datedFolderName_data()
+    {
+        QTest::addColumn<QDateTime>("quando");
+        QTest::addColumn<QString>("nome");
+        QTest::newRow("single digits") << QDateTime(QDate(2024, 3, 5), QTime(9, 7)) << "PLU_BCK5320240907";
+        QTest::newRow("double digits") << QDateTime(QDate(2024, 11, 12), QTime(18, 30)) << "PLU_BCK121120241830";
+        QTest::newRow("midnight") << QDateTime(QDate(2025, 1, 31), QTime(0, 0)) << "PLU_BCK31120250000";
+    }
+    void datedFolderName()
+    {
+        QFETCH(QDateTime, quando);
+        QFETCH(QString, nome);
+        QCOMPARE(DataBackup::nomeCartellaDatata(quando), nome);
+    }
+
+    void backupCopiesDataFolderAndNeverOverwrites()
+    {
+        TestEnv env;
+        QTemporaryDir target;
+        articolo(1);
+        articolo(2);
+        scrivi(env.path("Dati/Sub/nota.txt"), "ciao");
+        QStringList* titles = sceglie(target.path());
+
+        DataBackup::cmdSalva_Click(nullptr);
+        QCOMPARE(*titles, QStringList{"Seleziona la cartella dove salvare i DATI"});
+        QVERIFY(env.messages().isEmpty()); // success says nothing
+        QCOMPARE(app().drvBck, target.path());
+        const QString primo = target.filePath("PLU_BCK/Dati");
+        QCOMPARE(articoliIn(primo + "/DbNegozio.db"), 2);
+        QCOMPARE(leggi(primo + "/Sub/nota.txt"), QByteArray("ciao"));
+        QVERIFY(Db::isOpen()); // the program goes on with its database
+        articolo(3);
+
+        // Later backups go to dated siblings, a suffix when the minute is taken too.
+        const QDateTime t(QDate(2024, 3, 5), QTime(9, 7));
+        const auto a = DataBackup::salvaDati(target.path(), t);
+        const auto b = DataBackup::salvaDati(target.path(), t);
+        QVERIFY(a.esito.ok && b.esito.ok);
+        QCOMPARE(a.cartella, target.filePath("PLU_BCK5320240907"));
+        QCOMPARE(b.cartella, target.filePath("PLU_BCK5320240907_2"));
+        QCOMPARE(articoliIn(primo + "/DbNegozio.db"), 2);
+        QCOMPARE(articoliIn(b.cartella + "/Dati/DbNegozio.db"), 3);
+    }
+
+    void failedBackupSaysSo()
+    {
+        TestEnv env;
+        QTemporaryDir target;
+        // A folder under a regular file cannot be written, whoever runs the test.
+        scrivi(target.filePath("file"), "x");
+        sceglie(target.filePath("file/sotto"));
+        DataBackup::cmdSalva_Click(nullptr);
+        QCOMPARE(env.messages().size(), 1);
+        QVERIFY(env.messages().first().startsWith(kFallito));
+        QVERIFY(leggi(env.path("Dati/ErrorLog.dat")).contains("cmdSalva_Click"));
+
+        // PLU_BCK taken by a file: the backup folder cannot be made.
+        env.clearMessages();
+        scrivi(target.filePath("PLU_BCK"), "x");
+        sceglie(target.path());
+        DataBackup::cmdSalva_Click(nullptr);
+        QVERIFY(env.messages().value(0).startsWith(kFallito));
+
+        // A file that cannot be copied fails the whole backup, and no partial copy is left.
+        QDir(target.path()).remove("PLU_BCK");
+        QVERIFY(QFile::link("/nonexistent/tavrino", env.path("Dati/rotto")));
+        const auto r = DataBackup::salvaDati(target.path());
+        QVERIFY(!r.esito.ok);
+        QVERIFY(!QFileInfo::exists(target.filePath("PLU_BCK")));
+
+        // The data folder itself is no place for its own backup.
+        QFile::remove(env.path("Dati/rotto"));
+        QVERIFY(!DataBackup::salvaDati(env.path("Dati")).esito.ok);
+        QVERIFY(!QFileInfo::exists(env.path("Dati/PLU_BCK")));
+    }
+
+    void freeSpaceThreshold()
+    {
+        TestEnv env;
+        QTemporaryDir target;
+        sceglie(target.path());
+        DataBackup::hooks().spazioLibero = [](const QString&) { return DataBackup::kSpazioMinimo - 1; };
+        DataBackup::cmdSalva_Click(nullptr);
+        QCOMPARE(env.messages(),
+                 QStringList{"Spazio NON sufficiente\n\nLiberare spazio sul disco e ritentare l'operazione"});
+        QVERIFY(QDir(target.path()).isEmpty());
+
+        DataBackup::hooks().spazioLibero = [](const QString&) { return DataBackup::kSpazioMinimo; };
+        QVERIFY(DataBackup::salvaDati(target.path()).esito.ok);
+    }
+
+    void cancelledChoice()
+    {
+        TestEnv env;
+        sceglie(QString());
+        DataBackup::cmdSalva_Click(nullptr);
+        env.answer({QMessageBox::Yes});
+        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QCOMPARE(env.messages().count("Nessuna cartella selezionata!!!"), 2);
+        QVERIFY(app().drvBck.isEmpty());
+    }
+
+    void restoreSwitchesOnlyToAGoodDatabase()
+    {
+        TestEnv env;
+        QTemporaryDir target;
+        articolo(1);
+        QVERIFY(DataBackup::salvaDati(target.path()).esito.ok);
+        articolo(2);
+        const QString proprio = Db::currentPath();
+
+        // No (the default) does nothing, not even the folder question.
+        QStringList* titles = sceglie(target.filePath("PLU_BCK/Dati"));
+        env.answer({QMessageBox::No});
+        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QVERIFY(titles->isEmpty());
+
+        // The backup folder itself holds no database.
+        sceglie(target.filePath("PLU_BCK"));
+        env.answer({QMessageBox::Yes});
+        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QCOMPARE(env.messages().last(), QString("Percorso non Valido"));
+        QCOMPARE(Db::currentPath(), proprio);
+
+        // Its Dati folder does; the name is found in any letter case.
+        QVERIFY(
+            QFile::rename(target.filePath("PLU_BCK/Dati/DbNegozio.db"), target.filePath("PLU_BCK/Dati/dbnegozio.DB")));
+        titles = sceglie(target.filePath("PLU_BCK/Dati"));
+        env.answer({QMessageBox::Yes});
+        QVERIFY(DataBackup::cmdCambiaDb_Click(nullptr));
+        QCOMPARE(*titles, QStringList{"Seleziona la cartella da dove caricare i DATI"});
+        QCOMPARE(Db::currentPath(), target.filePath("PLU_BCK/Dati/dbnegozio.DB"));
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        QCOMPARE(articoliIn(proprio), 2); // the own data folder is untouched
+
+        // A backup taken now still copies the program's own data folder.
+        QTemporaryDir altro;
+        QVERIFY(DataBackup::salvaDati(altro.path()).esito.ok);
+        QCOMPARE(articoliIn(altro.filePath("PLU_BCK/Dati/DbNegozio.db")), 2);
+    }
+
+    void restoreRefusesForeignAndCorruptFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("foreign") << "foreign";
+        QTest::newRow("corrupt") << "corrupt";
+        QTest::newRow("empty") << "empty";
+    }
+    void restoreRefusesForeignAndCorruptFiles()
+    {
+        QFETCH(QString, kind);
+        TestEnv env;
+        QTemporaryDir other;
+        const QString file = other.filePath("DbNegozio.db");
+        if (kind == "foreign") {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "estraneo");
+                db.setDatabaseName(file);
+                QVERIFY(db.open());
+                QSqlQuery q(db);
+                QVERIFY(q.exec("CREATE TABLE Clienti (Nome TEXT)"));
+                db.close();
+            }
+            QSqlDatabase::removeDatabase("estraneo");
+        } else if (kind == "corrupt") {
+            scrivi(file, QByteArray("SQLite format 3") + QByteArray(4096, '\x7f'));
+        } else {
+            scrivi(file, QByteArray());
+        }
+        const QByteArray before = leggi(file);
+        articolo(1);
+        const QString proprio = Db::currentPath();
+
+        sceglie(other.path());
+        env.answer({QMessageBox::Yes});
+        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QVERIFY(env.messages().last().startsWith("ATTENZIONE!!! Il file selezionato non è un archivio dei PLU valido"));
+        QCOMPARE(Db::currentPath(), proprio);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        QCOMPARE(leggi(file), before); // nothing was written into the picked file
+    }
+};
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
