@@ -98,10 +98,16 @@ Posizioni posizioniCampi(bool flagPiruNEX, int modo)
 
 Lettura LeggiFilePLU(const QString& path, const Posizioni& pos)
 {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return LeggiTestoPLU(f.readAll(), pos);
+}
+
+Lettura LeggiTestoPLU(const QByteArray& bytes, const Posizioni& pos)
+{
     Lettura out;
-    QStringList righe;
-    if (!TextFile::readLines(path, righe))
-        return out;
+    const QStringList righe = TextFile::splitLines(TextFile::decode(bytes));
     out.aperto = true;
     const int serve = std::max(pos.barCode, pos.quantita);
     for (const QString& riga : righe) {

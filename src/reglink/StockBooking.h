@@ -31,6 +31,8 @@ struct Lettura
 };
 // Reads a received file (Windows-1252, lines ended by CR LF, LF or CR). Empty lines are skipped.
 Lettura LeggiFilePLU(const QString& path, const Posizioni& pos);
+// The same reading of a file's bytes.
+Lettura LeggiTestoPLU(const QByteArray& bytes, const Posizioni& pos);
 
 struct EsitoPrenotazione
 {

@@ -3,7 +3,9 @@
 #include "core/TextFile.h"
 #include "reglink/ErrorTable.h"
 #include "reglink/Frame.h"
+#include "reglink/StockBooking.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -48,10 +50,22 @@ void checkEvent(const std::optional<RegLink::EventoRicezione>& e)
 
 } // namespace
 
+// The received-file reader: every line is a record or counted as malformed, never both.
+void checkReceivedFile(const QByteArray& bytes)
+{
+    for (const bool piruNex : {true, false}) {
+        const StockBooking::Lettura l = StockBooking::LeggiTestoPLU(bytes, StockBooking::posizioniCampi(piruNex, 2));
+        require(l.aperto && l.malformati >= 0);
+        for (const StockBooking::RecordRicevuto& r : l.records)
+            require(std::isfinite(r.quantita) && !r.barCode.contains(QLatin1Char('/')));
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString text = TextFile::decode(bytes);
+    checkReceivedFile(bytes);
 
     RegLink::RicevitoreSeriale rx;
     const qsizetype step = 1 + (size ? data[0] % 7 : 0);

@@ -46,6 +46,12 @@ QList<QByteArray> corpus()
         QByteArray(300, '/') + "\x03",
         QByteArray("\x00\x02\x00\x03", 4),
         "\x02" + QByteArray(70000, '9') + "\x03",
+        // received PLU files
+        "00/00/00/8001234567895/A/B/C/D/E/F/G/H/2500/\r\n",
+        "a/b/c/d/e/f/g/h/1e308/x/y/z/1e308\r\n",
+        "a/b/c/d/e/f/g/h/-5,5/x/y/z/nan\rshort/line\n\n",
+        "x/y/z/" + QByteArray(5000, '7') + "/1/2/3/4/5/6/7/8/9/\r\n",
+        QByteArray(20000, '/'),
     };
 }
 

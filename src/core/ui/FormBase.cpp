@@ -1,5 +1,7 @@
 #include "core/ui/FormBase.h"
 
+#include "core/ui/Ui.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -47,10 +49,22 @@ void FormBase::load()
     formLoad();
 }
 
+// A window that placed itself nowhere opens in the middle of the screen, also where no window
+// manager places it.
+void FormBase::placeFirstShow()
+{
+    if (isVisible() || testAttribute(Qt::WA_Moved) || isMaximized() || isFullScreen())
+        return;
+    if (!testAttribute(Qt::WA_Resized))
+        adjustSize();
+    centraSuSchermo(this);
+}
+
 void FormBase::showModal()
 {
     QPointer<FormBase> self(this);
     setWindowModality(Qt::ApplicationModal);
+    placeFirstShow();
     show();
     raise();
     activateWindow();
@@ -66,6 +80,7 @@ void FormBase::showModal()
 
 void FormBase::showModeless()
 {
+    placeFirstShow();
     show();
     raise();
     activateWindow();

@@ -50,6 +50,7 @@ protected:
 
 private:
     void forget();
+    void placeFirstShow();
     bool m_loaded = false;
     bool m_unloading = false;
     QString m_tag;
