@@ -20,19 +20,6 @@
 
 namespace {
 
-void writeRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 int count(const QString& sql, const QVariantList& values = {})
 {
     return Db::scalar(sql, values).toInt();

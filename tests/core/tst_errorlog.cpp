@@ -14,12 +14,6 @@
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void writeSize(const QString& path, qint64 size, char fill = 'x')
 {
     QFile f(path);

@@ -51,12 +51,6 @@ void activate(QWidget* w)
     QCoreApplication::processEvents();
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestForms : public QObject

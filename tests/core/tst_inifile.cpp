@@ -12,18 +12,6 @@ class TestIniFile : public QObject
 {
     Q_OBJECT
 
-    static void writeRaw(const QString& path, const QByteArray& bytes)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    static QByteArray readRaw(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
 private Q_SLOTS:
     void roundTripAndCaseInsensitiveNames()
     {

@@ -1,5 +1,7 @@
 // One program per program folder: a second start shows its notice and ends by itself, the first
 // keeps running, and a lock left behind by a killed program does not lock the shop out.
+#include "support/TestEnv.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,16 +12,6 @@
 #ifndef TAVRINO_EXE
 #error "TAVRINO_EXE must name the built program"
 #endif
-
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestInstance : public QObject
 {

@@ -26,19 +26,6 @@
 
 namespace {
 
-void writeRaw(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QString storedDate()
 {
     return LeggiINI(app().percorsoSetup, "DataSistema", "Data", "?");

@@ -10,12 +10,6 @@
 using namespace RegLink;
 
 namespace {
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void fill(const QString& path, qint64 size)
 {
     QFile f(path);

@@ -7,15 +7,17 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QList>
+#include <QTest>
 
 namespace {
 QList<QMessageBox::StandardButton> g_answers;
 
 QMessageBox::StandardButton firstOf(QMessageBox::StandardButtons b)
 {
-    for (auto candidate : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel,
-                           QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore}) {
+    for (auto candidate : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Abort,
+                           QMessageBox::Retry, QMessageBox::Ignore}) {
         if (b & candidate)
             return candidate;
     }
@@ -59,10 +61,22 @@ TestEnv::~TestEnv()
     qunsetenv("TAVRINO_HOME");
 }
 
-QString TestEnv::home() const { return m_home->path(); }
-QString TestEnv::config() const { return m_config->path(); }
-QString TestEnv::path(const QString& name) const { return QDir(m_home->path()).filePath(name); }
-QString TestEnv::setup() const { return path(QStringLiteral("Setup.ini")); }
+QString TestEnv::home() const
+{
+    return m_home->path();
+}
+QString TestEnv::config() const
+{
+    return m_config->path();
+}
+QString TestEnv::path(const QString& name) const
+{
+    return QDir(m_home->path()).filePath(name);
+}
+QString TestEnv::setup() const
+{
+    return path(QStringLiteral("Setup.ini"));
+}
 
 void TestEnv::answer(std::initializer_list<QMessageBox::StandardButton> answers)
 {
@@ -70,5 +84,24 @@ void TestEnv::answer(std::initializer_list<QMessageBox::StandardButton> answers)
         g_answers << a;
 }
 
-QStringList TestEnv::messages() const { return Msg::shown(); }
-void TestEnv::clearMessages() { Msg::shown().clear(); }
+QStringList TestEnv::messages() const
+{
+    return Msg::shown();
+}
+void TestEnv::clearMessages()
+{
+    Msg::shown().clear();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeRaw(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    QVERIFY(f.write(bytes) == bytes.size());
+}

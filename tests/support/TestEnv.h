@@ -32,3 +32,12 @@ private:
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<QTemporaryDir> m_config;
 };
+
+// Whole-file reads and writes for checking exact bytes.
+QByteArray readAll(const QString& path);
+inline QByteArray readRaw(const QString& path)
+{
+    return readAll(path);
+}
+// Writes `bytes` to `path`, failing the running test when it cannot.
+void writeRaw(const QString& path, const QByteArray& bytes);
