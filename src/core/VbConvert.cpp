@@ -1,7 +1,9 @@
 #include "core/VbConvert.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cfenv>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -17,7 +19,7 @@ namespace {
 
 // Decimal digits of |x| rounded to `decimals` places, half away from zero, starting from the
 // 15-significant-digit text. Returns the integer digits and the fraction digits.
-void roundedDigits(double x, int decimals, QString& intPart, QString& fracPart)
+void roundedDigitsFromText(double x, int decimals, QString& intPart, QString& fracPart)
 {
     const QString e = QString::number(std::fabs(x), 'e', 14); // d.dddddddddddddde+XX
     const int ePos = e.indexOf(QLatin1Char('e'));
@@ -58,6 +60,101 @@ void roundedDigits(double x, int decimals, QString& intPart, QString& fracPart)
         intPart.remove(0, 1);
     if (intPart.isEmpty())
         intPart = QStringLiteral("0");
+}
+
+constexpr quint64 kPow10[] = {1ULL,
+                              10ULL,
+                              100ULL,
+                              1000ULL,
+                              10000ULL,
+                              100000ULL,
+                              1000000ULL,
+                              10000000ULL,
+                              100000000ULL,
+                              1000000000ULL,
+                              10000000000ULL,
+                              100000000000ULL,
+                              1000000000000ULL,
+                              10000000000000ULL,
+                              100000000000000ULL,
+                              1000000000000000ULL,
+                              10000000000000000ULL,
+                              100000000000000000ULL,
+                              1000000000000000000ULL};
+
+// The same rounding in integers: |x| * 10^decimals rounded as above, or false when the value is
+// too large or lies so close to a tie of the 15-digit text that only that text can tell.
+// A correctly rounded 17-digit text rounds to the same 15 digits as the exact value unless its
+// last two digits are "50"; the money and stock amounts of the shop never get near those cases.
+bool roundedScaled(double x, int decimals, quint64& scaled)
+{
+    if (decimals < 0 || decimals > 17)
+        return false;
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, 16);
+    if (res.ec != std::errc())
+        return false;
+    // d.dddddddddddddddde[+-]XX
+    const char* p = buf;
+    quint64 m17 = quint64(*p++ - '0');
+    if (*p++ != '.')
+        return false;
+    for (int i = 0; i < 16; ++i)
+        m17 = m17 * 10 + quint64(*p++ - '0');
+    if (*p++ != 'e')
+        return false;
+    const bool negExp = *p == '-';
+    ++p;
+    int exp = 0;
+    while (p < res.ptr)
+        exp = exp * 10 + (*p++ - '0');
+    if (negExp)
+        exp = -exp;
+    if (m17 == 0) {
+        scaled = 0;
+        return true;
+    }
+    if (m17 % 100 == 50)
+        return false;
+    quint64 m15 = m17 / 100 + (m17 % 100 > 50 ? 1 : 0);
+    if (m15 == kPow10[15]) { // 9.99...95 and up: one more digit before the point
+        m15 = kPow10[14];
+        ++exp;
+    }
+    // value = m15 * 10^(exp - 14); scaled = that * 10^decimals, rounded half up
+    const int shift = exp - 14 + decimals;
+    if (shift >= 0) {
+        if (shift > 3) // m15 < 10^15: at most 18 digits
+            return false;
+        scaled = m15 * kPow10[shift];
+    } else if (-shift > 18) {
+        scaled = 0;
+    } else {
+        const quint64 div = kPow10[-shift];
+        scaled = (m15 + div / 2) / div;
+    }
+    return true;
+}
+
+void roundedDigits(double x, int decimals, QString& intPart, QString& fracPart)
+{
+    quint64 scaled = 0;
+    if (!roundedScaled(x, decimals, scaled)) {
+        roundedDigitsFromText(x, decimals, intPart, fracPart);
+        return;
+    }
+    const quint64 unit = kPow10[decimals];
+    intPart = QString::number(scaled / unit);
+    fracPart.clear();
+    if (decimals > 0) {
+        char frac[20];
+        quint64 f = scaled % unit;
+        for (int i = decimals - 1; i >= 0; --i) {
+            frac[i] = char('0' + f % 10);
+            f /= 10;
+        }
+        fracPart = QString::fromLatin1(frac, decimals);
+    }
 }
 
 bool allZero(const QString& a, const QString& b)
@@ -103,6 +200,27 @@ QString fixedPoint(double x, int decimals)
 {
     if (!std::isfinite(x))
         x = 0;
+    quint64 scaled = 0;
+    if (roundedScaled(x, decimals, scaled)) {
+        // Straight into one buffer: the register files format every price and quantity here.
+        char buf[48];
+        char* end = buf + sizeof buf;
+        char* p = end;
+        for (int i = 0; i < decimals; ++i) {
+            *--p = char('0' + scaled % 10);
+            scaled /= 10;
+        }
+        if (decimals > 0)
+            *--p = '.';
+        const bool negative = x < 0 && (scaled != 0 || std::any_of(p, end, [](char c) { return c > '0'; }));
+        do {
+            *--p = char('0' + scaled % 10);
+            scaled /= 10;
+        } while (scaled != 0);
+        if (negative)
+            *--p = '-';
+        return QString::fromLatin1(p, end - p);
+    }
     QString ip, fp;
     roundedDigits(x, decimals, ip, fp);
     QString out = ip;

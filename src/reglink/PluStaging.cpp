@@ -15,6 +15,8 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QVarLengthArray>
+#include <algorithm>
 #include <vector>
 
 namespace PluStaging {
@@ -23,15 +25,18 @@ namespace {
 
 const QString kModulo = QStringLiteral("FUNZIONIQuidar");
 
+// Kept as plain text and flags rather than variants: fifty thousand of them are held at once.
 struct Articolo
 {
     qint64 cod = 0;
-    QVariant descrizione;
-    QVariant quantita;
+    QString descrizione;
+    QString quantita; // already formatted
     QVariant costo;
     QString unita;
-    QVariant genere;
+    QString genere;
     QString barCode;
+    bool descrizioneNulla = false;
+    bool genereNullo = false;
 };
 
 struct Offerta
@@ -55,11 +60,22 @@ bool offertaValida(const Offerta& o, const QDate& oggi)
 }
 
 // Staged rows go in by a hundred per statement: one bound INSERT per row costs more than the row.
+// The placeholders are named: binding by name skips the position-to-name text the driver makes
+// for every positional value, which cost more than SQLite's own insert.
 class Inserimento
 {
 public:
     static constexpr int kRighe = 100;
+    static constexpr int kCampi = 9;
     QString errore;
+
+    Inserimento()
+    {
+        m_nomi.reserve(kRighe * kCampi);
+        for (int i = 0; i < kRighe * kCampi; ++i)
+            m_nomi << QStringLiteral(":v%1").arg(i);
+        m_righe.reserve(kRighe);
+    }
 
     bool aggiungi(const RigaStaging& r)
     {
@@ -84,15 +100,15 @@ public:
         }
         int i = 0;
         for (const RigaStaging& r : m_righe) {
-            q->bindValue(i++, r.ordinale);
-            q->bindValue(i++, r.descrizione);
-            q->bindValue(i++, r.barCode);
-            q->bindValue(i++, r.quantita);
-            q->bindValue(i++, r.prezzo);
-            q->bindValue(i++, r.repartoAss);
-            q->bindValue(i++, r.codArtMagazzino);
-            q->bindValue(i++, r.um);
-            q->bindValue(i++, r.modificato ? 1 : 0);
+            q->bindValue(m_nomi.at(i++), r.ordinale);
+            q->bindValue(m_nomi.at(i++), r.descrizione);
+            q->bindValue(m_nomi.at(i++), r.barCode);
+            q->bindValue(m_nomi.at(i++), r.quantita);
+            q->bindValue(m_nomi.at(i++), r.prezzo);
+            q->bindValue(m_nomi.at(i++), r.repartoAss);
+            q->bindValue(m_nomi.at(i++), r.codArtMagazzino);
+            q->bindValue(m_nomi.at(i++), r.um);
+            q->bindValue(m_nomi.at(i++), r.modificato ? 1 : 0);
         }
         m_righe.clear();
         if (!q->exec()) {
@@ -103,15 +119,23 @@ public:
     }
 
 private:
-    static QString testo(int righe)
+    QString testo(int righe) const
     {
         QString s = QStringLiteral("INSERT INTO MagazzinoPerQuidar (Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
                                    "RepartoAss, CodArtMagazzino, UM, Modificato) VALUES ");
-        for (int i = 0; i < righe; ++i)
-            s += i ? QStringLiteral(", (?, ?, ?, ?, ?, ?, ?, ?, ?)") : QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        for (int i = 0; i < righe; ++i) {
+            s += i ? QStringLiteral(", (") : QStringLiteral("(");
+            for (int c = 0; c < kCampi; ++c) {
+                if (c)
+                    s += QStringLiteral(", ");
+                s += m_nomi.at(i * kCampi + c);
+            }
+            s += QLatin1Char(')');
+        }
         return s;
     }
 
+    QStringList m_nomi;
     std::vector<RigaStaging> m_righe;
     QSqlQuery m_pieno{Db::dbNegozio()};
     bool m_pronto = false;
@@ -136,9 +160,9 @@ void logErrore(VbErr e, const QString& dettaglio)
 
 QString PulisciDescrizione(const QString& descrizione)
 {
-    // One pass: removals, "+" as MORE, "-" as LESS, "," as ".".
-    QString d;
-    d.reserve(descrizione.size() + 8);
+    // One pass: removals, "+" as MORE, "-" as LESS, "," as "."; built on the stack, since only
+    // the trimmed first 20 characters become the result.
+    QVarLengthArray<char16_t, 256> d;
     for (const QChar c : descrizione) {
         switch (c.unicode()) {
         case '/':
@@ -151,22 +175,22 @@ QString PulisciDescrizione(const QString& descrizione)
         case 0x00B0:
             break;
         case '+':
-            d += QLatin1String("MORE");
+            d.append(u"MORE", 4);
             break;
         case '-':
-            d += QLatin1String("LESS");
+            d.append(u"LESS", 4);
             break;
         case ',':
-            d += QLatin1Char('.');
+            d.append(u'.');
             break;
         default:
-            d += c;
+            d.append(c.unicode());
         }
     }
-    d = d.trimmed();
-    if (d.size() > 20)
-        d = d.left(20).trimmed();
-    return d;
+    QStringView v = QStringView(d.constData(), d.size()).trimmed();
+    if (v.size() > 20)
+        v = v.left(20).trimmed();
+    return v.toString();
 }
 
 QString BarCodeDaInviare(const QString& barCode)
@@ -206,21 +230,41 @@ int CodiceRepartoDaDescrizione(const QString& descrizione)
     return ok ? cod : 0;
 }
 
+namespace {
+
+void aggiungiRecord(QString& s, const RigaStaging& r, bool flagPiruNEX)
+{
+    if (r.modificato) {
+        s += QLatin1String("A/");
+    } else {
+        s += QLatin1String("P/");
+        s += QString::number(r.ordinale);
+        s += QLatin1Char('/');
+    }
+    s += r.barCode;
+    s += QLatin1Char('/');
+    s += r.descrizione;
+    s += QLatin1Char('/');
+    s += r.repartoAss;
+    s += QLatin1String("/0/");
+    s += r.prezzo;
+    s += QLatin1String("/150.00/");
+    s += r.quantita;
+    if (!flagPiruNEX)
+        s += QLatin1String("/00010000/");
+    else if (r.modificato)
+        s += QLatin1String("/10110000/0.00/0////");
+    else
+        s += QLatin1String("/10110000/0.00/0/");
+}
+
+} // namespace
+
 QString RecordPLU(const RigaStaging& r, bool flagPiruNEX)
 {
     QString s;
-    if (r.modificato)
-        s = QStringLiteral("A/") + r.barCode;
-    else
-        s = QStringLiteral("P/") + QString::number(r.ordinale) + QLatin1Char('/') + r.barCode;
-    s += QLatin1Char('/') + r.descrizione + QLatin1Char('/') + r.repartoAss + QStringLiteral("/0/") + r.prezzo +
-         QStringLiteral("/150.00/") + r.quantita;
-    if (!flagPiruNEX)
-        s += QStringLiteral("/00010000/");
-    else if (r.modificato)
-        s += QStringLiteral("/10110000/0.00/0////");
-    else
-        s += QStringLiteral("/10110000/0.00/0/");
+    s.reserve(96);
+    aggiungiRecord(s, r, flagPiruNEX);
     return s;
 }
 
@@ -228,6 +272,8 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, const PannelloTrasferime
 {
     // Everything is read first: no cursor stays open while the staging table is written.
     std::vector<Articolo> articoli;
+    // Room for the whole archive at once: growing by steps moves every article held so far.
+    articoli.reserve(size_t(std::max(0LL, Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toLongLong())));
     {
         QSqlQuery q =
             leggi(soloModificati ? QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, "
@@ -242,12 +288,17 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, const PannelloTrasferime
         while (q.next()) {
             Articolo a;
             a.cod = q.value(0).toLongLong();
-            a.descrizione = q.value(1);
-            a.quantita = q.value(2);
+            const QVariant descrizione = q.value(1);
+            a.descrizioneNulla = descrizione.isNull();
+            a.descrizione = descrizione.toString();
             a.costo = q.value(3);
             a.unita = q.value(4).toString();
-            a.genere = q.value(5);
+            const QVariant genere = q.value(5);
+            a.genereNullo = genere.isNull();
+            a.genere = genere.toString();
             a.barCode = q.value(6).toString();
+            if (!a.barCode.isEmpty())
+                a.quantita = FormattaQuantita(q.value(2));
             articoli.push_back(std::move(a));
         }
     }
@@ -324,14 +375,14 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, const PannelloTrasferime
         RigaStaging r;
         r.modificato = soloModificati;
         r.ordinale = numero;
-        if (a.descrizione.isNull())
+        if (a.descrizioneNulla)
             logErrore(VbErr::InvalidUseOfNull, QStringLiteral("Descrizione, articolo %1").arg(a.cod));
         else
-            r.descrizione = PulisciDescrizione(a.descrizione.toString());
+            r.descrizione = PulisciDescrizione(a.descrizione);
         r.codArtMagazzino = QString::number(a.cod);
         r.um = a.unita.isEmpty() ? QStringLiteral("Pz") : a.unita;
         r.barCode = BarCodeDaInviare(a.barCode);
-        r.quantita = FormattaQuantita(a.quantita);
+        r.quantita = a.quantita;
 
         QVariant prezzo = a.costo;
         const auto off = offerte.constFind(a.cod);
@@ -339,11 +390,11 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, const PannelloTrasferime
             prezzo = off->prezzo;
         r.prezzo = FormattaPrezzo(prezzo);
 
-        if (a.genere.isNull()) {
+        if (a.genereNullo) {
             logErrore(VbErr::InvalidUseOfNull, QStringLiteral("Genere, articolo %1").arg(a.cod));
             r.repartoAss = QStringLiteral("1");
         } else {
-            const QString genere = a.genere.toString();
+            const QString& genere = a.genere;
             auto it = reparti.constFind(genere);
             if (it == reparti.constEnd()) {
                 QString rep;
@@ -389,6 +440,115 @@ QString percorsoFilePLU(const QString& suffisso)
     return Paths::inProgramFolder(QStringLiteral("FilePLU") + suffisso + QStringLiteral(".txt"));
 }
 
+namespace {
+
+// One staged row as the file writer reads it back: its barcode, for the order, and its record.
+struct RigaLetta
+{
+    QString barCode;
+    bool barCodeNullo = false;
+    QString record;
+};
+
+// SQLite's text order (UTF-8 bytes, that is code points) on UTF-16 text: surrogates go above
+// the rest of the basic plane.
+inline char16_t chiaveCodePoint(char16_t u)
+{
+    if (u >= 0xD800 && u <= 0xDFFF)
+        return char16_t(u + 0x2000);
+    if (u >= 0xE000)
+        return char16_t(u - 0x800);
+    return u;
+}
+
+bool primaDi(const RigaLetta& a, const RigaLetta& b)
+{
+    if (a.barCodeNullo != b.barCodeNullo)
+        return a.barCodeNullo; // Null first, as ORDER BY puts it
+    const QString& x = a.barCode;
+    const QString& y = b.barCode;
+    const qsizetype n = std::min(x.size(), y.size());
+    const char16_t* px = reinterpret_cast<const char16_t*>(x.constData());
+    const char16_t* py = reinterpret_cast<const char16_t*>(y.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (px[i] != py[i])
+            return chiaveCodePoint(px[i]) < chiaveCodePoint(py[i]);
+    }
+    return x.size() < y.size();
+}
+
+// The staged rows' records in ascending BarCode order, ties in table order: read in table order
+// and sorted here, which costs less than SQLite's sort of the whole table. A binary barcode
+// (never staged by us) has an order of its own: then SQLite sorts.
+bool leggiStaging(bool flagPiruNEX, std::vector<RigaLetta>& righe, std::vector<quint32>& ordine, QString& errore)
+{
+    for (int giro = 0; giro < 2; ++giro) {
+        const bool ordinaQui = giro == 0;
+        righe.clear();
+        QSqlQuery q = leggi(ordinaQui ? QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
+                                                       "RepartoAss, Modificato FROM MagazzinoPerQuidar ORDER BY rowid")
+                                      : QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
+                                                       "RepartoAss, Modificato FROM MagazzinoPerQuidar "
+                                                       "ORDER BY BarCode ASC, rowid ASC"));
+        if (!q.isActive()) {
+            errore = q.lastError().text();
+            return false;
+        }
+        bool binario = false;
+        RigaStaging r;
+        while (q.next()) {
+            const QVariant bc = q.value(2);
+            if (ordinaQui && bc.metaType().id() == QMetaType::QByteArray) {
+                binario = true;
+                break;
+            }
+            r.ordinale = q.value(0).toInt();
+            QString d = q.value(1).toString();
+            d.remove(QLatin1Char('/'));
+            d.remove(QLatin1Char('\''));
+            d.replace(QLatin1Char(','), QLatin1Char('.'));
+            if (d.size() > 20)
+                d.truncate(20);
+            r.descrizione = std::move(d);
+            r.barCode = bc.toString();
+            r.quantita = q.value(3).toString();
+            r.prezzo = q.value(4).toString();
+            r.repartoAss = q.value(5).toString();
+            r.modificato = Db::isTrue(q.value(6));
+            RigaLetta l;
+            l.barCodeNullo = bc.isNull();
+            l.barCode = r.barCode;
+            l.record.reserve(96);
+            aggiungiRecord(l.record, r, flagPiruNEX);
+            righe.push_back(std::move(l));
+        }
+        if (binario)
+            continue;
+        ordine.resize(righe.size());
+        for (size_t i = 0; i < ordine.size(); ++i)
+            ordine[i] = quint32(i);
+        if (ordinaQui) {
+            const auto prima = [&righe](quint32 a, quint32 b) { return primaDi(righe[a], righe[b]); };
+            if (!std::is_sorted(ordine.begin(), ordine.end(), prima))
+                std::stable_sort(ordine.begin(), ordine.end(), prima);
+        }
+        return true;
+    }
+    return true;
+}
+
+bool soloAscii(const QString& s)
+{
+    const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
+    const char16_t* end = p + s.size();
+    char16_t o = 0;
+    for (; p != end; ++p)
+        o |= *p;
+    return o < 0x80;
+}
+
+} // namespace
+
 EsitoFile ScriviFilePLU(const QString& suffisso, const PannelloTrasferimento& p)
 {
     const QString path = percorsoFilePLU(suffisso);
@@ -396,39 +556,31 @@ EsitoFile ScriviFilePLU(const QString& suffisso, const PannelloTrasferimento& p)
         ScriviErrore(kModulo, QStringLiteral("ScriviFilePLU"), VbErr::PermissionDenied, path);
         return EsitoFile::Errore;
     }
-    QSqlQuery q = leggi(QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, RepartoAss, "
-                                       "Modificato FROM MagazzinoPerQuidar ORDER BY BarCode ASC, rowid ASC"));
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("ScriviFilePLU"), VbErr::DatabaseError, q.lastError().text());
+    std::vector<RigaLetta> righe;
+    std::vector<quint32> ordine;
+    righe.reserve(4096);
+    QString errore;
+    if (!leggiStaging(app().flagPiruNEX, righe, ordine, errore)) {
+        ScriviErrore(kModulo, QStringLiteral("ScriviFilePLU"), VbErr::DatabaseError, errore);
         return EsitoFile::Errore;
     }
-    const bool flag = app().flagPiruNEX;
-    QString testo;
-    int righe = 0;
-    while (q.next()) {
-        RigaStaging r;
-        r.ordinale = q.value(0).toInt();
-        QString d = q.value(1).toString();
-        d.remove(QLatin1Char('/'));
-        d.remove(QLatin1Char('\''));
-        d.replace(QLatin1Char(','), QLatin1Char('.'));
-        r.descrizione = d.left(20);
-        r.barCode = q.value(2).toString();
-        r.quantita = q.value(3).toString();
-        r.prezzo = q.value(4).toString();
-        r.repartoAss = q.value(5).toString();
-        r.modificato = Db::isTrue(q.value(6));
-        testo += RecordPLU(r, flag);
-        testo += QLatin1String("\r\n");
-        ++righe;
-    }
-    q.finish();
-    if (righe == 0) {
+    if (righe.empty()) {
         Pannello::avviso(p, QStringLiteral("Nessun Articolo da inviare!!!"));
         return EsitoFile::Vuoto;
     }
-    Pannello::setRecTot(p, QString::number(righe));
-    if (!TextFile::writeAtomically(path, TextFile::encode(testo))) {
+    qsizetype lunghezza = 0;
+    for (const RigaLetta& l : righe)
+        lunghezza += l.record.size() + 2;
+    QString testo;
+    testo.reserve(lunghezza);
+    for (const quint32 i : ordine) {
+        testo += righe[i].record;
+        testo += QLatin1String("\r\n");
+    }
+    Pannello::setRecTot(p, QString::number(righe.size()));
+    // Windows-1252 is ASCII below 0x80: the usual file needs no code-page conversion.
+    const QByteArray bytes = soloAscii(testo) ? testo.toLatin1() : TextFile::encode(testo);
+    if (!TextFile::writeAtomically(path, bytes)) {
         ScriviErrore(kModulo, QStringLiteral("ScriviFilePLU"), VbErr::PermissionDenied, path);
         return EsitoFile::Errore;
     }

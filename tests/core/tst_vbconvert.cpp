@@ -60,6 +60,39 @@ private Q_SLOTS:
         QVERIFY(Vb::format(std::numeric_limits<double>::infinity(), "0.00").isEmpty());
     }
 
+    // The register files' amounts: half away from zero from the 15-digit text, exact ties of
+    // that text, carries, and values too large for integer arithmetic.
+    void fixedPoint_data()
+    {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("2.675") << 2.675 << 2 << "2.68";
+        QTest::newRow("1.005") << 1.005 << 2 << "1.01";
+        QTest::newRow("0.45 to one") << 0.45 << 1 << "0.5";
+        QTest::newRow("1.15 to one") << 1.15 << 1 << "1.2";
+        QTest::newRow("carry") << 999.995 << 2 << "1000.00";
+        QTest::newRow("three decimals") << 0.25 << 3 << "0.250";
+        QTest::newRow("half a thousandth") << 0.0005 << 3 << "0.001";
+        QTest::newRow("negative to zero") << -0.004 << 2 << "0.00";
+        QTest::newRow("negative half") << -0.005 << 2 << "-0.01";
+        QTest::newRow("no grouping") << 1234.5 << 2 << "1234.50";
+        QTest::newRow("tie of the 15-digit text") << 100000000000000.5 << 0 << "100000000000001";
+        QTest::newRow("16-digit tie") << 1000000000000005.0 << 0 << "1000000000000010";
+        QTest::newRow("14 decimals") << 9.999999999999995 << 14 << "9.99999999999999";
+        QTest::newRow("more decimals than digits") << 0.1 + 0.2 << 16 << "0.3000000000000000";
+        QTest::newRow("tiny") << 1e-300 << 2 << "0.00";
+        QTest::newRow("denormal") << 5e-324 << 0 << "0";
+        QTest::newRow("huge") << 123456789012345678.0 << 2 << "123456789012346000.00";
+    }
+    void fixedPoint()
+    {
+        QFETCH(double, x);
+        QFETCH(int, decimals);
+        QFETCH(QString, expected);
+        QCOMPARE(Vb::fixedPoint(x, decimals), expected);
+    }
+
     void cstr_data()
     {
         QTest::addColumn<double>("x");
