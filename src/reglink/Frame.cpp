@@ -135,6 +135,30 @@ void AzzeraRisposta()
     r.stato = stato;
 }
 
+namespace {
+
+// What a received text (after its STX) ends with: a lone ACK or NAK, a whole frame, or not yet anything.
+std::optional<EventoRicezione> eventoCompleto(const QString& testo)
+{
+    if (testo.isEmpty())
+        return std::nullopt;
+    const QChar ultimo = testo.back();
+    EventoRicezione e;
+    if (ultimo == QChar(ACK)) {
+        e.tipo = EventoRicezione::AckSolo;
+    } else if (ultimo == QChar(NAK)) {
+        e.tipo = EventoRicezione::NakSolo;
+    } else if (ultimo == QChar(ETX)) {
+        e.tipo = EventoRicezione::Frame;
+        e.checksumOk = ChecksumCorretto(testo.chopped(1), &e.testo);
+    } else {
+        return std::nullopt;
+    }
+    return e;
+}
+
+} // namespace
+
 std::optional<EventoRicezione> RicevitoreSeriale::aggiungi(const QString& dati)
 {
     m_buffer += dati;
@@ -143,19 +167,9 @@ std::optional<EventoRicezione> RicevitoreSeriale::aggiungi(const QString& dati)
         m_buffer.remove(0, stx + 1);
     if (m_buffer.isEmpty())
         return std::nullopt;
-    const QChar ultimo = m_buffer.back();
-    EventoRicezione e;
-    if (ultimo == QChar(ACK)) {
-        e.tipo = EventoRicezione::AckSolo;
-    } else if (ultimo == QChar(NAK)) {
-        e.tipo = EventoRicezione::NakSolo;
-    } else if (ultimo == QChar(ETX)) {
-        e.tipo = EventoRicezione::Frame;
-        e.checksumOk = ChecksumCorretto(m_buffer.chopped(1), &e.testo);
-    } else {
-        return std::nullopt;
-    }
-    m_buffer.clear();
+    const std::optional<EventoRicezione> e = eventoCompleto(m_buffer);
+    if (e)
+        m_buffer.clear();
     return e;
 }
 
@@ -163,22 +177,7 @@ std::optional<EventoRicezione> AnalizzaDatagramma(const QString& datagramma)
 {
     if (datagramma.isEmpty())
         return std::nullopt;
-    const QChar ultimo = datagramma.back();
-    EventoRicezione e;
-    if (ultimo == QChar(ACK)) {
-        e.tipo = EventoRicezione::AckSolo;
-    } else if (ultimo == QChar(NAK)) {
-        e.tipo = EventoRicezione::NakSolo;
-    } else if (ultimo == QChar(ETX)) {
-        QString corpo = datagramma.chopped(1);
-        if (corpo.startsWith(QChar(STX)))
-            corpo.remove(0, 1);
-        e.tipo = EventoRicezione::Frame;
-        e.checksumOk = ChecksumCorretto(corpo, &e.testo);
-    } else {
-        return std::nullopt;
-    }
-    return e;
+    return eventoCompleto(datagramma.startsWith(QChar(STX)) ? datagramma.mid(1) : datagramma);
 }
 
 } // namespace RegLink
