@@ -163,25 +163,69 @@ QVariant scalar(const QString& sql, const QVariantList& values, bool* ok)
     return {};
 }
 
+namespace {
+int g_depth = 0;
+QString savepointName(int level) { return QStringLiteral("tavrino_sp%1").arg(level); }
+bool execRaw(const QString& sql)
+{
+    QSqlQuery q(dbNegozio());
+    return q.exec(sql);
+}
+} // namespace
+
+int transactionDepth() { return g_depth; }
+
 Transaction::Transaction()
 {
-    m_ok = dbNegozio().transaction();
+    m_level = g_depth;
+    if (m_level == 0)
+        m_ok = dbNegozio().transaction();
+    else
+        m_ok = execRaw(QStringLiteral("SAVEPOINT ") + savepointName(m_level));
+    if (m_ok)
+        ++g_depth;
 }
 
 Transaction::~Transaction()
 {
     if (m_ok && !m_done)
+        rollback();
+}
+
+void Transaction::rollback()
+{
+    if (!m_ok || m_done)
+        return;
+    m_done = true;
+    --g_depth;
+    if (m_level == 0) {
         dbNegozio().rollback();
+    } else {
+        const QString sp = savepointName(m_level);
+        execRaw(QStringLiteral("ROLLBACK TO ") + sp);
+        execRaw(QStringLiteral("RELEASE ") + sp);
+    }
 }
 
 bool Transaction::commit()
 {
     if (!m_ok || m_done)
         return false;
-    m_done = true;
-    if (dbNegozio().commit())
+    if (m_level > 0) {
+        if (!execRaw(QStringLiteral("RELEASE ") + savepointName(m_level))) {
+            rollback();
+            return false;
+        }
+        m_done = true;
+        --g_depth;
         return true;
-    dbNegozio().rollback();
+    }
+    if (dbNegozio().commit()) {
+        m_done = true;
+        --g_depth;
+        return true;
+    }
+    rollback();
     return false;
 }
 

@@ -37,7 +37,9 @@ QVariant scalar(const QString& sql, const QVariantList& values = {}, bool* ok = 
 // A prepared query with the values bound and executed; check isActive() for success.
 QSqlQuery query(const QString& sql, const QVariantList& values = {});
 
-// Commits on commit(); rolls back when it goes out of scope uncommitted.
+// Commits on commit(); rolls back when it goes out of scope uncommitted. A transaction opened
+// while another is open is a savepoint inside it: its rollback undoes only its own work, and its
+// commit is final only when the outer one commits. So save code runs alone or inside an import.
 class Transaction
 {
 public:
@@ -45,13 +47,19 @@ public:
     ~Transaction();
     bool ok() const { return m_ok; }
     bool commit();
+    // Undoes this level's work now (the destructor would do the same).
+    void rollback();
+    bool nested() const { return m_level > 0; }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
 private:
     bool m_ok = false;
     bool m_done = false;
+    int m_level = 0;
 };
+// How many transactions are open now (0: none).
+int transactionDepth();
 
 // Booleans come back from old files as 0/1/-1 or text; Jet's True was -1.
 inline bool isTrue(const QVariant& v) { return !v.isNull() && v.toDouble() != 0; }

@@ -1,0 +1,308 @@
+#include "core/Articoli.h"
+
+#include "core/Database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace Articoli {
+
+namespace {
+
+const QString kColonne = QStringLiteral(
+    "CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, "
+    "Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, "
+    "TipoVariazione, Note, PeriodoRiordino, CodArtCEDI, DataInizioPromo, DataFinePromo, PrezzoPromo");
+
+std::optional<double> numero(const QVariant& v)
+{
+    if (v.isNull())
+        return std::nullopt;
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok ? std::optional<double>(d) : std::nullopt;
+}
+
+QString testo(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
+
+QVariant valore(const std::optional<double>& d) { return d ? QVariant(*d) : QVariant(QMetaType(QMetaType::Double)); }
+QVariant valore(const QString& s) { return s.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s); }
+
+Articolo leggiRiga(const QSqlQuery& q)
+{
+    Articolo a;
+    int i = 0;
+    a.codMateriale = q.value(i++).toLongLong();
+    a.descrizione = testo(q.value(i++));
+    a.quantita = numero(q.value(i++));
+    a.costo = numero(q.value(i++));
+    a.unitaMisura = testo(q.value(i++));
+    a.minimo = numero(q.value(i++));
+    a.genere = testo(q.value(i++));
+    a.fornitore = testo(q.value(i++));
+    a.eliminato = Db::isTrue(q.value(i++));
+    a.taglia = testo(q.value(i++));
+    a.colore = testo(q.value(i++));
+    a.tipoMateriale = testo(q.value(i++));
+    a.barCode = testo(q.value(i++));
+    a.costo2 = numero(q.value(i++));
+    a.codProdottoFornitore = testo(q.value(i++));
+    a.codPV = numero(q.value(i++));
+    a.modificato = Db::isTrue(q.value(i++));
+    a.tipoVariazione = testo(q.value(i++));
+    a.note = testo(q.value(i++));
+    a.periodoRiordino = numero(q.value(i++));
+    a.codArtCEDI = testo(q.value(i++));
+    a.dataInizioPromo = testo(q.value(i++));
+    a.dataFinePromo = testo(q.value(i++));
+    a.prezzoPromo = numero(q.value(i++));
+    return a;
+}
+
+// Every column but CodMateriale, in kColonne's order.
+QVariantList valoriSenzaCodice(const Articolo& a)
+{
+    return {valore(a.descrizione),
+            valore(a.quantita),
+            valore(a.costo),
+            valore(a.unitaMisura),
+            valore(a.minimo),
+            valore(a.genere),
+            valore(a.fornitore),
+            a.eliminato ? 1 : 0,
+            valore(a.taglia),
+            valore(a.colore),
+            valore(a.tipoMateriale),
+            valore(a.barCode),
+            valore(a.costo2),
+            valore(a.codProdottoFornitore),
+            valore(a.codPV),
+            a.modificato ? 1 : 0,
+            valore(a.tipoVariazione),
+            valore(a.note),
+            valore(a.periodoRiordino),
+            valore(a.codArtCEDI),
+            valore(a.dataInizioPromo),
+            valore(a.dataFinePromo),
+            valore(a.prezzoPromo)};
+}
+
+Letto<Articolo> primo(const QString& where, const QVariantList& values)
+{
+    QSqlQuery q = Db::query(QStringLiteral("SELECT ") + kColonne + QStringLiteral(" FROM Magazzino WHERE ") + where +
+                                QStringLiteral(" ORDER BY CodMateriale LIMIT 1"),
+                            values);
+    if (!q.isActive())
+        return Letto<Articolo>::fallito(q.lastError().text());
+    if (!q.next())
+        return q.lastError().isValid() ? Letto<Articolo>::fallito(q.lastError().text()) : Letto<Articolo>::assente();
+    return Letto<Articolo>::trovato(leggiRiga(q));
+}
+
+Esito dbFallito(const QString& err) { return Esito::fallito(VbErr::DatabaseError, err); }
+
+} // namespace
+
+QString colonne() { return kColonne; }
+
+std::optional<qint64> nuovoCodice()
+{
+    bool ok = false;
+    const QVariant v = Db::scalar(QStringLiteral("SELECT COALESCE(MAX(CodMateriale), 0) + 1 FROM Magazzino"), {}, &ok);
+    if (!ok || v.isNull())
+        return std::nullopt;
+    return v.toLongLong();
+}
+
+Letto<Articolo> perCodice(qint64 codice) { return primo(QStringLiteral("CodMateriale = ?"), {codice}); }
+Letto<Articolo> perBarCode(const QString& barCode) { return primo(QStringLiteral("BarCode = ?"), {barCode}); }
+Letto<Articolo> perCodiceFornitore(const QString& codice)
+{
+    return primo(QStringLiteral("CodProdottoFornitore = ?"), {codice});
+}
+Letto<Articolo> perCodiceCEDI(const QString& codice) { return primo(QStringLiteral("CodArtCEDI = ?"), {codice}); }
+
+Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode)
+{
+    QSqlQuery q = Db::query(
+        QStringLiteral("SELECT CodProd FROM BarCodeUlteriori WHERE BarCode = ? ORDER BY rowid LIMIT 1"), {barCode});
+    if (!q.isActive())
+        return Letto<qint64>::fallito(q.lastError().text());
+    if (!q.next())
+        return Letto<qint64>::assente();
+    return Letto<qint64>::trovato(q.value(0).toLongLong());
+}
+
+Esito inserisci(Articolo& a)
+{
+    Db::Transaction t;
+    if (!t.ok())
+        return dbFallito(QStringLiteral("transaction"));
+    qint64 codice = a.codMateriale;
+    if (codice == 0) {
+        const auto n = nuovoCodice();
+        if (!n)
+            return dbFallito(QStringLiteral("MAX(CodMateriale)"));
+        codice = *n;
+    }
+    QVariantList v{codice};
+    v += valoriSenzaCodice(a);
+    QString err;
+    const QString segnaposti = QStringLiteral("?").repeated(1) + QStringLiteral(", ?").repeated(v.size() - 1);
+    if (!Db::exec(QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (") + segnaposti +
+                      QStringLiteral(")"),
+                  v, &err) ||
+        !t.commit())
+        return dbFallito(err);
+    a.codMateriale = codice;
+    return Esito::riuscito();
+}
+
+Esito aggiorna(const Articolo& a)
+{
+    QStringList set;
+    const QStringList nomi = kColonne.split(QStringLiteral(", "));
+    for (int i = 1; i < nomi.size(); ++i)
+        set << nomi.at(i) + QStringLiteral(" = ?");
+    QVariantList v = valoriSenzaCodice(a);
+    v << a.codMateriale;
+    QSqlQuery q = Db::query(
+        QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) + QStringLiteral(" WHERE CodMateriale = ?"),
+        v);
+    if (!q.isActive())
+        return dbFallito(q.lastError().text());
+    if (q.numRowsAffected() != 1)
+        return dbFallito(QStringLiteral("CodMateriale %1 non trovato").arg(a.codMateriale));
+    return Esito::riuscito();
+}
+
+Esito elimina(qint64 codice)
+{
+    Db::Transaction t;
+    QString err;
+    const bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
+                    Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {codice}, &err) &&
+                    Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {codice}, &err) && t.commit();
+    return ok ? Esito::riuscito() : dbFallito(err);
+}
+
+Esito svuotaArchivio()
+{
+    Db::Transaction t;
+    QString err;
+    const bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM Magazzino"), {}, &err) &&
+                    Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori"), {}, &err) &&
+                    Db::exec(QStringLiteral("DELETE FROM Offerte"), {}, &err) && t.commit();
+    return ok ? Esito::riuscito() : dbFallito(err);
+}
+
+Esito marcaModificato(qint64 codice, bool modificato, const QString& tipoVariazione)
+{
+    QString err;
+    const bool ok =
+        tipoVariazione.isNull()
+            ? Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = ? WHERE CodMateriale = ?"),
+                       {modificato ? 1 : 0, codice}, &err)
+            : Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = ?, TipoVariazione = ? WHERE CodMateriale = ?"),
+                       {modificato ? 1 : 0, tipoVariazione, codice}, &err);
+    return ok ? Esito::riuscito() : dbFallito(err);
+}
+
+Esito marcaEliminato(qint64 codice, bool eliminato)
+{
+    QString err;
+    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"), {eliminato ? 1 : 0, codice},
+                    &err)
+               ? Esito::riuscito()
+               : dbFallito(err);
+}
+
+Letto<QStringList> fornitori()
+{
+    QSqlQuery q = Db::query(QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore IS NOT NULL AND "
+                                           "Fornitore <> '' ORDER BY Fornitore COLLATE NOCASE"));
+    if (!q.isActive())
+        return Letto<QStringList>::fallito(q.lastError().text());
+    QStringList l;
+    while (q.next())
+        l << q.value(0).toString();
+    return Letto<QStringList>::trovato(l);
+}
+
+Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString& where, const QVariantList& values)
+{
+    QSqlQuery q(Db::dbNegozio());
+    q.setForwardOnly(true);
+    QString sql = QStringLiteral("SELECT ") + kColonne + QStringLiteral(" FROM Magazzino");
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where;
+    sql += QStringLiteral(" ORDER BY CodMateriale");
+    if (!q.prepare(sql))
+        return dbFallito(q.lastError().text());
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        return dbFallito(q.lastError().text());
+    while (q.next()) {
+        if (!visita(leggiRiga(q)))
+            break;
+    }
+    if (q.lastError().isValid())
+        return dbFallito(q.lastError().text());
+    return Esito::riuscito();
+}
+
+namespace {
+const QString kColonneReparti =
+    QStringLiteral("SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
+
+Reparto leggiReparto(const QSqlQuery& q)
+{
+    Reparto r;
+    r.cod = q.value(0).toInt();
+    r.descrizione = testo(q.value(1));
+    r.iva = q.value(2).toDouble();
+    r.prezzoPrefissato = q.value(3).toDouble();
+    r.sconto = q.value(4).toInt();
+    r.noFiscale = Db::isTrue(q.value(5));
+    r.percorsoIcon = testo(q.value(6));
+    r.icon = testo(q.value(7));
+    return r;
+}
+} // namespace
+
+Letto<QList<Reparto>> reparti()
+{
+    QSqlQuery q = Db::query(kColonneReparti + QStringLiteral(" ORDER BY Cod"));
+    if (!q.isActive())
+        return Letto<QList<Reparto>>::fallito(q.lastError().text());
+    QList<Reparto> l;
+    while (q.next())
+        l << leggiReparto(q);
+    return Letto<QList<Reparto>>::trovato(l);
+}
+
+Letto<Reparto> repartoPerCodice(int cod)
+{
+    QSqlQuery q = Db::query(kColonneReparti + QStringLiteral(" WHERE Cod = ?"), {cod});
+    if (!q.isActive())
+        return Letto<Reparto>::fallito(q.lastError().text());
+    if (!q.next())
+        return Letto<Reparto>::assente();
+    return Letto<Reparto>::trovato(leggiReparto(q));
+}
+
+Esito aggiornaReparto(const Reparto& r)
+{
+    QString err;
+    return Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = ?, Iva = ?, PrezzoPrefissato = ?, Sconto = ?, "
+                                   "NoFiscale = ?, PercorsoIcon = ?, Icon = ? WHERE Cod = ?"),
+                    {valore(r.descrizione), r.iva, r.prezzoPrefissato, r.sconto, r.noFiscale ? 1 : 0,
+                     valore(r.percorsoIcon), valore(r.icon), r.cod},
+                    &err)
+               ? Esito::riuscito()
+               : dbFallito(err);
+}
+
+} // namespace Articoli

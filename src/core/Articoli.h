@@ -1,0 +1,101 @@
+#pragma once
+// The article archive's one store: the typed article and department records and every
+// statement on Magazzino, Reparti, BarCodeUlteriori and Offerte that more than one subsystem
+// needs (the next code, insert and update, look-ups, the delete with its dependent rows, the
+// marks, the supplier list, whole-table reads). Values are always bound; a failed read is
+// reported as such (Letto::ok false), never as "no rows".
+#include "core/ErrorLog.h"
+#include "core/Read.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// One row of Magazzino. Null columns are std::nullopt (numbers) or a null QString (texts).
+struct Articolo
+{
+    qint64 codMateriale = 0; // 0: not stored yet
+    QString descrizione;
+    std::optional<double> quantita; // "Quantità"
+    std::optional<double> costo;    // sale price
+    QString unitaMisura;
+    std::optional<double> minimo;
+    QString genere; // department code or description
+    QString fornitore;
+    bool eliminato = false;
+    QString taglia;
+    QString colore;
+    QString tipoMateriale;
+    QString barCode;
+    std::optional<double> costo2; // purchase price
+    QString codProdottoFornitore;
+    std::optional<double> codPV; // VAT
+    bool modificato = false;
+    QString tipoVariazione;
+    QString note;
+    std::optional<double> periodoRiordino;
+    QString codArtCEDI;
+    QString dataInizioPromo; // ISO yyyy-MM-dd
+    QString dataFinePromo;
+    std::optional<double> prezzoPromo;
+};
+
+// One row of Reparti.
+struct Reparto
+{
+    int cod = 0;
+    QString descrizione;
+    double iva = 0;
+    double prezzoPrefissato = 0;
+    int sconto = 0;
+    bool noFiscale = false;
+    QString percorsoIcon;
+    QString icon;
+};
+
+namespace Articoli {
+
+// The column list of Magazzino in the order Articolo declares them, for SELECTs.
+QString colonne();
+
+// Highest CodMateriale + 1, 1 for an empty table; nullopt when the query fails.
+std::optional<qint64> nuovoCodice();
+
+// Look-ups. By barcode, supplier code and central-warehouse code the first row by CodMateriale
+// is returned; texts are compared exactly (barcodes keep their leading zeros).
+Letto<Articolo> perCodice(qint64 codice);
+Letto<Articolo> perBarCode(const QString& barCode);
+Letto<Articolo> perCodiceFornitore(const QString& codice);
+Letto<Articolo> perCodiceCEDI(const QString& codice);
+// The article an extra barcode belongs to (BarCodeUlteriori), by its first row.
+Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode);
+
+// Adds the article. With codMateriale 0 it takes nuovoCodice(), written back into `a`.
+Esito inserisci(Articolo& a);
+// Rewrites every column of the row a.codMateriale; a missing row is an error.
+Esito aggiorna(const Articolo& a);
+// Removes the article with its extra barcodes and promotions, all or nothing.
+Esito elimina(qint64 codice);
+// Empties Magazzino, BarCodeUlteriori and Offerte together (renumbering imports).
+Esito svuotaArchivio();
+
+// Marks: Modificato (with TipoVariazione when not null) and Eliminato.
+Esito marcaModificato(qint64 codice, bool modificato = true, const QString& tipoVariazione = {});
+Esito marcaEliminato(qint64 codice, bool eliminato);
+
+// Distinct non-empty suppliers, sorted without regard to case.
+Letto<QStringList> fornitori();
+
+// Every article in CodMateriale order, or only those `where` selects (an SQL condition with
+// '?' placeholders written by the program, never user text) with `values` bound.
+// `visita` returns false to stop early. No row cap.
+Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString& where = {},
+              const QVariantList& values = {});
+
+// Departments in Cod order.
+Letto<QList<Reparto>> reparti();
+Letto<Reparto> repartoPerCodice(int cod);
+Esito aggiornaReparto(const Reparto& r);
+
+} // namespace Articoli

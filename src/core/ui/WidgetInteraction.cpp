@@ -1,0 +1,62 @@
+#include "core/ui/WidgetInteraction.h"
+
+#include "core/ui/Ui.h"
+#include "core/ui/frmInfo.h"
+#include "core/ui/frmPswd.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+
+namespace {
+QMessageBox::Icon toIcon(Interaction::Icon i)
+{
+    switch (i) {
+    case Interaction::Icon::Information: return QMessageBox::Information;
+    case Interaction::Icon::Warning: return QMessageBox::Warning;
+    case Interaction::Icon::Critical: return QMessageBox::Critical;
+    case Interaction::Icon::Question: return QMessageBox::Question;
+    case Interaction::Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+QWidget* parentWindow() { return QApplication::activeWindow(); }
+} // namespace
+
+Interaction::Button WidgetInteraction::ask(const QString& text, Buttons buttons, Icon icon, Button def,
+                                           const QString& title)
+{
+    return Button(Msg::box(text, QMessageBox::StandardButtons(int(buttons)), toIcon(icon),
+                           QMessageBox::StandardButton(def), title));
+}
+
+std::optional<QString> WidgetInteraction::askText(const QString& prompt, const QString& title, const QString& initial)
+{
+    bool ok = false;
+    const QString t = QInputDialog::getText(parentWindow(), title.isEmpty() ? app().titoloProgramma : title, prompt,
+                                            QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return t;
+}
+
+QString WidgetInteraction::chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters)
+{
+    return QFileDialog::getOpenFileName(parentWindow(), title, dir, filters.join(QStringLiteral(";;")));
+}
+
+QString WidgetInteraction::chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters)
+{
+    // The overwrite question is the caller's, with the program's own words.
+    return QFileDialog::getSaveFileName(parentWindow(), title, dir, filters.join(QStringLiteral(";;")), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+QString WidgetInteraction::chooseFolder(const QString& title, const QString& dir)
+{
+    return QFileDialog::getExistingDirectory(parentWindow(), title, dir);
+}
+
+bool WidgetInteraction::askTechnician() { return frmPswd::chiediTecnico(); }
+
+void WidgetInteraction::notice(const QString& text) { frmInfo::mostra(text); }

@@ -1,0 +1,110 @@
+// The article store and nesting transactions.
+#include "core/Articoli.h"
+#include "core/Database.h"
+#include "support/TestEnv.h"
+
+#include <QtTest>
+
+class TstArticoli : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { m_env = std::make_unique<TestEnv>(); }
+    void cleanup() { m_env.reset(); }
+
+    void insertReadUpdateDelete()
+    {
+        QCOMPARE(*Articoli::nuovoCodice(), 1);
+        Articolo a;
+        a.descrizione = QStringLiteral("L'Oreal shampoo");
+        a.barCode = QStringLiteral("0801234567890");
+        a.codProdottoFornitore = QStringLiteral("AB'12");
+        a.costo = 3.5;
+        QVERIFY(Articoli::inserisci(a));
+        QCOMPARE(a.codMateriale, 1);
+        Articolo b = a;
+        b.codMateriale = 0;
+        b.barCode = QStringLiteral("801234567890");
+        QVERIFY(Articoli::inserisci(b));
+        QCOMPARE(b.codMateriale, 2);
+
+        auto r = Articoli::perBarCode(QStringLiteral("0801234567890"));
+        QVERIFY(r.trovatoValore());
+        QCOMPARE(r.valore->codMateriale, 1);
+        QCOMPARE(r.valore->descrizione, QStringLiteral("L'Oreal shampoo"));
+        QVERIFY(!r.valore->quantita.has_value()); // Null stays Null
+        QCOMPARE(*r.valore->costo, 3.5);
+        r = Articoli::perCodiceFornitore(QStringLiteral("AB'12"));
+        QCOMPARE(r.valore->codMateriale, 1); // the first by code
+        QVERIFY(Articoli::perBarCode(QStringLiteral("x")).ok);
+        QVERIFY(!Articoli::perBarCode(QStringLiteral("x")).valore);
+
+        b.quantita = 7;
+        QVERIFY(Articoli::aggiorna(b));
+        QCOMPARE(*Articoli::perCodice(2).valore->quantita, 7.0);
+        Articolo missing = b;
+        missing.codMateriale = 99;
+        QVERIFY(!Articoli::aggiorna(missing));
+
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (2, 'E1')")));
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO Offerte (Articolo, PrzScnt) VALUES (2, 1)")));
+        QCOMPARE(*Articoli::codicePerBarCodeUlteriore(QStringLiteral("E1")).valore, 2);
+        QVERIFY(Articoli::elimina(2));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM BarCodeUlteriori")).toInt(), 0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 0);
+        QCOMPARE(*Articoli::nuovoCodice(), 2);
+
+        int n = 0;
+        QVERIFY(Articoli::perOgni([&](const Articolo&) { return ++n, true; }));
+        QCOMPARE(n, 1);
+    }
+
+    void failedReadIsNotNothing()
+    {
+        QVERIFY(Db::exec(QStringLiteral("ALTER TABLE Magazzino RENAME TO Altro")));
+        const auto r = Articoli::perBarCode(QStringLiteral("1"));
+        QVERIFY(!r.ok);
+        QVERIFY(!Articoli::nuovoCodice());
+        QVERIFY(!Articoli::fornitori().ok);
+    }
+
+    void nestedTransactionKeepsOuterWork()
+    {
+        Db::Transaction outer;
+        QVERIFY(outer.ok());
+        Articolo a;
+        a.descrizione = QStringLiteral("esterno");
+        QVERIFY(Articoli::inserisci(a)); // itself a savepoint inside `outer`
+        {
+            Db::Transaction inner;
+            QVERIFY(inner.nested());
+            Articolo b;
+            b.descrizione = QStringLiteral("interno");
+            QVERIFY(Articoli::inserisci(b));
+            // leaves without commit: only the inner work goes
+        }
+        QCOMPARE(Db::transactionDepth(), 1);
+        QVERIFY(outer.commit());
+        QCOMPARE(Db::transactionDepth(), 0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Descrizione FROM Magazzino")).toString(), QStringLiteral("esterno"));
+    }
+
+    void outerRollbackUndoesCommittedInner()
+    {
+        {
+            Db::Transaction outer;
+            Db::Transaction inner;
+            QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (Descrizione) VALUES ('x')")));
+            QVERIFY(inner.commit());
+        }
+        QCOMPARE(Db::transactionDepth(), 0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 0);
+    }
+
+private:
+    std::unique_ptr<TestEnv> m_env;
+};
+
+QTEST_MAIN(TstArticoli)
+#include "tst_articoli.moc"
