@@ -636,7 +636,14 @@ void AggiungiMateriale::cmdBCAlternativi_Click()
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QStringList rows = ExtraBarcodes::carica(AppCodeModifica->text());
+    const Letto<QStringList> letti = ExtraBarcodes::carica(AppCodeModifica->text());
+    m_barCodeLetti = letti.ok;
+    if (!letti.ok) {
+        QApplication::restoreOverrideCursor();
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura dei BarCode alternativi non riuscita"));
+        return;
+    }
+    const QStringList rows = *letti.valore;
     for (int r = 0; r < ExtraBarcodes::kRighe; ++r)
         lstElencoBarCode->setItem(r, 0, new QTableWidgetItem(r < rows.size() ? rows.at(r) : QString()));
     lstElencoBarCode->setCurrentCell(-1, -1);
@@ -652,6 +659,10 @@ void AggiungiMateriale::cmdNascondi_Click()
         Msg::info(QStringLiteral("Premere il Conferma principale prima di proseguire - Operazione interrotta"));
         return;
     }
+    if (!m_barCodeLetti) { // what the grid shows is not what is stored: nothing to write back
+        frBarCodeAlternativi->hide();
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ScaricaCaselleTesto();
     const Esito e = ExtraBarcodes::registra(AppCodeModifica->text(), AppCodeModifica->text(), celleBarCode());
@@ -660,6 +671,7 @@ void AggiungiMateriale::cmdNascondi_Click()
         Msg::warn(QStringLiteral("ATTENZIONE! Salvataggio dei BarCode alternativi non riuscito"));
         return;
     }
+    m_barCodeLetti = false;
     frBarCodeAlternativi->hide();
 }
 

@@ -109,6 +109,7 @@ private:
     BufferScanner m_bufferScanner;
     bool m_scriveModello = false;
     bool m_riempimento = false;
+    bool m_barCodeLetti = false; // the grid holds what BarCodeUlteriori had: only then may it be saved
 };
 
 // The article window's buttons.

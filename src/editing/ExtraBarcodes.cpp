@@ -7,18 +7,23 @@
 
 namespace ExtraBarcodes {
 
-QStringList carica(const QString& codice)
+Letto<QStringList> carica(const QString& codice)
 {
     QStringList out;
     bool ok = false;
     const qint64 n = codice.trimmed().toLongLong(&ok);
     if (!ok)
-        return out;
+        return Letto<QStringList>::fallito(codice);
     QSqlQuery q =
         Db::query(QStringLiteral("SELECT BarCode FROM BarCodeUlteriori WHERE CodProd = ? ORDER BY rowid"), {n});
+    if (!q.isActive()) {
+        ScriviErrore(QStringLiteral("AggiungiMateriale"), QStringLiteral("CaricaBarCodeAlternativi"),
+                     VbErr::DatabaseError, q.lastError().text());
+        return Letto<QStringList>::fallito(q.lastError().text());
+    }
     while (q.next() && out.size() < kRighe)
         out << q.value(0).toString();
-    return out;
+    return Letto<QStringList>::trovato(out);
 }
 
 Esito registra(const QString& codice, const QString& codPerTabProd, const QStringList& celle)

@@ -36,17 +36,21 @@ bool marcaModificato(qint64 n, QString* err)
 
 } // namespace
 
-std::optional<Offerta> caricaOfferta(const QString& codice)
+Letto<Offerta> caricaOfferta(const QString& codice)
 {
     const auto n = numeroCodice(codice);
     if (!n)
-        return std::nullopt;
+        return Letto<Offerta>::assente();
     QSqlQuery q =
         Db::query(QStringLiteral("SELECT Articolo, DataDAL, DataAL, ScontoVal, ScontoPer, PrzScnt FROM Offerte "
                                  "WHERE Articolo = ? ORDER BY DataDAL, rowid LIMIT 1"),
                   {*n});
+    if (!q.isActive()) {
+        ScriviErrore(kModulo, QStringLiteral("CaricaOffertaArticolo"), VbErr::DatabaseError, q.lastError().text());
+        return Letto<Offerta>::fallito(q.lastError().text());
+    }
     if (!q.next())
-        return std::nullopt;
+        return Letto<Offerta>::assente();
     Offerta o;
     o.articolo = q.value(0).toString();
     o.dal = Vb::fromIso(q.value(1).toString());
@@ -54,7 +58,7 @@ std::optional<Offerta> caricaOfferta(const QString& codice)
     o.scontoVal = q.value(3).toDouble();
     o.scontoPer = q.value(4).toDouble();
     o.przScnt = q.value(5).toDouble();
-    return o;
+    return Letto<Offerta>::trovato(o);
 }
 
 Esito salva(const Offerta& o)
@@ -313,7 +317,10 @@ void PromozioneFrame::cmdPromozioni_Click()
 
 void PromozioneFrame::CaricaOffertaArticolo(const QString& codice)
 {
-    const auto o = Promotions::caricaOfferta(codice);
+    const auto letta = Promotions::caricaOfferta(codice);
+    if (!letta.ok)
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura della promozione non riuscita"));
+    const auto& o = letta.valore;
     if (!o) {
         m_c.txtSconto->clear();
         m_c.optPercento->setChecked(true);

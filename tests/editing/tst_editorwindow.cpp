@@ -376,6 +376,27 @@ private Q_SLOTS:
         QCOMPARE(rows, QStringList({"OLD2|5|0", "111|5|0", "333|5|0"}));
     }
 
+    // A read that fails shows nothing to edit, and "Salva e chiudi" then deletes nothing.
+    void failedExtraBarcodeReadSavesNothing()
+    {
+        TestEnv env;
+        articolo5();
+        QVERIFY(Db::exec("INSERT INTO BarCodeUlteriori (CodProd, BarCode, CodPerTabProd) VALUES (5, 'OLD', '5')"));
+        nelModale([&](AggiungiMateriale& ed) {
+            QVERIFY(Db::exec("ALTER TABLE BarCodeUlteriori RENAME TO Altrove"));
+            QTest::mouseClick(ed.cmdBCAlternativi, Qt::LeftButton);
+            QVERIFY(!ed.frBarCodeAlternativi->isVisible());
+            QVERIFY(Db::exec("ALTER TABLE Altrove RENAME TO BarCodeUlteriori"));
+            ed.cmdNascondi_Click();
+            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+        });
+        env.answer({QMessageBox::No});
+        Modifica_Click("5", {});
+        QVERIFY(env.messages().contains("ATTENZIONE! Lettura dei BarCode alternativi non riuscita"));
+        QCOMPARE(Db::scalar("SELECT group_concat(BarCode) FROM BarCodeUlteriori WHERE CodProd = 5").toString(),
+                 QString("OLD"));
+    }
+
     void extraBarcodesNeedAStoredArticle()
     {
         TestEnv env;
