@@ -7,8 +7,7 @@
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
-#include "core/ui/TextViewer.h"
-#include "core/ui/Ui.h"
+#include "core/Contesto.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/RegisterLine.h"
@@ -119,15 +118,12 @@ QString percorsoNonTrasmessi(const QString& porta)
     return QDir(Paths::resolveFolder(out)).filePath(QStringLiteral("NonTRASMESSI") + porta + QStringLiteral(".txt"));
 }
 
-bool EsameComandi(const QString& nomeFile, const QString& porta)
+bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& righe)
 {
     const Timings& t = timings();
     ComandiHooks& h = comandiHooks();
-    auto progresso = [&](int n) {
-        if (h.progresso)
-            h.progresso(n);
-    };
-    auto messaggio = [](const QString& testo) { Msg::box(testo, QMessageBox::Ok, QMessageBox::NoIcon); };
+    auto progresso = [&](int n) { righe.setValue(n); };
+    auto messaggio = [](const QString& testo) { Contesto::interazione().ask(testo, Interaction::Ok, Interaction::Icon::None); };
     RispostaCassaRec& r = app().rispostaCassa;
 
     bool esito = true;
@@ -139,7 +135,7 @@ bool EsameComandi(const QString& nomeFile, const QString& porta)
 
     auto fine = [&]() {
         if (QFileInfo::exists(nonTrasmessi))
-            TextViewer::mostra(nonTrasmessi);
+            Contesto::interazione().showTextFile(nonTrasmessi);
         return esito;
     };
 

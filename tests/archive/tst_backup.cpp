@@ -1,5 +1,5 @@
 // Backup of the data folder and the switch to another database.
-#include "archive/DataBackup.h"
+#include "archive/ui/DataBackup.h"
 #include "core/AppState.h"
 #include "core/Database.h"
 #include "core/Paths.h"

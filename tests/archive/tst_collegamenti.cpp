@@ -1,8 +1,8 @@
 // The article window's buttons reach the other subsystems' work: the article editor, the
 // scanned-barcode box, the promotions list and the register send.
-#include "archive/Magazzino.h"
+#include "archive/ui/Magazzino.h"
 #include "core/Database.h"
-#include "editing/AggiungiMateriale.h"
+#include "editing/ui/AggiungiMateriale.h"
 #include "support/TestEnv.h"
 
 #include <QGroupBox>

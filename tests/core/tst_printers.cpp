@@ -1,7 +1,7 @@
 // The printer choice and the default-printer change, on the test printer backend.
 #include "core/IniFile.h"
 #include "core/Lookups.h"
-#include "core/Printers.h"
+#include "core/ui/Printers.h"
 #include "core/ui/frmChangeST.h"
 #include "core/ui/frmSetupCassa.h"
 #include "support/TestEnv.h"

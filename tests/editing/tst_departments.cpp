@@ -2,7 +2,7 @@
 // the value box, reset, icons, and a save that fails.
 #include "core/Database.h"
 #include "editing/Departments.h"
-#include "editing/RepartiWindow.h"
+#include "editing/ui/RepartiWindow.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>

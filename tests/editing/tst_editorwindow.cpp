@@ -2,8 +2,8 @@
 // and failures; field rules; the extra barcodes panel; the on-screen keyboard.
 #include "core/Database.h"
 #include "core/IniFile.h"
-#include "editing/AggiungiMateriale.h"
-#include "editing/ScannedLookup.h"
+#include "editing/ui/AggiungiMateriale.h"
+#include "editing/ui/ScannedLookup.h"
 #include "support/TestEnv.h"
 
 #include <QComboBox>

@@ -2,7 +2,7 @@
 // that finds an article by its main or extra barcode.
 #include "core/Database.h"
 #include "editing/ExtraBarcodes.h"
-#include "editing/ScannedLookup.h"
+#include "editing/ui/ScannedLookup.h"
 #include "support/TestEnv.h"
 
 #include <QtTest>

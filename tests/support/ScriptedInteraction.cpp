@@ -42,3 +42,5 @@ QString ScriptedInteraction::chooseFolder(const QString& title, const QString&)
 bool ScriptedInteraction::askTechnician() { return technician; }
 
 void ScriptedInteraction::notice(const QString& text) { notices << text; }
+
+void ScriptedInteraction::showTextFile(const QString& path) { filesShown << path; }

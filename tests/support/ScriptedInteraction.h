@@ -20,6 +20,7 @@ public:
     QString chooseFolder(const QString& title, const QString& dir) override;
     bool askTechnician() override;
     void notice(const QString& text) override;
+    void showTextFile(const QString& path) override;
 
     QQueue<Button> answers;            // for ask()
     QQueue<std::optional<QString>> texts; // for askText()
@@ -28,6 +29,7 @@ public:
 
     QStringList asked;    // every text of ask(), askText() prompts and picker titles, in order
     QStringList notices;  // every notice()
+    QStringList filesShown; // every showTextFile()
     QList<QStringList> filtersSeen; // the filters of each picker
 };
 

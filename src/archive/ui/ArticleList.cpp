@@ -1,4 +1,4 @@
-#include "archive/ArticleList.h"
+#include "archive/ui/ArticleList.h"
 
 #include "core/Database.h"
 #include "core/ErrorLog.h"

@@ -1,4 +1,4 @@
-#include "archive/DataBackup.h"
+#include "archive/ui/DataBackup.h"
 
 #include "core/AppState.h"
 #include "core/Database.h"

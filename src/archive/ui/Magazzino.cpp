@@ -1,19 +1,20 @@
-#include "archive/Magazzino.h"
+#include "archive/ui/Magazzino.h"
 
 #include "archive/ArticleSearch.h"
-#include "archive/DataBackup.h"
+#include "archive/ui/DataBackup.h"
 #include "archive/SoldQuantities.h"
-#include "archive/StockOperations.h"
+#include "archive/ui/StockOperations.h"
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 #include "core/Settings.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
-#include "editing/ArchivioCallbacks.h"
+#include "editing/ui/ArchivioCallbacks.h"
 #include "reglink/TransferPanel.h"
 
 #include <QApplication>
@@ -871,7 +872,7 @@ void Magazzino::mostraVenduto()
 
 void Magazzino::cmdTrova_Click()
 {
-    if (SoldQuantities::cmdTrova_Click(dtGiornoRif->date(), dtDataAl->date()))
+    if (SoldQuantities::cmdTrova_Click(dtGiornoRif->date(), dtDataAl->date(), Contesto::interazione()))
         mostraVenduto();
 }
 
@@ -896,68 +897,6 @@ void Magazzino::lblTab_DblClick()
 
 // ---------------------------------------------------------------------------------------------
 // Register link
-
-PannelloTrasferimento Magazzino::pannelloTrasferimento()
-{
-    QPointer<Magazzino> w(this);
-    PannelloTrasferimento p;
-    p.soloModificati = [w] { return w && w->ckModificati->isChecked(); };
-    p.setSoloModificati = [w](bool on) {
-        if (w)
-            w->ckModificati->setChecked(on);
-    };
-    p.selezionaTrasf = [w](int i) {
-        if (w && i >= 0 && i < 2)
-            w->optTrasf[i]->setChecked(true);
-    };
-    p.testoTab = [w] { return w ? w->lblTab->text() : QString(); };
-    p.setTestoTab = [w](const QString& t) {
-        if (w)
-            w->lblTab->setText(t);
-    };
-    p.mostraTab = [w](bool on) {
-        if (w)
-            w->lblTab->setVisible(on);
-    };
-    p.setRecTot = [w](const QString& t) {
-        if (w)
-            w->lblRecTot->setText(t);
-    };
-    p.setRecAct = [w](const QString& t) {
-        if (w)
-            w->lblRecAct->setText(t);
-    };
-    p.setProgressRange = [w](int lo, int hi) {
-        if (w)
-            w->pB1->setRange(lo, hi);
-    };
-    p.setProgressValue = [w](int v) {
-        if (w)
-            w->pB1->setValue(v);
-    };
-    p.progressValue = [w] { return w ? w->pB1->value() : 0; };
-    p.totArticoli = [w] { return w ? w->lblTotArt->text().toInt() : 0; };
-    p.importaAttivo = [w] { return w && w->tmrImporta->isActive(); };
-    p.setImportaAttivo = [w](bool on) {
-        if (!w)
-            return;
-        if (on)
-            w->tmrImporta->start();
-        else
-            w->tmrImporta->stop();
-    };
-    p.ripetiRicerca = [w] {
-        if (w)
-            w->RipetiRicerca();
-    };
-    p.cursoreAttesa = [](bool on) {
-        if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    };
-    return p;
-}
 
 ArchivioCallbacks Magazzino::archivioCallbacks()
 {

@@ -2,12 +2,14 @@
 // The article window, the program's hub: the article list with its search, filters and totals,
 // the sold-quantity tab, and the frames and buttons from which the other subsystems' work starts.
 // Buttons whose work belongs to other windows are public members, connected by their owners.
-#include "archive/ArticleList.h"
+#include "archive/ui/ArticleList.h"
 #include "core/ui/FormBase.h"
+#include "reglink/TransferPanel.h"
 
 #include <QVariantList>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QButtonGroup;
 class QCheckBox;
@@ -22,7 +24,7 @@ class QRadioButton;
 class QTabBar;
 class QTimer;
 class Magazzino;
-struct PannelloTrasferimento;
+
 struct ArchivioCallbacks;
 class PromozioneFrame;
 
@@ -185,7 +187,7 @@ public:
     bool perFrontalini() const;
 
     // The window's controls as the register link sees them.
-    PannelloTrasferimento pannelloTrasferimento();
+    PannelloTrasferimento& pannelloTrasferimento();
     // What the editing windows call back into (list reload, focus, the changed box).
     ArchivioCallbacks archivioCallbacks();
 
@@ -217,6 +219,7 @@ private:
     void cmdEliminaOfferta_Click();
     void cmdChiudiElencoOfferte_Click();
     PromozioneFrame* m_promo = nullptr;
+    std::unique_ptr<PannelloTrasferimento> m_pannello;
     void applicaSfondo();
     void mostraVenduto();
     void ricarica(const QString& sql);

@@ -1,13 +1,13 @@
 // The article window's links to the editing windows: the article editor, the departments,
 // the promotions and the scanned-barcode box.
-#include "archive/Magazzino.h"
-#include "core/KeyFilter.h"
+#include "archive/ui/Magazzino.h"
+#include "core/ui/KeyFilter.h"
 #include "core/VbConvert.h"
-#include "editing/AggiungiMateriale.h"
-#include "editing/ArchivioCallbacks.h"
-#include "editing/Promotions.h"
-#include "editing/RepartiWindow.h"
-#include "editing/ScannedLookup.h"
+#include "editing/ui/AggiungiMateriale.h"
+#include "editing/ui/ArchivioCallbacks.h"
+#include "editing/ui/Promotions.h"
+#include "editing/ui/RepartiWindow.h"
+#include "editing/ui/ScannedLookup.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "archive/StockOperations.h"
+#include "archive/ui/StockOperations.h"
 
 #include "core/Database.h"
 #include "core/Paths.h"

@@ -1,4 +1,4 @@
-#include "core/Printers.h"
+#include "core/ui/Printers.h"
 
 #include "core/AppState.h"
 
@@ -175,4 +175,9 @@ bool ImpostaPrinter(const QString& name)
         return false;
     app().stampanteCorrente = name;
     return true;
+}
+
+bool CiSonoStampanti()
+{
+    return !Printers::installed().isEmpty();
 }

@@ -36,6 +36,9 @@ std::unique_ptr<QPrinter> printerFor(const QString& name = {}, QString* errore =
 
 } // namespace Printers
 
+// True when at least one printer is installed.
+bool CiSonoStampanti();
+
 // Makes the installed printer called `name` (exact comparison) the program's current printer;
 // false, and no change, when no installed printer bears that name.
 bool ImpostaPrinter(const QString& name);

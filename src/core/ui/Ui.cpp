@@ -1,5 +1,7 @@
 #include "core/ui/Ui.h"
 
+#include "core/ui/Programma.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QHash>
@@ -144,8 +146,23 @@ void AssegnaImmaginiPulsanti(QWidget* form)
     }
 }
 
-AppHooks& hooks()
-{
-    static AppHooks h;
-    return h;
+
+namespace {
+Programma* g_programma = nullptr;
 }
+
+namespace Contesto {
+
+Programma& programma()
+{
+    if (!g_programma)
+        qFatal("Contesto: no program installed");
+    return *g_programma;
+}
+
+void installaProgramma(Programma* p)
+{
+    g_programma = p;
+}
+
+} // namespace Contesto

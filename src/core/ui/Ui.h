@@ -54,14 +54,3 @@ void centraSuSchermo(QWidget* w);
 // Gives each button whose whole caption is a known keyword its picture.
 void AssegnaImmaginiPulsanti(QWidget* form);
 QString chiavePulsante(const QString& caption); // the picture key of a caption, or empty
-
-// Callbacks into subsystems built on top of the core (the article window, the register link).
-struct AppHooks
-{
-    std::function<void()> mostraMagazzinoModale;    // the start-up handover
-    std::function<void()> mostraMagazzino;          // the toolbar button
-    std::function<void()> terminaProgramma;         // the exit question's OK
-    std::function<bool()> gestisciTabelleCollegate; // the external-database link at start-up
-    std::function<void()> importaDaDatabaseEsterno;
-};
-AppHooks& hooks();

@@ -1,5 +1,6 @@
 #include "core/ui/WidgetInteraction.h"
 
+#include "core/ui/TextViewer.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmInfo.h"
 #include "core/ui/frmPswd.h"
@@ -60,3 +61,5 @@ QString WidgetInteraction::chooseFolder(const QString& title, const QString& dir
 bool WidgetInteraction::askTechnician() { return frmPswd::chiediTecnico(); }
 
 void WidgetInteraction::notice(const QString& text) { frmInfo::mostra(text); }
+
+void WidgetInteraction::showTextFile(const QString& path) { TextViewer::mostra(path); }

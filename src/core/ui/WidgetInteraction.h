@@ -13,4 +13,5 @@ public:
     QString chooseFolder(const QString& title, const QString& dir) override;
     bool askTechnician() override;
     void notice(const QString& text) override;
+    void showTextFile(const QString& path) override;
 };

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
-#include "core/Printers.h"
+#include "core/ui/Printers.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSetupCassa.h"
 

@@ -2,8 +2,9 @@
 
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 #include "core/Lookups.h"
+#include "core/ui/Printers.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "core/Wait.h"

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
+#include "core/ui/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSetupCassa.h"
 
@@ -121,8 +122,7 @@ void mdiPrincipale::MDIForm_Resize()
 void mdiPrincipale::Toolbar1_ButtonClick(const QString& key)
 {
     if (key == QLatin1String("tbMaga")) {
-        if (hooks().mostraMagazzino)
-            hooks().mostraMagazzino();
+        Contesto::programma().mostraMagazzino();
     } else if (key == QLatin1String("tbImpo")) {
         Forms::get<frmSetupCassa>().showModal();
     } else if (key == QLatin1String("tbEsci")) {
@@ -140,12 +140,7 @@ bool mdiPrincipale::MDIForm_Unload()
         return false;
     m_exiting = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (hooks().terminaProgramma) {
-        hooks().terminaProgramma();
-    } else {
-        QApplication::closeAllWindows();
-        QCoreApplication::exit(0);
-    }
+    Contesto::programma().terminaProgramma();
     return true;
 }
 

@@ -1,8 +1,8 @@
-#include "editing/AggiungiMateriale.h"
+#include "editing/ui/AggiungiMateriale.h"
 
 #include "core/AppState.h"
 #include "core/Database.h"
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"

@@ -3,7 +3,7 @@
 // barcodes and the barcode scanner on its own serial line. Always shown modally over the
 // article window, which opens it through Aggiungi_Click, Modifica_Click and IntercettaBarCode.
 #include "core/ui/FormBase.h"
-#include "editing/ArchivioCallbacks.h"
+#include "editing/ui/ArchivioCallbacks.h"
 #include "editing/PriceMath.h"
 #include "editing/ScannerLine.h"
 

@@ -1,12 +1,12 @@
-#include "editing/Promotions.h"
+#include "editing/ui/Promotions.h"
 
 #include "core/AppState.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 #include "core/VbConvert.h"
 #include "core/ui/Ui.h"
-#include "editing/ScannedLookup.h"
+#include "editing/ui/ScannedLookup.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -2,7 +2,7 @@
 // The department window "Reparti": the table's rows, one department shown, edited or reset.
 // Departments are never created or deleted here.
 #include "core/ui/FormBase.h"
-#include "editing/ArchivioCallbacks.h"
+#include "editing/ui/ArchivioCallbacks.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -1,9 +1,9 @@
-#include "editing/ScannedLookup.h"
+#include "editing/ui/ScannedLookup.h"
 
 #include "core/Database.h"
 #include "core/ui/FormBase.h"
 #include "core/ui/frmInfo.h"
-#include "editing/AggiungiMateriale.h"
+#include "editing/ui/AggiungiMateriale.h"
 #include "editing/ExtraBarcodes.h"
 
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #pragma once
 // The article window's barcode search box: a scanned or typed code opens the editor on its
 // article; and the description of an article by its code.
-#include "editing/ArchivioCallbacks.h"
+#include "editing/ui/ArchivioCallbacks.h"
 
 #include <QString>
 
