@@ -3,7 +3,15 @@
 #include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "editing/ui/AggiungiMateriale.h"
+#include "core/Contesto.h"
+#include "core/IniFile.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/Timings.h"
+#include "support/FakeRegister.h"
+#include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
+
+#include <QDir>
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -113,6 +121,46 @@ private Q_SLOTS:
         w.cmdInviaPLU->click();
         QTRY_VERIFY(!env.messages().isEmpty());
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Modificato FROM Magazzino")).toInt(), 1);
+    }
+
+    // The reception buttons of the real window ask the technician's password, and "&Genera File
+    // Dati" asks how many PLUs to receive, through the program's interaction.
+    void receptionButtonsAskTheirQuestions()
+    {
+        TestEnv env;
+        ScriptedInteraction si;
+        Contesto::installaInterazione(&si);
+        RegLink::timings() = RegLink::Timings::veloci();
+        RegLink::resetLinea();
+        QDir(env.home()).mkpath("out");
+        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
+        auto reg = FakeRegister::serial(env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+
+        si.texts.enqueue("2");
+        w.cmdGeneraFile->click();
+        QCOMPARE(si.technicianAsked, 1);
+        QVERIFY(si.asked.contains("Quanti PLU da Acquisire?"));
+        QStringList perNumero;
+        for (const QString& c : reg->commands())
+            if (c.startsWith("p/"))
+                perNumero << c;
+        QCOMPARE(perNumero, QStringList({"p/1/", "p/2/"}));
+        QCOMPARE(si.asked.last(), QString("Importazione Terminata"));
+
+        // A refused password starts nothing.
+        si.technician = false;
+        const qsizetype comandi = reg->commands().size();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(si.technicianAsked, 2);
+        QCOMPARE(reg->commands().size(), comandi);
+        QVERIFY(!app().ricezioneInCorso);
+
+        Contesto::installaInterazione(&env.interazione());
+        RegLink::resetLinea();
+        RegLink::resetTimings();
     }
 };
 

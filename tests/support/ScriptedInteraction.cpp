@@ -39,7 +39,11 @@ QString ScriptedInteraction::chooseFolder(const QString& title, const QString&)
     return paths.isEmpty() ? QString() : paths.dequeue();
 }
 
-bool ScriptedInteraction::askTechnician() { return technician; }
+bool ScriptedInteraction::askTechnician()
+{
+    ++technicianAsked;
+    return technician;
+}
 
 void ScriptedInteraction::notice(const QString& text) { notices << text; }
 

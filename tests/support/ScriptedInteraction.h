@@ -26,6 +26,7 @@ public:
     QQueue<std::optional<QString>> texts; // for askText()
     QQueue<QString> paths;             // for the pickers
     bool technician = true;
+    int technicianAsked = 0; // askTechnician() calls
 
     QStringList asked;    // every text of ask(), askText() prompts and picker titles, in order
     QStringList notices;  // every notice()
