@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
+#include "core/config/Generali.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -42,13 +43,7 @@ std::optional<qint64> codiceNumerico(const QString& codice)
 
 bool leggiFlag(const QString& key)
 {
-    const QString setup = app().percorsoSetup;
-    QString v = LeggiINI(setup, QStringLiteral("Config"), key, QStringLiteral("?"));
-    if (v == QLatin1String("?")) {
-        ScriviINI(setup, QStringLiteral("Config"), key, QStringLiteral("Falso"));
-        v = QStringLiteral("Falso");
-    }
-    return !iniIsFalso(v);
+    return Config::Generale::flag(key);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
+#include "core/config/Cartelle.h"
 #include "core/Wait.h"
 #include "core/Contesto.h"
 #include "reglink/Frame.h"
@@ -44,11 +45,6 @@ void appendi(const QString& path, const QString& testo)
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Append))
         f.write(TextFile::encode(testo));
-}
-
-QString setup()
-{
-    return app().percorsoSetup.isEmpty() ? Paths::setupPath() : app().percorsoSetup;
 }
 
 // The command file read field by field: a field ends at a comma or a line end, leading and
@@ -110,11 +106,7 @@ ComandiHooks& comandiHooks()
 
 QString percorsoNonTrasmessi(const QString& porta)
 {
-    QString out = LeggiINI(setup(), QStringLiteral("Cartelle"), QStringLiteral("OUT"), QStringLiteral("?"));
-    if (out == QLatin1String("?") || out.isEmpty()) {
-        out = QStringLiteral("C:");
-        ScriviINI(setup(), QStringLiteral("Cartelle"), QStringLiteral("OUT"), out);
-    }
+    const QString out = Config::Cartelle::outPerComandi();
     return QDir(Paths::resolveFolder(out)).filePath(QStringLiteral("NonTRASMESSI") + porta + QStringLiteral(".txt"));
 }
 

@@ -7,6 +7,7 @@
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
+#include "core/config/Cartelle.h"
 #include "core/Contesto.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
@@ -279,9 +280,8 @@ QString comandoArticolo(const QString& barCode)
 
 QString percorsoRicevuto(int cassa)
 {
-    const QString out =
-        LeggiINI(app().percorsoSetup, QStringLiteral("Cartelle"), QStringLiteral("OUT"), QStringLiteral("?"));
-    if (out == QLatin1String("?") || out.trimmed().isEmpty())
+    const QString out = Config::Cartelle::leggi().out;
+    if (out.trimmed().isEmpty())
         return {};
     return QDir(Paths::resolveFolder(out)).filePath(QStringLiteral("PLUQuidar%1.txt").arg(cassa));
 }

@@ -37,14 +37,25 @@ Magazzino& apri()
     return w;
 }
 
-// Closes the editor as soon as it is shown modally; records whether it came up.
+// Closes the editor as soon as it is shown modally; records whether it came up. It polls: the
+// editor's load waits, so a fixed delay could fire while it is still being built.
 void chiudiEditoreQuandoAperto(bool* aperto)
 {
-    QTimer::singleShot(50, [aperto] {
-        if (AggiungiMateriale* e = Forms::instance<AggiungiMateriale>()) {
-            *aperto = e->isVisible();
-            e->unload();
-        }
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, aperto] {
+        AggiungiMateriale* e = Forms::instance<AggiungiMateriale>();
+        if (!e || !e->isVisible() || e->windowModality() != Qt::ApplicationModal)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        *aperto = true;
+        e->unload();
+    });
+    poll->start();
+    QTimer::singleShot(10000, poll, [poll] { // never shown: stop looking
+        poll->stop();
+        poll->deleteLater();
     });
 }
 

@@ -242,7 +242,7 @@ private Q_SLOTS:
         writeRaw(env.setup(),
                  "[BarCode]\r\nPortaCOM=3\r\n[RegCassa]\r\nPortaCOM=1\r\nPortaCOM2=?\r\nVelocitaCOM=19200\r\n"
                  "ParitaDatiCOM=Pari\r\nFlussoDatiCOM=\r\n");
-        LeggiPortaBarCode(env.setup());
+        LeggiPortaBarCode();
         const auto& b = app().impostazioniBarCode;
         QCOMPARE(b.portaCOM, QString("3"));
         QCOMPARE(b.linea.velocita, QString("9600"));
@@ -250,7 +250,7 @@ private Q_SLOTS:
         QCOMPARE(b.linea.parita, QString("Nessuna"));
         QCOMPARE(b.linea.bitStop, QString("1"));
         QCOMPARE(b.linea.flusso, QString("Nessuno"));
-        LeggiPortaRegCassa(env.setup());
+        LeggiPortaRegCassa();
         const auto& r = app().impostazioniRegCassa;
         QCOMPARE(r.portaCOM, QString("1"));
         QCOMPARE(r.portaCOM1, QString());

@@ -22,10 +22,7 @@ public:
     QString testoTab() override { return tab; }
     void setTestoTab(const QString& t) override { tab = t; }
     void mostraTab(bool on) override { tabVisibile = on; }
-    void setRecTot(const QString& t) override
-    {
-        recTotTesti << t;
-    }
+    void setRecTot(const QString& t) override { recTotTesti << t; }
     void setRecAct(const QString& t) override { recAct = t; }
     void setProgressRange(int, int max) override { progressMax = max; }
     void setProgressValue(int v) override { progress = v; }

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
+#include "core/config/Generali.h"
 #include "core/ui/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSetupCassa.h"
@@ -77,9 +78,8 @@ void mdiPrincipale::formLoad()
 
 void mdiPrincipale::formActivate()
 {
-    const QString img = LeggiINI(app().percorsoSetup, QStringLiteral("InterfacciaUtente"), QStringLiteral("ImgSfondo"),
-                                 QStringLiteral("?"));
-    if (img == QLatin1String("?") || img.isEmpty() || !QFileInfo(img).isFile()) {
+    const QString img = Config::InterfacciaUtente::leggi().imgSfondo;
+    if (img.isEmpty() || !QFileInfo(img).isFile()) {
         pctSfondo->hide();
         m_sfondoNascosto = true;
         return;

@@ -5,6 +5,7 @@
 #include "core/IniFile.h"
 #include "core/ui/KeyFilter.h"
 #include "core/VbConvert.h"
+#include "core/config/Generali.h"
 #include "core/ui/Ui.h"
 #include "editing/ui/ScannedLookup.h"
 
@@ -165,13 +166,7 @@ int codiceAvviso(const QDate& oggi)
 
 bool avvisoAttivo()
 {
-    const QString setup = app().percorsoSetup;
-    QString v = LeggiINI(setup, QStringLiteral("Promozioni"), QStringLiteral("AvvisoAttivo"), QStringLiteral("?"));
-    if (v.isEmpty() || v == QLatin1String("?")) {
-        ScriviINI(setup, QStringLiteral("Promozioni"), QStringLiteral("AvvisoAttivo"), QStringLiteral("Falso"));
-        v = QStringLiteral("Falso");
-    }
-    return !iniIsFalso(v);
+    return Config::Promozioni::avvisoAttivo();
 }
 
 QString testoAvviso(int codice, int* puntiFont)
