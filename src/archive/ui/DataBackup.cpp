@@ -1,6 +1,7 @@
 #include "archive/ui/DataBackup.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "core/ui/Ui.h"
@@ -9,7 +10,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -33,9 +33,7 @@ struct Clessidra
 Hooks defaultHooks()
 {
     Hooks h;
-    h.sceltaPerc = [](QWidget* parent, const QString& title) {
-        return QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
-    };
+    h.sceltaPerc = [](QWidget*, const QString& title) { return Contesto::interazione().chooseFolder(title, {}); };
     h.spazioLibero = [](const QString& folder) -> qint64 {
         const QStorageInfo s(folder);
         return s.isValid() && s.isReady() ? s.bytesAvailable() : -1;

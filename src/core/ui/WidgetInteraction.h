@@ -14,4 +14,11 @@ public:
     bool askTechnician() override;
     void notice(const QString& text) override;
     void showTextFile(const QString& path) override;
+
+private:
+    // Where a picker opens: `dir` when given, else the folder of the last choice, else the
+    // program folder (never the process's working folder).
+    QString partenza(const QString& dir) const;
+    void ricorda(const QString& scelta, bool cartella);
+    QString m_ultima;
 };

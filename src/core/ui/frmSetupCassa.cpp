@@ -1,5 +1,6 @@
 #include "core/ui/frmSetupCassa.h"
 
+#include "core/Contesto.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
 #include "core/ui/KeyFilter.h"
@@ -17,7 +18,6 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -267,15 +267,14 @@ frmSetupCassa::frmSetupCassa(QWidget* parent) : FormBase(parent)
     connect(CmdColore, &QPushButton::clicked, this, &frmSetupCassa::CmdColore_Click);
     connect(cmdSelezionaDBEsterno, &QPushButton::clicked, this, &frmSetupCassa::cmdSelezionaDBEsterno_Click);
 
-    sceltaCartella = [this](const QString& title) {
-        return QFileDialog::getExistingDirectory(this, title, QString(), QFileDialog::ShowDirsOnly);
-    };
-    sceltaImmagine = [this](const QString& filter) {
-        return QFileDialog::getOpenFileName(this, QString(), QString(), filter, nullptr, QFileDialog::ReadOnly);
+    // The pickers start in the folder used last, else the program folder.
+    sceltaCartella = [](const QString& title) { return Contesto::interazione().chooseFolder(title, {}); };
+    sceltaImmagine = [](const QString& filter) {
+        return Contesto::interazione().chooseOpenFile({}, {}, filter.split(QStringLiteral(";;")));
     };
     sceltaColore = [this](const QColor& initial) { return QColorDialog::getColor(initial, this); };
-    sceltaFile = [this](const QString& title, const QString& filter) {
-        return QFileDialog::getOpenFileName(this, title, QString(), filter);
+    sceltaFile = [](const QString& title, const QString& filter) {
+        return Contesto::interazione().chooseOpenFile(title, {}, filter.split(QStringLiteral(";;")));
     };
 }
 
