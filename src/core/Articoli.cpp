@@ -220,13 +220,14 @@ Esito marcaEliminato(qint64 codice, bool eliminato)
 
 Letto<QStringList> fornitori()
 {
-    QSqlQuery q = Db::query(QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore IS NOT NULL AND "
-                                           "Fornitore <> '' ORDER BY Fornitore COLLATE NOCASE"));
+    // In the order the database returns them, as the supplier boxes have always listed them.
+    QSqlQuery q = Db::query(QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore <> ''"));
     if (!q.isActive())
         return Letto<QStringList>::fallito(q.lastError().text());
     QStringList l;
     while (q.next())
-        l << q.value(0).toString();
+        if (!q.value(0).isNull())
+            l << q.value(0).toString();
     return Letto<QStringList>::trovato(l);
 }
 
@@ -303,6 +304,13 @@ Esito aggiornaReparto(const Reparto& r)
                     &err)
                ? Esito::riuscito()
                : dbFallito(err);
+}
+
+std::optional<qint64> codiceDaTesto(const QString& testo)
+{
+    bool ok = false;
+    const qint64 n = testo.trimmed().toLongLong(&ok);
+    return ok ? std::optional<qint64>(n) : std::nullopt;
 }
 
 } // namespace Articoli

@@ -84,7 +84,7 @@ Esito svuotaArchivio();
 Esito marcaModificato(qint64 codice, bool modificato = true, const QString& tipoVariazione = {});
 Esito marcaEliminato(qint64 codice, bool eliminato);
 
-// Distinct non-empty suppliers, sorted without regard to case.
+// Distinct non-empty suppliers in the order the database returns them.
 Letto<QStringList> fornitori();
 
 // Every article in CodMateriale order, or only those `where` selects (an SQL condition with
@@ -97,5 +97,8 @@ Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString&
 Letto<QList<Reparto>> reparti();
 Letto<Reparto> repartoPerCodice(int cod);
 Esito aggiornaReparto(const Reparto& r);
+
+// An article code typed or shown as text ("  12 "): the number, or nullopt when it is not one.
+std::optional<qint64> codiceDaTesto(const QString& testo);
 
 } // namespace Articoli

@@ -1,6 +1,7 @@
 #include "editing/ArticleStore.h"
 
 #include "core/AppState.h"
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
@@ -36,9 +37,7 @@ QString numero(const QVariant& v)
 
 std::optional<qint64> codiceNumerico(const QString& codice)
 {
-    bool ok = false;
-    const qint64 n = codice.trimmed().toLongLong(&ok);
-    return ok ? std::optional<qint64>(n) : std::nullopt;
+    return Articoli::codiceDaTesto(codice);
 }
 
 bool leggiFlag(const QString& key)
@@ -50,14 +49,8 @@ bool leggiFlag(const QString& key)
 
 std::optional<QString> nuovoCodice()
 {
-    bool ok = false;
-    const QVariant v =
-        Db::scalar(QStringLiteral("SELECT MAX(CAST(CodMateriale AS INTEGER)) AS CodMat FROM Magazzino"), {}, &ok);
-    if (!ok)
-        return std::nullopt;
-    if (v.isNull())
-        return QStringLiteral("1");
-    return QString::number(v.toLongLong() + 1);
+    const std::optional<qint64> n = Articoli::nuovoCodice();
+    return n ? std::optional<QString>(QString::number(*n)) : std::nullopt;
 }
 
 std::optional<ArticoloEditor> carica(const QString& codice)
@@ -232,16 +225,10 @@ Esito elimina(const QString& codice)
     const auto n = codiceNumerico(codice);
     if (!n)
         return Esito::fallito(VbErr::TypeMismatch, codice);
-    Db::Transaction t;
-    QString err;
-    const bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {*n}, &err) &&
-                    Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {*n}, &err) &&
-                    Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {*n}, &err) && t.commit();
-    if (!ok) {
-        ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("Modifica_Click"), VbErr::DatabaseError, err);
-        return Esito::fallito(VbErr::DatabaseError, err);
-    }
-    return Esito::riuscito();
+    const Esito e = Articoli::elimina(*n);
+    if (!e)
+        ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("Modifica_Click"), e);
+    return e;
 }
 
 QStringList unitaMisura()
@@ -279,16 +266,10 @@ QStringList generi()
 
 QStringList fornitori()
 {
-    QStringList out;
-    QSqlQuery q = Db::query(
-        QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore <> '' AND Fornitore IS NOT NULL"));
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, q.lastError().text());
-        return out;
-    }
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
+    const Letto<QStringList> l = Articoli::fornitori();
+    if (!l.ok)
+        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, l.errore);
+    return l.valore.value_or(QStringList());
 }
 
 QString pulisciDescrizione(const QString& s)

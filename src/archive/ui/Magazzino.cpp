@@ -5,6 +5,7 @@
 #include "archive/SoldQuantities.h"
 #include "archive/ui/StockOperations.h"
 #include "core/AppState.h"
+#include "core/Articoli.h"
 #include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
@@ -818,14 +819,12 @@ void Magazzino::CaricaCboGeneri()
 void Magazzino::CaricaFornitori()
 {
     Fornitore->clear();
-    QSqlQuery q = Db::query(QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore <> ''"));
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, q.lastError().text());
+    const Letto<QStringList> fornitori = Articoli::fornitori();
+    if (!fornitori.ok) {
+        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, fornitori.errore);
         return;
     }
-    while (q.next())
-        if (!q.value(0).isNull())
-            Fornitore->addItem(q.value(0).toString());
+    Fornitore->addItems(*fornitori.valore);
     Fornitore->setCurrentIndex(-1);
 }
 

@@ -1,6 +1,7 @@
 #include "editing/ui/Promotions.h"
 
 #include "core/AppState.h"
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/ui/KeyFilter.h"
@@ -25,14 +26,15 @@ const QString kModulo = QStringLiteral("Magazzino");
 
 std::optional<qint64> numeroCodice(const QString& codice)
 {
-    bool ok = false;
-    const qint64 n = codice.trimmed().toLongLong(&ok);
-    return ok ? std::optional<qint64>(n) : std::nullopt;
+    return Articoli::codiceDaTesto(codice);
 }
 
 bool marcaModificato(qint64 n, QString* err)
 {
-    return Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 1 WHERE CodMateriale = ?"), {n}, err);
+    const Esito e = Articoli::marcaModificato(n);
+    if (!e && err)
+        *err = e.descrizione;
+    return bool(e);
 }
 
 } // namespace

@@ -1,33 +1,32 @@
 #include "editing/ui/ScannedLookup.h"
 
-#include "core/Database.h"
+#include "core/Articoli.h"
 #include "core/ui/FormBase.h"
 #include "core/ui/frmInfo.h"
 #include "editing/ui/AggiungiMateriale.h"
-#include "editing/ExtraBarcodes.h"
 
 #include <QLineEdit>
 #include <QPointer>
-#include <QSqlError>
-#include <QSqlQuery>
 
 QString CodiceDaBarCode(const QString& barCode)
 {
-    QSqlQuery q = Db::query(
-        QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE BarCode = ? AND Eliminato = 0 ORDER BY rowid LIMIT 1"),
-        {barCode});
-    if (!q.isActive())
-        ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("IntercettaBarCode"), VbErr::DatabaseError,
-                     q.lastError().text());
-    if (q.next())
-        return q.value(0).toString();
-    const QString extra = ExtraBarcodes::articoloDaBarcode(barCode);
-    if (extra.isEmpty())
+    // The first article listed (not deleted) with this barcode, else the one it is an extra barcode of.
+    QString codice;
+    const Esito e = Articoli::perOgni(
+        [&codice](const Articolo& a) {
+            codice = QString::number(a.codMateriale);
+            return false;
+        },
+        QStringLiteral("BarCode = ? AND Eliminato = 0"), {barCode});
+    if (!e)
+        ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("IntercettaBarCode"), e);
+    if (!codice.isEmpty())
+        return codice;
+    const Letto<qint64> extra = Articoli::codicePerBarCodeUlteriore(barCode);
+    if (!extra.trovatoValore())
         return {};
-    const QVariant v =
-        Db::scalar(QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE CodMateriale = ? AND Eliminato = 0"),
-                   {extra.toLongLong()});
-    return v.isValid() && !v.isNull() ? v.toString() : QString();
+    const Letto<Articolo> a = Articoli::perCodice(*extra.valore);
+    return a.trovatoValore() && !a.valore->eliminato ? QString::number(a.valore->codMateriale) : QString();
 }
 
 void IntercettaBarCode(const QString& barCode, const ArchivioCallbacks& cb)
@@ -63,12 +62,9 @@ int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, const ArchivioCallbacks
 
 QString DescrizioneDaCodice(const QString& codice)
 {
-    bool ok = false;
-    const qint64 n = codice.trimmed().toLongLong(&ok);
-    if (!ok)
+    const std::optional<qint64> n = Articoli::codiceDaTesto(codice);
+    const Letto<Articolo> a = n ? Articoli::perCodice(*n) : Letto<Articolo>::assente();
+    if (!a.trovatoValore() || a.valore->descrizione.isNull())
         return QStringLiteral("NON TROVATO");
-    QSqlQuery q = Db::query(QStringLiteral("SELECT Descrizione FROM Magazzino WHERE CodMateriale = ?"), {n});
-    if (!q.next() || q.value(0).isNull())
-        return QStringLiteral("NON TROVATO");
-    return q.value(0).toString();
+    return a.valore->descrizione;
 }
