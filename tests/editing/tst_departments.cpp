@@ -3,6 +3,7 @@
 #include "core/Database.h"
 #include "editing/Departments.h"
 #include "editing/ui/RepartiWindow.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -289,10 +290,9 @@ private Q_SLOTS:
     void closeSkipsArticleRefresh()
     {
         TestEnv env;
-        bool hidden = false;
         RepartiWindow& w = apri();
-        ArchivioCallbacks cb;
-        cb.nascondiLblTab = [&] { hidden = true; };
+        ArchivioProva cb;
+        const bool& hidden = cb.lblTabNascosta;
         w.setCallbacks(cb);
         QPointer<RepartiWindow> p(&w);
         QTest::mouseClick(w.Uscita, Qt::LeftButton);

@@ -1,5 +1,6 @@
 #pragma once
 // The hosts of a transfer as plain values, for tests of the register link without the windows.
+#include "editing/ui/ArchivioCallbacks.h"
 #include "reglink/TransferPanel.h"
 
 #include <QList>
@@ -60,4 +61,23 @@ public:
     void setTestoAvviso(const QString& t) override { testoAvviso = t; }
     QList<bool> avviso;
     QString testoAvviso;
+};
+
+// The article window as the editing windows see it, recording what they asked of it.
+class ArchivioProva : public ArchivioCallbacks
+{
+public:
+    void ricaricaTutti(Ordine o) override
+    {
+        ricariche << (o == Ordine::PerDescrizione ? QStringLiteral("descrizione") : QStringLiteral("codice"));
+    }
+    void spuntaModificati() override { ++spunte; }
+    void ripetiRicerca() override { ++ricerche; }
+    void focusRicBarCode() override { ++focus; }
+    void nascondiLblTab() override { lblTabNascosta = true; }
+    QStringList ricariche;
+    int spunte = 0;
+    int ricerche = 0;
+    int focus = 0;
+    bool lblTabNascosta = false;
 };

@@ -15,7 +15,6 @@
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
-#include "editing/ui/ArchivioCallbacks.h"
 #include "reglink/TransferPanel.h"
 
 #include <QApplication>
@@ -897,29 +896,33 @@ void Magazzino::lblTab_DblClick()
 // ---------------------------------------------------------------------------------------------
 // Register link
 
-ArchivioCallbacks Magazzino::archivioCallbacks()
+namespace {
+
+// The article window as the editing windows see it.
+class ArchivioMagazzino final : public ArchivioCallbacks
 {
-    QPointer<Magazzino> w(this);
-    ArchivioCallbacks cb;
-    cb.caricaMagazzino = [w](const QString& sql, bool marca) {
-        if (w)
-            w->CaricaMagazzino(sql, marca);
-    };
-    cb.spuntaModificati = [w] {
-        if (w)
-            w->ckModificati->setChecked(true);
-    };
-    cb.ripetiRicerca = [w] {
-        if (w)
-            w->CmdCerca_Click();
-    };
-    cb.focusRicBarCode = [w] {
-        if (w)
-            w->focusRicBarCode();
-    };
-    cb.nascondiLblTab = [w] {
-        if (w)
-            w->lblTab->hide();
-    };
-    return cb;
+public:
+    explicit ArchivioMagazzino(Magazzino& w) : m_w(w) {}
+    void ricaricaTutti(Ordine ordine) override
+    {
+        m_w.CaricaMagazzino(ordine == Ordine::PerDescrizione ? QStringLiteral("Select * from magazzino order by descrizione")
+                                                             : QStringLiteral("Select * From Magazzino"),
+                            false);
+    }
+    void spuntaModificati() override { m_w.ckModificati->setChecked(true); }
+    void ripetiRicerca() override { m_w.CmdCerca_Click(); }
+    void focusRicBarCode() override { m_w.focusRicBarCode(); }
+    void nascondiLblTab() override { m_w.lblTab->hide(); }
+
+private:
+    Magazzino& m_w;
+};
+
+} // namespace
+
+ArchivioCallbacks& Magazzino::archivioCallbacks()
+{
+    if (!m_archivio)
+        m_archivio = std::make_unique<ArchivioMagazzino>(*this);
+    return *m_archivio;
 }

@@ -4,6 +4,7 @@
 // Buttons whose work belongs to other windows are public members, connected by their owners.
 #include "archive/ui/ArticleList.h"
 #include "core/ui/FormBase.h"
+#include "editing/ui/ArchivioCallbacks.h"
 #include "reglink/TransferPanel.h"
 
 #include <QVariantList>
@@ -25,7 +26,6 @@ class QTabBar;
 class QTimer;
 class Magazzino;
 
-struct ArchivioCallbacks;
 class PromozioneFrame;
 
 // Work of other subsystems that the window's own events run; empty members are skipped.
@@ -189,7 +189,7 @@ public:
     // The window's controls as the register link sees them.
     PannelloTrasferimento& pannelloTrasferimento();
     // What the editing windows call back into (list reload, focus, the changed box).
-    ArchivioCallbacks archivioCallbacks();
+    ArchivioCallbacks& archivioCallbacks();
 
 Q_SIGNALS:
     // ckModificati changed, by the user or by the program (its click handler).
@@ -220,6 +220,7 @@ private:
     void cmdChiudiElencoOfferte_Click();
     PromozioneFrame* m_promo = nullptr;
     std::unique_ptr<PannelloTrasferimento> m_pannello;
+    std::unique_ptr<ArchivioCallbacks> m_archivio;
     void applicaSfondo();
     void mostraVenduto();
     void ricarica(const QString& sql);

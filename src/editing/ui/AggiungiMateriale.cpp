@@ -592,10 +592,10 @@ void AggiungiMateriale::CmdConferma_Click()
         Msg::warn(QStringLiteral("ATTENZIONE! Salvataggio del PLU non riuscito - Verificare i dati e riprovare"));
         return;
     }
-    if (m_cb.caricaMagazzino)
-        m_cb.caricaMagazzino(QStringLiteral("Select * from magazzino order by descrizione"), false);
-    if (m_cb.spuntaModificati)
-        m_cb.spuntaModificati();
+    if (m_cb) {
+        m_cb->ricaricaTutti(ArchivioCallbacks::Ordine::PerDescrizione);
+        m_cb->spuntaModificati();
+    }
     QApplication::restoreOverrideCursor();
     if (!cmdAggiungi->isEnabled())
         unload();
@@ -725,7 +725,7 @@ void AggiungiMateriale::ricevutiDalloScanner(const QString& dati)
 
 // --- the article window's buttons -------------------------------------------------------------
 
-void Aggiungi_Click(const ArchivioCallbacks& cb)
+void Aggiungi_Click(ArchivioCallbacks& cb)
 {
     AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
     ed.setCallbacks(cb);
@@ -735,15 +735,13 @@ void Aggiungi_Click(const ArchivioCallbacks& cb)
     if (ed.CboFornitore->count() > 0)
         ed.CboFornitore->setCurrentIndex(0);
     ed.showModal();
-    if (cb.caricaMagazzino)
-        cb.caricaMagazzino(QStringLiteral("Select * From Magazzino"), false);
+    cb.ricaricaTutti(ArchivioCallbacks::Ordine::PerCodice);
 }
 
-void Modifica_Click(const QString& codiceSelezionato, const ArchivioCallbacks& cb)
+void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb)
 {
     const auto fine = [&cb] {
-        if (cb.focusRicBarCode)
-            cb.focusRicBarCode();
+        cb.focusRicBarCode();
     };
     if (codiceSelezionato.trimmed().isEmpty()) {
         Msg::info(QStringLiteral("Nessun PLU selezionato"));
@@ -771,7 +769,7 @@ void Modifica_Click(const QString& codiceSelezionato, const ArchivioCallbacks& c
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Esito e = ArticleStore::elimina(codiceSelezionato);
-    if (e && cb.ripetiRicerca)
+    if (e)
         cb.ripetiRicerca();
     QApplication::restoreOverrideCursor();
     if (!e)

@@ -27,7 +27,7 @@ public:
     // writes the typed text into that control. Replaceable, so tests need no keyboard window.
     static std::function<void(int tipo, QWidget* form, const QString& nome, bool mascherato)> apriTastiera;
 
-    void setCallbacks(const ArchivioCallbacks& cb) { m_cb = cb; }
+    void setCallbacks(ArchivioCallbacks& cb) { m_cb = &cb; }
 
     // Both openings fill the editor from the stored row, so nothing shown is lost or changed.
     // False when the article is not (or no longer) there.
@@ -104,7 +104,7 @@ private:
     void collegaPrezzi();
     void collegaTasti();
 
-    ArchivioCallbacks m_cb;
+    ArchivioCallbacks* m_cb = nullptr; // the article window that opened the editor
     CalcoloPrezzi m_prezzi;
     BufferScanner m_bufferScanner;
     bool m_scriveModello = false;
@@ -114,6 +114,6 @@ private:
 
 // The article window's buttons.
 // New article: the editor in new mode, then the list reloaded.
-void Aggiungi_Click(const ArchivioCallbacks& cb);
+void Aggiungi_Click(ArchivioCallbacks& cb);
 // Edit or delete the selected article (`codiceSelezionato` empty when no row is selected).
-void Modifica_Click(const QString& codiceSelezionato, const ArchivioCallbacks& cb);
+void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb);

@@ -1,18 +1,20 @@
 #pragma once
-// What the editing windows need from the article window, handed in by its buttons' handlers.
-#include <QString>
-#include <functional>
-
-struct ArchivioCallbacks
+// What the editing windows need of the article window that opened them. Every method is
+// required: the article window implements them all.
+class ArchivioCallbacks
 {
-    // CaricaMagazzino(sql, mark flag): refills the article list.
-    std::function<void(const QString& sql, bool marca)> caricaMagazzino;
+public:
+    // The whole list again, in code order or by description (after an added or saved article).
+    enum class Ordine { PerCodice, PerDescrizione };
+
+    virtual ~ArchivioCallbacks() = default;
+    virtual void ricaricaTutti(Ordine ordine) = 0;
     // ckModificati = 1 after a save.
-    std::function<void()> spuntaModificati;
+    virtual void spuntaModificati() = 0;
     // CmdCerca_Click: repeats the current search.
-    std::function<void()> ripetiRicerca;
+    virtual void ripetiRicerca() = 0;
     // Focus to txtRicBarCode when it is visible and enabled.
-    std::function<void()> focusRicBarCode;
+    virtual void focusRicBarCode() = 0;
     // Hides the article window's notice label lblTab.
-    std::function<void()> nascondiLblTab;
+    virtual void nascondiLblTab() = 0;
 };

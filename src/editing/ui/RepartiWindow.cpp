@@ -527,8 +527,8 @@ void RepartiWindow::Annulla_Click()
 
 void RepartiWindow::Uscita_Click()
 {
-    if (m_cb.nascondiLblTab)
-        m_cb.nascondiLblTab();
+    if (m_cb)
+        m_cb->nascondiLblTab();
     unload();
     app().saltaAggiornamento = true;
 }
@@ -562,7 +562,7 @@ void RepartiWindow::File1_Click(const QString& file)
     m_nuovoFile = file;
 }
 
-void Generi_Click(const ArchivioCallbacks& cb)
+void Generi_Click(ArchivioCallbacks& cb)
 {
     RepartiWindow& w = Forms::get<RepartiWindow>();
     w.setCallbacks(cb);

@@ -29,7 +29,7 @@ QString CodiceDaBarCode(const QString& barCode)
     return a.trovatoValore() && !a.valore->eliminato ? QString::number(a.valore->codMateriale) : QString();
 }
 
-void IntercettaBarCode(const QString& barCode, const ArchivioCallbacks& cb)
+void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb)
 {
     const QString codice = CodiceDaBarCode(barCode);
     if (codice.isEmpty()) {
@@ -46,7 +46,7 @@ void IntercettaBarCode(const QString& barCode, const ArchivioCallbacks& cb)
     ed.showModal();
 }
 
-int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, const ArchivioCallbacks& cb)
+int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, ArchivioCallbacks& cb)
 {
     if (keyAscii != 13 && keyAscii != 27)
         return keyAscii;
