@@ -40,11 +40,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-MagazzinoEstensioni& estensioniMagazzino()
-{
-    static MagazzinoEstensioni e;
-    return e;
-}
 
 namespace {
 
@@ -493,7 +488,7 @@ void Magazzino::collega()
     KeyPressFilter::install(
         txtQtaPredef, [this](int key) { return StockOperations::txtQtaPredef_KeyPress(key, txtQtaPredef->text()); });
     connect(cmdSalva, &QPushButton::clicked, this, [this] {
-        DataBackup::cmdSalva_Click(this);
+        DataBackup::cmdSalva_Click(this, DataBackup::discoDiSistema());
         focusRicBarCode();
     });
     connect(cmdCambiaDb, &QPushButton::clicked, this, [this] {
@@ -521,13 +516,11 @@ void Magazzino::formLoad()
     dtDataAl->setDate(oggi);
     ListMagazzino->show();
     frVendPLU->hide();
-    if (estensioniMagazzino().preparaPortaCassa)
-        estensioniMagazzino().preparaPortaCassa(*this);
+    preparaPortaCassa();
     MaskDal->setText(Vb::formatDate(oggi));
     MaskAl->setText(Vb::formatDate(oggi));
     optTipoSconto[0]->setChecked(true);
-    if (estensioniMagazzino().avvisoPromozioni)
-        estensioniMagazzino().avvisoPromozioni(*this);
+    avvisoPromozioni();
     // Layouts replace the proportional resizer; the window lives maximised (and fills the
     // screen even where no window manager honours the maximised state).
     if (const QScreen* s = screen())
@@ -654,8 +647,8 @@ void Magazzino::focusRicBarCode()
 
 void Magazzino::ListMagazzino_ItemClick()
 {
-    if (frPromozione->isVisible() && estensioniMagazzino().caricaOffertaArticolo)
-        estensioniMagazzino().caricaOffertaArticolo(*this, ListMagazzino->selectedCode());
+    if (frPromozione->isVisible())
+        caricaOffertaArticolo(ListMagazzino->selectedCode());
     focusRicBarCode();
 }
 

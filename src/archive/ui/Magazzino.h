@@ -28,14 +28,6 @@ class Magazzino;
 
 class PromozioneFrame;
 
-// Work of other subsystems that the window's own events run; empty members are skipped.
-struct MagazzinoEstensioni
-{
-    std::function<void(Magazzino&)> avvisoPromozioni;                             // at load
-    std::function<void(Magazzino&, const QString& codice)> caricaOffertaArticolo; // list click, frPromozione visible
-    std::function<void(Magazzino&)> preparaPortaCassa;                            // at load: the main window's line
-};
-MagazzinoEstensioni& estensioniMagazzino();
 
 // The logically deleted articles, opened by "Eliminati": one can be listed again.
 class frmEliminati : public FormBase
@@ -214,6 +206,10 @@ private:
     void collegaModifica();
     // The register link's send and receive controls.
     void collegaCasse();
+    // Work of the other subsystems that the window's own events run.
+    void avvisoPromozioni();                             // at load
+    void caricaOffertaArticolo(const QString& codice);   // list click, frPromozione visible
+    void preparaPortaCassa();                            // at load: the main window's line
     void cmdVediTutteLePromozioni_Click();
     void VediTutteLePromozioni();
     void cmdEliminaOfferta_Click();

@@ -89,9 +89,11 @@ void Magazzino::collegaCasse()
         w->lblTab->setText(testo);
         w->lblTab->show();
     };
-    // The main window's register port is closed when the article window loads.
-    estensioniMagazzino().preparaPortaCassa = [](Magazzino&) {
-        if (RegLink::linea().portaSerialeAperta())
-            RegLink::linea().chiudiPortaSeriale();
-    };
+}
+
+// The main window's register port is closed when the article window loads.
+void Magazzino::preparaPortaCassa()
+{
+    if (RegLink::linea().portaSerialeAperta())
+        RegLink::linea().chiudiPortaSeriale();
 }

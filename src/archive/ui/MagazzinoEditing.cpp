@@ -50,13 +50,17 @@ void Magazzino::collegaModifica()
     connect(cmdVediTutteLePromozioni, &QPushButton::clicked, this, &Magazzino::cmdVediTutteLePromozioni_Click);
     connect(cmdEliminaOfferta, &QPushButton::clicked, this, &Magazzino::cmdEliminaOfferta_Click);
     connect(cmdChiudiElencoOfferte, &QPushButton::clicked, this, &Magazzino::cmdChiudiElencoOfferte_Click);
+}
 
-    MagazzinoEstensioni& est = estensioniMagazzino();
-    est.avvisoPromozioni = [](Magazzino& m) { Promotions::AvvisoPromozioni(m.lblTab); };
-    est.caricaOffertaArticolo = [](Magazzino& m, const QString& codice) {
-        if (m.m_promo)
-            m.m_promo->CaricaOffertaArticolo(codice);
-    };
+void Magazzino::avvisoPromozioni()
+{
+    Promotions::AvvisoPromozioni(lblTab);
+}
+
+void Magazzino::caricaOffertaArticolo(const QString& codice)
+{
+    if (m_promo)
+        m_promo->CaricaOffertaArticolo(codice);
 }
 
 void Magazzino::cmdVediTutteLePromozioni_Click()
