@@ -213,7 +213,7 @@ private Q_SLOTS:
         const auto r = Departments::leggi(5);
         QCOMPARE(r->descrizione, QString("Reparto5"));
         QVERIFY(r->iva == 0 && r->prezzoPrefissato == 0 && r->sconto == 0 && !r->noFiscale);
-        QCOMPARE(r->icon.toString(), QString());
+        QCOMPARE(r->icon, QString());
         QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("No"));
     }
 

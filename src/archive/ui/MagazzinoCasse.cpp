@@ -1,6 +1,7 @@
 // The article window's links to the register link: sending PLUs, receiving sold quantities,
 // and the line's progress and state texts.
 #include "archive/ui/Magazzino.h"
+#include "core/ui/Ui.h"
 #include "reglink/CommandSender.h"
 #include "reglink/PluSender.h"
 #include "reglink/Reception.h"
@@ -24,13 +25,7 @@ class PannelloMagazzino final : public PannelloTrasferimento
 public:
     explicit PannelloMagazzino(Magazzino& w) : m_w(w) {}
 
-    void cursoreAttesa(bool on) override
-    {
-        if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    }
+    void cursoreAttesa(bool on) override { ::cursoreAttesa(on); }
     bool soloModificati() override { return m_w.ckModificati->isChecked(); }
     void setSoloModificati(bool on) override { m_w.ckModificati->setChecked(on); }
     void selezionaTrasf(int i) override

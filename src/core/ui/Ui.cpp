@@ -166,3 +166,11 @@ void installaProgramma(Programma* p)
 }
 
 } // namespace Contesto
+
+void cursoreAttesa(bool attesa)
+{
+    if (attesa)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}

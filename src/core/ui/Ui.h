@@ -48,6 +48,9 @@ template <class W> W* named(W* w, const QString& name, const QString& label = {}
 }
 
 void setBackground(QWidget* w, VbColor c);
+// The hourglass over the whole program (true), or back to the previous cursor (false).
+void cursoreAttesa(bool attesa);
+
 // Puts a top-level window in the middle of its screen (there may be no window manager to do it).
 void centraSuSchermo(QWidget* w);
 

@@ -484,13 +484,7 @@ void RepartiWindow::Command1_Click(int index)
         {
         public:
             explicit Pannello(RepartiWindow& w) : m_w(w) {}
-            void cursoreAttesa(bool on) override
-            {
-                if (on)
-                    QApplication::setOverrideCursor(Qt::WaitCursor);
-                else
-                    QApplication::restoreOverrideCursor();
-            }
+            void cursoreAttesa(bool on) override { ::cursoreAttesa(on); }
             void mostraAvviso(bool on) override
             {
                 m_w.frAvviso->setVisible(on);
