@@ -313,4 +313,24 @@ std::optional<qint64> codiceDaTesto(const QString& testo)
     return ok ? std::optional<qint64>(n) : std::nullopt;
 }
 
+Esito segnaFrontalino(qint64 codice, bool alterna)
+{
+    static const QString kAlterna = QStringLiteral(
+        "UPDATE Magazzino SET TipoVariazione = CASE WHEN TipoVariazione IS NULL OR TipoVariazione = '' "
+        "OR TipoVariazione = 'N' THEN 'F' WHEN TipoVariazione = 'F' THEN 'N' ELSE TipoVariazione END "
+        "WHERE CodMateriale = ?");
+    static const QString kAzzera = QStringLiteral("UPDATE Magazzino SET TipoVariazione = 'N' WHERE CodMateriale = ?");
+    QString err;
+    return Db::exec(alterna ? kAlterna : kAzzera, {codice}, &err) ? Esito::riuscito() : dbFallito(err);
+}
+
+Esito ripristina(qint64 codice)
+{
+    QString err;
+    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = 0, Modificato = 1 WHERE CodMateriale = ?"),
+                    {codice}, &err)
+               ? Esito::riuscito()
+               : dbFallito(err);
+}
+
 } // namespace Articoli

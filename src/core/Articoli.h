@@ -101,4 +101,10 @@ Esito aggiornaReparto(const Reparto& r);
 // An article code typed or shown as text ("  12 "): the number, or nullopt when it is not one.
 std::optional<qint64> codiceDaTesto(const QString& testo);
 
+// The shelf-label mark (TipoVariazione): `alterna` turns empty, Null or "N" into "F" and "F" into
+// "N" (other values stay); otherwise it writes "N".
+Esito segnaFrontalino(qint64 codice, bool alterna);
+// Lists a deleted article again, marked changed so the next send carries it.
+Esito ripristina(qint64 codice);
+
 } // namespace Articoli
