@@ -15,7 +15,6 @@ namespace Departments {
 using Reparto = ::Reparto;
 bool haIcona(const Reparto& r);
 
-
 QList<Reparto> tutti(bool* ok = nullptr); // in code order
 std::optional<Reparto> leggi(int cod);
 

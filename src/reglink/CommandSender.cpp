@@ -1,14 +1,14 @@
 #include "reglink/CommandSender.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
-#include "core/config/Cartelle.h"
 #include "core/Wait.h"
-#include "core/Contesto.h"
+#include "core/config/Cartelle.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/RegisterLine.h"
@@ -115,7 +115,9 @@ bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& r
     const Timings& t = timings();
     ComandiHooks& h = comandiHooks();
     auto progresso = [&](int n) { righe.setValue(n); };
-    auto messaggio = [](const QString& testo) { Contesto::interazione().ask(testo, Interaction::Ok, Interaction::Icon::None); };
+    auto messaggio = [](const QString& testo) {
+        Contesto::interazione().ask(testo, Interaction::Ok, Interaction::Icon::None);
+    };
     RispostaCassaRec& r = app().rispostaCassa;
 
     bool esito = true;

@@ -1,6 +1,7 @@
 #include "reglink/DepartmentTransfer.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
@@ -8,7 +9,6 @@
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
-#include "core/Contesto.h"
 #include "reglink/CommandSender.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
@@ -123,7 +123,7 @@ void serviCassaSeriale(int numero, const QString& porta, PannelloReparti& p)
     }
     if (InvioRepSuQuiDar(p) == EsitoDiretto::NessunaRisposta)
         Contesto::interazione().ask(testoCassaNonServita(numero), Interaction::Ok,
-                 numero == 1 ? Interaction::Icon::Critical : Interaction::Icon::None);
+                                    numero == 1 ? Interaction::Icon::Critical : Interaction::Icon::None);
 }
 
 } // namespace
@@ -144,14 +144,16 @@ int CodiceIvaCassa(int iva)
             QStringLiteral("10=2"),
             QStringLiteral("21=3"),
             QStringLiteral("0=4")};
-        Contesto::interazione().ask(righe.join(QStringLiteral("\r\n")), Interaction::Ok, Interaction::Icon::Information);
+        Contesto::interazione().ask(righe.join(QStringLiteral("\r\n")), Interaction::Ok,
+                                    Interaction::Icon::Information);
         return kIvaMancante;
     }
     const std::optional<double> d = Vb::cdbl(v);
     const std::optional<int> n = d ? Vb::cint(*d) : std::nullopt;
     if (!n || *n < -32768 || *n > 32767) {
-        Contesto::interazione().message(QStringLiteral("Controllare la corrispondeza tra il valore dell'iva e codice Tarvenit nel file "
-                                "Setup.ini, chiave [IVA TARVENIT]"));
+        Contesto::interazione().message(
+            QStringLiteral("Controllare la corrispondeza tra il valore dell'iva e codice Tarvenit nel file "
+                           "Setup.ini, chiave [IVA TARVENIT]"));
         return kIvaMancante;
     }
     return *n;
@@ -257,7 +259,8 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
         return EsitoDiretto::NessunReparto;
     }
     auto portaChiusa = [&]() {
-        Contesto::interazione().message(QStringLiteral("Collegamento con QuiDar non attivo - Chiudere, riaprire il programma e riprovare"));
+        Contesto::interazione().message(
+            QStringLiteral("Collegamento con QuiDar non attivo - Chiudere, riaprire il programma e riprovare"));
         Pannello::cursoreAttesa(p, false);
         mostraAvviso(p, false);
         return EsitoDiretto::PortaChiusa;
@@ -350,13 +353,15 @@ void TrasferisciSullaCassa(PannelloReparti& p)
             NoProgress righe;
             if (!RegLink::EsameComandi(percorsoFileREP(suffisso), eth, righe)) {
                 mostraAvviso(p, false);
-                Contesto::interazione().ask(QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI INVIO SULLA RETE (LAN/WIFI) "),
-                         Interaction::Ok, Interaction::Icon::Critical);
+                Contesto::interazione().ask(
+                    QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI INVIO SULLA RETE (LAN/WIFI) "),
+                    Interaction::Ok, Interaction::Icon::Critical);
             }
         } else {
             mostraAvviso(p, false);
-            Contesto::interazione().ask(QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO TABELLA DEI REPARTI "),
-                     Interaction::Ok, Interaction::Icon::Critical);
+            Contesto::interazione().ask(
+                QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO TABELLA DEI REPARTI "), Interaction::Ok,
+                Interaction::Icon::Critical);
         }
     } else if (rc.portaCOM.isEmpty()) {
         mostraAvviso(p, false);

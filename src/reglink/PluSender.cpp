@@ -1,10 +1,10 @@
 #include "reglink/PluSender.h"
 
-#include "core/Database.h"
-#include "core/Progress.h"
-#include "core/ErrorLog.h"
-#include "core/Wait.h"
 #include "core/Contesto.h"
+#include "core/Database.h"
+#include "core/ErrorLog.h"
+#include "core/Progress.h"
+#include "core/Wait.h"
 #include "reglink/CommandSender.h"
 #include "reglink/PluStaging.h"
 
@@ -146,7 +146,8 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
     case PluStaging::EsitoPreparazione::Preparata:
         break;
     case PluStaging::EsitoPreparazione::Vuota:
-        Contesto::interazione().ask(QStringLiteral("Nessun dato da inviare"), Interaction::Ok, Interaction::Icon::Information);
+        Contesto::interazione().ask(QStringLiteral("Nessun dato da inviare"), Interaction::Ok,
+                                    Interaction::Icon::Information);
         QCoreApplication::processEvents();
         svuotaTab(p);
         return;
@@ -155,8 +156,9 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
         return;
     case PluStaging::EsitoPreparazione::Errore:
         svuotaTab(p);
-        Contesto::interazione().ask(QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO ALLA TABELLA DEGLI ARTICOLI"),
-                 Interaction::Ok, Interaction::Icon::Critical);
+        Contesto::interazione().ask(
+            QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO ALLA TABELLA DEGLI ARTICOLI"),
+            Interaction::Ok, Interaction::Icon::Critical);
         return;
     }
     QCoreApplication::processEvents();
@@ -186,8 +188,9 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
     case Segni::Mantieni:
         break;
     case Segni::Chiedi:
-        if (Contesto::interazione().ask(QStringLiteral("DEVI INVIARE SU ALTRA POSTAZIONE ?"), Interaction::Yes | Interaction::No,
-                     Interaction::Icon::Question, Interaction::NoButton, QStringLiteral("Tavrino")) == Interaction::No)
+        if (Contesto::interazione().ask(QStringLiteral("DEVI INVIARE SU ALTRA POSTAZIONE ?"),
+                                        Interaction::Yes | Interaction::No, Interaction::Icon::Question,
+                                        Interaction::NoButton, QStringLiteral("Tavrino")) == Interaction::No)
             AzzeraModificati();
         break;
     case Segni::Azzera:
@@ -207,7 +210,8 @@ void ckModificati_Click(PannelloTrasferimento& p)
     const bool spuntato = p.soloModificati();
     if (!spuntato) {
         if (Contesto::interazione().ask(QStringLiteral("TOGLIERE IL FLAG DI MODIFICATO A TUTTI I RECORD INTERESSATI?"),
-                     Interaction::Yes | Interaction::No, Interaction::Icon::Question, Interaction::No) == Interaction::Yes) {
+                                        Interaction::Yes | Interaction::No, Interaction::Icon::Question,
+                                        Interaction::No) == Interaction::Yes) {
             QString errore;
             if (!Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore)) {
                 ScriviErrore(kModulo, QStringLiteral("ckModificati_Click"), VbErr::DatabaseError, errore);

@@ -1,6 +1,7 @@
 #include "reglink/Reception.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
@@ -8,7 +9,6 @@
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/config/Cartelle.h"
-#include "core/Contesto.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/RegisterLine.h"
@@ -153,8 +153,9 @@ public:
             }
             if (++tentativi < kTentativiPronto)
                 continue;
-            if (Contesto::interazione().ask(QStringLiteral("Stampante -- CASSA %1 -- non pronta! - Riprovare?").arg(m_cassa),
-                         Interaction::Yes | Interaction::No, Interaction::Icon::Question) != Interaction::Yes)
+            if (Contesto::interazione().ask(
+                    QStringLiteral("Stampante -- CASSA %1 -- non pronta! - Riprovare?").arg(m_cassa),
+                    Interaction::Yes | Interaction::No, Interaction::Icon::Question) != Interaction::Yes)
                 return Esito::NonPronta;
             tentativi = 0;
         }
@@ -211,16 +212,17 @@ void prenota(int cassa, const QString& path, int modo)
 {
     const StockBooking::EsitoPrenotazione e = StockBooking::AggiornaQuantitaDaFilePLU(path, modo);
     if (!e.ok)
-        Contesto::interazione().ask(QStringLiteral("AGGIORNAMENTO QUANTITA' DALLA CASSA %1 NON EFFETTUATO!!!").arg(cassa), Interaction::Ok,
-                 Interaction::Icon::Warning);
+        Contesto::interazione().ask(
+            QStringLiteral("AGGIORNAMENTO QUANTITA' DALLA CASSA %1 NON EFFETTUATO!!!").arg(cassa), Interaction::Ok,
+            Interaction::Icon::Warning);
 }
 
 void direNonCompletata(int cassa, Esito e)
 {
     if (e == Esito::Completata)
         return;
-    Contesto::interazione().ask(QStringLiteral("Ricezione dati dalla cassa %1 non completata").arg(cassa), Interaction::Ok,
-             Interaction::Icon::Warning);
+    Contesto::interazione().ask(QStringLiteral("Ricezione dati dalla cassa %1 non completata").arg(cassa),
+                                Interaction::Ok, Interaction::Icon::Warning);
 }
 
 // The start shared by both buttons; false when this click does not start a reception.
@@ -231,8 +233,9 @@ bool inizioPulsante(PannelloTrasferimento& p)
         // A click during a reception only offers to stop it; the running one notices at its next test.
         if (!a.interrompiRicezione)
             a.interrompiRicezione =
-                Contesto::interazione().ask(QStringLiteral("Vuoi interrompere la ricezione dei dati?"), Interaction::Yes | Interaction::No,
-                         Interaction::Icon::Question) == Interaction::Yes;
+                Contesto::interazione().ask(QStringLiteral("Vuoi interrompere la ricezione dei dati?"),
+                                            Interaction::Yes | Interaction::No,
+                                            Interaction::Icon::Question) == Interaction::Yes;
         return false;
     }
     if (a.invioInCorso)
@@ -462,8 +465,9 @@ Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, PannelloTrasferimento& p)
 
 Esito RicevoPLUdaECR_TUTTI(int cassa, PannelloTrasferimento& p)
 {
-    const QString risposta =
-        Contesto::interazione().askText(QStringLiteral("Quanti PLU da Acquisire?"), QStringLiteral("Tavrino")).value_or(QString());
+    const QString risposta = Contesto::interazione()
+                                 .askText(QStringLiteral("Quanti PLU da Acquisire?"), QStringLiteral("Tavrino"))
+                                 .value_or(QString());
     const std::optional<double> d = Vb::cdbl(risposta);
     const std::optional<qint32> n = d ? Vb::clng(*d) : std::nullopt;
     if (!n) {
@@ -506,8 +510,8 @@ void cmdRiceviPLU_Click(PannelloTrasferimento& p)
     }
 
     Pannello::cursoreAttesa(p, false);
-    Contesto::interazione().ask(QStringLiteral("IMPORTAZIONE TERMINATA"), Interaction::Ok, Interaction::Icon::Information, Interaction::NoButton,
-             QStringLiteral("Tavrino"));
+    Contesto::interazione().ask(QStringLiteral("IMPORTAZIONE TERMINATA"), Interaction::Ok,
+                                Interaction::Icon::Information, Interaction::NoButton, QStringLiteral("Tavrino"));
     fineFlag();
 }
 

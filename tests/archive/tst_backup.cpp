@@ -1,9 +1,9 @@
 // Backup of the data folder and the switch to another database.
 #include "archive/ui/DataBackup.h"
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
-#include "core/Contesto.h"
 #include "support/TestEnv.h"
 
 #include <QDir>

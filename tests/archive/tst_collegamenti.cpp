@@ -1,10 +1,10 @@
 // The article window's buttons reach the other subsystems' work: the article editor, the
 // scanned-barcode box, the promotions list and the register send.
 #include "archive/ui/Magazzino.h"
-#include "core/Database.h"
-#include "editing/ui/AggiungiMateriale.h"
 #include "core/Contesto.h"
+#include "core/Database.h"
 #include "core/IniFile.h"
+#include "editing/ui/AggiungiMateriale.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"

@@ -6,8 +6,8 @@
 #include "core/ui/Programma.h"
 
 #include <QMessageBox>
-#include <QStringList>
 #include <QQueue>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -30,11 +30,11 @@ public:
     QQueue<std::optional<QString>> texts; // askText answers; none left: Cancel
     QQueue<QString> paths;                // picker answers; none left: Cancel
     bool technician = true;
-    int passwords = 0;       // technician questions asked
-    QStringList prompts;     // askText prompts and picker titles, in order
-    QStringList pickerDirs;  // the folder each picker started in
-    QStringList notices;     // timed notices
-    QStringList filesShown;  // text files shown
+    int passwords = 0;      // technician questions asked
+    QStringList prompts;    // askText prompts and picker titles, in order
+    QStringList pickerDirs; // the folder each picker started in
+    QStringList notices;    // timed notices
+    QStringList filesShown; // text files shown
 };
 
 // The program as the core windows see it in tests: what was asked of it.

@@ -71,7 +71,6 @@ QString creaCartellaNuova(const QDir& parent, const QString& name, bool suffisso
 
 } // namespace
 
-
 const Disco& discoDiSistema()
 {
     static const DiscoDiSistema d;

@@ -1,18 +1,18 @@
 #include "archive/ui/Magazzino.h"
 
 #include "archive/ArticleSearch.h"
-#include "archive/ui/DataBackup.h"
 #include "archive/SoldQuantities.h"
+#include "archive/ui/DataBackup.h"
 #include "archive/ui/StockOperations.h"
 #include "core/AppState.h"
 #include "core/Articoli.h"
 #include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
-#include "core/ui/KeyFilter.h"
 #include "core/Settings.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
 #include "reglink/TransferPanel.h"
@@ -39,7 +39,6 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
-
 
 namespace {
 
@@ -898,8 +897,9 @@ public:
     explicit ArchivioMagazzino(Magazzino& w) : m_w(w) {}
     void ricaricaTutti(Ordine ordine) override
     {
-        m_w.CaricaMagazzino(ordine == Ordine::PerDescrizione ? QStringLiteral("Select * from magazzino order by descrizione")
-                                                             : QStringLiteral("Select * From Magazzino"),
+        m_w.CaricaMagazzino(ordine == Ordine::PerDescrizione
+                                ? QStringLiteral("Select * from magazzino order by descrizione")
+                                : QStringLiteral("Select * From Magazzino"),
                             false);
     }
     void spuntaModificati() override { m_w.ckModificati->setChecked(true); }

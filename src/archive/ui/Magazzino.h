@@ -28,7 +28,6 @@ class Magazzino;
 
 class PromozioneFrame;
 
-
 // The logically deleted articles, opened by "Eliminati": one can be listed again.
 class frmEliminati : public FormBase
 {
@@ -207,9 +206,9 @@ private:
     // The register link's send and receive controls.
     void collegaCasse();
     // Work of the other subsystems that the window's own events run.
-    void avvisoPromozioni();                             // at load
-    void caricaOffertaArticolo(const QString& codice);   // list click, frPromozione visible
-    void preparaPortaCassa();                            // at load: the main window's line
+    void avvisoPromozioni();                           // at load
+    void caricaOffertaArticolo(const QString& codice); // list click, frPromozione visible
+    void preparaPortaCassa();                          // at load: the main window's line
     void cmdVediTutteLePromozioni_Click();
     void VediTutteLePromozioni();
     void cmdEliminaOfferta_Click();

@@ -10,12 +10,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QProgressBar>
-#include <QRadioButton>
-#include <QTimer>
 #include <QLabel>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 
 namespace {
 

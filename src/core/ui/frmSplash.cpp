@@ -119,7 +119,5 @@ void frmSplash::handover()
     unload();
     main.showModeless();
     // Shown from the event loop, not from inside this window, which is being unloaded.
-    QTimer::singleShot(0, qApp, [] {
-        Contesto::programma().mostraMagazzinoModale();
-    });
+    QTimer::singleShot(0, qApp, [] { Contesto::programma().mostraMagazzinoModale(); });
 }
