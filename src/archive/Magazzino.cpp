@@ -2,6 +2,7 @@
 
 #include "archive/ArticleSearch.h"
 #include "archive/DataBackup.h"
+#include "archive/MagazzinoEtichette.h"
 #include "archive/SoldQuantities.h"
 #include "archive/StockOperations.h"
 #include "core/AppState.h"
@@ -501,6 +502,7 @@ void Magazzino::collega()
     });
     collegaModifica();
     collegaCasse();
+    collegaStampaFrontalino(*this);
 }
 
 // ---------------------------------------------------------------------------------------------
