@@ -128,9 +128,12 @@ private Q_SLOTS:
     // A failed check leaves no window behind for the next test to find.
     void cleanup()
     {
+        QList<QPointer<QWidget>> finestre;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<FormBase*>(w))
-                delete w;
+                finestre << w;
+        for (const auto& w : finestre)
+            delete w.data();
     }
 
     void designerMovesFontsGridSaveReload()
@@ -299,6 +302,70 @@ private Q_SLOTS:
         w->cmdAnteprima->click();
         QVERIFY(fatto);
         w->cmdChiudi->click();
+    }
+
+    void designerShowsTheSelectedArticle()
+    {
+        TestEnv env;
+        Stampanti st;
+        QVERIFY(Printers::setSystemDefault(QStringLiteral("Etichette")) == 0);
+        fixture::articoli(3, true); // three modified articles
+        QVERIFY(Db::exec("UPDATE Magazzino SET CodProdottoFornitore = '9638507' WHERE CodMateriale = 1"));
+        QVERIFY(Db::exec("UPDATE Magazzino SET CodProdottoFornitore = '96385074' WHERE CodMateriale = 2"));
+        fixture::etichetta(QStringLiteral("SelezioneStandard"), QStringLiteral("Vero"));
+        fixture::etichetta(QStringLiteral("ConvertiCodFornitoreInEAN8"), QStringLiteral("vero"));
+        fixture::etichetta(QStringLiteral("VediBARCODE"), QStringLiteral("Si"));
+        ScriptedInteraction ui;
+        FontScelto font;
+        auto apri = [&](const RigaArticolo& r) {
+            app().modoEtichette = QStringLiteral("GRIGLIA");
+            auto* w = new frmConfiguraLabel(ui, font, {}, r);
+            w->load();
+            return w;
+        };
+        RigaArticolo riga{QStringLiteral("2"), QStringLiteral("Biscotti al cioccolato fondente extra 350"),
+                          QStringLiteral("1,50"), fixture::ean(2), QStringLiteral("500")};
+        auto* w = apri(riga);
+        QCOMPARE(w->lblRigaEti[eliDescrizione]->testo(), QStringLiteral("BISCOTTI AL CIOCCOLATO F"));
+        QCOMPARE(w->lblRigaEti[eliPrezzo]->testo(), QStringLiteral("€ 1,50"));
+        QCOMPARE(w->lblRigaEti[eliPrezzoKg]->testo(), QStringLiteral("€ 3,00/Kg o LT"));
+        // Both flags: the supplier code wins, re-encoded with its check digit.
+        QCOMPARE(ModuloEAN::decodifica(w->lblRigaEti[eliBarcode]->testo()), QStringLiteral("96385074"));
+        QCOMPARE(app().modoEtichette, QStringLiteral("GRIGLIA"));
+        QCOMPARE(w->documento()->labelCopies(), 3);
+
+        // GRIGLIA repeats the selected article on every label.
+        w->show();
+        quandoAppare<frmPreview>([&](frmPreview* p) {
+            stampaDallAnteprima(*p, 1);
+            p->cmdClose->click();
+        });
+        w->cmdAnteprima->click();
+        QCOMPARE(st.lavori().size(), 1);
+        QTemporaryDir img;
+        const QString lavoro = st.percorso(st.lavori().last());
+        QCOMPARE(fixture::codiciLetti(lavoro, img.path()),
+                 QStringList{QStringLiteral("96385074")}); // zbar reads a code once
+        int etichette = 0;
+        for (const auto& p : fixture::parole(lavoro))
+            etichette += p.testo == QLatin1String("BISCOTTI") ? 1 : 0;
+        QCOMPARE(etichette, 3);
+        w->unload();
+
+        // A supplier code of 7 characters gives no barcode; a pack that is not a number no per-kg text.
+        riga.codice = QStringLiteral("1");
+        riga.tipoMateriale = QStringLiteral("mezzo");
+        w = apri(riga);
+        QVERIFY(w->lblRigaEti[eliBarcode]->testo().isEmpty());
+        QVERIFY(w->lblRigaEti[eliPrezzoKg]->testo().isEmpty());
+        w->unload();
+
+        // No article marked: the mode turns to TOOLBAR, the captions still show the article.
+        QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
+        w = apri(riga);
+        QCOMPARE(w->lblRigaEti[eliPrezzo]->testo(), QStringLiteral("€ 1,50"));
+        QCOMPARE(app().modoEtichette, QStringLiteral("TOOLBAR"));
+        w->unload();
     }
 
     void printRangeRefusals()
