@@ -196,6 +196,9 @@ private Q_SLOTS:
         w->txtNumRighe->selectAll();
         QTest::keyClicks(w->txtNumRighe, QStringLiteral("6"));
         QCOMPARE(w->documento()->maxRow(), 6);
+        w->txtNumCol->setText(QStringLiteral("99999999999999999999"));
+        QCOMPARE(w->documento()->maxCol(), 4);
+        w->txtNumCol->setText(QStringLiteral("4"));
 
         w->cmdSalva->click();
         QCOMPARE(Db::scalar("SELECT NumCol FROM FormatoEtichetta").toInt(), 4);
@@ -366,6 +369,33 @@ private Q_SLOTS:
         QCOMPARE(w->lblRigaEti[eliPrezzo]->testo(), QStringLiteral("€ 1,50"));
         QCOMPARE(app().modoEtichette, QStringLiteral("TOOLBAR"));
         w->unload();
+    }
+
+    void printFailureIsLoggedAndTold()
+    {
+        TestEnv env;
+        QTemporaryDir d;
+        writeRaw(d.filePath(QStringLiteral("file")), "x");
+        // Jobs would go into a folder under a file: the print cannot start.
+        qputenv("TAVRINO_TEST_PRINTERS", "Etichette");
+        qputenv("TAVRINO_TEST_PRINTERS_DIR", d.filePath(QStringLiteral("file/sub")).toLocal8Bit());
+        app().stampanteCorrente = QStringLiteral("Etichette");
+        fixture::articoli(2);
+        EasyPrint doc;
+        fixture::comeIlDesigner(doc, 3, 8);
+        doc.setLabelCopies(2);
+        ScriptedInteraction ui;
+        auto* p = new frmPreview(ui, doc);
+        p->load();
+        p->show();
+        p->stampa(1, 1, 0);
+        qunsetenv("TAVRINO_TEST_PRINTERS");
+        qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
+        QCOMPARE(ui.asked.size(), 1);
+        QVERIFY(ui.asked.first().startsWith(QStringLiteral("Stampa delle etichette non riuscita")));
+        QVERIFY(readAll(env.path(QStringLiteral("Dati/ErrorLog.dat"))).contains("StampaFront-PrintDoc"));
+        QCOMPARE(p->lblStatus->text(), QStringLiteral("Pagina: 1 / 1"));
+        p->unload();
     }
 
     void printRangeRefusals()
