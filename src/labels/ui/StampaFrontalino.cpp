@@ -45,10 +45,9 @@ bool cmdStampaFrontalino_Click(Interaction& interazione, ScegliFont& font, Scelt
         return false;
     }
     const QString precedente = Printers::systemDefault();
-    if (!frmChangeST::EseguiAssegnazioneST(etichette, QStringLiteral("xFrontalini"))) {
-        ripristina(interazione, precedente, etichette);
+    // A switch that failed has said so and changed nothing: the designer does not open.
+    if (!frmChangeST::EseguiAssegnazioneST(etichette, QStringLiteral("xFrontalini")))
         return false;
-    }
     Attesa(500);
     bool aperto = false;
     {
