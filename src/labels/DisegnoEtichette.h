@@ -6,6 +6,7 @@
 #include "core/Progress.h"
 #include "labels/EasyPrint.h"
 
+#include <QColor>
 #include <QList>
 
 class QPainter;
