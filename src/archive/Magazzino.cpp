@@ -501,6 +501,7 @@ void Magazzino::collega()
     });
     collegaModifica();
     collegaCasse();
+    collegaStampe();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -212,6 +212,8 @@ private:
     void collegaModifica();
     // The register link's send and receive controls.
     void collegaCasse();
+    // The data reports' and exports' print buttons.
+    void collegaStampe();
     void cmdVediTutteLePromozioni_Click();
     void VediTutteLePromozioni();
     void cmdEliminaOfferta_Click();
