@@ -31,6 +31,8 @@ QFont carattere(int punti, bool grassetto)
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setPointSize(punti);
     f.setBold(grassetto);
+    // No ligatures: the printed text stays the same letters when read back or copied.
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 

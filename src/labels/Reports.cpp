@@ -62,12 +62,12 @@ Report rptOfferte(QList<QStringList> righe, const QDate& oggi)
     r.orientamento = QPageLayout::Landscape;
     r.intestazione = {{QStringLiteral("Elenco Offerte in Archivio"), {}, 14, true},
                       {QStringLiteral("Data di Stampa"), dataLunga(oggi), 9, false}};
-    r.colonne = {{QStringLiteral("Descrizione"), 4005},
+    r.colonne = {{QStringLiteral("Descrizione"), 3605},
                  {QStringLiteral("DAL"), 1400},
                  {QStringLiteral("AL"), 1400},
                  {QStringLiteral("Sconto Valore "), 1800, kDestra},
                  {QStringLiteral("Sconto Percentuale"), 2000, kDestra},
-                 {QStringLiteral("Prezzo di Vendita Scontato "), 2400, kDestra}};
+                 {QStringLiteral("Prezzo di Vendita Scontato "), 2800, kDestra}};
     r.numeroPagine = false;
     r.righe = std::move(righe);
     return r;
