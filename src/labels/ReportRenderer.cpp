@@ -67,7 +67,7 @@ public:
         int x = 0;
         for (const ColonnaReport& c : m_r.colonne) {
             m_p.drawText(m_s.rect(x + kPadding, y, c.larghezza - 2 * kPadding, kIntestazionePagina),
-                         c.allineamento | Qt::AlignVCenter, c.intestazione);
+                         c.allineamento | Qt::AlignVCenter | Qt::TextWordWrap, c.intestazione);
             x += c.larghezza;
         }
         linea(0, y, m_r.larghezza, y);
@@ -93,6 +93,12 @@ public:
             linea(m_r.larghezza, y, m_r.larghezza, y + kRigaDettaglio);
         }
         return y + kRigaDettaglio;
+    }
+
+    void chiudiTabella(int y)
+    {
+        if (m_r.righeVerticali)
+            linea(0, y, m_r.larghezza, y);
     }
 
     void piedePagina(int altezza, int pagina, int pagine)
@@ -172,6 +178,8 @@ int disegna(const Report& r, QPainter& painter, QPagedPaintDevice& device)
         const auto [primo, quante] = imp.pagine.at(p);
         for (int i = primo; i < primo + quante; ++i)
             y = pit.dettaglio(r.righe.at(i), y);
+        if (quante > 0)
+            pit.chiudiTabella(y);
         if (p == pagine - 1)
             pit.titoli(r.piede, y + kSpazioBande);
         pit.piedePagina(altezza, p + 1, pagine);

@@ -24,10 +24,10 @@ Report ReportMagazzino(QList<QStringList> righe, const QString& valore, const QD
     r.intestazione = {{QStringLiteral("Magazzino del Punto Vendita - Giacenze"), {}, 14, true},
                       {QStringLiteral("Situazione alla data:"), dataLunga(oggi), 9, false}};
     r.colonne = {{QStringLiteral("Cod.  For."), 1500},
-                 {QStringLiteral("Descrizione"), 4245},
+                 {QStringLiteral("Descrizione"), 3845},
                  {QStringLiteral("Genere"), 1600},
                  {QStringLiteral("Giacenze"), 1100, kDestra},
-                 {QStringLiteral("Prezzo di Vendita"), 1500, kDestra},
+                 {QStringLiteral("Prezzo di Vendita"), 1900, kDestra},
                  {QStringLiteral("BarCode"), 1800},
                  {QStringLiteral("Costo"), 1200, kDestra},
                  {QStringLiteral("Fornitore"), 1800}};
