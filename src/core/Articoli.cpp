@@ -305,4 +305,28 @@ Esito aggiornaReparto(const Reparto& r)
                : dbFallito(err);
 }
 
+Esito perOgniPerDescrizione(const std::function<bool(const Articolo&)>& visita, const QString& where,
+                            const QVariantList& values)
+{
+    QSqlQuery q(Db::dbNegozio());
+    q.setForwardOnly(true);
+    QString sql = QStringLiteral("SELECT ") + kColonne + QStringLiteral(" FROM Magazzino");
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where;
+    sql += QStringLiteral(" ORDER BY Descrizione, CodMateriale");
+    if (!q.prepare(sql))
+        return dbFallito(q.lastError().text());
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        return dbFallito(q.lastError().text());
+    while (q.next()) {
+        if (!visita(leggiRiga(q)))
+            break;
+    }
+    if (q.lastError().isValid())
+        return dbFallito(q.lastError().text());
+    return Esito::riuscito();
+}
+
 } // namespace Articoli

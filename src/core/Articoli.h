@@ -98,4 +98,9 @@ Letto<QList<Reparto>> reparti();
 Letto<Reparto> repartoPerCodice(int cod);
 Esito aggiornaReparto(const Reparto& r);
 
+// As perOgni, in description order (without regard to case, as the article list sorts), then by
+// code: for whole-archive exports that stream their rows.
+Esito perOgniPerDescrizione(const std::function<bool(const Articolo&)>& visita, const QString& where = {},
+                            const QVariantList& values = {});
+
 } // namespace Articoli

@@ -11,7 +11,10 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace ExportExcel {
@@ -42,6 +45,86 @@ QString apertura(Interaction& ia, const QString& titolo)
         }
     }
     return path;
+}
+
+// One row of the archive sheet, as read.
+struct RigaMagazzino
+{
+    QString barCode, codForn, descrizione, unitaMisura, fornitore, genere;
+    std::optional<double> costo2, quantita, costo;
+};
+constexpr size_t kLotto = 512;
+
+// Batches of rows handed from the reading thread to the writing one.
+class RigheInScrittura
+{
+public:
+    // Hands over the rows (leaving `lotto` empty).
+    void metti(std::vector<RigaMagazzino>& lotto)
+    {
+        if (lotto.empty())
+            return;
+        {
+            std::lock_guard<std::mutex> l(m_m);
+            m_coda.push_back(std::move(lotto));
+        }
+        lotto = {};
+        lotto.reserve(kLotto);
+        m_cv.notify_one();
+    }
+    void chiudi()
+    {
+        {
+            std::lock_guard<std::mutex> l(m_m);
+            m_chiusa = true;
+        }
+        m_cv.notify_one();
+    }
+    // The next batch; false once closed and empty.
+    bool prendi(std::vector<RigaMagazzino>& lotto)
+    {
+        std::unique_lock<std::mutex> l(m_m);
+        m_cv.wait(l, [this] { return !m_coda.empty() || m_chiusa; });
+        if (m_coda.empty())
+            return false;
+        lotto = std::move(m_coda.front());
+        m_coda.pop_front();
+        return true;
+    }
+
+private:
+    std::mutex m_m;
+    std::condition_variable m_cv;
+    std::deque<std::vector<RigaMagazzino>> m_coda;
+    bool m_chiusa = false;
+};
+
+std::optional<double> prodotto(const std::optional<double>& a, const std::optional<double>& b)
+{
+    if (a && b)
+        return *a * *b;
+    return std::nullopt;
+}
+
+void somma(std::optional<double>& tot, const std::optional<double>& a, const std::optional<double>& b)
+{
+    if (a && b)
+        tot = tot.value_or(0) + *a * *b;
+}
+
+void scriviRiga(ExportWorkbook& wb, int riga, const RigaMagazzino& a)
+{
+    wb.testo(riga, 0, a.barCode);
+    wb.testo(riga, 1, a.codForn);
+    wb.testo(riga, 2, a.descrizione);
+    wb.numero(riga, 3, a.costo2, true);
+    wb.testo(riga, 4, a.unitaMisura);
+    wb.numero(riga, 5, a.quantita);
+    wb.numero(riga, 6, a.costo, true);
+    wb.numero(riga, 7, prodotto(a.quantita, a.costo2), true);
+    wb.numero(riga, 8, prodotto(a.quantita, a.costo), true);
+    wb.testo(riga, 9, a.fornitore);
+    wb.testo(riga, 10, a.genere);
 }
 
 // "yyyy-MM-dd", also with a time after it.
@@ -129,56 +212,50 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
         return false;
     };
 
-    // One pass over the whole table: the listed rows and the totals, which always cover it all.
-    std::vector<Articolo> righe;
-    std::optional<double> totMagazzino;
-    std::optional<double> totVendita;
-    const auto somma = [](std::optional<double>& tot, const std::optional<double>& a, const std::optional<double>& b) {
-        if (a && b)
-            tot = tot.value_or(0) + *a * *b;
-    };
-    const Esito letto = Articoli::perOgni([&](const Articolo& a) {
-        somma(totMagazzino, a.quantita, a.costo2);
-        somma(totVendita, a.quantita, a.costo);
-        if (!soloQtaZero || (a.quantita && *a.quantita <= 0))
-            righe.push_back(a);
-        return true;
-    });
-    if (!letto)
-        return fallita(letto);
-    std::stable_sort(righe.begin(), righe.end(), [](const Articolo& a, const Articolo& b) {
-        return QString::compare(a.descrizione, b.descrizione, Qt::CaseInsensitive) < 0;
-    });
-    progresso.setRange(0, int(righe.size()));
-
     ExportWorkbook wb(path);
     wb.foglio(QStringLiteral("Foglio1"));
     wb.intestazioni({QStringLiteral("BarCode"), QStringLiteral("CodProdottoFornitore"), QStringLiteral("Descrizione"),
                      QStringLiteral("CostoAcquisto"), QStringLiteral("UnitaMisura"), QStringLiteral("Quantità"),
                      QStringLiteral("PrezzoVendita"), QStringLiteral("ValoreMAGAZZINO"),
                      QStringLiteral("ValoreVENDITA"), QStringLiteral("Fornitore"), QStringLiteral("Genere")});
-    const auto prodotto = [](const std::optional<double>& a, const std::optional<double>& b) -> std::optional<double> {
-        if (a && b)
-            return *a * *b;
-        return std::nullopt;
-    };
-    int riga = 1;
-    for (const Articolo& a : righe) {
-        wb.testo(riga, 0, a.barCode);
-        wb.testo(riga, 1, a.codProdottoFornitore);
-        wb.testo(riga, 2, a.descrizione);
-        wb.numero(riga, 3, a.costo2, true);
-        wb.testo(riga, 4, a.unitaMisura);
-        wb.numero(riga, 5, a.quantita);
-        wb.numero(riga, 6, a.costo, true);
-        wb.numero(riga, 7, prodotto(a.quantita, a.costo2), true);
-        wb.numero(riga, 8, prodotto(a.quantita, a.costo), true);
-        wb.testo(riga, 9, a.fornitore);
-        wb.testo(riga, 10, a.genere);
-        if (riga % kPasso == 0)
-            progresso.setValue(riga);
-        ++riga;
-    }
+
+    // The archive is read in description order while a second thread writes the cells of the
+    // rows read so far; the workbook is touched by that thread alone until it ends.
+    RigheInScrittura coda;
+    std::thread scrittore([&] {
+        int riga = 1;
+        std::vector<RigaMagazzino> lotto;
+        while (coda.prendi(lotto)) {
+            for (const RigaMagazzino& r : lotto)
+                scriviRiga(wb, riga++, r);
+            lotto.clear();
+        }
+    });
+
+    // One pass over the whole table: the listed rows and the totals, which always cover it all.
+    std::optional<double> totMagazzino;
+    std::optional<double> totVendita;
+    std::vector<RigaMagazzino> lotto;
+    int lette = 0;
+    const Esito letto = Articoli::perOgniPerDescrizione([&](const Articolo& a) {
+        somma(totMagazzino, a.quantita, a.costo2);
+        somma(totVendita, a.quantita, a.costo);
+        if (!soloQtaZero || (a.quantita && *a.quantita <= 0)) {
+            lotto.push_back({a.barCode, a.codProdottoFornitore, a.descrizione, a.unitaMisura, a.fornitore, a.genere,
+                             a.costo2, a.quantita, a.costo});
+            if (lotto.size() == kLotto)
+                coda.metti(lotto);
+        }
+        if (++lette % kPasso == 0)
+            progresso.setValue(lette);
+        return true;
+    });
+    coda.metti(lotto);
+    coda.chiudi();
+    scrittore.join();
+    if (!letto)
+        return fallita(letto);
+
     wb.foglio(QStringLiteral("Foglio2"));
     wb.intestazioni({QStringLiteral("ValoreTOTALEMAGAZZINO"), QStringLiteral("ValoreTotCOMEVENDITA"),
                      QStringLiteral("DIFFERENZA")});
@@ -189,7 +266,6 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
     const Esito e = wb.chiudi();
     if (!e)
         return fallita(e);
-    progresso.setValue(int(righe.size()));
     ia.notice(QStringLiteral("Operazione Effettuata"));
     return true;
 }

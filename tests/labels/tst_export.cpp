@@ -13,6 +13,7 @@
 
 #include <QDateEdit>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -99,8 +100,8 @@ private Q_SLOTS:
         // By description without regard to case.
         QCOMPARE(colonna(wb, QStringLiteral("Foglio1"), 2), (QStringList{"Acqua", "Burro", "pane", "Zucchero"}));
         using C = QPair<QString, QVariant>;
-        const QList<C> pane = {C("s", "0800"), C("s", "F1"), C("s", "pane"), C("n", 1.25), C("s", "Pz"), C("n", 4),
-                               C("n", 2.5),    C("n", 5.0),  C("n", 10.0),  C("s", "Rossi"), C("s", "1")};
+        const QList<C> pane = {C("s", "0800"), C("s", "F1"), C("s", "pane"), C("n", 1.25),    C("s", "Pz"), C("n", 4),
+                               C("n", 2.5),    C("n", 5.0),  C("n", 10.0),   C("s", "Rossi"), C("s", "1")};
         QCOMPARE(f1[3], pane);
         // No purchase price: the cell and its product stay empty, the row is still there.
         QCOMPARE(f1[2][3].first, QString());
@@ -109,7 +110,8 @@ private Q_SLOTS:
 
         const auto f2 = foglio(wb, QStringLiteral("Foglio2"));
         QCOMPARE(f2.size(), 2);
-        QCOMPARE(f2[0], (QList<C>{C("s", "ValoreTOTALEMAGAZZINO"), C("s", "ValoreTotCOMEVENDITA"), C("s", "DIFFERENZA")}));
+        QCOMPARE(f2[0],
+                 (QList<C>{C("s", "ValoreTOTALEMAGAZZINO"), C("s", "ValoreTotCOMEVENDITA"), C("s", "DIFFERENZA")}));
         // 4*1.25 + 0*0.2 - 2*0.75 = 3.5; 4*2.5 + 0 - 2 + 30 = 38.
         QCOMPARE(f2[1], (QList<C>{C("n", 3.5), C("n", 38.0), C("n", 34.5)}));
     }
@@ -134,11 +136,11 @@ private Q_SLOTS:
         TestEnv env;
         articolo(1, QStringLiteral("Vino"), QStringLiteral("8001"), 1.0, 5.0, 3.0);
         articolo(2, QStringLiteral("Acqua"), QStringLiteral("8002"), 1.0, 0.4, 0.2);
-        storico(QStringLiteral("2026-11-30"), QStringLiteral("8001"), 1);  // day before
-        storico(QStringLiteral("2026-12-01"), QStringLiteral("8001"), 2);  // first day
+        storico(QStringLiteral("2026-11-30"), QStringLiteral("8001"), 1);   // day before
+        storico(QStringLiteral("2026-12-01"), QStringLiteral("8001"), 2);   // first day
         storico(QStringLiteral("2026-12-09"), QStringLiteral("8002"), 1.5); // last day
-        storico(QStringLiteral("2026-12-10"), QStringLiteral("8002"), 9);  // day after
-        storico(QStringLiteral("2026-12-05"), QStringLiteral("7777"), 4);  // no article
+        storico(QStringLiteral("2026-12-10"), QStringLiteral("8002"), 9);   // day after
+        storico(QStringLiteral("2026-12-05"), QStringLiteral("7777"), 4);   // no article
         ScriptedInteraction ia;
         const QString path = env.path(QStringLiteral("venduto.xlsx"));
         ia.paths << path;
@@ -165,7 +167,8 @@ private Q_SLOTS:
         ia2.paths << env.path(QStringLiteral("vuoto.xlsx"));
         QVERIFY(ExportExcel::EsportaVendutoExcel(ia2, QDate(2027, 1, 1), QDate(2027, 1, 2), p));
         QCOMPARE(ia2.notices, QStringList{QStringLiteral("Operazione Effettuata")});
-        const QJsonArray vuoto = readXlsx(env.path(QStringLiteral("vuoto.xlsx"))).value(QStringLiteral("Foglio1")).toArray();
+        const QJsonArray vuoto =
+            readXlsx(env.path(QStringLiteral("vuoto.xlsx"))).value(QStringLiteral("Foglio1")).toArray();
         QCOMPARE(vuoto.size(), 1);
         QCOMPARE(vuoto[0].toArray()[3][QStringLiteral("v")].toString(), QStringLiteral("DataModif"));
     }
@@ -180,7 +183,8 @@ private Q_SLOTS:
             ScriptedInteraction ia;
             QVERIFY(!ExportExcel::EsportaMagazzinoExcel(ia, false, p));
             QVERIFY(!ExportExcel::EsportaVendutoExcel(ia, QDate::currentDate(), QDate::currentDate(), p));
-            QCOMPARE(ia.notices, QStringList(2, QStringLiteral("Esportazione non effettuata! - Nome file non definito")));
+            QCOMPARE(ia.notices,
+                     QStringList(2, QStringLiteral("Esportazione non effettuata! - Nome file non definito")));
         }
         const QString path = env.path(QStringLiteral("vecchio.xlsx"));
         writeRaw(path, "il vecchio lavoro");
@@ -192,7 +196,8 @@ private Q_SLOTS:
             ia.answers << Interaction::No;
             QVERIFY(!ExportExcel::EsportaMagazzinoExcel(ia, false, p));
             QVERIFY(ia.asked.contains(domanda));
-            QCOMPARE(ia.notices, QStringList{QStringLiteral("Esportazione non effettuata - Cambiare nome e riprovare")});
+            QCOMPARE(ia.notices,
+                     QStringList{QStringLiteral("Esportazione non effettuata - Cambiare nome e riprovare")});
             QCOMPARE(readAll(path), QByteArray("il vecchio lavoro"));
         }
         // Yes: replaced by the whole new workbook.
@@ -247,8 +252,12 @@ private Q_SLOTS:
         connect(&t, &QTimer::timeout, [&] {
             for (QWidget* x : QApplication::topLevelWidgets())
                 if (auto* d = qobject_cast<QFileDialog*>(x); d && d->isVisible()) {
-                    titoli << d->windowTitle() << d->nameFilters();
-                    d->selectFile(path);
+                    // Answered again on every tick: the dialog may still be filling its folder view.
+                    if (titoli.isEmpty())
+                        titoli << d->windowTitle() << d->nameFilters();
+                    // Typed into the name box, as the user does.
+                    if (auto* nome = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                        nome->setText(path);
                     QMetaObject::invokeMethod(d, "accept");
                     return;
                 }

@@ -109,11 +109,14 @@ public:
         connect(&m_t, &QTimer::timeout, this, [this] {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (auto* d = qobject_cast<QPrintPreviewDialog*>(w); d && d->isVisible()) {
+                    // Answered once its own event loop runs, not while it is still being shown.
                     m_t.stop();
                     visto << d->objectName();
-                    if (stampa)
-                        d->findChild<QPrintPreviewWidget*>()->print();
-                    d->accept();
+                    QTimer::singleShot(100, d, [this, d] {
+                        if (stampa)
+                            d->findChild<QPrintPreviewWidget*>()->print();
+                        d->accept();
+                    });
                     return;
                 }
         });
