@@ -231,14 +231,16 @@ Letto<QStringList> fornitori()
     return Letto<QStringList>::trovato(l);
 }
 
-Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString& where, const QVariantList& values)
+namespace {
+Esito perOgniOrdinati(const std::function<bool(const Articolo&)>& visita, const QString& where,
+                       const QVariantList& values, const QString& ordine)
 {
     QSqlQuery q(Db::dbNegozio());
     q.setForwardOnly(true);
     QString sql = QStringLiteral("SELECT ") + kColonne + QStringLiteral(" FROM Magazzino");
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
-    sql += QStringLiteral(" ORDER BY CodMateriale");
+    sql += QStringLiteral(" ORDER BY ") + ordine;
     if (!q.prepare(sql))
         return dbFallito(q.lastError().text());
     for (const QVariant& v : values)
@@ -252,6 +254,12 @@ Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString&
     if (q.lastError().isValid())
         return dbFallito(q.lastError().text());
     return Esito::riuscito();
+}
+} // namespace
+
+Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString& where, const QVariantList& values)
+{
+    return perOgniOrdinati(visita, where, values, QStringLiteral("CodMateriale"));
 }
 
 namespace {
@@ -414,6 +422,12 @@ bool Giacenze::impostaQuantita(qint64 codice, double quantita)
         return false;
     }
     return true;
+}
+
+Esito perOgniPerDescrizione(const std::function<bool(const Articolo&)>& visita, const QString& where,
+                            const QVariantList& values)
+{
+    return perOgniOrdinati(visita, where, values, QStringLiteral("Descrizione, CodMateriale"));
 }
 
 } // namespace Articoli

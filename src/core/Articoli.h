@@ -138,4 +138,9 @@ private:
     std::unique_ptr<Impl> d;
 };
 
+// As perOgni, in description order (without regard to case, as the article list sorts), then by
+// code: for whole-archive exports that stream their rows.
+Esito perOgniPerDescrizione(const std::function<bool(const Articolo&)>& visita, const QString& where = {},
+                            const QVariantList& values = {});
+
 } // namespace Articoli

@@ -113,13 +113,41 @@ QStringList version3()
         'Code EAN13', 22, 0, 0, 0, 0))");
     return s;
 }
+
+// The reports' working tables: emptied and refilled from the article window's lists on every print.
+QStringList version4()
+{
+    QStringList s;
+    s << QStringLiteral(R"(CREATE TABLE rptMagazzino (
+        CodProdotto TEXT,
+        Descrizione TEXT,
+        Categoria TEXT,
+        "Quantità" TEXT,
+        Giacenze TEXT,
+        Colore TEXT,
+        UnitaMisura TEXT,
+        Costo TEXT,
+        Costo2 TEXT))");
+    s << QStringLiteral(R"(CREATE TABLE rptProdotti (
+        Descrizione TEXT,
+        Reparto TEXT,
+        Costo TEXT,
+        CodProdotto TEXT,
+        Prezzo2 TEXT,
+        CostoAcquisto TEXT))");
+    return s;
+}
+
 } // namespace
 
 const QList<QStringList>& steps()
 {
-    static const QList<QStringList> all = {version1(),
-                                           // version 2: central-warehouse tables
-                                           version3()};
+    static const QList<QStringList> all = {
+        version1(),
+        // version 2: central-warehouse tables
+        version3(),
+        version4(),
+    };
     return all;
 }
 

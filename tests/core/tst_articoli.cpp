@@ -138,6 +138,23 @@ private Q_SLOTS:
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 0);
     }
 
+    void wholeArchiveByDescription()
+    {
+        for (const char* d : {"pane", "Acqua", "Burro", "acqua"}) {
+            Articolo a;
+            a.descrizione = QString::fromUtf8(d);
+            a.quantita = 1;
+            QVERIFY(Articoli::inserisci(a));
+        }
+        QStringList visti;
+        QVERIFY(Articoli::perOgniPerDescrizione([&](const Articolo& a) { return visti << a.descrizione, true; }));
+        QCOMPARE(visti, (QStringList{"Acqua", "acqua", "Burro", "pane"}));
+        visti.clear();
+        QVERIFY(Articoli::perOgniPerDescrizione([&](const Articolo& a) { return visti << a.descrizione, true; },
+                                                QStringLiteral("CodMateriale > ?"), {2}));
+        QCOMPARE(visti, (QStringList{"acqua", "Burro"}));
+    }
+
 private:
     std::unique_ptr<TestEnv> m_env;
 };

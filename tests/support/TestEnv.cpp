@@ -123,15 +123,17 @@ std::optional<QString> TestInteraction::askText(const QString& prompt, const QSt
     prompts << prompt;
     return texts.isEmpty() ? std::nullopt : texts.dequeue();
 }
-QString TestInteraction::chooseOpenFile(const QString& title, const QString& dir, const QStringList&)
+QString TestInteraction::chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters)
 {
     prompts << title;
+    filtersSeen << filters;
     pickerDirs << dir;
     return paths.isEmpty() ? QString() : paths.dequeue();
 }
-QString TestInteraction::chooseSaveFile(const QString& title, const QString& dir, const QStringList&)
+QString TestInteraction::chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters)
 {
     prompts << title;
+    filtersSeen << filters;
     pickerDirs << dir;
     return paths.isEmpty() ? QString() : paths.dequeue();
 }

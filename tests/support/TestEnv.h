@@ -33,6 +33,7 @@ public:
     int passwords = 0;      // technician questions asked
     QStringList prompts;    // askText prompts and picker titles, in order
     QStringList pickerDirs; // the folder each picker started in
+    QList<QStringList> filtersSeen; // the filters of each file picker
     QStringList notices;    // timed notices
     QStringList filesShown; // text files shown
 };

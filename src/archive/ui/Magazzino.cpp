@@ -498,6 +498,7 @@ void Magazzino::collega()
     collegaModifica();
     collegaCasse();
     collegaStampaFrontalino(*this);
+    collegaStampe();
 }
 
 // ---------------------------------------------------------------------------------------------

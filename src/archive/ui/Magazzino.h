@@ -209,6 +209,8 @@ private:
     void avvisoPromozioni();                           // at load
     void caricaOffertaArticolo(const QString& codice); // list click, frPromozione visible
     void preparaPortaCassa();                          // at load: the main window's line
+    // The data reports' and exports' print buttons.
+    void collegaStampe();
     void cmdVediTutteLePromozioni_Click();
     void VediTutteLePromozioni();
     void cmdEliminaOfferta_Click();

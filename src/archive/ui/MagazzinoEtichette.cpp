@@ -1,7 +1,7 @@
 #include "archive/ui/MagazzinoEtichette.h"
 
 #include "archive/ui/Magazzino.h"
-#include "core/ui/WidgetInteraction.h"
+#include "core/Contesto.h"
 #include "labels/ui/StampaFrontalino.h"
 
 #include <QCheckBox>
@@ -10,7 +10,6 @@
 void collegaStampaFrontalino(Magazzino& w)
 {
     QObject::connect(w.cmdStampaFrontalino, &QPushButton::clicked, &w, [&w] {
-        static WidgetInteraction interazione;
         static DialogoFont font;
         std::optional<RigaArticolo> riga;
         if (const int r = w.ListMagazzino->selectedRow(); r >= 0) {
@@ -19,7 +18,7 @@ void collegaStampaFrontalino(Magazzino& w)
                                 l->testo(r, ArticleList::colPrezzoV), l->testo(r, ArticleList::colBarCode),
                                 l->testo(r, ArticleList::colPesoConf)};
         }
-        StampaFrontalino::cmdStampaFrontalino_Click(interazione, font, {w.ckModificati->isChecked(), w.perFrontalini()},
+        StampaFrontalino::cmdStampaFrontalino_Click(Contesto::interazione(), font, {w.ckModificati->isChecked(), w.perFrontalini()},
                                                     riga);
     });
 }

@@ -1,0 +1,182 @@
+// The stock workbook of a shop archive of 100,000 articles against libxlsxwriter writing the
+// same cells bare (values already in memory), and the stock report of the article list's rows
+// (the working-table fill, its read and the drawing) to the PDF printer backend.
+// Prints times in ms and the ratio.
+#include "archive/ui/ArticleList.h"
+#include "core/Database.h"
+#include "core/ui/Printers.h"
+#include "labels/ExportExcel.h"
+#include "labels/ReportTables.h"
+#include "labels/Reports.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPrinter>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <variant>
+#include <vector>
+#include <xlsxwriter.h>
+
+namespace {
+
+constexpr int kArticoli = 100000;
+constexpr int kGiri = 3;
+
+const char* kProdotti[] = {"Biscotti", "Cioccolato", "Pasta",  "Riso",  "Caffè",  "Shampoo", "Detersivo", "Olio",
+                           "Sale",     "Zucchero",   "Farina", "Latte", "Yogurt", "Acqua",   "Vino",      "Crackers"};
+const char* kFornitori[] = {"Rossi Distribuzione", "Bianchi & C.", "Cash Verdi", "L'Ingrosso Srl"};
+
+void creaArchivio()
+{
+    QRandomGenerator rnd(20261209);
+    Db::Transaction t;
+    QSqlQuery q(Db::dbNegozio());
+    q.prepare(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, Genere, \"Quantità\", Minimo, "
+                             "UnitaMisura, Costo, Fornitore, BarCode, Costo2, CodProdottoFornitore, CodPV) "
+                             "VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"));
+    for (int i = 1; i <= kArticoli; ++i) {
+        const double costo = int(rnd.bounded(10000)) / 100.0;
+        q.addBindValue(i);
+        q.addBindValue(
+            QStringLiteral("%1 %2").arg(QString::fromUtf8(kProdotti[rnd.bounded(16)])).arg(rnd.bounded(5000)));
+        q.addBindValue(QString::number(1 + rnd.bounded(40)));
+        q.addBindValue(double(int(rnd.bounded(200)) - 20));
+        q.addBindValue(0);
+        q.addBindValue(QStringLiteral("Pz"));
+        q.addBindValue(costo);
+        q.addBindValue(QString::fromUtf8(kFornitori[rnd.bounded(4)]));
+        q.addBindValue(
+            QStringLiteral("80%1").arg(qint64(rnd.bounded(100000000)) * 100 + i % 100, 11, 10, QLatin1Char('0')));
+        q.addBindValue(costo * 0.6);
+        q.addBindValue(QStringLiteral("F-%1").arg(i));
+        q.addBindValue(22);
+        q.exec();
+    }
+    t.commit();
+}
+
+using Cella = std::variant<std::monostate, std::string, double>;
+
+// The cells the export writes, read once before the bare timing.
+std::vector<std::vector<Cella>> celle()
+{
+    std::vector<std::vector<Cella>> out;
+    QSqlQuery q = Db::query(QStringLiteral("SELECT BarCode, CodProdottoFornitore, Descrizione, Costo2, UnitaMisura, "
+                                           "\"Quantità\", Costo, \"Quantità\" * Costo2, \"Quantità\" * Costo, "
+                                           "Fornitore, Genere FROM Magazzino ORDER BY Descrizione"));
+    while (q.next()) {
+        std::vector<Cella> r;
+        for (int c = 0; c < 11; ++c) {
+            const QVariant v = q.value(c);
+            if (v.isNull())
+                r.emplace_back();
+            else if (c == 3 || (c >= 5 && c <= 8))
+                r.emplace_back(v.toDouble());
+            else
+                r.emplace_back(v.toString().toStdString());
+        }
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+void scriviNudo(const std::vector<std::vector<Cella>>& righe, const QString& path)
+{
+    lxw_workbook* wb = workbook_new(path.toLocal8Bit().constData());
+    lxw_format* denaro = workbook_add_format(wb);
+    format_set_num_format(denaro, "#,##0.00");
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "Foglio1");
+    const char* intest[] = {"BarCode",  "CodProdottoFornitore", "Descrizione",     "CostoAcquisto", "UnitaMisura",
+                            "Quantità", "PrezzoVendita",        "ValoreMAGAZZINO", "ValoreVENDITA", "Fornitore",
+                            "Genere"};
+    for (int c = 0; c < 11; ++c)
+        worksheet_write_string(ws, 0, lxw_col_t(c), intest[c], nullptr);
+    lxw_row_t r = 1;
+    for (const auto& riga : righe) {
+        for (int c = 0; c < 11; ++c) {
+            if (const auto* s = std::get_if<std::string>(&riga[c]))
+                worksheet_write_string(ws, r, lxw_col_t(c), s->c_str(), nullptr);
+            else if (const auto* d = std::get_if<double>(&riga[c]))
+                worksheet_write_number(ws, r, lxw_col_t(c), *d, c == 5 ? nullptr : denaro);
+        }
+        ++r;
+    }
+    lxw_worksheet* f2 = workbook_add_worksheet(wb, "Foglio2");
+    worksheet_write_number(f2, 1, 0, 1.0, denaro);
+    workbook_close(wb);
+}
+
+double mediana(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestEnv env;
+    QTemporaryDir stampe;
+    qputenv("TAVRINO_TEST_PRINTERS", "A4 Ufficio");
+    qputenv("TAVRINO_TEST_PRINTERS_DIR", stampe.path().toLocal8Bit());
+
+    creaArchivio();
+    const auto valori = celle();
+
+    std::vector<double> tEsporta, tNudo;
+    for (int g = 0; g < kGiri; ++g) {
+        ScriptedInteraction ia;
+        ia.paths << env.path(QStringLiteral("magazzino.xlsx"));
+        ia.answers << Interaction::Yes;
+        NoProgress p;
+        QElapsedTimer t;
+        t.start();
+        if (!ExportExcel::EsportaMagazzinoExcel(ia, false, p)) {
+            std::fprintf(stderr, "export failed\n");
+            return 1;
+        }
+        tEsporta.push_back(t.nsecsElapsed() / 1e6);
+        t.restart();
+        scriviNudo(valori, env.path(QStringLiteral("nudo.xlsx")));
+        tNudo.push_back(t.nsecsElapsed() / 1e6);
+    }
+    const double e = mediana(tEsporta), n = mediana(tNudo);
+    std::printf("stock workbook, %d articles: export %.0f ms, bare libxlsxwriter %.0f ms, ratio %.2f (goal <= 1.5)\n",
+                kArticoli, e, n, e / n);
+
+    // The article list as the window shows it (at most its row cap), then the stock report.
+    const ArticleList::Caricamento lista =
+        ArticleList::leggi(QStringLiteral("Select * from Magazzino order by descrizione"));
+    ReportTables::Righe righe;
+    for (const RigaLista& r : lista.righe)
+        righe << r.testo;
+    std::vector<double> tReport;
+    int pagine = 0;
+    for (int g = 0; g < kGiri; ++g) {
+        QElapsedTimer t;
+        t.start();
+        if (!ReportTables::ValorizzaTabReportMagazzino(righe, false))
+            return 1;
+        const auto letto = ReportTables::righeMagazzino();
+        const Report r =
+            Reports::ReportMagazzino(*letto.valore, ArticleList::testoValore(lista.valore), QDate::currentDate());
+        std::unique_ptr<QPrinter> printer = Printers::printerFor();
+        printer->setPageLayout(ReportRenderer::layout(r));
+        QPainter painter(printer.get());
+        pagine = ReportRenderer::disegna(r, painter, *printer);
+        painter.end();
+        tReport.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("stock report, %d list rows, %d pages to the PDF backend: %.0f ms (goal < 2000 ms)\n",
+                int(righe.size()), pagine, mediana(tReport));
+    return 0;
+}

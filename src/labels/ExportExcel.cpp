@@ -1,0 +1,273 @@
+#include "labels/ExportExcel.h"
+
+#include "core/Articoli.h"
+#include "core/Database.h"
+#include "core/Interaction.h"
+#include "core/Lookups.h"
+#include "core/Progress.h"
+#include "core/VbConvert.h"
+#include "labels/ExportWorkbook.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace ExportExcel {
+
+namespace {
+
+const QString kModulo = QStringLiteral("Magazzino");
+const QString kFallita = QStringLiteral("Esportazione NON Effettuata!!!");
+constexpr int kPasso = 1000; // rows between two progress reports
+
+// The opening both exports share: the file name, and the overwrite question when it exists.
+// Empty when the export must not go on (the user was told).
+QString apertura(Interaction& ia, const QString& titolo)
+{
+    // No data source is needed to write a workbook here; the key is kept as before.
+    CreaDSNUtente();
+    const QString path = ScegliFileXLS(ia, titolo);
+    if (path.isEmpty()) {
+        ia.notice(QStringLiteral("Esportazione non effettuata! - Nome file non definito"));
+        return {};
+    }
+    if (QFileInfo(path).isFile()) {
+        // The old file is kept until the new workbook is complete and takes its place.
+        if (ia.ask(QStringLiteral("ATTENZIONE nome file già esistente - Procedere con la sovrascrittura?"),
+                   Interaction::Yes | Interaction::No, Interaction::Icon::Question) != Interaction::Yes) {
+            ia.notice(QStringLiteral("Esportazione non effettuata - Cambiare nome e riprovare"));
+            return {};
+        }
+    }
+    return path;
+}
+
+// One row of the archive sheet, as read.
+struct RigaMagazzino
+{
+    QString barCode, codForn, descrizione, unitaMisura, fornitore, genere;
+    std::optional<double> costo2, quantita, costo;
+};
+constexpr size_t kLotto = 512;
+
+// Batches of rows handed from the reading thread to the writing one.
+class RigheInScrittura
+{
+public:
+    // Hands over the rows (leaving `lotto` empty).
+    void metti(std::vector<RigaMagazzino>& lotto)
+    {
+        if (lotto.empty())
+            return;
+        {
+            std::lock_guard<std::mutex> l(m_m);
+            m_coda.push_back(std::move(lotto));
+        }
+        lotto = {};
+        lotto.reserve(kLotto);
+        m_cv.notify_one();
+    }
+    void chiudi()
+    {
+        {
+            std::lock_guard<std::mutex> l(m_m);
+            m_chiusa = true;
+        }
+        m_cv.notify_one();
+    }
+    // The next batch; false once closed and empty.
+    bool prendi(std::vector<RigaMagazzino>& lotto)
+    {
+        std::unique_lock<std::mutex> l(m_m);
+        m_cv.wait(l, [this] { return !m_coda.empty() || m_chiusa; });
+        if (m_coda.empty())
+            return false;
+        lotto = std::move(m_coda.front());
+        m_coda.pop_front();
+        return true;
+    }
+
+private:
+    std::mutex m_m;
+    std::condition_variable m_cv;
+    std::deque<std::vector<RigaMagazzino>> m_coda;
+    bool m_chiusa = false;
+};
+
+std::optional<double> prodotto(const std::optional<double>& a, const std::optional<double>& b)
+{
+    if (a && b)
+        return *a * *b;
+    return std::nullopt;
+}
+
+void somma(std::optional<double>& tot, const std::optional<double>& a, const std::optional<double>& b)
+{
+    if (a && b)
+        tot = tot.value_or(0) + *a * *b;
+}
+
+void scriviRiga(ExportWorkbook& wb, int riga, const RigaMagazzino& a)
+{
+    wb.testo(riga, 0, a.barCode);
+    wb.testo(riga, 1, a.codForn);
+    wb.testo(riga, 2, a.descrizione);
+    wb.numero(riga, 3, a.costo2, true);
+    wb.testo(riga, 4, a.unitaMisura);
+    wb.numero(riga, 5, a.quantita);
+    wb.numero(riga, 6, a.costo, true);
+    wb.numero(riga, 7, prodotto(a.quantita, a.costo2), true);
+    wb.numero(riga, 8, prodotto(a.quantita, a.costo), true);
+    wb.testo(riga, 9, a.fornitore);
+    wb.testo(riga, 10, a.genere);
+}
+
+// "yyyy-MM-dd", also with a time after it.
+QDate dataStorico(const QString& s)
+{
+    return Vb::fromIso(s.left(10));
+}
+
+} // namespace
+
+QString filtro()
+{
+    return QStringLiteral("Microsoft Excel files (*.xlsx)");
+}
+
+QString ScegliFileXLS(Interaction& ia, const QString& titolo)
+{
+    QString path = ia.chooseSaveFile(titolo, QString(), {filtro()});
+    if (path.isEmpty())
+        return {};
+    if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        path += QStringLiteral(".xlsx");
+    return path;
+}
+
+bool EsportaVendutoExcel(Interaction& ia, const QDate& dal, const QDate& al, ProgressSink& progresso)
+{
+    const QString path = apertura(ia, QStringLiteral("Salva il file dei PLU Venduti"));
+    if (path.isEmpty())
+        return false;
+
+    const auto fallita = [&](const Esito& e) {
+        ScriviErrore(kModulo, QStringLiteral("EsportaVendutoExcel"), e);
+        ia.notice(kFallita);
+        return false;
+    };
+    QSqlQuery q =
+        Db::query(QStringLiteral("SELECT Magazzino.Descrizione, StoricoPLU.EAN, StoricoPLU.Qta, StoricoPLU.DataModif "
+                                 "FROM Magazzino INNER JOIN StoricoPLU ON Magazzino.BarCode = StoricoPLU.EAN "
+                                 "WHERE StoricoPLU.DataModif >= ? AND StoricoPLU.DataModif < ? "
+                                 "ORDER BY Magazzino.Descrizione ASC, StoricoPLU.rowid"),
+                  {Vb::isoDate(dal), Vb::isoDate(al.addDays(1))});
+    if (!q.isActive())
+        return fallita(Esito::fallito(VbErr::DatabaseError, q.lastError().text()));
+
+    ExportWorkbook wb(path);
+    wb.foglio(QStringLiteral("Foglio1"));
+    wb.intestazioni(
+        {QStringLiteral("Descrizione"), QStringLiteral("EAN"), QStringLiteral("Qta"), QStringLiteral("DataModif")});
+    int riga = 1;
+    while (q.next()) {
+        wb.testo(riga, 0, q.value(0).toString());
+        wb.testo(riga, 1, q.value(1).toString());
+        if (!q.value(2).isNull())
+            wb.numero(riga, 2, q.value(2).toDouble());
+        const QString quando = q.value(3).toString();
+        const QDate d = dataStorico(quando);
+        if (d.isValid())
+            wb.data(riga, 3, d);
+        else
+            wb.testo(riga, 3, quando);
+        if (riga % kPasso == 0)
+            progresso.setValue(riga);
+        ++riga;
+    }
+    if (q.lastError().isValid())
+        return fallita(Esito::fallito(VbErr::DatabaseError, q.lastError().text()));
+    q.finish();
+    const Esito e = wb.chiudi();
+    if (!e)
+        return fallita(e);
+    ia.notice(QStringLiteral("Operazione Effettuata"));
+    return true;
+}
+
+bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& progresso)
+{
+    const QString path = apertura(ia, QStringLiteral("Salva il file del MAGAZZINO"));
+    if (path.isEmpty())
+        return false;
+
+    const auto fallita = [&](const Esito& e) {
+        ScriviErrore(kModulo, QStringLiteral("EsportaMagazzinoExcel"), e);
+        ia.ask(kFallita, Interaction::Ok, Interaction::Icon::None);
+        return false;
+    };
+
+    ExportWorkbook wb(path);
+    wb.foglio(QStringLiteral("Foglio1"));
+    wb.intestazioni({QStringLiteral("BarCode"), QStringLiteral("CodProdottoFornitore"), QStringLiteral("Descrizione"),
+                     QStringLiteral("CostoAcquisto"), QStringLiteral("UnitaMisura"), QStringLiteral("Quantità"),
+                     QStringLiteral("PrezzoVendita"), QStringLiteral("ValoreMAGAZZINO"),
+                     QStringLiteral("ValoreVENDITA"), QStringLiteral("Fornitore"), QStringLiteral("Genere")});
+
+    // The archive is read in description order while a second thread writes the cells of the
+    // rows read so far; the workbook is touched by that thread alone until it ends.
+    RigheInScrittura coda;
+    std::thread scrittore([&] {
+        int riga = 1;
+        std::vector<RigaMagazzino> lotto;
+        while (coda.prendi(lotto)) {
+            for (const RigaMagazzino& r : lotto)
+                scriviRiga(wb, riga++, r);
+            lotto.clear();
+        }
+    });
+
+    // One pass over the whole table: the listed rows and the totals, which always cover it all.
+    std::optional<double> totMagazzino;
+    std::optional<double> totVendita;
+    std::vector<RigaMagazzino> lotto;
+    int lette = 0;
+    const Esito letto = Articoli::perOgniPerDescrizione([&](const Articolo& a) {
+        somma(totMagazzino, a.quantita, a.costo2);
+        somma(totVendita, a.quantita, a.costo);
+        if (!soloQtaZero || (a.quantita && *a.quantita <= 0)) {
+            lotto.push_back({a.barCode, a.codProdottoFornitore, a.descrizione, a.unitaMisura, a.fornitore, a.genere,
+                             a.costo2, a.quantita, a.costo});
+            if (lotto.size() == kLotto)
+                coda.metti(lotto);
+        }
+        if (++lette % kPasso == 0)
+            progresso.setValue(lette);
+        return true;
+    });
+    coda.metti(lotto);
+    coda.chiudi();
+    scrittore.join();
+    if (!letto)
+        return fallita(letto);
+
+    wb.foglio(QStringLiteral("Foglio2"));
+    wb.intestazioni({QStringLiteral("ValoreTOTALEMAGAZZINO"), QStringLiteral("ValoreTotCOMEVENDITA"),
+                     QStringLiteral("DIFFERENZA")});
+    wb.numero(1, 0, totMagazzino, true);
+    wb.numero(1, 1, totVendita, true);
+    if (totMagazzino && totVendita)
+        wb.numero(1, 2, *totVendita - *totMagazzino, true);
+    const Esito e = wb.chiudi();
+    if (!e)
+        return fallita(e);
+    ia.notice(QStringLiteral("Operazione Effettuata"));
+    return true;
+}
+
+} // namespace ExportExcel

@@ -1,0 +1,114 @@
+#include "labels/ExportWorkbook.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <xlsxwriter.h>
+
+ExportWorkbook::ExportWorkbook(const QString& destinazione)
+    : m_destinazione(destinazione), m_temp(temporaneo(destinazione))
+{
+    // A leftover of an interrupted export is ours to replace.
+    if (QFileInfo(m_temp).isFile())
+        QFile::remove(m_temp);
+    m_wb = workbook_new(QFile::encodeName(m_temp).constData());
+    if (!m_wb) {
+        m_errore = LXW_ERROR_MEMORY_MALLOC_FAILED;
+        return;
+    }
+    m_formatoData = workbook_add_format(m_wb);
+    format_set_num_format(m_formatoData, "dd/mm/yyyy");
+    m_formatoDenaro = workbook_add_format(m_wb);
+    format_set_num_format(m_formatoDenaro, "#,##0.00");
+}
+
+ExportWorkbook::~ExportWorkbook()
+{
+    if (m_wb && !m_chiuso)
+        workbook_close(m_wb); // frees it; the half file goes below
+    if (!m_chiuso && QFileInfo(m_temp).isFile())
+        QFile::remove(m_temp);
+}
+
+QString ExportWorkbook::temporaneo(const QString& destinazione)
+{
+    const QFileInfo fi(destinazione);
+    return fi.dir().filePath(QStringLiteral(".~") + fi.fileName() + QStringLiteral(".tmp"));
+}
+
+void ExportWorkbook::annota(int errore)
+{
+    if (errore != LXW_NO_ERROR && m_errore == 0)
+        m_errore = errore;
+}
+
+void ExportWorkbook::foglio(const QString& nome)
+{
+    if (!m_wb)
+        return;
+    m_ws = workbook_add_worksheet(m_wb, nome.toUtf8().constData());
+    if (!m_ws)
+        annota(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE);
+}
+
+void ExportWorkbook::testo(int riga, int col, const QString& t)
+{
+    if (!m_ws || t.isEmpty())
+        return;
+    annota(worksheet_write_string(m_ws, lxw_row_t(riga), lxw_col_t(col), t.toUtf8().constData(), nullptr));
+}
+
+void ExportWorkbook::numero(int riga, int col, double v, bool denaro)
+{
+    if (!m_ws)
+        return;
+    annota(worksheet_write_number(m_ws, lxw_row_t(riga), lxw_col_t(col), v, denaro ? m_formatoDenaro : nullptr));
+}
+
+void ExportWorkbook::numero(int riga, int col, const std::optional<double>& v, bool denaro)
+{
+    if (v)
+        numero(riga, col, *v, denaro);
+}
+
+void ExportWorkbook::data(int riga, int col, const QDate& d)
+{
+    if (!m_ws || !d.isValid())
+        return;
+    lxw_datetime dt{};
+    dt.year = d.year();
+    dt.month = d.month();
+    dt.day = d.day();
+    annota(worksheet_write_datetime(m_ws, lxw_row_t(riga), lxw_col_t(col), &dt, m_formatoData));
+}
+
+void ExportWorkbook::intestazioni(const QStringList& nomi)
+{
+    for (int c = 0; c < nomi.size(); ++c)
+        testo(0, c, nomi.at(c));
+}
+
+Esito ExportWorkbook::chiudi()
+{
+    if (m_chiuso || !m_wb)
+        return Esito::fallito(VbErr::PathNotFound, m_destinazione);
+    const lxw_error e = workbook_close(m_wb);
+    m_wb = nullptr;
+    annota(e);
+    if (m_errore != 0) {
+        QFile::remove(m_temp);
+        return Esito::fallito(VbErr::PermissionDenied,
+                              QString::fromUtf8(lxw_strerror(lxw_error(m_errore))) + QStringLiteral(": ") + m_temp);
+    }
+    // rename() replaces the old file in one step: it is either the old or the whole new one.
+    if (std::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_destinazione).constData()) != 0) {
+        const QString motivo = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(m_temp);
+        return Esito::fallito(VbErr::PermissionDenied, motivo + QStringLiteral(": ") + m_destinazione);
+    }
+    m_chiuso = true;
+    return Esito::riuscito();
+}

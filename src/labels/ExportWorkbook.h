@@ -1,0 +1,51 @@
+#pragma once
+// An .xlsx workbook written beside its target and put in the target's place only when it is
+// complete: the user's old file stays untouched until the new one has been written whole, and
+// stays untouched when anything fails. Cells are written row by row: texts, numbers, dates.
+#include "core/ErrorLog.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct lxw_workbook;
+struct lxw_worksheet;
+struct lxw_format;
+
+class ExportWorkbook
+{
+public:
+    explicit ExportWorkbook(const QString& destinazione);
+    ~ExportWorkbook(); // removes the temporary file when the workbook was not committed
+
+    // The file written before it replaces the destination: "<folder>/.~<name>.tmp".
+    static QString temporaneo(const QString& destinazione);
+
+    // Starts a new sheet; later cells go to it.
+    void foglio(const QString& nome);
+    // Cells of the current sheet. Null texts and empty numbers leave the cell blank.
+    void testo(int riga, int col, const QString& t);
+    void numero(int riga, int col, double v, bool denaro = false);
+    void numero(int riga, int col, const std::optional<double>& v, bool denaro = false);
+    void data(int riga, int col, const QDate& d); // shown "dd/mm/yyyy"
+    void intestazioni(const QStringList& nomi);   // row 0
+
+    // Writes the workbook and puts it in place of the destination. On failure nothing at the
+    // destination changed; the detail says why.
+    Esito chiudi();
+
+    ExportWorkbook(const ExportWorkbook&) = delete;
+    ExportWorkbook& operator=(const ExportWorkbook&) = delete;
+
+private:
+    void annota(int errore);
+    QString m_destinazione;
+    QString m_temp;
+    lxw_workbook* m_wb = nullptr;
+    lxw_worksheet* m_ws = nullptr;
+    lxw_format* m_formatoData = nullptr;
+    lxw_format* m_formatoDenaro = nullptr;
+    int m_errore = 0; // the first libxlsxwriter error
+    bool m_chiuso = false;
+};

@@ -1,0 +1,180 @@
+#include "labels/ReportTables.h"
+
+#include "core/Database.h"
+#include "core/VbConvert.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace ReportTables {
+
+namespace {
+
+const QString kModulo = QStringLiteral("Magazzino");
+
+// Sub-items of the article list by position.
+enum : int {
+    colCod = 0,
+    colDescrizione = 1,
+    colReparto = 2,
+    colQta = 3,
+    colMin = 4,
+    colUM = 5,
+    colPrezzoV = 6,
+    colFornitore = 7,
+    colBarCode = 11,
+    colPrezzoA = 13,
+    colCodForn = 14,
+};
+
+QString cella(const QStringList& riga, int col)
+{
+    return col < riga.size() ? riga.at(col) : QString();
+}
+
+Esito fallito(const QString& procedura, VbErr e, const QString& dettaglio)
+{
+    const Esito es = Esito::fallito(e, dettaglio);
+    ScriviErrore(kModulo, procedura, es);
+    return es;
+}
+
+Letto<Righe> leggi(const QString& sql, const QVariantList& valori, int colonne)
+{
+    QSqlQuery q = Db::query(sql, valori);
+    if (!q.isActive())
+        return Letto<Righe>::fallito(q.lastError().text());
+    Righe out;
+    while (q.next()) {
+        QStringList r;
+        r.reserve(colonne);
+        for (int c = 0; c < colonne; ++c)
+            r << q.value(c).toString();
+        out << r;
+    }
+    if (q.lastError().isValid())
+        return Letto<Righe>::fallito(q.lastError().text());
+    return Letto<Righe>::trovato(out);
+}
+
+} // namespace
+
+Esito ValorizzaTabReportMagazzino(const Righe& lista, bool sottoMinimo)
+{
+    const QString proc = QStringLiteral("ValorizzaTabReportMagazzino");
+    Db::Transaction t;
+    if (!t.ok())
+        return fallito(proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+    QString errore;
+    if (!Db::exec(QStringLiteral("DELETE FROM rptMagazzino"), {}, &errore))
+        return fallito(proc, VbErr::DatabaseError, errore);
+
+    QSqlQuery ins(Db::dbNegozio());
+    const bool pronto =
+        sottoMinimo ? ins.prepare(QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
+                                                 "\"Quantità\", Giacenze, UnitaMisura, Costo, Costo2) "
+                                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"))
+                    : ins.prepare(QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
+                                                 "\"Quantità\", Colore, UnitaMisura, Costo, Costo2) "
+                                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    if (!pronto)
+        return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
+
+    for (const QStringList& r : lista) {
+        const QString reparto = cella(r, colReparto);
+        const QString categoria = reparto.isEmpty() ? QStringLiteral("***") : reparto;
+        QVariantList v;
+        if (sottoMinimo) {
+            const auto minimo = Vb::cdbl(cella(r, colMin));
+            const auto qta = Vb::cdbl(cella(r, colQta));
+            if (!minimo || !qta)
+                return fallito(proc, VbErr::TypeMismatch, cella(r, colCod));
+            if (*minimo < *qta)
+                continue;
+            v = {cella(r, colCod),     cella(r, colDescrizione), categoria,
+                 cella(r, colQta),     cella(r, colMin),         cella(r, colUM),
+                 cella(r, colPrezzoV), cella(r, colFornitore)};
+        } else {
+            v = {cella(r, colCodForn), cella(r, colDescrizione), categoria,
+                 cella(r, colQta),     cella(r, colPrezzoV),     cella(r, colBarCode),
+                 cella(r, colPrezzoA), cella(r, colFornitore)};
+        }
+        for (int i = 0; i < v.size(); ++i)
+            ins.bindValue(i, v.at(i));
+        if (!ins.exec())
+            return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
+    }
+    ins.finish();
+    if (!t.commit())
+        return fallito(proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+    return Esito::riuscito();
+}
+
+Esito ValorizzaTabellaDiStampa(const Righe& offerte)
+{
+    const QString proc = QStringLiteral("ValorizzaTabellaDiStampa");
+    Db::Transaction t;
+    if (!t.ok())
+        return fallito(proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+    QString errore;
+    if (!Db::exec(QStringLiteral("DELETE FROM rptProdotti"), {}, &errore))
+        return fallito(proc, VbErr::DatabaseError, errore);
+    QSqlQuery ins(Db::dbNegozio());
+    if (!ins.prepare(QStringLiteral("INSERT INTO rptProdotti (Descrizione, Reparto, Costo, CodProdotto, Prezzo2, "
+                                    "CostoAcquisto) VALUES (?, ?, ?, ?, ?, ?)")))
+        return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
+    for (const QStringList& r : offerte) {
+        // The discounted price is written as a number with two decimals; a cell that is not
+        // a number stops the fill.
+        const auto prezzo = Vb::cdbl(cella(r, 7));
+        if (!prezzo)
+            return fallito(proc, VbErr::TypeMismatch, cella(r, 7));
+        const QVariantList v = {cella(r, 2), cella(r, 3), cella(r, 4), cella(r, 5), cella(r, 6), Vb::money(*prezzo)};
+        for (int i = 0; i < v.size(); ++i)
+            ins.bindValue(i, v.at(i));
+        if (!ins.exec())
+            return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
+    }
+    ins.finish();
+    if (!t.commit())
+        return fallito(proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+    return Esito::riuscito();
+}
+
+Letto<Righe> righeMagazzino()
+{
+    return leggi(QStringLiteral("SELECT CodProdotto, Descrizione, Categoria, \"Quantità\", Colore, UnitaMisura, "
+                                "Costo, Costo2 FROM rptMagazzino ORDER BY rowid"),
+                 {}, 8);
+}
+
+Letto<Righe> righeOfferte()
+{
+    return leggi(QStringLiteral("SELECT Descrizione, Reparto, Costo, CodProdotto, Prezzo2, CostoAcquisto "
+                                "FROM rptProdotti ORDER BY rowid"),
+                 {}, 6);
+}
+
+Letto<Righe> righeVenduto(const QDate& dal, const QDate& al)
+{
+    // Whole days: from the first day's start up to (not including) the day after the last,
+    // so a stored time of day on the last day still counts.
+    QSqlQuery q = Db::query(QStringLiteral("SELECT StoricoPLU.Qta, Magazzino.Descrizione, StoricoPLU.EAN "
+                                           "FROM Magazzino INNER JOIN StoricoPLU ON Magazzino.BarCode = StoricoPLU.EAN "
+                                           "WHERE StoricoPLU.DataModif >= ? AND StoricoPLU.DataModif < ? "
+                                           "ORDER BY StoricoPLU.rowid, Magazzino.CodMateriale"),
+                            {Vb::isoDate(dal), Vb::isoDate(al.addDays(1))});
+    if (!q.isActive())
+        return Letto<Righe>::fallito(q.lastError().text());
+    Righe out;
+    while (q.next()) {
+        const QVariant qta = q.value(0);
+        out << QStringList{qta.isNull() ? QString() : Vb::cstr(qta.toDouble()), q.value(1).toString(),
+                           q.value(2).toString()};
+    }
+    if (q.lastError().isValid())
+        return Letto<Righe>::fallito(q.lastError().text());
+    return Letto<Righe>::trovato(out);
+}
+
+} // namespace ReportTables

@@ -1,0 +1,24 @@
+#pragma once
+// The article window's print buttons for the data reports: the stock list ("Stampa Esporta"),
+// the sold quantities ("Stampa" of the sold-quantity tab) and the promotions list ("Stampa
+// Elenco Offerte"). The first two offer the spreadsheet export first. The window passes what
+// its lists and boxes show.
+#include "labels/ReportTables.h"
+
+#include <QDate>
+
+class Interaction;
+class QWidget;
+
+namespace ReportComandi {
+
+// `lista`: the article list's rows by column position; `valore`: the stock value box's text;
+// `soloQtaZero`: the "Qta <= 0" search option is selected.
+void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const ReportTables::Righe& lista, const QString& valore,
+                              bool soloQtaZero);
+// The period of the sold-quantity tab's pickers.
+void cmdStampaVPLU_Click(Interaction& ia, QWidget* parent, const QDate& dal, const QDate& al);
+// `offerte`: the promotions list's rows by column position.
+void cmdStampaElencoOfferte_Click(Interaction& ia, QWidget* parent, const ReportTables::Righe& offerte);
+
+} // namespace ReportComandi

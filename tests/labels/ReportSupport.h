@@ -1,0 +1,84 @@
+#pragma once
+#include "core/ui/Printers.h"
+// What the report and export tests share: virtual printers whose jobs land as PDF files in a
+// folder, the text of a PDF as pdftotext reads it, and a workbook read back by openpyxl.
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+struct ReportPrinters
+{
+    QTemporaryDir dir;
+    explicit ReportPrinters(const QByteArray& names = "A4 Ufficio")
+    {
+        qputenv("TAVRINO_TEST_PRINTERS", names);
+        qputenv("TAVRINO_TEST_PRINTERS_DIR", dir.path().toLocal8Bit());
+        Printers::setSystemDefault(QString::fromUtf8(names).section(QLatin1Char(';'), 0, 0));
+    }
+    ~ReportPrinters()
+    {
+        qunsetenv("TAVRINO_TEST_PRINTERS");
+        qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
+    }
+    QStringList jobs() const { return QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name); }
+};
+
+// The text of a PDF, pages separated by form feeds; empty when pdftotext failed.
+inline QString pdfText(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+inline QString python3()
+{
+    // Debian's own interpreter carries python3-openpyxl even where another one comes first.
+    return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                             : QStringLiteral("python3");
+}
+
+// Every sheet of the workbook: {"sheets": [names], "<name>": [[{"t": type, "v": value}, ...], ...]}
+// with type "s" (text), "n" (number), "d" (date, value "yyyy-mm-dd", "f" its number format), "" (empty).
+inline QJsonObject readXlsx(const QString& path)
+{
+    static const char* script = R"(
+import json, sys, datetime, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+out = {"sheets": wb.sheetnames}
+for ws in wb.worksheets:
+    rows = []
+    for row in ws.iter_rows():
+        cells = []
+        for c in row:
+            v = c.value
+            if v is None:
+                cells.append({"t": "", "v": None})
+            elif isinstance(v, bool):
+                cells.append({"t": "b", "v": v})
+            elif isinstance(v, (int, float)):
+                cells.append({"t": "n", "v": v})
+            elif isinstance(v, datetime.datetime):
+                cells.append({"t": "d", "v": v.date().isoformat(), "f": c.number_format})
+            else:
+                cells.append({"t": "s", "v": str(v)})
+        rows.append(cells)
+    out[ws.title] = rows
+print(json.dumps(out))
+)";
+    QProcess p;
+    p.start(python3(), {QStringLiteral("-c"), QString::fromUtf8(script), path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        qWarning() << p.readAllStandardError();
+        return {};
+    }
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}

@@ -1,0 +1,261 @@
+// The spreadsheet exports read back with openpyxl: sheets, header rows, cell values and types,
+// the totals sheet, the "Qta <= 0" filter and the period's edges; the file name, overwrite and
+// failure paths, where the user's old workbook must survive; and the export through the
+// article window's button and save dialog.
+#include "archive/ui/Magazzino.h"
+#include "core/Database.h"
+#include "core/VbConvert.h"
+#include "labels/ExportExcel.h"
+#include "labels/ExportWorkbook.h"
+#include "labels/ReportSupport.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestEnv.h"
+
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+void articolo(int cod, const QString& descr, const QString& bc, const QVariant& qta, const QVariant& costo,
+              const QVariant& costo2, const QString& genere = QStringLiteral("3"))
+{
+    QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", Costo, "
+                                    "Costo2, UnitaMisura, Fornitore, Genere, CodProdottoFornitore) "
+                                    "VALUES (?,?,?,?,?,?,'Pz','Rossi',?,?)"),
+                     {cod, descr, bc, qta, costo, costo2, genere, QStringLiteral("F%1").arg(cod)}));
+}
+
+void storico(const QString& data, const QString& ean, double qta)
+{
+    QVERIFY(
+        Db::exec(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"), {data, ean, qta}));
+}
+
+// A sheet's rows as [type, value] pairs, for exact comparison.
+QList<QList<QPair<QString, QVariant>>> foglio(const QJsonObject& wb, const QString& nome)
+{
+    QList<QList<QPair<QString, QVariant>>> out;
+    for (const QJsonValue& r : wb.value(nome).toArray()) {
+        QList<QPair<QString, QVariant>> riga;
+        for (const QJsonValue& c : r.toArray())
+            riga << qMakePair(c[QStringLiteral("t")].toString(), c[QStringLiteral("v")].toVariant());
+        out << riga;
+    }
+    return out;
+}
+
+QStringList colonna(const QJsonObject& wb, const QString& nome, int col)
+{
+    QStringList out;
+    const auto righe = foglio(wb, nome);
+    for (int i = 1; i < righe.size(); ++i)
+        out << righe[i][col].second.toString();
+    return out;
+}
+
+void archivioDiProva()
+{
+    articolo(1, QStringLiteral("pane"), QStringLiteral("0800"), 4.0, 2.5, 1.25, QStringLiteral("1"));
+    articolo(2, QStringLiteral("Acqua"), QStringLiteral("0801"), 0.0, 0.4, 0.2);
+    articolo(3, QStringLiteral("Zucchero"), QStringLiteral("0802"), -2.0, 1.0, 0.75);
+    articolo(4, QStringLiteral("Burro"), QStringLiteral("0803"), 10.0, 3.0, QVariant()); // no purchase price
+}
+
+} // namespace
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stockWorkbook()
+    {
+        TestEnv env;
+        archivioDiProva();
+        ScriptedInteraction ia;
+        const QString path = env.path(QStringLiteral("magazzino.xlsx"));
+        ia.paths << env.path(QStringLiteral("magazzino")); // the extension is added
+        RecordingProgress p;
+        QVERIFY(ExportExcel::EsportaMagazzinoExcel(ia, false, p));
+        QCOMPARE(ia.notices, QStringList{QStringLiteral("Operazione Effettuata")});
+        QCOMPARE(ia.filtersSeen, QList<QStringList>{{QStringLiteral("Microsoft Excel files (*.xlsx)")}});
+        QVERIFY(ia.asked.contains(QStringLiteral("Salva il file del MAGAZZINO")));
+        QVERIFY(!QFile::exists(ExportWorkbook::temporaneo(path)));
+
+        const QJsonObject wb = readXlsx(path);
+        QCOMPARE(wb.value(QStringLiteral("sheets")).toVariant().toStringList(),
+                 (QStringList{QStringLiteral("Foglio1"), QStringLiteral("Foglio2")}));
+        const auto f1 = foglio(wb, QStringLiteral("Foglio1"));
+        QCOMPARE(f1.size(), 5);
+        QStringList intestazioni;
+        for (const auto& c : f1[0])
+            intestazioni << c.second.toString();
+        QCOMPARE(intestazioni, (QStringList{"BarCode", "CodProdottoFornitore", "Descrizione", "CostoAcquisto",
+                                            "UnitaMisura", QStringLiteral("Quantità"), "PrezzoVendita",
+                                            "ValoreMAGAZZINO", "ValoreVENDITA", "Fornitore", "Genere"}));
+        // By description without regard to case.
+        QCOMPARE(colonna(wb, QStringLiteral("Foglio1"), 2), (QStringList{"Acqua", "Burro", "pane", "Zucchero"}));
+        using C = QPair<QString, QVariant>;
+        const QList<C> pane = {C("s", "0800"), C("s", "F1"), C("s", "pane"), C("n", 1.25),    C("s", "Pz"), C("n", 4),
+                               C("n", 2.5),    C("n", 5.0),  C("n", 10.0),   C("s", "Rossi"), C("s", "1")};
+        QCOMPARE(f1[3], pane);
+        // No purchase price: the cell and its product stay empty, the row is still there.
+        QCOMPARE(f1[2][3].first, QString());
+        QCOMPARE(f1[2][7].first, QString());
+        QCOMPARE(f1[2][8], C("n", 30.0));
+
+        const auto f2 = foglio(wb, QStringLiteral("Foglio2"));
+        QCOMPARE(f2.size(), 2);
+        QCOMPARE(f2[0],
+                 (QList<C>{C("s", "ValoreTOTALEMAGAZZINO"), C("s", "ValoreTotCOMEVENDITA"), C("s", "DIFFERENZA")}));
+        // 4*1.25 + 0*0.2 - 2*0.75 = 3.5; 4*2.5 + 0 - 2 + 30 = 38.
+        QCOMPARE(f2[1], (QList<C>{C("n", 3.5), C("n", 38.0), C("n", 34.5)}));
+    }
+
+    void stockWorkbookOnlyQtaAtOrBelowZero()
+    {
+        TestEnv env;
+        archivioDiProva();
+        ScriptedInteraction ia;
+        const QString path = env.path(QStringLiteral("zero.xlsx"));
+        ia.paths << path;
+        NoProgress p;
+        QVERIFY(ExportExcel::EsportaMagazzinoExcel(ia, true, p));
+        const QJsonObject wb = readXlsx(path);
+        QCOMPARE(colonna(wb, QStringLiteral("Foglio1"), 2), (QStringList{"Acqua", "Zucchero"}));
+        // The totals still cover the whole table.
+        QCOMPARE(foglio(wb, QStringLiteral("Foglio2"))[1][1].second.toDouble(), 38.0);
+    }
+
+    void soldWorkbookPeriodEdges()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("Vino"), QStringLiteral("8001"), 1.0, 5.0, 3.0);
+        articolo(2, QStringLiteral("Acqua"), QStringLiteral("8002"), 1.0, 0.4, 0.2);
+        storico(QStringLiteral("2026-11-30"), QStringLiteral("8001"), 1);   // day before
+        storico(QStringLiteral("2026-12-01"), QStringLiteral("8001"), 2);   // first day
+        storico(QStringLiteral("2026-12-09"), QStringLiteral("8002"), 1.5); // last day
+        storico(QStringLiteral("2026-12-10"), QStringLiteral("8002"), 9);   // day after
+        storico(QStringLiteral("2026-12-05"), QStringLiteral("7777"), 4);   // no article
+        ScriptedInteraction ia;
+        const QString path = env.path(QStringLiteral("venduto.xlsx"));
+        ia.paths << path;
+        NoProgress p;
+        QVERIFY(ExportExcel::EsportaVendutoExcel(ia, QDate(2026, 12, 1), QDate(2026, 12, 9), p));
+        QCOMPARE(ia.notices, QStringList{QStringLiteral("Operazione Effettuata")});
+        QVERIFY(ia.asked.contains(QStringLiteral("Salva il file dei PLU Venduti")));
+        const QJsonObject wb = readXlsx(path);
+        QCOMPARE(wb.value(QStringLiteral("sheets")).toVariant().toStringList(), QStringList{QStringLiteral("Foglio1")});
+        const QJsonArray righe = wb.value(QStringLiteral("Foglio1")).toArray();
+        QCOMPARE(righe.size(), 3);
+        QCOMPARE(colonna(wb, QStringLiteral("Foglio1"), 0), (QStringList{"Acqua", "Vino"}));
+        const QJsonArray acqua = righe[1].toArray();
+        QCOMPARE(acqua[1][QStringLiteral("v")].toString(), QStringLiteral("8002"));
+        QCOMPARE(acqua[2][QStringLiteral("t")].toString(), QStringLiteral("n"));
+        QCOMPARE(acqua[2][QStringLiteral("v")].toDouble(), 1.5);
+        QCOMPARE(acqua[3][QStringLiteral("t")].toString(), QStringLiteral("d"));
+        QCOMPARE(acqua[3][QStringLiteral("v")].toString(), QStringLiteral("2026-12-09"));
+        QCOMPARE(acqua[3][QStringLiteral("f")].toString(), QStringLiteral("dd/mm/yyyy"));
+        QCOMPARE(righe[2].toArray()[3][QStringLiteral("v")].toString(), QStringLiteral("2026-12-01"));
+
+        // A period without movements: the headings alone, and the export is done.
+        ScriptedInteraction ia2;
+        ia2.paths << env.path(QStringLiteral("vuoto.xlsx"));
+        QVERIFY(ExportExcel::EsportaVendutoExcel(ia2, QDate(2027, 1, 1), QDate(2027, 1, 2), p));
+        QCOMPARE(ia2.notices, QStringList{QStringLiteral("Operazione Effettuata")});
+        const QJsonArray vuoto =
+            readXlsx(env.path(QStringLiteral("vuoto.xlsx"))).value(QStringLiteral("Foglio1")).toArray();
+        QCOMPARE(vuoto.size(), 1);
+        QCOMPARE(vuoto[0].toArray()[3][QStringLiteral("v")].toString(), QStringLiteral("DataModif"));
+    }
+
+    void fileNameAndOverwrite()
+    {
+        TestEnv env;
+        archivioDiProva();
+        NoProgress p;
+        // No name: nothing written.
+        {
+            ScriptedInteraction ia;
+            QVERIFY(!ExportExcel::EsportaMagazzinoExcel(ia, false, p));
+            QVERIFY(!ExportExcel::EsportaVendutoExcel(ia, QDate::currentDate(), QDate::currentDate(), p));
+            QCOMPARE(ia.notices,
+                     QStringList(2, QStringLiteral("Esportazione non effettuata! - Nome file non definito")));
+        }
+        const QString path = env.path(QStringLiteral("vecchio.xlsx"));
+        writeRaw(path, "il vecchio lavoro");
+        const QString domanda = QStringLiteral("ATTENZIONE nome file già esistente - Procedere con la sovrascrittura?");
+        // No: the file stays as it was.
+        {
+            ScriptedInteraction ia;
+            ia.paths << path;
+            ia.answers << Interaction::No;
+            QVERIFY(!ExportExcel::EsportaMagazzinoExcel(ia, false, p));
+            QVERIFY(ia.asked.contains(domanda));
+            QCOMPARE(ia.notices,
+                     QStringList{QStringLiteral("Esportazione non effettuata - Cambiare nome e riprovare")});
+            QCOMPARE(readAll(path), QByteArray("il vecchio lavoro"));
+        }
+        // Yes: replaced by the whole new workbook.
+        {
+            ScriptedInteraction ia;
+            ia.paths << path;
+            ia.answers << Interaction::Yes;
+            QVERIFY(ExportExcel::EsportaMagazzinoExcel(ia, false, p));
+            QCOMPARE(readXlsx(path).value(QStringLiteral("sheets")).toVariant().toStringList().size(), 2);
+        }
+    }
+
+    void failedExportKeepsTheOldWorkbook()
+    {
+        TestEnv env;
+        archivioDiProva();
+        storico(Vb::isoDate(QDate::currentDate()), QStringLiteral("0800"), 1);
+        NoProgress p;
+        const QString path = env.path(QStringLiteral("esistente.xlsx"));
+        writeRaw(path, "contenuto da non perdere");
+        // The temporary file cannot be written: a folder holds its name.
+        QVERIFY(QDir().mkpath(ExportWorkbook::temporaneo(path)));
+
+        ScriptedInteraction ia;
+        ia.paths << path << path;
+        ia.answers << Interaction::Yes << Interaction::Ok << Interaction::Yes;
+        QVERIFY(!ExportExcel::EsportaMagazzinoExcel(ia, false, p));
+        QCOMPARE(ia.asked.constLast(), QStringLiteral("Esportazione NON Effettuata!!!"));
+        QCOMPARE(readAll(path), QByteArray("contenuto da non perdere"));
+
+        QVERIFY(!ExportExcel::EsportaVendutoExcel(ia, QDate::currentDate(), QDate::currentDate(), p));
+        QCOMPARE(ia.notices.constLast(), QStringLiteral("Esportazione NON Effettuata!!!"));
+        QCOMPARE(readAll(path), QByteArray("contenuto da non perdere"));
+        const QString log = QString::fromLatin1(readAll(env.path(QStringLiteral("Dati/ErrorLog.dat"))));
+        QVERIFY(log.contains(QStringLiteral("EsportaMagazzinoExcel")));
+        QVERIFY(log.contains(QStringLiteral("EsportaVendutoExcel")));
+    }
+
+    void exportThroughTheArticleWindow()
+    {
+        TestEnv env;
+        archivioDiProva();
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QVERIFY(QTest::qWaitFor([&] { return w.ListMagazzino->count() == 4; }, 5000));
+        w.optCerca[4]->setChecked(true);
+
+        const QString path = env.path(QStringLiteral("dal-pulsante.xlsx"));
+        env.interazione().paths.enqueue(path);
+        env.answer({QMessageBox::Yes});
+        QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        QCOMPARE(env.interazione().prompts, QStringList{QStringLiteral("Salva il file del MAGAZZINO")});
+        QCOMPARE(env.interazione().filtersSeen.value(0), QStringList{QStringLiteral("Microsoft Excel files (*.xlsx)")});
+        QVERIFY(env.interazione().notices.contains(QStringLiteral("Operazione Effettuata")));
+        QCOMPARE(colonna(readXlsx(path), QStringLiteral("Foglio1"), 2), (QStringList{"Acqua", "Zucchero"}));
+        w.unload();
+    }
+};
+
+QTEST_MAIN(TestExport)
+#include "tst_export.moc"

@@ -1,0 +1,365 @@
+// The data reports: the working tables' fills, the three reports drawn to PDF and read back with
+// pdftotext (captions, rows in order, totals, page headers and page numbers), and the article
+// window's print buttons clicked as a user would, printing from the preview.
+#include "archive/ui/Magazzino.h"
+#include "core/Database.h"
+#include "core/VbConvert.h"
+#include "labels/ReportSupport.h"
+#include "labels/ReportTables.h"
+#include "labels/Reports.h"
+#include "support/TestEnv.h"
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// One row of the article list, by column position.
+QStringList rigaLista(const QString& cod, const QString& descr, const QString& reparto, const QString& qta,
+                      const QString& min, const QString& przV, const QString& bc, const QString& przA,
+                      const QString& codForn, const QString& forn = QStringLiteral("Rossi"))
+{
+    QStringList r(18);
+    r[0] = cod;
+    r[1] = descr;
+    r[2] = reparto;
+    r[3] = qta;
+    r[4] = min;
+    r[5] = QStringLiteral("Pz");
+    r[6] = przV;
+    r[7] = forn;
+    r[11] = bc;
+    r[13] = przA;
+    r[14] = codForn;
+    return r;
+}
+
+ReportTables::Righe listaLunga(int n)
+{
+    ReportTables::Righe l;
+    for (int i = 1; i <= n; ++i)
+        l << rigaLista(QString::number(i), QStringLiteral("Articolo %1").arg(i, 3, 10, QLatin1Char('0')),
+                       i == 2 ? QString() : QStringLiteral("ALIMENTARI"), QStringLiteral("1.234,50"),
+                       QStringLiteral("0,00"), QStringLiteral("2,75"),
+                       QStringLiteral("80012%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("1,10"),
+                       QStringLiteral("F%1").arg(i));
+    return l;
+}
+
+// Draws `r` into a PDF and returns its text; *pagine gets the page count.
+QString stampa(const Report& r, const QString& pdf, int* pagine = nullptr)
+{
+    QPdfWriter w(pdf);
+    w.setPageLayout(ReportRenderer::layout(r));
+    QPainter p(&w);
+    const int n = ReportRenderer::disegna(r, p, w);
+    p.end();
+    if (pagine)
+        *pagine = n;
+    if (qEnvironmentVariableIsSet("H13DUMP"))
+        qDebug().noquote() << pdfText(pdf);
+    return pdfText(pdf);
+}
+
+QList<QVariantList> tabella(const QString& sql, int colonne)
+{
+    QList<QVariantList> out;
+    QSqlQuery q = Db::query(sql);
+    while (q.next()) {
+        QVariantList r;
+        for (int c = 0; c < colonne; ++c)
+            r << q.value(c);
+        out << r;
+    }
+    return out;
+}
+
+void storico(const QString& data, const QString& ean, double qta)
+{
+    QVERIFY(
+        Db::exec(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"), {data, ean, qta}));
+}
+
+void articolo(int cod, const QString& descr, const QString& bc, double qta, double costo, double costo2)
+{
+    QVERIFY(Db::exec(
+        QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", Costo, "
+                       "Costo2, Minimo, UnitaMisura, Fornitore, Genere) VALUES (?,?,?,?,?,?,0,'Pz','Rossi','1')"),
+        {cod, descr, bc, qta, costo, costo2}));
+}
+
+QString erroriRegistrati(const TestEnv& env)
+{
+    return QString::fromLatin1(readAll(env.path(QStringLiteral("Dati/ErrorLog.dat"))));
+}
+
+// Watches for the report preview; when it shows, prints it from there and closes it.
+class Anteprima : public QObject
+{
+public:
+    Anteprima()
+    {
+        m_t.setInterval(20);
+        connect(&m_t, &QTimer::timeout, this, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QPrintPreviewDialog*>(w); d && d->isVisible()) {
+                    // Answered once its own event loop runs, not while it is still being shown.
+                    m_t.stop();
+                    visto << d->objectName();
+                    QTimer::singleShot(100, d, [this, d] {
+                        if (stampa)
+                            d->findChild<QPrintPreviewWidget*>()->print();
+                        d->accept();
+                    });
+                    return;
+                }
+        });
+        m_t.start();
+    }
+    QStringList visto; // object names of the previews seen
+    bool stampa = true;
+    void riarma() { m_t.start(); }
+
+private:
+    QTimer m_t;
+};
+
+Magazzino& finestra(int righe)
+{
+    Magazzino& w = Forms::get<Magazzino>();
+    w.showModeless();
+    if (!QTest::qWaitFor([&] { return w.ListMagazzino->count() == righe; }, 5000))
+        qWarning() << "list not loaded" << w.ListMagazzino->count();
+    return w;
+}
+
+} // namespace
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stockTableTakesWhatTheListShows()
+    {
+        TestEnv env;
+        const ReportTables::Righe lista = {
+            rigaLista("7", "Pane", "FORNO", "3,00", "1,00", "1,20", "800123", "0,80", "P-1", "Bianchi"),
+            rigaLista("8", "Sale", "", "0,00", "2,00", "0,50", "800456", "0,20", "S-1"),
+        };
+        QVERIFY(ReportTables::ValorizzaTabReportMagazzino(lista, false));
+        const auto t = tabella(QStringLiteral("SELECT CodProdotto, Descrizione, Categoria, \"Quantità\", Giacenze, "
+                                              "Colore, UnitaMisura, Costo, Costo2 FROM rptMagazzino ORDER BY rowid"),
+                               9);
+        QCOMPARE(t.size(), 2);
+        QCOMPARE(t[0], (QVariantList{"P-1", "Pane", "FORNO", "3,00", QString(), "1,20", "800123", "0,80", "Bianchi"}));
+        QCOMPARE(t[1][2].toString(), QStringLiteral("***"));
+
+        // A second print replaces the rows.
+        QVERIFY(ReportTables::ValorizzaTabReportMagazzino(lista.mid(1), false));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 1);
+    }
+
+    void underMinimumFill()
+    {
+        TestEnv env;
+        const ReportTables::Righe lista = {
+            rigaLista("1", "Uguale", "R", "3,00", "3,00", "1,00", "1", "0,50", "A"),
+            rigaLista("2", "Sopra", "R", "3,00", "2,00", "1,00", "2", "0,50", "B"),
+            rigaLista("3", "Sotto", "R", "-1,00", "0,00", "1,00", "3", "0,50", "C"),
+        };
+        QVERIFY(ReportTables::ValorizzaTabReportMagazzino(lista, true));
+        const auto t = tabella(QStringLiteral("SELECT CodProdotto, Descrizione, \"Quantità\", Giacenze, Colore, "
+                                              "UnitaMisura, Costo FROM rptMagazzino ORDER BY rowid"),
+                               7);
+        QCOMPARE(t.size(), 2);
+        QCOMPARE(t[0], (QVariantList{"1", "Uguale", "3,00", "3,00", QString(), "Pz", "1,00"}));
+        QCOMPARE(t[1][1].toString(), QStringLiteral("Sotto"));
+
+        // A cell that is not a number fails the fill, which is logged; the previous rows stay.
+        ReportTables::Righe guasta = lista;
+        guasta[1][4] = QString();
+        QVERIFY(!ReportTables::ValorizzaTabReportMagazzino(guasta, true));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 2);
+        QVERIFY(erroriRegistrati(env).contains(QStringLiteral("ValorizzaTabReportMagazzino")));
+    }
+
+    void stockReportPages()
+    {
+        TestEnv env;
+        QVERIFY(ReportTables::ValorizzaTabReportMagazzino(listaLunga(80), false));
+        const auto righe = ReportTables::righeMagazzino();
+        QVERIFY(righe.ok);
+        const QDate oggi(2026, 12, 9);
+        int pagine = 0;
+        const QString testo = stampa(Reports::ReportMagazzino(*righe.valore, QStringLiteral("98.760,000000"), oggi),
+                                     env.path(QStringLiteral("magazzino.pdf")), &pagine);
+        QCOMPARE(pagine, 3);
+        QVERIFY(testo.contains(QStringLiteral("Magazzino del Punto Vendita - Giacenze")));
+        QVERIFY(testo.contains(QStringLiteral("Situazione alla data: mercoledì 9 dicembre 2026")));
+        const QStringList fogli = testo.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        QCOMPARE(fogli.size(), 3);
+        for (int p = 0; p < 3; ++p) {
+            for (const char* c : {"Cod.", "For.", "Descrizione", "Genere", "Giacenze", "Prezzo di Vendita", "BarCode",
+                                  "Costo", "Fornitore"})
+                QVERIFY2(fogli[p].contains(QLatin1String(c)), c);
+            QVERIFY(fogli[p].contains(QStringLiteral("Pag. %1 di 3").arg(p + 1)));
+        }
+        QVERIFY(!fogli[1].contains(QStringLiteral("Situazione alla data")));
+        // Every row once, in list order, with the list's Italian number texts.
+        qsizetype dove = -1;
+        for (int i = 1; i <= 80; ++i) {
+            const qsizetype k = testo.indexOf(QStringLiteral("Articolo %1").arg(i, 3, 10, QLatin1Char('0')));
+            QVERIFY2(k > dove, qPrintable(QString::number(i)));
+            dove = k;
+        }
+        QCOMPARE(testo.count(QStringLiteral("1.234,50")), 80);
+        QVERIFY(testo.contains(QStringLiteral("***")));
+        QVERIFY(fogli[2].contains(QStringLiteral("Totale Articoli: 80")));
+        QVERIFY(fogli[2].contains(QStringLiteral("Valore Giacenze: 98.760,000000")));
+    }
+
+    void soldQuantitiesPeriod()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("Acqua"), QStringLiteral("8001"), 0, 1, 0.5);
+        storico(QStringLiteral("2026-11-30"), QStringLiteral("8001"), 1);
+        storico(QStringLiteral("2026-12-01"), QStringLiteral("8001"), 2.5);
+        storico(QStringLiteral("2026-12-05"), QStringLiteral("9999"), 7); // no such article
+        storico(QStringLiteral("2026-12-09"), QStringLiteral("8001"), 1234);
+        storico(QStringLiteral("2026-12-10"), QStringLiteral("8001"), 8);
+        const QDate dal(2026, 12, 1), al(2026, 12, 9);
+        const auto righe = ReportTables::righeVenduto(dal, al);
+        QVERIFY(righe.ok);
+        QCOMPARE(*righe.valore, (ReportTables::Righe{{"2,5", "Acqua", "8001"}, {"1234", "Acqua", "8001"}}));
+
+        const QString testo = stampa(Reports::rptPLU(*righe.valore, dal, al), env.path(QStringLiteral("plu.pdf")));
+        QVERIFY(testo.contains(QStringLiteral("Dettaglio PLU venduti")));
+        QVERIFY(testo.contains(QStringLiteral("Vendite effettuate in data: 01/12/2026 - 09/12/2026")));
+        for (const char* c : {"Q.tà", "Descrizione", "EAN", "2,5", "Pag. 1 di 1"})
+            QVERIFY2(testo.contains(QString::fromUtf8(c)), c);
+        QVERIFY(testo.indexOf(QStringLiteral("2,5")) < testo.indexOf(QStringLiteral("1234")));
+
+        // A period without movements: the headers and no rows.
+        const auto vuoto = ReportTables::righeVenduto(QDate(2027, 1, 1), QDate(2027, 1, 31));
+        QVERIFY(vuoto.ok && vuoto.valore->isEmpty());
+        const QString t2 =
+            stampa(Reports::rptPLU({}, QDate(2027, 1, 1), QDate(2027, 1, 31)), env.path(QStringLiteral("vuoto.pdf")));
+        QVERIFY(t2.contains(QStringLiteral("Descrizione")));
+        QVERIFY(!t2.contains(QStringLiteral("Acqua")));
+    }
+
+    void promotionsReport()
+    {
+        TestEnv env;
+        const ReportTables::Righe offerte = {
+            {"1", "5", "Pasta", "01/12/2026", "31/12/2026", "0,50", "", "1234,5"},
+            {"2", "6", "Riso", "02/12/2026", "03/12/2026", "", "10", "0,9"},
+        };
+        QVERIFY(ReportTables::ValorizzaTabellaDiStampa(offerte));
+        const auto righe = ReportTables::righeOfferte();
+        QVERIFY(righe.ok);
+        QCOMPARE(righe.valore->at(0), (QStringList{"Pasta", "01/12/2026", "31/12/2026", "0,50", "", "1.234,50"}));
+        QCOMPARE(righe.valore->at(1).last(), QStringLiteral("0,90"));
+
+        const QString testo =
+            stampa(Reports::rptOfferte(*righe.valore, QDate(2026, 12, 9)), env.path(QStringLiteral("offerte.pdf")));
+        for (const char* c : {"Elenco Offerte in Archivio", "Data di Stampa mercoledì 9 dicembre 2026", "DAL", "AL",
+                              "Sconto Valore", "Sconto Percentuale", "Prezzo di Vendita Scontato", "1.234,50", "0,90"})
+            QVERIFY2(testo.contains(QString::fromUtf8(c)), c);
+        QVERIFY(testo.indexOf(QStringLiteral("Pasta")) < testo.indexOf(QStringLiteral("Riso")));
+        QVERIFY(!testo.contains(QStringLiteral("Pag.")));
+
+        // A price that is not a number stops the fill; the table keeps the previous print.
+        QVERIFY(!ReportTables::ValorizzaTabellaDiStampa({{"3", "7", "Olio", "", "", "", "", "abc"}}));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM rptProdotti")).toInt(), 2);
+        QVERIFY(erroriRegistrati(env).contains(QStringLiteral("ValorizzaTabellaDiStampa")));
+    }
+
+    void buttonsOfTheArticleWindow()
+    {
+        TestEnv env;
+        ReportPrinters printers;
+        articolo(1, QStringLiteral("Biscotti"), QStringLiteral("8001"), 4, 2.5, 1.25);
+        articolo(2, QStringLiteral("Acqua"), QStringLiteral("8002"), 2, 0.4, 0.2);
+        storico(Vb::isoDate(QDate::currentDate()), QStringLiteral("8002"), 6);
+        Magazzino& w = finestra(2);
+
+        // Stock: "No" to the spreadsheet, then the preview, printed from there.
+        env.answer({QMessageBox::No});
+        Anteprima anteprima;
+        QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        QCOMPARE(anteprima.visto, QStringList{QStringLiteral("ReportMagazzino")});
+        QVERIFY(env.messages().contains(QStringLiteral("Si preferisce esportare in file Excel?")));
+        QCOMPARE(printers.jobs().size(), 1);
+        QString testo = pdfText(printers.dir.filePath(printers.jobs().constLast()));
+        QVERIFY(testo.indexOf(QStringLiteral("Acqua")) >= 0);
+        QVERIFY(testo.indexOf(QStringLiteral("Acqua")) < testo.indexOf(QStringLiteral("Biscotti")));
+        QVERIFY(testo.contains(QStringLiteral("Totale Articoli: 2")));
+        QVERIFY(testo.contains(QStringLiteral("Valore Giacenze: ") + w.totValore->text()));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 2);
+
+        // Sold quantities of today's period.
+        env.answer({QMessageBox::No});
+        anteprima.riarma();
+        QTest::mouseClick(w.cmdStampaVPLU, Qt::LeftButton);
+        QCOMPARE(anteprima.visto.constLast(), QStringLiteral("rptPLU"));
+        QCOMPARE(printers.jobs().size(), 2);
+        testo = pdfText(printers.dir.filePath(printers.jobs().constLast()));
+        const QString oggi = Vb::formatDate(QDate::currentDate());
+        QVERIFY(testo.contains(QStringLiteral("Vendite effettuate in data: %1 - %1").arg(oggi)));
+        QVERIFY(testo.contains(QStringLiteral("Acqua")));
+        QVERIFY(!testo.contains(QStringLiteral("Biscotti")));
+
+        // Promotions: an empty list is only told; a full one is printed.
+        env.clearMessages();
+        QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
+        QCOMPARE(env.messages(), QStringList{QStringLiteral("Nessun prodotto da stampare!!!")});
+        RigaLista r(8);
+        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "", "0,3"};
+        w.lstOfferte->lista()->setRighe({r});
+        anteprima.riarma();
+        QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
+        QCOMPARE(anteprima.visto.constLast(), QStringLiteral("rptOfferte"));
+        testo = pdfText(printers.dir.filePath(printers.jobs().constLast()));
+        QVERIFY(testo.contains(QStringLiteral("Elenco Offerte in Archivio")));
+        QVERIFY(testo.contains(QStringLiteral("0,30")));
+        w.unload();
+    }
+
+    void noPrinter()
+    {
+        TestEnv env;
+        ReportPrinters nessuna("");
+        QVERIFY(ReportTables::ValorizzaTabellaDiStampa({{"1", "2", "Vecchia", "", "", "", "", "1"}}));
+        Magazzino& w = finestra(0);
+        Anteprima anteprima;
+        anteprima.stampa = false;
+        RigaLista r(8);
+        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "", "0,3"};
+        w.lstOfferte->lista()->setRighe({r});
+        const QString a4 =
+            QStringLiteral("ATTENZIONE Nessuna stampante A4 installata! - Impossibile proseguire con la stampa");
+        QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
+        QCOMPARE(env.messages(), QStringList{a4});
+        // The table keeps its previous rows.
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT Descrizione FROM rptProdotti")).toString(),
+                 QStringLiteral("Vecchia"));
+        env.clearMessages();
+        env.answer({QMessageBox::No});
+        QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        QCOMPARE(env.messages(), (QStringList{QStringLiteral("Si preferisce esportare in file Excel?"), a4}));
+        QTest::qWait(60);
+        QVERIFY(anteprima.visto.isEmpty());
+        w.unload();
+    }
+};
+
+QTEST_MAIN(TestReport)
+#include "tst_report.moc"
