@@ -305,4 +305,77 @@ Esito aggiornaReparto(const Reparto& r)
                : dbFallito(err);
 }
 
+Lotto::Lotto()
+    : m_inserisci(Db::dbNegozio()), m_aggiorna(Db::dbNegozio()), m_perBarCode(Db::dbNegozio()),
+      m_perCodiceFornitore(Db::dbNegozio())
+{
+    const QStringList nomi = kColonne.split(QStringLiteral(", "));
+    QStringList set;
+    for (int i = 1; i < nomi.size(); ++i)
+        set << nomi.at(i) + QStringLiteral(" = ?");
+    const QString seleziona = QStringLiteral("SELECT ") + kColonne + QStringLiteral(" FROM Magazzino WHERE ");
+    QSqlQuery* tutte[] = {&m_inserisci, &m_aggiorna, &m_perBarCode, &m_perCodiceFornitore};
+    const QString sql[] = {
+        QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (?") +
+            QStringLiteral(", ?").repeated(nomi.size() - 1) + QStringLiteral(")"),
+        QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
+            QStringLiteral(" WHERE CodMateriale = ?"),
+        seleziona + QStringLiteral("BarCode = ? ORDER BY CodMateriale LIMIT 1"),
+        seleziona + QStringLiteral("CodProdottoFornitore = ? ORDER BY CodMateriale LIMIT 1")};
+    m_ok = true;
+    for (int i = 0; i < 4; ++i) {
+        tutte[i]->setForwardOnly(true);
+        if (!tutte[i]->prepare(sql[i])) {
+            m_ok = false;
+            m_errore = tutte[i]->lastError().text();
+            return;
+        }
+    }
+}
+
+Esito Lotto::inserisci(const Articolo& a)
+{
+    if (!m_ok)
+        return dbFallito(m_errore);
+    m_inserisci.addBindValue(a.codMateriale);
+    for (const QVariant& v : valoriSenzaCodice(a))
+        m_inserisci.addBindValue(v);
+    if (!m_inserisci.exec())
+        return dbFallito(m_inserisci.lastError().text());
+    return Esito::riuscito();
+}
+
+Esito Lotto::aggiorna(const Articolo& a)
+{
+    if (!m_ok)
+        return dbFallito(m_errore);
+    for (const QVariant& v : valoriSenzaCodice(a))
+        m_aggiorna.addBindValue(v);
+    m_aggiorna.addBindValue(a.codMateriale);
+    if (!m_aggiorna.exec())
+        return dbFallito(m_aggiorna.lastError().text());
+    if (m_aggiorna.numRowsAffected() != 1)
+        return dbFallito(QStringLiteral("CodMateriale %1 non trovato").arg(a.codMateriale));
+    return Esito::riuscito();
+}
+
+Letto<Articolo> Lotto::primo(QSqlQuery& q, const QString& valore)
+{
+    if (!m_ok)
+        return Letto<Articolo>::fallito(m_errore);
+    q.addBindValue(valore);
+    if (!q.exec())
+        return Letto<Articolo>::fallito(q.lastError().text());
+    Letto<Articolo> r = Letto<Articolo>::assente();
+    if (q.next())
+        r = Letto<Articolo>::trovato(leggiRiga(q));
+    else if (q.lastError().isValid())
+        r = Letto<Articolo>::fallito(q.lastError().text());
+    q.finish();
+    return r;
+}
+
+Letto<Articolo> Lotto::perBarCode(const QString& barCode) { return primo(m_perBarCode, barCode); }
+Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice) { return primo(m_perCodiceFornitore, codice); }
+
 } // namespace Articoli

@@ -7,6 +7,7 @@
 #include "core/ErrorLog.h"
 #include "core/Read.h"
 
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -97,5 +98,29 @@ Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString&
 Letto<QList<Reparto>> reparti();
 Letto<Reparto> repartoPerCodice(int cod);
 Esito aggiornaReparto(const Reparto& r);
+
+// Bulk work (imports): the insert, the update and the look-ups by barcode and supplier code,
+// each prepared once and run many times inside the caller's transaction.
+class Lotto
+{
+public:
+    Lotto();
+    bool ok() const { return m_ok; }
+    QString errore() const { return m_errore; }
+    // `a.codMateriale` must be set (see nuovoCodice()).
+    Esito inserisci(const Articolo& a);
+    Esito aggiorna(const Articolo& a);
+    Letto<Articolo> perBarCode(const QString& barCode);
+    Letto<Articolo> perCodiceFornitore(const QString& codice);
+
+private:
+    Letto<Articolo> primo(QSqlQuery& q, const QString& valore);
+    QSqlQuery m_inserisci;
+    QSqlQuery m_aggiorna;
+    QSqlQuery m_perBarCode;
+    QSqlQuery m_perCodiceFornitore;
+    bool m_ok = false;
+    QString m_errore;
+};
 
 } // namespace Articoli
