@@ -1,6 +1,7 @@
 #include "import/Cartella.h"
 
 #include "core/VbConvert.h"
+#include "import/ArchivioZip.h"
 
 #include <QFile>
 #include <QHash>
@@ -8,8 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <freexl.h>
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
 
 // ---------------------------------------------------------------- cells
 
@@ -158,38 +157,28 @@ public:
                      int* colonne) const override;
 
 private:
-    bool leggiParte(QuaZip& zip, const QString& nome, QByteArray& out) const;
-    QHash<QString, QString> relazioni(QuaZip& zip, const QString& part) const;
+    bool leggiParte(const QString& nome, QByteArray& out) const
+    {
+        QString e;
+        return m_zip.leggi(nome, out, &e);
+    }
+    QHash<QString, QString> relazioni(const QString& part) const;
 
-    QString m_path;
+    ArchivioZip m_zip;
     QStringList m_nomi;
     QStringList m_parti; // the sheet part of each name
     QStringList m_stringhe;
     QVector<bool> m_stiliData;
 };
 
-bool CartellaXlsx::leggiParte(QuaZip& zip, const QString& nome, QByteArray& out) const
-{
-    if (!zip.setCurrentFile(nome, QuaZip::csInsensitive))
-        return false;
-    QuaZipFile f(&zip);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    out = f.readAll();
-    const bool ok = f.getZipError() == UNZ_OK;
-    f.close();
-    return ok && f.getZipError() == UNZ_OK;
-}
-
 // Id -> target part of a part's relationships ("_rels/<name>.rels" beside it).
-QHash<QString, QString> CartellaXlsx::relazioni(QuaZip& zip, const QString& part) const
+QHash<QString, QString> CartellaXlsx::relazioni(const QString& part) const
 {
     QHash<QString, QString> r;
     const QString dir = cartellaDi(part);
     const QString nome = part.mid(dir.isEmpty() ? 0 : dir.size() + 1);
     QByteArray xml;
-    if (!leggiParte(zip,
-                    (dir.isEmpty() ? QString() : dir + QLatin1Char('/')) + QStringLiteral("_rels/") + nome +
+    if (!leggiParte((dir.isEmpty() ? QString() : dir + QLatin1Char('/')) + QStringLiteral("_rels/") + nome +
                         QStringLiteral(".rels"),
                     xml))
         return r;
@@ -209,26 +198,22 @@ QHash<QString, QString> CartellaXlsx::relazioni(QuaZip& zip, const QString& part
 
 bool CartellaXlsx::apri(const QString& path, QString* errore)
 {
-    m_path = path;
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip)) {
-        *errore = QStringLiteral("archivio non leggibile");
+    if (!m_zip.apri(path, errore))
         return false;
-    }
     // The workbook part, from the package relationships (absolute or relative target).
     QString wb;
-    for (const QString& v : relazioni(zip, QString())) {
+    for (const QString& v : relazioni(QString())) {
         if (v.startsWith(QLatin1String("officeDocument|")))
             wb = v.section(QLatin1Char('|'), 1);
     }
     if (wb.isEmpty())
         wb = QStringLiteral("xl/workbook.xml");
     QByteArray xml;
-    if (!leggiParte(zip, wb, xml)) {
+    if (!leggiParte(wb, xml)) {
         *errore = QStringLiteral("cartella di lavoro assente");
         return false;
     }
-    const QHash<QString, QString> rel = relazioni(zip, wb);
+    const QHash<QString, QString> rel = relazioni(wb);
     {
         QXmlStreamReader x(xml);
         bool trovato = false;
@@ -262,7 +247,7 @@ bool CartellaXlsx::apri(const QString& path, QString* errore)
             parteStili = v.section(QLatin1Char('|'), 1);
     }
     if (!parteStringhe.isEmpty()) {
-        if (!leggiParte(zip, parteStringhe, xml)) {
+        if (!leggiParte(parteStringhe, xml)) {
             *errore = QStringLiteral("testi condivisi non leggibili");
             return false;
         }
@@ -290,7 +275,7 @@ bool CartellaXlsx::apri(const QString& path, QString* errore)
             return false;
         }
     }
-    if (!parteStili.isEmpty() && leggiParte(zip, parteStili, xml)) {
+    if (!parteStili.isEmpty() && leggiParte(parteStili, xml)) {
         QXmlStreamReader x(xml);
         QHash<int, QString> formati;
         bool inXfs = false;
@@ -321,17 +306,10 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
         *errore = QStringLiteral("foglio inesistente");
         return false;
     }
-    QuaZip zip(m_path);
-    if (!zip.open(QuaZip::mdUnzip) || !zip.setCurrentFile(m_parti.at(i), QuaZip::csInsensitive)) {
-        *errore = QStringLiteral("foglio non leggibile");
+    const auto f = m_zip.flusso(m_parti.at(i), errore);
+    if (!f)
         return false;
-    }
-    QuaZipFile f(&zip);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *errore = QStringLiteral("foglio non leggibile");
-        return false;
-    }
-    QXmlStreamReader x(&f);
+    QXmlStreamReader x(f.get());
     RigaCelle celle;
     bool intestazione = true;
     bool inRiga = false;
@@ -421,12 +399,12 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
                 continua = riga(celle);
         }
     }
-    if (x.hasError() && continua) {
-        *errore = QStringLiteral("foglio non valido: ") + x.errorString();
+    if (continua && danneggiato(*f)) {
+        *errore = QStringLiteral("foglio danneggiato");
         return false;
     }
-    if (continua && f.getZipError() != UNZ_OK) {
-        *errore = QStringLiteral("foglio danneggiato");
+    if (x.hasError() && continua) {
+        *errore = QStringLiteral("foglio non valido: ") + x.errorString();
         return false;
     }
     return true;

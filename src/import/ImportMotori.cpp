@@ -46,7 +46,7 @@ bool lineeTesto(const QString& path, QStringList& linee, QString* motivo)
     }
     if (nonAscii) {
         QStringDecoder utf8(QStringDecoder::Utf8);
-        (void)utf8.decode(b);
+        const QString prova = utf8.decode(b);
         if (!utf8.hasError()) {
             *motivo = QStringLiteral("file in UTF-8, non Windows-1252");
             return false;
