@@ -58,14 +58,13 @@ private Q_SLOTS:
     {
         QFETCH(int, scrittore);
         const QVariant no;
-        const QList<Foglio> fogli = {
-            {QStringLiteral("Zeta"), {{QStringLiteral("A")}, {1.0}}},
-            {QStringLiteral("L'elenco"),
-             {{QStringLiteral("Cod"), QStringLiteral("Nome"), QStringLiteral("Prezzo")},
-              {8001234567890.0, QStringLiteral("Caffè \"Oro\""), 12.5, no, true},
-              {no, no, no},
-              {QStringLiteral("x"), QDate(2025, 1, 31), false}}},
-            {QStringLiteral("Vuoto"), {{QStringLiteral("solo nomi")}}}};
+        const QList<Foglio> fogli = {{QStringLiteral("Zeta"), {{QStringLiteral("A")}, {1.0}}},
+                                     {QStringLiteral("L'elenco"),
+                                      {{QStringLiteral("Cod"), QStringLiteral("Nome"), QStringLiteral("Prezzo")},
+                                       {8001234567890.0, QStringLiteral("Caffè \"Oro\""), 12.5, no, true},
+                                       {no, no, no},
+                                       {QStringLiteral("x"), QDate(2025, 1, 31), false}}},
+                                     {QStringLiteral("Vuoto"), {{QStringLiteral("solo nomi")}}}};
         const QString path = m_env->path(scrittore == 2 ? QStringLiteral("c.xls") : QStringLiteral("c.xlsx"));
         if (scrittore == 0)
             scriviXlsx(path, fogli);
@@ -76,8 +75,8 @@ private Q_SLOTS:
         QString e;
         const auto c = apriCartella(path, &e);
         QVERIFY2(c, qPrintable(e));
-        QCOMPARE(c->fogli(), (QStringList{QStringLiteral("Zeta$"), QStringLiteral("L'elenco$"),
-                                          QStringLiteral("Vuoto$")}));
+        QCOMPARE(c->fogli(),
+                 (QStringList{QStringLiteral("Zeta$"), QStringLiteral("L'elenco$"), QStringLiteral("Vuoto$")}));
         int larghezza = 0;
         const auto r = righe(*c, QStringLiteral("L'elenco$"), &larghezza);
         QCOMPARE(larghezza, 5);
