@@ -139,8 +139,8 @@ bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Inter
         Articolo a;
         a.codMateriale = i + 1;
         a.descrizione = r.descrizione;
-        a.quantita = Vb::cdbl(r.quantita);
-        a.costo = Vb::cdbl(r.prezzo);
+        a.quantita = numeroItaliano(r.quantita);
+        a.costo = numeroItaliano(r.prezzo);
         a.barCode = r.barCode;
         if (r.reparto.isEmpty()) {
             a.genere = QStringLiteral("1");
@@ -218,7 +218,7 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
         }
         const bool esiste = trovato.valore.has_value();
         Articolo a = esiste ? *trovato.valore : Articolo();
-        const auto q = Vb::cdbl(r.quantita);
+        const auto q = numeroItaliano(r.quantita);
         if (!esiste) {
             a.codMateriale = codici.nuovo();
             a.genere = QStringLiteral("***NEW***");
@@ -229,7 +229,7 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
         }
         a.descrizione = r.descrizione;
         a.codProdottoFornitore = r.codArticoloFornitore;
-        if (const auto p = Vb::cdbl(r.prezzo))
+        if (const auto p = numeroItaliano(r.prezzo))
             a.costo2 = p;
         // An empty barcode in the file never erases the stored one.
         if (!bc.isEmpty() || !esiste)
@@ -237,7 +237,7 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
         a.unitaMisura = QStringLiteral("Pz");
         a.fornitore = fornitore;
         a.minimo = 0;
-        if (const auto v = Vb::cdbl(r.iva))
+        if (const auto v = numeroItaliano(r.iva))
             a.codPV = v;
         a.modificato = true;
         e = esiste ? lotto.aggiorna(a) : lotto.inserisci(a);

@@ -130,7 +130,7 @@ bool lineaPoseidon(const QString& linea, RigaImport& r)
     r.reparto = linea.mid(0, 2).trimmed();
     r.barCode = linea.mid(2, 14).trimmed();
     r.descrizione = linea.mid(16, 20).trimmed();
-    if (const auto cent = Vb::cdbl(linea.mid(37, 5).trimmed()))
+    if (const auto cent = numeroItaliano(linea.mid(37, 5).trimmed()))
         r.prezzo = Vb::cstr(*cent / 100.0);
     r.quantita = QStringLiteral("0");
     return true;
@@ -154,14 +154,14 @@ bool lineaSeparata(const QString& linea, const ImpostazioniImport& imp, RigaImpo
     r.quantita = QStringLiteral("2000");
     if (rep.isEmpty()) {
         r.reparto = QStringLiteral("1");
-    } else if (const auto v = Vb::cdbl(rep)) {
+    } else if (const auto v = numeroItaliano(rep)) {
         if (const auto n = Vb::cint(*v))
             r.reparto = QString::number(*n);
     }
     pv.replace(QLatin1Char('.'), QLatin1Char(','));
     if (pv.isEmpty())
         r.prezzo = QStringLiteral("0,00");
-    else if (const auto v = Vb::cdbl(pv))
+    else if (const auto v = numeroItaliano(pv))
         r.prezzo = Vb::money(*v);
     r.descrizione = des.trimmed();
     return true;
@@ -190,10 +190,32 @@ bool lineaGronte(const QString& linea, RigaImport& r)
     r.barCode = linea.mid(41, 21).trimmed();
     r.descrizione = linea.mid(62, 34).trimmed();
     r.quantita = linea.mid(99, 14).trimmed();
-    if (const auto v = Vb::cdbl(linea.mid(113, 14).trimmed()))
+    if (const auto v = numeroItaliano(linea.mid(113, 14).trimmed()))
         r.prezzo = Vb::cstr(*v / 1000.0);
     r.iva = Vb::cstr(Vb::val(linea.mid(183, 4).trimmed()));
     return true;
+}
+
+std::optional<double> numeroItaliano(const QString& testo)
+{
+    // Most fields are plain numbers ("12,5", "-3", "00012", "8001234567890"): read those
+    // directly, everything else the Italian way.
+    bool semplice = !testo.isEmpty() && testo.size() < 30;
+    int virgole = 0;
+    for (int i = 0; semplice && i < testo.size(); ++i) {
+        const char16_t c = testo.at(i).unicode();
+        if (c == u',')
+            semplice = ++virgole == 1 && i > 0 && i + 1 < testo.size();
+        else
+            semplice = (c >= u'0' && c <= u'9') || (i == 0 && c == u'-' && testo.size() > 1);
+    }
+    if (semplice) {
+        bool ok = false;
+        const double v = QString(testo).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        if (ok)
+            return v;
+    }
+    return Vb::cdbl(testo);
 }
 
 std::optional<double> numeroImport(const QString& testo)
@@ -201,7 +223,7 @@ std::optional<double> numeroImport(const QString& testo)
     QString t = testo.trimmed();
     if (t.count(QLatin1Char('.')) == 1 && !t.contains(QLatin1Char(',')))
         t.replace(QLatin1Char('.'), QLatin1Char(','));
-    return Vb::cdbl(t);
+    return numeroItaliano(t);
 }
 
 } // namespace Importazione

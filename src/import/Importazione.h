@@ -64,5 +64,7 @@ bool lineaGronte(const QString& linea, RigaImport& r);
 // A cell or field text as a number: Italian reading, and a text with one point and no comma
 // ("1.50") is a decimal.
 std::optional<double> numeroImport(const QString& testo);
+// The Italian reading alone (CDbl), quick for plain numbers.
+std::optional<double> numeroItaliano(const QString& testo);
 
 } // namespace Importazione
