@@ -65,7 +65,7 @@ bool lineeTesto(const QString& path, QStringList& linee, QString* motivo)
 bool rifiuta(Interaction& ui, ProgressSink& sink, const QString& proc, const QString& dettaglio,
              const QString& messaggio, Interaction::Icon icona = Interaction::Icon::None)
 {
-    ScriviErrore(kModulo, proc, dettaglio, QString::number(int(VbErr::DatabaseError)));
+    ScriviErrore(kModulo, proc, dettaglio, QStringLiteral("0"));
     sink.setStatus(QString());
     ui.ask(messaggio, Interaction::Ok, icona);
     return false;
