@@ -2,8 +2,10 @@
 // messages in order, the defaults, the separator, the cancelled dialog, a whole import, closing
 // the window while an engine runs, and the technician's password gate.
 #include "Fixtures.h"
+#include "archive/Magazzino.h"
 #include "core/AppState.h"
 #include "core/Articoli.h"
+#include "core/ui/frmPswd.h"
 #include "import/ui/frmImporta.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
@@ -11,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -268,6 +271,47 @@ private Q_SLOTS:
         QVERIFY(aperta);
         QVERIFY(!app().saltaAggiornamento);
         QCOMPARE(elenco.ricariche, 1);
+    }
+
+    // The article window's real button: the password window, then the import window; the list is
+    // reloaded when the import window closes.
+    void pulsanteDellArchivio()
+    {
+        Magazzino& m = Forms::get<Magazzino>();
+        m.showModeless();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        QTest::qWait(50);
+        bool rifiuta = true;
+        bool importaVista = false;
+        QTimer guida;
+        connect(&guida, &QTimer::timeout, this, [&] {
+            if (frmPswd* p = Forms::instance<frmPswd>(); p && p->isVisible()) {
+                if (rifiuta) {
+                    QTest::mouseClick(p->cmdEsci, Qt::LeftButton);
+                } else {
+                    p->TxtCodice->setText(QStringLiteral("BORDASK"));
+                    QTest::mouseClick(p->cmdOk, Qt::LeftButton);
+                }
+                return;
+            }
+            if (frmImporta* w = Forms::instance<frmImporta>(); w && w->isVisible()) {
+                importaVista = true;
+                Articolo b;
+                b.descrizione = QStringLiteral("aggiunto durante");
+                Articoli::inserisci(b);
+                QTest::mouseClick(w->cmdChiudi, Qt::LeftButton);
+            }
+        });
+        guida.start(5);
+        QTest::mouseClick(m.cmdImporta, Qt::LeftButton);
+        QVERIFY(!importaVista);
+        QVERIFY(app().saltaAggiornamento);
+        rifiuta = false;
+        const int prima = m.ListMagazzino->count();
+        QTest::mouseClick(m.cmdImporta, Qt::LeftButton);
+        QVERIFY(importaVista);
+        QVERIFY(!app().saltaAggiornamento);
+        QCOMPARE(m.ListMagazzino->count(), prima + 1);
     }
 };
 
