@@ -10,10 +10,10 @@ namespace Articoli {
 
 namespace {
 
-const QString kColonne = QStringLiteral(
-    "CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, "
-    "Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, "
-    "TipoVariazione, Note, PeriodoRiordino, CodArtCEDI, DataInizioPromo, DataFinePromo, PrezzoPromo");
+const QString kColonne =
+    QStringLiteral("CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, "
+                   "Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, "
+                   "TipoVariazione, Note, PeriodoRiordino, CodArtCEDI, DataInizioPromo, DataFinePromo, PrezzoPromo");
 
 std::optional<double> numero(const QVariant& v)
 {
@@ -24,10 +24,19 @@ std::optional<double> numero(const QVariant& v)
     return ok ? std::optional<double>(d) : std::nullopt;
 }
 
-QString testo(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
+QString testo(const QVariant& v)
+{
+    return v.isNull() ? QString() : v.toString();
+}
 
-QVariant valore(const std::optional<double>& d) { return d ? QVariant(*d) : QVariant(QMetaType(QMetaType::Double)); }
-QVariant valore(const QString& s) { return s.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s); }
+QVariant valore(const std::optional<double>& d)
+{
+    return d ? QVariant(*d) : QVariant(QMetaType(QMetaType::Double));
+}
+QVariant valore(const QString& s)
+{
+    return s.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
+}
 
 Articolo leggiRiga(const QSqlQuery& q)
 {
@@ -63,28 +72,17 @@ Articolo leggiRiga(const QSqlQuery& q)
 // Every column but CodMateriale, in kColonne's order.
 QVariantList valoriSenzaCodice(const Articolo& a)
 {
-    return {valore(a.descrizione),
-            valore(a.quantita),
-            valore(a.costo),
-            valore(a.unitaMisura),
-            valore(a.minimo),
-            valore(a.genere),
-            valore(a.fornitore),
-            a.eliminato ? 1 : 0,
-            valore(a.taglia),
-            valore(a.colore),
-            valore(a.tipoMateriale),
-            valore(a.barCode),
-            valore(a.costo2),
-            valore(a.codProdottoFornitore),
-            valore(a.codPV),
-            a.modificato ? 1 : 0,
-            valore(a.tipoVariazione),
-            valore(a.note),
-            valore(a.periodoRiordino),
-            valore(a.codArtCEDI),
-            valore(a.dataInizioPromo),
-            valore(a.dataFinePromo),
+    return {valore(a.descrizione),     valore(a.quantita),
+            valore(a.costo),           valore(a.unitaMisura),
+            valore(a.minimo),          valore(a.genere),
+            valore(a.fornitore),       a.eliminato ? 1 : 0,
+            valore(a.taglia),          valore(a.colore),
+            valore(a.tipoMateriale),   valore(a.barCode),
+            valore(a.costo2),          valore(a.codProdottoFornitore),
+            valore(a.codPV),           a.modificato ? 1 : 0,
+            valore(a.tipoVariazione),  valore(a.note),
+            valore(a.periodoRiordino), valore(a.codArtCEDI),
+            valore(a.dataInizioPromo), valore(a.dataFinePromo),
             valore(a.prezzoPromo)};
 }
 
@@ -100,11 +98,17 @@ Letto<Articolo> primo(const QString& where, const QVariantList& values)
     return Letto<Articolo>::trovato(leggiRiga(q));
 }
 
-Esito dbFallito(const QString& err) { return Esito::fallito(VbErr::DatabaseError, err); }
+Esito dbFallito(const QString& err)
+{
+    return Esito::fallito(VbErr::DatabaseError, err);
+}
 
 } // namespace
 
-QString colonne() { return kColonne; }
+QString colonne()
+{
+    return kColonne;
+}
 
 std::optional<qint64> nuovoCodice()
 {
@@ -115,13 +119,22 @@ std::optional<qint64> nuovoCodice()
     return v.toLongLong();
 }
 
-Letto<Articolo> perCodice(qint64 codice) { return primo(QStringLiteral("CodMateriale = ?"), {codice}); }
-Letto<Articolo> perBarCode(const QString& barCode) { return primo(QStringLiteral("BarCode = ?"), {barCode}); }
+Letto<Articolo> perCodice(qint64 codice)
+{
+    return primo(QStringLiteral("CodMateriale = ?"), {codice});
+}
+Letto<Articolo> perBarCode(const QString& barCode)
+{
+    return primo(QStringLiteral("BarCode = ?"), {barCode});
+}
 Letto<Articolo> perCodiceFornitore(const QString& codice)
 {
     return primo(QStringLiteral("CodProdottoFornitore = ?"), {codice});
 }
-Letto<Articolo> perCodiceCEDI(const QString& codice) { return primo(QStringLiteral("CodArtCEDI = ?"), {codice}); }
+Letto<Articolo> perCodiceCEDI(const QString& codice)
+{
+    return primo(QStringLiteral("CodArtCEDI = ?"), {codice});
+}
 
 Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode)
 {
@@ -167,9 +180,9 @@ Esito aggiorna(const Articolo& a)
         set << nomi.at(i) + QStringLiteral(" = ?");
     QVariantList v = valoriSenzaCodice(a);
     v << a.codMateriale;
-    QSqlQuery q = Db::query(
-        QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) + QStringLiteral(" WHERE CodMateriale = ?"),
-        v);
+    QSqlQuery q = Db::query(QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
+                                QStringLiteral(" WHERE CodMateriale = ?"),
+                            v);
     if (!q.isActive())
         return dbFallito(q.lastError().text());
     if (q.numRowsAffected() != 1)
@@ -181,7 +194,8 @@ Esito elimina(qint64 codice)
 {
     Db::Transaction t;
     QString err;
-    const bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
+    const bool ok = t.ok() &&
+                    Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {codice}, &err) && t.commit();
     return ok ? Esito::riuscito() : dbFallito(err);
@@ -212,8 +226,8 @@ Esito marcaModificato(qint64 codice, bool modificato, const QString& tipoVariazi
 Esito marcaEliminato(qint64 codice, bool eliminato)
 {
     QString err;
-    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"), {eliminato ? 1 : 0, codice},
-                    &err)
+    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"),
+                    {eliminato ? 1 : 0, codice}, &err)
                ? Esito::riuscito()
                : dbFallito(err);
 }
@@ -254,8 +268,8 @@ Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString&
 }
 
 namespace {
-const QString kColonneReparti =
-    QStringLiteral("SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
+const QString kColonneReparti = QStringLiteral(
+    "SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
 
 Reparto leggiReparto(const QSqlQuery& q)
 {
@@ -307,23 +321,24 @@ Esito aggiornaReparto(const Reparto& r)
 
 Lotto::Lotto()
     : m_inserisci(Db::dbNegozio()), m_aggiorna(Db::dbNegozio()), m_perBarCode(Db::dbNegozio()),
-      m_perCodiceFornitore(Db::dbNegozio())
+      m_perCodiceFornitore(Db::dbNegozio()), m_perCodice(Db::dbNegozio())
 {
     const QStringList nomi = kColonne.split(QStringLiteral(", "));
     QStringList set;
     for (int i = 1; i < nomi.size(); ++i)
         set << nomi.at(i) + QStringLiteral(" = ?");
-    const QString seleziona = QStringLiteral("SELECT ") + kColonne + QStringLiteral(" FROM Magazzino WHERE ");
-    QSqlQuery* tutte[] = {&m_inserisci, &m_aggiorna, &m_perBarCode, &m_perCodiceFornitore};
-    const QString sql[] = {
-        QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (?") +
-            QStringLiteral(", ?").repeated(nomi.size() - 1) + QStringLiteral(")"),
-        QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
-            QStringLiteral(" WHERE CodMateriale = ?"),
-        seleziona + QStringLiteral("BarCode = ? ORDER BY CodMateriale LIMIT 1"),
-        seleziona + QStringLiteral("CodProdottoFornitore = ? ORDER BY CodMateriale LIMIT 1")};
+    const QString sonda = QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE ");
+    QSqlQuery* tutte[] = {&m_inserisci, &m_aggiorna, &m_perBarCode, &m_perCodiceFornitore, &m_perCodice};
+    const QString sql[] = {QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (?") +
+                               QStringLiteral(", ?").repeated(nomi.size() - 1) + QStringLiteral(")"),
+                           QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
+                               QStringLiteral(" WHERE CodMateriale = ?"),
+                           sonda + QStringLiteral("BarCode = ? ORDER BY CodMateriale LIMIT 1"),
+                           sonda + QStringLiteral("CodProdottoFornitore = ? ORDER BY CodMateriale LIMIT 1"),
+                           QStringLiteral("SELECT ") + kColonne +
+                               QStringLiteral(" FROM Magazzino WHERE CodMateriale = ?")};
     m_ok = true;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         tutte[i]->setForwardOnly(true);
         if (!tutte[i]->prepare(sql[i])) {
             m_ok = false;
@@ -359,23 +374,37 @@ Esito Lotto::aggiorna(const Articolo& a)
     return Esito::riuscito();
 }
 
-Letto<Articolo> Lotto::primo(QSqlQuery& q, const QString& valore)
+Letto<Articolo> Lotto::primo(QSqlQuery& sonda, const QString& valore)
 {
     if (!m_ok)
         return Letto<Articolo>::fallito(m_errore);
-    q.addBindValue(valore);
-    if (!q.exec())
-        return Letto<Articolo>::fallito(q.lastError().text());
-    Letto<Articolo> r = Letto<Articolo>::assente();
-    if (q.next())
-        r = Letto<Articolo>::trovato(leggiRiga(q));
-    else if (q.lastError().isValid())
-        r = Letto<Articolo>::fallito(q.lastError().text());
-    q.finish();
+    sonda.addBindValue(valore);
+    if (!sonda.exec())
+        return Letto<Articolo>::fallito(sonda.lastError().text());
+    if (!sonda.next()) {
+        const bool errore = sonda.lastError().isValid();
+        const QString testo = sonda.lastError().text();
+        sonda.finish();
+        return errore ? Letto<Articolo>::fallito(testo) : Letto<Articolo>::assente();
+    }
+    const qint64 codice = sonda.value(0).toLongLong();
+    sonda.finish();
+    m_perCodice.addBindValue(codice);
+    if (!m_perCodice.exec())
+        return Letto<Articolo>::fallito(m_perCodice.lastError().text());
+    Letto<Articolo> r = m_perCodice.next() ? Letto<Articolo>::trovato(leggiRiga(m_perCodice))
+                                           : Letto<Articolo>::fallito(QStringLiteral("riga scomparsa"));
+    m_perCodice.finish();
     return r;
 }
 
-Letto<Articolo> Lotto::perBarCode(const QString& barCode) { return primo(m_perBarCode, barCode); }
-Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice) { return primo(m_perCodiceFornitore, codice); }
+Letto<Articolo> Lotto::perBarCode(const QString& barCode)
+{
+    return primo(m_perBarCode, barCode);
+}
+Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice)
+{
+    return primo(m_perCodiceFornitore, codice);
+}
 
 } // namespace Articoli

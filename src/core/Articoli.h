@@ -114,11 +114,14 @@ public:
     Letto<Articolo> perCodiceFornitore(const QString& codice);
 
 private:
-    Letto<Articolo> primo(QSqlQuery& q, const QString& valore);
+    // A one-column probe first: most look-ups of an import find nothing, and a whole row costs
+    // the driver far more to describe than a code.
+    Letto<Articolo> primo(QSqlQuery& sonda, const QString& valore);
     QSqlQuery m_inserisci;
     QSqlQuery m_aggiorna;
     QSqlQuery m_perBarCode;
     QSqlQuery m_perCodiceFornitore;
+    QSqlQuery m_perCodice;
     bool m_ok = false;
     QString m_errore;
 };
