@@ -10,10 +10,10 @@ namespace Articoli {
 
 namespace {
 
-const QString kColonne =
-    QStringLiteral("CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, "
-                   "Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, "
-                   "TipoVariazione, Note, PeriodoRiordino, CodArtCEDI, DataInizioPromo, DataFinePromo, PrezzoPromo");
+const QString kColonne = QStringLiteral(
+    "CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, "
+    "Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, "
+    "TipoVariazione, Note, PeriodoRiordino, CodArtCEDI, DataInizioPromo, DataFinePromo, PrezzoPromo");
 
 std::optional<double> numero(const QVariant& v)
 {
@@ -24,19 +24,10 @@ std::optional<double> numero(const QVariant& v)
     return ok ? std::optional<double>(d) : std::nullopt;
 }
 
-QString testo(const QVariant& v)
-{
-    return v.isNull() ? QString() : v.toString();
-}
+QString testo(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 
-QVariant valore(const std::optional<double>& d)
-{
-    return d ? QVariant(*d) : QVariant(QMetaType(QMetaType::Double));
-}
-QVariant valore(const QString& s)
-{
-    return s.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
-}
+QVariant valore(const std::optional<double>& d) { return d ? QVariant(*d) : QVariant(QMetaType(QMetaType::Double)); }
+QVariant valore(const QString& s) { return s.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s); }
 
 Articolo leggiRiga(const QSqlQuery& q)
 {
@@ -72,17 +63,28 @@ Articolo leggiRiga(const QSqlQuery& q)
 // Every column but CodMateriale, in kColonne's order.
 QVariantList valoriSenzaCodice(const Articolo& a)
 {
-    return {valore(a.descrizione),     valore(a.quantita),
-            valore(a.costo),           valore(a.unitaMisura),
-            valore(a.minimo),          valore(a.genere),
-            valore(a.fornitore),       a.eliminato ? 1 : 0,
-            valore(a.taglia),          valore(a.colore),
-            valore(a.tipoMateriale),   valore(a.barCode),
-            valore(a.costo2),          valore(a.codProdottoFornitore),
-            valore(a.codPV),           a.modificato ? 1 : 0,
-            valore(a.tipoVariazione),  valore(a.note),
-            valore(a.periodoRiordino), valore(a.codArtCEDI),
-            valore(a.dataInizioPromo), valore(a.dataFinePromo),
+    return {valore(a.descrizione),
+            valore(a.quantita),
+            valore(a.costo),
+            valore(a.unitaMisura),
+            valore(a.minimo),
+            valore(a.genere),
+            valore(a.fornitore),
+            a.eliminato ? 1 : 0,
+            valore(a.taglia),
+            valore(a.colore),
+            valore(a.tipoMateriale),
+            valore(a.barCode),
+            valore(a.costo2),
+            valore(a.codProdottoFornitore),
+            valore(a.codPV),
+            a.modificato ? 1 : 0,
+            valore(a.tipoVariazione),
+            valore(a.note),
+            valore(a.periodoRiordino),
+            valore(a.codArtCEDI),
+            valore(a.dataInizioPromo),
+            valore(a.dataFinePromo),
             valore(a.prezzoPromo)};
 }
 
@@ -98,17 +100,11 @@ Letto<Articolo> primo(const QString& where, const QVariantList& values)
     return Letto<Articolo>::trovato(leggiRiga(q));
 }
 
-Esito dbFallito(const QString& err)
-{
-    return Esito::fallito(VbErr::DatabaseError, err);
-}
+Esito dbFallito(const QString& err) { return Esito::fallito(VbErr::DatabaseError, err); }
 
 } // namespace
 
-QString colonne()
-{
-    return kColonne;
-}
+QString colonne() { return kColonne; }
 
 std::optional<qint64> nuovoCodice()
 {
@@ -119,22 +115,13 @@ std::optional<qint64> nuovoCodice()
     return v.toLongLong();
 }
 
-Letto<Articolo> perCodice(qint64 codice)
-{
-    return primo(QStringLiteral("CodMateriale = ?"), {codice});
-}
-Letto<Articolo> perBarCode(const QString& barCode)
-{
-    return primo(QStringLiteral("BarCode = ?"), {barCode});
-}
+Letto<Articolo> perCodice(qint64 codice) { return primo(QStringLiteral("CodMateriale = ?"), {codice}); }
+Letto<Articolo> perBarCode(const QString& barCode) { return primo(QStringLiteral("BarCode = ?"), {barCode}); }
 Letto<Articolo> perCodiceFornitore(const QString& codice)
 {
     return primo(QStringLiteral("CodProdottoFornitore = ?"), {codice});
 }
-Letto<Articolo> perCodiceCEDI(const QString& codice)
-{
-    return primo(QStringLiteral("CodArtCEDI = ?"), {codice});
-}
+Letto<Articolo> perCodiceCEDI(const QString& codice) { return primo(QStringLiteral("CodArtCEDI = ?"), {codice}); }
 
 Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode)
 {
@@ -180,9 +167,9 @@ Esito aggiorna(const Articolo& a)
         set << nomi.at(i) + QStringLiteral(" = ?");
     QVariantList v = valoriSenzaCodice(a);
     v << a.codMateriale;
-    QSqlQuery q = Db::query(QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
-                                QStringLiteral(" WHERE CodMateriale = ?"),
-                            v);
+    QSqlQuery q = Db::query(
+        QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) + QStringLiteral(" WHERE CodMateriale = ?"),
+        v);
     if (!q.isActive())
         return dbFallito(q.lastError().text());
     if (q.numRowsAffected() != 1)
@@ -194,8 +181,7 @@ Esito elimina(qint64 codice)
 {
     Db::Transaction t;
     QString err;
-    const bool ok = t.ok() &&
-                    Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
+    const bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {codice}, &err) && t.commit();
     return ok ? Esito::riuscito() : dbFallito(err);
@@ -226,8 +212,8 @@ Esito marcaModificato(qint64 codice, bool modificato, const QString& tipoVariazi
 Esito marcaEliminato(qint64 codice, bool eliminato)
 {
     QString err;
-    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"),
-                    {eliminato ? 1 : 0, codice}, &err)
+    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"), {eliminato ? 1 : 0, codice},
+                    &err)
                ? Esito::riuscito()
                : dbFallito(err);
 }
@@ -268,8 +254,8 @@ Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString&
 }
 
 namespace {
-const QString kColonneReparti = QStringLiteral(
-    "SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
+const QString kColonneReparti =
+    QStringLiteral("SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
 
 Reparto leggiReparto(const QSqlQuery& q)
 {
