@@ -153,6 +153,17 @@ private Q_SLOTS:
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
     }
 
+    void sceltaCartella()
+    {
+        frmImporta& w = finestra();
+        ui.paths.enqueue(QStringLiteral("C:\\"));
+        QCOMPARE(w.SceltaPerc(QStringLiteral("Listini")), QStringLiteral("C:"));
+        QCOMPARE(ui.asked.last(), QStringLiteral("Seleziona la cartella contenente i DATI AGGIORNATI - Listini"));
+        ui.paths.enqueue(QStringLiteral("/mn"));
+        QCOMPARE(w.SceltaPerc(QString()), QStringLiteral("/mn"));
+        QCOMPARE(w.SceltaPerc(QString()), QString()); // cancelled
+    }
+
     void controlliTestoInOrdine()
     {
         frmImporta& w = finestra();

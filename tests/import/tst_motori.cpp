@@ -328,6 +328,26 @@ private Q_SLOTS:
         QCOMPARE(sink.statuses.first(), QStringLiteral("Importazione in corso..."));
     }
 
+    void foglioStessoBarcodeDueVolte()
+    {
+        const QVariant no;
+        const QList<Foglio> f = {{QStringLiteral("prodotti"),
+                                  {{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0},
+                                   {QStringLiteral("Primo"), 1.0, QStringLiteral("777"), 1.0, 2.0, 1.0, 22.0, no, no},
+                                   {QStringLiteral("Secondo"), 4.0, QStringLiteral("777"), 1.0, 3.0, 1.0, 22.0, no, no},
+                                   {QStringLiteral("Senza barcode"), 1.0, no, 1.0, 1.0, 1.0, 22.0, no, no}}}};
+        scriviXlsx(p(QStringLiteral("d.xlsx")), f);
+        QVERIFY2(importa(p(QStringLiteral("d.xlsx")), generico()),
+                 readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).constData());
+        QVERIFY(importa(p(QStringLiteral("d.xlsx")), generico()));
+        // The second row finds what the first created; an empty barcode is always a new article.
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
+        QCOMPARE(articolo(1).descrizione, QStringLiteral("Secondo"));
+        QCOMPARE(*articolo(1).quantita, 4.0); // replaced, not added to
+        QCOMPARE(*articolo(1).costo, 3.0);
+        QCOMPARE(articolo(3).descrizione, QStringLiteral("Senza barcode"));
+    }
+
     void foglioSenzaProdotti()
     {
         nuovo(QStringLiteral("1"), 1);

@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -278,6 +279,16 @@ QString frmImporta::ScegliFileImport(const QString& titolo)
                             {QStringLiteral("File di testo (*.txt)"), QStringLiteral("File di Excel (*.xls)"),
                              QStringLiteral("File di testo (*.old)"), QStringLiteral("File di Excel (*.xlsx)")});
     return path;
+}
+
+QString frmImporta::SceltaPerc(const QString& testo)
+{
+    QString p = m_ui.chooseFolder(QStringLiteral("Seleziona la cartella contenente i DATI AGGIORNATI - ") + testo, {});
+    // Only a drive root such as "C:\" loses its last character; Linux paths stay whole.
+    static const QRegularExpression radice(QStringLiteral("^[A-Za-z]:[\\\\/]$"));
+    if (radice.match(p).hasMatch())
+        p.truncate(2);
+    return p;
 }
 
 void frmImporta::cmdProcedi_Click()

@@ -65,6 +65,8 @@ public:
     void cmdProcedi_Click();
     void cmdChiudi_Click();
     void CaricaComboFornitori();
+    // A folder chosen by the user for the updated data, or empty when cancelled.
+    QString SceltaPerc(const QString& testo);
     // What the controls say now.
     ImpostazioniImport impostazioni() const;
 
