@@ -57,7 +57,7 @@ private:
 
     frmImporta& finestra()
     {
-        frmImporta& w = frmImporta::apri(ui, elenco);
+        frmImporta& w = *frmImporta::apri(ui, elenco);
         w.showModeless();
         if (!QTest::qWaitForWindowExposed(&w))
             qWarning("window not exposed");

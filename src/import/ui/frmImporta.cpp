@@ -167,15 +167,15 @@ frmImporta::frmImporta(Interaction& ui, ElencoArticoli& elenco, QWidget* parent)
     resize(760, 420);
 }
 
-frmImporta& frmImporta::apri(Interaction& ui, ElencoArticoli& elenco)
+frmImporta* frmImporta::apri(Interaction& ui, ElencoArticoli& elenco)
 {
     if (frmImporta* w = Forms::instance<frmImporta>())
-        return *w;
-    auto* w = new frmImporta(ui, elenco, Forms::parentForNew());
+        return w;
+    QPointer<frmImporta> w = new frmImporta(ui, elenco, Forms::parentForNew());
     w->setRegistryKey(Forms::key<frmImporta>());
-    FormBase::registry().insert(Forms::key<frmImporta>(), w);
+    FormBase::registry().insert(Forms::key<frmImporta>(), w.data());
     w->load();
-    return *w;
+    return w && !w->isUnloading() ? w.data() : nullptr;
 }
 
 void frmImporta::formLoad()
@@ -331,6 +331,7 @@ void ImportaDaFileDati(Interaction& ui, ElencoArticoli& elenco)
     app().saltaAggiornamento = true;
     if (!ui.askTechnician())
         return;
-    frmImporta::apri(ui, elenco).showModal();
+    if (frmImporta* w = frmImporta::apri(ui, elenco))
+        w->showModal();
     app().saltaAggiornamento = false;
 }

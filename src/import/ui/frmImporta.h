@@ -31,8 +31,9 @@ class frmImporta : public FormBase
 public:
     frmImporta(Interaction& ui, ElencoArticoli& elenco, QWidget* parent = nullptr);
 
-    // The default instance, created and loaded on first use.
-    static frmImporta& apri(Interaction& ui, ElencoArticoli& elenco);
+    // The default instance, created and loaded on first use; null when it was closed while it
+    // loaded (the load waits with events running).
+    static frmImporta* apri(Interaction& ui, ElencoArticoli& elenco);
 
     QLineEdit* txtPercorso = nullptr;
     QCheckBox* ckFileExcel = nullptr;
