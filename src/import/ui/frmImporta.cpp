@@ -307,9 +307,10 @@ void frmImporta::cmdProcedi_Click()
         return;
     }
     AvanzamentoEtichetta sink(lblTab);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setCursor(Qt::WaitCursor); // over the window only: message boxes keep the arrow
     const bool fatto = Importazione::EseguiImportazione(path, imp, ui, sink);
-    QApplication::restoreOverrideCursor();
+    if (self)
+        self->unsetCursor();
     if (fatto) {
         sink.setStatus(Importazione::msgTerminata());
         Attesa(4000);
