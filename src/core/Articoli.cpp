@@ -430,4 +430,92 @@ Esito perOgniPerDescrizione(const std::function<bool(const Articolo&)>& visita, 
     return perOgniOrdinati(visita, where, values, QStringLiteral("Descrizione, CodMateriale"));
 }
 
+Lotto::Lotto()
+    : m_inserisci(Db::dbNegozio()), m_aggiorna(Db::dbNegozio()), m_perBarCode(Db::dbNegozio()),
+      m_perCodiceFornitore(Db::dbNegozio()), m_perCodice(Db::dbNegozio())
+{
+    const QStringList nomi = kColonne.split(QStringLiteral(", "));
+    QStringList set;
+    for (int i = 1; i < nomi.size(); ++i)
+        set << nomi.at(i) + QStringLiteral(" = ?");
+    const QString sonda = QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE ");
+    QSqlQuery* tutte[] = {&m_inserisci, &m_aggiorna, &m_perBarCode, &m_perCodiceFornitore, &m_perCodice};
+    const QString sql[] = {QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (?") +
+                               QStringLiteral(", ?").repeated(nomi.size() - 1) + QStringLiteral(")"),
+                           QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
+                               QStringLiteral(" WHERE CodMateriale = ?"),
+                           sonda + QStringLiteral("BarCode = ? ORDER BY CodMateriale LIMIT 1"),
+                           sonda + QStringLiteral("CodProdottoFornitore = ? ORDER BY CodMateriale LIMIT 1"),
+                           QStringLiteral("SELECT ") + kColonne +
+                               QStringLiteral(" FROM Magazzino WHERE CodMateriale = ?")};
+    m_ok = true;
+    for (int i = 0; i < 5; ++i) {
+        tutte[i]->setForwardOnly(true);
+        if (!tutte[i]->prepare(sql[i])) {
+            m_ok = false;
+            m_errore = tutte[i]->lastError().text();
+            return;
+        }
+    }
+}
+
+Esito Lotto::inserisci(const Articolo& a)
+{
+    if (!m_ok)
+        return dbFallito(m_errore);
+    m_inserisci.addBindValue(a.codMateriale);
+    for (const QVariant& v : valoriSenzaCodice(a))
+        m_inserisci.addBindValue(v);
+    if (!m_inserisci.exec())
+        return dbFallito(m_inserisci.lastError().text());
+    return Esito::riuscito();
+}
+
+Esito Lotto::aggiorna(const Articolo& a)
+{
+    if (!m_ok)
+        return dbFallito(m_errore);
+    for (const QVariant& v : valoriSenzaCodice(a))
+        m_aggiorna.addBindValue(v);
+    m_aggiorna.addBindValue(a.codMateriale);
+    if (!m_aggiorna.exec())
+        return dbFallito(m_aggiorna.lastError().text());
+    if (m_aggiorna.numRowsAffected() != 1)
+        return dbFallito(QStringLiteral("CodMateriale %1 non trovato").arg(a.codMateriale));
+    return Esito::riuscito();
+}
+
+Letto<Articolo> Lotto::primo(QSqlQuery& sonda, const QString& valore)
+{
+    if (!m_ok)
+        return Letto<Articolo>::fallito(m_errore);
+    sonda.addBindValue(valore);
+    if (!sonda.exec())
+        return Letto<Articolo>::fallito(sonda.lastError().text());
+    if (!sonda.next()) {
+        const bool errore = sonda.lastError().isValid();
+        const QString testo = sonda.lastError().text();
+        sonda.finish();
+        return errore ? Letto<Articolo>::fallito(testo) : Letto<Articolo>::assente();
+    }
+    const qint64 codice = sonda.value(0).toLongLong();
+    sonda.finish();
+    m_perCodice.addBindValue(codice);
+    if (!m_perCodice.exec())
+        return Letto<Articolo>::fallito(m_perCodice.lastError().text());
+    Letto<Articolo> r = m_perCodice.next() ? Letto<Articolo>::trovato(leggiRiga(m_perCodice))
+                                           : Letto<Articolo>::fallito(QStringLiteral("riga scomparsa"));
+    m_perCodice.finish();
+    return r;
+}
+
+Letto<Articolo> Lotto::perBarCode(const QString& barCode)
+{
+    return primo(m_perBarCode, barCode);
+}
+Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice)
+{
+    return primo(m_perCodiceFornitore, codice);
+}
+
 } // namespace Articoli

@@ -7,6 +7,7 @@
 #include "core/ErrorLog.h"
 #include "core/Read.h"
 
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -142,5 +143,33 @@ private:
 // code: for whole-archive exports that stream their rows.
 Esito perOgniPerDescrizione(const std::function<bool(const Articolo&)>& visita, const QString& where = {},
                             const QVariantList& values = {});
+
+
+// Bulk work (imports): the insert, the update and the look-ups by barcode and supplier code,
+// each prepared once and run many times inside the caller's transaction.
+class Lotto
+{
+public:
+    Lotto();
+    bool ok() const { return m_ok; }
+    QString errore() const { return m_errore; }
+    // `a.codMateriale` must be set (see nuovoCodice()).
+    Esito inserisci(const Articolo& a);
+    Esito aggiorna(const Articolo& a);
+    Letto<Articolo> perBarCode(const QString& barCode);
+    Letto<Articolo> perCodiceFornitore(const QString& codice);
+
+private:
+    // A one-column probe first: most look-ups of an import find nothing, and a whole row costs
+    // the driver far more to describe than a code.
+    Letto<Articolo> primo(QSqlQuery& sonda, const QString& valore);
+    QSqlQuery m_inserisci;
+    QSqlQuery m_aggiorna;
+    QSqlQuery m_perBarCode;
+    QSqlQuery m_perCodiceFornitore;
+    QSqlQuery m_perCodice;
+    bool m_ok = false;
+    QString m_errore;
+};
 
 } // namespace Articoli

@@ -16,6 +16,7 @@
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
+#include "import/ui/frmImporta.h"
 #include "reglink/TransferPanel.h"
 
 #include <QApplication>
@@ -42,6 +43,23 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// "&Importa da FileDati": the import window reloads the list when it unloads.
+void cmdImporta_Click(Magazzino& w)
+{
+    struct Elenco final : ElencoArticoli
+    {
+        QPointer<Magazzino> finestra;
+        void ricarica() override
+        {
+            if (finestra)
+                finestra->CaricaMagazzino(QStringLiteral("Select * from magazzino order by descrizione"), false);
+        }
+    };
+    static Elenco elenco;
+    elenco.finestra = &w;
+    ImportaDaFileDati(Contesto::interazione(), elenco);
+}
 
 const QString kModulo = QStringLiteral("Magazzino");
 
@@ -459,6 +477,7 @@ void Magazzino::collega()
     connect(tbTAB, &QTabBar::currentChanged, this, &Magazzino::tbTAB_Click);
     connect(cmdTrova, &QPushButton::clicked, this, &Magazzino::cmdTrova_Click);
     connect(Recupera, &QPushButton::clicked, this, &Magazzino::Recupera_Click);
+    connect(cmdImporta, &QPushButton::clicked, this, [this] { cmdImporta_Click(*this); });
     connect(Genere, &QComboBox::activated, this, &Magazzino::Genere_Click);
     connect(ckModificati, &QCheckBox::toggled, this, &Magazzino::modificatiCambiato);
 

@@ -1,0 +1,56 @@
+#pragma once
+// Reading a supplier's workbook (.xls or .xlsx) as the spreadsheet imports need it: the sheets in
+// tab order, each named with a trailing "$", and a sheet's rows of typed cells. The first row of a
+// sheet names the columns and is never handed out as data. The file's content, not its name,
+// chooses the reader.
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+// One cell of a sheet.
+struct Cella
+{
+    enum class Tipo { Vuota, Numero, Testo, Data, Booleano };
+    Tipo tipo = Tipo::Vuota;
+    double numero = 0; // Numero; Data: the day serial with the time as fraction
+    QString testo;     // Testo
+    bool booleano = false;
+
+    bool vuota() const { return tipo == Tipo::Vuota; }
+    // The value as VB's CStr writes it with Italian settings: "12,5", "8001234567890",
+    // "dd/mm/yyyy" (with " hh.mm.ss" when there is a time), "Vero"/"Falso"; empty for an empty cell.
+    QString comeTesto() const;
+
+    static Cella daNumero(double v);
+    static Cella daTesto(const QString& t);
+    static Cella daBooleano(bool b);
+    // A date/time as the spreadsheet's day serial (days since 30/12/1899).
+    static Cella daSerialeData(double serial);
+};
+
+using RigaCelle = QVector<Cella>;
+
+class Cartella
+{
+public:
+    virtual ~Cartella() = default;
+    // The sheets in tab order, each name followed by "$".
+    virtual QStringList fogli() const = 0;
+    // Hands every data row of the sheet (after the column-name row) to `riga`, in order; a row
+    // may be shorter than the sheet is wide (missing cells are empty). `riga` returns false to stop.
+    // False with *errore set when the sheet cannot be read (then rows already handed out must not
+    // be trusted). *colonne (when given) becomes the sheet's width, the column-name row included.
+    virtual bool leggiFoglio(const QString& foglio, const std::function<bool(const RigaCelle&)>& riga, QString* errore,
+                             int* colonne = nullptr) const = 0;
+};
+
+// Opens the workbook at `path`: an OLE2 file is read as .xls, a zip as .xlsx. Null with *errore
+// set when the file is neither, is damaged, or is protected by a password.
+std::unique_ptr<Cartella> apriCartella(const QString& path, QString* errore);
+
+// The readers themselves, for tests and fuzzing: .xlsx from its bytes, .xls from a file.
+std::unique_ptr<Cartella> apriCartellaXlsx(const QString& path, QString* errore);
+std::unique_ptr<Cartella> apriCartellaXls(const QString& path, QString* errore);

@@ -1,0 +1,21 @@
+#pragma once
+// The row record of the price-list imports: every field as the file gave it, as text; numbers
+// are read (Italian settings) only when written to the archive. An engine fills only its fields.
+#include <QString>
+
+struct RigaImport
+{
+    QString codArticoloFornitore;
+    QString descrizione;
+    QString codForPrevalente; // the generic spreadsheet engine keeps the supplier's name here
+    QString iva;
+    QString barCode;
+    QString quantita;
+    QString reparto;
+    QString prezzo;
+    QString prezzoAcquisto;
+    // Spreadsheets: the cell (or its column) was empty, so a found article keeps its value.
+    bool quantitaVuota = false;
+    bool prezzoVuoto = false;
+    bool prezzoAcquistoVuoto = false;
+};

@@ -1,0 +1,82 @@
+// Runs the price-list fuzz entry point over a fixed set of tricky inputs (and any files named on
+// the command line), so every build exercises the readers without a fuzzing compiler.
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <cstdio>
+#include <xlsxwriter.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace {
+
+QByteArray conModo(char modo, const QByteArray& b) { return QByteArray(1, modo) + b; }
+
+// A small real workbook, then cut and damaged copies of it.
+QList<QByteArray> cartelle()
+{
+    QTemporaryDir d;
+    const QByteArray path = QFile::encodeName(d.filePath(QStringLiteral("c.xlsx")));
+    lxw_workbook* wb = workbook_new(path.constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "PRODOTTI");
+    for (int r = 0; r < 50; ++r) {
+        worksheet_write_string(ws, r, 0, "Pane", nullptr);
+        worksheet_write_number(ws, r, 1, r * 1.5, nullptr);
+        worksheet_write_boolean(ws, r, 2, r % 2, nullptr);
+    }
+    workbook_close(wb);
+    QFile f(QFile::decodeName(path));
+    f.open(QIODevice::ReadOnly);
+    const QByteArray buono = f.readAll();
+    QList<QByteArray> l = {conModo(4, buono)};
+    for (int taglio = 0; taglio < buono.size(); taglio += 331)
+        l << conModo(4, buono.left(taglio));
+    for (int i = 0; i < 40; ++i) {
+        QByteArray b = buono;
+        b[(i * 7919) % b.size()] = char(i * 37);
+        l << conModo(4, b);
+    }
+    l << conModo(5, buono) << conModo(5, QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(600, '\xff'));
+    return l;
+}
+
+QList<QByteArray> corpus()
+{
+    QList<QByteArray> l = {
+        {},
+        conModo(0, ""),
+        conModo(0, "a;b;c;\"800\";Pane;5;x;y;z;3.50\r\n"),
+        conModo(0, ";;;;;;;;;;;;;;;;;;;;"),
+        conModo(6, "a/b/c/d/e/f/g/h/i/j\n\r\n\r"),
+        conModo(1, "05 8001234567890Biscotti al burro   X01250\r\n   \r\n"),
+        conModo(1, QByteArray(100000, 'x')),
+        conModo(2, "R         C000100012000000125000" + QByteArray(60, ' ') + "22.00 8000000000001"),
+        conModo(2, "r\rR\nR\r\n"),
+        conModo(3, QByteArray(300, '9')),
+        conModo(3, "\xff\xfe\x00\x01"),
+        conModo(4, "PK\x03\x04"),
+        conModo(4, QByteArray("PK\x05\x06") + QByteArray(18, '\xff')),
+        conModo(5, "not an xls"),
+    };
+    l += cartelle();
+    return l;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QList<QByteArray> inputs = corpus();
+    for (int i = 1; i < argc; ++i) {
+        QFile f(QString::fromLocal8Bit(argv[i]));
+        if (f.open(QIODevice::ReadOnly))
+            inputs << f.readAll();
+    }
+    for (const QByteArray& in : inputs)
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(in.constData()), size_t(in.size()));
+    std::printf("fuzz_import_corpus: %lld inputs\n", static_cast<long long>(inputs.size()));
+    return 0;
+}

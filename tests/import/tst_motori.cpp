@@ -1,0 +1,577 @@
+// The import engines on files made here: exact rows afterwards, all-or-nothing on bad files and
+// failed writes.
+#include "Fixtures.h"
+#include "core/Articoli.h"
+#include "core/Database.h"
+#include "import/Importazione.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestEnv.h"
+
+#include <QtTest>
+
+namespace {
+
+ImpostazioniImport separato()
+{
+    ImpostazioniImport imp;
+    imp.opzioneSeparatore = 1;
+    imp.separatore = QStringLiteral(";");
+    imp.posBC = 4;
+    imp.posQta = 12;
+    imp.posRep = 6;
+    imp.posPV = 10;
+    imp.posDes = 5;
+    return imp;
+}
+
+ImpostazioniImport generico()
+{
+    ImpostazioniImport imp;
+    imp.fileExcel = true;
+    imp.posDes = 1;
+    imp.posQta = 2;
+    imp.posBC = 3;
+    imp.posRep = 4;
+    imp.posPV = 5;
+    imp.posACQ = 6;
+    imp.posIVA = 7;
+    imp.posCFOR = 8;
+    imp.posFOR = 9;
+    return imp;
+}
+
+Articolo articolo(qint64 cod)
+{
+    const auto r = Articoli::perCodice(cod);
+    if (!r.trovatoValore())
+        qFatal("articolo %lld assente", cod);
+    return *r.valore;
+}
+
+// Fixed-width line: each field placed at its 1-based start.
+QString campi(std::initializer_list<std::pair<int, QString>> c)
+{
+    QString s;
+    for (const auto& [inizio, testo] : c) {
+        if (s.size() < inizio - 1)
+            s += QString(inizio - 1 - s.size(), QLatin1Char(' '));
+        s = s.left(inizio - 1) + testo;
+    }
+    return s;
+}
+
+Articolo nuovo(const QString& bc, std::optional<double> qta, const QString& codForn = {})
+{
+    Articolo a;
+    a.descrizione = QStringLiteral("Vecchio ") + bc;
+    a.barCode = bc;
+    a.quantita = qta;
+    a.costo = 4;
+    a.costo2 = 2;
+    a.codProdottoFornitore = codForn;
+    a.genere = QStringLiteral("9");
+    if (!Articoli::inserisci(a))
+        qFatal("insert");
+    return a;
+}
+
+} // namespace
+
+class TstMotori : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<TestEnv> m_env;
+    ScriptedInteraction ui;
+    RecordingProgress sink;
+
+    bool importa(const QString& path, const ImpostazioniImport& imp)
+    {
+        return Importazione::EseguiImportazione(path, imp, ui, sink);
+    }
+    QString p(const QString& n) const { return m_env->path(n); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_env = std::make_unique<TestEnv>();
+        ui = ScriptedInteraction();
+        sink = RecordingProgress();
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Pane' WHERE Cod = 5")));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Iva = 22 WHERE Cod = 3")));
+    }
+    void cleanup() { m_env.reset(); }
+
+    void testoSeparatoRinumeraESvuota_data()
+    {
+        QTest::addColumn<QByteArray>("fine");
+        QTest::newRow("CR LF") << QByteArray("\r\n");
+        QTest::newRow("LF") << QByteArray("\n");
+        QTest::newRow("CR") << QByteArray("\r");
+    }
+    void testoSeparatoRinumeraESvuota()
+    {
+        QFETCH(QByteArray, fine);
+        const Articolo vecchio = nuovo(QStringLiteral("111"), 5);
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (?, 'E1')"),
+                         {vecchio.codMateriale}));
+        QVERIFY(
+            Db::exec(QStringLiteral("INSERT INTO Offerte (Articolo, PrzScnt) VALUES (?, 1)"), {vecchio.codMateriale}));
+        scriviTesto(p(QStringLiteral("l.txt")),
+                    {QStringLiteral("a;b;c;  \"8001234567890\"  ;\"Pasta\" è;5;x;y;z;3.50;q;99"),
+                     QStringLiteral(";;;123; Sale ;;;;;1234"), QStringLiteral(";;;124;Olio;77;;;;"),
+                     QStringLiteral(";;;125;Vino;abc;;;;2,5")},
+                    fine);
+        QVERIFY2(importa(p(QStringLiteral("l.txt")), separato()),
+                 readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).constData());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 4);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM BarCodeUlteriori")).toInt(), 0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 0);
+        Articolo a = articolo(1);
+        QCOMPARE(a.barCode, QStringLiteral("8001234567890"));
+        QCOMPARE(a.descrizione, QStringLiteral("\"Pasta\" è")); // only the barcode loses its quotes
+        QCOMPARE(*a.quantita, 2000.0);
+        QCOMPARE(*a.costo, 3.5);
+        QCOMPARE(a.genere, QStringLiteral("Pane"));
+        QCOMPARE(a.unitaMisura, QStringLiteral("Pz"));
+        QCOMPARE(a.fornitore, QStringLiteral("***"));
+        QCOMPARE(*a.minimo, 0.0);
+        QVERIFY(!a.modificato);
+        QVERIFY(!a.costo2 && !a.codPV && a.tipoVariazione.isNull());
+        a = articolo(2);
+        QCOMPARE(a.descrizione, QStringLiteral("Sale"));
+        QCOMPARE(a.genere, QStringLiteral("Reparto1")); // an empty department piece is department 1
+        QCOMPARE(*a.costo, 1234.0);
+        QCOMPARE(articolo(3).genere, QStringLiteral("77")); // no such department: the code
+        QVERIFY(!articolo(3).costo.has_value() || *articolo(3).costo == 0);
+        QCOMPARE(articolo(4).genere, QStringLiteral("1")); // not a number
+        QCOMPARE(*articolo(4).costo, 2.5);
+        QCOMPARE(sink.statuses.first(), QStringLiteral("Importazione dati PLU in corso..."));
+    }
+
+    void testoPoseidon()
+    {
+        ImpostazioniImport imp;
+        imp.opzioneSeparatore = Importazione::kPoseidon;
+        const QString riga = QStringLiteral("05 8001234567890Biscotti al burro   X01250 resto ignorato");
+        scriviTesto(p(QStringLiteral("p.txt")), {riga, QString(), QStringLiteral("     "), QStringLiteral("1")});
+        QVERIFY(importa(p(QStringLiteral("p.txt")), imp));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2); // blanks skipped
+        const Articolo a = articolo(1);
+        QCOMPARE(a.genere, QStringLiteral("Pane"));
+        QCOMPARE(a.barCode, QStringLiteral("8001234567890"));
+        QCOMPARE(a.descrizione, QStringLiteral("Biscotti al burro"));
+        QCOMPARE(*a.costo, 12.5);
+        QCOMPARE(*a.quantita, 0.0);
+        QCOMPARE(articolo(2).genere, QStringLiteral("Reparto1")); // a short line gives empty fields
+        QCOMPARE(articolo(2).barCode, QString());
+    }
+
+    void testoOltre32767Righe()
+    {
+        QStringList l;
+        for (int i = 0; i < 40000; ++i)
+            l << QStringLiteral(";;;%1;Art %1;1;;;;1,5").arg(i);
+        scriviTesto(p(QStringLiteral("g.txt")), l);
+        QVERIFY(importa(p(QStringLiteral("g.txt")), separato()));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 40000);
+        QCOMPARE(articolo(40000).barCode, QStringLiteral("39999"));
+    }
+
+    void fornitoreRCG()
+    {
+        nuovo(QStringLiteral("8000000000001"), 3);
+        const Articolo perCodice = nuovo(QStringLiteral("VECCHIOBC"), std::nullopt, QStringLiteral("C'002"));
+        const auto rcg = [](const QString& tipo, const QString& cod, const QString& qta, const QString& intero,
+                            const QString& dec, const QString& des, const QString& iva, const QString& bc) {
+            return campi({{1, tipo}, {11, cod}, {16, qta}, {21, intero}, {29, dec}, {34, des}, {76, iva}, {82, bc}});
+        };
+        scriviTesto(
+            p(QStringLiteral("r.txt")),
+            {rcg(QStringLiteral("R"), QStringLiteral("C0001"), QStringLiteral("00012"), QStringLiteral("00000012"),
+                 QStringLiteral("50000"), QStringLiteral("Pasta di semola").leftJustified(30), QStringLiteral(" 22.00"),
+                 QStringLiteral("8000000000001")),
+             rcg(QStringLiteral("r"), QStringLiteral("C'002"), QStringLiteral("00004"), QStringLiteral("00000001"),
+                 QStringLiteral("00000"), QStringLiteral("Riso"), QStringLiteral("4"), QStringLiteral("             ")),
+             rcg(QStringLiteral("X"), QStringLiteral("C0003"), QStringLiteral("00001"), QStringLiteral("00000001"),
+                 QStringLiteral("00000"), QStringLiteral("Saltata"), QStringLiteral("22"), QStringLiteral("1")),
+             rcg(QStringLiteral("R"), QStringLiteral("C0004"), QStringLiteral("00002"), QStringLiteral("00000003"),
+                 QStringLiteral("20000"), QStringLiteral("Nuovo"), QStringLiteral("10"),
+                 QStringLiteral("8000000000099"))});
+        ImpostazioniImport imp;
+        imp.fornitore = QStringLiteral("rcg service ");
+        QVERIFY(importa(p(QStringLiteral("r.txt")), imp));
+        Articolo a = articolo(1);
+        QCOMPARE(*a.quantita, 15.0);
+        QCOMPARE(*a.costo, 4.0); // the sale price stays
+        QCOMPARE(*a.costo2, 12.5);
+        QCOMPARE(a.descrizione, QStringLiteral("Pasta di semola").leftJustified(30));
+        QCOMPARE(*a.codPV, 22.0);
+        QCOMPARE(a.codProdottoFornitore, QStringLiteral("C0001"));
+        QCOMPARE(a.fornitore, QStringLiteral("rcg service "));
+        QCOMPARE(a.genere, QStringLiteral("9"));
+        QVERIFY(a.modificato);
+        a = articolo(perCodice.codMateriale);             // found by the supplier code with the apostrophe
+        QCOMPARE(a.barCode, QStringLiteral("VECCHIOBC")); // an empty barcode never erases
+        QCOMPARE(*a.quantita, 4.0);                       // Null stock plus the delivery
+        QCOMPARE(*a.costo2, 1.0);
+        a = articolo(3);
+        QCOMPARE(a.genere, QStringLiteral("***NEW***"));
+        QCOMPARE(*a.costo, 0.0);
+        QCOMPARE(*a.quantita, 2.0);
+        QCOMPARE(a.barCode, QStringLiteral("8000000000099"));
+        QCOMPARE(*a.codPV, 10.0);
+        QCOMPARE(*a.minimo, 0.0);
+        QCOMPARE(a.unitaMisura, QStringLiteral("Pz"));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
+    }
+
+    void fornitoreGronte()
+    {
+        const auto gr = [](const QString& cod, const QString& bc, const QString& des, const QString& qta,
+                           const QString& prezzo, const QString& iva) {
+            return campi(
+                {{1, QStringLiteral("TESTA")}, {21, cod}, {42, bc}, {63, des}, {100, qta}, {114, prezzo}, {184, iva}});
+        };
+        scriviTesto(p(QStringLiteral("g.txt")),
+                    {gr(QStringLiteral("G1"), QStringLiteral("8001"), QStringLiteral("Caffè"), QStringLiteral("6"),
+                        QStringLiteral("12500"), QStringLiteral("22")),
+                     QStringLiteral("   "), QString(),
+                     gr(QStringLiteral("G2"), QString(), QStringLiteral("Zucchero"), QStringLiteral("1"),
+                        QStringLiteral("900"), QStringLiteral("4"))});
+        ImpostazioniImport imp;
+        imp.fornitore = QStringLiteral("Gronte");
+        QVERIFY(importa(p(QStringLiteral("g.txt")), imp));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2);
+        Articolo a = articolo(1);
+        QCOMPARE(a.codProdottoFornitore, QStringLiteral("G1"));
+        QCOMPARE(a.barCode, QStringLiteral("8001"));
+        QCOMPARE(a.descrizione, QStringLiteral("Caffè"));
+        QCOMPARE(*a.quantita, 6.0);
+        QCOMPARE(*a.costo2, 12.5);
+        QCOMPARE(*a.codPV, 22.0);
+        QCOMPARE(*articolo(2).costo2, 0.9);
+    }
+
+    void fornitoreSenzaTracciato()
+    {
+        const QString prima = fotografia();
+        scriviTesto(p(QStringLiteral("x.txt")), {QStringLiteral("R qualcosa")});
+        ImpostazioniImport imp;
+        imp.fornitore = QStringLiteral("ACME");
+        QVERIFY(!importa(p(QStringLiteral("x.txt")), imp));
+        QCOMPARE(
+            ui.asked.last(),
+            QStringLiteral("Dati Tracciato Record per il Fornitore selezionato NON presenti - Impossibile continuare"));
+        QCOMPARE(fotografia(), prima);
+    }
+
+    void foglioGenerico_data()
+    {
+        QTest::addColumn<int>("scrittore");
+        QTest::newRow("xlsx libxlsxwriter") << 0;
+        QTest::newRow("xlsx openpyxl (absolute targets)") << 1;
+        QTest::newRow("xls xlwt") << 2;
+    }
+    void foglioGenerico()
+    {
+        QFETCH(int, scrittore);
+        nuovo(QStringLiteral("800"), 7);
+        const QVariantList nomi = {QStringLiteral("Des"), QStringLiteral("Qta"), QStringLiteral("BC"),
+                                   QStringLiteral("Rep"), QStringLiteral("PV"),  QStringLiteral("ACQ"),
+                                   QStringLiteral("IVA"), QStringLiteral("CF"),  QStringLiteral("For")};
+        const QVariant no;
+        const QList<Foglio> fogli = {
+            {QStringLiteral("Altro"), {{QStringLiteral("x")}, {QStringLiteral("y")}}},
+            {QStringLiteral("Prodotti"),
+             {nomi,
+              {QStringLiteral("Esistente"), no, QStringLiteral("800"), 1.0, no, no, 22.0, QStringLiteral("K1"),
+               QStringLiteral("  Forn  ")},
+              {QStringLiteral("Nuovo"), 3.0, 8001234567890.0, 1.0, QStringLiteral("1.50"), 0.75, no, no, no},
+              {no, 1.0, QStringLiteral("999"), 1.0, 1.0, 1.0, 22.0, no, no},
+              {QStringLiteral("Senza qta e barcode"), no, no, 1.0, 2.5, 1.25, 10.0, QStringLiteral("K'3"),
+               QStringLiteral("F")}}}};
+        const QString path = p(scrittore == 2 ? QStringLiteral("f.xls") : QStringLiteral("f.xlsx"));
+        if (scrittore == 0)
+            scriviXlsx(path, fogli);
+        else if (scrittore == 1)
+            scriviXlsxOpenpyxl(path, fogli);
+        else
+            scriviXls(path, fogli);
+        QVERIFY2(importa(path, generico()), qPrintable(ui.asked.join(QLatin1Char('/'))));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
+        Articolo a = articolo(1);
+        QCOMPARE(a.descrizione, QStringLiteral("Esistente"));
+        QCOMPARE(*a.quantita, 7.0); // empty quantity cell keeps the stock
+        QCOMPARE(*a.costo, 4.0);    // empty price cells keep both prices
+        QCOMPARE(*a.costo2, 2.0);
+        QCOMPARE(*a.codPV, 22.0);
+        QCOMPARE(a.genere, QStringLiteral("3")); // the department of VAT 22
+        QCOMPARE(a.codProdottoFornitore, QStringLiteral("K1"));
+        QCOMPARE(a.fornitore, QStringLiteral("Forn"));
+        QCOMPARE(a.tipoVariazione, QStringLiteral("F"));
+        QVERIFY(a.modificato);
+        a = articolo(2);
+        QCOMPARE(a.barCode, QStringLiteral("8001234567890"));
+        QCOMPARE(*a.quantita, 3.0);
+        QCOMPARE(*a.costo, 1.5); // "1.50" as text
+        QCOMPARE(*a.costo2, 0.75);
+        QCOMPARE(*a.codPV, 22.0); // empty VAT cell: 22 and its department
+        QCOMPARE(a.genere, QStringLiteral("3"));
+        QCOMPARE(a.unitaMisura, QStringLiteral("Pz"));
+        QCOMPARE(*a.minimo, 0.0);
+        a = articolo(3);
+        QCOMPARE(*a.quantita, 2000.0); // new article: the default quantity
+        QCOMPARE(a.barCode, QString());
+        QCOMPARE(a.genere, QStringLiteral("40"));
+        QCOMPARE(a.codProdottoFornitore, QStringLiteral("K'3"));
+        QCOMPARE(sink.statuses.first(), QStringLiteral("Importazione in corso..."));
+    }
+
+    void foglioStessoBarcodeDueVolte()
+    {
+        const QVariant no;
+        const QList<Foglio> f = {{QStringLiteral("prodotti"),
+                                  {{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0},
+                                   {QStringLiteral("Primo"), 1.0, QStringLiteral("777"), 1.0, 2.0, 1.0, 22.0, no, no},
+                                   {QStringLiteral("Secondo"), 4.0, QStringLiteral("777"), 1.0, 3.0, 1.0, 22.0, no, no},
+                                   {QStringLiteral("Senza barcode"), 1.0, no, 1.0, 1.0, 1.0, 22.0, no, no}}}};
+        scriviXlsx(p(QStringLiteral("d.xlsx")), f);
+        QVERIFY2(importa(p(QStringLiteral("d.xlsx")), generico()),
+                 readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).constData());
+        QVERIFY(importa(p(QStringLiteral("d.xlsx")), generico()));
+        // The second row finds what the first created; an empty barcode is always a new article.
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
+        QCOMPARE(articolo(1).descrizione, QStringLiteral("Secondo"));
+        QCOMPARE(*articolo(1).quantita, 4.0); // replaced, not added to
+        QCOMPARE(*articolo(1).costo, 3.0);
+        QCOMPARE(articolo(3).descrizione, QStringLiteral("Senza barcode"));
+    }
+
+    void foglioSenzaProdotti()
+    {
+        nuovo(QStringLiteral("1"), 1);
+        const QString prima = fotografia();
+        scriviXlsx(p(QStringLiteral("n.xlsx")), {{QStringLiteral("Listino"), {{QStringLiteral("a")}, {1.0}}}});
+        QVERIFY(!importa(p(QStringLiteral("n.xlsx")), generico()));
+        QCOMPARE(ui.asked.last(), QStringLiteral("Impossibile eseguire l'importazione"));
+        QCOMPARE(fotografia(), prima);
+    }
+
+    void foglioFornitore()
+    {
+        nuovo(QStringLiteral("8000000000001"), 3);
+        const QVariant no;
+        scriviXls(p(QStringLiteral("s.xls")),
+                  {{QStringLiteral("Listino"),
+                    {{QStringLiteral("Cod."), QStringLiteral("BC")},
+                     {QStringLiteral("Cod."), QStringLiteral("x")},
+                     {101.0, QStringLiteral("8000000000001"), QStringLiteral("Pasta"), no, 5.0, 1.2, 4.0},
+                     {102.0, QStringLiteral("8000000000002"), QStringLiteral("Nuova"), no, no, 3.0, no}}},
+                   {QStringLiteral("Secondo"), {{QStringLiteral("a")}, {1.0}}}});
+        ImpostazioniImport imp;
+        imp.fileExcel = true;
+        imp.fornitore = QStringLiteral("Bianchi");
+        QVERIFY(importa(p(QStringLiteral("s.xls")), imp));
+        Articolo a = articolo(1);
+        QCOMPARE(*a.quantita, 8.0);
+        QCOMPARE(*a.costo, 4.0);
+        QCOMPARE(*a.costo2, 1.2);
+        QCOMPARE(*a.codPV, 4.0);
+        QCOMPARE(a.codProdottoFornitore, QStringLiteral("101"));
+        QCOMPARE(a.fornitore, QStringLiteral("Bianchi"));
+        a = articolo(2);
+        QCOMPARE(a.genere, QStringLiteral("***NEW***"));
+        QCOMPARE(*a.costo, 0.0);
+        QCOMPARE(*a.quantita, 0.0);
+        QCOMPARE(*a.codPV, 20.0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2);
+        QVERIFY(readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).contains("Non trovo cod fornitore"));
+    }
+
+    void fileOstili_data()
+    {
+        QTest::addColumn<QByteArray>("contenuto");
+        QTest::addColumn<int>("tipo"); // 0 text, 1 generic sheet, 2 supplier sheet, 3 RCG
+        QTest::addColumn<QString>("messaggio");
+        const QString err = Importazione::msgErrore();
+        const QString imp = Importazione::msgImpossibile();
+        QByteArray garbage;
+        for (int i = 0; i < 4096; ++i)
+            garbage += char((i * 7919) % 256);
+        QTest::newRow("testo vuoto") << QByteArray() << 0 << err;
+        QTest::newRow("testo binario") << garbage << 0 << err;
+        QTest::newRow("testo UTF-8") << QByteArray(";;;1;Caffè;1;;;;1\r\n") << 0 << err;
+        QTest::newRow("riga di 100000 caratteri") << QByteArray(100000, 'x') << 0 << err;
+        QTest::newRow("colonne mancanti") << QByteArray(";;;1;Pane;1;;;;2\r\n;;;2;Sale\r\n") << 0 << err;
+        QTest::newRow("RCG vuoto") << QByteArray() << 3 << err;
+        QTest::newRow("RCG binario") << garbage << 3 << err;
+        QTest::newRow("foglio vuoto") << QByteArray() << 1 << imp;
+        QTest::newRow("foglio binario") << garbage << 1 << imp;
+        QTest::newRow("fornitore binario") << garbage << 2 << imp;
+    }
+    void fileOstili()
+    {
+        QFETCH(QByteArray, contenuto);
+        QFETCH(int, tipo);
+        QFETCH(QString, messaggio);
+        nuovo(QStringLiteral("1"), 1);
+        const QString prima = fotografia();
+        writeRaw(p(QStringLiteral("o.dat")), contenuto);
+        ImpostazioniImport imp = tipo == 1 ? generico() : separato();
+        imp.fileExcel = tipo == 1 || tipo == 2;
+        if (tipo == 2)
+            imp.fornitore = QStringLiteral("X");
+        if (tipo == 3)
+            imp.fornitore = QStringLiteral("RCG SERVICE");
+        QVERIFY(!importa(p(QStringLiteral("o.dat")), imp));
+        QCOMPARE(ui.asked.last(), messaggio);
+        QCOMPARE(fotografia(), prima);
+    }
+
+    void cartelleOstili_data()
+    {
+        QTest::addColumn<int>("caso");
+        QTest::newRow("xlsx troncato") << 0;
+        QTest::newRow("xls troncato") << 1;
+        QTest::newRow("zip senza cartella") << 2;
+        QTest::newRow("xls con password") << 3;
+        QTest::newRow("foglio senza righe") << 4;
+        QTest::newRow("colonna oltre il foglio") << 5;
+    }
+    void cartelleOstili()
+    {
+        QFETCH(int, caso);
+        nuovo(QStringLiteral("1"), 1);
+        const QString prima = fotografia();
+        const QList<Foglio> f = {
+            {QStringLiteral("PRODOTTI"),
+             {{QStringLiteral("a"), QStringLiteral("b")},
+              {QStringLiteral("Pane"), 1.0, QStringLiteral("9"), 1.0, 1.0, 1.0, 1.0, 1.0, QStringLiteral("F")}}}};
+        const QString path = p(QStringLiteral("c.bin"));
+        if (caso == 0 || caso == 2) {
+            scriviXlsx(path, f);
+            QByteArray b = readAll(path);
+            if (caso == 0) {
+                b.truncate(b.size() / 2);
+            } else {
+                QFile::remove(path);
+                writeRaw(path + QStringLiteral(".txt"), "ciao");
+                QProcess z;
+                z.start(QStringLiteral("/usr/bin/python3"),
+                        {QStringLiteral("-c"),
+                         QStringLiteral("import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1],'w')\n"
+                                        "z.writestr('leggimi.txt','ciao')\nz.close()"),
+                         path});
+                QVERIFY(z.waitForFinished(30000) && z.exitCode() == 0);
+                b = readAll(path);
+            }
+            writeRaw(path, b);
+        } else if (caso == 1 || caso == 3) {
+            scriviXls(path, f, caso == 3);
+            if (caso == 1) {
+                QByteArray b = readAll(path);
+                b.truncate(b.size() / 2);
+                writeRaw(path, b);
+            }
+        } else if (caso == 4) {
+            scriviXlsx(path, {{QStringLiteral("Prodotti"), {{QStringLiteral("solo nomi")}}}});
+        } else {
+            scriviXlsx(path, {{QStringLiteral("Prodotti"), {{QStringLiteral("a")}, {QStringLiteral("Pane")}}}});
+        }
+        QVERIFY(!importa(path, generico()));
+        QCOMPARE(ui.asked.last(), Importazione::msgImpossibile());
+        QCOMPARE(fotografia(), prima);
+    }
+
+    // A write that fails half-way leaves the archive exactly as it was.
+    void guastoAMetaScrittura_data()
+    {
+        QTest::addColumn<int>("motore");
+        QTest::newRow("testo") << 0;
+        QTest::newRow("fornitore") << 1;
+        QTest::newRow("foglio generico") << 2;
+        QTest::newRow("foglio fornitore") << 3;
+    }
+    void guastoAMetaScrittura()
+    {
+        QFETCH(int, motore);
+        for (int i = 0; i < 10; ++i)
+            nuovo(QString::number(900000 + i), 1);
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (1, 'E1')")));
+        const QString prima = fotografia();
+        QVERIFY(Db::exec(QStringLiteral("CREATE TRIGGER guasto BEFORE INSERT ON Magazzino WHEN "
+                                        "trim(NEW.Descrizione) = 'Art 500' BEGIN SELECT RAISE(ABORT, 'guasto'); END")));
+        const QString path = p(motore >= 2 ? QStringLiteral("w.xlsx") : QStringLiteral("w.txt"));
+        ImpostazioniImport imp = separato();
+        if (motore == 0) {
+            QStringList l;
+            for (int i = 0; i < 800; ++i)
+                l << QStringLiteral(";;;%1;Art %1;1;;;;1,5").arg(i);
+            scriviTesto(path, l);
+        } else if (motore == 1) {
+            QStringList l;
+            for (int i = 0; i < 800; ++i)
+                l << campi({{1, QStringLiteral("R")},
+                            {11, QString::number(i)},
+                            {16, QStringLiteral("00001")},
+                            {34, QStringLiteral("Art %1").arg(i)},
+                            {82, QString::number(i)}});
+            scriviTesto(path, l);
+            imp.fornitore = QStringLiteral("RCG SERVICE");
+        } else {
+            QList<QVariantList> righe = {{QStringLiteral("nomi")}};
+            for (int i = 0; i < 800; ++i) {
+                if (motore == 2)
+                    righe << QVariantList{QStringLiteral("Art %1").arg(i),
+                                          1.0,
+                                          QString::number(i),
+                                          1.0,
+                                          1.0,
+                                          1.0,
+                                          22.0,
+                                          1.0,
+                                          QStringLiteral("F")};
+                else
+                    righe << QVariantList{double(i + 1), QString::number(i), QStringLiteral("Art %1").arg(i)};
+            }
+            scriviXlsx(path, {{QStringLiteral("PRODOTTI"), righe}});
+            imp = generico();
+            if (motore == 3)
+                imp.fornitore = QStringLiteral("F");
+        }
+        QVERIFY(!importa(path, imp));
+        QCOMPARE(ui.asked.last(), motore >= 2 ? Importazione::msgImpossibile() : Importazione::msgErrore());
+        QVERIFY(Db::exec(QStringLiteral("DROP TRIGGER guasto")));
+        QCOMPARE(fotografia(), prima);
+        QCOMPARE(Db::transactionDepth(), 0);
+        QVERIFY(readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).contains("guasto"));
+    }
+
+    void controlli()
+    {
+        ImpostazioniImport imp;
+        imp.opzioneSeparatore = -1;
+        QCOMPARE(Importazione::ControllaPosizioniTesto(imp), QStringLiteral("Separatore NON selezionato"));
+        imp.opzioneSeparatore = Importazione::kPoseidon;
+        QCOMPARE(Importazione::ControllaPosizioniTesto(imp), QString());
+        imp = separato();
+        imp.posQta = 0;
+        QCOMPARE(Importazione::ControllaPosizioniTesto(imp), QStringLiteral("Posizione della quantità non impostata"));
+        imp = separato();
+        imp.posDes = imp.posBC;
+        QCOMPARE(Importazione::ControllaPosizioniTesto(imp),
+                 QStringLiteral("Valori di colonna replicati - Controllare"));
+        imp = generico();
+        imp.posQta = 0;
+        QCOMPARE(Importazione::ControllaPosizioniXLS(imp), QString());
+        imp.posQta = imp.posFOR;
+        QCOMPARE(Importazione::ControllaPosizioniXLS(imp), QStringLiteral("Valori di colonna replicati - Controllare"));
+        imp = generico();
+        imp.posFOR = 0;
+        QCOMPARE(Importazione::ControllaPosizioniXLS(imp), QStringLiteral("Posizione del Fornitore non impostata"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstMotori)
+#include "tst_motori.moc"
