@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Tavrino"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    hooks().gestisciTabelleCollegate = GestisciTabelleCollegate;
+    hooks().gestisciTabelleCollegate = [] { return GestisciTabelleCollegate(); };
     hooks().importaDaDatabaseEsterno = ImportaDaDatabaseEsterno;
     hooks().mostraMagazzinoModale = [] { Forms::get<Magazzino>().showModal(); };
     hooks().mostraMagazzino = [] { Forms::get<Magazzino>().showModeless(); };

@@ -98,4 +98,30 @@ Letto<QList<Reparto>> reparti();
 Letto<Reparto> repartoPerCodice(int cod);
 Esito aggiornaReparto(const Reparto& r);
 
+// The same look-ups and writes for bulk work (imports of whole files): each statement is
+// prepared once for the life of the object, so thousands of rows do not pay for it again.
+// Meant to run inside the caller's Db::Transaction; nothing here opens one.
+class Preparati
+{
+public:
+    Preparati();
+    ~Preparati();
+    Preparati(const Preparati&) = delete;
+    Preparati& operator=(const Preparati&) = delete;
+
+    Letto<Articolo> perCodiceCEDI(const QString& codice);
+    // Whether an article with that central-warehouse code carries that barcode.
+    Letto<bool> esisteCodiceCEDIConBarCode(const QString& codice, const QString& barCode);
+    // As Articoli::inserisci: code 0 takes nuovoCodice(), written back into `a`.
+    Esito inserisci(Articolo& a);
+    // As Articoli::aggiorna: every column; a missing row is an error.
+    Esito aggiorna(const Articolo& a);
+    // Sets BarCode and the Modificato mark of one article.
+    Esito impostaBarCode(qint64 codice, const QString& barCode);
+
+private:
+    struct Dati;
+    Dati* d;
+};
+
 } // namespace Articoli

@@ -88,11 +88,38 @@ QStringList version1()
     return s;
 }
 
+// The central warehouse's EAN table (one row per code and EAN) and the look-up by its code.
+QStringList version2()
+{
+    QStringList s;
+    s << QStringLiteral(R"(CREATE TABLE B_CEDI (
+        TipoVariazione TEXT,
+        DataVariazione TEXT,
+        CodFornitore TEXT,
+        CodArticoloFornitore TEXT,
+        CodEan TEXT NOT NULL DEFAULT '',
+        EANMoltiplicatore TEXT,
+        TipoArticolo TEXT,
+        EANPrimario TEXT,
+        ArtCEDI TEXT NOT NULL DEFAULT '',
+        CodArtCEDI TEXT,
+        DifferenziatoreArtCEDI TEXT,
+        RepartoCassa TEXT,
+        Filler4 TEXT,
+        CodForPrevalente TEXT,
+        DiffFornitPrevalente TEXT,
+        LineaFornitore TEXT,
+        Filler5 TEXT))");
+    s << QStringLiteral("CREATE UNIQUE INDEX idxBCEDIChiave ON B_CEDI(ArtCEDI, CodEan)");
+    s << QStringLiteral("CREATE INDEX idxMagazzinoCodArtCEDI ON Magazzino(CodArtCEDI)");
+    return s;
+}
+
 } // namespace
 
 const QList<QStringList>& steps()
 {
-    static const QList<QStringList> all = {version1()};
+    static const QList<QStringList> all = {version1(), version2()};
     return all;
 }
 

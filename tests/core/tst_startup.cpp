@@ -41,10 +41,11 @@ struct HandoverSpy
         hooks() = AppHooks{};
         hooks().mostraMagazzinoModale = [this] { ++magazzino; };
         hooks().gestisciTabelleCollegate = [linked] { return linked; };
-        hooks().importaDaDatabaseEsterno = [this, duringImport] {
+        hooks().importaDaDatabaseEsterno = [this, duringImport](ProgressSink&) {
             ++imports;
             if (duringImport)
                 duringImport();
+            return Esito::riuscito();
         };
     }
     ~HandoverSpy() { hooks() = AppHooks{}; }

@@ -1,6 +1,7 @@
 #include "core/ui/frmSplash.h"
 
 #include "core/AppState.h"
+#include "core/Progress.h"
 #include "core/ui/Ui.h"
 #include "core/ui/mdiPrincipale.h"
 
@@ -66,8 +67,10 @@ void frmSplash::formActivate()
     if (!self || m_handedOver)
         return;
     if (linked) {
-        if (hooks().importaDaDatabaseEsterno)
-            hooks().importaDaDatabaseEsterno();
+        if (hooks().importaDaDatabaseEsterno) {
+            NoProgress nessuno; // the copy logs its own failure; start-up goes on either way
+            hooks().importaDaDatabaseEsterno(nessuno);
+        }
         if (self)
             handover();
     } else {
