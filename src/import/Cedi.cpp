@@ -130,10 +130,12 @@ const std::array<QString, kCampiB>& colonneB()
 
 QString taglia(const QString& riga, const Campo& campo)
 {
+    // Never a null text: an empty field is stored as an empty text, not as Null.
     const qsizetype da = campo.inizio - 1;
-    if (da >= riga.size())
-        return QString(QLatin1String(""));
-    return QStringView(riga).mid(da, campo.lunghezza).trimmed().toString();
+    QString t = da < riga.size() ? QStringView(riga).mid(da, campo.lunghezza).trimmed().toString() : QString();
+    if (t.isNull())
+        t = QString(0, QChar());
+    return t;
 }
 
 QString dataCentrale(const QString& testo)

@@ -102,6 +102,11 @@ PollCartellaIN::Risultato PollCartellaIN::ImportaDaCartellaIN(ProgressSink& prog
     }
 }
 
+bool PollCartellaIN::eliminaFile(const QString& percorso)
+{
+    return QFile::remove(percorso);
+}
+
 // Copies the applied file into the history folder and then deletes it from IN. A failed copy
 // ends the pass (the file stays in IN, not applied again); a refused delete leaves it there.
 bool PollCartellaIN::sposta(const QString& percorso, const QString& nome, const QString& firma, QSet<QString>& lasciati)
@@ -122,7 +127,7 @@ bool PollCartellaIN::sposta(const QString& percorso, const QString& nome, const 
                         Esito::fallito(VbErr::PermissionDenied, percorso + QStringLiteral(" -> ") + copia));
         return false;
     }
-    if (!QFile::remove(percorso)) {
+    if (!eliminaFile(percorso)) {
         segnalaUnaVolta(firma, QStringLiteral("elimina"), Esito::fallito(VbErr::PermissionDenied, percorso));
         lasciati.insert(nome);
         return true;

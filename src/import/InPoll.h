@@ -24,6 +24,7 @@ public:
     };
 
     explicit PollCartellaIN(Cedi::Importatore& importatore);
+    virtual ~PollCartellaIN() = default;
 
     // One pass of ImportaDaCartellaIN. Failures are logged once per file, never shown.
     Risultato ImportaDaCartellaIN(ProgressSink& progresso);
@@ -31,6 +32,10 @@ public:
     // The folder the poll watches: [Cartelle] IN, "?" when not set.
     static QString cartellaIN();
     static QString cartellaStorico();
+
+protected:
+    // Deletes a file from IN (a seam for a folder that refuses it).
+    virtual bool eliminaFile(const QString& percorso);
 
 private:
     bool sposta(const QString& percorso, const QString& nome, const QString& firma, QSet<QString>& lasciati);
