@@ -10,10 +10,10 @@ namespace Articoli {
 
 namespace {
 
-const QString kColonne = QStringLiteral(
-    "CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, "
-    "Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, "
-    "TipoVariazione, Note, PeriodoRiordino, CodArtCEDI, DataInizioPromo, DataFinePromo, PrezzoPromo");
+const QString kColonne =
+    QStringLiteral("CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, "
+                   "Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, "
+                   "TipoVariazione, Note, PeriodoRiordino, CodArtCEDI, DataInizioPromo, DataFinePromo, PrezzoPromo");
 
 std::optional<double> numero(const QVariant& v)
 {
@@ -24,10 +24,19 @@ std::optional<double> numero(const QVariant& v)
     return ok ? std::optional<double>(d) : std::nullopt;
 }
 
-QString testo(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
+QString testo(const QVariant& v)
+{
+    return v.isNull() ? QString() : v.toString();
+}
 
-QVariant valore(const std::optional<double>& d) { return d ? QVariant(*d) : QVariant(QMetaType(QMetaType::Double)); }
-QVariant valore(const QString& s) { return s.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s); }
+QVariant valore(const std::optional<double>& d)
+{
+    return d ? QVariant(*d) : QVariant(QMetaType(QMetaType::Double));
+}
+QVariant valore(const QString& s)
+{
+    return s.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
+}
 
 Articolo leggiRiga(const QSqlQuery& q)
 {
@@ -63,28 +72,17 @@ Articolo leggiRiga(const QSqlQuery& q)
 // Every column but CodMateriale, in kColonne's order.
 QVariantList valoriSenzaCodice(const Articolo& a)
 {
-    return {valore(a.descrizione),
-            valore(a.quantita),
-            valore(a.costo),
-            valore(a.unitaMisura),
-            valore(a.minimo),
-            valore(a.genere),
-            valore(a.fornitore),
-            a.eliminato ? 1 : 0,
-            valore(a.taglia),
-            valore(a.colore),
-            valore(a.tipoMateriale),
-            valore(a.barCode),
-            valore(a.costo2),
-            valore(a.codProdottoFornitore),
-            valore(a.codPV),
-            a.modificato ? 1 : 0,
-            valore(a.tipoVariazione),
-            valore(a.note),
-            valore(a.periodoRiordino),
-            valore(a.codArtCEDI),
-            valore(a.dataInizioPromo),
-            valore(a.dataFinePromo),
+    return {valore(a.descrizione),     valore(a.quantita),
+            valore(a.costo),           valore(a.unitaMisura),
+            valore(a.minimo),          valore(a.genere),
+            valore(a.fornitore),       a.eliminato ? 1 : 0,
+            valore(a.taglia),          valore(a.colore),
+            valore(a.tipoMateriale),   valore(a.barCode),
+            valore(a.costo2),          valore(a.codProdottoFornitore),
+            valore(a.codPV),           a.modificato ? 1 : 0,
+            valore(a.tipoVariazione),  valore(a.note),
+            valore(a.periodoRiordino), valore(a.codArtCEDI),
+            valore(a.dataInizioPromo), valore(a.dataFinePromo),
             valore(a.prezzoPromo)};
 }
 
@@ -100,11 +98,17 @@ Letto<Articolo> primo(const QString& where, const QVariantList& values)
     return Letto<Articolo>::trovato(leggiRiga(q));
 }
 
-Esito dbFallito(const QString& err) { return Esito::fallito(VbErr::DatabaseError, err); }
+Esito dbFallito(const QString& err)
+{
+    return Esito::fallito(VbErr::DatabaseError, err);
+}
 
 } // namespace
 
-QString colonne() { return kColonne; }
+QString colonne()
+{
+    return kColonne;
+}
 
 std::optional<qint64> nuovoCodice()
 {
@@ -115,13 +119,22 @@ std::optional<qint64> nuovoCodice()
     return v.toLongLong();
 }
 
-Letto<Articolo> perCodice(qint64 codice) { return primo(QStringLiteral("CodMateriale = ?"), {codice}); }
-Letto<Articolo> perBarCode(const QString& barCode) { return primo(QStringLiteral("BarCode = ?"), {barCode}); }
+Letto<Articolo> perCodice(qint64 codice)
+{
+    return primo(QStringLiteral("CodMateriale = ?"), {codice});
+}
+Letto<Articolo> perBarCode(const QString& barCode)
+{
+    return primo(QStringLiteral("BarCode = ?"), {barCode});
+}
 Letto<Articolo> perCodiceFornitore(const QString& codice)
 {
     return primo(QStringLiteral("CodProdottoFornitore = ?"), {codice});
 }
-Letto<Articolo> perCodiceCEDI(const QString& codice) { return primo(QStringLiteral("CodArtCEDI = ?"), {codice}); }
+Letto<Articolo> perCodiceCEDI(const QString& codice)
+{
+    return primo(QStringLiteral("CodArtCEDI = ?"), {codice});
+}
 
 Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode)
 {
@@ -167,9 +180,9 @@ Esito aggiorna(const Articolo& a)
         set << nomi.at(i) + QStringLiteral(" = ?");
     QVariantList v = valoriSenzaCodice(a);
     v << a.codMateriale;
-    QSqlQuery q = Db::query(
-        QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) + QStringLiteral(" WHERE CodMateriale = ?"),
-        v);
+    QSqlQuery q = Db::query(QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
+                                QStringLiteral(" WHERE CodMateriale = ?"),
+                            v);
     if (!q.isActive())
         return dbFallito(q.lastError().text());
     if (q.numRowsAffected() != 1)
@@ -181,7 +194,8 @@ Esito elimina(qint64 codice)
 {
     Db::Transaction t;
     QString err;
-    const bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
+    const bool ok = t.ok() &&
+                    Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {codice}, &err) && t.commit();
     return ok ? Esito::riuscito() : dbFallito(err);
@@ -212,8 +226,8 @@ Esito marcaModificato(qint64 codice, bool modificato, const QString& tipoVariazi
 Esito marcaEliminato(qint64 codice, bool eliminato)
 {
     QString err;
-    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"), {eliminato ? 1 : 0, codice},
-                    &err)
+    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"),
+                    {eliminato ? 1 : 0, codice}, &err)
                ? Esito::riuscito()
                : dbFallito(err);
 }
@@ -254,8 +268,8 @@ Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString&
 }
 
 namespace {
-const QString kColonneReparti =
-    QStringLiteral("SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
+const QString kColonneReparti = QStringLiteral(
+    "SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
 
 Reparto leggiReparto(const QSqlQuery& q)
 {
@@ -311,6 +325,7 @@ Esito aggiornaReparto(const Reparto& r)
 struct Preparati::Dati
 {
     QSqlQuery perCedi{Db::dbNegozio()};
+    QSqlQuery codicePerCedi{Db::dbNegozio()};
     QSqlQuery esisteCediBarCode{Db::dbNegozio()};
     QSqlQuery massimo{Db::dbNegozio()};
     QSqlQuery inserisci{Db::dbNegozio()};
@@ -318,22 +333,29 @@ struct Preparati::Dati
     QSqlQuery barCode{Db::dbNegozio()};
     bool pronti = false;
     QString errore;
+    QList<int> saltate; // positions in valoriSenzaCodice() that aggiorna does not write
 };
 
-Preparati::Preparati() : d(new Dati)
+Preparati::Preparati(const QStringList& colonneAggiornate) : d(new Dati)
 {
     QStringList set;
     const QStringList nomi = kColonne.split(QStringLiteral(", "));
-    for (int i = 1; i < nomi.size(); ++i)
-        set << nomi.at(i) + QStringLiteral(" = ?");
+    for (int i = 1; i < nomi.size(); ++i) {
+        if (colonneAggiornate.isEmpty() || colonneAggiornate.contains(nomi.at(i)))
+            set << nomi.at(i) + QStringLiteral(" = ?");
+        else
+            d->saltate << i - 1;
+    }
     const QString segnaposti = QStringLiteral("?") + QStringLiteral(", ?").repeated(nomi.size() - 1);
     const std::pair<QSqlQuery*, QString> tutte[] = {
         {&d->perCedi, QStringLiteral("SELECT ") + kColonne +
                           QStringLiteral(" FROM Magazzino WHERE CodArtCEDI = ? ORDER BY CodMateriale LIMIT 1")},
+        {&d->codicePerCedi,
+         QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE CodArtCEDI = ? ORDER BY CodMateriale LIMIT 1")},
         {&d->esisteCediBarCode, QStringLiteral("SELECT 1 FROM Magazzino WHERE CodArtCEDI = ? AND BarCode = ? LIMIT 1")},
         {&d->massimo, QStringLiteral("SELECT COALESCE(MAX(CodMateriale), 0) + 1 FROM Magazzino")},
-        {&d->inserisci,
-         QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (") + segnaposti + QLatin1Char(')')},
+        {&d->inserisci, QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (") +
+                            segnaposti + QLatin1Char(')')},
         {&d->aggiorna, QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
                            QStringLiteral(" WHERE CodMateriale = ?")},
         {&d->barCode, QStringLiteral("UPDATE Magazzino SET BarCode = ?, Modificato = 1 WHERE CodMateriale = ?")},
@@ -349,7 +371,10 @@ Preparati::Preparati() : d(new Dati)
     }
 }
 
-Preparati::~Preparati() { delete d; }
+Preparati::~Preparati()
+{
+    delete d;
+}
 
 namespace {
 bool esegui(QSqlQuery& q, const QVariantList& valori)
@@ -370,6 +395,20 @@ Letto<Articolo> Preparati::perCodiceCEDI(const QString& codice)
     Letto<Articolo> r = q.next() ? Letto<Articolo>::trovato(leggiRiga(q)) : Letto<Articolo>::assente();
     if (!r.valore && q.lastError().isValid())
         r = Letto<Articolo>::fallito(q.lastError().text());
+    q.finish();
+    return r;
+}
+
+Letto<qint64> Preparati::codicePerCodiceCEDI(const QString& codice)
+{
+    if (!d->pronti)
+        return Letto<qint64>::fallito(d->errore);
+    QSqlQuery& q = d->codicePerCedi;
+    if (!esegui(q, {codice}))
+        return Letto<qint64>::fallito(q.lastError().text());
+    Letto<qint64> r = q.next() ? Letto<qint64>::trovato(q.value(0).toLongLong()) : Letto<qint64>::assente();
+    if (!r.valore && q.lastError().isValid())
+        r = Letto<qint64>::fallito(q.lastError().text());
     q.finish();
     return r;
 }
@@ -412,6 +451,8 @@ Esito Preparati::aggiorna(const Articolo& a)
     if (!d->pronti)
         return dbFallito(d->errore);
     QVariantList v = valoriSenzaCodice(a);
+    for (qsizetype i = d->saltate.size() - 1; i >= 0; --i)
+        v.removeAt(d->saltate.at(i));
     v << a.codMateriale;
     if (!esegui(d->aggiorna, v))
         return dbFallito(d->aggiorna.lastError().text());

@@ -104,17 +104,21 @@ Esito aggiornaReparto(const Reparto& r);
 class Preparati
 {
 public:
-    Preparati();
+    // `colonneAggiornate`: the Magazzino columns aggiorna() writes (names as in colonne());
+    // empty: every column.
+    explicit Preparati(const QStringList& colonneAggiornate = {});
     ~Preparati();
     Preparati(const Preparati&) = delete;
     Preparati& operator=(const Preparati&) = delete;
 
     Letto<Articolo> perCodiceCEDI(const QString& codice);
+    // Only the CodMateriale of that article.
+    Letto<qint64> codicePerCodiceCEDI(const QString& codice);
     // Whether an article with that central-warehouse code carries that barcode.
     Letto<bool> esisteCodiceCEDIConBarCode(const QString& codice, const QString& barCode);
     // As Articoli::inserisci: code 0 takes nuovoCodice(), written back into `a`.
     Esito inserisci(Articolo& a);
-    // As Articoli::aggiorna: every column; a missing row is an error.
+    // As Articoli::aggiorna, writing the columns chosen at construction; a missing row is an error.
     Esito aggiorna(const Articolo& a);
     // Sets BarCode and the Modificato mark of one article.
     Esito impostaBarCode(qint64 codice, const QString& barCode);

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cmath>
@@ -31,10 +30,30 @@ void lasciaCorrereEventi()
 
 int g_importazioni = 0;
 
+// The usual field is zero-padded digits: read those at once, the rest as the shop locale reads
+// numbers (Vb::cdbl gives the same value for plain digits).
+std::optional<double> numeroDiCampo(const QString& t)
+{
+    if (!t.isEmpty() && t.size() <= 15) {
+        qint64 v = 0;
+        bool cifre = true;
+        for (QChar c : t) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                cifre = false;
+                break;
+            }
+            v = v * 10 + (c.unicode() - '0');
+        }
+        if (cifre)
+            return double(v);
+    }
+    return Vb::cdbl(t);
+}
+
 // A text read as the shop locale reads it into an integer column: nullopt when it does not convert.
 std::optional<int> comeIntero(const QString& t)
 {
-    const auto d = Vb::cdbl(t);
+    const auto d = numeroDiCampo(t);
     if (!d)
         return std::nullopt;
     return Vb::cint(*d);
@@ -42,7 +61,7 @@ std::optional<int> comeIntero(const QString& t)
 
 double comeNumero(const QString& t)
 {
-    const auto d = Vb::cdbl(t);
+    const auto d = numeroDiCampo(t);
     return d && std::isfinite(*d) ? *d : 0.0;
 }
 
@@ -55,9 +74,12 @@ int intero(const QString& t)
 // Field 36: thousandths, taken only when the leading digits read as a number other than 0.
 double prezzoMillesimi(const QString& t)
 {
-    if (Vb::val(t) == 0)
+    const auto d = numeroDiCampo(t);
+    if (d && *d == 0)
         return 0;
-    return comeNumero(t) / 1000.0;
+    if (!d && Vb::val(t) == 0)
+        return 0;
+    return (d && std::isfinite(*d) ? *d : 0.0) / 1000.0;
 }
 
 Esito dbFallito(const QString& e)
@@ -140,14 +162,31 @@ QString taglia(const QString& riga, const Campo& campo)
 
 QString dataCentrale(const QString& testo)
 {
-    static const QRegularExpression forma(QStringLiteral(R"(^(\d{1,2})([/.\-])(\d{1,2})\2(\d{2}|\d{4})$)"));
-    const QRegularExpressionMatch m = forma.match(testo.trimmed());
-    if (!m.hasMatch())
+    // day, month, year: 1-2, 1-2 and 2 or 4 digits, with the same separator twice
+    const QString t = testo.trimmed();
+    int parti[3] = {0, 0, 0};
+    int cifre[3] = {0, 0, 0};
+    int p = 0;
+    QChar separatore;
+    for (QChar c : t) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            if (++cifre[p] > 4)
+                return QStringLiteral("0");
+            parti[p] = parti[p] * 10 + (c.unicode() - '0');
+        } else if ((c == QLatin1Char('/') || c == QLatin1Char('-') || c == QLatin1Char('.')) && p < 2 &&
+                   (separatore.isNull() || c == separatore)) {
+            separatore = c;
+            ++p;
+        } else {
+            return QStringLiteral("0");
+        }
+    }
+    if (p != 2 || cifre[0] < 1 || cifre[0] > 2 || cifre[1] < 1 || cifre[1] > 2 || (cifre[2] != 2 && cifre[2] != 4))
         return QStringLiteral("0");
-    int anno = m.captured(4).toInt();
-    if (m.captured(4).size() == 2)
+    int anno = parti[2];
+    if (cifre[2] == 2)
         anno += anno < 30 ? 2000 : 1900;
-    const QDate d(anno, m.captured(3).toInt(), m.captured(1).toInt());
+    const QDate d(anno, parti[1], parti[0]);
     return d.isValid() ? Vb::isoDate(d) : QStringLiteral("0");
 }
 
@@ -259,6 +298,13 @@ private:
 };
 
 // The columns an article line writes (the others keep what the article had).
+const QStringList kColonneA = {
+    QStringLiteral("Descrizione"), QStringLiteral("\"Quantità\""),   QStringLiteral("Costo"),
+    QStringLiteral("CodArtCEDI"),  QStringLiteral("Genere"),         QStringLiteral("UnitaMisura"),
+    QStringLiteral("Fornitore"),   QStringLiteral("TipoVariazione"), QStringLiteral("DataInizioPromo"),
+    QStringLiteral("PrezzoPromo"), QStringLiteral("DataFinePromo"),  QStringLiteral("Modificato"),
+    QStringLiteral("Minimo")};
+
 void scriviDaRigaA(Articolo& a, const RigaA& r, const NomiReparti& reparti)
 {
     a.descrizione = r.descrizione;
@@ -314,7 +360,7 @@ Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso
     Db::Transaction t;
     if (!t.ok())
         return dbFallito(QStringLiteral("transaction"));
-    Articoli::Preparati articoli;
+    Articoli::Preparati articoli(kColonneA);
     progresso.setRange(0, int(righe.size()));
     int n = 0;
     for (const RigaA& r : std::as_const(righe)) {
@@ -392,10 +438,10 @@ Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
             return dbFallito(porta.errore);
         if (*porta.valore)
             continue;
-        const Letto<Articolo> a = articoli.perCodiceCEDI(r.artCEDI());
-        if (!a.ok)
-            return dbFallito(a.errore);
-        if (a.valore && !(esito = articoli.impostaBarCode(a.valore->codMateriale, r.codEan())))
+        const Letto<qint64> cod = articoli.codicePerCodiceCEDI(r.artCEDI());
+        if (!cod.ok)
+            return dbFallito(cod.errore);
+        if (cod.valore && !(esito = articoli.impostaBarCode(*cod.valore, r.codEan())))
             return esito;
     }
     if (!(esito = CreaArticoliEANMultipli(articoli)))
