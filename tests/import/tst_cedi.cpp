@@ -439,6 +439,42 @@ private Q_SLOTS:
         QCOMPARE(Db::transactionDepth(), 0);
     }
 
+    // The article store's prepared statements for bulk work.
+    void articoliPreparati()
+    {
+        TestEnv env;
+        articolo(5, QStringLiteral("C1"), QStringLiteral("800"), QStringLiteral("Blu"));
+        articolo(3, QStringLiteral("C1"));
+        Articoli::Preparati p({QStringLiteral("Descrizione"), QStringLiteral("\"Quantità\"")});
+        QCOMPARE(*p.codicePerCodiceCEDI(QStringLiteral("C1")).valore, qint64(3)); // the first by code
+        QCOMPARE(p.perCodiceCEDI(QStringLiteral("C1")).valore->codMateriale, qint64(3));
+        QVERIFY(p.codicePerCodiceCEDI(QStringLiteral("C2")).ok);
+        QVERIFY(!p.codicePerCodiceCEDI(QStringLiteral("C2")).valore);
+        QVERIFY(*p.esisteCodiceCEDIConBarCode(QStringLiteral("C1"), QStringLiteral("800")).valore);
+        QVERIFY(!*p.esisteCodiceCEDIConBarCode(QStringLiteral("C1"), QStringLiteral("801")).valore);
+
+        // Only the chosen columns are written.
+        Articolo a = leggi(5);
+        a.descrizione = QStringLiteral("Nuova");
+        a.quantita = 1;
+        a.colore = QStringLiteral("Verde");
+        QVERIFY(p.aggiorna(a).ok);
+        QCOMPARE(leggi(5).descrizione, QStringLiteral("Nuova"));
+        QCOMPARE(*leggi(5).quantita, 1.0);
+        QCOMPARE(leggi(5).colore, QStringLiteral("Blu"));
+        a.codMateriale = 99;
+        QVERIFY(!p.aggiorna(a).ok);
+
+        Articolo n;
+        n.descrizione = QStringLiteral("Aggiunto");
+        QVERIFY(p.inserisci(n).ok);
+        QCOMPARE(n.codMateriale, qint64(6));
+        QVERIFY(p.impostaBarCode(6, QStringLiteral("8009")).ok);
+        QCOMPARE(leggi(6).barCode, QStringLiteral("8009"));
+        QVERIFY(leggi(6).modificato);
+        QVERIFY(!p.impostaBarCode(77, QStringLiteral("1")).ok);
+    }
+
     // A database of the first schema version gains B_CEDI and the code index, rows kept.
     void aggiornamentoSchema()
     {
