@@ -8,6 +8,8 @@
 #include "core/TextFile.h"
 #include "core/config/DatabaseEsterno.h"
 #include "core/config/TabCollegate.h"
+#include "core/ui/Ui.h"
+#include "core/ui/frmSplash.h"
 #include "import/ExternalDatabase.h"
 #include "import/ExternalDatabaseMdb.h"
 #include "support/ScriptedInteraction.h"
@@ -297,6 +299,33 @@ private Q_SLOTS:
         QCOMPARE(tabella(QStringLiteral("SELECT NomeReparto FROM RepartiEsterno")),
                  QStringList{QStringLiteral("Latte")});
         QCOMPARE(archivio(), prima);
+    }
+
+    // The start-up window runs the link and the copy, then hands over at once.
+    void avvioDallaFinestraIniziale()
+    {
+        TestEnv env;
+        writeRaw(env.path(QStringLiteral("esterno.mdb")), "finto");
+        Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("esterno.mdb")));
+        SorgenteFinta s;
+        s.tabelle << reparti({{1, QStringLiteral("Pane")}})
+                  << magazzino({{false, QStringLiteral("Pagnotta"), 1.2, QStringLiteral("8001"), 1}});
+        int magazzinoMostrato = 0;
+        hooks() = AppHooks{};
+        hooks().gestisciTabelleCollegate = [&s] {
+            return GestisciTabelleCollegate([&s](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {
+                return std::make_unique<SorgenteFinta>(s);
+            });
+        };
+        hooks().importaDaDatabaseEsterno = ImportaDaDatabaseEsterno;
+        hooks().mostraMagazzinoModale = [&magazzinoMostrato] { ++magazzinoMostrato; };
+        frmSplash& splash = Forms::get<frmSplash>();
+        splash.TimerCarica->setInterval(60000);
+        splash.showModeless();
+        QTRY_COMPARE(magazzinoMostrato, 1);
+        QCOMPARE(tabella(QStringLiteral("SELECT CodMateriale, Descrizione, Genere FROM Magazzino")),
+                 QStringList{QStringLiteral("51|Pagnotta|Pane")});
+        hooks() = AppHooks{};
     }
 
     // libmdb on the Jet 3 sample: tables by name in any case, column names, typed values.
