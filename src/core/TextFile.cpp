@@ -1,10 +1,10 @@
 #include "core/TextFile.h"
 
 #include <QFile>
-#include <algorithm>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace TextFile {
 
