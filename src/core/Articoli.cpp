@@ -518,4 +518,157 @@ Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice)
     return primo(m_perCodiceFornitore, codice);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Prepared statements for bulk work
+
+struct Preparati::Dati
+{
+    QSqlQuery perCedi{Db::dbNegozio()};
+    QSqlQuery codicePerCedi{Db::dbNegozio()};
+    QSqlQuery esisteCediBarCode{Db::dbNegozio()};
+    QSqlQuery massimo{Db::dbNegozio()};
+    QSqlQuery inserisci{Db::dbNegozio()};
+    QSqlQuery aggiorna{Db::dbNegozio()};
+    QSqlQuery barCode{Db::dbNegozio()};
+    bool pronti = false;
+    QString errore;
+    QList<int> saltate; // positions in valoriSenzaCodice() that aggiorna does not write
+};
+
+Preparati::Preparati(const QStringList& colonneAggiornate) : d(new Dati)
+{
+    QStringList set;
+    const QStringList nomi = kColonne.split(QStringLiteral(", "));
+    for (int i = 1; i < nomi.size(); ++i) {
+        if (colonneAggiornate.isEmpty() || colonneAggiornate.contains(nomi.at(i)))
+            set << nomi.at(i) + QStringLiteral(" = ?");
+        else
+            d->saltate << i - 1;
+    }
+    const QString segnaposti = QStringLiteral("?") + QStringLiteral(", ?").repeated(nomi.size() - 1);
+    const std::pair<QSqlQuery*, QString> tutte[] = {
+        {&d->perCedi, QStringLiteral("SELECT ") + kColonne +
+                          QStringLiteral(" FROM Magazzino WHERE CodArtCEDI = ? ORDER BY CodMateriale LIMIT 1")},
+        {&d->codicePerCedi,
+         QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE CodArtCEDI = ? ORDER BY CodMateriale LIMIT 1")},
+        {&d->esisteCediBarCode, QStringLiteral("SELECT 1 FROM Magazzino WHERE CodArtCEDI = ? AND BarCode = ? LIMIT 1")},
+        {&d->massimo, QStringLiteral("SELECT COALESCE(MAX(CodMateriale), 0) + 1 FROM Magazzino")},
+        {&d->inserisci, QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (") +
+                            segnaposti + QLatin1Char(')')},
+        {&d->aggiorna, QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
+                           QStringLiteral(" WHERE CodMateriale = ?")},
+        {&d->barCode, QStringLiteral("UPDATE Magazzino SET BarCode = ?, Modificato = 1 WHERE CodMateriale = ?")},
+    };
+    d->pronti = true;
+    for (const auto& [q, sql] : tutte) {
+        q->setForwardOnly(true);
+        if (!q->prepare(sql)) {
+            d->pronti = false;
+            d->errore = q->lastError().text();
+            break;
+        }
+    }
+}
+
+Preparati::~Preparati()
+{
+    delete d;
+}
+
+namespace {
+bool esegui(QSqlQuery& q, const QVariantList& valori)
+{
+    for (int i = 0; i < valori.size(); ++i)
+        q.bindValue(i, valori.at(i));
+    return q.exec();
+}
+} // namespace
+
+Letto<Articolo> Preparati::perCodiceCEDI(const QString& codice)
+{
+    if (!d->pronti)
+        return Letto<Articolo>::fallito(d->errore);
+    QSqlQuery& q = d->perCedi;
+    if (!esegui(q, {codice}))
+        return Letto<Articolo>::fallito(q.lastError().text());
+    Letto<Articolo> r = q.next() ? Letto<Articolo>::trovato(leggiRiga(q)) : Letto<Articolo>::assente();
+    if (!r.valore && q.lastError().isValid())
+        r = Letto<Articolo>::fallito(q.lastError().text());
+    q.finish();
+    return r;
+}
+
+Letto<qint64> Preparati::codicePerCodiceCEDI(const QString& codice)
+{
+    if (!d->pronti)
+        return Letto<qint64>::fallito(d->errore);
+    QSqlQuery& q = d->codicePerCedi;
+    if (!esegui(q, {codice}))
+        return Letto<qint64>::fallito(q.lastError().text());
+    Letto<qint64> r = q.next() ? Letto<qint64>::trovato(q.value(0).toLongLong()) : Letto<qint64>::assente();
+    if (!r.valore && q.lastError().isValid())
+        r = Letto<qint64>::fallito(q.lastError().text());
+    q.finish();
+    return r;
+}
+
+Letto<bool> Preparati::esisteCodiceCEDIConBarCode(const QString& codice, const QString& barCode)
+{
+    if (!d->pronti)
+        return Letto<bool>::fallito(d->errore);
+    QSqlQuery& q = d->esisteCediBarCode;
+    if (!esegui(q, {codice, barCode}))
+        return Letto<bool>::fallito(q.lastError().text());
+    const bool c = q.next();
+    if (!c && q.lastError().isValid())
+        return Letto<bool>::fallito(q.lastError().text());
+    q.finish();
+    return Letto<bool>::trovato(c);
+}
+
+Esito Preparati::inserisci(Articolo& a)
+{
+    if (!d->pronti)
+        return dbFallito(d->errore);
+    qint64 codice = a.codMateriale;
+    if (codice == 0) {
+        if (!esegui(d->massimo, {}) || !d->massimo.next())
+            return dbFallito(d->massimo.lastError().text());
+        codice = d->massimo.value(0).toLongLong();
+        d->massimo.finish();
+    }
+    QVariantList v{codice};
+    v += valoriSenzaCodice(a);
+    if (!esegui(d->inserisci, v))
+        return dbFallito(d->inserisci.lastError().text());
+    a.codMateriale = codice;
+    return Esito::riuscito();
+}
+
+Esito Preparati::aggiorna(const Articolo& a)
+{
+    if (!d->pronti)
+        return dbFallito(d->errore);
+    QVariantList v = valoriSenzaCodice(a);
+    for (qsizetype i = d->saltate.size() - 1; i >= 0; --i)
+        v.removeAt(d->saltate.at(i));
+    v << a.codMateriale;
+    if (!esegui(d->aggiorna, v))
+        return dbFallito(d->aggiorna.lastError().text());
+    if (d->aggiorna.numRowsAffected() != 1)
+        return dbFallito(QStringLiteral("CodMateriale %1 non trovato").arg(a.codMateriale));
+    return Esito::riuscito();
+}
+
+Esito Preparati::impostaBarCode(qint64 codice, const QString& barCode)
+{
+    if (!d->pronti)
+        return dbFallito(d->errore);
+    if (!esegui(d->barCode, {valore(barCode), codice}))
+        return dbFallito(d->barCode.lastError().text());
+    if (d->barCode.numRowsAffected() != 1)
+        return dbFallito(QStringLiteral("CodMateriale %1 non trovato").arg(codice));
+    return Esito::riuscito();
+}
+
 } // namespace Articoli

@@ -172,4 +172,34 @@ private:
     QString m_errore;
 };
 
+// The same look-ups and writes for bulk work (imports of whole files): each statement is
+// prepared once for the life of the object, so thousands of rows do not pay for it again.
+// Meant to run inside the caller's Db::Transaction; nothing here opens one.
+class Preparati
+{
+public:
+    // `colonneAggiornate`: the Magazzino columns aggiorna() writes (names as in colonne());
+    // empty: every column.
+    explicit Preparati(const QStringList& colonneAggiornate = {});
+    ~Preparati();
+    Preparati(const Preparati&) = delete;
+    Preparati& operator=(const Preparati&) = delete;
+
+    Letto<Articolo> perCodiceCEDI(const QString& codice);
+    // Only the CodMateriale of that article.
+    Letto<qint64> codicePerCodiceCEDI(const QString& codice);
+    // Whether an article with that central-warehouse code carries that barcode.
+    Letto<bool> esisteCodiceCEDIConBarCode(const QString& codice, const QString& barCode);
+    // As Articoli::inserisci: code 0 takes nuovoCodice(), written back into `a`.
+    Esito inserisci(Articolo& a);
+    // As Articoli::aggiorna, writing the columns chosen at construction; a missing row is an error.
+    Esito aggiorna(const Articolo& a);
+    // Sets BarCode and the Modificato mark of one article.
+    Esito impostaBarCode(qint64 codice, const QString& barCode);
+
+private:
+    struct Dati;
+    Dati* d;
+};
+
 } // namespace Articoli

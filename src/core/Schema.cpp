@@ -88,6 +88,32 @@ QStringList version1()
     return s;
 }
 
+// The central warehouse's EAN table (one row per code and EAN) and the look-up by its code.
+QStringList version2()
+{
+    QStringList s;
+    s << QStringLiteral(R"(CREATE TABLE B_CEDI (
+        TipoVariazione TEXT,
+        DataVariazione TEXT,
+        CodFornitore TEXT,
+        CodArticoloFornitore TEXT,
+        CodEan TEXT NOT NULL DEFAULT '',
+        EANMoltiplicatore TEXT,
+        TipoArticolo TEXT,
+        EANPrimario TEXT,
+        ArtCEDI TEXT NOT NULL DEFAULT '',
+        CodArtCEDI TEXT,
+        DifferenziatoreArtCEDI TEXT,
+        RepartoCassa TEXT,
+        Filler4 TEXT,
+        CodForPrevalente TEXT,
+        DiffFornitPrevalente TEXT,
+        LineaFornitore TEXT,
+        Filler5 TEXT))");
+    s << QStringLiteral("CREATE UNIQUE INDEX idxBCEDIChiave ON B_CEDI(ArtCEDI, CodEan)");
+    s << QStringLiteral("CREATE INDEX idxMagazzinoCodArtCEDI ON Magazzino(CodArtCEDI)");
+    return s;
+}
 
 // The shelf-label layout: one row, which no window creates or deletes. X columns hold an
 // element's Top, Y columns its Left, in twips; style flags are -1/0 as the layout always stored them.
@@ -142,12 +168,7 @@ QStringList version4()
 
 const QList<QStringList>& steps()
 {
-    static const QList<QStringList> all = {
-        version1(),
-        // version 2: central-warehouse tables
-        version3(),
-        version4(),
-    };
+    static const QList<QStringList> all = {version1(), version2(), version3(), version4()};
     return all;
 }
 

@@ -4,11 +4,15 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace TextFile {
 
 QString decode(const QByteArray& bytes)
 {
+    // Plain ASCII reads the same in every code page, and most files are just that.
+    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder dec("windows-1252");
     if (!dec.isValid())
         return QString::fromLatin1(bytes);
@@ -27,24 +31,19 @@ QByteArray encode(const QString& text)
 QStringList splitLines(const QString& text)
 {
     QStringList lines;
-    QString cur;
-    const int n = text.size();
-    for (int i = 0; i < n; ++i) {
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
-        if (c == QLatin1Char('\r')) {
-            lines << cur;
-            cur.clear();
-            if (i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            lines << text.mid(start, i - start);
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
                 ++i;
-        } else if (c == QLatin1Char('\n')) {
-            lines << cur;
-            cur.clear();
-        } else {
-            cur += c;
+            start = i + 1;
         }
     }
-    if (!cur.isEmpty())
-        lines << cur;
+    if (start < n)
+        lines << text.mid(start);
     return lines;
 }
 

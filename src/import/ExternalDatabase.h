@@ -1,11 +1,51 @@
 #pragma once
-// The linked external database: attaching its article and department tables and copying them
-// into the archive at start-up.
+// The linked external database: at start-up its department and article tables (Reparti,
+// MAGAZZINO) are read into the snapshot tables RepartiEsterno and MAGAZZINOEsterno, made again
+// each time, and then copied into Reparti and Magazzino.
 #include "core/ErrorLog.h"
-#include "core/Progress.h"
 
-// Attaches the linked tables when they are configured: `collegate` true when the copy is to run
-// now; a failed attach is the returned error.
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <functional>
+#include <memory>
+
+class ProgressSink;
+
+// One table of the external database as read: its column names and its rows of typed values
+// (a Null is a null QVariant).
+struct TabellaEsterna
+{
+    QString nome;
+    QStringList colonne;
+    QList<QVariantList> righe;
+    int colonna(const QString& nome) const; // without regard to case; -1 when missing
+};
+
+// Where the external tables come from (an Access file, or a fake in tests).
+class SorgenteEsterna
+{
+public:
+    virtual ~SorgenteEsterna() = default;
+    // Reads the table whose name matches `nome` without regard to case.
+    virtual Esito leggiTabella(const QString& nome, TabellaEsterna& tabella) = 0;
+};
+
+// Opens the source at a path: nullptr with `esito` set when it cannot.
+using ApriSorgente = std::function<std::unique_ptr<SorgenteEsterna>(const QString& percorso, Esito& esito)>;
+
+// Drops and makes again RepartiEsterno and MAGAZZINOEsterno from the source, in one transaction.
+Esito CollegaTabelle(SorgenteEsterna& sorgente);
+
+// True when linking is on ([TabCollegate] Gestione), [DatabaseEsterno] Quale names an existing
+// file and its tables were read: the copy is to run now. Failures are logged ("Funzioni").
+bool GestisciTabelleCollegate();
+bool GestisciTabelleCollegate(const ApriSorgente& apri);
+
+// Copies the snapshots into Reparti and Magazzino in one transaction: on any failure the archive
+// stays exactly as it was and the failure is logged ("frmSplash", "ImportaDaDatabaseEsterno").
+
+// The start-up window's form: `collegate` true when the copy is to run now.
 Esito GestisciTabelleCollegate(ProgressSink& progresso, bool& collegate);
-// Copies the linked external tables into Reparti and Magazzino.
 Esito ImportaDaDatabaseEsterno(ProgressSink& progresso);

@@ -17,6 +17,8 @@
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
 #include "import/ui/frmImporta.h"
+#include "import/InPoll.h"
+#include "import/ui/InPollTimer.h"
 #include "reglink/TransferPanel.h"
 
 #include <QApplication>
@@ -471,6 +473,11 @@ QWidget* Magazzino::costruisciPulsanti()
 void Magazzino::collega()
 {
     connect(tmrCaricaPLU, &QTimer::timeout, this, &Magazzino::tmrCaricaPLU_Timer);
+    connect(tmrImporta, &QTimer::timeout, this, [this] {
+        InPollTimer::tmrImporta_Timer(this, tmrImporta, pollCartellaIN(), [this] {
+            CaricaMagazzino(QStringLiteral("Select * from magazzino order by descrizione"), false);
+        });
+    });
     connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
     connect(Command7, &QPushButton::clicked, this, &Magazzino::Command7_Click);
     connect(CmdUscita, &QPushButton::clicked, this, &Magazzino::CmdUscita_Click);
@@ -547,6 +554,7 @@ void Magazzino::formLoad()
     if (const QScreen* s = screen())
         setGeometry(s->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
+    tmrImporta->start(); // the IN-folder poll runs while the window lives
     Attesa(650);
 }
 

@@ -2,12 +2,14 @@
 // Small window helpers shared by every window: message boxes titled with the program's title,
 // VB colours and twips, control naming for tests and screen readers, button pictures.
 #include "core/AppState.h"
+#include "core/ErrorLog.h"
 
 #include <QColor>
 #include <QMessageBox>
 #include <QString>
 
 class QWidget;
+class ProgressSink;
 
 namespace Msg {
 // A message box with the program title (or `title`); CR LF in the text becomes a line break.

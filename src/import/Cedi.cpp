@@ -1,0 +1,506 @@
+#include "import/Cedi.h"
+
+#include "core/Articoli.h"
+#include "core/Database.h"
+#include "core/Progress.h"
+#include "core/TextFile.h"
+#include "core/VbConvert.h"
+#include "core/Wait.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <cmath>
+
+namespace Cedi {
+
+namespace {
+
+// Pending events run this often while a file is applied (no user input: no click may start a
+// second piece of work on the same connection inside our transaction).
+constexpr int kRigheTraEventi = 512;
+
+void lasciaCorrereEventi()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+int g_importazioni = 0;
+
+// The usual field is zero-padded digits: read those at once, the rest as the shop locale reads
+// numbers (Vb::cdbl gives the same value for plain digits).
+std::optional<double> numeroDiCampo(const QString& t)
+{
+    if (!t.isEmpty() && t.size() <= 15) {
+        qint64 v = 0;
+        bool cifre = true;
+        for (QChar c : t) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                cifre = false;
+                break;
+            }
+            v = v * 10 + (c.unicode() - '0');
+        }
+        if (cifre)
+            return double(v);
+    }
+    return Vb::cdbl(t);
+}
+
+// A text read as the shop locale reads it into an integer column: nullopt when it does not convert.
+std::optional<int> comeIntero(const QString& t)
+{
+    const auto d = numeroDiCampo(t);
+    if (!d)
+        return std::nullopt;
+    return Vb::cint(*d);
+}
+
+double comeNumero(const QString& t)
+{
+    const auto d = numeroDiCampo(t);
+    return d && std::isfinite(*d) ? *d : 0.0;
+}
+
+// Integer fields are read only when not empty; a failed conversion leaves 0.
+int intero(const QString& t)
+{
+    return t.isEmpty() ? 0 : comeIntero(t).value_or(0);
+}
+
+// Field 36: thousandths, taken only when the leading digits read as a number other than 0.
+double prezzoMillesimi(const QString& t)
+{
+    const auto d = numeroDiCampo(t);
+    if (d && *d == 0)
+        return 0;
+    if (!d && Vb::val(t) == 0)
+        return 0;
+    return (d && std::isfinite(*d) ? *d : 0.0) / 1000.0;
+}
+
+Esito dbFallito(const QString& e)
+{
+    return Esito::fallito(VbErr::DatabaseError, e);
+}
+
+} // namespace
+
+const std::array<Campo, kCampiA>& campiA()
+{
+    static const std::array<Campo, kCampiA> c = {{
+        {1, 1},   {2, 8},    {10, 7},  {17, 9},  {26, 40},  {66, 20},  {86, 4},   {90, 3},   {93, 3},  {96, 2},
+        {98, 5},  {103, 9},  {112, 2}, {114, 8}, {122, 4},  {126, 1},  {127, 1},  {128, 1},  {129, 1}, {130, 1},
+        {131, 4}, {135, 13}, {148, 8}, {157, 4}, {161, 2},  {163, 4},  {167, 4},  {171, 2},  {173, 8}, {181, 5},
+        {186, 8}, {194, 3},  {197, 6}, {203, 3}, {206, 13}, {219, 13}, {232, 13}, {245, 13}, {258, 8}, {266, 8},
+        {274, 8}, {282, 8},  {290, 1}, {291, 1}, {292, 9},  {301, 2},  {303, 3},  {306, 2},  {308, 2}, {310, 2},
+        {312, 2}, {314, 12}, {326, 8}, {334, 2}, {336, 3},  {339, 20},
+    }};
+    return c;
+}
+
+const std::array<Campo, kCampiB>& campiB()
+{
+    static const std::array<Campo, kCampiB> c = {{
+        {1, 1},
+        {2, 8},
+        {10, 7},
+        {17, 9},
+        {26, 20},
+        {46, 5},
+        {51, 1},
+        {52, 1},
+        {53, 9},
+        {62, 9},
+        {71, 2},
+        {73, 3},
+        {76, 20},
+        {96, 8},
+        {104, 2},
+        {107, 3},
+        {110, 20},
+    }};
+    return c;
+}
+
+const std::array<QString, kCampiB>& colonneB()
+{
+    static const std::array<QString, kCampiB> c = {
+        QStringLiteral("TipoVariazione"),
+        QStringLiteral("DataVariazione"),
+        QStringLiteral("CodFornitore"),
+        QStringLiteral("CodArticoloFornitore"),
+        QStringLiteral("CodEan"),
+        QStringLiteral("EANMoltiplicatore"),
+        QStringLiteral("TipoArticolo"),
+        QStringLiteral("EANPrimario"),
+        QStringLiteral("ArtCEDI"),
+        QStringLiteral("CodArtCEDI"),
+        QStringLiteral("DifferenziatoreArtCEDI"),
+        QStringLiteral("RepartoCassa"),
+        QStringLiteral("Filler4"),
+        QStringLiteral("CodForPrevalente"),
+        QStringLiteral("DiffFornitPrevalente"),
+        QStringLiteral("LineaFornitore"),
+        QStringLiteral("Filler5"),
+    };
+    return c;
+}
+
+QString taglia(const QString& riga, const Campo& campo)
+{
+    // Never a null text: an empty field is stored as an empty text, not as Null.
+    const qsizetype da = campo.inizio - 1;
+    QString t = da < riga.size() ? QStringView(riga).mid(da, campo.lunghezza).trimmed().toString() : QString();
+    if (t.isNull())
+        t = QString(0, QChar());
+    return t;
+}
+
+QString dataCentrale(const QString& testo)
+{
+    // day, month, year: 1-2, 1-2 and 2 or 4 digits, with the same separator twice
+    const QString t = testo.trimmed();
+    int parti[3] = {0, 0, 0};
+    int cifre[3] = {0, 0, 0};
+    int p = 0;
+    QChar separatore;
+    for (QChar c : t) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            if (++cifre[p] > 4)
+                return QStringLiteral("0");
+            parti[p] = parti[p] * 10 + (c.unicode() - '0');
+        } else if ((c == QLatin1Char('/') || c == QLatin1Char('-') || c == QLatin1Char('.')) && p < 2 &&
+                   (separatore.isNull() || c == separatore)) {
+            separatore = c;
+            ++p;
+        } else {
+            return QStringLiteral("0");
+        }
+    }
+    if (p != 2 || cifre[0] < 1 || cifre[0] > 2 || cifre[1] < 1 || cifre[1] > 2 || (cifre[2] != 2 && cifre[2] != 4))
+        return QStringLiteral("0");
+    int anno = parti[2];
+    if (cifre[2] == 2)
+        anno += anno < 30 ? 2000 : 1900;
+    const QDate d(anno, parti[1], parti[0]);
+    return d.isValid() ? Vb::isoDate(d) : QStringLiteral("0");
+}
+
+QString RigaA::campo(int n) const
+{
+    if (n < 1 || n > kCampiA)
+        return {};
+    return taglia(riga, campiA()[size_t(n - 1)]);
+}
+
+int RigaA::intero(int n) const
+{
+    switch (n) {
+    case 10:
+    case 15:
+    case 21:
+    case 26:
+    case 27:
+        return Cedi::intero(campo(n));
+    default:
+        return 0;
+    }
+}
+
+double RigaA::numero(int n) const
+{
+    switch (n) {
+    case 22:
+        return campo(n).isEmpty() ? 0 : Vb::roundHalfAway(comeNumero(campo(n)), 3);
+    case 30:
+        return double(float(comeNumero(campo(n))));
+    case 35:
+    case 37:
+    case 38:
+        return comeNumero(campo(n));
+    case 36:
+        return prezzoMillesimi(campo(n));
+    default:
+        return 0;
+    }
+}
+
+RigaA leggiRigaA(const QString& riga)
+{
+    RigaA r;
+    r.riga = riga;
+    const auto& c = campiA();
+    auto f = [&](int n) { return taglia(riga, c[size_t(n - 1)]); };
+    r.tipoVariazione = f(1);
+    r.descrizione = f(5);
+    r.artCEDI = f(12);
+    r.fornitoreSigma = f(17) == QLatin1String("S");
+    r.unitaMisura = f(25);
+    r.quantita = intero(f(27));
+    r.costo = prezzoMillesimi(f(36));
+    r.prezzoPromo = comeNumero(f(38));
+    r.dataInizioPromo = dataCentrale(f(41));
+    r.dataFinePromo = dataCentrale(f(42));
+    r.repartoCassa = f(47);
+    return r;
+}
+
+RigaB leggiRigaB(const QString& riga)
+{
+    RigaB r;
+    for (int i = 0; i < kCampiB; ++i)
+        r.campi[size_t(i)] = taglia(riga, campiB()[size_t(i)]);
+    return r;
+}
+
+bool importazioneInCorso()
+{
+    return g_importazioni > 0;
+}
+ImportazioneInCorso::ImportazioneInCorso()
+{
+    ++g_importazioni;
+}
+ImportazioneInCorso::~ImportazioneInCorso()
+{
+    --g_importazioni;
+}
+
+Importatore& importatore()
+{
+    static Importatore i;
+    return i;
+}
+
+namespace {
+
+// TrovaNomeRep over the departments read once per file: the description, or the code as text.
+class NomiReparti
+{
+public:
+    Esito leggi()
+    {
+        const Letto<QList<Reparto>> r = Articoli::reparti();
+        if (!r.ok)
+            return dbFallito(r.errore);
+        for (const Reparto& rep : *r.valore)
+            m_nomi.insert(rep.cod, rep.descrizione);
+        return Esito::riuscito();
+    }
+    QString nome(int cod) const { return m_nomi.value(cod, QString::number(cod)); }
+
+private:
+    QHash<int, QString> m_nomi;
+};
+
+// The columns an article line writes (the others keep what the article had).
+const QStringList kColonneA = {
+    QStringLiteral("Descrizione"), QStringLiteral("\"Quantità\""),   QStringLiteral("Costo"),
+    QStringLiteral("CodArtCEDI"),  QStringLiteral("Genere"),         QStringLiteral("UnitaMisura"),
+    QStringLiteral("Fornitore"),   QStringLiteral("TipoVariazione"), QStringLiteral("DataInizioPromo"),
+    QStringLiteral("PrezzoPromo"), QStringLiteral("DataFinePromo"),  QStringLiteral("Modificato"),
+    QStringLiteral("Minimo")};
+
+void scriviDaRigaA(Articolo& a, const RigaA& r, const NomiReparti& reparti)
+{
+    a.descrizione = r.descrizione;
+    a.quantita = r.quantita;
+    a.costo = r.costo;
+    a.codArtCEDI = r.artCEDI;
+    if (r.repartoCassa.isEmpty()) {
+        a.genere = QStringLiteral("1");
+    } else if (const auto cod = comeIntero(r.repartoCassa)) {
+        a.genere = reparti.nome(*cod);
+    } // a code that is no number leaves the department as it was
+    a.unitaMisura = r.unitaMisura;
+    a.fornitore = r.fornitoreSigma ? QStringLiteral("SIGMA") : QStringLiteral("***");
+    a.tipoVariazione = r.tipoVariazione;
+    a.dataInizioPromo = r.dataInizioPromo;
+    a.prezzoPromo = r.prezzoPromo;
+    a.dataFinePromo = r.dataFinePromo;
+    a.modificato = true;
+    a.minimo = 0.0;
+}
+
+bool leggiFile(const QString& percorso, QStringList& righe, Esito& esito)
+{
+    if (TextFile::readLines(percorso, righe))
+        return true;
+    esito = Esito::fallito(VbErr::FileNotFound, percorso);
+    return false;
+}
+
+} // namespace
+
+Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso)
+{
+    ImportazioneInCorso inCorso;
+    lasciaCorrereEventi();
+    progresso.setStatus(QStringLiteral("Importazione dati PLU in corso..."));
+    lasciaCorrereEventi();
+
+    Esito esito;
+    QStringList testo;
+    if (!leggiFile(percorso, testo, esito))
+        return esito;
+    QList<RigaA> righe;
+    righe.reserve(testo.size());
+    for (const QString& t : std::as_const(testo))
+        righe << leggiRigaA(t);
+    testo.clear();
+    AttesaSenzaInput(700);
+
+    NomiReparti reparti;
+    if (!(esito = reparti.leggi()))
+        return esito;
+    Db::Transaction t;
+    if (!t.ok())
+        return dbFallito(QStringLiteral("transaction"));
+    Articoli::Preparati articoli(kColonneA);
+    progresso.setRange(0, int(righe.size()));
+    int n = 0;
+    for (const RigaA& r : std::as_const(righe)) {
+        if (++n % kRigheTraEventi == 0) {
+            progresso.setValue(n);
+            lasciaCorrereEventi();
+        }
+        Articolo a;
+        if (r.tipoVariazione == QLatin1String("M")) {
+            const Letto<Articolo> trovato = articoli.perCodiceCEDI(r.artCEDI);
+            if (!trovato.ok)
+                return dbFallito(trovato.errore);
+            if (trovato.valore)
+                a = *trovato.valore;
+        } else if (r.tipoVariazione != QLatin1String("N")) {
+            continue;
+        }
+        scriviDaRigaA(a, r, reparti);
+        if (!(esito = a.codMateriale ? articoli.aggiorna(a) : articoli.inserisci(a)))
+            return esito;
+    }
+    if (!t.commit())
+        return dbFallito(QStringLiteral("commit"));
+    progresso.setValue(int(righe.size()));
+    m_righeA = std::move(righe);
+    return Esito::riuscito();
+}
+
+Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
+{
+    ImportazioneInCorso inCorso;
+    Esito esito;
+    QStringList testo;
+    if (!leggiFile(percorso, testo, esito))
+        return esito;
+    QList<RigaB> righe;
+    righe.reserve(testo.size());
+    for (const QString& t : std::as_const(testo))
+        righe << leggiRigaB(t);
+    testo.clear();
+    AttesaSenzaInput(700);
+
+    Db::Transaction t;
+    if (!t.ok())
+        return dbFallito(QStringLiteral("transaction"));
+    QStringList aggiorna;
+    for (const QString& c : colonneB())
+        if (c != QLatin1String("ArtCEDI") && c != QLatin1String("CodEan"))
+            aggiorna << c + QStringLiteral(" = excluded.") + c;
+    QSqlQuery bCedi(Db::dbNegozio());
+    if (!bCedi.prepare(QStringLiteral("INSERT INTO B_CEDI (") +
+                       QStringList(colonneB().begin(), colonneB().end()).join(QStringLiteral(", ")) +
+                       QStringLiteral(") VALUES (?") + QStringLiteral(", ?").repeated(kCampiB - 1) +
+                       QStringLiteral(") ON CONFLICT (ArtCEDI, CodEan) DO UPDATE SET ") +
+                       aggiorna.join(QStringLiteral(", "))))
+        return dbFallito(bCedi.lastError().text());
+    Articoli::Preparati articoli;
+    progresso.setRange(0, int(righe.size()));
+    int n = 0;
+    for (const RigaB& r : std::as_const(righe)) {
+        if (++n % kRigheTraEventi == 0) {
+            progresso.setValue(n);
+            lasciaCorrereEventi();
+        }
+        for (int i = 0; i < kCampiB; ++i)
+            bCedi.bindValue(i, r.campi[size_t(i)]);
+        if (!bCedi.exec())
+            return dbFallito(bCedi.lastError().text());
+        if (r.artCEDI().isEmpty())
+            continue;
+        // An article of this code that already carries this EAN keeps things as they are; else the
+        // first article of the code takes it.
+        const Letto<bool> porta = articoli.esisteCodiceCEDIConBarCode(r.artCEDI(), r.codEan());
+        if (!porta.ok)
+            return dbFallito(porta.errore);
+        if (*porta.valore)
+            continue;
+        const Letto<qint64> cod = articoli.codicePerCodiceCEDI(r.artCEDI());
+        if (!cod.ok)
+            return dbFallito(cod.errore);
+        if (cod.valore && !(esito = articoli.impostaBarCode(*cod.valore, r.codEan())))
+            return esito;
+    }
+    if (!(esito = CreaArticoliEANMultipli(articoli)))
+        return esito;
+    if (!t.commit())
+        return dbFallito(QStringLiteral("commit"));
+    progresso.setValue(int(righe.size()));
+    progresso.setStatus(QStringLiteral("Importazione Dati PLU - Terminata"));
+    AttesaSenzaInput(1800);
+    return Esito::riuscito();
+}
+
+Esito Importatore::CreaArticoliEANMultipli(Articoli::Preparati& articoli)
+{
+    // The pairs first, then the writes: no cursor stays open on a table being written.
+    QList<std::pair<QString, QString>> coppie;
+    {
+        QSqlQuery q(Db::dbNegozio());
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral("SELECT ArtCEDI, CodEan FROM B_CEDI WHERE ArtCEDI <> '' AND ArtCEDI IN "
+                                   "(SELECT ArtCEDI FROM B_CEDI GROUP BY ArtCEDI HAVING COUNT(*) > 1) "
+                                   "ORDER BY ArtCEDI, rowid")))
+            return dbFallito(q.lastError().text());
+        while (q.next())
+            coppie.append({q.value(0).toString(), q.value(1).toString()});
+        if (q.lastError().isValid())
+            return dbFallito(q.lastError().text());
+    }
+    if (coppie.isEmpty() || m_righeA.isEmpty())
+        return Esito::riuscito();
+
+    QHash<QString, QList<qsizetype>> righePerCodice;
+    for (qsizetype i = 0; i < m_righeA.size(); ++i)
+        righePerCodice[m_righeA.at(i).artCEDI].append(i);
+    NomiReparti reparti;
+    Esito esito = reparti.leggi();
+    if (!esito)
+        return esito;
+    int n = 0;
+    for (const auto& [codice, ean] : std::as_const(coppie)) {
+        if (++n % kRigheTraEventi == 0)
+            lasciaCorrereEventi();
+        const auto righe = righePerCodice.constFind(codice);
+        if (righe == righePerCodice.cend())
+            continue;
+        const Letto<bool> porta = articoli.esisteCodiceCEDIConBarCode(codice, ean);
+        if (!porta.ok)
+            return dbFallito(porta.errore);
+        if (*porta.valore)
+            continue;
+        for (qsizetype i : *righe) {
+            Articolo a;
+            scriviDaRigaA(a, m_righeA.at(i), reparti);
+            a.barCode = ean;
+            if (!(esito = articoli.inserisci(a)))
+                return esito;
+        }
+    }
+    return Esito::riuscito();
+}
+
+} // namespace Cedi

@@ -1,0 +1,108 @@
+#pragma once
+// The chain's central-warehouse files: article files (A*.txt, one RecordPLUSigma line per
+// article) and variation files (B*.txt, one RecordPLUVar line per article barcode), their
+// fixed-width line readers and the two engines that apply them to the archive and to B_CEDI.
+#include "core/ErrorLog.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+
+class ProgressSink;
+namespace Articoli {
+class Preparati;
+}
+
+namespace Cedi {
+
+// A field cut out of a line: start (from 1) and length.
+struct Campo
+{
+    int inizio;
+    int lunghezza;
+};
+constexpr int kCampiA = 56;
+constexpr int kCampiB = 17;
+const std::array<Campo, kCampiA>& campiA();
+const std::array<Campo, kCampiB>& campiB();
+
+// Field `campo` of `riga`, stripped of blanks; empty beyond the end of a short line.
+QString taglia(const QString& riga, const Campo& campo);
+
+// A promotion date as the central warehouse writes it (dd/mm/yy, dd-mm-yy, dd.mm.yy or the same
+// with four-digit years; 00-29 are 20xx, 30-99 19xx) as ISO text, or "0" when it is no date.
+QString dataCentrale(const QString& testo);
+
+// One A line. Every field is kept as text (campo()); the ones the import uses, and the numeric
+// ones, are converted once as the line is read.
+struct RigaA
+{
+    QString riga; // the line as read
+
+    QString tipoVariazione;      // 1
+    QString descrizione;         // 5
+    QString artCEDI;             // 12
+    bool fornitoreSigma = false; // 17 is "S"
+    QString unitaMisura;         // 25
+    int quantita = 0;            // 27, whole units
+    double costo = 0;            // 36, thousandths of the currency unit divided by 1000
+    double prezzoPromo = 0;      // 38, as read
+    QString dataInizioPromo;     // 41, ISO or "0"
+    QString dataFinePromo;       // 42, ISO or "0"
+    QString repartoCassa;        // 47
+
+    QString campo(int n) const; // field n (1-56)
+    // The numeric fields: integers 10, 15, 21, 26, 27 (0 when empty or not a number);
+    // numbers 22 (3 decimals), 30 (single precision), 35, 36 (÷1000), 37, 38.
+    int intero(int n) const;
+    double numero(int n) const;
+};
+RigaA leggiRigaA(const QString& riga);
+
+// One B line: its 17 text fields, each stored in the B_CEDI column of the same name.
+struct RigaB
+{
+    std::array<QString, kCampiB> campi;
+    const QString& codEan() const { return campi[4]; }  // 5
+    const QString& artCEDI() const { return campi[8]; } // 9
+};
+RigaB leggiRigaB(const QString& riga);
+// The B_CEDI column of each B field, in field order.
+const std::array<QString, kCampiB>& colonneB();
+
+// True while one of the import engines runs (the IN-folder poll waits for it to end).
+bool importazioneInCorso();
+// Marks an import as running for its lifetime.
+class ImportazioneInCorso
+{
+public:
+    ImportazioneInCorso();
+    ~ImportazioneInCorso();
+    ImportazioneInCorso(const ImportazioneInCorso&) = delete;
+    ImportazioneInCorso& operator=(const ImportazioneInCorso&) = delete;
+};
+
+// The two engines. Each file is applied in one transaction: a failure leaves the archive as it
+// was and is returned (nothing is logged here). The rows of the last article file applied stay
+// here: the variation import adds the articles of extra EANs from them.
+class Importatore
+{
+public:
+    // DatiPLUSigma: "M" lines change the article with their central-warehouse code (or add one),
+    // "N" lines always add one; lines of any other kind change nothing.
+    Esito DatiPLUSigma(const QString& percorso, ProgressSink& progresso);
+    // DatiPLUVar: every line into B_CEDI, its EAN onto the article with its code, then the
+    // articles of codes that carry more than one EAN (CreaArticoliEANMultipli).
+    Esito DatiPLUVar(const QString& percorso, ProgressSink& progresso);
+
+    const QList<RigaA>& righeFileA() const { return m_righeA; }
+
+private:
+    Esito CreaArticoliEANMultipli(Articoli::Preparati& articoli);
+    QList<RigaA> m_righeA;
+};
+
+// The program's one engine pair (the rows of the last article file live as long as the program).
+Importatore& importatore();
+
+} // namespace Cedi

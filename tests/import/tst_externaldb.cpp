@@ -1,0 +1,428 @@
+// The external database: the start-up copy through a fake source (exact rows, the changed-rows
+// rule, departments without a local row, a failure that leaves the archive as it was), the
+// link's settings, and the libmdb reader on two public sample databases.
+#include "core/Articoli.h"
+#include "core/Database.h"
+#include "core/IniFile.h"
+#include "core/Settings.h"
+#include "core/TextFile.h"
+#include "core/config/DatabaseEsterno.h"
+#include "core/config/TabCollegate.h"
+#include "core/ui/Ui.h"
+#include "core/ui/frmSplash.h"
+#include "import/ExternalDatabase.h"
+#include "import/ExternalDatabaseMdb.h"
+#include "support/ScriptedInteraction.h"
+#include "core/ui/Programma.h"
+#include "support/TestEnv.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QtTest>
+
+namespace {
+
+class SorgenteFinta final : public SorgenteEsterna
+{
+public:
+    QList<TabellaEsterna> tabelle;
+    int letture = 0;
+    Esito leggiTabella(const QString& nome, TabellaEsterna& t) override
+    {
+        ++letture;
+        for (const TabellaEsterna& x : tabelle)
+            if (x.nome.compare(nome, Qt::CaseInsensitive) == 0) {
+                t = x;
+                return Esito::riuscito();
+            }
+        return Esito::fallito(VbErr::DatabaseError, QStringLiteral("no table ") + nome);
+    }
+};
+
+const QVariant kNull;
+
+TabellaEsterna reparti(const QList<std::pair<int, QString>>& righe)
+{
+    TabellaEsterna t{QStringLiteral("reparti"), {QStringLiteral("IDReparto"), QStringLiteral("NomeReparto")}, {}};
+    for (const auto& [id, nome] : righe)
+        t.righe << QVariantList{qlonglong(id), nome};
+    return t;
+}
+
+// External articles: Modificato, Descrizione, PrezzoVendita, CodiceEAN, Reparto (plus a column
+// the copy does not read).
+TabellaEsterna magazzino(const QList<QVariantList>& righe)
+{
+    TabellaEsterna t{QStringLiteral("Magazzino"),
+                     {QStringLiteral("ID"), QStringLiteral("MODIFICATO"), QStringLiteral("Descrizione"),
+                      QStringLiteral("PrezzoVendita"), QStringLiteral("CodiceEAN"), QStringLiteral("Reparto")},
+                     {}};
+    int id = 1;
+    for (const QVariantList& r : righe)
+        t.righe << (QVariantList{id++} + r);
+    return t;
+}
+
+QStringList tabella(const QString& sql)
+{
+    QStringList out;
+    QSqlQuery q = Db::query(sql);
+    while (q.next()) {
+        QStringList r;
+        for (int i = 0; i < q.record().count(); ++i)
+            r << (q.value(i).isNull() ? QStringLiteral("NULL") : q.value(i).toString());
+        out << r.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+QStringList archivio()
+{
+    return tabella(QStringLiteral("SELECT * FROM Magazzino ORDER BY CodMateriale")) +
+           tabella(QStringLiteral("SELECT * FROM Reparti ORDER BY Cod")) +
+           tabella(QStringLiteral("SELECT * FROM BarCodeUlteriori ORDER BY rowid")) +
+           tabella(QStringLiteral("SELECT * FROM Offerte ORDER BY rowid"));
+}
+
+void archivioLocale()
+{
+    QVERIFY(Db::exec(
+        QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode) VALUES (1, 'Locale', '800')")));
+    QVERIFY(Db::exec(QStringLiteral("INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (1, '801')")));
+    QVERIFY(Db::exec(QStringLiteral("INSERT INTO Offerte (Articolo, PrzScnt) VALUES (1, 2.5)")));
+    QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Mio', Iva = 22, Sconto = 5, NoFiscale = 1, "
+                                    "PercorsoIcon = 'x.ico' WHERE Cod = 5")));
+}
+
+// Links the fake as the configured database and copies it.
+Esito collegaECopia(const TestEnv& env, SorgenteFinta& s)
+{
+    writeRaw(env.path(QStringLiteral("esterno.mdb")), "finto");
+    Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("esterno.mdb")));
+    const bool ok = GestisciTabelleCollegate([&s](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {
+        return std::make_unique<SorgenteFinta>(s);
+    });
+    if (!ok)
+        return Esito::fallito(VbErr::DatabaseError, QStringLiteral("link"));
+    RecordingProgress p;
+    return ImportaDaDatabaseEsterno(p);
+}
+
+QStringList erroriLog(const TestEnv& env)
+{
+    QStringList l;
+    TextFile::readLines(env.path(QStringLiteral("Dati/ErrorLog.dat")), l);
+    return l;
+}
+
+// The shared sample databases: ../shared/fixtures/mdb from the project's root, looked for above
+// the test's own folder (a worktree sits one level deeper than the project's root).
+QString fixture(const QString& nome)
+{
+    QDir d(QCoreApplication::applicationDirPath());
+    do {
+        const QString p = d.filePath(QStringLiteral("shared/fixtures/mdb/") + nome);
+        if (QFileInfo::exists(p))
+            return p;
+    } while (d.cdUp());
+    return {};
+}
+
+} // namespace
+
+class TestExternalDb : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void copiaTutto()
+    {
+        TestEnv env;
+        archivioLocale();
+        SorgenteFinta s;
+        s.tabelle << reparti({{3, QStringLiteral("Frutta")},
+                              {1, QStringLiteral("Pane")},
+                              {2, QStringLiteral("Bevande analcoliche")}})
+                  << magazzino(
+                         {{false, QString(60, QLatin1Char('d')), 1.5, QStringLiteral("8001"), 2},
+                          {false, QStringLiteral("Senza prezzo"), kNull, kNull, kNull},
+                          {false, QStringLiteral("Reparto testo"), 2.0, QStringLiteral("8003"), QStringLiteral("x")},
+                          {false, QStringLiteral("Reparto ignoto"), 3.0, QStringLiteral("8004"), 9},
+                          {0, QStringLiteral("Reparto numerico in testo"), 4.0, QStringLiteral("8005"),
+                           QStringLiteral("3")}});
+        QVERIFY(collegaECopia(env, s).ok);
+
+        const QStringList m =
+            tabella(QStringLiteral("SELECT CodMateriale, Descrizione, Costo, BarCode, \"Quantità\", UnitaMisura, "
+                                   "Fornitore, Genere, Modificato FROM Magazzino ORDER BY CodMateriale"));
+        QCOMPARE(m, (QStringList{QStringLiteral("51|") + QString(50, QLatin1Char('d')) +
+                                     QStringLiteral("|1.5|8001|1000|Pz|***|Bevande analcoli|0"),
+                                 "52|Senza prezzo|0|NULL|1000|Pz|***|Reparto41|0",
+                                 "53|Reparto testo|2|8003|1000|Pz|***|Reparto41|0",
+                                 "54|Reparto ignoto|3|8004|1000|Pz|***|Reparto41|0",
+                                 "55|Reparto numerico in testo|4|8005|1000|Pz|***|Frutta|0"}));
+        // The n-th external department (by IDReparto) onto the n-th local one; the rest reset.
+        const QStringList r = tabella(QStringLiteral("SELECT * FROM Reparti WHERE Cod <= 5 ORDER BY Cod"));
+        QCOMPARE(r, (QStringList{"1|Pane|20|0|0|0||", "2|Bevande analcoli|20|0|0|0||", "3|Frutta|20|0|0|0||",
+                                 "4|Reparto4|0|0|0|0||", "5|Reparto5|0|0|0|0||"}));
+        QCOMPARE(tabella(QStringLiteral("SELECT COUNT(*) FROM Reparti")), QStringList{QStringLiteral("40")});
+        QCOMPARE(tabella(QStringLiteral("SELECT COUNT(*) FROM BarCodeUlteriori")), QStringList{QStringLiteral("0")});
+        QCOMPARE(tabella(QStringLiteral("SELECT COUNT(*) FROM Offerte")), QStringList{QStringLiteral("0")});
+        QCOMPARE(erroriLog(env), QStringList());
+    }
+
+    void soloRigheModificate()
+    {
+        TestEnv env;
+        SorgenteFinta s;
+        s.tabelle << reparti({})
+                  << magazzino({{false, QStringLiteral("Fermo"), 1.0, QStringLiteral("1"), 1},
+                                {true, QStringLiteral("Cambiato"), 2.0, QStringLiteral("2"), 1},
+                                {qlonglong(-1), QStringLiteral("Cambiato 2"), 3.0, QStringLiteral("3"), 1}});
+        QVERIFY(collegaECopia(env, s).ok);
+        QCOMPARE(tabella(QStringLiteral("SELECT CodMateriale, Descrizione, Modificato, Genere FROM Magazzino")),
+                 (QStringList{"51|Cambiato|1|Reparto41", "52|Cambiato 2|1|Reparto41"}));
+        QCOMPARE(tabella(QStringLiteral("SELECT Descrizione FROM Reparti WHERE Cod = 1")),
+                 QStringList{QStringLiteral("Reparto1")});
+    }
+
+    void piuRepartiEsterniCheLocali()
+    {
+        TestEnv env;
+        QList<std::pair<int, QString>> esterni;
+        for (int i = 1; i <= 42; ++i)
+            esterni.append({i, QStringLiteral("Esterno %1").arg(i)});
+        SorgenteFinta s;
+        s.tabelle << reparti(esterni) << magazzino({{false, QStringLiteral("A"), 1.0, kNull, 42}});
+        QVERIFY(collegaECopia(env, s).ok);
+        QCOMPARE(tabella(QStringLiteral("SELECT Descrizione FROM Reparti WHERE Cod = 40")),
+                 QStringList{QStringLiteral("Esterno 40")});
+        // No local row for 41 and 42: logged, the articles still copied (with the external name).
+        QCOMPARE(tabella(QStringLiteral("SELECT Genere FROM Magazzino")), QStringList{QStringLiteral("Esterno 42")});
+        const QStringList log = erroriLog(env);
+        QCOMPARE(log.size(), 2);
+        QVERIFY(log.at(0).contains(QStringLiteral("Esterno 41")));
+        QVERIFY(log.at(0).contains(QStringLiteral("frmSplash-ImportaDaDatabaseEsterno")));
+    }
+
+    // More than 32767 - 51 articles: the counter has no 16-bit limit.
+    void molteArticoli()
+    {
+        TestEnv env;
+        QList<QVariantList> righe;
+        for (int i = 0; i < 33000; ++i)
+            righe << QVariantList{false, QStringLiteral("Art %1").arg(i), 1.0, kNull, kNull};
+        SorgenteFinta s;
+        s.tabelle << reparti({}) << magazzino(righe);
+        QVERIFY(collegaECopia(env, s).ok);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT MAX(CodMateriale) FROM Magazzino")).toInt(), 33050);
+    }
+
+    void fallimentoLasciaLArchivio()
+    {
+        TestEnv env;
+        archivioLocale();
+        QVERIFY(Db::exec(QStringLiteral("CREATE TRIGGER boom BEFORE INSERT ON Magazzino WHEN NEW.Descrizione = 'BOOM' "
+                                        "BEGIN SELECT RAISE(ABORT, 'boom'); END")));
+        const QStringList prima = archivio();
+        SorgenteFinta s;
+        s.tabelle << reparti({{1, QStringLiteral("Pane")}})
+                  << magazzino({{false, QStringLiteral("Buono"), 1.0, kNull, 1},
+                                {false, QStringLiteral("BOOM"), 1.0, kNull, 1}});
+        const Esito e = collegaECopia(env, s);
+        QVERIFY(!e.ok);
+        QCOMPARE(archivio(), prima);
+        QCOMPARE(Db::transactionDepth(), 0);
+        const QStringList log = erroriLog(env);
+        QCOMPARE(log.size(), 1);
+        QVERIFY(log.at(0).contains(QStringLiteral("*-frmSplash-ImportaDaDatabaseEsterno-]")));
+        QVERIFY(log.at(0).contains(QStringLiteral("boom")));
+    }
+
+    // What turns the link off: the flag, the path, the file; a source without the tables.
+    void collegamento()
+    {
+        TestEnv env;
+        archivioLocale();
+        const QStringList prima = archivio();
+        SorgenteFinta s;
+        s.tabelle << reparti({{1, QStringLiteral("Pane")}}) << magazzino({});
+        int aperture = 0;
+        auto apri = [&](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {
+            ++aperture;
+            return std::make_unique<SorgenteFinta>(s);
+        };
+        const QString file = env.path(QStringLiteral("esterno.mdb"));
+        writeRaw(file, "finto");
+
+        QVERIFY(!GestisciTabelleCollegate(apri)); // Quale missing
+        QCOMPARE(Config::DatabaseEsterno::leggi().quale, QStringLiteral("?"));
+        Config::DatabaseEsterno::scrivi(QString());
+        QVERIFY(!GestisciTabelleCollegate(apri));
+        Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("manca.mdb")));
+        QVERIFY(!GestisciTabelleCollegate(apri));
+        Config::DatabaseEsterno::scrivi(file);
+        QVERIFY(Config::TabCollegate::scrivi(false));
+        QCOMPARE(LeggiINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), {}),
+                 QStringLiteral("Falso"));
+        ScriviINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("fAlSo"));
+        QVERIFY(!Config::TabCollegate::leggi().gestione);
+        LeggiImpostazioni();
+        QVERIFY(!GestisciTabelleCollegate(apri));
+        QCOMPARE(aperture, 0);
+        QCOMPARE(archivio(), prima);
+        QVERIFY(!Db::scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RepartiEsterno'")).isValid());
+
+        ScriviINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("Vero"));
+        LeggiImpostazioni();
+        QVERIFY(GestisciTabelleCollegate(apri));
+        QCOMPARE(tabella(QStringLiteral("SELECT IDReparto, NomeReparto FROM RepartiEsterno")),
+                 QStringList{QStringLiteral("1|Pane")});
+        QCOMPARE(archivio(), prima); // the link alone copies nothing
+
+        // Made again at each start-up; a source that lacks a table or a column is a logged refusal.
+        s.tabelle[0] = reparti({{2, QStringLiteral("Latte")}});
+        QVERIFY(GestisciTabelleCollegate(apri));
+        QCOMPARE(tabella(QStringLiteral("SELECT NomeReparto FROM RepartiEsterno")),
+                 QStringList{QStringLiteral("Latte")});
+        s.tabelle.removeLast();
+        QVERIFY(!GestisciTabelleCollegate(apri));
+        s.tabelle << magazzino({});
+        s.tabelle.last().colonne[5] = QStringLiteral("Categoria");
+        QVERIFY(!GestisciTabelleCollegate(apri));
+        const QStringList log = erroriLog(env);
+        QCOMPARE(log.size(), 2);
+        QVERIFY(log.at(0).contains(QStringLiteral("*-Funzioni-GestisciTabelleCollegate-]")));
+        QVERIFY(log.at(1).contains(QStringLiteral("Reparto")));
+        // The failed link left the previous snapshot.
+        QCOMPARE(tabella(QStringLiteral("SELECT NomeReparto FROM RepartiEsterno")),
+                 QStringList{QStringLiteral("Latte")});
+        QCOMPARE(archivio(), prima);
+    }
+
+    // The start-up window runs the link and the copy, then hands over at once.
+    void avvioDallaFinestraIniziale()
+    {
+        TestEnv env;
+        writeRaw(env.path(QStringLiteral("esterno.mdb")), "finto");
+        Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("esterno.mdb")));
+        SorgenteFinta s;
+        s.tabelle << reparti({{1, QStringLiteral("Pane")}})
+                  << magazzino({{false, QStringLiteral("Pagnotta"), 1.2, QStringLiteral("8001"), 1}});
+        // The program as start-up sees it, with the real link and copy over the fake source.
+        struct Programma final : ::Programma
+        {
+            SorgenteFinta* sorgente = nullptr;
+            int magazzinoMostrato = 0;
+            void mostraMagazzinoModale() override { ++magazzinoMostrato; }
+            void mostraMagazzino() override {}
+            void terminaProgramma() override {}
+            Esito gestisciTabelleCollegate(ProgressSink&, bool& c) override
+            {
+                c = GestisciTabelleCollegate([this](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {
+                    return std::make_unique<SorgenteFinta>(*sorgente);
+                });
+                return Esito::riuscito();
+            }
+            Esito importaDaDatabaseEsterno(ProgressSink& p) override { return ImportaDaDatabaseEsterno(p); }
+        } programma;
+        programma.sorgente = &s;
+        int& magazzinoMostrato = programma.magazzinoMostrato;
+        Contesto::installaProgramma(&programma);
+        frmSplash& splash = Forms::get<frmSplash>();
+        splash.TimerCarica->setInterval(60000);
+        splash.showModeless();
+        QTRY_COMPARE(magazzinoMostrato, 1);
+        QCOMPARE(tabella(QStringLiteral("SELECT CodMateriale, Descrizione, Genere FROM Magazzino")),
+                 QStringList{QStringLiteral("51|Pagnotta|Pane")});
+        Contesto::installaProgramma(&env.programma());
+    }
+
+    // libmdb on the Jet 3 sample: tables by name in any case, column names, typed values.
+    void mdbJet3()
+    {
+        const QString path = fixture(QStringLiteral("nwind.mdb"));
+        if (path.isEmpty())
+            QSKIP("shared/fixtures/mdb/nwind.mdb not found above the test folder: the libmdb reader is not tested");
+        TestEnv env(false);
+        Esito e;
+        auto s = SorgenteMdb::apri(path, e);
+        QVERIFY2(s, qPrintable(e.descrizione));
+        QVERIFY(s->jet3());
+        QVERIFY(s->tabelle().contains(QStringLiteral("Products")));
+        QVERIFY(s->tabelle().contains(QStringLiteral("Umsätze")));
+
+        TabellaEsterna t;
+        QVERIFY(s->leggiTabella(QStringLiteral("products"), t).ok);
+        QCOMPARE(t.nome, QStringLiteral("Products"));
+        QCOMPARE(t.righe.size(), 77);
+        const QVariantList& r = t.righe.first();
+        QCOMPARE(r.value(t.colonna(QStringLiteral("PRODUCTID"))), QVariant(qlonglong(1)));
+        QCOMPARE(r.value(t.colonna(QStringLiteral("ProductName"))).toString(), QStringLiteral("Chai"));
+        QCOMPARE(r.value(t.colonna(QStringLiteral("CategoryID"))), QVariant(qlonglong(1)));
+        QCOMPARE(r.value(t.colonna(QStringLiteral("QuantityPerUnit"))).toString(),
+                 QStringLiteral("10 boxes x 20 bags"));
+        QCOMPARE(r.value(t.colonna(QStringLiteral("UnitPrice"))).typeId(), QMetaType::Double);
+        QCOMPARE(r.value(t.colonna(QStringLiteral("UnitPrice"))).toDouble(), 18.0);
+        QCOMPARE(r.value(t.colonna(QStringLiteral("Discontinued"))), QVariant(false));
+
+        QVERIFY(s->leggiTabella(QStringLiteral("CATEGORIES"), t).ok);
+        QCOMPARE(t.righe.at(0).value(t.colonna(QStringLiteral("CategoryName"))).toString(),
+                 QStringLiteral("Beverages"));
+        QCOMPARE(t.righe.at(1).value(t.colonna(QStringLiteral("CategoryID"))), QVariant(qlonglong(2)));
+        QCOMPARE(t.righe.at(1).value(t.colonna(QStringLiteral("CategoryName"))).toString(),
+                 QStringLiteral("Condiments"));
+        QVERIFY(s->leggiTabella(QStringLiteral("UMSÄTZE"), t).ok);
+        QVERIFY(!s->leggiTabella(QStringLiteral("Reparti"), t).ok);
+    }
+
+    void mdbJet4()
+    {
+        const QString path = fixture(QStringLiteral("DateTestDatabase.mdb"));
+        if (path.isEmpty())
+            QSKIP("shared/fixtures/mdb/DateTestDatabase.mdb not found above the test folder: the libmdb reader is not "
+                  "tested");
+        TestEnv env(false);
+        Esito e;
+        auto s = SorgenteMdb::apri(path, e);
+        QVERIFY2(s, qPrintable(e.descrizione));
+        QVERIFY(!s->jet3());
+        TabellaEsterna t;
+        QVERIFY(s->leggiTabella(QStringLiteral("datetest"), t).ok);
+        QVERIFY(!t.righe.isEmpty());
+        const QVariantList& r = t.righe.first();
+        QCOMPARE(r.value(t.colonna(QStringLiteral("IDCol"))), QVariant(qlonglong(1)));
+        QCOMPARE(r.value(t.colonna(QStringLiteral("LongTextCol"))).toString(), QStringLiteral("Hello"));
+        QCOMPARE(r.value(t.colonna(QStringLiteral("ShortTextCol"))).toString(), QStringLiteral("Hello"));
+        bool unaData = false;
+        for (const QVariant& v : r)
+            unaData = unaData || (v.typeId() == QMetaType::QDateTime && v.toDateTime().isValid());
+        QVERIFY(unaData);
+    }
+
+    // The real link on a real Access file without the shop's tables, and on a file that is no
+    // database: logged, false, the archive untouched.
+    void mdbSenzaTabelleONonDatabase()
+    {
+        TestEnv env;
+        archivioLocale();
+        const QStringList prima = archivio();
+        writeRaw(env.path(QStringLiteral("finto.mdb")), QByteArray(4096, 'x'));
+        Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("finto.mdb")));
+        QVERIFY(!GestisciTabelleCollegate());
+        QCOMPARE(erroriLog(env).size(), 1);
+        QVERIFY(erroriLog(env).at(0).contains(QStringLiteral("Err.N.:3343")));
+        const QString path = fixture(QStringLiteral("nwind.mdb"));
+        if (!path.isEmpty()) {
+            Config::DatabaseEsterno::scrivi(path);
+            QVERIFY(!GestisciTabelleCollegate());
+            QCOMPARE(erroriLog(env).size(), 2);
+        }
+        QCOMPARE(archivio(), prima);
+    }
+};
+
+QTEST_MAIN(TestExternalDb)
+#include "tst_externaldb.moc"
