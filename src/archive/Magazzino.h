@@ -218,6 +218,7 @@ private:
     void cmdChiudiElencoOfferte_Click();
     PromozioneFrame* m_promo = nullptr;
     void applicaSfondo();
+    void larghezzaColonnaDescrizione();
     void mostraVenduto();
     void ricarica(const QString& sql);
 };

@@ -4,7 +4,6 @@
 #include "core/ui/FormBase.h"
 #include "core/ui/frmInfo.h"
 #include "editing/AggiungiMateriale.h"
-#include "editing/ExtraBarcodes.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -19,15 +18,8 @@ QString CodiceDaBarCode(const QString& barCode)
     if (!q.isActive())
         ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("IntercettaBarCode"), VbErr::DatabaseError,
                      q.lastError().text());
-    if (q.next())
-        return q.value(0).toString();
-    const QString extra = ExtraBarcodes::articoloDaBarcode(barCode);
-    if (extra.isEmpty())
-        return {};
-    const QVariant v =
-        Db::scalar(QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE CodMateriale = ? AND Eliminato = 0"),
-                   {extra.toLongLong()});
-    return v.isValid() && !v.isNull() ? v.toString() : QString();
+    // Only the main barcode: an extra barcode (BarCodeUlteriori) does not open its article here.
+    return q.next() ? q.value(0).toString() : QString();
 }
 
 void IntercettaBarCode(const QString& barCode, const ArchivioCallbacks& cb)

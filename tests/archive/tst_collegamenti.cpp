@@ -1,13 +1,17 @@
 // The article window's buttons reach the other subsystems' work: the article editor, the
 // scanned-barcode box, the promotions list and the register send.
+#include "archive/DataBackup.h"
 #include "archive/Magazzino.h"
 #include "core/Database.h"
 #include "editing/AggiungiMateriale.h"
+#include "editing/ExtraBarcodes.h"
 #include "support/TestEnv.h"
 
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -29,15 +33,27 @@ Magazzino& apri()
     return w;
 }
 
-// Closes the editor as soon as it is shown modally; records whether it came up.
+// Closes the editor as soon as it is shown modally; records whether it came up (a busy machine
+// may take a while to load it, so this watches instead of guessing a delay).
 void chiudiEditoreQuandoAperto(bool* aperto)
 {
-    QTimer::singleShot(50, [aperto] {
-        if (AggiungiMateriale* e = Forms::instance<AggiungiMateriale>()) {
-            *aperto = e->isVisible();
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(5);
+    auto* scadenza = new QElapsedTimer;
+    scadenza->start();
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, scadenza, aperto] {
+        AggiungiMateriale* e = Forms::instance<AggiungiMateriale>();
+        const bool su = e && e->isVisible() && e->windowModality() == Qt::ApplicationModal;
+        if (!su && scadenza->elapsed() < 1500)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        delete scadenza;
+        *aperto = su;
+        if (e)
             e->unload();
-        }
     });
+    poll->start();
 }
 
 } // namespace
@@ -74,6 +90,97 @@ private Q_SLOTS:
         QTest::keyClicks(w.txtRicBarCode, QStringLiteral("L'99"));
         QTest::keyClick(w.txtRicBarCode, Qt::Key_Return);
         QTRY_VERIFY(env.messages().join('\n').contains(QStringLiteral("Prodotto Non Registrato")));
+    }
+
+    void scannedExtraBarcodeIsNotFound()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
+        QVERIFY(ExtraBarcodes::registra(QStringLiteral("1"), QStringLiteral("1"), {QStringLiteral("9009")}));
+        Magazzino& w = apri();
+        bool aperto = false;
+        chiudiEditoreQuandoAperto(&aperto);
+        env.clearMessages();
+        w.txtRicBarCode->setFocus();
+        QTest::keyClicks(w.txtRicBarCode, QStringLiteral("9009"));
+        QTest::keyClick(w.txtRicBarCode, Qt::Key_Return);
+        QTRY_VERIFY(
+            env.messages().contains(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!")));
+        QTest::qWait(100);
+        QVERIFY(!aperto);
+        QVERIFY(w.txtRicBarCode->text().isEmpty());
+    }
+
+    // The discount typed under the preselected option computes the price; a refused discount says
+    // why and stays as typed; what is stored agrees with what the registers receive.
+    void promotionTypedDiscount()
+    {
+        TestEnv env;
+        articolo(7, QStringLiteral("Caffè"), QStringLiteral("8007"));
+        Magazzino& w = apri();
+        w.cmdPromozioni->click();
+        QVERIFY(w.frPromozione->isVisible());
+        QVERIFY(w.optTipoSconto[1]->isChecked()); // no promotion yet: "%" preselected
+        w.txtSconto->setFocus();
+        QTest::keyClicks(w.txtSconto, QStringLiteral("20"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("8,00"));
+        env.clearMessages();
+        w.cmdConfermaPromozione->click();
+        QCOMPARE(env.messages(), QStringList());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 8.0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT ScontoPer FROM Offerte WHERE Articolo=7")).toDouble(), 20.0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 0.0);
+
+        // "Valore" above the price: no negative price, the discount is kept, and CONFERMA says why.
+        QTest::mouseClick(w.optTipoSconto[0], Qt::LeftButton);
+        w.txtSconto->setFocus();
+        w.txtSconto->selectAll();
+        QTest::keyClicks(w.txtSconto, QStringLiteral("12"));
+        QCOMPARE(w.txtSconto->text(), QStringLiteral("12"));
+        QVERIFY(w.txtPrezzoScontato->text().isEmpty());
+        env.clearMessages();
+        w.cmdConfermaPromozione->click();
+        QCOMPARE(env.messages(),
+                 QStringList{QStringLiteral("Sconto superiore al prezzo del PLU - Impossibile continuare")});
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 8.0);
+
+        // A discount of 0 is no promotion.
+        w.txtSconto->selectAll();
+        QTest::keyClicks(w.txtSconto, QStringLiteral("0"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("10,00"));
+        env.clearMessages();
+        w.cmdConfermaPromozione->click();
+        QCOMPARE(env.messages().size(), 1);
+        QVERIFY(env.messages().first().startsWith(QStringLiteral("Sconto pari a zero")));
+
+        // A euro discount: price and discount stored together.
+        w.txtSconto->selectAll();
+        QTest::keyClicks(w.txtSconto, QStringLiteral("2.5"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("7,50"));
+        env.clearMessages();
+        w.cmdConfermaPromozione->click();
+        QCOMPARE(env.messages(), QStringList());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 7.5);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 2.5);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 1);
+    }
+
+    void backupIntoTheDataFolderSaysWhy()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
+        Magazzino& w = apri();
+        const QString dati = env.path(QStringLiteral("Dati"));
+        DataBackup::hooks().sceltaPerc = [dati](QWidget*, const QString&) { return dati; };
+        DataBackup::hooks().spazioLibero = [](const QString&) { return qint64(1) << 40; };
+        env.clearMessages();
+        w.cmdSalva->click();
+        DataBackup::resetHooks();
+        QCOMPARE(env.messages().size(), 1);
+        QVERIFY2(env.messages().first().contains(QStringLiteral("è la cartella dei dati")),
+                 qPrintable(env.messages().first()));
+        QVERIFY(!env.messages().first().contains(QStringLiteral("Autorizzazione negata")));
+        QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("Dati/PLU_BCK"))));
     }
 
     void promotionsListShowsAndRemoves()
