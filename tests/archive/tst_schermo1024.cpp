@@ -11,6 +11,7 @@
 #include "core/ui/frmPswd.h"
 #include "core/ui/frmSetupCassa.h"
 #include "core/ui/frmTastiera.h"
+#include "core/ui/mdiPrincipale.h"
 #include "editing/AggiungiMateriale.h"
 #include "editing/RepartiWindow.h"
 #include "support/TestEnv.h"
@@ -208,6 +209,15 @@ private Q_SLOTS:
         mostra(st);
         VERIFICA_SCHERMO(st, "stampanti");
         st.unload();
+    }
+
+    void mainWindow()
+    {
+        TestEnv env;
+        mdiPrincipale& m = Forms::get<mdiPrincipale>();
+        mostra(m);
+        VERIFICA_SCHERMO(m, "finestra principale");
+        m.hide();
     }
 
     void settings()
