@@ -177,6 +177,9 @@ private Q_SLOTS:
         QTest::newRow("price not from the discount") << d(0) << d(0) << "9,99"
                                                      << ""
                                                      << "2,5"; // stored as the discount gives it
+        QTest::newRow("pasted negative discount") << d(0) << d(0) << ""
+                                                  << "Formato 'Sconto' non valido - Impossibile continuare"
+                                                  << "-1";
         QTest::newRow("zero discount") << d(0) << d(0) << "10,00"
                                        << "Sconto pari a zero: il prezzo promozionale è quello del PLU - Impossibile "
                                           "continuare"
