@@ -151,6 +151,15 @@ private Q_SLOTS:
         w.cmdChiudiElencoOfferte->click();
         w.cmdAnnullaPromozione->click();
 
+        // The start-up notice at its largest, beside the totals.
+        QFont f = w.lblTab->font();
+        f.setPointSize(18);
+        w.lblTab->setFont(f);
+        w.lblTab->setText(QStringLiteral("INIZIANO/TERMINANO DELLE OFFERTE - EFFETTUARE UN INVIO ALLE CASSE"));
+        w.lblTab->show();
+        VERIFICA_SCHERMO(w, "avviso promozioni");
+        fotografa(QStringLiteral("magazzino-avviso"));
+
         w.tbTAB->setCurrentIndex(1);
         QVERIFY(w.frVendPLU->isVisible());
         VERIFICA_SCHERMO(w, "PLU venduti");
