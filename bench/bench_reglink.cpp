@@ -10,7 +10,6 @@
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
-#include "core/ui/TextViewer.h"
 #include "reglink/CommandSender.h"
 #include "reglink/Frame.h"
 #include "reglink/PluStaging.h"
@@ -18,6 +17,7 @@
 #include "reglink/StockBooking.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -100,9 +100,10 @@ void stagingEFile()
     const double staging = migliore([&] {
         QElapsedTimer t;
         t.start();
-        PluStaging::PreparaTabxInvio(true);
+        PannelloProva pannello;
+        PluStaging::PreparaTabxInvio(true, pannello);
         soloStaging = double(t.nsecsElapsed()) / 1e6;
-        PluStaging::ScriviFilePLU(QStringLiteral("B"));
+        PluStaging::ScriviFilePLU(QStringLiteral("B"), pannello);
         soloFile = double(t.nsecsElapsed()) / 1e6 - soloStaging;
     });
     dimensione = QFile(PluStaging::percorsoFilePLU(QStringLiteral("B"))).size();
@@ -211,7 +212,6 @@ void invioUdp()
     t.portaUDP = reg->port();
     RegLink::timings() = t;
     RegLink::resetLinea();
-    TextViewer::setTestHook([](const QString&) {});
 
     QStringList righe;
     for (int i = 0; i < kComandi; ++i)
@@ -225,7 +225,8 @@ void invioUdp()
     const double invio = migliore(
         [&] {
             app().contatoreApertura = 0;
-            esito = RegLink::EsameComandi(file, reg->address());
+            NoProgress righe;
+            esito = RegLink::EsameComandi(file, reg->address(), righe);
         },
         1);
     RegLink::resetLinea();
@@ -265,7 +266,6 @@ void invioUdp()
                 "(%d answered): %.1f ms = %.0f/s; ratio %.2f\n",
                 kComandi, esito ? "ok" : "FAILED", int(reg->plu().size()), invio, kComandi * 1000.0 / invio, riusciti,
                 bare, kComandi * 1000.0 / bare, invio / bare);
-    TextViewer::setTestHook({});
     RegLink::resetTimings();
 }
 

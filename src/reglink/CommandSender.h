@@ -3,6 +3,8 @@
 // reply, and the error table's action for each error reply. Failed lines go to
 // <OUT>/NonTRASMESSI<line>.txt, shown at the end; every step goes to the protocol log.
 // checkStatoMisuratore asks the register's status with "?/".
+#include "core/Progress.h"
+
 #include <QString>
 #include <functional>
 
@@ -10,8 +12,6 @@ namespace RegLink {
 
 struct ComandiHooks
 {
-    // The article window's lblRecAct: the number of lines read so far (0 at the start).
-    std::function<void(int)> progresso;
     // A device error of class 9 ends the program. Default: close the database and quit at once.
     std::function<void()> terminaProgramma;
 };
@@ -20,13 +20,11 @@ ComandiHooks& comandiHooks();
 // The failure file of line `porta`: [Cartelle] OUT (written as "C:" when missing) + NonTRASMESSI<porta>.txt.
 QString percorsoNonTrasmessi(const QString& porta);
 
+// `progresso` gets the number of lines read so far (0 at the start); a failure file left at the
+// end is shown through Contesto::interazione().
 // False when the transfer stopped (too many time-outs, serial port not connected, class 9);
 // true otherwise, also when some lines were answered with an error (they are in the failure file).
-bool EsameComandi(const QString& nomeFile, const QString& porta);
-inline void EsameComandi(const QString& nomeFile, const QString& porta, bool& esito)
-{
-    esito = EsameComandi(nomeFile, porta);
-}
+bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& progresso);
 
 // The decimal error number of the reply to "?/" (0: no error), or -1 when the try limit ran out.
 // `maxTentativi` 0 means no limit; `timeout` in seconds (timings().msPerSecondo each).

@@ -29,14 +29,29 @@ Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite);
 // UPDATE Magazzino SET Modificato = 0, then a short wait.
 bool AzzeraModificati();
 
-// The command-file sender; tests may replace it. Default: RegLink::EsameComandi.
-using Mittente = std::function<bool(const QString& file, const QString& porta)>;
-Mittente& mittente();
+// What hands a command file to a register.
+class Mittente
+{
+public:
+    virtual ~Mittente() = default;
+    virtual bool invia(const QString& file, const QString& porta) = 0;
+};
+
+// The program's sender: RegLink::EsameComandi, with the lines sent shown in the panel's lblRecAct.
+class MittenteCassa final : public Mittente
+{
+public:
+    explicit MittenteCassa(PannelloTrasferimento& p);
+    bool invia(const QString& file, const QString& porta) override;
+
+private:
+    PannelloTrasferimento& m_p;
+};
 
 // cmdInviaPLU_Click. Ignored while another transfer runs; tmrImporta gets back its state on every way out.
-void cmdInviaPLU_Click(const PannelloTrasferimento& p);
+void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente);
 
 // ckModificati_Click: unticking offers to clear every mark; ticking selects optTrasf 1.
-void ckModificati_Click(const PannelloTrasferimento& p);
+void ckModificati_Click(PannelloTrasferimento& p);
 
 } // namespace PluSender

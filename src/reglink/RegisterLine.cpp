@@ -3,8 +3,6 @@
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
-#include "core/ui/FormBase.h"
-#include "core/ui/mdiPrincipale.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/Timings.h"
 
@@ -339,7 +337,7 @@ QPointer<LineaCassa> g_linea;
 LineaCassa& linea()
 {
     if (!g_linea)
-        g_linea = new LineaCassa(Forms::instance<mdiPrincipale>());
+        g_linea = new LineaCassa(QCoreApplication::instance());
     return *g_linea;
 }
 

@@ -1,15 +1,22 @@
 // The article window's buttons reach the other subsystems' work: the article editor, the
 // scanned-barcode box, the promotions list and the register send.
-#include "archive/DataBackup.h"
-#include "archive/Magazzino.h"
+#include "archive/ui/DataBackup.h"
+#include "archive/ui/Magazzino.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
-#include "editing/AggiungiMateriale.h"
+#include "core/IniFile.h"
 #include "editing/ExtraBarcodes.h"
+#include "editing/ui/AggiungiMateriale.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/Timings.h"
+#include "support/FakeRegister.h"
+#include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
-#include <QElapsedTimer>
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -33,27 +40,27 @@ Magazzino& apri()
     return w;
 }
 
-// Closes the editor as soon as it is shown modally; records whether it came up (a busy machine
-// may take a while to load it, so this watches instead of guessing a delay).
-void chiudiEditoreQuandoAperto(bool* aperto)
+// Closes the editor as soon as it is shown modally; records whether it came up. It polls: the
+// editor's load waits, so a fixed delay could fire while it is still being built.
+QTimer* chiudiEditoreQuandoAperto(bool* aperto)
 {
     auto* poll = new QTimer(qApp);
     poll->setInterval(5);
-    auto* scadenza = new QElapsedTimer;
-    scadenza->start();
-    QObject::connect(poll, &QTimer::timeout, qApp, [poll, scadenza, aperto] {
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, aperto] {
         AggiungiMateriale* e = Forms::instance<AggiungiMateriale>();
-        const bool su = e && e->isVisible() && e->windowModality() == Qt::ApplicationModal;
-        if (!su && scadenza->elapsed() < 1500)
+        if (!e || !e->isVisible() || e->windowModality() != Qt::ApplicationModal)
             return;
         poll->stop();
         poll->deleteLater();
-        delete scadenza;
-        *aperto = su;
-        if (e)
-            e->unload();
+        *aperto = true;
+        e->unload();
     });
     poll->start();
+    QTimer::singleShot(10000, poll, [poll] { // never shown: stop looking
+        poll->stop();
+        poll->deleteLater();
+    });
+    return poll;
 }
 
 } // namespace
@@ -99,7 +106,7 @@ private Q_SLOTS:
         QVERIFY(ExtraBarcodes::registra(QStringLiteral("1"), QStringLiteral("1"), {QStringLiteral("9009")}));
         Magazzino& w = apri();
         bool aperto = false;
-        chiudiEditoreQuandoAperto(&aperto);
+        const QPointer<QTimer> poll = chiudiEditoreQuandoAperto(&aperto);
         env.clearMessages();
         w.txtRicBarCode->setFocus();
         QTest::keyClicks(w.txtRicBarCode, QStringLiteral("9009"));
@@ -108,6 +115,7 @@ private Q_SLOTS:
             env.messages().contains(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!")));
         QTest::qWait(100);
         QVERIFY(!aperto);
+        delete poll; // `aperto` goes with this test
         QVERIFY(w.txtRicBarCode->text().isEmpty());
     }
 
@@ -171,11 +179,11 @@ private Q_SLOTS:
         articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
         Magazzino& w = apri();
         const QString dati = env.path(QStringLiteral("Dati"));
-        DataBackup::hooks().sceltaPerc = [dati](QWidget*, const QString&) { return dati; };
-        DataBackup::hooks().spazioLibero = [](const QString&) { return qint64(1) << 40; };
+        // The window asks the drives themselves: this needs the free space a backup asks for.
+        QVERIFY(DataBackup::discoDiSistema().spazioLibero(dati) >= DataBackup::kSpazioMinimo);
+        env.interazione().paths.enqueue(dati);
         env.clearMessages();
         w.cmdSalva->click();
-        DataBackup::resetHooks();
         QCOMPARE(env.messages().size(), 1);
         QVERIFY2(env.messages().first().contains(QStringLiteral("è la cartella dei dati")),
                  qPrintable(env.messages().first()));
@@ -220,6 +228,46 @@ private Q_SLOTS:
         w.cmdInviaPLU->click();
         QTRY_VERIFY(!env.messages().isEmpty());
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Modificato FROM Magazzino")).toInt(), 1);
+    }
+
+    // The reception buttons of the real window ask the technician's password, and "&Genera File
+    // Dati" asks how many PLUs to receive, through the program's interaction.
+    void receptionButtonsAskTheirQuestions()
+    {
+        TestEnv env;
+        ScriptedInteraction si;
+        Contesto::installaInterazione(&si);
+        RegLink::timings() = RegLink::Timings::veloci();
+        RegLink::resetLinea();
+        QDir(env.home()).mkpath("out");
+        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
+        auto reg = FakeRegister::serial(env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+
+        si.texts.enqueue("2");
+        w.cmdGeneraFile->click();
+        QCOMPARE(si.technicianAsked, 1);
+        QVERIFY(si.asked.contains("Quanti PLU da Acquisire?"));
+        QStringList perNumero;
+        for (const QString& c : reg->commands())
+            if (c.startsWith("p/"))
+                perNumero << c;
+        QCOMPARE(perNumero, QStringList({"p/1/", "p/2/"}));
+        QCOMPARE(si.asked.last(), QString("Importazione Terminata"));
+
+        // A refused password starts nothing.
+        si.technician = false;
+        const qsizetype comandi = reg->commands().size();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(si.technicianAsked, 2);
+        QCOMPARE(reg->commands().size(), comandi);
+        QVERIFY(!app().ricezioneInCorso);
+
+        Contesto::installaInterazione(&env.interazione());
+        RegLink::resetLinea();
+        RegLink::resetTimings();
     }
 };
 

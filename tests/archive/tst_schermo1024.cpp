@@ -3,7 +3,7 @@
 // each state the user can put the window in (the article window's promotion frames and tabs, the
 // editor's extra-barcode panel, the settings' second tab).
 // With TAVRINO_SCREENSHOTS=<folder> and a real X display the screen is saved after each window.
-#include "archive/Magazzino.h"
+#include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
 #include "core/Database.h"
 #include "core/ui/frmChangeST.h"
@@ -12,8 +12,8 @@
 #include "core/ui/frmSetupCassa.h"
 #include "core/ui/frmTastiera.h"
 #include "core/ui/mdiPrincipale.h"
-#include "editing/AggiungiMateriale.h"
-#include "editing/RepartiWindow.h"
+#include "editing/ui/AggiungiMateriale.h"
+#include "editing/ui/RepartiWindow.h"
 #include "support/TestEnv.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,8 @@
 #pragma once
 // Key filters for edit fields. They see only character keys (Enter 13, Esc 27, Backspace 8 too),
 // as the windows' key handlers always did; arrows, Delete, Tab and F-keys pass untouched.
+#include "core/NumeroDigitato.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -14,14 +16,6 @@ class QWidget;
 int FiltraTasto(int keyAscii, int mode);
 // Codes below 32 pass; otherwise only "1234567890,".
 int SoloNumeri(int keyAscii);
-
-// A number as the decimal key filters let it be typed: digits and one decimal comma (the points
-// of the Italian grouping, as the boxes show stored numbers, are accepted too). No sign, no
-// exponent, no blanks; nullopt for anything a filter would have refused (a pasted "-1,50", "1e15").
-std::optional<double> numeroDaTastiera(const QString& testo);
-
-// The highest price a register takes (six integer digits and two decimals).
-constexpr double kPrezzoMassimoCassa = 999999.99;
 
 // Windows-1252 code of a typed character (0 when it has none).
 int codiceTasto(QChar c);

@@ -1,4 +1,4 @@
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
@@ -7,15 +7,6 @@
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QWidget>
-
-std::optional<double> numeroDaTastiera(const QString& testo)
-{
-    // Digits with an optional grouping of thousands, then at most one comma and its decimals.
-    static const QRegularExpression re(QStringLiteral("^(\\d+|\\d{1,3}(\\.\\d{3})+)?(,\\d*)?$"));
-    if (testo.isEmpty() || testo == QLatin1String(",") || !re.match(testo).hasMatch())
-        return std::nullopt;
-    return Vb::cdbl(testo);
-}
 
 int FiltraTasto(int k, int mode)
 {
