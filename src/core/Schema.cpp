@@ -88,11 +88,38 @@ QStringList version1()
     return s;
 }
 
+
+// The shelf-label layout: one row, which no window creates or deletes. X columns hold an
+// element's Top, Y columns its Left, in twips; style flags are -1/0 as the layout always stored them.
+QStringList version3()
+{
+    QStringList s;
+    QString cols = QStringLiteral("NumCol INTEGER, NumRow INTEGER");
+    for (const char* e : {"Fornitura", "Cliente", "CodFornitura", "Picture", "Peso", "BC"})
+        cols += QStringLiteral(", X%1 INTEGER, Y%1 INTEGER").arg(QLatin1String(e));
+    for (const char* f : {"F", "CF", "C", "P", "BC"})
+        cols += QStringLiteral(", Font%1 TEXT, FontSize%1 INTEGER, Bold%1 INTEGER, Italic%1 INTEGER, "
+                               "Under%1 INTEGER, Color%1 INTEGER")
+                    .arg(QLatin1String(f));
+    s << QStringLiteral("CREATE TABLE FormatoEtichetta (%1)").arg(cols);
+    // A layout that fits a 3 x 8 sheet of A4: shop name beside the icon, description, price and
+    // the barcode beside it, the price per kilogram below.
+    s << QStringLiteral(R"(INSERT INTO FormatoEtichetta VALUES (3, 8,
+        60, 600,   860, 120,   560, 120,   0, 0,   1300, 120,   860, 1550,
+        'Arial', 8, -1, 0, 0, 0,
+        'Arial', 9, -1, 0, 0, 0,
+        'Arial', 16, -1, 0, 0, 0,
+        'Arial', 7, 0, 0, 0, 0,
+        'Code EAN13', 22, 0, 0, 0, 0))");
+    return s;
+}
 } // namespace
 
 const QList<QStringList>& steps()
 {
-    static const QList<QStringList> all = {version1()};
+    static const QList<QStringList> all = {version1(),
+                                           // version 2: central-warehouse tables
+                                           version3()};
     return all;
 }
 

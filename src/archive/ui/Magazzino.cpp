@@ -1,6 +1,7 @@
 #include "archive/ui/Magazzino.h"
 
 #include "archive/ArticleSearch.h"
+#include "archive/ui/MagazzinoEtichette.h"
 #include "archive/SoldQuantities.h"
 #include "archive/ui/DataBackup.h"
 #include "archive/ui/StockOperations.h"
@@ -501,6 +502,7 @@ void Magazzino::collega()
     });
     collegaModifica();
     collegaCasse();
+    collegaStampaFrontalino(*this);
 }
 
 // ---------------------------------------------------------------------------------------------

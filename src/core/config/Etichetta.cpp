@@ -1,0 +1,56 @@
+#include "core/config/Etichetta.h"
+
+#include "core/AppState.h"
+#include "core/IniFile.h"
+
+namespace Config {
+namespace {
+
+const QString kSezione = QStringLiteral("Etichetta");
+
+QString leggi(const QString& chiave)
+{
+    return LeggiINI(app().percorsoSetup, kSezione, chiave, QStringLiteral("?"));
+}
+
+bool mancante(const QString& v)
+{
+    return v.isEmpty() || v == QLatin1String("?");
+}
+
+// A flag key: false and written "Falso" when missing; otherwise false only for "falso".
+bool leggiFlag(const QString& chiave)
+{
+    const QString v = leggi(chiave);
+    if (mancante(v)) {
+        ScriviINI(app().percorsoSetup, kSezione, chiave, QStringLiteral("Falso"));
+        return false;
+    }
+    return !iniIsFalso(v);
+}
+
+} // namespace
+
+Etichetta Etichetta::leggi()
+{
+    Etichetta e;
+    const QString nome = Config::leggi(QStringLiteral("NomeAttivita"));
+    e.nomeAttivita = mancante(nome) ? QStringLiteral("MiaAttività") : nome;
+    if (mancante(Config::leggi(QStringLiteral("SelezioneStandard"))))
+        ScriviINI(app().percorsoSetup, kSezione, QStringLiteral("SelezioneStandard"), QStringLiteral("Falso"));
+    e.convertiInEAN8 = leggiFlag(QStringLiteral("ConvertiCodFornitoreInEAN8"));
+    e.mostraBarcode = leggiFlag(QStringLiteral("VediBARCODE"));
+    return e;
+}
+
+bool Etichetta::selezioneStandard()
+{
+    QString v = Config::leggi(QStringLiteral("SelezioneStandard"));
+    if (mancante(v)) {
+        v = QStringLiteral("Vero");
+        ScriviINI(app().percorsoSetup, kSezione, QStringLiteral("SelezioneStandard"), v);
+    }
+    return v.toUpper() == QLatin1String("VERO");
+}
+
+} // namespace Config

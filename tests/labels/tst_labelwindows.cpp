@@ -1,0 +1,540 @@
+// The label windows through their real controls: the designer (moves, fonts, grid, save and
+// reload), the preview's paging and printing through the print-range dialog to the PDF printer,
+// the print-range refusals, and the label printer made the default around the designer.
+#include "archive/ui/Magazzino.h"
+#include "core/ui/Printers.h"
+#include "core/VbConvert.h"
+#include "labels/ui/StampaFrontalino.h"
+#include "labels/ui/frmConfiguraLabel.h"
+#include "labels/ui/frmPreview.h"
+#include "labels/ui/frmPrint.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TestEnv.h"
+
+#include "labels/LabelFixture.h"
+
+#include <QPrinter>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+class FontScelto final : public ScegliFont
+{
+public:
+    std::optional<FontEtichetta> risposta;
+    int chiamate = 0;
+    std::optional<FontEtichetta> scegli(QWidget*, const FontEtichetta&) override
+    {
+        ++chiamate;
+        return risposta;
+    }
+};
+
+// Runs `fn` once on the first visible top-level widget of type T (a modal window's contents).
+template <class T> void quandoAppare(std::function<void(T*)> fn)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* t = qobject_cast<T*>(w); t && t->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                fn(t);
+                return;
+            }
+        }
+    });
+    timer->start();
+}
+
+// The test printers: each job becomes <dir>/<printer>-N.pdf.
+struct Stampanti
+{
+    QTemporaryDir dir;
+    explicit Stampanti(const QByteArray& nomi = "Etichette;A4 Ufficio", const QByteArray& guaste = {})
+    {
+        qputenv("TAVRINO_TEST_PRINTERS", nomi);
+        qputenv("TAVRINO_TEST_PRINTERS_DIR", dir.path().toLocal8Bit());
+        qputenv("TAVRINO_TEST_PRINTERS_FAIL", guaste);
+    }
+    ~Stampanti()
+    {
+        qunsetenv("TAVRINO_TEST_PRINTERS");
+        qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
+        qunsetenv("TAVRINO_TEST_PRINTERS_FAIL");
+    }
+    QStringList lavori() const
+    {
+        return QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time | QDir::Reversed);
+    }
+    QString percorso(const QString& f) const { return QDir(dir.path()).filePath(f); }
+};
+
+void imposta(const QString& sezione, const QString& chiave, const QString& valore)
+{
+    QVERIFY(ScriviINI(app().percorsoSetup, sezione, chiave, valore));
+}
+
+// A free point of the label surface near `vicino` (px), where a drop moves an element.
+QPoint puntoLibero(frmConfiguraLabel& w, QPoint vicino)
+{
+    for (int dy = 0; dy < 200; dy += 5)
+        for (int dx = 0; dx < 200; dx += 5) {
+            const QPoint p = vicino + QPoint(dx, dy);
+            QWidget* c = w.superficie->childAt(p);
+            if (!c || c == w.Shape1)
+                return p;
+        }
+    return vicino;
+}
+
+// The print-range dialog answered with option `opzione` (and the boxes), from the preview.
+void stampaDallAnteprima(frmPreview& p, int opzione, const QString& inizio = {}, const QString& fine = {},
+                         const QString& numero = {})
+{
+    quandoAppare<frmPrint>([=](frmPrint* d) {
+        d->optPrint[opzione]->click();
+        if (!inizio.isEmpty()) {
+            d->txtStart->setText(inizio);
+            d->txtEnd->setText(fine);
+        }
+        if (!numero.isEmpty())
+            QTest::keyClicks(d->txtNumEti, numero);
+        d->cmdPrint->click();
+        if (d->isVisible())
+            d->cmdCancel->click();
+    });
+    p.cmdPrint->click();
+}
+
+} // namespace
+
+class TestLabelWindows : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // A failed check leaves no window behind for the next test to find.
+    void cleanup()
+    {
+        QList<QPointer<QWidget>> finestre;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<FormBase*>(w))
+                finestre << w;
+        for (const auto& w : finestre)
+            delete w.data();
+    }
+
+    void designerMovesFontsGridSaveReload()
+    {
+        TestEnv env;
+        Stampanti st;
+        QVERIFY(Printers::setSystemDefault(QStringLiteral("Etichette")) == 0);
+        ScriptedInteraction ui;
+        FontScelto font;
+        auto* w = new frmConfiguraLabel(ui, font, {}, std::nullopt);
+        w->load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        // First opening: the flags are written as "Falso" and the placeholders show.
+        QCOMPARE(LeggiINI(app().percorsoSetup, "Etichetta", "VediBARCODE", "?"), QStringLiteral("Falso"));
+        QCOMPARE(w->lblRigaEti[eliAttivita]->testo(), QStringLiteral("MiaAttività"));
+        QCOMPARE(w->lblRigaEti[eliPrezzo]->testo(), QStringLiteral("€ PRZ"));
+        QCOMPARE(w->txtNumCol->text(), QStringLiteral("3"));
+        const double k = w->superficie->logicalDpiX() / 1440.0;
+        QCOMPARE(w->Shape1->width(), int(std::lround((21.0 - 2) / 3 * 567 * k)));
+
+        // Without "Sposta Testo" a press drags nothing and a click asks for a font.
+        ElementoEtichetta* prezzo = w->lblRigaEti[eliPrezzo];
+        const QPoint prima = prezzo->pos();
+        font.risposta = FontEtichetta{QStringLiteral("L'Italiana"), 12, true, false, true, false, 0xFF};
+        QTest::mouseClick(prezzo, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(font.chiamate, 1);
+        QCOMPARE(prezzo->pos(), prima);
+        QCOMPARE(prezzo->font().nome, QStringLiteral("L'Italiana"));
+        QCOMPARE(prezzo->font().colore, VbColor(0)); // the element keeps its colour
+        font.risposta.reset();                       // Cancel changes nothing
+        QTest::mouseClick(w->lblRigaEti[eliDescrizione], Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(w->lblRigaEti[eliDescrizione]->font().nome, QStringLiteral("Arial"));
+
+        // Drag the price to a free point: the grabbed point lands under the pointer.
+        w->chkAllowDragging->setChecked(true);
+        const QPoint presa(3, 3);
+        const QPoint meta = puntoLibero(*w, prima + QPoint(60, 40));
+        QTest::mousePress(prezzo, Qt::LeftButton, {}, presa);
+        QTest::mouseRelease(prezzo, Qt::LeftButton, {}, meta - prima);
+        QCOMPARE(prezzo->pos(), meta - presa);
+        const QPoint nuovoTwips = w->formato().posizione[eliPrezzo];
+        QCOMPARE(nuovoTwips.y(), int(std::lround((meta.y() - presa.y()) / k)));
+        // Dropped on another element it stays where it was.
+        ElementoEtichetta* des = w->lblRigaEti[eliDescrizione];
+        QTest::mousePress(prezzo, Qt::LeftButton, {}, presa);
+        QTest::mouseRelease(prezzo, Qt::LeftButton, {}, des->geometry().center() - prezzo->pos());
+        QCOMPARE(w->formato().posizione[eliPrezzo], nuovoTwips);
+
+        // The grid: letters refused, 4 columns at once, a grid too dense refused.
+        w->txtNumCol->selectAll();
+        QTest::keyClicks(w->txtNumCol, QStringLiteral("x4"));
+        QCOMPARE(w->txtNumCol->text(), QStringLiteral("4"));
+        QCOMPARE(w->documento()->maxCol(), 4);
+        QCOMPARE(w->Shape1->width(), int(std::lround((21.0 - 3) / 4 * 567 * k)));
+        w->txtNumRighe->selectAll();
+        QTest::keyClicks(w->txtNumRighe, QStringLiteral("90"));
+        QCOMPARE(w->documento()->maxRow(), 9); // 4 x 90 is more than a sheet holds: 9 stays
+        QVERIFY(!ui.asked.isEmpty());
+        w->txtNumRighe->selectAll();
+        QTest::keyClicks(w->txtNumRighe, QStringLiteral("6"));
+        QCOMPARE(w->documento()->maxRow(), 6);
+        w->txtNumCol->setText(QStringLiteral("99999999999999999999"));
+        QCOMPARE(w->documento()->maxCol(), 4);
+        w->txtNumCol->setText(QStringLiteral("4"));
+
+        w->cmdSalva->click();
+        QCOMPARE(Db::scalar("SELECT NumCol FROM FormatoEtichetta").toInt(), 4);
+        QCOMPARE(Db::scalar("SELECT NumRow FROM FormatoEtichetta").toInt(), 6);
+        QCOMPARE(Db::scalar("SELECT FontC FROM FormatoEtichetta").toString(), QStringLiteral("L'Italiana"));
+        QCOMPARE(Db::scalar("SELECT XCliente FROM FormatoEtichetta").toInt(), nuovoTwips.y());
+        QCOMPARE(Db::scalar("SELECT YCliente FROM FormatoEtichetta").toInt(), nuovoTwips.x());
+        const FormatoEtichetta salvato = w->formato();
+
+        // "NO Icona" hides the icon and reloads the stored layout.
+        w->Check1->setChecked(true);
+        QVERIFY(!w->Picture1->isVisible());
+        QVERIFY(!w->documento()->modello.conIcona);
+        w->Check1->setChecked(false);
+        QVERIFY(w->Picture1->isVisible());
+
+        w->cmdChiudi->click();
+        QCOMPARE(app().modoEtichette, QStringLiteral("TOOLBAR"));
+        QVERIFY(app().saltaAggiornamento);
+
+        auto* di = new frmConfiguraLabel(ui, font, {}, std::nullopt);
+        di->load();
+        QCOMPARE(di->formato(), salvato);
+        QCOMPARE(di->txtNumCol->text(), QStringLiteral("4"));
+        di->unload();
+    }
+
+    void previewPagingAndPrinting()
+    {
+        TestEnv env;
+        Stampanti st;
+        QVERIFY(Printers::setSystemDefault(QStringLiteral("Etichette")) == 0);
+        fixture::articoli(50);
+        fixture::etichetta(QStringLiteral("SelezioneStandard"), QStringLiteral("Vero"));
+        fixture::etichetta(QStringLiteral("VediBARCODE"), QStringLiteral("Vero"));
+        ScriptedInteraction ui;
+        FontScelto font;
+        auto* w = new frmConfiguraLabel(ui, font, {}, std::nullopt);
+        w->load();
+        w->show();
+        QCOMPARE(w->documento()->labelCopies(), 50);
+        // The page is the label printer's, from the paper edge.
+        const QRectF carta = Printers::printerFor()->pageLayout().fullRect(QPageLayout::Point);
+        QVERIFY(qAbs(w->documento()->pagina().width() - carta.width() * 20) < 1);
+
+        bool fatto = false;
+        quandoAppare<frmPreview>([&](frmPreview* p) {
+            QCOMPARE(p->lblStatus->text(), QStringLiteral("Pagina: 1 / 3"));
+            QVERIFY(!p->cmdPrevious->isEnabled());
+            p->cmdNext->click();
+            p->cmdNext->click();
+            QVERIFY(!p->cmdNext->isEnabled());
+            p->cmdPrevious->click();
+            QCOMPARE(p->paginaCorrente(), 2);
+            QCOMPARE(p->lblStatus->text(), QStringLiteral("Pagina: 2 / 3"));
+            const int disegni = p->disegni();
+            p->cboZoom->setCurrentIndex(0); // already 100 %: nothing redrawn
+            QCOMPARE(p->disegni(), disegni);
+            p->cboZoom->setCurrentIndex(3);
+            QCOMPARE(p->zoom(), 0.0);
+            QVERIFY(p->picDoc->pixmap().height() < p->picScroll->height());
+
+            // "Pagina corrente" on page 2: that page alone, articles 25 to 48.
+            stampaDallAnteprima(*p, 0);
+            QCOMPARE(st.lavori().size(), 1);
+            QCOMPARE(fixture::pagine(st.percorso(st.lavori().last())), 1);
+            QTemporaryDir img;
+            QStringList letti = fixture::codiciLetti(st.percorso(st.lavori().last()), img.path());
+            QStringList attesi;
+            for (int i = 25; i <= 48; ++i)
+                attesi << fixture::ean(i);
+            letti.sort();
+            QCOMPARE(letti, attesi);
+            QCOMPARE(p->paginaCorrente(), 2);
+            QCOMPARE(p->lblStatus->text(), QStringLiteral("Pagina: 2 / 3"));
+
+            // "Tutte le pagine" from page 2: every article once.
+            stampaDallAnteprima(*p, 1);
+            QCOMPARE(st.lavori().size(), 2);
+            QCOMPARE(fixture::pagine(st.percorso(st.lavori().last())), 3);
+            QTemporaryDir img2;
+            letti = fixture::codiciLetti(st.percorso(st.lavori().last()), img2.path());
+            QCOMPARE(letti.size(), 50);
+            QCOMPARE(QSet<QString>(letti.begin(), letti.end()).size(), 50);
+            QCOMPARE(p->paginaCorrente(), 2); // printing never moves the preview
+
+            // "Pagina scelte" 2 to 9: pages 2 and 3 only.
+            stampaDallAnteprima(*p, 2, QStringLiteral("2"), QStringLiteral("9"));
+            QCOMPARE(fixture::pagine(st.percorso(st.lavori().last())), 2);
+            // 3 to 2 is refused and prints nothing.
+            const int prima = int(ui.asked.size());
+            stampaDallAnteprima(*p, 2, QStringLiteral("3"), QStringLiteral("2"));
+            QCOMPARE(st.lavori().size(), 3);
+            QCOMPARE(ui.asked.mid(prima), QStringList{QStringLiteral("Inserire dati validi")});
+            // One label at position 5.
+            stampaDallAnteprima(*p, 3, {}, {}, QStringLiteral("5"));
+            QCOMPARE(st.lavori().size(), 4);
+            QCOMPARE(fixture::pagine(st.percorso(st.lavori().last())), 1);
+            QTemporaryDir img3;
+            QCOMPARE(fixture::codiciLetti(st.percorso(st.lavori().last()), img3.path()), QStringList{fixture::ean(1)});
+            p->cmdClose->click();
+            fatto = true;
+        });
+        w->cmdAnteprima->click();
+        QVERIFY(fatto);
+        w->cmdChiudi->click();
+    }
+
+    void designerShowsTheSelectedArticle()
+    {
+        TestEnv env;
+        Stampanti st;
+        QVERIFY(Printers::setSystemDefault(QStringLiteral("Etichette")) == 0);
+        fixture::articoli(3, true); // three modified articles
+        QVERIFY(Db::exec("UPDATE Magazzino SET CodProdottoFornitore = '9638507' WHERE CodMateriale = 1"));
+        QVERIFY(Db::exec("UPDATE Magazzino SET CodProdottoFornitore = '96385074' WHERE CodMateriale = 2"));
+        fixture::etichetta(QStringLiteral("SelezioneStandard"), QStringLiteral("Vero"));
+        fixture::etichetta(QStringLiteral("ConvertiCodFornitoreInEAN8"), QStringLiteral("vero"));
+        fixture::etichetta(QStringLiteral("VediBARCODE"), QStringLiteral("Si"));
+        ScriptedInteraction ui;
+        FontScelto font;
+        auto apri = [&](const RigaArticolo& r) {
+            app().modoEtichette = QStringLiteral("GRIGLIA");
+            auto* w = new frmConfiguraLabel(ui, font, {}, r);
+            w->load();
+            return w;
+        };
+        RigaArticolo riga{QStringLiteral("2"), QStringLiteral("Biscotti al cioccolato fondente extra 350"),
+                          QStringLiteral("1,50"), fixture::ean(2), QStringLiteral("500")};
+        auto* w = apri(riga);
+        QCOMPARE(w->lblRigaEti[eliDescrizione]->testo(), QStringLiteral("BISCOTTI AL CIOCCOLATO F"));
+        QCOMPARE(w->lblRigaEti[eliPrezzo]->testo(), QStringLiteral("€ 1,50"));
+        QCOMPARE(w->lblRigaEti[eliPrezzoKg]->testo(), QStringLiteral("€ 3,00/Kg o LT"));
+        // Both flags: the supplier code wins, re-encoded with its check digit.
+        QCOMPARE(ModuloEAN::decodifica(w->lblRigaEti[eliBarcode]->testo()), QStringLiteral("96385074"));
+        QCOMPARE(app().modoEtichette, QStringLiteral("GRIGLIA"));
+        QCOMPARE(w->documento()->labelCopies(), 3);
+
+        // GRIGLIA repeats the selected article on every label.
+        w->show();
+        quandoAppare<frmPreview>([&](frmPreview* p) {
+            stampaDallAnteprima(*p, 1);
+            p->cmdClose->click();
+        });
+        w->cmdAnteprima->click();
+        QCOMPARE(st.lavori().size(), 1);
+        QTemporaryDir img;
+        const QString lavoro = st.percorso(st.lavori().last());
+        QCOMPARE(fixture::codiciLetti(lavoro, img.path()),
+                 QStringList{QStringLiteral("96385074")}); // zbar reads a code once
+        int etichette = 0;
+        for (const auto& p : fixture::parole(lavoro))
+            etichette += p.testo == QLatin1String("BISCOTTI") ? 1 : 0;
+        QCOMPARE(etichette, 3);
+        w->unload();
+
+        // A supplier code of 7 characters gives no barcode; a pack that is not a number no per-kg text.
+        riga.codice = QStringLiteral("1");
+        riga.tipoMateriale = QStringLiteral("mezzo");
+        w = apri(riga);
+        QVERIFY(w->lblRigaEti[eliBarcode]->testo().isEmpty());
+        QVERIFY(w->lblRigaEti[eliPrezzoKg]->testo().isEmpty());
+        w->unload();
+
+        // No article marked: the mode turns to TOOLBAR, the captions still show the article.
+        QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
+        w = apri(riga);
+        QCOMPARE(w->lblRigaEti[eliPrezzo]->testo(), QStringLiteral("€ 1,50"));
+        QCOMPARE(app().modoEtichette, QStringLiteral("TOOLBAR"));
+        w->unload();
+    }
+
+    void printFailureIsLoggedAndTold()
+    {
+        TestEnv env;
+        QTemporaryDir d;
+        writeRaw(d.filePath(QStringLiteral("file")), "x");
+        // Jobs would go into a folder under a file: the print cannot start.
+        qputenv("TAVRINO_TEST_PRINTERS", "Etichette");
+        qputenv("TAVRINO_TEST_PRINTERS_DIR", d.filePath(QStringLiteral("file/sub")).toLocal8Bit());
+        app().stampanteCorrente = QStringLiteral("Etichette");
+        fixture::articoli(2);
+        EasyPrint doc;
+        fixture::comeIlDesigner(doc, 3, 8);
+        doc.setLabelCopies(2);
+        ScriptedInteraction ui;
+        auto* p = new frmPreview(ui, doc);
+        p->load();
+        p->show();
+        p->stampa(1, 1, 0);
+        qunsetenv("TAVRINO_TEST_PRINTERS");
+        qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
+        QCOMPARE(ui.asked.size(), 1);
+        QVERIFY(ui.asked.first().startsWith(QStringLiteral("Stampa delle etichette non riuscita")));
+        QVERIFY(readAll(env.path(QStringLiteral("Dati/ErrorLog.dat"))).contains("StampaFront-PrintDoc"));
+        QCOMPARE(p->lblStatus->text(), QStringLiteral("Pagina: 1 / 1"));
+        p->unload();
+    }
+
+    void printRangeRefusals()
+    {
+        TestEnv env;
+        ScriptedInteraction ui;
+        auto* d = new frmPrint(ui);
+        d->setPageCurrent(1);
+        d->setPageMax(1);
+        d->setEtichettePerFoglio(24);
+        d->load();
+        d->show();
+        QCOMPARE(d->lblPages->text(), QStringLiteral("1 / 1"));
+        QVERIFY(!d->optPrint[1]->isEnabled());
+        QVERIFY(!d->optPrint[2]->isEnabled());
+        QVERIFY(d->optPrint[0]->isChecked());
+        d->cmdPrint->click();
+        QVERIFY(d->printDoc());
+        QCOMPARE(d->pageStart(), 1);
+        QCOMPARE(d->pageEnd(), 1);
+
+        d->show();
+        d->optPrint[3]->click();
+        QTest::keyClicks(d->txtNumEti, QStringLiteral("a"));
+        QCOMPARE(d->txtNumEti->text(), QString()); // digits only
+        for (const char* n : {"", "0", "25", "99999"}) {
+            d->txtNumEti->setText(QLatin1String(n));
+            ui.asked.clear();
+            d->cmdPrint->click();
+            QVERIFY2(!d->printDoc(), n);
+            QCOMPARE(ui.asked, QStringList{QStringLiteral("Inserire dati validi")});
+            QVERIFY(d->isVisible());
+        }
+        d->txtNumEti->setText(QStringLiteral("24"));
+        d->cmdPrint->click();
+        QVERIFY(d->printDoc());
+        QCOMPARE(d->numeroEtichetta(), 24);
+        d->show();
+        d->cmdCancel->click();
+        QVERIFY(!d->printDoc());
+        d->unload();
+
+        auto* r = new frmPrint(ui);
+        r->setPageCurrent(2);
+        r->setPageMax(3);
+        r->load();
+        r->show();
+        r->optPrint[2]->click();
+        for (auto [s, e] : std::initializer_list<std::pair<const char*, const char*>>{
+                 {"0", "2"}, {"3", "2"}, {"", "2"}, {"4", "5"}, {"1", "40000"}}) {
+            r->txtStart->setText(QLatin1String(s));
+            r->txtEnd->setText(QLatin1String(e));
+            r->cmdPrint->click();
+            QVERIFY2(!r->printDoc(), s);
+        }
+        r->txtStart->setText(QStringLiteral("2"));
+        r->txtEnd->setText(QStringLiteral("2"));
+        r->cmdPrint->click();
+        QVERIFY(r->printDoc());
+        QCOMPARE(r->pageStart(), 2);
+        QCOMPARE(r->pageEnd(), 2);
+        r->unload();
+    }
+
+    void labelPrinterAroundTheDesigner()
+    {
+        TestEnv env;
+        Stampanti st;
+        ScriptedInteraction ui;
+        FontScelto font;
+        QCOMPARE(Printers::setSystemDefault(QStringLiteral("A4 Ufficio")), 0);
+
+        // Not set, then set to a printer that is not installed: refused, no designer.
+        const QString rifiuto = QStringLiteral("Prima di proseguire definire la stampante per i Frontalini");
+        QVERIFY(!StampaFrontalino::cmdStampaFrontalino_Click(ui, font, {}, std::nullopt));
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("xFrontalini"), QStringLiteral("Zebra"));
+        QVERIFY(!StampaFrontalino::cmdStampaFrontalino_Click(ui, font, {}, std::nullopt));
+        QCOMPARE(ui.asked, QStringList({rifiuto, rifiuto}));
+        QCOMPARE(Printers::systemDefault(), QStringLiteral("A4 Ufficio"));
+
+        // The label printer is the default while the designer is open; Predefinita comes back.
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("xFrontalini"), QStringLiteral("Etichette"));
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("Predefinita"), QStringLiteral("A4 Ufficio"));
+        QString durante;
+        quandoAppare<frmConfiguraLabel>([&](frmConfiguraLabel* w) {
+            durante = Printers::systemDefault();
+            w->cmdChiudi->click();
+        });
+        QVERIFY(StampaFrontalino::cmdStampaFrontalino_Click(ui, font, {}, std::nullopt));
+        QCOMPARE(durante, QStringLiteral("Etichette"));
+        QCOMPARE(Printers::systemDefault(), QStringLiteral("A4 Ufficio"));
+
+        // Without Predefinita the printer the system had before comes back.
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("Predefinita"), QString());
+        quandoAppare<frmConfiguraLabel>([&](frmConfiguraLabel* w) { w->close(); });
+        QVERIFY(StampaFrontalino::cmdStampaFrontalino_Click(ui, font, {}, std::nullopt));
+        QCOMPARE(Printers::systemDefault(), QStringLiteral("A4 Ufficio"));
+    }
+
+    void switchFailureKeepsTheDefault()
+    {
+        TestEnv env;
+        Stampanti st("Etichette;A4 Ufficio", "Etichette");
+        ScriptedInteraction ui;
+        FontScelto font;
+        QCOMPARE(Printers::setSystemDefault(QStringLiteral("A4 Ufficio")), 0);
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("xFrontalini"), QStringLiteral("Etichette"));
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("Predefinita"), QStringLiteral("A4 Ufficio"));
+        QVERIFY(!StampaFrontalino::cmdStampaFrontalino_Click(ui, font, {}, std::nullopt));
+        QVERIFY(!Forms::isLoaded<frmConfiguraLabel>());
+        QCOMPARE(Printers::systemDefault(), QStringLiteral("A4 Ufficio"));
+    }
+
+    void articleWindowButton()
+    {
+        TestEnv env;
+        Stampanti st;
+        fixture::articoli(3);
+        Magazzino& m = Forms::get<Magazzino>();
+        m.showModeless();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        m.cmdStampaFrontalino->click();
+        QVERIFY(env.messages().contains(QStringLiteral("Prima di proseguire definire la stampante per i Frontalini")));
+        QVERIFY(!Forms::isLoaded<frmConfiguraLabel>());
+
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("xFrontalini"), QStringLiteral("Etichette"));
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("Predefinita"), QStringLiteral("A4 Ufficio"));
+        bool aperto = false;
+        quandoAppare<frmConfiguraLabel>([&](frmConfiguraLabel* w) {
+            aperto = true;
+            QCOMPARE(w->documento()->labelCopies(), 3);
+            w->cmdChiudi->click();
+        });
+        m.cmdStampaFrontalino->click();
+        QVERIFY(aperto);
+        QCOMPARE(Printers::systemDefault(), QStringLiteral("A4 Ufficio"));
+        m.unload();
+    }
+};
+
+QTEST_MAIN(TestLabelWindows)
+#include "tst_labelwindows.moc"
