@@ -4,11 +4,13 @@
 #include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
+#include "core/NumeroDigitato.h"
 #include "core/VbConvert.h"
 #include "core/config/Generali.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <cmath>
 
 namespace ArticleStore {
 
@@ -50,6 +52,9 @@ bool leggiFlag(const QString& key)
 {
     return Config::Generale::flag(key);
 }
+
+// The stock a register's quantity field takes.
+constexpr double kQuantitaMassima = 99999999.0;
 
 } // namespace
 
@@ -114,18 +119,33 @@ Verifica verifica(const ArticoloEditor& a, const QString& codiceModifica)
     for (const auto& n : numeri) {
         if (n.campo == Campo::Iva && n.testo->isEmpty())
             continue; // an empty VAT keeps the stored one
-        if (!Vb::cdbl(*n.testo))
+        // What the key filters would have refused (a pasted sign or exponent) is refused here too.
+        // The stock alone may be below zero: the registers' sales can take it there.
+        const bool sottoZero = n.campo == Campo::Qta && n.testo->startsWith(QLatin1Char('-'));
+        auto v = numeroDaTastiera(sottoZero ? n.testo->mid(1) : *n.testo);
+        if (v && sottoZero)
+            v = -*v;
+        if (!v)
             return {Verifica::NonNumerico, n.campo,
                     QStringLiteral("Formato '%1' non valido").arg(QString::fromUtf8(n.etichetta))};
+        const bool prezzo = n.campo == Campo::Acquisto || n.campo == Campo::Costo;
+        if (prezzo && *v > kPrezzoMassimoCassa)
+            return {Verifica::NonNumerico, n.campo,
+                    QStringLiteral("'%1' troppo alto: il massimo accettato dalle casse è %2")
+                        .arg(QString::fromUtf8(n.etichetta), Vb::money(kPrezzoMassimoCassa))};
+        if (n.campo == Campo::Iva && *v > 100)
+            return {Verifica::NonNumerico, n.campo, QStringLiteral("'IVA' non valida: al massimo 100")};
+        if (n.campo == Campo::Qta && std::abs(*v) > kQuantitaMassima)
+            return {Verifica::NonNumerico, n.campo,
+                    QStringLiteral("'Q.tà Iniziale' troppo alta: al massimo %1").arg(Vb::money(kQuantitaMassima))};
     }
 
-    if (!a.barCode.isEmpty()) {
+    // Only a new article may not take a barcode already in the archive: an edited one keeps
+    // (or takes) it even when another article shares it.
+    if (codiceModifica.isEmpty() && !a.barCode.isEmpty()) {
         bool ok = false;
         const QVariant altro =
-            codiceModifica.isEmpty()
-                ? Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE BarCode = ?"), {a.barCode}, &ok)
-                : Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE BarCode = ? AND CodMateriale <> ?"),
-                             {a.barCode, codiceNumerico(codiceModifica).value_or(-1)}, &ok);
+            Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE BarCode = ?"), {a.barCode}, &ok);
         if (!ok) {
             ScriviErrore(kModulo, QStringLiteral("ControlloCampi"), VbErr::DatabaseError, a.barCode);
             return {Verifica::Errore, Campo::Nessuno, {}};
@@ -143,7 +163,8 @@ Verifica verifica(const ArticoloEditor& a, const QString& codiceModifica)
 
 bool verificaCodiceFornitore()
 {
-    return leggiFlag(QStringLiteral("VerificaCodiceFornitore"));
+    // Only "VERO" (any case) asks; any other value, like the "Falso" written when missing, does not.
+    return Config::Generale::verificaCodiceFornitore();
 }
 bool salvaRepartoComeCodice()
 {

@@ -1,9 +1,11 @@
 // The article window's buttons reach the other subsystems' work: the article editor, the
 // scanned-barcode box, the promotions list and the register send.
+#include "archive/ui/DataBackup.h"
 #include "archive/ui/Magazzino.h"
 #include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
+#include "editing/ExtraBarcodes.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
@@ -12,10 +14,11 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
-
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -39,7 +42,7 @@ Magazzino& apri()
 
 // Closes the editor as soon as it is shown modally; records whether it came up. It polls: the
 // editor's load waits, so a fixed delay could fire while it is still being built.
-void chiudiEditoreQuandoAperto(bool* aperto)
+QTimer* chiudiEditoreQuandoAperto(bool* aperto)
 {
     auto* poll = new QTimer(qApp);
     poll->setInterval(5);
@@ -57,6 +60,7 @@ void chiudiEditoreQuandoAperto(bool* aperto)
         poll->stop();
         poll->deleteLater();
     });
+    return poll;
 }
 
 } // namespace
@@ -93,6 +97,98 @@ private Q_SLOTS:
         QTest::keyClicks(w.txtRicBarCode, QStringLiteral("L'99"));
         QTest::keyClick(w.txtRicBarCode, Qt::Key_Return);
         QTRY_VERIFY(env.messages().join('\n').contains(QStringLiteral("Prodotto Non Registrato")));
+    }
+
+    void scannedExtraBarcodeIsNotFound()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
+        QVERIFY(ExtraBarcodes::registra(QStringLiteral("1"), QStringLiteral("1"), {QStringLiteral("9009")}));
+        Magazzino& w = apri();
+        bool aperto = false;
+        const QPointer<QTimer> poll = chiudiEditoreQuandoAperto(&aperto);
+        env.clearMessages();
+        w.txtRicBarCode->setFocus();
+        QTest::keyClicks(w.txtRicBarCode, QStringLiteral("9009"));
+        QTest::keyClick(w.txtRicBarCode, Qt::Key_Return);
+        QTRY_VERIFY(
+            env.messages().contains(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!")));
+        QTest::qWait(100);
+        QVERIFY(!aperto);
+        delete poll; // `aperto` goes with this test
+        QVERIFY(w.txtRicBarCode->text().isEmpty());
+    }
+
+    // The discount typed under the preselected option computes the price; a refused discount says
+    // why and stays as typed; what is stored agrees with what the registers receive.
+    void promotionTypedDiscount()
+    {
+        TestEnv env;
+        articolo(7, QStringLiteral("Caffè"), QStringLiteral("8007"));
+        Magazzino& w = apri();
+        w.cmdPromozioni->click();
+        QVERIFY(w.frPromozione->isVisible());
+        QVERIFY(w.optTipoSconto[1]->isChecked()); // no promotion yet: "%" preselected
+        w.txtSconto->setFocus();
+        QTest::keyClicks(w.txtSconto, QStringLiteral("20"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("8,00"));
+        env.clearMessages();
+        w.cmdConfermaPromozione->click();
+        QCOMPARE(env.messages(), QStringList());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 8.0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT ScontoPer FROM Offerte WHERE Articolo=7")).toDouble(), 20.0);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 0.0);
+
+        // "Valore" above the price: no negative price, the discount is kept, and CONFERMA says why.
+        QTest::mouseClick(w.optTipoSconto[0], Qt::LeftButton);
+        w.txtSconto->setFocus();
+        w.txtSconto->selectAll();
+        QTest::keyClicks(w.txtSconto, QStringLiteral("12"));
+        QCOMPARE(w.txtSconto->text(), QStringLiteral("12"));
+        QVERIFY(w.txtPrezzoScontato->text().isEmpty());
+        env.clearMessages();
+        w.cmdConfermaPromozione->click();
+        QCOMPARE(env.messages(),
+                 QStringList{QStringLiteral("Sconto superiore al prezzo del PLU - Impossibile continuare")});
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 8.0);
+
+        // A discount of 0 is no promotion.
+        w.txtSconto->selectAll();
+        QTest::keyClicks(w.txtSconto, QStringLiteral("0"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("10,00"));
+        env.clearMessages();
+        w.cmdConfermaPromozione->click();
+        QCOMPARE(env.messages().size(), 1);
+        QVERIFY(env.messages().first().startsWith(QStringLiteral("Sconto pari a zero")));
+
+        // A euro discount: price and discount stored together.
+        w.txtSconto->selectAll();
+        QTest::keyClicks(w.txtSconto, QStringLiteral("2.5"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("7,50"));
+        env.clearMessages();
+        w.cmdConfermaPromozione->click();
+        QCOMPARE(env.messages(), QStringList());
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 7.5);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 2.5);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 1);
+    }
+
+    void backupIntoTheDataFolderSaysWhy()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
+        Magazzino& w = apri();
+        const QString dati = env.path(QStringLiteral("Dati"));
+        // The window asks the drives themselves: this needs the free space a backup asks for.
+        QVERIFY(DataBackup::discoDiSistema().spazioLibero(dati) >= DataBackup::kSpazioMinimo);
+        env.interazione().paths.enqueue(dati);
+        env.clearMessages();
+        w.cmdSalva->click();
+        QCOMPARE(env.messages().size(), 1);
+        QVERIFY2(env.messages().first().contains(QStringLiteral("è la cartella dei dati")),
+                 qPrintable(env.messages().first()));
+        QVERIFY(!env.messages().first().contains(QStringLiteral("Autorizzazione negata")));
+        QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("Dati/PLU_BCK"))));
     }
 
     void promotionsListShowsAndRemoves()

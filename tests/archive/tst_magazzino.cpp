@@ -4,6 +4,8 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
+#include "core/ui/Ui.h"
+#include "core/ui/frmTastiera.h"
 #include "support/TestEnv.h"
 
 #include <QButtonGroup>
@@ -16,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTimer>
@@ -303,9 +306,47 @@ private Q_SLOTS:
         QCOMPARE(w.lstPLU->testo(0, 3), QStringLiteral("5"));
         QCOMPARE(w.lblTotMovimentati->text(), QStringLiteral("1"));
         QVERIFY(w.lstPLU->isColumnHidden(0));
+        // The columns were set while the tab was hidden: "Descrizione" has the width the shown
+        // list calls for, not the one of a list never laid out.
+        const double dpi = w.screen()->logicalDotsPerInch();
+        const int larghezza = int(w.lstPLU->width() * 1440.0 / dpi);
+        QCOMPARE(w.lstPLU->columnWidth(1), twips(2000));
+        QCOMPARE(w.lstPLU->columnWidth(2), twips(Magazzino::larghezzaDescrizionePLU(larghezza)));
+        QCOMPARE(w.lstPLU->columnWidth(3), twips(1500));
         w.tbTAB->setCurrentIndex(0);
         QVERIFY(w.ListMagazzino->isVisible());
         QVERIFY(!w.frVendPLU->isVisible());
+    }
+
+    // A press in "Qta predef" opens the on-screen keyboard, whose Invio fills the box.
+    void quantityBoxOpensTheKeyboard()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"), QStringLiteral("Rossi"));
+        Magazzino& w = apri();
+        bool aperta = false;
+        auto* poll = new QTimer(&w);
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, &w, [&aperta, poll] {
+            frmTastiera* k = Forms::instance<frmTastiera>();
+            if (!k || !k->isVisible())
+                return;
+            poll->stop();
+            aperta = true;
+            QCOMPARE(k->tipo(), 1);
+            QTest::mouseClick(k->ssNumeri[4], Qt::LeftButton);
+            QTest::mouseClick(k->ssNumeri[2], Qt::LeftButton);
+            QTest::mouseClick(k->ssInvio, Qt::LeftButton);
+        });
+        poll->start();
+        QTimer::singleShot(5000, &w, [] {
+            if (frmTastiera* k = Forms::instance<frmTastiera>())
+                k->unload();
+        });
+        QTest::mouseClick(w.txtQtaPredef, Qt::LeftButton);
+        QTRY_VERIFY(aperta);
+        QTRY_COMPARE(w.txtQtaPredef->text(), QStringLiteral("42"));
+        QVERIFY(!Forms::isLoaded<frmTastiera>());
     }
 
     void soldColumnWidth_data()

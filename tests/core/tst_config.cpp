@@ -35,6 +35,10 @@ private Q_SLOTS:
         QCOMPARE(LeggiINI(env.setup(), "Config", "VerificaCodiceFornitore", "?"), QString("Falso"));
         ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", "vero");
         QVERIFY(Config::Generale::flag("VerificaCodiceFornitore"));
+        // The supplier-code question: only "VERO" asks, any other value does not.
+        QVERIFY(Config::Generale::verificaCodiceFornitore());
+        ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", "Si");
+        QVERIFY(!Config::Generale::verificaCodiceFornitore());
         // An empty value is a value for [Config], missing for PiruNEX and AvvisoAttivo.
         ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "");
         QVERIFY(Config::Generale::salvaRepartoComeCodice());

@@ -145,6 +145,8 @@ private Q_SLOTS:
         w.cbBitStopComCassa->setCurrentText("2");
         QTest::keyClicks(w.txtIP[0], "10");
         QTest::keyClicks(w.txtIP[1], "0x,");
+        QTest::keyClicks(w.txtIP[2], "0");
+        QTest::keyClicks(w.txtIP[3], "1");
         w.txtInterscambioIN->setText("/dati/in");
         w.txtNomeAttivita->clear();
         QVERIFY(QFile::remove(env.setup())); // only the save's own writes remain
@@ -161,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(ini("RegCassa", "VelocitaCOM"), QString("9600"));
         QCOMPARE(ini("RegCassa", "BitStopDatiCOM"), QString("2"));
         QCOMPARE(ini("RegCassa", "Modello"), QString("QUIDAR"));
-        QCOMPARE(ini("RegCassa", "PortaETH1"), QString("10.0.."));
+        QCOMPARE(ini("RegCassa", "PortaETH1"), QString("10.0.0.1"));
         QCOMPARE(ini("Cartelle", "IN"), QString("/dati/in"));
         QCOMPARE(ini("Acquisizione", "Metodo"), QString("1"));
         QCOMPARE(ini("Etichetta", "NomeAttivita"), QString("MiaAttività"));
@@ -170,7 +172,7 @@ private Q_SLOTS:
         // The shared settings follow at once, the address included.
         QCOMPARE(app().impostazioniRegCassa.portaCOM, QString("4"));
         QCOMPARE(app().impostazioniRegCassa.linea.bitStop, QString("2"));
-        QCOMPARE(app().portaETH1, QString("10.0.."));
+        QCOMPARE(app().portaETH1, QString("10.0.0.1"));
     }
 
     void addressBoxes_data()
@@ -182,8 +184,8 @@ private Q_SLOTS:
                                    << "";
         QTest::newRow("full") << QStringList{"192", "168", "0", "7"} << "192.168.0.7"
                               << "192.168.0.7";
-        QTest::newRow("letters dropped") << QStringList{"1a9", "b", "2.", "-3"} << "19..2.3"
-                                         << "19..2.3";
+        QTest::newRow("letters dropped") << QStringList{"1a9", "b7", "2.", "-3"} << "19.7.2.3"
+                                         << "19.7.2.3";
     }
     void addressBoxes()
     {
@@ -201,6 +203,42 @@ private Q_SLOTS:
         QVERIFY(w.CmdApplica_Click());
         QCOMPARE(ini("RegCassa", "PortaETH1"), stored);
         QCOMPARE(app().portaETH1, shared);
+    }
+
+    // What the digit filter would have refused, pasted past it, is refused by Apply: the stored
+    // address stays, the window stays open with the bad box focused.
+    void addressRefusedOnApply_data()
+    {
+        QTest::addColumn<QStringList>("pasted");
+        QTest::addColumn<int>("bad");
+        QTest::newRow("above 255") << QStringList{"192", "168", "1", "300"} << 3;
+        QTest::newRow("letters") << QStringList{"a", "b", "168", "1"} << 0;
+        QTest::newRow("partly filled") << QStringList{"192", "168", "", ""} << 2;
+        QTest::newRow("sign") << QStringList{"192", "-1", "0", "1"} << 1;
+    }
+    void addressRefusedOnApply()
+    {
+        QFETCH(QStringList, pasted);
+        QFETCH(int, bad);
+        TestEnv env(false);
+        writeSetup(env.setup(), "[RegCassa]\nPortaETH1=1.2.3.4\n");
+        app().portaETH1 = "1.2.3.4";
+        frmSetupCassa& w = openWindow();
+        for (int i = 0; i < 4; ++i) {
+            w.txtIP[i]->selectAll();
+            w.txtIP[i]->insert(pasted[i]); // a paste: no key goes through the filter
+        }
+        w.CmdApplica->setEnabled(true);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        env.clearMessages();
+        QTest::mouseClick(w.CmdApplica, Qt::LeftButton);
+        QCOMPARE(env.messages().size(), 1);
+        QVERIFY(env.messages().first().startsWith("Indirizzo IP non valido"));
+        QVERIFY(w.CmdApplica->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), w.txtIP[bad]);
+        QCOMPARE(ini("RegCassa", "PortaETH1"), QString("1.2.3.4"));
+        QCOMPARE(app().portaETH1, QString("1.2.3.4"));
     }
 
     void acquisitionMethodChoice()

@@ -393,16 +393,39 @@ private Q_SLOTS:
         QVERIFY(Forms::isLoaded<frmSplash>());
     }
 
-    void ignoreGoesOnWithoutDatabase()
+    // Ignore on a database that cannot be opened: the reason in Italian (the driver's text only
+    // in the log), and no empty archive in place of the shop's: the program ends.
+    void ignoredDatabaseFailureEndsTheProgram_data()
     {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing Dati") << "missing Dati"
+                                      << "Manca la cartella dei dati";
+        QTest::newRow("not a database") << "not a database"
+                                        << "non è un archivio dei PLU";
+    }
+    void ignoredDatabaseFailureEndsTheProgram()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
         TestEnv env(false);
         HandoverSpy spy(env);
-        env.answer({QMessageBox::Ok, QMessageBox::Ignore});
-        QVERIFY(Startup::Main());
+        if (kind == "not a database") {
+            QVERIFY(QDir().mkpath(env.path("Dati")));
+            writeRaw(env.path("Dati/DbNegozio.db"), QByteArray("questo non è un database ").repeated(200));
+        }
+        env.answer({QMessageBox::Ok, QMessageBox::Ignore, QMessageBox::Ok});
+        QVERIFY(!Startup::Main());
         Startup::rilasciaIstanza();
         QVERIFY(!Db::isOpen());
-        QVERIFY(Forms::isLoaded<frmSplash>());
-        QCOMPARE(env.messages().last(), QString("Errore in fase di inizializzazione."));
+        QVERIFY(!Forms::isLoaded<frmSplash>());
+        QCOMPARE(spy.magazzino, 0);
+        const QStringList m = env.messages();
+        QCOMPARE(m.size(), 3);
+        QVERIFY2(m.at(0).contains(reason), qPrintable(m.at(0)));
+        QVERIFY2(!m.at(0).contains("file is not a database") && !m.at(0).contains("Unable"), qPrintable(m.at(0)));
+        QCOMPARE(m.at(1), QString("Errore in fase di inizializzazione."));
+        QVERIFY(m.at(2).contains("il programma non può continuare"));
     }
 
     void normalStartCreatesDatabase()

@@ -115,9 +115,9 @@ private Q_SLOTS:
         Frame f;
         f.window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f.window));
-        // Typing a discount does not move the price; an option click does.
+        // Typing a discount moves the price under the option chosen; an option click too.
         f.sconto->setText("2,5");
-        QCOMPARE(f.prezzo->text(), QString());
+        QCOMPARE(f.prezzo->text(), QString("7,50"));
         f.perc->setChecked(true);
         QCOMPARE(f.label->text(), QString("quanta %"));
         QCOMPARE(f.prezzo->text(), QString("9,75"));
@@ -135,12 +135,14 @@ private Q_SLOTS:
         QCOMPARE(f.sconto->text(), QString("2,50"));
         QCOMPARE(f.prezzo->text(), QString("7,50"));
         QVERIFY(!f.handlers->scontoDaPrezzo());
-        // A discount larger than the price resets the discount box.
+        // A discount larger than the price stays as typed and leaves no price, saying why.
         f.sconto->setText("12");
-        f.perc->setChecked(true);
-        f.euro->setChecked(true);
-        QCOMPARE(f.prezzo->text(), QString("-2,00"));
-        QCOMPARE(f.sconto->text(), QString("0"));
+        QVERIFY(f.prezzo->text().isEmpty());
+        QCOMPARE(f.prezzo->placeholderText(), QString("Sconto superiore al prezzo del PLU"));
+        QCOMPARE(f.sconto->text(), QString("12"));
+        f.sconto->setText("2");
+        QCOMPARE(f.prezzo->text(), QString("8,00"));
+        QVERIFY(f.prezzo->placeholderText().isEmpty());
         // Keys of the discount box: a point becomes a comma, letters are dropped.
         f.sconto->clear();
         f.sconto->setFocus();
@@ -159,36 +161,59 @@ private Q_SLOTS:
         QTest::addColumn<QString>("al");
         QTest::addColumn<QString>("prezzo");
         QTest::addColumn<QString>("message"); // empty: saved
+        QTest::addColumn<QString>("sconto");
         QTest::newRow("today to today") << d(0) << d(0) << "7,50"
-                                        << "";
+                                        << ""
+                                        << "2,5";
         QTest::newRow("tomorrow to next week") << d(1) << d(7) << "7,50"
-                                               << "";
+                                               << ""
+                                               << "2,5";
         QTest::newRow("no price") << d(0) << d(1) << ""
-                                  << "Attenzione nessun prezzo promozionale calcolato - Impossibile continuare";
-        QTest::newRow("negative price") << d(0) << d(1) << "-2,00"
-                                        << "Sconto superiore al prezzo del PLU - Impossibile continuare";
+                                  << "Attenzione nessun prezzo promozionale calcolato - Impossibile continuare"
+                                  << "";
+        QTest::newRow("discount above the price") << d(0) << d(1) << ""
+                                                  << "Sconto superiore al prezzo del PLU - Impossibile continuare"
+                                                  << "12";
+        QTest::newRow("price not from the discount") << d(0) << d(0) << "9,99"
+                                                     << ""
+                                                     << "2,5"; // stored as the discount gives it
+        QTest::newRow("pasted negative discount") << d(0) << d(0) << ""
+                                                  << "Formato 'Sconto' non valido - Impossibile continuare"
+                                                  << "-1";
+        QTest::newRow("zero discount") << d(0) << d(0) << "10,00"
+                                       << "Sconto pari a zero: il prezzo promozionale è quello del PLU - Impossibile "
+                                          "continuare"
+                                       << "0";
         QTest::newRow("both dates empty") << ""
                                           << ""
                                           << "7,50"
-                                          << "Verificare le date per il periodo di promozione";
+                                          << "Verificare le date per il periodo di promozione"
+                                          << "2,5";
         QTest::newRow("masks left blank") << "__/__/____"
                                           << "  /  /    "
                                           << "7,50"
-                                          << "Verificare le date per il periodo di promozione";
+                                          << "Verificare le date per il periodo di promozione"
+                                          << "2,5";
         QTest::newRow("only start") << d(0) << ""
                                     << "7,50"
-                                    << "Verificare le date per il periodo di promozione";
+                                    << "Verificare le date per il periodo di promozione"
+                                    << "2,5";
         QTest::newRow("only end") << "" << d(3) << "7,50"
-                                  << "Verificare le date per il periodo di promozione";
+                                  << "Verificare le date per il periodo di promozione"
+                                  << "2,5";
         QTest::newRow("bad start") << "31/02/2030" << d(3) << "7,50"
-                                   << "Data non Valida!";
+                                   << "Data non Valida!"
+                                   << "2,5";
         QTest::newRow("bad end") << d(0) << "99/99/9999"
                                  << "7,50"
-                                 << "Data non Valida!";
+                                 << "Data non Valida!"
+                                 << "2,5";
         QTest::newRow("end before start") << d(3) << d(2) << "7,50"
-                                          << "Data 'DAL' più RECENTE di quella 'AL'!Operazione non Valida";
+                                          << "Data 'DAL' più RECENTE di quella 'AL'!Operazione non Valida"
+                                          << "2,5";
         QTest::newRow("starts yesterday") << d(-1) << d(2) << "7,50"
-                                          << "Verifica l'impostazione delle date";
+                                          << "Verifica l'impostazione delle date"
+                                          << "2,5";
     }
     void periodChecks()
     {
@@ -196,12 +221,13 @@ private Q_SLOTS:
         QFETCH(QString, al);
         QFETCH(QString, prezzo);
         QFETCH(QString, message);
+        QFETCH(QString, sconto);
         TestEnv env;
         articolo(1);
         Frame f;
         f.dal->setText(dal);
         f.al->setText(al);
-        f.sconto->setText("2,5");
+        f.sconto->setText(sconto);
         f.prezzo->setText(prezzo);
         env.clearMessages();
         const bool saved = f.handlers->cmdConfermaPromozione_Click();
@@ -231,10 +257,13 @@ private Q_SLOTS:
         f.euro->setChecked(false);
         f.prezzo->setText("8,00");
         QVERIFY(f.handlers->cmdConfermaPromozione_Click());
-        f.sconto->clear(); // an empty discount is stored as 0
+        f.sconto->clear(); // an empty discount beside a price: the euro discount comes from the price
         QVERIFY(f.handlers->cmdConfermaPromozione_Click());
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 1);
         QCOMPARE(Db::scalar("SELECT ScontoPer FROM Offerte").toDouble(), 0.0);
+        QCOMPARE(Db::scalar("SELECT ScontoVal FROM Offerte").toDouble(), 2.0);
+        QVERIFY(f.euro->isChecked());
+        f.perc->setChecked(true);
         f.sconto->setText("20");
         f.al->setText(d(6));
         QVERIFY(f.handlers->cmdConfermaPromozione_Click());

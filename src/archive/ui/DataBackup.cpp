@@ -145,7 +145,11 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const
     }
     // A backup inside the data folder would copy itself without end.
     if (dentro(folder, dati)) {
-        r.esito = Esito::fallito(VbErr::PermissionDenied, folder);
+        r.esito = Esito::fallito(VbErr::PermissionDenied);
+        r.esito.descrizione = QStringLiteral("La cartella scelta (%1) è la cartella dei dati o sta dentro di essa: "
+                                             "una copia di sicurezza va salvata in un'altra cartella, meglio su un "
+                                             "altro disco o una chiavetta USB.")
+                                  .arg(QDir::toNativeSeparators(folder));
         return r;
     }
     const QDir parent(folder);

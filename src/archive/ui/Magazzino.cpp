@@ -121,9 +121,13 @@ void Magazzino::costruisci()
     root->setContentsMargins(6, 6, 6, 6);
     root->setSpacing(6);
 
+    // Laid out for a 1024x768 screen: "Chiudi" sits top right, beside the register frame.
     auto* top = new QHBoxLayout;
     top->addWidget(costruisciRicerca(), 3);
     top->addWidget(costruisciCasse(), 1);
+    CmdUscita = pulsante(this, QStringLiteral("CmdUscita"), QStringLiteral("C&hiudi"));
+    CmdUscita->setMinimumSize(110, 60);
+    top->addWidget(CmdUscita, 0, Qt::AlignTop);
     root->addLayout(top);
 
     tbTAB = named(new QTabBar(this), QStringLiteral("tbTAB"), QStringLiteral("Schede"));
@@ -185,22 +189,23 @@ QWidget* Magazzino::costruisciRicerca()
 
     Descrizione = named(new QLineEdit(Frame2), QStringLiteral("Descrizione"), QStringLiteral("Testo da cercare"));
     Descrizione->setClearButtonEnabled(true);
-    Descrizione->setMinimumWidth(220);
+    Descrizione->setMinimumWidth(160);
     Genere = named(new QComboBox(Frame2), QStringLiteral("Genere"), QStringLiteral("Reparto"));
-    Genere->setMinimumWidth(150);
+    Genere->setMinimumWidth(120);
     Fornitore = named(new QComboBox(Frame2), QStringLiteral("Fornitore"), QStringLiteral("Fornitore"));
-    Fornitore->setMinimumWidth(150);
+    Fornitore->setMinimumWidth(120);
     CmdCerca = pulsante(Frame2, QStringLiteral("CmdCerca"), QStringLiteral("&Cerca"));
-    CmdCerca->setMinimumWidth(110);
     Command7 = pulsante(Frame2, QStringLiteral("Command7"), QStringLiteral("&Tutti"));
     g->addWidget(etichetta(QStringLiteral("Testo:"), Descrizione, Frame2), 1, 0);
-    g->addWidget(Descrizione, 1, 1);
-    g->addWidget(etichetta(QStringLiteral("Reparto"), Genere, Frame2), 1, 2);
-    g->addWidget(Genere, 1, 3);
-    g->addWidget(etichetta(QStringLiteral("Fornitore"), Fornitore, Frame2), 1, 4);
-    g->addWidget(Fornitore, 1, 5);
-    g->addWidget(CmdCerca, 1, 6);
-    g->addWidget(Command7, 1, 7);
+    g->addWidget(Descrizione, 1, 1, 1, 3);
+    g->addWidget(CmdCerca, 1, 4);
+    g->addWidget(Command7, 1, 5);
+    auto* filtri = new QHBoxLayout;
+    filtri->addWidget(etichetta(QStringLiteral("Reparto"), Genere, Frame2));
+    filtri->addWidget(Genere, 1);
+    filtri->addWidget(etichetta(QStringLiteral("Fornitore"), Fornitore, Frame2));
+    filtri->addWidget(Fornitore, 1);
+    g->addLayout(filtri, 3, 0, 1, 6);
 
     txtRicBarCode = named(new QLineEdit(Frame2), QStringLiteral("txtRicBarCode"), QStringLiteral("Lettura BarCode"));
     QFont f = txtRicBarCode->font();
@@ -209,10 +214,9 @@ QWidget* Magazzino::costruisciRicerca()
     txtRicBarCode->setFont(f);
     txtRicBarCode->setPlaceholderText(QStringLiteral("Passare il lettore sul codice a barre..."));
     g->addWidget(etichetta(QStringLiteral("BarCode:"), txtRicBarCode, Frame2), 2, 0);
-    g->addWidget(txtRicBarCode, 2, 1, 1, 7);
+    g->addWidget(txtRicBarCode, 2, 1, 1, 5);
     g->setColumnStretch(1, 2);
     g->setColumnStretch(3, 1);
-    g->setColumnStretch(5, 1);
     return Frame2;
 }
 
@@ -241,9 +245,11 @@ QWidget* Magazzino::costruisciCasse()
     g->addWidget(optTrasf[1], 2, 0, 1, 2);
     g->addWidget(cmdInviaPLU, 3, 0);
     g->addWidget(cmdRiceviPLU, 3, 1);
-    g->addWidget(pB1, 4, 0, 1, 2);
-    g->addWidget(lblRecAct, 5, 0);
-    g->addWidget(lblRecTot, 5, 1, Qt::AlignRight);
+    auto* avanzamento = new QHBoxLayout;
+    avanzamento->addWidget(lblRecAct);
+    avanzamento->addWidget(pB1, 1);
+    avanzamento->addWidget(lblRecTot);
+    g->addLayout(avanzamento, 4, 0, 1, 2);
     return frPLUQuidar;
 }
 
@@ -275,16 +281,16 @@ QWidget* Magazzino::costruisciPromozioni()
         pulsante(frPromozione, QStringLiteral("cmdAnnullaPromozione"), QStringLiteral("ANNULLA - CHIUDI"));
     g->addWidget(etichetta(QStringLiteral("Dal"), MaskDal, frPromozione), 0, 0);
     g->addWidget(MaskDal, 0, 1);
-    g->addWidget(etichetta(QStringLiteral("Al"), MaskAl, frPromozione), 1, 0);
-    g->addWidget(MaskAl, 1, 1);
-    g->addWidget(optTipoSconto[0], 2, 0);
-    g->addWidget(optTipoSconto[1], 2, 1);
-    g->addWidget(Label5_2, 3, 0);
-    g->addWidget(txtSconto, 3, 1);
-    g->addWidget(etichetta(QStringLiteral("Prezzo"), txtPrezzoScontato, frPromozione), 4, 0);
-    g->addWidget(txtPrezzoScontato, 4, 1);
-    g->addWidget(cmdConfermaPromozione, 5, 0, 1, 2);
-    g->addWidget(cmdAnnullaPromozione, 6, 0, 1, 2);
+    g->addWidget(etichetta(QStringLiteral("Al"), MaskAl, frPromozione), 0, 2);
+    g->addWidget(MaskAl, 0, 3);
+    g->addWidget(optTipoSconto[0], 1, 0);
+    g->addWidget(optTipoSconto[1], 1, 1);
+    g->addWidget(Label5_2, 1, 2);
+    g->addWidget(txtSconto, 1, 3);
+    g->addWidget(etichetta(QStringLiteral("Prezzo"), txtPrezzoScontato, frPromozione), 2, 0);
+    g->addWidget(txtPrezzoScontato, 2, 1);
+    g->addWidget(cmdConfermaPromozione, 2, 2);
+    g->addWidget(cmdAnnullaPromozione, 2, 3);
     v->addWidget(frPromozione);
 
     frElencoPromozioni =
@@ -296,7 +302,7 @@ QWidget* Magazzino::costruisciPromozioni()
                                           QStringLiteral("Sconto Valore"), QStringLiteral("Sconto Percentuale"),
                                           QStringLiteral("Prezzo Scontato")});
     lstOfferte->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstOfferte->setMinimumWidth(420);
+    lstOfferte->setMinimumWidth(300);
     cmdEliminaOfferta =
         pulsante(frElencoPromozioni, QStringLiteral("cmdEliminaOfferta"), QStringLiteral("Elimina Offerte"));
     cmdChiudiElencoOfferte =
@@ -347,6 +353,7 @@ QWidget* Magazzino::costruisciVenduto()
     v->addLayout(row);
     lstPLU = named(new ListaReport(frVendPLU), QStringLiteral("lstPLU"), QStringLiteral("PLU Venduti"));
     lstPLU->lista()->setColonneNumeriche({3});
+    lstPLU->installEventFilter(this); // its width sets the "Descrizione" column
     v->addWidget(lstPLU, 1);
     frVendPLU->hide();
     return frVendPLU;
@@ -424,8 +431,8 @@ QWidget* Magazzino::costruisciPulsanti()
     ga->addWidget(Elimina, 0, 2);
     ga->addWidget(Recupera, 1, 0);
     ga->addWidget(Generi, 1, 1);
-    ga->addWidget(cmdPromozioni, 0, 3);
-    ga->addWidget(cmdVediTutteLePromozioni, 1, 2, 1, 2);
+    ga->addWidget(cmdPromozioni, 1, 2);
+    ga->addWidget(cmdVediTutteLePromozioni, 2, 0, 1, 3);
     h->addWidget(art);
 
     auto* maga = new QGroupBox(QStringLiteral("Magazzino"), box);
@@ -433,14 +440,15 @@ QWidget* Magazzino::costruisciPulsanti()
     txtQtaPredef = named(new QLineEdit(maga), QStringLiteral("txtQtaPredef"), QStringLiteral("Qta predef"));
     txtQtaPredef->setMaximumWidth(80);
     txtQtaPredef->setAlignment(Qt::AlignRight);
+    txtQtaPredef->installEventFilter(this); // a press opens the on-screen keyboard
     cmdAggiornaQta = pulsante(maga, QStringLiteral("cmdAggiornaQta"), QStringLiteral("Applica"));
     cmdAdeguaCodici = pulsante(maga, QStringLiteral("cmdAdeguaCodici"), QStringLiteral("Adegua BC"));
     ckPerFrontalini = named(new QCheckBox(QStringLiteral("x Frontalini"), maga), QStringLiteral("ckPerFrontalini"));
     gm->addWidget(etichetta(QStringLiteral("Qta predef"), txtQtaPredef, maga), 0, 0);
     gm->addWidget(txtQtaPredef, 0, 1);
-    gm->addWidget(cmdAggiornaQta, 0, 2);
-    gm->addWidget(cmdAdeguaCodici, 1, 0, 1, 2);
-    gm->addWidget(ckPerFrontalini, 1, 2);
+    gm->addWidget(cmdAggiornaQta, 1, 0);
+    gm->addWidget(ckPerFrontalini, 1, 1);
+    gm->addWidget(cmdAdeguaCodici, 2, 0, 1, 2);
     h->addWidget(maga);
 
     auto* dati = new QGroupBox(QStringLiteral("Dati"), box);
@@ -461,12 +469,9 @@ QWidget* Magazzino::costruisciPulsanti()
     cmdStampaFrontalino = pulsante(stampe, QStringLiteral("cmdStampaFrontalino"), QStringLiteral("Stampa Front."));
     gs->addWidget(cmdStampaMagazzino);
     gs->addWidget(cmdStampaFrontalino);
+    gs->addStretch(1);
     h->addWidget(stampe);
-
     h->addStretch(1);
-    CmdUscita = pulsante(box, QStringLiteral("CmdUscita"), QStringLiteral("C&hiudi"));
-    CmdUscita->setMinimumSize(110, 60);
-    h->addWidget(CmdUscita, 0, Qt::AlignBottom);
     return box;
 }
 
@@ -603,6 +608,8 @@ bool Magazzino::eventFilter(QObject* watched, QEvent* event)
         lblTab_DblClick();
         return true;
     }
+    if (watched == lstPLU && event->type() == QEvent::Resize && lstPLU->model()->columnCount() > 2)
+        larghezzaColonnaDescrizione();
     if (watched == txtQtaPredef && event->type() == QEvent::MouseButtonPress) {
         // After the event: the keyboard is modal and must not run inside the press.
         QTimer::singleShot(0, this, &Magazzino::txtQtaPredef_MouseDown);
@@ -865,14 +872,21 @@ void Magazzino::ImpostaColonnePLU()
 {
     lstPLU->lista()->setIntestazioni(
         {QStringLiteral("Cod"), QStringLiteral("EAN"), QStringLiteral("Descrizione"), QStringLiteral("Qtà")});
+    lstPLU->setColumnHidden(0, true);
+    lstPLU->setColumnWidth(1, twips(2000));
+    larghezzaColonnaDescrizione();
+    lstPLU->setColumnWidth(3, twips(1500));
+    lstPLU->setShowGrid(false);
+}
+
+void Magazzino::larghezzaColonnaDescrizione()
+{
+    // Activation runs while the first tab hides the list, which then has no width of its own yet:
+    // the list's resize, once shown, sets the column again from the width it really has.
     const QScreen* s = screen();
     const double dpi = s ? s->logicalDotsPerInch() : 96.0;
     const int larghezza = int(lstPLU->width() * 1440.0 / dpi);
-    lstPLU->setColumnHidden(0, true);
-    lstPLU->setColumnWidth(1, twips(2000));
     lstPLU->setColumnWidth(2, twips(larghezzaDescrizionePLU(larghezza)));
-    lstPLU->setColumnWidth(3, twips(1500));
-    lstPLU->setShowGrid(false);
 }
 
 void Magazzino::mostraVenduto()

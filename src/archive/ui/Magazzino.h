@@ -219,6 +219,7 @@ private:
     std::unique_ptr<PannelloTrasferimento> m_pannello;
     std::unique_ptr<ArchivioCallbacks> m_archivio;
     void applicaSfondo();
+    void larghezzaColonnaDescrizione();
     void mostraVenduto();
     void ricarica(const QString& sql);
 };

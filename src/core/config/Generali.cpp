@@ -56,6 +56,17 @@ bool Generale::flag(const QString& chiave)
     return leggiFlag(QStringLiteral("Config"), chiave);
 }
 
+bool Generale::verificaCodiceFornitore()
+{
+    const QString chiave = QStringLiteral("VerificaCodiceFornitore");
+    QString v = LeggiINI(setup(), QStringLiteral("Config"), chiave, QStringLiteral("?"));
+    if (v == QLatin1String("?")) {
+        ScriviINI(setup(), QStringLiteral("Config"), chiave, iniBool(false));
+        return false;
+    }
+    return v.toUpper() == QLatin1String("VERO");
+}
+
 bool Generale::salvaRepartoComeCodice()
 {
     return flag(QStringLiteral("SalvaRepartoComeCODICE"));

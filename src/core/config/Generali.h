@@ -34,9 +34,12 @@ struct STdiSISTEMA
 // [Config]: the editor's and the search's switches (written "Falso" when missing).
 struct Generale
 {
-    static bool flag(const QString& chiave); // e.g. "VerificaCodiceFornitore"
-    static bool salvaRepartoComeCodice();    // SalvaRepartoComeCODICE
-    static bool tastieraVisibile();          // TastieraVisibile: true unless "Falso" (not written back)
+    static bool flag(const QString& chiave); // e.g. "SalvaRepartoComeCODICE"
+    // VerificaCodiceFornitore: only "VERO" (any case) asks for the supplier code; anything else,
+    // like the "Falso" written when missing, does not.
+    static bool verificaCodiceFornitore();
+    static bool salvaRepartoComeCodice(); // SalvaRepartoComeCODICE
+    static bool tastieraVisibile();       // TastieraVisibile: true unless "Falso" (not written back)
 };
 
 // [Promozioni] AvvisoAttivo (missing or empty: written "Falso").

@@ -1,9 +1,11 @@
 #include "core/ui/KeyFilter.h"
 
 #include "core/TextFile.h"
+#include "core/VbConvert.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QWidget>
 
 int FiltraTasto(int k, int mode)

@@ -1,8 +1,12 @@
 #pragma once
 // Key filters for edit fields. They see only character keys (Enter 13, Esc 27, Backspace 8 too),
 // as the windows' key handlers always did; arrows, Delete, Tab and F-keys pass untouched.
+#include "core/NumeroDigitato.h"
+
 #include <QObject>
+#include <QString>
 #include <functional>
+#include <optional>
 
 class QWidget;
 

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Database.h"
+#include "core/ErrorLog.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
@@ -78,17 +79,44 @@ bool eseguiPasso(const std::function<Esito()>& step)
 
 Esito apriDatabaseNegozio()
 {
+    // Each refusal says in Italian what is wrong and what to do; the driver's own text goes to
+    // the error log only.
+    const auto rifiuto = [](VbErr e, const QString& testo) {
+        Esito r = Esito::fallito(e);
+        r.descrizione = testo;
+        return r;
+    };
     const QFileInfo dati(Paths::datiFolder());
     if (!dati.isDir())
-        return Esito::fallito(VbErr::PathNotFound, QStringLiteral("manca la cartella %1").arg(dati.absoluteFilePath()));
+        return rifiuto(VbErr::PathNotFound, QStringLiteral("Manca la cartella dei dati %1: l'archivio dei PLU non può "
+                                                           "essere aperto.")
+                                                .arg(QDir::toNativeSeparators(dati.absoluteFilePath())));
     if (!dati.isWritable())
-        return Esito::fallito(VbErr::PermissionDenied,
-                              QStringLiteral("la cartella %1 non è scrivibile").arg(dati.absoluteFilePath()));
+        return rifiuto(VbErr::PermissionDenied,
+                       QStringLiteral("La cartella dei dati %1 è in sola lettura: le modifiche all'archivio dei PLU "
+                                      "non potrebbero essere salvate.\r\n\r\nRendere la cartella scrivibile e "
+                                      "premere Riprova.")
+                           .arg(QDir::toNativeSeparators(dati.absoluteFilePath())));
     const QFileInfo file(Paths::databasePath());
     if (file.exists() && file.isFile() && !file.isWritable())
-        return Esito::fallito(VbErr::PermissionDenied,
-                              QStringLiteral("il file %1 non è scrivibile").arg(file.absoluteFilePath()));
-    return Db::ApriDatabase(Paths::databasePath());
+        return rifiuto(VbErr::PermissionDenied,
+                       QStringLiteral("L'archivio dei PLU %1 è in sola lettura: le modifiche non potrebbero essere "
+                                      "salvate.\r\n\r\nRendere il file scrivibile e premere Riprova.")
+                           .arg(QDir::toNativeSeparators(file.absoluteFilePath())));
+    const Esito e = Db::ApriDatabase(Paths::databasePath());
+    if (e)
+        return e;
+    ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ApriDatabase"), e);
+    const QString nome = QDir::toNativeSeparators(file.absoluteFilePath());
+    if (e.numero == int(VbErr::NotADatabase))
+        return rifiuto(VbErr::NotADatabase, QStringLiteral("Il file %1 non è un archivio dei PLU: è danneggiato oppure "
+                                                           "non è un database.\r\n\r\nRipristinare una copia di "
+                                                           "sicurezza della cartella Dati.")
+                                                .arg(nome));
+    return rifiuto(VbErr(e.numero),
+                   QStringLiteral("Impossibile aprire l'archivio dei PLU %1 (il motivo è scritto nel registro degli "
+                                  "errori Dati\\ErrorLog.dat).")
+                       .arg(nome));
 }
 
 void rilasciaIstanza()
@@ -141,6 +169,13 @@ bool Main()
     ControllaDimensioneErrori();
     if (!eseguiPasso(apriDatabaseNegozio))
         return false;
+    if (!Db::isOpen()) {
+        // Ignored: an empty list must never pass for the shop's archive.
+        Msg::box(QStringLiteral("L'archivio dei PLU non è stato aperto: senza di esso il programma non può "
+                                "continuare e viene chiuso."),
+                 QMessageBox::Ok, QMessageBox::Critical);
+        return false;
+    }
     LeggiImpostazioni();
     Forms::unload<frmInfo>();
     frmSplash& splash = Forms::get<frmSplash>();

@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -479,6 +480,26 @@ bool frmSetupCassa::CmdApplica_Click()
     if (ckPrendiPLU[0]->isChecked() && ckPrendiPLU[1]->isChecked()) {
         Msg::box(QStringLiteral("Effettuare una sola selezione per il metodo di acquisizione PLU"));
         return false;
+    }
+    // The address boxes take only digits from the keyboard; a pasted text is checked here, so
+    // that the register link never gets an address it cannot reach.
+    bool ipVuoto = true;
+    for (QLineEdit* t : txtIP)
+        ipVuoto = ipVuoto && t->text().isEmpty();
+    if (!ipVuoto) {
+        for (QLineEdit* t : txtIP) {
+            bool ok = false;
+            const int n = t->text().toInt(&ok);
+            const bool cifre = !t->text().isEmpty() &&
+                               std::all_of(t->text().cbegin(), t->text().cend(), [](QChar c) { return c.isDigit(); });
+            if (!cifre || !ok || n < 0 || n > 255) {
+                Msg::box(QStringLiteral("Indirizzo IP non valido: servono quattro numeri da 0 a 255 (oppure lasciare "
+                                        "vuote tutte e quattro le caselle)"),
+                         QMessageBox::Ok, QMessageBox::Warning);
+                t->setFocus();
+                return false;
+            }
+        }
     }
     if (!RegistraImpostazioniCassa()) {
         Msg::box(QStringLiteral("Impossibile salvare le impostazioni nel file Setup.ini: le modifiche non sono state "

@@ -341,6 +341,10 @@ void frmTastiera::formActivate()
     }
     const QRect s = schermo();
     move(s.x() + twips(20), s.y());
+    // Shown, the window has its frame: the width loses it too (see resizeEvent).
+    const int cornice = frameGeometry().width() - width();
+    if (cornice > 0 && width() != s.width() - twips(45) - cornice)
+        resize(s.width() - twips(45) - cornice, height());
 }
 
 void frmTastiera::resizeEvent(QResizeEvent* e)
@@ -353,7 +357,9 @@ void frmTastiera::resizeEvent(QResizeEvent* e)
         setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         const QRect s = schermo();
-        resize(s.width() - twips(45), s.height() / 2 - twips(150));
+        // The window's own frame is taken off too, so its right edge stays on the screen.
+        const int cornice = frameGeometry().width() - width();
+        resize(s.width() - twips(45) - cornice, s.height() / 2 - twips(150));
     }
     if (m_resize && m_contaResize < 3) {
         m_resize->ResizeControls();

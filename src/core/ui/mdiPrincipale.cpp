@@ -15,6 +15,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QMdiArea>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -61,7 +62,10 @@ mdiPrincipale::mdiPrincipale(QWidget* parent) : FormBase(parent)
 
     StatusBar1 = named(new QStatusBar(this), QStringLiteral("StatusBar1"));
     lay->addWidget(StatusBar1);
-    resize(1024, 700);
+    // On a 1024x768 screen the frame and the title bar must fit too.
+    const QScreen* schermo = QApplication::primaryScreen();
+    const QRect area = schermo ? schermo->availableGeometry() : QRect(0, 0, 1024, 768);
+    resize(qMin(1024, area.width() - 16), qMin(700, area.height() - 48));
     centraSuSchermo(this);
 }
 

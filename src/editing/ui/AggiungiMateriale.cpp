@@ -649,6 +649,7 @@ void AggiungiMateriale::cmdBCAlternativi_Click()
     lstElencoBarCode->setCurrentCell(-1, -1);
     frBarCodeAlternativi->show();
     resize(width(), qMax(height(), sizeHint().height()));
+    centraSuSchermo(this); // grown by the panel: its lower buttons stay on the screen
     QApplication::restoreOverrideCursor();
     lblCercaBarCode->setFocus();
 }

@@ -224,6 +224,8 @@ bool vuota(const QLineEdit* e)
     return t.trimmed().isEmpty();
 }
 
+const QString kScontoEccessivo = QStringLiteral("Sconto superiore al prezzo del PLU");
+
 int filtroSconto(int k)
 {
     if (k == '.')
@@ -346,8 +348,8 @@ void PromozioneFrame::optTipoSconto_Click(int index)
 
 void PromozioneFrame::txtSconto_Change()
 {
-    if (m_scontoDaPrezzo)
-        CalcolaPrezzoScontato();
+    // A typed discount moves the price at once: the price box is what the registers receive.
+    CalcolaPrezzoScontato();
 }
 
 void PromozioneFrame::CalcolaPrezzoScontato()
@@ -361,9 +363,9 @@ void PromozioneFrame::CalcolaPrezzoScontato()
     const auto r = Promotions::prezzoScontato(*prezzo, m_c.txtSconto->text(), percento);
     if (!r)
         return;
-    m_c.txtPrezzoScontato->setText(r->prezzo);
-    if (r->azzeraSconto)
-        m_c.txtSconto->setText(QStringLiteral("0"));
+    // A discount above the price stays as typed and leaves no price: the box says why.
+    m_c.txtPrezzoScontato->setPlaceholderText(r->azzeraSconto ? kScontoEccessivo : QString());
+    m_c.txtPrezzoScontato->setText(r->azzeraSconto ? QString() : r->prezzo);
 }
 
 void PromozioneFrame::CalcolaSconto()
@@ -390,6 +392,26 @@ void PromozioneFrame::txtPrezzoScontato_LostFocus()
 
 bool PromozioneFrame::cmdConfermaPromozione_Click()
 {
+    // What is stored must agree: the price the registers receive is the one the discount gives.
+    QString scontoDigitato = m_c.txtSconto->text();
+    const auto prezzoPLU = prezzoArticolo();
+    if (prezzoPLU && scontoDigitato.isEmpty() && !m_c.txtPrezzoScontato->text().isEmpty()) {
+        txtPrezzoScontato_LostFocus(); // a typed price gives its euro discount
+        scontoDigitato = m_c.txtSconto->text();
+    }
+    std::optional<Promotions::PrezzoScontato> atteso;
+    if (prezzoPLU && !scontoDigitato.isEmpty()) {
+        atteso = Promotions::prezzoScontato(*prezzoPLU, scontoDigitato, m_c.optPercento->isChecked());
+        if (!atteso || !numeroDaTastiera(scontoDigitato)) {
+            Msg::info(QStringLiteral("Formato 'Sconto' non valido - Impossibile continuare"));
+            return false;
+        }
+        if (atteso->azzeraSconto) {
+            Msg::info(kScontoEccessivo + QStringLiteral(" - Impossibile continuare"));
+            return false;
+        }
+        m_c.txtPrezzoScontato->setText(atteso->prezzo);
+    }
     const QString prezzoTesto = m_c.txtPrezzoScontato->text();
     const auto prezzo = Vb::cdbl(prezzoTesto);
     if (prezzoTesto.isEmpty() || !prezzo) {
@@ -398,7 +420,12 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
     }
     // A discount larger than the price must never reach the registers as a negative price.
     if (*prezzo < 0) {
-        Msg::info(QStringLiteral("Sconto superiore al prezzo del PLU - Impossibile continuare"));
+        Msg::info(kScontoEccessivo + QStringLiteral(" - Impossibile continuare"));
+        return false;
+    }
+    if (atteso && Vb::cdbl(scontoDigitato).value_or(0) == 0) {
+        Msg::info(
+            QStringLiteral("Sconto pari a zero: il prezzo promozionale è quello del PLU - Impossibile continuare"));
         return false;
     }
     const bool dalVuota = vuota(m_c.MaskDal), alVuota = vuota(m_c.MaskAl);

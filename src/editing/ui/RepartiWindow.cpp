@@ -402,8 +402,13 @@ bool RepartiWindow::ControllaCampi()
         }
     }
     // The visible value box is the one saved, so it is the one checked.
-    if (!txtValoreReparto->text().isEmpty() && !Vb::isNumeric(txtValoreReparto->text())) {
-        messaggio(QStringLiteral("Formato 'Valore Reparto' non valido"));
+    // As the key filter lets it be typed (a pasted sign or exponent is refused), and within what
+    // the registers take.
+    const auto valore = numeroDaTastiera(txtValoreReparto->text());
+    if (!txtValoreReparto->text().isEmpty() && (!valore || *valore > kPrezzoMassimoCassa)) {
+        messaggio(valore ? QStringLiteral("Formato 'Valore Reparto' non valido: il massimo accettato dalle casse è ") +
+                               Vb::money(kPrezzoMassimoCassa)
+                         : QStringLiteral("Formato 'Valore Reparto' non valido"));
         txtValoreReparto->clear();
         txtValoreReparto->setFocus();
         return false;

@@ -10,7 +10,8 @@
 
 QString CodiceDaBarCode(const QString& barCode)
 {
-    // The first article listed (not deleted) with this barcode, else the one it is an extra barcode of.
+    // The first article listed (not deleted) with this main barcode; an extra barcode
+    // (BarCodeUlteriori) does not open its article here.
     QString codice;
     const Esito e = Articoli::perOgni(
         [&codice](const Articolo& a) {
@@ -20,13 +21,7 @@ QString CodiceDaBarCode(const QString& barCode)
         QStringLiteral("BarCode = ? AND Eliminato = 0"), {barCode});
     if (!e)
         ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("IntercettaBarCode"), e);
-    if (!codice.isEmpty())
-        return codice;
-    const Letto<qint64> extra = Articoli::codicePerBarCodeUlteriore(barCode);
-    if (!extra.trovatoValore())
-        return {};
-    const Letto<Articolo> a = Articoli::perCodice(*extra.valore);
-    return a.trovatoValore() && !a.valore->eliminato ? QString::number(a.valore->codMateriale) : QString();
+    return codice;
 }
 
 void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb)

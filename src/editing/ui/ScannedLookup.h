@@ -7,8 +7,8 @@
 
 class QLineEdit;
 
-// The article of a barcode: its main barcode first (logically deleted articles never), then its
-// extra barcodes. Empty when none.
+// The article whose main barcode is `barCode` (logically deleted articles never; extra barcodes
+// never). Empty when none.
 QString CodiceDaBarCode(const QString& barCode);
 
 // Opens the editor modally on the article of `barCode`, or tells that no article has it.
