@@ -4,6 +4,7 @@
 // <OUT>/NonTRASMESSI<line>.txt, shown at the end; every step goes to the protocol log.
 // checkStatoMisuratore asks the register's status with "?/".
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace RegLink {
@@ -12,7 +13,8 @@ struct ComandiHooks
 {
     // The article window's lblRecAct: the number of lines read so far (0 at the start).
     std::function<void(int)> progresso;
-    // A device error of class 9 ends the program. Default: close the database and quit at once.
+    // A device error of class 9 ends the program. Default: Istanza::terminaPerErroreGrave (the
+    // database closed, the instance lock released, a non-zero exit status).
     std::function<void()> terminaProgramma;
 };
 ComandiHooks& comandiHooks();
@@ -20,16 +22,29 @@ ComandiHooks& comandiHooks();
 // The failure file of line `porta`: [Cartelle] OUT (written as "C:" when missing) + NonTRASMESSI<porta>.txt.
 QString percorsoNonTrasmessi(const QString& porta);
 
-// False when the transfer stopped (too many time-outs, serial port not connected, class 9);
-// true otherwise, also when some lines were answered with an error (they are in the failure file).
-bool EsameComandi(const QString& nomeFile, const QString& porta);
+// What a command file's send came to.
+struct EsitoComandi
+{
+    // False when the transfer stopped (too many time-outs, serial port not connected, class 9);
+    // true otherwise, also when some lines were answered with an error (they are in the failure file).
+    bool esito = true;
+    // Lines the register refused in the end (an error reply after which the next line followed).
+    QStringList rifiutate;
+    // Lines never confirmed because the transfer stopped: the one in progress and those after it.
+    QStringList nonInviate;
+};
+EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta);
+inline bool EsameComandi(const QString& nomeFile, const QString& porta)
+{
+    return EsameComandiEsito(nomeFile, porta).esito;
+}
 inline void EsameComandi(const QString& nomeFile, const QString& porta, bool& esito)
 {
     esito = EsameComandi(nomeFile, porta);
 }
 
 // The decimal error number of the reply to "?/" (0: no error), or -1 when the try limit ran out.
-// `maxTentativi` 0 means no limit; `timeout` in seconds (timings().msPerSecondo each).
+// `maxTentativi` 0 means no limit; `timeout` in seconds (on the wait policy's scale).
 int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta);
 
 } // namespace RegLink

@@ -1,5 +1,6 @@
 #include "reglink/PluSender.h"
 
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Wait.h"
@@ -9,7 +10,7 @@
 
 #include <QCoreApplication>
 #include <QSqlError>
-#include <QThread>
+#include <QSqlQuery>
 
 namespace PluSender {
 
@@ -96,10 +97,23 @@ Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite)
     return Segni::Mantieni;
 }
 
-bool AzzeraModificati()
+bool AzzeraModificati(const QStringList& daTenere)
 {
     QString errore;
-    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore)) {
+    bool ok = false;
+    {
+        Db::Transaction tr;
+        ok = tr.ok() && Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore);
+        for (const QString& codice : daTenere) {
+            if (!ok)
+                break;
+            const Esito e = Articoli::marcaModificato(codice.toLongLong());
+            ok = bool(e);
+            errore = e.descrizione;
+        }
+        ok = ok && tr.commit();
+    }
+    if (!ok) {
         ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), VbErr::DatabaseError, errore);
         return false;
     }
@@ -107,9 +121,33 @@ bool AzzeraModificati()
     return true;
 }
 
+QStringList articoliDelleRighe(const QStringList& righe)
+{
+    QStringList codici;
+    for (const QString& riga : righe) {
+        const QStringList f = riga.split(QLatin1Char('/'));
+        const QString tipo = f.value(0).trimmed();
+        const QString barCode = tipo == QLatin1String("P")   ? f.value(2)
+                                : tipo == QLatin1String("A") ? f.value(1)
+                                                             : QString();
+        if (barCode.isEmpty())
+            continue;
+        QSqlQuery q = Db::query(
+            QStringLiteral("SELECT DISTINCT CodArtMagazzino FROM MagazzinoPerQuidar WHERE BarCode = ?"), {barCode});
+        while (q.next()) {
+            const QString c = q.value(0).toString();
+            if (!c.isEmpty() && !codici.contains(c))
+                codici << c;
+        }
+    }
+    return codici;
+}
+
 Mittente& mittente()
 {
-    static Mittente m = [](const QString& file, const QString& porta) { return RegLink::EsameComandi(file, porta); };
+    static Mittente m = [](const QString& file, const QString& porta) {
+        return RegLink::EsameComandiEsito(file, porta);
+    };
     return m;
 }
 
@@ -153,6 +191,7 @@ void cmdInviaPLU_Click(const PannelloTrasferimento& p)
     // Settings are taken once: the settings window may change them while we wait.
     const ImpostazioniRegCassa rc = a.impostazioniRegCassa;
     int servite = 0;
+    QStringList rifiutate; // lines a register refused: their articles keep their marks
     for (const CassaDaServire& c : casseConfigurate(rc, a.portaETH1)) {
         const PluStaging::EsitoFile f = PluStaging::ScriviFilePLU(c.suffisso, p);
         if (f == PluStaging::EsitoFile::Vuoto)
@@ -162,7 +201,9 @@ void cmdInviaPLU_Click(const PannelloTrasferimento& p)
             continue;
         }
         Attesa(500);
-        if (mittente()(PluStaging::percorsoFilePLU(c.suffisso), c.porta)) {
+        const RegLink::EsitoComandi esito = mittente()(PluStaging::percorsoFilePLU(c.suffisso), c.porta);
+        rifiutate << esito.rifiutate;
+        if (esito.esito) {
             ++servite;
             Pannello::avviso(p, QStringLiteral("INVIO CASSA %1 TERMINATO").arg(c.numero));
         } else {
@@ -176,10 +217,10 @@ void cmdInviaPLU_Click(const PannelloTrasferimento& p)
     case Segni::Chiedi:
         if (Msg::box(QStringLiteral("DEVI INVIARE SU ALTRA POSTAZIONE ?"), QMessageBox::Yes | QMessageBox::No,
                      QMessageBox::Question, QMessageBox::NoButton, QStringLiteral("Tavrino")) == QMessageBox::No)
-            AzzeraModificati();
+            AzzeraModificati(articoliDelleRighe(rifiutate));
         break;
     case Segni::Azzera:
-        AzzeraModificati();
+        AzzeraModificati(articoliDelleRighe(rifiutate));
         break;
     }
 
@@ -201,7 +242,7 @@ void ckModificati_Click(const PannelloTrasferimento& p)
                 ScriviErrore(kModulo, QStringLiteral("ckModificati_Click"), VbErr::DatabaseError, errore);
                 return;
             }
-            QThread::msleep(ulong(app().wait.ms(1000)));
+            AttesaSenzaInput(1000);
             if (p.ripetiRicerca)
                 p.ripetiRicerca();
             return;

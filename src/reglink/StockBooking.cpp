@@ -1,6 +1,7 @@
 #include "reglink/StockBooking.h"
 
 #include "core/AppState.h"
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
@@ -180,12 +181,28 @@ EsitoPrenotazione AggiornaQuantitaDaFilePLU(const QString& path, int modo, const
             ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
             return {false, 0, 0, l.malformati};
         }
+        // An in-store barcode is held by the register as its characters 3 to 7 (as the send gave
+        // it): that article is booked, under its own barcode so the sold-quantity lists show it.
+        QString ean = r.barCode;
+        if (!trovato && !extra) {
+            const Letto<Articolo> a = Articoli::perCodiceInCassa(r.barCode);
+            if (!a.ok) {
+                ScriviErrore(kModulo, proc, VbErr::DatabaseError, a.errore);
+                return {false, 0, 0, l.malformati};
+            }
+            if (a.valore) {
+                trovato = true;
+                cod = a.valore->codMateriale;
+                quantita = a.valore->quantita ? QVariant(*a.valore->quantita) : QVariant();
+                ean = a.valore->barCode;
+            }
+        }
         if (!trovato) {
             ++esito.ignorati;
             continue;
         }
         const double attuale = quantita.isNull() ? 0.0 : quantita.toDouble();
-        if (!st.registra(cod, attuale - r.quantita, data, r.barCode, r.quantita)) {
+        if (!st.registra(cod, attuale - r.quantita, data, ean, r.quantita)) {
             ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
             return {false, 0, 0, l.malformati};
         }

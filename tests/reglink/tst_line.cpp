@@ -26,7 +26,7 @@ QString fileText(const QString& path)
 
 bool waitFor(const std::function<bool()>& p, int ms = 2000)
 {
-    return AttendiFinche(p, ms);
+    return QTest::qWaitFor(p, ms);
 }
 bool ack()
 {
@@ -317,7 +317,7 @@ void TstLine::udpAddressThatDoesNotParse()
 void TstLine::pausaIsBounded()
 {
     Fixture fx;
-    timings().scalaPausa = 1.0;
+    app().wait.scale = 1.0; // Pausa is core's wait, on the one policy
     bool fired = false;
     QTimer::singleShot(10, [&] { fired = true; });
     QElapsedTimer t;

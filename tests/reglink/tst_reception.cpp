@@ -34,6 +34,7 @@ struct Fixture
     Fixture()
     {
         RegLink::timings() = RegLink::Timings::veloci();
+        app().wait.scale = 0.2;
         RegLink::resetLinea();
         QDir(env.home()).mkpath("out");
         ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
@@ -135,8 +136,10 @@ private Q_SLOTS:
         QCOMPARE(fx.avvisi, QStringList({"Ricezione dati dalla cassa 1 terminata"}));
         QCOMPARE(fx.env.messages(), QStringList({"IMPORTAZIONE TERMINATA"}));
         QCOMPARE(stock(1), 8.5);
-        QCOMPARE(stock(3), 7.0); // the register reports the in-store code, not the stored barcode
-        QCOMPARE(storico(), 1);
+        // The in-store barcode went to the register as "12345" and comes back so: it is that article's.
+        QCOMPARE(stock(3), 6.75);
+        QCOMPARE(storico(), 2);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM StoricoPLU WHERE EAN = '2012345000017' AND Qta = 0.25").toInt(), 1);
         QCOMPARE(fx.password, 1);
         QVERIFY(!RegLink::linea().portaSerialeAperta());
         QVERIFY(!app().ricezioneInCorso);
@@ -252,7 +255,9 @@ private Q_SLOTS:
         reg->dieAfterCommands(flag ? 1 : 2);
         app().impostazioniRegCassa.portaCOM = "41";
         cmdRiceviPLU_Click(fx.p);
-        QVERIFY(fx.env.messages().contains("Ricezione dati dalla cassa 1 non completata"));
+        QVERIFY(
+            fx.env.messages().contains(flag ? "Ricezione dati dalla cassa 1 non completata: la cassa non risponde più"
+                                            : "Ricezione dati dalla cassa 1 non completata"));
         QCOMPARE(storico(), 0);
         QCOMPARE(stock(1), 10.0);
         QVERIFY(!RegLink::linea().portaSerialeAperta());

@@ -33,7 +33,8 @@ struct Fixture
     Fixture()
     {
         RegLink::timings() = RegLink::Timings::veloci();
-        RegLink::timings().attesaMs = 150;
+        app().wait.scale = 0.1;
+        RegLink::timings().attesaMs = 1500; // 150 ms here
         RegLink::resetLinea();
         QDir(env.home()).mkpath("out");
         ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
@@ -48,7 +49,7 @@ struct Fixture
     {
         TextViewer::setTestHook({});
         RegLink::comandiHooks() = RegLink::ComandiHooks{};
-        mittente() = [](const QString& f, const QString& porta) { return RegLink::EsameComandi(f, porta); };
+        mittente() = [](const QString& f, const QString& porta) { return RegLink::EsameComandiEsito(f, porta); };
         RegLink::resetLinea();
         RegLink::resetTimings();
     }
@@ -232,7 +233,7 @@ private Q_SLOTS:
         bool timerDuranteInvio = true;
         mittente() = [&](const QString&, const QString&) {
             timerDuranteInvio = fx.timer;
-            return come != "fallito";
+            return RegLink::EsitoComandi{come != "fallito", {}, {}};
         };
         fx.modificati = come != "rifiuto";
         if (come == "rifiuto")
@@ -264,7 +265,7 @@ private Q_SLOTS:
             cmdInviaPLU_Click(fx.p);
             Reception::cmdRiceviPLU_Click(ricezione);
             Reception::cmdGeneraFile_Click(ricezione);
-            return true;
+            return RegLink::EsitoComandi{};
         };
         cmdInviaPLU_Click(fx.p);
         QCOMPARE(invii, 2);
