@@ -139,6 +139,8 @@ void FakeRegister::clearReceived()
     m_commands.clear();
     m_enq = 0;
     m_badFrames = 0;
+    m_firstEnqAt = 0;
+    m_lastReplyAt = 0;
 }
 
 void FakeRegister::setErrore(const QString& prefix, int numero, int times)
@@ -195,6 +197,8 @@ void FakeRegister::feed(const QByteArray& bytes)
             m_pending.clear();
         } else if (b == ENQ) {
             ++m_enq;
+            if (m_firstEnqAt == 0)
+                m_firstEnqAt = m_clock.nsecsElapsed();
             if (!answering())
                 continue;
             if (m_nakEnq != 0) {
@@ -249,6 +253,7 @@ void FakeRegister::handleFrame(const QByteArray& body)
         --m_wrongChecksum;
     ++m_answered;
     send(frame(m_lastReply, guasto));
+    m_lastReplyAt = m_clock.nsecsElapsed();
 }
 
 QString FakeRegister::recordH(const Plu& p) const

@@ -22,6 +22,7 @@
 //                         dump's end marker (then the next n// starts again from the first)
 // <venduto> is the sold quantity in thousandths (setVendite), "0" when none was set.
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QMap>
 #include <QObject>
@@ -70,6 +71,9 @@ public:
     QStringList commands() const { return m_commands; } // texts of the good frames, in order
     int enqCount() const { return m_enq; }
     int badFrames() const { return m_badFrames; } // frames from the program with a wrong checksum
+    // When the first ENQ came and the last reply frame went, in ns of a monotonic clock (0: never).
+    qint64 firstEnqAt() const { return m_firstEnqAt; }
+    qint64 lastReplyAt() const { return m_lastReplyAt; }
     void clearReceived();
 
     // Fault knobs. A count of -1 means "for ever".
@@ -94,7 +98,7 @@ public:
     static QByteArray frame(const QString& testo, bool guasto = false);
 
 private:
-    FakeRegister() = default;
+    FakeRegister() { m_clock.start(); }
     void onSerialReadable();
     void onDatagram();
     void feed(const QByteArray& bytes);
@@ -122,6 +126,9 @@ private:
     int m_enq = 0;
     int m_badFrames = 0;
     int m_answered = 0;
+    QElapsedTimer m_clock;
+    qint64 m_firstEnqAt = 0;
+    qint64 m_lastReplyAt = 0;
 
     QMap<QString, Plu> m_plu;
     QMap<int, QStringList> m_reparti;
