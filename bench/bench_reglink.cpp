@@ -26,10 +26,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkDatagram>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTest>
@@ -294,8 +294,9 @@ void invioDallaFinestra()
     {
         Db::Transaction tr;
         QSqlQuery q(Db::dbNegozio());
-        q.prepare(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, Genere, \"Quantità\", Costo, BarCode, "
-                                 "Modificato) VALUES (?, ?, '3', 12, 1.2, ?, 1)"));
+        q.prepare(
+            QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, Genere, \"Quantità\", Costo, BarCode, "
+                           "Modificato) VALUES (?, ?, '3', 12, 1.2, ?, 1)"));
         for (int i = 1; i <= kComandi; ++i) {
             q.addBindValue(i);
             q.addBindValue(QStringLiteral("ARTICOLO %1").arg(i));
