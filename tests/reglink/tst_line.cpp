@@ -72,6 +72,7 @@ private Q_SLOTS:
     void udpWrongChecksumIsRefused();
     void udpAddressThatDoesNotParse();
     void pausaIsBounded();
+    void waitEndsWhenTheReplyArrives();
     void scannerPort();
 };
 
@@ -328,6 +329,25 @@ void TstLine::pausaIsBounded()
     t.restart();
     Pausa(-5);
     QVERIFY(t.elapsed() < 50);
+}
+
+// With the protocol's real 3 s time-out, each wait ends as soon as the register's ACK has come:
+// 200 ENQ/ACK round trips on loopback take far less than a millisecond each, not a polling sleep.
+void TstLine::waitEndsWhenTheReplyArrives()
+{
+    Fixture fx;
+    app().wait.scale = 1.0;
+    auto reg = FakeRegister::udp();
+    timings().portaUDP = reg->port();
+    app().contatoreApertura = 0;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < 200; ++i) {
+        cmdInitCom(reg->address());
+        QVERIFY(AttendiFinche(ack, timings().attesaMs));
+    }
+    QCOMPARE(reg->enqCount(), 200);
+    QVERIFY2(t.elapsed() < 150, qPrintable(QString::number(t.elapsed())));
 }
 
 void TstLine::scannerPort()

@@ -267,6 +267,29 @@ private Q_SLOTS:
         QCOMPARE(reg->plu().size(), 2);
     }
 
+    // With the protocol's real time-outs and pauses, the send is paced by the register's answers:
+    // each command costs the 1 ms pause between lines plus the two round trips, not polling sleeps.
+    void sendIsPacedByTheRegister()
+    {
+        Fixture fx;
+        app().wait.scale = 1.0;
+        fx.piruNEX(false);
+        constexpr int kArticoli = 300;
+        Db::Transaction tr;
+        for (int i = 1; i <= kArticoli; ++i)
+            articolo(i, QString("80%1").arg(i, 6, 10, QLatin1Char('0')));
+        QVERIFY(tr.commit());
+        auto reg = FakeRegister::udp();
+        fx.udp(*reg);
+        Magazzino& w = apri();
+        w.ckModificati->setChecked(true);
+        w.cmdInviaPLU->click();
+
+        QCOMPARE(reg->plu().size(), kArticoli);
+        const double ms = double(reg->lastReplyAt() - reg->firstEnqAt()) / 1e6;
+        QVERIFY2(ms < kArticoli * 2.8, qPrintable(QString("%1 ms for %2 commands").arg(ms).arg(kArticoli)));
+    }
+
     // A register busy through the whole wake-up (NAK to every ENQ) still gets the departments.
     void busyRegisterGetsTheDepartments()
     {
