@@ -226,8 +226,11 @@ void direNonCompletata(int cassa, Esito e)
     if (e == Esito::Completata)
         return;
     QString testo = QStringLiteral("Ricezione dati dalla cassa %1 non completata").arg(cassa);
+    // Say why, where the reason is known: the user's stop, or a register that went quiet.
     if (e == Esito::CassaMuta)
         testo += QStringLiteral(": la cassa non risponde più");
+    else if (e == Esito::Interrotta)
+        testo += QStringLiteral(": interrotta");
     Msg::box(testo, QMessageBox::Ok, QMessageBox::Warning);
 }
 

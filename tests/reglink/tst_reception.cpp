@@ -290,8 +290,8 @@ private Q_SLOTS:
         cmdRiceviPLU_Click(fx.p);
 
         QCOMPARE(fx.env.messages(),
-                 QStringList({"Vuoi interrompere la ricezione dei dati?", "Ricezione dati dalla cassa 1 non completata",
-                              "IMPORTAZIONE TERMINATA"}));
+                 QStringList({"Vuoi interrompere la ricezione dei dati?",
+                              "Ricezione dati dalla cassa 1 non completata: interrotta", "IMPORTAZIONE TERMINATA"}));
         QCOMPARE(fx.password, 1);
         QVERIFY(due->commands().isEmpty());
         QCOMPARE(storico(), 0);
