@@ -37,6 +37,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -209,17 +210,22 @@ void prenotazione(const QStringList& barcode)
                 booking / bare);
 }
 
-void invioUdp()
+// The fake register on loopback UDP, the protocol's own timings, a fresh line, no failure viewer.
+std::unique_ptr<FakeRegister> registroUdp()
 {
-    app().wait.scale = 1.0; // the protocol's own time-outs and pauses
     auto reg = FakeRegister::udp();
-    RegLink::Timings t;
-    t.portaLocaleUDP = 0;
-    t.indirizzoLocale = QHostAddress(QHostAddress::LocalHost);
+    RegLink::Timings t = RegLink::Timings::veloci();
     t.portaUDP = reg->port();
     RegLink::timings() = t;
     RegLink::resetLinea();
     TextViewer::setTestHook([](const QString&) {});
+    return reg;
+}
+
+void invioUdp()
+{
+    app().wait.scale = 1.0; // the protocol's own time-outs and pauses
+    auto reg = registroUdp();
 
     QStringList righe;
     for (int i = 0; i < kComandi; ++i)
@@ -281,14 +287,7 @@ void invioUdp()
 void invioDallaFinestra()
 {
     TestEnv env(true, 1.0);
-    auto reg = FakeRegister::udp();
-    RegLink::Timings t;
-    t.portaLocaleUDP = 0;
-    t.indirizzoLocale = QHostAddress(QHostAddress::LocalHost);
-    t.portaUDP = reg->port();
-    RegLink::timings() = t;
-    RegLink::resetLinea();
-    TextViewer::setTestHook([](const QString&) {});
+    auto reg = registroUdp();
     ScriviINI(env.setup(), QStringLiteral("RegCassa"), QStringLiteral("PiruNEX"), QStringLiteral("Falso"));
     app().portaETH1 = reg->address();
     {

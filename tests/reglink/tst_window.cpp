@@ -64,6 +64,12 @@ void articolo(int cod, const QString& barCode, double qta = 10, int modificato =
                  {cod, barCode, QString("ART %1").arg(cod), qta, modificato}));
 }
 
+void treArticoliSegnati()
+{
+    for (int cod = 1; cod <= 3; ++cod)
+        articolo(cod, QString("800%1").arg(cod), 10);
+}
+
 double stock(int cod)
 {
     return Db::scalar("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod}).toDouble();
@@ -206,9 +212,7 @@ private Q_SLOTS:
     {
         Fixture fx;
         fx.piruNEX(false);
-        articolo(1, "8001", 10);
-        articolo(2, "8002", 10);
-        articolo(3, "8003", 10);
+        treArticoliSegnati();
         auto reg = FakeRegister::serial(fx.env, 41);
         reg->setErrore("A/8002/", 7); // "Il PLU non esiste"
         app().impostazioniRegCassa.portaCOM = "41";
@@ -229,9 +233,7 @@ private Q_SLOTS:
     {
         Fixture fx;
         fx.piruNEX(false);
-        articolo(1, "8001", 10);
-        articolo(2, "8002", 10);
-        articolo(3, "8003", 10);
+        treArticoliSegnati();
         auto reg = FakeRegister::serial(fx.env, 41);
         reg->dieAfterCommands(1);
         app().impostazioniRegCassa.portaCOM = "41";
