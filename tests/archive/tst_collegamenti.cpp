@@ -29,15 +29,22 @@ Magazzino& apri()
     return w;
 }
 
-// Closes the editor as soon as it is shown modally; records whether it came up.
+// Closes the editor as soon as it is shown modally; records whether it came up. It waits for the
+// editor to be visible: a busy machine may take longer to load it than any fixed delay.
 void chiudiEditoreQuandoAperto(bool* aperto)
 {
-    QTimer::singleShot(50, [aperto] {
-        if (AggiungiMateriale* e = Forms::instance<AggiungiMateriale>()) {
-            *aperto = e->isVisible();
-            e->unload();
-        }
+    auto* t = new QTimer;
+    t->setInterval(10);
+    QObject::connect(t, &QTimer::timeout, [t, aperto] {
+        AggiungiMateriale* e = Forms::instance<AggiungiMateriale>();
+        if (!e || !e->isVisible())
+            return;
+        t->stop();
+        t->deleteLater();
+        *aperto = true;
+        e->unload();
     });
+    t->start();
 }
 
 } // namespace
