@@ -1,8 +1,9 @@
 #pragma once
 // Waits that keep the windows alive: events (clicks, timers, port data) run during them, as the
 // register link and the windows rely on. Every duration is nominal, scaled by the one wait policy
-// (app().wait), and measured with a monotonic clock. No wait sleeps the window's thread: it sleeps
-// in the event dispatcher, so a wait for something ends as soon as the event that brings it ran.
+// (app().wait), and measured with a monotonic clock. The waits sleep in the event dispatcher, so
+// the windows stay alive and a wait for something ends as soon as the event that brings it ran
+// (AttesaSenzaInput, which holds user input back, looks every millisecond instead).
 #include <functional>
 
 // Attesa: wait `ms` while the window system processes events.
