@@ -1,7 +1,7 @@
 // The article list over a shop archive of 100,000 articles: the whole-archive load, the
 // description-prefix search and the barcode search, each against the bare SQLite work it needs
 // (a COUNT(*) and the first 1000 rows through the C API). Prints times in ms and the ratios.
-#include "archive/ArticleList.h"
+#include "archive/ui/ArticleList.h"
 #include "archive/ArticleSearch.h"
 #include "core/Database.h"
 #include "core/Paths.h"

@@ -8,13 +8,12 @@
 // - the same 2,000 PLUs sent through the article window's "Invia PLU  >>>" button, with the
 //   protocol's real time-outs and pauses: commands per second over the exchange (goal: 300).
 // Prints times in ms, commands per second and the ratios.
-#include "archive/Magazzino.h"
+#include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
-#include "core/ui/TextViewer.h"
 #include "reglink/CommandSender.h"
 #include "reglink/Frame.h"
 #include "reglink/PluStaging.h"
@@ -22,6 +21,7 @@
 #include "reglink/StockBooking.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -108,9 +108,10 @@ void stagingEFile()
     const double staging = migliore([&] {
         QElapsedTimer t;
         t.start();
-        PluStaging::PreparaTabxInvio(true);
+        PannelloProva pannello;
+        PluStaging::PreparaTabxInvio(true, pannello);
         soloStaging = double(t.nsecsElapsed()) / 1e6;
-        PluStaging::ScriviFilePLU(QStringLiteral("B"));
+        PluStaging::ScriviFilePLU(QStringLiteral("B"), pannello);
         soloFile = double(t.nsecsElapsed()) / 1e6 - soloStaging;
     });
     dimensione = QFile(PluStaging::percorsoFilePLU(QStringLiteral("B"))).size();
@@ -210,7 +211,7 @@ void prenotazione(const QStringList& barcode)
                 booking / bare);
 }
 
-// The fake register on loopback UDP, the protocol's own timings, a fresh line, no failure viewer.
+// The fake register on loopback UDP, the protocol's own timings, a fresh line (failure files go to the test interaction).
 std::unique_ptr<FakeRegister> registroUdp()
 {
     auto reg = FakeRegister::udp();
@@ -218,7 +219,6 @@ std::unique_ptr<FakeRegister> registroUdp()
     t.portaUDP = reg->port();
     RegLink::timings() = t;
     RegLink::resetLinea();
-    TextViewer::setTestHook([](const QString&) {});
     return reg;
 }
 
@@ -239,7 +239,8 @@ void invioUdp()
     const double invio = migliore(
         [&] {
             app().contatoreApertura = 0;
-            esito = RegLink::EsameComandi(file, reg->address());
+            NoProgress righe;
+            esito = RegLink::EsameComandi(file, reg->address(), righe);
         },
         1);
     RegLink::resetLinea();
@@ -279,7 +280,6 @@ void invioUdp()
                 "(%d answered): %.1f ms = %.0f/s; ratio %.2f\n",
                 kComandi, esito ? "ok" : "FAILED", int(reg->plu().size()), invio, kComandi * 1000.0 / invio, riusciti,
                 bare, kComandi * 1000.0 / bare, invio / bare);
-    TextViewer::setTestHook({});
     RegLink::resetTimings();
 }
 
@@ -321,7 +321,6 @@ void invioDallaFinestra()
                 "300: %s)\n",
                 kComandi, totale, scambio, ricevuti, ricevuti * 1000.0 / scambio,
                 ricevuti * 1000.0 / scambio >= 300 ? "met" : "NOT met");
-    TextViewer::setTestHook({});
     RegLink::resetLinea();
     RegLink::resetTimings();
 }

@@ -1,9 +1,7 @@
 // Tavrino: back-office program for a retail shop.
-#include "archive/Magazzino.h"
+#include "app/Tavrino.h"
 #include "core/Database.h"
 #include "core/ui/Startup.h"
-#include "core/ui/Ui.h"
-#include "import/ExternalDatabase.h"
 
 #include <QApplication>
 
@@ -12,15 +10,7 @@ int main(int argc, char** argv)
     QApplication a(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrino"));
     QApplication::setQuitOnLastWindowClosed(false);
-
-    hooks().gestisciTabelleCollegate = GestisciTabelleCollegate;
-    hooks().importaDaDatabaseEsterno = ImportaDaDatabaseEsterno;
-    hooks().mostraMagazzinoModale = [] { Forms::get<Magazzino>().showModal(); };
-    hooks().mostraMagazzino = [] { Forms::get<Magazzino>().showModeless(); };
-    hooks().terminaProgramma = [] {
-        QApplication::closeAllWindows();
-        QCoreApplication::exit(0);
-    };
+    Tavrino programma;
 
     if (!Startup::Main()) {
         Startup::rilasciaIstanza();

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "core/Lookups.h"
+#include "core/config/Generali.h"
 
 namespace ArticleSearch {
 
@@ -25,14 +26,7 @@ QString escapeLike(const QString& s)
 
 QString valoreReparto(const QString& descrizione)
 {
-    const QString setup = app().percorsoSetup;
-    QString v =
-        LeggiINI(setup, QStringLiteral("Config"), QStringLiteral("SalvaRepartoComeCODICE"), QStringLiteral("?"));
-    if (v == QLatin1String("?")) {
-        ScriviINI(setup, QStringLiteral("Config"), QStringLiteral("SalvaRepartoComeCODICE"), QStringLiteral("Falso"));
-        v = QStringLiteral("Falso");
-    }
-    return iniIsFalso(v) ? descrizione : TrovaCodiceRep(descrizione);
+    return Config::Generale::salvaRepartoComeCodice() ? TrovaCodiceRep(descrizione) : descrizione;
 }
 
 Query costruisci(const Criteri& c)

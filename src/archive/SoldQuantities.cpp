@@ -3,7 +3,7 @@
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/VbConvert.h"
-#include "core/ui/Ui.h"
+#include "core/Interaction.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -49,12 +49,12 @@ Venduto VisualizzaVendutoPLU(const QDate& dal, const QDate& al)
     return v;
 }
 
-bool cmdTrova_Click(const QDate& dal, const QDate& al)
+bool cmdTrova_Click(const QDate& dal, const QDate& al, Interaction& interazione)
 {
     if (al < dal) {
-        Msg::box(QStringLiteral("ATTENZIONE!!! - Controllare il periodo selezionato (la Data Al non può essere "
-                                "precedente alla Data Dal) e riprovare"),
-                 QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton, QStringLiteral("Tavrino"));
+        interazione.ask(QStringLiteral("ATTENZIONE!!! - Controllare il periodo selezionato (la Data Al non può essere "
+                                       "precedente alla Data Dal) e riprovare"),
+                        Interaction::Ok, Interaction::Icon::Warning, Interaction::NoButton, QStringLiteral("Tavrino"));
         return false;
     }
     return true;

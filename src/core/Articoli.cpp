@@ -220,13 +220,14 @@ Esito marcaEliminato(qint64 codice, bool eliminato)
 
 Letto<QStringList> fornitori()
 {
-    QSqlQuery q = Db::query(QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore IS NOT NULL AND "
-                                           "Fornitore <> '' ORDER BY Fornitore COLLATE NOCASE"));
+    // In the order the database returns them, as the supplier boxes have always listed them.
+    QSqlQuery q = Db::query(QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore <> ''"));
     if (!q.isActive())
         return Letto<QStringList>::fallito(q.lastError().text());
     QStringList l;
     while (q.next())
-        l << q.value(0).toString();
+        if (!q.value(0).isNull())
+            l << q.value(0).toString();
     return Letto<QStringList>::trovato(l);
 }
 
@@ -318,6 +319,116 @@ Letto<Articolo> perCodiceInCassa(const QString& codice)
         return Letto<Articolo>::assente();
     return primo(QStringLiteral("substr(BarCode, 1, 1) = '2' AND length(BarCode) <> 5 AND substr(BarCode, 3, 5) = ?"),
                  {codice});
+}
+
+std::optional<qint64> codiceDaTesto(const QString& testo)
+{
+    bool ok = false;
+    const qint64 n = testo.trimmed().toLongLong(&ok);
+    return ok ? std::optional<qint64>(n) : std::nullopt;
+}
+
+Esito segnaFrontalino(qint64 codice, bool alterna)
+{
+    static const QString kAlterna = QStringLiteral(
+        "UPDATE Magazzino SET TipoVariazione = CASE WHEN TipoVariazione IS NULL OR TipoVariazione = '' "
+        "OR TipoVariazione = 'N' THEN 'F' WHEN TipoVariazione = 'F' THEN 'N' ELSE TipoVariazione END "
+        "WHERE CodMateriale = ?");
+    static const QString kAzzera = QStringLiteral("UPDATE Magazzino SET TipoVariazione = 'N' WHERE CodMateriale = ?");
+    QString err;
+    return Db::exec(alterna ? kAlterna : kAzzera, {codice}, &err) ? Esito::riuscito() : dbFallito(err);
+}
+
+Esito ripristina(qint64 codice)
+{
+    QString err;
+    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = 0, Modificato = 1 WHERE CodMateriale = ?"),
+                    {codice}, &err)
+               ? Esito::riuscito()
+               : dbFallito(err);
+}
+
+struct Giacenze::Impl
+{
+    QSqlQuery perBarCode{Db::dbNegozio()};
+    QSqlQuery perCodice{Db::dbNegozio()};
+    QSqlQuery ulteriore{Db::dbNegozio()};
+    QSqlQuery aggiorna{Db::dbNegozio()};
+    bool ok = false;
+    QString errore;
+
+    Letto<Giacenza> giacenza(QSqlQuery& q, const QVariant& chiave)
+    {
+        q.bindValue(0, chiave);
+        if (!q.exec()) {
+            errore = q.lastError().text();
+            return Letto<Giacenza>::fallito(errore);
+        }
+        Letto<Giacenza> r = Letto<Giacenza>::assente();
+        if (q.next())
+            r = Letto<Giacenza>::trovato(Giacenza{q.value(0).toLongLong(), numero(q.value(1))});
+        q.finish();
+        return r;
+    }
+};
+
+Giacenze::Giacenze() : d(std::make_unique<Impl>())
+{
+    d->ok = d->perBarCode.prepare(QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE BarCode = ? "
+                                                 "ORDER BY CodMateriale LIMIT 1")) &&
+            d->perCodice.prepare(
+                QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE CodMateriale = ?")) &&
+            d->ulteriore.prepare(
+                QStringLiteral("SELECT CodProd FROM BarCodeUlteriori WHERE BarCode = ? ORDER BY rowid LIMIT 1")) &&
+            d->aggiorna.prepare(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = ? WHERE CodMateriale = ?"));
+    if (!d->ok)
+        d->errore = Db::dbNegozio().lastError().text();
+}
+
+Giacenze::~Giacenze() = default;
+
+bool Giacenze::ok() const
+{
+    return d->ok;
+}
+const QString& Giacenze::errore() const
+{
+    return d->errore;
+}
+
+Letto<Giacenza> Giacenze::perBarCode(const QString& barCode)
+{
+    return d->giacenza(d->perBarCode, barCode);
+}
+Letto<Giacenza> Giacenze::perCodice(qint64 codice)
+{
+    return d->giacenza(d->perCodice, codice);
+}
+
+Letto<qint64> Giacenze::codicePerBarCodeUlteriore(const QString& barCode)
+{
+    QSqlQuery& q = d->ulteriore;
+    q.bindValue(0, barCode);
+    if (!q.exec()) {
+        d->errore = q.lastError().text();
+        return Letto<qint64>::fallito(d->errore);
+    }
+    Letto<qint64> r = Letto<qint64>::assente();
+    if (q.next())
+        r = Letto<qint64>::trovato(q.value(0).toLongLong());
+    q.finish();
+    return r;
+}
+
+bool Giacenze::impostaQuantita(qint64 codice, double quantita)
+{
+    d->aggiorna.bindValue(0, quantita);
+    d->aggiorna.bindValue(1, codice);
+    if (!d->aggiorna.exec()) {
+        d->errore = d->aggiorna.lastError().text();
+        return false;
+    }
+    return true;
 }
 
 } // namespace Articoli

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // One row of Magazzino. Null columns are std::nullopt (numbers) or a null QString (texts).
@@ -84,7 +85,7 @@ Esito svuotaArchivio();
 Esito marcaModificato(qint64 codice, bool modificato = true, const QString& tipoVariazione = {});
 Esito marcaEliminato(qint64 codice, bool eliminato);
 
-// Distinct non-empty suppliers, sorted without regard to case.
+// Distinct non-empty suppliers in the order the database returns them.
 Letto<QStringList> fornitori();
 
 // Every article in CodMateriale order, or only those `where` selects (an SQL condition with
@@ -104,5 +105,44 @@ QString codiceInCassa(const QString& barCode);
 // The first article, by CodMateriale, whose in-store barcode the registers hold as `codice`
 // (codiceInCassa of its barcode). Exact barcodes are perBarCode's.
 Letto<Articolo> perCodiceInCassa(const QString& codice);
+
+// An article code typed or shown as text ("  12 "): the number, or nullopt when it is not one.
+std::optional<qint64> codiceDaTesto(const QString& testo);
+
+// The shelf-label mark (TipoVariazione): `alterna` turns empty, Null or "N" into "F" and "F" into
+// "N" (other values stay); otherwise it writes "N".
+Esito segnaFrontalino(qint64 codice, bool alterna);
+// Lists a deleted article again, marked changed so the next send carries it.
+Esito ripristina(qint64 codice);
+
+// The stock of one article as a bulk booking sees it.
+struct Giacenza
+{
+    qint64 codice = 0;
+    std::optional<double> quantita; // Null stays Null
+};
+
+// Look-ups and stock writes prepared once for work over many rows (bookings of received files),
+// run inside the caller's transaction. The same rules as the single look-ups above.
+class Giacenze
+{
+public:
+    Giacenze();
+    ~Giacenze();
+    Giacenze(const Giacenze&) = delete;
+    Giacenze& operator=(const Giacenze&) = delete;
+
+    bool ok() const;               // every statement could be prepared
+    const QString& errore() const; // the driver's text of the last failure
+
+    Letto<Giacenza> perBarCode(const QString& barCode); // the first by code
+    Letto<Giacenza> perCodice(qint64 codice);
+    Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode);
+    bool impostaQuantita(qint64 codice, double quantita);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
 
 } // namespace Articoli

@@ -41,8 +41,11 @@ public:
     virtual bool askTechnician() = 0;
     // The short notice that closes by itself (frmInfo).
     virtual void notice(const QString& text) = 0;
+    // Shows a Windows-1252 text file read-only and waits until the user closes it.
+    virtual void showTextFile(const QString& path) = 0;
 
     // Shorthands over ask().
+    void message(const QString& text) { ask(text, Ok); }
     void info(const QString& text) { ask(text, Ok, Icon::Information); }
     void warn(const QString& text) { ask(text, Ok, Icon::Warning); }
     void error(const QString& text) { ask(text, Ok, Icon::Critical); }

@@ -4,7 +4,6 @@
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
-#include "core/Printers.h"
 #include "core/VbConvert.h"
 
 #include <QHostInfo>
@@ -112,11 +111,6 @@ QString FormattaInEuro(const QString& importo)
         return {};
     }
     return Vb::money(*v);
-}
-
-bool CiSonoStampanti()
-{
-    return !Printers::installed().isEmpty();
 }
 
 QString NomeComputer()

@@ -10,7 +10,6 @@ int TrovaCodiceRepXIVA(int iva);                 // department of that VAT rate,
 QString TrovaCodiceFornitore(const QString& codMateriale);
 
 QString FormattaInEuro(const QString& importo); // "##,##0.00"; empty gives "0,00"
-bool CiSonoStampanti();
 QString NomeComputer();
 void EseguiEAttendi(const QString& commandLine);
 // Spreadsheets are written directly here, so there is no data source to create: records it as present.

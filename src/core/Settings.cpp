@@ -3,41 +3,19 @@
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
+#include "core/config/Generali.h"
+#include "core/config/RegCassa.h"
 
 #include <QFile>
 
-namespace {
-
-QString orDefault(const QString& v, const QString& def) { return v == QLatin1String("?") ? def : v; }
-
-void readLine(const QString& setup, const QString& section, LineSettings& l)
+void LeggiPortaBarCode()
 {
-    const LineSettings d;
-    l.velocita = orDefault(LeggiINI(setup, section, QStringLiteral("VelocitaCOM"), QStringLiteral("?")), d.velocita);
-    l.bitDati = orDefault(LeggiINI(setup, section, QStringLiteral("BitDatiCOM"), QStringLiteral("?")), d.bitDati);
-    l.parita = orDefault(LeggiINI(setup, section, QStringLiteral("ParitaDatiCOM"), QStringLiteral("?")), d.parita);
-    l.bitStop = orDefault(LeggiINI(setup, section, QStringLiteral("BitStopDatiCOM"), QStringLiteral("?")), d.bitStop);
-    l.flusso = orDefault(LeggiINI(setup, section, QStringLiteral("FlussoDatiCOM"), QStringLiteral("?")), d.flusso);
+    app().impostazioniBarCode = Config::BarCode::leggi().porta;
 }
 
-} // namespace
-
-void LeggiPortaBarCode(const QString& setup)
+void LeggiPortaRegCassa()
 {
-    auto& b = app().impostazioniBarCode;
-    const QString sec = QStringLiteral("BarCode");
-    b.portaCOM = orDefault(LeggiINI(setup, sec, QStringLiteral("PortaCOM"), QStringLiteral("?")), QString());
-    readLine(setup, sec, b.linea);
-}
-
-void LeggiPortaRegCassa(const QString& setup)
-{
-    auto& r = app().impostazioniRegCassa;
-    const QString sec = QStringLiteral("RegCassa");
-    r.portaCOM = orDefault(LeggiINI(setup, sec, QStringLiteral("PortaCOM"), QStringLiteral("?")), QString());
-    r.portaCOM1 = orDefault(LeggiINI(setup, sec, QStringLiteral("PortaCOM1"), QStringLiteral("?")), QString());
-    r.portaCOM2 = orDefault(LeggiINI(setup, sec, QStringLiteral("PortaCOM2"), QStringLiteral("?")), QString());
-    readLine(setup, sec, r.linea);
+    app().impostazioniRegCassa = Config::RegCassa::leggi().porte;
 }
 
 void LeggiImpostazioni()
@@ -46,13 +24,10 @@ void LeggiImpostazioni()
     const QString setup = s.percorsoSetup;
     if (!QFile::exists(setup))
         return;
-    s.metodoAcquisizione =
-        LeggiINI(setup, QStringLiteral("Acquisizione"), QStringLiteral("Metodo"), QStringLiteral("?")) == QLatin1String("2")
-            ? 2
-            : 1;
-    LeggiPortaBarCode(setup);
-    LeggiPortaRegCassa(setup);
-    const QString colore = LeggiINI(setup, QStringLiteral("InterfacciaUtente"), QStringLiteral("Colore"), QStringLiteral("?"));
+    s.metodoAcquisizione = Config::Acquisizione::leggi().metodo;
+    LeggiPortaBarCode();
+    LeggiPortaRegCassa();
+    const QString colore = Config::InterfacciaUtente::leggi().colore;
     if (colore == QLatin1String("?")) {
         s.coloreSfondo = kColoreButtonFace;
     } else {
@@ -67,14 +42,12 @@ void LeggiImpostazioni()
         }
     }
     s.tabCollegate = !iniIsFalso(LeggiINI(setup, QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("?")));
-    const QString eth = LeggiINI(setup, QStringLiteral("RegCassa"), QStringLiteral("PortaETH1"), QStringLiteral("?"));
-    s.portaETH1 = (eth == QLatin1String("?")) ? QString() : eth;
+    s.portaETH1 = Config::RegCassa::leggi().portaETH1;
 }
 
 void LeggiTastieraVisibile()
 {
-    const QString v = LeggiINI(app().percorsoSetup, QStringLiteral("Config"), QStringLiteral("TastieraVisibile"), QStringLiteral("?"));
-    app().tastieraVisibile = !iniIsFalso(v);
+    app().tastieraVisibile = Config::Generale::tastieraVisibile();
 }
 
 void ImpostaTestiStato(int mode)
@@ -113,11 +86,5 @@ bool SalvaDataDiSistema(const QDate& d)
 
 bool LeggiFlagPiruNEX()
 {
-    const QString setup = app().percorsoSetup;
-    const QString v = LeggiINI(setup, QStringLiteral("RegCassa"), QStringLiteral("PiruNEX"), QStringLiteral("?"));
-    if (v == QLatin1String("?") || v.isEmpty()) {
-        ScriviINI(setup, QStringLiteral("RegCassa"), QStringLiteral("PiruNEX"), QStringLiteral("Falso"));
-        return false;
-    }
-    return !iniIsFalso(v);
+    return Config::RegCassa::piruNEX();
 }

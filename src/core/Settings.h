@@ -6,8 +6,8 @@
 #include <QString>
 
 void LeggiImpostazioni();
-void LeggiPortaBarCode(const QString& setupPath);
-void LeggiPortaRegCassa(const QString& setupPath);
+void LeggiPortaBarCode();
+void LeggiPortaRegCassa();
 void LeggiTastieraVisibile();
 void ImpostaTestiStato(int mode);
 

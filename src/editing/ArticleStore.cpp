@@ -1,9 +1,11 @@
 #include "editing/ArticleStore.h"
 
 #include "core/AppState.h"
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
+#include "core/config/Generali.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -20,49 +22,41 @@ QString testo(const QVariant& v)
 }
 
 // Prices show two decimals; a stored value with more keeps them, so nothing is rounded unasked.
-QString prezzo(const QVariant& v)
+QString prezzo(const std::optional<double>& v)
 {
-    if (v.isNull())
+    if (!v)
         return {};
-    const double x = v.toDouble();
+    const double x = *v;
     return Vb::roundHalfAway(x, 2) == x ? Vb::money(x) : Vb::cstr(x);
 }
 
-QString numero(const QVariant& v)
+QString numero(const std::optional<double>& v)
 {
-    return v.isNull() ? QString() : Vb::cstr(v.toDouble());
+    return v ? Vb::cstr(*v) : QString();
+}
+
+// A text box's value as stored: never Null.
+QString casella(const QString& s)
+{
+    return s.isNull() ? QStringLiteral("") : s;
 }
 
 std::optional<qint64> codiceNumerico(const QString& codice)
 {
-    bool ok = false;
-    const qint64 n = codice.trimmed().toLongLong(&ok);
-    return ok ? std::optional<qint64>(n) : std::nullopt;
+    return Articoli::codiceDaTesto(codice);
 }
 
 bool leggiFlag(const QString& key)
 {
-    const QString setup = app().percorsoSetup;
-    QString v = LeggiINI(setup, QStringLiteral("Config"), key, QStringLiteral("?"));
-    if (v == QLatin1String("?")) {
-        ScriviINI(setup, QStringLiteral("Config"), key, QStringLiteral("Falso"));
-        v = QStringLiteral("Falso");
-    }
-    return !iniIsFalso(v);
+    return Config::Generale::flag(key);
 }
 
 } // namespace
 
 std::optional<QString> nuovoCodice()
 {
-    bool ok = false;
-    const QVariant v =
-        Db::scalar(QStringLiteral("SELECT MAX(CAST(CodMateriale AS INTEGER)) AS CodMat FROM Magazzino"), {}, &ok);
-    if (!ok)
-        return std::nullopt;
-    if (v.isNull())
-        return QStringLiteral("1");
-    return QString::number(v.toLongLong() + 1);
+    const std::optional<qint64> n = Articoli::nuovoCodice();
+    return n ? std::optional<QString>(QString::number(*n)) : std::nullopt;
 }
 
 std::optional<ArticoloEditor> carica(const QString& codice)
@@ -70,31 +64,28 @@ std::optional<ArticoloEditor> carica(const QString& codice)
     const auto n = codiceNumerico(codice);
     if (!n)
         return std::nullopt;
-    QSqlQuery q =
-        Db::query(QStringLiteral("SELECT Descrizione, \"Quantità\", CodPV, UnitaMisura, Costo, Taglia, Colore, "
-                                 "BarCode, CodProdottoFornitore, Genere, Fornitore, Costo2, TipoMateriale "
-                                 "FROM Magazzino WHERE CodMateriale = ?"),
-                  {*n});
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("PreparaPerModifica"), VbErr::DatabaseError, q.lastError().text());
+    const Letto<Articolo> letto = Articoli::perCodice(*n);
+    if (!letto.ok) {
+        ScriviErrore(kModulo, QStringLiteral("PreparaPerModifica"), VbErr::DatabaseError, letto.errore);
         return std::nullopt;
     }
-    if (!q.next())
+    if (!letto.valore)
         return std::nullopt;
+    const Articolo& r = *letto.valore;
     ArticoloEditor a;
-    a.descrizione = testo(q.value(0));
-    a.quantita = numero(q.value(1));
-    a.iva = q.value(2).isNull() ? QStringLiteral("0") : numero(q.value(2));
-    a.unita = testo(q.value(3));
-    a.costo = prezzo(q.value(4));
-    a.taglia = testo(q.value(5));
-    a.colore = testo(q.value(6));
-    a.barCode = testo(q.value(7));
-    a.codFornitore = testo(q.value(8));
-    a.genere = testo(q.value(9));
-    a.fornitore = testo(q.value(10));
-    a.acquisto = prezzo(q.value(11));
-    a.pesoConf = testo(q.value(12));
+    a.descrizione = r.descrizione;
+    a.quantita = numero(r.quantita);
+    a.iva = r.codPV ? numero(r.codPV) : QStringLiteral("0");
+    a.unita = r.unitaMisura;
+    a.costo = prezzo(r.costo);
+    a.taglia = r.taglia;
+    a.colore = r.colore;
+    a.barCode = r.barCode;
+    a.codFornitore = r.codProdottoFornitore;
+    a.genere = r.genere;
+    a.fornitore = r.fornitore;
+    a.acquisto = prezzo(r.costo2);
+    a.pesoConf = r.tipoMateriale;
     return a;
 }
 
@@ -177,56 +168,42 @@ Esito salva(const ArticoloEditor& a, const QString& codiceModifica, QString* cod
     const QString dopo = cancelletto < 0 ? QString() : a.reparto.mid(cancelletto + 1);
     const QString genere = salvaRepartoComeCodice() ? prima : dopo;
 
-    Db::Transaction t;
-    if (!t.ok())
-        return fail(VbErr::DatabaseError, QStringLiteral("transaction"));
-    QString codice = codiceModifica;
-    QVariantList v;
-    if (codice.isEmpty()) {
-        const auto nuovo = nuovoCodice();
-        if (!nuovo)
-            return fail(VbErr::DatabaseError, QStringLiteral("CodMat"));
-        codice = *nuovo;
-    }
-    const auto n = codiceNumerico(codice);
-    if (!n)
-        return fail(VbErr::TypeMismatch, codice);
-    v << QVariant(a.descrizione) << *qta << *costo << a.unita << QVariant(0) << genere << a.fornitore.toUpper()
-      << a.taglia << a.colore << a.pesoConf << a.barCode << *acquisto << a.codFornitore;
-
-    QString err;
-    bool ok = false;
-    if (codiceModifica.isEmpty()) {
-        v.prepend(*n);
-        v << (iva ? QVariant(*iva) : QVariant());
-        ok =
-            Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, "
-                                    "UnitaMisura, Minimo, Genere, Fornitore, Eliminato, Taglia, Colore, TipoMateriale, "
-                                    "BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, TipoVariazione) "
-                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0, ?, ?, ?, ?, ?, ?, ?, 1, 'F')"),
-                     v, &err);
-    } else {
-        const QString set = QStringLiteral("UPDATE Magazzino SET Descrizione = ?, \"Quantità\" = ?, Costo = ?, "
-                                           "UnitaMisura = ?, Minimo = ?, Genere = ?, Fornitore = ?, Eliminato = 0, "
-                                           "Taglia = ?, Colore = ?, TipoMateriale = ?, BarCode = ?, Costo2 = ?, "
-                                           "CodProdottoFornitore = ?, Modificato = 1, TipoVariazione = 'F'");
-        if (iva) {
-            v << *iva << *n;
-            ok = Db::exec(set + QStringLiteral(", CodPV = ? WHERE CodMateriale = ?"), v, &err);
-        } else {
-            v << *n;
-            ok = Db::exec(set + QStringLiteral(" WHERE CodMateriale = ?"), v, &err);
-        }
+    // The stored row, changed in the editor's columns only; a new article starts empty.
+    Articolo r;
+    if (!codiceModifica.isEmpty()) {
+        const auto n = codiceNumerico(codiceModifica);
+        if (!n)
+            return fail(VbErr::TypeMismatch, codiceModifica);
+        const Letto<Articolo> letto = Articoli::perCodice(*n);
+        if (!letto.ok)
+            return fail(VbErr::DatabaseError, letto.errore);
         // The row must still be there: a vanished article is a failed save, not a silent one.
-        if (ok && Db::scalar(QStringLiteral("SELECT changes()")).toInt() != 1) {
-            ok = false;
-            err = QStringLiteral("CodMateriale %1 non trovato").arg(codice);
-        }
+        if (!letto.valore)
+            return fail(VbErr::DatabaseError, QStringLiteral("CodMateriale %1 non trovato").arg(codiceModifica));
+        r = *letto.valore;
     }
-    if (!ok)
-        return fail(VbErr::DatabaseError, err);
-    if (!t.commit())
-        return fail(VbErr::DatabaseError, QStringLiteral("commit"));
+    r.descrizione = casella(a.descrizione);
+    r.quantita = *qta;
+    r.costo = *costo;
+    r.unitaMisura = casella(a.unita);
+    r.minimo = 0;
+    r.genere = casella(genere);
+    r.fornitore = casella(a.fornitore.toUpper());
+    r.eliminato = false;
+    r.taglia = casella(a.taglia);
+    r.colore = casella(a.colore);
+    r.tipoMateriale = casella(a.pesoConf);
+    r.barCode = casella(a.barCode);
+    r.costo2 = *acquisto;
+    r.codProdottoFornitore = casella(a.codFornitore);
+    if (iva || codiceModifica.isEmpty())
+        r.codPV = iva; // an edit with an empty VAT box keeps the stored VAT
+    r.modificato = true;
+    r.tipoVariazione = QStringLiteral("F");
+    const Esito e = codiceModifica.isEmpty() ? Articoli::inserisci(r) : Articoli::aggiorna(r);
+    if (!e)
+        return fail(VbErr::DatabaseError, e.descrizione);
+    const QString codice = QString::number(r.codMateriale);
     if (codiceOut)
         *codiceOut = codice;
     return Esito::riuscito();
@@ -237,16 +214,10 @@ Esito elimina(const QString& codice)
     const auto n = codiceNumerico(codice);
     if (!n)
         return Esito::fallito(VbErr::TypeMismatch, codice);
-    Db::Transaction t;
-    QString err;
-    const bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {*n}, &err) &&
-                    Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {*n}, &err) &&
-                    Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {*n}, &err) && t.commit();
-    if (!ok) {
-        ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("Modifica_Click"), VbErr::DatabaseError, err);
-        return Esito::fallito(VbErr::DatabaseError, err);
-    }
-    return Esito::riuscito();
+    const Esito e = Articoli::elimina(*n);
+    if (!e)
+        ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("Modifica_Click"), e);
+    return e;
 }
 
 QStringList unitaMisura()
@@ -284,16 +255,10 @@ QStringList generi()
 
 QStringList fornitori()
 {
-    QStringList out;
-    QSqlQuery q = Db::query(
-        QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore <> '' AND Fornitore IS NOT NULL"));
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, q.lastError().text());
-        return out;
-    }
-    while (q.next())
-        out << q.value(0).toString();
-    return out;
+    const Letto<QStringList> l = Articoli::fornitori();
+    if (!l.ok)
+        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, l.errore);
+    return l.valore.value_or(QStringList());
 }
 
 QString pulisciDescrizione(const QString& s)

@@ -14,46 +14,26 @@ namespace Departments {
 namespace {
 
 const QString kModulo = QStringLiteral("Reparti");
-const QString kColonne = QStringLiteral(
-    "SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
-
-Reparto daRiga(const QSqlQuery& q)
-{
-    Reparto r;
-    r.cod = q.value(0).toInt();
-    r.descrizione = q.value(1).toString();
-    r.iva = q.value(2).toDouble();
-    r.prezzoPrefissato = q.value(3).toDouble();
-    r.sconto = q.value(4).toInt();
-    r.noFiscale = Db::isTrue(q.value(5));
-    r.percorsoIcon = q.value(6);
-    r.icon = q.value(7);
-    return r;
-}
-
 } // namespace
+
+bool haIcona(const Reparto& r)
+{
+    return !r.icon.isEmpty();
+}
 
 QList<Reparto> tutti(bool* ok)
 {
-    QList<Reparto> out;
-    QSqlQuery q = Db::query(kColonne + QStringLiteral(" ORDER BY rowid"));
+    const Letto<QList<Reparto>> l = Articoli::reparti();
     if (ok)
-        *ok = q.isActive();
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaReparti"), VbErr::DatabaseError, q.lastError().text());
-        return out;
-    }
-    while (q.next())
-        out << daRiga(q);
-    return out;
+        *ok = l.ok;
+    if (!l.ok)
+        ScriviErrore(kModulo, QStringLiteral("CaricaReparti"), VbErr::DatabaseError, l.errore);
+    return l.valore.value_or(QList<Reparto>());
 }
 
 std::optional<Reparto> leggi(int cod)
 {
-    QSqlQuery q = Db::query(kColonne + QStringLiteral(" WHERE Cod = ?"), {cod});
-    if (!q.next())
-        return std::nullopt;
-    return daRiga(q);
+    return Articoli::repartoPerCodice(cod).valore;
 }
 
 Esito salva(int cod, const Modifica& m)
@@ -118,13 +98,13 @@ Esito dimenticaIcona(int cod)
     return Esito::riuscito();
 }
 
-QString percorsoIcona(const QVariant& percorso, const QVariant& icon)
+QString percorsoIcona(const QString& percorso, const QString& icon)
 {
-    if (percorso.isNull() || icon.isNull() || icon.toString().isEmpty())
+    if (percorso.isNull() || icon.isEmpty())
         return {};
-    const QString file = icon.toString();
-    if (!percorso.toString().isEmpty()) {
-        const QFileInfo inCartella(QDir(percorso.toString()).filePath(file));
+    const QString file = icon;
+    if (!percorso.isEmpty()) {
+        const QFileInfo inCartella(QDir(percorso).filePath(file));
         if (inCartella.isFile())
             return inCartella.filePath();
     }
@@ -136,7 +116,7 @@ QStringList riga(const Reparto& r)
 {
     return {QString::number(r.cod),    r.descrizione,
             Vb::cstr(r.iva),           Vb::cstr(r.prezzoPrefissato),
-            QString::number(r.sconto), r.haIcona() ? QStringLiteral("Si") : QStringLiteral("No")};
+            QString::number(r.sconto), haIcona(r) ? QStringLiteral("Si") : QStringLiteral("No")};
 }
 
 } // namespace Departments

@@ -1,6 +1,7 @@
 #pragma once
 // The department table Reparti: list, one row, the edit and the reset, and where a department's
 // icon picture is found.
+#include "core/Articoli.h"
 #include "core/ErrorLog.h"
 
 #include <QList>
@@ -10,20 +11,11 @@
 
 namespace Departments {
 
-struct Reparto
-{
-    int cod = 0;
-    QString descrizione;
-    double iva = 0;
-    double prezzoPrefissato = 0;
-    int sconto = 0;
-    bool noFiscale = false;
-    QVariant percorsoIcon; // may be Null
-    QVariant icon;         // may be Null
-    bool haIcona() const { return !icon.isNull() && !icon.toString().isEmpty(); }
-};
+// The department record is the store's (core/Articoli.h); Null texts are null QStrings.
+using Reparto = ::Reparto;
+bool haIcona(const Reparto& r);
 
-QList<Reparto> tutti(bool* ok = nullptr); // in the table's order
+QList<Reparto> tutti(bool* ok = nullptr); // in code order
 std::optional<Reparto> leggi(int cod);
 
 // The edit as the window collected it.
@@ -49,7 +41,7 @@ Esito dimenticaIcona(int cod);
 
 // The picture of a stored icon: the file in its folder, else in "Icone" beside the program;
 // empty when neither exists.
-QString percorsoIcona(const QVariant& percorso, const QVariant& icon);
+QString percorsoIcona(const QString& percorso, const QString& icon);
 
 // The list's cell texts: "Reparto", "Descrizione", "Iva", "PrezzoUni", "Sconto Uni", "Icona".
 QStringList riga(const Reparto& r);

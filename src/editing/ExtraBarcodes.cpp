@@ -1,5 +1,6 @@
 #include "editing/ExtraBarcodes.h"
 
+#include "core/Articoli.h"
 #include "core/Database.h"
 
 #include <QSqlError>
@@ -7,31 +8,36 @@
 
 namespace ExtraBarcodes {
 
-QStringList carica(const QString& codice)
+Letto<QStringList> carica(const QString& codice)
 {
     QStringList out;
-    bool ok = false;
-    const qint64 n = codice.trimmed().toLongLong(&ok);
-    if (!ok)
-        return out;
+    const std::optional<qint64> codiceArticolo = Articoli::codiceDaTesto(codice);
+    if (!codiceArticolo)
+        return Letto<QStringList>::fallito(codice);
+    const qint64 n = *codiceArticolo;
     QSqlQuery q =
         Db::query(QStringLiteral("SELECT BarCode FROM BarCodeUlteriori WHERE CodProd = ? ORDER BY rowid"), {n});
+    if (!q.isActive()) {
+        ScriviErrore(QStringLiteral("AggiungiMateriale"), QStringLiteral("CaricaBarCodeAlternativi"),
+                     VbErr::DatabaseError, q.lastError().text());
+        return Letto<QStringList>::fallito(q.lastError().text());
+    }
     while (q.next() && out.size() < kRighe)
         out << q.value(0).toString();
-    return out;
+    return Letto<QStringList>::trovato(out);
 }
 
 Esito registra(const QString& codice, const QString& codPerTabProd, const QStringList& celle)
 {
     if (codice.isEmpty())
         return Esito::riuscito();
-    bool ok = false;
-    const qint64 n = codice.trimmed().toLongLong(&ok);
-    if (!ok)
+    const std::optional<qint64> codiceArticolo = Articoli::codiceDaTesto(codice);
+    if (!codiceArticolo)
         return Esito::fallito(VbErr::TypeMismatch, codice);
+    const qint64 n = *codiceArticolo;
     QString err;
     Db::Transaction t;
-    ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {n}, &err);
+    bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {n}, &err);
     for (const QString& c : celle) {
         if (!ok)
             break;
@@ -68,9 +74,8 @@ int aggiungi(QStringList& celle, const QString& code, const QString& barCodePrin
 
 QString articoloDaBarcode(const QString& barCode)
 {
-    const QVariant v =
-        Db::scalar(QStringLiteral("SELECT CodProd FROM BarCodeUlteriori WHERE BarCode = ? LIMIT 1"), {barCode});
-    return v.isValid() && !v.isNull() ? v.toString() : QString();
+    const Letto<qint64> c = Articoli::codicePerBarCodeUlteriore(barCode);
+    return c.trovatoValore() ? QString::number(*c.valore) : QString();
 }
 
 } // namespace ExtraBarcodes

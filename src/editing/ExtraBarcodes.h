@@ -2,6 +2,7 @@
 // Further barcodes of an article (table BarCodeUlteriori): load, the grid's add rule, and the
 // rewrite of an article's rows, all or nothing.
 #include "core/ErrorLog.h"
+#include "core/Read.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +12,8 @@ namespace ExtraBarcodes {
 // Barcode rows of the editor's grid (the grid's header row aside).
 constexpr int kRighe = 1499;
 
-QStringList carica(const QString& codice);
+// The article's rows in stored order; a failed query is reported, never an empty list.
+Letto<QStringList> carica(const QString& codice);
 
 // Replaces the article's rows with the non-empty cells, in order; nothing changes on failure.
 Esito registra(const QString& codice, const QString& codPerTabProd, const QStringList& celle);

@@ -1,9 +1,13 @@
 #include "import/ExternalDatabase.h"
 
-bool GestisciTabelleCollegate()
+Esito GestisciTabelleCollegate(ProgressSink&, bool& collegate)
 {
     // The external-database link is not built yet: start-up always takes the timed handover.
-    return false;
+    collegate = false;
+    return Esito::riuscito();
 }
 
-void ImportaDaDatabaseEsterno() {}
+Esito ImportaDaDatabaseEsterno(ProgressSink&)
+{
+    return Esito::riuscito();
+}

@@ -1,8 +1,11 @@
 #pragma once
 // The linked external database: attaching its article and department tables and copying them
 // into the archive at start-up.
+#include "core/ErrorLog.h"
+#include "core/Progress.h"
 
-// True when linked tables are configured and could be attached: the copy is to run now.
-bool GestisciTabelleCollegate();
+// Attaches the linked tables when they are configured: `collegate` true when the copy is to run
+// now; a failed attach is the returned error.
+Esito GestisciTabelleCollegate(ProgressSink& progresso, bool& collegate);
 // Copies the linked external tables into Reparti and Magazzino.
-void ImportaDaDatabaseEsterno();
+Esito ImportaDaDatabaseEsterno(ProgressSink& progresso);

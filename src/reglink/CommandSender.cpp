@@ -1,14 +1,14 @@
 #include "reglink/CommandSender.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/IniFile.h"
 #include "core/Istanza.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
-#include "core/ui/TextViewer.h"
-#include "core/ui/Ui.h"
+#include "core/config/Cartelle.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/RegisterLine.h"
@@ -44,11 +44,6 @@ void appendi(const QString& path, const QString& testo)
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Append))
         f.write(TextFile::encode(testo));
-}
-
-QString setup()
-{
-    return app().percorsoSetup.isEmpty() ? Paths::setupPath() : app().percorsoSetup;
 }
 
 // The command file read field by field: a field ends at a comma or a line end, leading and
@@ -102,23 +97,18 @@ ComandiHooks& comandiHooks()
 
 QString percorsoNonTrasmessi(const QString& porta)
 {
-    QString out = LeggiINI(setup(), QStringLiteral("Cartelle"), QStringLiteral("OUT"), QStringLiteral("?"));
-    if (out == QLatin1String("?") || out.isEmpty()) {
-        out = QStringLiteral("C:");
-        ScriviINI(setup(), QStringLiteral("Cartelle"), QStringLiteral("OUT"), out);
-    }
+    const QString out = Config::Cartelle::outPerComandi();
     return QDir(Paths::resolveFolder(out)).filePath(QStringLiteral("NonTRASMESSI") + porta + QStringLiteral(".txt"));
 }
 
-EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta)
+EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, ProgressSink& righe)
 {
     const Timings& t = timings();
     ComandiHooks& h = comandiHooks();
-    auto progresso = [&](int n) {
-        if (h.progresso)
-            h.progresso(n);
+    auto progresso = [&](int n) { righe.setValue(n); };
+    auto messaggio = [](const QString& testo) {
+        Contesto::interazione().ask(testo, Interaction::Ok, Interaction::Icon::None);
     };
-    auto messaggio = [](const QString& testo) { Msg::box(testo, QMessageBox::Ok, QMessageBox::NoIcon); };
     RispostaCassaRec& r = app().rispostaCassa;
 
     EsitoComandi risultato;
@@ -131,7 +121,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta)
 
     auto fine = [&]() {
         if (QFileInfo::exists(nonTrasmessi))
-            TextViewer::mostra(nonTrasmessi);
+            Contesto::interazione().showTextFile(nonTrasmessi);
         return risultato;
     };
     // The register stopped answering at line `da`: that one and every later one never got through.

@@ -4,6 +4,8 @@
 // <OUT>/NonTRASMESSI<line>.txt, shown at the end (a register that stops answering leaves the end
 // line there, followed by every line it never got); every step goes to the protocol log.
 // checkStatoMisuratore asks the register's status with "?/".
+#include "core/Progress.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -12,8 +14,6 @@ namespace RegLink {
 
 struct ComandiHooks
 {
-    // The article window's lblRecAct: the number of lines read so far (0 at the start).
-    std::function<void(int)> progresso;
     // A device error of class 9 ends the program. Default: Istanza::terminaPerErroreGrave (the
     // database closed, the instance lock released, a non-zero exit status).
     std::function<void()> terminaProgramma;
@@ -34,14 +34,12 @@ struct EsitoComandi
     // Lines never confirmed because the transfer stopped: the one in progress and those after it.
     QStringList nonInviate;
 };
-EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta);
-inline bool EsameComandi(const QString& nomeFile, const QString& porta)
+// `progresso` gets the number of lines read so far (0 at the start); a failure file left at the
+// end is shown through Contesto::interazione().
+EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, ProgressSink& progresso);
+inline bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& progresso)
 {
-    return EsameComandiEsito(nomeFile, porta).esito;
-}
-inline void EsameComandi(const QString& nomeFile, const QString& porta, bool& esito)
-{
-    esito = EsameComandi(nomeFile, porta);
+    return EsameComandiEsito(nomeFile, porta, progresso).esito;
 }
 
 // The decimal error number of the reply to "?/" (0: no error), or -1 when the try limit ran out.

@@ -1,6 +1,7 @@
 #include "reglink/DepartmentTransfer.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
@@ -8,7 +9,6 @@
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
-#include "core/ui/Ui.h"
 #include "reglink/CommandSender.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
@@ -92,10 +92,9 @@ bool daRipetere()
     return app().rispostaCassa.azione == QLatin1String("1");
 }
 
-void mostraAvviso(const PannelloTrasferimento& p, bool v)
+void mostraAvviso(PannelloReparti& p, bool v)
 {
-    if (p.mostraAvviso)
-        p.mostraAvviso(v);
+    p.mostraAvviso(v);
 }
 
 struct Occupato
@@ -111,7 +110,7 @@ QString testoCassaNonServita(int n)
         .arg(n);
 }
 
-void serviCassaSeriale(int numero, const QString& porta, const PannelloTrasferimento& p)
+void serviCassaSeriale(int numero, const QString& porta, PannelloReparti& p)
 {
     RegLink::LineaCassa& l = RegLink::linea();
     l.chiudiPortaSeriale();
@@ -123,8 +122,8 @@ void serviCassaSeriale(int numero, const QString& porta, const PannelloTrasferim
         return;
     }
     if (InvioRepSuQuiDar(p) == EsitoDiretto::NessunaRisposta)
-        Msg::box(testoCassaNonServita(numero), QMessageBox::Ok,
-                 numero == 1 ? QMessageBox::Critical : QMessageBox::NoIcon);
+        Contesto::interazione().ask(testoCassaNonServita(numero), Interaction::Ok,
+                                    numero == 1 ? Interaction::Icon::Critical : Interaction::Icon::None);
 }
 
 } // namespace
@@ -145,14 +144,16 @@ int CodiceIvaCassa(int iva)
             QStringLiteral("10=2"),
             QStringLiteral("21=3"),
             QStringLiteral("0=4")};
-        Msg::box(righe.join(QStringLiteral("\r\n")), QMessageBox::Ok, QMessageBox::Information);
+        Contesto::interazione().ask(righe.join(QStringLiteral("\r\n")), Interaction::Ok,
+                                    Interaction::Icon::Information);
         return kIvaMancante;
     }
     const std::optional<double> d = Vb::cdbl(v);
     const std::optional<int> n = d ? Vb::cint(*d) : std::nullopt;
     if (!n || *n < -32768 || *n > 32767) {
-        Msg::box(QStringLiteral("Controllare la corrispondeza tra il valore dell'iva e codice Tarvenit nel file "
-                                "Setup.ini, chiave [IVA TARVENIT]"));
+        Contesto::interazione().message(
+            QStringLiteral("Controllare la corrispondeza tra il valore dell'iva e codice Tarvenit nel file "
+                           "Setup.ini, chiave [IVA TARVENIT]"));
         return kIvaMancante;
     }
     return *n;
@@ -239,7 +240,7 @@ void CreaFileInvioREPARTI(const QString& suffisso, bool& esito)
     esito = completo;
 }
 
-EsitoDiretto InvioRepSuQuiDar(const PannelloTrasferimento& p)
+EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
 {
     using namespace RegLink;
     LineaCassa& l = linea();
@@ -258,7 +259,8 @@ EsitoDiretto InvioRepSuQuiDar(const PannelloTrasferimento& p)
         return EsitoDiretto::NessunReparto;
     }
     auto portaChiusa = [&]() {
-        Msg::box(QStringLiteral("Collegamento con QuiDar non attivo - Chiudere, riaprire il programma e riprovare"));
+        Contesto::interazione().message(
+            QStringLiteral("Collegamento con QuiDar non attivo - Chiudere, riaprire il programma e riprovare"));
         Pannello::cursoreAttesa(p, false);
         mostraAvviso(p, false);
         return EsitoDiretto::PortaChiusa;
@@ -290,8 +292,7 @@ EsitoDiretto InvioRepSuQuiDar(const PannelloTrasferimento& p)
     for (const RigaReparto& d : reparti) {
         const int iva = CodiceIvaCassa(d.iva);
         if (iva == kIvaMancante) {
-            if (p.setTestoAvviso)
-                p.setTestoAvviso(QStringLiteral("INVIO INTERROTTO"));
+            p.setTestoAvviso(QStringLiteral("INVIO INTERROTTO"));
             l.chiudiPortaSeriale();
             return EsitoDiretto::IvaMancante;
         }
@@ -332,7 +333,7 @@ EsitoDiretto InvioRepSuQuiDar(const PannelloTrasferimento& p)
     return EsitoDiretto::Inviato;
 }
 
-void TrasferisciSullaCassa(const PannelloTrasferimento& p)
+void TrasferisciSullaCassa(PannelloReparti& p)
 {
     AppState& a = app();
     if (a.parolaInterscambio != QLatin1String("QUIDAR"))
@@ -352,22 +353,25 @@ void TrasferisciSullaCassa(const PannelloTrasferimento& p)
         CreaFileInvioREPARTI(suffisso, esito);
         if (esito) {
             Attesa(500);
-            if (!RegLink::EsameComandi(percorsoFileREP(suffisso), eth)) {
+            NoProgress righe;
+            if (!RegLink::EsameComandi(percorsoFileREP(suffisso), eth, righe)) {
                 mostraAvviso(p, false);
-                Msg::box(QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI INVIO SULLA RETE (LAN/WIFI) "),
-                         QMessageBox::Ok, QMessageBox::Critical);
+                Contesto::interazione().ask(
+                    QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI INVIO SULLA RETE (LAN/WIFI) "),
+                    Interaction::Ok, Interaction::Icon::Critical);
             }
         } else {
             mostraAvviso(p, false);
-            Msg::box(QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO TABELLA DEI REPARTI "),
-                     QMessageBox::Ok, QMessageBox::Critical);
+            Contesto::interazione().ask(
+                QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO TABELLA DEI REPARTI "), Interaction::Ok,
+                Interaction::Icon::Critical);
         }
     } else if (rc.portaCOM.isEmpty()) {
         mostraAvviso(p, false);
-        Msg::box(
+        Contesto::interazione().ask(
             QStringLiteral("INVIO CASSA 1 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/INDIRIZZO "
                            "IP/CASSA/RETE"),
-            QMessageBox::Ok, QMessageBox::Critical);
+            Interaction::Ok, Interaction::Icon::Critical);
     } else {
         serviCassaSeriale(1, rc.portaCOM, p);
     }
@@ -377,7 +381,7 @@ void TrasferisciSullaCassa(const PannelloTrasferimento& p)
         serviCassaSeriale(3, rc.portaCOM2, p);
 
     mostraAvviso(p, false);
-    Msg::box(QStringLiteral("Invio Terminato "));
+    Contesto::interazione().message(QStringLiteral("Invio Terminato "));
 }
 
 } // namespace DepartmentTransfer

@@ -50,10 +50,10 @@ enum class EsitoDiretto {
 };
 
 // InvioRepSuQuiDar: sends every department over the serial port the caller opened, then closes it.
-EsitoDiretto InvioRepSuQuiDar(const PannelloTrasferimento& p = {});
+EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p);
 
 // "Trasferisci sulla CASSA" (Command1 index 2): registers 1, 2 and 3 in turn; nothing happens
 // unless the interchange word is "QUIDAR", or while another transfer runs.
-void TrasferisciSullaCassa(const PannelloTrasferimento& p = {});
+void TrasferisciSullaCassa(PannelloReparti& p);
 
 } // namespace DepartmentTransfer

@@ -1,10 +1,11 @@
 #include "reglink/PluSender.h"
 
 #include "core/Articoli.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
+#include "core/Progress.h"
 #include "core/Wait.h"
-#include "core/ui/Ui.h"
 #include "reglink/CommandSender.h"
 #include "reglink/PluStaging.h"
 
@@ -22,30 +23,28 @@ const QString kModulo = QStringLiteral("Magazzino");
 class Ripristino
 {
 public:
-    explicit Ripristino(const PannelloTrasferimento& p) : m_p(p)
+    explicit Ripristino(PannelloTrasferimento& p) : m_p(p)
     {
         app().invioInCorso = true;
-        m_timer = m_p.importaAttivo ? m_p.importaAttivo() : false;
-        if (m_p.setImportaAttivo)
-            m_p.setImportaAttivo(false);
+        m_timer = m_p.importaAttivo();
+        m_p.setImportaAttivo(false);
         Pannello::cursoreAttesa(m_p, true);
     }
     ~Ripristino()
     {
         Pannello::cursoreAttesa(m_p, false);
-        if (m_p.setImportaAttivo)
-            m_p.setImportaAttivo(m_timer);
+        m_p.setImportaAttivo(m_timer);
         app().invioInCorso = false;
     }
     Ripristino(const Ripristino&) = delete;
     Ripristino& operator=(const Ripristino&) = delete;
 
 private:
-    const PannelloTrasferimento& m_p;
+    PannelloTrasferimento& m_p;
     bool m_timer = false;
 };
 
-void svuotaTab(const PannelloTrasferimento& p)
+void svuotaTab(PannelloTrasferimento& p)
 {
     Pannello::setTestoTab(p, QString());
     Pannello::mostraTab(p, false);
@@ -54,16 +53,16 @@ void svuotaTab(const PannelloTrasferimento& p)
 void cassaNonServita(const CassaDaServire& c)
 {
     if (c.numero == 1 && c.rete) {
-        Msg::box(
+        Contesto::interazione().ask(
             QStringLiteral("INVIO CASSA 1 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/INDIRIZZO "
                            "IP/CASSA/RETE"),
-            QMessageBox::Ok, QMessageBox::Critical);
+            Interaction::Ok, Interaction::Icon::Critical);
         return;
     }
-    Msg::box(
+    Contesto::interazione().ask(
         QStringLiteral("INVIO CASSA %1 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/PortaCOM/CASSA")
             .arg(c.numero),
-        QMessageBox::Ok, c.numero == 1 ? QMessageBox::Critical : QMessageBox::NoIcon);
+        Interaction::Ok, c.numero == 1 ? Interaction::Icon::Critical : Interaction::Icon::None);
 }
 
 } // namespace
@@ -143,15 +142,26 @@ QStringList articoliDelleRighe(const QStringList& righe)
     return codici;
 }
 
-Mittente& mittente()
+MittenteCassa::MittenteCassa(PannelloTrasferimento& p) : m_p(p) {}
+
+RegLink::EsitoComandi MittenteCassa::invia(const QString& file, const QString& porta)
 {
-    static Mittente m = [](const QString& file, const QString& porta) {
-        return RegLink::EsameComandiEsito(file, porta);
-    };
-    return m;
+    // lblRecAct counts the lines sent.
+    class Righe final : public ProgressSink
+    {
+    public:
+        explicit Righe(PannelloTrasferimento& p) : m_p(p) {}
+        void setRange(int, int) override {}
+        void setValue(int v) override { m_p.setRecAct(QString::number(v)); }
+        void setStatus(const QString&) override {}
+
+    private:
+        PannelloTrasferimento& m_p;
+    } righe(m_p);
+    return RegLink::EsameComandiEsito(file, porta, righe);
 }
 
-void cmdInviaPLU_Click(const PannelloTrasferimento& p)
+void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
 {
     AppState& a = app();
     // One transfer at a time: a second press during a send or a reception does nothing.
@@ -159,8 +169,8 @@ void cmdInviaPLU_Click(const PannelloTrasferimento& p)
         return;
     Ripristino ripristino(p);
 
-    const bool solo = p.soloModificati && p.soloModificati();
-    if (!solo && !Msg::yesNo(QStringLiteral("Sicuro di dover inviare tutto l'archivio alla cassa?")))
+    const bool solo = p.soloModificati();
+    if (!solo && !Contesto::interazione().yesNo(QStringLiteral("Sicuro di dover inviare tutto l'archivio alla cassa?")))
         return;
 
     Pannello::setTestoTab(p, QStringLiteral("PREPARAZIONE DATI PER INVIO SULLE CASSE"));
@@ -172,7 +182,8 @@ void cmdInviaPLU_Click(const PannelloTrasferimento& p)
     case PluStaging::EsitoPreparazione::Preparata:
         break;
     case PluStaging::EsitoPreparazione::Vuota:
-        Msg::box(QStringLiteral("Nessun dato da inviare"), QMessageBox::Ok, QMessageBox::Information);
+        Contesto::interazione().ask(QStringLiteral("Nessun dato da inviare"), Interaction::Ok,
+                                    Interaction::Icon::Information);
         QCoreApplication::processEvents();
         svuotaTab(p);
         return;
@@ -181,8 +192,9 @@ void cmdInviaPLU_Click(const PannelloTrasferimento& p)
         return;
     case PluStaging::EsitoPreparazione::Errore:
         svuotaTab(p);
-        Msg::box(QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO ALLA TABELLA DEGLI ARTICOLI"),
-                 QMessageBox::Ok, QMessageBox::Critical);
+        Contesto::interazione().ask(
+            QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI ACCESSO ALLA TABELLA DEGLI ARTICOLI"),
+            Interaction::Ok, Interaction::Icon::Critical);
         return;
     }
     QCoreApplication::processEvents();
@@ -201,7 +213,7 @@ void cmdInviaPLU_Click(const PannelloTrasferimento& p)
             continue;
         }
         Attesa(500);
-        const RegLink::EsitoComandi esito = mittente()(PluStaging::percorsoFilePLU(c.suffisso), c.porta);
+        const RegLink::EsitoComandi esito = mittente.invia(PluStaging::percorsoFilePLU(c.suffisso), c.porta);
         rifiutate << esito.rifiutate;
         if (esito.esito) {
             ++servite;
@@ -215,8 +227,9 @@ void cmdInviaPLU_Click(const PannelloTrasferimento& p)
     case Segni::Mantieni:
         break;
     case Segni::Chiedi:
-        if (Msg::box(QStringLiteral("DEVI INVIARE SU ALTRA POSTAZIONE ?"), QMessageBox::Yes | QMessageBox::No,
-                     QMessageBox::Question, QMessageBox::NoButton, QStringLiteral("Tavrino")) == QMessageBox::No)
+        if (Contesto::interazione().ask(QStringLiteral("DEVI INVIARE SU ALTRA POSTAZIONE ?"),
+                                        Interaction::Yes | Interaction::No, Interaction::Icon::Question,
+                                        Interaction::NoButton, QStringLiteral("Tavrino")) == Interaction::No)
             AzzeraModificati(articoliDelleRighe(rifiutate));
         break;
     case Segni::Azzera:
@@ -231,28 +244,26 @@ void cmdInviaPLU_Click(const PannelloTrasferimento& p)
     QCoreApplication::processEvents();
 }
 
-void ckModificati_Click(const PannelloTrasferimento& p)
+void ckModificati_Click(PannelloTrasferimento& p)
 {
-    const bool spuntato = p.soloModificati && p.soloModificati();
+    const bool spuntato = p.soloModificati();
     if (!spuntato) {
-        if (Msg::box(QStringLiteral("TOGLIERE IL FLAG DI MODIFICATO A TUTTI I RECORD INTERESSATI?"),
-                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::No) == QMessageBox::Yes) {
+        if (Contesto::interazione().ask(QStringLiteral("TOGLIERE IL FLAG DI MODIFICATO A TUTTI I RECORD INTERESSATI?"),
+                                        Interaction::Yes | Interaction::No, Interaction::Icon::Question,
+                                        Interaction::No) == Interaction::Yes) {
             QString errore;
             if (!Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore)) {
                 ScriviErrore(kModulo, QStringLiteral("ckModificati_Click"), VbErr::DatabaseError, errore);
                 return;
             }
             AttesaSenzaInput(1000);
-            if (p.ripetiRicerca)
-                p.ripetiRicerca();
+            p.ripetiRicerca();
             return;
         }
         // Ticking the box again runs this handler once more, which selects the option.
-        if (p.setSoloModificati)
-            p.setSoloModificati(true);
+        p.setSoloModificati(true);
     }
-    if (p.selezionaTrasf)
-        p.selezionaTrasf(1);
+    p.selezionaTrasf(1);
 }
 
 } // namespace PluSender

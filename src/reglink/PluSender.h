@@ -36,14 +36,29 @@ bool AzzeraModificati(const QStringList& daTenere = {});
 // field 3, an "A/" line by its field 2, found in the staging table the lines were written from.
 QStringList articoliDelleRighe(const QStringList& righe);
 
-// The command-file sender; tests may replace it. Default: RegLink::EsameComandiEsito.
-using Mittente = std::function<RegLink::EsitoComandi(const QString& file, const QString& porta)>;
-Mittente& mittente();
+// What hands a command file to a register.
+class Mittente
+{
+public:
+    virtual ~Mittente() = default;
+    virtual RegLink::EsitoComandi invia(const QString& file, const QString& porta) = 0;
+};
+
+// The program's sender: RegLink::EsameComandiEsito, with the lines sent shown in the panel's lblRecAct.
+class MittenteCassa final : public Mittente
+{
+public:
+    explicit MittenteCassa(PannelloTrasferimento& p);
+    RegLink::EsitoComandi invia(const QString& file, const QString& porta) override;
+
+private:
+    PannelloTrasferimento& m_p;
+};
 
 // cmdInviaPLU_Click. Ignored while another transfer runs; tmrImporta gets back its state on every way out.
-void cmdInviaPLU_Click(const PannelloTrasferimento& p);
+void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente);
 
 // ckModificati_Click: unticking offers to clear every mark; ticking selects optTrasf 1.
-void ckModificati_Click(const PannelloTrasferimento& p);
+void ckModificati_Click(PannelloTrasferimento& p);
 
 } // namespace PluSender

@@ -8,7 +8,7 @@
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
-#include "core/ui/Ui.h"
+#include "core/Contesto.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -267,7 +267,7 @@ QString RecordPLU(const RigaStaging& r, bool flagPiruNEX)
     return s;
 }
 
-EsitoPreparazione PreparaTabxInvio(bool soloModificati, const PannelloTrasferimento& p, const QDate& oggi)
+EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p, const QDate& oggi)
 {
     // Everything is read first: no cursor stays open while the staging table is written.
     std::vector<Articolo> articoli;
@@ -342,7 +342,7 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, const PannelloTrasferime
         const QString msg =
             QStringLiteral("TROPPI PLU DA INVIARE (%1)!!! - IL MASSIMO PER UN INVIO E' %2").arg(righe).arg(kMaxRighe);
         logErrore(VbErr::Overflow, msg);
-        Msg::box(msg, QMessageBox::Ok, QMessageBox::Critical);
+        Contesto::interazione().ask(msg, Interaction::Ok, Interaction::Icon::Critical);
         return EsitoPreparazione::TroppeRighe;
     }
 
@@ -548,7 +548,7 @@ bool soloAscii(const QString& s)
 
 } // namespace
 
-EsitoFile ScriviFilePLU(const QString& suffisso, const PannelloTrasferimento& p)
+EsitoFile ScriviFilePLU(const QString& suffisso, PannelloTrasferimento& p)
 {
     const QString path = percorsoFilePLU(suffisso);
     if (QFile::exists(path) && !QFile::remove(path)) {

@@ -53,7 +53,7 @@ enum class EsitoPreparazione {
 
 // PreparaTabxInvio: fills MagazzinoPerQuidar from the articles (all, or only those marked as
 // changed), today's promotion prices and the extra barcodes. Progress goes to lblTab.
-EsitoPreparazione PreparaTabxInvio(bool soloModificati, const PannelloTrasferimento& p = {},
+EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p,
                                    const QDate& oggi = QDate::currentDate());
 
 // <program folder>/FilePLU<suffisso>.txt
@@ -63,6 +63,6 @@ enum class EsitoFile { Scritto, Vuoto, Errore };
 
 // ScriviFilePLU: writes the staged rows in barcode order; an old file is deleted first. With no
 // staged row it says "Nessun Articolo da inviare!!!" and leaves no file. lblRecTot gets the row count.
-EsitoFile ScriviFilePLU(const QString& suffisso, const PannelloTrasferimento& p = {});
+EsitoFile ScriviFilePLU(const QString& suffisso, PannelloTrasferimento& p);
 
 } // namespace PluStaging

@@ -1,6 +1,7 @@
 #include "reglink/Reception.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
@@ -8,8 +9,7 @@
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
-#include "core/ui/Ui.h"
-#include "core/ui/frmPswd.h"
+#include "core/config/Cartelle.h"
 #include "reglink/Frame.h"
 #include "reglink/PluStaging.h"
 #include "reglink/ProtocolLog.h"
@@ -81,7 +81,7 @@ Canale canaleDi(int cassa)
 class Ricezione
 {
 public:
-    Ricezione(int cassa, const PannelloTrasferimento& p) : m_cassa(cassa), m_p(p), m_canale(canaleDi(cassa)) {}
+    Ricezione(int cassa, PannelloTrasferimento& p) : m_cassa(cassa), m_p(p), m_canale(canaleDi(cassa)) {}
     ~Ricezione()
     {
         if (m_file.isOpen())
@@ -108,8 +108,7 @@ public:
         }
         Pannello::setRecTot(m_p, QString());
         Pannello::setRecAct(m_p, QString());
-        if (m_p.setProgressValue)
-            m_p.setProgressValue(0);
+        m_p.setProgressValue(0);
         return Esito::Completata;
     }
 
@@ -156,8 +155,9 @@ public:
             }
             if (++tentativi < kTentativiPronto)
                 continue;
-            if (Msg::box(QStringLiteral("Stampante -- CASSA %1 -- non pronta! - Riprovare?").arg(m_cassa),
-                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Question) != QMessageBox::Yes)
+            if (Contesto::interazione().ask(
+                    QStringLiteral("Stampante -- CASSA %1 -- non pronta! - Riprovare?").arg(m_cassa),
+                    Interaction::Yes | Interaction::No, Interaction::Icon::Question) != Interaction::Yes)
                 return Esito::NonPronta;
             tentativi = 0;
         }
@@ -185,7 +185,7 @@ public:
 
 private:
     int m_cassa;
-    const PannelloTrasferimento& m_p;
+    PannelloTrasferimento& m_p;
     Canale m_canale;
     QFile m_file;
 };
@@ -217,8 +217,9 @@ void prenota(int cassa, const QString& path, int modo)
 {
     const StockBooking::EsitoPrenotazione e = StockBooking::AggiornaQuantitaDaFilePLU(path, modo);
     if (!e.ok)
-        Msg::box(QStringLiteral("AGGIORNAMENTO QUANTITA' DALLA CASSA %1 NON EFFETTUATO!!!").arg(cassa), QMessageBox::Ok,
-                 QMessageBox::Warning);
+        Contesto::interazione().ask(
+            QStringLiteral("AGGIORNAMENTO QUANTITA' DALLA CASSA %1 NON EFFETTUATO!!!").arg(cassa), Interaction::Ok,
+            Interaction::Icon::Warning);
 }
 
 void direNonCompletata(int cassa, Esito e)
@@ -231,26 +232,27 @@ void direNonCompletata(int cassa, Esito e)
         testo += QStringLiteral(": la cassa non risponde più");
     else if (e == Esito::Interrotta)
         testo += QStringLiteral(": interrotta");
-    Msg::box(testo, QMessageBox::Ok, QMessageBox::Warning);
+    Contesto::interazione().ask(testo, Interaction::Ok, Interaction::Icon::Warning);
 }
 
 // The start shared by both buttons; false when this click does not start a reception.
-bool inizioPulsante(const PannelloTrasferimento& p)
+bool inizioPulsante(PannelloTrasferimento& p)
 {
     AppState& a = app();
     if (a.ricezioneInCorso) {
         // A click during a reception only offers to stop it; the running one notices at its next test.
         if (!a.interrompiRicezione)
             a.interrompiRicezione =
-                Msg::box(QStringLiteral("Vuoi interrompere la ricezione dei dati?"), QMessageBox::Yes | QMessageBox::No,
-                         QMessageBox::Question) == QMessageBox::Yes;
+                Contesto::interazione().ask(QStringLiteral("Vuoi interrompere la ricezione dei dati?"),
+                                            Interaction::Yes | Interaction::No,
+                                            Interaction::Icon::Question) == Interaction::Yes;
         return false;
     }
     if (a.invioInCorso)
         return false;
     a.ricezioneInCorso = true;
     a.saltaAggiornamento = true;
-    const bool tecnico = p.chiediTecnico ? p.chiediTecnico() : frmPswd::chiediTecnico();
+    const bool tecnico = Contesto::interazione().askTechnician();
     if (!tecnico) {
         a.ricezioneInCorso = false;
         return false;
@@ -291,21 +293,19 @@ QString comandoArticolo(const QString& barCode)
 
 QString percorsoRicevuto(int cassa)
 {
-    const QString out =
-        LeggiINI(app().percorsoSetup, QStringLiteral("Cartelle"), QStringLiteral("OUT"), QStringLiteral("?"));
-    if (out == QLatin1String("?") || out.trimmed().isEmpty())
+    const QString out = Config::Cartelle::leggi().out;
+    if (out.trimmed().isEmpty())
         return {};
     return QDir(Paths::resolveFolder(out)).filePath(QStringLiteral("PLUQuidar%1.txt").arg(cassa));
 }
 
-Esito RicevoPLUdaECR(int cassa, const PannelloTrasferimento& p)
+Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p)
 {
     Ricezione r(cassa, p);
     Esito e = r.apri();
     if (e != Esito::Completata)
         return r.fineAnticipata(e);
-    if (p.setProgressRange)
-        p.setProgressRange(0, p.totArticoli ? p.totArticoli() : 0);
+    p.setProgressRange(0, p.totArticoli());
     e = r.attendiPronto(3, true);
     if (e != Esito::Completata)
         return r.fineAnticipata(e);
@@ -373,7 +373,7 @@ Esito RicevoPLUdaECR(int cassa, const PannelloTrasferimento& p)
     return Esito::Completata;
 }
 
-Esito RicevoPLUdaECRPerArticolo(int cassa, const PannelloTrasferimento& p)
+Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p)
 {
     Ricezione r(cassa, p);
     Esito e = r.apri();
@@ -396,15 +396,13 @@ Esito RicevoPLUdaECRPerArticolo(int cassa, const PannelloTrasferimento& p)
         while (q.next())
             codici << q.value(0).toString();
     }
-    if (p.setProgressRange)
-        p.setProgressRange(0, int(codici.size()));
+    p.setProgressRange(0, int(codici.size()));
     if (!codici.isEmpty())
         Pannello::setRecTot(p, QString::number(codici.size()));
     int valore = 0;
     for (const QString& bc : codici) {
         ++valore;
-        if (p.setProgressValue)
-            p.setProgressValue(valore);
+        p.setProgressValue(valore);
         Pannello::setRecAct(p, QString::number(valore));
         if (bc.isEmpty())
             continue;
@@ -440,7 +438,7 @@ Esito RicevoPLUdaECRPerArticolo(int cassa, const PannelloTrasferimento& p)
     return Esito::Completata;
 }
 
-Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, const PannelloTrasferimento& p)
+Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, PannelloTrasferimento& p)
 {
     Ricezione r(cassa, p);
     Esito e = r.apri();
@@ -450,12 +448,10 @@ Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, const PannelloTrasferimento
     if (e != Esito::Completata)
         return r.fineAnticipata(e);
     const Canale& c = r.canale();
-    if (p.setProgressRange)
-        p.setProgressRange(0, quanti);
+    p.setProgressRange(0, quanti);
     Pannello::setRecTot(p, QString::number(quanti));
     for (int i = 1; i <= quanti; ++i) {
-        if (p.setProgressValue)
-            p.setProgressValue(i);
+        p.setProgressValue(i);
         Pannello::setRecAct(p, QString::number(i));
         app().testoRicevuto.clear();
         if (!c.inviaComando(QStringLiteral("p/%1/").arg(i)))
@@ -482,11 +478,11 @@ Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, const PannelloTrasferimento
     return Esito::Completata;
 }
 
-Esito RicevoPLUdaECR_TUTTI(int cassa, const PannelloTrasferimento& p)
+Esito RicevoPLUdaECR_TUTTI(int cassa, PannelloTrasferimento& p)
 {
-    const QString risposta = p.chiediTesto
-                                 ? p.chiediTesto(QStringLiteral("Quanti PLU da Acquisire?"), QStringLiteral("Tavrino"))
-                                 : QString();
+    const QString risposta = Contesto::interazione()
+                                 .askText(QStringLiteral("Quanti PLU da Acquisire?"), QStringLiteral("Tavrino"))
+                                 .value_or(QString());
     const std::optional<double> d = Vb::cdbl(risposta);
     const std::optional<qint32> n = d ? Vb::clng(*d) : std::nullopt;
     if (!n) {
@@ -498,7 +494,7 @@ Esito RicevoPLUdaECR_TUTTI(int cassa, const PannelloTrasferimento& p)
     return RicevoPLUdaECRPerNumero(cassa, *n, p);
 }
 
-void cmdRiceviPLU_Click(const PannelloTrasferimento& p)
+void cmdRiceviPLU_Click(PannelloTrasferimento& p)
 {
     if (!inizioPulsante(p))
         return;
@@ -529,12 +525,12 @@ void cmdRiceviPLU_Click(const PannelloTrasferimento& p)
     }
 
     Pannello::cursoreAttesa(p, false);
-    Msg::box(QStringLiteral("IMPORTAZIONE TERMINATA"), QMessageBox::Ok, QMessageBox::Information, QMessageBox::NoButton,
-             QStringLiteral("Tavrino"));
+    Contesto::interazione().ask(QStringLiteral("IMPORTAZIONE TERMINATA"), Interaction::Ok,
+                                Interaction::Icon::Information, Interaction::NoButton, QStringLiteral("Tavrino"));
     fineFlag();
 }
 
-void cmdGeneraFile_Click(const PannelloTrasferimento& p)
+void cmdGeneraFile_Click(PannelloTrasferimento& p)
 {
     if (!inizioPulsante(p))
         return;
@@ -551,7 +547,7 @@ void cmdGeneraFile_Click(const PannelloTrasferimento& p)
     }
     Pannello::cursoreAttesa(p, false);
     fineFlag();
-    Msg::box(QStringLiteral("Importazione Terminata"));
+    Contesto::interazione().message(QStringLiteral("Importazione Terminata"));
 }
 
 } // namespace Reception

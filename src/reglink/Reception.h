@@ -29,16 +29,16 @@ QString percorsoRicevuto(int cassa);
 
 // One register on the line already opened for it. Booking (mode 2, mode 1) follows a complete
 // reception of the first two; an incomplete one books nothing.
-Esito RicevoPLUdaECR(int cassa, const PannelloTrasferimento& p = {});
-Esito RicevoPLUdaECRPerArticolo(int cassa, const PannelloTrasferimento& p = {});
-Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, const PannelloTrasferimento& p = {});
+Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p);
+Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p);
+Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, PannelloTrasferimento& p);
 // Asks "Quanti PLU da Acquisire?" and receives numbers 1 to that count.
-Esito RicevoPLUdaECR_TUTTI(int cassa, const PannelloTrasferimento& p = {});
+Esito RicevoPLUdaECR_TUTTI(int cassa, PannelloTrasferimento& p);
 
 // The article window's buttons "Leggi PLU  <<<" and "&Genera File Dati". Both ask the technician
 // password (p.chiediTecnico, else frmPswd); a click during a reception offers to interrupt it;
 // nothing starts while a send runs.
-void cmdRiceviPLU_Click(const PannelloTrasferimento& p);
-void cmdGeneraFile_Click(const PannelloTrasferimento& p);
+void cmdRiceviPLU_Click(PannelloTrasferimento& p);
+void cmdGeneraFile_Click(PannelloTrasferimento& p);
 
 } // namespace Reception

@@ -4,8 +4,6 @@
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/Wait.h"
-#include "core/ui/FormBase.h"
-#include "core/ui/mdiPrincipale.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/Timings.h"
 
@@ -334,7 +332,7 @@ QPointer<LineaCassa> g_linea;
 LineaCassa& linea()
 {
     if (!g_linea)
-        g_linea = new LineaCassa(Forms::instance<mdiPrincipale>());
+        g_linea = new LineaCassa(QCoreApplication::instance());
     return *g_linea;
 }
 

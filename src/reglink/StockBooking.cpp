@@ -21,54 +21,28 @@ const QString kModulo = QStringLiteral("FUNZIONIQuidar");
 // No register sends a barcode this long; such a field is line noise.
 constexpr int kMaxBarCode = 64;
 
-// The bound statements of one booking, prepared once for the whole file.
+// The bound statements of one booking, prepared once for the whole file: the article store's
+// stock look-ups and writes, and the history line.
 struct Statementi
 {
-    QSqlQuery ulteriore{Db::dbNegozio()};
-    QSqlQuery perBarCode{Db::dbNegozio()};
-    QSqlQuery perCodice{Db::dbNegozio()};
-    QSqlQuery aggiorna{Db::dbNegozio()};
+    Articoli::Giacenze giacenze;
     QSqlQuery storico{Db::dbNegozio()};
     QString errore;
 
-    bool prepara(bool conUlteriori)
+    bool prepara()
     {
         const bool ok =
-            (!conUlteriori || ulteriore.prepare(QStringLiteral(
-                                  "SELECT CodProd FROM BarCodeUlteriori WHERE BarCode = ? ORDER BY rowid LIMIT 1"))) &&
-            perBarCode.prepare(QStringLiteral(
-                "SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE BarCode = ? ORDER BY CodMateriale LIMIT 1")) &&
-            perCodice.prepare(
-                QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE CodMateriale = ?")) &&
-            aggiorna.prepare(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = ? WHERE CodMateriale = ?")) &&
+            giacenze.ok() &&
             storico.prepare(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"));
         if (!ok)
-            errore = Db::dbNegozio().lastError().text();
+            errore = giacenze.ok() ? Db::dbNegozio().lastError().text() : giacenze.errore();
         return ok;
     }
 
-    // The article of `q` after it ran: false on failure; *trovato tells whether a row came.
-    bool leggi(QSqlQuery& q, bool* trovato, QVariant* cod, QVariant* quantita)
+    bool registra(qint64 cod, double nuovaQuantita, const QString& data, const QString& ean, double qta)
     {
-        if (!q.exec()) {
-            errore = q.lastError().text();
-            return false;
-        }
-        *trovato = q.next();
-        if (*trovato) {
-            *cod = q.value(0);
-            *quantita = q.value(1);
-        }
-        q.finish();
-        return true;
-    }
-
-    bool registra(const QVariant& cod, double nuovaQuantita, const QString& data, const QString& ean, double qta)
-    {
-        aggiorna.bindValue(0, nuovaQuantita);
-        aggiorna.bindValue(1, cod);
-        if (!aggiorna.exec()) {
-            errore = aggiorna.lastError().text();
+        if (!giacenze.impostaQuantita(cod, nuovaQuantita)) {
+            errore = giacenze.errore();
             return false;
         }
         storico.bindValue(0, data);
@@ -155,7 +129,7 @@ EsitoPrenotazione AggiornaQuantitaDaFilePLU(const QString& path, int modo, const
 
     Db::Transaction tr;
     Statementi st;
-    if (!tr.ok() || !st.prepara(true)) {
+    if (!tr.ok() || !st.prepara()) {
         ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
         return esito;
     }
@@ -166,43 +140,35 @@ EsitoPrenotazione AggiornaQuantitaDaFilePLU(const QString& path, int modo, const
             continue;
         }
         // An extra barcode books on the article that owns it.
-        st.ulteriore.bindValue(0, r.barCode);
-        QVariant codProd, nulla;
-        bool extra = false;
-        if (!st.leggi(st.ulteriore, &extra, &codProd, &nulla)) {
-            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
-            return {false, 0, 0, l.malformati};
-        }
-        QSqlQuery& q = extra ? st.perCodice : st.perBarCode;
-        q.bindValue(0, extra ? codProd : QVariant(r.barCode));
-        bool trovato = false;
-        QVariant cod, quantita;
-        if (!st.leggi(q, &trovato, &cod, &quantita)) {
-            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+        const Letto<qint64> extra = st.giacenze.codicePerBarCodeUlteriore(r.barCode);
+        const Letto<Articoli::Giacenza> g = !extra.ok      ? Letto<Articoli::Giacenza>::fallito(extra.errore)
+                                            : extra.valore ? st.giacenze.perCodice(*extra.valore)
+                                                           : st.giacenze.perBarCode(r.barCode);
+        if (!g.ok) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, g.errore);
             return {false, 0, 0, l.malformati};
         }
         // An in-store barcode is held by the register as its characters 3 to 7 (as the send gave
         // it): that article is booked, under its own barcode so the sold-quantity lists show it.
+        std::optional<Articoli::Giacenza> trovata = g.valore;
         QString ean = r.barCode;
-        if (!trovato && !extra) {
+        if (!trovata && !extra.valore) {
             const Letto<Articolo> a = Articoli::perCodiceInCassa(r.barCode);
             if (!a.ok) {
                 ScriviErrore(kModulo, proc, VbErr::DatabaseError, a.errore);
                 return {false, 0, 0, l.malformati};
             }
             if (a.valore) {
-                trovato = true;
-                cod = a.valore->codMateriale;
-                quantita = a.valore->quantita ? QVariant(*a.valore->quantita) : QVariant();
+                trovata = Articoli::Giacenza{a.valore->codMateriale, a.valore->quantita};
                 ean = a.valore->barCode;
             }
         }
-        if (!trovato) {
+        if (!trovata) {
             ++esito.ignorati;
             continue;
         }
-        const double attuale = quantita.isNull() ? 0.0 : quantita.toDouble();
-        if (!st.registra(cod, attuale - r.quantita, data, ean, r.quantita)) {
+        const double attuale = trovata->quantita.value_or(0.0);
+        if (!st.registra(trovata->codice, attuale - r.quantita, data, ean, r.quantita)) {
             ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
             return {false, 0, 0, l.malformati};
         }
@@ -231,7 +197,7 @@ EsitoPrenotazione AcquisisciFilePLU(const QDate& oggi)
 
     Db::Transaction tr;
     Statementi st;
-    if (!tr.ok() || !st.prepara(false)) {
+    if (!tr.ok() || !st.prepara()) {
         ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
         return esito;
     }
@@ -241,24 +207,22 @@ EsitoPrenotazione AcquisisciFilePLU(const QDate& oggi)
             ++esito.ignorati;
             continue;
         }
-        st.perBarCode.bindValue(0, r.barCode);
-        bool trovato = false;
-        QVariant cod, quantita;
-        if (!st.leggi(st.perBarCode, &trovato, &cod, &quantita)) {
-            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+        const Letto<Articoli::Giacenza> g = st.giacenze.perBarCode(r.barCode);
+        if (!g.ok) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, g.errore);
             return {false, 0, 0, l.malformati};
         }
-        if (!trovato) {
+        if (!g.valore) {
             ++esito.ignorati;
             continue;
         }
-        const double attuale = quantita.isNull() ? 0.0 : quantita.toDouble();
+        const double attuale = g.valore->quantita.value_or(0.0);
         // The register's figure is the new stock; an unchanged figure books nothing.
-        if (!quantita.isNull() && Vb::cstr(attuale) == Vb::cstr(r.quantita)) {
+        if (g.valore->quantita && Vb::cstr(attuale) == Vb::cstr(r.quantita)) {
             ++esito.ignorati;
             continue;
         }
-        if (!st.registra(cod, r.quantita, data, r.barCode, attuale - r.quantita)) {
+        if (!st.registra(g.valore->codice, r.quantita, data, r.barCode, attuale - r.quantita)) {
             ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
             return {false, 0, 0, l.malformati};
         }

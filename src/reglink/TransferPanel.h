@@ -1,58 +1,80 @@
 #pragma once
-// What the PLU send, the reception and the department transfer need of the window that hosts
-// them (the article window, the department window): its progress controls, its options and a
-// few services. Every member may be left empty; an empty one is simply not used.
+// What the register link needs of the window that hosts a transfer. Every method is required:
+// a host that leaves one out does not compile.
 #include <QString>
-#include <functional>
 
-struct PannelloTrasferimento
+// Any host of a transfer: the article window, the department window.
+class OspiteTrasferimento
 {
+public:
+    virtual ~OspiteTrasferimento() = default;
+    // The hourglass for the whole run.
+    virtual void cursoreAttesa(bool attesa) = 0;
+};
+
+// The article window's part in sending PLUs and receiving sold quantities.
+class PannelloTrasferimento : public OspiteTrasferimento
+{
+public:
     // ckModificati: read, and set by the program (setting it runs its click handler as a user's change).
-    std::function<bool()> soloModificati;
-    std::function<void(bool)> setSoloModificati;
+    virtual bool soloModificati() = 0;
+    virtual void setSoloModificati(bool on) = 0;
     // optTrasf: 1 "x INVIO PLU Modificati", 0 "x INVIO Intero Archivio".
-    std::function<void(int)> selezionaTrasf;
+    virtual void selezionaTrasf(int indice) = 0;
 
     // lblTab, the status text box.
-    std::function<QString()> testoTab;
-    std::function<void(const QString&)> setTestoTab;
-    std::function<void(bool)> mostraTab;
+    virtual QString testoTab() = 0;
+    virtual void setTestoTab(const QString& testo) = 0;
+    virtual void mostraTab(bool visibile) = 0;
 
     // lblRecTot, lblRecAct, pB1, lblTotArt.
-    std::function<void(const QString&)> setRecTot;
-    std::function<void(const QString&)> setRecAct;
-    std::function<void(int, int)> setProgressRange;
-    std::function<void(int)> setProgressValue;
-    std::function<int()> progressValue;
-    std::function<int()> totArticoli;
+    virtual void setRecTot(const QString& testo) = 0;
+    virtual void setRecAct(const QString& testo) = 0;
+    virtual void setProgressRange(int minimo, int massimo) = 0;
+    virtual void setProgressValue(int valore) = 0;
+    virtual int totArticoli() = 0;
 
     // tmrImporta, the IN-folder poll.
-    std::function<bool()> importaAttivo;
-    std::function<void(bool)> setImportaAttivo;
+    virtual bool importaAttivo() = 0;
+    virtual void setImportaAttivo(bool on) = 0;
 
     // RipetiRicerca: reloads the article list.
-    std::function<void()> ripetiRicerca;
-    // The hourglass for the whole run.
-    std::function<void(bool)> cursoreAttesa;
-    // frmPswd with Tag "TCN": true when TecnicoAbilitato became 1.
-    std::function<bool()> chiediTecnico;
-    // The input box "Quanti PLU da Acquisire?": the typed text, or an empty text on Cancel.
-    std::function<QString(const QString& prompt, const QString& title)> chiediTesto;
-    // The timed notice (frmInfo); empty: frmInfo::mostra.
-    std::function<void(const QString&)> avviso;
+    virtual void ripetiRicerca() = 0;
+};
 
-    // The department window: frAvviso shown or hidden, lblAvviso's caption.
-    std::function<void(bool)> mostraAvviso;
-    std::function<void(const QString&)> setTestoAvviso;
+// The department window's part in sending departments: frAvviso shown or hidden, lblAvviso's caption.
+class PannelloReparti : public OspiteTrasferimento
+{
+public:
+    virtual void mostraAvviso(bool visibile) = 0;
+    virtual void setTestoAvviso(const QString& testo) = 0;
 };
 
 namespace Pannello {
-// Calls through a member that may be empty.
-void avviso(const PannelloTrasferimento& p, const QString& testo);
-QString testoTab(const PannelloTrasferimento& p);
-void setTestoTab(const PannelloTrasferimento& p, const QString& testo);
-void mostraTab(const PannelloTrasferimento& p, bool visibile);
-void setRecTot(const PannelloTrasferimento& p, const QString& testo);
-void setRecAct(const PannelloTrasferimento& p, const QString& testo);
-void cursoreAttesa(const PannelloTrasferimento& p, bool attesa);
+// The timed notice (questions and notices go through the program's Contesto::interazione()).
+void avviso(OspiteTrasferimento& p, const QString& testo);
+inline QString testoTab(PannelloTrasferimento& p)
+{
+    return p.testoTab();
+}
+inline void setTestoTab(PannelloTrasferimento& p, const QString& testo)
+{
+    p.setTestoTab(testo);
+}
+inline void mostraTab(PannelloTrasferimento& p, bool visibile)
+{
+    p.mostraTab(visibile);
+}
+inline void setRecTot(PannelloTrasferimento& p, const QString& testo)
+{
+    p.setRecTot(testo);
+}
+inline void setRecAct(PannelloTrasferimento& p, const QString& testo)
+{
+    p.setRecAct(testo);
+}
+inline void cursoreAttesa(OspiteTrasferimento& p, bool attesa)
+{
+    p.cursoreAttesa(attesa);
+}
 } // namespace Pannello

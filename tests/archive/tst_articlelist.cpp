@@ -1,6 +1,6 @@
 // The article list load: the column texts other windows read back, Null handling, colours,
 // mark-up rounding, the 1000-row cap, deleted rows and the shelf-label mark.
-#include "archive/ArticleList.h"
+#include "archive/ui/ArticleList.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "support/TestEnv.h"

@@ -1,6 +1,7 @@
 // Backup of the data folder and the switch to another database.
-#include "archive/DataBackup.h"
+#include "archive/ui/DataBackup.h"
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "support/TestEnv.h"
@@ -29,18 +30,23 @@ QByteArray leggi(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Picks `folder` whatever the title; records the titles asked.
+// Picks `folder` (empty: cancels) at every folder question; the titles asked are recorded.
 QStringList* sceglie(const QString& folder)
 {
-    static QStringList titles;
-    titles.clear();
-    DataBackup::hooks().sceltaPerc = [folder](QWidget*, const QString& title) {
-        titles << title;
-        return folder;
-    };
-    DataBackup::hooks().spazioLibero = [](const QString&) { return qint64(1) << 40; };
-    return &titles;
+    auto& interazione = dynamic_cast<TestInteraction&>(Contesto::interazione());
+    interazione.prompts.clear();
+    interazione.paths.clear();
+    for (int i = 0; i < 8; ++i)
+        interazione.paths.enqueue(folder);
+    return &interazione.prompts;
 }
+
+// A drive with the given free bytes.
+struct DiscoProva final : DataBackup::Disco
+{
+    qint64 libero = qint64(1) << 40;
+    qint64 spazioLibero(const QString&) const override { return libero; }
+};
 
 int articoliIn(const QString& dbFile)
 {
@@ -71,7 +77,6 @@ class TestBackup : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { DataBackup::resetHooks(); }
 
     void datedFolderName_data()
     {
@@ -97,7 +102,7 @@ private Q_SLOTS:
         scrivi(env.path("Dati/Sub/nota.txt"), "ciao");
         QStringList* titles = sceglie(target.path());
 
-        DataBackup::cmdSalva_Click(nullptr);
+        DataBackup::cmdSalva_Click(nullptr, DiscoProva());
         QCOMPARE(*titles, QStringList{"Seleziona la cartella dove salvare i DATI"});
         QVERIFY(env.messages().isEmpty()); // success says nothing
         QCOMPARE(app().drvBck, target.path());
@@ -125,7 +130,7 @@ private Q_SLOTS:
         // A folder under a regular file cannot be written, whoever runs the test.
         scrivi(target.filePath("file"), "x");
         sceglie(target.filePath("file/sotto"));
-        DataBackup::cmdSalva_Click(nullptr);
+        DataBackup::cmdSalva_Click(nullptr, DiscoProva());
         QCOMPARE(env.messages().size(), 1);
         QVERIFY(env.messages().first().startsWith(kFallito));
         QVERIFY(leggi(env.path("Dati/ErrorLog.dat")).contains("cmdSalva_Click"));
@@ -134,7 +139,7 @@ private Q_SLOTS:
         env.clearMessages();
         scrivi(target.filePath("PLU_BCK"), "x");
         sceglie(target.path());
-        DataBackup::cmdSalva_Click(nullptr);
+        DataBackup::cmdSalva_Click(nullptr, DiscoProva());
         QVERIFY(env.messages().value(0).startsWith(kFallito));
 
         // A file that cannot be copied fails the whole backup, and no partial copy is left.
@@ -155,21 +160,22 @@ private Q_SLOTS:
         TestEnv env;
         QTemporaryDir target;
         sceglie(target.path());
-        DataBackup::hooks().spazioLibero = [](const QString&) { return DataBackup::kSpazioMinimo - 1; };
-        DataBackup::cmdSalva_Click(nullptr);
+        DiscoProva disco;
+        disco.libero = DataBackup::kSpazioMinimo - 1;
+        DataBackup::cmdSalva_Click(nullptr, disco);
         QCOMPARE(env.messages(),
                  QStringList{"Spazio NON sufficiente\n\nLiberare spazio sul disco e ritentare l'operazione"});
         QVERIFY(QDir(target.path()).isEmpty());
 
-        DataBackup::hooks().spazioLibero = [](const QString&) { return DataBackup::kSpazioMinimo; };
-        QVERIFY(DataBackup::salvaDati(target.path()).esito.ok);
+        disco.libero = DataBackup::kSpazioMinimo;
+        QVERIFY(DataBackup::salvaDati(target.path(), QDateTime::currentDateTime(), disco).esito.ok);
     }
 
     void cancelledChoice()
     {
         TestEnv env;
         sceglie(QString());
-        DataBackup::cmdSalva_Click(nullptr);
+        DataBackup::cmdSalva_Click(nullptr, DiscoProva());
         env.answer({QMessageBox::Yes});
         QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
         QCOMPARE(env.messages().count("Nessuna cartella selezionata!!!"), 2);

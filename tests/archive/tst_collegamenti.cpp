@@ -1,9 +1,17 @@
 // The article window's buttons reach the other subsystems' work: the article editor, the
 // scanned-barcode box, the promotions list and the register send.
-#include "archive/Magazzino.h"
+#include "archive/ui/Magazzino.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
-#include "editing/AggiungiMateriale.h"
+#include "core/IniFile.h"
+#include "editing/ui/AggiungiMateriale.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/Timings.h"
+#include "support/FakeRegister.h"
+#include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
+
+#include <QDir>
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -33,18 +41,22 @@ Magazzino& apri()
 // editor to be visible: a busy machine may take longer to load it than any fixed delay.
 void chiudiEditoreQuandoAperto(bool* aperto)
 {
-    auto* t = new QTimer;
-    t->setInterval(10);
-    QObject::connect(t, &QTimer::timeout, [t, aperto] {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, aperto] {
         AggiungiMateriale* e = Forms::instance<AggiungiMateriale>();
-        if (!e || !e->isVisible())
+        if (!e || !e->isVisible() || e->windowModality() != Qt::ApplicationModal)
             return;
-        t->stop();
-        t->deleteLater();
+        poll->stop();
+        poll->deleteLater();
         *aperto = true;
         e->unload();
     });
-    t->start();
+    poll->start();
+    QTimer::singleShot(10000, poll, [poll] { // never shown: stop looking
+        poll->stop();
+        poll->deleteLater();
+    });
 }
 
 } // namespace
@@ -120,6 +132,46 @@ private Q_SLOTS:
         w.cmdInviaPLU->click();
         QTRY_VERIFY(!env.messages().isEmpty());
         QCOMPARE(Db::scalar(QStringLiteral("SELECT Modificato FROM Magazzino")).toInt(), 1);
+    }
+
+    // The reception buttons of the real window ask the technician's password, and "&Genera File
+    // Dati" asks how many PLUs to receive, through the program's interaction.
+    void receptionButtonsAskTheirQuestions()
+    {
+        TestEnv env;
+        ScriptedInteraction si;
+        Contesto::installaInterazione(&si);
+        RegLink::timings() = RegLink::Timings::veloci();
+        RegLink::resetLinea();
+        QDir(env.home()).mkpath("out");
+        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
+        auto reg = FakeRegister::serial(env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+
+        si.texts.enqueue("2");
+        w.cmdGeneraFile->click();
+        QCOMPARE(si.technicianAsked, 1);
+        QVERIFY(si.asked.contains("Quanti PLU da Acquisire?"));
+        QStringList perNumero;
+        for (const QString& c : reg->commands())
+            if (c.startsWith("p/"))
+                perNumero << c;
+        QCOMPARE(perNumero, QStringList({"p/1/", "p/2/"}));
+        QCOMPARE(si.asked.last(), QString("Importazione Terminata"));
+
+        // A refused password starts nothing.
+        si.technician = false;
+        const qsizetype comandi = reg->commands().size();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(si.technicianAsked, 2);
+        QCOMPARE(reg->commands().size(), comandi);
+        QVERIFY(!app().ricezioneInCorso);
+
+        Contesto::installaInterazione(&env.interazione());
+        RegLink::resetLinea();
+        RegLink::resetTimings();
     }
 };
 

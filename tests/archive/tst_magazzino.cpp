@@ -1,6 +1,6 @@
 // The article window driven as a user would: activation refresh and its skip flag, the list's
 // click, double click and refused in-place edit, the search button, the tab switch.
-#include "archive/Magazzino.h"
+#include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"

@@ -1,5 +1,5 @@
 // Bulk stock and barcode operations against a real database file.
-#include "archive/StockOperations.h"
+#include "archive/ui/StockOperations.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"

@@ -4,6 +4,7 @@
 #include "support/TestEnv.h"
 
 #include <QtTest>
+#include <tuple>
 
 class TstArticoli : public QObject
 {
@@ -57,6 +58,41 @@ private Q_SLOTS:
         int n = 0;
         QVERIFY(Articoli::perOgni([&](const Articolo&) { return ++n, true; }));
         QCOMPARE(n, 1);
+    }
+
+    // Barcodes and supplier codes are compared exactly (case and leading zeros); the supplier list
+    // leaves out empty and Null suppliers; a delete takes only its
+    // own article's extra barcodes and promotions.
+    void caseOrderAndDependents()
+    {
+        for (const auto& [cod, bc, forn, codForn] :
+             {std::tuple{1, "ABC'1", "Rossi", "f'1"}, std::tuple{2, "abc'1", "", "F'1"},
+              std::tuple{3, "X", "bianchi", ""}}) {
+            QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, BarCode, Fornitore, "
+                                            "CodProdottoFornitore) VALUES (?, ?, ?, ?)"),
+                             {cod, bc, forn, codForn}));
+        }
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Fornitore) VALUES (4, NULL)")));
+        QCOMPARE(Articoli::perBarCode(QStringLiteral("abc'1")).valore->codMateriale, 2);
+        QCOMPARE(Articoli::perBarCode(QStringLiteral("ABC'1")).valore->codMateriale, 1);
+        QCOMPARE(Articoli::perCodiceFornitore(QStringLiteral("F'1")).valore->codMateriale, 2);
+        QStringList fornitori = *Articoli::fornitori().valore; // in the database's order
+        fornitori.sort();
+        QCOMPARE(fornitori, QStringList({"Rossi", "bianchi"}));
+
+        QCOMPARE(Articoli::codiceDaTesto(QStringLiteral(" 12 ")), std::optional<qint64>(12));
+        QVERIFY(!Articoli::codiceDaTesto(QStringLiteral("12a")));
+        QVERIFY(!Articoli::codiceDaTesto(QString()));
+
+        QVERIFY(
+            Db::exec(QStringLiteral("INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (1, 'E1'), (3, 'E3')")));
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO Offerte (Articolo, PrzScnt) VALUES (1, 1), (3, 2)")));
+        QVERIFY(Articoli::elimina(1));
+        QVERIFY(!Articoli::perCodice(1).valore);
+        QCOMPARE(*Articoli::codicePerBarCodeUlteriore(QStringLiteral("E3")).valore, 3);
+        QVERIFY(!Articoli::codicePerBarCodeUlteriore(QStringLiteral("E1")).valore);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT group_concat(Articolo) FROM Offerte")).toString(), QString("3"));
+        QCOMPARE(*Articoli::nuovoCodice(), 5);
     }
 
     void failedReadIsNotNothing()

@@ -238,8 +238,7 @@ private Q_SLOTS:
     void exitQuestion()
     {
         TestEnv env(false);
-        int ends = 0;
-        hooks().terminaProgramma = [&ends] { ++ends; };
+        const int& ends = env.programma().fine;
         mdiPrincipale& m = Forms::get<mdiPrincipale>();
         m.show();
 
@@ -259,14 +258,12 @@ private Q_SLOTS:
         QCOMPARE(ends, 1);
         QCOMPARE(env.messages().size(), 3);
         QApplication::restoreOverrideCursor();
-        hooks() = AppHooks{};
     }
 
     void toolbarKeys()
     {
         TestEnv env;
-        int magazzino = 0;
-        hooks().mostraMagazzino = [&magazzino] { ++magazzino; };
+        const int& magazzino = env.programma().magazzino;
         mdiPrincipale& m = Forms::get<mdiPrincipale>();
         for (const char* key : {"tbMaga", "tbImpo", "tbEsci"}) {
             QVERIFY2(m.button(key), key);
@@ -288,7 +285,6 @@ private Q_SLOTS:
         });
         m.button("tbImpo")->trigger();
         QVERIFY(sawModal);
-        hooks() = AppHooks{};
     }
 };
 

@@ -1,7 +1,7 @@
 // The printer choice and the default-printer change, on the test printer backend.
 #include "core/IniFile.h"
 #include "core/Lookups.h"
-#include "core/Printers.h"
+#include "core/ui/Printers.h"
 #include "core/ui/frmChangeST.h"
 #include "core/ui/frmSetupCassa.h"
 #include "support/TestEnv.h"
@@ -158,6 +158,14 @@ private Q_SLOTS:
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(4) == "%PDF");
         QVERIFY(Printers::printerFor("A4 Ufficio")->outputFileName() != job->outputFileName());
+
+        // A printer that is no longer installed is refused, never replaced by another one.
+        QString errore;
+        QVERIFY(!Printers::printerFor("Etichette Vecchia", &errore));
+        QCOMPARE(errore, QString("La stampante \"Etichette Vecchia\" non è installata"));
+        app().stampanteCorrente = "Tolta";
+        QVERIFY(!Printers::printerFor({}, &errore));
+        QCOMPARE(errore, QString("La stampante \"Tolta\" non è installata"));
     }
 
     void failedDefaultChangeIsReported_data()

@@ -31,23 +31,19 @@ QString storedDate()
     return LeggiINI(app().percorsoSetup, "DataSistema", "Data", "?");
 }
 
-// Counts the handovers to the article window, and what the linked-table hooks did.
+// Counts the handovers to the article window, and what the external-database step did
+// (through the program TestEnv installed).
 struct HandoverSpy
 {
-    int magazzino = 0;
-    int imports = 0;
-    HandoverSpy(bool linked = false, std::function<void()> duringImport = {})
+    TestProgramma& p;
+    int& magazzino = p.magazzinoModale;
+    int& imports = p.importazioni;
+    explicit HandoverSpy(TestEnv& env, bool linked = false, std::function<void()> duringImport = {})
+        : p(env.programma())
     {
-        hooks() = AppHooks{};
-        hooks().mostraMagazzinoModale = [this] { ++magazzino; };
-        hooks().gestisciTabelleCollegate = [linked] { return linked; };
-        hooks().importaDaDatabaseEsterno = [this, duringImport] {
-            ++imports;
-            if (duringImport)
-                duringImport();
-        };
+        p.collegate = linked;
+        p.duranteImportazione = std::move(duringImport);
     }
-    ~HandoverSpy() { hooks() = AppHooks{}; }
 };
 
 } // namespace
@@ -246,7 +242,7 @@ private Q_SLOTS:
         writeRaw(env.setup(),
                  "[BarCode]\r\nPortaCOM=3\r\n[RegCassa]\r\nPortaCOM=1\r\nPortaCOM2=?\r\nVelocitaCOM=19200\r\n"
                  "ParitaDatiCOM=Pari\r\nFlussoDatiCOM=\r\n");
-        LeggiPortaBarCode(env.setup());
+        LeggiPortaBarCode();
         const auto& b = app().impostazioniBarCode;
         QCOMPARE(b.portaCOM, QString("3"));
         QCOMPARE(b.linea.velocita, QString("9600"));
@@ -254,7 +250,7 @@ private Q_SLOTS:
         QCOMPARE(b.linea.parita, QString("Nessuna"));
         QCOMPARE(b.linea.bitStop, QString("1"));
         QCOMPARE(b.linea.flusso, QString("Nessuno"));
-        LeggiPortaRegCassa(env.setup());
+        LeggiPortaRegCassa();
         const auto& r = app().impostazioniRegCassa;
         QCOMPARE(r.portaCOM, QString("1"));
         QCOMPARE(r.portaCOM1, QString());
@@ -328,7 +324,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, kind);
         TestEnv env(false);
-        HandoverSpy spy;
+        HandoverSpy spy(env);
         const QString dati = env.path("Dati");
         const QString db = env.path("Dati/DbNegozio.db");
         const QByteArray garbage = QByteArray("non è un database ").repeated(300);
@@ -379,7 +375,7 @@ private Q_SLOTS:
     void retryAfterFixingDati()
     {
         TestEnv env(false);
-        HandoverSpy spy;
+        HandoverSpy spy(env);
         QStringList seen;
         const QString dati = env.path("Dati");
         Msg::setResponder([&seen, dati](const QString& text, QMessageBox::StandardButtons) {
@@ -400,7 +396,7 @@ private Q_SLOTS:
     void ignoreGoesOnWithoutDatabase()
     {
         TestEnv env(false);
-        HandoverSpy spy;
+        HandoverSpy spy(env);
         env.answer({QMessageBox::Ok, QMessageBox::Ignore});
         QVERIFY(Startup::Main());
         Startup::rilasciaIstanza();
@@ -412,7 +408,7 @@ private Q_SLOTS:
     void normalStartCreatesDatabase()
     {
         TestEnv env(false);
-        HandoverSpy spy;
+        HandoverSpy spy(env);
         QVERIFY(QDir().mkpath(env.path("Dati")));
         writeRaw(env.setup(), "[Acquisizione]\r\nMetodo=2\r\n[Distributore]\r\nNome=Rossi\r\n");
         QVERIFY(Startup::Main());
@@ -439,7 +435,7 @@ private Q_SLOTS:
     void splashKeyThenTimer()
     {
         TestEnv env(false);
-        HandoverSpy spy;
+        HandoverSpy spy(env);
         frmSplash& s = Forms::get<frmSplash>();
         QPointer<frmSplash> guard(&s);
         s.TimerCarica->setInterval(30);
@@ -458,7 +454,7 @@ private Q_SLOTS:
     void splashActivationThenKey()
     {
         TestEnv env(false);
-        HandoverSpy spy;
+        HandoverSpy spy(env);
         frmSplash& s = Forms::get<frmSplash>();
         s.TimerCarica->setInterval(200);
         s.showModeless();
@@ -475,7 +471,7 @@ private Q_SLOTS:
     void splashTimerAlone()
     {
         TestEnv env(false);
-        HandoverSpy spy;
+        HandoverSpy spy(env);
         frmSplash& s = Forms::get<frmSplash>();
         s.TimerCarica->setInterval(20);
         s.showModeless();
@@ -490,7 +486,7 @@ private Q_SLOTS:
     {
         TestEnv env(false);
         // A key pressed while the external copy runs must not hand over a second time.
-        HandoverSpy spy(true, [] {
+        HandoverSpy spy(env, true, [] {
             if (frmSplash* s = Forms::instance<frmSplash>())
                 QTest::keyClick(s, Qt::Key_Space);
             QTest::qWait(20);

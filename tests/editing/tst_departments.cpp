@@ -2,7 +2,8 @@
 // the value box, reset, icons, and a save that fails.
 #include "core/Database.h"
 #include "editing/Departments.h"
-#include "editing/RepartiWindow.h"
+#include "editing/ui/RepartiWindow.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -212,7 +213,7 @@ private Q_SLOTS:
         const auto r = Departments::leggi(5);
         QCOMPARE(r->descrizione, QString("Reparto5"));
         QVERIFY(r->iva == 0 && r->prezzoPrefissato == 0 && r->sconto == 0 && !r->noFiscale);
-        QCOMPARE(r->icon.toString(), QString());
+        QCOMPARE(r->icon, QString());
         QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("No"));
     }
 
@@ -289,10 +290,9 @@ private Q_SLOTS:
     void closeSkipsArticleRefresh()
     {
         TestEnv env;
-        bool hidden = false;
         RepartiWindow& w = apri();
-        ArchivioCallbacks cb;
-        cb.nascondiLblTab = [&] { hidden = true; };
+        ArchivioProva cb;
+        const bool& hidden = cb.lblTabNascosta;
         w.setCallbacks(cb);
         QPointer<RepartiWindow> p(&w);
         QTest::mouseClick(w.Uscita, Qt::LeftButton);

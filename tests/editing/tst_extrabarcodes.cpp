@@ -2,7 +2,7 @@
 // that finds an article by its main or extra barcode.
 #include "core/Database.h"
 #include "editing/ExtraBarcodes.h"
-#include "editing/ScannedLookup.h"
+#include "editing/ui/ScannedLookup.h"
 #include "support/TestEnv.h"
 
 #include <QtTest>
@@ -49,7 +49,7 @@ private Q_SLOTS:
         articolo(5, "MAIN");
         QVERIFY(ExtraBarcodes::registra("5", "5", {"A", "", "B"}));
         QCOMPARE(stored(5), QStringList({"A|0|5", "B|0|5"}));
-        QCOMPARE(ExtraBarcodes::carica("5"), QStringList({"A", "B"}));
+        QCOMPARE(ExtraBarcodes::carica("5").valore, std::optional(QStringList({"A", "B"})));
         QVERIFY(ExtraBarcodes::registra("5", "5", {"A2", "", "B", "B"})); // change one; duplicates typed by hand stay
         QCOMPARE(stored(5), QStringList({"A2|0|5", "B|0|5", "B|0|5"}));
         QVERIFY(ExtraBarcodes::registra("5", "5", QStringList(3)));

@@ -3,7 +3,7 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
-#include "editing/Promotions.h"
+#include "editing/ui/Promotions.h"
 #include "support/TestEnv.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 // The editor's barcode scanner: the buffer rule for every line end, and the real path over a
 // pseudo-terminal standing in for the scanner's serial port.
-#include "editing/AggiungiMateriale.h"
+#include "editing/ui/AggiungiMateriale.h"
 #include "editing/ScannerLine.h"
 #include "support/TestEnv.h"
 

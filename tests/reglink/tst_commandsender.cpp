@@ -3,11 +3,11 @@
 #include "core/IniFile.h"
 #include "core/TextFile.h"
 #include "core/Wait.h"
-#include "core/ui/TextViewer.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -30,8 +30,9 @@ QString fileText(const QString& path)
 struct Fixture
 {
     TestEnv env;
-    QStringList viewed;
-    QList<int> progress;
+    RecordingProgress righe;
+    QList<int>& progress = righe.values;
+    QStringList& viewed = env.interazione().filesShown;
     int terminations = 0;
 
     Fixture()
@@ -42,13 +43,10 @@ struct Fixture
         resetLinea();
         QDir(env.home()).mkpath("out");
         ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
-        TextViewer::setTestHook([this](const QString& p) { viewed << p; });
-        comandiHooks().progresso = [this](int n) { progress << n; };
         comandiHooks().terminaProgramma = [this] { ++terminations; };
     }
     ~Fixture()
     {
-        TextViewer::setTestHook({});
         comandiHooks() = ComandiHooks{};
         resetLinea();
         resetTimings();
@@ -103,7 +101,7 @@ void TstCommandSender::everyActionClass()
     const QString file = fx.commandFile({"P/1/A/", "P/2/B", "P/3/C/", "P/4/D/", "P/5/E/", "P/6/F/", "P/7/G/"});
     const int enqBefore = reg->enqCount();
 
-    QVERIFY(EsameComandi(file, "51"));
+    QVERIFY(EsameComandi(file, "51", fx.righe));
 
     QCOMPARE(reg->commands(), (QStringList{"P/1/A/", "P/2/B/", "P/3/C/", "P/4/D/", "P/4/D/", "P/4/D/", "P/5/E/",
                                            "P/5/E/", "P/6/F/", "P/7/G/"}));
@@ -132,7 +130,7 @@ void TstCommandSender::cleanFileLeavesNoFailureFile()
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 52);
     TextFile::writeLines(fx.env.path("out/NonTRASMESSI52.txt"), {"vecchio"});
-    QVERIFY(EsameComandi(fx.commandFile({"D/1/FRUTTA/1/0.00/500.00/1011000/1/0.00/"}), "52"));
+    QVERIFY(EsameComandi(fx.commandFile({"D/1/FRUTTA/1/0.00/500.00/1011000/1/0.00/"}), "52", fx.righe));
     QVERIFY(!QFile::exists(fx.env.path("out/NonTRASMESSI52.txt")));
     QVERIFY(fx.viewed.isEmpty());
     QVERIFY(!fx.log().contains("ESITO"));
@@ -144,7 +142,7 @@ void TstCommandSender::deviceErrorEndsTheProgram()
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 53);
     reg->setErrore("P/2/", 42);
-    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/"}), "53"));
+    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/"}), "53", fx.righe));
     QCOMPARE(fx.terminations, 1);
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/2/"}));
     QVERIFY(fx.env.messages().contains("Errore tastiera - Tastiera scollegata"));
@@ -162,7 +160,7 @@ void TstCommandSender::busyRepeatsAreBounded()
     timings().maxRipetizioniBusy = 3;
     auto reg = FakeRegister::serial(fx.env, 54);
     reg->setErrore("P/1/", 26, -1); // busy for ever
-    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/"}), "54"));
+    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/"}), "54", fx.righe));
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/1/", "P/1/", "P/1/", "P/2/"}));
     QCOMPARE(count(fx.failures("54"), "ESITO : Errore N.26"), 4);
     QCOMPARE(count(fx.log(), "Tracciato e Ripetuto il comando"), 3);
@@ -194,7 +192,7 @@ void TstCommandSender::silentRegister()
         reg->setSilent(true);
     QElapsedTimer t;
     t.start();
-    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/"}), porta));
+    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/"}), porta, fx.righe));
     QVERIFY(t.elapsed() < 6 * 150 + 2000); // six bounded waits
     QCOMPARE(reg->enqCount(), 6);
     QVERIFY(fx.log().contains("          *** Troppi timeout, esco definitivamente. FINE."));
@@ -221,7 +219,7 @@ void TstCommandSender::timeoutsInARowOnlyEndTheFile()
         if (reg->commands().size() == 6)
             reg->setIgnoreNext(5);
     });
-    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/"}), "56"));
+    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/"}), "56", fx.righe));
     QCOMPARE(reg->commands().size(), 12);
     QCOMPARE(count(fx.log(), "RIMANDO COMANDO"), 10);
 }
@@ -234,7 +232,7 @@ void TstCommandSender::nakAndBadChecksumAreRetried()
     reg->setWrongChecksum(1);
     reg->setRetransmitOnNak(false); // the damaged reply is only answered with NAK: time-out, resend
     reg->setErrore("P/1/", 26);     // the damaged reply is a "1A"
-    QVERIFY(EsameComandi(fx.commandFile({"P/1/"}), "57"));
+    QVERIFY(EsameComandi(fx.commandFile({"P/1/"}), "57", fx.righe));
     QCOMPARE(reg->enqCount(), 5); // three NAKs, one ACK, one after the time-out
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/1/"}));
     // The damaged 1A was never taken: the resend got the register's clean answer.
@@ -250,7 +248,7 @@ void TstCommandSender::slowAndSplitRegister()
     reg->setSplitReplies(true);
     reg->setStrayBytes("\x01\x02zz");
     reg->setErrore("P/2/", 7);
-    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/"}), "58"));
+    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/"}), "58", fx.righe));
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/2/", "P/3/"}));
     QCOMPARE(count(fx.failures("58"), "Invio: "), 1);
     QVERIFY(!fx.log().contains("RIMANDO"));
@@ -261,7 +259,7 @@ void TstCommandSender::lineDiesMidTransfer()
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 59);
     reg->dieAfterCommands(2);
-    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/", "P/4/"}), "59"));
+    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/", "P/4/"}), "59", fx.righe));
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/2/"}));
     QCOMPARE(fx.progress.last(), 3);
     QVERIFY(fx.log().contains("Troppi timeout"));
@@ -270,7 +268,7 @@ void TstCommandSender::lineDiesMidTransfer()
 void TstCommandSender::closedSerialPort()
 {
     Fixture fx;
-    QVERIFY(!EsameComandi(fx.commandFile({"P/1/"}), "60")); // no such port
+    QVERIFY(!EsameComandi(fx.commandFile({"P/1/"}), "60", fx.righe)); // no such port
     QCOMPARE(count(fx.log(), "> PORTA DI COMUNICAZIONE SERIALE CHIUSA, IMPOSSIBILE MANDARE ENQ"), 6);
     QVERIFY(fx.env.messages().isEmpty());
 }
@@ -284,7 +282,7 @@ void TstCommandSender::overUdp()
     app().contatoreApertura = 0;
     QVERIFY(
         EsameComandi(fx.commandFile({"A/1/X/1/0/1.00/150.00/1.000/00010000/", "A/2/Y/1/0/1.00/150.00/1.000/00010000/"}),
-                     "127.0.0.2"));
+                     "127.0.0.2", fx.righe));
     QCOMPARE(reg->commands().size(), 2);
     QCOMPARE(reg->plu().value("1").descrizione, QStringLiteral("X"));
     QVERIFY(!reg->plu().contains("2"));
@@ -297,11 +295,11 @@ void TstCommandSender::commandFileReading()
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 61);
     // A comma splits a line; a quoted field keeps it; blank lines carry nothing.
-    QVERIFY(EsameComandi(fx.commandFile({"  P/1/,P/2/", "", "\"P/3,4/\"", "   "}), "61"));
+    QVERIFY(EsameComandi(fx.commandFile({"  P/1/,P/2/", "", "\"P/3,4/\"", "   "}), "61", fx.righe));
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/2/", "P/3,4/"}));
     // A missing command file sends nothing.
     reg->clearReceived();
-    QVERIFY(EsameComandi(fx.env.path("manca.txt"), "61"));
+    QVERIFY(EsameComandi(fx.env.path("manca.txt"), "61", fx.righe));
     QCOMPARE(reg->received(), QByteArray());
     QCOMPARE(fx.progress.last(), 0);
 }

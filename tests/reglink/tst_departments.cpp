@@ -2,12 +2,12 @@
 #include "core/AppState.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
-#include "core/ui/TextViewer.h"
 #include "reglink/CommandSender.h"
 #include "reglink/DepartmentTransfer.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -46,11 +46,9 @@ struct Linea
         app().wait.scale = 0.2;
         RegLink::timings().attesaMs = 750; // 150 ms here
         RegLink::resetLinea();
-        TextViewer::setTestHook([](const QString&) {});
     }
     ~Linea()
     {
-        TextViewer::setTestHook({});
         RegLink::resetLinea();
         RegLink::resetTimings();
     }
@@ -212,7 +210,8 @@ private Q_SLOTS:
         TestEnv env;
         app().parolaInterscambio = "ALTRO";
         app().impostazioniRegCassa.portaCOM = "1";
-        TrasferisciSullaCassa();
+        PannelloRepartiProva p;
+        TrasferisciSullaCassa(p);
         QVERIFY(env.messages().isEmpty());
     }
 
@@ -220,7 +219,8 @@ private Q_SLOTS:
     void noRegisterOne()
     {
         TestEnv env;
-        TrasferisciSullaCassa();
+        PannelloRepartiProva p;
+        TrasferisciSullaCassa(p);
         QCOMPARE(
             env.messages(),
             QStringList({"INVIO CASSA 1 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/INDIRIZZO "
@@ -235,9 +235,8 @@ private Q_SLOTS:
         treReparti(env);
         auto reg = FakeRegister::serial(env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
-        QList<bool> avviso;
-        PannelloTrasferimento p;
-        p.mostraAvviso = [&](bool v) { avviso << v; };
+        PannelloRepartiProva p;
+        const QList<bool>& avviso = p.avviso;
         TrasferisciSullaCassa(p);
         QCOMPARE(env.messages(), QStringList({"Invio Terminato "}));
         QCOMPARE(reg->reparti().size(), 3);
@@ -260,7 +259,8 @@ private Q_SLOTS:
         auto reg = FakeRegister::udp();
         RegLink::timings().portaUDP = reg->port();
         app().portaETH1 = reg->address();
-        TrasferisciSullaCassa();
+        PannelloRepartiProva p;
+        TrasferisciSullaCassa(p);
         QCOMPARE(env.messages(), QStringList({"Invio Terminato "}));
         QCOMPARE(reg->commands(), QStringList({"D/1/REPARTO1/4/0.00/500.00/1011000/1/0.00/",
                                                "D/2/REPARTO2/2/2.50/500.00/1011000/2/0.00/",
@@ -277,7 +277,8 @@ private Q_SLOTS:
         reg->setSilent(true);
         RegLink::timings().portaUDP = reg->port();
         app().portaETH1 = reg->address();
-        TrasferisciSullaCassa();
+        PannelloRepartiProva p;
+        TrasferisciSullaCassa(p);
         QCOMPARE(env.messages(), QStringList({"PROCEDURA INTERROTTA!!! - PROBLEMI DI INVIO SULLA RETE (LAN/WIFI) ",
                                               "Invio Terminato "}));
     }
@@ -293,7 +294,8 @@ private Q_SLOTS:
         due->setSilent(true);
         app().impostazioniRegCassa.portaCOM = "41";
         app().impostazioniRegCassa.portaCOM1 = "42";
-        TrasferisciSullaCassa();
+        PannelloRepartiProva p;
+        TrasferisciSullaCassa(p);
         QCOMPARE(env.messages(),
                  QStringList(
                      {"INVIO CASSA 2 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/PortaCOM/CASSA",
@@ -312,11 +314,9 @@ private Q_SLOTS:
         QVERIFY(Db::exec("UPDATE Reparti SET Iva = 7 WHERE Cod = 2"));
         auto reg = FakeRegister::serial(env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
-        QString testoAvviso;
-        PannelloTrasferimento p;
-        p.setTestoAvviso = [&](const QString& t) { testoAvviso = t; };
+        PannelloRepartiProva p;
         TrasferisciSullaCassa(p);
-        QCOMPARE(testoAvviso, QString("INVIO INTERROTTO"));
+        QCOMPARE(p.testoAvviso, QString("INVIO INTERROTTO"));
         QCOMPARE(reg->reparti().keys(), QList<int>({1}));
         QCOMPARE(env.messages().last(), QString("Invio Terminato "));
         QVERIFY(!RegLink::linea().portaSerialeAperta());

@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/TextFile.h"
 #include "reglink/PluStaging.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QFile>
@@ -60,7 +61,8 @@ private Q_SLOTS:
                 r.modificato = Db::isTrue(q.value(6));
                 atteso += TextFile::encode(RecordPLU(r, flag)) + "\r\n";
             }
-            QCOMPARE(ScriviFilePLU(QStringLiteral("X")), EsitoFile::Scritto);
+            PannelloProva pannello;
+            QCOMPARE(ScriviFilePLU(QStringLiteral("X"), pannello), EsitoFile::Scritto);
             QFile f(percorsoFilePLU(QStringLiteral("X")));
             QVERIFY(f.open(QIODevice::ReadOnly));
             QCOMPARE(f.readAll(), atteso);

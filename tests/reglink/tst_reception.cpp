@@ -9,6 +9,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -23,13 +24,11 @@ namespace {
 struct Fixture
 {
     TestEnv env;
-    QStringList avvisi;
-    int password = 0;
-    bool tecnico = true;
-    QString quanti;
-    int progressMax = -1;
-    QString recTot;
-    PannelloTrasferimento p;
+    PannelloProva p;
+    QStringList& avvisi = env.interazione().notices;
+    int& password = env.interazione().passwords;
+    bool& tecnico = env.interazione().technician;
+    int& progressMax = p.progressMax;
 
     Fixture()
     {
@@ -38,17 +37,14 @@ struct Fixture
         RegLink::resetLinea();
         QDir(env.home()).mkpath("out");
         ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
-        p.avviso = [this](const QString& t) { avvisi << t; };
-        p.chiediTecnico = [this] {
-            ++password;
-            return tecnico;
-        };
-        p.chiediTesto = [this](const QString&, const QString&) { return quanti; };
-        p.setProgressRange = [this](int, int max) { progressMax = max; };
-        p.setRecTot = [this](const QString& t) {
-            if (!t.isEmpty())
-                recTot = t;
-        };
+    }
+    // The last count shown in lblRecTot (it is cleared at the end).
+    QString recTot() const
+    {
+        for (qsizetype i = p.recTotTesti.size() - 1; i >= 0; --i)
+            if (!p.recTotTesti.at(i).isEmpty())
+                return p.recTotTesti.at(i);
+        return {};
     }
     ~Fixture()
     {
@@ -132,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(fx.ricevuto(1).size(), 2);
         QVERIFY(fx.ricevuto(1).at(0).contains("/8012345/PANE/"));
         QCOMPARE(fx.progressMax, 3);
-        QCOMPARE(fx.recTot, QString("3"));
+        QCOMPARE(fx.recTot(), QString("3"));
         QCOMPARE(fx.avvisi, QStringList({"Ricezione dati dalla cassa 1 terminata"}));
         QCOMPARE(fx.env.messages(), QStringList({"IMPORTAZIONE TERMINATA"}));
         QCOMPARE(stock(1), 8.5);
@@ -277,12 +273,17 @@ private Q_SLOTS:
         app().impostazioniRegCassa.portaCOM1 = "42";
         fx.env.answer({QMessageBox::Yes});
         int clic = 0;
+        struct : PluSender::Mittente
+        {
+            int invii = 0;
+            RegLink::EsitoComandi invia(const QString&, const QString&) override { return ++invii, RegLink::EsitoComandi{}; }
+        } mittente;
         QTimer t;
         t.setInterval(30);
         QObject::connect(&t, &QTimer::timeout, [&] {
             ++clic;
             cmdRiceviPLU_Click(fx.p);
-            PluSender::cmdInviaPLU_Click({}); // no send on the line while it receives
+            PluSender::cmdInviaPLU_Click(fx.p, mittente); // no send on the line while it receives
             if (clic == 3)
                 t.stop();
         });
@@ -293,6 +294,7 @@ private Q_SLOTS:
                  QStringList({"Vuoi interrompere la ricezione dei dati?",
                               "Ricezione dati dalla cassa 1 non completata: interrotta", "IMPORTAZIONE TERMINATA"}));
         QCOMPARE(fx.password, 1);
+        QCOMPARE(mittente.invii, 0);
         QVERIFY(due->commands().isEmpty());
         QCOMPARE(storico(), 0);
         QVERIFY(!app().interrompiRicezione);
@@ -345,7 +347,7 @@ private Q_SLOTS:
         app().impostazioniRegCassa.portaCOM = "41";
         app().portaETH1 = "127.0.0.2"; // not used by this button
         TextFile::writeLines(fx.env.path("out/PLUQuidar1.txt"), {"vecchio"});
-        fx.quanti = risposta;
+        fx.env.interazione().texts.enqueue(risposta);
         cmdGeneraFile_Click(fx.p);
         const QStringList p = soloComandi(reg->commands(), "p/");
         if (!comandi.isEmpty())

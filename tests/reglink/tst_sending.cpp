@@ -3,13 +3,13 @@
 #include "core/AppState.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
-#include "core/ui/TextViewer.h"
 #include "reglink/CommandSender.h"
 #include "reglink/PluSender.h"
 #include "reglink/Reception.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -21,14 +21,28 @@ using namespace PluSender;
 namespace {
 
 // A program folder with OUT set, fast timings, the window's controls as plain values.
+// The real sender unless a test replaces `invio`.
+struct MittenteProva final : PluSender::Mittente
+{
+    std::function<RegLink::EsitoComandi(const QString&, const QString&)> invio;
+    RegLink::EsitoComandi invia(const QString& file, const QString& porta) override
+    {
+        if (invio)
+            return invio(file, porta);
+        NoProgress righe;
+        return RegLink::EsameComandiEsito(file, porta, righe);
+    }
+};
+
 struct Fixture
 {
     TestEnv env;
-    bool modificati = false;
-    bool timer = true;
-    QStringList avvisi;
-    QStringList viewed;
-    PannelloTrasferimento p;
+    PannelloProva p;
+    MittenteProva mittente;
+    bool& modificati = p.modificati;
+    bool& timer = p.timer;
+    QStringList& avvisi = env.interazione().notices;
+    QStringList& viewed = env.interazione().filesShown;
 
     Fixture()
     {
@@ -38,18 +52,12 @@ struct Fixture
         RegLink::resetLinea();
         QDir(env.home()).mkpath("out");
         ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
-        TextViewer::setTestHook([this](const QString& f) { viewed << f; });
+        timer = true;
         RegLink::comandiHooks().terminaProgramma = [] {};
-        p.soloModificati = [this] { return modificati; };
-        p.importaAttivo = [this] { return timer; };
-        p.setImportaAttivo = [this](bool on) { timer = on; };
-        p.avviso = [this](const QString& t) { avvisi << t; };
     }
     ~Fixture()
     {
-        TextViewer::setTestHook({});
         RegLink::comandiHooks() = RegLink::ComandiHooks{};
-        mittente() = [](const QString& f, const QString& porta) { return RegLink::EsameComandiEsito(f, porta); };
         RegLink::resetLinea();
         RegLink::resetTimings();
     }
@@ -91,7 +99,7 @@ private Q_SLOTS:
         auto reg = FakeRegister::serial(fx.env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
         fx.env.answer({QMessageBox::Yes, QMessageBox::No}); // send everything; no other register
-        cmdInviaPLU_Click(fx.p);
+        cmdInviaPLU_Click(fx.p, fx.mittente);
 
         QCOMPARE(fx.env.messages(), QStringList({"Sicuro di dover inviare tutto l'archivio alla cassa?",
                                                  "DEVI INVIARE SU ALTRA POSTAZIONE ?"}));
@@ -117,7 +125,7 @@ private Q_SLOTS:
         RegLink::timings().portaUDP = reg->port();
         app().portaETH1 = reg->address();
         fx.modificati = true;
-        cmdInviaPLU_Click(fx.p);
+        cmdInviaPLU_Click(fx.p, fx.mittente);
 
         QVERIFY(fx.env.messages().isEmpty());
         QCOMPARE(fx.avvisi, QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA"}));
@@ -184,7 +192,7 @@ private Q_SLOTS:
         }
         if (risposta)
             fx.env.answer({QMessageBox::StandardButton(risposta)});
-        cmdInviaPLU_Click(fx.p);
+        cmdInviaPLU_Click(fx.p, fx.mittente);
         QCOMPARE(fx.avvisi, avvisi);
         QCOMPARE(segnati() == 0, azzerati);
         QStringList usate;
@@ -226,19 +234,16 @@ private Q_SLOTS:
         articolo(1, "8001", "PANE", come == "vuoto" ? 0 : 1);
         app().impostazioniRegCassa.portaCOM1 = "42";
         QList<bool> impostato;
-        fx.p.setImportaAttivo = [&](bool on) {
-            impostato << on;
-            fx.timer = on;
-        };
+        fx.p.suImportaAttivo = [&](bool on) { impostato << on; };
         bool timerDuranteInvio = true;
-        mittente() = [&](const QString&, const QString&) {
+        fx.mittente.invio = [&](const QString&, const QString&) {
             timerDuranteInvio = fx.timer;
             return RegLink::EsitoComandi{come != "fallito", {}, {}};
         };
         fx.modificati = come != "rifiuto";
         if (come == "rifiuto")
             fx.env.answer({QMessageBox::No});
-        cmdInviaPLU_Click(fx.p);
+        cmdInviaPLU_Click(fx.p, fx.mittente);
         QCOMPARE(fx.timer, prima);
         QCOMPARE(impostato.value(0, true), false); // off from the start of the send
         if (come == "fallito" || come == "inviato")
@@ -254,22 +259,18 @@ private Q_SLOTS:
         fx.modificati = true;
         app().impostazioniRegCassa.portaCOM = "41";
         app().impostazioniRegCassa.portaCOM1 = "42";
-        int invii = 0, password = 0;
-        PannelloTrasferimento ricezione;
-        ricezione.chiediTecnico = [&] {
-            ++password;
-            return true;
-        };
-        mittente() = [&](const QString&, const QString&) {
+        int invii = 0;
+        PannelloProva ricezione;
+        fx.mittente.invio = [&](const QString&, const QString&) {
             ++invii;
-            cmdInviaPLU_Click(fx.p);
+            cmdInviaPLU_Click(fx.p, fx.mittente);
             Reception::cmdRiceviPLU_Click(ricezione);
             Reception::cmdGeneraFile_Click(ricezione);
             return RegLink::EsitoComandi{};
         };
-        cmdInviaPLU_Click(fx.p);
+        cmdInviaPLU_Click(fx.p, fx.mittente);
         QCOMPARE(invii, 2);
-        QCOMPARE(password, 0);
+        QCOMPARE(fx.env.interazione().passwords, 0);
         QVERIFY(fx.env.messages().isEmpty());
         QCOMPARE(segnati(), 0);
     }
@@ -282,7 +283,7 @@ private Q_SLOTS:
         fx.modificati = true;
         auto reg = FakeRegister::serial(fx.env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
-        cmdInviaPLU_Click(fx.p);
+        cmdInviaPLU_Click(fx.p, fx.mittente);
         QCOMPARE(fx.avvisi, QStringList({"Nessun Articolo da inviare!!!", "PROCEDURA DI INVIO TERMINATA"}));
         QVERIFY(reg->commands().isEmpty());
         QCOMPARE(segnati(), 1);
@@ -310,20 +311,17 @@ private Q_SLOTS:
         articolo(1, "1", "A");
         articolo(2, "2", "B");
         fx.modificati = spuntato;
-        int opzione = -1, ricercheFatte = 0;
-        fx.p.setSoloModificati = [&](bool on) {
+        fx.p.suSoloModificati = [&](bool on) {
             fx.modificati = on;
             ckModificati_Click(fx.p); // setting the box runs its handler
         };
-        fx.p.selezionaTrasf = [&](int i) { opzione = i; };
-        fx.p.ripetiRicerca = [&] { ++ricercheFatte; };
         if (risposta)
             fx.env.answer({QMessageBox::StandardButton(risposta)});
         ckModificati_Click(fx.p);
         QCOMPARE(segnati(), segniDopo);
         QCOMPARE(fx.modificati, spuntato || rispuntato);
-        QCOMPARE(ricercheFatte, ricerche);
-        QCOMPARE(opzione, ricerche ? -1 : 1);
+        QCOMPARE(fx.p.ricerche, ricerche);
+        QCOMPARE(fx.p.trasf, ricerche ? -1 : 1);
         QCOMPARE(fx.env.messages().size(), spuntato ? 0 : 1);
     }
 };

@@ -2,6 +2,7 @@
 #include "core/Database.h"
 #include "core/VbConvert.h"
 #include "reglink/PluStaging.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QFile>
@@ -10,6 +11,13 @@
 using namespace PluStaging;
 
 namespace {
+
+// A host whose controls nobody looks at.
+PannelloProva& pannello()
+{
+    static PannelloProva p;
+    return p;
+}
 
 void articolo(int cod, const QVariant& barCode, const QVariant& descr, const QVariant& qta, const QVariant& costo,
               const QVariant& genere = QStringLiteral("3"), int modificato = 0, const QVariant& um = QVariant())
@@ -68,13 +76,11 @@ private Q_SLOTS:
         TestEnv env;
         app().flagPiruNEX = flag;
         articolo(1, "8001234567895", "LATTE INTERO 1L", 12, 1.2, "3", 1);
-        QCOMPARE(PreparaTabxInvio(modificati), EsitoPreparazione::Preparata);
-        QString recTot;
-        PannelloTrasferimento p;
-        p.setRecTot = [&](const QString& t) { recTot = t; };
+        QCOMPARE(PreparaTabxInvio(modificati, pannello()), EsitoPreparazione::Preparata);
+        PannelloProva p;
         QCOMPARE(ScriviFilePLU("1", p), EsitoFile::Scritto);
         QCOMPARE(leggi(env.path("FilePLU1.txt")), atteso);
-        QCOMPARE(recTot, QString("1"));
+        QCOMPARE(p.recTotTesti.value(p.recTotTesti.size() - 1), QString("1"));
     }
 
     // Numbers start at 51 and every extra barcode takes the next one; an article without barcode
@@ -90,13 +96,13 @@ private Q_SLOTS:
         extra(1, "2098765000014");
         extra(1, "1500");
         extra(4, "");
-        QCOMPARE(PreparaTabxInvio(false), EsitoPreparazione::Preparata);
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
         QSqlQuery q = Db::query("SELECT Ordinale, BarCode, CodArtMagazzino FROM MagazzinoPerQuidar ORDER BY Ordinale");
         QStringList got;
         while (q.next())
             got << q.value(0).toString() + ":" + q.value(1).toString() + ":" + q.value(2).toString();
         QCOMPARE(got, QStringList({"51:1000:1", "52:1500:1", "53:2098765000014:1", "54:3000:4"}));
-        QCOMPARE(ScriviFilePLU("7"), EsitoFile::Scritto);
+        QCOMPARE(ScriviFilePLU("7", pannello()), EsitoFile::Scritto);
         const QList<QByteArray> lines = leggi(env.path("FilePLU7.txt")).split('\n');
         QCOMPARE(lines.size(), 5); // four lines and the empty tail after the last LF
         QVERIFY(lines[0].startsWith("P/51/1000/UNO/"));
@@ -181,8 +187,8 @@ private Q_SLOTS:
         TestEnv env;
         articolo(1, "123", "Vino rosso, 0,75 l", 1.5, 3.1, "Bevande, vini");
         QVERIFY(Db::exec("INSERT INTO Reparti (Cod, Descrizione) VALUES (41, 'Bevande, vini')"));
-        QCOMPARE(PreparaTabxInvio(false), EsitoPreparazione::Preparata);
-        QCOMPARE(ScriviFilePLU("1"), EsitoFile::Scritto);
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
+        QCOMPARE(ScriviFilePLU("1", pannello()), EsitoFile::Scritto);
         const QByteArray f = leggi(env.path("FilePLU1.txt"));
         QVERIFY(!f.contains(','));
         QVERIFY(f.startsWith("P/51/123/Vino rosso. 0.75 l/41/0/3.10/150.00/1.500/"));
@@ -211,7 +217,7 @@ private Q_SLOTS:
         // Only the first promotion row counts.
         QVERIFY(Db::exec(
             "INSERT INTO Offerte (Articolo, DataDAL, DataAL, PrzScnt) VALUES (1, '2000-01-01', '2099-01-01', 0.1)"));
-        QCOMPARE(PreparaTabxInvio(false, {}, oggi), EsitoPreparazione::Preparata);
+        QCOMPARE(PreparaTabxInvio(false, pannello(), oggi), EsitoPreparazione::Preparata);
         QCOMPARE(Db::scalar("SELECT Prezzo FROM MagazzinoPerQuidar").toString(), prezzo);
     }
 
@@ -234,7 +240,7 @@ private Q_SLOTS:
         QVERIFY(Db::exec("UPDATE Reparti SET Descrizione = 'Frutta' WHERE Cod = 7"));
         QVERIFY(Db::exec("UPDATE Reparti SET Descrizione = ? WHERE Cod = 8", {QStringLiteral("Vini d'Italia")}));
         articolo(1, "111", "X", 1, 1, genere);
-        QCOMPARE(PreparaTabxInvio(false), EsitoPreparazione::Preparata);
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
         QCOMPARE(Db::scalar("SELECT RepartoAss FROM MagazzinoPerQuidar").toString(), reparto);
     }
 
@@ -243,15 +249,15 @@ private Q_SLOTS:
         TestEnv env;
         articolo(1, "111", "SEGNATO", 1, 1, "3", 1);
         articolo(2, "222", "NON SEGNATO", 1, 1, "3", 0);
-        QCOMPARE(PreparaTabxInvio(true), EsitoPreparazione::Preparata);
+        QCOMPARE(PreparaTabxInvio(true, pannello()), EsitoPreparazione::Preparata);
         QCOMPARE(righeStaging(), 1);
         QCOMPARE(Db::scalar("SELECT Modificato FROM MagazzinoPerQuidar").toInt(), 1);
-        QCOMPARE(PreparaTabxInvio(false), EsitoPreparazione::Preparata);
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
         QCOMPARE(righeStaging(), 2);
 
         // No marked article: the staging table stays as it was.
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
-        QCOMPARE(PreparaTabxInvio(true), EsitoPreparazione::Vuota);
+        QCOMPARE(PreparaTabxInvio(true, pannello()), EsitoPreparazione::Vuota);
         QCOMPARE(righeStaging(), 2);
 
         // Only articles without barcode: staged but empty, and the writer leaves no file.
@@ -260,11 +266,11 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("vecchio\r\n");
         old.close();
-        QCOMPARE(PreparaTabxInvio(false), EsitoPreparazione::Preparata);
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
         QCOMPARE(righeStaging(), 0);
-        QCOMPARE(ScriviFilePLU("3"), EsitoFile::Vuoto);
+        QCOMPARE(ScriviFilePLU("3", pannello()), EsitoFile::Vuoto);
         QVERIFY(!QFile::exists(env.path("FilePLU3.txt")));
-        QVERIFY(env.messages().contains("Nessun Articolo da inviare!!!"));
+        QVERIFY(env.interazione().notices.contains("Nessun Articolo da inviare!!!"));
     }
 
     // PLU numbers stop at 32767: a larger archive is refused before anything is touched.
@@ -272,24 +278,24 @@ private Q_SLOTS:
     {
         TestEnv env;
         articolo(1, "000", "VECCHIO", 1, 1);
-        QCOMPARE(PreparaTabxInvio(false), EsitoPreparazione::Preparata);
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
         QVERIFY(Db::exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
                                         "INSERT INTO Magazzino (CodMateriale, BarCode, Descrizione, Genere) "
                                         "SELECT i, printf('%08d', i), 'X', '3' FROM n"),
                          {kMaxRighe}));
-        QCOMPARE(PreparaTabxInvio(false), EsitoPreparazione::Preparata); // exactly kMaxRighe rows fit
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata); // exactly kMaxRighe rows fit
         QCOMPARE(righeStaging(), kMaxRighe);
         QCOMPARE(Db::scalar("SELECT MAX(Ordinale) FROM MagazzinoPerQuidar").toInt(), kUltimoOrdinale);
         extra(2, "99999999");
         env.clearMessages();
-        QCOMPARE(PreparaTabxInvio(false), EsitoPreparazione::TroppeRighe);
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::TroppeRighe);
         QCOMPARE(righeStaging(), kMaxRighe);
         QCOMPARE(env.messages().size(), 1);
         QVERIFY(env.messages().at(0).contains("TROPPI PLU"));
 
         // Changed articles go by barcode ("A/" records): their numbers never reach the register.
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 1"));
-        QCOMPARE(PreparaTabxInvio(true), EsitoPreparazione::Preparata);
+        QCOMPARE(PreparaTabxInvio(true, pannello()), EsitoPreparazione::Preparata);
         QCOMPARE(righeStaging(), kMaxRighe + 1);
     }
 };

@@ -39,6 +39,12 @@ QString ScriptedInteraction::chooseFolder(const QString& title, const QString&)
     return paths.isEmpty() ? QString() : paths.dequeue();
 }
 
-bool ScriptedInteraction::askTechnician() { return technician; }
+bool ScriptedInteraction::askTechnician()
+{
+    ++technicianAsked;
+    return technician;
+}
 
 void ScriptedInteraction::notice(const QString& text) { notices << text; }
+
+void ScriptedInteraction::showTextFile(const QString& path) { filesShown << path; }

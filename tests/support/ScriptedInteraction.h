@@ -20,14 +20,17 @@ public:
     QString chooseFolder(const QString& title, const QString& dir) override;
     bool askTechnician() override;
     void notice(const QString& text) override;
+    void showTextFile(const QString& path) override;
 
     QQueue<Button> answers;            // for ask()
     QQueue<std::optional<QString>> texts; // for askText()
     QQueue<QString> paths;             // for the pickers
     bool technician = true;
+    int technicianAsked = 0; // askTechnician() calls
 
     QStringList asked;    // every text of ask(), askText() prompts and picker titles, in order
     QStringList notices;  // every notice()
+    QStringList filesShown; // every showTextFile()
     QList<QStringList> filtersSeen; // the filters of each picker
 };
 

@@ -1,5 +1,6 @@
 #include "support/TestEnv.h"
 
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "core/ui/FormBase.h"
@@ -13,6 +14,8 @@
 
 namespace {
 QList<QMessageBox::StandardButton> g_answers;
+std::unique_ptr<TestInteraction> g_interazione;
+std::unique_ptr<TestProgramma> g_programma;
 
 QMessageBox::StandardButton firstOf(QMessageBox::StandardButtons b)
 {
@@ -35,6 +38,11 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     app().parolaInterscambio = QStringLiteral("QUIDAR");
     app().wait.scale = waitScale;
     ActivationTracker::instance().reset();
+    // The one reset of the program's services: every test starts from the same ones.
+    g_interazione = std::make_unique<TestInteraction>();
+    g_programma = std::make_unique<TestProgramma>();
+    Contesto::installaInterazione(g_interazione.get());
+    Contesto::installaProgramma(g_programma.get());
     Msg::shown().clear();
     g_answers.clear();
     Msg::setResponder([](const QString&, QMessageBox::StandardButtons b) {
@@ -91,6 +99,60 @@ QStringList TestEnv::messages() const
 void TestEnv::clearMessages()
 {
     Msg::shown().clear();
+}
+
+TestInteraction& TestEnv::interazione()
+{
+    return *g_interazione;
+}
+TestProgramma& TestEnv::programma()
+{
+    return *g_programma;
+}
+
+Interaction::Button TestInteraction::ask(const QString& text, Buttons buttons, Icon icon, Button def,
+                                         const QString& title)
+{
+    static const QMessageBox::Icon icone[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning,
+                                              QMessageBox::Critical, QMessageBox::Question};
+    return Button(Msg::box(text, QMessageBox::StandardButtons(int(buttons)), icone[int(icon)],
+                           QMessageBox::StandardButton(def), title));
+}
+std::optional<QString> TestInteraction::askText(const QString& prompt, const QString&, const QString&)
+{
+    prompts << prompt;
+    return texts.isEmpty() ? std::nullopt : texts.dequeue();
+}
+QString TestInteraction::chooseOpenFile(const QString& title, const QString& dir, const QStringList&)
+{
+    prompts << title;
+    pickerDirs << dir;
+    return paths.isEmpty() ? QString() : paths.dequeue();
+}
+QString TestInteraction::chooseSaveFile(const QString& title, const QString& dir, const QStringList&)
+{
+    prompts << title;
+    pickerDirs << dir;
+    return paths.isEmpty() ? QString() : paths.dequeue();
+}
+QString TestInteraction::chooseFolder(const QString& title, const QString& dir)
+{
+    prompts << title;
+    pickerDirs << dir;
+    return paths.isEmpty() ? QString() : paths.dequeue();
+}
+bool TestInteraction::askTechnician()
+{
+    ++passwords;
+    return technician;
+}
+void TestInteraction::notice(const QString& text)
+{
+    notices << text;
+}
+void TestInteraction::showTextFile(const QString& path)
+{
+    filesShown << path;
 }
 
 QByteArray readAll(const QString& path)

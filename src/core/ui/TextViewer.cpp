@@ -10,25 +10,14 @@
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
-#include <functional>
 
 namespace TextViewer {
-
-namespace {
-std::function<void(const QString&)> g_hook;
-}
-
-void setTestHook(std::function<void(const QString&)> hook) { g_hook = std::move(hook); }
 
 bool mostra(const QString& path, QWidget* parent)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    if (g_hook) {
-        g_hook(path);
-        return true;
-    }
     const QString text = TextFile::decode(f.readAll());
     QDialog dlg(parent);
     dlg.setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - ") + app().titoloProgramma);

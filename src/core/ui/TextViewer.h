@@ -8,6 +8,4 @@ class QWidget;
 namespace TextViewer {
 // Shows the file modally; returns false when it cannot be read.
 bool mostra(const QString& path, QWidget* parent = nullptr);
-// Tests set this to look instead of showing.
-void setTestHook(std::function<void(const QString& path)> hook);
 } // namespace TextViewer

@@ -1,5 +1,7 @@
 #include "core/ui/Ui.h"
 
+#include "core/ui/Programma.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QHash>
@@ -144,8 +146,31 @@ void AssegnaImmaginiPulsanti(QWidget* form)
     }
 }
 
-AppHooks& hooks()
+
+namespace {
+Programma* g_programma = nullptr;
+}
+
+namespace Contesto {
+
+Programma& programma()
 {
-    static AppHooks h;
-    return h;
+    if (!g_programma)
+        qFatal("Contesto: no program installed");
+    return *g_programma;
+}
+
+void installaProgramma(Programma* p)
+{
+    g_programma = p;
+}
+
+} // namespace Contesto
+
+void cursoreAttesa(bool attesa)
+{
+    if (attesa)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }

@@ -48,20 +48,12 @@ template <class W> W* named(W* w, const QString& name, const QString& label = {}
 }
 
 void setBackground(QWidget* w, VbColor c);
+// The hourglass over the whole program (true), or back to the previous cursor (false).
+void cursoreAttesa(bool attesa);
+
 // Puts a top-level window in the middle of its screen (there may be no window manager to do it).
 void centraSuSchermo(QWidget* w);
 
 // Gives each button whose whole caption is a known keyword its picture.
 void AssegnaImmaginiPulsanti(QWidget* form);
 QString chiavePulsante(const QString& caption); // the picture key of a caption, or empty
-
-// Callbacks into subsystems built on top of the core (the article window, the register link).
-struct AppHooks
-{
-    std::function<void()> mostraMagazzinoModale;    // the start-up handover
-    std::function<void()> mostraMagazzino;          // the toolbar button
-    std::function<void()> terminaProgramma;         // the exit question's OK
-    std::function<bool()> gestisciTabelleCollegate; // the external-database link at start-up
-    std::function<void()> importaDaDatabaseEsterno;
-};
-AppHooks& hooks();

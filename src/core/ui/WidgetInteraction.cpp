@@ -1,10 +1,14 @@
 #include "core/ui/WidgetInteraction.h"
 
+#include "core/ui/TextViewer.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmInfo.h"
 #include "core/ui/frmPswd.h"
 
+#include "core/Paths.h"
+
 #include <QApplication>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QInputDialog>
 
@@ -40,23 +44,48 @@ std::optional<QString> WidgetInteraction::askText(const QString& prompt, const Q
     return t;
 }
 
+QString WidgetInteraction::partenza(const QString& dir) const
+{
+    if (!dir.isEmpty())
+        return dir;
+    if (!m_ultima.isEmpty() && QFileInfo(m_ultima).isDir())
+        return m_ultima;
+    return Paths::programFolder();
+}
+
+void WidgetInteraction::ricorda(const QString& scelta, bool cartella)
+{
+    if (!scelta.isEmpty())
+        m_ultima = cartella ? scelta : QFileInfo(scelta).absolutePath();
+}
+
 QString WidgetInteraction::chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters)
 {
-    return QFileDialog::getOpenFileName(parentWindow(), title, dir, filters.join(QStringLiteral(";;")));
+    const QString f =
+        QFileDialog::getOpenFileName(parentWindow(), title, partenza(dir), filters.join(QStringLiteral(";;")));
+    ricorda(f, false);
+    return f;
 }
 
 QString WidgetInteraction::chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters)
 {
     // The overwrite question is the caller's, with the program's own words.
-    return QFileDialog::getSaveFileName(parentWindow(), title, dir, filters.join(QStringLiteral(";;")), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    const QString f = QFileDialog::getSaveFileName(parentWindow(), title, partenza(dir),
+                                                   filters.join(QStringLiteral(";;")), nullptr,
+                                                   QFileDialog::DontConfirmOverwrite);
+    ricorda(f, false);
+    return f;
 }
 
 QString WidgetInteraction::chooseFolder(const QString& title, const QString& dir)
 {
-    return QFileDialog::getExistingDirectory(parentWindow(), title, dir);
+    const QString d = QFileDialog::getExistingDirectory(parentWindow(), title, partenza(dir), QFileDialog::ShowDirsOnly);
+    ricorda(d, true);
+    return d;
 }
 
 bool WidgetInteraction::askTechnician() { return frmPswd::chiediTecnico(); }
 
 void WidgetInteraction::notice(const QString& text) { frmInfo::mostra(text); }
+
+void WidgetInteraction::showTextFile(const QString& path) { TextViewer::mostra(path); }

@@ -13,4 +13,12 @@ public:
     QString chooseFolder(const QString& title, const QString& dir) override;
     bool askTechnician() override;
     void notice(const QString& text) override;
+    void showTextFile(const QString& path) override;
+
+private:
+    // Where a picker opens: `dir` when given, else the folder of the last choice, else the
+    // program folder (never the process's working folder).
+    QString partenza(const QString& dir) const;
+    void ricorda(const QString& scelta, bool cartella);
+    QString m_ultima;
 };

@@ -2,7 +2,8 @@
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
-#include "core/Printers.h"
+#include "core/config/Generali.h"
+#include "core/ui/Printers.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSetupCassa.h"
 
@@ -71,7 +72,7 @@ void frmChangeST::cmdAnnullaImpo_Click()
 
 bool frmChangeST::ScriviInSetupLaST(const QString& nome, const QString& chiave)
 {
-    return ScriviINI(app().percorsoSetup, QStringLiteral("STdiSISTEMA"), chiave, nome);
+    return Config::STdiSISTEMA::scrivi(chiave, nome);
 }
 
 bool frmChangeST::EseguiAssegnazioneST(const QString& nome, const QString& chiave)

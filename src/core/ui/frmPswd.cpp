@@ -1,7 +1,7 @@
 #include "core/ui/frmPswd.h"
 
 #include "core/AppState.h"
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
 

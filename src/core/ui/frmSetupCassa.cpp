@@ -1,19 +1,23 @@
 #include "core/ui/frmSetupCassa.h"
 
+#include "core/Contesto.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
-#include "core/KeyFilter.h"
 #include "core/Lookups.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "core/Wait.h"
+#include "core/config/Cartelle.h"
+#include "core/config/Generali.h"
+#include "core/config/RegCassa.h"
+#include "core/ui/KeyFilter.h"
+#include "core/ui/Printers.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmChangeST.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -263,15 +267,14 @@ frmSetupCassa::frmSetupCassa(QWidget* parent) : FormBase(parent)
     connect(CmdColore, &QPushButton::clicked, this, &frmSetupCassa::CmdColore_Click);
     connect(cmdSelezionaDBEsterno, &QPushButton::clicked, this, &frmSetupCassa::cmdSelezionaDBEsterno_Click);
 
-    sceltaCartella = [this](const QString& title) {
-        return QFileDialog::getExistingDirectory(this, title, QString(), QFileDialog::ShowDirsOnly);
-    };
-    sceltaImmagine = [this](const QString& filter) {
-        return QFileDialog::getOpenFileName(this, QString(), QString(), filter, nullptr, QFileDialog::ReadOnly);
+    // The pickers start in the folder used last, else the program folder.
+    sceltaCartella = [](const QString& title) { return Contesto::interazione().chooseFolder(title, {}); };
+    sceltaImmagine = [](const QString& filter) {
+        return Contesto::interazione().chooseOpenFile({}, {}, filter.split(QStringLiteral(";;")));
     };
     sceltaColore = [this](const QColor& initial) { return QColorDialog::getColor(initial, this); };
-    sceltaFile = [this](const QString& title, const QString& filter) {
-        return QFileDialog::getOpenFileName(this, title, QString(), filter);
+    sceltaFile = [](const QString& title, const QString& filter) {
+        return Contesto::interazione().chooseOpenFile(title, {}, filter.split(QStringLiteral(";;")));
     };
 }
 
@@ -325,10 +328,9 @@ void frmSetupCassa::formLoad()
     CaricaImpostazioniCassa();
     m_attivazioni = 0;
 
-    const QString setup = app().percorsoSetup;
     const bool lento = app().metodoAcquisizione == 1;
-    if (!ScriviINI(setup, sec("Acquisizione"), sec("Metodo"), lento ? QStringLiteral("1") : QStringLiteral("2")))
-        ScriviErrore(objectName(), QStringLiteral("Form_Load"), VbErr::PermissionDenied, setup);
+    if (!Config::Acquisizione::scrivi(lento ? 1 : 2))
+        ScriviErrore(objectName(), QStringLiteral("Form_Load"), VbErr::PermissionDenied, app().percorsoSetup);
     ckPrendiPLU[0]->setChecked(lento);
     ckPrendiPLU[1]->setChecked(!lento);
 
@@ -337,23 +339,20 @@ void frmSetupCassa::formLoad()
         nome = kMiaAttivita;
     txtNomeAttivita->setText(nome);
 
-    QString piru = leggi("RegCassa", "PiruNEX");
-    if (piru == QLatin1String("?") || piru.isEmpty())
-        piru = QStringLiteral("Falso");
-    ckTipoST->setChecked(!iniIsFalso(piru));
+    ckTipoST->setChecked(Config::RegCassa::leggi().piruNEXImpostato);
 
-    const QString a4 = leggi("STdiSISTEMA", "Predefinita");
-    txtStA4->setText(a4 == QLatin1String("?") ? QString() : a4);
-    const QString fr = leggi("STdiSISTEMA", "xFrontalini");
-    txtStFR->setText(fr == QLatin1String("?") ? QString() : fr);
+    const Config::STdiSISTEMA st = Config::STdiSISTEMA::leggi();
+    txtStA4->setText(st.predefinita);
+    txtStFR->setText(st.xFrontalini);
 
     Attesa(650);
 }
 
 void frmSetupCassa::CaricaImpostazioniCassa()
 {
-    LeggiPortaRegCassa(app().percorsoSetup);
-    const ImpostazioniRegCassa& r = app().impostazioniRegCassa;
+    const Config::RegCassa regCassa = Config::RegCassa::leggi();
+    app().impostazioniRegCassa = regCassa.porte;
+    const ImpostazioniRegCassa& r = regCassa.porte;
     auto porta = [](QComboBox* cb, const QString& v) { seleziona(cb, v == QLatin1String("?") ? QString() : v); };
     porta(cbPortaComCassa, r.portaCOM);
     porta(cbPortaComCassa1, r.portaCOM1);
@@ -368,17 +367,15 @@ void frmSetupCassa::CaricaImpostazioniCassa()
     linea(cbBitStopComCassa, r.linea.bitStop, d.bitStop);
     linea(cbFlussoComCassa, r.linea.flusso, d.flusso);
 
-    const QString in = leggi("Cartelle", "IN");
-    txtInterscambioIN->setText(in == QLatin1String("?") ? QString() : in);
-    const QString out = leggi("Cartelle", "OUT");
-    txtInterscambioOUT->setText(out == QLatin1String("?") ? QString() : out);
+    const Config::Cartelle cartelle = Config::Cartelle::leggi();
+    txtInterscambioIN->setText(cartelle.in);
+    txtInterscambioOUT->setText(cartelle.out);
 
     const QString db = leggi("DatabaseEsterno", "Quale");
     txtDatabaseEsterno->setText(db == QLatin1String("?") ? QString() : db);
 
-    const QString eth = leggi("RegCassa", "PortaETH1");
-    const QStringList campi =
-        (eth.isEmpty() || eth == QLatin1String("?")) ? QStringList() : eth.split(QLatin1Char('.'));
+    const QString eth = regCassa.portaETH1;
+    const QStringList campi = eth.isEmpty() ? QStringList() : eth.split(QLatin1Char('.'));
     for (int i = 0; i < 4; ++i)
         txtIP[i]->setText(campi.value(i));
 }
@@ -390,8 +387,8 @@ void frmSetupCassa::formActivate()
         return; // coming back from the printer choice must not undo an unsaved colour or picture
     CmdApplica->setEnabled(false);
     mostraColore(app().coloreSfondo);
-    const QString img = leggi("InterfacciaUtente", "ImgSfondo");
-    if (img == QLatin1String("?") || img.isEmpty() || !QFileInfo(img).isFile())
+    const QString img = Config::InterfacciaUtente::leggi().imgSfondo;
+    if (img.isEmpty() || !QFileInfo(img).isFile())
         return;
     const QImage image = QImageReader(img).read();
     if (image.isNull())
@@ -407,9 +404,8 @@ bool frmSetupCassa::formQueryUnload()
 
 void frmSetupCassa::ckTipoST_Click()
 {
-    const QString setup = app().percorsoSetup;
-    if (!ScriviINI(setup, sec("RegCassa"), sec("PiruNEX"), iniBool(ckTipoST->isChecked())))
-        ScriviErrore(objectName(), QStringLiteral("ckTipoST_Click"), VbErr::PermissionDenied, setup);
+    if (!Config::RegCassa::scriviPiruNEX(ckTipoST->isChecked()))
+        ScriviErrore(objectName(), QStringLiteral("ckTipoST_Click"), VbErr::PermissionDenied, app().percorsoSetup);
     modificato();
 }
 
@@ -514,47 +510,36 @@ bool frmSetupCassa::RegistraImpostazioniCassa()
         ip << t->text();
         ipVuoto = ipVuoto && t->text().isEmpty();
     }
-    const QString eth = ipVuoto ? QStringLiteral("?") : ip.join(QLatin1Char('.'));
-    const QString img = app().immagineSfondo.isEmpty() ? QStringLiteral("?") : app().immagineSfondo;
-
-    struct Chiave
-    {
-        const char* section;
-        const char* key;
-        QString value;
-    };
-    const QList<Chiave> chiavi = {
-        {"RegCassa", "PortaCOM", r.portaCOM},
-        {"RegCassa", "PortaCOM1", r.portaCOM1},
-        {"RegCassa", "PortaCOM2", r.portaCOM2},
-        {"RegCassa", "VelocitaCOM", r.linea.velocita},
-        {"RegCassa", "BitDatiCOM", r.linea.bitDati},
-        {"RegCassa", "ParitaDatiCOM", r.linea.parita},
-        {"RegCassa", "BitStopDatiCOM", r.linea.bitStop},
-        {"RegCassa", "FlussoDatiCOM", r.linea.flusso},
-        {"RegCassa", "Modello", app().parolaInterscambio},
-        {"Cartelle", "IN", txtInterscambioIN->text()},
-        {"Cartelle", "OUT", txtInterscambioOUT->text()},
-        {"Acquisizione", "Metodo", QString::number(metodo)},
-        {"Etichetta", "NomeAttivita", nome},
-        {"DatabaseEsterno", "Quale", txtDatabaseEsterno->text()},
-        {"InterfacciaUtente", "Colore", coloreDecimale(m_colore)},
-        {"InterfacciaUtente", "ImgSfondo", img},
-        {"RegCassa", "PortaETH1", eth},
-    };
+    Config::RegCassa regCassa;
+    regCassa.porte = r;
+    regCassa.modello = app().parolaInterscambio;
+    regCassa.portaETH1 = ipVuoto ? QString() : ip.join(QLatin1Char('.'));
+    const Config::Cartelle cartelle{txtInterscambioIN->text(), txtInterscambioOUT->text()};
+    const Config::InterfacciaUtente interfaccia{coloreDecimale(m_colore), app().immagineSfondo};
     const QString setup = app().percorsoSetup;
-    for (const Chiave& c : chiavi) {
-        if (!ScriviINI(setup, sec(c.section), sec(c.key), c.value)) {
-            ScriviErrore(objectName(), QStringLiteral("RegistraImpostazioniCassa"), VbErr::PermissionDenied,
-                         setup + QStringLiteral(" [") + sec(c.section) + QStringLiteral("] ") + sec(c.key));
-            return false;
-        }
-    }
+    auto fallito = [&](const QString& dove) {
+        ScriviErrore(objectName(), QStringLiteral("RegistraImpostazioniCassa"), VbErr::PermissionDenied,
+                     setup + QStringLiteral(" ") + dove);
+        return false;
+    };
+    if (!regCassa.scrivi())
+        return fallito(QStringLiteral("[RegCassa]"));
+    if (!cartelle.scrivi())
+        return fallito(QStringLiteral("[Cartelle]"));
+    if (!Config::Acquisizione::scrivi(metodo))
+        return fallito(QStringLiteral("[Acquisizione]"));
+    // [Etichetta] and [DatabaseEsterno] belong to the label and import settings.
+    if (!ScriviINI(setup, sec("Etichetta"), sec("NomeAttivita"), nome))
+        return fallito(QStringLiteral("[Etichetta] NomeAttivita"));
+    if (!ScriviINI(setup, sec("DatabaseEsterno"), sec("Quale"), txtDatabaseEsterno->text()))
+        return fallito(QStringLiteral("[DatabaseEsterno] Quale"));
+    if (!interfaccia.scrivi())
+        return fallito(QStringLiteral("[InterfacciaUtente]"));
     // The shared settings follow the file only once it holds them.
     app().impostazioniRegCassa = r;
     app().metodoAcquisizione = metodo;
     app().coloreSfondo = m_colore;
-    app().portaETH1 = ipVuoto ? QString() : eth;
+    app().portaETH1 = regCassa.portaETH1;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "core/ui/frmSplash.h"
 
 #include "core/AppState.h"
+#include "core/ui/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/mdiPrincipale.h"
 
@@ -8,6 +9,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -61,13 +63,33 @@ void frmSplash::formActivate()
     m_activated = true;
     QPointer<frmSplash> self(this);
     Forms::get<mdiPrincipale>(); // loaded, not shown
-    const bool linked = hooks().gestisciTabelleCollegate && hooks().gestisciTabelleCollegate();
+    // The link and the copy tell how far they are on the splash's warning line.
+    class Avanzamento final : public ProgressSink
+    {
+    public:
+        explicit Avanzamento(QPointer<frmSplash> s) : m_s(std::move(s)) {}
+        void setRange(int, int) override {}
+        void setValue(int) override {}
+        void setStatus(const QString& t) override
+        {
+            if (m_s)
+                m_s->lblWarning->setText(t);
+        }
+
+    private:
+        QPointer<frmSplash> m_s;
+    } avanzamento(self);
+    bool linked = false;
+    const Esito collegamento = Contesto::programma().gestisciTabelleCollegate(avanzamento, linked);
+    if (!collegamento)
+        ScriviErrore(QStringLiteral("frmSplash"), QStringLiteral("GestisciTabelleCollegate"), collegamento);
     // The link and the copy let events run: a key may have handed over (and unloaded us) meanwhile.
     if (!self || m_handedOver)
         return;
     if (linked) {
-        if (hooks().importaDaDatabaseEsterno)
-            hooks().importaDaDatabaseEsterno();
+        const Esito copia = Contesto::programma().importaDaDatabaseEsterno(avanzamento);
+        if (!copia)
+            ScriviErrore(QStringLiteral("frmSplash"), QStringLiteral("ImportaDaDatabaseEsterno"), copia);
         if (self)
             handover();
     } else {
@@ -97,8 +119,5 @@ void frmSplash::handover()
     unload();
     main.showModeless();
     // Shown from the event loop, not from inside this window, which is being unloaded.
-    QTimer::singleShot(0, qApp, [] {
-        if (hooks().mostraMagazzinoModale)
-            hooks().mostraMagazzinoModale();
-    });
+    QTimer::singleShot(0, qApp, [] { Contesto::programma().mostraMagazzinoModale(); });
 }

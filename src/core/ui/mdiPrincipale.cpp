@@ -3,6 +3,8 @@
 #include "core/AppState.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
+#include "core/config/Generali.h"
+#include "core/ui/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSetupCassa.h"
 
@@ -76,9 +78,8 @@ void mdiPrincipale::formLoad()
 
 void mdiPrincipale::formActivate()
 {
-    const QString img = LeggiINI(app().percorsoSetup, QStringLiteral("InterfacciaUtente"), QStringLiteral("ImgSfondo"),
-                                 QStringLiteral("?"));
-    if (img == QLatin1String("?") || img.isEmpty() || !QFileInfo(img).isFile()) {
+    const QString img = Config::InterfacciaUtente::leggi().imgSfondo;
+    if (img.isEmpty() || !QFileInfo(img).isFile()) {
         pctSfondo->hide();
         m_sfondoNascosto = true;
         return;
@@ -121,8 +122,7 @@ void mdiPrincipale::MDIForm_Resize()
 void mdiPrincipale::Toolbar1_ButtonClick(const QString& key)
 {
     if (key == QLatin1String("tbMaga")) {
-        if (hooks().mostraMagazzino)
-            hooks().mostraMagazzino();
+        Contesto::programma().mostraMagazzino();
     } else if (key == QLatin1String("tbImpo")) {
         Forms::get<frmSetupCassa>().showModal();
     } else if (key == QLatin1String("tbEsci")) {
@@ -140,12 +140,7 @@ bool mdiPrincipale::MDIForm_Unload()
         return false;
     m_exiting = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (hooks().terminaProgramma) {
-        hooks().terminaProgramma();
-    } else {
-        QApplication::closeAllWindows();
-        QCoreApplication::exit(0);
-    }
+    Contesto::programma().terminaProgramma();
     return true;
 }
 

@@ -1,5 +1,6 @@
-#include "archive/ArticleList.h"
+#include "archive/ui/ArticleList.h"
 
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/VbConvert.h"
@@ -564,45 +565,30 @@ QString testoConteggio(qint64 n)
     return QString::number(n);
 }
 
-namespace {
-const QString kToggle =
-    QStringLiteral("UPDATE Magazzino SET TipoVariazione = CASE WHEN TipoVariazione IS NULL OR TipoVariazione = '' "
-                   "OR TipoVariazione = 'N' THEN 'F' WHEN TipoVariazione = 'F' THEN 'N' ELSE TipoVariazione END "
-                   "WHERE CodMateriale = ?");
-const QString kClear = QStringLiteral("UPDATE Magazzino SET TipoVariazione = 'N' WHERE CodMateriale = ?");
-} // namespace
-
 bool ImpostaTipoVariazione(const QString& codice, bool salta, bool perFrontalini)
 {
     if (salta)
         return true;
-    QString err;
-    if (!Db::exec(perFrontalini ? kToggle : kClear, {codice}, &err)) {
-        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, err);
-        return false;
-    }
-    return true;
+    const std::optional<qint64> n = Articoli::codiceDaTesto(codice);
+    const Esito e = n ? Articoli::segnaFrontalino(*n, perFrontalini) : Esito::riuscito(); // no such row
+    if (!e)
+        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, e.descrizione);
+    return bool(e);
 }
 
 bool ImpostaTipoVariazione(const QStringList& codici, bool perFrontalini)
 {
     if (codici.isEmpty())
         return true;
-    Db::Transaction t;
-    QSqlQuery q(Db::dbNegozio());
-    if (!q.prepare(perFrontalini ? kToggle : kClear)) {
-        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, q.lastError().text());
+    Db::Transaction t; // inside a caller's transaction, a savepoint
+    if (!t.ok()) {
+        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
         return false;
     }
-    for (const QString& c : codici) {
-        q.addBindValue(c);
-        if (!q.exec()) {
-            ScriviErrore(kModulo, kProc, VbErr::DatabaseError, q.lastError().text());
+    for (const QString& c : codici)
+        if (!ImpostaTipoVariazione(c, false, perFrontalini))
             return false; // rolled back: either every listed mark changes or none
-        }
-    }
-    // Inside a caller's transaction ours could not start; the caller's commit then decides.
-    if (t.ok() && !t.commit()) {
+    if (!t.commit()) {
         ScriviErrore(kModulo, kProc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
         return false;
     }
@@ -635,13 +621,11 @@ QList<RigaLista> eliminati()
 
 bool ripristina(const QString& codice)
 {
-    QString err;
-    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = 0, Modificato = 1 WHERE CodMateriale = ?"), {codice},
-                  &err)) {
-        ScriviErrore(kModulo, QStringLiteral("Recupera_Click"), VbErr::DatabaseError, err);
-        return false;
-    }
-    return true;
+    const std::optional<qint64> n = Articoli::codiceDaTesto(codice);
+    const Esito e = n ? Articoli::ripristina(*n) : Esito::riuscito(); // no such row
+    if (!e)
+        ScriviErrore(kModulo, QStringLiteral("Recupera_Click"), VbErr::DatabaseError, e.descrizione);
+    return bool(e);
 }
 
 } // namespace ArticleList

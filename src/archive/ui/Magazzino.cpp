@@ -1,19 +1,20 @@
-#include "archive/Magazzino.h"
+#include "archive/ui/Magazzino.h"
 
 #include "archive/ArticleSearch.h"
-#include "archive/DataBackup.h"
 #include "archive/SoldQuantities.h"
-#include "archive/StockOperations.h"
+#include "archive/ui/DataBackup.h"
+#include "archive/ui/StockOperations.h"
 #include "core/AppState.h"
+#include "core/Articoli.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
-#include "core/KeyFilter.h"
 #include "core/Settings.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
-#include "editing/ArchivioCallbacks.h"
 #include "reglink/TransferPanel.h"
 
 #include <QApplication>
@@ -38,12 +39,6 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
-
-MagazzinoEstensioni& estensioniMagazzino()
-{
-    static MagazzinoEstensioni e;
-    return e;
-}
 
 namespace {
 
@@ -492,7 +487,7 @@ void Magazzino::collega()
     KeyPressFilter::install(
         txtQtaPredef, [this](int key) { return StockOperations::txtQtaPredef_KeyPress(key, txtQtaPredef->text()); });
     connect(cmdSalva, &QPushButton::clicked, this, [this] {
-        DataBackup::cmdSalva_Click(this);
+        DataBackup::cmdSalva_Click(this, DataBackup::discoDiSistema());
         focusRicBarCode();
     });
     connect(cmdCambiaDb, &QPushButton::clicked, this, [this] {
@@ -520,13 +515,11 @@ void Magazzino::formLoad()
     dtDataAl->setDate(oggi);
     ListMagazzino->show();
     frVendPLU->hide();
-    if (estensioniMagazzino().preparaPortaCassa)
-        estensioniMagazzino().preparaPortaCassa(*this);
+    preparaPortaCassa();
     MaskDal->setText(Vb::formatDate(oggi));
     MaskAl->setText(Vb::formatDate(oggi));
     optTipoSconto[0]->setChecked(true);
-    if (estensioniMagazzino().avvisoPromozioni)
-        estensioniMagazzino().avvisoPromozioni(*this);
+    avvisoPromozioni();
     // Layouts replace the proportional resizer; the window lives maximised (and fills the
     // screen even where no window manager honours the maximised state).
     if (const QScreen* s = screen())
@@ -653,8 +646,8 @@ void Magazzino::focusRicBarCode()
 
 void Magazzino::ListMagazzino_ItemClick()
 {
-    if (frPromozione->isVisible() && estensioniMagazzino().caricaOffertaArticolo)
-        estensioniMagazzino().caricaOffertaArticolo(*this, ListMagazzino->selectedCode());
+    if (frPromozione->isVisible())
+        caricaOffertaArticolo(ListMagazzino->selectedCode());
     focusRicBarCode();
 }
 
@@ -817,14 +810,12 @@ void Magazzino::CaricaCboGeneri()
 void Magazzino::CaricaFornitori()
 {
     Fornitore->clear();
-    QSqlQuery q = Db::query(QStringLiteral("SELECT DISTINCT Fornitore FROM Magazzino WHERE Fornitore <> ''"));
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, q.lastError().text());
+    const Letto<QStringList> fornitori = Articoli::fornitori();
+    if (!fornitori.ok) {
+        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, fornitori.errore);
         return;
     }
-    while (q.next())
-        if (!q.value(0).isNull())
-            Fornitore->addItem(q.value(0).toString());
+    Fornitore->addItems(*fornitori.valore);
     Fornitore->setCurrentIndex(-1);
 }
 
@@ -871,7 +862,7 @@ void Magazzino::mostraVenduto()
 
 void Magazzino::cmdTrova_Click()
 {
-    if (SoldQuantities::cmdTrova_Click(dtGiornoRif->date(), dtDataAl->date()))
+    if (SoldQuantities::cmdTrova_Click(dtGiornoRif->date(), dtDataAl->date(), Contesto::interazione()))
         mostraVenduto();
 }
 
@@ -897,91 +888,34 @@ void Magazzino::lblTab_DblClick()
 // ---------------------------------------------------------------------------------------------
 // Register link
 
-PannelloTrasferimento Magazzino::pannelloTrasferimento()
-{
-    QPointer<Magazzino> w(this);
-    PannelloTrasferimento p;
-    p.soloModificati = [w] { return w && w->ckModificati->isChecked(); };
-    p.setSoloModificati = [w](bool on) {
-        if (w)
-            w->ckModificati->setChecked(on);
-    };
-    p.selezionaTrasf = [w](int i) {
-        if (w && i >= 0 && i < 2)
-            w->optTrasf[i]->setChecked(true);
-    };
-    p.testoTab = [w] { return w ? w->lblTab->text() : QString(); };
-    p.setTestoTab = [w](const QString& t) {
-        if (w)
-            w->lblTab->setText(t);
-    };
-    p.mostraTab = [w](bool on) {
-        if (w)
-            w->lblTab->setVisible(on);
-    };
-    p.setRecTot = [w](const QString& t) {
-        if (w)
-            w->lblRecTot->setText(t);
-    };
-    p.setRecAct = [w](const QString& t) {
-        if (w)
-            w->lblRecAct->setText(t);
-    };
-    p.setProgressRange = [w](int lo, int hi) {
-        if (w)
-            w->pB1->setRange(lo, hi);
-    };
-    p.setProgressValue = [w](int v) {
-        if (w)
-            w->pB1->setValue(v);
-    };
-    p.progressValue = [w] { return w ? w->pB1->value() : 0; };
-    p.totArticoli = [w] { return w ? w->lblTotArt->text().toInt() : 0; };
-    p.importaAttivo = [w] { return w && w->tmrImporta->isActive(); };
-    p.setImportaAttivo = [w](bool on) {
-        if (!w)
-            return;
-        if (on)
-            w->tmrImporta->start();
-        else
-            w->tmrImporta->stop();
-    };
-    p.ripetiRicerca = [w] {
-        if (w)
-            w->RipetiRicerca();
-    };
-    p.cursoreAttesa = [](bool on) {
-        if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    };
-    return p;
-}
+namespace {
 
-ArchivioCallbacks Magazzino::archivioCallbacks()
+// The article window as the editing windows see it.
+class ArchivioMagazzino final : public ArchivioCallbacks
 {
-    QPointer<Magazzino> w(this);
-    ArchivioCallbacks cb;
-    cb.caricaMagazzino = [w](const QString& sql, bool marca) {
-        if (w)
-            w->CaricaMagazzino(sql, marca);
-    };
-    cb.spuntaModificati = [w] {
-        if (w)
-            w->ckModificati->setChecked(true);
-    };
-    cb.ripetiRicerca = [w] {
-        if (w)
-            w->CmdCerca_Click();
-    };
-    cb.focusRicBarCode = [w] {
-        if (w)
-            w->focusRicBarCode();
-    };
-    cb.nascondiLblTab = [w] {
-        if (w)
-            w->lblTab->hide();
-    };
-    return cb;
+public:
+    explicit ArchivioMagazzino(Magazzino& w) : m_w(w) {}
+    void ricaricaTutti(Ordine ordine) override
+    {
+        m_w.CaricaMagazzino(ordine == Ordine::PerDescrizione
+                                ? QStringLiteral("Select * from magazzino order by descrizione")
+                                : QStringLiteral("Select * From Magazzino"),
+                            false);
+    }
+    void spuntaModificati() override { m_w.ckModificati->setChecked(true); }
+    void ripetiRicerca() override { m_w.CmdCerca_Click(); }
+    void focusRicBarCode() override { m_w.focusRicBarCode(); }
+    void nascondiLblTab() override { m_w.lblTab->hide(); }
+
+private:
+    Magazzino& m_w;
+};
+
+} // namespace
+
+ArchivioCallbacks& Magazzino::archivioCallbacks()
+{
+    if (!m_archivio)
+        m_archivio = std::make_unique<ArchivioMagazzino>(*this);
+    return *m_archivio;
 }

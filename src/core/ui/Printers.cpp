@@ -1,4 +1,4 @@
-#include "core/Printers.h"
+#include "core/ui/Printers.h"
 
 #include "core/AppState.h"
 
@@ -142,9 +142,15 @@ QString current()
     return c.isEmpty() ? systemDefault() : c;
 }
 
-std::unique_ptr<QPrinter> printerFor(const QString& name)
+std::unique_ptr<QPrinter> printerFor(const QString& name, QString* errore)
 {
     const QString which = name.isEmpty() ? current() : name;
+    if (which.isEmpty() || !installed().contains(which)) {
+        if (errore)
+            *errore = which.isEmpty() ? QStringLiteral("Nessuna stampante installata")
+                                      : QStringLiteral("La stampante \"%1\" non è installata").arg(which);
+        return nullptr;
+    }
     if (testBackend()) {
         auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
         p->setOutputFormat(QPrinter::PdfFormat);
@@ -153,8 +159,11 @@ std::unique_ptr<QPrinter> printerFor(const QString& name)
         return p;
     }
     const QPrinterInfo info = QPrinterInfo::printerInfo(which);
-    if (info.isNull())
-        return std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (info.isNull()) {
+        if (errore)
+            *errore = QStringLiteral("La stampante \"%1\" non è installata").arg(which);
+        return nullptr;
+    }
     return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
 
@@ -166,4 +175,9 @@ bool ImpostaPrinter(const QString& name)
         return false;
     app().stampanteCorrente = name;
     return true;
+}
+
+bool CiSonoStampanti()
+{
+    return !Printers::installed().isEmpty();
 }

@@ -1,7 +1,7 @@
-#include "editing/RepartiWindow.h"
+#include "editing/ui/RepartiWindow.h"
 
 #include "core/AppState.h"
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 #include "core/Paths.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
@@ -479,12 +479,22 @@ void RepartiWindow::Command1_Click(int index)
             AzzeraReparto();
         break;
     case 2: {
-        PannelloTrasferimento p;
-        p.mostraAvviso = [this](bool on) {
-            frAvviso->setVisible(on);
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        };
-        p.setTestoAvviso = [this](const QString& t) { lblAvviso->setText(t); };
+        // The department window's notice frame as the register link sees it.
+        class Pannello final : public PannelloReparti
+        {
+        public:
+            explicit Pannello(RepartiWindow& w) : m_w(w) {}
+            void cursoreAttesa(bool on) override { ::cursoreAttesa(on); }
+            void mostraAvviso(bool on) override
+            {
+                m_w.frAvviso->setVisible(on);
+                QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            }
+            void setTestoAvviso(const QString& t) override { m_w.lblAvviso->setText(t); }
+
+        private:
+            RepartiWindow& m_w;
+        } p(*this);
         DepartmentTransfer::TrasferisciSullaCassa(p);
         break;
     }
@@ -511,8 +521,8 @@ void RepartiWindow::Annulla_Click()
 
 void RepartiWindow::Uscita_Click()
 {
-    if (m_cb.nascondiLblTab)
-        m_cb.nascondiLblTab();
+    if (m_cb)
+        m_cb->nascondiLblTab();
     unload();
     app().saltaAggiornamento = true;
 }
@@ -546,7 +556,7 @@ void RepartiWindow::File1_Click(const QString& file)
     m_nuovoFile = file;
 }
 
-void Generi_Click(const ArchivioCallbacks& cb)
+void Generi_Click(ArchivioCallbacks& cb)
 {
     RepartiWindow& w = Forms::get<RepartiWindow>();
     w.setCallbacks(cb);

@@ -1,6 +1,7 @@
-#include "archive/DataBackup.h"
+#include "archive/ui/DataBackup.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "core/ui/Ui.h"
@@ -9,7 +10,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -30,18 +30,15 @@ struct Clessidra
     Clessidra& operator=(const Clessidra&) = delete;
 };
 
-Hooks defaultHooks()
+class DiscoDiSistema final : public Disco
 {
-    Hooks h;
-    h.sceltaPerc = [](QWidget* parent, const QString& title) {
-        return QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
-    };
-    h.spazioLibero = [](const QString& folder) -> qint64 {
+public:
+    qint64 spazioLibero(const QString& folder) const override
+    {
         const QStorageInfo s(folder);
         return s.isValid() && s.isReady() ? s.bytesAvailable() : -1;
-    };
-    return h;
-}
+    }
+};
 
 QString canonico(const QString& path)
 {
@@ -74,21 +71,15 @@ QString creaCartellaNuova(const QDir& parent, const QString& name, bool suffisso
 
 } // namespace
 
-Hooks& hooks()
+const Disco& discoDiSistema()
 {
-    static Hooks h = defaultHooks();
-    return h;
+    static const DiscoDiSistema d;
+    return d;
 }
 
-void resetHooks()
+QString SceltaPerc(QWidget*, const QString& title)
 {
-    hooks() = defaultHooks();
-}
-
-QString SceltaPerc(QWidget* parent, const QString& title)
-{
-    const Hooks& h = hooks();
-    const QString picked = h.sceltaPerc ? h.sceltaPerc(parent, title) : QString();
+    const QString picked = Contesto::interazione().chooseFolder(title, {});
     if (picked.isEmpty())
         return {};
     const QFileInfo fi(picked);
@@ -137,11 +128,10 @@ bool copiaCartella(const QString& source, const QString& destination, QString* e
     return true;
 }
 
-EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando)
+EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const Disco& disco)
 {
     EsitoSalvataggio r;
-    const Hooks& h = hooks();
-    const qint64 libero = h.spazioLibero ? h.spazioLibero(folder) : -1;
+    const qint64 libero = disco.spazioLibero(folder);
     // Unknown space (a folder that is not there) is left to the copy, which then fails.
     if (libero >= 0 && libero < kSpazioMinimo) {
         r.spazioInsufficiente = true;
@@ -223,7 +213,7 @@ Esito cambiaDatabase(const QString& path)
     return e;
 }
 
-void cmdSalva_Click(QWidget* parent)
+void cmdSalva_Click(QWidget* parent, const Disco& disco)
 {
     app().drvBck = SceltaPerc(parent, QStringLiteral("Seleziona la cartella dove salvare i DATI"));
     if (app().drvBck.isEmpty()) {
@@ -233,7 +223,7 @@ void cmdSalva_Click(QWidget* parent)
     EsitoSalvataggio r;
     {
         Clessidra c;
-        r = salvaDati(app().drvBck);
+        r = salvaDati(app().drvBck, QDateTime::currentDateTime(), disco);
     }
     if (r.spazioInsufficiente) {
         Msg::box(QStringLiteral("Spazio NON sufficiente\r\n\r\nLiberare spazio sul disco e ritentare l'operazione"));

@@ -1,7 +1,7 @@
 #pragma once
 // The article window's barcode search box: a scanned or typed code opens the editor on its
 // article; and the description of an article by its code.
-#include "editing/ArchivioCallbacks.h"
+#include "editing/ui/ArchivioCallbacks.h"
 
 #include <QString>
 
@@ -12,11 +12,11 @@ class QLineEdit;
 QString CodiceDaBarCode(const QString& barCode);
 
 // Opens the editor modally on the article of `barCode`, or tells that no article has it.
-void IntercettaBarCode(const QString& barCode, const ArchivioCallbacks& cb = {});
+void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb);
 
 // txtRicBarCode key press: Enter or Esc looks the box's text up, then empties and focuses the box.
 // Returns the key unchanged (the box keeps filling with other keys).
-int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, const ArchivioCallbacks& cb = {});
+int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, ArchivioCallbacks& cb);
 
 // Descrizione of the article, or "NON TROVATO".
 QString DescrizioneDaCodice(const QString& codice);

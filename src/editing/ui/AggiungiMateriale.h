@@ -3,7 +3,7 @@
 // barcodes and the barcode scanner on its own serial line. Always shown modally over the
 // article window, which opens it through Aggiungi_Click, Modifica_Click and IntercettaBarCode.
 #include "core/ui/FormBase.h"
-#include "editing/ArchivioCallbacks.h"
+#include "editing/ui/ArchivioCallbacks.h"
 #include "editing/PriceMath.h"
 #include "editing/ScannerLine.h"
 
@@ -27,7 +27,7 @@ public:
     // writes the typed text into that control. Replaceable, so tests need no keyboard window.
     static std::function<void(int tipo, QWidget* form, const QString& nome, bool mascherato)> apriTastiera;
 
-    void setCallbacks(const ArchivioCallbacks& cb) { m_cb = cb; }
+    void setCallbacks(ArchivioCallbacks& cb) { m_cb = &cb; }
 
     // Both openings fill the editor from the stored row, so nothing shown is lost or changed.
     // False when the article is not (or no longer) there.
@@ -104,15 +104,16 @@ private:
     void collegaPrezzi();
     void collegaTasti();
 
-    ArchivioCallbacks m_cb;
+    ArchivioCallbacks* m_cb = nullptr; // the article window that opened the editor
     CalcoloPrezzi m_prezzi;
     BufferScanner m_bufferScanner;
     bool m_scriveModello = false;
     bool m_riempimento = false;
+    bool m_barCodeLetti = false; // the grid holds what BarCodeUlteriori had: only then may it be saved
 };
 
 // The article window's buttons.
 // New article: the editor in new mode, then the list reloaded.
-void Aggiungi_Click(const ArchivioCallbacks& cb);
+void Aggiungi_Click(ArchivioCallbacks& cb);
 // Edit or delete the selected article (`codiceSelezionato` empty when no row is selected).
-void Modifica_Click(const QString& codiceSelezionato, const ArchivioCallbacks& cb);
+void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb);

@@ -1,13 +1,13 @@
 // The article window's links to the editing windows: the article editor, the departments,
 // the promotions and the scanned-barcode box.
-#include "archive/Magazzino.h"
-#include "core/KeyFilter.h"
+#include "archive/ui/Magazzino.h"
+#include "core/ui/KeyFilter.h"
 #include "core/VbConvert.h"
-#include "editing/AggiungiMateriale.h"
-#include "editing/ArchivioCallbacks.h"
-#include "editing/Promotions.h"
-#include "editing/RepartiWindow.h"
-#include "editing/ScannedLookup.h"
+#include "editing/ui/AggiungiMateriale.h"
+#include "editing/ui/ArchivioCallbacks.h"
+#include "editing/ui/Promotions.h"
+#include "editing/ui/RepartiWindow.h"
+#include "editing/ui/ScannedLookup.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -50,13 +50,17 @@ void Magazzino::collegaModifica()
     connect(cmdVediTutteLePromozioni, &QPushButton::clicked, this, &Magazzino::cmdVediTutteLePromozioni_Click);
     connect(cmdEliminaOfferta, &QPushButton::clicked, this, &Magazzino::cmdEliminaOfferta_Click);
     connect(cmdChiudiElencoOfferte, &QPushButton::clicked, this, &Magazzino::cmdChiudiElencoOfferte_Click);
+}
 
-    MagazzinoEstensioni& est = estensioniMagazzino();
-    est.avvisoPromozioni = [](Magazzino& m) { Promotions::AvvisoPromozioni(m.lblTab); };
-    est.caricaOffertaArticolo = [](Magazzino& m, const QString& codice) {
-        if (m.m_promo)
-            m.m_promo->CaricaOffertaArticolo(codice);
-    };
+void Magazzino::avvisoPromozioni()
+{
+    Promotions::AvvisoPromozioni(lblTab);
+}
+
+void Magazzino::caricaOffertaArticolo(const QString& codice)
+{
+    if (m_promo)
+        m_promo->CaricaOffertaArticolo(codice);
 }
 
 void Magazzino::cmdVediTutteLePromozioni_Click()

@@ -3,6 +3,7 @@
 // then the handlers of the article window's promotion frame, written against pointers to its
 // controls (the window itself belongs to the article archive).
 #include "core/ErrorLog.h"
+#include "core/Read.h"
 
 #include <QDate>
 #include <QObject>
@@ -31,7 +32,8 @@ struct Offerta
 };
 
 // The article's promotion to show: the first by DataDAL.
-std::optional<Offerta> caricaOfferta(const QString& codice);
+// The article's first promotion; a failed query is reported, never "no promotion".
+Letto<Offerta> caricaOfferta(const QString& codice);
 
 // Replaces the promotion of the same article and period and marks the article, all or nothing.
 Esito salva(const Offerta& o);

@@ -2,12 +2,15 @@
 // The article window, the program's hub: the article list with its search, filters and totals,
 // the sold-quantity tab, and the frames and buttons from which the other subsystems' work starts.
 // Buttons whose work belongs to other windows are public members, connected by their owners.
-#include "archive/ArticleList.h"
+#include "archive/ui/ArticleList.h"
 #include "core/ui/FormBase.h"
+#include "editing/ui/ArchivioCallbacks.h"
+#include "reglink/TransferPanel.h"
 
 #include <QVariantList>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QButtonGroup;
 class QCheckBox;
@@ -22,18 +25,8 @@ class QRadioButton;
 class QTabBar;
 class QTimer;
 class Magazzino;
-struct PannelloTrasferimento;
-struct ArchivioCallbacks;
-class PromozioneFrame;
 
-// Work of other subsystems that the window's own events run; empty members are skipped.
-struct MagazzinoEstensioni
-{
-    std::function<void(Magazzino&)> avvisoPromozioni;                             // at load
-    std::function<void(Magazzino&, const QString& codice)> caricaOffertaArticolo; // list click, frPromozione visible
-    std::function<void(Magazzino&)> preparaPortaCassa;                            // at load: the main window's line
-};
-MagazzinoEstensioni& estensioniMagazzino();
+class PromozioneFrame;
 
 // The logically deleted articles, opened by "Eliminati": one can be listed again.
 class frmEliminati : public FormBase
@@ -185,9 +178,9 @@ public:
     bool perFrontalini() const;
 
     // The window's controls as the register link sees them.
-    PannelloTrasferimento pannelloTrasferimento();
+    PannelloTrasferimento& pannelloTrasferimento();
     // What the editing windows call back into (list reload, focus, the changed box).
-    ArchivioCallbacks archivioCallbacks();
+    ArchivioCallbacks& archivioCallbacks();
 
 Q_SIGNALS:
     // ckModificati changed, by the user or by the program (its click handler).
@@ -212,11 +205,17 @@ private:
     void collegaModifica();
     // The register link's send and receive controls.
     void collegaCasse();
+    // Work of the other subsystems that the window's own events run.
+    void avvisoPromozioni();                           // at load
+    void caricaOffertaArticolo(const QString& codice); // list click, frPromozione visible
+    void preparaPortaCassa();                          // at load: the main window's line
     void cmdVediTutteLePromozioni_Click();
     void VediTutteLePromozioni();
     void cmdEliminaOfferta_Click();
     void cmdChiudiElencoOfferte_Click();
     PromozioneFrame* m_promo = nullptr;
+    std::unique_ptr<PannelloTrasferimento> m_pannello;
+    std::unique_ptr<ArchivioCallbacks> m_archivio;
     void applicaSfondo();
     void mostraVenduto();
     void ricarica(const QString& sql);

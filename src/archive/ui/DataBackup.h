@@ -1,7 +1,7 @@
 #pragma once
 // Backup of the data folder into a PLU_BCK folder under a folder the user picks, and the switch
 // of the program to the database of another folder (a backup's Dati). Folder choice and free
-// space go through replaceable hooks so tests never block on a dialog.
+// space are asked of the program's interaction and of a Disco, so tests never block on a dialog.
 #include "core/ErrorLog.h"
 
 #include <QDateTime>
@@ -15,17 +15,17 @@ namespace DataBackup {
 
 constexpr qint64 kSpazioMinimo = 130000000; // bytes free on the target's drive
 
-struct Hooks
+// Free bytes on the drive of a folder; negative when unknown.
+class Disco
 {
-    // The folder picker: returns the chosen folder, empty on cancel.
-    std::function<QString(QWidget* parent, const QString& title)> sceltaPerc;
-    // Free bytes on the drive of a folder; negative when unknown.
-    std::function<qint64(const QString& folder)> spazioLibero;
+public:
+    virtual ~Disco() = default;
+    virtual qint64 spazioLibero(const QString& folder) const = 0;
 };
-Hooks& hooks(); // defaults: QFileDialog and QStorageInfo
-void resetHooks();
+// The system's drives.
+const Disco& discoDiSistema();
 
-// SceltaPerc through the hook; a cancelled choice gives an empty text.
+// The folder picker of the program's interaction; a cancelled choice gives an empty text.
 QString SceltaPerc(QWidget* parent, const QString& title);
 
 // "PLU_BCK" + day + month (no leading zeros) + four-digit year + "hhmm".
@@ -44,7 +44,8 @@ struct EsitoSalvataggio
 // Copies the program's Dati folder into <folder>/PLU_BCK/Dati, or into a dated sibling of
 // PLU_BCK when that exists (with a suffix when the dated one exists too). The open database
 // is written through SQLite's own backup, so the copy is consistent.
-EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando = QDateTime::currentDateTime());
+EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando = QDateTime::currentDateTime(),
+                           const Disco& disco = discoDiSistema());
 
 // The database file of a picked folder (DbNegozio.db in any letter case); empty when none.
 QString trovaDatabase(const QString& folder);
@@ -53,7 +54,7 @@ QString trovaDatabase(const QString& folder);
 Esito cambiaDatabase(const QString& path);
 
 // Flows of the window's buttons.
-void cmdSalva_Click(QWidget* parent);
+void cmdSalva_Click(QWidget* parent, const Disco& disco);
 // True when the program switched to another database: the window then refreshes itself.
 bool cmdCambiaDb_Click(QWidget* parent);
 

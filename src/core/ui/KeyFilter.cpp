@@ -1,4 +1,4 @@
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 
 #include "core/TextFile.h"
 

@@ -1,12 +1,14 @@
-#include "editing/Promotions.h"
+#include "editing/ui/Promotions.h"
 
 #include "core/AppState.h"
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 #include "core/VbConvert.h"
+#include "core/config/Generali.h"
 #include "core/ui/Ui.h"
-#include "editing/ScannedLookup.h"
+#include "editing/ui/ScannedLookup.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -24,29 +26,34 @@ const QString kModulo = QStringLiteral("Magazzino");
 
 std::optional<qint64> numeroCodice(const QString& codice)
 {
-    bool ok = false;
-    const qint64 n = codice.trimmed().toLongLong(&ok);
-    return ok ? std::optional<qint64>(n) : std::nullopt;
+    return Articoli::codiceDaTesto(codice);
 }
 
 bool marcaModificato(qint64 n, QString* err)
 {
-    return Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 1 WHERE CodMateriale = ?"), {n}, err);
+    const Esito e = Articoli::marcaModificato(n);
+    if (!e && err)
+        *err = e.descrizione;
+    return bool(e);
 }
 
 } // namespace
 
-std::optional<Offerta> caricaOfferta(const QString& codice)
+Letto<Offerta> caricaOfferta(const QString& codice)
 {
     const auto n = numeroCodice(codice);
     if (!n)
-        return std::nullopt;
+        return Letto<Offerta>::assente();
     QSqlQuery q =
         Db::query(QStringLiteral("SELECT Articolo, DataDAL, DataAL, ScontoVal, ScontoPer, PrzScnt FROM Offerte "
                                  "WHERE Articolo = ? ORDER BY DataDAL, rowid LIMIT 1"),
                   {*n});
+    if (!q.isActive()) {
+        ScriviErrore(kModulo, QStringLiteral("CaricaOffertaArticolo"), VbErr::DatabaseError, q.lastError().text());
+        return Letto<Offerta>::fallito(q.lastError().text());
+    }
     if (!q.next())
-        return std::nullopt;
+        return Letto<Offerta>::assente();
     Offerta o;
     o.articolo = q.value(0).toString();
     o.dal = Vb::fromIso(q.value(1).toString());
@@ -54,7 +61,7 @@ std::optional<Offerta> caricaOfferta(const QString& codice)
     o.scontoVal = q.value(3).toDouble();
     o.scontoPer = q.value(4).toDouble();
     o.przScnt = q.value(5).toDouble();
-    return o;
+    return Letto<Offerta>::trovato(o);
 }
 
 Esito salva(const Offerta& o)
@@ -161,13 +168,7 @@ int codiceAvviso(const QDate& oggi)
 
 bool avvisoAttivo()
 {
-    const QString setup = app().percorsoSetup;
-    QString v = LeggiINI(setup, QStringLiteral("Promozioni"), QStringLiteral("AvvisoAttivo"), QStringLiteral("?"));
-    if (v.isEmpty() || v == QLatin1String("?")) {
-        ScriviINI(setup, QStringLiteral("Promozioni"), QStringLiteral("AvvisoAttivo"), QStringLiteral("Falso"));
-        v = QStringLiteral("Falso");
-    }
-    return !iniIsFalso(v);
+    return Config::Promozioni::avvisoAttivo();
 }
 
 QString testoAvviso(int codice, int* puntiFont)
@@ -313,7 +314,10 @@ void PromozioneFrame::cmdPromozioni_Click()
 
 void PromozioneFrame::CaricaOffertaArticolo(const QString& codice)
 {
-    const auto o = Promotions::caricaOfferta(codice);
+    const auto letta = Promotions::caricaOfferta(codice);
+    if (!letta.ok)
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura della promozione non riuscita"));
+    const auto& o = letta.valore;
     if (!o) {
         m_c.txtSconto->clear();
         m_c.optPercento->setChecked(true);

@@ -2,7 +2,7 @@
 // The department window "Reparti": the table's rows, one department shown, edited or reset.
 // Departments are never created or deleted here.
 #include "core/ui/FormBase.h"
-#include "editing/ArchivioCallbacks.h"
+#include "editing/ui/ArchivioCallbacks.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -19,7 +19,7 @@ class RepartiWindow : public FormBase
 public:
     explicit RepartiWindow(QWidget* parent = nullptr);
 
-    void setCallbacks(const ArchivioCallbacks& cb) { m_cb = cb; }
+    void setCallbacks(ArchivioCallbacks& cb) { m_cb = &cb; }
 
     void CaricaReparti();
     void MostraReparto();
@@ -75,11 +75,11 @@ private:
     bool mostraIcona(const QString& path);
     void aggiornaFile1();
 
-    ArchivioCallbacks m_cb;
+    ArchivioCallbacks* m_cb = nullptr; // the article window that opened it
     QString m_nuovaCartella;
     QString m_nuovoFile;
     bool m_caricamento = false;
 };
 
 // The article window's department button: the window "Reparti", modally.
-void Generi_Click(const ArchivioCallbacks& cb = {});
+void Generi_Click(ArchivioCallbacks& cb);

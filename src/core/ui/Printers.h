@@ -29,10 +29,15 @@ int setSystemDefault(const QString& name);
 QString current();
 
 // A printer set up for `name` (empty: the current printer): the CUPS printer, or under the test
-// backend a PDF file in the test folder, one new file per job.
-std::unique_ptr<QPrinter> printerFor(const QString& name = {});
+// backend a PDF file in the test folder, one new file per job. A printer that is not installed
+// (or no printer at all) gives nullptr and the reason in `errore`: a job meant for one printer
+// never goes to another.
+std::unique_ptr<QPrinter> printerFor(const QString& name = {}, QString* errore = nullptr);
 
 } // namespace Printers
+
+// True when at least one printer is installed.
+bool CiSonoStampanti();
 
 // Makes the installed printer called `name` (exact comparison) the program's current printer;
 // false, and no change, when no installed printer bears that name.

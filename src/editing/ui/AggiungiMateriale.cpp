@@ -1,8 +1,8 @@
-#include "editing/AggiungiMateriale.h"
+#include "editing/ui/AggiungiMateriale.h"
 
 #include "core/AppState.h"
 #include "core/Database.h"
-#include "core/KeyFilter.h"
+#include "core/ui/KeyFilter.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
@@ -592,10 +592,10 @@ void AggiungiMateriale::CmdConferma_Click()
         Msg::warn(QStringLiteral("ATTENZIONE! Salvataggio del PLU non riuscito - Verificare i dati e riprovare"));
         return;
     }
-    if (m_cb.caricaMagazzino)
-        m_cb.caricaMagazzino(QStringLiteral("Select * from magazzino order by descrizione"), false);
-    if (m_cb.spuntaModificati)
-        m_cb.spuntaModificati();
+    if (m_cb) {
+        m_cb->ricaricaTutti(ArchivioCallbacks::Ordine::PerDescrizione);
+        m_cb->spuntaModificati();
+    }
     QApplication::restoreOverrideCursor();
     if (!cmdAggiungi->isEnabled())
         unload();
@@ -636,7 +636,14 @@ void AggiungiMateriale::cmdBCAlternativi_Click()
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QStringList rows = ExtraBarcodes::carica(AppCodeModifica->text());
+    const Letto<QStringList> letti = ExtraBarcodes::carica(AppCodeModifica->text());
+    m_barCodeLetti = letti.ok;
+    if (!letti.ok) {
+        QApplication::restoreOverrideCursor();
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura dei BarCode alternativi non riuscita"));
+        return;
+    }
+    const QStringList rows = *letti.valore;
     for (int r = 0; r < ExtraBarcodes::kRighe; ++r)
         lstElencoBarCode->setItem(r, 0, new QTableWidgetItem(r < rows.size() ? rows.at(r) : QString()));
     lstElencoBarCode->setCurrentCell(-1, -1);
@@ -652,6 +659,10 @@ void AggiungiMateriale::cmdNascondi_Click()
         Msg::info(QStringLiteral("Premere il Conferma principale prima di proseguire - Operazione interrotta"));
         return;
     }
+    if (!m_barCodeLetti) { // what the grid shows is not what is stored: nothing to write back
+        frBarCodeAlternativi->hide();
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ScaricaCaselleTesto();
     const Esito e = ExtraBarcodes::registra(AppCodeModifica->text(), AppCodeModifica->text(), celleBarCode());
@@ -660,6 +671,7 @@ void AggiungiMateriale::cmdNascondi_Click()
         Msg::warn(QStringLiteral("ATTENZIONE! Salvataggio dei BarCode alternativi non riuscito"));
         return;
     }
+    m_barCodeLetti = false;
     frBarCodeAlternativi->hide();
 }
 
@@ -713,7 +725,7 @@ void AggiungiMateriale::ricevutiDalloScanner(const QString& dati)
 
 // --- the article window's buttons -------------------------------------------------------------
 
-void Aggiungi_Click(const ArchivioCallbacks& cb)
+void Aggiungi_Click(ArchivioCallbacks& cb)
 {
     AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
     ed.setCallbacks(cb);
@@ -723,15 +735,13 @@ void Aggiungi_Click(const ArchivioCallbacks& cb)
     if (ed.CboFornitore->count() > 0)
         ed.CboFornitore->setCurrentIndex(0);
     ed.showModal();
-    if (cb.caricaMagazzino)
-        cb.caricaMagazzino(QStringLiteral("Select * From Magazzino"), false);
+    cb.ricaricaTutti(ArchivioCallbacks::Ordine::PerCodice);
 }
 
-void Modifica_Click(const QString& codiceSelezionato, const ArchivioCallbacks& cb)
+void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb)
 {
     const auto fine = [&cb] {
-        if (cb.focusRicBarCode)
-            cb.focusRicBarCode();
+        cb.focusRicBarCode();
     };
     if (codiceSelezionato.trimmed().isEmpty()) {
         Msg::info(QStringLiteral("Nessun PLU selezionato"));
@@ -759,7 +769,7 @@ void Modifica_Click(const QString& codiceSelezionato, const ArchivioCallbacks& c
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const Esito e = ArticleStore::elimina(codiceSelezionato);
-    if (e && cb.ripetiRicerca)
+    if (e)
         cb.ripetiRicerca();
     QApplication::restoreOverrideCursor();
     if (!e)

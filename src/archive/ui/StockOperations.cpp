@@ -1,5 +1,6 @@
-#include "archive/StockOperations.h"
+#include "archive/ui/StockOperations.h"
 
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
@@ -132,18 +133,38 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
                               {nuovo, c.codTesto, c.cod});
                 ++estesi;
             } else {
-                // The copy takes the next code at its own insertion, as a new article does.
-                q = Db::query(
-                    QStringLiteral(
-                        "INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, "
-                        "Minimo, Genere, Fornitore, Eliminato, Note, CodPV, Costo2, PeriodoRiordino, BarCode) "
-                        "SELECT (SELECT COALESCE(MAX(CodMateriale), 0) + 1 FROM Magazzino), Descrizione, "
-                        "\"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, ?, CodPV, "
-                        "Costo2, PeriodoRiordino, ? FROM Magazzino WHERE CodMateriale = ?"),
-                    {c.codTesto, nuovo, c.cod});
+                // The copy takes the next code at its own insertion, as a new article does; it
+                // carries the description, stock, prices, unit, department and supplier only.
+                const Letto<Articolo> fonte = Articoli::perCodice(c.cod.toLongLong());
+                if (!fonte.ok) {
+                    r.esito = Esito::fallito(VbErr::DatabaseError, fonte.errore);
+                    return r;
+                }
+                if (fonte.valore) {
+                    const Articolo& o = *fonte.valore;
+                    Articolo copia;
+                    copia.descrizione = o.descrizione;
+                    copia.quantita = o.quantita;
+                    copia.costo = o.costo;
+                    copia.unitaMisura = o.unitaMisura;
+                    copia.minimo = o.minimo;
+                    copia.genere = o.genere;
+                    copia.fornitore = o.fornitore;
+                    copia.eliminato = o.eliminato;
+                    copia.note = c.codTesto;
+                    copia.codPV = o.codPV;
+                    copia.costo2 = o.costo2;
+                    copia.periodoRiordino = o.periodoRiordino;
+                    copia.barCode = nuovo;
+                    const Esito e = Articoli::inserisci(copia);
+                    if (!e) {
+                        r.esito = e;
+                        return r;
+                    }
+                }
                 ++copie;
             }
-            if (!q.isActive()) {
+            if (d == 0 && !q.isActive()) {
                 r.esito = erroreDb(q);
                 return r;
             }
@@ -180,22 +201,9 @@ Esito eliminaArticolo(const QString& codMateriale)
 {
     if (codMateriale.trimmed().isEmpty())
         return Esito::fallito(VbErr::InvalidUseOfNull);
-    const QVariant cod = codice(codMateriale);
-    Db::Transaction tr;
-    if (!tr.ok())
-        return Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
     // A later article given the same code must not inherit extra barcodes or promotions.
-    const QString sql[] = {QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"),
-                           QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"),
-                           QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?")};
-    for (const QString& s : sql) {
-        QString err;
-        if (!Db::exec(s, {cod}, &err))
-            return Esito::fallito(VbErr::DatabaseError, err);
-    }
-    if (!tr.commit())
-        return Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
-    return Esito::riuscito();
+    const std::optional<qint64> n = Articoli::codiceDaTesto(codMateriale);
+    return n ? Articoli::elimina(*n) : Esito::riuscito(); // a code that is not a number matches no row
 }
 
 QString descrizioneArticolo(const QString& codMateriale)

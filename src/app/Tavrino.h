@@ -1,0 +1,30 @@
+#pragma once
+// The program composed: it owns the services the subsystems use (the message boxes and dialogs,
+// the Italian texts of the standard dialogs) and wires the core windows to the article window
+// and the external-database step. One instance lives for the whole run.
+#include "core/ui/Programma.h"
+#include "core/ui/WidgetInteraction.h"
+
+#include <QTranslator>
+#include <memory>
+#include <vector>
+
+class Tavrino final : public Programma
+{
+public:
+    Tavrino();
+    ~Tavrino() override;
+    Tavrino(const Tavrino&) = delete;
+    Tavrino& operator=(const Tavrino&) = delete;
+
+    void mostraMagazzinoModale() override;
+    void mostraMagazzino() override;
+    void terminaProgramma() override;
+    Esito gestisciTabelleCollegate(ProgressSink& progresso, bool& collegate) override;
+    Esito importaDaDatabaseEsterno(ProgressSink& progresso) override;
+
+private:
+    void caricaTraduzioni();
+    WidgetInteraction m_interazione;
+    std::vector<std::unique_ptr<QTranslator>> m_traduzioni;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// The settings file's on/off keys that are written "Falso" when missing, so the shop keeper finds
+// them in the file to change.
+#include <QString>
+
+namespace Config {
+
+enum class Vuoto { Valore, Mancante }; // whether an empty value counts as missing
+
+// False only for "FALSO" in any case; a missing key ("?", or empty with Vuoto::Mancante) is
+// written "Falso" and read as false.
+bool leggiFlag(const QString& sezione, const QString& chiave, Vuoto vuoto = Vuoto::Valore);
+
+// The value of a key, or an empty text when it is missing ("?").
+QString leggiTesto(const QString& sezione, const QString& chiave);
+
+} // namespace Config

@@ -1,0 +1,70 @@
+#include "editing/ui/ScannedLookup.h"
+
+#include "core/Articoli.h"
+#include "core/ui/FormBase.h"
+#include "core/ui/frmInfo.h"
+#include "editing/ui/AggiungiMateriale.h"
+
+#include <QLineEdit>
+#include <QPointer>
+
+QString CodiceDaBarCode(const QString& barCode)
+{
+    // The first article listed (not deleted) with this barcode, else the one it is an extra barcode of.
+    QString codice;
+    const Esito e = Articoli::perOgni(
+        [&codice](const Articolo& a) {
+            codice = QString::number(a.codMateriale);
+            return false;
+        },
+        QStringLiteral("BarCode = ? AND Eliminato = 0"), {barCode});
+    if (!e)
+        ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("IntercettaBarCode"), e);
+    if (!codice.isEmpty())
+        return codice;
+    const Letto<qint64> extra = Articoli::codicePerBarCodeUlteriore(barCode);
+    if (!extra.trovatoValore())
+        return {};
+    const Letto<Articolo> a = Articoli::perCodice(*extra.valore);
+    return a.trovatoValore() && !a.valore->eliminato ? QString::number(a.valore->codMateriale) : QString();
+}
+
+void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb)
+{
+    const QString codice = CodiceDaBarCode(barCode);
+    if (codice.isEmpty()) {
+        frmInfo::mostra(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
+        return;
+    }
+    AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
+    ed.setCallbacks(cb);
+    if (!ed.PreparaPerModificaDaRecordset(codice)) {
+        ed.unload();
+        frmInfo::mostra(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
+        return;
+    }
+    ed.showModal();
+}
+
+int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, ArchivioCallbacks& cb)
+{
+    if (keyAscii != 13 && keyAscii != 27)
+        return keyAscii;
+    QPointer<QLineEdit> b(box);
+    IntercettaBarCode(box->text(), cb);
+    if (b) {
+        b->clear();
+        if (b->isVisible() && b->isEnabled())
+            b->setFocus();
+    }
+    return keyAscii;
+}
+
+QString DescrizioneDaCodice(const QString& codice)
+{
+    const std::optional<qint64> n = Articoli::codiceDaTesto(codice);
+    const Letto<Articolo> a = n ? Articoli::perCodice(*n) : Letto<Articolo>::assente();
+    if (!a.trovatoValore() || a.valore->descrizione.isNull())
+        return QStringLiteral("NON TROVATO");
+    return a.valore->descrizione;
+}
