@@ -3,10 +3,10 @@
 // and the fake register on a pseudo-terminal or on loopback UDP.
 #include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/TextFile.h"
-#include "core/Contesto.h"
 #include "core/ui/frmPswd.h"
 #include "editing/ui/RepartiWindow.h"
 #include "reglink/RegisterLine.h"
@@ -296,7 +296,8 @@ private Q_SLOTS:
         w.cmdInviaPLU->click();
 
         QCOMPARE(soloComandi(reg->commands(), "A/").size(), 2); // each once: no resends
-        QCOMPARE(fx.env.messages(), QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA"}));
+        QCOMPARE(fx.env.interazione().notices,
+                 QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA"}));
         QVERIFY(!QFile::exists(fx.env.path("out/NonTRASMESSI" + reg->address() + ".txt")));
         QCOMPARE(reg->plu().size(), 2);
     }
