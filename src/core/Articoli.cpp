@@ -314,6 +314,21 @@ Esito aggiornaReparto(const Reparto& r)
                : dbFallito(err);
 }
 
+QString codiceInCassa(const QString& barCode)
+{
+    if (barCode.startsWith(QLatin1Char('2')) && barCode.size() != 5)
+        return barCode.mid(2, 5);
+    return barCode;
+}
+
+Letto<Articolo> perCodiceInCassa(const QString& codice)
+{
+    if (codice.isEmpty())
+        return Letto<Articolo>::assente();
+    return primo(QStringLiteral("substr(BarCode, 1, 1) = '2' AND length(BarCode) <> 5 AND substr(BarCode, 3, 5) = ?"),
+                 {codice});
+}
+
 std::optional<qint64> codiceDaTesto(const QString& testo)
 {
     bool ok = false;

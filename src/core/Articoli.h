@@ -100,6 +100,13 @@ Letto<QList<Reparto>> reparti();
 Letto<Reparto> repartoPerCodice(int cod);
 Esito aggiornaReparto(const Reparto& r);
 
+// The code a cash register holds for a barcode: an in-store barcode ("2..." not 5 characters long)
+// by its characters 3 to 7, any other barcode whole.
+QString codiceInCassa(const QString& barCode);
+// The first article, by CodMateriale, whose in-store barcode the registers hold as `codice`
+// (codiceInCassa of its barcode). Exact barcodes are perBarCode's.
+Letto<Articolo> perCodiceInCassa(const QString& codice);
+
 // An article code typed or shown as text ("  12 "): the number, or nullopt when it is not one.
 std::optional<qint64> codiceDaTesto(const QString& testo);
 

@@ -6,38 +6,56 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
+#include <QTimer>
+#include <memory>
 
 namespace {
 
-void waitFor(int ms, QEventLoop::ProcessEventsFlags flags)
+// Runs events until `done` holds or `ms` pass. With a dispatcher the thread sleeps in it until
+// the next event (a datagram, serial data, a timer, the deadline); user input, when excluded,
+// stays queued, so those waits tick every millisecond instead of spinning on it.
+bool attendi(const std::function<bool()>& done, int ms, QEventLoop::ProcessEventsFlags flags)
 {
     QElapsedTimer t;
     t.start();
-    do {
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(flags, 5);
-        if (t.elapsed() < ms)
+    const bool dispatcher = QCoreApplication::instance() && QThread::currentThread()->eventDispatcher();
+    const bool senzaInput = flags.testFlag(QEventLoop::ExcludeUserInputEvents);
+    std::unique_ptr<QTimer> scadenza;
+    if (dispatcher && !senzaInput) {
+        scadenza = std::make_unique<QTimer>();
+        scadenza->setSingleShot(true);
+        scadenza->setTimerType(Qt::PreciseTimer);
+    }
+    for (;;) {
+        if (done && done())
+            return true;
+        const qint64 resto = ms - t.elapsed();
+        if (resto <= 0)
+            return false;
+        if (scadenza) {
+            scadenza->start(int(resto));
+            QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents);
+        } else {
+            if (dispatcher)
+                QCoreApplication::processEvents(flags, 5);
             QThread::msleep(1);
-    } while (t.elapsed() < ms);
+        }
+    }
 }
 
 } // namespace
 
-void Attesa(double ms) { waitFor(app().wait.ms(ms), QEventLoop::AllEvents); }
-
-void AttesaSenzaInput(double ms) { waitFor(app().wait.ms(ms), QEventLoop::ExcludeUserInputEvents); }
-
-bool AttendiFinche(const std::function<bool()>& done, int ms, int sleepMs)
+void Attesa(double ms)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() >= ms)
-            return false;
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (sleepMs > 0)
-            QThread::msleep(sleepMs);
-    }
-    return true;
+    attendi({}, app().wait.ms(ms), QEventLoop::AllEvents);
+}
+
+void AttesaSenzaInput(double ms)
+{
+    attendi({}, app().wait.ms(ms), QEventLoop::ExcludeUserInputEvents);
+}
+
+bool AttendiFinche(const std::function<bool()>& done, double ms)
+{
+    return attendi(done, app().wait.ms(ms), QEventLoop::AllEvents);
 }

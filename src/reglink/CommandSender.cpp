@@ -2,8 +2,8 @@
 
 #include "core/AppState.h"
 #include "core/Contesto.h"
-#include "core/Database.h"
 #include "core/IniFile.h"
+#include "core/Istanza.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
@@ -18,15 +18,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
-#include <cstdio>
-#include <cstdlib>
 
 namespace RegLink {
 
 namespace {
 
 const QString kTroppiTimeout = QStringLiteral("*** Troppi timeout, esco definitivamente. FINE.");
+const QString kNonInviate = QStringLiteral("Comandi non inviati alla cassa:");
 
 void elaboraEventi()
 {
@@ -34,10 +32,11 @@ void elaboraEventi()
         QCoreApplication::processEvents();
 }
 
+// The protocol's short pauses, on core's wait: events run, nothing sleeps the window's thread.
 void dormi(int ms)
 {
     if (ms > 0)
-        QThread::msleep(ms);
+        Attesa(ms);
 }
 
 void appendi(const QString& path, const QString& testo)
@@ -79,14 +78,6 @@ QStringList leggiComandi(const QString& nomeFile)
     return comandi;
 }
 
-void terminaDefault()
-{
-    // Every file of ours is closed after each write, so nothing is left half-written here.
-    Db::ChiudiDatabase();
-    std::fflush(nullptr);
-    std::_Exit(0);
-}
-
 bool statoAck()
 {
     return app().rispostaCassa.stato == QLatin1String("ACK");
@@ -110,7 +101,7 @@ QString percorsoNonTrasmessi(const QString& porta)
     return QDir(Paths::resolveFolder(out)).filePath(QStringLiteral("NonTRASMESSI") + porta + QStringLiteral(".txt"));
 }
 
-bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& righe)
+EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, ProgressSink& righe)
 {
     const Timings& t = timings();
     ComandiHooks& h = comandiHooks();
@@ -120,7 +111,8 @@ bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& r
     };
     RispostaCassaRec& r = app().rispostaCassa;
 
-    bool esito = true;
+    EsitoComandi risultato;
+    bool& esito = risultato.esito;
     progresso(0);
     const QString nonTrasmessi = percorsoNonTrasmessi(porta);
     QFile::remove(nonTrasmessi);
@@ -130,7 +122,21 @@ bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& r
     auto fine = [&]() {
         if (QFileInfo::exists(nonTrasmessi))
             Contesto::interazione().showTextFile(nonTrasmessi);
-        return esito;
+        return risultato;
+    };
+    // The register stopped answering at line `da`: that one and every later one never got through.
+    // They follow the end line in the failure file, so the shop keeper sees what the register lacks.
+    auto troppiTimeout = [&](qsizetype da) {
+        ScriviLog(QStringLiteral("          ") + kTroppiTimeout);
+        r.stato.clear();
+        QString testo = kTroppiTimeout + QStringLiteral("\r\n") + kNonInviate + QStringLiteral("\r\n");
+        for (qsizetype i = da; i < comandi.size(); ++i) {
+            risultato.nonInviate << comandi.at(i);
+            testo += comandi.at(i) + QStringLiteral("\r\n");
+        }
+        appendi(nonTrasmessi, testo);
+        esito = false;
+        return fine();
     };
 
     for (qsizetype riga = 0; riga < comandi.size(); ++riga) {
@@ -147,16 +153,13 @@ bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& r
                 // A: handshake
                 linea().cmdInitCom(porta);
                 elaboraEventi();
-                if (!AttendiFinche(statoAck, t.attesaMs, t.pollMs)) {
+                if (!AttendiFinche(statoAck, t.attesaMs)) {
                     if (++timeout <= t.maxTimeout) {
                         ScriviLog(QStringLiteral("          *** uscito per timeout comunicazione, RIMANDO ENQ"));
                         r.stato.clear();
                         continue;
                     }
-                    ScriviLog(QStringLiteral("          ") + kTroppiTimeout);
-                    r.stato.clear();
-                    esito = false;
-                    return fine();
+                    return troppiTimeout(riga);
                 }
                 // B: state test
                 bool invia = false;
@@ -176,8 +179,7 @@ bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& r
                         esito = false;
                         return fine();
                     }
-                    elaboraEventi();
-                    dormi(t.pollMs);
+                    AttendiFinche([&r] { return !r.stato.isEmpty(); }, 1);
                     if (++passi >= t.passiStatoInatteso)
                         break;
                 }
@@ -191,18 +193,14 @@ bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& r
                 comando += QLatin1Char('/');
             linea().SendCMD(comando);
             elaboraEventi();
-            if (!AttendiFinche(rispostaArrivata, t.attesaMs, t.pollMs)) {
+            if (!AttendiFinche(rispostaArrivata, t.attesaMs)) {
                 if (++timeout <= t.maxTimeout) {
                     ScriviLog(QStringLiteral("          *** uscito per timeout comunicazione, RIMANDO COMANDO"));
                     r.stato.clear();
                     handshake = true;
                     continue;
                 }
-                ScriviLog(QStringLiteral("          ") + kTroppiTimeout);
-                r.stato.clear();
-                appendi(nonTrasmessi, kTroppiTimeout + QStringLiteral("\r\n"));
-                esito = false;
-                return fine();
+                return troppiTimeout(riga);
             }
 
             timeout = 0;
@@ -233,6 +231,7 @@ bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& r
                 dormi(t.pausaErroreMs);
                 ScriviLog(QStringLiteral(
                     "         Azione Intrapresa : Tracciato e Ignorato il comando che ha dato l'errore"));
+                risultato.rifiutate << letto;
                 break;
             }
             if (azione == QLatin1String("4")) {
@@ -253,11 +252,12 @@ bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& r
                 if (h.terminaProgramma)
                     h.terminaProgramma();
                 else
-                    terminaDefault();
-                return esito;
+                    Istanza::terminaPerErroreGrave();
+                return risultato;
             }
-            // Class 0 and numbers without a row: go on.
+            // Class 0 and numbers without a row: go on; the register did not take the line.
             dormi(t.pausaErroreMs);
+            risultato.rifiutate << letto;
             break;
         }
     }
@@ -268,7 +268,7 @@ int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta)
 {
     const Timings& t = timings();
     RispostaCassaRec& r = app().rispostaCassa;
-    const int attesa = std::max(0, timeout) * t.msPerSecondo;
+    const int attesa = std::max(0, timeout) * 1000;
     // "No limit" is bounded all the same, so a dead register cannot hold the program for ever.
     const int limite = maxTentativi > 0 ? maxTentativi : t.limiteSenzaMassimo;
     int tentativi = 0;
@@ -277,7 +277,7 @@ int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta)
     for (;;) {
         linea().cmdInitCom(porta);
         elaboraEventi();
-        if (!AttendiFinche(statoAck, attesa, t.pollVerificaMs)) {
+        if (!AttendiFinche(statoAck, attesa)) {
             if (++tentativi > limite) {
                 fallimento = QStringLiteral("                    *** VERIFICA STATO Troppi timeout su ENQ, esco "
                                             "definitivamente. FINE.");
@@ -292,7 +292,7 @@ int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta)
         AzzeraRisposta();
         linea().SendCMD(QStringLiteral("?/"));
         elaboraEventi();
-        if (AttendiFinche(rispostaArrivata, attesa, t.pollVerificaMs))
+        if (AttendiFinche(rispostaArrivata, attesa))
             return r.numeroErrore.trimmed().toInt();
         if (++tentativi > limite) {
             fallimento = QStringLiteral(

@@ -1,18 +1,21 @@
 #pragma once
 // EsameComandi sends a command file to one register line by line: handshake, framed command,
 // reply, and the error table's action for each error reply. Failed lines go to
-// <OUT>/NonTRASMESSI<line>.txt, shown at the end; every step goes to the protocol log.
+// <OUT>/NonTRASMESSI<line>.txt, shown at the end (a register that stops answering leaves the end
+// line there, followed by every line it never got); every step goes to the protocol log.
 // checkStatoMisuratore asks the register's status with "?/".
 #include "core/Progress.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace RegLink {
 
 struct ComandiHooks
 {
-    // A device error of class 9 ends the program. Default: close the database and quit at once.
+    // A device error of class 9 ends the program. Default: Istanza::terminaPerErroreGrave (the
+    // database closed, the instance lock released, a non-zero exit status).
     std::function<void()> terminaProgramma;
 };
 ComandiHooks& comandiHooks();
@@ -20,14 +23,27 @@ ComandiHooks& comandiHooks();
 // The failure file of line `porta`: [Cartelle] OUT (written as "C:" when missing) + NonTRASMESSI<porta>.txt.
 QString percorsoNonTrasmessi(const QString& porta);
 
+// What a command file's send came to.
+struct EsitoComandi
+{
+    // False when the transfer stopped (too many time-outs, serial port not connected, class 9);
+    // true otherwise, also when some lines were answered with an error (they are in the failure file).
+    bool esito = true;
+    // Lines the register refused in the end (an error reply after which the next line followed).
+    QStringList rifiutate;
+    // Lines never confirmed because the transfer stopped: the one in progress and those after it.
+    QStringList nonInviate;
+};
 // `progresso` gets the number of lines read so far (0 at the start); a failure file left at the
 // end is shown through Contesto::interazione().
-// False when the transfer stopped (too many time-outs, serial port not connected, class 9);
-// true otherwise, also when some lines were answered with an error (they are in the failure file).
-bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& progresso);
+EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, ProgressSink& progresso);
+inline bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& progresso)
+{
+    return EsameComandiEsito(nomeFile, porta, progresso).esito;
+}
 
 // The decimal error number of the reply to "?/" (0: no error), or -1 when the try limit ran out.
-// `maxTentativi` 0 means no limit; `timeout` in seconds (timings().msPerSecondo each).
+// `maxTentativi` 0 means no limit; `timeout` in seconds (on the wait policy's scale).
 int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta);
 
 } // namespace RegLink

@@ -266,8 +266,11 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
         return EsitoDiretto::PortaChiusa;
     };
 
-    // Wake the register: CAN, ENQ until it acknowledges.
+    // Wake the register: CAN, ENQ until it acknowledges. The records follow in any case: a busy
+    // register answers NAK for a while and still takes them. Only a line on which nothing at all
+    // came back is no register, and sending to it would only look like a success.
     bool sveglia = false;
+    bool risposto = false;
     for (int giro = 0; giro < kMaxRisvegli && !sveglia; ++giro) {
         l.scartaInput();
         app().testoRicevuto.clear();
@@ -278,9 +281,9 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
             return portaChiusa();
         l.Pausa(50);
         sveglia = primoCarattereAck();
+        risposto = risposto || !app().testoRicevuto.isEmpty();
     }
-    if (!sveglia) {
-        // Sending to a register that never answered would only look like a success.
+    if (!risposto) {
         ScriviLog(QStringLiteral("          *** REPARTI: la cassa non risponde, invio non effettuato"));
         l.chiudiPortaSeriale();
         return EsitoDiretto::NessunaRisposta;

@@ -180,4 +180,34 @@ std::optional<EventoRicezione> AnalizzaDatagramma(const QString& datagramma)
     return eventoCompleto(datagramma.startsWith(QChar(STX)) ? datagramma.mid(1) : datagramma);
 }
 
+std::optional<EventoRicezione> RicevitoreUDP::aggiungi(const QString& datagramma)
+{
+    // No reply is this long: a frame that never ends is line noise, not something to keep growing.
+    constexpr qsizetype kMaxFrame = 4096;
+    if (datagramma.isEmpty())
+        return std::nullopt;
+    const bool soloControllo =
+        datagramma.size() == 1 && (datagramma.front() == QChar(ACK) || datagramma.front() == QChar(NAK));
+    if (m_parziale.isEmpty() || soloControllo || datagramma.startsWith(QChar(STX))) {
+        if (const auto e = AnalizzaDatagramma(datagramma)) {
+            if (!soloControllo)
+                m_parziale.clear();
+            return e;
+        }
+        if (datagramma.startsWith(QChar(STX)))
+            m_parziale = datagramma;
+        return std::nullopt;
+    }
+    m_parziale += datagramma;
+    if (m_parziale.size() > kMaxFrame) {
+        m_parziale.clear();
+        return std::nullopt;
+    }
+    if (m_parziale.back() != QChar(ETX))
+        return std::nullopt;
+    const QString frame = m_parziale;
+    m_parziale.clear();
+    return AnalizzaDatagramma(frame);
+}
+
 } // namespace RegLink

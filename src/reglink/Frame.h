@@ -69,4 +69,18 @@ private:
 // One UDP datagram: lone ACK/NAK, a reply frame (leading STX optional), or nothing.
 std::optional<EventoRicezione> AnalizzaDatagramma(const QString& datagramma);
 
+// The UDP channel's collector: a datagram that starts a frame (STX) without ending it is kept,
+// and the following datagrams from the register complete it up to its ETX. A lone ACK or NAK in
+// between is taken as such and leaves the frame being collected alone.
+class RicevitoreUDP
+{
+public:
+    std::optional<EventoRicezione> aggiungi(const QString& datagramma);
+    void svuota() { m_parziale.clear(); }
+    bool inCorso() const { return !m_parziale.isEmpty(); }
+
+private:
+    QString m_parziale; // from its STX on
+};
+
 } // namespace RegLink

@@ -1,5 +1,6 @@
 #include "reglink/PluSender.h"
 
+#include "core/Articoli.h"
 #include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
@@ -10,7 +11,7 @@
 
 #include <QCoreApplication>
 #include <QSqlError>
-#include <QThread>
+#include <QSqlQuery>
 
 namespace PluSender {
 
@@ -95,10 +96,23 @@ Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite)
     return Segni::Mantieni;
 }
 
-bool AzzeraModificati()
+bool AzzeraModificati(const QStringList& daTenere)
 {
     QString errore;
-    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore)) {
+    bool ok = false;
+    {
+        Db::Transaction tr;
+        ok = tr.ok() && Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore);
+        for (const QString& codice : daTenere) {
+            if (!ok)
+                break;
+            const Esito e = Articoli::marcaModificato(codice.toLongLong());
+            ok = bool(e);
+            errore = e.descrizione;
+        }
+        ok = ok && tr.commit();
+    }
+    if (!ok) {
         ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), VbErr::DatabaseError, errore);
         return false;
     }
@@ -106,9 +120,31 @@ bool AzzeraModificati()
     return true;
 }
 
+QStringList articoliDelleRighe(const QStringList& righe)
+{
+    QStringList codici;
+    for (const QString& riga : righe) {
+        const QStringList f = riga.split(QLatin1Char('/'));
+        const QString tipo = f.value(0).trimmed();
+        const QString barCode = tipo == QLatin1String("P")   ? f.value(2)
+                                : tipo == QLatin1String("A") ? f.value(1)
+                                                             : QString();
+        if (barCode.isEmpty())
+            continue;
+        QSqlQuery q = Db::query(
+            QStringLiteral("SELECT DISTINCT CodArtMagazzino FROM MagazzinoPerQuidar WHERE BarCode = ?"), {barCode});
+        while (q.next()) {
+            const QString c = q.value(0).toString();
+            if (!c.isEmpty() && !codici.contains(c))
+                codici << c;
+        }
+    }
+    return codici;
+}
+
 MittenteCassa::MittenteCassa(PannelloTrasferimento& p) : m_p(p) {}
 
-bool MittenteCassa::invia(const QString& file, const QString& porta)
+RegLink::EsitoComandi MittenteCassa::invia(const QString& file, const QString& porta)
 {
     // lblRecAct counts the lines sent.
     class Righe final : public ProgressSink
@@ -122,7 +158,7 @@ bool MittenteCassa::invia(const QString& file, const QString& porta)
     private:
         PannelloTrasferimento& m_p;
     } righe(m_p);
-    return RegLink::EsameComandi(file, porta, righe);
+    return RegLink::EsameComandiEsito(file, porta, righe);
 }
 
 void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
@@ -167,6 +203,7 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
     // Settings are taken once: the settings window may change them while we wait.
     const ImpostazioniRegCassa rc = a.impostazioniRegCassa;
     int servite = 0;
+    QStringList rifiutate; // lines a register refused: their articles keep their marks
     for (const CassaDaServire& c : casseConfigurate(rc, a.portaETH1)) {
         const PluStaging::EsitoFile f = PluStaging::ScriviFilePLU(c.suffisso, p);
         if (f == PluStaging::EsitoFile::Vuoto)
@@ -176,7 +213,9 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
             continue;
         }
         Attesa(500);
-        if (mittente.invia(PluStaging::percorsoFilePLU(c.suffisso), c.porta)) {
+        const RegLink::EsitoComandi esito = mittente.invia(PluStaging::percorsoFilePLU(c.suffisso), c.porta);
+        rifiutate << esito.rifiutate;
+        if (esito.esito) {
             ++servite;
             Pannello::avviso(p, QStringLiteral("INVIO CASSA %1 TERMINATO").arg(c.numero));
         } else {
@@ -191,10 +230,10 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
         if (Contesto::interazione().ask(QStringLiteral("DEVI INVIARE SU ALTRA POSTAZIONE ?"),
                                         Interaction::Yes | Interaction::No, Interaction::Icon::Question,
                                         Interaction::NoButton, QStringLiteral("Tavrino")) == Interaction::No)
-            AzzeraModificati();
+            AzzeraModificati(articoliDelleRighe(rifiutate));
         break;
     case Segni::Azzera:
-        AzzeraModificati();
+        AzzeraModificati(articoliDelleRighe(rifiutate));
         break;
     }
 
@@ -217,7 +256,7 @@ void ckModificati_Click(PannelloTrasferimento& p)
                 ScriviErrore(kModulo, QStringLiteral("ckModificati_Click"), VbErr::DatabaseError, errore);
                 return;
             }
-            QThread::msleep(ulong(app().wait.ms(1000)));
+            AttesaSenzaInput(1000);
             p.ripetiRicerca();
             return;
         }

@@ -2,10 +2,12 @@
 // The article window's PLU send: staging once, then for each configured register its command file
 // sent by EsameComandi, the outcome per register, and the clearing of the articles' Modificato marks.
 #include "core/AppState.h"
+#include "reglink/CommandSender.h"
 #include "reglink/TransferPanel.h"
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace PluSender {
@@ -26,23 +28,28 @@ QList<CassaDaServire> casseConfigurate(const ImpostazioniRegCassa& rc, const QSt
 enum class Segni { Mantieni, Chiedi, Azzera };
 Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite);
 
-// UPDATE Magazzino SET Modificato = 0, then a short wait.
-bool AzzeraModificati();
+// UPDATE Magazzino SET Modificato = 0, then a short wait. The articles in `daTenere` (codes) are
+// marked again in the same transaction: a register refused them, so they must go out again.
+bool AzzeraModificati(const QStringList& daTenere = {});
+
+// The articles (CodMateriale as staged) behind PLU command lines: a "P/" line by its barcode
+// field 3, an "A/" line by its field 2, found in the staging table the lines were written from.
+QStringList articoliDelleRighe(const QStringList& righe);
 
 // What hands a command file to a register.
 class Mittente
 {
 public:
     virtual ~Mittente() = default;
-    virtual bool invia(const QString& file, const QString& porta) = 0;
+    virtual RegLink::EsitoComandi invia(const QString& file, const QString& porta) = 0;
 };
 
-// The program's sender: RegLink::EsameComandi, with the lines sent shown in the panel's lblRecAct.
+// The program's sender: RegLink::EsameComandiEsito, with the lines sent shown in the panel's lblRecAct.
 class MittenteCassa final : public Mittente
 {
 public:
     explicit MittenteCassa(PannelloTrasferimento& p);
-    bool invia(const QString& file, const QString& porta) override;
+    RegLink::EsitoComandi invia(const QString& file, const QString& porta) override;
 
 private:
     PannelloTrasferimento& m_p;

@@ -1,6 +1,7 @@
 #include "reglink/PluStaging.h"
 
 #include "core/AppState.h"
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
@@ -195,9 +196,7 @@ QString PulisciDescrizione(const QString& descrizione)
 
 QString BarCodeDaInviare(const QString& barCode)
 {
-    if (barCode.startsWith(QLatin1Char('2')) && barCode.size() != 5)
-        return barCode.mid(2, 5);
-    return barCode;
+    return Articoli::codiceInCassa(barCode);
 }
 
 QString FormattaQuantita(const QVariant& quantita)

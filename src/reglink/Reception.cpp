@@ -8,18 +8,21 @@
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
+#include "core/Wait.h"
 #include "core/config/Cartelle.h"
 #include "reglink/Frame.h"
+#include "reglink/PluStaging.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/StockBooking.h"
+#include "reglink/Timings.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 
 namespace Reception {
 
@@ -29,8 +32,6 @@ using namespace RegLink;
 
 const QString kModulo = QStringLiteral("PROTOCOLLOQuidar");
 constexpr int kTentativiPronto = 100;
-// A dump without an end marker stops after this many rounds without any answer.
-constexpr int kGiriMuti = 10;
 
 bool interrotta()
 {
@@ -98,7 +99,8 @@ public:
             return Esito::CartellaMancante;
         if (QFile::exists(path))
             QFile::remove(path);
-        QThread::msleep(ulong(app().wait.ms(500)));
+        // The protocol's half-second before the file opens; no click starts anything meanwhile.
+        AttesaSenzaInput(500);
         m_file.setFileName(path);
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
             ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::PathNotFound, path);
@@ -200,12 +202,15 @@ std::optional<int> statoFineDump(const Canale& c)
     return n;
 }
 
-// The end marker of the "n//" dump. The UDP channel keeps the reply without its last
-// character, so there the marker shows as the reply "07/00/02/8...".
+// The end of the "n//" dump: the reply frame "07/00/02/" whose checksum is 82. The serial text
+// holds the raw frame, so the marker "07/00/02/82" shows there; the UDP channel keeps the reply
+// text without its checksum and without its last character: "07/00/02".
 bool fineDumpN(const Canale& c)
 {
     const QString& t = app().testoRicevuto;
-    return t.contains(QLatin1String("07/00/02/82")) || (c.udp && t.startsWith(QLatin1String("07/00/02/8")));
+    if (c.udp)
+        return t == QLatin1String("07/00/02") || t.startsWith(QLatin1String("07/00/02/"));
+    return t.contains(QLatin1String("07/00/02/82"));
 }
 
 void prenota(int cassa, const QString& path, int modo)
@@ -221,8 +226,13 @@ void direNonCompletata(int cassa, Esito e)
 {
     if (e == Esito::Completata)
         return;
-    Contesto::interazione().ask(QStringLiteral("Ricezione dati dalla cassa %1 non completata").arg(cassa),
-                                Interaction::Ok, Interaction::Icon::Warning);
+    QString testo = QStringLiteral("Ricezione dati dalla cassa %1 non completata").arg(cassa);
+    // Say why, where the reason is known: the user's stop, or a register that went quiet.
+    if (e == Esito::CassaMuta)
+        testo += QStringLiteral(": la cassa non risponde più");
+    else if (e == Esito::Interrotta)
+        testo += QStringLiteral(": interrotta");
+    Contesto::interazione().ask(testo, Interaction::Ok, Interaction::Icon::Warning);
 }
 
 // The start shared by both buttons; false when this click does not start a reception.
@@ -277,8 +287,8 @@ int pezzoMassimo(const QString& testo)
 
 QString comandoArticolo(const QString& barCode)
 {
-    const QString codice = barCode.startsWith(QLatin1Char('2')) ? barCode.mid(2, 5) : barCode;
-    return QStringLiteral("h/") + codice + QLatin1Char('/');
+    // Asked for by the code the register holds: the one the PLU send gave it.
+    return QStringLiteral("h/") + PluStaging::BarCodeDaInviare(barCode) + QLatin1Char('/');
 }
 
 QString percorsoRicevuto(int cassa)
@@ -330,7 +340,11 @@ Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p)
                 break;
         }
     } else {
-        int muti = 0;
+        // No limit on the rounds: only the end marker, an interrupt, or a register silent for
+        // several reply time-outs in a row (it is gone) end the dump.
+        const int silenzioMax = app().wait.ms(double(timings().attesaMs) * timings().timeoutSilenzioDump);
+        QElapsedTimer silenzio;
+        silenzio.start();
         for (;;) {
             app().testoRicevuto.clear();
             if (!c.inviaComando(QStringLiteral("n//")))
@@ -344,11 +358,12 @@ Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p)
                 return r.fineAnticipata(Esito::Interrotta);
             if (fineDumpN(c))
                 break;
-            // The marker may never come from a register that went quiet.
-            muti = app().testoRicevuto.isEmpty() ? muti + 1 : 0;
-            if (muti >= kGiriMuti) {
-                ScriviLog(QStringLiteral("          *** RICEZIONE: la cassa non risponde al n//, esco"));
-                return r.fineAnticipata(Esito::Errore);
+            if (!app().testoRicevuto.isEmpty())
+                silenzio.restart();
+            else if (silenzio.elapsed() >= silenzioMax) {
+                ScriviLog(QStringLiteral("          *** RICEZIONE: la cassa non risponde al n// da %1 secondi, esco")
+                              .arg(silenzio.elapsed() / 1000.0, 0, 'f', 1));
+                return r.fineAnticipata(Esito::CassaMuta);
             }
         }
     }

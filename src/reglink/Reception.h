@@ -15,12 +15,14 @@ enum class Esito {
     CartellaMancante, // [Cartelle] OUT not set: nothing was asked
     NonPronta,        // the register did not answer and the user gave up
     Interrotta,       // the user stopped it
-    Errore            // the line failed, the file could not be written, the register stopped answering
+    CassaMuta,        // the register stopped answering in the middle of a dump
+    Errore            // the line failed, the file could not be written
 };
 
 // The highest field number of a reply split at "/" (fields numbered from 0).
 int pezzoMassimo(const QString& testo);
-// "h/" + the code of an article: an in-store code ("2...") is asked by its characters 3 to 7.
+// "h/" + the code the register holds for an article: as the PLU send staged it (an in-store
+// code, "2..." not 5 long, by its characters 3 to 7).
 QString comandoArticolo(const QString& barCode);
 // <OUT>/PLUQuidar<cassa>.txt, or an empty text when [Cartelle] OUT is not set.
 QString percorsoRicevuto(int cassa);

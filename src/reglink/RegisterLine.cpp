@@ -3,15 +3,13 @@
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
+#include "core/Wait.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/Timings.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QPointer>
-#include <QThread>
-#include <cmath>
 
 namespace RegLink {
 
@@ -202,14 +200,7 @@ bool LineaCassa::SendCMD(const QString& comando)
 
 void LineaCassa::Pausa(int millisecondi)
 {
-    const qint64 durata = std::llround(std::max(0, millisecondi) * timings().scalaPausa);
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < durata) {
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
+    Attesa(millisecondi);
 }
 
 bool LineaCassa::portaSerialeAperta() const
@@ -269,6 +260,7 @@ void LineaCassa::chiudiCanaleUDP()
 bool LineaCassa::apriCanaleUDP(const QString& indirizzo)
 {
     m_indirizzo = indirizzo;
+    m_ricevitoreUDP.svuota();
     // An address that does not parse leaves the channel closed: nothing is ever "sent" to it.
     if (!m_destinatario.setAddress(indirizzo)) {
         m_destinatario.clear();
@@ -293,7 +285,10 @@ void LineaCassa::Winsock1_DataArrival()
 {
     while (m_winsock->hasPendingDatagrams()) {
         const QNetworkDatagram d = m_winsock->receiveDatagram();
-        if (const auto e = AnalizzaDatagramma(TextFile::decode(d.data())))
+        // Only the register we talk to; a reply may come in several datagrams.
+        if (!m_destinatario.isNull() && !d.senderAddress().isEqual(m_destinatario, QHostAddress::TolerantConversion))
+            continue;
+        if (const auto e = m_ricevitoreUDP.aggiungi(TextFile::decode(d.data())))
             prendiEvento(*e, true);
     }
 }

@@ -46,7 +46,7 @@ public:
     bool AperturaPortaRegCassa(const QString& porta);
     // Sends FrameComando(comando) on the line in use; false when it could not be sent.
     bool SendCMD(const QString& comando);
-    // Waits about `millisecondi` (times timings().scalaPausa) while events run.
+    // Waits about `millisecondi` (core's Attesa, on the one wait policy) while events run.
     void Pausa(int millisecondi);
 
     // Lower-level access for the reception and department senders.
@@ -79,6 +79,7 @@ private:
     QSerialPort* m_cassa;
     QUdpSocket* m_winsock;
     RicevitoreSeriale m_ricevitore; // BufferCassa
+    RicevitoreUDP m_ricevitoreUDP;  // a reply frame spread over several datagrams
     QString m_indirizzo;
     QHostAddress m_destinatario;
 };

@@ -148,12 +148,27 @@ EsitoPrenotazione AggiornaQuantitaDaFilePLU(const QString& path, int modo, const
             ScriviErrore(kModulo, proc, VbErr::DatabaseError, g.errore);
             return {false, 0, 0, l.malformati};
         }
-        if (!g.valore) {
+        // An in-store barcode is held by the register as its characters 3 to 7 (as the send gave
+        // it): that article is booked, under its own barcode so the sold-quantity lists show it.
+        std::optional<Articoli::Giacenza> trovata = g.valore;
+        QString ean = r.barCode;
+        if (!trovata && !extra.valore) {
+            const Letto<Articolo> a = Articoli::perCodiceInCassa(r.barCode);
+            if (!a.ok) {
+                ScriviErrore(kModulo, proc, VbErr::DatabaseError, a.errore);
+                return {false, 0, 0, l.malformati};
+            }
+            if (a.valore) {
+                trovata = Articoli::Giacenza{a.valore->codMateriale, a.valore->quantita};
+                ean = a.valore->barCode;
+            }
+        }
+        if (!trovata) {
             ++esito.ignorati;
             continue;
         }
-        const double attuale = g.valore->quantita.value_or(0.0);
-        if (!st.registra(g.valore->codice, attuale - r.quantita, data, r.barCode, r.quantita)) {
+        const double attuale = trovata->quantita.value_or(0.0);
+        if (!st.registra(trovata->codice, attuale - r.quantita, data, ean, r.quantita)) {
             ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
             return {false, 0, 0, l.malformati};
         }

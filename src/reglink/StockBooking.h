@@ -44,7 +44,9 @@ struct EsitoPrenotazione
 
 // AggiornaQuantitaDaFilePLU: every record's quantity is subtracted from its article's stock (an
 // extra barcode books on the article that owns it) and recorded in StoricoPLU under the received
-// barcode, dated `oggi`. The whole file is one transaction. Malformed records are counted in the error log.
+// barcode, dated `oggi`. A code that is no barcode is looked up as the in-store code the register
+// holds (Articoli::perCodiceInCassa) and booked under that article's barcode. The whole file is
+// one transaction. Malformed records are counted in the error log.
 EsitoPrenotazione AggiornaQuantitaDaFilePLU(const QString& path, int modo, const QDate& oggi = QDate::currentDate());
 
 // AcquisisciFilePLU: <program folder>/PLUQuidar.txt holds the registers' stock figures (field 3

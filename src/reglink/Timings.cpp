@@ -5,9 +5,6 @@ namespace RegLink {
 Timings Timings::veloci()
 {
     Timings t;
-    t.attesaMs = 300;
-    t.msPerSecondo = 100;
-    t.scalaPausa = 0.2;
     t.portaLocaleUDP = 0;
     t.indirizzoLocale = QHostAddress(QHostAddress::LocalHost);
     return t;

@@ -238,6 +238,7 @@ private Q_SLOTS:
         ScriptedInteraction si;
         Contesto::installaInterazione(&si);
         RegLink::timings() = RegLink::Timings::veloci();
+        app().wait.scale = 0.1; // the line's pauses must leave the register time to answer
         RegLink::resetLinea();
         QDir(env.home()).mkpath("out");
         ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));

@@ -157,6 +157,26 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<TestEnv> m_env;
+
+    // The code a register holds for an article, and the article found back by that code.
+    void codeHeldByTheRegister()
+    {
+        QCOMPARE(Articoli::codiceInCassa(QStringLiteral("2012345000017")), QStringLiteral("12345"));
+        QCOMPARE(Articoli::codiceInCassa(QStringLiteral("21234")), QStringLiteral("21234")); // five long: whole
+        QCOMPARE(Articoli::codiceInCassa(QStringLiteral("21")), QString());
+        QCOMPARE(Articoli::codiceInCassa(QStringLiteral("8012345")), QStringLiteral("8012345"));
+        for (const char* bc : {"8012345000017", "2112345000031", "2012345000017", "21234"}) {
+            Articolo a;
+            a.barCode = QString::fromLatin1(bc);
+            QVERIFY(Articoli::inserisci(a));
+        }
+        auto r = Articoli::perCodiceInCassa(QStringLiteral("12345"));
+        QVERIFY(r.trovatoValore());
+        QCOMPARE(r.valore->barCode, QStringLiteral("2112345000031")); // the first by code
+        QVERIFY(!Articoli::perCodiceInCassa(QStringLiteral("234")).valore); // "21234" is held whole
+        QVERIFY(!Articoli::perCodiceInCassa(QStringLiteral("1234'")).valore);
+        QVERIFY(!Articoli::perCodiceInCassa(QString()).valore);
+    }
 };
 
 QTEST_MAIN(TstArticoli)

@@ -1,5 +1,5 @@
 // Fuzz entry point for the register reply readers: the serial collector fed in uneven reads,
-// the datagram reader and the header parser. Any input must leave them with a sane record.
+// the datagram reader and collector and the header parser. Any input must leave them with a sane record.
 #include "core/TextFile.h"
 #include "reglink/ErrorTable.h"
 #include "reglink/Frame.h"
@@ -72,6 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (qsizetype i = 0; i < text.size(); i += step)
         checkEvent(rx.aggiungi(text.mid(i, step)));
     checkEvent(RegLink::AnalizzaDatagramma(text));
+    RegLink::RicevitoreUDP udp; // the same text as datagrams of uneven size
+    for (qsizetype i = 0; i < text.size(); i += step + 2)
+        checkEvent(udp.aggiungi(text.mid(i, step + 2)));
     checkReply(text);
 
     QString numero = text.left(4);

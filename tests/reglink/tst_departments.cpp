@@ -43,7 +43,8 @@ struct Linea
     Linea()
     {
         RegLink::timings() = RegLink::Timings::veloci();
-        RegLink::timings().attesaMs = 150;
+        app().wait.scale = 0.2;
+        RegLink::timings().attesaMs = 750; // 150 ms here
         RegLink::resetLinea();
     }
     ~Linea()

@@ -20,6 +20,7 @@ private Q_SLOTS:
     void azzeraKeepsStato();
     void serialCollector();
     void datagrams();
+    void datagramsMakeOneFrame();
 };
 
 void TstFrame::checksum_data()
@@ -219,6 +220,30 @@ void TstFrame::datagrams()
                                                "00/00/00/"))
                  .has_value());
     QVERIFY(!AnalizzaDatagramma(QString()).has_value());
+}
+
+// A reply spread over datagrams is put together up to its ETX; a lone ACK in between is its own
+// event; a new STX starts again; a stray piece with nothing begun is dropped.
+void TstFrame::datagramsMakeOneFrame()
+{
+    const QString frame = QString::fromLatin1(FrameComando("00/00/00/8012345/PANE/"));
+    RicevitoreUDP r;
+    QVERIFY(!r.aggiungi(frame.left(5)));
+    QVERIFY(r.inCorso());
+    const auto ack = r.aggiungi(QString(QChar(ACK)));
+    QVERIFY(ack && ack->tipo == EventoRicezione::AckSolo);
+    QVERIFY(!r.aggiungi(frame.mid(5, 10)));
+    auto e = r.aggiungi(frame.mid(15));
+    QVERIFY(e && e->tipo == EventoRicezione::Frame && e->checksumOk);
+    QCOMPARE(e->testo, QStringLiteral("00/00/00/8012345/PANE/"));
+    QVERIFY(!r.inCorso());
+
+    QVERIFY(!r.aggiungi(QStringLiteral("00/00/")));         // nothing begun: dropped
+    QVERIFY(!r.aggiungi(QStringLiteral("\x02") + "07/0")); // begun, then a new frame replaces it
+    e = r.aggiungi(frame);
+    QVERIFY(e && e->checksumOk && e->testo.startsWith("00/00/00/"));
+    QVERIFY(!r.aggiungi(QStringLiteral("\x02") + QString(5000, 'x')));
+    QVERIFY(!r.aggiungi(QString(QChar(ETX)))); // a frame past any reply's size was dropped
 }
 
 QTEST_GUILESS_MAIN(TstFrame)

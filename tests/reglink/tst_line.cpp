@@ -26,7 +26,7 @@ QString fileText(const QString& path)
 
 bool waitFor(const std::function<bool()>& p, int ms = 2000)
 {
-    return AttendiFinche(p, ms);
+    return QTest::qWaitFor(p, ms);
 }
 bool ack()
 {
@@ -72,6 +72,7 @@ private Q_SLOTS:
     void udpWrongChecksumIsRefused();
     void udpAddressThatDoesNotParse();
     void pausaIsBounded();
+    void waitEndsWhenTheReplyArrives();
     void scannerPort();
 };
 
@@ -317,7 +318,7 @@ void TstLine::udpAddressThatDoesNotParse()
 void TstLine::pausaIsBounded()
 {
     Fixture fx;
-    timings().scalaPausa = 1.0;
+    app().wait.scale = 1.0; // Pausa is core's wait, on the one policy
     bool fired = false;
     QTimer::singleShot(10, [&] { fired = true; });
     QElapsedTimer t;
@@ -328,6 +329,25 @@ void TstLine::pausaIsBounded()
     t.restart();
     Pausa(-5);
     QVERIFY(t.elapsed() < 50);
+}
+
+// With the protocol's real 3 s time-out, each wait ends as soon as the register's ACK has come:
+// 200 ENQ/ACK round trips on loopback take far less than a millisecond each, not a polling sleep.
+void TstLine::waitEndsWhenTheReplyArrives()
+{
+    Fixture fx;
+    app().wait.scale = 1.0;
+    auto reg = FakeRegister::udp();
+    timings().portaUDP = reg->port();
+    app().contatoreApertura = 0;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < 200; ++i) {
+        cmdInitCom(reg->address());
+        QVERIFY(AttendiFinche(ack, timings().attesaMs));
+    }
+    QCOMPARE(reg->enqCount(), 200);
+    QVERIFY2(t.elapsed() < 150, qPrintable(QString::number(t.elapsed())));
 }
 
 void TstLine::scannerPort()

@@ -33,6 +33,7 @@ struct Fixture
     Fixture()
     {
         RegLink::timings() = RegLink::Timings::veloci();
+        app().wait.scale = 0.2;
         RegLink::resetLinea();
         QDir(env.home()).mkpath("out");
         ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
@@ -131,8 +132,10 @@ private Q_SLOTS:
         QCOMPARE(fx.avvisi, QStringList({"Ricezione dati dalla cassa 1 terminata"}));
         QCOMPARE(fx.env.messages(), QStringList({"IMPORTAZIONE TERMINATA"}));
         QCOMPARE(stock(1), 8.5);
-        QCOMPARE(stock(3), 7.0); // the register reports the in-store code, not the stored barcode
-        QCOMPARE(storico(), 1);
+        // The in-store barcode went to the register as "12345" and comes back so: it is that article's.
+        QCOMPARE(stock(3), 6.75);
+        QCOMPARE(storico(), 2);
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM StoricoPLU WHERE EAN = '2012345000017' AND Qta = 0.25").toInt(), 1);
         QCOMPARE(fx.password, 1);
         QVERIFY(!RegLink::linea().portaSerialeAperta());
         QVERIFY(!app().ricezioneInCorso);
@@ -248,7 +251,9 @@ private Q_SLOTS:
         reg->dieAfterCommands(flag ? 1 : 2);
         app().impostazioniRegCassa.portaCOM = "41";
         cmdRiceviPLU_Click(fx.p);
-        QVERIFY(fx.env.messages().contains("Ricezione dati dalla cassa 1 non completata"));
+        QVERIFY(
+            fx.env.messages().contains(flag ? "Ricezione dati dalla cassa 1 non completata: la cassa non risponde più"
+                                            : "Ricezione dati dalla cassa 1 non completata"));
         QCOMPARE(storico(), 0);
         QCOMPARE(stock(1), 10.0);
         QVERIFY(!RegLink::linea().portaSerialeAperta());
@@ -271,7 +276,7 @@ private Q_SLOTS:
         struct : PluSender::Mittente
         {
             int invii = 0;
-            bool invia(const QString&, const QString&) override { return ++invii, true; }
+            RegLink::EsitoComandi invia(const QString&, const QString&) override { return ++invii, RegLink::EsitoComandi{}; }
         } mittente;
         QTimer t;
         t.setInterval(30);
@@ -286,8 +291,8 @@ private Q_SLOTS:
         cmdRiceviPLU_Click(fx.p);
 
         QCOMPARE(fx.env.messages(),
-                 QStringList({"Vuoi interrompere la ricezione dei dati?", "Ricezione dati dalla cassa 1 non completata",
-                              "IMPORTAZIONE TERMINATA"}));
+                 QStringList({"Vuoi interrompere la ricezione dei dati?",
+                              "Ricezione dati dalla cassa 1 non completata: interrotta", "IMPORTAZIONE TERMINATA"}));
         QCOMPARE(fx.password, 1);
         QCOMPARE(mittente.invii, 0);
         QVERIFY(due->commands().isEmpty());

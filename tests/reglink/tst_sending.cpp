@@ -24,13 +24,13 @@ namespace {
 // The real sender unless a test replaces `invio`.
 struct MittenteProva final : PluSender::Mittente
 {
-    std::function<bool(const QString&, const QString&)> invio;
-    bool invia(const QString& file, const QString& porta) override
+    std::function<RegLink::EsitoComandi(const QString&, const QString&)> invio;
+    RegLink::EsitoComandi invia(const QString& file, const QString& porta) override
     {
         if (invio)
             return invio(file, porta);
         NoProgress righe;
-        return RegLink::EsameComandi(file, porta, righe);
+        return RegLink::EsameComandiEsito(file, porta, righe);
     }
 };
 
@@ -47,7 +47,8 @@ struct Fixture
     Fixture()
     {
         RegLink::timings() = RegLink::Timings::veloci();
-        RegLink::timings().attesaMs = 150;
+        app().wait.scale = 0.1;
+        RegLink::timings().attesaMs = 1500; // 150 ms here
         RegLink::resetLinea();
         QDir(env.home()).mkpath("out");
         ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
@@ -237,7 +238,7 @@ private Q_SLOTS:
         bool timerDuranteInvio = true;
         fx.mittente.invio = [&](const QString&, const QString&) {
             timerDuranteInvio = fx.timer;
-            return come != "fallito";
+            return RegLink::EsitoComandi{come != "fallito", {}, {}};
         };
         fx.modificati = come != "rifiuto";
         if (come == "rifiuto")
@@ -265,7 +266,7 @@ private Q_SLOTS:
             cmdInviaPLU_Click(fx.p, fx.mittente);
             Reception::cmdRiceviPLU_Click(ricezione);
             Reception::cmdGeneraFile_Click(ricezione);
-            return true;
+            return RegLink::EsitoComandi{};
         };
         cmdInviaPLU_Click(fx.p, fx.mittente);
         QCOMPARE(invii, 2);

@@ -139,6 +139,8 @@ void FakeRegister::clearReceived()
     m_commands.clear();
     m_enq = 0;
     m_badFrames = 0;
+    m_firstEnqAt = 0;
+    m_lastReplyAt = 0;
 }
 
 void FakeRegister::setErrore(const QString& prefix, int numero, int times)
@@ -195,6 +197,8 @@ void FakeRegister::feed(const QByteArray& bytes)
             m_pending.clear();
         } else if (b == ENQ) {
             ++m_enq;
+            if (m_firstEnqAt == 0)
+                m_firstEnqAt = m_clock.nsecsElapsed();
             if (!answering())
                 continue;
             if (m_nakEnq != 0) {
@@ -241,7 +245,7 @@ void FakeRegister::handleFrame(const QByteArray& body)
         --m_ignoreNext;
         return;
     }
-    if (m_ackBeforeReply)
+    if (m_ackBeforeReply && isSerial())
         send(QByteArray(1, ACK));
     m_lastReply = reply(command);
     const bool guasto = m_wrongChecksum != 0;
@@ -249,6 +253,7 @@ void FakeRegister::handleFrame(const QByteArray& body)
         --m_wrongChecksum;
     ++m_answered;
     send(frame(m_lastReply, guasto));
+    m_lastReplyAt = m_clock.nsecsElapsed();
 }
 
 QString FakeRegister::recordH(const Plu& p) const
@@ -315,7 +320,7 @@ QString FakeRegister::reply(const QString& command)
         const QList<Plu> all = m_plu.values();
         if (m_dumpN >= all.size()) {
             m_dumpN = 0;
-            return QStringLiteral("07/00/02/82");
+            return QStringLiteral("07/00/02/");
         }
         return recordH(all.at(m_dumpN++));
     }
@@ -336,8 +341,16 @@ void FakeRegister::send(const QByteArray& bytes)
 void FakeRegister::sendNow(const QByteArray& bytes)
 {
     if (m_udp) {
-        if (!m_peer.isNull())
+        if (m_peer.isNull())
+            return;
+        if (!m_split || bytes.size() <= 3) {
             m_udp->writeDatagram(bytes, m_peer, m_peerPort);
+            return;
+        }
+        // A reply frame in three datagrams: the first ends mid-text, the last carries the ETX.
+        const qsizetype terzo = bytes.size() / 3;
+        for (const QByteArray& pezzo : {bytes.left(terzo), bytes.mid(terzo, terzo), bytes.mid(2 * terzo)})
+            m_udp->writeDatagram(pezzo, m_peer, m_peerPort);
         return;
     }
     if (!m_split || bytes.size() <= 3) {

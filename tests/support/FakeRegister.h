@@ -1,9 +1,11 @@
 #pragma once
 // A cash register inside the test process, on the event loop: over a real pseudo-terminal
 // (the program's <home>/dosdevices/com<N> points at its slave side) or over real UDP on loopback
-// (127.0.0.2). It answers ENQ with ACK, each good frame with ACK and a reply frame
-// "EE/S1/S2/" + data, keeps the PLU and department records it is sent, serves the reception
-// requests, records every byte, and has knobs for the faults a real line shows.
+// (127.0.0.2). It answers ENQ with ACK and each good frame with a reply frame "EE/S1/S2/" + data
+// (on the serial line a lone ACK goes ahead of the reply), keeps the PLU and department records it
+// is sent, serves the reception requests, records every byte, and has knobs for the faults a real
+// line shows. Every reply is a whole frame: STX, the reply text, the two checksum digits of that
+// text, ETX; over UDP one datagram each (or several, with setSplitReplies).
 //
 // Replies, by request (EE = error number in hex, "00" when none):
 //   P/..., A/..., D/...   "00/00/00/"  (stored; an "A/" record is keyed by its barcode)
@@ -15,10 +17,12 @@
 //                         the last one, fineDumpK() (default "29/00/00/": on the serial line the raw
 //                         text then reads ACK ACK STX "29..." - the ENQ's and the frame's ACK - so
 //                         characters 4 and 5 are 29)
-//   n//                   one record per request in the h/ shape; after the last one "07/00/02/82"
-//                         (then the next n// starts again from the first)
+//   n//                   one record per request in the h/ shape; after the last one the reply
+//                         "07/00/02/", whose checksum is 82: on the line STX "07/00/02/82" ETX, the
+//                         dump's end marker (then the next n// starts again from the first)
 // <venduto> is the sold quantity in thousandths (setVendite), "0" when none was set.
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QMap>
 #include <QObject>
@@ -67,6 +71,9 @@ public:
     QStringList commands() const { return m_commands; } // texts of the good frames, in order
     int enqCount() const { return m_enq; }
     int badFrames() const { return m_badFrames; } // frames from the program with a wrong checksum
+    // When the first ENQ came and the last reply frame went, in ns of a monotonic clock (0: never).
+    qint64 firstEnqAt() const { return m_firstEnqAt; }
+    qint64 lastReplyAt() const { return m_lastReplyAt; }
     void clearReceived();
 
     // Fault knobs. A count of -1 means "for ever".
@@ -78,11 +85,11 @@ public:
     void clearErrori() { m_errori.clear(); }
     void setIgnoreCommands(bool on) { m_ignoreCommands = on; } // ENQ answered, frames never
     void setIgnoreNext(int frames) { m_ignoreNext = frames; }  // the next good frames get no answer
-    void setSplitReplies(bool on) { m_split = on; }            // replies written a few bytes at a time
+    void setSplitReplies(bool on) { m_split = on; }            // replies a few bytes at a time (UDP: datagrams)
     void setStrayBytes(const QByteArray& b) { m_stray = b; }   // sent before every reply's STX (serial)
     void dieAfterCommands(int n) { m_dieAfter = n; }           // silent after n answered frames
     void setDelay(int ms) { m_delayMs = ms; }                  // every answer this late
-    void setAckBeforeReply(bool on) { m_ackBeforeReply = on; } // a lone ACK ahead of each reply frame
+    void setAckBeforeReply(bool on) { m_ackBeforeReply = on; } // a lone ACK ahead of each reply frame (serial)
     void setRetransmitOnNak(bool on) { m_retransmit = on; }    // a NAK from the program resends the reply
     void setFineDumpK(const QString& testo) { m_fineK = testo; }
     QString fineDumpK() const { return m_fineK; }
@@ -91,7 +98,7 @@ public:
     static QByteArray frame(const QString& testo, bool guasto = false);
 
 private:
-    FakeRegister() = default;
+    FakeRegister() { m_clock.start(); }
     void onSerialReadable();
     void onDatagram();
     void feed(const QByteArray& bytes);
@@ -119,6 +126,9 @@ private:
     int m_enq = 0;
     int m_badFrames = 0;
     int m_answered = 0;
+    QElapsedTimer m_clock;
+    qint64 m_firstEnqAt = 0;
+    qint64 m_lastReplyAt = 0;
 
     QMap<QString, Plu> m_plu;
     QMap<int, QStringList> m_reparti;

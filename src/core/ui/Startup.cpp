@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
+#include "core/Istanza.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "core/ui/Ui.h"
@@ -13,26 +14,17 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStorageInfo>
 #include <memory>
 
 namespace Startup {
 
 namespace {
-std::unique_ptr<QLockFile> g_lock;
-
-enum class Istanza { Unica, GiaInUso, Errore };
+using Istanza = ::Istanza::Blocco;
 
 Istanza bloccaIstanza()
 {
-    g_lock = std::make_unique<QLockFile>(QDir(Paths::programFolder()).filePath(QStringLiteral("tavrino.lock")));
-    g_lock->setStaleLockTime(0);
-    if (g_lock->tryLock(0))
-        return Istanza::Unica;
-    const auto err = g_lock->error();
-    g_lock.reset();
-    return err == QLockFile::LockFailedError ? Istanza::GiaInUso : Istanza::Errore;
+    return ::Istanza::blocca();
 }
 
 } // namespace
@@ -121,7 +113,7 @@ Esito apriDatabaseNegozio()
 
 void rilasciaIstanza()
 {
-    g_lock.reset();
+    ::Istanza::rilascia();
 }
 
 bool Main()

@@ -1,0 +1,350 @@
+// The register link as the shop keeper meets it: the real article window's "Invia PLU  >>>" and
+// "Leggi PLU  <<<" buttons and the department window's "Trasferisci sulla CASSA", the real line,
+// and the fake register on a pseudo-terminal or on loopback UDP.
+#include "archive/ui/Magazzino.h"
+#include "core/AppState.h"
+#include "core/Contesto.h"
+#include "core/Database.h"
+#include "core/IniFile.h"
+#include "core/TextFile.h"
+#include "core/ui/frmPswd.h"
+#include "editing/ui/RepartiWindow.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/Timings.h"
+#include "support/FakeRegister.h"
+#include "support/TestEnv.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// The test interaction, except that the technician's password is asked in the real password
+// window, as the program does.
+class ConTecnico final : public Interaction
+{
+public:
+    explicit ConTecnico(TestInteraction& t) : m_t(t) {}
+    Button ask(const QString& text, Buttons buttons, Icon icon, Button def, const QString& title) override
+    {
+        return m_t.ask(text, buttons, icon, def, title);
+    }
+    std::optional<QString> askText(const QString& prompt, const QString& title, const QString& initial) override
+    {
+        return m_t.askText(prompt, title, initial);
+    }
+    QString chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters) override
+    {
+        return m_t.chooseOpenFile(title, dir, filters);
+    }
+    QString chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters) override
+    {
+        return m_t.chooseSaveFile(title, dir, filters);
+    }
+    QString chooseFolder(const QString& title, const QString& dir) override { return m_t.chooseFolder(title, dir); }
+    bool askTechnician() override { return frmPswd::chiediTecnico(); }
+    void notice(const QString& text) override { m_t.notice(text); }
+    void showTextFile(const QString& path) override { m_t.showTextFile(path); }
+
+private:
+    TestInteraction& m_t;
+};
+
+struct Fixture
+{
+    TestEnv env;
+    ConTecnico interazione{env.interazione()};
+    QStringList& viewed = env.interazione().filesShown;
+
+    Fixture()
+    {
+        RegLink::timings() = RegLink::Timings::veloci();
+        app().wait.scale = 0.1;
+        RegLink::resetLinea();
+        QDir(env.home()).mkpath("out");
+        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        Contesto::installaInterazione(&interazione);
+    }
+    ~Fixture()
+    {
+        Contesto::installaInterazione(&env.interazione());
+        RegLink::resetLinea();
+        RegLink::resetTimings();
+    }
+    void piruNEX(bool on) const { ScriviINI(env.setup(), "RegCassa", "PiruNEX", on ? "Vero" : "Falso"); }
+    void udp(const FakeRegister& reg) const
+    {
+        RegLink::timings().portaUDP = reg.port();
+        app().portaETH1 = reg.address();
+    }
+    QString nonTrasmessi(const QString& porta) const
+    {
+        return TextFile::decode(readAll(env.path("out/NonTRASMESSI" + porta + ".txt")));
+    }
+};
+
+void articolo(int cod, const QString& barCode, double qta = 10, int modificato = 1)
+{
+    QVERIFY(
+        Db::exec("INSERT INTO Magazzino (CodMateriale, BarCode, Descrizione, \"Quantità\", Costo, Genere, Modificato) "
+                 "VALUES (?, ?, ?, ?, 1.5, '4', ?)",
+                 {cod, barCode, QString("ART %1").arg(cod), qta, modificato}));
+}
+
+void treArticoliSegnati()
+{
+    for (int cod = 1; cod <= 3; ++cod)
+        articolo(cod, QString("800%1").arg(cod), 10);
+}
+
+double stock(int cod)
+{
+    return Db::scalar("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod}).toDouble();
+}
+bool segnato(int cod)
+{
+    return Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = ?", {cod}).toInt() != 0;
+}
+
+QStringList soloComandi(const QStringList& c, const QString& prefisso)
+{
+    QStringList out;
+    for (const QString& s : c)
+        if (s.startsWith(prefisso))
+            out << s;
+    return out;
+}
+
+Magazzino& apri()
+{
+    Magazzino& w = Forms::get<Magazzino>();
+    w.showModeless();
+    if (!QTest::qWaitForWindowActive(&w))
+        qWarning("article window not active");
+    return w;
+}
+
+// The technician types the password in the real password window as soon as it shows.
+void tecnicoQuandoChiesto()
+{
+    auto* t = new QTimer;
+    t->setInterval(10);
+    QObject::connect(t, &QTimer::timeout, [t] {
+        frmPswd* f = Forms::instance<frmPswd>();
+        if (!f || !f->isVisible())
+            return;
+        t->stop();
+        t->deleteLater();
+        QTest::keyClicks(f->TxtCodice, QStringLiteral("BORDASK"));
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+    t->start();
+}
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // PiruNEX register by network address, full dump: the "n//" rounds end at the register's end
+    // reply, the received file holds each PLU once, and the sales are booked.
+    void fullDumpOverUdpEnds()
+    {
+        Fixture fx;
+        fx.piruNEX(true);
+        app().metodoAcquisizione = 2;
+        articolo(1, "8012345", 10);
+        articolo(2, "8012346", 4);
+        auto reg = FakeRegister::udp();
+        fx.udp(*reg);
+        reg->addPlu({51, "8012345", "PANE", "1", "2.00", "5.000", {}});
+        reg->addPlu({52, "8012346", "LATTE", "1", "1.00", "5.000", {}});
+        reg->setVendite("8012345", "1500");
+        reg->setVendite("8012346", "1000");
+        Magazzino& w = apri();
+        tecnicoQuandoChiesto();
+        // A dump that never ends is stopped here, as the user would, so the test fails instead of hanging.
+        QTimer::singleShot(15000, [] { app().interrompiRicezione = true; });
+        w.cmdRiceviPLU->click();
+
+        QVERIFY(!fx.env.messages().join('\n').contains("interrotta"));
+        QCOMPARE(soloComandi(reg->commands(), "n//").size(), 3);
+        QStringList righe;
+        TextFile::readLines(fx.env.path("out/PLUQuidar1.txt"), righe);
+        QCOMPARE(righe.size(), 2);
+        QCOMPARE(stock(1), 8.5);
+        QCOMPARE(stock(2), 3.0);
+        QCOMPARE(fx.env.messages().last(), QString("IMPORTAZIONE TERMINATA"));
+    }
+
+    // A register that goes quiet in the middle of a dump: the program keeps asking for several reply
+    // time-outs, not a handful of rounds, then says the register stopped answering.
+    void fullDumpWaitsForASilentRegister()
+    {
+        Fixture fx;
+        fx.piruNEX(true);
+        app().metodoAcquisizione = 2;
+        articolo(1, "8012345", 10);
+        auto reg = FakeRegister::udp();
+        fx.udp(*reg);
+        reg->addPlu({51, "8012345", "PANE", "1", "2.00", "5.000", {}});
+        reg->addPlu({52, "8012346", "LATTE", "1", "1.00", "5.000", {}});
+        reg->dieAfterCommands(1);
+        Magazzino& w = apri();
+        tecnicoQuandoChiesto();
+        QElapsedTimer t;
+        t.start();
+        w.cmdRiceviPLU->click();
+
+        const qint64 silenzio = app().wait.ms(RegLink::timings().attesaMs * RegLink::timings().timeoutSilenzioDump);
+        QVERIFY(t.elapsed() >= silenzio);
+        QVERIFY(soloComandi(reg->commands(), "n//").size() > 10);
+        QVERIFY(fx.env.messages().contains("Ricezione dati dalla cassa 1 non completata: la cassa non risponde più"));
+        QCOMPARE(stock(1), 10.0);
+    }
+
+    // In-store barcodes: the send keeps what the register is given ("12345", and "21234" whole);
+    // the by-article reception asks for those codes and the booking finds their articles.
+    void inStoreBarcodesAreBooked()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        app().metodoAcquisizione = 1;
+        articolo(1, "2012345000017", 10);
+        articolo(2, "21234", 6);
+        auto reg = FakeRegister::serial(fx.env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+        w.ckModificati->setChecked(true);
+        fx.env.answer({QMessageBox::Yes}); // yes, there is another register: the marks stay
+        w.cmdInviaPLU->click();
+        QCOMPARE(soloComandi(reg->commands(), "A/"), QStringList({"A/12345/ART 1/4/0/1.50/150.00/10.000/00010000/",
+                                                                  "A/21234/ART 2/4/0/1.50/150.00/6.000/00010000/"}));
+
+        reg->setVendite("12345", "2000");
+        reg->setVendite("21234", "500");
+        reg->clearReceived();
+        tecnicoQuandoChiesto();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(soloComandi(reg->commands(), "h/"), QStringList({"h/12345/", "h/21234/"}));
+        QCOMPARE(stock(1), 8.0);
+        QCOMPARE(stock(2), 5.5);
+    }
+
+    // A line the register refuses (class 2) is listed in the failure file, and its article keeps
+    // its mark while the others are cleared, so the next send of the changed articles repeats it.
+    void refusedArticleKeepsItsMark()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        treArticoliSegnati();
+        auto reg = FakeRegister::serial(fx.env, 41);
+        reg->setErrore("A/8002/", 7); // "Il PLU non esiste"
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+        w.ckModificati->setChecked(true);
+        fx.env.answer({QMessageBox::No}); // no other register: clear the marks
+        w.cmdInviaPLU->click();
+
+        QVERIFY(fx.nonTrasmessi("41").contains("ESITO : Errore N.7 - Descr.: Il PLU non esiste"));
+        QVERIFY(!segnato(1));
+        QVERIFY(segnato(2));
+        QVERIFY(!segnato(3));
+    }
+
+    // A register that stops answering part-way: the lines it never got follow the end line of the
+    // failure file, and every mark stays.
+    void unsentLinesAreListed()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        treArticoliSegnati();
+        auto reg = FakeRegister::serial(fx.env, 41);
+        reg->dieAfterCommands(1);
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+        w.ckModificati->setChecked(true);
+        w.cmdInviaPLU->click();
+
+        QCOMPARE(fx.nonTrasmessi("41"), QString("*** Troppi timeout, esco definitivamente. FINE.\r\n"
+                                                "Comandi non inviati alla cassa:\r\n"
+                                                "A/8002/ART 2/4/0/1.50/150.00/10.000/00010000/\r\n"
+                                                "A/8003/ART 3/4/0/1.50/150.00/10.000/00010000/\r\n"));
+        QCOMPARE(fx.viewed.size(), 1);
+        QVERIFY(segnato(1) && segnato(2) && segnato(3));
+    }
+
+    // Replies that come in several datagrams are put together: the send over the network succeeds.
+    void splitDatagramsAreAssembled()
+    {
+        Fixture fx;
+        fx.piruNEX(true);
+        articolo(1, "8001", 10);
+        articolo(2, "8002", 10);
+        auto reg = FakeRegister::udp();
+        fx.udp(*reg);
+        reg->setSplitReplies(true);
+        Magazzino& w = apri();
+        w.ckModificati->setChecked(true);
+        w.cmdInviaPLU->click();
+
+        QCOMPARE(soloComandi(reg->commands(), "A/").size(), 2); // each once: no resends
+        QCOMPARE(fx.env.interazione().notices,
+                 QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA"}));
+        QVERIFY(!QFile::exists(fx.env.path("out/NonTRASMESSI" + reg->address() + ".txt")));
+        QCOMPARE(reg->plu().size(), 2);
+    }
+
+    // With the protocol's real time-outs and pauses, the send is paced by the register's answers:
+    // each command costs the 1 ms pause between lines plus the two round trips, not polling sleeps.
+    void sendIsPacedByTheRegister()
+    {
+        Fixture fx;
+        app().wait.scale = 1.0;
+        fx.piruNEX(false);
+        constexpr int kArticoli = 300;
+        Db::Transaction tr;
+        for (int i = 1; i <= kArticoli; ++i)
+            articolo(i, QString("80%1").arg(i, 6, 10, QLatin1Char('0')));
+        QVERIFY(tr.commit());
+        auto reg = FakeRegister::udp();
+        fx.udp(*reg);
+        Magazzino& w = apri();
+        w.ckModificati->setChecked(true);
+        w.cmdInviaPLU->click();
+
+        QCOMPARE(reg->plu().size(), kArticoli);
+        const double ms = double(reg->lastReplyAt() - reg->firstEnqAt()) / 1e6;
+        QVERIFY2(ms < kArticoli * 2.8, qPrintable(QString("%1 ms for %2 commands").arg(ms).arg(kArticoli)));
+    }
+
+    // A register busy through the whole wake-up (NAK to every ENQ) still gets the departments.
+    void busyRegisterGetsTheDepartments()
+    {
+        Fixture fx;
+        app().wait.scale = 0.05;
+        QVERIFY(Db::exec("DELETE FROM Reparti WHERE Cod > 2"));
+        QVERIFY(Db::exec("UPDATE Reparti SET Iva = 4"));
+        ScriviINI(fx.env.setup(), "IVA TARVENIT", "4", "1");
+        auto reg = FakeRegister::serial(fx.env, 41);
+        reg->setNakToEnq(101);
+        app().impostazioniRegCassa.portaCOM = "41";
+        RepartiWindow& w = Forms::get<RepartiWindow>();
+        w.showModeless();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.Command1[2]->click();
+
+        QCOMPARE(reg->reparti().keys(), QList<int>({1, 2}));
+        QCOMPARE(fx.env.messages().last(), QString("Invio Terminato "));
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
