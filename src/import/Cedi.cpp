@@ -13,6 +13,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cmath>
+#include <limits>
 
 namespace Cedi {
 
@@ -216,8 +217,11 @@ double RigaA::numero(int n) const
     switch (n) {
     case 22:
         return campo(n).isEmpty() ? 0 : Vb::roundHalfAway(comeNumero(campo(n)), 3);
-    case 30:
-        return double(float(comeNumero(campo(n))));
+    case 30: {
+        // "9e99" fits the field but not a single: it overflows, so it counts as not converted
+        const double d = comeNumero(campo(n));
+        return std::fabs(d) <= double(std::numeric_limits<float>::max()) ? double(float(d)) : 0.0;
+    }
     case 35:
     case 37:
     case 38:

@@ -144,6 +144,7 @@ private Q_SLOTS:
         QTest::newRow("number 22 rounded") << 22 << QStringLiteral("1,23456") << 1.235;
         QTest::newRow("number 35") << 35 << QStringLiteral("1.234,5") << 1234.5;
         QTest::newRow("single 30") << 30 << QStringLiteral("0,1") << double(0.1f);
+        QTest::newRow("single 30 overflow") << 30 << QStringLiteral("9e99") << 0.0;
     }
     void numeri()
     {
