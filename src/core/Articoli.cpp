@@ -686,4 +686,23 @@ Esito Preparati::impostaBarCode(qint64 codice, const QString& barCode)
     return Esito::riuscito();
 }
 
+Letto<bool> ciSonoModificati()
+{
+    bool ok = false;
+    const QVariant v = Db::scalar(QStringLiteral("SELECT 1 FROM Magazzino WHERE Modificato <> 0 LIMIT 1"), {}, &ok);
+    if (!ok)
+        return Letto<bool>::fallito(Db::dbNegozio().lastError().text());
+    return Letto<bool>::trovato(v.isValid());
+}
+
+Letto<qint64> contaFrontaliniOModificati()
+{
+    bool ok = false;
+    const QVariant v = Db::scalar(
+        QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE TipoVariazione = 'F' OR Modificato <> 0"), {}, &ok);
+    if (!ok)
+        return Letto<qint64>::fallito(Db::dbNegozio().lastError().text());
+    return Letto<qint64>::trovato(v.toLongLong());
+}
+
 } // namespace Articoli

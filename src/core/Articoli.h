@@ -209,4 +209,9 @@ private:
     Dati* d;
 };
 
+// Whether some article carries the "changed" mark (Modificato).
+Letto<bool> ciSonoModificati();
+// How many articles carry the shelf-label mark "F" or the "changed" mark.
+Letto<qint64> contaFrontaliniOModificati();
+
 } // namespace Articoli

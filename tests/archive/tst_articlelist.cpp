@@ -1,6 +1,6 @@
 // The article list load: the column texts other windows read back, Null handling, colours,
-// mark-up rounding, the 1000-row cap, deleted rows and the shelf-label mark.
-#include "archive/ui/ArticleList.h"
+// mark-up rounding, the 1000-row cap, deleted rows, the filters and the shelf-label mark.
+#include "archive/ArticleList.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "support/TestEnv.h"
@@ -318,6 +318,37 @@ private Q_SLOTS:
         QCOMPARE(rotto.totVoci, qint64(0));
         QVERIFY(rotto.righe.isEmpty());
         QCOMPARE(righeLog(), prima + 1);
+    }
+
+    // What the window asks for: the whole archive in stored or description order, or a search.
+    void filters()
+    {
+        TestEnv env;
+        for (const auto& [cod, descr] : {std::pair{1, "zeta"}, {2, "Alfa"}, {3, "beta"}})
+            inserisci({{QStringLiteral("CodMateriale"), cod},
+                       {QStringLiteral("Descrizione"), QString::fromLatin1(descr)},
+                       {QStringLiteral("BarCode"), QStringLiteral("80%1").arg(cod)},
+                       {QStringLiteral("Quantità"), 1},
+                       {QStringLiteral("Costo"), 1}});
+        const auto codici = [](const ArticleList::Filtro& f) {
+            QStringList out;
+            for (const RigaLista& r : ArticleList::leggi(f).righe)
+                out << r.testo.at(ArticleList::colCod);
+            return out;
+        };
+        QCOMPARE(codici(ArticleList::Filtro::tutti()), (QStringList{"1", "2", "3"}));
+        QCOMPARE(codici(ArticleList::Filtro::perDescrizione()), (QStringList{"2", "3", "1"}));
+        ArticleSearch::Criteri c;
+        c.opzione = ArticleSearch::optBarCode;
+        c.testo = QStringLiteral("803");
+        QCOMPARE(codici(ArticleList::Filtro::ricerca(c)), QStringList{"3"});
+        c.testo = QStringLiteral("80' OR '1'='1");
+        const auto nessuno = ArticleList::leggi(ArticleList::Filtro::ricerca(c));
+        QVERIFY(nessuno.aperto);
+        QCOMPARE(nessuno.totVoci, qint64(0));
+        c.opzione = ArticleSearch::optDescrizione;
+        c.testo = QStringLiteral("B");
+        QCOMPARE(codici(ArticleList::Filtro::ricerca(c)), QStringList{"3"});
     }
 
     void labelMark_data()

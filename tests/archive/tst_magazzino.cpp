@@ -235,8 +235,9 @@ private Q_SLOTS:
         QCOMPARE(w.ListMagazzino->selectedRow(), -1);
         QVERIFY(!w.Modifica->isEnabled() && !w.Elimina->isEnabled());
 
-        // A text that cannot run: empty list, no rows of nothing.
-        w.CaricaMagazzino(QStringLiteral("Select * from NonEsiste"), false);
+        // A load that cannot run: empty list, no rows of nothing.
+        QVERIFY(Db::exec(QStringLiteral("ALTER TABLE Magazzino RENAME TO NonEsiste")));
+        w.CaricaMagazzino(ArticleList::Filtro::tutti(), false);
         QCOMPARE(w.ListMagazzino->count(), 0);
         QCOMPARE(w.TotRicorrenze->text(), QStringLiteral("0"));
     }

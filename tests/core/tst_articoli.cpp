@@ -155,6 +155,29 @@ private Q_SLOTS:
         QCOMPARE(visti, (QStringList{"acqua", "Burro"}));
     }
 
+    // The marks the article window and the label window ask about; a failed read is no "none".
+    void marksAskedAbout()
+    {
+        QCOMPARE(*Articoli::ciSonoModificati().valore, false);
+        QCOMPARE(*Articoli::contaFrontaliniOModificati().valore, qint64(0));
+        Articolo a;
+        a.tipoVariazione = QStringLiteral("N");
+        QVERIFY(Articoli::inserisci(a));
+        Articolo f;
+        f.tipoVariazione = QStringLiteral("F");
+        QVERIFY(Articoli::inserisci(f));
+        QCOMPARE(*Articoli::ciSonoModificati().valore, false);
+        QCOMPARE(*Articoli::contaFrontaliniOModificati().valore, qint64(1));
+        QVERIFY(Articoli::marcaModificato(a.codMateriale));
+        QVERIFY(Articoli::marcaModificato(f.codMateriale));
+        QCOMPARE(*Articoli::ciSonoModificati().valore, true);
+        QCOMPARE(*Articoli::contaFrontaliniOModificati().valore, qint64(2)); // each article once
+
+        QVERIFY(Db::exec(QStringLiteral("ALTER TABLE Magazzino RENAME TO Altro")));
+        QVERIFY(!Articoli::ciSonoModificati().ok);
+        QVERIFY(!Articoli::contaFrontaliniOModificati().ok);
+    }
+
 private:
     std::unique_ptr<TestEnv> m_env;
 

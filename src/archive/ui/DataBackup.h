@@ -1,57 +1,16 @@
 #pragma once
-// Backup of the data folder into a PLU_BCK folder under a folder the user picks, and the switch
-// of the program to the database of another folder (a backup's Dati). Folder choice and free
-// space are asked of the program's interaction and of a Disco, so tests never block on a dialog.
-#include "core/ErrorLog.h"
+// The article window's backup and database-switch buttons: the folder is asked of the program's
+// interaction, so tests never block on a dialog; archive/DataBackup does the work.
+#include "archive/DataBackup.h"
 
-#include <QDateTime>
 #include <QString>
-#include <QStringList>
-#include <functional>
 
 class QWidget;
 
 namespace DataBackup {
 
-constexpr qint64 kSpazioMinimo = 130000000; // bytes free on the target's drive
-
-// Free bytes on the drive of a folder; negative when unknown.
-class Disco
-{
-public:
-    virtual ~Disco() = default;
-    virtual qint64 spazioLibero(const QString& folder) const = 0;
-};
-// The system's drives.
-const Disco& discoDiSistema();
-
 // The folder picker of the program's interaction; a cancelled choice gives an empty text.
 QString SceltaPerc(QWidget* parent, const QString& title);
-
-// "PLU_BCK" + day + month (no leading zeros) + four-digit year + "hhmm".
-QString nomeCartellaDatata(const QDateTime& quando);
-
-// Copies `source` with all its files and subfolders to `destination` (which must not exist yet).
-// Files named in `skip` (absolute paths) are left out. Stops at the first failure.
-bool copiaCartella(const QString& source, const QString& destination, QString* error, const QStringList& skip = {});
-
-struct EsitoSalvataggio
-{
-    Esito esito;
-    bool spazioInsufficiente = false;
-    QString cartella; // the backup folder created (removed again when the copy failed)
-};
-// Copies the program's Dati folder into <folder>/PLU_BCK/Dati, or into a dated sibling of
-// PLU_BCK when that exists (with a suffix when the dated one exists too). The open database
-// is written through SQLite's own backup, so the copy is consistent.
-EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando = QDateTime::currentDateTime(),
-                           const Disco& disco = discoDiSistema());
-
-// The database file of a picked folder (DbNegozio.db in any letter case); empty when none.
-QString trovaDatabase(const QString& folder);
-// Checks the file on its own and only then switches the program to it; on failure the
-// current database stays open.
-Esito cambiaDatabase(const QString& path);
 
 // Flows of the window's buttons.
 void cmdSalva_Click(QWidget* parent, const Disco& disco);

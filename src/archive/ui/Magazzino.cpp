@@ -1,6 +1,7 @@
 #include "archive/ui/Magazzino.h"
 
 #include "archive/ArticleSearch.h"
+#include "archive/ui/Clessidra.h"
 #include "archive/ui/MagazzinoEtichette.h"
 #include "archive/SoldQuantities.h"
 #include "archive/ui/DataBackup.h"
@@ -8,7 +9,6 @@
 #include "core/AppState.h"
 #include "core/Articoli.h"
 #include "core/Contesto.h"
-#include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Settings.h"
 #include "core/VbConvert.h"
@@ -38,8 +38,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -55,7 +53,7 @@ void cmdImporta_Click(Magazzino& w)
         void ricarica() override
         {
             if (finestra)
-                finestra->CaricaMagazzino(QStringLiteral("Select * from magazzino order by descrizione"), false);
+                finestra->CaricaMagazzino(ArticleList::Filtro::perDescrizione(), false);
         }
     };
     static Elenco elenco;
@@ -64,16 +62,6 @@ void cmdImporta_Click(Magazzino& w)
 }
 
 const QString kModulo = QStringLiteral("Magazzino");
-
-// The hourglass for one operation, put back however the operation ends.
-class Clessidra
-{
-public:
-    Clessidra() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Clessidra() { QApplication::restoreOverrideCursor(); }
-    Clessidra(const Clessidra&) = delete;
-    Clessidra& operator=(const Clessidra&) = delete;
-};
 
 QPushButton* pulsante(QWidget* parent, const QString& name, const QString& caption)
 {
@@ -99,6 +87,16 @@ QLabel* valore(QWidget* parent, const QString& name, const QString& label)
     l->setFont(f);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setMinimumWidth(60);
+    return l;
+}
+
+// A bare strip holding a row or column of frames: its layout `L` has no margins of its own.
+template <class L>
+L* striscia(QWidget* parent, QWidget*& box)
+{
+    box = new QWidget(parent);
+    auto* l = new L(box);
+    l->setContentsMargins(0, 0, 0, 0);
     return l;
 }
 
@@ -255,9 +253,8 @@ QWidget* Magazzino::costruisciCasse()
 
 QWidget* Magazzino::costruisciPromozioni()
 {
-    auto* box = new QWidget(this);
-    auto* v = new QVBoxLayout(box);
-    v->setContentsMargins(0, 0, 0, 0);
+    QWidget* box = nullptr;
+    auto* v = striscia<QVBoxLayout>(this, box);
 
     frPromozione = named(new QGroupBox(QStringLiteral("Promozione"), box), QStringLiteral("frPromozione"));
     auto* g = new QGridLayout(frPromozione);
@@ -361,9 +358,8 @@ QWidget* Magazzino::costruisciVenduto()
 
 QWidget* Magazzino::costruisciTotali()
 {
-    auto* box = new QWidget(this);
-    auto* h = new QHBoxLayout(box);
-    h->setContentsMargins(0, 0, 0, 0);
+    QWidget* box = nullptr;
+    auto* h = striscia<QHBoxLayout>(this, box);
 
     frTotaleArticoli = named(new QGroupBox(QStringLiteral("Articoli"), box), QStringLiteral("frTotaleArticoli"));
     auto* a = new QHBoxLayout(frTotaleArticoli);
@@ -412,9 +408,8 @@ QWidget* Magazzino::costruisciTotali()
 
 QWidget* Magazzino::costruisciPulsanti()
 {
-    auto* box = new QWidget(this);
-    auto* h = new QHBoxLayout(box);
-    h->setContentsMargins(0, 0, 0, 0);
+    QWidget* box = nullptr;
+    auto* h = striscia<QHBoxLayout>(this, box);
 
     auto* art = new QGroupBox(QStringLiteral("PLU"), box);
     auto* ga = new QGridLayout(art);
@@ -480,7 +475,7 @@ void Magazzino::collega()
     connect(tmrCaricaPLU, &QTimer::timeout, this, &Magazzino::tmrCaricaPLU_Timer);
     connect(tmrImporta, &QTimer::timeout, this, [this] {
         InPollTimer::tmrImporta_Timer(this, tmrImporta, pollCartellaIN(), [this] {
-            CaricaMagazzino(QStringLiteral("Select * from magazzino order by descrizione"), false);
+            CaricaMagazzino(ArticleList::Filtro::perDescrizione(), false);
         });
     });
     connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
@@ -503,17 +498,17 @@ void Magazzino::collega()
     // The bulk stock, code and backup operations.
     connect(cmdAggiornaQta, &QPushButton::clicked, this, [this] {
         if (StockOperations::cmdAggiornaQta_Click(this, txtQtaPredef->text()))
-            CaricaMagazzino(QStringLiteral("Select * from magazzino"), false);
+            CaricaMagazzino(ArticleList::Filtro::tutti(), false);
         focusRicBarCode();
     });
     connect(cmdAdeguaCodici, &QPushButton::clicked, this, [this] {
         if (StockOperations::cmdAdeguaCodici_Click(this))
-            CaricaMagazzino(QStringLiteral("Select * from Magazzino"), false);
+            CaricaMagazzino(ArticleList::Filtro::tutti(), false);
         focusRicBarCode();
     });
     connect(Elimina, &QPushButton::clicked, this, [this] {
         if (StockOperations::Elimina_Click(this, ListMagazzino->selectedCode()))
-            CaricaMagazzino(QStringLiteral("Select * from Magazzino"), false);
+            CaricaMagazzino(ArticleList::Filtro::tutti(), false);
         focusRicBarCode();
     });
     KeyPressFilter::install(
@@ -575,13 +570,11 @@ void Magazzino::formActivate()
         ImpostaColonnePLU();
         tmrCaricaPLU->start();
         optCerca[2]->setChecked(true);
-        bool ok = false;
-        const QVariant v = Db::scalar(QStringLiteral("SELECT 1 FROM Magazzino WHERE Modificato <> 0 LIMIT 1"), {}, &ok);
-        if (!ok)
-            ScriviErrore(kModulo, QStringLiteral("Form_Activate"), VbErr::DatabaseError,
-                         Db::dbNegozio().lastError().text());
+        const Letto<bool> modificati = Articoli::ciSonoModificati();
+        if (!modificati.ok)
+            ScriviErrore(kModulo, QStringLiteral("Form_Activate"), VbErr::DatabaseError, modificati.errore);
         else
-            ckModificati->setChecked(v.isValid());
+            ckModificati->setChecked(*modificati.valore);
     }
     app().saltaAggiornamento = false;
     focusRicBarCode();
@@ -642,10 +635,10 @@ void Magazzino::CmdUscita_Click()
 // ---------------------------------------------------------------------------------------------
 // List
 
-void Magazzino::CaricaMagazzino(const QString& sql, bool marca, const QVariantList& valori)
+void Magazzino::CaricaMagazzino(const ArticleList::Filtro& filtro, bool marca)
 {
     Clessidra c;
-    ArticleList::Caricamento r = ArticleList::leggi(sql, valori);
+    ArticleList::Caricamento r = ArticleList::leggi(filtro);
     if (marca && !r.righe.isEmpty()) {
         QStringList codici;
         codici.reserve(r.righe.size());
@@ -715,9 +708,9 @@ void Magazzino::ListMagazzino_BeforeLabelEdit()
 // ---------------------------------------------------------------------------------------------
 // Search
 
-void Magazzino::ricarica(const QString& sql)
+void Magazzino::ricarica()
 {
-    CaricaMagazzino(sql, false);
+    CaricaMagazzino(ArticleList::Filtro::perDescrizione(), false);
 }
 
 void Magazzino::CmdCerca_Click()
@@ -727,14 +720,13 @@ void Magazzino::CmdCerca_Click()
     c.testo = Descrizione->text();
     c.reparto = Genere->currentText();
     c.fornitore = Fornitore->currentText();
-    const ArticleSearch::Query q = ArticleSearch::costruisci(c);
-    CaricaMagazzino(q.sql, true, q.valori);
+    CaricaMagazzino(ArticleList::Filtro::ricerca(c), true);
     focusRicBarCode();
 }
 
 void Magazzino::RipetiRicerca()
 {
-    ricarica(ArticleSearch::tuttoArchivio());
+    ricarica();
 }
 
 void Magazzino::tmrCaricaPLU_Timer()
@@ -749,7 +741,7 @@ void Magazzino::Command7_Click()
     Fornitore->setCurrentIndex(-1);
     Descrizione->clear();
     StockOperations::Command7_Click(perFrontalini());
-    ricarica(ArticleSearch::tuttoArchivio());
+    ricarica();
     focusRicBarCode();
 }
 
@@ -767,7 +759,7 @@ void Magazzino::txtQtaPredef_MouseDown()
 void Magazzino::Recupera_Click()
 {
     Forms::get<frmEliminati>().showModal();
-    CaricaMagazzino(QStringLiteral("Select * from magazzino"), false);
+    CaricaMagazzino(ArticleList::Filtro::tutti(), false);
     focusRicBarCode();
 }
 
@@ -834,13 +826,13 @@ void frmEliminati::cmdRipristina_Click()
 void Magazzino::CaricaCboGeneri()
 {
     Genere->clear();
-    QSqlQuery q = Db::query(QStringLiteral("SELECT Descrizione FROM Reparti ORDER BY Cod"));
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaCboGeneri"), VbErr::DatabaseError, q.lastError().text());
+    const Letto<QList<Reparto>> reparti = Articoli::reparti();
+    if (!reparti.ok) {
+        ScriviErrore(kModulo, QStringLiteral("CaricaCboGeneri"), VbErr::DatabaseError, reparti.errore);
         return;
     }
-    while (q.next())
-        Genere->addItem(q.value(0).toString());
+    for (const Reparto& r : *reparti.valore)
+        Genere->addItem(r.descrizione);
     Genere->setCurrentIndex(-1);
 }
 
@@ -942,8 +934,8 @@ public:
     void ricaricaTutti(Ordine ordine) override
     {
         m_w.CaricaMagazzino(ordine == Ordine::PerDescrizione
-                                ? QStringLiteral("Select * from magazzino order by descrizione")
-                                : QStringLiteral("Select * From Magazzino"),
+                                ? ArticleList::Filtro::perDescrizione()
+                                : ArticleList::Filtro::tutti(),
                             false);
     }
     void spuntaModificati() override { m_w.ckModificati->setChecked(true); }

@@ -140,9 +140,9 @@ public:
     QTimer* tmrCaricaPLU = nullptr;
     QTimer* tmrImporta = nullptr;
 
-    // Fills ListMagazzino from `sql` (a SELECT over Magazzino); user text goes in `valori`, bound.
+    // Fills ListMagazzino with the articles of `filtro`.
     // With `marca` every listed article gets its shelf-label mark (ImpostaTipoVariazione).
-    void CaricaMagazzino(const QString& sql, bool marca, const QVariantList& valori = {});
+    void CaricaMagazzino(const ArticleList::Filtro& filtro, bool marca);
     void ImpostaTipoVariazione(const QString& codice, bool salta);
 
     // Search and reloads.
@@ -221,5 +221,6 @@ private:
     void applicaSfondo();
     void larghezzaColonnaDescrizione();
     void mostraVenduto();
-    void ricarica(const QString& sql);
+    // The whole archive by description.
+    void ricarica();
 };

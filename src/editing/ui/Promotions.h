@@ -1,9 +1,7 @@
 #pragma once
-// Promotions (table Offerte): an article's discounted price for a period. Plain logic first,
-// then the handlers of the article window's promotion frame, written against pointers to its
-// controls (the window itself belongs to the article archive).
-#include "core/ErrorLog.h"
-#include "core/Read.h"
+// The article window's promotion frame: its handlers, written against pointers to its controls
+// (the window itself belongs to the article archive). The Offerte work is in editing/Promotions.
+#include "editing/Promotions.h"
 
 #include <QDate>
 #include <QObject>
@@ -20,47 +18,6 @@ class QWidget;
 
 namespace Promotions {
 
-struct Offerta
-{
-    QString articolo;
-    QDate dal;
-    QDate al;
-    double scontoVal = 0;
-    double scontoPer = 0;
-    double przScnt = 0;
-    bool inEuro() const { return scontoVal != 0; }
-};
-
-// The article's promotion to show: the first by DataDAL.
-// The article's first promotion; a failed query is reported, never "no promotion".
-Letto<Offerta> caricaOfferta(const QString& codice);
-
-// Replaces the promotion of the same article and period and marks the article, all or nothing.
-Esito salva(const Offerta& o);
-
-// Removes every promotion of each article and marks them, all or nothing.
-Esito eliminaArticoli(const QStringList& codici);
-
-// Rows of lstOfferte from `dal` on, by DataDAL: "Cod", "CodArt", "Descrizione", "DAL", "AL",
-// "Sconto Valore", "Sconto Percentuale", "Prezzo Scontato".
-QList<QStringList> elenco(const QDate& dal);
-
-// The promotional price text for a price and a discount; `azzeraSconto` when it came out below 0.
-struct PrezzoScontato
-{
-    QString prezzo;
-    bool azzeraSconto = false;
-};
-std::optional<PrezzoScontato> prezzoScontato(double prezzo, const QString& sconto, bool percento);
-// The euro discount from a typed promotional price, two decimals.
-std::optional<QString> scontoDaPrezzo(double prezzo, const QString& prezzoPromo);
-
-// 0 none, 1 some start today, 2 some end today, 3 both.
-int codiceAvviso(const QDate& oggi);
-// [Promozioni] AvvisoAttivo, written "Falso" when missing or empty.
-bool avvisoAttivo();
-// The notice text and font size of a code; empty for 0.
-QString testoAvviso(int codice, int* puntiFont = nullptr);
 // The start-up notice on the article window's label.
 void AvvisoPromozioni(QLabel* lblTab, const QDate& oggi = QDate::currentDate());
 

@@ -1,7 +1,7 @@
 #include "labels/ui/frmConfiguraLabel.h"
 
 #include "core/AppState.h"
-#include "core/Database.h"
+#include "core/Articoli.h"
 #include "core/ui/KeyFilter.h"
 #include "core/Lookups.h"
 #include "core/ui/Printers.h"
@@ -289,10 +289,8 @@ void frmConfiguraLabel::CaricaDatiEtichetta()
         if (m_opzioni.convertiInEAN8 || m_opzioni.mostraBarcode)
             fontBarcode();
     } else if (griglia) {
-        bool ok = false;
-        const QVariant marcati = Db::scalar(
-            QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE TipoVariazione = 'F' OR Modificato <> 0"), {}, &ok);
-        if (ok && marcati.toInt() == 0)
+        const Letto<qint64> marcati = Articoli::contaFrontaliniOModificati();
+        if (marcati.ok && *marcati.valore == 0)
             app().modoEtichette = QStringLiteral("TOOLBAR");
         const RigaArticolo& r = *m_riga;
         m_didascalie[eliDescrizione] = r.descrizione.left(24).toUpper();

@@ -1,0 +1,114 @@
+#pragma once
+// The article list's contents: its fixed 18-column layout (other windows read the selected row
+// back by column position), the row colours, the mark-up, and the load that fills it from a
+// filter over Magazzino. The load copies the rows out and closes its query before anything is
+// written.
+#include "archive/ArticleSearch.h"
+
+#include <QColor>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+// One row of a report-style list: its cell texts and their text colours (invalid = normal colour).
+struct RigaLista
+{
+    QStringList testo;
+    QList<QColor> colore;
+
+    explicit RigaLista(int colonne = 0) : testo(colonne), colore(colonne) {}
+};
+
+namespace ArticleList {
+
+constexpr int kColonne = 18;
+constexpr int kMaxRighe = 1000;
+
+enum Colonna {
+    colCod = 0,
+    colDescrizione = 1,
+    colReparto = 2,
+    colQta = 3,
+    colMin = 4,
+    colUM = 5,
+    colPrezzoV = 6,
+    colFornitore = 7,
+    colTaglia = 8,
+    colColore = 9,
+    colTipoMateriale = 10,
+    colBarCode = 11,
+    colAggiornato = 12,
+    colPrezzoA = 13,
+    colCodForn = 14,
+    colIva = 15,
+    colPesoConf = 16,
+    colRicarico = 17,
+};
+
+const QStringList& intestazioni();
+
+inline QColor rosso()
+{
+    return QColor(255, 0, 0);
+}
+inline QColor verde()
+{
+    return QColor(0, 255, 0);
+}
+inline QColor blu()
+{
+    return QColor(0, 0, 255);
+}
+
+// The mark-up of column 17 from the texts of columns 6 (sale price) and 13 (purchase price)
+// and the VAT percent: empty when it is not computed; "0,00" when the price with VAT is zero.
+// *fallito tells that a step failed (to be logged).
+QString ricarico(const QString& prezzoV, const QString& prezzoA, const QVariant& codPV, bool* fallito = nullptr);
+
+// Result of one load: what goes into the list and the totals.
+struct Caricamento
+{
+    bool aperto = true; // false when the SQL text could not be opened
+    qint64 totVoci = 0; // records of the text, deleted ones included (lblTotVociMaga)
+    int listate = 0;    // listed rows (TotRicorrenze, lblTotArt)
+    double valore = 0;  // stock value of the listed rows (totValore)
+    QList<RigaLista> righe;
+};
+
+// What the list shows: the whole archive, in stored order or by description, or a search.
+struct Filtro
+{
+    enum class Tipo { Tutti, TuttiPerDescrizione, Ricerca };
+    Tipo tipo = Tipo::TuttiPerDescrizione;
+    ArticleSearch::Criteri criteri; // with Tipo::Ricerca
+
+    static Filtro tutti() { return {Tipo::Tutti, {}}; }
+    static Filtro perDescrizione() { return {Tipo::TuttiPerDescrizione, {}}; }
+    static Filtro ricerca(const ArticleSearch::Criteri& c) { return {Tipo::Ricerca, c}; }
+};
+
+// Reads the rows of the filter: skips deleted rows, stops after 1000 listed rows, fills and
+// colours the cells. Failures are logged under "Magazzino"/"CaricaMagazzino"; the load goes on
+// with the next cell.
+Caricamento leggi(const Filtro& f);
+// The same for a SELECT over Magazzino built here (values bound in order).
+Caricamento leggi(const QString& sql, const QVariantList& valori = {});
+
+// The totals as the window shows them.
+QString testoValore(double valore); // six decimals
+QString testoConteggio(qint64 n);
+
+// The shelf-label mark of one article: ticked box toggles F/N (empty or Null becomes F, other
+// values stay), unticked writes N. Nothing happens with `salta`. False when the write failed.
+bool ImpostaTipoVariazione(const QString& codice, bool salta, bool perFrontalini);
+// The same for many articles, in one transaction.
+bool ImpostaTipoVariazione(const QStringList& codici, bool perFrontalini);
+
+// The logically deleted articles (code, description, barcode, sale price), by description.
+QList<RigaLista> eliminati();
+// Lists a deleted article again; it is marked changed so the next send carries it.
+bool ripristina(const QString& codice);
+
+} // namespace ArticleList

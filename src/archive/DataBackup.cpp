@@ -1,0 +1,195 @@
+#include "archive/DataBackup.h"
+
+#include "core/Database.h"
+#include "core/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStorageInfo>
+
+namespace DataBackup {
+
+namespace {
+
+class DiscoDiSistema final : public Disco
+{
+public:
+    qint64 spazioLibero(const QString& folder) const override
+    {
+        const QStorageInfo s(folder);
+        return s.isValid() && s.isReady() ? s.bytesAvailable() : -1;
+    }
+};
+
+QString canonico(const QString& path)
+{
+    const QFileInfo fi(path);
+    const QString c = fi.canonicalFilePath();
+    return c.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : c;
+}
+
+bool dentro(const QString& path, const QString& folder)
+{
+    const QString p = canonico(path);
+    const QString f = canonico(folder);
+    return p == f || p.startsWith(f + QLatin1Char('/'));
+}
+
+// Creates a new folder `name` in `parent`; with `suffisso`, name_2, name_3, ... when it is taken,
+// so a backup never writes into an earlier one.
+QString creaCartellaNuova(const QDir& parent, const QString& name, bool suffisso)
+{
+    for (int n = 1; n < (suffisso ? 1000 : 2); ++n) {
+        const QString candidate = n == 1 ? name : name + QLatin1Char('_') + QString::number(n);
+        if (parent.exists(candidate))
+            continue;
+        if (parent.mkdir(candidate))
+            return parent.filePath(candidate);
+        return {};
+    }
+    return {};
+}
+
+} // namespace
+
+const Disco& discoDiSistema()
+{
+    static const DiscoDiSistema d;
+    return d;
+}
+
+QString nomeCartellaDatata(const QDateTime& quando)
+{
+    const QDate d = quando.date();
+    return QStringLiteral("PLU_BCK") + QString::number(d.day()) + QString::number(d.month()) +
+           QString::number(d.year()).rightJustified(4, QLatin1Char('0')) +
+           quando.time().toString(QStringLiteral("hhmm"));
+}
+
+bool copiaCartella(const QString& source, const QString& destination, QString* error, const QStringList& skip)
+{
+    const QDir src(source);
+    if (!src.exists()) {
+        if (error)
+            *error = QStringLiteral("cartella mancante: ") + source;
+        return false;
+    }
+    if (QFileInfo::exists(destination) || !QDir().mkpath(destination)) {
+        if (error)
+            *error = QStringLiteral("impossibile creare ") + destination;
+        return false;
+    }
+    const QFileInfoList entries =
+        src.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QFileInfo& fi : entries) {
+        const QString target = QDir(destination).filePath(fi.fileName());
+        if (fi.isDir() && !fi.isSymLink()) {
+            if (!copiaCartella(fi.absoluteFilePath(), target, error, skip))
+                return false;
+            continue;
+        }
+        if (skip.contains(fi.absoluteFilePath()))
+            continue;
+        QFile in(fi.absoluteFilePath());
+        if (!in.copy(target)) {
+            if (error)
+                *error = fi.absoluteFilePath() + QStringLiteral(": ") + in.errorString();
+            return false;
+        }
+    }
+    return true;
+}
+
+EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const Disco& disco)
+{
+    EsitoSalvataggio r;
+    const qint64 libero = disco.spazioLibero(folder);
+    // Unknown space (a folder that is not there) is left to the copy, which then fails.
+    if (libero >= 0 && libero < kSpazioMinimo) {
+        r.spazioInsufficiente = true;
+        r.esito = Esito::fallito(VbErr::DiskFull, folder);
+        return r;
+    }
+    const QString dati = Paths::datiFolder();
+    if (!QFileInfo(folder).isDir()) {
+        r.esito = Esito::fallito(VbErr::PathNotFound, folder);
+        return r;
+    }
+    // A backup inside the data folder would copy itself without end.
+    if (dentro(folder, dati)) {
+        r.esito = Esito::fallito(VbErr::PermissionDenied);
+        r.esito.descrizione = QStringLiteral("La cartella scelta (%1) è la cartella dei dati o sta dentro di essa: "
+                                             "una copia di sicurezza va salvata in un'altra cartella, meglio su un "
+                                             "altro disco o una chiavetta USB.")
+                                  .arg(QDir::toNativeSeparators(folder));
+        return r;
+    }
+    const QDir parent(folder);
+    const QString primo = QStringLiteral("PLU_BCK");
+    const bool datata = QFileInfo(parent.filePath(primo)).isDir();
+    const QString nome = datata ? nomeCartellaDatata(quando) : primo;
+    r.cartella = creaCartellaNuova(parent, nome, datata);
+    if (r.cartella.isEmpty()) {
+        r.esito = Esito::fallito(VbErr::PathNotFound, parent.filePath(nome));
+        return r;
+    }
+
+    // The open database is copied by SQLite itself (a consistent snapshot); its journal is not
+    // wanted in the copy.
+    QStringList skip;
+    QString dbAperto;
+    if (Db::isOpen() && !Db::currentPath().isEmpty() && dentro(Db::currentPath(), dati)) {
+        dbAperto = QFileInfo(Db::currentPath()).absoluteFilePath();
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+            skip << dbAperto + QLatin1String(suffix);
+    }
+    const QString destDati = QDir(r.cartella).filePath(QStringLiteral("Dati"));
+    QString err;
+    bool ok = copiaCartella(dati, destDati, &err, skip);
+    if (ok && !dbAperto.isEmpty()) {
+        const QString rel = QDir(canonico(dati)).relativeFilePath(canonico(dbAperto));
+        QSqlQuery q(Db::dbNegozio());
+        ok = q.prepare(QStringLiteral("VACUUM INTO ?"));
+        if (ok) {
+            q.addBindValue(QDir(destDati).filePath(rel));
+            ok = q.exec();
+        }
+        if (!ok)
+            err = q.lastError().text();
+    }
+    if (!ok) {
+        // Nothing that looks like a backup is left behind by a failed one.
+        QDir(r.cartella).removeRecursively();
+        r.esito = Esito::fallito(VbErr::PermissionDenied, err);
+    }
+    return r;
+}
+
+QString trovaDatabase(const QString& folder)
+{
+    const QDir d(folder);
+    if (folder.isEmpty() || !d.exists())
+        return {};
+    const QFileInfoList files = d.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QFileInfo& fi : files)
+        if (fi.fileName().compare(QLatin1String("DbNegozio.db"), Qt::CaseInsensitive) == 0)
+            return fi.absoluteFilePath();
+    return {};
+}
+
+Esito cambiaDatabase(const QString& path)
+{
+    const Esito v = Db::verificaDatabase(path, {QStringLiteral("Magazzino"), QStringLiteral("Reparti")});
+    if (!v)
+        return v;
+    const QString precedente = Db::currentPath();
+    const Esito e = Db::ApriDatabase(path);
+    if (!e && !precedente.isEmpty())
+        Db::ApriDatabase(precedente);
+    return e;
+}
+
+} // namespace DataBackup

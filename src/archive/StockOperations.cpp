@@ -1,0 +1,217 @@
+#include "archive/StockOperations.h"
+
+#include "core/Articoli.h"
+#include "core/Database.h"
+#include "core/Paths.h"
+#include "core/TextFile.h"
+#include "core/VbConvert.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace StockOperations {
+
+namespace {
+
+// Codes are whole numbers; anything else matches no row.
+QVariant codice(const QString& codMateriale)
+{
+    bool ok = false;
+    const qlonglong n = codMateriale.trimmed().toLongLong(&ok);
+    return ok ? QVariant(n) : QVariant(codMateriale);
+}
+
+Esito erroreDb(const QSqlQuery& q)
+{
+    return Esito::fallito(VbErr::DatabaseError, q.lastError().text());
+}
+
+struct Candidato
+{
+    QVariant cod;
+    QString barCode;
+    QString codTesto;
+};
+
+} // namespace
+
+QString filePLUDoppio()
+{
+    return Paths::inProgramFolder(QStringLiteral("1-PLUDoppio.txt"));
+}
+
+std::optional<double> quantitaPredefinita(const QString& testo)
+{
+    if (testo.isEmpty() || testo == QLatin1String("0") || Vb::val(testo) > 99999)
+        return std::nullopt;
+    // The text reaches the database only as the number it reads as ("1/0" is no number).
+    const std::optional<double> v = Vb::cdbl(testo);
+    if (!v || *v > 99999)
+        return std::nullopt;
+    return v;
+}
+
+Esito aggiornaQuantita(double quantita)
+{
+    QString err;
+    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = ?"), {quantita}, &err))
+        return Esito::fallito(VbErr::DatabaseError, err);
+    return Esito::riuscito();
+}
+
+bool VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi)
+{
+    QSqlQuery q = Db::query(QStringLiteral("SELECT Descrizione, BarCode FROM Magazzino WHERE BarCode = ? "
+                                           "ORDER BY CodMateriale LIMIT 1"),
+                            {barCode});
+    if (!q.isActive() || !q.next())
+        return false;
+    if (doppi)
+        doppi->append(q.value(1).toString() + QStringLiteral(" - ") + q.value(0).toString());
+    return true;
+}
+
+EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
+{
+    EsitoAdeguamento r;
+    QList<Candidato> candidati;
+    {
+        QSqlQuery q = Db::query(QStringLiteral("SELECT CodMateriale, BarCode FROM Magazzino "
+                                               "WHERE length(BarCode) = 4 AND (Note IS NULL OR Note = '') "
+                                               "ORDER BY CodMateriale"));
+        if (!q.isActive()) {
+            r.esito = erroreDb(q);
+            return r;
+        }
+        while (q.next())
+            candidati.append({q.value(0), q.value(1).toString(), q.value(0).toString()});
+    }
+    r.candidati = int(candidati.size());
+    if (candidati.isEmpty())
+        return r;
+
+    const QString doppio = filePLUDoppio();
+    if (QFile::exists(doppio) && !QFile::remove(doppio)) {
+        r.esito = Esito::fallito(VbErr::PermissionDenied, doppio);
+        return r;
+    }
+    if (pausa)
+        pausa();
+
+    for (const Candidato& c : candidati) {
+        Db::Transaction tr;
+        if (!tr.ok()) {
+            r.esito = Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+            return r;
+        }
+        QStringList righeDoppie;
+        int estesi = 0;
+        int copie = 0;
+        for (int d = 0; d <= 9; ++d) {
+            const QString nuovo = c.barCode + QString::number(d);
+            if (VerificaBarCodeDoppio(nuovo, &righeDoppie))
+                continue;
+            QSqlQuery q;
+            if (d == 0) {
+                q = Db::query(QStringLiteral("UPDATE Magazzino SET BarCode = ?, Note = ? WHERE CodMateriale = ?"),
+                              {nuovo, c.codTesto, c.cod});
+                ++estesi;
+            } else {
+                // The copy takes the next code at its own insertion, as a new article does; it
+                // carries the description, stock, prices, unit, department and supplier only.
+                const Letto<Articolo> fonte = Articoli::perCodice(c.cod.toLongLong());
+                if (!fonte.ok) {
+                    r.esito = Esito::fallito(VbErr::DatabaseError, fonte.errore);
+                    return r;
+                }
+                if (fonte.valore) {
+                    const Articolo& o = *fonte.valore;
+                    Articolo copia;
+                    copia.descrizione = o.descrizione;
+                    copia.quantita = o.quantita;
+                    copia.costo = o.costo;
+                    copia.unitaMisura = o.unitaMisura;
+                    copia.minimo = o.minimo;
+                    copia.genere = o.genere;
+                    copia.fornitore = o.fornitore;
+                    copia.eliminato = o.eliminato;
+                    copia.note = c.codTesto;
+                    copia.codPV = o.codPV;
+                    copia.costo2 = o.costo2;
+                    copia.periodoRiordino = o.periodoRiordino;
+                    copia.barCode = nuovo;
+                    const Esito e = Articoli::inserisci(copia);
+                    if (!e) {
+                        r.esito = e;
+                        return r;
+                    }
+                }
+                ++copie;
+            }
+            if (d == 0 && !q.isActive()) {
+                r.esito = erroreDb(q);
+                return r;
+            }
+        }
+        // The duplicate lines go out before the commit: a candidate is done only with both.
+        for (const QString& riga : std::as_const(righeDoppie)) {
+            if (!TextFile::appendLine(doppio, riga)) {
+                r.esito = Esito::fallito(VbErr::PermissionDenied, doppio);
+                return r;
+            }
+        }
+        if (!tr.commit()) {
+            r.esito = Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+            return r;
+        }
+        r.doppi += righeDoppie;
+        r.estesi += estesi;
+        r.copie += copie;
+        ++r.completati;
+    }
+    return r;
+}
+
+Esito azzeraFrontalini()
+{
+    QString err;
+    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET TipoVariazione = ? WHERE Eliminato = 0"), {QStringLiteral("N")},
+                  &err))
+        return Esito::fallito(VbErr::DatabaseError, err);
+    return Esito::riuscito();
+}
+
+Esito eliminaArticolo(const QString& codMateriale)
+{
+    if (codMateriale.trimmed().isEmpty())
+        return Esito::fallito(VbErr::InvalidUseOfNull);
+    // A later article given the same code must not inherit extra barcodes or promotions.
+    const std::optional<qint64> n = Articoli::codiceDaTesto(codMateriale);
+    return n ? Articoli::elimina(*n) : Esito::riuscito(); // a code that is not a number matches no row
+}
+
+QString descrizioneArticolo(const QString& codMateriale)
+{
+    QSqlQuery q =
+        Db::query(QStringLiteral("SELECT Descrizione FROM Magazzino WHERE CodMateriale = ?"), {codice(codMateriale)});
+    if (!q.isActive() || !q.next())
+        return {};
+    return q.value(0).isNull() ? QStringLiteral(" ") : q.value(0).toString();
+}
+
+int txtQtaPredef_KeyPress(int keyAscii, const QString& testoAttuale)
+{
+    const bool virgolaVietata = testoAttuale.isEmpty() || testoAttuale.contains(QLatin1Char(','));
+    if (keyAscii >= 47 && keyAscii <= 57)
+        return keyAscii;
+    if (keyAscii == 46)
+        return virgolaVietata ? 0 : 44;
+    if (keyAscii == 44)
+        return virgolaVietata ? 0 : 44;
+    if (keyAscii == 8)
+        return 8;
+    return 0;
+}
+
+} // namespace StockOperations

@@ -1,0 +1,56 @@
+#pragma once
+// Promotions (table Offerte): an article's discounted price for a period, the list of them, the
+// promotional price arithmetic and the start and end notice. Every read and write of Offerte.
+#include "core/ErrorLog.h"
+#include "core/Read.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace Promotions {
+
+struct Offerta
+{
+    QString articolo;
+    QDate dal;
+    QDate al;
+    double scontoVal = 0;
+    double scontoPer = 0;
+    double przScnt = 0;
+    bool inEuro() const { return scontoVal != 0; }
+};
+
+// The article's first promotion by DataDAL; a failed query is reported, never "no promotion".
+Letto<Offerta> caricaOfferta(const QString& codice);
+
+// Replaces the promotion of the same article and period and marks the article, all or nothing.
+Esito salva(const Offerta& o);
+
+// Removes every promotion of each article and marks them, all or nothing.
+Esito eliminaArticoli(const QStringList& codici);
+
+// Rows of lstOfferte from `dal` on, by DataDAL: "Cod", "CodArt", "Descrizione", "DAL", "AL",
+// "Sconto Valore", "Sconto Percentuale", "Prezzo Scontato".
+QList<QStringList> elenco(const QDate& dal);
+
+// The promotional price text for a price and a discount; `azzeraSconto` when it came out below 0.
+struct PrezzoScontato
+{
+    QString prezzo;
+    bool azzeraSconto = false;
+};
+std::optional<PrezzoScontato> prezzoScontato(double prezzo, const QString& sconto, bool percento);
+// The euro discount from a typed promotional price, two decimals.
+std::optional<QString> scontoDaPrezzo(double prezzo, const QString& prezzoPromo);
+
+// 0 none, 1 some start today, 2 some end today, 3 both.
+int codiceAvviso(const QDate& oggi);
+// [Promozioni] AvvisoAttivo, written "Falso" when missing or empty.
+bool avvisoAttivo();
+// The notice text and font size of a code; empty for 0.
+QString testoAvviso(int codice, int* puntiFont = nullptr);
+
+} // namespace Promotions
