@@ -1,6 +1,6 @@
 // The article search: each option and filter against a small archive, apostrophes and
 // like-wildcards in typed text, the department key of Setup.ini, the empty result.
-#include "archive/ui/ArticleList.h"
+#include "archive/ArticleList.h"
 #include "archive/ArticleSearch.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
