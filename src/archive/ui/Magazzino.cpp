@@ -1,10 +1,10 @@
 #include "archive/ui/Magazzino.h"
 
 #include "archive/ArticleSearch.h"
-#include "archive/ui/Clessidra.h"
-#include "archive/ui/MagazzinoEtichette.h"
 #include "archive/SoldQuantities.h"
+#include "archive/ui/Clessidra.h"
 #include "archive/ui/DataBackup.h"
+#include "archive/ui/MagazzinoEtichette.h"
 #include "archive/ui/StockOperations.h"
 #include "core/AppState.h"
 #include "core/Articoli.h"
@@ -16,9 +16,9 @@
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
-#include "import/ui/frmImporta.h"
 #include "import/InPoll.h"
 #include "import/ui/InPollTimer.h"
+#include "import/ui/frmImporta.h"
 #include "reglink/TransferPanel.h"
 
 #include <QApplication>
@@ -91,13 +91,19 @@ QLabel* valore(QWidget* parent, const QString& name, const QString& label)
 }
 
 // A bare strip holding a row or column of frames: its layout `L` has no margins of its own.
-template <class L>
-L* striscia(QWidget* parent, QWidget*& box)
+template <class L> L* striscia(QWidget* parent, QWidget*& box)
 {
     box = new QWidget(parent);
     auto* l = new L(box);
     l->setContentsMargins(0, 0, 0, 0);
     return l;
+}
+
+// A named frame `frame` with its own layout `L`.
+template <class L> L* riquadro(QGroupBox*& frame, QWidget* parent, const QString& caption, const QString& name)
+{
+    frame = named(new QGroupBox(caption, parent), name);
+    return new L(frame);
 }
 
 } // namespace
@@ -168,8 +174,7 @@ void Magazzino::costruisci()
 
 QWidget* Magazzino::costruisciRicerca()
 {
-    Frame2 = named(new QGroupBox(QStringLiteral("Ricerca"), this), QStringLiteral("Frame2"));
-    auto* g = new QGridLayout(Frame2);
+    auto* g = riquadro<QGridLayout>(Frame2, this, QStringLiteral("Ricerca"), QStringLiteral("Frame2"));
     g->setHorizontalSpacing(8);
 
     static const char* captions[5] = {"Descr.", "BC", "CodFornit.", "Prz. 0", "Qta <= 0"};
@@ -220,8 +225,7 @@ QWidget* Magazzino::costruisciRicerca()
 
 QWidget* Magazzino::costruisciCasse()
 {
-    frPLUQuidar = named(new QGroupBox(QStringLiteral("Casse"), this), QStringLiteral("frPLUQuidar"));
-    auto* g = new QGridLayout(frPLUQuidar);
+    auto* g = riquadro<QGridLayout>(frPLUQuidar, this, QStringLiteral("Casse"), QStringLiteral("frPLUQuidar"));
     ckModificati =
         named(new QCheckBox(QStringLiteral("Invio PLU Modificati"), frPLUQuidar), QStringLiteral("ckModificati"));
     auto* grp = new QButtonGroup(this);
@@ -256,8 +260,7 @@ QWidget* Magazzino::costruisciPromozioni()
     QWidget* box = nullptr;
     auto* v = striscia<QVBoxLayout>(this, box);
 
-    frPromozione = named(new QGroupBox(QStringLiteral("Promozione"), box), QStringLiteral("frPromozione"));
-    auto* g = new QGridLayout(frPromozione);
+    auto* g = riquadro<QGridLayout>(frPromozione, box, QStringLiteral("Promozione"), QStringLiteral("frPromozione"));
     MaskDal = named(new QLineEdit(frPromozione), QStringLiteral("MaskDal"), QStringLiteral("Dal"));
     MaskAl = named(new QLineEdit(frPromozione), QStringLiteral("MaskAl"), QStringLiteral("Al"));
     for (QLineEdit* e : {MaskDal, MaskAl})
@@ -290,9 +293,8 @@ QWidget* Magazzino::costruisciPromozioni()
     g->addWidget(cmdAnnullaPromozione, 2, 3);
     v->addWidget(frPromozione);
 
-    frElencoPromozioni =
-        named(new QGroupBox(QStringLiteral("Elenco Promozioni"), box), QStringLiteral("frElencoPromozioni"));
-    auto* e = new QVBoxLayout(frElencoPromozioni);
+    auto* e = riquadro<QVBoxLayout>(frElencoPromozioni, box, QStringLiteral("Elenco Promozioni"),
+                                    QStringLiteral("frElencoPromozioni"));
     lstOfferte = named(new ListaReport(frElencoPromozioni), QStringLiteral("lstOfferte"), QStringLiteral("Promozioni"));
     lstOfferte->lista()->setIntestazioni({QStringLiteral("Cod"), QStringLiteral("CodArt"),
                                           QStringLiteral("Descrizione"), QStringLiteral("DAL"), QStringLiteral("AL"),
@@ -322,8 +324,7 @@ QWidget* Magazzino::costruisciPromozioni()
 
 QWidget* Magazzino::costruisciVenduto()
 {
-    frVendPLU = named(new QGroupBox(QStringLiteral("PLU Venduti"), this), QStringLiteral("frVendPLU"));
-    auto* v = new QVBoxLayout(frVendPLU);
+    auto* v = riquadro<QVBoxLayout>(frVendPLU, this, QStringLiteral("PLU Venduti"), QStringLiteral("frVendPLU"));
     auto* row = new QHBoxLayout;
     dtGiornoRif = named(new QDateEdit(frVendPLU), QStringLiteral("dtGiornoRif"), QStringLiteral("Dal"));
     dtDataAl = named(new QDateEdit(frVendPLU), QStringLiteral("dtDataAl"), QStringLiteral("Al"));
@@ -339,9 +340,8 @@ QWidget* Magazzino::costruisciVenduto()
     row->addWidget(dtDataAl);
     row->addWidget(cmdTrova);
     row->addStretch(1);
-    frArticoliMov =
-        named(new QGroupBox(QStringLiteral("Articoli movimentati"), frVendPLU), QStringLiteral("frArticoliMov"));
-    auto* m = new QHBoxLayout(frArticoliMov);
+    auto* m = riquadro<QHBoxLayout>(frArticoliMov, frVendPLU, QStringLiteral("Articoli movimentati"),
+                                    QStringLiteral("frArticoliMov"));
     lblTotMovimentati =
         valore(frArticoliMov, QStringLiteral("lblTotMovimentati"), QStringLiteral("Articoli movimentati"));
     m->addWidget(lblTotMovimentati);
@@ -361,8 +361,8 @@ QWidget* Magazzino::costruisciTotali()
     QWidget* box = nullptr;
     auto* h = striscia<QHBoxLayout>(this, box);
 
-    frTotaleArticoli = named(new QGroupBox(QStringLiteral("Articoli"), box), QStringLiteral("frTotaleArticoli"));
-    auto* a = new QHBoxLayout(frTotaleArticoli);
+    auto* a =
+        riquadro<QHBoxLayout>(frTotaleArticoli, box, QStringLiteral("Articoli"), QStringLiteral("frTotaleArticoli"));
     lblTotVociMaga = valore(frTotaleArticoli, QStringLiteral("lblTotVociMaga"), QStringLiteral("In archivio"));
     lblTotArt = valore(frTotaleArticoli, QStringLiteral("lblTotArt"), QStringLiteral("In elenco"));
     a->addWidget(new QLabel(QStringLiteral("In archivio:"), frTotaleArticoli));
@@ -372,8 +372,7 @@ QWidget* Magazzino::costruisciTotali()
     a->addWidget(lblTotArt);
     h->addWidget(frTotaleArticoli);
 
-    Frame1 = named(new QGroupBox(QStringLiteral("Totali"), box), QStringLiteral("Frame1"));
-    auto* t = new QHBoxLayout(Frame1);
+    auto* t = riquadro<QHBoxLayout>(Frame1, box, QStringLiteral("Totali"), QStringLiteral("Frame1"));
     totValore = named(new QLineEdit(QStringLiteral("0,000000"), Frame1), QStringLiteral("totValore"),
                       QStringLiteral("Valore:"));
     TotRicorrenze = named(new QLineEdit(QStringLiteral("0"), Frame1), QStringLiteral("TotRicorrenze"),
@@ -474,9 +473,8 @@ void Magazzino::collega()
 {
     connect(tmrCaricaPLU, &QTimer::timeout, this, &Magazzino::tmrCaricaPLU_Timer);
     connect(tmrImporta, &QTimer::timeout, this, [this] {
-        InPollTimer::tmrImporta_Timer(this, tmrImporta, pollCartellaIN(), [this] {
-            CaricaMagazzino(ArticleList::Filtro::perDescrizione(), false);
-        });
+        InPollTimer::tmrImporta_Timer(this, tmrImporta, pollCartellaIN(),
+                                      [this] { CaricaMagazzino(ArticleList::Filtro::perDescrizione(), false); });
     });
     connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
     connect(Command7, &QPushButton::clicked, this, &Magazzino::Command7_Click);
@@ -933,9 +931,8 @@ public:
     explicit ArchivioMagazzino(Magazzino& w) : m_w(w) {}
     void ricaricaTutti(Ordine ordine) override
     {
-        m_w.CaricaMagazzino(ordine == Ordine::PerDescrizione
-                                ? ArticleList::Filtro::perDescrizione()
-                                : ArticleList::Filtro::tutti(),
+        m_w.CaricaMagazzino(ordine == Ordine::PerDescrizione ? ArticleList::Filtro::perDescrizione()
+                                                             : ArticleList::Filtro::tutti(),
                             false);
     }
     void spuntaModificati() override { m_w.ckModificati->setChecked(true); }
