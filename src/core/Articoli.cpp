@@ -705,4 +705,14 @@ Letto<qint64> contaFrontaliniOModificati()
     return Letto<qint64>::trovato(v.toLongLong());
 }
 
+Letto<double> ivaRepartoPerDescrizione(const QString& descrizione)
+{
+    QSqlQuery q = Db::query(QStringLiteral("SELECT Iva FROM Reparti WHERE Descrizione = ?"), {descrizione});
+    if (!q.isActive())
+        return Letto<double>::fallito(q.lastError().text());
+    if (!q.next() || q.value(0).isNull())
+        return Letto<double>::assente();
+    return Letto<double>::trovato(q.value(0).toDouble());
+}
+
 } // namespace Articoli

@@ -214,4 +214,8 @@ Letto<bool> ciSonoModificati();
 // How many articles carry the shelf-label mark "F" or the "changed" mark.
 Letto<qint64> contaFrontaliniOModificati();
 
+// The VAT of the first department with that description; none when there is no such department
+// or its VAT is Null.
+Letto<double> ivaRepartoPerDescrizione(const QString& descrizione);
+
 } // namespace Articoli

@@ -178,6 +178,19 @@ private Q_SLOTS:
         QVERIFY(!Articoli::contaFrontaliniOModificati().ok);
     }
 
+    void departmentVatByDescription()
+    {
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Casa', Iva = 22 WHERE Cod = 3")));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Pane', Iva = NULL WHERE Cod = 4")));
+        QCOMPARE(*Articoli::ivaRepartoPerDescrizione(QStringLiteral("Casa")).valore, 22.0);
+        const auto nulla = Articoli::ivaRepartoPerDescrizione(QStringLiteral("Pane"));
+        QVERIFY(nulla.ok && !nulla.valore);
+        const auto nessuno = Articoli::ivaRepartoPerDescrizione(QStringLiteral("Casa' OR 1=1 --"));
+        QVERIFY(nessuno.ok && !nessuno.valore);
+        QVERIFY(Db::exec(QStringLiteral("ALTER TABLE Reparti RENAME TO Altro")));
+        QVERIFY(!Articoli::ivaRepartoPerDescrizione(QStringLiteral("Casa")).ok);
+    }
+
 private:
     std::unique_ptr<TestEnv> m_env;
 

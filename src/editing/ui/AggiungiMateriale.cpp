@@ -1,7 +1,7 @@
 #include "editing/ui/AggiungiMateriale.h"
 
 #include "core/AppState.h"
-#include "core/Database.h"
+#include "core/Articoli.h"
 #include "core/ui/KeyFilter.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
@@ -407,17 +407,15 @@ void AggiungiMateriale::CaricaIvaReparto()
     }
     const int h = t.indexOf(QLatin1Char('#'));
     const QString descrizione = (h < 0 ? QString() : t.mid(h + 1)).trimmed();
-    bool ok = false;
-    const QVariant iva =
-        Db::scalar(QStringLiteral("SELECT Iva FROM Reparti WHERE Descrizione = ?"), {descrizione}, &ok);
-    if (!ok)
+    const Letto<double> iva = Articoli::ivaRepartoPerDescrizione(descrizione);
+    if (!iva.ok)
         return;
-    if (!iva.isValid() || iva.isNull()) {
+    if (!iva.valore) {
         txtIVA->setText(QStringLiteral("0"));
         return;
     }
     if (txtIVA->text().isEmpty() || txtIVA->text() == QLatin1String("0"))
-        txtIVA->setText(Vb::cstr(iva.toDouble()));
+        txtIVA->setText(Vb::cstr(*iva.valore));
 }
 
 bool AggiungiMateriale::PreparaPerModifica(const QString& codice)
