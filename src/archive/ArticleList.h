@@ -70,8 +70,8 @@ QString ricarico(const QString& prezzoV, const QString& prezzoA, const QVariant&
 // Result of one load: what goes into the list and the totals.
 struct Caricamento
 {
-    bool aperto = true; // false when the SQL text could not be opened
-    qint64 totVoci = 0; // records of the text, deleted ones included (lblTotVociMaga)
+    bool aperto = true; // false when the query could not be run
+    qint64 totVoci = 0; // records of the query, deleted ones included (lblTotVociMaga)
     int listate = 0;    // listed rows (TotRicorrenze, lblTotArt)
     double valore = 0;  // stock value of the listed rows (totValore)
     QList<RigaLista> righe;
@@ -93,7 +93,8 @@ struct Filtro
 // colours the cells. Failures are logged under "Magazzino"/"CaricaMagazzino"; the load goes on
 // with the next cell.
 Caricamento leggi(const Filtro& f);
-// The same for a SELECT over Magazzino built here (values bound in order).
+// The same for a SELECT over Magazzino built by the logic, such as ArticleSearch's (values
+// bound in order).
 Caricamento leggi(const QString& sql, const QVariantList& valori = {});
 
 // The totals as the window shows them.
