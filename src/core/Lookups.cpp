@@ -1,10 +1,9 @@
 #include "core/Lookups.h"
 
-#include "core/AppState.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
-#include "core/IniFile.h"
 #include "core/VbConvert.h"
+#include "core/config/DSNUtente.h"
 
 #include <QHostInfo>
 #include <QProcess>
@@ -133,5 +132,5 @@ void EseguiEAttendi(const QString& commandLine)
 
 void CreaDSNUtente()
 {
-    ScriviINI(app().percorsoSetup, QStringLiteral("DSNUtente"), QStringLiteral("Creato"), QStringLiteral("Vero"));
+    Config::DSNUtente::scriviCreato();
 }

@@ -509,7 +509,7 @@ void cmdRiceviPLU_Click(PannelloTrasferimento& p)
     a.contatoreApertura = 0;
     // Register 1 as the send reaches it: by its serial port, else by its network address.
     if (!rc.portaCOM.isEmpty() || !eth.isEmpty()) {
-        cmdInitCom(!rc.portaCOM.isEmpty() ? rc.portaCOM : eth);
+        cmdInitCom(!rc.portaCOM.isEmpty() ? rc.portaCOM : eth, p);
         ricevi(1);
     }
     const QString quidar = QStringLiteral("QUIDAR");

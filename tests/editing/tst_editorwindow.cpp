@@ -2,11 +2,13 @@
 // and failures; field rules; the extra barcodes panel; the on-screen keyboard.
 #include "core/Database.h"
 #include "core/IniFile.h"
+#include "core/ui/frmTastiera.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/ScannedLookup.h"
 #include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -394,16 +396,31 @@ private Q_SLOTS:
     void fieldRulesAndKeyboard()
     {
         TestEnv env;
-        QList<QVariantList> calls;
-        const auto keyboard = AggiungiMateriale::apriTastiera;
-        AggiungiMateriale::apriTastiera = [&](int tipo, QWidget* form, const QString& nome, bool masked) {
-            calls << QVariantList{tipo, nome, masked};
-            if (auto* cb = form->findChild<QComboBox*>(nome))
-                cb->setEditText("VERDI");
-        };
+        int tipoTastiera = 0;
         nelModale([&](AggiungiMateriale& ed) {
+            // The real on-screen keyboard, typed on as the user would.
+            auto* poll = new QTimer(&ed);
+            poll->setInterval(5);
+            QObject::connect(poll, &QTimer::timeout, &ed, [&tipoTastiera, poll] {
+                frmTastiera* k = Forms::instance<frmTastiera>();
+                if (!k || !k->isVisible())
+                    return;
+                poll->stop();
+                tipoTastiera = k->tipo();
+                k->ckMaiusc->click();
+                for (const QChar c : QStringLiteral("VERDI"))
+                    for (QPushButton* b : k->ssAlfa)
+                        if (b->text() == c)
+                            QTest::mouseClick(b, Qt::LeftButton);
+                QTest::mouseClick(k->ssInvio, Qt::LeftButton);
+            });
+            poll->start();
             QTest::mouseClick(ed.cmdTastieraVirtual, Qt::LeftButton);
+            QCOMPARE(tipoTastiera, 9);
+            QVERIFY(!Forms::isLoaded<frmTastiera>() || !Forms::instance<frmTastiera>()->isVisible());
             QCOMPARE(ed.CboFornitore->currentText(), QString("VERDI"));
+            ed.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&ed));
             ed.CboFornitore->setEditText("D'Angelo");
             ed.CboFornitore->setFocus();
             ed.TxtDesc->setFocus();
@@ -422,8 +439,6 @@ private Q_SLOTS:
         });
         Registro reg;
         Aggiungi_Click(reg.cb());
-        AggiungiMateriale::apriTastiera = keyboard;
-        QCOMPARE(calls, QList<QVariantList>{QVariantList({9, "CboFornitore", false})});
     }
 
     void extraBarcodesPanel()

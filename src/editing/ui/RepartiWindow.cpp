@@ -1,10 +1,10 @@
 #include "editing/ui/RepartiWindow.h"
 
 #include "core/AppState.h"
-#include "core/ui/KeyFilter.h"
 #include "core/Paths.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "editing/ArticleStore.h"
 #include "editing/Departments.h"
@@ -496,6 +496,11 @@ void RepartiWindow::Command1_Click(int index)
                 QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             }
             void setTestoAvviso(const QString& t) override { m_w.lblAvviso->setText(t); }
+            void mostraStato(const QString& t) override
+            {
+                if (m_w.m_cb)
+                    m_w.m_cb->mostraLblTab(t);
+            }
 
         private:
             RepartiWindow& m_w;
