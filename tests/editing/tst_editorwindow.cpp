@@ -19,25 +19,30 @@
 
 namespace {
 
-// Runs `f` on the editor once it is shown modally (its load waits, so a plain zero timer would
-// fire too early); a safety timer closes an editor that a failed check left open.
-void nelModale(std::function<void(AggiungiMateriale&)> f)
+// Runs `f` on window T once it is shown modally (its load waits, so a plain zero timer would
+// fire too early); a safety timer closes a window that a failed check left open.
+template <class T> void quandoModale(std::function<void(T&)> f)
 {
     auto* poll = new QTimer(qApp);
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, qApp, [poll, f] {
-        auto* ed = Forms::instance<AggiungiMateriale>();
-        if (!ed || !ed->isVisible() || ed->windowModality() != Qt::ApplicationModal)
+        T* w = Forms::instance<T>();
+        if (!w || !w->isVisible() || w->windowModality() != Qt::ApplicationModal)
             return;
         poll->stop();
         poll->deleteLater();
-        QTimer::singleShot(8000, ed, [ed] { ed->unload(); });
-        ed->activateWindow();
-        if (!QTest::qWaitForWindowActive(ed))
-            qWarning("editor not active");
-        f(*ed);
+        QTimer::singleShot(8000, w, [w] { w->unload(); });
+        w->activateWindow();
+        if (!QTest::qWaitForWindowActive(w))
+            qWarning("window not active");
+        f(*w);
     });
     poll->start();
+}
+
+void nelModale(std::function<void(AggiungiMateriale&)> f)
+{
+    quandoModale<AggiungiMateriale>(std::move(f));
 }
 
 // The article window's side, as the editor calls it.
@@ -399,22 +404,15 @@ private Q_SLOTS:
         int tipoTastiera = 0;
         nelModale([&](AggiungiMateriale& ed) {
             // The real on-screen keyboard, typed on as the user would.
-            auto* poll = new QTimer(&ed);
-            poll->setInterval(5);
-            QObject::connect(poll, &QTimer::timeout, &ed, [&tipoTastiera, poll] {
-                frmTastiera* k = Forms::instance<frmTastiera>();
-                if (!k || !k->isVisible())
-                    return;
-                poll->stop();
-                tipoTastiera = k->tipo();
-                k->ckMaiusc->click();
+            quandoModale<frmTastiera>([&tipoTastiera](frmTastiera& k) {
+                tipoTastiera = k.tipo();
+                k.ckMaiusc->click();
                 for (const QChar c : QStringLiteral("VERDI"))
-                    for (QPushButton* b : k->ssAlfa)
+                    for (QPushButton* b : k.ssAlfa)
                         if (b->text() == c)
                             QTest::mouseClick(b, Qt::LeftButton);
-                QTest::mouseClick(k->ssInvio, Qt::LeftButton);
+                QTest::mouseClick(k.ssInvio, Qt::LeftButton);
             });
-            poll->start();
             QTest::mouseClick(ed.cmdTastieraVirtual, Qt::LeftButton);
             QCOMPARE(tipoTastiera, 9);
             QVERIFY(!Forms::isLoaded<frmTastiera>() || !Forms::instance<frmTastiera>()->isVisible());

@@ -3,25 +3,18 @@
 #include "core/AppState.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
+#include "core/config/Flag.h"
 
 namespace Config {
 
-namespace {
-const QString kSezione = QStringLiteral("DataSistema");
-const QString kData = QStringLiteral("Data");
-} // namespace
-
 DataSistema DataSistema::leggi()
 {
-    const QString v = LeggiINI(app().percorsoSetup, kSezione, kData, QStringLiteral("?"));
-    if (v == QLatin1String("?"))
-        return {};
-    return {v};
+    return {leggiValore(QStringLiteral("DataSistema"), QStringLiteral("Data"))};
 }
 
 bool DataSistema::scrivi(const QDate& d)
 {
-    return ScriviINI(app().percorsoSetup, kSezione, kData, Vb::formatDate(d));
+    return ScriviINI(app().percorsoSetup, QStringLiteral("DataSistema"), QStringLiteral("Data"), Vb::formatDate(d));
 }
 
 } // namespace Config
