@@ -200,6 +200,25 @@ private Q_SLOTS:
         }
     }
 
+    // A ticked optional number: one that is not a number is refused by name; an empty box unticks it.
+    void optionalNumberIsChecked()
+    {
+        TestEnv env;
+        QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10, Sconto = 0 WHERE Cod = 1"));
+        RepartiWindow& w = apri();
+        w.Command1_Click(0);
+        w.Check2->setChecked(true);
+        w.Sconto->setText("x");
+        env.clearMessages();
+        QTest::mouseClick(w.Conferma, Qt::LeftButton);
+        QVERIFY(w.inModifica());
+        QCOMPARE(env.messages(), QStringList{"Formato 'Sconto Automatico' non valido"});
+        QVERIFY(w.Sconto->text().isEmpty());
+        QTest::mouseClick(w.Conferma, Qt::LeftButton);
+        QVERIFY(!w.Check2->isChecked());
+        QVERIFY(!w.inModifica());
+    }
+
     void reset()
     {
         TestEnv env;

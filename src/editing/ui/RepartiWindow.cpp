@@ -386,46 +386,45 @@ bool RepartiWindow::ControllaCampi()
         }
         Iva->setText(QStringLiteral("0"));
     } else if (!Vb::isNumeric(Iva->text())) {
-        messaggio(QStringLiteral("Formato 'Iva' non valido"));
-        Iva->clear();
-        Iva->setFocus();
+        return rifiuta(Iva, QStringLiteral("Formato 'Iva' non valido"));
+    }
+    if (!numeroFacoltativo(Check1, Prezzo, QStringLiteral("Prezzo Prefissato")))
         return false;
-    }
-    if (Check1->isChecked()) {
-        if (Prezzo->text().isEmpty()) {
-            Check1->setChecked(false);
-        } else if (!Vb::isNumeric(Prezzo->text())) {
-            messaggio(QStringLiteral("Formato 'Prezzo Prefissato' non valido"));
-            Prezzo->clear();
-            Prezzo->setFocus();
-            return false;
-        }
-    }
     // The visible value box is the one saved, so it is the one checked.
     // As the key filter lets it be typed (a pasted sign or exponent is refused), and within what
     // the registers take.
     const auto valore = numeroDaTastiera(txtValoreReparto->text());
-    if (!txtValoreReparto->text().isEmpty() && (!valore || *valore > kPrezzoMassimoCassa)) {
-        messaggio(valore ? QStringLiteral("Formato 'Valore Reparto' non valido: il massimo accettato dalle casse è ") +
-                               Vb::money(kPrezzoMassimoCassa)
-                         : QStringLiteral("Formato 'Valore Reparto' non valido"));
-        txtValoreReparto->clear();
-        txtValoreReparto->setFocus();
+    if (!txtValoreReparto->text().isEmpty() && (!valore || *valore > kPrezzoMassimoCassa))
+        return rifiuta(txtValoreReparto,
+                       valore ? QStringLiteral("Formato 'Valore Reparto' non valido: il massimo accettato dalle casse è ") +
+                                    Vb::money(kPrezzoMassimoCassa)
+                              : QStringLiteral("Formato 'Valore Reparto' non valido"));
+    if (!numeroFacoltativo(Check2, Sconto, QStringLiteral("Sconto Automatico")))
         return false;
-    }
-    if (Check2->isChecked()) {
-        if (Sconto->text().isEmpty()) {
-            Check2->setChecked(false);
-        } else if (!Vb::isNumeric(Sconto->text())) {
-            messaggio(QStringLiteral("Formato 'Sconto Automatico' non valido"));
-            Sconto->clear();
-            Sconto->setFocus();
-            return false;
-        }
-    }
     if (Check3->isChecked() && EsistenzaFigura->text() == kFalse)
         Check3->setChecked(false);
     return true;
+}
+
+bool RepartiWindow::rifiuta(QLineEdit* casella, const QString& testo)
+{
+    messaggio(testo);
+    casella->clear();
+    casella->setFocus();
+    return false;
+}
+
+bool RepartiWindow::numeroFacoltativo(QCheckBox* spunta, QLineEdit* casella, const QString& campo)
+{
+    if (!spunta->isChecked())
+        return true;
+    if (casella->text().isEmpty()) {
+        spunta->setChecked(false);
+        return true;
+    }
+    if (Vb::isNumeric(casella->text()))
+        return true;
+    return rifiuta(casella, QStringLiteral("Formato '%1' non valido").arg(campo));
 }
 
 bool RepartiWindow::SalvaReparto()

@@ -74,6 +74,11 @@ private:
     int codiceSelezionato(bool* ok) const;
     bool mostraIcona(const QString& path);
     void aggiornaFile1();
+    // A value refused: `testo` said, the box emptied and focused. Always false.
+    bool rifiuta(QLineEdit* casella, const QString& testo);
+    // A ticked optional number ("Prezzo Prefissato", "Sconto Automatico"): an empty box unticks
+    // it; one that is not a number is refused.
+    bool numeroFacoltativo(QCheckBox* spunta, QLineEdit* casella, const QString& campo);
 
     ArchivioCallbacks* m_cb = nullptr; // the article window that opened it
     QString m_nuovaCartella;
