@@ -285,6 +285,18 @@ bool RepartiWindow::mostraIcona(const QString& path)
     return true;
 }
 
+void RepartiWindow::mostraCampi(const Reparto& r)
+{
+    NomeReparto->setText(r.descrizione);
+    Iva->setText(Vb::cstr(r.iva));
+    const bool conPrezzo = r.prezzoPrefissato != 0;
+    Prezzo->setText(conPrezzo ? Vb::cstr(r.prezzoPrefissato) : QString());
+    Check1->setChecked(conPrezzo);
+    const bool conSconto = r.sconto != 0;
+    Sconto->setText(conSconto ? QString::number(r.sconto) : QString());
+    Check2->setChecked(conSconto);
+}
+
 void RepartiWindow::MostraReparto()
 {
     bool ok = false;
@@ -292,26 +304,9 @@ void RepartiWindow::MostraReparto()
     const auto r = ok ? Departments::leggi(cod) : std::nullopt;
     if (!r)
         return;
-    NomeReparto->setText(r->descrizione);
-    Iva->setText(Vb::cstr(r->iva));
-    if (r->prezzoPrefissato != 0) {
-        Prezzo->setText(Vb::cstr(r->prezzoPrefissato));
-        txtValoreReparto->setText(Vb::cstr(r->prezzoPrefissato));
-        Check1->setChecked(true);
-    } else {
-        Prezzo->clear();
-        txtValoreReparto->clear();
-        Check1->setChecked(false);
-    }
-    if (r->sconto != 0) {
-        ckPrezzoZero->setChecked(true);
-        Sconto->setText(QString::number(r->sconto));
-        Check2->setChecked(true);
-    } else {
-        ckPrezzoZero->setChecked(false);
-        Sconto->clear();
-        Check2->setChecked(false);
-    }
+    mostraCampi(*r);
+    txtValoreReparto->setText(r->prezzoPrefissato != 0 ? Vb::cstr(r->prezzoPrefissato) : QString());
+    ckPrezzoZero->setChecked(r->sconto != 0);
     Fiscale->setChecked(r->noFiscale);
     const QString path = Departments::percorsoIcona(r->percorsoIcon, r->icon);
     if (path.isEmpty()) {
@@ -338,22 +333,7 @@ void RepartiWindow::PreparaPerModifica()
     m_nuovoFile.clear();
     if (!r)
         return;
-    NomeReparto->setText(r->descrizione);
-    Iva->setText(Vb::cstr(r->iva));
-    if (r->prezzoPrefissato != 0) {
-        Prezzo->setText(Vb::cstr(r->prezzoPrefissato));
-        Check1->setChecked(true);
-    } else {
-        Prezzo->clear();
-        Check1->setChecked(false);
-    }
-    if (r->sconto != 0) {
-        Sconto->setText(QString::number(r->sconto));
-        Check2->setChecked(true);
-    } else {
-        Sconto->clear();
-        Check2->setChecked(false);
-    }
+    mostraCampi(*r);
     const QString path = Departments::percorsoIcona(r->percorsoIcon, r->icon);
     if (!path.isEmpty() && mostraIcona(path)) {
         Check3->setChecked(true);
@@ -395,10 +375,11 @@ bool RepartiWindow::ControllaCampi()
     // the registers take.
     const auto valore = numeroDaTastiera(txtValoreReparto->text());
     if (!txtValoreReparto->text().isEmpty() && (!valore || *valore > kPrezzoMassimoCassa))
-        return rifiuta(txtValoreReparto,
-                       valore ? QStringLiteral("Formato 'Valore Reparto' non valido: il massimo accettato dalle casse è ") +
-                                    Vb::money(kPrezzoMassimoCassa)
-                              : QStringLiteral("Formato 'Valore Reparto' non valido"));
+        return rifiuta(
+            txtValoreReparto,
+            valore ? QStringLiteral("Formato 'Valore Reparto' non valido: il massimo accettato dalle casse è ") +
+                         Vb::money(kPrezzoMassimoCassa)
+                   : QStringLiteral("Formato 'Valore Reparto' non valido"));
     if (!numeroFacoltativo(Check2, Sconto, QStringLiteral("Sconto Automatico")))
         return false;
     if (Check3->isChecked() && EsistenzaFigura->text() == kFalse)
