@@ -163,6 +163,16 @@ public:
         }
     }
 
+    // The common start and the wait for the register (see attendiPronto); on failure the file and
+    // the line are closed.
+    Esito avvia(int cancellazioni, bool controllaInterruzione)
+    {
+        Esito e = apri();
+        if (e == Esito::Completata)
+            e = attendiPronto(cancellazioni, controllaInterruzione);
+        return e == Esito::Completata ? e : fineAnticipata(e);
+    }
+
     // `comando` on a cleared reply, then the register's time to answer; false when it was not sent.
     bool chiedi(const QString& comando, int pausa)
     {
@@ -400,12 +410,9 @@ Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p)
 Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p)
 {
     Ricezione r(cassa, p);
-    Esito e = r.apri();
+    Esito e = r.avvia(1, true);
     if (e != Esito::Completata)
-        return r.fineAnticipata(e);
-    e = r.attendiPronto(1, true);
-    if (e != Esito::Completata)
-        return r.fineAnticipata(e);
+        return e;
 
     QStringList codici;
     {
@@ -448,12 +455,9 @@ Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p)
 Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, PannelloTrasferimento& p)
 {
     Ricezione r(cassa, p);
-    Esito e = r.apri();
+    Esito e = r.avvia(1, false);
     if (e != Esito::Completata)
-        return r.fineAnticipata(e);
-    e = r.attendiPronto(1, false);
-    if (e != Esito::Completata)
-        return r.fineAnticipata(e);
+        return e;
     p.setProgressRange(0, quanti);
     Pannello::setRecTot(p, QString::number(quanti));
     for (int i = 1; i <= quanti; ++i) {
