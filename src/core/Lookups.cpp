@@ -1,10 +1,9 @@
 #include "core/Lookups.h"
 
-#include "core/AppState.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
-#include "core/IniFile.h"
 #include "core/VbConvert.h"
+#include "core/config/DSNUtente.h"
 
 #include <QHostInfo>
 #include <QProcess>
@@ -12,82 +11,47 @@
 
 namespace {
 
-enum class Trovato { Si, No, Errore };
-
-// First column of the first row; errors are logged under the caller's procedure name.
-Trovato primoValore(const QString& sql, const QVariantList& values, const QString& proc, QVariant& out)
+// The first column of the first row; `mancante` when there is no row, `errore` when the read
+// failed (logged under the caller's procedure name).
+QVariant primoValore(const QString& sql, const QVariantList& values, const QString& proc, const QVariant& mancante,
+                     const QVariant& errore = {})
 {
     QSqlQuery q = Db::query(sql, values);
     if (!q.isActive()) {
         ScriviErrore(QStringLiteral("Funzioni"), proc, VbErr::DatabaseError, q.lastError().text());
-        return Trovato::Errore;
+        return errore;
     }
-    if (!q.next())
-        return Trovato::No;
-    out = q.value(0);
-    return Trovato::Si;
+    return q.next() ? q.value(0) : mancante;
 }
 
 } // namespace
 
 QString TrovaNomeRep(int cod)
 {
-    QVariant v;
-    switch (primoValore(QStringLiteral("SELECT Descrizione FROM Reparti WHERE Cod = ?"), {cod},
-                        QStringLiteral("TrovaNomeRep"), v)) {
-    case Trovato::Si:
-        return v.toString();
-    case Trovato::No:
-        return QString::number(cod);
-    case Trovato::Errore:
-        break;
-    }
-    return {};
+    return primoValore(QStringLiteral("SELECT Descrizione FROM Reparti WHERE Cod = ?"), {cod},
+                       QStringLiteral("TrovaNomeRep"), QString::number(cod))
+        .toString();
 }
 
 QString TrovaCodiceRep(const QString& descrizione)
 {
-    QVariant v;
-    switch (primoValore(QStringLiteral("SELECT Cod FROM Reparti WHERE Descrizione = ?"), {descrizione},
-                        QStringLiteral("TrovaCodiceRep"), v)) {
-    case Trovato::Si:
-        return v.toString();
-    case Trovato::No:
-        return QStringLiteral("1");
-    case Trovato::Errore:
-        break;
-    }
-    return {};
+    return primoValore(QStringLiteral("SELECT Cod FROM Reparti WHERE Descrizione = ?"), {descrizione},
+                       QStringLiteral("TrovaCodiceRep"), QStringLiteral("1"))
+        .toString();
 }
 
 QString TrovaDescrizioneRep(int idReparto)
 {
-    QVariant v;
-    switch (primoValore(QStringLiteral("SELECT NomeReparto FROM RepartiEsterno WHERE IDReparto = ?"), {idReparto},
-                        QStringLiteral("TrovaDescrizioneRep"), v)) {
-    case Trovato::Si:
-        return v.toString();
-    case Trovato::No:
-        return QStringLiteral("Reparto41");
-    case Trovato::Errore:
-        break;
-    }
-    return {};
+    return primoValore(QStringLiteral("SELECT NomeReparto FROM RepartiEsterno WHERE IDReparto = ?"), {idReparto},
+                       QStringLiteral("TrovaDescrizioneRep"), QStringLiteral("Reparto41"))
+        .toString();
 }
 
 int TrovaCodiceRepXIVA(int iva)
 {
-    QVariant v;
-    switch (primoValore(QStringLiteral("SELECT Cod FROM Reparti WHERE Iva = ?"), {iva},
-                        QStringLiteral("TrovaCodiceRepXIVA"), v)) {
-    case Trovato::Si:
-        return v.toInt();
-    case Trovato::No:
-        return 40;
-    case Trovato::Errore:
-        break;
-    }
-    return 0;
+    return primoValore(QStringLiteral("SELECT Cod FROM Reparti WHERE Iva = ?"), {iva},
+                       QStringLiteral("TrovaCodiceRepXIVA"), 40, 0)
+        .toInt();
 }
 
 QString TrovaCodiceFornitore(const QString& codMateriale)
@@ -133,5 +97,5 @@ void EseguiEAttendi(const QString& commandLine)
 
 void CreaDSNUtente()
 {
-    ScriviINI(app().percorsoSetup, QStringLiteral("DSNUtente"), QStringLiteral("Creato"), QStringLiteral("Vero"));
+    Config::DSNUtente::scriviCreato();
 }

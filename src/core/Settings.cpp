@@ -1,10 +1,12 @@
 #include "core/Settings.h"
 
 #include "core/ErrorLog.h"
-#include "core/IniFile.h"
 #include "core/VbConvert.h"
+#include "core/config/DataSistema.h"
+#include "core/config/Distributore.h"
 #include "core/config/Generali.h"
 #include "core/config/RegCassa.h"
+#include "core/config/TabCollegate.h"
 
 #include <QFile>
 
@@ -41,7 +43,7 @@ void LeggiImpostazioni()
             s.coloreSfondo = kColoreButtonFace;
         }
     }
-    s.tabCollegate = !iniIsFalso(LeggiINI(setup, QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("?")));
+    s.tabCollegate = Config::TabCollegate::leggi().gestione;
     s.portaETH1 = Config::RegCassa::leggi().portaETH1;
 }
 
@@ -54,34 +56,25 @@ void ImpostaTestiStato(int mode)
 {
     if (mode != 1)
         return;
-    QString nome = LeggiINI(app().percorsoSetup, QStringLiteral("Distributore"), QStringLiteral("Nome"), QStringLiteral("?"));
-    nome = nome.left(42).leftJustified(42, QLatin1Char(' '));
-    app().testoStato = QStringLiteral("Distribuito da: ") + nome + QString(178, QLatin1Char(' ')) +
-                       QStringLiteral("Tavrino v. %1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
+    const QString nome = Config::Distributore::leggi().nome.left(42).leftJustified(42, QLatin1Char(' '));
+    app().testoStato =
+        QStringLiteral("Distribuito da: ") + nome + QString(178, QLatin1Char(' ')) +
+        QStringLiteral("Tavrino v. %1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
 }
 
 EsitoData ControllaDataDiSistema(const QDate& today)
 {
-    const QString setup = app().percorsoSetup;
-    const QString stored = LeggiINI(setup, QStringLiteral("DataSistema"), QStringLiteral("Data"), QStringLiteral("?"));
-    if (stored != QLatin1String("?")) {
-        const QDate d = Vb::parseDate(stored);
+    if (const std::optional<QString> stored = Config::DataSistema::leggi().data) {
+        const QDate d = Vb::parseDate(*stored);
         if (!d.isValid()) {
-            ScriviErrore(QStringLiteral("Modulo_FUNZIONI"), QStringLiteral("ControllaDataDiSistema"), VbErr::TypeMismatch,
-                         stored);
+            ScriviErrore(QStringLiteral("Modulo_FUNZIONI"), QStringLiteral("ControllaDataDiSistema"),
+                         VbErr::TypeMismatch, *stored);
             return EsitoData::Illeggibile;
         }
         if (d > today)
             return EsitoData::DataPosteriore;
     }
-    return ScriviINI(setup, QStringLiteral("DataSistema"), QStringLiteral("Data"), Vb::formatDate(today))
-               ? EsitoData::Scritta
-               : EsitoData::ScritturaFallita;
-}
-
-bool SalvaDataDiSistema(const QDate& d)
-{
-    return ScriviINI(app().percorsoSetup, QStringLiteral("DataSistema"), QStringLiteral("Data"), Vb::formatDate(d));
+    return Config::DataSistema::scrivi(today) ? EsitoData::Scritta : EsitoData::ScritturaFallita;
 }
 
 bool LeggiFlagPiruNEX()

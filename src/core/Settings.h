@@ -14,8 +14,6 @@ void ImpostaTestiStato(int mode);
 // [DataSistema] Data against today.
 enum class EsitoData { Scritta, DataPosteriore, Illeggibile, ScritturaFallita };
 EsitoData ControllaDataDiSistema(const QDate& today = QDate::currentDate());
-// Stores a date the user typed for a clock that was set back.
-bool SalvaDataDiSistema(const QDate& d);
 
 // [RegCassa] PiruNEX: false only for "FALSO" in any case; a missing or empty key is written "Falso".
 bool LeggiFlagPiruNEX();

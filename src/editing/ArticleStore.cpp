@@ -3,7 +3,6 @@
 #include "core/AppState.h"
 #include "core/Articoli.h"
 #include "core/Database.h"
-#include "core/IniFile.h"
 #include "core/NumeroDigitato.h"
 #include "core/VbConvert.h"
 #include "core/config/Generali.h"
@@ -239,26 +238,6 @@ Esito elimina(const QString& codice)
     if (!e)
         ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("Modifica_Click"), e);
     return e;
-}
-
-QStringList unitaMisura()
-{
-    const QString setup = app().percorsoSetup;
-    const QString sec = QStringLiteral("UnitaMisura");
-    static const char* const predefinite[] = {"Bot", "Pz", "Kg", "gr", "Lt", "Fogli", "Spicchi"};
-    for (int i = 0; i < 7; ++i) {
-        const QString key = QStringLiteral("Unita%1").arg(i + 1);
-        if (LeggiINI(setup, sec, key, QStringLiteral("?")) == QLatin1String("?"))
-            ScriviINI(setup, sec, key, QString::fromLatin1(predefinite[i]));
-    }
-    QStringList out{QString()};
-    for (int i = 1; i <= 25; ++i) {
-        const QString v = LeggiINI(setup, sec, QStringLiteral("Unita%1").arg(i), QStringLiteral("?"));
-        if (v == QLatin1String("?"))
-            break;
-        out << v;
-    }
-    return out;
 }
 
 QStringList generi()

@@ -62,9 +62,8 @@ Esito salva(const ArticoloEditor& a, const QString& codiceModifica, QString* cod
 Esito elimina(const QString& codice);
 
 // Lists of the editor's choice boxes.
-QStringList unitaMisura(); // [UnitaMisura]: defaults written, then Unita1..Unita25 up to the first missing
-QStringList generi();      // "Cod#Descrizione" by Cod
-QStringList fornitori();   // distinct non-empty suppliers
+QStringList generi();    // "Cod#Descrizione" by Cod
+QStringList fornitori(); // distinct non-empty suppliers
 
 // The description's cleaning when its box loses the focus.
 QString pulisciDescrizione(const QString& s);

@@ -2,9 +2,9 @@
 
 #include "core/AppState.h"
 #include "core/ErrorLog.h"
-#include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/Wait.h"
+#include "core/config/Cartelle.h"
 #include "import/Cedi.h"
 
 #include <QDateTime>
@@ -33,11 +33,6 @@ PollCartellaIN& pollCartellaIN()
     return p;
 }
 
-QString PollCartellaIN::cartellaIN()
-{
-    return LeggiINI(app().percorsoSetup, QStringLiteral("Cartelle"), QStringLiteral("IN"), QStringLiteral("?"));
-}
-
 QString PollCartellaIN::cartellaStorico()
 {
     return Paths::inProgramFolder(QStringLiteral("InterScambioINStorico"));
@@ -55,8 +50,8 @@ void PollCartellaIN::segnalaUnaVolta(const QString& firma, const QString& perche
 PollCartellaIN::Risultato PollCartellaIN::ImportaDaCartellaIN(ProgressSink& progresso)
 {
     Risultato r;
-    const QString cartella = cartellaIN();
-    if (cartella.isEmpty() || cartella == QLatin1String("?"))
+    const QString cartella = Config::Cartelle::leggi().in;
+    if (cartella.isEmpty())
         return r;
     const QDir in(cartella);
     if (!in.exists())

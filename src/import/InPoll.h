@@ -29,8 +29,6 @@ public:
     // One pass of ImportaDaCartellaIN. Failures are logged once per file, never shown.
     Risultato ImportaDaCartellaIN(ProgressSink& progresso);
 
-    // The folder the poll watches: [Cartelle] IN, "?" when not set.
-    static QString cartellaIN();
     static QString cartellaStorico();
 
 protected:

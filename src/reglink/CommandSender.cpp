@@ -101,7 +101,8 @@ QString percorsoNonTrasmessi(const QString& porta)
     return QDir(Paths::resolveFolder(out)).filePath(QStringLiteral("NonTRASMESSI") + porta + QStringLiteral(".txt"));
 }
 
-EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, ProgressSink& righe)
+EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, ProgressSink& righe,
+                               StatoLinea& statoLinea)
 {
     const Timings& t = timings();
     ComandiHooks& h = comandiHooks();
@@ -151,7 +152,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
         for (;;) {
             if (handshake) {
                 // A: handshake
-                linea().cmdInitCom(porta);
+                linea().cmdInitCom(porta, statoLinea);
                 elaboraEventi();
                 if (!AttendiFinche(statoAck, t.attesaMs)) {
                     if (++timeout <= t.maxTimeout) {
@@ -264,7 +265,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
     return fine();
 }
 
-int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta)
+int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta, StatoLinea& statoLinea)
 {
     const Timings& t = timings();
     RispostaCassaRec& r = app().rispostaCassa;
@@ -275,7 +276,7 @@ int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta)
     QString fallimento;
 
     for (;;) {
-        linea().cmdInitCom(porta);
+        linea().cmdInitCom(porta, statoLinea);
         elaboraEventi();
         if (!AttendiFinche(statoAck, attesa)) {
             if (++tentativi > limite) {

@@ -5,6 +5,7 @@
 // line there, followed by every line it never got); every step goes to the protocol log.
 // checkStatoMisuratore asks the register's status with "?/".
 #include "core/Progress.h"
+#include "reglink/TransferPanel.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,16 +35,17 @@ struct EsitoComandi
     // Lines never confirmed because the transfer stopped: the one in progress and those after it.
     QStringList nonInviate;
 };
-// `progresso` gets the number of lines read so far (0 at the start); a failure file left at the
-// end is shown through Contesto::interazione().
-EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, ProgressSink& progresso);
-inline bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& progresso)
+// `progresso` gets the number of lines read so far (0 at the start), `stato` the line opened; a
+// failure file left at the end is shown through Contesto::interazione().
+EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, ProgressSink& progresso,
+                               StatoLinea& stato);
+inline bool EsameComandi(const QString& nomeFile, const QString& porta, ProgressSink& progresso, StatoLinea& stato)
 {
-    return EsameComandiEsito(nomeFile, porta, progresso).esito;
+    return EsameComandiEsito(nomeFile, porta, progresso, stato).esito;
 }
 
 // The decimal error number of the reply to "?/" (0: no error), or -1 when the try limit ran out.
 // `maxTentativi` 0 means no limit; `timeout` in seconds (on the wait policy's scale).
-int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta);
+int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta, StatoLinea& stato);
 
 } // namespace RegLink

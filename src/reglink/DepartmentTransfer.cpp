@@ -4,11 +4,11 @@
 #include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
-#include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "core/config/IvaTarvenit.h"
 #include "reglink/CommandSender.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
@@ -24,7 +24,6 @@ namespace DepartmentTransfer {
 
 namespace {
 
-const QString kSezioneIva = QStringLiteral("IVA TARVENIT");
 // Answers that are not ACK repeat a department at most this many times, then the send goes on.
 constexpr int kMaxRipetizioni = 100;
 constexpr int kMaxRisvegli = 101;
@@ -130,11 +129,8 @@ void serviCassaSeriale(int numero, const QString& porta, PannelloReparti& p)
 
 int CodiceIvaCassa(int iva)
 {
-    const QString setup = app().percorsoSetup;
-    const QString chiave = QString::number(iva);
-    const QString v = LeggiINI(setup, kSezioneIva, chiave, QStringLiteral("?"));
-    if (v == QLatin1String("?") || v.isEmpty()) {
-        ScriviINI(setup, kSezioneIva, chiave, QStringLiteral("?"));
+    const QString v = Config::IvaTarvenit::codice(iva);
+    if (v.isEmpty()) {
         const QStringList righe = {
             QStringLiteral(
                 "Creare in Setup.ini, chiave [IVA TARVENIT], la relazione tra il valore dell'iva ed il codice "
@@ -354,7 +350,7 @@ void TrasferisciSullaCassa(PannelloReparti& p)
         if (esito) {
             Attesa(500);
             NoProgress righe;
-            if (!RegLink::EsameComandi(percorsoFileREP(suffisso), eth, righe)) {
+            if (!RegLink::EsameComandi(percorsoFileREP(suffisso), eth, righe, p)) {
                 mostraAvviso(p, false);
                 Contesto::interazione().ask(
                     QStringLiteral("PROCEDURA INTERROTTA!!! - PROBLEMI DI INVIO SULLA RETE (LAN/WIFI) "),

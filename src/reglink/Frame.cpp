@@ -101,29 +101,31 @@ RispostaCassaRec AnalizzaRisposta(const QString& testata)
     r.descrizione = descrizione;
     r.azione = QString::number(azione);
 
-    auto bits = [](const QString& campo) {
-        if (!soloCifre(campo))
-            return QString(8, QLatin1Char('0'));
+    // A status byte's decimal text as eight binary digits (all zero when not a number); each flag
+    // takes the digit at its position.
+    using Bit = std::pair<bool RispostaCassaRec::*, int>;
+    const auto leggiBit = [&r](const QString& campo, std::initializer_list<Bit> flag) {
         int n = 8;
-        return BinarioDaIntero(campo.toLongLong(), n);
+        const QString cifre = soloCifre(campo) ? BinarioDaIntero(campo.toLongLong(), n) : QString(8, QLatin1Char('0'));
+        for (const auto& [membro, posizione] : flag)
+            r.*membro = cifre.at(posizione) == QLatin1Char('1');
     };
+    using R = RispostaCassaRec;
     r.byteStato1 = testata.mid(3, 2);
-    const QString b1 = bits(r.byteStato1);
-    r.stato1Bit1 = b1.at(1) == QLatin1Char('1');
-    r.stato1Bit3 = b1.at(3) == QLatin1Char('1');
-    r.stato1Bit4 = b1.at(4) == QLatin1Char('1');
-    r.stato1Bit5 = b1.at(5) == QLatin1Char('1');
-    r.stato1Bit6 = b1.at(6) == QLatin1Char('1');
-    r.stato1Bit7 = b1.at(7) == QLatin1Char('1');
+    leggiBit(r.byteStato1, {{&R::stato1Bit1, 1},
+                            {&R::stato1Bit3, 3},
+                            {&R::stato1Bit4, 4},
+                            {&R::stato1Bit5, 5},
+                            {&R::stato1Bit6, 6},
+                            {&R::stato1Bit7, 7}});
     r.byteStato2 = testata.mid(6, 2);
-    const QString b2 = bits(r.byteStato2);
-    r.stato2Bit7 = b2.at(7) == QLatin1Char('1');
-    r.stato2Bit6 = b2.at(6) == QLatin1Char('1');
-    r.stato2Bit5 = b2.at(5) == QLatin1Char('1');
-    r.stato2Bit3 = b2.at(3) == QLatin1Char('1');
-    r.stato2Bit2 = b2.at(2) == QLatin1Char('1');
-    r.stato2Bit1 = b2.at(1) == QLatin1Char('1');
-    r.stato2Bit0 = b2.at(0) == QLatin1Char('1');
+    leggiBit(r.byteStato2, {{&R::stato2Bit0, 0},
+                            {&R::stato2Bit1, 1},
+                            {&R::stato2Bit2, 2},
+                            {&R::stato2Bit3, 3},
+                            {&R::stato2Bit5, 5},
+                            {&R::stato2Bit6, 6},
+                            {&R::stato2Bit7, 7}});
     return r;
 }
 

@@ -158,7 +158,7 @@ RegLink::EsitoComandi MittenteCassa::invia(const QString& file, const QString& p
     private:
         PannelloTrasferimento& m_p;
     } righe(m_p);
-    return RegLink::EsameComandiEsito(file, porta, righe);
+    return RegLink::EsameComandiEsito(file, porta, righe, m_p);
 }
 
 void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)

@@ -163,6 +163,58 @@ public:
         }
     }
 
+    // The common start and the wait for the register (see attendiPronto); on failure the file and
+    // the line are closed.
+    Esito avvia(int cancellazioni, bool controllaInterruzione)
+    {
+        Esito e = apri();
+        if (e == Esito::Completata)
+            e = attendiPronto(cancellazioni, controllaInterruzione);
+        return e == Esito::Completata ? e : fineAnticipata(e);
+    }
+
+    // `comando` on a cleared reply, then the register's time to answer; false when it was not sent.
+    bool chiedi(const QString& comando, int pausa)
+    {
+        app().testoRicevuto.clear();
+        if (!m_canale.inviaComando(comando))
+            return false;
+        Pausa(pausa);
+        return true;
+    }
+
+    // One round of a dump: `comando`, the register's time to answer, `dopo` (the acknowledgement
+    // that asks for the next reply), the reply kept. Completata, or why the dump ends here.
+    Esito giroDump(const QString& comando, int pausa, const QByteArray& dopo)
+    {
+        if (!chiedi(comando, pausa) || !m_canale.invia(dopo) || !tieni(11, 25))
+            return Esito::Errore;
+        return interrotta() ? Esito::Interrotta : Esito::Completata;
+    }
+
+    // After one article's reply: ACK, then CAN (serial) and ENQ for the next request, `pausa` after
+    // each. Interrotta when the user stopped the reception (also between the steps when
+    // `controllaInterruzione`).
+    Esito prossimaRichiesta(int pausa, bool controllaInterruzione)
+    {
+        if (!m_canale.invia(byte(ACK)))
+            return Esito::Errore;
+        Pausa(pausa);
+        if (controllaInterruzione && interrotta())
+            return Esito::Interrotta;
+        m_canale.scartaInput();
+        if (!m_canale.udp && !m_canale.invia(byte(CAN)))
+            return Esito::Errore;
+        QCoreApplication::processEvents();
+        if (controllaInterruzione && interrotta())
+            return Esito::Interrotta;
+        app().testoRicevuto.clear();
+        if (!m_canale.invia(byte(ENQ)))
+            return Esito::Errore;
+        Pausa(pausa);
+        return interrotta() ? Esito::Interrotta : Esito::Completata;
+    }
+
     // The closing exchange of a normal end, on the register's own line.
     void chiusura()
     {
@@ -313,23 +365,12 @@ Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p)
     const QByteArray dopoRisposta = byte(ACK) + byte(CAN) + byte(CAN) + byte(CAN) + byte(ENQ);
 
     if (!app().flagPiruNEX) {
-        app().testoRicevuto.clear();
-        if (!c.inviaComando(QStringLiteral("J//")))
-            return r.fineAnticipata(Esito::Errore);
-        Pausa(50);
-        if (!c.invia(dopoRisposta))
+        if (!r.chiedi(QStringLiteral("J//"), 50) || !c.invia(dopoRisposta))
             return r.fineAnticipata(Esito::Errore);
         for (;;) {
-            app().testoRicevuto.clear();
-            if (!c.inviaComando(QStringLiteral("K//")))
-                return r.fineAnticipata(Esito::Errore);
-            Pausa(500);
-            if (!c.invia(dopoRisposta))
-                return r.fineAnticipata(Esito::Errore);
-            if (!r.tieni(11, 25))
-                return r.fineAnticipata(Esito::Errore);
-            if (interrotta())
-                return r.fineAnticipata(Esito::Interrotta);
+            e = r.giroDump(QStringLiteral("K//"), 500, dopoRisposta);
+            if (e != Esito::Completata)
+                return r.fineAnticipata(e);
             const std::optional<int> stato = statoFineDump(c);
             if (!stato) {
                 ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::TypeMismatch,
@@ -346,16 +387,9 @@ Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p)
         QElapsedTimer silenzio;
         silenzio.start();
         for (;;) {
-            app().testoRicevuto.clear();
-            if (!c.inviaComando(QStringLiteral("n//")))
-                return r.fineAnticipata(Esito::Errore);
-            Pausa(50);
-            if (!c.invia(dopoRisposta))
-                return r.fineAnticipata(Esito::Errore);
-            if (!r.tieni(11, 25))
-                return r.fineAnticipata(Esito::Errore);
-            if (interrotta())
-                return r.fineAnticipata(Esito::Interrotta);
+            e = r.giroDump(QStringLiteral("n//"), 50, dopoRisposta);
+            if (e != Esito::Completata)
+                return r.fineAnticipata(e);
             if (fineDumpN(c))
                 break;
             if (!app().testoRicevuto.isEmpty())
@@ -376,13 +410,9 @@ Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p)
 Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p)
 {
     Ricezione r(cassa, p);
-    Esito e = r.apri();
+    Esito e = r.avvia(1, true);
     if (e != Esito::Completata)
-        return r.fineAnticipata(e);
-    e = r.attendiPronto(1, true);
-    if (e != Esito::Completata)
-        return r.fineAnticipata(e);
-    const Canale& c = r.canale();
+        return e;
 
     QStringList codici;
     {
@@ -406,31 +436,15 @@ Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p)
         Pannello::setRecAct(p, QString::number(valore));
         if (bc.isEmpty())
             continue;
-        app().testoRicevuto.clear();
-        if (!c.inviaComando(comandoArticolo(bc)))
+        if (!r.chiedi(comandoArticolo(bc), 200))
             return r.fineAnticipata(Esito::Errore);
-        Pausa(200);
         if (interrotta())
             return r.fineAnticipata(Esito::Interrotta);
         if (!r.tieni(14, 17))
             return r.fineAnticipata(Esito::Errore);
-        if (!c.invia(byte(ACK)))
-            return r.fineAnticipata(Esito::Errore);
-        Pausa(50);
-        if (interrotta())
-            return r.fineAnticipata(Esito::Interrotta);
-        c.scartaInput();
-        if (!c.udp && !c.invia(byte(CAN)))
-            return r.fineAnticipata(Esito::Errore);
-        QCoreApplication::processEvents();
-        if (interrotta())
-            return r.fineAnticipata(Esito::Interrotta);
-        app().testoRicevuto.clear();
-        if (!c.invia(byte(ENQ)))
-            return r.fineAnticipata(Esito::Errore);
-        Pausa(50);
-        if (interrotta())
-            return r.fineAnticipata(Esito::Interrotta);
+        e = r.prossimaRichiesta(50, true);
+        if (e != Esito::Completata)
+            return r.fineAnticipata(e);
     }
     r.chiusura();
     Pannello::avviso(p, QStringLiteral("Ricezione dati dalla cassa %1 terminata").arg(cassa));
@@ -441,38 +455,22 @@ Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p)
 Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, PannelloTrasferimento& p)
 {
     Ricezione r(cassa, p);
-    Esito e = r.apri();
+    Esito e = r.avvia(1, false);
     if (e != Esito::Completata)
-        return r.fineAnticipata(e);
-    e = r.attendiPronto(1, false);
-    if (e != Esito::Completata)
-        return r.fineAnticipata(e);
-    const Canale& c = r.canale();
+        return e;
     p.setProgressRange(0, quanti);
     Pannello::setRecTot(p, QString::number(quanti));
     for (int i = 1; i <= quanti; ++i) {
         p.setProgressValue(i);
         Pannello::setRecAct(p, QString::number(i));
-        app().testoRicevuto.clear();
-        if (!c.inviaComando(QStringLiteral("p/%1/").arg(i)))
+        if (!r.chiedi(QStringLiteral("p/%1/").arg(i), 100) || !r.tieni(14, 17))
             return r.fineAnticipata(Esito::Errore);
-        Pausa(100);
-        if (!r.tieni(14, 17))
-            return r.fineAnticipata(Esito::Errore);
-        if (!c.invia(byte(ACK)))
-            return r.fineAnticipata(Esito::Errore);
-        Pausa(25);
-        c.scartaInput();
-        if (!c.udp && !c.invia(byte(CAN)))
-            return r.fineAnticipata(Esito::Errore);
-        QCoreApplication::processEvents();
-        app().testoRicevuto.clear();
-        if (!c.invia(byte(ENQ)))
-            return r.fineAnticipata(Esito::Errore);
-        Pausa(25);
+        e = r.prossimaRichiesta(25, false);
         // An interrupt ends the requests; what came so far is kept and the line closed normally.
-        if (interrotta())
+        if (e == Esito::Interrotta)
             break;
+        if (e != Esito::Completata)
+            return r.fineAnticipata(e);
     }
     r.chiusura();
     return Esito::Completata;
@@ -509,7 +507,7 @@ void cmdRiceviPLU_Click(PannelloTrasferimento& p)
     a.contatoreApertura = 0;
     // Register 1 as the send reaches it: by its serial port, else by its network address.
     if (!rc.portaCOM.isEmpty() || !eth.isEmpty()) {
-        cmdInitCom(!rc.portaCOM.isEmpty() ? rc.portaCOM : eth);
+        cmdInitCom(!rc.portaCOM.isEmpty() ? rc.portaCOM : eth, p);
         ricevi(1);
     }
     const QString quidar = QStringLiteral("QUIDAR");

@@ -136,7 +136,7 @@ LineaCassa::~LineaCassa()
     m_winsock->close();
 }
 
-void LineaCassa::cmdInitCom(const QString& porta)
+void LineaCassa::cmdInitCom(const QString& porta, StatoLinea& stato)
 {
     AppState& a = app();
     a.contatoreApertura = a.contatoreApertura != 10 ? a.contatoreApertura + 1 : 2;
@@ -145,15 +145,13 @@ void LineaCassa::cmdInitCom(const QString& porta)
         a.canaleUDP = false;
         AperturaPortaRegCassa(porta);
         elaboraEventi();
-        if (mostraStato)
-            mostraStato(QStringLiteral("APERTO PORTA COM: ") + porta);
+        stato.mostraStato(QStringLiteral("APERTO PORTA COM: ") + porta);
     } else if (a.contatoreApertura < 2) {
         a.canaleUDP = true;
         chiudiCanaleUDP();
         apriCanaleUDP(porta.trimmed());
         elaboraEventi();
-        if (mostraStato)
-            mostraStato(QStringLiteral("APERTO CANALE IP: ") + porta);
+        stato.mostraStato(QStringLiteral("APERTO CANALE IP: ") + porta);
     }
     // A dotted address later in the same transfer reuses the channel bound by its first call.
 

@@ -5,12 +5,12 @@
 // instance, reached through linea(); it hangs on the main window once that exists.
 #include "core/AppState.h"
 #include "reglink/Frame.h"
+#include "reglink/TransferPanel.h"
 
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
 #include <QUdpSocket>
-#include <functional>
 
 namespace RegLink {
 
@@ -38,9 +38,10 @@ public:
     ~LineaCassa() override;
 
     // Opens or reuses the line named by `porta` (a port number, or a dotted address for the
-    // UDP channel), clears the response record and sends CAN CAN CAN ENQ (serial) or ENQ (UDP).
-    // The outcome is in app().rispostaCassa.stato and the protocol log.
-    void cmdInitCom(const QString& porta);
+    // UDP channel), tells `stato` which one it opened, clears the response record and sends
+    // CAN CAN CAN ENQ (serial) or ENQ (UDP). The outcome is in app().rispostaCassa.stato and the
+    // protocol log.
+    void cmdInitCom(const QString& porta, StatoLinea& stato);
     // (Re)opens the serial port `porta` with the [RegCassa] line settings; false when it did not open
     // (logged in the error log as FUNZIONI / ApriPortaRegCassa). An empty port does nothing.
     bool AperturaPortaRegCassa(const QString& porta);
@@ -63,9 +64,6 @@ public:
 
     QSerialPort& Cassa() { return *m_cassa; }
     QUdpSocket& Winsock1() { return *m_winsock; }
-
-    // Shows a line-state text ("APERTO PORTA COM: 1") in the article window's lblTab.
-    std::function<void(const QString&)> mostraStato;
 
 Q_SIGNALS:
     void rispostaAggiornata(); // a lone ACK/NAK or a good reply frame has been taken
@@ -90,9 +88,9 @@ LineaCassa& linea();
 void resetLinea();
 
 // Shorthands on linea().
-inline void cmdInitCom(const QString& porta)
+inline void cmdInitCom(const QString& porta, StatoLinea& stato)
 {
-    linea().cmdInitCom(porta);
+    linea().cmdInitCom(porta, stato);
 }
 inline bool SendCMD(const QString& comando)
 {

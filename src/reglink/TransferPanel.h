@@ -3,11 +3,19 @@
 // a host that leaves one out does not compile.
 #include <QString>
 
-// Any host of a transfer: the article window, the department window.
-class OspiteTrasferimento
+// Where the register line tells which port or channel it has just opened ("APERTO PORTA COM: 1"):
+// the article window's lblTab.
+class StatoLinea
 {
 public:
-    virtual ~OspiteTrasferimento() = default;
+    virtual ~StatoLinea() = default;
+    virtual void mostraStato(const QString& testo) = 0;
+};
+
+// Any host of a transfer: the article window, the department window.
+class OspiteTrasferimento : public StatoLinea
+{
+public:
     // The hourglass for the whole run.
     virtual void cursoreAttesa(bool attesa) = 0;
 };

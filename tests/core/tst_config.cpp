@@ -1,9 +1,14 @@
 // The typed settings: missing keys, the write-back of defaults, and the one answer for [Cartelle] OUT.
 #include "core/IniFile.h"
 #include "core/config/Cartelle.h"
+#include "core/config/DSNUtente.h"
+#include "core/config/DataSistema.h"
+#include "core/config/Distributore.h"
 #include "core/config/Flag.h"
 #include "core/config/Generali.h"
+#include "core/config/IvaTarvenit.h"
 #include "core/config/RegCassa.h"
+#include "core/config/UnitaMisura.h"
 #include "support/TestEnv.h"
 
 #include <QtTest>
@@ -72,6 +77,51 @@ private Q_SLOTS:
         r.portaETH1.clear();
         QVERIFY(r.scrivi());
         QCOMPARE(LeggiINI(env.setup(), "RegCassa", "PortaETH1", "x"), QString("?"));
+    }
+
+    void unitsOfMeasure()
+    {
+        {
+            TestEnv env(false);
+            QCOMPARE(Config::UnitaMisura::elenco(),
+                     QStringList({"", "Bot", "Pz", "Kg", "gr", "Lt", "Fogli", "Spicchi"}));
+            QCOMPARE(LeggiINI(env.setup(), "UnitaMisura", "Unita7", "?"), QString("Spicchi"));
+        }
+        {
+            TestEnv env(false);
+            for (int i = 1; i <= 9; ++i)
+                ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i));
+            QCOMPARE(Config::UnitaMisura::elenco().size(), 10);
+        }
+        {
+            TestEnv env(false);
+            for (int i = 1; i <= 9; ++i)
+                if (i != 4)
+                    ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i));
+            // Key 4 gets its default back; a gap further on still stops the list.
+            ScriviINI(env.setup(), "UnitaMisura", "Unita9", "U9");
+            QStringList u = Config::UnitaMisura::elenco();
+            QCOMPARE(u.mid(1, 5), QStringList({"U1", "U2", "U3", "gr", "U5"}));
+        }
+    }
+
+    // What the start-up, the register link and the exports leave in Setup.ini, byte for byte:
+    // a missing or empty VAT code becomes "?", an existing one is left alone.
+    void smallSectionsWrittenBytes()
+    {
+        TestEnv env(false);
+        writeRaw(env.setup(), "[IVA TARVENIT]\r\n4=1\r\n10=\r\n");
+        QCOMPARE(Config::IvaTarvenit::codice(4), QString("1"));
+        QCOMPARE(Config::IvaTarvenit::codice(10), QString());
+        QCOMPARE(Config::IvaTarvenit::codice(22), QString());
+        QVERIFY(!Config::DataSistema::leggi().data);
+        QVERIFY(Config::DataSistema::scrivi(QDate(2026, 12, 9)));
+        QCOMPARE(Config::DataSistema::leggi().data, std::optional<QString>("09/12/2026"));
+        QVERIFY(Config::DSNUtente::scriviCreato());
+        QCOMPARE(Config::Distributore::leggi().nome, QString("?"));
+        QCOMPARE(readAll(env.setup()), QByteArray("[IVA TARVENIT]\r\n4=1\r\n10=?\r\n22=?\r\n"
+                                                  "[DataSistema]\r\nData=09/12/2026\r\n"
+                                                  "[DSNUtente]\r\nCreato=Vero\r\n"));
     }
 };
 

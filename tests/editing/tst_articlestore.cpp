@@ -274,31 +274,6 @@ private Q_SLOTS:
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM BarCodeUlteriori WHERE CodProd = 13").toInt(), 1);
     }
 
-    void unitsOfMeasure()
-    {
-        {
-            TestEnv env;
-            QCOMPARE(ArticleStore::unitaMisura(), QStringList({"", "Bot", "Pz", "Kg", "gr", "Lt", "Fogli", "Spicchi"}));
-            QCOMPARE(LeggiINI(env.setup(), "UnitaMisura", "Unita7", "?"), QString("Spicchi"));
-        }
-        {
-            TestEnv env;
-            for (int i = 1; i <= 9; ++i)
-                ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i));
-            QCOMPARE(ArticleStore::unitaMisura().size(), 10);
-        }
-        {
-            TestEnv env;
-            for (int i = 1; i <= 9; ++i)
-                if (i != 4)
-                    ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i));
-            // Key 4 gets its default back; a gap further on still stops the list.
-            ScriviINI(env.setup(), "UnitaMisura", "Unita9", "U9");
-            QStringList u = ArticleStore::unitaMisura();
-            QCOMPARE(u.mid(1, 5), QStringList({"U1", "U2", "U3", "gr", "U5"}));
-        }
-    }
-
     void descriptionCleaning()
     {
         QCOMPARE(ArticleStore::pulisciDescrizione("  50% Pasta/Riso, L''olio*#^° \\ fine  "),

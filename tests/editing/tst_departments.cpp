@@ -200,6 +200,47 @@ private Q_SLOTS:
         }
     }
 
+    // Showing a row and opening it for editing fill the price and discount boxes and their ticks;
+    // the next row clears what the previous one left.
+    void rowFillsPriceAndDiscount()
+    {
+        TestEnv env;
+        QVERIFY(Db::exec("UPDATE Reparti SET PrezzoPrefissato = 2.5, Sconto = 0 WHERE Cod = 2"));
+        QVERIFY(Db::exec("UPDATE Reparti SET PrezzoPrefissato = 0, Sconto = 3 WHERE Cod = 3"));
+        RepartiWindow& w = apri();
+        selezionaCod(w, 2);
+        QCOMPARE(w.txtValoreReparto->text(), QString("2,5"));
+        QVERIFY(w.Check1->isChecked() && !w.Check2->isChecked() && !w.ckPrezzoZero->isChecked());
+        QTest::mouseClick(w.Command1[0], Qt::LeftButton);
+        QCOMPARE(w.Prezzo->text(), QString("2,5"));
+        QVERIFY(w.Sconto->text().isEmpty());
+        QVERIFY(w.Check1->isChecked() && !w.Check2->isChecked());
+        QTest::mouseClick(w.Annulla, Qt::LeftButton);
+        selezionaCod(w, 3);
+        QVERIFY(w.txtValoreReparto->text().isEmpty() && w.Prezzo->text().isEmpty());
+        QCOMPARE(w.Sconto->text(), QString("3"));
+        QVERIFY(!w.Check1->isChecked() && w.Check2->isChecked() && w.ckPrezzoZero->isChecked());
+    }
+
+    // A ticked optional number: one that is not a number is refused by name; an empty box unticks it.
+    void optionalNumberIsChecked()
+    {
+        TestEnv env;
+        QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10, Sconto = 0 WHERE Cod = 1"));
+        RepartiWindow& w = apri();
+        w.Command1_Click(0);
+        w.Check2->setChecked(true);
+        w.Sconto->setText("x");
+        env.clearMessages();
+        QTest::mouseClick(w.Conferma, Qt::LeftButton);
+        QVERIFY(w.inModifica());
+        QCOMPARE(env.messages(), QStringList{"Formato 'Sconto Automatico' non valido"});
+        QVERIFY(w.Sconto->text().isEmpty());
+        QTest::mouseClick(w.Conferma, Qt::LeftButton);
+        QVERIFY(!w.Check2->isChecked());
+        QVERIFY(!w.inModifica());
+    }
+
     void reset()
     {
         TestEnv env;

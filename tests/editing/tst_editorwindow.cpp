@@ -2,11 +2,13 @@
 // and failures; field rules; the extra barcodes panel; the on-screen keyboard.
 #include "core/Database.h"
 #include "core/IniFile.h"
+#include "core/ui/frmTastiera.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/ScannedLookup.h"
 #include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -17,25 +19,30 @@
 
 namespace {
 
-// Runs `f` on the editor once it is shown modally (its load waits, so a plain zero timer would
-// fire too early); a safety timer closes an editor that a failed check left open.
-void nelModale(std::function<void(AggiungiMateriale&)> f)
+// Runs `f` on window T once it is shown modally (its load waits, so a plain zero timer would
+// fire too early); a safety timer closes a window that a failed check left open.
+template <class T> void quandoModale(std::function<void(T&)> f)
 {
     auto* poll = new QTimer(qApp);
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, qApp, [poll, f] {
-        auto* ed = Forms::instance<AggiungiMateriale>();
-        if (!ed || !ed->isVisible() || ed->windowModality() != Qt::ApplicationModal)
+        T* w = Forms::instance<T>();
+        if (!w || !w->isVisible() || w->windowModality() != Qt::ApplicationModal)
             return;
         poll->stop();
         poll->deleteLater();
-        QTimer::singleShot(8000, ed, [ed] { ed->unload(); });
-        ed->activateWindow();
-        if (!QTest::qWaitForWindowActive(ed))
-            qWarning("editor not active");
-        f(*ed);
+        QTimer::singleShot(8000, w, [w] { w->unload(); });
+        w->activateWindow();
+        if (!QTest::qWaitForWindowActive(w))
+            qWarning("window not active");
+        f(*w);
     });
     poll->start();
+}
+
+void nelModale(std::function<void(AggiungiMateriale&)> f)
+{
+    quandoModale<AggiungiMateriale>(std::move(f));
 }
 
 // The article window's side, as the editor calls it.
@@ -394,16 +401,24 @@ private Q_SLOTS:
     void fieldRulesAndKeyboard()
     {
         TestEnv env;
-        QList<QVariantList> calls;
-        const auto keyboard = AggiungiMateriale::apriTastiera;
-        AggiungiMateriale::apriTastiera = [&](int tipo, QWidget* form, const QString& nome, bool masked) {
-            calls << QVariantList{tipo, nome, masked};
-            if (auto* cb = form->findChild<QComboBox*>(nome))
-                cb->setEditText("VERDI");
-        };
+        int tipoTastiera = 0;
         nelModale([&](AggiungiMateriale& ed) {
+            // The real on-screen keyboard, typed on as the user would.
+            quandoModale<frmTastiera>([&tipoTastiera](frmTastiera& k) {
+                tipoTastiera = k.tipo();
+                k.ckMaiusc->click();
+                for (const QChar c : QStringLiteral("VERDI"))
+                    for (QPushButton* b : k.ssAlfa)
+                        if (b->text() == c)
+                            QTest::mouseClick(b, Qt::LeftButton);
+                QTest::mouseClick(k.ssInvio, Qt::LeftButton);
+            });
             QTest::mouseClick(ed.cmdTastieraVirtual, Qt::LeftButton);
+            QCOMPARE(tipoTastiera, 9);
+            QVERIFY(!Forms::isLoaded<frmTastiera>() || !Forms::instance<frmTastiera>()->isVisible());
             QCOMPARE(ed.CboFornitore->currentText(), QString("VERDI"));
+            ed.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&ed));
             ed.CboFornitore->setEditText("D'Angelo");
             ed.CboFornitore->setFocus();
             ed.TxtDesc->setFocus();
@@ -422,8 +437,6 @@ private Q_SLOTS:
         });
         Registro reg;
         Aggiungi_Click(reg.cb());
-        AggiungiMateriale::apriTastiera = keyboard;
-        QCOMPARE(calls, QList<QVariantList>{QVariantList({9, "CboFornitore", false})});
     }
 
     void extraBarcodesPanel()

@@ -15,6 +15,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -51,7 +52,8 @@ int programmaFiglio()
     TextFile::writeLines(file, {QStringLiteral("P/51/8001/PANE/1/0/1.00/150.00/1.000/00010000/")});
     app().contatoreApertura = 0;
     NoProgress righe;
-    RegLink::EsameComandi(file, reg->address(), righe);
+    StatoLineaProva stato;
+    RegLink::EsameComandi(file, reg->address(), righe, stato);
     return 0; // the program went on: the test sees status 0 and fails
 }
 

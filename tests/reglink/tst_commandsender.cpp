@@ -7,6 +7,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/Pannelli.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
@@ -31,6 +32,7 @@ struct Fixture
 {
     TestEnv env;
     RecordingProgress righe;
+    StatoLineaProva stato;
     QList<int>& progress = righe.values;
     QStringList& viewed = env.interazione().filesShown;
     int terminations = 0;
@@ -101,12 +103,14 @@ void TstCommandSender::everyActionClass()
     const QString file = fx.commandFile({"P/1/A/", "P/2/B", "P/3/C/", "P/4/D/", "P/5/E/", "P/6/F/", "P/7/G/"});
     const int enqBefore = reg->enqCount();
 
-    QVERIFY(EsameComandi(file, "51", fx.righe));
+    QVERIFY(EsameComandi(file, "51", fx.righe, fx.stato));
 
     QCOMPARE(reg->commands(), (QStringList{"P/1/A/", "P/2/B/", "P/3/C/", "P/4/D/", "P/4/D/", "P/4/D/", "P/5/E/",
                                            "P/5/E/", "P/6/F/", "P/7/G/"}));
-    // One handshake per send, except the class-4 resend.
+    // One handshake per send, except the class-4 resend; each tells the host the port it opened.
     QCOMPARE(reg->enqCount() - enqBefore, 9);
+    QCOMPARE(fx.stato.testi.size(), 9);
+    QCOMPARE(fx.stato.testi.last(), QString("APERTO PORTA COM: 51"));
     QCOMPARE(fx.progress, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     QVERIFY(fx.env.messages().contains("Carta finita"));
 
@@ -130,7 +134,7 @@ void TstCommandSender::cleanFileLeavesNoFailureFile()
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 52);
     TextFile::writeLines(fx.env.path("out/NonTRASMESSI52.txt"), {"vecchio"});
-    QVERIFY(EsameComandi(fx.commandFile({"D/1/FRUTTA/1/0.00/500.00/1011000/1/0.00/"}), "52", fx.righe));
+    QVERIFY(EsameComandi(fx.commandFile({"D/1/FRUTTA/1/0.00/500.00/1011000/1/0.00/"}), "52", fx.righe, fx.stato));
     QVERIFY(!QFile::exists(fx.env.path("out/NonTRASMESSI52.txt")));
     QVERIFY(fx.viewed.isEmpty());
     QVERIFY(!fx.log().contains("ESITO"));
@@ -142,7 +146,7 @@ void TstCommandSender::deviceErrorEndsTheProgram()
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 53);
     reg->setErrore("P/2/", 42);
-    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/"}), "53", fx.righe));
+    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/"}), "53", fx.righe, fx.stato));
     QCOMPARE(fx.terminations, 1);
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/2/"}));
     QVERIFY(fx.env.messages().contains("Errore tastiera - Tastiera scollegata"));
@@ -160,7 +164,7 @@ void TstCommandSender::busyRepeatsAreBounded()
     timings().maxRipetizioniBusy = 3;
     auto reg = FakeRegister::serial(fx.env, 54);
     reg->setErrore("P/1/", 26, -1); // busy for ever
-    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/"}), "54", fx.righe));
+    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/"}), "54", fx.righe, fx.stato));
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/1/", "P/1/", "P/1/", "P/2/"}));
     QCOMPARE(count(fx.failures("54"), "ESITO : Errore N.26"), 4);
     QCOMPARE(count(fx.log(), "Tracciato e Ripetuto il comando"), 3);
@@ -192,7 +196,7 @@ void TstCommandSender::silentRegister()
         reg->setSilent(true);
     QElapsedTimer t;
     t.start();
-    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/"}), porta, fx.righe));
+    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/"}), porta, fx.righe, fx.stato));
     QVERIFY(t.elapsed() < 6 * 150 + 2000); // six bounded waits
     QCOMPARE(reg->enqCount(), 6);
     QVERIFY(fx.log().contains("          *** Troppi timeout, esco definitivamente. FINE."));
@@ -219,7 +223,7 @@ void TstCommandSender::timeoutsInARowOnlyEndTheFile()
         if (reg->commands().size() == 6)
             reg->setIgnoreNext(5);
     });
-    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/"}), "56", fx.righe));
+    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/"}), "56", fx.righe, fx.stato));
     QCOMPARE(reg->commands().size(), 12);
     QCOMPARE(count(fx.log(), "RIMANDO COMANDO"), 10);
 }
@@ -232,7 +236,7 @@ void TstCommandSender::nakAndBadChecksumAreRetried()
     reg->setWrongChecksum(1);
     reg->setRetransmitOnNak(false); // the damaged reply is only answered with NAK: time-out, resend
     reg->setErrore("P/1/", 26);     // the damaged reply is a "1A"
-    QVERIFY(EsameComandi(fx.commandFile({"P/1/"}), "57", fx.righe));
+    QVERIFY(EsameComandi(fx.commandFile({"P/1/"}), "57", fx.righe, fx.stato));
     QCOMPARE(reg->enqCount(), 5); // three NAKs, one ACK, one after the time-out
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/1/"}));
     // The damaged 1A was never taken: the resend got the register's clean answer.
@@ -248,7 +252,7 @@ void TstCommandSender::slowAndSplitRegister()
     reg->setSplitReplies(true);
     reg->setStrayBytes("\x01\x02zz");
     reg->setErrore("P/2/", 7);
-    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/"}), "58", fx.righe));
+    QVERIFY(EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/"}), "58", fx.righe, fx.stato));
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/2/", "P/3/"}));
     QCOMPARE(count(fx.failures("58"), "Invio: "), 1);
     QVERIFY(!fx.log().contains("RIMANDO"));
@@ -259,7 +263,7 @@ void TstCommandSender::lineDiesMidTransfer()
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 59);
     reg->dieAfterCommands(2);
-    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/", "P/4/"}), "59", fx.righe));
+    QVERIFY(!EsameComandi(fx.commandFile({"P/1/", "P/2/", "P/3/", "P/4/"}), "59", fx.righe, fx.stato));
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/2/"}));
     QCOMPARE(fx.progress.last(), 3);
     QVERIFY(fx.log().contains("Troppi timeout"));
@@ -268,7 +272,7 @@ void TstCommandSender::lineDiesMidTransfer()
 void TstCommandSender::closedSerialPort()
 {
     Fixture fx;
-    QVERIFY(!EsameComandi(fx.commandFile({"P/1/"}), "60", fx.righe)); // no such port
+    QVERIFY(!EsameComandi(fx.commandFile({"P/1/"}), "60", fx.righe, fx.stato)); // no such port
     QCOMPARE(count(fx.log(), "> PORTA DI COMUNICAZIONE SERIALE CHIUSA, IMPOSSIBILE MANDARE ENQ"), 6);
     QVERIFY(fx.env.messages().isEmpty());
 }
@@ -282,7 +286,7 @@ void TstCommandSender::overUdp()
     app().contatoreApertura = 0;
     QVERIFY(
         EsameComandi(fx.commandFile({"A/1/X/1/0/1.00/150.00/1.000/00010000/", "A/2/Y/1/0/1.00/150.00/1.000/00010000/"}),
-                     "127.0.0.2", fx.righe));
+                     "127.0.0.2", fx.righe, fx.stato));
     QCOMPARE(reg->commands().size(), 2);
     QCOMPARE(reg->plu().value("1").descrizione, QStringLiteral("X"));
     QVERIFY(!reg->plu().contains("2"));
@@ -295,11 +299,11 @@ void TstCommandSender::commandFileReading()
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 61);
     // A comma splits a line; a quoted field keeps it; blank lines carry nothing.
-    QVERIFY(EsameComandi(fx.commandFile({"  P/1/,P/2/", "", "\"P/3,4/\"", "   "}), "61", fx.righe));
+    QVERIFY(EsameComandi(fx.commandFile({"  P/1/,P/2/", "", "\"P/3,4/\"", "   "}), "61", fx.righe, fx.stato));
     QCOMPARE(reg->commands(), (QStringList{"P/1/", "P/2/", "P/3,4/"}));
     // A missing command file sends nothing.
     reg->clearReceived();
-    QVERIFY(EsameComandi(fx.env.path("manca.txt"), "61", fx.righe));
+    QVERIFY(EsameComandi(fx.env.path("manca.txt"), "61", fx.righe, fx.stato));
     QCOMPARE(reg->received(), QByteArray());
     QCOMPARE(fx.progress.last(), 0);
 }
@@ -316,13 +320,13 @@ void TstCommandSender::statusCheck()
 {
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 62);
-    QCOMPARE(checkStatoMisuratore(3, 1, "62"), 0);
+    QCOMPARE(checkStatoMisuratore(3, 1, "62", fx.stato), 0);
     QCOMPARE(reg->commands(), QStringList{"?/"});
     reg->setErrore("?/", 0x10);
-    QCOMPARE(checkStatoMisuratore(3, 1, "62"), 16);
+    QCOMPARE(checkStatoMisuratore(3, 1, "62", fx.stato), 16);
 
     reg->setSilent(true);
-    QCOMPARE(checkStatoMisuratore(2, 1, "62"), -1);
+    QCOMPARE(checkStatoMisuratore(2, 1, "62", fx.stato), -1);
     QCOMPARE(count(fx.log(), "*** VERIFICA STATO - uscito per timeout comunicazione ENQ, RIMANDO ENQ"), 2);
     QVERIFY(
         fx.log().contains("                    *** VERIFICA STATO Troppi timeout su ENQ, esco definitivamente. FINE."));
@@ -330,7 +334,7 @@ void TstCommandSender::statusCheck()
     reg->setSilent(false);
     reg->setIgnoreCommands(true);
     timings().limiteSenzaMassimo = 2; // "no limit" is bounded too
-    QCOMPARE(checkStatoMisuratore(0, 1, "62"), -1);
+    QCOMPARE(checkStatoMisuratore(0, 1, "62", fx.stato), -1);
     QCOMPARE(count(fx.log(), "*** VERIFICA STATUS  - uscito per timeout da CMD comunicazione, RIMANDO COMANDO"), 2);
     QVERIFY(fx.log().contains("*** VERIFICA STATUS - Troppi timeout su CMD, esco definitivamente. FINE."));
 }

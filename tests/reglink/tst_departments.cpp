@@ -266,6 +266,7 @@ private Q_SLOTS:
                                                "D/2/REPARTO2/2/2.50/500.00/1011000/2/0.00/",
                                                "D/3/FRUTTA/1/0.00/500.00/1011000/3/0.00/"}));
         QVERIFY(QFile::exists(env.path("FileREP127002.txt")));
+        QCOMPARE(p.statiLinea.value(0), "APERTO CANALE IP: " + reg->address());
     }
 
     void byFileRegisterSilent()

@@ -37,10 +37,18 @@ bool reply()
     return !app().rispostaCassa.numeroErrore.isEmpty();
 }
 
+// The last line state the line told.
+struct StatoVisto final : StatoLinea
+{
+    QString testo;
+    void mostraStato(const QString& t) override { testo = t; }
+};
+
 // Every case: a fresh program folder, fast protocol timings, a fresh line.
 struct Fixture
 {
     TestEnv env;
+    StatoVisto stato;
     Fixture()
     {
         timings() = Timings::veloci();
@@ -117,12 +125,10 @@ void TstLine::serialHandshakeAndCommand()
 {
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 41);
-    QString stato;
-    linea().mostraStato = [&](const QString& t) { stato = t; };
 
     app().contatoreApertura = 0;
-    cmdInitCom("41");
-    QCOMPARE(stato, QStringLiteral("APERTO PORTA COM: 41"));
+    cmdInitCom("41", fx.stato);
+    QCOMPARE(fx.stato.testo, QStringLiteral("APERTO PORTA COM: 41"));
     QCOMPARE(app().contatoreApertura, 1);
     QVERIFY(!app().canaleUDP);
     QVERIFY(waitFor(ack));
@@ -158,7 +164,7 @@ void TstLine::serialReplyOverSeveralReadsWithStrayBytes()
     reg->setSplitReplies(true);
     reg->setStrayBytes(QByteArray("zz\x02q"));
     reg->setErrore("?/", 0x2C);
-    cmdInitCom("42");
+    cmdInitCom("42", fx.stato);
     QVERIFY(waitFor(ack));
     AzzeraRisposta();
     SendCMD("?/");
@@ -175,7 +181,7 @@ void TstLine::serialWrongChecksumIsRefused()
     reg->setRetransmitOnNak(false);
     reg->setWrongChecksum(1);
     reg->setErrore("P/", 26); // a damaged "1A" reply
-    cmdInitCom("43");
+    cmdInitCom("43", fx.stato);
     QVERIFY(waitFor(ack));
     AzzeraRisposta();
     reg->clearReceived();
@@ -197,7 +203,7 @@ void TstLine::serialWrongChecksumIsRefused()
 void TstLine::serialPortMissing()
 {
     Fixture fx;
-    cmdInitCom("44"); // no dosdevices/com44 and no /dev/ttyS43 here
+    cmdInitCom("44", fx.stato); // no dosdevices/com44 and no /dev/ttyS43 here
     QCOMPARE(app().rispostaCassa.stato, QStringLiteral("ERR"));
     QVERIFY(fileText(percorsoLog()).contains("> PORTA DI COMUNICAZIONE SERIALE CHIUSA, IMPOSSIBILE MANDARE ENQ"));
     QVERIFY(fileText(Paths::datiFolder() + "/ErrorLog.dat").contains("FUNZIONI-ApriPortaRegCassa"));
@@ -232,7 +238,7 @@ void TstLine::serialUnsupportedSettingsFail()
     app().impostazioniRegCassa.linea.bitStop = bitStop;
     QVERIFY(!linea().AperturaPortaRegCassa("45"));
     QVERIFY(!linea().portaSerialeAperta());
-    cmdInitCom("45");
+    cmdInitCom("45", fx.stato);
     QCOMPARE(app().rispostaCassa.stato, QStringLiteral("ERR"));
     QCOMPARE(reg->received(), QByteArray());
 }
@@ -242,12 +248,10 @@ void TstLine::udpHandshakeAndCommand()
     Fixture fx;
     auto reg = FakeRegister::udp();
     timings().portaUDP = reg->port();
-    QString stato;
-    linea().mostraStato = [&](const QString& t) { stato = t; };
     app().contatoreApertura = 0;
-    cmdInitCom(" 127.0.0.2 ");
+    cmdInitCom(" 127.0.0.2 ", fx.stato);
     QVERIFY(app().canaleUDP);
-    QCOMPARE(stato, QStringLiteral("APERTO CANALE IP:  127.0.0.2 "));
+    QCOMPARE(fx.stato.testo, QStringLiteral("APERTO CANALE IP:  127.0.0.2 "));
     QVERIFY(waitFor(ack));
     QCOMPARE(reg->received(), QByteArray("\x05")); // no CAN on the network, nothing sent back to an ACK
 
@@ -269,12 +273,12 @@ void TstLine::udpChannelBoundOncePerTransfer()
     auto reg = FakeRegister::udp();
     timings().portaUDP = reg->port();
     app().contatoreApertura = 0;
-    cmdInitCom("127.0.0.2");
+    cmdInitCom("127.0.0.2", fx.stato);
     const quint16 local = linea().Winsock1().localPort();
     QVERIFY(local != 0);
     QList<int> counters{app().contatoreApertura};
     for (int i = 0; i < 12; ++i) {
-        cmdInitCom("127.0.0.2");
+        cmdInitCom("127.0.0.2", fx.stato);
         counters << app().contatoreApertura;
         QCOMPARE(linea().Winsock1().localPort(), local); // reused, not bound again
     }
@@ -289,7 +293,7 @@ void TstLine::udpWrongChecksumIsRefused()
     timings().portaUDP = reg->port();
     reg->setRetransmitOnNak(false);
     app().contatoreApertura = 0;
-    cmdInitCom("127.0.0.2");
+    cmdInitCom("127.0.0.2", fx.stato);
     QVERIFY(waitFor(ack));
     reg->setWrongChecksum(1);
     reg->setErrore("?/", 26);
@@ -307,7 +311,7 @@ void TstLine::udpAddressThatDoesNotParse()
 {
     Fixture fx;
     app().contatoreApertura = 0;
-    cmdInitCom("192.168.1.300");
+    cmdInitCom("192.168.1.300", fx.stato);
     QVERIFY(app().canaleUDP);
     QVERIFY(app().rispostaCassa.stato.isEmpty());
     QVERIFY(!linea().canaleUDPAperto());
@@ -343,7 +347,7 @@ void TstLine::waitEndsWhenTheReplyArrives()
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < 200; ++i) {
-        cmdInitCom(reg->address());
+        cmdInitCom(reg->address(), fx.stato);
         QVERIFY(AttendiFinche(ack, timings().attesaMs));
     }
     QCOMPARE(reg->enqCount(), 200);

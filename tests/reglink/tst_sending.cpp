@@ -25,12 +25,13 @@ namespace {
 struct MittenteProva final : PluSender::Mittente
 {
     std::function<RegLink::EsitoComandi(const QString&, const QString&)> invio;
+    StatoLineaProva stato;
     RegLink::EsitoComandi invia(const QString& file, const QString& porta) override
     {
         if (invio)
             return invio(file, porta);
         NoProgress righe;
-        return RegLink::EsameComandiEsito(file, porta, righe);
+        return RegLink::EsameComandiEsito(file, porta, righe, stato);
     }
 };
 

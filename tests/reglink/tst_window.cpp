@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -233,6 +234,7 @@ private Q_SLOTS:
         reg->clearReceived();
         tecnicoQuandoChiesto();
         w.cmdRiceviPLU->click();
+        QCOMPARE(w.lblTab->text(), QString("APERTO PORTA COM: 41")); // the line's state, on the window
         QCOMPARE(soloComandi(reg->commands(), "h/"), QStringList({"h/12345/", "h/21234/"}));
         QCOMPARE(stock(1), 8.0);
         QCOMPARE(stock(2), 5.5);

@@ -7,10 +7,19 @@
 #include <QStringList>
 #include <functional>
 
+// The register line's state texts, in order.
+class StatoLineaProva final : public StatoLinea
+{
+public:
+    void mostraStato(const QString& t) override { testi << t; }
+    QStringList testi;
+};
+
 class PannelloProva final : public PannelloTrasferimento
 {
 public:
     void cursoreAttesa(bool on) override { cursore << on; }
+    void mostraStato(const QString& t) override { statiLinea << t; }
     bool soloModificati() override { return modificati; }
     void setSoloModificati(bool on) override
     {
@@ -49,6 +58,7 @@ public:
     int totArt = 0;
     int ricerche = 0;
     QList<bool> cursore;
+    QStringList statiLinea;
     std::function<void(bool)> suSoloModificati; // instead of storing the tick
     std::function<void(bool)> suImportaAttivo;  // after storing the state
 };
@@ -59,8 +69,10 @@ public:
     void cursoreAttesa(bool) override {}
     void mostraAvviso(bool v) override { avviso << v; }
     void setTestoAvviso(const QString& t) override { testoAvviso = t; }
+    void mostraStato(const QString& t) override { statiLinea << t; }
     QList<bool> avviso;
     QString testoAvviso;
+    QStringList statiLinea;
 };
 
 // The article window as the editing windows see it, recording what they asked of it.
@@ -75,9 +87,11 @@ public:
     void ripetiRicerca() override { ++ricerche; }
     void focusRicBarCode() override { ++focus; }
     void nascondiLblTab() override { lblTabNascosta = true; }
+    void mostraLblTab(const QString& t) override { lblTab = t; }
     QStringList ricariche;
     int spunte = 0;
     int ricerche = 0;
     int focus = 0;
     bool lblTabNascosta = false;
+    QString lblTab;
 };

@@ -939,6 +939,7 @@ public:
     void ripetiRicerca() override { m_w.CmdCerca_Click(); }
     void focusRicBarCode() override { m_w.focusRicBarCode(); }
     void nascondiLblTab() override { m_w.lblTab->hide(); }
+    void mostraLblTab(const QString& testo) override { m_w.mostraLblTab(testo); }
 
 private:
     Magazzino& m_w;

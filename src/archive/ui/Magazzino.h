@@ -176,6 +176,8 @@ public:
     // The focus rule: txtRicBarCode gets the focus only when visible and enabled.
     void focusRicBarCode();
     bool perFrontalini() const;
+    // lblTab shown with `testo`: the register line's state during a transfer.
+    void mostraLblTab(const QString& testo);
 
     // The window's controls as the register link sees them.
     PannelloTrasferimento& pannelloTrasferimento();

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,6 +49,7 @@ public:
             m_w.tmrImporta->stop();
     }
     void ripetiRicerca() override { m_w.RipetiRicerca(); }
+    void mostraStato(const QString& t) override { m_w.mostraLblTab(t); }
 
 private:
     Magazzino& m_w;
@@ -76,14 +76,12 @@ void Magazzino::collegaCasse()
             [this] { Reception::cmdGeneraFile_Click(pannelloTrasferimento()); });
     connect(this, &Magazzino::modificatiCambiato, this,
             [this] { PluSender::ckModificati_Click(pannelloTrasferimento()); });
+}
 
-    QPointer<Magazzino> w(this);
-    RegLink::linea().mostraStato = [w](const QString& testo) {
-        if (!w)
-            return;
-        w->lblTab->setText(testo);
-        w->lblTab->show();
-    };
+void Magazzino::mostraLblTab(const QString& testo)
+{
+    lblTab->setText(testo);
+    lblTab->show();
 }
 
 // The main window's register port is closed when the article window loads.

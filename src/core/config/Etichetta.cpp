@@ -34,13 +34,23 @@ bool leggiFlag(const QString& chiave)
 Etichetta Etichetta::leggi()
 {
     Etichetta e;
-    const QString nome = Config::leggi(QStringLiteral("NomeAttivita"));
-    e.nomeAttivita = mancante(nome) ? QStringLiteral("MiaAttività") : nome;
+    e.nomeAttivita = nomeAttivitaSalvato();
     if (mancante(Config::leggi(QStringLiteral("SelezioneStandard"))))
         ScriviINI(app().percorsoSetup, kSezione, QStringLiteral("SelezioneStandard"), QStringLiteral("Falso"));
     e.convertiInEAN8 = leggiFlag(QStringLiteral("ConvertiCodFornitoreInEAN8"));
     e.mostraBarcode = leggiFlag(QStringLiteral("VediBARCODE"));
     return e;
+}
+
+QString Etichetta::nomeAttivitaSalvato()
+{
+    const QString nome = Config::leggi(QStringLiteral("NomeAttivita"));
+    return mancante(nome) ? QStringLiteral("MiaAttività") : nome;
+}
+
+bool Etichetta::scriviNomeAttivita(const QString& nome)
+{
+    return ScriviINI(app().percorsoSetup, kSezione, QStringLiteral("NomeAttivita"), nome);
 }
 
 bool Etichetta::selezioneStandard()

@@ -14,6 +14,10 @@ struct Etichetta
     // as "Falso" when missing or empty (the shop name is never written).
     static Etichetta leggi();
 
+    // NomeAttivita alone, without writing anything: "MiaAttività" when missing or empty.
+    static QString nomeAttivitaSalvato();
+    static bool scriviNomeAttivita(const QString& nome);
+
     // SelezioneStandard as the label count reads it: "Vero" is written when it is missing or empty.
     // True when the value in capitals is "VERO".
     static bool selezioneStandard();

@@ -18,8 +18,15 @@ bool leggiFlag(const QString& sezione, const QString& chiave, Vuoto vuoto)
 
 QString leggiTesto(const QString& sezione, const QString& chiave)
 {
-    const QString v = LeggiINI(app().percorsoSetup, sezione, chiave, QStringLiteral("?"));
-    return v == QLatin1String("?") ? QString() : v;
+    return leggiValore(sezione, chiave).value_or(QString());
+}
+
+std::optional<QString> leggiValore(const QString& sezione, const QString& chiave)
+{
+    QString v = LeggiINI(app().percorsoSetup, sezione, chiave, QStringLiteral("?"));
+    if (v == QLatin1String("?"))
+        return std::nullopt;
+    return v;
 }
 
 } // namespace Config

@@ -2,6 +2,7 @@
 // The settings file's on/off keys that are written "Falso" when missing, so the shop keeper finds
 // them in the file to change.
 #include <QString>
+#include <optional>
 
 namespace Config {
 
@@ -13,5 +14,7 @@ bool leggiFlag(const QString& sezione, const QString& chiave, Vuoto vuoto = Vuot
 
 // The value of a key, or an empty text when it is missing ("?").
 QString leggiTesto(const QString& sezione, const QString& chiave);
+// The value of a key as stored (it may be empty); nullopt when it is missing ("?").
+std::optional<QString> leggiValore(const QString& sezione, const QString& chiave);
 
 } // namespace Config

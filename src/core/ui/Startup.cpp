@@ -3,10 +3,10 @@
 #include "core/AppState.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
-#include "core/IniFile.h"
 #include "core/Istanza.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
+#include "core/config/DataSistema.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmDataSistema.h"
 #include "core/ui/frmInfo.h"
@@ -44,8 +44,7 @@ Esito controllaDataSistema()
     }
     case EsitoData::DataPosteriore: {
         frmDataSistema& f = Forms::get<frmDataSistema>();
-        f.setDataMemorizzata(
-            LeggiINI(app().percorsoSetup, QStringLiteral("DataSistema"), QStringLiteral("Data"), QStringLiteral("?")));
+        f.setDataMemorizzata(Config::DataSistema::leggi().data.value_or(QStringLiteral("?")));
         f.showModal();
         return Esito::riuscito();
     }

@@ -1,7 +1,7 @@
 #include "core/ui/frmDataSistema.h"
 
-#include "core/Settings.h"
 #include "core/VbConvert.h"
+#include "core/config/DataSistema.h"
 #include "core/ui/Ui.h"
 
 #include <QLabel>
@@ -48,7 +48,7 @@ void frmDataSistema::cmdOk_Click()
         txtNewData->setFocus();
         return;
     }
-    if (!SalvaDataDiSistema(d)) {
+    if (!Config::DataSistema::scrivi(d)) {
         Msg::box(QStringLiteral("Impossibile salvare la data nel file Setup.ini."), QMessageBox::Ok,
                  QMessageBox::Critical);
     }

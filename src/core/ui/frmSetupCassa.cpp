@@ -2,12 +2,13 @@
 
 #include "core/Contesto.h"
 #include "core/ErrorLog.h"
-#include "core/IniFile.h"
 #include "core/Lookups.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "core/Wait.h"
 #include "core/config/Cartelle.h"
+#include "core/config/DatabaseEsterno.h"
+#include "core/config/Etichetta.h"
 #include "core/config/Generali.h"
 #include "core/config/RegCassa.h"
 #include "core/ui/KeyFilter.h"
@@ -38,16 +39,6 @@ const QString kSfondoFiltro = QStringLiteral(
     "File bitmap (*.bmp)|*.BMP;*.DIB|File Gif (*.Gif)|*.GIF|File Jpeg (*.Jpg | *.JPG|File di Icona (*.Ico)|*.ICO|"
     "Metafile (*.Wmf)|*.WMF");
 const QString kDatabaseFiltro = QStringLiteral("Microsoft Excel files (*.mdb)|*.mdb");
-
-QString sec(const char* s)
-{
-    return QString::fromLatin1(s);
-}
-
-QString leggi(const char* section, const char* key)
-{
-    return LeggiINI(app().percorsoSetup, sec(section), sec(key), QStringLiteral("?"));
-}
 
 QStringList portItems()
 {
@@ -335,10 +326,7 @@ void frmSetupCassa::formLoad()
     ckPrendiPLU[0]->setChecked(lento);
     ckPrendiPLU[1]->setChecked(!lento);
 
-    QString nome = leggi("Etichetta", "NomeAttivita");
-    if (nome == QLatin1String("?") || nome.isEmpty())
-        nome = kMiaAttivita;
-    txtNomeAttivita->setText(nome);
+    txtNomeAttivita->setText(Config::Etichetta::nomeAttivitaSalvato());
 
     ckTipoST->setChecked(Config::RegCassa::leggi().piruNEXImpostato);
 
@@ -372,8 +360,8 @@ void frmSetupCassa::CaricaImpostazioniCassa()
     txtInterscambioIN->setText(cartelle.in);
     txtInterscambioOUT->setText(cartelle.out);
 
-    const QString db = leggi("DatabaseEsterno", "Quale");
-    txtDatabaseEsterno->setText(db == QLatin1String("?") ? QString() : db);
+    const Config::DatabaseEsterno db = Config::DatabaseEsterno::leggi();
+    txtDatabaseEsterno->setText(db.quale == QLatin1String("?") ? QString() : db.quale);
 
     const QString eth = regCassa.portaETH1;
     const QStringList campi = eth.isEmpty() ? QStringList() : eth.split(QLatin1Char('.'));
@@ -550,9 +538,9 @@ bool frmSetupCassa::RegistraImpostazioniCassa()
     if (!Config::Acquisizione::scrivi(metodo))
         return fallito(QStringLiteral("[Acquisizione]"));
     // [Etichetta] and [DatabaseEsterno] belong to the label and import settings.
-    if (!ScriviINI(setup, sec("Etichetta"), sec("NomeAttivita"), nome))
+    if (!Config::Etichetta::scriviNomeAttivita(nome))
         return fallito(QStringLiteral("[Etichetta] NomeAttivita"));
-    if (!ScriviINI(setup, sec("DatabaseEsterno"), sec("Quale"), txtDatabaseEsterno->text()))
+    if (!Config::DatabaseEsterno::scrivi(txtDatabaseEsterno->text()))
         return fallito(QStringLiteral("[DatabaseEsterno] Quale"));
     if (!interfaccia.scrivi())
         return fallito(QStringLiteral("[InterfacciaUtente]"));

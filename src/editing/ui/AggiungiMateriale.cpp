@@ -2,10 +2,11 @@
 
 #include "core/AppState.h"
 #include "core/Articoli.h"
-#include "core/ui/KeyFilter.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "core/config/UnitaMisura.h"
+#include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
 #include "editing/ArticleStore.h"
@@ -26,11 +27,6 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
-std::function<void(int, QWidget*, const QString&, bool)> AggiungiMateriale::apriTastiera =
-    [](int tipo, QWidget* form, const QString& nome, bool mascherato) {
-        frmTastiera::apriPer(tipo, form, nome, mascherato);
-    };
 
 namespace {
 
@@ -378,7 +374,7 @@ void AggiungiMateriale::formUnload()
 void AggiungiMateriale::CaricaUnitaMisura()
 {
     txtUm->clear();
-    txtUm->addItems(ArticleStore::unitaMisura());
+    txtUm->addItems(Config::UnitaMisura::elenco());
 }
 
 void AggiungiMateriale::CaricaGeneri()
@@ -613,8 +609,7 @@ void AggiungiMateriale::cmdAnnulla_Click()
 
 void AggiungiMateriale::cmdTastieraVirtual_Click()
 {
-    if (apriTastiera)
-        apriTastiera(9, this, QStringLiteral("CboFornitore"), false);
+    frmTastiera::apriPer(9, this, QStringLiteral("CboFornitore"), false);
 }
 
 void AggiungiMateriale::cmdBCAlternativi_Click()
@@ -739,9 +734,7 @@ void Aggiungi_Click(ArchivioCallbacks& cb)
 
 void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb)
 {
-    const auto fine = [&cb] {
-        cb.focusRicBarCode();
-    };
+    const auto fine = [&cb] { cb.focusRicBarCode(); };
     if (codiceSelezionato.trimmed().isEmpty()) {
         Msg::info(QStringLiteral("Nessun PLU selezionato"));
         fine();

@@ -3,11 +3,9 @@
 // barcodes and the barcode scanner on its own serial line. Always shown modally over the
 // article window, which opens it through Aggiungi_Click, Modifica_Click and IntercettaBarCode.
 #include "core/ui/FormBase.h"
-#include "editing/ui/ArchivioCallbacks.h"
 #include "editing/PriceMath.h"
 #include "editing/ScannerLine.h"
-
-#include <functional>
+#include "editing/ui/ArchivioCallbacks.h"
 
 class QComboBox;
 class QGroupBox;
@@ -22,10 +20,6 @@ class AggiungiMateriale : public FormBase
     Q_OBJECT
 public:
     explicit AggiungiMateriale(QWidget* parent = nullptr);
-
-    // The on-screen keyboard (frmTastiera::apriPer: kind, calling window, control name, masked); it
-    // writes the typed text into that control. Replaceable, so tests need no keyboard window.
-    static std::function<void(int tipo, QWidget* form, const QString& nome, bool mascherato)> apriTastiera;
 
     void setCallbacks(ArchivioCallbacks& cb) { m_cb = &cb; }
 

@@ -1,6 +1,8 @@
 #pragma once
 // What the editing windows need of the article window that opened them. Every method is
 // required: the article window implements them all.
+#include <QString>
+
 class ArchivioCallbacks
 {
 public:
@@ -17,4 +19,6 @@ public:
     virtual void focusRicBarCode() = 0;
     // Hides the article window's notice label lblTab.
     virtual void nascondiLblTab() = 0;
+    // Shows `testo` in lblTab (the register line's state during a department send).
+    virtual void mostraLblTab(const QString& testo) = 0;
 };

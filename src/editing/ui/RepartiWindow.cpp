@@ -1,10 +1,10 @@
 #include "editing/ui/RepartiWindow.h"
 
 #include "core/AppState.h"
-#include "core/ui/KeyFilter.h"
 #include "core/Paths.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "editing/ArticleStore.h"
 #include "editing/Departments.h"
@@ -285,6 +285,18 @@ bool RepartiWindow::mostraIcona(const QString& path)
     return true;
 }
 
+void RepartiWindow::mostraCampi(const Reparto& r)
+{
+    NomeReparto->setText(r.descrizione);
+    Iva->setText(Vb::cstr(r.iva));
+    const bool conPrezzo = r.prezzoPrefissato != 0;
+    Prezzo->setText(conPrezzo ? Vb::cstr(r.prezzoPrefissato) : QString());
+    Check1->setChecked(conPrezzo);
+    const bool conSconto = r.sconto != 0;
+    Sconto->setText(conSconto ? QString::number(r.sconto) : QString());
+    Check2->setChecked(conSconto);
+}
+
 void RepartiWindow::MostraReparto()
 {
     bool ok = false;
@@ -292,26 +304,9 @@ void RepartiWindow::MostraReparto()
     const auto r = ok ? Departments::leggi(cod) : std::nullopt;
     if (!r)
         return;
-    NomeReparto->setText(r->descrizione);
-    Iva->setText(Vb::cstr(r->iva));
-    if (r->prezzoPrefissato != 0) {
-        Prezzo->setText(Vb::cstr(r->prezzoPrefissato));
-        txtValoreReparto->setText(Vb::cstr(r->prezzoPrefissato));
-        Check1->setChecked(true);
-    } else {
-        Prezzo->clear();
-        txtValoreReparto->clear();
-        Check1->setChecked(false);
-    }
-    if (r->sconto != 0) {
-        ckPrezzoZero->setChecked(true);
-        Sconto->setText(QString::number(r->sconto));
-        Check2->setChecked(true);
-    } else {
-        ckPrezzoZero->setChecked(false);
-        Sconto->clear();
-        Check2->setChecked(false);
-    }
+    mostraCampi(*r);
+    txtValoreReparto->setText(r->prezzoPrefissato != 0 ? Vb::cstr(r->prezzoPrefissato) : QString());
+    ckPrezzoZero->setChecked(r->sconto != 0);
     Fiscale->setChecked(r->noFiscale);
     const QString path = Departments::percorsoIcona(r->percorsoIcon, r->icon);
     if (path.isEmpty()) {
@@ -338,22 +333,7 @@ void RepartiWindow::PreparaPerModifica()
     m_nuovoFile.clear();
     if (!r)
         return;
-    NomeReparto->setText(r->descrizione);
-    Iva->setText(Vb::cstr(r->iva));
-    if (r->prezzoPrefissato != 0) {
-        Prezzo->setText(Vb::cstr(r->prezzoPrefissato));
-        Check1->setChecked(true);
-    } else {
-        Prezzo->clear();
-        Check1->setChecked(false);
-    }
-    if (r->sconto != 0) {
-        Sconto->setText(QString::number(r->sconto));
-        Check2->setChecked(true);
-    } else {
-        Sconto->clear();
-        Check2->setChecked(false);
-    }
+    mostraCampi(*r);
     const QString path = Departments::percorsoIcona(r->percorsoIcon, r->icon);
     if (!path.isEmpty() && mostraIcona(path)) {
         Check3->setChecked(true);
@@ -386,46 +366,46 @@ bool RepartiWindow::ControllaCampi()
         }
         Iva->setText(QStringLiteral("0"));
     } else if (!Vb::isNumeric(Iva->text())) {
-        messaggio(QStringLiteral("Formato 'Iva' non valido"));
-        Iva->clear();
-        Iva->setFocus();
+        return rifiuta(Iva, QStringLiteral("Formato 'Iva' non valido"));
+    }
+    if (!numeroFacoltativo(Check1, Prezzo, QStringLiteral("Prezzo Prefissato")))
         return false;
-    }
-    if (Check1->isChecked()) {
-        if (Prezzo->text().isEmpty()) {
-            Check1->setChecked(false);
-        } else if (!Vb::isNumeric(Prezzo->text())) {
-            messaggio(QStringLiteral("Formato 'Prezzo Prefissato' non valido"));
-            Prezzo->clear();
-            Prezzo->setFocus();
-            return false;
-        }
-    }
     // The visible value box is the one saved, so it is the one checked.
     // As the key filter lets it be typed (a pasted sign or exponent is refused), and within what
     // the registers take.
     const auto valore = numeroDaTastiera(txtValoreReparto->text());
-    if (!txtValoreReparto->text().isEmpty() && (!valore || *valore > kPrezzoMassimoCassa)) {
-        messaggio(valore ? QStringLiteral("Formato 'Valore Reparto' non valido: il massimo accettato dalle casse è ") +
-                               Vb::money(kPrezzoMassimoCassa)
-                         : QStringLiteral("Formato 'Valore Reparto' non valido"));
-        txtValoreReparto->clear();
-        txtValoreReparto->setFocus();
+    if (!txtValoreReparto->text().isEmpty() && (!valore || *valore > kPrezzoMassimoCassa))
+        return rifiuta(
+            txtValoreReparto,
+            valore ? QStringLiteral("Formato 'Valore Reparto' non valido: il massimo accettato dalle casse è ") +
+                         Vb::money(kPrezzoMassimoCassa)
+                   : QStringLiteral("Formato 'Valore Reparto' non valido"));
+    if (!numeroFacoltativo(Check2, Sconto, QStringLiteral("Sconto Automatico")))
         return false;
-    }
-    if (Check2->isChecked()) {
-        if (Sconto->text().isEmpty()) {
-            Check2->setChecked(false);
-        } else if (!Vb::isNumeric(Sconto->text())) {
-            messaggio(QStringLiteral("Formato 'Sconto Automatico' non valido"));
-            Sconto->clear();
-            Sconto->setFocus();
-            return false;
-        }
-    }
     if (Check3->isChecked() && EsistenzaFigura->text() == kFalse)
         Check3->setChecked(false);
     return true;
+}
+
+bool RepartiWindow::rifiuta(QLineEdit* casella, const QString& testo)
+{
+    messaggio(testo);
+    casella->clear();
+    casella->setFocus();
+    return false;
+}
+
+bool RepartiWindow::numeroFacoltativo(QCheckBox* spunta, QLineEdit* casella, const QString& campo)
+{
+    if (!spunta->isChecked())
+        return true;
+    if (casella->text().isEmpty()) {
+        spunta->setChecked(false);
+        return true;
+    }
+    if (Vb::isNumeric(casella->text()))
+        return true;
+    return rifiuta(casella, QStringLiteral("Formato '%1' non valido").arg(campo));
 }
 
 bool RepartiWindow::SalvaReparto()
@@ -496,6 +476,11 @@ void RepartiWindow::Command1_Click(int index)
                 QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             }
             void setTestoAvviso(const QString& t) override { m_w.lblAvviso->setText(t); }
+            void mostraStato(const QString& t) override
+            {
+                if (m_w.m_cb)
+                    m_w.m_cb->mostraLblTab(t);
+            }
 
         private:
             RepartiWindow& m_w;

@@ -12,6 +12,7 @@ class QListWidget;
 class QPushButton;
 class QStatusBar;
 class QTableWidget;
+struct Reparto;
 
 class RepartiWindow : public FormBase
 {
@@ -74,6 +75,13 @@ private:
     int codiceSelezionato(bool* ok) const;
     bool mostraIcona(const QString& path);
     void aggiornaFile1();
+    // The name, VAT, fixed price and discount boxes (with their ticks) from the stored row.
+    void mostraCampi(const Reparto& r);
+    // A value refused: `testo` said, the box emptied and focused. Always false.
+    bool rifiuta(QLineEdit* casella, const QString& testo);
+    // A ticked optional number ("Prezzo Prefissato", "Sconto Automatico"): an empty box unticks
+    // it; one that is not a number is refused.
+    bool numeroFacoltativo(QCheckBox* spunta, QLineEdit* casella, const QString& campo);
 
     ArchivioCallbacks* m_cb = nullptr; // the article window that opened it
     QString m_nuovaCartella;

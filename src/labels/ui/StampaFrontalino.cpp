@@ -1,7 +1,7 @@
 #include "labels/ui/StampaFrontalino.h"
 
 #include "core/AppState.h"
-#include "core/IniFile.h"
+#include "core/config/Generali.h"
 #include "core/ui/Printers.h"
 #include "core/Wait.h"
 #include "core/ui/FormBase.h"
@@ -12,17 +12,11 @@
 namespace StampaFrontalino {
 namespace {
 
-QString leggiStampante(const QString& chiave)
-{
-    const QString v = LeggiINI(app().percorsoSetup, QStringLiteral("STdiSISTEMA"), chiave, QStringLiteral("?"));
-    return v == QLatin1String("?") ? QString() : v;
-}
-
 // Puts the default printer back: the one in [STdiSISTEMA] Predefinita, else the one the system
 // had before the switch; with neither the user is asked to assign it.
 void ripristina(Interaction& interazione, const QString& precedente, const QString& etichette)
 {
-    const QString predefinita = leggiStampante(QStringLiteral("Predefinita"));
+    const QString predefinita = Config::STdiSISTEMA::leggi().predefinita;
     if (!predefinita.isEmpty()) {
         frmChangeST::EseguiAssegnazioneST(predefinita, QStringLiteral("Predefinita"));
         return;
@@ -39,7 +33,7 @@ void ripristina(Interaction& interazione, const QString& precedente, const QStri
 bool cmdStampaFrontalino_Click(Interaction& interazione, ScegliFont& font, SceltaArticoli scelta,
                                std::optional<RigaArticolo> riga)
 {
-    const QString etichette = leggiStampante(QStringLiteral("xFrontalini"));
+    const QString etichette = Config::STdiSISTEMA::leggi().xFrontalini;
     if (etichette.isEmpty() || !Printers::installed().contains(etichette)) {
         interazione.ask(QStringLiteral("Prima di proseguire definire la stampante per i Frontalini"), Interaction::Ok);
         return false;
