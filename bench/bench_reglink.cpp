@@ -240,7 +240,8 @@ void invioUdp()
         [&] {
             app().contatoreApertura = 0;
             NoProgress righe;
-            esito = RegLink::EsameComandi(file, reg->address(), righe);
+            StatoLineaProva stato;
+            esito = RegLink::EsameComandi(file, reg->address(), righe, stato);
         },
         1);
     RegLink::resetLinea();
