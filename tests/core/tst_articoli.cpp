@@ -191,9 +191,6 @@ private Q_SLOTS:
         QVERIFY(!Articoli::ivaRepartoPerDescrizione(QStringLiteral("Casa")).ok);
     }
 
-private:
-    std::unique_ptr<TestEnv> m_env;
-
     // The code a register holds for an article, and the article found back by that code.
     void codeHeldByTheRegister()
     {
@@ -213,6 +210,9 @@ private:
         QVERIFY(!Articoli::perCodiceInCassa(QStringLiteral("1234'")).valore);
         QVERIFY(!Articoli::perCodiceInCassa(QString()).valore);
     }
+
+private:
+    std::unique_ptr<TestEnv> m_env;
 };
 
 QTEST_MAIN(TstArticoli)
