@@ -92,9 +92,9 @@ double inserimentoNudo(int n)
     return migliore([n] { return inserimentoNudoUnaVolta(n); });
 }
 
-double importaUnaVolta(const QString& path, const ImpostazioniImport& imp)
+double importaUnaVolta(ScriptedInteraction& ui, const QString& path, const ImpostazioniImport& imp)
 {
-    ScriptedInteraction ui;
+    ui.reset();
     NoProgress sink;
     QElapsedTimer t;
     t.start();
@@ -105,12 +105,12 @@ double importaUnaVolta(const QString& path, const ImpostazioniImport& imp)
     return ms;
 }
 
-double importa(const QString& path, const ImpostazioniImport& imp, bool svuotaPrima = true)
+double importa(ScriptedInteraction& ui, const QString& path, const ImpostazioniImport& imp, bool svuotaPrima = true)
 {
     return migliore([&] {
         if (svuotaPrima)
             svuota();
-        return importaUnaVolta(path, imp);
+        return importaUnaVolta(ui, path, imp);
     });
 }
 
@@ -160,7 +160,7 @@ int main(int argc, char** argv)
         imp.posPV = 10;
         imp.posDes = 5;
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(path, imp);
+        const double ms = importa(env.interazione(), path, imp);
         riga("separated text", n, ms, nudo, 3);
         svuota();
     }
@@ -187,7 +187,7 @@ int main(int argc, char** argv)
         }
         workbook_close(wb);
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(path, generico());
+        const double ms = importa(env.interazione(), path, generico());
         riga(".xlsx generic sheet", n, ms, nudo, 5);
         svuota();
     }
@@ -214,7 +214,7 @@ wb.save(sys.argv[1])
         if (p.exitCode() != 0)
             std::fprintf(stderr, "xlwt: %s\n", p.readAllStandardError().right(400).constData());
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(path, generico());
+        const double ms = importa(env.interazione(), path, generico());
         riga(".xls generic sheet", n, ms, nudo, 5);
         svuota();
     }
@@ -287,7 +287,7 @@ wb.save(sys.argv[1])
         });
         ImpostazioniImport imp;
         imp.fornitore = QStringLiteral("RCG SERVICE");
-        const double ms = importa(path, imp, false);
+        const double ms = importa(env.interazione(), path, imp, false);
         riga("RCG merge into 100,000 articles", n, ms, nudo, 3);
     }
     std::printf("peak resident memory of the whole run: %ld MiB\n", piccoKiB() / 1024);

@@ -134,7 +134,7 @@ int main(int argc, char** argv)
 
     std::vector<double> tEsporta, tNudo;
     for (int g = 0; g < kGiri; ++g) {
-        ScriptedInteraction ia;
+        ScriptedInteraction& ia = env.interazione().reset();
         ia.paths << env.path(QStringLiteral("magazzino.xlsx"));
         ia.answers << Interaction::Yes;
         NoProgress p;

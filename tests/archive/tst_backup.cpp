@@ -33,7 +33,7 @@ QByteArray leggi(const QString& path)
 // Picks `folder` (empty: cancels) at every folder question; the titles asked are recorded.
 QStringList* sceglie(const QString& folder)
 {
-    auto& interazione = dynamic_cast<TestInteraction&>(Contesto::interazione());
+    auto& interazione = dynamic_cast<ScriptedInteraction&>(Contesto::interazione());
     interazione.prompts.clear();
     interazione.paths.clear();
     for (int i = 0; i < 8; ++i)

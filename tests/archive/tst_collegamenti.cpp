@@ -2,7 +2,6 @@
 // scanned-barcode box, the promotions list and the register send.
 #include "archive/ui/DataBackup.h"
 #include "archive/ui/Magazzino.h"
-#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "editing/ExtraBarcodes.h"
@@ -10,7 +9,6 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
-#include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -235,8 +233,7 @@ private Q_SLOTS:
     void receptionButtonsAskTheirQuestions()
     {
         TestEnv env;
-        ScriptedInteraction si;
-        Contesto::installaInterazione(&si);
+        ScriptedInteraction& si = env.interazione();
         RegLink::timings() = RegLink::Timings::veloci();
         app().wait.scale = 0.1; // the line's pauses must leave the register time to answer
         RegLink::resetLinea();
@@ -266,7 +263,6 @@ private Q_SLOTS:
         QCOMPARE(reg->commands().size(), comandi);
         QVERIFY(!app().ricezioneInCorso);
 
-        Contesto::installaInterazione(&env.interazione());
         RegLink::resetLinea();
         RegLink::resetTimings();
     }

@@ -82,12 +82,12 @@ class TstMotori : public QObject
     Q_OBJECT
 private:
     std::unique_ptr<TestEnv> m_env;
-    ScriptedInteraction ui;
+    ScriptedInteraction& ui() { return m_env->interazione(); }
     RecordingProgress sink;
 
     bool importa(const QString& path, const ImpostazioniImport& imp)
     {
-        return Importazione::EseguiImportazione(path, imp, ui, sink);
+        return Importazione::EseguiImportazione(path, imp, ui(), sink);
     }
     QString p(const QString& n) const { return m_env->path(n); }
 
@@ -95,7 +95,6 @@ private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnv>();
-        ui = ScriptedInteraction();
         sink = RecordingProgress();
         QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Pane' WHERE Cod = 5")));
         QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Iva = 22 WHERE Cod = 3")));
@@ -261,7 +260,7 @@ private Q_SLOTS:
         imp.fornitore = QStringLiteral("ACME");
         QVERIFY(!importa(p(QStringLiteral("x.txt")), imp));
         QCOMPARE(
-            ui.asked.last(),
+            ui().asked.last(),
             QStringLiteral("Dati Tracciato Record per il Fornitore selezionato NON presenti - Impossibile continuare"));
         QCOMPARE(fotografia(), prima);
     }
@@ -298,7 +297,7 @@ private Q_SLOTS:
             scriviXlsxOpenpyxl(path, fogli);
         else
             scriviXls(path, fogli);
-        QVERIFY2(importa(path, generico()), qPrintable(ui.asked.join(QLatin1Char('/'))));
+        QVERIFY2(importa(path, generico()), qPrintable(ui().asked.join(QLatin1Char('/'))));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
         Articolo a = articolo(1);
         QCOMPARE(a.descrizione, QStringLiteral("Esistente"));
@@ -354,7 +353,7 @@ private Q_SLOTS:
         const QString prima = fotografia();
         scriviXlsx(p(QStringLiteral("n.xlsx")), {{QStringLiteral("Listino"), {{QStringLiteral("a")}, {1.0}}}});
         QVERIFY(!importa(p(QStringLiteral("n.xlsx")), generico()));
-        QCOMPARE(ui.asked.last(), QStringLiteral("Impossibile eseguire l'importazione"));
+        QCOMPARE(ui().asked.last(), QStringLiteral("Impossibile eseguire l'importazione"));
         QCOMPARE(fotografia(), prima);
     }
 
@@ -425,7 +424,7 @@ private Q_SLOTS:
         if (tipo == 3)
             imp.fornitore = QStringLiteral("RCG SERVICE");
         QVERIFY(!importa(p(QStringLiteral("o.dat")), imp));
-        QCOMPARE(ui.asked.last(), messaggio);
+        QCOMPARE(ui().asked.last(), messaggio);
         QCOMPARE(fotografia(), prima);
     }
 
@@ -480,7 +479,7 @@ private Q_SLOTS:
             scriviXlsx(path, {{QStringLiteral("Prodotti"), {{QStringLiteral("a")}, {QStringLiteral("Pane")}}}});
         }
         QVERIFY(!importa(path, generico()));
-        QCOMPARE(ui.asked.last(), Importazione::msgImpossibile());
+        QCOMPARE(ui().asked.last(), Importazione::msgImpossibile());
         QCOMPARE(fotografia(), prima);
     }
 
@@ -541,7 +540,7 @@ private Q_SLOTS:
                 imp.fornitore = QStringLiteral("F");
         }
         QVERIFY(!importa(path, imp));
-        QCOMPARE(ui.asked.last(), motore >= 2 ? Importazione::msgImpossibile() : Importazione::msgErrore());
+        QCOMPARE(ui().asked.last(), motore >= 2 ? Importazione::msgImpossibile() : Importazione::msgErrore());
         QVERIFY(Db::exec(QStringLiteral("DROP TRIGGER guasto")));
         QCOMPARE(fotografia(), prima);
         QCOMPARE(Db::transactionDepth(), 0);

@@ -26,7 +26,7 @@ struct Fixture
     TestEnv env;
     PannelloProva p;
     QStringList& avvisi = env.interazione().notices;
-    int& password = env.interazione().passwords;
+    int& password = env.interazione().technicianAsked;
     bool& tecnico = env.interazione().technician;
     int& progressMax = p.progressMax;
 

@@ -270,7 +270,7 @@ private Q_SLOTS:
         };
         cmdInviaPLU_Click(fx.p, fx.mittente);
         QCOMPARE(invii, 2);
-        QCOMPARE(fx.env.interazione().passwords, 0);
+        QCOMPARE(fx.env.interazione().technicianAsked, 0);
         QVERIFY(fx.env.messages().isEmpty());
         QCOMPARE(segnati(), 0);
     }

@@ -3,7 +3,6 @@
 // and the fake register on a pseudo-terminal or on loopback UDP.
 #include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
-#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/TextFile.h"
@@ -24,41 +23,9 @@
 
 namespace {
 
-// The test interaction, except that the technician's password is asked in the real password
-// window, as the program does.
-class ConTecnico final : public Interaction
-{
-public:
-    explicit ConTecnico(TestInteraction& t) : m_t(t) {}
-    Button ask(const QString& text, Buttons buttons, Icon icon, Button def, const QString& title) override
-    {
-        return m_t.ask(text, buttons, icon, def, title);
-    }
-    std::optional<QString> askText(const QString& prompt, const QString& title, const QString& initial) override
-    {
-        return m_t.askText(prompt, title, initial);
-    }
-    QString chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters) override
-    {
-        return m_t.chooseOpenFile(title, dir, filters);
-    }
-    QString chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters) override
-    {
-        return m_t.chooseSaveFile(title, dir, filters);
-    }
-    QString chooseFolder(const QString& title, const QString& dir) override { return m_t.chooseFolder(title, dir); }
-    bool askTechnician() override { return frmPswd::chiediTecnico(); }
-    void notice(const QString& text) override { m_t.notice(text); }
-    void showTextFile(const QString& path) override { m_t.showTextFile(path); }
-
-private:
-    TestInteraction& m_t;
-};
-
 struct Fixture
 {
     TestEnv env;
-    ConTecnico interazione{env.interazione()};
     QStringList& viewed = env.interazione().filesShown;
 
     Fixture()
@@ -68,11 +35,11 @@ struct Fixture
         RegLink::resetLinea();
         QDir(env.home()).mkpath("out");
         ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
-        Contesto::installaInterazione(&interazione);
+        // The technician's password is asked in the real password window, as the program does.
+        env.interazione().technicianWindow = [] { return frmPswd::chiediTecnico(); };
     }
     ~Fixture()
     {
-        Contesto::installaInterazione(&env.interazione());
         RegLink::resetLinea();
         RegLink::resetTimings();
     }
