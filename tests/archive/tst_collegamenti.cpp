@@ -9,6 +9,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -234,11 +235,8 @@ private Q_SLOTS:
     {
         TestEnv env;
         ScriptedInteraction& si = env.interazione();
-        RegLink::timings() = RegLink::Timings::veloci();
-        app().wait.scale = 0.1; // the line's pauses must leave the register time to answer
-        RegLink::resetLinea();
-        QDir(env.home()).mkpath("out");
-        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        LineaProva linea(0.1);
+        cartellaOutProva(env);
         articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
         auto reg = FakeRegister::serial(env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
@@ -262,9 +260,6 @@ private Q_SLOTS:
         QCOMPARE(si.technicianAsked, 2);
         QCOMPARE(reg->commands().size(), comandi);
         QVERIFY(!app().ricezioneInCorso);
-
-        RegLink::resetLinea();
-        RegLink::resetTimings();
     }
 };
 

@@ -140,7 +140,7 @@ private Q_SLOTS:
         ui().asked.clear();
         QTest::mouseClick(w.cmdProcedi, Qt::LeftButton); // no path queued: cancelled
         QCOMPARE(ui().asked, (QStringList{QStringLiteral("Apri file con i PLU da caricare"),
-                                        QStringLiteral("Operazione annullata dall'Utente")}));
+                                          QStringLiteral("Operazione annullata dall'Utente")}));
         QCOMPARE(ui().filtersSeen.last(),
                  (QStringList{QStringLiteral("File di testo (*.txt)"), QStringLiteral("File di Excel (*.xls)"),
                               QStringLiteral("File di testo (*.old)"), QStringLiteral("File di Excel (*.xlsx)")}));

@@ -7,6 +7,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
@@ -38,20 +39,9 @@ void ivaTarvenit(const TestEnv& env)
 }
 
 // Fast protocol timings and a fresh line around each transfer case.
-struct Linea
+struct Linea : LineaProva
 {
-    Linea()
-    {
-        RegLink::timings() = RegLink::Timings::veloci();
-        app().wait.scale = 0.2;
-        RegLink::timings().attesaMs = 750; // 150 ms here
-        RegLink::resetLinea();
-    }
-    ~Linea()
-    {
-        RegLink::resetLinea();
-        RegLink::resetTimings();
-    }
+    Linea() : LineaProva(0.2) { RegLink::timings().attesaMs = 750; } // 150 ms here
 };
 
 // Three departments with their VAT codes; department 3 is Frutta with the automatic discount.

@@ -6,6 +6,7 @@
 #include "reglink/ScannerPort.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/TestEnv.h"
 
 #include <QElapsedTimer>
@@ -41,16 +42,7 @@ bool reply()
 struct Fixture
 {
     TestEnv env;
-    Fixture()
-    {
-        timings() = Timings::veloci();
-        resetLinea();
-    }
-    ~Fixture()
-    {
-        resetLinea();
-        resetTimings();
-    }
+    LineaProva linea;
 };
 
 } // namespace

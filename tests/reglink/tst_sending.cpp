@@ -9,6 +9,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
@@ -37,6 +38,7 @@ struct MittenteProva final : PluSender::Mittente
 struct Fixture
 {
     TestEnv env;
+    LineaProva linea{0.1};
     PannelloProva p;
     MittenteProva mittente;
     bool& modificati = p.modificati;
@@ -46,21 +48,12 @@ struct Fixture
 
     Fixture()
     {
-        RegLink::timings() = RegLink::Timings::veloci();
-        app().wait.scale = 0.1;
         RegLink::timings().attesaMs = 1500; // 150 ms here
-        RegLink::resetLinea();
-        QDir(env.home()).mkpath("out");
-        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        cartellaOutProva(env);
         timer = true;
         RegLink::comandiHooks().terminaProgramma = [] {};
     }
-    ~Fixture()
-    {
-        RegLink::comandiHooks() = RegLink::ComandiHooks{};
-        RegLink::resetLinea();
-        RegLink::resetTimings();
-    }
+    ~Fixture() { RegLink::comandiHooks() = RegLink::ComandiHooks{}; }
 };
 
 void articolo(int cod, const QVariant& barCode, const QString& descr, int modificato = 1)

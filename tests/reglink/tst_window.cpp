@@ -11,6 +11,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -26,22 +27,14 @@ namespace {
 struct Fixture
 {
     TestEnv env;
+    LineaProva linea{0.1};
     QStringList& viewed = env.interazione().filesShown;
 
     Fixture()
     {
-        RegLink::timings() = RegLink::Timings::veloci();
-        app().wait.scale = 0.1;
-        RegLink::resetLinea();
-        QDir(env.home()).mkpath("out");
-        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        cartellaOutProva(env);
         // The technician's password is asked in the real password window, as the program does.
         env.interazione().technicianWindow = [] { return frmPswd::chiediTecnico(); };
-    }
-    ~Fixture()
-    {
-        RegLink::resetLinea();
-        RegLink::resetTimings();
     }
     void piruNEX(bool on) const { ScriviINI(env.setup(), "RegCassa", "PiruNEX", on ? "Vero" : "Falso"); }
     void udp(const FakeRegister& reg) const
