@@ -5,6 +5,7 @@
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "import/Importazione.h"
+#include "support/ImportProva.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
@@ -118,22 +119,6 @@ void riga(const char* nome, int righe, double ms, double nudo, double obiettivo)
 {
     std::printf("%-34s %7d rows  %9.1f ms  bare %8.1f ms  ratio %5.2f (goal <= %.0f)  peak RSS %ld MiB\n", nome, righe,
                 ms, nudo, ms / nudo, obiettivo, piccoKiB() / 1024);
-}
-
-ImpostazioniImport generico()
-{
-    ImpostazioniImport imp;
-    imp.fileExcel = true;
-    imp.posDes = 1;
-    imp.posQta = 2;
-    imp.posBC = 3;
-    imp.posRep = 4;
-    imp.posPV = 5;
-    imp.posACQ = 6;
-    imp.posIVA = 7;
-    imp.posCFOR = 8;
-    imp.posFOR = 9;
-    return imp;
 }
 
 } // namespace

@@ -235,15 +235,7 @@ private Q_SLOTS:
         QTemporaryDir other;
         const QString file = other.filePath("DbNegozio.db");
         if (kind == "foreign") {
-            {
-                QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "estraneo");
-                db.setDatabaseName(file);
-                QVERIFY(db.open());
-                QSqlQuery q(db);
-                QVERIFY(q.exec("CREATE TABLE Clienti (Nome TEXT)"));
-                db.close();
-            }
-            QSqlDatabase::removeDatabase("estraneo");
+            execOnFile(file, "CREATE TABLE Clienti (Nome TEXT)");
         } else if (kind == "corrupt") {
             scrivi(file, QByteArray("SQLite format 3") + QByteArray(4096, '\x7f'));
         } else {

@@ -4,6 +4,7 @@
 #include "core/Articoli.h"
 #include "core/Database.h"
 #include "import/Importazione.h"
+#include "support/ImportProva.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
@@ -21,22 +22,6 @@ ImpostazioniImport separato()
     imp.posRep = 6;
     imp.posPV = 10;
     imp.posDes = 5;
-    return imp;
-}
-
-ImpostazioniImport generico()
-{
-    ImpostazioniImport imp;
-    imp.fileExcel = true;
-    imp.posDes = 1;
-    imp.posQta = 2;
-    imp.posBC = 3;
-    imp.posRep = 4;
-    imp.posPV = 5;
-    imp.posACQ = 6;
-    imp.posIVA = 7;
-    imp.posCFOR = 8;
-    imp.posFOR = 9;
     return imp;
 }
 
@@ -265,13 +250,7 @@ private Q_SLOTS:
         QCOMPARE(fotografia(), prima);
     }
 
-    void foglioGenerico_data()
-    {
-        QTest::addColumn<int>("scrittore");
-        QTest::newRow("xlsx libxlsxwriter") << 0;
-        QTest::newRow("xlsx openpyxl (absolute targets)") << 1;
-        QTest::newRow("xls xlwt") << 2;
-    }
+    void foglioGenerico_data() { colonnaScrittori(); }
     void foglioGenerico()
     {
         QFETCH(int, scrittore);
@@ -290,13 +269,7 @@ private Q_SLOTS:
               {no, 1.0, QStringLiteral("999"), 1.0, 1.0, 1.0, 22.0, no, no},
               {QStringLiteral("Senza qta e barcode"), no, no, 1.0, 2.5, 1.25, 10.0, QStringLiteral("K'3"),
                QStringLiteral("F")}}}};
-        const QString path = p(scrittore == 2 ? QStringLiteral("f.xls") : QStringLiteral("f.xlsx"));
-        if (scrittore == 0)
-            scriviXlsx(path, fogli);
-        else if (scrittore == 1)
-            scriviXlsxOpenpyxl(path, fogli);
-        else
-            scriviXls(path, fogli);
+        const QString path = scriviCartella(scrittore, p(QStringLiteral("f")), fogli);
         QVERIFY2(importa(path, generico()), qPrintable(ui().asked.join(QLatin1Char('/'))));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
         Articolo a = articolo(1);

@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -107,4 +110,16 @@ void writeRaw(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
     QVERIFY(f.write(bytes) == bytes.size());
+}
+
+void execOnFile(const QString& dbPath, const QString& sql)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("execOnFile"));
+        db.setDatabaseName(dbPath);
+        QVERIFY2(db.open(), qPrintable(dbPath));
+        QSqlQuery q(db);
+        QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("execOnFile"));
 }

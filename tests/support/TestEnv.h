@@ -75,3 +75,6 @@ inline QByteArray readRaw(const QString& path)
 }
 // Writes `bytes` to `path`, failing the running test when it cannot.
 void writeRaw(const QString& path, const QByteArray& bytes);
+// Runs `sql` on the SQLite file at `dbPath` (made when missing) over a side connection, failing
+// the running test when it cannot: a database that is not the program's own.
+void execOnFile(const QString& dbPath, const QString& sql);
