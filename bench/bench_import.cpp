@@ -138,14 +138,8 @@ int main(int argc, char** argv)
         for (int i = 0; i < n; ++i)
             f.write(QStringLiteral("x;y;z;%1;%2;3;a;b;c;1.50;d;e\r\n").arg(barcode(i), descrizione(i)).toLatin1());
         f.close();
-        ImpostazioniImport imp;
-        imp.posBC = 4;
-        imp.posQta = 12;
-        imp.posRep = 6;
-        imp.posPV = 10;
-        imp.posDes = 5;
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(env.interazione(), path, imp);
+        const double ms = importa(env.interazione(), path, separato());
         riga("separated text", n, ms, nudo, 3);
         svuota();
     }

@@ -246,11 +246,7 @@ private Q_SLOTS:
         w.cmdGeneraFile->click();
         QCOMPARE(si.technicianAsked, 1);
         QVERIFY(si.asked.contains("Quanti PLU da Acquisire?"));
-        QStringList perNumero;
-        for (const QString& c : reg->commands())
-            if (c.startsWith("p/"))
-                perNumero << c;
-        QCOMPARE(perNumero, QStringList({"p/1/", "p/2/"}));
+        QCOMPARE(reg->commandsStartingWith("p/"), QStringList({"p/1/", "p/2/"}));
         QCOMPARE(si.asked.last(), QString("Importazione Terminata"));
 
         // A refused password starts nothing.

@@ -12,19 +12,6 @@
 
 namespace {
 
-ImpostazioniImport separato()
-{
-    ImpostazioniImport imp;
-    imp.opzioneSeparatore = 1;
-    imp.separatore = QStringLiteral(";");
-    imp.posBC = 4;
-    imp.posQta = 12;
-    imp.posRep = 6;
-    imp.posPV = 10;
-    imp.posDes = 5;
-    return imp;
-}
-
 Articolo articolo(qint64 cod)
 {
     const auto r = Articoli::perCodice(cod);

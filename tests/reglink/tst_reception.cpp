@@ -91,15 +91,6 @@ void archivio(FakeRegister& reg)
     reg.setVendite("12345", "250");
 }
 
-QStringList soloComandi(const QStringList& c, const QString& prefisso)
-{
-    QStringList out;
-    for (const QString& s : c)
-        if (s.startsWith(prefisso))
-            out << s;
-    return out;
-}
-
 } // namespace
 
 class TestReception : public QObject
@@ -123,7 +114,7 @@ private Q_SLOTS:
         archivio(*reg);
         cmdRiceviPLU_Click(fx.p);
 
-        QCOMPARE(soloComandi(reg->commands(), "h/"), QStringList({"h/8012345/", "h/12345/"}));
+        QCOMPARE(reg->commandsStartingWith("h/"), QStringList({"h/8012345/", "h/12345/"}));
         QCOMPARE(fx.ricevuto(1).size(), 2);
         QVERIFY(fx.ricevuto(1).at(0).contains("/8012345/PANE/"));
         QCOMPARE(fx.progressMax, 3);
@@ -164,10 +155,10 @@ private Q_SLOTS:
         cmdRiceviPLU_Click(fx.p);
 
         if (flag) {
-            QCOMPARE(soloComandi(reg->commands(), "n//").size(), 3);
+            QCOMPARE(reg->commandsStartingWith("n//").size(), 3);
         } else {
-            QCOMPARE(soloComandi(reg->commands(), "J//").size(), 1);
-            QCOMPARE(soloComandi(reg->commands(), "K//").size(), 3);
+            QCOMPARE(reg->commandsStartingWith("J//").size(), 1);
+            QCOMPARE(reg->commandsStartingWith("K//").size(), 3);
         }
         QCOMPARE(fx.ricevuto(1).size(), 2);
         QCOMPARE(fx.avvisi, QStringList({"Ricezione dati dalla cassa 1 terminata"}));
@@ -195,8 +186,8 @@ private Q_SLOTS:
         app().impostazioniRegCassa.portaCOM1 = "42";
         cmdRiceviPLU_Click(fx.p);
 
-        QCOMPARE(soloComandi(rete->commands(), "n//").size(), 3);
-        QCOMPARE(soloComandi(seriale->commands(), "n//").size(), 2);
+        QCOMPARE(rete->commandsStartingWith("n//").size(), 3);
+        QCOMPARE(seriale->commandsStartingWith("n//").size(), 2);
         QCOMPARE(fx.ricevuto(1).size(), 2);
         QCOMPARE(fx.ricevuto(2).size(), 1);
         QCOMPARE(fx.avvisi,
@@ -336,7 +327,7 @@ private Q_SLOTS:
         TextFile::writeLines(fx.env.path("out/PLUQuidar1.txt"), {"vecchio"});
         fx.env.interazione().texts.enqueue(risposta);
         cmdGeneraFile_Click(fx.p);
-        const QStringList p = soloComandi(reg->commands(), "p/");
+        const QStringList p = reg->commandsStartingWith("p/");
         if (!comandi.isEmpty())
             QCOMPARE(p, comandi);
         if (righe >= 0) {

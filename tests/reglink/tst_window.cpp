@@ -71,15 +71,6 @@ bool segnato(int cod)
     return Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = ?", {cod}).toInt() != 0;
 }
 
-QStringList soloComandi(const QStringList& c, const QString& prefisso)
-{
-    QStringList out;
-    for (const QString& s : c)
-        if (s.startsWith(prefisso))
-            out << s;
-    return out;
-}
-
 Magazzino& apri()
 {
     Magazzino& w = Forms::get<Magazzino>();
@@ -135,7 +126,7 @@ private Q_SLOTS:
         w.cmdRiceviPLU->click();
 
         QVERIFY(!fx.env.messages().join('\n').contains("interrotta"));
-        QCOMPARE(soloComandi(reg->commands(), "n//").size(), 3);
+        QCOMPARE(reg->commandsStartingWith("n//").size(), 3);
         QStringList righe;
         TextFile::readLines(fx.env.path("out/PLUQuidar1.txt"), righe);
         QCOMPARE(righe.size(), 2);
@@ -165,7 +156,7 @@ private Q_SLOTS:
 
         const qint64 silenzio = app().wait.ms(RegLink::timings().attesaMs * RegLink::timings().timeoutSilenzioDump);
         QVERIFY(t.elapsed() >= silenzio);
-        QVERIFY(soloComandi(reg->commands(), "n//").size() > 10);
+        QVERIFY(reg->commandsStartingWith("n//").size() > 10);
         QVERIFY(fx.env.messages().contains("Ricezione dati dalla cassa 1 non completata: la cassa non risponde più"));
         QCOMPARE(stock(1), 10.0);
     }
@@ -185,15 +176,15 @@ private Q_SLOTS:
         w.ckModificati->setChecked(true);
         fx.env.answer({QMessageBox::Yes}); // yes, there is another register: the marks stay
         w.cmdInviaPLU->click();
-        QCOMPARE(soloComandi(reg->commands(), "A/"), QStringList({"A/12345/ART 1/4/0/1.50/150.00/10.000/00010000/",
-                                                                  "A/21234/ART 2/4/0/1.50/150.00/6.000/00010000/"}));
+        QCOMPARE(reg->commandsStartingWith("A/"), QStringList({"A/12345/ART 1/4/0/1.50/150.00/10.000/00010000/",
+                                                               "A/21234/ART 2/4/0/1.50/150.00/6.000/00010000/"}));
 
         reg->setVendite("12345", "2000");
         reg->setVendite("21234", "500");
         reg->clearReceived();
         tecnicoQuandoChiesto();
         w.cmdRiceviPLU->click();
-        QCOMPARE(soloComandi(reg->commands(), "h/"), QStringList({"h/12345/", "h/21234/"}));
+        QCOMPARE(reg->commandsStartingWith("h/"), QStringList({"h/12345/", "h/21234/"}));
         QCOMPARE(stock(1), 8.0);
         QCOMPARE(stock(2), 5.5);
     }
@@ -255,7 +246,7 @@ private Q_SLOTS:
         w.ckModificati->setChecked(true);
         w.cmdInviaPLU->click();
 
-        QCOMPARE(soloComandi(reg->commands(), "A/").size(), 2); // each once: no resends
+        QCOMPARE(reg->commandsStartingWith("A/").size(), 2); // each once: no resends
         QCOMPARE(fx.env.interazione().notices,
                  QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA"}));
         QVERIFY(!QFile::exists(fx.env.path("out/NonTRASMESSI" + reg->address() + ".txt")));

@@ -256,6 +256,15 @@ void FakeRegister::handleFrame(const QByteArray& body)
     m_lastReplyAt = m_clock.nsecsElapsed();
 }
 
+QStringList FakeRegister::commandsStartingWith(const QString& prefix) const
+{
+    QStringList out;
+    for (const QString& c : m_commands)
+        if (c.startsWith(prefix))
+            out << c;
+    return out;
+}
+
 QString FakeRegister::recordH(const Plu& p) const
 {
     return QStringLiteral("00/00/00/%1/%2/%3/%4/%5/%6/0/0/0/%7/0/0/")

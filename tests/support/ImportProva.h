@@ -2,20 +2,38 @@
 // Import settings shared by the import tests and the import benchmark.
 #include "import/Importazione.h"
 
+// Settings with these columns (from 1; 0: not in the file).
+inline ImpostazioniImport colonne(int des, int qta, int bc, int rep, int pv, int acq = 0, int iva = 0, int cfor = 0,
+                                  int forn = 0)
+{
+    ImpostazioniImport imp;
+    imp.posDes = des;
+    imp.posQta = qta;
+    imp.posBC = bc;
+    imp.posRep = rep;
+    imp.posPV = pv;
+    imp.posACQ = acq;
+    imp.posIVA = iva;
+    imp.posCFOR = cfor;
+    imp.posFOR = forn;
+    return imp;
+}
+
+// The ";"-separated price list they write: barcode 4, description 5, department 6, price 10,
+// quantity 12.
+inline ImpostazioniImport separato()
+{
+    ImpostazioniImport imp = colonne(5, 12, 4, 6, 10);
+    imp.opzioneSeparatore = 1;
+    imp.separatore = QStringLiteral(";");
+    return imp;
+}
+
 // The generic sheet of the workbooks they write: Des, Qta, BC, Rep, PV, ACQ, IVA, CF, For in
 // columns 1 to 9.
 inline ImpostazioniImport generico()
 {
-    ImpostazioniImport imp;
+    ImpostazioniImport imp = colonne(1, 2, 3, 4, 5, 6, 7, 8, 9);
     imp.fileExcel = true;
-    imp.posDes = 1;
-    imp.posQta = 2;
-    imp.posBC = 3;
-    imp.posRep = 4;
-    imp.posPV = 5;
-    imp.posACQ = 6;
-    imp.posIVA = 7;
-    imp.posCFOR = 8;
-    imp.posFOR = 9;
     return imp;
 }
