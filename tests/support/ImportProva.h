@@ -2,20 +2,15 @@
 // Import settings shared by the import tests and the import benchmark.
 #include "import/Importazione.h"
 
+#include <tuple>
+
 // Settings with these columns (from 1; 0: not in the file).
 inline ImpostazioniImport colonne(int des, int qta, int bc, int rep, int pv, int acq = 0, int iva = 0, int cfor = 0,
                                   int forn = 0)
 {
     ImpostazioniImport imp;
-    imp.posDes = des;
-    imp.posQta = qta;
-    imp.posBC = bc;
-    imp.posRep = rep;
-    imp.posPV = pv;
-    imp.posACQ = acq;
-    imp.posIVA = iva;
-    imp.posCFOR = cfor;
-    imp.posFOR = forn;
+    std::tie(imp.posDes, imp.posQta, imp.posBC, imp.posRep, imp.posPV, imp.posACQ, imp.posIVA, imp.posCFOR,
+             imp.posFOR) = std::tie(des, qta, bc, rep, pv, acq, iva, cfor, forn);
     return imp;
 }
 
