@@ -69,10 +69,6 @@ private:
 
 // Whole-file reads and writes for checking exact bytes.
 QByteArray readAll(const QString& path);
-inline QByteArray readRaw(const QString& path)
-{
-    return readAll(path);
-}
 // Writes `bytes` to `path`, failing the running test when it cannot.
 void writeRaw(const QString& path, const QByteArray& bytes);
 // Runs `sql` on the SQLite file at `dbPath` (made when missing) over a side connection, failing
