@@ -4,7 +4,7 @@
 // - Message boxes, whether logic asks them here or a window shows them itself, go through the
 //   program's message-box helper (so Msg::shown lists them all) and TestEnv answers them from
 //   `answers`; with none left, a box gets its first button of Ok, Yes, No, Cancel, Abort, Retry,
-//   Ignore.
+//   Ignore (not its default button: a test queues every other answer it relies on).
 // - The input box takes `texts`, the pickers `paths`; with none left, they are cancelled.
 #include "core/Interaction.h"
 #include "core/Progress.h"
