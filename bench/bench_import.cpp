@@ -5,6 +5,7 @@
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "import/Importazione.h"
+#include "support/ImportProva.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
@@ -92,9 +93,9 @@ double inserimentoNudo(int n)
     return migliore([n] { return inserimentoNudoUnaVolta(n); });
 }
 
-double importaUnaVolta(const QString& path, const ImpostazioniImport& imp)
+double importaUnaVolta(ScriptedInteraction& ui, const QString& path, const ImpostazioniImport& imp)
 {
-    ScriptedInteraction ui;
+    ui.reset();
     NoProgress sink;
     QElapsedTimer t;
     t.start();
@@ -105,12 +106,12 @@ double importaUnaVolta(const QString& path, const ImpostazioniImport& imp)
     return ms;
 }
 
-double importa(const QString& path, const ImpostazioniImport& imp, bool svuotaPrima = true)
+double importa(ScriptedInteraction& ui, const QString& path, const ImpostazioniImport& imp, bool svuotaPrima = true)
 {
     return migliore([&] {
         if (svuotaPrima)
             svuota();
-        return importaUnaVolta(path, imp);
+        return importaUnaVolta(ui, path, imp);
     });
 }
 
@@ -118,22 +119,6 @@ void riga(const char* nome, int righe, double ms, double nudo, double obiettivo)
 {
     std::printf("%-34s %7d rows  %9.1f ms  bare %8.1f ms  ratio %5.2f (goal <= %.0f)  peak RSS %ld MiB\n", nome, righe,
                 ms, nudo, ms / nudo, obiettivo, piccoKiB() / 1024);
-}
-
-ImpostazioniImport generico()
-{
-    ImpostazioniImport imp;
-    imp.fileExcel = true;
-    imp.posDes = 1;
-    imp.posQta = 2;
-    imp.posBC = 3;
-    imp.posRep = 4;
-    imp.posPV = 5;
-    imp.posACQ = 6;
-    imp.posIVA = 7;
-    imp.posCFOR = 8;
-    imp.posFOR = 9;
-    return imp;
 }
 
 } // namespace
@@ -153,14 +138,8 @@ int main(int argc, char** argv)
         for (int i = 0; i < n; ++i)
             f.write(QStringLiteral("x;y;z;%1;%2;3;a;b;c;1.50;d;e\r\n").arg(barcode(i), descrizione(i)).toLatin1());
         f.close();
-        ImpostazioniImport imp;
-        imp.posBC = 4;
-        imp.posQta = 12;
-        imp.posRep = 6;
-        imp.posPV = 10;
-        imp.posDes = 5;
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(path, imp);
+        const double ms = importa(env.interazione(), path, separato());
         riga("separated text", n, ms, nudo, 3);
         svuota();
     }
@@ -187,7 +166,7 @@ int main(int argc, char** argv)
         }
         workbook_close(wb);
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(path, generico());
+        const double ms = importa(env.interazione(), path, generico());
         riga(".xlsx generic sheet", n, ms, nudo, 5);
         svuota();
     }
@@ -214,7 +193,7 @@ wb.save(sys.argv[1])
         if (p.exitCode() != 0)
             std::fprintf(stderr, "xlwt: %s\n", p.readAllStandardError().right(400).constData());
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(path, generico());
+        const double ms = importa(env.interazione(), path, generico());
         riga(".xls generic sheet", n, ms, nudo, 5);
         svuota();
     }
@@ -287,7 +266,7 @@ wb.save(sys.argv[1])
         });
         ImpostazioniImport imp;
         imp.fornitore = QStringLiteral("RCG SERVICE");
-        const double ms = importa(path, imp, false);
+        const double ms = importa(env.interazione(), path, imp, false);
         riga("RCG merge into 100,000 articles", n, ms, nudo, 3);
     }
     std::printf("peak resident memory of the whole run: %ld MiB\n", piccoKiB() / 1024);

@@ -134,7 +134,7 @@ int main(int argc, char** argv)
 
     std::vector<double> tEsporta, tNudo;
     for (int g = 0; g < kGiri; ++g) {
-        ScriptedInteraction ia;
+        ScriptedInteraction& ia = env.interazione().reset();
         ia.paths << env.path(QStringLiteral("magazzino.xlsx"));
         ia.answers << Interaction::Yes;
         NoProgress p;
@@ -169,7 +169,12 @@ int main(int argc, char** argv)
         const auto letto = ReportTables::righeMagazzino();
         const Report r =
             Reports::ReportMagazzino(*letto.valore, ArticleList::testoValore(lista.valore), QDate::currentDate());
-        std::unique_ptr<QPrinter> printer = Printers::printerFor();
+        QString errore;
+        std::unique_ptr<QPrinter> printer = Printers::printerFor(QStringLiteral("A4 Ufficio"), &errore);
+        if (!printer) {
+            std::fprintf(stderr, "report printer: %s\n", qPrintable(errore));
+            return 1;
+        }
         printer->setPageLayout(ReportRenderer::layout(r));
         QPainter painter(printer.get());
         pagine = ReportRenderer::disegna(r, painter, *printer);

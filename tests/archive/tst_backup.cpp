@@ -24,16 +24,10 @@ void scrivi(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-QByteArray leggi(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Picks `folder` (empty: cancels) at every folder question; the titles asked are recorded.
 QStringList* sceglie(const QString& folder)
 {
-    auto& interazione = dynamic_cast<TestInteraction&>(Contesto::interazione());
+    auto& interazione = dynamic_cast<ScriptedInteraction&>(Contesto::interazione());
     interazione.prompts.clear();
     interazione.paths.clear();
     for (int i = 0; i < 8; ++i)
@@ -108,7 +102,7 @@ private Q_SLOTS:
         QCOMPARE(app().drvBck, target.path());
         const QString primo = target.filePath("PLU_BCK/Dati");
         QCOMPARE(articoliIn(primo + "/DbNegozio.db"), 2);
-        QCOMPARE(leggi(primo + "/Sub/nota.txt"), QByteArray("ciao"));
+        QCOMPARE(readAll(primo + "/Sub/nota.txt"), QByteArray("ciao"));
         QVERIFY(Db::isOpen()); // the program goes on with its database
         articolo(3);
 
@@ -133,7 +127,7 @@ private Q_SLOTS:
         DataBackup::cmdSalva_Click(nullptr, DiscoProva());
         QCOMPARE(env.messages().size(), 1);
         QVERIFY(env.messages().first().startsWith(kFallito));
-        QVERIFY(leggi(env.path("Dati/ErrorLog.dat")).contains("cmdSalva_Click"));
+        QVERIFY(readAll(env.path("Dati/ErrorLog.dat")).contains("cmdSalva_Click"));
 
         // PLU_BCK taken by a file: the backup folder cannot be made.
         env.clearMessages();
@@ -235,21 +229,13 @@ private Q_SLOTS:
         QTemporaryDir other;
         const QString file = other.filePath("DbNegozio.db");
         if (kind == "foreign") {
-            {
-                QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "estraneo");
-                db.setDatabaseName(file);
-                QVERIFY(db.open());
-                QSqlQuery q(db);
-                QVERIFY(q.exec("CREATE TABLE Clienti (Nome TEXT)"));
-                db.close();
-            }
-            QSqlDatabase::removeDatabase("estraneo");
+            execOnFile(file, "CREATE TABLE Clienti (Nome TEXT)");
         } else if (kind == "corrupt") {
             scrivi(file, QByteArray("SQLite format 3") + QByteArray(4096, '\x7f'));
         } else {
             scrivi(file, QByteArray());
         }
-        const QByteArray before = leggi(file);
+        const QByteArray before = readAll(file);
         articolo(1);
         const QString proprio = Db::currentPath();
 
@@ -259,7 +245,7 @@ private Q_SLOTS:
         QVERIFY(env.messages().last().startsWith("ATTENZIONE!!! Il file selezionato non è un archivio dei PLU valido"));
         QCOMPARE(Db::currentPath(), proprio);
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
-        QCOMPARE(leggi(file), before); // nothing was written into the picked file
+        QCOMPARE(readAll(file), before); // nothing was written into the picked file
     }
 };
 

@@ -2,7 +2,6 @@
 // scanned-barcode box, the promotions list and the register send.
 #include "archive/ui/DataBackup.h"
 #include "archive/ui/Magazzino.h"
-#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "editing/ExtraBarcodes.h"
@@ -10,7 +9,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
-#include "support/ScriptedInteraction.h"
+#include "support/LineaProva.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -235,13 +234,9 @@ private Q_SLOTS:
     void receptionButtonsAskTheirQuestions()
     {
         TestEnv env;
-        ScriptedInteraction si;
-        Contesto::installaInterazione(&si);
-        RegLink::timings() = RegLink::Timings::veloci();
-        app().wait.scale = 0.1; // the line's pauses must leave the register time to answer
-        RegLink::resetLinea();
-        QDir(env.home()).mkpath("out");
-        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        ScriptedInteraction& si = env.interazione();
+        LineaProva linea(0.1);
+        cartellaOutProva(env);
         articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
         auto reg = FakeRegister::serial(env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
@@ -251,11 +246,7 @@ private Q_SLOTS:
         w.cmdGeneraFile->click();
         QCOMPARE(si.technicianAsked, 1);
         QVERIFY(si.asked.contains("Quanti PLU da Acquisire?"));
-        QStringList perNumero;
-        for (const QString& c : reg->commands())
-            if (c.startsWith("p/"))
-                perNumero << c;
-        QCOMPARE(perNumero, QStringList({"p/1/", "p/2/"}));
+        QCOMPARE(reg->commandsStartingWith("p/"), QStringList({"p/1/", "p/2/"}));
         QCOMPARE(si.asked.last(), QString("Importazione Terminata"));
 
         // A refused password starts nothing.
@@ -265,10 +256,6 @@ private Q_SLOTS:
         QCOMPARE(si.technicianAsked, 2);
         QCOMPARE(reg->commands().size(), comandi);
         QVERIFY(!app().ricezioneInCorso);
-
-        Contesto::installaInterazione(&env.interazione());
-        RegLink::resetLinea();
-        RegLink::resetTimings();
     }
 };
 

@@ -25,20 +25,6 @@ int count(const QString& sql, const QVariantList& values = {})
     return Db::scalar(sql, values).toInt();
 }
 
-// A plain SQLite file with a table of its own, made on a side connection.
-void makeForeignDatabase(const QString& path)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "foreign");
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        QVERIFY(q.exec("CREATE TABLE Altro (x INTEGER)"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("foreign");
-}
-
 const QStringList kTables = {"Magazzino", "Reparti", "Offerte", "BarCodeUlteriori", "StoricoPLU", "MagazzinoPerQuidar"};
 
 } // namespace
@@ -144,7 +130,7 @@ private Q_SLOTS:
         const QString good = env.path("copia.db");
         QVERIFY(QFile::copy(Paths::databasePath(), good));
         const QString foreign = env.path("altro.db");
-        makeForeignDatabase(foreign);
+        execOnFile(foreign, "CREATE TABLE Altro (x INTEGER)"); // a plain SQLite file with a table of its own
         const QString corrupt = env.path("guasto.db");
         writeRaw(corrupt, QByteArray(4096, 'z'));
 

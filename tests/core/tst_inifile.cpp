@@ -20,7 +20,7 @@ private Q_SLOTS:
         QCOMPARE(LeggiINI(env.setup(), "regcassa", "PORTACOM", "?"), QString("3"));
         QVERIFY(ScriviINI(env.setup(), "REGCASSA", "portacom", "4"));
         QCOMPARE(LeggiINI(env.setup(), "RegCassa", "PortaCOM", "?"), QString("4"));
-        QCOMPARE(readRaw(env.setup()), QByteArray("[RegCassa]\r\nportacom=4\r\n"));
+        QCOMPARE(readAll(env.setup()), QByteArray("[RegCassa]\r\nportacom=4\r\n"));
     }
 
     void missingGivesDefault()
@@ -54,11 +54,11 @@ private Q_SLOTS:
         const QByteArray before = "; commento\r\n[Uno]\r\nA=1\r\nB=2\r\n\r\n[Due]\r\nC=3\r\n";
         writeRaw(env.setup(), before);
         QVERIFY(ScriviINI(env.setup(), "uno", "b", "20"));
-        QCOMPARE(readRaw(env.setup()), QByteArray("; commento\r\n[Uno]\r\nA=1\r\nb=20\r\n\r\n[Due]\r\nC=3\r\n"));
+        QCOMPARE(readAll(env.setup()), QByteArray("; commento\r\n[Uno]\r\nA=1\r\nb=20\r\n\r\n[Due]\r\nC=3\r\n"));
         QVERIFY(ScriviINI(env.setup(), "Uno", "D", "4"));
-        QCOMPARE(readRaw(env.setup()), QByteArray("; commento\r\n[Uno]\r\nA=1\r\nb=20\r\nD=4\r\n\r\n[Due]\r\nC=3\r\n"));
+        QCOMPARE(readAll(env.setup()), QByteArray("; commento\r\n[Uno]\r\nA=1\r\nb=20\r\nD=4\r\n\r\n[Due]\r\nC=3\r\n"));
         QVERIFY(ScriviINI(env.setup(), "Tre", "E", "5"));
-        QVERIFY(readRaw(env.setup()).endsWith("[Due]\r\nC=3\r\n[Tre]\r\nE=5\r\n"));
+        QVERIFY(readAll(env.setup()).endsWith("[Due]\r\nC=3\r\n[Tre]\r\nE=5\r\n"));
     }
 
     void hostileFiles_data()
@@ -99,7 +99,7 @@ private Q_SLOTS:
     {
         TestEnv env(false);
         QVERIFY(ScriviINI(env.setup(), "Etichetta", "NomeAttivita", "MiaAttività"));
-        QVERIFY(readRaw(env.setup()).contains("MiaAttivit\xe0"));
+        QVERIFY(readAll(env.setup()).contains("MiaAttivit\xe0"));
         QCOMPARE(LeggiINI(env.setup(), "Etichetta", "NomeAttivita", "?"), QString("MiaAttività"));
     }
 
@@ -121,7 +121,7 @@ private Q_SLOTS:
         TestEnv env(false);
         writeRaw(env.setup(), before);
         QVERIFY(ScriviINI(env.setup(), "S", "B", "2"));
-        QCOMPARE(readRaw(env.setup()), after);
+        QCOMPARE(readAll(env.setup()), after);
     }
 
     void writeKeepsLinkAndPermissions()
@@ -133,7 +133,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(real, env.setup()));
         QVERIFY(ScriviINI(env.setup(), "S", "B", "2"));
         QVERIFY(QFileInfo(env.setup()).isSymLink());
-        QCOMPARE(readRaw(real), QByteArray("[S]\r\nA=1\r\nB=2\r\n"));
+        QCOMPARE(readAll(real), QByteArray("[S]\r\nA=1\r\nB=2\r\n"));
         QCOMPARE(QFileInfo(real).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
         // No temporary file is left beside it.
         QCOMPARE(QDir(env.home()).entryList(QDir::Files | QDir::Hidden).size(), 2);

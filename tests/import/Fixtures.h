@@ -157,6 +157,29 @@ wb.save(sys.argv[2])
                 path, fogli);
 }
 
+// The three writers a workbook reader is checked against, as the data column "scrittore":
+// 0 libxlsxwriter, 1 openpyxl (absolute part targets), 2 xlwt (.xls).
+inline void colonnaScrittori()
+{
+    QTest::addColumn<int>("scrittore");
+    QTest::newRow("xlsx libxlsxwriter") << 0;
+    QTest::newRow("xlsx openpyxl (absolute targets)") << 1;
+    QTest::newRow("xls xlwt") << 2;
+}
+
+// Writes `fogli` to `base` + ".xlsx" (".xls" for xlwt) with writer `scrittore`; returns the path.
+inline QString scriviCartella(int scrittore, const QString& base, const QList<Foglio>& fogli)
+{
+    const QString path = base + (scrittore == 2 ? QStringLiteral(".xls") : QStringLiteral(".xlsx"));
+    if (scrittore == 0)
+        scriviXlsx(path, fogli);
+    else if (scrittore == 1)
+        scriviXlsxOpenpyxl(path, fogli);
+    else
+        scriviXls(path, fogli);
+    return path;
+}
+
 // The archive as text, row by row in code order, to compare "before" and "after" exactly.
 inline QString fotografia()
 {

@@ -47,13 +47,7 @@ private Q_SLOTS:
         QCOMPARE(Cella::daTesto(QStringLiteral("L'olio")).comeTesto(), QStringLiteral("L'olio"));
     }
 
-    void fogliERighe_data()
-    {
-        QTest::addColumn<int>("scrittore");
-        QTest::newRow("libxlsxwriter") << 0;
-        QTest::newRow("openpyxl") << 1;
-        QTest::newRow("xlwt") << 2;
-    }
+    void fogliERighe_data() { colonnaScrittori(); }
     void fogliERighe()
     {
         QFETCH(int, scrittore);
@@ -65,13 +59,7 @@ private Q_SLOTS:
                                        {no, no, no},
                                        {QStringLiteral("x"), QDate(2025, 1, 31), false}}},
                                      {QStringLiteral("Vuoto"), {{QStringLiteral("solo nomi")}}}};
-        const QString path = m_env->path(scrittore == 2 ? QStringLiteral("c.xls") : QStringLiteral("c.xlsx"));
-        if (scrittore == 0)
-            scriviXlsx(path, fogli);
-        else if (scrittore == 1)
-            scriviXlsxOpenpyxl(path, fogli);
-        else
-            scriviXls(path, fogli);
+        const QString path = scriviCartella(scrittore, m_env->path(QStringLiteral("c")), fogli);
         QString e;
         const auto c = apriCartella(path, &e);
         QVERIFY2(c, qPrintable(e));

@@ -52,12 +52,12 @@ class TstFrmImporta : public QObject
     Q_OBJECT
 private:
     std::unique_ptr<TestEnv> m_env;
-    ScriptedInteraction ui;
+    ScriptedInteraction& ui() { return m_env->interazione(); }
     Elenco elenco;
 
     frmImporta& finestra()
     {
-        frmImporta& w = *frmImporta::apri(ui, elenco);
+        frmImporta& w = *frmImporta::apri(ui(), elenco);
         w.showModeless();
         if (!QTest::qWaitForWindowExposed(&w))
             qWarning("window not exposed");
@@ -73,17 +73,16 @@ private:
     // Presses "&Procedi" on `path` and returns what was asked after the file dialog.
     QStringList procedi(frmImporta& w, const QString& path)
     {
-        ui.asked.clear();
-        ui.paths.enqueue(path);
+        ui().asked.clear();
+        ui().paths.enqueue(path);
         QTest::mouseClick(w.cmdProcedi, Qt::LeftButton);
-        return ui.asked.mid(1);
+        return ui().asked.mid(1);
     }
 
 private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnv>();
-        ui = ScriptedInteraction();
         elenco = Elenco();
         Articolo a;
         a.descrizione = QStringLiteral("x");
@@ -138,11 +137,11 @@ private Q_SLOTS:
     {
         frmImporta& w = finestra();
         premi(w.optSeparatore[0]);
-        ui.asked.clear();
+        ui().asked.clear();
         QTest::mouseClick(w.cmdProcedi, Qt::LeftButton); // no path queued: cancelled
-        QCOMPARE(ui.asked, (QStringList{QStringLiteral("Apri file con i PLU da caricare"),
-                                        QStringLiteral("Operazione annullata dall'Utente")}));
-        QCOMPARE(ui.filtersSeen.last(),
+        QCOMPARE(ui().asked, (QStringList{QStringLiteral("Apri file con i PLU da caricare"),
+                                          QStringLiteral("Operazione annullata dall'Utente")}));
+        QCOMPARE(ui().filtersSeen.last(),
                  (QStringList{QStringLiteral("File di testo (*.txt)"), QStringLiteral("File di Excel (*.xls)"),
                               QStringLiteral("File di testo (*.old)"), QStringLiteral("File di Excel (*.xlsx)")}));
         QCOMPARE(procedi(w, m_env->path(QStringLiteral("non-esiste.txt"))),
@@ -156,10 +155,10 @@ private Q_SLOTS:
     void sceltaCartella()
     {
         frmImporta& w = finestra();
-        ui.paths.enqueue(QStringLiteral("C:\\"));
+        ui().paths.enqueue(QStringLiteral("C:\\"));
         QCOMPARE(w.SceltaPerc(QStringLiteral("Listini")), QStringLiteral("C:"));
-        QCOMPARE(ui.asked.last(), QStringLiteral("Seleziona la cartella contenente i DATI AGGIORNATI - Listini"));
-        ui.paths.enqueue(QStringLiteral("/mn"));
+        QCOMPARE(ui().asked.last(), QStringLiteral("Seleziona la cartella contenente i DATI AGGIORNATI - Listini"));
+        ui().paths.enqueue(QStringLiteral("/mn"));
         QCOMPARE(w.SceltaPerc(QString()), QStringLiteral("/mn"));
         QCOMPARE(w.SceltaPerc(QString()), QString()); // cancelled
     }
@@ -262,11 +261,11 @@ private Q_SLOTS:
 
     void passwordDelTecnico()
     {
-        ui.technician = false;
-        ImportaDaFileDati(ui, elenco);
+        ui().technician = false;
+        ImportaDaFileDati(ui(), elenco);
         QVERIFY(!Forms::instance<frmImporta>());
         QVERIFY(app().saltaAggiornamento); // a refused password leaves the flag set
-        ui.technician = true;
+        ui().technician = true;
         bool aperta = false;
         QTimer chiudi;
         connect(&chiudi, &QTimer::timeout, this, [&] {
@@ -278,7 +277,7 @@ private Q_SLOTS:
             QTest::mouseClick(w->cmdChiudi, Qt::LeftButton);
         });
         chiudi.start(5);
-        ImportaDaFileDati(ui, elenco);
+        ImportaDaFileDati(ui(), elenco);
         QVERIFY(aperta);
         QVERIFY(!app().saltaAggiornamento);
         QCOMPARE(elenco.ricariche, 1);
@@ -309,7 +308,7 @@ private Q_SLOTS:
         QTest::mouseClick(m.cmdImporta, Qt::LeftButton);
         QVERIFY(!importaVista);
         QVERIFY(app().saltaAggiornamento);
-        QCOMPARE(m_env->interazione().passwords, 1);
+        QCOMPARE(m_env->interazione().technicianAsked, 1);
         m_env->interazione().technician = true;
         const int prima = m.ListMagazzino->count();
         QTest::mouseClick(m.cmdImporta, Qt::LeftButton);

@@ -70,6 +70,20 @@ struct Cartelle
     QStringList inStorico() const { return QDir(storico).entryList(QDir::Files, QDir::Name); }
 };
 
+// The poll as the program runs it over the test's IN folder: `passo()` is one pass and gives the
+// count of files imported.
+template <class Poll = PollCartellaIN> struct Giro
+{
+    Cedi::Importatore imp;
+    Poll poll{imp};
+    PollCartellaIN::Risultato risultato()
+    {
+        NoProgress p;
+        return poll.ImportaDaCartellaIN(p);
+    }
+    int passo() { return risultato().importati; }
+};
+
 QStringList fileA(const QString& codice, const QString& descr)
 {
     return {Righe::articolo(QStringLiteral("N"), codice, descr)};
@@ -88,10 +102,8 @@ private Q_SLOTS:
         c.metti(QStringLiteral("B1.txt"), {Righe::variazione(QStringLiteral("123"), QStringLiteral("8001"))});
         c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("123"), QStringLiteral("Penne")));
         c.metti(QStringLiteral("a7.txt"), fileA(QStringLiteral("7"), QStringLiteral("Minuscolo")));
-        Cedi::Importatore imp;
-        PollCartellaIN poll(imp);
-        NoProgress p;
-        const PollCartellaIN::Risultato r = poll.ImportaDaCartellaIN(p);
+        Giro<> giro;
+        const PollCartellaIN::Risultato r = giro.risultato();
         QCOMPARE(r.importati, 3);
         QVERIFY(r.variazioni);
         QCOMPARE(c.inIN(), QStringList());
@@ -103,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(readAll(QDir(c.storico).filePath(QStringLiteral("B1.txt"))),
                  TextFile::encode(Righe::variazione(QStringLiteral("123"), QStringLiteral("8001"))) + "\r\n");
         // Nothing left: the next pass does nothing.
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
+        QCOMPARE(giro.passo(), 0);
     }
 
     void nomiCheFermanoIlPoll()
@@ -113,16 +125,14 @@ private Q_SLOTS:
         c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("1"), QStringLiteral("Uno")));
         c.metti(QStringLiteral("Note.txt"), {QStringLiteral("nota")});
         c.metti(QStringLiteral("B1.csv"), {QStringLiteral("non txt")});
-        Cedi::Importatore imp;
-        PollCartellaIN poll(imp);
-        NoProgress p;
+        Giro<> giro;
         // "0.txt" comes first and holds every A and B file back, at every pass.
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
+        QCOMPARE(giro.passo(), 0);
+        QCOMPARE(giro.passo(), 0);
         QCOMPARE(articoli(), 0);
         QVERIFY(QFile::remove(c.file(QStringLiteral("0.txt"))));
         // A1 goes; Note.txt stays and ends the pass; other extensions are not listed.
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 1);
+        QCOMPARE(giro.passo(), 1);
         QCOMPARE(c.inIN(), (QStringList{"B1.csv", "Note.txt"}));
         QCOMPARE(articoli(), 1);
     }
@@ -130,13 +140,11 @@ private Q_SLOTS:
     void cartelleMancantiONonImpostate()
     {
         Cartelle c;
-        Cedi::Importatore imp;
-        PollCartellaIN poll(imp);
-        NoProgress p;
+        Giro<> giro;
         ScriviINI(c.env.setup(), QStringLiteral("Cartelle"), QStringLiteral("IN"), QStringLiteral("?"));
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
+        QCOMPARE(giro.passo(), 0);
         ScriviINI(c.env.setup(), QStringLiteral("Cartelle"), QStringLiteral("IN"), c.env.path(QStringLiteral("no")));
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
+        QCOMPARE(giro.passo(), 0);
         QCOMPARE(errori(c.env), QStringList());
     }
 
@@ -145,13 +153,11 @@ private Q_SLOTS:
     {
         Cartelle c;
         QVERIFY(!QDir(c.storico).exists());
-        Cedi::Importatore imp;
-        PollCartellaIN poll(imp);
-        NoProgress p;
+        Giro<> giro;
         c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("1"), QStringLiteral("Prima")));
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 1);
+        QCOMPARE(giro.passo(), 1);
         c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("2"), QStringLiteral("Seconda")));
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 1);
+        QCOMPARE(giro.passo(), 1);
         QCOMPARE(c.inStorico(), QStringList{QStringLiteral("A1.txt")});
         QVERIFY(readAll(QDir(c.storico).filePath(QStringLiteral("A1.txt"))).contains("Seconda"));
         QCOMPARE(articoli(), 2);
@@ -164,16 +170,14 @@ private Q_SLOTS:
         Cartelle c;
         c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("1"), QStringLiteral("Uno")));
         c.metti(QStringLiteral("A2.txt"), fileA(QStringLiteral("2"), QStringLiteral("Due")));
-        Cedi::Importatore imp;
-        PollSenzaElimina poll(imp);
-        NoProgress p;
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 2);
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
+        Giro<PollSenzaElimina> giro;
+        QCOMPARE(giro.passo(), 2);
+        QCOMPARE(giro.passo(), 0);
+        QCOMPARE(giro.passo(), 0);
         QCOMPARE(articoli(), 2);
         QCOMPARE(c.inIN(), (QStringList{"A1.txt", "A2.txt"}));
         QCOMPARE(c.inStorico(), (QStringList{"A1.txt", "A2.txt"}));
-        QCOMPARE(poll.tentativi, 6);
+        QCOMPARE(giro.poll.tentativi, 6);
         const QStringList log = errori(c.env);
         QCOMPARE(log.size(), 2);
         QVERIFY(log.at(0).contains(QStringLiteral("ImportaDaCartellaIN")));
@@ -181,7 +185,7 @@ private Q_SLOTS:
         // A new delivery under the same name is a new file.
         c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("3"), QStringLiteral("Tre")) +
                                               fileA(QStringLiteral("4"), QStringLiteral("Quattro")));
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 1);
+        QCOMPARE(giro.passo(), 1);
         QCOMPARE(articoli(), 4);
     }
 
@@ -192,11 +196,9 @@ private Q_SLOTS:
         Cartelle c;
         c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("1"), QStringLiteral("Uno")));
         QVERIFY(QFile::setPermissions(c.in, QFile::ReadOwner | QFile::ExeOwner));
-        Cedi::Importatore imp;
-        PollCartellaIN poll(imp);
-        NoProgress p;
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 1);
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
+        Giro<> giro;
+        QCOMPARE(giro.passo(), 1);
+        QCOMPARE(giro.passo(), 0);
         QVERIFY(QFile::setPermissions(c.in, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QCOMPARE(articoli(), 1);
         QCOMPARE(c.inIN(), QStringList{QStringLiteral("A1.txt")});
@@ -210,16 +212,14 @@ private Q_SLOTS:
         writeRaw(c.storico, "un file, non una cartella");
         c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("1"), QStringLiteral("Uno")));
         c.metti(QStringLiteral("A2.txt"), fileA(QStringLiteral("2"), QStringLiteral("Due")));
-        Cedi::Importatore imp;
-        PollCartellaIN poll(imp);
-        NoProgress p;
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 1);
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
+        Giro<> giro;
+        QCOMPARE(giro.passo(), 1);
+        QCOMPARE(giro.passo(), 0);
         QCOMPARE(articoli(), 1);
         QCOMPARE(c.inIN(), (QStringList{"A1.txt", "A2.txt"}));
         QCOMPARE(errori(c.env).size(), 1);
         QVERIFY(QFile::remove(c.storico));
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 1); // A2 only
+        QCOMPARE(giro.passo(), 1); // A2 only
         QCOMPARE(articoli(), 2);
         QCOMPARE(c.inIN(), QStringList());
         QCOMPARE(c.inStorico(), (QStringList{"A1.txt", "A2.txt"}));
@@ -234,11 +234,9 @@ private Q_SLOTS:
         c.metti(QStringLiteral("A1.txt"),
                 fileA(QStringLiteral("1"), QStringLiteral("Uno")) + fileA(QStringLiteral("2"), QStringLiteral("BOOM")));
         c.metti(QStringLiteral("B1.txt"), {Righe::variazione(QStringLiteral("1"), QStringLiteral("8001"))});
-        Cedi::Importatore imp;
-        PollCartellaIN poll(imp);
-        NoProgress p;
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 0);
+        Giro<> giro;
+        QCOMPARE(giro.passo(), 0);
+        QCOMPARE(giro.passo(), 0);
         QCOMPARE(articoli(), 0);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM B_CEDI")).toInt(), 0);
         QCOMPARE(c.inIN(), (QStringList{"A1.txt", "B1.txt"}));
@@ -247,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(log.size(), 1); // logged once, tried at every pass
         QVERIFY(log.at(0).contains(QStringLiteral("A1.txt")));
         QVERIFY(Db::exec(QStringLiteral("DROP TRIGGER boom")));
-        QCOMPARE(poll.ImportaDaCartellaIN(p).importati, 2);
+        QCOMPARE(giro.passo(), 2);
         QCOMPARE(articoli(), 2);
     }
 

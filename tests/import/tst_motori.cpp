@@ -4,41 +4,13 @@
 #include "core/Articoli.h"
 #include "core/Database.h"
 #include "import/Importazione.h"
+#include "support/ImportProva.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
 #include <QtTest>
 
 namespace {
-
-ImpostazioniImport separato()
-{
-    ImpostazioniImport imp;
-    imp.opzioneSeparatore = 1;
-    imp.separatore = QStringLiteral(";");
-    imp.posBC = 4;
-    imp.posQta = 12;
-    imp.posRep = 6;
-    imp.posPV = 10;
-    imp.posDes = 5;
-    return imp;
-}
-
-ImpostazioniImport generico()
-{
-    ImpostazioniImport imp;
-    imp.fileExcel = true;
-    imp.posDes = 1;
-    imp.posQta = 2;
-    imp.posBC = 3;
-    imp.posRep = 4;
-    imp.posPV = 5;
-    imp.posACQ = 6;
-    imp.posIVA = 7;
-    imp.posCFOR = 8;
-    imp.posFOR = 9;
-    return imp;
-}
 
 Articolo articolo(qint64 cod)
 {
@@ -82,12 +54,12 @@ class TstMotori : public QObject
     Q_OBJECT
 private:
     std::unique_ptr<TestEnv> m_env;
-    ScriptedInteraction ui;
+    ScriptedInteraction& ui() { return m_env->interazione(); }
     RecordingProgress sink;
 
     bool importa(const QString& path, const ImpostazioniImport& imp)
     {
-        return Importazione::EseguiImportazione(path, imp, ui, sink);
+        return Importazione::EseguiImportazione(path, imp, ui(), sink);
     }
     QString p(const QString& n) const { return m_env->path(n); }
 
@@ -95,7 +67,6 @@ private Q_SLOTS:
     void init()
     {
         m_env = std::make_unique<TestEnv>();
-        ui = ScriptedInteraction();
         sink = RecordingProgress();
         QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Pane' WHERE Cod = 5")));
         QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Iva = 22 WHERE Cod = 3")));
@@ -261,18 +232,12 @@ private Q_SLOTS:
         imp.fornitore = QStringLiteral("ACME");
         QVERIFY(!importa(p(QStringLiteral("x.txt")), imp));
         QCOMPARE(
-            ui.asked.last(),
+            ui().asked.last(),
             QStringLiteral("Dati Tracciato Record per il Fornitore selezionato NON presenti - Impossibile continuare"));
         QCOMPARE(fotografia(), prima);
     }
 
-    void foglioGenerico_data()
-    {
-        QTest::addColumn<int>("scrittore");
-        QTest::newRow("xlsx libxlsxwriter") << 0;
-        QTest::newRow("xlsx openpyxl (absolute targets)") << 1;
-        QTest::newRow("xls xlwt") << 2;
-    }
+    void foglioGenerico_data() { colonnaScrittori(); }
     void foglioGenerico()
     {
         QFETCH(int, scrittore);
@@ -291,14 +256,8 @@ private Q_SLOTS:
               {no, 1.0, QStringLiteral("999"), 1.0, 1.0, 1.0, 22.0, no, no},
               {QStringLiteral("Senza qta e barcode"), no, no, 1.0, 2.5, 1.25, 10.0, QStringLiteral("K'3"),
                QStringLiteral("F")}}}};
-        const QString path = p(scrittore == 2 ? QStringLiteral("f.xls") : QStringLiteral("f.xlsx"));
-        if (scrittore == 0)
-            scriviXlsx(path, fogli);
-        else if (scrittore == 1)
-            scriviXlsxOpenpyxl(path, fogli);
-        else
-            scriviXls(path, fogli);
-        QVERIFY2(importa(path, generico()), qPrintable(ui.asked.join(QLatin1Char('/'))));
+        const QString path = scriviCartella(scrittore, p(QStringLiteral("f")), fogli);
+        QVERIFY2(importa(path, generico()), qPrintable(ui().asked.join(QLatin1Char('/'))));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
         Articolo a = articolo(1);
         QCOMPARE(a.descrizione, QStringLiteral("Esistente"));
@@ -354,7 +313,7 @@ private Q_SLOTS:
         const QString prima = fotografia();
         scriviXlsx(p(QStringLiteral("n.xlsx")), {{QStringLiteral("Listino"), {{QStringLiteral("a")}, {1.0}}}});
         QVERIFY(!importa(p(QStringLiteral("n.xlsx")), generico()));
-        QCOMPARE(ui.asked.last(), QStringLiteral("Impossibile eseguire l'importazione"));
+        QCOMPARE(ui().asked.last(), QStringLiteral("Impossibile eseguire l'importazione"));
         QCOMPARE(fotografia(), prima);
     }
 
@@ -425,7 +384,7 @@ private Q_SLOTS:
         if (tipo == 3)
             imp.fornitore = QStringLiteral("RCG SERVICE");
         QVERIFY(!importa(p(QStringLiteral("o.dat")), imp));
-        QCOMPARE(ui.asked.last(), messaggio);
+        QCOMPARE(ui().asked.last(), messaggio);
         QCOMPARE(fotografia(), prima);
     }
 
@@ -480,7 +439,7 @@ private Q_SLOTS:
             scriviXlsx(path, {{QStringLiteral("Prodotti"), {{QStringLiteral("a")}, {QStringLiteral("Pane")}}}});
         }
         QVERIFY(!importa(path, generico()));
-        QCOMPARE(ui.asked.last(), Importazione::msgImpossibile());
+        QCOMPARE(ui().asked.last(), Importazione::msgImpossibile());
         QCOMPARE(fotografia(), prima);
     }
 
@@ -541,7 +500,7 @@ private Q_SLOTS:
                 imp.fornitore = QStringLiteral("F");
         }
         QVERIFY(!importa(path, imp));
-        QCOMPARE(ui.asked.last(), motore >= 2 ? Importazione::msgImpossibile() : Importazione::msgErrore());
+        QCOMPARE(ui().asked.last(), motore >= 2 ? Importazione::msgImpossibile() : Importazione::msgErrore());
         QVERIFY(Db::exec(QStringLiteral("DROP TRIGGER guasto")));
         QCOMPARE(fotografia(), prima);
         QCOMPARE(Db::transactionDepth(), 0);

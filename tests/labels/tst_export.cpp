@@ -76,7 +76,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         archivioDiProva();
-        ScriptedInteraction ia;
+        ScriptedInteraction& ia = env.interazione();
         const QString path = env.path(QStringLiteral("magazzino.xlsx"));
         ia.paths << env.path(QStringLiteral("magazzino")); // the extension is added
         RecordingProgress p;
@@ -120,7 +120,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         archivioDiProva();
-        ScriptedInteraction ia;
+        ScriptedInteraction& ia = env.interazione();
         const QString path = env.path(QStringLiteral("zero.xlsx"));
         ia.paths << path;
         NoProgress p;
@@ -141,7 +141,7 @@ private Q_SLOTS:
         storico(QStringLiteral("2026-12-09"), QStringLiteral("8002"), 1.5); // last day
         storico(QStringLiteral("2026-12-10"), QStringLiteral("8002"), 9);   // day after
         storico(QStringLiteral("2026-12-05"), QStringLiteral("7777"), 4);   // no article
-        ScriptedInteraction ia;
+        ScriptedInteraction& ia = env.interazione();
         const QString path = env.path(QStringLiteral("venduto.xlsx"));
         ia.paths << path;
         NoProgress p;
@@ -163,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(righe[2].toArray()[3][QStringLiteral("v")].toString(), QStringLiteral("2026-12-01"));
 
         // A period without movements: the headings alone, and the export is done.
-        ScriptedInteraction ia2;
+        ScriptedInteraction& ia2 = env.interazione().reset();
         ia2.paths << env.path(QStringLiteral("vuoto.xlsx"));
         QVERIFY(ExportExcel::EsportaVendutoExcel(ia2, QDate(2027, 1, 1), QDate(2027, 1, 2), p));
         QCOMPARE(ia2.notices, QStringList{QStringLiteral("Operazione Effettuata")});
@@ -180,7 +180,7 @@ private Q_SLOTS:
         NoProgress p;
         // No name: nothing written.
         {
-            ScriptedInteraction ia;
+            ScriptedInteraction& ia = env.interazione();
             QVERIFY(!ExportExcel::EsportaMagazzinoExcel(ia, false, p));
             QVERIFY(!ExportExcel::EsportaVendutoExcel(ia, QDate::currentDate(), QDate::currentDate(), p));
             QCOMPARE(ia.notices,
@@ -191,7 +191,7 @@ private Q_SLOTS:
         const QString domanda = QStringLiteral("ATTENZIONE nome file già esistente - Procedere con la sovrascrittura?");
         // No: the file stays as it was.
         {
-            ScriptedInteraction ia;
+            ScriptedInteraction& ia = env.interazione().reset();
             ia.paths << path;
             ia.answers << Interaction::No;
             QVERIFY(!ExportExcel::EsportaMagazzinoExcel(ia, false, p));
@@ -202,7 +202,7 @@ private Q_SLOTS:
         }
         // Yes: replaced by the whole new workbook.
         {
-            ScriptedInteraction ia;
+            ScriptedInteraction& ia = env.interazione().reset();
             ia.paths << path;
             ia.answers << Interaction::Yes;
             QVERIFY(ExportExcel::EsportaMagazzinoExcel(ia, false, p));
@@ -221,7 +221,7 @@ private Q_SLOTS:
         // The temporary file cannot be written: a folder holds its name.
         QVERIFY(QDir().mkpath(ExportWorkbook::temporaneo(path)));
 
-        ScriptedInteraction ia;
+        ScriptedInteraction& ia = env.interazione();
         ia.paths << path << path;
         ia.answers << Interaction::Yes << Interaction::Ok << Interaction::Yes;
         QVERIFY(!ExportExcel::EsportaMagazzinoExcel(ia, false, p));

@@ -141,7 +141,7 @@ private Q_SLOTS:
         TestEnv env;
         Stampanti st;
         QVERIFY(Printers::setSystemDefault(QStringLiteral("Etichette")) == 0);
-        ScriptedInteraction ui;
+        ScriptedInteraction& ui = env.interazione();
         FontScelto font;
         auto* w = new frmConfiguraLabel(ui, font, {}, std::nullopt);
         w->load();
@@ -234,7 +234,7 @@ private Q_SLOTS:
         fixture::articoli(50);
         fixture::etichetta(QStringLiteral("SelezioneStandard"), QStringLiteral("Vero"));
         fixture::etichetta(QStringLiteral("VediBARCODE"), QStringLiteral("Vero"));
-        ScriptedInteraction ui;
+        ScriptedInteraction& ui = env.interazione();
         FontScelto font;
         auto* w = new frmConfiguraLabel(ui, font, {}, std::nullopt);
         w->load();
@@ -318,7 +318,7 @@ private Q_SLOTS:
         fixture::etichetta(QStringLiteral("SelezioneStandard"), QStringLiteral("Vero"));
         fixture::etichetta(QStringLiteral("ConvertiCodFornitoreInEAN8"), QStringLiteral("vero"));
         fixture::etichetta(QStringLiteral("VediBARCODE"), QStringLiteral("Si"));
-        ScriptedInteraction ui;
+        ScriptedInteraction& ui = env.interazione();
         FontScelto font;
         auto apri = [&](const RigaArticolo& r) {
             app().modoEtichette = QStringLiteral("GRIGLIA");
@@ -384,7 +384,7 @@ private Q_SLOTS:
         EasyPrint doc;
         fixture::comeIlDesigner(doc, 3, 8);
         doc.setLabelCopies(2);
-        ScriptedInteraction ui;
+        ScriptedInteraction& ui = env.interazione();
         auto* p = new frmPreview(ui, doc);
         p->load();
         p->show();
@@ -401,7 +401,7 @@ private Q_SLOTS:
     void printRangeRefusals()
     {
         TestEnv env;
-        ScriptedInteraction ui;
+        ScriptedInteraction& ui = env.interazione();
         auto* d = new frmPrint(ui);
         d->setPageCurrent(1);
         d->setPageMax(1);
@@ -464,7 +464,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         Stampanti st;
-        ScriptedInteraction ui;
+        ScriptedInteraction& ui = env.interazione();
         FontScelto font;
         QCOMPARE(Printers::setSystemDefault(QStringLiteral("A4 Ufficio")), 0);
 
@@ -499,7 +499,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         Stampanti st("Etichette;A4 Ufficio", "Etichette");
-        ScriptedInteraction ui;
+        ScriptedInteraction& ui = env.interazione();
         FontScelto font;
         QCOMPARE(Printers::setSystemDefault(QStringLiteral("A4 Ufficio")), 0);
         imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("xFrontalini"), QStringLiteral("Etichette"));

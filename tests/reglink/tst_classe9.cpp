@@ -36,7 +36,7 @@ int programmaFiglio()
     app().percorsoSetup = Paths::setupPath();
     app().wait.scale = 0.1;
     Msg::setResponder([](const QString&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
-    static TestInteraction interazione; // the failure file is recorded, not shown
+    static ScriptedInteraction interazione; // the failure file is recorded, not shown
     Contesto::installaInterazione(&interazione);
     if (Istanza::blocca() != Istanza::Blocco::Unica)
         return 2;

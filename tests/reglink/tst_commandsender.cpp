@@ -8,6 +8,7 @@
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
 #include "support/Pannelli.h"
+#include "support/LineaProva.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
@@ -31,6 +32,7 @@ QString fileText(const QString& path)
 struct Fixture
 {
     TestEnv env;
+    LineaProva linea{0.1};
     RecordingProgress righe;
     StatoLineaProva stato;
     QList<int>& progress = righe.values;
@@ -39,20 +41,11 @@ struct Fixture
 
     Fixture()
     {
-        timings() = Timings::veloci();
-        app().wait.scale = 0.1;
         timings().attesaMs = 1500; // 150 ms here
-        resetLinea();
-        QDir(env.home()).mkpath("out");
-        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        cartellaOutProva(env);
         comandiHooks().terminaProgramma = [this] { ++terminations; };
     }
-    ~Fixture()
-    {
-        comandiHooks() = ComandiHooks{};
-        resetLinea();
-        resetTimings();
-    }
+    ~Fixture() { comandiHooks() = ComandiHooks{}; }
     QString commandFile(const QStringList& lines)
     {
         const QString p = env.path("FilePLU1.txt");

@@ -7,6 +7,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
@@ -17,12 +18,6 @@
 using namespace DepartmentTransfer;
 
 namespace {
-
-QByteArray leggi(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void soloReparti(int n)
 {
@@ -38,20 +33,9 @@ void ivaTarvenit(const TestEnv& env)
 }
 
 // Fast protocol timings and a fresh line around each transfer case.
-struct Linea
+struct Linea : LineaProva
 {
-    Linea()
-    {
-        RegLink::timings() = RegLink::Timings::veloci();
-        app().wait.scale = 0.2;
-        RegLink::timings().attesaMs = 750; // 150 ms here
-        RegLink::resetLinea();
-    }
-    ~Linea()
-    {
-        RegLink::resetLinea();
-        RegLink::resetTimings();
-    }
+    Linea() : LineaProva(0.2) { RegLink::timings().attesaMs = 750; } // 150 ms here
 };
 
 // Three departments with their VAT codes; department 3 is Frutta with the automatic discount.
@@ -135,7 +119,7 @@ private Q_SLOTS:
         bool esito = false;
         CreaFileInvioREPARTI("19216801", esito);
         QVERIFY(esito);
-        const QByteArray f = leggi(env.path("FileREP19216801.txt"));
+        const QByteArray f = readAll(env.path("FileREP19216801.txt"));
         const QList<QByteArray> righe = f.split('\n');
         QCOMPARE(righe.size(), 13);
         QCOMPARE(righe[0], QByteArray("D/1/REPARTO1/4/0.00/500.00/1011000/1/0.00/\r"));
@@ -161,7 +145,7 @@ private Q_SLOTS:
         QCOMPARE(env.messages().size(), 1);
         QVERIFY(env.messages().at(0).startsWith("Creare in Setup.ini, chiave [IVA TARVENIT]"));
         QVERIFY(env.messages().at(0).endsWith("\n4=1\n10=2\n21=3\n0=4"));
-        QCOMPARE(leggi(env.path("FileREP1.txt")), QByteArray("D/1/REPARTO1/4/0.00/500.00/1011000/1/0.00/\r\n"));
+        QCOMPARE(readAll(env.path("FileREP1.txt")), QByteArray("D/1/REPARTO1/4/0.00/500.00/1011000/1/0.00/\r\n"));
 
         // Still "?": asked again, and still missing.
         env.clearMessages();

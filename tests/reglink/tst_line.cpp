@@ -6,6 +6,7 @@
 #include "reglink/ScannerPort.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/TestEnv.h"
 
 #include <QElapsedTimer>
@@ -49,16 +50,7 @@ struct Fixture
 {
     TestEnv env;
     StatoVisto stato;
-    Fixture()
-    {
-        timings() = Timings::veloci();
-        resetLinea();
-    }
-    ~Fixture()
-    {
-        resetLinea();
-        resetTimings();
-    }
+    LineaProva linea;
 };
 
 } // namespace

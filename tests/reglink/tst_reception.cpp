@@ -9,6 +9,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
@@ -24,19 +25,16 @@ namespace {
 struct Fixture
 {
     TestEnv env;
+    LineaProva linea{0.2};
     PannelloProva p;
     QStringList& avvisi = env.interazione().notices;
-    int& password = env.interazione().passwords;
+    int& password = env.interazione().technicianAsked;
     bool& tecnico = env.interazione().technician;
     int& progressMax = p.progressMax;
 
     Fixture()
     {
-        RegLink::timings() = RegLink::Timings::veloci();
-        app().wait.scale = 0.2;
-        RegLink::resetLinea();
-        QDir(env.home()).mkpath("out");
-        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        cartellaOutProva(env);
     }
     // The last count shown in lblRecTot (it is cleared at the end).
     QString recTot() const
@@ -46,10 +44,17 @@ struct Fixture
                 return p.recTotTesti.at(i);
         return {};
     }
-    ~Fixture()
+    // Register 1 on a fake register over UDP or on serial port 41.
+    std::unique_ptr<FakeRegister> cassa(bool udp = false)
     {
-        RegLink::resetLinea();
-        RegLink::resetTimings();
+        if (udp) {
+            auto reg = FakeRegister::udp();
+            RegLink::timings().portaUDP = reg->port();
+            app().portaETH1 = reg->address();
+            return reg;
+        }
+        app().impostazioniRegCassa.portaCOM = "41";
+        return FakeRegister::serial(env, 41);
     }
     QStringList ricevuto(int cassa) const
     {
@@ -86,15 +91,6 @@ void archivio(FakeRegister& reg)
     reg.setVendite("12345", "250");
 }
 
-QStringList soloComandi(const QStringList& c, const QString& prefisso)
-{
-    QStringList out;
-    for (const QString& s : c)
-        if (s.startsWith(prefisso))
-            out << s;
-    return out;
-}
-
 } // namespace
 
 class TestReception : public QObject
@@ -114,17 +110,11 @@ private Q_SLOTS:
         Fixture fx;
         app().flagPiruNEX = false;
         app().metodoAcquisizione = 1;
-        auto reg = udp ? FakeRegister::udp() : FakeRegister::serial(fx.env, 41);
+        auto reg = fx.cassa(udp);
         archivio(*reg);
-        if (udp) {
-            RegLink::timings().portaUDP = reg->port();
-            app().portaETH1 = reg->address();
-        } else {
-            app().impostazioniRegCassa.portaCOM = "41";
-        }
         cmdRiceviPLU_Click(fx.p);
 
-        QCOMPARE(soloComandi(reg->commands(), "h/"), QStringList({"h/8012345/", "h/12345/"}));
+        QCOMPARE(reg->commandsStartingWith("h/"), QStringList({"h/8012345/", "h/12345/"}));
         QCOMPARE(fx.ricevuto(1).size(), 2);
         QVERIFY(fx.ricevuto(1).at(0).contains("/8012345/PANE/"));
         QCOMPARE(fx.progressMax, 3);
@@ -159,22 +149,16 @@ private Q_SLOTS:
         Fixture fx;
         app().flagPiruNEX = flag;
         app().metodoAcquisizione = 2;
-        auto reg = udp ? FakeRegister::udp() : FakeRegister::serial(fx.env, 41);
+        auto reg = fx.cassa(udp);
         archivio(*reg);
         articolo(4, "12345", 3);
-        if (udp) {
-            RegLink::timings().portaUDP = reg->port();
-            app().portaETH1 = reg->address();
-        } else {
-            app().impostazioniRegCassa.portaCOM = "41";
-        }
         cmdRiceviPLU_Click(fx.p);
 
         if (flag) {
-            QCOMPARE(soloComandi(reg->commands(), "n//").size(), 3);
+            QCOMPARE(reg->commandsStartingWith("n//").size(), 3);
         } else {
-            QCOMPARE(soloComandi(reg->commands(), "J//").size(), 1);
-            QCOMPARE(soloComandi(reg->commands(), "K//").size(), 3);
+            QCOMPARE(reg->commandsStartingWith("J//").size(), 1);
+            QCOMPARE(reg->commandsStartingWith("K//").size(), 3);
         }
         QCOMPARE(fx.ricevuto(1).size(), 2);
         QCOMPARE(fx.avvisi, QStringList({"Ricezione dati dalla cassa 1 terminata"}));
@@ -202,8 +186,8 @@ private Q_SLOTS:
         app().impostazioniRegCassa.portaCOM1 = "42";
         cmdRiceviPLU_Click(fx.p);
 
-        QCOMPARE(soloComandi(rete->commands(), "n//").size(), 3);
-        QCOMPARE(soloComandi(seriale->commands(), "n//").size(), 2);
+        QCOMPARE(rete->commandsStartingWith("n//").size(), 3);
+        QCOMPARE(seriale->commandsStartingWith("n//").size(), 2);
         QCOMPARE(fx.ricevuto(1).size(), 2);
         QCOMPARE(fx.ricevuto(2).size(), 1);
         QCOMPARE(fx.avvisi,
@@ -216,10 +200,9 @@ private Q_SLOTS:
     {
         Fixture fx;
         app().metodoAcquisizione = 1;
-        auto reg = FakeRegister::serial(fx.env, 41);
+        auto reg = fx.cassa();
         archivio(*reg);
         reg->setSilent(true);
-        app().impostazioniRegCassa.portaCOM = "41";
         fx.env.answer({QMessageBox::Yes, QMessageBox::No}); // try once more, then give up
         cmdRiceviPLU_Click(fx.p);
         QCOMPARE(fx.env.messages(),
@@ -246,10 +229,9 @@ private Q_SLOTS:
         Fixture fx;
         app().flagPiruNEX = flag;
         app().metodoAcquisizione = 2;
-        auto reg = FakeRegister::serial(fx.env, 41);
+        auto reg = fx.cassa();
         archivio(*reg);
         reg->dieAfterCommands(flag ? 1 : 2);
-        app().impostazioniRegCassa.portaCOM = "41";
         cmdRiceviPLU_Click(fx.p);
         QVERIFY(
             fx.env.messages().contains(flag ? "Ricezione dati dalla cassa 1 non completata: la cassa non risponde più"
@@ -264,12 +246,11 @@ private Q_SLOTS:
     {
         Fixture fx;
         app().metodoAcquisizione = 1;
-        auto uno = FakeRegister::serial(fx.env, 41);
+        auto uno = fx.cassa();
         auto due = FakeRegister::serial(fx.env, 42);
         archivio(*uno);
         for (int i = 10; i < 40; ++i)
             articolo(i, QString("77%1").arg(i), 1);
-        app().impostazioniRegCassa.portaCOM = "41";
         app().impostazioniRegCassa.portaCOM1 = "42";
         fx.env.answer({QMessageBox::Yes});
         int clic = 0;
@@ -304,8 +285,7 @@ private Q_SLOTS:
     void passwordRefused()
     {
         Fixture fx;
-        auto reg = FakeRegister::serial(fx.env, 41);
-        app().impostazioniRegCassa.portaCOM = "41";
+        auto reg = fx.cassa();
         fx.tecnico = false;
         cmdRiceviPLU_Click(fx.p);
         cmdGeneraFile_Click(fx.p);
@@ -319,8 +299,7 @@ private Q_SLOTS:
     {
         Fixture fx;
         ScriviINI(fx.env.setup(), "Cartelle", "OUT", "?");
-        auto reg = FakeRegister::serial(fx.env, 41);
-        app().impostazioniRegCassa.portaCOM = "41";
+        auto reg = fx.cassa();
         cmdRiceviPLU_Click(fx.p);
         QVERIFY(reg->commands().isEmpty());
         QCOMPARE(fx.env.messages(),
@@ -342,14 +321,13 @@ private Q_SLOTS:
         QFETCH(QStringList, comandi);
         QFETCH(int, righe);
         Fixture fx;
-        auto reg = FakeRegister::serial(fx.env, 41);
+        auto reg = fx.cassa();
         archivio(*reg);
-        app().impostazioniRegCassa.portaCOM = "41";
         app().portaETH1 = "127.0.0.2"; // not used by this button
         TextFile::writeLines(fx.env.path("out/PLUQuidar1.txt"), {"vecchio"});
         fx.env.interazione().texts.enqueue(risposta);
         cmdGeneraFile_Click(fx.p);
-        const QStringList p = soloComandi(reg->commands(), "p/");
+        const QStringList p = reg->commandsStartingWith("p/");
         if (!comandi.isEmpty())
             QCOMPARE(p, comandi);
         if (righe >= 0) {

@@ -9,6 +9,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
@@ -38,6 +39,7 @@ struct MittenteProva final : PluSender::Mittente
 struct Fixture
 {
     TestEnv env;
+    LineaProva linea{0.1};
     PannelloProva p;
     MittenteProva mittente;
     bool& modificati = p.modificati;
@@ -47,21 +49,12 @@ struct Fixture
 
     Fixture()
     {
-        RegLink::timings() = RegLink::Timings::veloci();
-        app().wait.scale = 0.1;
         RegLink::timings().attesaMs = 1500; // 150 ms here
-        RegLink::resetLinea();
-        QDir(env.home()).mkpath("out");
-        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
+        cartellaOutProva(env);
         timer = true;
         RegLink::comandiHooks().terminaProgramma = [] {};
     }
-    ~Fixture()
-    {
-        RegLink::comandiHooks() = RegLink::ComandiHooks{};
-        RegLink::resetLinea();
-        RegLink::resetTimings();
-    }
+    ~Fixture() { RegLink::comandiHooks() = RegLink::ComandiHooks{}; }
 };
 
 void articolo(int cod, const QVariant& barCode, const QString& descr, int modificato = 1)
@@ -271,7 +264,7 @@ private Q_SLOTS:
         };
         cmdInviaPLU_Click(fx.p, fx.mittente);
         QCOMPARE(invii, 2);
-        QCOMPARE(fx.env.interazione().passwords, 0);
+        QCOMPARE(fx.env.interazione().technicianAsked, 0);
         QVERIFY(fx.env.messages().isEmpty());
         QCOMPARE(segnati(), 0);
     }

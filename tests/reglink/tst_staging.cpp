@@ -32,12 +32,6 @@ void extra(int cod, const QString& barCode)
     QVERIFY(Db::exec(QStringLiteral("INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (?, ?)"), {cod, barCode}));
 }
 
-QByteArray leggi(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 int righeStaging()
 {
     return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM MagazzinoPerQuidar")).toInt();
@@ -79,7 +73,7 @@ private Q_SLOTS:
         QCOMPARE(PreparaTabxInvio(modificati, pannello()), EsitoPreparazione::Preparata);
         PannelloProva p;
         QCOMPARE(ScriviFilePLU("1", p), EsitoFile::Scritto);
-        QCOMPARE(leggi(env.path("FilePLU1.txt")), atteso);
+        QCOMPARE(readAll(env.path("FilePLU1.txt")), atteso);
         QCOMPARE(p.recTotTesti.value(p.recTotTesti.size() - 1), QString("1"));
     }
 
@@ -103,7 +97,7 @@ private Q_SLOTS:
             got << q.value(0).toString() + ":" + q.value(1).toString() + ":" + q.value(2).toString();
         QCOMPARE(got, QStringList({"51:1000:1", "52:1500:1", "53:2098765000014:1", "54:3000:4"}));
         QCOMPARE(ScriviFilePLU("7", pannello()), EsitoFile::Scritto);
-        const QList<QByteArray> lines = leggi(env.path("FilePLU7.txt")).split('\n');
+        const QList<QByteArray> lines = readAll(env.path("FilePLU7.txt")).split('\n');
         QCOMPARE(lines.size(), 5); // four lines and the empty tail after the last LF
         QVERIFY(lines[0].startsWith("P/51/1000/UNO/"));
         QVERIFY(lines[1].startsWith("P/52/1500/UNO/"));
@@ -189,7 +183,7 @@ private Q_SLOTS:
         QVERIFY(Db::exec("INSERT INTO Reparti (Cod, Descrizione) VALUES (41, 'Bevande, vini')"));
         QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
         QCOMPARE(ScriviFilePLU("1", pannello()), EsitoFile::Scritto);
-        const QByteArray f = leggi(env.path("FilePLU1.txt"));
+        const QByteArray f = readAll(env.path("FilePLU1.txt"));
         QVERIFY(!f.contains(','));
         QVERIFY(f.startsWith("P/51/123/Vino rosso. 0.75 l/41/0/3.10/150.00/1.500/"));
     }

@@ -3,7 +3,6 @@
 // and the fake register on a pseudo-terminal or on loopback UDP.
 #include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
-#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/TextFile.h"
@@ -12,6 +11,7 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
+#include "support/LineaProva.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -25,57 +25,17 @@
 
 namespace {
 
-// The test interaction, except that the technician's password is asked in the real password
-// window, as the program does.
-class ConTecnico final : public Interaction
-{
-public:
-    explicit ConTecnico(TestInteraction& t) : m_t(t) {}
-    Button ask(const QString& text, Buttons buttons, Icon icon, Button def, const QString& title) override
-    {
-        return m_t.ask(text, buttons, icon, def, title);
-    }
-    std::optional<QString> askText(const QString& prompt, const QString& title, const QString& initial) override
-    {
-        return m_t.askText(prompt, title, initial);
-    }
-    QString chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters) override
-    {
-        return m_t.chooseOpenFile(title, dir, filters);
-    }
-    QString chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters) override
-    {
-        return m_t.chooseSaveFile(title, dir, filters);
-    }
-    QString chooseFolder(const QString& title, const QString& dir) override { return m_t.chooseFolder(title, dir); }
-    bool askTechnician() override { return frmPswd::chiediTecnico(); }
-    void notice(const QString& text) override { m_t.notice(text); }
-    void showTextFile(const QString& path) override { m_t.showTextFile(path); }
-
-private:
-    TestInteraction& m_t;
-};
-
 struct Fixture
 {
     TestEnv env;
-    ConTecnico interazione{env.interazione()};
+    LineaProva linea{0.1};
     QStringList& viewed = env.interazione().filesShown;
 
     Fixture()
     {
-        RegLink::timings() = RegLink::Timings::veloci();
-        app().wait.scale = 0.1;
-        RegLink::resetLinea();
-        QDir(env.home()).mkpath("out");
-        ScriviINI(env.setup(), "Cartelle", "OUT", env.path("out"));
-        Contesto::installaInterazione(&interazione);
-    }
-    ~Fixture()
-    {
-        Contesto::installaInterazione(&env.interazione());
-        RegLink::resetLinea();
-        RegLink::resetTimings();
+        cartellaOutProva(env);
+        // The technician's password is asked in the real password window, as the program does.
+        env.interazione().technicianWindow = [] { return frmPswd::chiediTecnico(); };
     }
     void piruNEX(bool on) const { ScriviINI(env.setup(), "RegCassa", "PiruNEX", on ? "Vero" : "Falso"); }
     void udp(const FakeRegister& reg) const
@@ -110,15 +70,6 @@ double stock(int cod)
 bool segnato(int cod)
 {
     return Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = ?", {cod}).toInt() != 0;
-}
-
-QStringList soloComandi(const QStringList& c, const QString& prefisso)
-{
-    QStringList out;
-    for (const QString& s : c)
-        if (s.startsWith(prefisso))
-            out << s;
-    return out;
 }
 
 Magazzino& apri()
@@ -176,7 +127,7 @@ private Q_SLOTS:
         w.cmdRiceviPLU->click();
 
         QVERIFY(!fx.env.messages().join('\n').contains("interrotta"));
-        QCOMPARE(soloComandi(reg->commands(), "n//").size(), 3);
+        QCOMPARE(reg->commandsStartingWith("n//").size(), 3);
         QStringList righe;
         TextFile::readLines(fx.env.path("out/PLUQuidar1.txt"), righe);
         QCOMPARE(righe.size(), 2);
@@ -206,7 +157,7 @@ private Q_SLOTS:
 
         const qint64 silenzio = app().wait.ms(RegLink::timings().attesaMs * RegLink::timings().timeoutSilenzioDump);
         QVERIFY(t.elapsed() >= silenzio);
-        QVERIFY(soloComandi(reg->commands(), "n//").size() > 10);
+        QVERIFY(reg->commandsStartingWith("n//").size() > 10);
         QVERIFY(fx.env.messages().contains("Ricezione dati dalla cassa 1 non completata: la cassa non risponde più"));
         QCOMPARE(stock(1), 10.0);
     }
@@ -226,8 +177,8 @@ private Q_SLOTS:
         w.ckModificati->setChecked(true);
         fx.env.answer({QMessageBox::Yes}); // yes, there is another register: the marks stay
         w.cmdInviaPLU->click();
-        QCOMPARE(soloComandi(reg->commands(), "A/"), QStringList({"A/12345/ART 1/4/0/1.50/150.00/10.000/00010000/",
-                                                                  "A/21234/ART 2/4/0/1.50/150.00/6.000/00010000/"}));
+        QCOMPARE(reg->commandsStartingWith("A/"), QStringList({"A/12345/ART 1/4/0/1.50/150.00/10.000/00010000/",
+                                                               "A/21234/ART 2/4/0/1.50/150.00/6.000/00010000/"}));
 
         reg->setVendite("12345", "2000");
         reg->setVendite("21234", "500");
@@ -235,7 +186,7 @@ private Q_SLOTS:
         tecnicoQuandoChiesto();
         w.cmdRiceviPLU->click();
         QCOMPARE(w.lblTab->text(), QString("APERTO PORTA COM: 41")); // the line's state, on the window
-        QCOMPARE(soloComandi(reg->commands(), "h/"), QStringList({"h/12345/", "h/21234/"}));
+        QCOMPARE(reg->commandsStartingWith("h/"), QStringList({"h/12345/", "h/21234/"}));
         QCOMPARE(stock(1), 8.0);
         QCOMPARE(stock(2), 5.5);
     }
@@ -297,7 +248,7 @@ private Q_SLOTS:
         w.ckModificati->setChecked(true);
         w.cmdInviaPLU->click();
 
-        QCOMPARE(soloComandi(reg->commands(), "A/").size(), 2); // each once: no resends
+        QCOMPARE(reg->commandsStartingWith("A/").size(), 2); // each once: no resends
         QCOMPARE(fx.env.interazione().notices,
                  QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA"}));
         QVERIFY(!QFile::exists(fx.env.path("out/NonTRASMESSI" + reg->address() + ".txt")));

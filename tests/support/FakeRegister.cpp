@@ -256,6 +256,15 @@ void FakeRegister::handleFrame(const QByteArray& body)
     m_lastReplyAt = m_clock.nsecsElapsed();
 }
 
+QStringList FakeRegister::commandsStartingWith(const QString& prefix) const
+{
+    QStringList out;
+    for (const QString& c : m_commands)
+        if (c.startsWith(prefix))
+            out << c;
+    return out;
+}
+
 QString FakeRegister::recordH(const Plu& p) const
 {
     return QStringLiteral("00/00/00/%1/%2/%3/%4/%5/%6/0/0/0/%7/0/0/")
@@ -274,23 +283,18 @@ QString FakeRegister::reply(const QString& command)
     }
     const QStringList f = command.split(QLatin1Char('/'));
     const QString kind = f.value(0);
-    if (kind == QLatin1String("P") && f.size() >= 9) {
-        Plu p;
-        p.numero = f.at(1).toInt();
-        p.barcode = f.at(2);
-        p.descrizione = f.at(3);
-        p.reparto = f.at(4);
-        p.prezzo = f.at(6);
-        p.quantita = f.at(8);
-        p.record = command;
-        m_plu.insert(p.barcode, p);
-    } else if (kind == QLatin1String("A") && f.size() >= 8) {
-        Plu p = m_plu.value(f.at(1));
-        p.barcode = f.at(1);
-        p.descrizione = f.at(2);
-        p.reparto = f.at(3);
-        p.prezzo = f.at(5);
-        p.quantita = f.at(7);
+    const bool perNumero = kind == QLatin1String("P") && f.size() >= 9;
+    if (perNumero || (kind == QLatin1String("A") && f.size() >= 8)) {
+        // An "A/" record is a "P/" one without the number: it keeps the number already stored.
+        const int b = perNumero ? 2 : 1;
+        Plu p = perNumero ? Plu{} : m_plu.value(f.at(1));
+        if (perNumero)
+            p.numero = f.at(1).toInt();
+        p.barcode = f.at(b);
+        p.descrizione = f.at(b + 1);
+        p.reparto = f.at(b + 2);
+        p.prezzo = f.at(b + 4);
+        p.quantita = f.at(b + 6);
         p.record = command;
         m_plu.insert(p.barcode, p);
     } else if (kind == QLatin1String("D") && f.size() >= 2) {

@@ -68,7 +68,8 @@ public:
 
     // What arrived
     QByteArray received() const { return m_received; }
-    QStringList commands() const { return m_commands; } // texts of the good frames, in order
+    QStringList commands() const { return m_commands; }            // texts of the good frames, in order
+    QStringList commandsStartingWith(const QString& prefix) const; // those of commands() that do
     int enqCount() const { return m_enq; }
     int badFrames() const { return m_badFrames; } // frames from the program with a wrong checksum
     // When the first ENQ came and the last reply frame went, in ns of a monotonic clock (0: never).

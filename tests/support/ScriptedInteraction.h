@@ -1,13 +1,18 @@
 #pragma once
-// An Interaction for tests: every question is recorded, and answered from queues the test fills
-// (a message box with no queued answer gets its default button, else its first button; an input
-// box with no queued text is cancelled; a picker with no queued path is cancelled).
+// The Interaction of every test (TestEnv installs a fresh one): nothing is shown, every question
+// is recorded and answered from queues the test fills.
+// - Message boxes, whether logic asks them here or a window shows them itself, go through the
+//   program's message-box helper (so Msg::shown lists them all) and TestEnv answers them from
+//   `answers`; with none left, a box gets its first button of Ok, Yes, No, Cancel, Abort, Retry,
+//   Ignore (not its default button: a test queues every other answer it relies on).
+// - The input box takes `texts`, the pickers `paths`; with none left, they are cancelled.
 #include "core/Interaction.h"
 #include "core/Progress.h"
 
 #include <QList>
 #include <QQueue>
 #include <QStringList>
+#include <functional>
 #include <utility>
 
 class ScriptedInteraction final : public Interaction
@@ -22,16 +27,29 @@ public:
     void notice(const QString& text) override;
     void showTextFile(const QString& path) override;
 
-    QQueue<Button> answers;            // for ask()
-    QQueue<std::optional<QString>> texts; // for askText()
-    QQueue<QString> paths;             // for the pickers
-    bool technician = true;
-    int technicianAsked = 0; // askTechnician() calls
+    // Forgets every queued answer and recorded question: a fresh start within one test.
+    ScriptedInteraction& reset() { return *this = ScriptedInteraction(); }
 
-    QStringList asked;    // every text of ask(), askText() prompts and picker titles, in order
-    QStringList notices;  // every notice()
-    QStringList filesShown; // every showTextFile()
-    QList<QStringList> filtersSeen; // the filters of each picker
+    // The answer to one message box with `text` (as shown) and `buttons`; recorded in `asked`.
+    Button reply(const QString& text, Buttons buttons);
+
+    QQueue<Button> answers;               // message boxes
+    QQueue<std::optional<QString>> texts; // the input box; none left: Cancel
+    QQueue<QString> paths;                // the pickers; none left: Cancel
+    bool technician = true;               // the technician's password answer
+    // When set, the technician's password is asked by this instead (the real password window).
+    std::function<bool()> technicianWindow;
+
+    int technicianAsked = 0;        // technician questions asked
+    QStringList asked;              // message-box texts, input-box prompts and picker titles, in order
+    QStringList prompts;            // input-box prompts and picker titles only, in order
+    QStringList pickerDirs;         // the folder each picker started in
+    QList<QStringList> filtersSeen; // the filters of each file picker
+    QStringList notices;            // timed notices
+    QStringList filesShown;         // text files shown
+
+private:
+    QString picker(const QString& title, const QString& dir);
 };
 
 // A ProgressSink that remembers what it was told.

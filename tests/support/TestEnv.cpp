@@ -9,23 +9,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QList>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
-QList<QMessageBox::StandardButton> g_answers;
-std::unique_ptr<TestInteraction> g_interazione;
+std::unique_ptr<ScriptedInteraction> g_interazione;
 std::unique_ptr<TestProgramma> g_programma;
 
-QMessageBox::StandardButton firstOf(QMessageBox::StandardButtons b)
-{
-    for (auto candidate : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Abort,
-                           QMessageBox::Retry, QMessageBox::Ignore}) {
-        if (b & candidate)
-            return candidate;
-    }
-    return QMessageBox::Ok;
-}
 } // namespace
 
 TestEnv::TestEnv(bool openDatabase, double waitScale)
@@ -39,16 +31,13 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     app().wait.scale = waitScale;
     ActivationTracker::instance().reset();
     // The one reset of the program's services: every test starts from the same ones.
-    g_interazione = std::make_unique<TestInteraction>();
+    g_interazione = std::make_unique<ScriptedInteraction>();
     g_programma = std::make_unique<TestProgramma>();
     Contesto::installaInterazione(g_interazione.get());
     Contesto::installaProgramma(g_programma.get());
     Msg::shown().clear();
-    g_answers.clear();
-    Msg::setResponder([](const QString&, QMessageBox::StandardButtons b) {
-        if (!g_answers.isEmpty())
-            return g_answers.takeFirst();
-        return firstOf(b);
+    Msg::setResponder([](const QString& text, QMessageBox::StandardButtons b) {
+        return QMessageBox::StandardButton(g_interazione->reply(text, Interaction::Buttons(b.toInt())));
     });
     if (openDatabase) {
         QDir(m_home->path()).mkpath(QStringLiteral("Dati"));
@@ -89,7 +78,7 @@ QString TestEnv::setup() const
 void TestEnv::answer(std::initializer_list<QMessageBox::StandardButton> answers)
 {
     for (auto a : answers)
-        g_answers << a;
+        g_interazione->answers.enqueue(Interaction::Button(a));
 }
 
 QStringList TestEnv::messages() const
@@ -101,60 +90,13 @@ void TestEnv::clearMessages()
     Msg::shown().clear();
 }
 
-TestInteraction& TestEnv::interazione()
+ScriptedInteraction& TestEnv::interazione()
 {
     return *g_interazione;
 }
 TestProgramma& TestEnv::programma()
 {
     return *g_programma;
-}
-
-Interaction::Button TestInteraction::ask(const QString& text, Buttons buttons, Icon icon, Button def,
-                                         const QString& title)
-{
-    static const QMessageBox::Icon icone[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning,
-                                              QMessageBox::Critical, QMessageBox::Question};
-    return Button(Msg::box(text, QMessageBox::StandardButtons(int(buttons)), icone[int(icon)],
-                           QMessageBox::StandardButton(def), title));
-}
-std::optional<QString> TestInteraction::askText(const QString& prompt, const QString&, const QString&)
-{
-    prompts << prompt;
-    return texts.isEmpty() ? std::nullopt : texts.dequeue();
-}
-QString TestInteraction::chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters)
-{
-    prompts << title;
-    filtersSeen << filters;
-    pickerDirs << dir;
-    return paths.isEmpty() ? QString() : paths.dequeue();
-}
-QString TestInteraction::chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters)
-{
-    prompts << title;
-    filtersSeen << filters;
-    pickerDirs << dir;
-    return paths.isEmpty() ? QString() : paths.dequeue();
-}
-QString TestInteraction::chooseFolder(const QString& title, const QString& dir)
-{
-    prompts << title;
-    pickerDirs << dir;
-    return paths.isEmpty() ? QString() : paths.dequeue();
-}
-bool TestInteraction::askTechnician()
-{
-    ++passwords;
-    return technician;
-}
-void TestInteraction::notice(const QString& text)
-{
-    notices << text;
-}
-void TestInteraction::showTextFile(const QString& path)
-{
-    filesShown << path;
 }
 
 QByteArray readAll(const QString& path)
@@ -168,4 +110,16 @@ void writeRaw(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
     QVERIFY(f.write(bytes) == bytes.size());
+}
+
+void execOnFile(const QString& dbPath, const QString& sql)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("execOnFile"));
+        db.setDatabaseName(dbPath);
+        QVERIFY2(db.open(), qPrintable(dbPath));
+        QSqlQuery q(db);
+        QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("execOnFile"));
 }

@@ -1,0 +1,29 @@
+#include "support/LineaProva.h"
+
+#include "core/AppState.h"
+#include "core/IniFile.h"
+#include "reglink/RegisterLine.h"
+#include "reglink/Timings.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+
+LineaProva::LineaProva(std::optional<double> scalaAttese)
+{
+    RegLink::timings() = RegLink::Timings::veloci();
+    if (scalaAttese)
+        app().wait.scale = *scalaAttese;
+    RegLink::resetLinea();
+}
+
+LineaProva::~LineaProva()
+{
+    RegLink::resetLinea();
+    RegLink::resetTimings();
+}
+
+void cartellaOutProva(const TestEnv& env)
+{
+    QDir(env.home()).mkpath(QStringLiteral("out"));
+    ScriviINI(env.setup(), QStringLiteral("Cartelle"), QStringLiteral("OUT"), env.path(QStringLiteral("out")));
+}
