@@ -1,6 +1,7 @@
 #include "import/Cedi.h"
 
 #include "core/Articoli.h"
+#include "core/ArticoliLotto.h"
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "core/TextFile.h"
@@ -364,7 +365,7 @@ Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso
     Db::Transaction t;
     if (!t.ok())
         return dbFallito(QStringLiteral("transaction"));
-    Articoli::Preparati articoli(kColonneA);
+    Articoli::Lotto articoli(kColonneA);
     progresso.setRange(0, int(righe.size()));
     int n = 0;
     for (const RigaA& r : std::as_const(righe)) {
@@ -421,7 +422,7 @@ Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
                        QStringLiteral(") ON CONFLICT (ArtCEDI, CodEan) DO UPDATE SET ") +
                        aggiorna.join(QStringLiteral(", "))))
         return dbFallito(bCedi.lastError().text());
-    Articoli::Preparati articoli;
+    Articoli::Lotto articoli;
     progresso.setRange(0, int(righe.size()));
     int n = 0;
     for (const RigaB& r : std::as_const(righe)) {
@@ -458,7 +459,7 @@ Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
     return Esito::riuscito();
 }
 
-Esito Importatore::CreaArticoliEANMultipli(Articoli::Preparati& articoli)
+Esito Importatore::CreaArticoliEANMultipli(Articoli::Lotto& articoli)
 {
     // The pairs first, then the writes: no cursor stays open on a table being written.
     QList<std::pair<QString, QString>> coppie;
