@@ -65,7 +65,7 @@ Esito inserisci(Articolo& a)
         codice = *n;
     }
     QString err;
-    if (!Db::exec(sqlInserisci(), QVariantList{codice} + valori(a), &err) || !t.commit())
+    if (!Db::exec(sqlInserisci(), valori(a, codice), &err) || !t.commit())
         return dbFallito(err);
     a.codMateriale = codice;
     return Esito::riuscito();

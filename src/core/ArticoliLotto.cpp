@@ -215,7 +215,7 @@ Esito Lotto::inserisci(Articolo& a)
             return dbFallito(n.ok ? QStringLiteral("MAX(CodMateriale)") : n.errore);
         codice = *n.valore;
     }
-    const Esito e = d->scrivi(Inserisci, QVariantList{codice} + valori(a));
+    const Esito e = d->scrivi(Inserisci, valori(a, codice));
     if (e)
         a.codMateriale = codice;
     return e;

@@ -115,10 +115,12 @@ Articolo leggi(const QSqlQuery& q)
     return a;
 }
 
-QVariantList valori(const Articolo& a)
+QVariantList valori(const Articolo& a, std::optional<qint64> codice)
 {
     QVariantList v;
-    v.reserve(kCampi);
+    v.reserve(kCampi + 1);
+    if (codice)
+        v << *codice;
     perOgniCampo(a, [&](const char*, const auto& campo) { v << valoreCampo(campo); });
     return v;
 }

@@ -18,8 +18,8 @@ QVariant valore(const QString& s);
 
 // A row selected with colonne().
 Articolo leggi(const QSqlQuery& q);
-// Every column but CodMateriale, in colonne()'s order.
-QVariantList valori(const Articolo& a);
+// Every column but CodMateriale, in colonne()'s order; with `codice`, that CodMateriale first.
+QVariantList valori(const Articolo& a, std::optional<qint64> codice = std::nullopt);
 
 // SELECT colonne() FROM Magazzino WHERE `condizione`.
 QString sqlSeleziona(const QString& condizione);
