@@ -339,6 +339,22 @@ bool leggiFile(const QString& percorso, QStringList& righe, Esito& esito)
     return false;
 }
 
+// The file's lines cut by `leggiRiga`, then the pause the import has always made before writing.
+// False (`esito` set) when the file cannot be read.
+template <class Riga>
+bool righeDelFile(const QString& percorso, Riga (*leggiRiga)(const QString&), QList<Riga>& righe, Esito& esito)
+{
+    QStringList testo;
+    if (!leggiFile(percorso, testo, esito))
+        return false;
+    righe.reserve(testo.size());
+    for (const QString& t : std::as_const(testo))
+        righe << leggiRiga(t);
+    testo.clear();
+    AttesaSenzaInput(700);
+    return true;
+}
+
 } // namespace
 
 Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso)
@@ -349,15 +365,9 @@ Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso
     lasciaCorrereEventi();
 
     Esito esito;
-    QStringList testo;
-    if (!leggiFile(percorso, testo, esito))
-        return esito;
     QList<RigaA> righe;
-    righe.reserve(testo.size());
-    for (const QString& t : std::as_const(testo))
-        righe << leggiRigaA(t);
-    testo.clear();
-    AttesaSenzaInput(700);
+    if (!righeDelFile(percorso, leggiRigaA, righe, esito))
+        return esito;
 
     NomiReparti reparti;
     if (!(esito = reparti.leggi()))
@@ -398,15 +408,9 @@ Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
 {
     ImportazioneInCorso inCorso;
     Esito esito;
-    QStringList testo;
-    if (!leggiFile(percorso, testo, esito))
-        return esito;
     QList<RigaB> righe;
-    righe.reserve(testo.size());
-    for (const QString& t : std::as_const(testo))
-        righe << leggiRigaB(t);
-    testo.clear();
-    AttesaSenzaInput(700);
+    if (!righeDelFile(percorso, leggiRigaB, righe, esito))
+        return esito;
 
     Db::Transaction t;
     if (!t.ok())

@@ -72,6 +72,15 @@ bool rifiuta(Interaction& ui, ProgressSink& sink, const QString& proc, const QSt
     return false;
 }
 
+// The lines of a supplier's file, the status showing the import; false (message shown) for a
+// file that is no text.
+bool lineeDelFile(const QString& path, Interaction& ui, ProgressSink& sink, const QString& proc, QStringList& linee)
+{
+    sink.setStatus(msgInCorso());
+    QString motivo;
+    return lineeTesto(path, linee, &motivo) || rifiuta(ui, sink, proc, motivo, msgErrore());
+}
+
 bool fallitoDb(Interaction& ui, ProgressSink& sink, const QString& proc, const Esito& e, const QString& messaggio,
                Interaction::Icon icona = Interaction::Icon::None)
 {
@@ -158,12 +167,9 @@ Esito fondiRighe(const QVector<RigaImport>& righe, ProgressSink& sink, bool anch
 bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink)
 {
     const QString proc = QStringLiteral("EseguiImportTesto");
-    sink.setStatus(msgInCorso());
-
     QStringList linee;
-    QString motivo;
-    if (!lineeTesto(path, linee, &motivo))
-        return rifiuta(ui, sink, proc, motivo, msgErrore());
+    if (!lineeDelFile(path, ui, sink, proc, linee))
+        return false;
     QVector<RigaImport> righe;
     righe.reserve(linee.size());
     const bool fisso = imp.opzioneSeparatore == kPoseidon;
@@ -221,12 +227,9 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
             Interaction::Ok);
         return false;
     }
-    sink.setStatus(msgInCorso());
-
     QStringList linee;
-    QString motivo;
-    if (!lineeTesto(path, linee, &motivo))
-        return rifiuta(ui, sink, proc, motivo, msgErrore());
+    if (!lineeDelFile(path, ui, sink, proc, linee))
+        return false;
     QVector<RigaImport> righe;
     for (const QString& l : std::as_const(linee)) {
         RigaImport r;

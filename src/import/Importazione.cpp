@@ -39,6 +39,12 @@ bool replicati(const QVector<int>& valori)
     return false;
 }
 
+// The messages of the positions both kinds of file need.
+const QString kSenzaBarCode = QStringLiteral("Posizione del barcode non impostata");
+const QString kSenzaReparto = QStringLiteral("Posizione del reparto non impostata");
+const QString kSenzaPrezzo = QStringLiteral("Posizione del prezzo di vendita non impostata");
+const QString kSenzaDescrizione = QStringLiteral("Posizione della descrizione non impostata");
+
 // The message of the first position of `richieste` left unset, else of two equal `distinte`;
 // empty when all is well.
 QString controlla(std::initializer_list<std::pair<int, QString>> richieste, const QVector<int>& distinte)
@@ -57,21 +63,21 @@ QString ControllaPosizioniTesto(const ImpostazioniImport& imp)
         return QStringLiteral("Separatore NON selezionato");
     if (imp.opzioneSeparatore == kPoseidon)
         return {};
-    return controlla({{imp.posBC, QStringLiteral("Posizione del barcode non impostata")},
+    return controlla({{imp.posBC, kSenzaBarCode},
                       {imp.posQta, QStringLiteral("Posizione della quantità non impostata")},
-                      {imp.posRep, QStringLiteral("Posizione del reparto non impostata")},
-                      {imp.posPV, QStringLiteral("Posizione del prezzo di vendita non impostata")},
-                      {imp.posDes, QStringLiteral("Posizione della descrizione non impostata")}},
+                      {imp.posRep, kSenzaReparto},
+                      {imp.posPV, kSenzaPrezzo},
+                      {imp.posDes, kSenzaDescrizione}},
                      {imp.posBC, imp.posQta, imp.posRep, imp.posPV, imp.posDes});
 }
 
 QString ControllaPosizioniXLS(const ImpostazioniImport& imp)
 {
     return controlla(
-        {{imp.posBC, QStringLiteral("Posizione del barcode non impostata")},
-         {imp.posRep, QStringLiteral("Posizione del reparto non impostata")},
-         {imp.posPV, QStringLiteral("Posizione del prezzo di vendita non impostata")},
-         {imp.posDes, QStringLiteral("Posizione della descrizione non impostata")},
+        {{imp.posBC, kSenzaBarCode},
+         {imp.posRep, kSenzaReparto},
+         {imp.posPV, kSenzaPrezzo},
+         {imp.posDes, kSenzaDescrizione},
          {imp.posACQ, QStringLiteral("Posizione del Prezzo di Acquisto non impostata")},
          {imp.posIVA, QStringLiteral("Posizione del valore IVA non impostata")},
          {imp.posCFOR, QStringLiteral("Posizione del codice Prodotto per il Fornitore non impostata")},

@@ -99,12 +99,10 @@ class TstArticoliLotto : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { m_env = std::make_unique<TestEnv>(); }
-    void cleanup() { m_env.reset(); }
-
     // A row written by one side reads back whole through the other.
     void righeComeIlSingolo()
     {
+        TestEnv env;
         Articoli::Lotto l;
         Articolo a = pieno();
         QVERIFY(l.inserisci(a));
@@ -142,6 +140,7 @@ private Q_SLOTS:
     // What a booking and a central-warehouse file use: stock, extra barcodes, barcode marks.
     void giacenzeEBarCode()
     {
+        TestEnv env;
         for (const char* sql : {"INSERT INTO Magazzino (CodMateriale, BarCode, \"Quantità\", CodArtCEDI) "
                                 "VALUES (5, 'B1', 4, 'C1'), (3, 'B1', NULL, 'C1'), (8, 'B2', 1.5, NULL)",
                                 "INSERT INTO BarCodeUlteriori (CodProd, BarCode) VALUES (8, 'E1'), (5, 'E1')"})
@@ -171,6 +170,7 @@ private Q_SLOTS:
     // first use.
     void letturaFallitaNonENiente()
     {
+        TestEnv env;
         Articoli::Lotto l;
         QVERIFY(l.giacenzaPerBarCode(QStringLiteral("1")).ok);
         QVERIFY(Db::exec(QStringLiteral("ALTER TABLE Magazzino RENAME TO Altro")));
@@ -184,9 +184,6 @@ private Q_SLOTS:
         QCOMPARE(a.codMateriale, 0);
         QVERIFY(!l.errore().isEmpty());
     }
-
-private:
-    std::unique_ptr<TestEnv> m_env;
 };
 
 QTEST_MAIN(TstArticoliLotto)
