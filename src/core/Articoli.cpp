@@ -1,5 +1,6 @@
 #include "core/Articoli.h"
 
+#include "core/ArticoliRiga.h"
 #include "core/Database.h"
 
 #include <QSqlError>
@@ -8,108 +9,26 @@
 
 namespace Articoli {
 
+using namespace Riga;
+
 namespace {
-
-const QString kColonne = QStringLiteral(
-    "CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Minimo, Genere, Fornitore, Eliminato, "
-    "Taglia, Colore, TipoMateriale, BarCode, Costo2, CodProdottoFornitore, CodPV, Modificato, "
-    "TipoVariazione, Note, PeriodoRiordino, CodArtCEDI, DataInizioPromo, DataFinePromo, PrezzoPromo");
-
-std::optional<double> numero(const QVariant& v)
-{
-    if (v.isNull())
-        return std::nullopt;
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    return ok ? std::optional<double>(d) : std::nullopt;
-}
-
-QString testo(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
-
-QVariant valore(const std::optional<double>& d) { return d ? QVariant(*d) : QVariant(QMetaType(QMetaType::Double)); }
-QVariant valore(const QString& s) { return s.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s); }
-
-Articolo leggiRiga(const QSqlQuery& q)
-{
-    Articolo a;
-    int i = 0;
-    a.codMateriale = q.value(i++).toLongLong();
-    a.descrizione = testo(q.value(i++));
-    a.quantita = numero(q.value(i++));
-    a.costo = numero(q.value(i++));
-    a.unitaMisura = testo(q.value(i++));
-    a.minimo = numero(q.value(i++));
-    a.genere = testo(q.value(i++));
-    a.fornitore = testo(q.value(i++));
-    a.eliminato = Db::isTrue(q.value(i++));
-    a.taglia = testo(q.value(i++));
-    a.colore = testo(q.value(i++));
-    a.tipoMateriale = testo(q.value(i++));
-    a.barCode = testo(q.value(i++));
-    a.costo2 = numero(q.value(i++));
-    a.codProdottoFornitore = testo(q.value(i++));
-    a.codPV = numero(q.value(i++));
-    a.modificato = Db::isTrue(q.value(i++));
-    a.tipoVariazione = testo(q.value(i++));
-    a.note = testo(q.value(i++));
-    a.periodoRiordino = numero(q.value(i++));
-    a.codArtCEDI = testo(q.value(i++));
-    a.dataInizioPromo = testo(q.value(i++));
-    a.dataFinePromo = testo(q.value(i++));
-    a.prezzoPromo = numero(q.value(i++));
-    return a;
-}
-
-// Every column but CodMateriale, in kColonne's order.
-QVariantList valoriSenzaCodice(const Articolo& a)
-{
-    return {valore(a.descrizione),
-            valore(a.quantita),
-            valore(a.costo),
-            valore(a.unitaMisura),
-            valore(a.minimo),
-            valore(a.genere),
-            valore(a.fornitore),
-            a.eliminato ? 1 : 0,
-            valore(a.taglia),
-            valore(a.colore),
-            valore(a.tipoMateriale),
-            valore(a.barCode),
-            valore(a.costo2),
-            valore(a.codProdottoFornitore),
-            valore(a.codPV),
-            a.modificato ? 1 : 0,
-            valore(a.tipoVariazione),
-            valore(a.note),
-            valore(a.periodoRiordino),
-            valore(a.codArtCEDI),
-            valore(a.dataInizioPromo),
-            valore(a.dataFinePromo),
-            valore(a.prezzoPromo)};
-}
 
 Letto<Articolo> primo(const QString& where, const QVariantList& values)
 {
-    QSqlQuery q = Db::query(QStringLiteral("SELECT ") + kColonne + QStringLiteral(" FROM Magazzino WHERE ") + where +
-                                QStringLiteral(" ORDER BY CodMateriale LIMIT 1"),
-                            values);
+    QSqlQuery q = Db::query(sqlPrimo(where), values);
     if (!q.isActive())
         return Letto<Articolo>::fallito(q.lastError().text());
     if (!q.next())
         return q.lastError().isValid() ? Letto<Articolo>::fallito(q.lastError().text()) : Letto<Articolo>::assente();
-    return Letto<Articolo>::trovato(leggiRiga(q));
+    return Letto<Articolo>::trovato(leggi(q));
 }
 
-Esito dbFallito(const QString& err) { return Esito::fallito(VbErr::DatabaseError, err); }
-
 } // namespace
-
-QString colonne() { return kColonne; }
 
 std::optional<qint64> nuovoCodice()
 {
     bool ok = false;
-    const QVariant v = Db::scalar(QStringLiteral("SELECT COALESCE(MAX(CodMateriale), 0) + 1 FROM Magazzino"), {}, &ok);
+    const QVariant v = Db::scalar(sqlNuovoCodice(), {}, &ok);
     if (!ok || v.isNull())
         return std::nullopt;
     return v.toLongLong();
@@ -125,8 +44,7 @@ Letto<Articolo> perCodiceCEDI(const QString& codice) { return primo(QStringLiter
 
 Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode)
 {
-    QSqlQuery q = Db::query(
-        QStringLiteral("SELECT CodProd FROM BarCodeUlteriori WHERE BarCode = ? ORDER BY rowid LIMIT 1"), {barCode});
+    QSqlQuery q = Db::query(sqlCodicePerBarCodeUlteriore(), {barCode});
     if (!q.isActive())
         return Letto<qint64>::fallito(q.lastError().text());
     if (!q.next())
@@ -146,14 +64,8 @@ Esito inserisci(Articolo& a)
             return dbFallito(QStringLiteral("MAX(CodMateriale)"));
         codice = *n;
     }
-    QVariantList v{codice};
-    v += valoriSenzaCodice(a);
     QString err;
-    const QString segnaposti = QStringLiteral("?").repeated(1) + QStringLiteral(", ?").repeated(v.size() - 1);
-    if (!Db::exec(QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (") + segnaposti +
-                      QStringLiteral(")"),
-                  v, &err) ||
-        !t.commit())
+    if (!Db::exec(sqlInserisci(), valori(a, codice), &err) || !t.commit())
         return dbFallito(err);
     a.codMateriale = codice;
     return Esito::riuscito();
@@ -161,19 +73,11 @@ Esito inserisci(Articolo& a)
 
 Esito aggiorna(const Articolo& a)
 {
-    QStringList set;
-    const QStringList nomi = kColonne.split(QStringLiteral(", "));
-    for (int i = 1; i < nomi.size(); ++i)
-        set << nomi.at(i) + QStringLiteral(" = ?");
-    QVariantList v = valoriSenzaCodice(a);
-    v << a.codMateriale;
-    QSqlQuery q = Db::query(
-        QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) + QStringLiteral(" WHERE CodMateriale = ?"),
-        v);
+    QSqlQuery q = Db::query(sqlAggiorna(), valori(a) << a.codMateriale);
     if (!q.isActive())
         return dbFallito(q.lastError().text());
     if (q.numRowsAffected() != 1)
-        return dbFallito(QStringLiteral("CodMateriale %1 non trovato").arg(a.codMateriale));
+        return dbFallito(testoNonTrovato(a.codMateriale));
     return Esito::riuscito();
 }
 
@@ -237,7 +141,7 @@ Esito perOgniOrdinati(const std::function<bool(const Articolo&)>& visita, const 
 {
     QSqlQuery q(Db::dbNegozio());
     q.setForwardOnly(true);
-    QString sql = QStringLiteral("SELECT ") + kColonne + QStringLiteral(" FROM Magazzino");
+    QString sql = QStringLiteral("SELECT ") + colonne() + QStringLiteral(" FROM Magazzino");
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
     sql += QStringLiteral(" ORDER BY ") + ordine;
@@ -248,7 +152,7 @@ Esito perOgniOrdinati(const std::function<bool(const Articolo&)>& visita, const 
     if (!q.exec())
         return dbFallito(q.lastError().text());
     while (q.next()) {
-        if (!visita(leggiRiga(q)))
+        if (!visita(leggi(q)))
             break;
     }
     if (q.lastError().isValid())
@@ -356,334 +260,10 @@ Esito ripristina(qint64 codice)
                : dbFallito(err);
 }
 
-struct Giacenze::Impl
-{
-    QSqlQuery perBarCode{Db::dbNegozio()};
-    QSqlQuery perCodice{Db::dbNegozio()};
-    QSqlQuery ulteriore{Db::dbNegozio()};
-    QSqlQuery aggiorna{Db::dbNegozio()};
-    bool ok = false;
-    QString errore;
-
-    Letto<Giacenza> giacenza(QSqlQuery& q, const QVariant& chiave)
-    {
-        q.bindValue(0, chiave);
-        if (!q.exec()) {
-            errore = q.lastError().text();
-            return Letto<Giacenza>::fallito(errore);
-        }
-        Letto<Giacenza> r = Letto<Giacenza>::assente();
-        if (q.next())
-            r = Letto<Giacenza>::trovato(Giacenza{q.value(0).toLongLong(), numero(q.value(1))});
-        q.finish();
-        return r;
-    }
-};
-
-Giacenze::Giacenze() : d(std::make_unique<Impl>())
-{
-    d->ok = d->perBarCode.prepare(QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE BarCode = ? "
-                                                 "ORDER BY CodMateriale LIMIT 1")) &&
-            d->perCodice.prepare(
-                QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE CodMateriale = ?")) &&
-            d->ulteriore.prepare(
-                QStringLiteral("SELECT CodProd FROM BarCodeUlteriori WHERE BarCode = ? ORDER BY rowid LIMIT 1")) &&
-            d->aggiorna.prepare(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = ? WHERE CodMateriale = ?"));
-    if (!d->ok)
-        d->errore = Db::dbNegozio().lastError().text();
-}
-
-Giacenze::~Giacenze() = default;
-
-bool Giacenze::ok() const
-{
-    return d->ok;
-}
-const QString& Giacenze::errore() const
-{
-    return d->errore;
-}
-
-Letto<Giacenza> Giacenze::perBarCode(const QString& barCode)
-{
-    return d->giacenza(d->perBarCode, barCode);
-}
-Letto<Giacenza> Giacenze::perCodice(qint64 codice)
-{
-    return d->giacenza(d->perCodice, codice);
-}
-
-Letto<qint64> Giacenze::codicePerBarCodeUlteriore(const QString& barCode)
-{
-    QSqlQuery& q = d->ulteriore;
-    q.bindValue(0, barCode);
-    if (!q.exec()) {
-        d->errore = q.lastError().text();
-        return Letto<qint64>::fallito(d->errore);
-    }
-    Letto<qint64> r = Letto<qint64>::assente();
-    if (q.next())
-        r = Letto<qint64>::trovato(q.value(0).toLongLong());
-    q.finish();
-    return r;
-}
-
-bool Giacenze::impostaQuantita(qint64 codice, double quantita)
-{
-    d->aggiorna.bindValue(0, quantita);
-    d->aggiorna.bindValue(1, codice);
-    if (!d->aggiorna.exec()) {
-        d->errore = d->aggiorna.lastError().text();
-        return false;
-    }
-    return true;
-}
-
 Esito perOgniPerDescrizione(const std::function<bool(const Articolo&)>& visita, const QString& where,
                             const QVariantList& values)
 {
     return perOgniOrdinati(visita, where, values, QStringLiteral("Descrizione, CodMateriale"));
-}
-
-Lotto::Lotto()
-    : m_inserisci(Db::dbNegozio()), m_aggiorna(Db::dbNegozio()), m_perBarCode(Db::dbNegozio()),
-      m_perCodiceFornitore(Db::dbNegozio()), m_perCodice(Db::dbNegozio())
-{
-    const QStringList nomi = kColonne.split(QStringLiteral(", "));
-    QStringList set;
-    for (int i = 1; i < nomi.size(); ++i)
-        set << nomi.at(i) + QStringLiteral(" = ?");
-    const QString sonda = QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE ");
-    QSqlQuery* tutte[] = {&m_inserisci, &m_aggiorna, &m_perBarCode, &m_perCodiceFornitore, &m_perCodice};
-    const QString sql[] = {QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (?") +
-                               QStringLiteral(", ?").repeated(nomi.size() - 1) + QStringLiteral(")"),
-                           QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
-                               QStringLiteral(" WHERE CodMateriale = ?"),
-                           sonda + QStringLiteral("BarCode = ? ORDER BY CodMateriale LIMIT 1"),
-                           sonda + QStringLiteral("CodProdottoFornitore = ? ORDER BY CodMateriale LIMIT 1"),
-                           QStringLiteral("SELECT ") + kColonne +
-                               QStringLiteral(" FROM Magazzino WHERE CodMateriale = ?")};
-    m_ok = true;
-    for (int i = 0; i < 5; ++i) {
-        tutte[i]->setForwardOnly(true);
-        if (!tutte[i]->prepare(sql[i])) {
-            m_ok = false;
-            m_errore = tutte[i]->lastError().text();
-            return;
-        }
-    }
-}
-
-Esito Lotto::inserisci(const Articolo& a)
-{
-    if (!m_ok)
-        return dbFallito(m_errore);
-    m_inserisci.addBindValue(a.codMateriale);
-    for (const QVariant& v : valoriSenzaCodice(a))
-        m_inserisci.addBindValue(v);
-    if (!m_inserisci.exec())
-        return dbFallito(m_inserisci.lastError().text());
-    return Esito::riuscito();
-}
-
-Esito Lotto::aggiorna(const Articolo& a)
-{
-    if (!m_ok)
-        return dbFallito(m_errore);
-    for (const QVariant& v : valoriSenzaCodice(a))
-        m_aggiorna.addBindValue(v);
-    m_aggiorna.addBindValue(a.codMateriale);
-    if (!m_aggiorna.exec())
-        return dbFallito(m_aggiorna.lastError().text());
-    if (m_aggiorna.numRowsAffected() != 1)
-        return dbFallito(QStringLiteral("CodMateriale %1 non trovato").arg(a.codMateriale));
-    return Esito::riuscito();
-}
-
-Letto<Articolo> Lotto::primo(QSqlQuery& sonda, const QString& valore)
-{
-    if (!m_ok)
-        return Letto<Articolo>::fallito(m_errore);
-    sonda.addBindValue(valore);
-    if (!sonda.exec())
-        return Letto<Articolo>::fallito(sonda.lastError().text());
-    if (!sonda.next()) {
-        const bool errore = sonda.lastError().isValid();
-        const QString testo = sonda.lastError().text();
-        sonda.finish();
-        return errore ? Letto<Articolo>::fallito(testo) : Letto<Articolo>::assente();
-    }
-    const qint64 codice = sonda.value(0).toLongLong();
-    sonda.finish();
-    m_perCodice.addBindValue(codice);
-    if (!m_perCodice.exec())
-        return Letto<Articolo>::fallito(m_perCodice.lastError().text());
-    Letto<Articolo> r = m_perCodice.next() ? Letto<Articolo>::trovato(leggiRiga(m_perCodice))
-                                           : Letto<Articolo>::fallito(QStringLiteral("riga scomparsa"));
-    m_perCodice.finish();
-    return r;
-}
-
-Letto<Articolo> Lotto::perBarCode(const QString& barCode)
-{
-    return primo(m_perBarCode, barCode);
-}
-Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice)
-{
-    return primo(m_perCodiceFornitore, codice);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Prepared statements for bulk work
-
-struct Preparati::Dati
-{
-    QSqlQuery perCedi{Db::dbNegozio()};
-    QSqlQuery codicePerCedi{Db::dbNegozio()};
-    QSqlQuery esisteCediBarCode{Db::dbNegozio()};
-    QSqlQuery massimo{Db::dbNegozio()};
-    QSqlQuery inserisci{Db::dbNegozio()};
-    QSqlQuery aggiorna{Db::dbNegozio()};
-    QSqlQuery barCode{Db::dbNegozio()};
-    bool pronti = false;
-    QString errore;
-    QList<int> saltate; // positions in valoriSenzaCodice() that aggiorna does not write
-};
-
-Preparati::Preparati(const QStringList& colonneAggiornate) : d(new Dati)
-{
-    QStringList set;
-    const QStringList nomi = kColonne.split(QStringLiteral(", "));
-    for (int i = 1; i < nomi.size(); ++i) {
-        if (colonneAggiornate.isEmpty() || colonneAggiornate.contains(nomi.at(i)))
-            set << nomi.at(i) + QStringLiteral(" = ?");
-        else
-            d->saltate << i - 1;
-    }
-    const QString segnaposti = QStringLiteral("?") + QStringLiteral(", ?").repeated(nomi.size() - 1);
-    const std::pair<QSqlQuery*, QString> tutte[] = {
-        {&d->perCedi, QStringLiteral("SELECT ") + kColonne +
-                          QStringLiteral(" FROM Magazzino WHERE CodArtCEDI = ? ORDER BY CodMateriale LIMIT 1")},
-        {&d->codicePerCedi,
-         QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE CodArtCEDI = ? ORDER BY CodMateriale LIMIT 1")},
-        {&d->esisteCediBarCode, QStringLiteral("SELECT 1 FROM Magazzino WHERE CodArtCEDI = ? AND BarCode = ? LIMIT 1")},
-        {&d->massimo, QStringLiteral("SELECT COALESCE(MAX(CodMateriale), 0) + 1 FROM Magazzino")},
-        {&d->inserisci, QStringLiteral("INSERT INTO Magazzino (") + kColonne + QStringLiteral(") VALUES (") +
-                            segnaposti + QLatin1Char(')')},
-        {&d->aggiorna, QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
-                           QStringLiteral(" WHERE CodMateriale = ?")},
-        {&d->barCode, QStringLiteral("UPDATE Magazzino SET BarCode = ?, Modificato = 1 WHERE CodMateriale = ?")},
-    };
-    d->pronti = true;
-    for (const auto& [q, sql] : tutte) {
-        q->setForwardOnly(true);
-        if (!q->prepare(sql)) {
-            d->pronti = false;
-            d->errore = q->lastError().text();
-            break;
-        }
-    }
-}
-
-Preparati::~Preparati()
-{
-    delete d;
-}
-
-namespace {
-bool esegui(QSqlQuery& q, const QVariantList& valori)
-{
-    for (int i = 0; i < valori.size(); ++i)
-        q.bindValue(i, valori.at(i));
-    return q.exec();
-}
-} // namespace
-
-Letto<Articolo> Preparati::perCodiceCEDI(const QString& codice)
-{
-    if (!d->pronti)
-        return Letto<Articolo>::fallito(d->errore);
-    QSqlQuery& q = d->perCedi;
-    if (!esegui(q, {codice}))
-        return Letto<Articolo>::fallito(q.lastError().text());
-    Letto<Articolo> r = q.next() ? Letto<Articolo>::trovato(leggiRiga(q)) : Letto<Articolo>::assente();
-    if (!r.valore && q.lastError().isValid())
-        r = Letto<Articolo>::fallito(q.lastError().text());
-    q.finish();
-    return r;
-}
-
-Letto<qint64> Preparati::codicePerCodiceCEDI(const QString& codice)
-{
-    if (!d->pronti)
-        return Letto<qint64>::fallito(d->errore);
-    QSqlQuery& q = d->codicePerCedi;
-    if (!esegui(q, {codice}))
-        return Letto<qint64>::fallito(q.lastError().text());
-    Letto<qint64> r = q.next() ? Letto<qint64>::trovato(q.value(0).toLongLong()) : Letto<qint64>::assente();
-    if (!r.valore && q.lastError().isValid())
-        r = Letto<qint64>::fallito(q.lastError().text());
-    q.finish();
-    return r;
-}
-
-Letto<bool> Preparati::esisteCodiceCEDIConBarCode(const QString& codice, const QString& barCode)
-{
-    if (!d->pronti)
-        return Letto<bool>::fallito(d->errore);
-    QSqlQuery& q = d->esisteCediBarCode;
-    if (!esegui(q, {codice, barCode}))
-        return Letto<bool>::fallito(q.lastError().text());
-    const bool c = q.next();
-    if (!c && q.lastError().isValid())
-        return Letto<bool>::fallito(q.lastError().text());
-    q.finish();
-    return Letto<bool>::trovato(c);
-}
-
-Esito Preparati::inserisci(Articolo& a)
-{
-    if (!d->pronti)
-        return dbFallito(d->errore);
-    qint64 codice = a.codMateriale;
-    if (codice == 0) {
-        if (!esegui(d->massimo, {}) || !d->massimo.next())
-            return dbFallito(d->massimo.lastError().text());
-        codice = d->massimo.value(0).toLongLong();
-        d->massimo.finish();
-    }
-    QVariantList v{codice};
-    v += valoriSenzaCodice(a);
-    if (!esegui(d->inserisci, v))
-        return dbFallito(d->inserisci.lastError().text());
-    a.codMateriale = codice;
-    return Esito::riuscito();
-}
-
-Esito Preparati::aggiorna(const Articolo& a)
-{
-    if (!d->pronti)
-        return dbFallito(d->errore);
-    QVariantList v = valoriSenzaCodice(a);
-    for (qsizetype i = d->saltate.size() - 1; i >= 0; --i)
-        v.removeAt(d->saltate.at(i));
-    v << a.codMateriale;
-    if (!esegui(d->aggiorna, v))
-        return dbFallito(d->aggiorna.lastError().text());
-    if (d->aggiorna.numRowsAffected() != 1)
-        return dbFallito(QStringLiteral("CodMateriale %1 non trovato").arg(a.codMateriale));
-    return Esito::riuscito();
-}
-
-Esito Preparati::impostaBarCode(qint64 codice, const QString& barCode)
-{
-    if (!d->pronti)
-        return dbFallito(d->errore);
-    if (!esegui(d->barCode, {valore(barCode), codice}))
-        return dbFallito(d->barCode.lastError().text());
-    if (d->barCode.numRowsAffected() != 1)
-        return dbFallito(QStringLiteral("CodMateriale %1 non trovato").arg(codice));
-    return Esito::riuscito();
 }
 
 Letto<bool> ciSonoModificati()

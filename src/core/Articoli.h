@@ -116,98 +116,10 @@ Esito segnaFrontalino(qint64 codice, bool alterna);
 // Lists a deleted article again, marked changed so the next send carries it.
 Esito ripristina(qint64 codice);
 
-// The stock of one article as a bulk booking sees it.
-struct Giacenza
-{
-    qint64 codice = 0;
-    std::optional<double> quantita; // Null stays Null
-};
-
-// Look-ups and stock writes prepared once for work over many rows (bookings of received files),
-// run inside the caller's transaction. The same rules as the single look-ups above.
-class Giacenze
-{
-public:
-    Giacenze();
-    ~Giacenze();
-    Giacenze(const Giacenze&) = delete;
-    Giacenze& operator=(const Giacenze&) = delete;
-
-    bool ok() const;               // every statement could be prepared
-    const QString& errore() const; // the driver's text of the last failure
-
-    Letto<Giacenza> perBarCode(const QString& barCode); // the first by code
-    Letto<Giacenza> perCodice(qint64 codice);
-    Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode);
-    bool impostaQuantita(qint64 codice, double quantita);
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> d;
-};
-
 // As perOgni, in description order (without regard to case, as the article list sorts), then by
 // code: for whole-archive exports that stream their rows.
 Esito perOgniPerDescrizione(const std::function<bool(const Articolo&)>& visita, const QString& where = {},
                             const QVariantList& values = {});
-
-
-// Bulk work (imports): the insert, the update and the look-ups by barcode and supplier code,
-// each prepared once and run many times inside the caller's transaction.
-class Lotto
-{
-public:
-    Lotto();
-    bool ok() const { return m_ok; }
-    QString errore() const { return m_errore; }
-    // `a.codMateriale` must be set (see nuovoCodice()).
-    Esito inserisci(const Articolo& a);
-    Esito aggiorna(const Articolo& a);
-    Letto<Articolo> perBarCode(const QString& barCode);
-    Letto<Articolo> perCodiceFornitore(const QString& codice);
-
-private:
-    // A one-column probe first: most look-ups of an import find nothing, and a whole row costs
-    // the driver far more to describe than a code.
-    Letto<Articolo> primo(QSqlQuery& sonda, const QString& valore);
-    QSqlQuery m_inserisci;
-    QSqlQuery m_aggiorna;
-    QSqlQuery m_perBarCode;
-    QSqlQuery m_perCodiceFornitore;
-    QSqlQuery m_perCodice;
-    bool m_ok = false;
-    QString m_errore;
-};
-
-// The same look-ups and writes for bulk work (imports of whole files): each statement is
-// prepared once for the life of the object, so thousands of rows do not pay for it again.
-// Meant to run inside the caller's Db::Transaction; nothing here opens one.
-class Preparati
-{
-public:
-    // `colonneAggiornate`: the Magazzino columns aggiorna() writes (names as in colonne());
-    // empty: every column.
-    explicit Preparati(const QStringList& colonneAggiornate = {});
-    ~Preparati();
-    Preparati(const Preparati&) = delete;
-    Preparati& operator=(const Preparati&) = delete;
-
-    Letto<Articolo> perCodiceCEDI(const QString& codice);
-    // Only the CodMateriale of that article.
-    Letto<qint64> codicePerCodiceCEDI(const QString& codice);
-    // Whether an article with that central-warehouse code carries that barcode.
-    Letto<bool> esisteCodiceCEDIConBarCode(const QString& codice, const QString& barCode);
-    // As Articoli::inserisci: code 0 takes nuovoCodice(), written back into `a`.
-    Esito inserisci(Articolo& a);
-    // As Articoli::aggiorna, writing the columns chosen at construction; a missing row is an error.
-    Esito aggiorna(const Articolo& a);
-    // Sets BarCode and the Modificato mark of one article.
-    Esito impostaBarCode(qint64 codice, const QString& barCode);
-
-private:
-    struct Dati;
-    Dati* d;
-};
 
 // Whether some article carries the "changed" mark (Modificato).
 Letto<bool> ciSonoModificati();

@@ -1,6 +1,7 @@
 #include "import/Cedi.h"
 
 #include "core/Articoli.h"
+#include "core/ArticoliLotto.h"
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "core/TextFile.h"
@@ -338,6 +339,22 @@ bool leggiFile(const QString& percorso, QStringList& righe, Esito& esito)
     return false;
 }
 
+// The file's lines cut by `leggiRiga`, then the pause the import has always made before writing.
+// False (`esito` set) when the file cannot be read.
+template <class Riga>
+bool righeDelFile(const QString& percorso, Riga (*leggiRiga)(const QString&), QList<Riga>& righe, Esito& esito)
+{
+    QStringList testo;
+    if (!leggiFile(percorso, testo, esito))
+        return false;
+    righe.reserve(testo.size());
+    for (const QString& t : std::as_const(testo))
+        righe << leggiRiga(t);
+    testo.clear();
+    AttesaSenzaInput(700);
+    return true;
+}
+
 } // namespace
 
 Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso)
@@ -348,15 +365,9 @@ Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso
     lasciaCorrereEventi();
 
     Esito esito;
-    QStringList testo;
-    if (!leggiFile(percorso, testo, esito))
-        return esito;
     QList<RigaA> righe;
-    righe.reserve(testo.size());
-    for (const QString& t : std::as_const(testo))
-        righe << leggiRigaA(t);
-    testo.clear();
-    AttesaSenzaInput(700);
+    if (!righeDelFile(percorso, leggiRigaA, righe, esito))
+        return esito;
 
     NomiReparti reparti;
     if (!(esito = reparti.leggi()))
@@ -364,7 +375,7 @@ Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso
     Db::Transaction t;
     if (!t.ok())
         return dbFallito(QStringLiteral("transaction"));
-    Articoli::Preparati articoli(kColonneA);
+    Articoli::Lotto articoli(kColonneA);
     progresso.setRange(0, int(righe.size()));
     int n = 0;
     for (const RigaA& r : std::as_const(righe)) {
@@ -397,15 +408,9 @@ Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
 {
     ImportazioneInCorso inCorso;
     Esito esito;
-    QStringList testo;
-    if (!leggiFile(percorso, testo, esito))
-        return esito;
     QList<RigaB> righe;
-    righe.reserve(testo.size());
-    for (const QString& t : std::as_const(testo))
-        righe << leggiRigaB(t);
-    testo.clear();
-    AttesaSenzaInput(700);
+    if (!righeDelFile(percorso, leggiRigaB, righe, esito))
+        return esito;
 
     Db::Transaction t;
     if (!t.ok())
@@ -421,7 +426,7 @@ Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
                        QStringLiteral(") ON CONFLICT (ArtCEDI, CodEan) DO UPDATE SET ") +
                        aggiorna.join(QStringLiteral(", "))))
         return dbFallito(bCedi.lastError().text());
-    Articoli::Preparati articoli;
+    Articoli::Lotto articoli;
     progresso.setRange(0, int(righe.size()));
     int n = 0;
     for (const RigaB& r : std::as_const(righe)) {
@@ -458,7 +463,7 @@ Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
     return Esito::riuscito();
 }
 
-Esito Importatore::CreaArticoliEANMultipli(Articoli::Preparati& articoli)
+Esito Importatore::CreaArticoliEANMultipli(Articoli::Lotto& articoli)
 {
     // The pairs first, then the writes: no cursor stays open on a table being written.
     QList<std::pair<QString, QString>> coppie;

@@ -10,7 +10,7 @@
 
 class ProgressSink;
 namespace Articoli {
-class Preparati;
+class Lotto;
 }
 
 namespace Cedi {
@@ -98,7 +98,7 @@ public:
     const QList<RigaA>& righeFileA() const { return m_righeA; }
 
 private:
-    Esito CreaArticoliEANMultipli(Articoli::Preparati& articoli);
+    Esito CreaArticoliEANMultipli(Articoli::Lotto& articoli);
     QList<RigaA> m_righeA;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Articoli.h"
+#include "core/ArticoliLotto.h"
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "core/VbConvert.h"
@@ -83,6 +84,20 @@ std::optional<double> numero(const QVariant& v)
     return ok && std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
 }
 
+// A local department as the copy leaves it: only its name and VAT, no fixed price, discount,
+// non-fiscal flag or icon.
+Esito scriviReparto(Reparto r, const QString& descrizione, double iva)
+{
+    r.descrizione = descrizione;
+    r.iva = iva;
+    r.prezzoPrefissato = 0;
+    r.sconto = 0;
+    r.noFiscale = false;
+    r.percorsoIcon = QString(QLatin1String(""));
+    r.icon = QString(QLatin1String(""));
+    return Articoli::aggiornaReparto(r);
+}
+
 struct RigaEsterna
 {
     QVariant descrizione, prezzo, ean, reparto;
@@ -100,15 +115,8 @@ Esito copia(ProgressSink& progresso)
     if (!locali.ok)
         return dbFallito(locali.errore);
     Esito e;
-    for (Reparto r : *locali.valore) {
-        r.descrizione = QStringLiteral("Reparto") + QString::number(r.cod);
-        r.iva = 0;
-        r.prezzoPrefissato = 0;
-        r.sconto = 0;
-        r.noFiscale = false;
-        r.percorsoIcon = QString(QLatin1String(""));
-        r.icon = QString(QLatin1String(""));
-        if (!(e = Articoli::aggiornaReparto(r)))
+    for (const Reparto& r : *locali.valore) {
+        if (!(e = scriviReparto(r, QStringLiteral("Reparto") + QString::number(r.cod), 0)))
             return e;
     }
     QSqlQuery q(Db::dbNegozio());
@@ -123,15 +131,7 @@ Esito copia(ProgressSink& progresso)
     q.finish();
     const qsizetype copiati = std::min(esterni.size(), locali.valore->size());
     for (qsizetype i = 0; i < copiati; ++i) {
-        Reparto r = locali.valore->at(i);
-        r.descrizione = esterni.at(i).second.left(16);
-        r.iva = 20;
-        r.prezzoPrefissato = 0;
-        r.sconto = 0;
-        r.noFiscale = false;
-        r.percorsoIcon = QString(QLatin1String(""));
-        r.icon = QString(QLatin1String(""));
-        if (!(e = Articoli::aggiornaReparto(r)))
+        if (!(e = scriviReparto(locali.valore->at(i), esterni.at(i).second.left(16), 20)))
             return e;
     }
     for (qsizetype i = copiati; i < esterni.size(); ++i)
@@ -173,7 +173,7 @@ Esito copia(ProgressSink& progresso)
 
     if (!(e = Articoli::svuotaArchivio()))
         return e;
-    Articoli::Preparati articoli;
+    Articoli::Lotto articoli;
     progresso.setRange(0, int(righe.size()));
     qint64 codice = kPrimoCodice;
     for (const RigaEsterna& r : std::as_const(righe)) {

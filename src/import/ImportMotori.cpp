@@ -1,5 +1,6 @@
 // The four import engines: read and check everything, then write it in one transaction.
 #include "core/Articoli.h"
+#include "core/ArticoliLotto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Interaction.h"
@@ -71,6 +72,15 @@ bool rifiuta(Interaction& ui, ProgressSink& sink, const QString& proc, const QSt
     return false;
 }
 
+// The lines of a supplier's file, the status showing the import; false (message shown) for a
+// file that is no text.
+bool lineeDelFile(const QString& path, Interaction& ui, ProgressSink& sink, const QString& proc, QStringList& linee)
+{
+    sink.setStatus(msgInCorso());
+    QString motivo;
+    return lineeTesto(path, linee, &motivo) || rifiuta(ui, sink, proc, motivo, msgErrore());
+}
+
 bool fallitoDb(Interaction& ui, ProgressSink& sink, const QString& proc, const Esito& e, const QString& messaggio,
                Interaction::Icon icona = Interaction::Icon::None)
 {
@@ -90,14 +100,65 @@ void avanza(ProgressSink& sink, int i)
 struct Codici
 {
     qint64 prossimo = 0;
-    bool inizia()
+    Esito inizia()
     {
         const auto n = Articoli::nuovoCodice();
         prossimo = n.value_or(0);
-        return n.has_value();
+        return n ? Esito::riuscito() : Esito::fallito(VbErr::DatabaseError, QStringLiteral("MAX"));
     }
     qint64 nuovo() { return prossimo++; }
 };
+
+using ScriviRiga = std::function<Esito(Articoli::Lotto&, const RigaImport&, int)>;
+
+// Writes the rows in one transaction: `prima` once, then `scrivi` for each row in turn. A failure
+// anywhere leaves nothing written.
+Esito scriviRighe(const QVector<RigaImport>& righe, ProgressSink& sink, const std::function<Esito()>& prima,
+                  const ScriviRiga& scrivi)
+{
+    sink.setRange(0, int(righe.size()));
+    Db::Transaction t;
+    Esito e = t.ok() ? prima() : Esito::fallito(VbErr::DatabaseError, QStringLiteral("transaction"));
+    Articoli::Lotto lotto;
+    for (int i = 0; e && i < righe.size(); ++i) {
+        e = scrivi(lotto, righe.at(i), i);
+        avanza(sink, i);
+    }
+    if (e && !t.commit())
+        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit"));
+    if (!e)
+        t.rollback();
+    else
+        sink.setValue(int(righe.size()));
+    return e;
+}
+
+// Fills in an article from a row; `esiste` tells a stored article from a new one.
+using Compila = std::function<void(Articolo& a, bool esiste, const RigaImport& r)>;
+
+// Merges the rows into the archive: a row's article is the one with its barcode (then, with
+// `ancheCodiceFornitore`, the one with its supplier code), else a new one on the next free code.
+Esito fondiRighe(const QVector<RigaImport>& righe, ProgressSink& sink, bool ancheCodiceFornitore,
+                 const Compila& compila)
+{
+    Codici codici;
+    return scriviRighe(
+        righe, sink, [&] { return codici.inizia(); },
+        [&](Articoli::Lotto& lotto, const RigaImport& r, int) {
+            const QString bc = r.barCode.trimmed();
+            Letto<Articolo> trovato = bc.isEmpty() ? Letto<Articolo>::assente() : lotto.perBarCode(bc);
+            if (ancheCodiceFornitore && trovato.ok && !trovato.valore && !r.codArticoloFornitore.isEmpty())
+                trovato = lotto.perCodiceFornitore(r.codArticoloFornitore);
+            if (!trovato.ok)
+                return Esito::fallito(VbErr::DatabaseError, trovato.errore);
+            const bool esiste = trovato.valore.has_value();
+            Articolo a = esiste ? *trovato.valore : Articolo();
+            if (!esiste)
+                a.codMateriale = codici.nuovo();
+            compila(a, esiste, r);
+            return esiste ? lotto.aggiorna(a) : lotto.inserisci(a);
+        });
+}
 
 } // namespace
 
@@ -106,12 +167,9 @@ struct Codici
 bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink)
 {
     const QString proc = QStringLiteral("EseguiImportTesto");
-    sink.setStatus(msgInCorso());
-
     QStringList linee;
-    QString motivo;
-    if (!lineeTesto(path, linee, &motivo))
-        return rifiuta(ui, sink, proc, motivo, msgErrore());
+    if (!lineeDelFile(path, ui, sink, proc, linee))
+        return false;
     QVector<RigaImport> righe;
     righe.reserve(linee.size());
     const bool fisso = imp.opzioneSeparatore == kPoseidon;
@@ -127,43 +185,32 @@ bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Inter
     if (righe.isEmpty())
         return rifiuta(ui, sink, proc, QStringLiteral("file vuoto"), msgErrore());
 
-    sink.setRange(0, int(righe.size()));
     QHash<int, QString> nomiReparto;
-    Db::Transaction t;
-    Esito e = t.ok() ? Articoli::svuotaArchivio() : Esito::fallito(VbErr::DatabaseError, QStringLiteral("transaction"));
-    Articoli::Lotto lotto;
-    if (e && !lotto.ok())
-        e = Esito::fallito(VbErr::DatabaseError, lotto.errore());
-    for (int i = 0; e && i < righe.size(); ++i) {
-        const RigaImport& r = righe.at(i);
-        Articolo a;
-        a.codMateriale = i + 1;
-        a.descrizione = r.descrizione;
-        a.quantita = numeroItaliano(r.quantita);
-        a.costo = numeroItaliano(r.prezzo);
-        a.barCode = r.barCode;
-        if (r.reparto.isEmpty()) {
-            a.genere = QStringLiteral("1");
-        } else {
-            const int cod = r.reparto.toInt();
-            auto it = nomiReparto.find(cod);
-            if (it == nomiReparto.end())
-                it = nomiReparto.insert(cod, TrovaNomeRep(cod));
-            a.genere = *it;
-        }
-        a.unitaMisura = QStringLiteral("Pz");
-        a.fornitore = QStringLiteral("***");
-        a.minimo = 0;
-        e = lotto.inserisci(a);
-        avanza(sink, i);
-    }
-    if (e && !t.commit())
-        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit"));
-    if (!e) {
-        t.rollback();
+    const Esito e = scriviRighe(
+        righe, sink, [] { return Articoli::svuotaArchivio(); },
+        [&](Articoli::Lotto& lotto, const RigaImport& r, int i) {
+            Articolo a;
+            a.codMateriale = i + 1;
+            a.descrizione = r.descrizione;
+            a.quantita = numeroItaliano(r.quantita);
+            a.costo = numeroItaliano(r.prezzo);
+            a.barCode = r.barCode;
+            if (r.reparto.isEmpty()) {
+                a.genere = QStringLiteral("1");
+            } else {
+                const int cod = r.reparto.toInt();
+                auto it = nomiReparto.find(cod);
+                if (it == nomiReparto.end())
+                    it = nomiReparto.insert(cod, TrovaNomeRep(cod));
+                a.genere = *it;
+            }
+            a.unitaMisura = QStringLiteral("Pz");
+            a.fornitore = QStringLiteral("***");
+            a.minimo = 0;
+            return lotto.inserisci(a);
+        });
+    if (!e)
         return fallitoDb(ui, sink, proc, e, msgErrore());
-    }
-    sink.setValue(int(righe.size()));
     return true;
 }
 
@@ -180,12 +227,9 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
             Interaction::Ok);
         return false;
     }
-    sink.setStatus(msgInCorso());
-
     QStringList linee;
-    QString motivo;
-    if (!lineeTesto(path, linee, &motivo))
-        return rifiuta(ui, sink, proc, motivo, msgErrore());
+    if (!lineeDelFile(path, ui, sink, proc, linee))
+        return false;
     QVector<RigaImport> righe;
     for (const QString& l : std::as_const(linee)) {
         RigaImport r;
@@ -196,31 +240,10 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
     if (righe.isEmpty())
         return rifiuta(ui, sink, proc, QStringLiteral("nessuna riga del tracciato"), msgErrore());
 
-    sink.setRange(0, int(righe.size()));
-    Db::Transaction t;
-    Codici codici;
-    Esito e =
-        t.ok() && codici.inizia() ? Esito::riuscito() : Esito::fallito(VbErr::DatabaseError, QStringLiteral("MAX"));
-    Articoli::Lotto lotto;
-    if (e && !lotto.ok())
-        e = Esito::fallito(VbErr::DatabaseError, lotto.errore());
-    for (int i = 0; e && i < righe.size(); ++i) {
-        const RigaImport& r = righe.at(i);
+    const Esito e = fondiRighe(righe, sink, true, [&](Articolo& a, bool esiste, const RigaImport& r) {
         const QString bc = r.barCode.trimmed();
-        Letto<Articolo> trovato = Letto<Articolo>::assente();
-        if (!bc.isEmpty())
-            trovato = lotto.perBarCode(bc);
-        if (trovato.ok && !trovato.valore && !r.codArticoloFornitore.isEmpty())
-            trovato = lotto.perCodiceFornitore(r.codArticoloFornitore);
-        if (!trovato.ok) {
-            e = Esito::fallito(VbErr::DatabaseError, trovato.errore);
-            break;
-        }
-        const bool esiste = trovato.valore.has_value();
-        Articolo a = esiste ? *trovato.valore : Articolo();
         const auto q = numeroItaliano(r.quantita);
         if (!esiste) {
-            a.codMateriale = codici.nuovo();
             a.genere = QStringLiteral("***NEW***");
             a.quantita = q;
             a.costo = 0;
@@ -240,16 +263,9 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
         if (const auto v = numeroItaliano(r.iva))
             a.codPV = v;
         a.modificato = true;
-        e = esiste ? lotto.aggiorna(a) : lotto.inserisci(a);
-        avanza(sink, i);
-    }
-    if (e && !t.commit())
-        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit"));
-    if (!e) {
-        t.rollback();
+    });
+    if (!e)
         return fallitoDb(ui, sink, proc, e, msgErrore());
-    }
-    sink.setValue(int(righe.size()));
     return true;
 }
 
@@ -327,27 +343,9 @@ bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const
     if (!letto)
         return false;
 
-    sink.setRange(0, int(righe.size()));
     QHash<int, QString> repartoPerIva;
-    Db::Transaction t;
-    Codici codici;
-    Esito e =
-        t.ok() && codici.inizia() ? Esito::riuscito() : Esito::fallito(VbErr::DatabaseError, QStringLiteral("MAX"));
-    Articoli::Lotto lotto;
-    if (e && !lotto.ok())
-        e = Esito::fallito(VbErr::DatabaseError, lotto.errore());
-    for (int i = 0; e && i < righe.size(); ++i) {
-        const RigaImport& r = righe.at(i);
+    const Esito e = fondiRighe(righe, sink, false, [&](Articolo& a, bool esiste, const RigaImport& r) {
         const QString bc = r.barCode.trimmed();
-        Letto<Articolo> trovato = bc.isEmpty() ? Letto<Articolo>::assente() : lotto.perBarCode(bc);
-        if (!trovato.ok) {
-            e = Esito::fallito(VbErr::DatabaseError, trovato.errore);
-            break;
-        }
-        const bool esiste = trovato.valore.has_value();
-        Articolo a = esiste ? *trovato.valore : Articolo();
-        if (!esiste)
-            a.codMateriale = codici.nuovo();
         a.descrizione = r.descrizione;
         // An empty quantity or price keeps what a found article has.
         if (!(esiste && r.quantitaVuota)) {
@@ -385,16 +383,9 @@ bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const
         }
         a.modificato = true;
         a.tipoVariazione = QStringLiteral("F");
-        e = esiste ? lotto.aggiorna(a) : lotto.inserisci(a);
-        avanza(sink, i);
-    }
-    if (e && !t.commit())
-        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit"));
-    if (!e) {
-        t.rollback();
+    });
+    if (!e)
         return fallitoDb(ui, sink, kProcXls, e, msgImpossibile(), Interaction::Icon::Critical);
-    }
-    sink.setValue(int(righe.size()));
     return true;
 }
 
@@ -418,32 +409,15 @@ bool EseguiImport(const Cartella& cartella, const QString& foglio, const QString
     if (!letto)
         return false;
 
-    sink.setRange(0, int(righe.size()));
-    Db::Transaction t;
-    Codici codici;
-    Esito e =
-        t.ok() && codici.inizia() ? Esito::riuscito() : Esito::fallito(VbErr::DatabaseError, QStringLiteral("MAX"));
-    Articoli::Lotto lotto;
-    if (e && !lotto.ok())
-        e = Esito::fallito(VbErr::DatabaseError, lotto.errore());
     QStringList nuovi; // logged only once the import holds
-    for (int i = 0; e && i < righe.size(); ++i) {
-        const RigaImport& r = righe.at(i);
+    const Esito e = fondiRighe(righe, sink, false, [&](Articolo& a, bool esiste, const RigaImport& r) {
         const QString bc = r.barCode.trimmed();
-        Letto<Articolo> trovato = bc.isEmpty() ? Letto<Articolo>::assente() : lotto.perBarCode(bc);
-        if (!trovato.ok) {
-            e = Esito::fallito(VbErr::DatabaseError, trovato.errore);
-            break;
-        }
-        const bool esiste = trovato.valore.has_value();
-        Articolo a = esiste ? *trovato.valore : Articolo();
         a.descrizione = r.descrizione;
         const auto q = r.quantita.isEmpty() ? std::optional<double>(1) : numeroImport(r.quantita);
         if (esiste) {
             if (q && !r.quantita.isEmpty())
                 a.quantita = a.quantita.value_or(0) + *q;
         } else {
-            a.codMateriale = codici.nuovo();
             nuovi << r.codArticoloFornitore;
             a.genere = QStringLiteral("***NEW***");
             a.quantita = q;
@@ -463,18 +437,11 @@ bool EseguiImport(const Cartella& cartella, const QString& foglio, const QString
                 a.codPV = *n;
         }
         a.modificato = true;
-        e = esiste ? lotto.aggiorna(a) : lotto.inserisci(a);
-        avanza(sink, i);
-    }
-    if (e && !t.commit())
-        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit"));
-    if (!e) {
-        t.rollback();
+    });
+    if (!e)
         return fallitoDb(ui, sink, kProcXls, e, msgImpossibile(), Interaction::Icon::Critical);
-    }
     for (int i = 0; i < nuovi.size(); ++i)
         ScriviErrore(kModulo, kProcXls, QStringLiteral("Non trovo cod fornitore"), QStringLiteral("0"));
-    sink.setValue(int(righe.size()));
     return true;
 }
 

@@ -39,7 +39,21 @@ bool replicati(const QVector<int>& valori)
     return false;
 }
 
-const QString kReplicati = QStringLiteral("Valori di colonna replicati - Controllare");
+// The messages of the positions both kinds of file need.
+const QString kSenzaBarCode = QStringLiteral("Posizione del barcode non impostata");
+const QString kSenzaReparto = QStringLiteral("Posizione del reparto non impostata");
+const QString kSenzaPrezzo = QStringLiteral("Posizione del prezzo di vendita non impostata");
+const QString kSenzaDescrizione = QStringLiteral("Posizione della descrizione non impostata");
+
+// The message of the first position of `richieste` left unset, else of two equal `distinte`;
+// empty when all is well.
+QString controlla(std::initializer_list<std::pair<int, QString>> richieste, const QVector<int>& distinte)
+{
+    for (const auto& [posizione, messaggio] : richieste)
+        if (posizione == 0)
+            return messaggio;
+    return replicati(distinte) ? QStringLiteral("Valori di colonna replicati - Controllare") : QString();
+}
 
 } // namespace
 
@@ -49,43 +63,26 @@ QString ControllaPosizioniTesto(const ImpostazioniImport& imp)
         return QStringLiteral("Separatore NON selezionato");
     if (imp.opzioneSeparatore == kPoseidon)
         return {};
-    if (imp.posBC == 0)
-        return QStringLiteral("Posizione del barcode non impostata");
-    if (imp.posQta == 0)
-        return QStringLiteral("Posizione della quantità non impostata");
-    if (imp.posRep == 0)
-        return QStringLiteral("Posizione del reparto non impostata");
-    if (imp.posPV == 0)
-        return QStringLiteral("Posizione del prezzo di vendita non impostata");
-    if (imp.posDes == 0)
-        return QStringLiteral("Posizione della descrizione non impostata");
-    if (replicati({imp.posBC, imp.posQta, imp.posRep, imp.posPV, imp.posDes}))
-        return kReplicati;
-    return {};
+    return controlla({{imp.posBC, kSenzaBarCode},
+                      {imp.posQta, QStringLiteral("Posizione della quantità non impostata")},
+                      {imp.posRep, kSenzaReparto},
+                      {imp.posPV, kSenzaPrezzo},
+                      {imp.posDes, kSenzaDescrizione}},
+                     {imp.posBC, imp.posQta, imp.posRep, imp.posPV, imp.posDes});
 }
 
 QString ControllaPosizioniXLS(const ImpostazioniImport& imp)
 {
-    if (imp.posBC == 0)
-        return QStringLiteral("Posizione del barcode non impostata");
-    if (imp.posRep == 0)
-        return QStringLiteral("Posizione del reparto non impostata");
-    if (imp.posPV == 0)
-        return QStringLiteral("Posizione del prezzo di vendita non impostata");
-    if (imp.posDes == 0)
-        return QStringLiteral("Posizione della descrizione non impostata");
-    if (imp.posACQ == 0)
-        return QStringLiteral("Posizione del Prezzo di Acquisto non impostata");
-    if (imp.posIVA == 0)
-        return QStringLiteral("Posizione del valore IVA non impostata");
-    if (imp.posCFOR == 0)
-        return QStringLiteral("Posizione del codice Prodotto per il Fornitore non impostata");
-    if (imp.posFOR == 0)
-        return QStringLiteral("Posizione del Fornitore non impostata");
-    if (replicati({imp.posBC, imp.posQta, imp.posRep, imp.posPV, imp.posDes, imp.posACQ, imp.posIVA, imp.posCFOR,
-                   imp.posFOR}))
-        return kReplicati;
-    return {};
+    return controlla(
+        {{imp.posBC, kSenzaBarCode},
+         {imp.posRep, kSenzaReparto},
+         {imp.posPV, kSenzaPrezzo},
+         {imp.posDes, kSenzaDescrizione},
+         {imp.posACQ, QStringLiteral("Posizione del Prezzo di Acquisto non impostata")},
+         {imp.posIVA, QStringLiteral("Posizione del valore IVA non impostata")},
+         {imp.posCFOR, QStringLiteral("Posizione del codice Prodotto per il Fornitore non impostata")},
+         {imp.posFOR, QStringLiteral("Posizione del Fornitore non impostata")}},
+        {imp.posBC, imp.posQta, imp.posRep, imp.posPV, imp.posDes, imp.posACQ, imp.posIVA, imp.posCFOR, imp.posFOR});
 }
 
 bool EseguiImportazione(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink)

@@ -5,6 +5,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <functional>
 
 namespace ReportTables {
 
@@ -59,46 +60,32 @@ Letto<Righe> leggi(const QString& sql, const QVariantList& valori, int colonne)
 
 } // namespace
 
-Esito ValorizzaTabReportMagazzino(const Righe& lista, bool sottoMinimo)
+namespace {
+
+// The values of one row to write; an empty list skips the row, a failure stops the fill.
+using ValoriRiga = std::function<Esito(const QStringList& riga, QVariantList& valori)>;
+
+// Empties `tabella` and writes `righe` into it through `insert`, all in one transaction.
+Esito riempi(const QString& proc, const QString& tabella, const QString& insert, const Righe& righe,
+             const ValoriRiga& valoriRiga)
 {
-    const QString proc = QStringLiteral("ValorizzaTabReportMagazzino");
     Db::Transaction t;
     if (!t.ok())
         return fallito(proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
     QString errore;
-    if (!Db::exec(QStringLiteral("DELETE FROM rptMagazzino"), {}, &errore))
+    if (!Db::exec(QStringLiteral("DELETE FROM ") + tabella, {}, &errore))
         return fallito(proc, VbErr::DatabaseError, errore);
-
     QSqlQuery ins(Db::dbNegozio());
-    const bool pronto =
-        sottoMinimo ? ins.prepare(QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
-                                                 "\"Quantità\", Giacenze, UnitaMisura, Costo, Costo2) "
-                                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"))
-                    : ins.prepare(QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
-                                                 "\"Quantità\", Colore, UnitaMisura, Costo, Costo2) "
-                                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    if (!pronto)
+    if (!ins.prepare(insert))
         return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
-
-    for (const QStringList& r : lista) {
-        const QString reparto = cella(r, colReparto);
-        const QString categoria = reparto.isEmpty() ? QStringLiteral("***") : reparto;
+    for (const QStringList& r : righe) {
         QVariantList v;
-        if (sottoMinimo) {
-            const auto minimo = Vb::cdbl(cella(r, colMin));
-            const auto qta = Vb::cdbl(cella(r, colQta));
-            if (!minimo || !qta)
-                return fallito(proc, VbErr::TypeMismatch, cella(r, colCod));
-            if (*minimo < *qta)
-                continue;
-            v = {cella(r, colCod),     cella(r, colDescrizione), categoria,
-                 cella(r, colQta),     cella(r, colMin),         cella(r, colUM),
-                 cella(r, colPrezzoV), cella(r, colFornitore)};
-        } else {
-            v = {cella(r, colCodForn), cella(r, colDescrizione), categoria,
-                 cella(r, colQta),     cella(r, colPrezzoV),     cella(r, colBarCode),
-                 cella(r, colPrezzoA), cella(r, colFornitore)};
+        if (const Esito e = valoriRiga(r, v); !e) {
+            ScriviErrore(kModulo, proc, e);
+            return e;
         }
+        if (v.isEmpty())
+            continue;
         for (int i = 0; i < v.size(); ++i)
             ins.bindValue(i, v.at(i));
         if (!ins.exec())
@@ -110,35 +97,54 @@ Esito ValorizzaTabReportMagazzino(const Righe& lista, bool sottoMinimo)
     return Esito::riuscito();
 }
 
+} // namespace
+
+Esito ValorizzaTabReportMagazzino(const Righe& lista, bool sottoMinimo)
+{
+    const QString insert = sottoMinimo
+                               ? QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
+                                                "\"Quantità\", Giacenze, UnitaMisura, Costo, Costo2) "
+                                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+                               : QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
+                                                "\"Quantità\", Colore, UnitaMisura, Costo, Costo2) "
+                                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    return riempi(QStringLiteral("ValorizzaTabReportMagazzino"), QStringLiteral("rptMagazzino"), insert, lista,
+                  [sottoMinimo](const QStringList& r, QVariantList& v) {
+                      const QString reparto = cella(r, colReparto);
+                      const QString categoria = reparto.isEmpty() ? QStringLiteral("***") : reparto;
+                      if (sottoMinimo) {
+                          const auto minimo = Vb::cdbl(cella(r, colMin));
+                          const auto qta = Vb::cdbl(cella(r, colQta));
+                          if (!minimo || !qta)
+                              return Esito::fallito(VbErr::TypeMismatch, cella(r, colCod));
+                          if (*minimo < *qta)
+                              return Esito::riuscito();
+                          v = {cella(r, colCod),     cella(r, colDescrizione), categoria,
+                               cella(r, colQta),     cella(r, colMin),         cella(r, colUM),
+                               cella(r, colPrezzoV), cella(r, colFornitore)};
+                      } else {
+                          v = {cella(r, colCodForn), cella(r, colDescrizione), categoria,
+                               cella(r, colQta),     cella(r, colPrezzoV),     cella(r, colBarCode),
+                               cella(r, colPrezzoA), cella(r, colFornitore)};
+                      }
+                      return Esito::riuscito();
+                  });
+}
+
 Esito ValorizzaTabellaDiStampa(const Righe& offerte)
 {
-    const QString proc = QStringLiteral("ValorizzaTabellaDiStampa");
-    Db::Transaction t;
-    if (!t.ok())
-        return fallito(proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
-    QString errore;
-    if (!Db::exec(QStringLiteral("DELETE FROM rptProdotti"), {}, &errore))
-        return fallito(proc, VbErr::DatabaseError, errore);
-    QSqlQuery ins(Db::dbNegozio());
-    if (!ins.prepare(QStringLiteral("INSERT INTO rptProdotti (Descrizione, Reparto, Costo, CodProdotto, Prezzo2, "
-                                    "CostoAcquisto) VALUES (?, ?, ?, ?, ?, ?)")))
-        return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
-    for (const QStringList& r : offerte) {
-        // The discounted price is written as a number with two decimals; a cell that is not
-        // a number stops the fill.
-        const auto prezzo = Vb::cdbl(cella(r, 7));
-        if (!prezzo)
-            return fallito(proc, VbErr::TypeMismatch, cella(r, 7));
-        const QVariantList v = {cella(r, 2), cella(r, 3), cella(r, 4), cella(r, 5), cella(r, 6), Vb::money(*prezzo)};
-        for (int i = 0; i < v.size(); ++i)
-            ins.bindValue(i, v.at(i));
-        if (!ins.exec())
-            return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
-    }
-    ins.finish();
-    if (!t.commit())
-        return fallito(proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
-    return Esito::riuscito();
+    return riempi(QStringLiteral("ValorizzaTabellaDiStampa"), QStringLiteral("rptProdotti"),
+                  QStringLiteral("INSERT INTO rptProdotti (Descrizione, Reparto, Costo, CodProdotto, Prezzo2, "
+                                 "CostoAcquisto) VALUES (?, ?, ?, ?, ?, ?)"),
+                  offerte, [](const QStringList& r, QVariantList& v) {
+                      // The discounted price is written as a number with two decimals; a cell that
+                      // is not a number stops the fill.
+                      const auto prezzo = Vb::cdbl(cella(r, 7));
+                      if (!prezzo)
+                          return Esito::fallito(VbErr::TypeMismatch, cella(r, 7));
+                      v = {cella(r, 2), cella(r, 3), cella(r, 4), cella(r, 5), cella(r, 6), Vb::money(*prezzo)};
+                      return Esito::riuscito();
+                  });
 }
 
 Letto<Righe> righeMagazzino()

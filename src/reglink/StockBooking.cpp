@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Articoli.h"
+#include "core/ArticoliLotto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
@@ -12,6 +13,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cmath>
+#include <functional>
 
 namespace StockBooking {
 
@@ -21,28 +23,27 @@ const QString kModulo = QStringLiteral("FUNZIONIQuidar");
 // No register sends a barcode this long; such a field is line noise.
 constexpr int kMaxBarCode = 64;
 
-// The bound statements of one booking, prepared once for the whole file: the article store's
+// The bound statements of one booking, prepared once for the whole file: the article table's
 // stock look-ups and writes, and the history line.
 struct Statementi
 {
-    Articoli::Giacenze giacenze;
+    Articoli::Lotto articoli;
     QSqlQuery storico{Db::dbNegozio()};
     QString errore;
 
     bool prepara()
     {
-        const bool ok =
-            giacenze.ok() &&
-            storico.prepare(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"));
-        if (!ok)
-            errore = giacenze.ok() ? Db::dbNegozio().lastError().text() : giacenze.errore();
-        return ok;
+        if (!storico.prepare(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"))) {
+            errore = storico.lastError().text();
+            return false;
+        }
+        return true;
     }
 
     bool registra(qint64 cod, double nuovaQuantita, const QString& data, const QString& ean, double qta)
     {
-        if (!giacenze.impostaQuantita(cod, nuovaQuantita)) {
-            errore = giacenze.errore();
+        if (!articoli.impostaQuantita(cod, nuovaQuantita)) {
+            errore = articoli.errore();
             return false;
         }
         storico.bindValue(0, data);
@@ -56,10 +57,50 @@ struct Statementi
     }
 };
 
+// What one record did to the booking.
+enum class Passo { Registrato, Ignorato, Fallito };
+using Prenota = std::function<Passo(Statementi&, const RecordRicevuto&, const QString& data)>;
+
 void logMalformati(const QString& proc, const QString& path, int n)
 {
     if (n > 0)
         ScriviErrore(kModulo, proc, VbErr::TypeMismatch, QStringLiteral("%1 record non validi in %2").arg(n).arg(path));
+}
+
+// Reads the file and books each record through `prenota`, the whole file in one transaction.
+EsitoPrenotazione prenotaFile(const QString& proc, const QString& path, const Posizioni& pos, const QDate& oggi,
+                              const Prenota& prenota)
+{
+    EsitoPrenotazione esito;
+    const Lettura l = LeggiFilePLU(path, pos);
+    if (!l.aperto) {
+        ScriviErrore(kModulo, proc, VbErr::FileNotFound, path);
+        return esito;
+    }
+    esito.malformati = l.malformati;
+    logMalformati(proc, path, l.malformati);
+
+    Db::Transaction tr;
+    Statementi st;
+    if (!tr.ok() || !st.prepara()) {
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, tr.ok() ? st.errore : Db::dbNegozio().lastError().text());
+        return esito;
+    }
+    const QString data = Vb::isoDate(oggi);
+    for (const RecordRicevuto& r : l.records) {
+        const Passo p = r.barCode.isEmpty() ? Passo::Ignorato : prenota(st, r, data);
+        if (p == Passo::Fallito) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
+            return {false, 0, 0, l.malformati};
+        }
+        ++(p == Passo::Registrato ? esito.registrati : esito.ignorati);
+    }
+    if (!tr.commit()) {
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        return {false, 0, 0, l.malformati};
+    }
+    esito.ok = true;
+    return esito;
 }
 
 } // namespace
@@ -117,36 +158,15 @@ Lettura LeggiTestoPLU(const QByteArray& bytes, const Posizioni& pos)
 
 EsitoPrenotazione AggiornaQuantitaDaFilePLU(const QString& path, int modo, const QDate& oggi)
 {
-    const QString proc = QStringLiteral("AggiornaQuantitaDaFilePLU");
-    EsitoPrenotazione esito;
-    const Lettura l = LeggiFilePLU(path, posizioniCampi(app().flagPiruNEX, modo));
-    if (!l.aperto) {
-        ScriviErrore(kModulo, proc, VbErr::FileNotFound, path);
-        return esito;
-    }
-    esito.malformati = l.malformati;
-    logMalformati(proc, path, l.malformati);
-
-    Db::Transaction tr;
-    Statementi st;
-    if (!tr.ok() || !st.prepara()) {
-        ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
-        return esito;
-    }
-    const QString data = Vb::isoDate(oggi);
-    for (const RecordRicevuto& r : l.records) {
-        if (r.barCode.isEmpty()) {
-            ++esito.ignorati;
-            continue;
-        }
+    const auto prenota = [](Statementi& st, const RecordRicevuto& r, const QString& data) {
         // An extra barcode books on the article that owns it.
-        const Letto<qint64> extra = st.giacenze.codicePerBarCodeUlteriore(r.barCode);
+        const Letto<qint64> extra = st.articoli.codicePerBarCodeUlteriore(r.barCode);
         const Letto<Articoli::Giacenza> g = !extra.ok      ? Letto<Articoli::Giacenza>::fallito(extra.errore)
-                                            : extra.valore ? st.giacenze.perCodice(*extra.valore)
-                                                           : st.giacenze.perBarCode(r.barCode);
+                                            : extra.valore ? st.articoli.giacenzaPerCodice(*extra.valore)
+                                                           : st.articoli.giacenzaPerBarCode(r.barCode);
         if (!g.ok) {
-            ScriviErrore(kModulo, proc, VbErr::DatabaseError, g.errore);
-            return {false, 0, 0, l.malformati};
+            st.errore = g.errore;
+            return Passo::Fallito;
         }
         // An in-store barcode is held by the register as its characters 3 to 7 (as the send gave
         // it): that article is booked, under its own barcode so the sold-quantity lists show it.
@@ -155,85 +175,43 @@ EsitoPrenotazione AggiornaQuantitaDaFilePLU(const QString& path, int modo, const
         if (!trovata && !extra.valore) {
             const Letto<Articolo> a = Articoli::perCodiceInCassa(r.barCode);
             if (!a.ok) {
-                ScriviErrore(kModulo, proc, VbErr::DatabaseError, a.errore);
-                return {false, 0, 0, l.malformati};
+                st.errore = a.errore;
+                return Passo::Fallito;
             }
             if (a.valore) {
                 trovata = Articoli::Giacenza{a.valore->codMateriale, a.valore->quantita};
                 ean = a.valore->barCode;
             }
         }
-        if (!trovata) {
-            ++esito.ignorati;
-            continue;
-        }
+        if (!trovata)
+            return Passo::Ignorato;
         const double attuale = trovata->quantita.value_or(0.0);
-        if (!st.registra(trovata->codice, attuale - r.quantita, data, ean, r.quantita)) {
-            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
-            return {false, 0, 0, l.malformati};
-        }
-        ++esito.registrati;
-    }
-    if (!tr.commit()) {
-        ScriviErrore(kModulo, proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
-        return {false, 0, 0, l.malformati};
-    }
-    esito.ok = true;
-    return esito;
+        return st.registra(trovata->codice, attuale - r.quantita, data, ean, r.quantita) ? Passo::Registrato
+                                                                                         : Passo::Fallito;
+    };
+    return prenotaFile(QStringLiteral("AggiornaQuantitaDaFilePLU"), path, posizioniCampi(app().flagPiruNEX, modo), oggi,
+                       prenota);
 }
 
 EsitoPrenotazione AcquisisciFilePLU(const QDate& oggi)
 {
-    const QString proc = QStringLiteral("AcquisisciFilePLU");
-    const QString path = Paths::inProgramFolder(QStringLiteral("PLUQuidar.txt"));
-    EsitoPrenotazione esito;
-    const Lettura l = LeggiFilePLU(path, {3, 11});
-    if (!l.aperto) {
-        ScriviErrore(kModulo, proc, VbErr::FileNotFound, path);
-        return esito;
-    }
-    esito.malformati = l.malformati;
-    logMalformati(proc, path, l.malformati);
-
-    Db::Transaction tr;
-    Statementi st;
-    if (!tr.ok() || !st.prepara()) {
-        ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
-        return esito;
-    }
-    const QString data = Vb::isoDate(oggi);
-    for (const RecordRicevuto& r : l.records) {
-        if (r.barCode.isEmpty()) {
-            ++esito.ignorati;
-            continue;
-        }
-        const Letto<Articoli::Giacenza> g = st.giacenze.perBarCode(r.barCode);
+    const auto prenota = [](Statementi& st, const RecordRicevuto& r, const QString& data) {
+        const Letto<Articoli::Giacenza> g = st.articoli.giacenzaPerBarCode(r.barCode);
         if (!g.ok) {
-            ScriviErrore(kModulo, proc, VbErr::DatabaseError, g.errore);
-            return {false, 0, 0, l.malformati};
+            st.errore = g.errore;
+            return Passo::Fallito;
         }
-        if (!g.valore) {
-            ++esito.ignorati;
-            continue;
-        }
+        if (!g.valore)
+            return Passo::Ignorato;
         const double attuale = g.valore->quantita.value_or(0.0);
         // The register's figure is the new stock; an unchanged figure books nothing.
-        if (g.valore->quantita && Vb::cstr(attuale) == Vb::cstr(r.quantita)) {
-            ++esito.ignorati;
-            continue;
-        }
-        if (!st.registra(g.valore->codice, r.quantita, data, r.barCode, attuale - r.quantita)) {
-            ScriviErrore(kModulo, proc, VbErr::DatabaseError, st.errore);
-            return {false, 0, 0, l.malformati};
-        }
-        ++esito.registrati;
-    }
-    if (!tr.commit()) {
-        ScriviErrore(kModulo, proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
-        return {false, 0, 0, l.malformati};
-    }
-    esito.ok = true;
-    return esito;
+        if (g.valore->quantita && Vb::cstr(attuale) == Vb::cstr(r.quantita))
+            return Passo::Ignorato;
+        return st.registra(g.valore->codice, r.quantita, data, r.barCode, attuale - r.quantita) ? Passo::Registrato
+                                                                                                : Passo::Fallito;
+    };
+    return prenotaFile(QStringLiteral("AcquisisciFilePLU"), Paths::inProgramFolder(QStringLiteral("PLUQuidar.txt")),
+                       {3, 11}, oggi, prenota);
 }
 
 } // namespace StockBooking

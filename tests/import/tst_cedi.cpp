@@ -2,6 +2,7 @@
 // article import, the variation import with B_CEDI and the articles of extra EANs, one
 // transaction per file, and the schema step that brings B_CEDI to an existing database.
 #include "core/Articoli.h"
+#include "core/ArticoliLotto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "core/Schema.h"
@@ -446,7 +447,7 @@ private Q_SLOTS:
         TestEnv env;
         articolo(5, QStringLiteral("C1"), QStringLiteral("800"), QStringLiteral("Blu"));
         articolo(3, QStringLiteral("C1"));
-        Articoli::Preparati p({QStringLiteral("Descrizione"), QStringLiteral("\"Quantità\"")});
+        Articoli::Lotto p({QStringLiteral("Descrizione"), QStringLiteral("\"Quantità\"")});
         QCOMPARE(*p.codicePerCodiceCEDI(QStringLiteral("C1")).valore, qint64(3)); // the first by code
         QCOMPARE(p.perCodiceCEDI(QStringLiteral("C1")).valore->codMateriale, qint64(3));
         QVERIFY(p.codicePerCodiceCEDI(QStringLiteral("C2")).ok);

@@ -1,0 +1,243 @@
+#include "core/ArticoliLotto.h"
+
+#include "core/ArticoliRiga.h"
+#include "core/Database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <array>
+
+namespace Articoli {
+
+using namespace Riga;
+
+namespace {
+
+enum Istruzione {
+    SondaBarCode,
+    SondaFornitore,
+    SondaCEDI,
+    RigaPerCodice,
+    RigaPerCEDI,
+    EsisteCEDIBarCode,
+    GiacenzaPerBarCode,
+    GiacenzaPerCodice,
+    Ulteriore,
+    NuovoCodice,
+    Inserisci,
+    Aggiorna,
+    ImpostaBarCode,
+    ImpostaQuantita,
+    Istruzioni
+};
+
+QString sqlDi(Istruzione i)
+{
+    const QString sonda = QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE ");
+    const QString giacenza = QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE ");
+    const QString primo = QStringLiteral(" = ? ORDER BY CodMateriale LIMIT 1");
+    switch (i) {
+    case SondaBarCode:
+        return sonda + QStringLiteral("BarCode") + primo;
+    case SondaFornitore:
+        return sonda + QStringLiteral("CodProdottoFornitore") + primo;
+    case SondaCEDI:
+        return sonda + QStringLiteral("CodArtCEDI") + primo;
+    case RigaPerCodice:
+        return sqlSeleziona(QStringLiteral("CodMateriale = ?"));
+    case RigaPerCEDI:
+        // Unlike barcodes, the codes a central-warehouse file changes are mostly there: no probe.
+        return sqlPrimo(QStringLiteral("CodArtCEDI = ?"));
+    case EsisteCEDIBarCode:
+        return QStringLiteral("SELECT 1 FROM Magazzino WHERE CodArtCEDI = ? AND BarCode = ? LIMIT 1");
+    case GiacenzaPerBarCode:
+        return giacenza + QStringLiteral("BarCode") + primo;
+    case GiacenzaPerCodice:
+        return giacenza + QStringLiteral("CodMateriale = ?");
+    case Ulteriore:
+        return sqlCodicePerBarCodeUlteriore();
+    case NuovoCodice:
+        return sqlNuovoCodice();
+    case Inserisci:
+        return sqlInserisci();
+    case ImpostaBarCode:
+        return QStringLiteral("UPDATE Magazzino SET BarCode = ?, Modificato = 1 WHERE CodMateriale = ?");
+    case ImpostaQuantita:
+        return QStringLiteral("UPDATE Magazzino SET \"Quantità\" = ? WHERE CodMateriale = ?");
+    case Aggiorna: // chosen at construction
+    case Istruzioni:
+        break;
+    }
+    return {};
+}
+
+qint64 codiceDi(const QSqlQuery& q)
+{
+    return q.value(0).toLongLong();
+}
+
+} // namespace
+
+struct Lotto::Dati
+{
+    std::array<std::unique_ptr<QSqlQuery>, Istruzioni> pronte;
+    QString sqlAggiorna;
+    QList<int> saltate; // positions in valori() that aggiorna does not write
+    QString errore;
+
+    // Statement `i`, prepared the first time, run with `valori`; nullptr (errore set) on failure.
+    QSqlQuery* esegui(Istruzione i, const QVariantList& valori)
+    {
+        std::unique_ptr<QSqlQuery>& q = pronte[i];
+        if (!q) {
+            auto nuova = std::make_unique<QSqlQuery>(Db::dbNegozio());
+            nuova->setForwardOnly(true);
+            if (!nuova->prepare(i == Aggiorna ? sqlAggiorna : sqlDi(i))) {
+                errore = nuova->lastError().text();
+                return nullptr;
+            }
+            q = std::move(nuova);
+        }
+        for (int k = 0; k < valori.size(); ++k)
+            q->bindValue(k, valori.at(k));
+        if (!q->exec()) {
+            errore = q->lastError().text();
+            return nullptr;
+        }
+        return q.get();
+    }
+
+    // The first row of statement `i`, read by `leggi`.
+    template <class T, class Lettore> Letto<T> primo(Istruzione i, const QVariantList& valori, Lettore leggi)
+    {
+        QSqlQuery* q = esegui(i, valori);
+        if (!q)
+            return Letto<T>::fallito(errore);
+        Letto<T> r = q->next() ? Letto<T>::trovato(leggi(*q)) : Letto<T>::assente();
+        if (!r.valore && q->lastError().isValid()) {
+            errore = q->lastError().text();
+            r = Letto<T>::fallito(errore);
+        }
+        q->finish();
+        return r;
+    }
+
+    // The whole row of the article the probe `sonda` finds.
+    Letto<Articolo> articolo(Istruzione sonda, const QString& valore)
+    {
+        const Letto<qint64> c = primo<qint64>(sonda, {valore}, codiceDi);
+        if (!c.trovatoValore())
+            return c.ok ? Letto<Articolo>::assente() : Letto<Articolo>::fallito(c.errore);
+        Letto<Articolo> r = primo<Articolo>(RigaPerCodice, {*c.valore}, leggi);
+        if (r.ok && !r.valore) {
+            errore = QStringLiteral("riga scomparsa");
+            r = Letto<Articolo>::fallito(errore);
+        }
+        return r;
+    }
+
+    Letto<Giacenza> giacenza(Istruzione i, const QVariant& chiave)
+    {
+        return primo<Giacenza>(i, {chiave}, [](const QSqlQuery& q) {
+            return Giacenza{codiceDi(q), numero(q.value(1))};
+        });
+    }
+
+    // Runs write `i`; `riga`, when given, is the code whose one row it must change.
+    Esito scrivi(Istruzione i, const QVariantList& valori, std::optional<qint64> riga = std::nullopt)
+    {
+        QSqlQuery* q = esegui(i, valori);
+        if (!q)
+            return dbFallito(errore);
+        if (riga && q->numRowsAffected() != 1) {
+            errore = testoNonTrovato(*riga);
+            return dbFallito(errore);
+        }
+        return Esito::riuscito();
+    }
+};
+
+Lotto::Lotto(const QStringList& colonneAggiornate) : d(std::make_unique<Dati>())
+{
+    d->sqlAggiorna = sqlAggiorna(colonneAggiornate, &d->saltate);
+}
+
+Lotto::~Lotto() = default;
+
+const QString& Lotto::errore() const
+{
+    return d->errore;
+}
+
+Letto<Articolo> Lotto::perBarCode(const QString& barCode)
+{
+    return d->articolo(SondaBarCode, barCode);
+}
+Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice)
+{
+    return d->articolo(SondaFornitore, codice);
+}
+Letto<Articolo> Lotto::perCodiceCEDI(const QString& codice)
+{
+    return d->primo<Articolo>(RigaPerCEDI, {codice}, leggi);
+}
+
+Letto<qint64> Lotto::codicePerCodiceCEDI(const QString& codice)
+{
+    return d->primo<qint64>(SondaCEDI, {codice}, codiceDi);
+}
+Letto<qint64> Lotto::codicePerBarCodeUlteriore(const QString& barCode)
+{
+    return d->primo<qint64>(Ulteriore, {barCode}, codiceDi);
+}
+
+Letto<bool> Lotto::esisteCodiceCEDIConBarCode(const QString& codice, const QString& barCode)
+{
+    const Letto<bool> r = d->primo<bool>(EsisteCEDIBarCode, {codice, barCode}, [](const QSqlQuery&) { return true; });
+    return r.ok ? Letto<bool>::trovato(r.valore.has_value()) : r;
+}
+
+Letto<Giacenza> Lotto::giacenzaPerBarCode(const QString& barCode)
+{
+    return d->giacenza(GiacenzaPerBarCode, barCode);
+}
+Letto<Giacenza> Lotto::giacenzaPerCodice(qint64 codice)
+{
+    return d->giacenza(GiacenzaPerCodice, codice);
+}
+
+Esito Lotto::inserisci(Articolo& a)
+{
+    qint64 codice = a.codMateriale;
+    if (codice == 0) {
+        const Letto<qint64> n = d->primo<qint64>(NuovoCodice, {}, codiceDi);
+        if (!n.trovatoValore())
+            return dbFallito(n.ok ? QStringLiteral("MAX(CodMateriale)") : n.errore);
+        codice = *n.valore;
+    }
+    const Esito e = d->scrivi(Inserisci, valori(a, codice));
+    if (e)
+        a.codMateriale = codice;
+    return e;
+}
+
+Esito Lotto::aggiorna(const Articolo& a)
+{
+    QVariantList v = valori(a);
+    for (qsizetype i = d->saltate.size() - 1; i >= 0; --i)
+        v.removeAt(d->saltate.at(i));
+    v << a.codMateriale;
+    return d->scrivi(Aggiorna, v, a.codMateriale);
+}
+
+Esito Lotto::impostaBarCode(qint64 codice, const QString& barCode)
+{
+    return d->scrivi(ImpostaBarCode, {valore(barCode), codice}, codice);
+}
+
+Esito Lotto::impostaQuantita(qint64 codice, double quantita)
+{
+    return d->scrivi(ImpostaQuantita, {quantita, codice}, codice);
+}
+
+} // namespace Articoli
