@@ -211,7 +211,8 @@ void prenotazione(const QStringList& barcode)
                 booking / bare);
 }
 
-// The fake register on loopback UDP, the protocol's own timings, a fresh line (failure files go to the test interaction).
+// The fake register on loopback UDP, the protocol's own timings, a fresh line (failure files go to the test
+// interaction).
 std::unique_ptr<FakeRegister> registroUdp()
 {
     auto reg = FakeRegister::udp();

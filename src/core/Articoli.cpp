@@ -34,13 +34,22 @@ std::optional<qint64> nuovoCodice()
     return v.toLongLong();
 }
 
-Letto<Articolo> perCodice(qint64 codice) { return primo(QStringLiteral("CodMateriale = ?"), {codice}); }
-Letto<Articolo> perBarCode(const QString& barCode) { return primo(QStringLiteral("BarCode = ?"), {barCode}); }
+Letto<Articolo> perCodice(qint64 codice)
+{
+    return primo(QStringLiteral("CodMateriale = ?"), {codice});
+}
+Letto<Articolo> perBarCode(const QString& barCode)
+{
+    return primo(QStringLiteral("BarCode = ?"), {barCode});
+}
 Letto<Articolo> perCodiceFornitore(const QString& codice)
 {
     return primo(QStringLiteral("CodProdottoFornitore = ?"), {codice});
 }
-Letto<Articolo> perCodiceCEDI(const QString& codice) { return primo(QStringLiteral("CodArtCEDI = ?"), {codice}); }
+Letto<Articolo> perCodiceCEDI(const QString& codice)
+{
+    return primo(QStringLiteral("CodArtCEDI = ?"), {codice});
+}
 
 Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode)
 {
@@ -85,7 +94,8 @@ Esito elimina(qint64 codice)
 {
     Db::Transaction t;
     QString err;
-    const bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
+    const bool ok = t.ok() &&
+                    Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {codice}, &err) && t.commit();
     return ok ? Esito::riuscito() : dbFallito(err);
@@ -116,8 +126,8 @@ Esito marcaModificato(qint64 codice, bool modificato, const QString& tipoVariazi
 Esito marcaEliminato(qint64 codice, bool eliminato)
 {
     QString err;
-    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"), {eliminato ? 1 : 0, codice},
-                    &err)
+    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"),
+                    {eliminato ? 1 : 0, codice}, &err)
                ? Esito::riuscito()
                : dbFallito(err);
 }
@@ -137,7 +147,7 @@ Letto<QStringList> fornitori()
 
 namespace {
 Esito perOgniOrdinati(const std::function<bool(const Articolo&)>& visita, const QString& where,
-                       const QVariantList& values, const QString& ordine)
+                      const QVariantList& values, const QString& ordine)
 {
     QSqlQuery q(Db::dbNegozio());
     q.setForwardOnly(true);
@@ -167,8 +177,8 @@ Esito perOgni(const std::function<bool(const Articolo&)>& visita, const QString&
 }
 
 namespace {
-const QString kColonneReparti =
-    QStringLiteral("SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
+const QString kColonneReparti = QStringLiteral(
+    "SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon FROM Reparti");
 
 Reparto leggiReparto(const QSqlQuery& q)
 {
@@ -242,10 +252,10 @@ std::optional<qint64> codiceDaTesto(const QString& testo)
 
 Esito segnaFrontalino(qint64 codice, bool alterna)
 {
-    static const QString kAlterna = QStringLiteral(
-        "UPDATE Magazzino SET TipoVariazione = CASE WHEN TipoVariazione IS NULL OR TipoVariazione = '' "
-        "OR TipoVariazione = 'N' THEN 'F' WHEN TipoVariazione = 'F' THEN 'N' ELSE TipoVariazione END "
-        "WHERE CodMateriale = ?");
+    static const QString kAlterna =
+        QStringLiteral("UPDATE Magazzino SET TipoVariazione = CASE WHEN TipoVariazione IS NULL OR TipoVariazione = '' "
+                       "OR TipoVariazione = 'N' THEN 'F' WHEN TipoVariazione = 'F' THEN 'N' ELSE TipoVariazione END "
+                       "WHERE CodMateriale = ?");
     static const QString kAzzera = QStringLiteral("UPDATE Magazzino SET TipoVariazione = 'N' WHERE CodMateriale = ?");
     QString err;
     return Db::exec(alterna ? kAlterna : kAzzera, {codice}, &err) ? Esito::riuscito() : dbFallito(err);

@@ -205,7 +205,7 @@ private Q_SLOTS:
         }
         auto r = Articoli::perCodiceInCassa(QStringLiteral("12345"));
         QVERIFY(r.trovatoValore());
-        QCOMPARE(r.valore->barCode, QStringLiteral("2112345000031")); // the first by code
+        QCOMPARE(r.valore->barCode, QStringLiteral("2112345000031"));       // the first by code
         QVERIFY(!Articoli::perCodiceInCassa(QStringLiteral("234")).valore); // "21234" is held whole
         QVERIFY(!Articoli::perCodiceInCassa(QStringLiteral("1234'")).valore);
         QVERIFY(!Articoli::perCodiceInCassa(QString()).valore);

@@ -2,10 +2,10 @@
 // filters of the edit fields and the button pictures.
 #include "core/Database.h"
 #include "core/IniFile.h"
-#include "core/ui/KeyFilter.h"
 #include "core/Lookups.h"
 #include "core/Paths.h"
 #include "core/Schema.h"
+#include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "support/TestEnv.h"
 

@@ -165,7 +165,7 @@ private Q_SLOTS:
         QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::BarCodeDoppio);
         QCOMPARE(ArticleStore::verifica(a, {}).messaggio,
                  QString("Attenzione codice a barre già presente - Verificare - Impossibile procedere"));
-        QCOMPARE(ArticleStore::verifica(a, "1").esito, ArticleStore::Verifica::Ok);            // keeps its own
+        QCOMPARE(ArticleStore::verifica(a, "1").esito, ArticleStore::Verifica::Ok); // keeps its own
         QCOMPARE(ArticleStore::verifica(a, "2").esito, ArticleStore::Verifica::Ok); // an edit may take another's
         a.barCode = "O'NEIL-1";
         QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::BarCodeDoppio);

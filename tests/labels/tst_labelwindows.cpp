@@ -2,8 +2,8 @@
 // reload), the preview's paging and printing through the print-range dialog to the PDF printer,
 // the print-range refusals, and the label printer made the default around the designer.
 #include "archive/ui/Magazzino.h"
-#include "core/ui/Printers.h"
 #include "core/VbConvert.h"
+#include "core/ui/Printers.h"
 #include "labels/ui/StampaFrontalino.h"
 #include "labels/ui/frmConfiguraLabel.h"
 #include "labels/ui/frmPreview.h"

@@ -3,13 +3,13 @@
 // the program that sends a command file to a register answering "Stampante scollegata", then
 // takes the lock the ended program held.
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/Istanza.h"
 #include "core/Paths.h"
-#include "core/TextFile.h"
-#include "core/Contesto.h"
 #include "core/Progress.h"
+#include "core/TextFile.h"
 #include "core/ui/Ui.h"
 #include "reglink/CommandSender.h"
 #include "reglink/RegisterLine.h"

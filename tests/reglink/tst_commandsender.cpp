@@ -7,8 +7,8 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
-#include "support/Pannelli.h"
 #include "support/LineaProva.h"
+#include "support/Pannelli.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 

@@ -32,10 +32,7 @@ struct Fixture
     bool& tecnico = env.interazione().technician;
     int& progressMax = p.progressMax;
 
-    Fixture()
-    {
-        cartellaOutProva(env);
-    }
+    Fixture() { cartellaOutProva(env); }
     // The last count shown in lblRecTot (it is cleared at the end).
     QString recTot() const
     {
@@ -257,7 +254,10 @@ private Q_SLOTS:
         struct : PluSender::Mittente
         {
             int invii = 0;
-            RegLink::EsitoComandi invia(const QString&, const QString&) override { return ++invii, RegLink::EsitoComandi{}; }
+            RegLink::EsitoComandi invia(const QString&, const QString&) override
+            {
+                return ++invii, RegLink::EsitoComandi{};
+            }
         } mittente;
         QTimer t;
         t.setInterval(30);

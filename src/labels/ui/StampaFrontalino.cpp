@@ -1,10 +1,10 @@
 #include "labels/ui/StampaFrontalino.h"
 
 #include "core/AppState.h"
-#include "core/config/Generali.h"
-#include "core/ui/Printers.h"
 #include "core/Wait.h"
+#include "core/config/Generali.h"
 #include "core/ui/FormBase.h"
+#include "core/ui/Printers.h"
 #include "core/ui/frmChangeST.h"
 
 #include <QPointer>
