@@ -4,6 +4,7 @@
 // filter over Magazzino. The load copies the rows out and closes its query before anything is
 // written.
 #include "archive/ArticleSearch.h"
+#include "core/ColonneLista.h"
 
 #include <QColor>
 #include <QList>
@@ -23,29 +24,8 @@ struct RigaLista
 
 namespace ArticleList {
 
-constexpr int kColonne = 18;
+using namespace ColonneLista;
 constexpr int kMaxRighe = 1000;
-
-enum Colonna {
-    colCod = 0,
-    colDescrizione = 1,
-    colReparto = 2,
-    colQta = 3,
-    colMin = 4,
-    colUM = 5,
-    colPrezzoV = 6,
-    colFornitore = 7,
-    colTaglia = 8,
-    colColore = 9,
-    colTipoMateriale = 10,
-    colBarCode = 11,
-    colAggiornato = 12,
-    colPrezzoA = 13,
-    colCodForn = 14,
-    colIva = 15,
-    colPesoConf = 16,
-    colRicarico = 17,
-};
 
 const QStringList& intestazioni();
 

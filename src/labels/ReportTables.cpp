@@ -1,5 +1,6 @@
 #include "labels/ReportTables.h"
 
+#include "core/ColonneLista.h"
 #include "core/Database.h"
 #include "core/VbConvert.h"
 
@@ -13,20 +14,7 @@ namespace {
 
 const QString kModulo = QStringLiteral("Magazzino");
 
-// Sub-items of the article list by position.
-enum : int {
-    colCod = 0,
-    colDescrizione = 1,
-    colReparto = 2,
-    colQta = 3,
-    colMin = 4,
-    colUM = 5,
-    colPrezzoV = 6,
-    colFornitore = 7,
-    colBarCode = 11,
-    colPrezzoA = 13,
-    colCodForn = 14,
-};
+using namespace ColonneLista;
 
 QString cella(const QStringList& riga, int col)
 {

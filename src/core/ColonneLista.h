@@ -1,0 +1,30 @@
+#pragma once
+// The article list's columns by position. Other windows and the reports read the list's rows
+// back by these positions, so they live apart from the list itself.
+
+namespace ColonneLista {
+
+constexpr int kColonne = 18;
+
+enum Colonna {
+    colCod = 0,
+    colDescrizione = 1,
+    colReparto = 2,
+    colQta = 3,
+    colMin = 4,
+    colUM = 5,
+    colPrezzoV = 6,
+    colFornitore = 7,
+    colTaglia = 8,
+    colColore = 9,
+    colTipoMateriale = 10,
+    colBarCode = 11,
+    colAggiornato = 12,
+    colPrezzoA = 13,
+    colCodForn = 14,
+    colIva = 15,
+    colPesoConf = 16,
+    colRicarico = 17,
+};
+
+} // namespace ColonneLista
