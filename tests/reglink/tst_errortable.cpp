@@ -19,53 +19,23 @@ void TstErrorTable::lookup_data()
     QTest::addColumn<QString>("numero");
     QTest::addColumn<QString>("messaggio");
     QTest::addColumn<int>("azione");
-    QTest::newRow("1A busy") << "1A"
-                             << "26"
-                             << "Stampante Busy, reinviare il comando" << 1;
-    QTest::newRow("lower case hex") << "1a"
-                                    << "26"
-                                    << "Stampante Busy, reinviare il comando" << 1;
-    QTest::newRow("2C paper") << "2C"
-                              << "44"
-                              << "Carta finita" << 4;
-    QTest::newRow("33 door") << "33"
-                             << "51"
-                             << "Portello rotolo aperto" << 4;
-    QTest::newRow("47 client") << "47"
-                               << "71"
-                               << "Client index error" << 0;
-    QTest::newRow("59 SD limit") << "59"
-                                 << "89"
-                                 << "Superati i limiti della SD!!!" << 9;
-    QTest::newRow("5A no row") << "5A"
-                               << "90"
-                               << "" << 0;
-    QTest::newRow("FF no row") << "FF"
-                               << "255"
-                               << "" << 0;
-    QTest::newRow("00 no error") << "00"
-                                 << "0"
-                                 << "" << 0;
-    QTest::newRow("empty") << ""
-                           << "0"
-                           << "" << 0;
-    QTest::newRow("blanks") << " 07 "
-                            << "7"
-                            << "Il PLU non esiste" << 2;
-    QTest::newRow("01 first row") << "01"
-                                  << "1"
-                                  << "Campi del comando insufficienti" << 2;
-    QTest::newRow("2A keyboard") << "2A"
-                                 << "42"
-                                 << "Errore tastiera - Tastiera scollegata" << 9;
-    QTest::newRow("13 curly apostrophe") << "0D"
-                                         << "13" << QStringLiteral("The requested Fiscal record doesn\u2019t exist")
-                                         << 2;
-    QTest::newRow("SD full") << "57"
-                             << "87" << QStringLiteral("La SD \u00E8 PIENA!!!") << 9;
-    QTest::newRow("not hex") << "G1"
-                             << ""
-                             << "" << 0;
+    auto row = [](const char* name, const QString& campo, const QString& numero, const QString& messaggio, int azione) {
+        QTest::newRow(name) << campo << numero << messaggio << azione;
+    };
+    row("1A busy", "1A", "26", "Stampante Busy, reinviare il comando", 1);
+    row("lower case hex", "1a", "26", "Stampante Busy, reinviare il comando", 1);
+    row("2C paper", "2C", "44", "Carta finita", 4);
+    row("47 client", "47", "71", "Client index error", 0);
+    row("59 SD limit", "59", "89", "Superati i limiti della SD!!!", 9);
+    row("5A no row", "5A", "90", "", 0);
+    row("FF no row", "FF", "255", "", 0);
+    row("00 no error", "00", "0", "", 0);
+    row("empty", "", "0", "", 0);
+    row("blanks", " 07 ", "7", "Il PLU non esiste", 2);
+    row("01 first row", "01", "1", "Campi del comando insufficienti", 2);
+    row("13 curly apostrophe", "0D", "13", QStringLiteral("The requested Fiscal record doesn\u2019t exist"), 2);
+    row("SD full", "57", "87", QStringLiteral("La SD \u00E8 PIENA!!!"), 9);
+    row("not hex", "G1", "", "", 0);
 }
 
 void TstErrorTable::lookup()

@@ -27,16 +27,13 @@ void TstFrame::checksum_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("sum");
-    QTest::newRow("status query") << "?/"
-                                  << "10";
-    QTest::newRow("abc wraps at 256") << "abc"
-                                      << "38";
-    QTest::newRow("h/12345/") << "h/12345/"
-                              << "97";
-    QTest::newRow("empty") << ""
-                           << "00";
-    QTest::newRow("euro is 0x80") << QStringLiteral("\u20AC") << "28";
-    QTest::newRow("e grave is 0xE8") << QStringLiteral("\u00E8") << "32";
+    auto row = [](const char* name, const QString& text, const QString& sum) { QTest::newRow(name) << text << sum; };
+    row("status query", "?/", "10");
+    row("abc wraps at 256", "abc", "38");
+    row("h/12345/", "h/12345/", "97");
+    row("empty", "", "00");
+    row("euro is 0x80", QStringLiteral("\u20AC"), "28");
+    row("e grave is 0xE8", QStringLiteral("\u00E8"), "32");
 }
 
 void TstFrame::checksum()
@@ -76,42 +73,15 @@ void TstFrame::header_data()
     QTest::addColumn<QString>("descrizione");
     QTest::addColumn<QString>("flags1"); // bits 1,3,4,5,6,7 of byte 1
     QTest::addColumn<QString>("flags2"); // bits 7,6,5,3,2,1,0 of byte 2
-    QTest::newRow("busy") << "1A/05/12"
-                          << "26"
-                          << "1"
-                          << "Stampante Busy, reinviare il comando"
-                          << "000000"
-                          << "0001100";
-    QTest::newRow("no error") << "00/00/00"
-                              << "0"
-                              << "0"
-                              << ""
-                              << "000000"
-                              << "0000000";
-    QTest::newRow("99 sets bits 0 1 5 6") << "00/99/99"
-                                          << "0"
-                                          << "0"
-                                          << ""
-                                          << "100110"
-                                          << "0110011";
-    QTest::newRow("paper") << "2C/00/00"
-                           << "44"
-                           << "4"
-                           << "Carta finita"
-                           << "000000"
-                           << "0000000";
-    QTest::newRow("longer text") << "00/08/01/P/51/"
-                                 << "0"
-                                 << "0"
-                                 << ""
-                                 << "010000"
-                                 << "0000001";
-    QTest::newRow("status not a number") << "47/x1/-1"
-                                         << "71"
-                                         << "0"
-                                         << "Client index error"
-                                         << "000000"
-                                         << "0000000";
+    auto row = [](const char* name, const QString& testata, const QString& numero, const QString& azione,
+                  const QString& descrizione, const QString& flags1, const QString& flags2) {
+        QTest::newRow(name) << testata << numero << azione << descrizione << flags1 << flags2;
+    };
+    row("busy", "1A/05/12", "26", "1", "Stampante Busy, reinviare il comando", "000000", "0001100");
+    row("no error", "00/00/00", "0", "0", "", "000000", "0000000");
+    row("99 sets bits 0 1 5 6", "00/99/99", "0", "0", "", "100110", "0110011");
+    row("longer text", "00/08/01/P/51/", "0", "0", "", "010000", "0000001");
+    row("status not a number", "47/x1/-1", "71", "0", "Client index error", "000000", "0000000");
 }
 
 void TstFrame::header()
@@ -238,7 +208,7 @@ void TstFrame::datagramsMakeOneFrame()
     QCOMPARE(e->testo, QStringLiteral("00/00/00/8012345/PANE/"));
     QVERIFY(!r.inCorso());
 
-    QVERIFY(!r.aggiungi(QStringLiteral("00/00/")));         // nothing begun: dropped
+    QVERIFY(!r.aggiungi(QStringLiteral("00/00/")));        // nothing begun: dropped
     QVERIFY(!r.aggiungi(QStringLiteral("\x02") + "07/0")); // begun, then a new frame replaces it
     e = r.aggiungi(frame);
     QVERIFY(e && e->checksumOk && e->testo.startsWith("00/00/00/"));
