@@ -63,13 +63,13 @@ private Q_SLOTS:
     void lineSettings();
     void serialHandshakeAndCommand();
     void serialReplyOverSeveralReadsWithStrayBytes();
-    void serialWrongChecksumIsRefused();
+    void wrongChecksumIsRefused_data();
+    void wrongChecksumIsRefused();
     void serialPortMissing();
     void serialUnsupportedSettingsFail_data();
     void serialUnsupportedSettingsFail();
     void udpHandshakeAndCommand();
     void udpChannelBoundOncePerTransfer();
-    void udpWrongChecksumIsRefused();
     void udpAddressThatDoesNotParse();
     void pausaIsBounded();
     void waitEndsWhenTheReplyArrives();
@@ -82,24 +82,16 @@ void TstLine::lineSettings_data()
     QTest::addColumn<QString>("flusso");
     QTest::addColumn<QString>("stringa");
     QTest::addColumn<int>("handshake");
-    QTest::newRow("defaults") << "Nessuna"
-                              << "Nessuno"
-                              << "9600,n,8,1" << int(QSerialPort::NoFlowControl);
-    QTest::newRow("even, hardware") << "Pari"
-                                    << "Hardware"
-                                    << "9600,e,8,1" << int(QSerialPort::HardwareControl);
-    QTest::newRow("odd, xon") << "Dispari"
-                              << "Xon / Xoff"
-                              << "9600,o,8,1" << int(QSerialPort::SoftwareControl);
-    QTest::newRow("mark, xon without blanks") << "Mark"
-                                              << "Xon/Xoff"
-                                              << "9600,m,8,1" << int(QSerialPort::NoFlowControl);
-    QTest::newRow("space") << "Spazio"
-                           << ""
-                           << "9600,s,8,1" << int(QSerialPort::NoFlowControl);
-    QTest::newRow("unknown word") << "pari"
-                                  << "hardware"
-                                  << "9600,n,8,1" << int(QSerialPort::NoFlowControl);
+    auto row = [](const char* name, const QString& parita, const QString& flusso, const QString& stringa,
+                  QSerialPort::FlowControl handshake) {
+        QTest::newRow(name) << parita << flusso << stringa << int(handshake);
+    };
+    row("defaults", "Nessuna", "Nessuno", "9600,n,8,1", QSerialPort::NoFlowControl);
+    row("even, hardware", "Pari", "Hardware", "9600,e,8,1", QSerialPort::HardwareControl);
+    row("odd, xon", "Dispari", "Xon / Xoff", "9600,o,8,1", QSerialPort::SoftwareControl);
+    row("mark, xon without blanks", "Mark", "Xon/Xoff", "9600,m,8,1", QSerialPort::NoFlowControl);
+    row("space", "Spazio", "", "9600,s,8,1", QSerialPort::NoFlowControl);
+    row("unknown word", "pari", "hardware", "9600,n,8,1", QSerialPort::NoFlowControl);
 }
 
 void TstLine::lineSettings()
@@ -166,21 +158,40 @@ void TstLine::serialReplyOverSeveralReadsWithStrayBytes()
     QVERIFY(linea().bufferCassa().isEmpty());
 }
 
-void TstLine::serialWrongChecksumIsRefused()
+void TstLine::wrongChecksumIsRefused_data()
 {
+    QTest::addColumn<bool>("udp");
+    QTest::addColumn<QByteArray>("coda"); // the last bytes the program sends
+    QTest::addColumn<QString>("log");
+    QTest::newRow("serial") << false << QByteArray("\x15\x06")
+                            << QStringLiteral(">Seriale:       ***** checksum errato, Mando NAK");
+    QTest::newRow("udp") << true << QByteArray("\x15")
+                         << QStringLiteral(">Socket:        ***** checksum errato, Mando NAK");
+}
+
+void TstLine::wrongChecksumIsRefused()
+{
+    QFETCH(bool, udp);
+    QFETCH(QByteArray, coda);
+    QFETCH(QString, log);
     Fixture fx;
-    auto reg = FakeRegister::serial(fx.env, 43);
+    auto reg = udp ? FakeRegister::udp() : FakeRegister::serial(fx.env, 43);
+    timings().portaUDP = reg->port();
     reg->setRetransmitOnNak(false);
+    app().contatoreApertura = 0;
+    cmdInitCom(udp ? reg->address() : QStringLiteral("43"), fx.stato);
+    QVERIFY(waitFor(ack));
     reg->setWrongChecksum(1);
     reg->setErrore("P/", 26); // a damaged "1A" reply
-    cmdInitCom("43", fx.stato);
-    QVERIFY(waitFor(ack));
-    AzzeraRisposta();
     reg->clearReceived();
+    AzzeraRisposta();
+    app().testoRicevuto = "prima";
     SendCMD("P/1/");
-    QVERIFY(waitFor([&] { return reg->received().endsWith(QByteArray("\x15\x06")); }));
+    QVERIFY(waitFor([&] { return reg->received().endsWith(coda); }));
     QVERIFY(!waitFor(reply, 200));
-    QVERIFY(fileText(percorsoLog()).contains(">Seriale:       ***** checksum errato, Mando NAK"));
+    if (udp)
+        QCOMPARE(app().testoRicevuto, QStringLiteral("prima"));
+    QVERIFY(fileText(percorsoLog()).contains(log));
 
     // With retransmission, the good copy that follows the NAK is taken.
     reg->setRetransmitOnNak(true);
@@ -207,15 +218,12 @@ void TstLine::serialUnsupportedSettingsFail_data()
     QTest::addColumn<QString>("velocita");
     QTest::addColumn<QString>("bitDati");
     QTest::addColumn<QString>("bitStop");
-    QTest::newRow("1,5 stop bits") << "9600"
-                                   << "8"
-                                   << "1,5";
-    QTest::newRow("speed not a number") << "veloce"
-                                        << "8"
-                                        << "1";
-    QTest::newRow("nine data bits") << "9600"
-                                    << "9"
-                                    << "1";
+    auto row = [](const char* name, const QString& velocita, const QString& bitDati, const QString& bitStop) {
+        QTest::newRow(name) << velocita << bitDati << bitStop;
+    };
+    row("1,5 stop bits", "9600", "8", "1,5");
+    row("speed not a number", "veloce", "8", "1");
+    row("nine data bits", "9600", "9", "1");
 }
 
 void TstLine::serialUnsupportedSettingsFail()
@@ -276,27 +284,6 @@ void TstLine::udpChannelBoundOncePerTransfer()
     }
     QCOMPARE(counters, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 2, 3, 4}));
     QVERIFY(waitFor([&] { return reg->enqCount() == 13; }));
-}
-
-void TstLine::udpWrongChecksumIsRefused()
-{
-    Fixture fx;
-    auto reg = FakeRegister::udp();
-    timings().portaUDP = reg->port();
-    reg->setRetransmitOnNak(false);
-    app().contatoreApertura = 0;
-    cmdInitCom("127.0.0.2", fx.stato);
-    QVERIFY(waitFor(ack));
-    reg->setWrongChecksum(1);
-    reg->setErrore("?/", 26);
-    reg->clearReceived();
-    AzzeraRisposta();
-    app().testoRicevuto = "prima";
-    SendCMD("?/");
-    QVERIFY(waitFor([&] { return reg->received().endsWith("\x15"); }));
-    QVERIFY(!waitFor(reply, 200));
-    QCOMPARE(app().testoRicevuto, QStringLiteral("prima"));
-    QVERIFY(fileText(percorsoLog()).contains(">Socket:        ***** checksum errato, Mando NAK"));
 }
 
 void TstLine::udpAddressThatDoesNotParse()
