@@ -109,14 +109,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("in-store 13") << "2012345000017"
-                                     << "12345";
-        QTest::newRow("five chars") << "21234"
-                                    << "21234";
-        QTest::newRow("short in-store") << "2012"
-                                        << "12";
-        QTest::newRow("ordinary") << "8001234567895"
-                                  << "8001234567895";
+        auto row = [](const char* name, const QString& stored, const QString& sent) {
+            QTest::newRow(name) << stored << sent;
+        };
+        row("in-store 13", "2012345000017", "12345");
+        row("five chars", "21234", "21234");
+        row("short in-store", "2012", "12");
+        row("ordinary", "8001234567895", "8001234567895");
     }
     void inStoreCodes()
     {
@@ -129,15 +128,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("slash percent minus")
-            << QString::fromUtf8("Caffè 1/2 kg - 10%") << QString::fromUtf8("Caffè 12 kg LESS 10");
-        QTest::newRow("cut at 20") << "Olio extra vergine di oliva 1 litro"
-                                   << "Olio extra vergine d";
-        QTest::newRow("cut then trimmed") << "Pane casereccio     integrale"
-                                          << "Pane casereccio";
-        QTest::newRow("plus comma quote") << "A+B, l'uno"
-                                          << "AMOREB. luno";
-        QTest::newRow("symbols") << QString::fromUtf8("$*#^°x") << "x";
+        auto row = [](const char* name, const QString& in, const QString& out) { QTest::newRow(name) << in << out; };
+        row("slash percent minus", QString::fromUtf8("Caffè 1/2 kg - 10%"), QString::fromUtf8("Caffè 12 kg LESS 10"));
+        row("cut at 20", "Olio extra vergine di oliva 1 litro", "Olio extra vergine d");
+        row("cut then trimmed", "Pane casereccio     integrale", "Pane casereccio");
+        row("plus comma quote", "A+B, l'uno", "AMOREB. luno");
+        row("symbols", QString::fromUtf8("$*#^°x"), "x");
     }
     void descriptions()
     {
@@ -152,18 +148,14 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("prezzo");
         QTest::addColumn<QString>("qtaOut");
         QTest::addColumn<QString>("prezzoOut");
-        QTest::newRow("null") << QVariant() << QVariant() << "900.000"
-                              << "0.00";
-        QTest::newRow("zero") << QVariant(0) << QVariant(0) << "900.000"
-                              << "0.00";
-        QTest::newRow("negative") << QVariant(-3) << QVariant(0.5) << "900.000"
-                                  << "0.50";
-        QTest::newRow("half") << QVariant(12.5) << QVariant(1234.5) << "12.500"
-                              << "1234.50";
-        QTest::newRow("below one") << QVariant(0.25) << QVariant(2.675) << ".250"
-                                   << "2.68";
-        QTest::newRow("thousands") << QVariant(12345.6789) << QVariant(1234567.891) << "12345.679"
-                                   << "1234567.89";
+        auto row = [](const char* name, const QVariant& qta, const QVariant& prezzo, const QString& qtaOut,
+                      const QString& prezzoOut) { QTest::newRow(name) << qta << prezzo << qtaOut << prezzoOut; };
+        row("null", QVariant(), QVariant(), "900.000", "0.00");
+        row("zero", 0, 0, "900.000", "0.00");
+        row("negative", -3, 0.5, "900.000", "0.50");
+        row("half", 12.5, 1234.5, "12.500", "1234.50");
+        row("below one", 0.25, 2.675, ".250", "2.68");
+        row("thousands", 12345.6789, 1234567.891, "12345.679", "1234567.89");
     }
     void quantitiesAndPrices()
     {
@@ -256,10 +248,7 @@ private Q_SLOTS:
 
         // Only articles without barcode: staged but empty, and the writer leaves no file.
         QVERIFY(Db::exec("UPDATE Magazzino SET BarCode = NULL"));
-        QFile old(env.path("FilePLU3.txt"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("vecchio\r\n");
-        old.close();
+        writeRaw(env.path("FilePLU3.txt"), "vecchio\r\n");
         QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
         QCOMPARE(righeStaging(), 0);
         QCOMPARE(ScriviFilePLU("3", pannello()), EsitoFile::Vuoto);
