@@ -7,7 +7,6 @@
 #include "reglink/StockBooking.h"
 #include "support/TestEnv.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -51,25 +50,17 @@ QString riga(int posBar, int posQta, const QString& bar, const QString& qta, int
     return p.join('/');
 }
 
-void scrivi(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 void scriviRighe(const QString& path, const QStringList& righe)
 {
     QByteArray b;
     for (const QString& r : righe)
         b += TextFile::encode(r) + "\r\n";
-    scrivi(path, b);
+    writeRaw(path, b);
 }
 
 QByteArray errorLog(const TestEnv& env)
 {
-    QFile f(env.path("Dati/ErrorLog.dat"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return readAll(env.path("Dati/ErrorLog.dat"));
 }
 
 } // namespace
@@ -177,8 +168,8 @@ private Q_SLOTS:
         articolo(1, QString::fromUtf8("CAFFÈ1"), 10);
         articolo(2, "222", 10);
         const QString f = env.path("r.txt");
-        scrivi(f, TextFile::encode(riga(3, 12, QString::fromUtf8("CAFFÈ1"), "1000")) + fine +
-                      TextFile::encode(riga(3, 12, "222", "1000")) + fine);
+        writeRaw(f, TextFile::encode(riga(3, 12, QString::fromUtf8("CAFFÈ1"), "1000")) + fine +
+                        TextFile::encode(riga(3, 12, "222", "1000")) + fine);
         QVERIFY(TextFile::encode(QString::fromUtf8("È")) == QByteArray("\xC8"));
         QCOMPARE(AggiornaQuantitaDaFilePLU(f, 1, kOggi).registrati, 2);
         QCOMPARE(stock(1).toDouble(), 9.0);
@@ -215,7 +206,7 @@ private Q_SLOTS:
         app().flagPiruNEX = true;
         articolo(1, "111", 10);
         const QString f = env.path("r.txt");
-        scrivi(f, contenuto);
+        writeRaw(f, contenuto);
         const EsitoPrenotazione e = AggiornaQuantitaDaFilePLU(f, 1, kOggi);
         QVERIFY(e.ok);
         QCOMPARE(e.malformati, malformati);
@@ -237,7 +228,7 @@ private Q_SLOTS:
             QByteArray b(int(rng.bounded(1, 4000)), Qt::Uninitialized);
             for (char& c : b)
                 c = char(rng.bounded(256));
-            scrivi(f, b);
+            writeRaw(f, b);
             QVERIFY(AggiornaQuantitaDaFilePLU(f, 2, kOggi).ok);
         }
     }

@@ -179,10 +179,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         soloReparti(0);
-        QFile old(env.path("FileREP1.txt"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("vecchio");
-        old.close();
+        writeRaw(env.path("FileREP1.txt"), "vecchio");
         bool esito = true;
         CreaFileInvioREPARTI("1", esito);
         QVERIFY(!esito);
