@@ -306,20 +306,22 @@ private Q_SLOTS:
                  QStringList({"Ricezione dati dalla cassa 1 non completata", "IMPORTAZIONE TERMINATA"}));
     }
 
+    // The PLUs asked by number, 1 to the count typed; a count that is no number asks nothing and
+    // leaves the last received file alone.
     void byNumber_data()
     {
         QTest::addColumn<QString>("risposta");
-        QTest::addColumn<QStringList>("comandi");
-        QTest::addColumn<int>("righe");
-        QTest::newRow("three") << "3" << QStringList({"p/1/", "p/2/", "p/3/"}) << 0;
-        QTest::newRow("rounded") << "52,5" << QStringList() << 2;
-        QTest::newRow("not a number") << "tre" << QStringList() << -1;
+        QTest::addColumn<int>("richieste");
+        QTest::addColumn<QStringList>("file"); // a piece of each line of the received file
+        QTest::newRow("three") << "3" << 3 << QStringList();
+        QTest::newRow("rounded") << "52,5" << 52 << QStringList({"/8012345/PANE/", "/12345/FORMAGGIO/"});
+        QTest::newRow("not a number") << "tre" << 0 << QStringList({"vecchio"});
     }
     void byNumber()
     {
         QFETCH(QString, risposta);
-        QFETCH(QStringList, comandi);
-        QFETCH(int, righe);
+        QFETCH(int, richieste);
+        QFETCH(QStringList, file);
         Fixture fx;
         auto reg = fx.cassa();
         archivio(*reg);
@@ -327,16 +329,14 @@ private Q_SLOTS:
         TextFile::writeLines(fx.env.path("out/PLUQuidar1.txt"), {"vecchio"});
         fx.env.interazione().texts.enqueue(risposta);
         cmdGeneraFile_Click(fx.p);
-        const QStringList p = reg->commandsStartingWith("p/");
-        if (!comandi.isEmpty())
-            QCOMPARE(p, comandi);
-        if (righe >= 0) {
-            QCOMPARE(p.size(), risposta == "3" ? 3 : 52);
-            QCOMPARE(fx.ricevuto(1).size(), righe);
-        } else {
-            QVERIFY(p.isEmpty());
-            QCOMPARE(fx.ricevuto(1), QStringList({"vecchio"}));
-        }
+        QStringList attese;
+        for (int i = 1; i <= richieste; ++i)
+            attese << QString("p/%1/").arg(i);
+        QCOMPARE(reg->commandsStartingWith("p/"), attese);
+        const QStringList ricevuto = fx.ricevuto(1);
+        QCOMPARE(ricevuto.size(), file.size());
+        for (qsizetype i = 0; i < file.size(); ++i)
+            QVERIFY2(ricevuto.at(i).contains(file.at(i)), qPrintable(ricevuto.at(i)));
         QCOMPARE(fx.env.messages().last(), QString("Importazione Terminata"));
         QCOMPARE(storico(), 0);
         QCOMPARE(stock(1), 10.0);
