@@ -126,19 +126,11 @@ void FakeRegister::setVendite(const QString& barcode, const QString& millesimi)
     m_vendite.insert(barcode, millesimi);
 }
 
-void FakeRegister::clearMemory()
-{
-    m_plu.clear();
-    m_reparti.clear();
-    m_vendite.clear();
-}
-
 void FakeRegister::clearReceived()
 {
     m_received.clear();
     m_commands.clear();
     m_enq = 0;
-    m_badFrames = 0;
     m_firstEnqAt = 0;
     m_lastReplyAt = 0;
 }
@@ -223,15 +215,8 @@ void FakeRegister::feed(const QByteArray& bytes)
 
 void FakeRegister::handleFrame(const QByteArray& body)
 {
-    if (body.size() < 2) {
-        ++m_badFrames;
-        if (answering())
-            send(QByteArray(1, NAK));
-        return;
-    }
     const QByteArray text = body.left(body.size() - 2);
-    if (QByteArray::number(checksum(text)).rightJustified(2, '0') != body.right(2)) {
-        ++m_badFrames;
+    if (body.size() < 2 || QByteArray::number(checksum(text)).rightJustified(2, '0') != body.right(2)) {
         if (answering())
             send(QByteArray(1, NAK));
         return;
@@ -245,7 +230,7 @@ void FakeRegister::handleFrame(const QByteArray& body)
         --m_ignoreNext;
         return;
     }
-    if (m_ackBeforeReply && isSerial())
+    if (isSerial())
         send(QByteArray(1, ACK));
     m_lastReply = reply(command);
     const bool guasto = m_wrongChecksum != 0;
@@ -315,7 +300,7 @@ QString FakeRegister::reply(const QString& command)
         if (m_dumpK < 0)
             m_dumpK = 0;
         if (m_dumpK >= all.size())
-            return m_fineK;
+            return QStringLiteral("29/00/00/");
         const Plu& p = all.at(m_dumpK++);
         return QStringLiteral("00/00/00/%1/%2/%3/%4/%5/%6/0/0/0/")
             .arg(QString::number(p.numero), p.barcode, p.descrizione, p.reparto, p.prezzo,

@@ -14,9 +14,9 @@
 //   p/<numero>/           the same for the PLU with that number; "07/00/00/" when none
 //   J//                   starts the dump ("00/00/00/"); K// then gives one record per request
 //                         "00/00/00/<num>/<barcode>/<descr>/<rep>/<prezzo>/<venduto>/0/0/0/" and, after
-//                         the last one, fineDumpK() (default "29/00/00/": on the serial line the raw
-//                         text then reads ACK ACK STX "29..." - the ENQ's and the frame's ACK - so
-//                         characters 4 and 5 are 29)
+//                         the last one, "29/00/00/" (on the serial line the raw text then reads
+//                         ACK ACK STX "29..." - the ENQ's and the frame's ACK - so characters 4 and 5
+//                         are 29)
 //   n//                   one record per request in the h/ shape; after the last one the reply
 //                         "07/00/02/", whose checksum is 82: on the line STX "07/00/02/82" ETX, the
 //                         dump's end marker (then the next n// starts again from the first)
@@ -55,7 +55,6 @@ public:
     ~FakeRegister() override;
 
     bool isSerial() const { return m_master >= 0; }
-    QString slavePath() const { return m_slavePath; }
     QString address() const { return QStringLiteral("127.0.0.2"); }
     quint16 port() const;
 
@@ -64,14 +63,12 @@ public:
     QMap<int, QStringList> reparti() const { return m_reparti; } // by code: the record's fields
     void addPlu(const Plu& p);
     void setVendite(const QString& barcode, const QString& millesimi);
-    void clearMemory();
 
     // What arrived
     QByteArray received() const { return m_received; }
     QStringList commands() const { return m_commands; }            // texts of the good frames, in order
     QStringList commandsStartingWith(const QString& prefix) const; // those of commands() that do
     int enqCount() const { return m_enq; }
-    int badFrames() const { return m_badFrames; } // frames from the program with a wrong checksum
     // When the first ENQ came and the last reply frame went, in ns of a monotonic clock (0: never).
     qint64 firstEnqAt() const { return m_firstEnqAt; }
     qint64 lastReplyAt() const { return m_lastReplyAt; }
@@ -83,17 +80,13 @@ public:
     void setWrongChecksum(int times) { m_wrongChecksum = times; } // the next replies carry a bad checksum
     // Commands starting with `prefix` get error `numero` (decimal; sent as 2 hex digits), `times` times.
     void setErrore(const QString& prefix, int numero, int times = 1);
-    void clearErrori() { m_errori.clear(); }
     void setIgnoreCommands(bool on) { m_ignoreCommands = on; } // ENQ answered, frames never
     void setIgnoreNext(int frames) { m_ignoreNext = frames; }  // the next good frames get no answer
     void setSplitReplies(bool on) { m_split = on; }            // replies a few bytes at a time (UDP: datagrams)
     void setStrayBytes(const QByteArray& b) { m_stray = b; }   // sent before every reply's STX (serial)
     void dieAfterCommands(int n) { m_dieAfter = n; }           // silent after n answered frames
     void setDelay(int ms) { m_delayMs = ms; }                  // every answer this late
-    void setAckBeforeReply(bool on) { m_ackBeforeReply = on; } // a lone ACK ahead of each reply frame (serial)
     void setRetransmitOnNak(bool on) { m_retransmit = on; }    // a NAK from the program resends the reply
-    void setFineDumpK(const QString& testo) { m_fineK = testo; }
-    QString fineDumpK() const { return m_fineK; }
 
     // Frame helper: STX text checksum ETX (checksum wrong when `guasto`).
     static QByteArray frame(const QString& testo, bool guasto = false);
@@ -125,7 +118,6 @@ private:
     QStringList m_commands;
     QString m_lastReply;
     int m_enq = 0;
-    int m_badFrames = 0;
     int m_answered = 0;
     QElapsedTimer m_clock;
     qint64 m_firstEnqAt = 0;
@@ -153,7 +145,5 @@ private:
     QByteArray m_stray;
     int m_dieAfter = -1;
     int m_delayMs = 0;
-    bool m_ackBeforeReply = true;
     bool m_retransmit = true;
-    QString m_fineK = QStringLiteral("29/00/00/");
 };
