@@ -138,30 +138,22 @@ private Q_SLOTS:
         QTest::addColumn<int>("risposta");  // the answer to "DEVI INVIARE SU ALTRA POSTAZIONE ?"
         QTest::addColumn<bool>("azzerati");
         QTest::addColumn<QStringList>("avvisi");
-        const QString fine = "PROCEDURA DI INVIO TERMINATA";
-        QTest::newRow("one, other station")
-            << "41,-,-"
-            << "" << int(QMessageBox::Yes) << false << QStringList({"INVIO CASSA 1 TERMINATO", fine});
-        QTest::newRow("one, last station")
-            << "41,-,-"
-            << "" << int(QMessageBox::No) << true << QStringList({"INVIO CASSA 1 TERMINATO", fine});
-        QTest::newRow("one silent") << "41,-,-"
-                                    << "41" << int(QMessageBox::No) << false << QStringList({fine});
-        QTest::newRow("two") << "41,42,-"
-                             << "" << 0 << true
-                             << QStringList({"INVIO CASSA 1 TERMINATO", "INVIO CASSA 2 TERMINATO", fine});
-        QTest::newRow("two, first silent") << "41,42,-"
-                                           << "41" << 0 << false << QStringList({"INVIO CASSA 2 TERMINATO", fine});
-        QTest::newRow("gap") << "41,-,43"
-                             << "" << 0 << false
-                             << QStringList({"INVIO CASSA 1 TERMINATO", "INVIO CASSA 3 TERMINATO", fine});
-        QTest::newRow("three") << "41,42,43"
-                               << "" << 0 << true
-                               << QStringList({"INVIO CASSA 1 TERMINATO", "INVIO CASSA 2 TERMINATO",
-                                               "INVIO CASSA 3 TERMINATO", fine});
-        QTest::newRow("three, last silent")
-            << "41,42,43"
-            << "43" << 0 << false << QStringList({"INVIO CASSA 1 TERMINATO", "INVIO CASSA 2 TERMINATO", fine});
+        // `terminate`: the registers told as done, in order.
+        auto row = [](const char* name, const QString& porte, const QString& mute, int risposta, bool azzerati,
+                      const QString& terminate) {
+            QStringList avvisi;
+            for (const QChar n : terminate)
+                avvisi << QString("INVIO CASSA %1 TERMINATO").arg(n);
+            QTest::newRow(name) << porte << mute << risposta << azzerati << (avvisi << "PROCEDURA DI INVIO TERMINATA");
+        };
+        row("one, other station", "41,-,-", "", QMessageBox::Yes, false, "1");
+        row("one, last station", "41,-,-", "", QMessageBox::No, true, "1");
+        row("one silent", "41,-,-", "41", QMessageBox::No, false, "");
+        row("two", "41,42,-", "", 0, true, "12");
+        row("two, first silent", "41,42,-", "41", 0, false, "2");
+        row("gap", "41,-,43", "", 0, false, "13");
+        row("three", "41,42,43", "", 0, true, "123");
+        row("three, last silent", "41,42,43", "43", 0, false, "12");
     }
     void marksMatrix()
     {
