@@ -32,21 +32,24 @@ void ivaTarvenit(const TestEnv& env)
     QVERIFY(ScriviINI(env.setup(), "IVA TARVENIT", "0", "4"));
 }
 
-// Fast protocol timings and a fresh line around each transfer case.
-struct Linea : LineaProva
+// A transfer case: three departments with their VAT codes (department 3 is Frutta with the
+// automatic discount), fast protocol timings and a fresh line, the window's controls as values.
+struct Trasferimento
 {
-    Linea() : LineaProva(0.2) { RegLink::timings().attesaMs = 750; } // 150 ms here
-};
+    TestEnv env;
+    LineaProva linea{0.2};
+    PannelloRepartiProva p;
 
-// Three departments with their VAT codes; department 3 is Frutta with the automatic discount.
-void treReparti(const TestEnv& env)
-{
-    ivaTarvenit(env);
-    soloReparti(3);
-    QVERIFY(
-        Db::exec("UPDATE Reparti SET Descrizione = ?, Iva = 4, Sconto = 1 WHERE Cod = 3", {QStringLiteral("Frutta")}));
-    QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10, PrezzoPrefissato = 2.5 WHERE Cod = 2"));
-}
+    Trasferimento()
+    {
+        RegLink::timings().attesaMs = 750; // 150 ms here
+        ivaTarvenit(env);
+        soloReparti(3);
+        QVERIFY(Db::exec("UPDATE Reparti SET Descrizione = ?, Iva = 4, Sconto = 1 WHERE Cod = 3",
+                         {QStringLiteral("Frutta")}));
+        QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10, PrezzoPrefissato = 2.5 WHERE Cod = 2"));
+    }
+};
 
 QStringList campi(const QString& record)
 {
@@ -211,21 +214,17 @@ private Q_SLOTS:
     }
     void directSendOverSerial()
     {
-        TestEnv env;
-        Linea l;
-        treReparti(env);
-        auto reg = FakeRegister::serial(env, 41);
+        Trasferimento fx;
+        auto reg = FakeRegister::serial(fx.env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
-        PannelloRepartiProva p;
-        const QList<bool>& avviso = p.avviso;
-        TrasferisciSullaCassa(p);
-        QCOMPARE(env.messages(), QStringList({"Invio Terminato "}));
+        TrasferisciSullaCassa(fx.p);
+        QCOMPARE(fx.env.messages(), QStringList({"Invio Terminato "}));
         QCOMPARE(reg->reparti().size(), 3);
         QCOMPARE(reg->reparti().value(3), campi("D/3/FRUTTA/1/0.00/500.00/1011100/3/0.00/"));
         QCOMPARE(reg->reparti().value(2), campi("D/2/REPARTO2/2/2.50/500.00/1011000/2/0.00/"));
         QVERIFY(reg->received().right(3).contains("\x06\x05")); // the closing ACK, ENQ
-        QCOMPARE(avviso.value(0), true);
-        QCOMPARE(avviso.last(), false);
+        QCOMPARE(fx.p.avviso.value(0), true);
+        QCOMPARE(fx.p.avviso.last(), false);
         QVERIFY(!RegLink::linea().portaSerialeAperta());
         QVERIFY(!app().invioInCorso);
     }
@@ -233,52 +232,43 @@ private Q_SLOTS:
     // Register 1 by network address: the department file goes through the command-file sender.
     void byFileOverUdp()
     {
-        TestEnv env;
-        Linea l;
+        Trasferimento fx;
         app().flagPiruNEX = true;
-        treReparti(env);
         auto reg = FakeRegister::udp();
         RegLink::timings().portaUDP = reg->port();
         app().portaETH1 = reg->address();
-        PannelloRepartiProva p;
-        TrasferisciSullaCassa(p);
-        QCOMPARE(env.messages(), QStringList({"Invio Terminato "}));
+        TrasferisciSullaCassa(fx.p);
+        QCOMPARE(fx.env.messages(), QStringList({"Invio Terminato "}));
         QCOMPARE(reg->commands(), QStringList({"D/1/REPARTO1/4/0.00/500.00/1011000/1/0.00/",
                                                "D/2/REPARTO2/2/2.50/500.00/1011000/2/0.00/",
                                                "D/3/FRUTTA/1/0.00/500.00/1011000/3/0.00/"}));
-        QVERIFY(QFile::exists(env.path("FileREP127002.txt")));
-        QCOMPARE(p.statiLinea.value(0), "APERTO CANALE IP: " + reg->address());
+        QVERIFY(QFile::exists(fx.env.path("FileREP127002.txt")));
+        QCOMPARE(fx.p.statiLinea.value(0), "APERTO CANALE IP: " + reg->address());
     }
 
     void byFileRegisterSilent()
     {
-        TestEnv env;
-        Linea l;
-        treReparti(env);
+        Trasferimento fx;
         auto reg = FakeRegister::udp();
         reg->setSilent(true);
         RegLink::timings().portaUDP = reg->port();
         app().portaETH1 = reg->address();
-        PannelloRepartiProva p;
-        TrasferisciSullaCassa(p);
-        QCOMPARE(env.messages(), QStringList({"PROCEDURA INTERROTTA!!! - PROBLEMI DI INVIO SULLA RETE (LAN/WIFI) ",
-                                              "Invio Terminato "}));
+        TrasferisciSullaCassa(fx.p);
+        QCOMPARE(fx.env.messages(), QStringList({"PROCEDURA INTERROTTA!!! - PROBLEMI DI INVIO SULLA RETE (LAN/WIFI) ",
+                                                 "Invio Terminato "}));
     }
 
     // A register that never answers is reported by its own failure text; the others are served.
     void silentSerialRegister()
     {
-        TestEnv env;
-        Linea l;
-        treReparti(env);
-        auto uno = FakeRegister::serial(env, 41);
-        auto due = FakeRegister::serial(env, 42);
+        Trasferimento fx;
+        auto uno = FakeRegister::serial(fx.env, 41);
+        auto due = FakeRegister::serial(fx.env, 42);
         due->setSilent(true);
         app().impostazioniRegCassa.portaCOM = "41";
         app().impostazioniRegCassa.portaCOM1 = "42";
-        PannelloRepartiProva p;
-        TrasferisciSullaCassa(p);
-        QCOMPARE(env.messages(),
+        TrasferisciSullaCassa(fx.p);
+        QCOMPARE(fx.env.messages(),
                  QStringList(
                      {"INVIO CASSA 2 NON EFFETTUATO!!! - PROBLEMI DI COMUNICAZIONE - VERIFICARE: CAVO/PortaCOM/CASSA",
                       "Invio Terminato "}));
@@ -290,17 +280,14 @@ private Q_SLOTS:
     // A missing VAT code stops that register where it is; the records sent before stay.
     void directSendStopsAtMissingVat()
     {
-        TestEnv env;
-        Linea l;
-        treReparti(env);
+        Trasferimento fx;
         QVERIFY(Db::exec("UPDATE Reparti SET Iva = 7 WHERE Cod = 2"));
-        auto reg = FakeRegister::serial(env, 41);
+        auto reg = FakeRegister::serial(fx.env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
-        PannelloRepartiProva p;
-        TrasferisciSullaCassa(p);
-        QCOMPARE(p.testoAvviso, QString("INVIO INTERROTTO"));
+        TrasferisciSullaCassa(fx.p);
+        QCOMPARE(fx.p.testoAvviso, QString("INVIO INTERROTTO"));
         QCOMPARE(reg->reparti().keys(), QList<int>({1}));
-        QCOMPARE(env.messages().last(), QString("Invio Terminato "));
+        QCOMPARE(fx.env.messages().last(), QString("Invio Terminato "));
         QVERIFY(!RegLink::linea().portaSerialeAperta());
     }
 };
