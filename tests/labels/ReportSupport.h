@@ -1,7 +1,7 @@
 #pragma once
 #include "core/ui/Printers.h"
-// What the report and export tests share: virtual printers whose jobs land as PDF files in a
-// folder, the text of a PDF as pdftotext reads it, and a workbook read back by openpyxl.
+// What the label, report and export tests share: virtual printers whose jobs land as PDF files in
+// a folder, the text of a PDF as pdftotext reads it, and a workbook read back by openpyxl.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -12,21 +12,25 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+// The first name becomes the default; the names in `failing` cannot become it.
 struct ReportPrinters
 {
     QTemporaryDir dir;
-    explicit ReportPrinters(const QByteArray& names = "A4 Ufficio")
+    explicit ReportPrinters(const QByteArray& names = "A4 Ufficio", const QByteArray& failing = {})
     {
         qputenv("TAVRINO_TEST_PRINTERS", names);
         qputenv("TAVRINO_TEST_PRINTERS_DIR", dir.path().toLocal8Bit());
+        qputenv("TAVRINO_TEST_PRINTERS_FAIL", failing);
         Printers::setSystemDefault(QString::fromUtf8(names).section(QLatin1Char(';'), 0, 0));
     }
     ~ReportPrinters()
     {
         qunsetenv("TAVRINO_TEST_PRINTERS");
         qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
+        qunsetenv("TAVRINO_TEST_PRINTERS_FAIL");
     }
     QStringList jobs() const { return QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name); }
+    QString job(const QString& name) const { return dir.filePath(name); }
 };
 
 // The text of a PDF, pages separated by form feeds; empty when pdftotext failed.

@@ -62,8 +62,6 @@ QString stampa(const Report& r, const QString& pdf, int* pagine = nullptr)
     p.end();
     if (pagine)
         *pagine = n;
-    if (qEnvironmentVariableIsSet("H13DUMP"))
-        qDebug().noquote() << pdfText(pdf);
     return pdfText(pdf);
 }
 
