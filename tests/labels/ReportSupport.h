@@ -1,4 +1,5 @@
 #pragma once
+#include "core/Database.h"
 #include "core/ui/Printers.h"
 // What the label, report and export tests share: virtual printers whose jobs land as PDF files in
 // a folder, the text of a PDF as pdftotext reads it, and a workbook read back by openpyxl.
@@ -32,6 +33,23 @@ struct ReportPrinters
     QStringList jobs() const { return QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name); }
     QString job(const QString& name) const { return dir.filePath(name); }
 };
+
+// An article of supplier Rossi, in pieces, with supplier code "F<cod>"; a null price stays empty.
+inline void articolo(int cod, const QString& descr, const QString& bc, const QVariant& qta, const QVariant& costo,
+                     const QVariant& costo2, const QString& genere = QStringLiteral("3"))
+{
+    QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", Costo, "
+                                    "Costo2, Minimo, UnitaMisura, Fornitore, Genere, CodProdottoFornitore) "
+                                    "VALUES (?,?,?,?,?,?,0,'Pz','Rossi',?,?)"),
+                     {cod, descr, bc, qta, costo, costo2, genere, QStringLiteral("F%1").arg(cod)}));
+}
+
+// A sale in the PLU history.
+inline void storico(const QString& data, const QString& ean, double qta)
+{
+    QVERIFY(
+        Db::exec(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"), {data, ean, qta}));
+}
 
 // The text of a PDF, pages separated by form feeds; empty when pdftotext failed.
 inline QString pdfText(const QString& pdf)

@@ -20,21 +20,6 @@
 
 namespace {
 
-void articolo(int cod, const QString& descr, const QString& bc, const QVariant& qta, const QVariant& costo,
-              const QVariant& costo2, const QString& genere = QStringLiteral("3"))
-{
-    QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", Costo, "
-                                    "Costo2, UnitaMisura, Fornitore, Genere, CodProdottoFornitore) "
-                                    "VALUES (?,?,?,?,?,?,'Pz','Rossi',?,?)"),
-                     {cod, descr, bc, qta, costo, costo2, genere, QStringLiteral("F%1").arg(cod)}));
-}
-
-void storico(const QString& data, const QString& ean, double qta)
-{
-    QVERIFY(
-        Db::exec(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"), {data, ean, qta}));
-}
-
 // A sheet's rows as [type, value] pairs, for exact comparison.
 QList<QList<QPair<QString, QVariant>>> foglio(const QJsonObject& wb, const QString& nome)
 {
