@@ -76,17 +76,10 @@ class TestCedi : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Each field filled with its own letter: every field reads back exactly its own run, so a
+    // start or length off by one shows; the gap at 156 (A) and 106 (B) holds a mark no field may show.
     void layoutA()
     {
-        QCOMPARE(Cedi::campiA().size(), Righe::kA.size());
-        int fine = 0;
-        for (size_t i = 0; i < Righe::kA.size(); ++i) {
-            QCOMPARE(Cedi::campiA()[i].inizio, Righe::kA[i].first);
-            QCOMPARE(Cedi::campiA()[i].lunghezza, Righe::kA[i].second);
-            fine = Righe::kA[i].first + Righe::kA[i].second - 1;
-        }
-        QCOMPARE(fine, 358);
-        // Each field filled with its own letter; position 156 holds a mark no field may show.
         QString riga(358, QLatin1Char('#'));
         for (size_t i = 0; i < Righe::kA.size(); ++i)
             for (int k = 0; k < Righe::kA[i].second; ++k)
@@ -104,13 +97,6 @@ private Q_SLOTS:
 
     void layoutB()
     {
-        int fine = 0;
-        for (size_t i = 0; i < Righe::kB.size(); ++i) {
-            QCOMPARE(Cedi::campiB()[i].inizio, Righe::kB[i].first);
-            QCOMPARE(Cedi::campiB()[i].lunghezza, Righe::kB[i].second);
-            fine = Righe::kB[i].first + Righe::kB[i].second - 1;
-        }
-        QCOMPARE(fine, 129);
         QString riga(129, QLatin1Char('#'));
         for (size_t i = 0; i < Righe::kB.size(); ++i)
             for (int k = 0; k < Righe::kB[i].second; ++k)
@@ -121,8 +107,6 @@ private Q_SLOTS:
             QCOMPARE(r.campi[i], QString(Righe::kB[i].second, QChar(u'a' + int(i))));
         QCOMPARE(r.codEan(), QString(20, QLatin1Char('e')));
         QCOMPARE(r.artCEDI(), QString(9, QLatin1Char('i')));
-        QCOMPARE(Cedi::colonneB()[4], QStringLiteral("CodEan"));
-        QCOMPARE(Cedi::colonneB()[8], QStringLiteral("ArtCEDI"));
     }
 
     void numeri_data()
@@ -167,30 +151,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("testo");
         QTest::addColumn<QString>("iso");
-        QTest::newRow("slashes") << "01/02/24"
-                                 << "2024-02-01";
-        QTest::newRow("dashes") << "31-12-99"
-                                << "1999-12-31";
-        QTest::newRow("dots") << "05.06.29"
-                              << "2029-06-05";
-        QTest::newRow("30 is 1930") << "05.06.30"
-                                    << "1930-06-05";
-        QTest::newRow("four digits") << "1/2/2024"
-                                     << "2024-02-01";
-        QTest::newRow("leap day") << "29/02/24"
-                                  << "2024-02-29";
-        QTest::newRow("no such day") << "30/02/24"
-                                     << "0";
-        QTest::newRow("mixed separators") << "01/02-24"
-                                          << "0";
-        QTest::newRow("digits only") << "20240201"
-                                     << "0";
-        QTest::newRow("empty") << ""
-                               << "0";
-        QTest::newRow("zero") << "0"
-                              << "0";
-        QTest::newRow("text") << "domani"
-                              << "0";
+        const auto riga = [](const char* nome, const char* testo, const char* iso) {
+            QTest::newRow(nome) << QString::fromLatin1(testo) << QString::fromLatin1(iso);
+        };
+        riga("slashes", "01/02/24", "2024-02-01");
+        riga("dashes", "31-12-99", "1999-12-31");
+        riga("dots", "05.06.29", "2029-06-05");
+        riga("30 is 1930", "05.06.30", "1930-06-05");
+        riga("four digits", "1/2/2024", "2024-02-01");
+        riga("leap day", "29/02/24", "2024-02-29");
+        riga("no such day", "30/02/24", "0");
+        riga("mixed separators", "01/02-24", "0");
+        riga("digits only", "20240201", "0");
+        riga("empty", "", "0");
+        riga("zero", "0", "0");
+        riga("text", "domani", "0");
     }
     void date()
     {
@@ -498,20 +473,16 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(QStringLiteral("v1"));
         QVERIFY(Db::ApriDatabase(Paths::databasePath()).ok);
         QCOMPARE(val(QStringLiteral("PRAGMA user_version")).toInt(), Schema::currentVersion());
-        QVERIFY(Schema::currentVersion() >= 2);
         QCOMPARE(val(QStringLiteral("SELECT Descrizione FROM Magazzino WHERE CodMateriale = 7")).toString(),
                  QStringLiteral("Resto"));
         QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM Reparti")).toInt(), 40);
         QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM B_CEDI")).toInt(), 0);
-        const QString piano =
-            val(QStringLiteral("EXPLAIN QUERY PLAN SELECT CodMateriale FROM Magazzino WHERE CodArtCEDI = '123'"))
-                .toString();
         QSqlQuery q = Db::query(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM Magazzino WHERE CodArtCEDI = ?"),
                                 {QStringLiteral("123")});
         QString detail;
         while (q.next())
             detail += q.value(3).toString();
-        QVERIFY2(detail.contains(QStringLiteral("idxMagazzinoCodArtCEDI")), qPrintable(detail + piano));
+        QVERIFY2(detail.contains(QStringLiteral("idxMagazzinoCodArtCEDI")), qPrintable(detail));
     }
 };
 

@@ -91,15 +91,12 @@ private Q_SLOTS:
     }
     void cleanup() { m_env.reset(); }
 
-    void aspetto()
+    // The suppliers come from the archive; ";" is the separator at first; the window fits 1024x768.
+    void aperturaEDimensioni()
     {
         frmImporta& w = finestra();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Importazione dati - Aggiornamento"));
-        QCOMPARE(w.cbPDes->count(), 101);
-        QCOMPARE(w.cbFOR->itemText(100), QStringLiteral("100"));
         QCOMPARE(w.cbFornitore->count(), 2);
         QCOMPARE(w.cbFornitore->itemText(1), QStringLiteral("Rossi"));
-        QCOMPARE(w.ckFileExcel->text(), QStringLiteral("Formato File Xls"));
         QVERIFY(w.optSeparatore[1]->isChecked());
         QCOMPARE(w.Separatore(), QStringLiteral(";"));
         QVERIFY(w.frameGeometry().width() <= 1024 && w.frameGeometry().height() <= 768);

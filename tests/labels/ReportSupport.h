@@ -1,7 +1,8 @@
 #pragma once
+#include "core/Database.h"
 #include "core/ui/Printers.h"
-// What the report and export tests share: virtual printers whose jobs land as PDF files in a
-// folder, the text of a PDF as pdftotext reads it, and a workbook read back by openpyxl.
+// What the label, report and export tests share: virtual printers whose jobs land as PDF files in
+// a folder, the text of a PDF as pdftotext reads it, and a workbook read back by openpyxl.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -12,22 +13,43 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+// The first name becomes the default; the names in `failing` cannot become it.
 struct ReportPrinters
 {
     QTemporaryDir dir;
-    explicit ReportPrinters(const QByteArray& names = "A4 Ufficio")
+    explicit ReportPrinters(const QByteArray& names = "A4 Ufficio", const QByteArray& failing = {})
     {
         qputenv("TAVRINO_TEST_PRINTERS", names);
         qputenv("TAVRINO_TEST_PRINTERS_DIR", dir.path().toLocal8Bit());
+        qputenv("TAVRINO_TEST_PRINTERS_FAIL", failing);
         Printers::setSystemDefault(QString::fromUtf8(names).section(QLatin1Char(';'), 0, 0));
     }
     ~ReportPrinters()
     {
         qunsetenv("TAVRINO_TEST_PRINTERS");
         qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
+        qunsetenv("TAVRINO_TEST_PRINTERS_FAIL");
     }
     QStringList jobs() const { return QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name); }
+    QString job(const QString& name) const { return dir.filePath(name); }
 };
+
+// An article of supplier Rossi, in pieces, with supplier code "F<cod>"; a null price stays empty.
+inline void articolo(int cod, const QString& descr, const QString& bc, const QVariant& qta, const QVariant& costo,
+                     const QVariant& costo2, const QString& genere = QStringLiteral("3"))
+{
+    QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", Costo, "
+                                    "Costo2, Minimo, UnitaMisura, Fornitore, Genere, CodProdottoFornitore) "
+                                    "VALUES (?,?,?,?,?,?,0,'Pz','Rossi',?,?)"),
+                     {cod, descr, bc, qta, costo, costo2, genere, QStringLiteral("F%1").arg(cod)}));
+}
+
+// A sale in the PLU history.
+inline void storico(const QString& data, const QString& ean, double qta)
+{
+    QVERIFY(
+        Db::exec(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"), {data, ean, qta}));
+}
 
 // The text of a PDF, pages separated by form feeds; empty when pdftotext failed.
 inline QString pdfText(const QString& pdf)

@@ -12,6 +12,7 @@
 #include "support/TestEnv.h"
 
 #include "labels/LabelFixture.h"
+#include "labels/ReportSupport.h"
 
 #include <QPrinter>
 
@@ -58,29 +59,6 @@ template <class T> void quandoAppare(std::function<void(T*)> fn)
     });
     timer->start();
 }
-
-// The test printers: each job becomes <dir>/<printer>-N.pdf.
-struct Stampanti
-{
-    QTemporaryDir dir;
-    explicit Stampanti(const QByteArray& nomi = "Etichette;A4 Ufficio", const QByteArray& guaste = {})
-    {
-        qputenv("TAVRINO_TEST_PRINTERS", nomi);
-        qputenv("TAVRINO_TEST_PRINTERS_DIR", dir.path().toLocal8Bit());
-        qputenv("TAVRINO_TEST_PRINTERS_FAIL", guaste);
-    }
-    ~Stampanti()
-    {
-        qunsetenv("TAVRINO_TEST_PRINTERS");
-        qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
-        qunsetenv("TAVRINO_TEST_PRINTERS_FAIL");
-    }
-    QStringList lavori() const
-    {
-        return QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time | QDir::Reversed);
-    }
-    QString percorso(const QString& f) const { return QDir(dir.path()).filePath(f); }
-};
 
 void imposta(const QString& sezione, const QString& chiave, const QString& valore)
 {
@@ -139,8 +117,8 @@ private Q_SLOTS:
     void designerMovesFontsGridSaveReload()
     {
         TestEnv env;
-        Stampanti st;
-        QVERIFY(Printers::setSystemDefault(QStringLiteral("Etichette")) == 0);
+        ReportPrinters st("Etichette;A4 Ufficio");
+        QCOMPARE(Printers::systemDefault(), QStringLiteral("Etichette"));
         ScriptedInteraction& ui = env.interazione();
         FontScelto font;
         auto* w = new frmConfiguraLabel(ui, font, {}, std::nullopt);
@@ -229,8 +207,8 @@ private Q_SLOTS:
     void previewPagingAndPrinting()
     {
         TestEnv env;
-        Stampanti st;
-        QVERIFY(Printers::setSystemDefault(QStringLiteral("Etichette")) == 0);
+        ReportPrinters st("Etichette;A4 Ufficio");
+        QCOMPARE(Printers::systemDefault(), QStringLiteral("Etichette"));
         fixture::articoli(50);
         fixture::etichetta(QStringLiteral("SelezioneStandard"), QStringLiteral("Vero"));
         fixture::etichetta(QStringLiteral("VediBARCODE"), QStringLiteral("Vero"));
@@ -263,10 +241,10 @@ private Q_SLOTS:
 
             // "Pagina corrente" on page 2: that page alone, articles 25 to 48.
             stampaDallAnteprima(*p, 0);
-            QCOMPARE(st.lavori().size(), 1);
-            QCOMPARE(fixture::pagine(st.percorso(st.lavori().last())), 1);
+            QCOMPARE(st.jobs().size(), 1);
+            QCOMPARE(fixture::pagine(st.job(st.jobs().last())), 1);
             QTemporaryDir img;
-            QStringList letti = fixture::codiciLetti(st.percorso(st.lavori().last()), img.path());
+            QStringList letti = fixture::codiciLetti(st.job(st.jobs().last()), img.path());
             QStringList attesi;
             for (int i = 25; i <= 48; ++i)
                 attesi << fixture::ean(i);
@@ -277,28 +255,28 @@ private Q_SLOTS:
 
             // "Tutte le pagine" from page 2: every article once.
             stampaDallAnteprima(*p, 1);
-            QCOMPARE(st.lavori().size(), 2);
-            QCOMPARE(fixture::pagine(st.percorso(st.lavori().last())), 3);
+            QCOMPARE(st.jobs().size(), 2);
+            QCOMPARE(fixture::pagine(st.job(st.jobs().last())), 3);
             QTemporaryDir img2;
-            letti = fixture::codiciLetti(st.percorso(st.lavori().last()), img2.path());
+            letti = fixture::codiciLetti(st.job(st.jobs().last()), img2.path());
             QCOMPARE(letti.size(), 50);
             QCOMPARE(QSet<QString>(letti.begin(), letti.end()).size(), 50);
             QCOMPARE(p->paginaCorrente(), 2); // printing never moves the preview
 
             // "Pagina scelte" 2 to 9: pages 2 and 3 only.
             stampaDallAnteprima(*p, 2, QStringLiteral("2"), QStringLiteral("9"));
-            QCOMPARE(fixture::pagine(st.percorso(st.lavori().last())), 2);
+            QCOMPARE(fixture::pagine(st.job(st.jobs().last())), 2);
             // 3 to 2 is refused and prints nothing.
             const int prima = int(ui.asked.size());
             stampaDallAnteprima(*p, 2, QStringLiteral("3"), QStringLiteral("2"));
-            QCOMPARE(st.lavori().size(), 3);
+            QCOMPARE(st.jobs().size(), 3);
             QCOMPARE(ui.asked.mid(prima), QStringList{QStringLiteral("Inserire dati validi")});
             // One label at position 5.
             stampaDallAnteprima(*p, 3, {}, {}, QStringLiteral("5"));
-            QCOMPARE(st.lavori().size(), 4);
-            QCOMPARE(fixture::pagine(st.percorso(st.lavori().last())), 1);
+            QCOMPARE(st.jobs().size(), 4);
+            QCOMPARE(fixture::pagine(st.job(st.jobs().last())), 1);
             QTemporaryDir img3;
-            QCOMPARE(fixture::codiciLetti(st.percorso(st.lavori().last()), img3.path()), QStringList{fixture::ean(1)});
+            QCOMPARE(fixture::codiciLetti(st.job(st.jobs().last()), img3.path()), QStringList{fixture::ean(1)});
             p->cmdClose->click();
             fatto = true;
         });
@@ -310,8 +288,8 @@ private Q_SLOTS:
     void designerShowsTheSelectedArticle()
     {
         TestEnv env;
-        Stampanti st;
-        QVERIFY(Printers::setSystemDefault(QStringLiteral("Etichette")) == 0);
+        ReportPrinters st("Etichette;A4 Ufficio");
+        QCOMPARE(Printers::systemDefault(), QStringLiteral("Etichette"));
         fixture::articoli(3, true); // three modified articles
         QVERIFY(Db::exec("UPDATE Magazzino SET CodProdottoFornitore = '9638507' WHERE CodMateriale = 1"));
         QVERIFY(Db::exec("UPDATE Magazzino SET CodProdottoFornitore = '96385074' WHERE CodMateriale = 2"));
@@ -344,9 +322,9 @@ private Q_SLOTS:
             p->cmdClose->click();
         });
         w->cmdAnteprima->click();
-        QCOMPARE(st.lavori().size(), 1);
+        QCOMPARE(st.jobs().size(), 1);
         QTemporaryDir img;
-        const QString lavoro = st.percorso(st.lavori().last());
+        const QString lavoro = st.job(st.jobs().last());
         QCOMPARE(fixture::codiciLetti(lavoro, img.path()),
                  QStringList{QStringLiteral("96385074")}); // zbar reads a code once
         int etichette = 0;
@@ -463,7 +441,7 @@ private Q_SLOTS:
     void labelPrinterAroundTheDesigner()
     {
         TestEnv env;
-        Stampanti st;
+        ReportPrinters st("Etichette;A4 Ufficio");
         ScriptedInteraction& ui = env.interazione();
         FontScelto font;
         QCOMPARE(Printers::setSystemDefault(QStringLiteral("A4 Ufficio")), 0);
@@ -498,7 +476,7 @@ private Q_SLOTS:
     void switchFailureKeepsTheDefault()
     {
         TestEnv env;
-        Stampanti st("Etichette;A4 Ufficio", "Etichette");
+        ReportPrinters st("Etichette;A4 Ufficio", "Etichette");
         ScriptedInteraction& ui = env.interazione();
         FontScelto font;
         QCOMPARE(Printers::setSystemDefault(QStringLiteral("A4 Ufficio")), 0);
@@ -512,7 +490,7 @@ private Q_SLOTS:
     void articleWindowButton()
     {
         TestEnv env;
-        Stampanti st;
+        ReportPrinters st("Etichette;A4 Ufficio");
         fixture::articoli(3);
         Magazzino& m = Forms::get<Magazzino>();
         m.showModeless();

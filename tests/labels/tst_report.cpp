@@ -62,8 +62,6 @@ QString stampa(const Report& r, const QString& pdf, int* pagine = nullptr)
     p.end();
     if (pagine)
         *pagine = n;
-    if (qEnvironmentVariableIsSet("H13DUMP"))
-        qDebug().noquote() << pdfText(pdf);
     return pdfText(pdf);
 }
 
@@ -78,20 +76,6 @@ QList<QVariantList> tabella(const QString& sql, int colonne)
         out << r;
     }
     return out;
-}
-
-void storico(const QString& data, const QString& ean, double qta)
-{
-    QVERIFY(
-        Db::exec(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"), {data, ean, qta}));
-}
-
-void articolo(int cod, const QString& descr, const QString& bc, double qta, double costo, double costo2)
-{
-    QVERIFY(Db::exec(
-        QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", Costo, "
-                       "Costo2, Minimo, UnitaMisura, Fornitore, Genere) VALUES (?,?,?,?,?,?,0,'Pz','Rossi','1')"),
-        {cod, descr, bc, qta, costo, costo2}));
 }
 
 QString erroriRegistrati(const TestEnv& env)
@@ -228,7 +212,7 @@ private Q_SLOTS:
     void soldQuantitiesPeriod()
     {
         TestEnv env;
-        articolo(1, QStringLiteral("Acqua"), QStringLiteral("8001"), 0, 1, 0.5);
+        articolo(1, QStringLiteral("Acqua"), QStringLiteral("8001"), 0.0, 1.0, 0.5, QStringLiteral("1"));
         storico(QStringLiteral("2026-11-30"), QStringLiteral("8001"), 1);
         storico(QStringLiteral("2026-12-01"), QStringLiteral("8001"), 2.5);
         storico(QStringLiteral("2026-12-05"), QStringLiteral("9999"), 7); // no such article
@@ -286,8 +270,8 @@ private Q_SLOTS:
     {
         TestEnv env;
         ReportPrinters printers;
-        articolo(1, QStringLiteral("Biscotti"), QStringLiteral("8001"), 4, 2.5, 1.25);
-        articolo(2, QStringLiteral("Acqua"), QStringLiteral("8002"), 2, 0.4, 0.2);
+        articolo(1, QStringLiteral("Biscotti"), QStringLiteral("8001"), 4.0, 2.5, 1.25, QStringLiteral("1"));
+        articolo(2, QStringLiteral("Acqua"), QStringLiteral("8002"), 2.0, 0.4, 0.2, QStringLiteral("1"));
         storico(Vb::isoDate(QDate::currentDate()), QStringLiteral("8002"), 6);
         Magazzino& w = finestra(2);
 
