@@ -18,9 +18,7 @@ namespace {
 
 void writeSetup(const QString& path, const QByteArray& body)
 {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(QByteArray(body).replace("\n", "\r\n"));
+    writeRaw(path, QByteArray(body).replace("\n", "\r\n"));
 }
 
 // Every "section/key" of the file, in file order.

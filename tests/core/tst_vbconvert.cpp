@@ -253,9 +253,7 @@ private Q_SLOTS:
         QCOMPARE(FormattaInEuro("1234,5"), QString("1.234,50"));
         QCOMPARE(FormattaInEuro("2,675"), QString("2,68"));
         QCOMPARE(FormattaInEuro("abc"), QString());
-        QFile log(env.path("Dati/ErrorLog.dat"));
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(log.readAll().contains("*-Funzioni-FormattaInEuro 0-]"));
+        QVERIFY(readAll(env.path("Dati/ErrorLog.dat")).contains("*-Funzioni-FormattaInEuro 0-]"));
     }
 };
 

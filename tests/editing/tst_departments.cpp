@@ -265,10 +265,7 @@ private Q_SLOTS:
         QDir(env.home()).mkpath("Icone");
         QDir(env.home()).mkpath("Immagini");
         png(env.path("Icone/pane.png"));
-        QFile bad(env.path("Icone/rotta.png"));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("not a picture");
-        bad.close();
+        writeRaw(env.path("Icone/rotta.png"), "not a picture");
         png(env.path("Immagini/nuova.png"));
         QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'pane.png' WHERE Cod = 2"));
         QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'rotta.png' WHERE Cod = 3"));
