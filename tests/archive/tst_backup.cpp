@@ -19,9 +19,7 @@ const QString kFallito = QStringLiteral("ATTENZIONE!!! Salvataggio dei DATI NON 
 void scrivi(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    writeRaw(path, bytes);
 }
 
 // Picks `folder` (empty: cancels) at every folder question; the titles asked are recorded.

@@ -65,100 +65,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fornitore");
         QTest::addColumn<QString>("salvaComeCodice"); // [Config] SalvaRepartoComeCODICE, "?" = missing
         QTest::addColumn<QStringList>("attesi");      // codes, in description order
-
-        const QStringList tutti = {"1", "2", "3", "4", "5", "6"};
-        QTest::newRow("nothing: whole archive") << 0 << ""
-                                                << ""
-                                                << ""
-                                                << "?" << tutti;
-        QTest::newRow("prefix any case, apostrophe") << 0 << "l'OREAL"
-                                                     << ""
-                                                     << ""
-                                                     << "?" << QStringList{"1", "2"};
-        QTest::newRow("prefix only, not inside") << 0 << "crema"
-                                                 << ""
-                                                 << ""
-                                                 << "?" << QStringList{};
-        QTest::newRow("percent is literal") << 0 << "Sconto 50%"
-                                            << ""
-                                            << ""
-                                            << "?" << QStringList{"3"};
-        QTest::newRow("underscore is literal") << 0 << "Vaso_"
-                                               << ""
-                                               << ""
-                                               << "?" << QStringList{"5"};
-        QTest::newRow("jet star is literal") << 0 << "Vaso*"
-                                             << ""
-                                             << ""
-                                             << "?" << QStringList{};
-        QTest::newRow("barcode exact") << 1 << "8002"
-                                       << ""
-                                       << ""
-                                       << "?" << QStringList{"2"};
-        QTest::newRow("barcode keeps leading zero") << 1 << "800"
-                                                    << ""
-                                                    << ""
-                                                    << "?" << QStringList{};
-        QTest::newRow("barcode leading zero") << 1 << "0800"
-                                              << ""
-                                              << ""
-                                              << "?" << QStringList{"5"};
-        QTest::newRow("supplier code with percent") << 2 << "V%1"
-                                                    << ""
-                                                    << ""
-                                                    << "?" << QStringList{"4"};
-        QTest::newRow("supplier code underscore") << 2 << "V_1"
-                                                  << ""
-                                                  << ""
-                                                  << "?" << QStringList{"3"};
-        QTest::newRow("price zero ignores filters") << 3 << "x"
-                                                    << "Profumeria"
-                                                    << "Rossi"
-                                                    << "?" << QStringList{"3", "5"};
-        QTest::newRow("stock zero ignores filters") << 4 << "x"
-                                                    << "Profumeria"
-                                                    << ""
-                                                    << "?" << QStringList{"2", "4"};
-        QTest::newRow("supplier only, empty text") << 1 << ""
-                                                   << ""
-                                                   << "Rossi"
-                                                   << "?" << QStringList{"2", "3"};
-        QTest::newRow("supplier with apostrophe") << 0 << ""
-                                                  << ""
-                                                  << "L'Oreal Italia"
-                                                  << "?" << QStringList{"1"};
-        QTest::newRow("department by description") << 0 << ""
-                                                   << "Profumeria"
-                                                   << ""
-                                                   << "Falso" << QStringList{"2"};
-        QTest::newRow("department missing key = description") << 0 << ""
-                                                              << "Profumeria"
-                                                              << ""
-                                                              << "?" << QStringList{"2"};
-        QTest::newRow("department by code") << 0 << ""
-                                            << "Profumeria"
-                                            << ""
-                                            << "Vero" << QStringList{"1"};
-        QTest::newRow("department apostrophe by description") << 0 << ""
-                                                              << "Casa d'Arte"
-                                                              << ""
-                                                              << "FALSO" << QStringList{"4"};
-        QTest::newRow("department apostrophe by code") << 0 << ""
-                                                       << "Casa d'Arte"
-                                                       << ""
-                                                       << "si" << QStringList{"3", "5"};
-        QTest::newRow("text, department and supplier") << 0 << "vaso"
-                                                       << "Casa d'Arte"
-                                                       << "Bianchi"
-                                                       << "Vero" << QStringList{"5"};
-        QTest::newRow("barcode and department") << 1 << "8003"
-                                                << "Casa d'Arte"
-                                                << ""
-                                                << "Vero" << QStringList{"3"};
-        QTest::newRow("no match") << 0 << "zzz"
-                                  << ""
-                                  << ""
-                                  << "?" << QStringList{};
+        const auto riga = [](const char* caso, int opzione, const char* testo, const char* reparto,
+                             const char* fornitore, const char* salva, const QStringList& attesi) {
+            QTest::newRow(caso) << opzione << QString::fromUtf8(testo) << QString::fromUtf8(reparto)
+                                << QString::fromUtf8(fornitore) << QString::fromUtf8(salva) << attesi;
+        };
+        riga("nothing: whole archive", 0, "", "", "", "?", {"1", "2", "3", "4", "5", "6"});
+        riga("prefix any case, apostrophe", 0, "l'OREAL", "", "", "?", {"1", "2"});
+        riga("prefix only, not inside", 0, "crema", "", "", "?", {});
+        riga("percent is literal", 0, "Sconto 50%", "", "", "?", {"3"});
+        riga("underscore is literal", 0, "Vaso_", "", "", "?", {"5"});
+        riga("jet star is literal", 0, "Vaso*", "", "", "?", {});
+        riga("barcode exact", 1, "8002", "", "", "?", {"2"});
+        riga("barcode keeps leading zero", 1, "800", "", "", "?", {});
+        riga("barcode leading zero", 1, "0800", "", "", "?", {"5"});
+        riga("supplier code with percent", 2, "V%1", "", "", "?", {"4"});
+        riga("supplier code underscore", 2, "V_1", "", "", "?", {"3"});
+        riga("price zero ignores filters", 3, "x", "Profumeria", "Rossi", "?", {"3", "5"});
+        riga("stock zero ignores filters", 4, "x", "Profumeria", "", "?", {"2", "4"});
+        riga("supplier only, empty text", 1, "", "", "Rossi", "?", {"2", "3"});
+        riga("supplier with apostrophe", 0, "", "", "L'Oreal Italia", "?", {"1"});
+        riga("department by description", 0, "", "Profumeria", "", "Falso", {"2"});
+        riga("department missing key = description", 0, "", "Profumeria", "", "?", {"2"});
+        riga("department by code", 0, "", "Profumeria", "", "Vero", {"1"});
+        riga("department apostrophe by description", 0, "", "Casa d'Arte", "", "FALSO", {"4"});
+        riga("department apostrophe by code", 0, "", "Casa d'Arte", "", "si", {"3", "5"});
+        riga("text, department and supplier", 0, "vaso", "Casa d'Arte", "Bianchi", "Vero", {"5"});
+        riga("barcode and department", 1, "8003", "Casa d'Arte", "", "Vero", {"3"});
+        riga("no match", 0, "zzz", "", "", "?", {});
     }
 
     void options()

@@ -80,9 +80,7 @@ private Q_SLOTS:
         const auto v = SoldQuantities::VisualizzaVendutoPLU(QDate(2024, 1, 1), QDate(2024, 1, 2));
         QVERIFY(!v.ok);
         QVERIFY(v.totale.isEmpty());
-        QFile log(env.path("Dati/ErrorLog.dat"));
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(log.readAll().contains("VisualizzaVendutoPLU"));
+        QVERIFY(readAll(env.path("Dati/ErrorLog.dat")).contains("VisualizzaVendutoPLU"));
     }
 
     void periodCheck()

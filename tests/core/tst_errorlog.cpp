@@ -16,9 +16,7 @@ namespace {
 
 void writeSize(const QString& path, qint64 size, char fill = 'x')
 {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(QByteArray(size, fill)), size);
+    writeRaw(path, QByteArray(size, fill));
 }
 
 QString stemAt(const QDateTime& t)

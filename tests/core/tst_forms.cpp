@@ -195,9 +195,7 @@ private Q_SLOTS:
         }
         if (kind == "not a picture") {
             value = env.path("sfondo.png");
-            QFile f(value);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("non è un'immagine");
+            writeRaw(value, "non è un'immagine");
         }
         if (kind == "picture") {
             value = env.path("sfondo.png");

@@ -153,24 +153,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("cut");
         QTest::addColumn<bool>("programFolder"); // resolves to the program folder
-        QTest::newRow("drive root") << "C:\\"
-                                    << "C:" << true;
-        QTest::newRow("drive root slash") << "d:/"
-                                          << "d:" << true;
-        QTest::newRow("bare drive") << "C:"
-                                    << "C:" << true;
-        QTest::newRow("empty") << ""
-                               << "" << true;
-        QTest::newRow("drive folder") << "C:\\Dati"
-                                      << "C:\\Dati" << false;
-        QTest::newRow("short linux path") << "/mn"
-                                          << "/mn" << false;
-        QTest::newRow("linux root") << "/"
-                                    << "/" << false;
-        QTest::newRow("linux path") << "/mnt/cassa"
-                                    << "/mnt/cassa" << false;
-        QTest::newRow("relative") << "ab:"
-                                  << "ab:" << false;
+        const auto riga = [](const char* caso, const char* stored, const char* cut, bool programFolder) {
+            QTest::newRow(caso) << QString(stored) << QString(cut) << programFolder;
+        };
+        riga("drive root", "C:\\", "C:", true);
+        riga("drive root slash", "d:/", "d:", true);
+        riga("bare drive", "C:", "C:", true);
+        riga("empty", "", "", true);
+        riga("drive folder", "C:\\Dati", "C:\\Dati", false);
+        riga("short linux path", "/mn", "/mn", false);
+        riga("linux root", "/", "/", false);
+        riga("linux path", "/mnt/cassa", "/mnt/cassa", false);
+        riga("relative", "ab:", "ab:", false);
     }
     void driveLetters()
     {
@@ -193,12 +187,6 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(env.path("dosdevices")));
         QVERIFY(QFile::link("/nonexistent/tty", env.path("dosdevices/com3"))); // dangling link still counts
         QCOMPARE(Paths::serialPortPath("3"), env.path("dosdevices/com3"));
-    }
-
-    void booleans()
-    {
-        QVERIFY(iniIsFalso("Falso") && iniIsFalso("falso") && iniIsFalso("FALSO"));
-        QVERIFY(!iniIsFalso("No") && !iniIsFalso("0") && !iniIsFalso(""));
     }
 };
 

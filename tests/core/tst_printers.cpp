@@ -63,7 +63,6 @@ private Q_SLOTS:
         QVERIFY(CiSonoStampanti());
         frmChangeST& f = Forms::get<frmChangeST>();
         f.show();
-        QCOMPARE(f.windowTitle(), QString("Cambia la Stampante di sistema"));
         QCOMPARE(f.List1->count(), 2);
         QTest::mouseClick(f.cmdApplicaST, Qt::LeftButton);
         QCOMPARE(env.messages(), QStringList{"Selezionare una Stampante dall'Elenco"});

@@ -18,9 +18,7 @@ namespace {
 
 void writeSetup(const QString& path, const QByteArray& body)
 {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(QByteArray(body).replace("\n", "\r\n"));
+    writeRaw(path, QByteArray(body).replace("\n", "\r\n"));
 }
 
 // Every "section/key" of the file, in file order.
@@ -180,12 +178,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("typed");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shared");
-        QTest::newRow("all empty") << QStringList{"", "", "", ""} << "?"
-                                   << "";
-        QTest::newRow("full") << QStringList{"192", "168", "0", "7"} << "192.168.0.7"
-                              << "192.168.0.7";
-        QTest::newRow("letters dropped") << QStringList{"1a9", "b7", "2.", "-3"} << "19.7.2.3"
-                                         << "19.7.2.3";
+        QTest::newRow("all empty") << QStringList{"", "", "", ""} << QString("?") << QString();
+        QTest::newRow("full") << QStringList{"192", "168", "0", "7"} << QString("192.168.0.7")
+                              << QString("192.168.0.7");
+        QTest::newRow("letters dropped") << QStringList{"1a9", "b7", "2.", "-3"} << QString("19.7.2.3")
+                                         << QString("19.7.2.3");
     }
     void addressBoxes()
     {
@@ -322,12 +319,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("drive root") << "D:\\"
-                                    << "D:";
-        QTest::newRow("short linux path") << "/mn"
-                                          << "/mn";
-        QTest::newRow("cancelled") << ""
-                                   << "";
+        const auto riga = [](const char* caso, const char* a, const char* b) {
+            QTest::newRow(caso) << QString(a) << QString(b);
+        };
+        riga("drive root", "D:\\", "D:");
+        riga("short linux path", "/mn", "/mn");
+        riga("cancelled", "", "");
     }
     void folderAndDatabaseButtons()
     {

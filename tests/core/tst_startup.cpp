@@ -105,7 +105,6 @@ private Q_SLOTS:
 
     void dateCheck_data()
     {
-        const QDate today(2026, 12, 9);
         QTest::addColumn<QString>("stored"); // "?" = missing
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("after");
@@ -116,7 +115,6 @@ private Q_SLOTS:
         QTest::newRow("later") << "10/12/2026" << int(EsitoData::DataPosteriore) << "10/12/2026" << false;
         QTest::newRow("garbage") << "ieri" << int(EsitoData::Illeggibile) << "ieri" << true;
         QTest::newRow("impossible date") << "31/02/2026" << int(EsitoData::Illeggibile) << "31/02/2026" << true;
-        Q_UNUSED(today);
     }
     void dateCheck()
     {
@@ -182,28 +180,23 @@ private Q_SLOTS:
         QTest::addColumn<bool>("tabCollegate");
         QTest::addColumn<bool>("logged");
         const qint64 face = kColoreButtonFace;
-        QTest::newRow("empty file") << QByteArray("\r\n") << 1 << face << "" << true << false;
-        QTest::newRow("method 2") << QByteArray("[Acquisizione]\r\nMetodo=2\r\n") << 2 << face << "" << true << false;
-        QTest::newRow("method blank 2") << QByteArray("[Acquisizione]\r\nMetodo=\" 2\"\r\n") << 1 << face << "" << true
-                                        << false;
-        QTest::newRow("method 0") << QByteArray("[Acquisizione]\r\nMetodo=0\r\n") << 1 << face << "" << true << false;
-        QTest::newRow("method text") << QByteArray("[Acquisizione]\r\nMetodo=due\r\n") << 1 << face << "" << true
-                                     << false;
-        QTest::newRow("colour") << QByteArray("[InterfacciaUtente]\r\nColore=12632256\r\n") << 1 << qint64(12632256)
-                                << "" << true << false;
-        QTest::newRow("system colour as Long")
-            << QByteArray("[InterfacciaUtente]\r\nColore=-2147483633\r\n") << 1 << face << "" << true << false;
-        QTest::newRow("colour garbage") << QByteArray("[InterfacciaUtente]\r\nColore=rosso\r\n") << 1 << face << ""
-                                        << true << true;
-        QTest::newRow("colour empty") << QByteArray("[InterfacciaUtente]\r\nColore=\r\n") << 1 << face << "" << true
-                                      << true;
-        QTest::newRow("eth empty") << QByteArray("[RegCassa]\r\nPortaETH1=\r\n") << 1 << face << "" << true << false;
-        QTest::newRow("eth") << QByteArray("[RegCassa]\r\nPortaETH1=192.168.1.50\r\n") << 1 << face << "192.168.1.50"
-                             << true << false;
-        QTest::newRow("linked off") << QByteArray("[TabCollegate]\r\nGestione=falso\r\n") << 1 << face << "" << false
-                                    << false;
-        QTest::newRow("linked other") << QByteArray("[TabCollegate]\r\nGestione=No\r\n") << 1 << face << "" << true
-                                      << false;
+        const auto riga = [](const char* caso, const char* setup, int metodo, qint64 colore, const char* eth,
+                             bool tabCollegate, bool logged) {
+            QTest::newRow(caso) << QByteArray(setup) << metodo << colore << QString(eth) << tabCollegate << logged;
+        };
+        riga("empty file", "\r\n", 1, face, "", true, false);
+        riga("method 2", "[Acquisizione]\r\nMetodo=2\r\n", 2, face, "", true, false);
+        riga("method blank 2", "[Acquisizione]\r\nMetodo=\" 2\"\r\n", 1, face, "", true, false);
+        riga("method 0", "[Acquisizione]\r\nMetodo=0\r\n", 1, face, "", true, false);
+        riga("method text", "[Acquisizione]\r\nMetodo=due\r\n", 1, face, "", true, false);
+        riga("colour", "[InterfacciaUtente]\r\nColore=12632256\r\n", 1, 12632256, "", true, false);
+        riga("system colour as Long", "[InterfacciaUtente]\r\nColore=-2147483633\r\n", 1, face, "", true, false);
+        riga("colour garbage", "[InterfacciaUtente]\r\nColore=rosso\r\n", 1, face, "", true, true);
+        riga("colour empty", "[InterfacciaUtente]\r\nColore=\r\n", 1, face, "", true, true);
+        riga("eth empty", "[RegCassa]\r\nPortaETH1=\r\n", 1, face, "", true, false);
+        riga("eth", "[RegCassa]\r\nPortaETH1=192.168.1.50\r\n", 1, face, "192.168.1.50", true, false);
+        riga("linked off", "[TabCollegate]\r\nGestione=falso\r\n", 1, face, "", false, false);
+        riga("linked other", "[TabCollegate]\r\nGestione=No\r\n", 1, face, "", true, false);
     }
     void leggiImpostazioni()
     {
@@ -491,25 +484,19 @@ private Q_SLOTS:
         QVERIFY(Forms::instance<mdiPrincipale>()->isVisible());
     }
 
-    void splashTimerAlone()
+    // The timer alone hands over once; with linked tables the external copy runs first, and a key
+    // pressed meanwhile must not hand over a second time.
+    void splashTimer_data()
     {
-        TestEnv env(false);
-        HandoverSpy spy(env);
-        frmSplash& s = Forms::get<frmSplash>();
-        s.TimerCarica->setInterval(20);
-        s.showModeless();
-        QTRY_COMPARE(spy.magazzino, 1);
-        QCOMPARE(spy.imports, 0);
-        QTest::qWait(100);
-        QCOMPARE(spy.magazzino, 1);
-        QVERIFY(Forms::instance<mdiPrincipale>()->isVisible());
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("alone") << false;
+        QTest::newRow("linked tables") << true;
     }
-
-    void splashLinkedTables()
+    void splashTimer()
     {
+        QFETCH(bool, linked);
         TestEnv env(false);
-        // A key pressed while the external copy runs must not hand over a second time.
-        HandoverSpy spy(env, true, [] {
+        HandoverSpy spy(env, linked, [] {
             if (frmSplash* s = Forms::instance<frmSplash>())
                 QTest::keyClick(s, Qt::Key_Space);
             QTest::qWait(20);
@@ -518,10 +505,11 @@ private Q_SLOTS:
         s.TimerCarica->setInterval(20);
         s.showModeless();
         QTRY_COMPARE(spy.magazzino, 1);
-        QCOMPARE(spy.imports, 1);
+        QCOMPARE(spy.imports, linked ? 1 : 0);
         QTest::qWait(100);
         QCOMPARE(spy.magazzino, 1);
         QVERIFY(!Forms::isLoaded<frmSplash>());
+        QVERIFY(Forms::instance<mdiPrincipale>()->isVisible());
     }
 
     void waits()

@@ -63,9 +63,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         RepartiWindow& w = apri();
-        QCOMPARE(w.objectName(), QString("Reparti"));
         QCOMPARE(w.ListReparti->rowCount(), 40);
-        QCOMPARE(w.Frame1->title(), QString("Dettagli Reparto"));
         QVERIFY(!w.Frame1->isEnabled());
         QCOMPARE(w.NomeReparto->text(), QString("Reparto1"));
         QCOMPARE(w.ListReparti->item(0, 5)->text(), QString("No")); // an empty icon is no icon
@@ -172,7 +170,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("saved");
         QTest::addColumn<double>("stored");
         QTest::newRow("empty") << "" << true << 0.0;
-        QTest::newRow("12") << "12" << true << 12.0;
         QTest::newRow("12,5") << "12,5" << true << 12.5;
         QTest::newRow("two commas") << "1,2,3" << false << 7.0;
         QTest::newRow("pasted negative") << "-5" << false << 7.0;
@@ -268,10 +265,7 @@ private Q_SLOTS:
         QDir(env.home()).mkpath("Icone");
         QDir(env.home()).mkpath("Immagini");
         png(env.path("Icone/pane.png"));
-        QFile bad(env.path("Icone/rotta.png"));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("not a picture");
-        bad.close();
+        writeRaw(env.path("Icone/rotta.png"), "not a picture");
         png(env.path("Immagini/nuova.png"));
         QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'pane.png' WHERE Cod = 2"));
         QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'rotta.png' WHERE Cod = 3"));

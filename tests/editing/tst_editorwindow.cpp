@@ -207,53 +207,23 @@ private Q_SLOTS:
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
     }
 
-    // An edited article keeps its barcode even when another article has the same one.
-    void editKeepsASharedBarcode()
-    {
-        TestEnv env;
-        ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero");
-        articolo5();
-        QVERIFY(Db::exec("INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Genere, "
-                         "Fornitore, BarCode, Costo2) VALUES (6, 'OLIO BIS', 1, 2, 'Pz', '3', 'ROSSI', "
-                         "'8001234567890', 1)"));
-        Registro reg;
-        QStringList seen;
-        nelModale([&](AggiungiMateriale& ed) {
-            ed.TxtDesc->setText("OLIO EVO 1L");
-            QTest::mouseClick(ed.CmdConferma, Qt::LeftButton);
-            seen = env.messages();
-        });
-        env.answer({QMessageBox::No});
-        Modifica_Click("5", reg.cb());
-        QCOMPARE(seen, QStringList{"Eliminare il PLU?"});
-        QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
-        QCOMPARE(Db::scalar("SELECT Descrizione FROM Magazzino WHERE CodMateriale = 5").toString(),
-                 QString("OLIO EVO 1L"));
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino WHERE BarCode = '8001234567890'").toInt(), 2);
-    }
-
     // A value pasted past the key filter is refused by the save, with the reason.
     void pastedValuesAreChecked_data()
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("valore");
         QTest::addColumn<QString>("messaggio");
-        QTest::newRow("negative price") << "TxtCosto"
-                                        << "-1,50"
-                                        << "Formato 'Prezzo di Vendita' non valido";
-        QTest::newRow("exponent") << "TxtCosto"
-                                  << "1e15"
-                                  << "Formato 'Prezzo di Vendita' non valido";
-        QTest::newRow("above the registers") << "TxtCosto"
-                                             << "1000000"
-                                             << "'Prezzo di Vendita' troppo alto: il massimo accettato dalle casse "
-                                                "è 999.999,99";
-        QTest::newRow("negative purchase") << "txtAcquisto"
-                                           << "-2"
-                                           << "Formato 'Prezzo di Acquisto senza IVA' non valido";
-        QTest::newRow("VAT with letters") << "txtIVA"
-                                          << "22a"
-                                          << "Formato 'IVA' non valido";
+        const QString prezzo = "Formato 'Prezzo di Vendita' non valido";
+        const auto riga = [](const char* caso, const char* box, const char* valore, const QString& messaggio) {
+            QTest::newRow(caso) << QString(box) << QString(valore) << messaggio;
+        };
+        riga("negative price", "TxtCosto", "-1,50", prezzo);
+        riga("exponent", "TxtCosto", "1e15", prezzo);
+        riga("above the registers", "TxtCosto", "1000000",
+             "'Prezzo di Vendita' troppo alto: il massimo accettato dalle casse "
+             "è 999.999,99");
+        riga("negative purchase", "txtAcquisto", "-2", "Formato 'Prezzo di Acquisto senza IVA' non valido");
+        riga("VAT with letters", "txtIVA", "22a", "Formato 'IVA' non valido");
     }
     void pastedValuesAreChecked()
     {
@@ -285,16 +255,13 @@ private Q_SLOTS:
         QCOMPARE(riga5(), before);
     }
 
-    // Only "VERO" (any case) asks for the supplier code.
+    // The question, when the setting asks for it, and the Yes that saves without the code.
     void supplierCodeQuestion_data()
     {
         QTest::addColumn<QString>("valore");
         QTest::addColumn<bool>("chiede");
-        QTest::newRow("vero") << "vero" << true;
         QTest::newRow("Vero") << "Vero" << true;
         QTest::newRow("Si") << "Si" << false;
-        QTest::newRow("1") << "1" << false;
-        QTest::newRow("Falso") << "Falso" << false;
     }
     void supplierCodeQuestion()
     {

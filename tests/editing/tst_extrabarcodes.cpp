@@ -73,20 +73,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("scan");
         QTest::addColumn<QString>("codice");
-        QTest::newRow("main barcode") << "8000000000001"
-                                      << "1";
-        QTest::newRow("extra barcode") << "EXTRA-1"
-                                       << ""; // the search box finds main barcodes only
-        QTest::newRow("apostrophe") << "L'ORO"
-                                    << "2";
-        QTest::newRow("deleted article") << "8000000000003"
-                                         << "";
-        QTest::newRow("extra of deleted article") << "EXTRA-3"
-                                                  << "";
-        QTest::newRow("unknown") << "123"
-                                 << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        const auto riga = [](const char* caso, const char* a, const char* b) {
+            QTest::newRow(caso) << QString(a) << QString(b);
+        };
+        riga("main barcode", "8000000000001", "1");
+        riga("extra barcode", "EXTRA-1", ""); // the search box finds main barcodes only
+        riga("apostrophe", "L'ORO", "2");
+        riga("deleted article", "8000000000003", "");
+        riga("extra of deleted article", "EXTRA-3", "");
+        riga("unknown", "123", "");
+        riga("empty", "", "");
     }
 
     void scannedCodeFindsArticle()

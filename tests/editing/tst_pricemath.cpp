@@ -50,46 +50,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // field=text pairs that must hold afterwards
         QTest::addColumn<int>("vatWarnings");
 
-        QTest::newRow("purchase then VAT") << "A=10;I=22"
-                                           << "C=12,20" << 1;
-        QTest::newRow("VAT then purchase") << "I=22;A=10"
-                                           << "C=12,20" << 0;
-        QTest::newRow("public price gives markup") << "I=22;A=10;P=18,30"
-                                                   << "C=12,20;R=50;P=18,30" << 0;
-        QTest::newRow("markup gives public price") << "I=22;A=10;R=100"
-                                                   << "P=24,40;R=100" << 0;
-        QTest::newRow("typed public price is kept as typed") << "I=22;A=10;P=20"
-                                                             << "R=63,9344262295082;P=20" << 0;
-        QTest::newRow("purchase 0 computes nothing") << "I=22;A=0"
-                                                     << "C=" << 0;
-        QTest::newRow("empty purchase computes nothing") << "I=22;A=5;A="
-                                                         << "C=6,10" << 0;
-        QTest::newRow("empty VAT warns and leaves no price with VAT") << "A=10"
-                                                                      << "C=" << 1;
-        QTest::newRow("warning once per purchase change") << "A=10;A=11;A=11"
-                                                          << "C=" << 2;
-        QTest::newRow("VAT 22 then 0 computes with 0") << "I=22;A=10;I=0"
-                                                       << "C=10,00" << 0;
-        QTest::newRow("VAT 0 then purchase") << "I=0;A=10"
-                                             << "C=10,00" << 0;
-        QTest::newRow("price with VAT 0 leaves markup") << "I=22;A=0,00;P=18"
-                                                        << "C=0,00;R=" << 0;
-        QTest::newRow("thousands point read") << "I=22;A=1.000"
-                                              << "C=1.220,00" << 0;
-        QTest::newRow("comma decimals and grouping") << "I=10;A=1.234,5"
-                                                     << "C=1.357,95" << 0;
-        QTest::newRow("half rounds away from zero") << "I=0;A=2,675"
-                                                    << "C=2,68" << 0;
-        QTest::newRow("VAT with decimals not rounded") << "A=100;I=4,5"
-                                                       << "C=104,50" << 1;
-        QTest::newRow("hidden markup input sets sale price") << "r=50;I=22;A=10"
-                                                             << "V=18,30" << 0;
-        QTest::newRow("sale price untouched without hidden markup") << "V=18,30;I=22;P=18,30;A=10"
-                                                                    << "V=18,30;P=18,30;R=50;C=12,20" << 0;
-        QTest::newRow("VAT change recomputes markup") << "I=22;A=10;P=18,30;I=10"
-                                                      << "C=11,00;R=66,3636363636364;P=18,30" << 0;
-        QTest::newRow("not a number leaves fields") << "I=22;A=10;R=abc"
-                                                    << "P=;C=12,20" << 0;
+        const auto riga = [](const char* caso, const char* changes, const char* expected, int vatWarnings) {
+            QTest::newRow(caso) << QString(changes) << QString(expected) << vatWarnings;
+        };
+        riga("purchase then VAT", "A=10;I=22", "C=12,20", 1);
+        riga("VAT then purchase", "I=22;A=10", "C=12,20", 0);
+        riga("public price gives markup", "I=22;A=10;P=18,30", "C=12,20;R=50;P=18,30", 0);
+        riga("markup gives public price", "I=22;A=10;R=100", "P=24,40;R=100", 0);
+        riga("typed public price is kept as typed", "I=22;A=10;P=20", "R=63,9344262295082;P=20", 0);
+        riga("purchase 0 computes nothing", "I=22;A=0", "C=", 0);
+        riga("empty purchase computes nothing", "I=22;A=5;A=", "C=6,10", 0);
+        riga("empty VAT warns and leaves no price with VAT", "A=10", "C=", 1);
+        riga("warning once per purchase change", "A=10;A=11;A=11", "C=", 2);
+        riga("VAT 22 then 0 computes with 0", "I=22;A=10;I=0", "C=10,00", 0);
+        riga("VAT 0 then purchase", "I=0;A=10", "C=10,00", 0);
+        riga("price with VAT 0 leaves markup", "I=22;A=0,00;P=18", "C=0,00;R=", 0);
+        riga("thousands point read", "I=22;A=1.000", "C=1.220,00", 0);
+        riga("comma decimals and grouping", "I=10;A=1.234,5", "C=1.357,95", 0);
+        riga("half rounds away from zero", "I=0;A=2,675", "C=2,68", 0);
+        riga("VAT with decimals not rounded", "A=100;I=4,5", "C=104,50", 1);
+        riga("hidden markup input sets sale price", "r=50;I=22;A=10", "V=18,30", 0);
+        riga("sale price untouched without hidden markup", "V=18,30;I=22;P=18,30;A=10", "V=18,30;P=18,30;R=50;C=12,20",
+             0);
+        riga("VAT change recomputes markup", "I=22;A=10;P=18,30;I=10", "C=11,00;R=66,3636363636364;P=18,30", 0);
+        riga("not a number leaves fields", "I=22;A=10;R=abc", "P=;C=12,20", 0);
     }
 
     void chains()
@@ -117,18 +101,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("acquisto");
         QTest::addColumn<QString>("iva");
         QTest::addColumn<QString>("pubblico");
-        QTest::newRow("a") << "7,33"
-                           << "22"
-                           << "13,99";
-        QTest::newRow("b") << "0,01"
-                           << "4"
-                           << "0,99";
-        QTest::newRow("c") << "1.234,56"
-                           << "10"
-                           << "2.000,01";
-        QTest::newRow("d") << "3"
-                           << "5"
-                           << "3,01";
+        QTest::newRow("a") << QString("7,33") << QString("22") << QString("13,99");
+        QTest::newRow("b") << QString("0,01") << QString("4") << QString("0,99");
+        QTest::newRow("c") << QString("1.234,56") << QString("10") << QString("2.000,01");
+        QTest::newRow("d") << QString("3") << QString("5") << QString("3,01");
     }
 
     // The markup written from a public price makes its own handler rebuild the same price.

@@ -104,6 +104,9 @@ private Q_SLOTS:
         QVERIFY(r);
         QCOMPARE(r->prezzo, atteso);
         QCOMPARE(r->azzeraSconto, azzera);
+    }
+    void discountThatIsNoNumber()
+    {
         QVERIFY(!Promotions::prezzoScontato(10, "", false));
         QVERIFY(!Promotions::prezzoScontato(10, "x", false));
         QCOMPARE(*Promotions::scontoDaPrezzo(10, "7,5"), QString("2,50"));
@@ -162,58 +165,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("prezzo");
         QTest::addColumn<QString>("message"); // empty: saved
         QTest::addColumn<QString>("sconto");
-        QTest::newRow("today to today") << d(0) << d(0) << "7,50"
-                                        << ""
-                                        << "2,5";
-        QTest::newRow("tomorrow to next week") << d(1) << d(7) << "7,50"
-                                               << ""
-                                               << "2,5";
-        QTest::newRow("no price") << d(0) << d(1) << ""
-                                  << "Attenzione nessun prezzo promozionale calcolato - Impossibile continuare"
-                                  << "";
-        QTest::newRow("discount above the price") << d(0) << d(1) << ""
-                                                  << "Sconto superiore al prezzo del PLU - Impossibile continuare"
-                                                  << "12";
-        QTest::newRow("price not from the discount") << d(0) << d(0) << "9,99"
-                                                     << ""
-                                                     << "2,5"; // stored as the discount gives it
-        QTest::newRow("pasted negative discount") << d(0) << d(0) << ""
-                                                  << "Formato 'Sconto' non valido - Impossibile continuare"
-                                                  << "-1";
-        QTest::newRow("zero discount") << d(0) << d(0) << "10,00"
-                                       << "Sconto pari a zero: il prezzo promozionale è quello del PLU - Impossibile "
-                                          "continuare"
-                                       << "0";
-        QTest::newRow("both dates empty") << ""
-                                          << ""
-                                          << "7,50"
-                                          << "Verificare le date per il periodo di promozione"
-                                          << "2,5";
-        QTest::newRow("masks left blank") << "__/__/____"
-                                          << "  /  /    "
-                                          << "7,50"
-                                          << "Verificare le date per il periodo di promozione"
-                                          << "2,5";
-        QTest::newRow("only start") << d(0) << ""
-                                    << "7,50"
-                                    << "Verificare le date per il periodo di promozione"
-                                    << "2,5";
-        QTest::newRow("only end") << "" << d(3) << "7,50"
-                                  << "Verificare le date per il periodo di promozione"
-                                  << "2,5";
-        QTest::newRow("bad start") << "31/02/2030" << d(3) << "7,50"
-                                   << "Data non Valida!"
-                                   << "2,5";
-        QTest::newRow("bad end") << d(0) << "99/99/9999"
-                                 << "7,50"
-                                 << "Data non Valida!"
-                                 << "2,5";
-        QTest::newRow("end before start") << d(3) << d(2) << "7,50"
-                                          << "Data 'DAL' più RECENTE di quella 'AL'!Operazione non Valida"
-                                          << "2,5";
-        QTest::newRow("starts yesterday") << d(-1) << d(2) << "7,50"
-                                          << "Verifica l'impostazione delle date"
-                                          << "2,5";
+        const QString date = "Verificare le date per il periodo di promozione";
+        const auto riga = [](const char* caso, const QString& dal, const QString& al, const char* prezzo,
+                             const QString& message, const char* sconto) {
+            QTest::newRow(caso) << dal << al << QString(prezzo) << message << QString(sconto);
+        };
+        riga("today to today", d(0), d(0), "7,50", "", "2,5");
+        riga("tomorrow to next week", d(1), d(7), "7,50", "", "2,5");
+        riga("no price", d(0), d(1), "", "Attenzione nessun prezzo promozionale calcolato - Impossibile continuare",
+             "");
+        riga("discount above the price", d(0), d(1), "", "Sconto superiore al prezzo del PLU - Impossibile continuare",
+             "12");
+        riga("price not from the discount", d(0), d(0), "9,99", "", "2,5"); // stored as the discount gives it
+        riga("pasted negative discount", d(0), d(0), "", "Formato 'Sconto' non valido - Impossibile continuare", "-1");
+        riga("zero discount", d(0), d(0), "10,00",
+             "Sconto pari a zero: il prezzo promozionale è quello del PLU - Impossibile continuare", "0");
+        riga("both dates empty", "", "", "7,50", date, "2,5");
+        riga("masks left blank", "__/__/____", "  /  /    ", "7,50", date, "2,5");
+        riga("only start", d(0), "", "7,50", date, "2,5");
+        riga("only end", "", d(3), "7,50", date, "2,5");
+        riga("bad start", "31/02/2030", d(3), "7,50", "Data non Valida!", "2,5");
+        riga("bad end", d(0), "99/99/9999", "7,50", "Data non Valida!", "2,5");
+        riga("end before start", d(3), d(2), "7,50", "Data 'DAL' più RECENTE di quella 'AL'!Operazione non Valida",
+             "2,5");
+        riga("starts yesterday", d(-1), d(2), "7,50", "Verifica l'impostazione delle date", "2,5");
     }
     void periodChecks()
     {
