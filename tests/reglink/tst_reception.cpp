@@ -312,7 +312,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("risposta");
         QTest::addColumn<int>("richieste");
-        QTest::addColumn<QStringList>("file"); // a piece of each line of the received file
+        QTest::addColumn<QStringList>("file"); // a fragment of each line of the received file
         QTest::newRow("three") << "3" << 3 << QStringList();
         QTest::newRow("rounded") << "52,5" << 52 << QStringList({"/8012345/PANE/", "/12345/FORMAGGIO/"});
         QTest::newRow("not a number") << "tre" << 0 << QStringList({"vecchio"});
