@@ -219,7 +219,7 @@ private Q_SLOTS:
         Cedi::Importatore imp;
         QVERIFY(imp.DatiPLUSigma(file, p).ok);
         QCOMPARE(p.statuses.value(0), QStringLiteral("Importazione dati PLU in corso..."));
-        QCOMPARE(imp.righeFileA().size(), 6);
+        QCOMPARE(imp.righeFileA().size(), 5); // the blank line is no record
 
         const Articolo m = leggi(10);
         QCOMPARE(m.descrizione, QStringLiteral("Spaghetti n.5"));
@@ -416,6 +416,64 @@ private Q_SLOTS:
         QCOMPARE(Db::transactionDepth(), 0);
     }
 
+    // An "M" line changes every article of its code; a blank code names no product, so it
+    // adds an article instead of overwriting every article without a code.
+    void modificaSuTuttiICodici()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("123"), QStringLiteral("e1"), QStringLiteral("Rosso"));
+        articolo(2, QStringLiteral("123"), QStringLiteral("e2"));
+        articolo(3, QStringLiteral("124"), QStringLiteral("e3"));
+        articolo(4, QString(), QStringLiteral("e4"));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET CodArtCEDI = '' WHERE CodMateriale = 4")));
+        NoProgress p;
+        Cedi::Importatore imp;
+        QVERIFY(
+            imp.DatiPLUSigma(scrivi(env, QStringLiteral("A.txt"),
+                                    {Righe::articolo(QStringLiteral("M"), QStringLiteral("123"), QStringLiteral("Olio"),
+                                                     8, 20000),
+                                     Righe::articolo(QStringLiteral("M"), QString(), QStringLiteral("Senza codice"))}),
+                             p)
+                .ok);
+        for (qint64 cod : {1, 2}) {
+            const Articolo a = leggi(cod);
+            QCOMPARE(a.descrizione, QStringLiteral("Olio"));
+            QCOMPARE(*a.costo, 20.0);
+            QCOMPARE(*a.quantita, 8.0);
+            QCOMPARE(a.barCode, cod == 1 ? QStringLiteral("e1") : QStringLiteral("e2"));
+        }
+        QCOMPARE(leggi(1).colore, QStringLiteral("Rosso"));
+        QCOMPARE(leggi(3).descrizione, QStringLiteral("Vecchio 3"));
+        QCOMPARE(leggi(4).descrizione, QStringLiteral("Vecchio 4"));
+        QCOMPARE(leggi(5).descrizione, QStringLiteral("Senza codice"));
+    }
+
+    // The file reader names the real reason: not there, or there but not readable; a file that
+    // is not whole changes nothing.
+    void fileNonLeggibileONonIntero()
+    {
+        TestEnv env;
+        QByteArray b;
+        Esito e;
+        QVERIFY(!Cedi::leggiFile(env.path(QStringLiteral("manca.txt")), b, e));
+        QCOMPARE(e.numero, int(VbErr::FileNotFound));
+        QVERIFY(QDir(env.home()).mkpath(QStringLiteral("cartella.txt")));
+        QVERIFY(!Cedi::leggiFile(env.path(QStringLiteral("cartella.txt")), b, e));
+        QCOMPARE(e.numero, int(VbErr::PermissionDenied));
+        QVERIFY(!e.descrizione.contains(QStringLiteral("Impossibile trovare")));
+
+        NoProgress p;
+        Cedi::Importatore imp;
+        const QStringList prima = istantanea();
+        writeRaw(env.path(QStringLiteral("A.txt")),
+                 TextFile::encode(Righe::articolo(QStringLiteral("N"), QStringLiteral("1"), QStringLiteral("Uno"))) +
+                     "\r\nN tagliat");
+        QVERIFY(!imp.DatiPLUSigma(env.path(QStringLiteral("A.txt")), p).ok);
+        writeRaw(env.path(QStringLiteral("B.txt")), "nota\r\n");
+        QVERIFY(!imp.DatiPLUVar(env.path(QStringLiteral("B.txt")), p).ok);
+        QCOMPARE(istantanea(), prima);
+    }
+
     // The article store's prepared statements for bulk work.
     void articoliPreparati()
     {
@@ -477,6 +535,7 @@ private Q_SLOTS:
                  QStringLiteral("Resto"));
         QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM Reparti")).toInt(), 40);
         QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM B_CEDI")).toInt(), 0);
+        QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM FileINApplicati")).toInt(), 0);
         QSqlQuery q = Db::query(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM Magazzino WHERE CodArtCEDI = ?"),
                                 {QStringLiteral("123")});
         QString detail;
