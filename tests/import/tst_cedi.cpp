@@ -416,36 +416,24 @@ private Q_SLOTS:
         QCOMPARE(Db::transactionDepth(), 0);
     }
 
-    // An "M" line changes every article of its code; a blank code names no product, so it
-    // adds an article instead of overwriting every article without a code.
-    void modificaSuTuttiICodici()
+    // A blank code names no product: an "M" line with one adds an article instead of
+    // overwriting every article without a code (an "M" line now reaches all articles of its code).
+    void modificaSenzaCodice()
     {
         TestEnv env;
-        articolo(1, QStringLiteral("123"), QStringLiteral("e1"), QStringLiteral("Rosso"));
-        articolo(2, QStringLiteral("123"), QStringLiteral("e2"));
-        articolo(3, QStringLiteral("124"), QStringLiteral("e3"));
-        articolo(4, QString(), QStringLiteral("e4"));
-        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET CodArtCEDI = '' WHERE CodMateriale = 4")));
+        articolo(1, QString());
+        articolo(2, QString());
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET CodArtCEDI = ''")));
         NoProgress p;
         Cedi::Importatore imp;
         QVERIFY(
             imp.DatiPLUSigma(scrivi(env, QStringLiteral("A.txt"),
-                                    {Righe::articolo(QStringLiteral("M"), QStringLiteral("123"), QStringLiteral("Olio"),
-                                                     8, 20000),
-                                     Righe::articolo(QStringLiteral("M"), QString(), QStringLiteral("Senza codice"))}),
+                                    {Righe::articolo(QStringLiteral("M"), QString(), QStringLiteral("Senza codice"))}),
                              p)
                 .ok);
-        for (qint64 cod : {1, 2}) {
-            const Articolo a = leggi(cod);
-            QCOMPARE(a.descrizione, QStringLiteral("Olio"));
-            QCOMPARE(*a.costo, 20.0);
-            QCOMPARE(*a.quantita, 8.0);
-            QCOMPARE(a.barCode, cod == 1 ? QStringLiteral("e1") : QStringLiteral("e2"));
-        }
-        QCOMPARE(leggi(1).colore, QStringLiteral("Rosso"));
-        QCOMPARE(leggi(3).descrizione, QStringLiteral("Vecchio 3"));
-        QCOMPARE(leggi(4).descrizione, QStringLiteral("Vecchio 4"));
-        QCOMPARE(leggi(5).descrizione, QStringLiteral("Senza codice"));
+        QCOMPARE(leggi(1).descrizione, QStringLiteral("Vecchio 1"));
+        QCOMPARE(leggi(2).descrizione, QStringLiteral("Vecchio 2"));
+        QCOMPARE(leggi(3).descrizione, QStringLiteral("Senza codice"));
     }
 
     // The file reader names the real reason: not there, or there but not readable; a file that
