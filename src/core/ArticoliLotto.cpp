@@ -19,6 +19,7 @@ enum Istruzione {
     SondaCEDI,
     RigaPerCodice,
     RigaPerCEDI,
+    RighePerCEDI,
     EsisteCEDIBarCode,
     GiacenzaPerBarCode,
     GiacenzaPerCodice,
@@ -48,6 +49,8 @@ QString sqlDi(Istruzione i)
     case RigaPerCEDI:
         // Unlike barcodes, the codes a central-warehouse file changes are mostly there: no probe.
         return sqlPrimo(QStringLiteral("CodArtCEDI = ?"));
+    case RighePerCEDI:
+        return sqlSeleziona(QStringLiteral("CodArtCEDI = ? ORDER BY CodMateriale"));
     case EsisteCEDIBarCode:
         return QStringLiteral("SELECT 1 FROM Magazzino WHERE CodArtCEDI = ? AND BarCode = ? LIMIT 1");
     case GiacenzaPerBarCode:
@@ -180,6 +183,23 @@ Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice)
 Letto<Articolo> Lotto::perCodiceCEDI(const QString& codice)
 {
     return d->primo<Articolo>(RigaPerCEDI, {codice}, leggi);
+}
+
+Letto<QList<Articolo>> Lotto::tuttiPerCodiceCEDI(const QString& codice)
+{
+    QSqlQuery* q = d->esegui(RighePerCEDI, {codice});
+    if (!q)
+        return Letto<QList<Articolo>>::fallito(d->errore);
+    QList<Articolo> righe;
+    while (q->next())
+        righe.append(leggi(*q));
+    if (q->lastError().isValid()) {
+        d->errore = q->lastError().text();
+        q->finish();
+        return Letto<QList<Articolo>>::fallito(d->errore);
+    }
+    q->finish();
+    return Letto<QList<Articolo>>::trovato(std::move(righe));
 }
 
 Letto<qint64> Lotto::codicePerCodiceCEDI(const QString& codice)

@@ -36,6 +36,8 @@ public:
     Letto<Articolo> perBarCode(const QString& barCode);
     Letto<Articolo> perCodiceFornitore(const QString& codice);
     Letto<Articolo> perCodiceCEDI(const QString& codice);
+    // Every article with that central-warehouse code, by CodMateriale.
+    Letto<QList<Articolo>> tuttiPerCodiceCEDI(const QString& codice);
 
     Letto<qint64> codicePerCodiceCEDI(const QString& codice);
     Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode);

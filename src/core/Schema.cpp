@@ -164,15 +164,34 @@ QStringList version4()
     return s;
 }
 
+// The files of the IN folder already applied, each recorded in the transaction of its rows: one
+// that stays in IN (a refused delete, a kill before it) is never applied a second time.
+QStringList version5()
+{
+    QStringList s;
+    s << QStringLiteral(R"(CREATE TABLE FileINApplicati (
+        Nome TEXT NOT NULL,
+        Dimensione INTEGER NOT NULL,
+        DataModifica INTEGER NOT NULL,
+        Impronta TEXT NOT NULL,
+        Applicato TEXT NOT NULL))");
+    s << QStringLiteral(
+        "CREATE UNIQUE INDEX idxFileINApplicati ON FileINApplicati(Nome, Dimensione, DataModifica, Impronta)");
+    return s;
+}
+
 } // namespace
 
 const QList<QStringList>& steps()
 {
-    static const QList<QStringList> all = {version1(), version2(), version3(), version4()};
+    static const QList<QStringList> all = {version1(), version2(), version3(), version4(), version5()};
     return all;
 }
 
-int currentVersion() { return int(steps().size()); }
+int currentVersion()
+{
+    return int(steps().size());
+}
 
 bool upgrade(QSqlDatabase& db, QString* error)
 {

@@ -10,9 +10,13 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringDecoder>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -331,27 +335,37 @@ void scriviDaRigaA(Articolo& a, const RigaA& r, const NomiReparti& reparti)
     a.minimo = 0.0;
 }
 
-bool leggiFile(const QString& percorso, QStringList& righe, Esito& esito)
+// The records cut by `leggiRiga`, then the pause the import has always made before writing.
+template <class Riga> QList<Riga> righeDi(const QStringList& testo, Riga (*leggiRiga)(const QString&))
 {
-    if (TextFile::readLines(percorso, righe))
-        return true;
-    esito = Esito::fallito(VbErr::FileNotFound, percorso);
-    return false;
+    QList<Riga> righe;
+    righe.reserve(testo.size());
+    for (const QString& t : testo)
+        righe << leggiRiga(t);
+    AttesaSenzaInput(700);
+    return righe;
 }
 
-// The file's lines cut by `leggiRiga`, then the pause the import has always made before writing.
-// False (`esito` set) when the file cannot be read.
-template <class Riga>
-bool righeDelFile(const QString& percorso, Riga (*leggiRiga)(const QString&), QList<Riga>& righe, Esito& esito)
+// The records of the file at `percorso`; false (`esito` set) when it cannot be read or is not whole.
+bool righeDelFile(const QString& percorso, TipoFile tipo, QStringList& righe, Esito& esito)
 {
-    QStringList testo;
-    if (!leggiFile(percorso, testo, esito))
+    QByteArray contenuto;
+    if (!leggiFile(percorso, contenuto, esito))
         return false;
-    righe.reserve(testo.size());
-    for (const QString& t : std::as_const(testo))
-        righe << leggiRiga(t);
-    testo.clear();
-    AttesaSenzaInput(700);
+    EsameFile esame = esaminaFile(contenuto, tipo);
+    if (esame.stato != EsameFile::Stato::Pronto) {
+        esito = Esito::fallito(VbErr::TypeMismatch, percorso + QStringLiteral(": ") + esame.motivo);
+        return false;
+    }
+    righe = std::move(esame.righe);
+    return true;
+}
+
+bool soloSpazi(QStringView t)
+{
+    for (QChar c : t)
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t'))
+            return false;
     return true;
 }
 
@@ -360,14 +374,22 @@ bool righeDelFile(const QString& percorso, Riga (*leggiRiga)(const QString&), QL
 Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso)
 {
     ImportazioneInCorso inCorso;
+    Esito esito;
+    QStringList testo;
+    if (!righeDelFile(percorso, TipoFile::Articoli, testo, esito))
+        return esito;
+    return DatiPLUSigma(testo, progresso);
+}
+
+Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progresso)
+{
+    ImportazioneInCorso inCorso;
     lasciaCorrereEventi();
     progresso.setStatus(QStringLiteral("Importazione dati PLU in corso..."));
     lasciaCorrereEventi();
 
     Esito esito;
-    QList<RigaA> righe;
-    if (!righeDelFile(percorso, leggiRigaA, righe, esito))
-        return esito;
+    const QList<RigaA> righe = righeDi(testo, leggiRigaA);
 
     NomiReparti reparti;
     if (!(esito = reparti.leggi()))
@@ -383,24 +405,31 @@ Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso
             progresso.setValue(n);
             lasciaCorrereEventi();
         }
-        Articolo a;
+        // An "M" line is one product: every article of its code takes its values (each keeps
+        // its own code and barcode). A blank code names no product and never matches.
+        QList<Articolo> daScrivere;
         if (r.tipoVariazione == QLatin1String("M")) {
-            const Letto<Articolo> trovato = articoli.perCodiceCEDI(r.artCEDI);
-            if (!trovato.ok)
-                return dbFallito(trovato.errore);
-            if (trovato.valore)
-                a = *trovato.valore;
+            if (!r.artCEDI.isEmpty()) {
+                Letto<QList<Articolo>> trovati = articoli.tuttiPerCodiceCEDI(r.artCEDI);
+                if (!trovati.ok)
+                    return dbFallito(trovati.errore);
+                daScrivere = std::move(*trovati.valore);
+            }
         } else if (r.tipoVariazione != QLatin1String("N")) {
             continue;
         }
-        scriviDaRigaA(a, r, reparti);
-        if (!(esito = a.codMateriale ? articoli.aggiorna(a) : articoli.inserisci(a)))
-            return esito;
+        if (daScrivere.isEmpty())
+            daScrivere.append(Articolo());
+        for (Articolo& a : daScrivere) {
+            scriviDaRigaA(a, r, reparti);
+            if (!(esito = a.codMateriale ? articoli.aggiorna(a) : articoli.inserisci(a)))
+                return esito;
+        }
     }
     if (!t.commit())
         return dbFallito(QStringLiteral("commit"));
     progresso.setValue(int(righe.size()));
-    m_righeA = std::move(righe);
+    m_righeA = righe;
     return Esito::riuscito();
 }
 
@@ -408,9 +437,17 @@ Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
 {
     ImportazioneInCorso inCorso;
     Esito esito;
-    QList<RigaB> righe;
-    if (!righeDelFile(percorso, leggiRigaB, righe, esito))
+    QStringList testo;
+    if (!righeDelFile(percorso, TipoFile::Variazioni, testo, esito))
         return esito;
+    return DatiPLUVar(testo, progresso);
+}
+
+Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso)
+{
+    ImportazioneInCorso inCorso;
+    Esito esito;
+    const QList<RigaB> righe = righeDi(testo, leggiRigaB);
 
     Db::Transaction t;
     if (!t.ok())
@@ -510,6 +547,95 @@ Esito Importatore::CreaArticoliEANMultipli(Articoli::Lotto& articoli)
         }
     }
     return Esito::riuscito();
+}
+
+bool leggiFile(const QString& percorso, QByteArray& contenuto, Esito& esito)
+{
+    QFile f(percorso);
+    if (!f.open(QIODevice::ReadOnly)) {
+        // The real reason: a file that is there but cannot be read is not "not found".
+        const QFileInfo info(percorso);
+        const VbErr n = info.exists() ? VbErr::PermissionDenied : VbErr::FileNotFound;
+        esito = Esito::fallito(n, percorso + QStringLiteral(" (") + f.errorString() + QLatin1Char(')'));
+        return false;
+    }
+    contenuto = f.read(kDimensioneMassima + 1);
+    if (f.error() != QFileDevice::NoError) {
+        esito = Esito::fallito(VbErr::PermissionDenied,
+                               percorso + QStringLiteral(" (") + f.errorString() + QLatin1Char(')'));
+        return false;
+    }
+    return true;
+}
+
+EsameFile esaminaFile(const QByteArray& contenuto, TipoFile tipo)
+{
+    EsameFile r;
+    const auto scarta = [&r](const QString& motivo) {
+        r.stato = EsameFile::Stato::Scartato;
+        r.motivo = motivo;
+        r.righe.clear();
+        return r;
+    };
+    if (contenuto.size() > kDimensioneMassima)
+        return scarta(QStringLiteral("il file supera %1 MB").arg(kDimensioneMassima / (1024 * 1024)));
+    QByteArrayView byte(contenuto);
+    if (byte.startsWith("\xFF\xFE") || byte.startsWith("\xFE\xFF"))
+        return scarta(QStringLiteral("il file è scritto in UTF-16, non in Windows-1252 né in UTF-8"));
+    if (byte.contains('\0'))
+        return scarta(QStringLiteral("il file contiene caratteri nulli: non è un file di testo"));
+    // Old DOS writers end a file with Ctrl-Z.
+    if (byte.endsWith('\x1A'))
+        byte.chop(1);
+
+    const bool bom = byte.startsWith("\xEF\xBB\xBF");
+    if (bom)
+        byte = byte.sliced(3);
+    const bool ascii =
+        std::all_of(byte.cbegin(), byte.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    QString testo;
+    if (ascii) {
+        testo = QString::fromLatin1(byte);
+    } else {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        testo = utf8.decode(byte);
+        if (!utf8.hasError()) {
+            r.utf8 = true;
+        } else if (bom) {
+            return scarta(QStringLiteral("il file si dichiara UTF-8 ma non lo è"));
+        } else {
+            testo = TextFile::decode(byte.toByteArray());
+        }
+    }
+
+    if (!testo.isEmpty() && testo.back() != QLatin1Char('\n') && testo.back() != QLatin1Char('\r')) {
+        r.stato = EsameFile::Stato::Incompleto;
+        r.motivo = QStringLiteral("l'ultima riga non è terminata (file ancora in scrittura)");
+        return r;
+    }
+    const qsizetype lunghezza = tipo == TipoFile::Articoli ? kLunghezzaA : kLunghezzaB;
+    const QStringList righe = TextFile::splitLines(testo);
+    r.righe.reserve(righe.size());
+    for (qsizetype i = 0; i < righe.size(); ++i) {
+        const QString& riga = righe.at(i);
+        if (soloSpazi(riga))
+            continue;
+        for (QChar c : riga)
+            if (c.unicode() < 0x20 && c != QLatin1Char('\t'))
+                return scarta(QStringLiteral("riga %1: carattere di controllo %2: non è un file di testo")
+                                  .arg(i + 1)
+                                  .arg(c.unicode()));
+        if (riga.size() < lunghezza || !soloSpazi(QStringView(riga).sliced(lunghezza)))
+            return scarta(QStringLiteral("riga %1 di %2 caratteri invece di %3: non è un file %4")
+                              .arg(i + 1)
+                              .arg(riga.size())
+                              .arg(lunghezza)
+                              .arg(tipo == TipoFile::Articoli ? QStringLiteral("articoli (A)")
+                                                              : QStringLiteral("variazioni (B)")));
+        r.righe << riga;
+    }
+    r.stato = EsameFile::Stato::Pronto;
+    return r;
 }
 
 } // namespace Cedi

@@ -4,8 +4,10 @@
 // fixed-width line readers and the two engines that apply them to the archive and to B_CEDI.
 #include "core/ErrorLog.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 class ProgressSink;
@@ -70,6 +72,33 @@ RigaB leggiRigaB(const QString& riga);
 // The B_CEDI column of each B field, in field order.
 const std::array<QString, kCampiB>& colonneB();
 
+// The two kinds of file and the length of their records.
+enum class TipoFile { Articoli, Variazioni };
+constexpr int kLunghezzaA = 358;
+constexpr int kLunghezzaB = 129;
+// Larger files are refused unread (the biggest real ones are a few megabytes).
+constexpr qint64 kDimensioneMassima = 64LL * 1024 * 1024;
+
+// A file looked at as a whole before any of it is applied.
+struct EsameFile
+{
+    enum class Stato {
+        Pronto,     // every line a whole record: `righe` holds them
+        Incompleto, // the last line has no line end yet: still being written
+        Scartato,   // it can never be applied: `motivo` says why
+    };
+    Stato stato = Stato::Scartato;
+    QString motivo;    // why not Pronto, in Italian
+    QStringList righe; // the records in file order; blank lines are left out
+    bool utf8 = false; // read as UTF-8 (a byte-order mark, or valid UTF-8 with multi-byte letters)
+};
+// Windows-1252 unless the bytes are UTF-8 as above; every non-blank line must be a whole record
+// of the kind (its line end, its layout's length; blanks beyond it are allowed).
+EsameFile esaminaFile(const QByteArray& contenuto, TipoFile tipo);
+// Reads at most kDimensioneMassima + 1 bytes of the file; false with the real reason in `esito`
+// (not found, not readable) when it cannot.
+bool leggiFile(const QString& percorso, QByteArray& contenuto, Esito& esito);
+
 // True while one of the import engines runs (the IN-folder poll waits for it to end).
 bool importazioneInCorso();
 // Marks an import as running for its lifetime.
@@ -88,12 +117,16 @@ public:
 class Importatore
 {
 public:
-    // DatiPLUSigma: "M" lines change the article with their central-warehouse code (or add one),
-    // "N" lines always add one; lines of any other kind change nothing.
+    // DatiPLUSigma: "M" lines change every article with their central-warehouse code (or add one
+    // when there is none, or the code is blank), "N" lines always add one; lines of any other
+    // kind change nothing. A file that is not whole (esaminaFile) changes nothing.
     Esito DatiPLUSigma(const QString& percorso, ProgressSink& progresso);
+    // The same over the records of a file already read and examined.
+    Esito DatiPLUSigma(const QStringList& righe, ProgressSink& progresso);
     // DatiPLUVar: every line into B_CEDI, its EAN onto the article with its code, then the
     // articles of codes that carry more than one EAN (CreaArticoliEANMultipli).
     Esito DatiPLUVar(const QString& percorso, ProgressSink& progresso);
+    Esito DatiPLUVar(const QStringList& righe, ProgressSink& progresso);
 
     const QList<RigaA>& righeFileA() const { return m_righeA; }
 

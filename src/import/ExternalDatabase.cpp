@@ -230,43 +230,33 @@ Esito CollegaTabelle(SorgenteEsterna& sorgente)
     return e;
 }
 
-bool GestisciTabelleCollegate(const ApriSorgente& apri)
+Esito GestisciTabelleCollegate(const ApriSorgente& apri, bool& collegate)
 {
+    collegate = false;
     if (!app().tabCollegate)
-        return false;
+        return Esito::riuscito();
     const Config::DatabaseEsterno esterno = Config::DatabaseEsterno::leggi();
     if (!esterno.configurato() || !QFileInfo(esterno.quale).isFile())
-        return false;
+        return Esito::riuscito();
     Esito e;
     std::unique_ptr<SorgenteEsterna> sorgente = apri(esterno.quale, e);
     if (sorgente)
         e = CollegaTabelle(*sorgente);
-    if (!e) {
-        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("GestisciTabelleCollegate"), e);
-        return false;
-    }
-    return true;
+    collegate = e.ok;
+    return e;
 }
 
-bool GestisciTabelleCollegate()
+Esito GestisciTabelleCollegate(ProgressSink&, bool& collegate)
 {
-    return GestisciTabelleCollegate([](const QString& percorso, Esito& e) -> std::unique_ptr<SorgenteEsterna> {
-        return SorgenteMdb::apri(percorso, e);
-    });
+    return GestisciTabelleCollegate(
+        [](const QString& percorso, Esito& e) -> std::unique_ptr<SorgenteEsterna> {
+            return SorgenteMdb::apri(percorso, e);
+        },
+        collegate);
 }
 
 Esito ImportaDaDatabaseEsterno(ProgressSink& progresso)
 {
     Cedi::ImportazioneInCorso inCorso;
-    const Esito e = copia(progresso);
-    if (!e)
-        ScriviErrore(QStringLiteral("frmSplash"), QStringLiteral("ImportaDaDatabaseEsterno"), e);
-    return e;
-}
-
-// The start-up window's form of the link: a failed link is already logged and means "no copy".
-Esito GestisciTabelleCollegate(ProgressSink&, bool& collegate)
-{
-    collegate = GestisciTabelleCollegate();
-    return Esito::riuscito();
+    return copia(progresso);
 }

@@ -38,14 +38,15 @@ using ApriSorgente = std::function<std::unique_ptr<SorgenteEsterna>(const QStrin
 // Drops and makes again RepartiEsterno and MAGAZZINOEsterno from the source, in one transaction.
 Esito CollegaTabelle(SorgenteEsterna& sorgente);
 
-// True when linking is on ([TabCollegate] Gestione), [DatabaseEsterno] Quale names an existing
-// file and its tables were read: the copy is to run now. Failures are logged ("Funzioni").
-bool GestisciTabelleCollegate();
-bool GestisciTabelleCollegate(const ApriSorgente& apri);
+// The link: `collegate` true when linking is on ([TabCollegate] Gestione), [DatabaseEsterno] Quale
+// names an existing file and its tables were read, so the copy is to run now. Linking off or no
+// file is no failure; a source that cannot be read is (returned; the start-up window logs it and
+// tells the user).
+Esito GestisciTabelleCollegate(const ApriSorgente& apri, bool& collegate);
+// The same over the Access file reader.
+Esito GestisciTabelleCollegate(ProgressSink& progresso, bool& collegate);
 
 // Copies the snapshots into Reparti and Magazzino in one transaction: on any failure the archive
-// stays exactly as it was and the failure is logged ("frmSplash", "ImportaDaDatabaseEsterno").
-
-// The start-up window's form: `collegate` true when the copy is to run now.
-Esito GestisciTabelleCollegate(ProgressSink& progresso, bool& collegate);
+// stays exactly as it was and the failure is returned (the start-up window logs it and tells
+// the user, once).
 Esito ImportaDaDatabaseEsterno(ProgressSink& progresso);

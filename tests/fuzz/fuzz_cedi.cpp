@@ -1,5 +1,6 @@
-// Fuzz entry point for the central warehouse's line readers: any line must give fields that fit
-// their places, finite numbers and dates that are either "0" or a real ISO date.
+// Fuzz entry point for the central warehouse's line and file readers: any line must give fields
+// that fit their places, finite numbers and dates that are either "0" or a real ISO date; a file
+// taken as ready holds only whole records.
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "import/Cedi.h"
@@ -48,6 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const Cedi::RigaB b = Cedi::leggiRigaB(riga);
         for (int n = 0; n < Cedi::kCampiB; ++n)
             checkCampo(b.campi[size_t(n)], Cedi::campiB()[size_t(n)].lunghezza);
+    }
+    // The whole-file check: a ready file holds only whole records of its kind.
+    for (const Cedi::TipoFile tipo : {Cedi::TipoFile::Articoli, Cedi::TipoFile::Variazioni}) {
+        const Cedi::EsameFile e = Cedi::esaminaFile(bytes, tipo);
+        const int lunghezza = tipo == Cedi::TipoFile::Articoli ? Cedi::kLunghezzaA : Cedi::kLunghezzaB;
+        require(e.stato == Cedi::EsameFile::Stato::Pronto ? e.motivo.isEmpty() : !e.motivo.isEmpty());
+        for (const QString& r : e.righe)
+            require(r.size() >= lunghezza);
     }
     return 0;
 }

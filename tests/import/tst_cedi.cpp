@@ -219,7 +219,7 @@ private Q_SLOTS:
         Cedi::Importatore imp;
         QVERIFY(imp.DatiPLUSigma(file, p).ok);
         QCOMPARE(p.statuses.value(0), QStringLiteral("Importazione dati PLU in corso..."));
-        QCOMPARE(imp.righeFileA().size(), 6);
+        QCOMPARE(imp.righeFileA().size(), 5); // the blank line is no record
 
         const Articolo m = leggi(10);
         QCOMPARE(m.descrizione, QStringLiteral("Spaghetti n.5"));
@@ -416,6 +416,52 @@ private Q_SLOTS:
         QCOMPARE(Db::transactionDepth(), 0);
     }
 
+    // A blank code names no product: an "M" line with one adds an article instead of
+    // overwriting every article without a code (an "M" line now reaches all articles of its code).
+    void modificaSenzaCodice()
+    {
+        TestEnv env;
+        articolo(1, QString());
+        articolo(2, QString());
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET CodArtCEDI = ''")));
+        NoProgress p;
+        Cedi::Importatore imp;
+        QVERIFY(
+            imp.DatiPLUSigma(scrivi(env, QStringLiteral("A.txt"),
+                                    {Righe::articolo(QStringLiteral("M"), QString(), QStringLiteral("Senza codice"))}),
+                             p)
+                .ok);
+        QCOMPARE(leggi(1).descrizione, QStringLiteral("Vecchio 1"));
+        QCOMPARE(leggi(2).descrizione, QStringLiteral("Vecchio 2"));
+        QCOMPARE(leggi(3).descrizione, QStringLiteral("Senza codice"));
+    }
+
+    // The file reader names the real reason: not there, or there but not readable; a file that
+    // is not whole changes nothing.
+    void fileNonLeggibileONonIntero()
+    {
+        TestEnv env;
+        QByteArray b;
+        Esito e;
+        QVERIFY(!Cedi::leggiFile(env.path(QStringLiteral("manca.txt")), b, e));
+        QCOMPARE(e.numero, int(VbErr::FileNotFound));
+        QVERIFY(QDir(env.home()).mkpath(QStringLiteral("cartella.txt")));
+        QVERIFY(!Cedi::leggiFile(env.path(QStringLiteral("cartella.txt")), b, e));
+        QCOMPARE(e.numero, int(VbErr::PermissionDenied));
+        QVERIFY(!e.descrizione.contains(QStringLiteral("Impossibile trovare")));
+
+        NoProgress p;
+        Cedi::Importatore imp;
+        const QStringList prima = istantanea();
+        writeRaw(env.path(QStringLiteral("A.txt")),
+                 TextFile::encode(Righe::articolo(QStringLiteral("N"), QStringLiteral("1"), QStringLiteral("Uno"))) +
+                     "\r\nN tagliat");
+        QVERIFY(!imp.DatiPLUSigma(env.path(QStringLiteral("A.txt")), p).ok);
+        writeRaw(env.path(QStringLiteral("B.txt")), "nota\r\n");
+        QVERIFY(!imp.DatiPLUVar(env.path(QStringLiteral("B.txt")), p).ok);
+        QCOMPARE(istantanea(), prima);
+    }
+
     // The article store's prepared statements for bulk work.
     void articoliPreparati()
     {
@@ -477,6 +523,7 @@ private Q_SLOTS:
                  QStringLiteral("Resto"));
         QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM Reparti")).toInt(), 40);
         QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM B_CEDI")).toInt(), 0);
+        QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM FileINApplicati")).toInt(), 0);
         QSqlQuery q = Db::query(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM Magazzino WHERE CodArtCEDI = ?"),
                                 {QStringLiteral("123")});
         QString detail;

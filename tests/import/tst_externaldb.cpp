@@ -8,12 +8,12 @@
 #include "core/TextFile.h"
 #include "core/config/DatabaseEsterno.h"
 #include "core/config/TabCollegate.h"
+#include "core/ui/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSplash.h"
 #include "import/ExternalDatabase.h"
 #include "import/ExternalDatabaseMdb.h"
 #include "support/ScriptedInteraction.h"
-#include "core/ui/Programma.h"
 #include "support/TestEnv.h"
 
 #include <QDateTime>
@@ -101,11 +101,12 @@ Esito collegaECopia(const TestEnv& env, SorgenteFinta& s)
 {
     writeRaw(env.path(QStringLiteral("esterno.mdb")), "finto");
     Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("esterno.mdb")));
-    const bool ok = GestisciTabelleCollegate([&s](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {
-        return std::make_unique<SorgenteFinta>(s);
-    });
-    if (!ok)
-        return Esito::fallito(VbErr::DatabaseError, QStringLiteral("link"));
+    bool collegate = false;
+    const Esito link = GestisciTabelleCollegate(
+        [&s](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> { return std::make_unique<SorgenteFinta>(s); },
+        collegate);
+    if (!collegate)
+        return link.ok ? Esito::fallito(VbErr::DatabaseError, QStringLiteral("link")) : link;
     RecordingProgress p;
     return ImportaDaDatabaseEsterno(p);
 }
@@ -233,12 +234,10 @@ private Q_SLOTS:
                                 {false, QStringLiteral("BOOM"), 1.0, kNull, 1}});
         const Esito e = collegaECopia(env, s);
         QVERIFY(!e.ok);
+        QVERIFY(e.descrizione.contains(QStringLiteral("boom")));
         QCOMPARE(archivio(), prima);
         QCOMPARE(Db::transactionDepth(), 0);
-        const QStringList log = erroriLog(env);
-        QCOMPARE(log.size(), 1);
-        QVERIFY(log.at(0).contains(QStringLiteral("*-frmSplash-ImportaDaDatabaseEsterno-]")));
-        QVERIFY(log.at(0).contains(QStringLiteral("boom")));
+        QCOMPARE(erroriLog(env), QStringList()); // the start-up window logs it (avvioDallaFinestraIniziale)
     }
 
     // What turns the link off: the flag, the path, the file; a source without the tables.
@@ -250,19 +249,28 @@ private Q_SLOTS:
         SorgenteFinta s;
         s.tabelle << reparti({{1, QStringLiteral("Pane")}}) << magazzino({});
         int aperture = 0;
-        auto apri = [&](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {
+        auto apriFinta = [&](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {
             ++aperture;
             return std::make_unique<SorgenteFinta>(s);
+        };
+        // Whether the copy is to run; a refused link is returned, not logged.
+        QList<Esito> rifiuti;
+        const auto apri = [&](void*) {
+            bool c = false;
+            const Esito e = GestisciTabelleCollegate(apriFinta, c);
+            if (!e)
+                rifiuti << e;
+            return c;
         };
         const QString file = env.path(QStringLiteral("esterno.mdb"));
         writeRaw(file, "finto");
 
-        QVERIFY(!GestisciTabelleCollegate(apri)); // Quale missing
+        QVERIFY(!apri(nullptr)); // Quale missing
         QCOMPARE(Config::DatabaseEsterno::leggi().quale, QStringLiteral("?"));
         Config::DatabaseEsterno::scrivi(QString());
-        QVERIFY(!GestisciTabelleCollegate(apri));
+        QVERIFY(!apri(nullptr));
         Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("manca.mdb")));
-        QVERIFY(!GestisciTabelleCollegate(apri));
+        QVERIFY(!apri(nullptr));
         Config::DatabaseEsterno::scrivi(file);
         QVERIFY(Config::TabCollegate::scrivi(false));
         QCOMPARE(LeggiINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), {}),
@@ -270,47 +278,64 @@ private Q_SLOTS:
         ScriviINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("fAlSo"));
         QVERIFY(!Config::TabCollegate::leggi().gestione);
         LeggiImpostazioni();
-        QVERIFY(!GestisciTabelleCollegate(apri));
+        QVERIFY(!apri(nullptr));
         QCOMPARE(aperture, 0);
         QCOMPARE(archivio(), prima);
         QVERIFY(!Db::scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RepartiEsterno'")).isValid());
 
         ScriviINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("Vero"));
         LeggiImpostazioni();
-        QVERIFY(GestisciTabelleCollegate(apri));
+        QVERIFY(apri(nullptr));
         QCOMPARE(tabella(QStringLiteral("SELECT IDReparto, NomeReparto FROM RepartiEsterno")),
                  QStringList{QStringLiteral("1|Pane")});
         QCOMPARE(archivio(), prima); // the link alone copies nothing
 
         // Made again at each start-up; a source that lacks a table or a column is a logged refusal.
         s.tabelle[0] = reparti({{2, QStringLiteral("Latte")}});
-        QVERIFY(GestisciTabelleCollegate(apri));
+        QVERIFY(apri(nullptr));
         QCOMPARE(tabella(QStringLiteral("SELECT NomeReparto FROM RepartiEsterno")),
                  QStringList{QStringLiteral("Latte")});
         s.tabelle.removeLast();
-        QVERIFY(!GestisciTabelleCollegate(apri));
+        QVERIFY(!apri(nullptr));
         s.tabelle << magazzino({});
         s.tabelle.last().colonne[5] = QStringLiteral("Categoria");
-        QVERIFY(!GestisciTabelleCollegate(apri));
-        const QStringList log = erroriLog(env);
-        QCOMPARE(log.size(), 2);
-        QVERIFY(log.at(0).contains(QStringLiteral("*-Funzioni-GestisciTabelleCollegate-]")));
-        QVERIFY(log.at(1).contains(QStringLiteral("Reparto")));
+        QVERIFY(!apri(nullptr));
+        QCOMPARE(rifiuti.size(), 2);
+        QVERIFY(rifiuti.at(1).descrizione.contains(QStringLiteral("Reparto")));
+        QCOMPARE(erroriLog(env), QStringList());
         // The failed link left the previous snapshot.
         QCOMPARE(tabella(QStringLiteral("SELECT NomeReparto FROM RepartiEsterno")),
                  QStringList{QStringLiteral("Latte")});
         QCOMPARE(archivio(), prima);
     }
 
-    // The start-up window runs the link and the copy, then hands over at once.
+    // The start-up window runs the link and the copy, then hands over. A link or a copy that
+    // fails leaves the archive as it was, is logged once and told to the user once.
+    void avvioDallaFinestraIniziale_data()
+    {
+        QTest::addColumn<QString>("guasto");
+        QTest::newRow("copia riuscita") << QString();
+        QTest::newRow("copia fallita") << QStringLiteral("copia");
+        QTest::newRow("collegamento fallito") << QStringLiteral("collegamento");
+    }
     void avvioDallaFinestraIniziale()
     {
+        QFETCH(QString, guasto);
         TestEnv env;
+        archivioLocale();
+        const QStringList prima = archivio();
         writeRaw(env.path(QStringLiteral("esterno.mdb")), "finto");
         Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("esterno.mdb")));
         SorgenteFinta s;
         s.tabelle << reparti({{1, QStringLiteral("Pane")}})
-                  << magazzino({{false, QStringLiteral("Pagnotta"), 1.2, QStringLiteral("8001"), 1}});
+                  << magazzino(
+                         {{false, QStringLiteral("Pagnotta"), 1.2, QStringLiteral("8001"), 1},
+                          {false, guasto == QLatin1String("copia") ? QStringLiteral("BOOM") : QStringLiteral("Ok"), 1.0,
+                           kNull, 1}});
+        if (guasto == QLatin1String("collegamento"))
+            s.tabelle.removeLast();
+        QVERIFY(Db::exec(QStringLiteral("CREATE TRIGGER boom BEFORE INSERT ON Magazzino WHEN NEW.Descrizione = 'BOOM' "
+                                        "BEGIN SELECT RAISE(ABORT, 'boom'); END")));
         // The program as start-up sees it, with the real link and copy over the fake source.
         struct Programma final : ::Programma
         {
@@ -321,23 +346,42 @@ private Q_SLOTS:
             void terminaProgramma() override {}
             Esito gestisciTabelleCollegate(ProgressSink&, bool& c) override
             {
-                c = GestisciTabelleCollegate([this](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {
-                    return std::make_unique<SorgenteFinta>(*sorgente);
-                });
-                return Esito::riuscito();
+                return GestisciTabelleCollegate(
+                    [this](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {
+                        return std::make_unique<SorgenteFinta>(*sorgente);
+                    },
+                    c);
             }
             Esito importaDaDatabaseEsterno(ProgressSink& p) override { return ImportaDaDatabaseEsterno(p); }
         } programma;
         programma.sorgente = &s;
-        int& magazzinoMostrato = programma.magazzinoMostrato;
         Contesto::installaProgramma(&programma);
         frmSplash& splash = Forms::get<frmSplash>();
-        splash.TimerCarica->setInterval(60000);
+        splash.TimerCarica->setInterval(guasto == QLatin1String("collegamento") ? 10 : 60000);
         splash.showModeless();
-        QTRY_COMPARE(magazzinoMostrato, 1);
-        QCOMPARE(tabella(QStringLiteral("SELECT CodMateriale, Descrizione, Genere FROM Magazzino")),
-                 QStringList{QStringLiteral("51|Pagnotta|Pane")});
+        QTRY_COMPARE(programma.magazzinoMostrato, 1);
         Contesto::installaProgramma(&env.programma());
+
+        const QStringList log = erroriLog(env);
+        if (guasto.isEmpty()) {
+            QCOMPARE(tabella(QStringLiteral("SELECT CodMateriale, Descrizione, Genere FROM Magazzino")),
+                     (QStringList{"51|Pagnotta|Pane", "52|Ok|Pane"}));
+            QCOMPARE(env.messages(), QStringList());
+            QCOMPARE(log, QStringList());
+            return;
+        }
+        QCOMPARE(archivio(), prima);
+        QCOMPARE(env.messages().size(), 1);
+        const QString m = env.messages().at(0);
+        QVERIFY2(m.startsWith(QStringLiteral("L'archivio non è stato aggiornato dal database esterno.\nMotivo: ")),
+                 qPrintable(m));
+        QVERIFY2(m.contains(guasto == QLatin1String("copia") ? QStringLiteral("boom") : QStringLiteral("Magazzino"),
+                            Qt::CaseInsensitive),
+                 qPrintable(m));
+        QCOMPARE(log.size(), 1);
+        QVERIFY(log.at(0).contains(guasto == QLatin1String("copia")
+                                       ? QStringLiteral("*-frmSplash-ImportaDaDatabaseEsterno-]")
+                                       : QStringLiteral("*-Funzioni-GestisciTabelleCollegate-]")));
     }
 
     // libmdb on the Jet 3 sample: tables by name in any case, column names, typed values.
@@ -403,7 +447,7 @@ private Q_SLOTS:
     }
 
     // The real link on a real Access file without the shop's tables, and on a file that is no
-    // database: logged, false, the archive untouched.
+    // database: refused with its reason, the archive untouched.
     void mdbSenzaTabelleONonDatabase()
     {
         TestEnv env;
@@ -411,14 +455,17 @@ private Q_SLOTS:
         const QStringList prima = archivio();
         writeRaw(env.path(QStringLiteral("finto.mdb")), QByteArray(4096, 'x'));
         Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("finto.mdb")));
-        QVERIFY(!GestisciTabelleCollegate());
-        QCOMPARE(erroriLog(env).size(), 1);
-        QVERIFY(erroriLog(env).at(0).contains(QStringLiteral("Err.N.:3343")));
+        NoProgress p;
+        bool collegate = true;
+        Esito e = GestisciTabelleCollegate(p, collegate);
+        QVERIFY(!collegate);
+        QCOMPARE(e.numero, 3343);
         const QString path = fixture(QStringLiteral("nwind.mdb"));
         if (!path.isEmpty()) {
             Config::DatabaseEsterno::scrivi(path);
-            QVERIFY(!GestisciTabelleCollegate());
-            QCOMPARE(erroriLog(env).size(), 2);
+            e = GestisciTabelleCollegate(p, collegate);
+            QVERIFY(!e.ok);
+            QVERIFY(!collegate);
         }
         QCOMPARE(archivio(), prima);
     }

@@ -1,6 +1,8 @@
 // The IN-folder poll on a temporary IN folder: A and B files in name order, the history copy and
 // the delete, the names that hold the poll back, the failures that keep a file in IN without
-// applying it twice, and the article window's tick skipped under a modal window.
+// applying it twice (also after a restart), files still being written, files that can never be
+// applied (moved to IN/Scartati), UTF-8 files, "M" lines over every article of their code, and
+// the article window's tick (skipped under a modal window, its notices on the status line).
 #include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
@@ -15,6 +17,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringEncoder>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -87,6 +93,29 @@ template <class Poll = PollCartellaIN> struct Giro
 QStringList fileA(const QString& codice, const QString& descr)
 {
     return {Righe::articolo(QStringLiteral("N"), codice, descr)};
+}
+
+QByteArray crlf(const QStringList& righe)
+{
+    QByteArray b;
+    for (const QString& r : righe)
+        b += TextFile::encode(r) + "\r\n";
+    return b;
+}
+
+QVariant val(const QString& sql)
+{
+    return Db::scalar(sql);
+}
+
+// An A line as the issue saw it: ten new articles and one change of code 900.
+QStringList consegna()
+{
+    QStringList l;
+    for (int i = 1; i <= 10; ++i)
+        l << Righe::articolo(QStringLiteral("N"), QString::number(i), QStringLiteral("Nuovo %1").arg(i));
+    l << Righe::articolo(QStringLiteral("M"), QStringLiteral("900"), QStringLiteral("Cambiato"), 9, 12500);
+    return l;
 }
 
 } // namespace
@@ -249,6 +278,245 @@ private Q_SLOTS:
         QCOMPARE(articoli(), 2);
     }
 
+    // A file applied and left in IN (the delete refused, the history not writable, a kill before
+    // either) is recorded with its rows: new poll objects on the same database (restarts) never
+    // apply it again, what the shop changed meanwhile stays, and the log says why it is still there.
+    void riavvioNonRiapplica_data()
+    {
+        QTest::addColumn<bool>("copiaFallisce");
+        QTest::newRow("eliminazione rifiutata") << false;
+        QTest::newRow("storico non scrivibile") << true;
+    }
+    void riavvioNonRiapplica()
+    {
+        QFETCH(bool, copiaFallisce);
+        Cartelle c;
+        if (copiaFallisce)
+            writeRaw(c.storico, "un file, non una cartella");
+        c.metti(QStringLiteral("A1.txt"), consegna());
+        {
+            Giro<PollSenzaElimina> giro;
+            QCOMPARE(giro.passo(), 1);
+        }
+        QCOMPARE(articoli(), 11);
+        QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM FileINApplicati WHERE Nome = 'A1.txt'")).toInt(), 1);
+        QVERIFY(
+            Db::exec(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = 2, Costo = 99.9 WHERE CodArtCEDI = '900'")));
+        const int righeLog = errori(c.env).size();
+        for (int riavvio = 0; riavvio < 3; ++riavvio) {
+            Giro<PollSenzaElimina> giro;
+            QCOMPARE(giro.passo(), 0);
+            QCOMPARE(giro.passo(), 0);
+        }
+        QCOMPARE(articoli(), 11);
+        QCOMPARE(val(QStringLiteral("SELECT \"Quantità\" FROM Magazzino WHERE CodArtCEDI = '900'")).toDouble(), 2.0);
+        QCOMPARE(val(QStringLiteral("SELECT Costo FROM Magazzino WHERE CodArtCEDI = '900'")).toDouble(), 99.9);
+        QCOMPARE(c.inIN(), QStringList{QStringLiteral("A1.txt")});
+        const QStringList log = errori(c.env).mid(righeLog);
+        QVERIFY(!log.isEmpty());
+        QVERIFY2(log.join(QLatin1Char('\n')).contains(QStringLiteral("A1.txt: già importato il ")),
+                 qPrintable(log.join('\n')));
+        QVERIFY(log.join(QLatin1Char('\n')).contains(QStringLiteral("resta in IN perché")));
+
+        // Once the folder lets it go, it is moved without a second import.
+        if (copiaFallisce)
+            QVERIFY(QFile::remove(c.storico));
+        Giro<> giro;
+        QCOMPARE(giro.passo(), 0);
+        QCOMPARE(c.inIN(), QStringList());
+        QCOMPARE(c.inStorico(), QStringList{QStringLiteral("A1.txt")});
+        QCOMPARE(articoli(), 11);
+    }
+
+    // A file still being written is not taken: one that grows during the poll's wait, one whose
+    // last line has no line end yet. Nothing of it is applied; once whole it goes in full.
+    void fileInScrittura()
+    {
+        Cartelle c;
+        app().wait.scale = 0.05; // the poll's wait is 50 ms
+        QStringList righe;
+        for (int i = 1; i <= 6; ++i)
+            righe << Righe::articolo(QStringLiteral("N"), QString::number(i), QStringLiteral("Art %1").arg(i));
+        const QByteArray tutto = crlf(righe);
+        const qsizetype meta = tutto.size() / 2; // in the middle of a line
+        writeRaw(c.file(QStringLiteral("A1.txt")), tutto.left(meta));
+        c.metti(QStringLiteral("B1.txt"), {Righe::variazione(QStringLiteral("1"), QStringLiteral("8001"))});
+        Giro<> giro;
+        // The writer adds to it while the poll waits.
+        QTimer::singleShot(10, [&] {
+            QFile f(c.file(QStringLiteral("A1.txt")));
+            QVERIFY(f.open(QIODevice::Append));
+            f.write(tutto.mid(meta, 10));
+        });
+        QCOMPARE(giro.passo(), 0);
+        QCOMPARE(articoli(), 0);
+        // It stands still, but its last line is cut: left for the next tick, and so is B1.
+        QCOMPARE(giro.passo(), 0);
+        QCOMPARE(giro.passo(), 0);
+        QCOMPARE(articoli(), 0);
+        QCOMPARE(c.inIN(), (QStringList{"A1.txt", "B1.txt"}));
+        QCOMPARE(errori(c.env), QStringList());
+        writeRaw(c.file(QStringLiteral("A1.txt")), tutto);
+        QCOMPARE(giro.passo(), 2);
+        QCOMPARE(articoli(), 6);
+        QCOMPARE(c.inIN(), QStringList());
+    }
+
+    // Files that can never be applied go to IN/Scartati with the reason logged and told once;
+    // the files after them go on in the same pass. A cut file left alone for long goes too.
+    void fileScartati_data()
+    {
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<QByteArray>("contenuto");
+        QTest::addColumn<QString>("motivo");
+        QTest::addColumn<bool>("vecchio");
+        const QByteArray a = crlf({Righe::articolo(QStringLiteral("N"), QStringLiteral("1"), QStringLiteral("Buono"))});
+        QTest::newRow("nota") << "Avviso.txt" << QByteArray("listino di dicembre arriva domani.\r\n")
+                              << "riga 1 di 34 caratteri invece di 358" << false;
+        QTest::newRow("riga corta in mezzo")
+            << "A0.txt" << a + "M corta\r\n" + a << "riga 2 di 7 caratteri invece di 358" << false;
+        QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        const QByteArray b16 = utf16.encode(Righe::variazione(QStringLiteral("1"), QStringLiteral("8001")) + "\r\n");
+        QTest::newRow("utf-16") << "B0.txt" << b16 << "UTF-16" << false;
+        QTest::newRow("byte nulli") << "A0.txt" << QByteArray(400, '\0') + "\r\n"
+                                    << "caratteri nulli" << false;
+        QTest::newRow("utf-8 falso") << "A0.txt" << QByteArray("\xEF\xBB\xBF") + a.left(100) + "\xE8" + a.mid(101)
+                                     << "UTF-8 ma non lo è" << false;
+        QTest::newRow("variazioni in un file A")
+            << "A0.txt" << crlf({Righe::variazione(QStringLiteral("1"), QStringLiteral("8"))})
+            << "129 caratteri invece di 358" << false;
+        QTest::newRow("tagliato e abbandonato") << "A0.txt" << a + a.left(200) << "senza fine riga" << true;
+    }
+    void fileScartati()
+    {
+        QFETCH(QString, nome);
+        QFETCH(QByteArray, contenuto);
+        QFETCH(QString, motivo);
+        QFETCH(bool, vecchio);
+        Cartelle c;
+        writeRaw(c.file(nome), contenuto);
+        if (vecchio) {
+            QFile f(c.file(nome));
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-PollCartellaIN::kSecondiIncompleto - 60),
+                                  QFileDevice::FileModificationTime));
+        }
+        c.metti(QStringLiteral("B9.txt"), {Righe::variazione(QStringLiteral("9"), QStringLiteral("8009"))});
+        c.metti(QStringLiteral("A9.txt"), fileA(QStringLiteral("9"), QStringLiteral("Dopo")));
+        Giro<> giro;
+        const PollCartellaIN::Risultato r = giro.risultato();
+        QCOMPARE(r.importati, 2);
+        QCOMPARE(articoli(), 1);
+        QCOMPARE(val(QStringLiteral("SELECT Descrizione FROM Magazzino")).toString(), QStringLiteral("Dopo"));
+        QCOMPARE(c.inIN(), QStringList());
+        const QString scartati = QDir(c.in).filePath(QStringLiteral("Scartati"));
+        QCOMPARE(QDir(scartati).entryList(QDir::Files), QStringList{nome});
+        QCOMPARE(readAll(QDir(scartati).filePath(nome)), contenuto);
+        QCOMPARE(r.avvisi.size(), 1);
+        QVERIFY2(r.avvisi.at(0).contains(nome) && r.avvisi.at(0).contains(motivo), qPrintable(r.avvisi.at(0)));
+        const QStringList log = errori(c.env);
+        QCOMPARE(log.size(), 1);
+        QVERIFY2(log.at(0).contains(nome + QStringLiteral(": non importato, spostato in ")) &&
+                     log.at(0).contains(motivo),
+                 qPrintable(log.at(0)));
+
+        // The same name again: kept beside the first.
+        writeRaw(c.file(nome), contenuto);
+        if (!vecchio) {
+            QCOMPARE(giro.passo(), 0);
+            QCOMPARE(QDir(scartati).entryList(QDir::Files).size(), 2);
+        }
+    }
+
+    // A locked database may pass: the file is kept, the pass stops (the files after it wait),
+    // it is logged once with the driver's reason; once the lock is gone it is applied.
+    void databaseBloccato()
+    {
+        Cartelle c;
+        c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("1"), QStringLiteral("Uno")));
+        c.metti(QStringLiteral("A2.txt"), fileA(QStringLiteral("2"), QStringLiteral("Due")));
+        {
+            QSqlDatabase altro = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("altro"));
+            altro.setDatabaseName(Db::currentPath());
+            altro.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+            QVERIFY(altro.open());
+            QSqlQuery q(altro);
+            QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            Giro<> giro;
+            QCOMPARE(giro.passo(), 0);
+            QCOMPARE(c.inIN(), (QStringList{"A1.txt", "A2.txt"}));
+            QCOMPARE(c.inStorico(), QStringList());
+            QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+            q.finish();
+            altro.close();
+            QCOMPARE(articoli(), 0);
+            QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM FileINApplicati")).toInt(), 0);
+            const QStringList log = errori(c.env);
+            QCOMPARE(log.size(), 1);
+            QVERIFY2(log.at(0).contains(QStringLiteral("A1.txt: ")) && log.at(0).contains(QStringLiteral("locked")),
+                     qPrintable(log.at(0)));
+            QCOMPARE(giro.passo(), 2);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("altro"));
+        QCOMPARE(articoli(), 2);
+    }
+
+    // An A file in UTF-8 (with or without a byte-order mark) keeps its field positions;
+    // Windows-1252 stays the default.
+    void codificaDelFile_data()
+    {
+        QTest::addColumn<QByteArray>("contenuto");
+        const QString riga = Righe::articolo(QStringLiteral("N"), QStringLiteral("77"),
+                                             QStringLiteral("CAFFÈ ESPRESSO"), 12, 3450, QStringLiteral("003"));
+        QTest::newRow("utf-8") << riga.toUtf8() + "\r\n";
+        QTest::newRow("utf-8 con BOM") << QByteArray("\xEF\xBB\xBF") + riga.toUtf8() + "\r\n";
+        QTest::newRow("windows-1252") << TextFile::encode(riga) + "\r\n";
+    }
+    void codificaDelFile()
+    {
+        QFETCH(QByteArray, contenuto);
+        Cartelle c;
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Bar' WHERE Cod = 3")));
+        writeRaw(c.file(QStringLiteral("A1.txt")), contenuto);
+        Giro<> giro;
+        QCOMPARE(giro.passo(), 1);
+        QSqlQuery q = Db::query(
+            QStringLiteral("SELECT Descrizione, \"Quantità\", Costo, UnitaMisura, Genere, CodArtCEDI FROM Magazzino"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("CAFFÈ ESPRESSO"));
+        QCOMPARE(q.value(1).toDouble(), 12.0);
+        QCOMPARE(q.value(2).toDouble(), 3.45);
+        QCOMPARE(q.value(3).toString(), QStringLiteral("PZ"));
+        QCOMPARE(q.value(4).toString(), QStringLiteral("Bar"));
+        QCOMPARE(q.value(5).toString(), QStringLiteral("77"));
+    }
+
+    // An "M" line is one product: after a B file gave code 123 two EANs (two articles), a later
+    // price reaches both, each keeping its own barcode and code.
+    void modificaSuOgniArticoloDelCodice()
+    {
+        Cartelle c;
+        Giro<> giro;
+        c.metti(QStringLiteral("A1.txt"),
+                {Righe::articolo(QStringLiteral("M"), QStringLiteral("123"), QStringLiteral("Olio"), 5, 12500)});
+        QCOMPARE(giro.passo(), 1);
+        c.metti(QStringLiteral("B1.txt"), {Righe::variazione(QStringLiteral("123"), QStringLiteral("e1")),
+                                           Righe::variazione(QStringLiteral("123"), QStringLiteral("e2"))});
+        QCOMPARE(giro.passo(), 1);
+        QCOMPARE(articoli(), 2);
+        c.metti(QStringLiteral("A2.txt"),
+                {Righe::articolo(QStringLiteral("M"), QStringLiteral("123"), QStringLiteral("Olio extra"), 8, 20000)});
+        QCOMPARE(giro.passo(), 1);
+        QSqlQuery q = Db::query(QStringLiteral(
+            "SELECT CodMateriale, BarCode, Costo, Descrizione, \"Quantità\" FROM Magazzino ORDER BY BarCode"));
+        QStringList righe;
+        while (q.next())
+            righe << QStringLiteral("%1|%2|%3|%4|%5")
+                         .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                              q.value(3).toString(), q.value(4).toString());
+        QCOMPARE(righe, (QStringList{"2|e1|20|Olio extra|8", "1|e2|20|Olio extra|8"}));
+    }
+
     // The article window polls by itself once shown; a modal window (or other work) makes the
     // tick pass by while the timer keeps running.
     void tickDellaFinestraArticoli()
@@ -290,6 +558,15 @@ private Q_SLOTS:
         QTRY_COMPARE(c.inIN(), QStringList());
         QTRY_COMPARE(w.ListMagazzino->model()->rowCount(), 1);
         QTRY_VERIFY(w.ListMagazzino->model()->index(0, 11).data().toString().contains(QStringLiteral("8001234")));
+
+        // A file that can never be applied is told on the status line.
+        writeRaw(c.file(QStringLiteral("Avviso.txt")), "listino di dicembre arriva domani.\r\n");
+        QTRY_COMPARE(c.inIN(), QStringList());
+        QTRY_VERIFY(w.lblTab->isVisible());
+        QVERIFY2(w.lblTab->text().contains(QStringLiteral("Avviso.txt")) &&
+                     w.lblTab->text().contains(QStringLiteral("Scartati")),
+                 qPrintable(w.lblTab->text()));
+        QCOMPARE(articoli(), 1);
     }
 };
 

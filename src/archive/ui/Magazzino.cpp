@@ -473,8 +473,18 @@ void Magazzino::collega()
 {
     connect(tmrCaricaPLU, &QTimer::timeout, this, &Magazzino::tmrCaricaPLU_Timer);
     connect(tmrImporta, &QTimer::timeout, this, [this] {
-        InPollTimer::tmrImporta_Timer(this, tmrImporta, pollCartellaIN(),
-                                      [this] { CaricaMagazzino(ArticleList::Filtro::perDescrizione(), false); });
+        // The poll's notices go to the status line; a variation file reloads the list.
+        class Host final : public InPollTimer::Finestra
+        {
+        public:
+            explicit Host(Magazzino& w) : m_w(w) {}
+            void ricaricaLista() override { m_w.CaricaMagazzino(ArticleList::Filtro::perDescrizione(), false); }
+            void avvisa(const QString& testo) override { m_w.mostraLblTab(testo); }
+
+        private:
+            Magazzino& m_w;
+        } host(*this);
+        InPollTimer::tmrImporta_Timer(this, tmrImporta, pollCartellaIN(), host);
     });
     connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
     connect(Command7, &QPushButton::clicked, this, &Magazzino::Command7_Click);

@@ -1,6 +1,7 @@
 #include "core/ui/frmSplash.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/ui/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/mdiPrincipale.h"
@@ -79,17 +80,23 @@ void frmSplash::formActivate()
     private:
         QPointer<frmSplash> m_s;
     } avanzamento(self);
+    // A link or copy that failed left the archive as it was: logged and told once, here.
+    const auto nonAggiornato = [](const QString& modulo, const QString& procedura, const Esito& e) {
+        ScriviErrore(modulo, procedura, e);
+        Contesto::interazione().warn(QStringLiteral("L'archivio non è stato aggiornato dal database esterno.\n") +
+                                     QStringLiteral("Motivo: ") + e.descrizione);
+    };
     bool linked = false;
     const Esito collegamento = Contesto::programma().gestisciTabelleCollegate(avanzamento, linked);
     if (!collegamento)
-        ScriviErrore(QStringLiteral("frmSplash"), QStringLiteral("GestisciTabelleCollegate"), collegamento);
+        nonAggiornato(QStringLiteral("Funzioni"), QStringLiteral("GestisciTabelleCollegate"), collegamento);
     // The link and the copy let events run: a key may have handed over (and unloaded us) meanwhile.
     if (!self || m_handedOver)
         return;
     if (linked) {
         const Esito copia = Contesto::programma().importaDaDatabaseEsterno(avanzamento);
         if (!copia)
-            ScriviErrore(QStringLiteral("frmSplash"), QStringLiteral("ImportaDaDatabaseEsterno"), copia);
+            nonAggiornato(QStringLiteral("frmSplash"), QStringLiteral("ImportaDaDatabaseEsterno"), copia);
         if (self)
             handover();
     } else {

@@ -21,8 +21,7 @@ bool occupato(const QWidget* finestra)
     return Cedi::importazioneInCorso() || app().invioInCorso || app().ricezioneInCorso || Db::transactionDepth() > 0;
 }
 
-void tmrImporta_Timer(QWidget* finestra, QTimer* timer, PollCartellaIN& poll,
-                      const std::function<void()>& ricaricaLista)
+void tmrImporta_Timer(QWidget* finestra, QTimer* timer, PollCartellaIN& poll, Finestra& host)
 {
     if (occupato(finestra))
         return;
@@ -34,8 +33,10 @@ void tmrImporta_Timer(QWidget* finestra, QTimer* timer, PollCartellaIN& poll,
     QApplication::restoreOverrideCursor();
     if (!t)
         return; // the window went away meanwhile
+    if (!r.avvisi.isEmpty())
+        host.avvisa(r.avvisi.join(QLatin1Char('\n')));
     if (r.variazioni)
-        ricaricaLista();
+        host.ricaricaLista();
     t->start();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The article window's tmrImporta tick: one pass of the IN-folder poll, skipped (the timer keeps
 // running) while other work is under way.
-#include <functional>
+#include <QString>
 
 class QTimer;
 class QWidget;
@@ -9,14 +9,23 @@ class PollCartellaIN;
 
 namespace InPollTimer {
 
+// What the window that carries the poll does for it.
+class Finestra
+{
+public:
+    virtual ~Finestra() = default;
+    // After a pass that applied a variation file (what closing the import window did).
+    virtual void ricaricaLista() = 0;
+    // A file the poll could not apply, told on the window's status line.
+    virtual void avvisa(const QString& testo) = 0;
+};
+
 // True while the poll must wait: a modal window other than `finestra` is open (the import
 // window, the article editor, a message box), an import, a register transfer or any
 // transaction is running.
 bool occupato(const QWidget* finestra);
 
-// tmrImporta_Timer: off, hourglass, one pass, pointer back, on again. `ricaricaLista` runs
-// after a pass that applied a variation file (what closing the import window did).
-void tmrImporta_Timer(QWidget* finestra, QTimer* timer, PollCartellaIN& poll,
-                      const std::function<void()>& ricaricaLista);
+// tmrImporta_Timer: off, hourglass, one pass, pointer back, on again.
+void tmrImporta_Timer(QWidget* finestra, QTimer* timer, PollCartellaIN& poll, Finestra& host);
 
 } // namespace InPollTimer
