@@ -28,8 +28,6 @@ namespace {
 
 const QString kModulo = QStringLiteral("frmImporta");
 constexpr int kPassoAvanzamento = 500;
-constexpr int kLunghezzaDescrizione = 50;
-constexpr int kLunghezzaFornitore = 100;
 
 // The line (from 1) that byte `pos` of a text lies on: CR LF, LF or a lone CR end a line.
 int rigaDelByte(const QByteArray& b, qsizetype pos)
@@ -54,7 +52,8 @@ bool sembraUtf16(const QByteArray& b)
         if (b.at(i) == '\0')
             ++(i % 2 ? dispari : pari);
     }
-    return n >= 4 && (pari * 10 >= n * 4 || dispari * 10 >= n * 4);
+    // Mostly NUL on one side and (next to) none on the other: a binary file has them anywhere.
+    return n >= 4 && ((pari * 10 >= n * 4 && dispari * 20 < n) || (dispari * 10 >= n * 4 && pari * 20 < n));
 }
 
 // The lines of a supplier's text file. False, with the reason in Italian, for a file that is not
@@ -432,7 +431,7 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
         if (!bc.isEmpty() || !esiste)
             a.barCode = bc;
         a.unitaMisura = QStringLiteral("Pz");
-        a.fornitore = fornitore;
+        a.fornitore = fornitore.left(kLunghezzaFornitore);
         a.minimo = 0;
         if (const auto v = valore(r.iva, Valore::Iva, r, illeggibili, numeroItaliano))
             a.codPV = v;
@@ -638,7 +637,7 @@ bool EseguiImport(const Cartella& cartella, const QString& foglio, const QString
             a.costo2 = p;
         a.barCode = bc;
         a.unitaMisura = QStringLiteral("Pz");
-        a.fornitore = fornitore;
+        a.fornitore = fornitore.left(kLunghezzaFornitore);
         a.minimo = 0;
         if (r.iva.isEmpty()) {
             a.codPV = 20;

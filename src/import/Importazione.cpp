@@ -161,8 +161,6 @@ bool EseguiImportazione(const QString& path, const ImpostazioniImport& imp, Inte
 
 namespace {
 
-// The widths the spreadsheet imports cut their texts to.
-constexpr int kLunghezzaDescrizione = 50;
 // Where each supplier layout's last field starts (from 1): a line that ends before it is cut.
 constexpr int kInizioUltimoRCG = 82;
 constexpr int kInizioUltimoGronte = 184;

@@ -31,6 +31,9 @@ struct ImpostazioniImport
 namespace Importazione {
 
 inline constexpr int kPoseidon = 4;
+// The widths the spreadsheet imports cut their texts to, and every other import with them.
+inline constexpr int kLunghezzaDescrizione = 50;
+inline constexpr int kLunghezzaFornitore = 100;
 
 QString msgErrore();      // "Errore in Importazione - Controllare le selezioni e riprovare"
 QString msgImpossibile(); // "Impossibile eseguire l'importazione"

@@ -662,6 +662,9 @@ private Q_SLOTS:
         QTest::newRow("UTF-16") << utf16 << 0 << err
                                 << QStringLiteral(
                                        "Il file è in codifica UTF-16 (Unicode): salvarlo come testo Windows-1252");
+        QTest::newRow("UTF-16 senza BOM")
+            << utf16.mid(2) << 0 << err
+            << QStringLiteral("Il file è in codifica UTF-16 (Unicode): salvarlo come testo Windows-1252");
         QByteArray nul(";;;1;Pane;1;;;;1\r\n;;;2;Sale;1;;;;1\n;;;3;Olio");
         nul += '\0';
         nul += ";1;;;;1\r\n";
