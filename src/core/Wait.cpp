@@ -59,3 +59,9 @@ bool AttendiFinche(const std::function<bool()>& done, double ms)
 {
     return attendi(done, app().wait.ms(ms), QEventLoop::AllEvents);
 }
+
+void LasciaScorrereEventi()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}

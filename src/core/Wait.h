@@ -13,3 +13,6 @@ void AttesaSenzaInput(double ms);
 // Wait until `done` returns true or `ms` pass, events running; returns whether `done` became true.
 // `done` is tested after every event processed, so the wait ends as soon as it holds.
 bool AttendiFinche(const std::function<bool()>& done, double ms);
+// Lets the events already waiting run once (timers, painting), user input held back: progress
+// reports of long database work call it so the window stays painted.
+void LasciaScorrereEventi();

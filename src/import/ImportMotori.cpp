@@ -11,9 +11,16 @@
 #include "import/Cartella.h"
 #include "import/Importazione.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QSqlError>
+#include <QStorageInfo>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
 
 namespace Importazione {
 
@@ -22,34 +29,71 @@ namespace {
 const QString kModulo = QStringLiteral("frmImporta");
 constexpr int kPassoAvanzamento = 500;
 
-// The lines of a supplier's text file. False for a file that is not a Windows-1252 text: one that
-// cannot be read, holds control bytes (binary), or is UTF-8 with non-ASCII characters.
+// The line (from 1) that byte `pos` of a text lies on: CR LF, LF or a lone CR end a line.
+int rigaDelByte(const QByteArray& b, qsizetype pos)
+{
+    int riga = 1;
+    for (qsizetype i = 0; i < pos && i < b.size(); ++i) {
+        if (b.at(i) == '\n' || (b.at(i) == '\r' && (i + 1 >= b.size() || b.at(i + 1) != '\n')))
+            ++riga;
+    }
+    return riga;
+}
+
+// UTF-16 (Unicode as some programs save text): a byte-order mark, or NUL bytes in every other
+// place of the first bytes.
+bool sembraUtf16(const QByteArray& b)
+{
+    if (b.startsWith("\xFF\xFE") || b.startsWith("\xFE\xFF"))
+        return true;
+    const qsizetype n = std::min<qsizetype>(b.size(), 4096);
+    qsizetype pari = 0, dispari = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (b.at(i) == '\0')
+            ++(i % 2 ? dispari : pari);
+    }
+    // Mostly NUL on one side and (next to) none on the other: a binary file has them anywhere.
+    return n >= 4 && ((pari * 10 >= n * 4 && dispari * 20 < n) || (dispari * 10 >= n * 4 && pari * 20 < n));
+}
+
+// The lines of a supplier's text file. False, with the reason in Italian, for a file that is not
+// a Windows-1252 text: one that cannot be read, is UTF-16, holds NUL or other control bytes, or
+// is UTF-8 with non-ASCII characters.
 bool lineeTesto(const QString& path, QStringList& linee, QString* motivo)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        *motivo = f.errorString();
+        *motivo = QStringLiteral("Impossibile leggere il file: ") + f.errorString();
         return false;
     }
     const QByteArray b = f.readAll();
     if (f.error() != QFileDevice::NoError) {
-        *motivo = f.errorString();
+        *motivo = QStringLiteral("Impossibile leggere il file: ") + f.errorString();
         return false;
     }
-    bool nonAscii = false;
-    for (const char c : b) {
-        const auto u = static_cast<unsigned char>(c);
+    if (sembraUtf16(b)) {
+        *motivo = QStringLiteral("Il file è in codifica UTF-16 (Unicode): salvarlo come testo Windows-1252");
+        return false;
+    }
+    qsizetype primoNonAscii = -1;
+    for (qsizetype i = 0; i < b.size(); ++i) {
+        const auto u = static_cast<unsigned char>(b.at(i));
         if (u < 0x20 && u != '\r' && u != '\n' && u != '\t' && u != 0x0C && u != 0x1A) {
-            *motivo = QStringLiteral("file binario");
+            *motivo = (u == 0 ? QStringLiteral("Il file contiene byte NUL alla riga %1: non è un file di testo")
+                              : QStringLiteral("Il file contiene caratteri di controllo alla riga %1: non è un file "
+                                               "di testo"))
+                          .arg(rigaDelByte(b, i));
             return false;
         }
-        nonAscii = nonAscii || u >= 0x80;
+        if (u >= 0x80 && primoNonAscii < 0)
+            primoNonAscii = i;
     }
-    if (nonAscii) {
+    if (primoNonAscii >= 0) {
         QStringDecoder utf8(QStringDecoder::Utf8);
         const QString prova = utf8.decode(b);
         if (!utf8.hasError()) {
-            *motivo = QStringLiteral("file in UTF-8, non Windows-1252");
+            *motivo = QStringLiteral("Il file è in codifica UTF-8 (riga %1): salvarlo come testo Windows-1252")
+                          .arg(rigaDelByte(b, primoNonAscii));
             return false;
         }
     }
@@ -61,14 +105,14 @@ bool lineeTesto(const QString& path, QStringList& linee, QString* motivo)
     return true;
 }
 
-// Reports a refused file or a failed write: the status goes blank, the log gets the detail,
-// the user gets the engine's message.
-bool rifiuta(Interaction& ui, ProgressSink& sink, const QString& proc, const QString& dettaglio,
-             const QString& messaggio, Interaction::Icon icona = Interaction::Icon::None)
+// Reports a refused file: the status goes blank, the log gets the reason, the user gets the
+// engine's message with the reason on its second line.
+bool rifiuta(Interaction& ui, ProgressSink& sink, const QString& proc, const QString& motivo, const QString& messaggio,
+             Interaction::Icon icona = Interaction::Icon::None)
 {
-    ScriviErrore(kModulo, proc, dettaglio, QStringLiteral("0"));
+    ScriviErrore(kModulo, proc, motivo, QStringLiteral("0"));
     sink.setStatus(QString());
-    ui.ask(messaggio, Interaction::Ok, icona);
+    ui.ask(messaggio + QStringLiteral("\r\n") + motivo, Interaction::Ok, icona);
     return false;
 }
 
@@ -81,12 +125,34 @@ bool lineeDelFile(const QString& path, Interaction& ui, ProgressSink& sink, cons
     return lineeTesto(path, linee, &motivo) || rifiuta(ui, sink, proc, motivo, msgErrore());
 }
 
-bool fallitoDb(Interaction& ui, ProgressSink& sink, const QString& proc, const Esito& e, const QString& messaggio,
+// A write refused for want of space: SQLite's own word for it, or a disk that has (next to)
+// nothing left where the database lies.
+bool discoPieno(const QString& errore)
+{
+    if (errore.contains(QLatin1String("disk is full"), Qt::CaseInsensitive))
+        return true;
+    const QStorageInfo s(QFileInfo(Db::currentPath()).absolutePath());
+    return s.isValid() && s.isReady() && s.bytesAvailable() >= 0 && s.bytesAvailable() < 1024 * 1024;
+}
+
+// A failed write named by its real cause: a full disk is "Disco pieno", not a database fault.
+Esito causaReale(const Esito& e)
+{
+    if (e.numero != int(VbErr::DiskFull) && discoPieno(e.descrizione))
+        return Esito::fallito(VbErr::DiskFull, e.descrizione);
+    return e;
+}
+
+bool fallitoDb(Interaction& ui, ProgressSink& sink, const QString& proc, const Esito& guasto, const QString& messaggio,
                Interaction::Icon icona = Interaction::Icon::None)
 {
+    const Esito e = causaReale(guasto);
     ScriviErrore(kModulo, proc, e);
     sink.setStatus(QString());
-    ui.ask(messaggio, Interaction::Ok, icona);
+    const QString motivo =
+        e.numero == int(VbErr::DiskFull) ? QStringLiteral("Disco pieno: liberare spazio e riprovare") : e.descrizione;
+    ui.ask(messaggio + QStringLiteral("\r\n") + motivo + QStringLiteral(" - L'archivio non è stato modificato"),
+           Interaction::Ok, icona);
     return false;
 }
 
@@ -94,6 +160,29 @@ void avanza(ProgressSink& sink, int i)
 {
     if (i % kPassoAvanzamento == 0)
         sink.setValue(i);
+}
+
+// The number in `testo` for line `r`, read by `leggi`, when the archive takes it; a text that
+// holds something else adds the line to `illeggibili` and gives nothing.
+std::optional<double> valore(const QString& testo, Valore tipo, const RigaImport& r, QList<int>& illeggibili,
+                             std::optional<double> (*leggi)(const QString&))
+{
+    if (testo.trimmed().isEmpty())
+        return std::nullopt;
+    const auto v = accettabile(leggi(testo), tipo);
+    if (!v)
+        illeggibili << r.riga;
+    return v;
+}
+
+// The unreadable lines, once the import holds, in the log as the user is told them.
+void registraIlleggibili(const QString& proc, const RiepilogoImport& riepilogo)
+{
+    if (riepilogo.illeggibili.isEmpty())
+        return;
+    RiepilogoImport solo;
+    solo.illeggibili = riepilogo.illeggibili;
+    ScriviErrore(kModulo, proc, VbErr::TypeMismatch, solo.testo().section(QStringLiteral("\r\n"), 1));
 }
 
 // The next free code, counted on in memory inside the transaction.
@@ -117,15 +206,16 @@ Esito scriviRighe(const QVector<RigaImport>& righe, ProgressSink& sink, const st
                   const ScriviRiga& scrivi)
 {
     sink.setRange(0, int(righe.size()));
+    sink.setValue(0);
     Db::Transaction t;
-    Esito e = t.ok() ? prima() : Esito::fallito(VbErr::DatabaseError, QStringLiteral("transaction"));
+    Esito e = t.ok() ? prima() : Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
     Articoli::Lotto lotto;
     for (int i = 0; e && i < righe.size(); ++i) {
         e = scrivi(lotto, righe.at(i), i);
         avanza(sink, i);
     }
     if (e && !t.commit())
-        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit"));
+        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit: ") + Db::dbNegozio().lastError().text());
     if (!e)
         t.rollback();
     else
@@ -138,6 +228,7 @@ using Compila = std::function<void(Articolo& a, bool esiste, const RigaImport& r
 
 // Merges the rows into the archive: a row's article is the one with its barcode (then, with
 // `ancheCodiceFornitore`, the one with its supplier code), else a new one on the next free code.
+// A blank code is no code: it would make one article of every line without one.
 Esito fondiRighe(const QVector<RigaImport>& righe, ProgressSink& sink, bool ancheCodiceFornitore,
                  const Compila& compila)
 {
@@ -147,7 +238,7 @@ Esito fondiRighe(const QVector<RigaImport>& righe, ProgressSink& sink, bool anch
         [&](Articoli::Lotto& lotto, const RigaImport& r, int) {
             const QString bc = r.barCode.trimmed();
             Letto<Articolo> trovato = bc.isEmpty() ? Letto<Articolo>::assente() : lotto.perBarCode(bc);
-            if (ancheCodiceFornitore && trovato.ok && !trovato.valore && !r.codArticoloFornitore.isEmpty())
+            if (ancheCodiceFornitore && trovato.ok && !trovato.valore && !r.codArticoloFornitore.trimmed().isEmpty())
                 trovato = lotto.perCodiceFornitore(r.codArticoloFornitore);
             if (!trovato.ok)
                 return Esito::fallito(VbErr::DatabaseError, trovato.errore);
@@ -160,11 +251,55 @@ Esito fondiRighe(const QVector<RigaImport>& righe, ProgressSink& sink, bool anch
         });
 }
 
+// Keeps the archive as it is now as `cartella`/DbNegozio.db, replacing the older copy only once
+// the new one is whole. SQLite writes the copy itself (VACUUM INTO), so it is consistent
+// although the database is open.
+Esito copiaArchivio(const QString& cartella)
+{
+    if (!QDir().mkpath(cartella) || !QFileInfo(cartella).isDir())
+        return Esito::fallito(VbErr::PathNotFound, cartella);
+    const QDir d(cartella);
+    const QString finale = d.filePath(QStringLiteral("DbNegozio.db"));
+    const QString nuova = d.filePath(QStringLiteral("DbNegozio.db.nuova"));
+    const QString aperto = QFileInfo(Db::currentPath()).canonicalFilePath();
+    if (aperto.isEmpty() || QFileInfo(finale).canonicalFilePath() == aperto)
+        return Esito::fallito(VbErr::PermissionDenied, finale);
+    if (QFileInfo::exists(nuova) && !QFile::remove(nuova))
+        return Esito::fallito(VbErr::PermissionDenied, nuova);
+    QString err;
+    if (!Db::exec(QStringLiteral("VACUUM INTO ?"), {nuova}, &err)) {
+        QFile::remove(nuova);
+        return causaReale(Esito::fallito(VbErr::DatabaseError, err));
+    }
+    {
+        QFile f(nuova);
+        if (!f.open(QIODevice::ReadWrite) || ::fsync(f.handle()) != 0) {
+            f.close();
+            QFile::remove(nuova);
+            return causaReale(Esito::fallito(VbErr::DiskFull, nuova));
+        }
+    }
+    // A journal left beside an older copy would be played back into the new one.
+    for (const char* resto : {"-journal", "-wal", "-shm"}) {
+        const QString j = finale + QLatin1String(resto);
+        if (QFileInfo::exists(j) && !QFile::remove(j)) {
+            QFile::remove(nuova);
+            return Esito::fallito(VbErr::PermissionDenied, j);
+        }
+    }
+    if (std::rename(QFile::encodeName(nuova).constData(), QFile::encodeName(finale).constData()) != 0) {
+        QFile::remove(nuova);
+        return Esito::fallito(VbErr::PermissionDenied, finale);
+    }
+    return Esito::riuscito();
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- text price list
 
-bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink)
+bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink,
+                       RiepilogoImport& riepilogo)
 {
     const QString proc = QStringLiteral("EseguiImportTesto");
     QStringList linee;
@@ -173,22 +308,43 @@ bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Inter
     QVector<RigaImport> righe;
     righe.reserve(linee.size());
     const bool fisso = imp.opzioneSeparatore == kPoseidon;
-    for (const QString& l : std::as_const(linee)) {
+    for (int i = 0; i < linee.size(); ++i) {
+        const QString& l = linee.at(i);
         RigaImport r;
-        if (fisso ? lineaPoseidon(l, r) : lineaSeparata(l, imp, r))
+        if (fisso ? lineaPoseidon(l, r) : lineaSeparata(l, imp, r)) {
+            r.riga = i + 1;
             righe << r;
-        else if (!fisso)
-            return rifiuta(ui, sink, proc, QStringLiteral("colonna oltre la riga %1").arg(righe.size() + 1),
-                           msgErrore());
+        } else if (!fisso) {
+            const int colonna = std::max({imp.posBC, imp.posRep, imp.posPV, imp.posDes});
+            const QString motivo = l.isEmpty() ? QStringLiteral("La riga %1 è vuota").arg(i + 1)
+                                               : QStringLiteral("La riga %1 ha %2 colonne, ma ne servono %3")
+                                                     .arg(i + 1)
+                                                     .arg(l.count(imp.separatore) + 1)
+                                                     .arg(colonna);
+            return rifiuta(ui, sink, proc, motivo, msgErrore());
+        }
     }
     linee.clear();
     if (righe.isEmpty())
-        return rifiuta(ui, sink, proc, QStringLiteral("file vuoto"), msgErrore());
+        return rifiuta(ui, sink, proc, QStringLiteral("Il file non contiene righe da importare"), msgErrore());
+    riepilogo.lette = int(righe.size());
+
+    // The whole archive is about to be replaced: keep it as it is first, or replace nothing.
+    const QString cartella = cartellaCopiaArchivio();
+    if (const Esito c = copiaArchivio(cartella); !c) {
+        const QString motivo = (c.numero == int(VbErr::DiskFull) ? QStringLiteral("Disco pieno") : c.descrizione) +
+                               QStringLiteral(": impossibile salvare la copia dell'archivio in ") +
+                               QDir::toNativeSeparators(cartella) +
+                               QStringLiteral(" - L'archivio non è stato sostituito");
+        return rifiuta(ui, sink, proc, motivo, msgErrore());
+    }
 
     QHash<int, QString> nomiReparto;
     const Esito e = scriviRighe(
         righe, sink, [] { return Articoli::svuotaArchivio(); },
         [&](Articoli::Lotto& lotto, const RigaImport& r, int i) {
+            if (r.illeggibile)
+                riepilogo.illeggibili << r.riga;
             Articolo a;
             a.codMateriale = i + 1;
             a.descrizione = r.descrizione;
@@ -211,12 +367,15 @@ bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Inter
         });
     if (!e)
         return fallitoDb(ui, sink, proc, e, msgErrore());
+    riepilogo.copia = cartella;
+    registraIlleggibili(proc, riepilogo);
     return true;
 }
 
 // ---------------------------------------------------------------- supplier fixed-width
 
-bool EseguiImportFornitore(const QString& path, const QString& fornitore, Interaction& ui, ProgressSink& sink)
+bool EseguiImportFornitore(const QString& path, const QString& fornitore, Interaction& ui, ProgressSink& sink,
+                           RiepilogoImport& riepilogo)
 {
     const QString proc = QStringLiteral("EseguiImportFornitore");
     const QString chiave = fornitore.trimmed().toUpper();
@@ -231,18 +390,32 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
     if (!lineeDelFile(path, ui, sink, proc, linee))
         return false;
     QVector<RigaImport> righe;
-    for (const QString& l : std::as_const(linee)) {
+    for (int i = 0; i < linee.size(); ++i) {
+        const QString& l = linee.at(i);
+        if (l.trimmed().isEmpty())
+            continue;
+        ++riepilogo.lette;
         RigaImport r;
-        if (rcg ? lineaRCG(l, r) : lineaGronte(l, r))
+        if (rcg ? lineaRCG(l, r) : lineaGronte(l, r)) {
+            r.riga = i + 1;
             righe << r;
+        }
     }
     linee.clear();
+    riepilogo.saltate = riepilogo.lette - int(righe.size());
     if (righe.isEmpty())
-        return rifiuta(ui, sink, proc, QStringLiteral("nessuna riga del tracciato"), msgErrore());
+        return rifiuta(ui, sink, proc,
+                       QStringLiteral("Nessuna riga del tracciato %1 nel file (righe lette: %2)")
+                           .arg(rcg ? QStringLiteral("RCG SERVICE") : QStringLiteral("GRONTE"))
+                           .arg(riepilogo.lette),
+                       msgErrore());
 
+    QList<int>& illeggibili = riepilogo.illeggibili;
     const Esito e = fondiRighe(righe, sink, true, [&](Articolo& a, bool esiste, const RigaImport& r) {
+        if (r.illeggibile)
+            illeggibili << r.riga;
         const QString bc = r.barCode.trimmed();
-        const auto q = numeroItaliano(r.quantita);
+        const auto q = valore(r.quantita, Valore::Quantita, r, illeggibili, numeroItaliano);
         if (!esiste) {
             a.genere = QStringLiteral("***NEW***");
             a.quantita = q;
@@ -252,20 +425,21 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
         }
         a.descrizione = r.descrizione;
         a.codProdottoFornitore = r.codArticoloFornitore;
-        if (const auto p = numeroItaliano(r.prezzo))
+        if (const auto p = valore(r.prezzo, Valore::Prezzo, r, illeggibili, numeroItaliano))
             a.costo2 = p;
         // An empty barcode in the file never erases the stored one.
         if (!bc.isEmpty() || !esiste)
             a.barCode = bc;
         a.unitaMisura = QStringLiteral("Pz");
-        a.fornitore = fornitore;
+        a.fornitore = fornitore.left(kLunghezzaFornitore);
         a.minimo = 0;
-        if (const auto v = numeroItaliano(r.iva))
+        if (const auto v = valore(r.iva, Valore::Iva, r, illeggibili, numeroItaliano))
             a.codPV = v;
         a.modificato = true;
     });
     if (!e)
         return fallitoDb(ui, sink, proc, e, msgErrore());
+    registraIlleggibili(proc, riepilogo);
     return true;
 }
 
@@ -284,30 +458,52 @@ bool cellaVuota(const RigaCelle& celle, int indice)
     return indice < 0 || indice >= celle.size() || celle.at(indice).vuota();
 }
 
-// Reads the sheet whole through `accetta`. False (message shown) when it cannot be read, has no
-// data rows, or is narrower than `colonneRichieste`.
+// The sheet's name as the user knows it (without the "$").
+QString nomeVisibile(const QString& foglio)
+{
+    return foglio.endsWith(QLatin1Char('$')) ? foglio.chopped(1) : foglio;
+}
+
+// Reads the sheet whole through `accetta`, which is handed the row and its number in the sheet
+// (the column names are row 1) and tells whether it took it. False (message shown) when it
+// cannot be read, has no data rows, or is narrower than `colonneRichieste`.
 bool leggiRighe(const Cartella& c, const QString& foglio, int colonneRichieste, Interaction& ui, ProgressSink& sink,
-                const std::function<void(const RigaCelle&)>& accetta)
+                RiepilogoImport& riepilogo, const std::function<bool(const RigaCelle&, int)>& accetta)
 {
     QString errore;
     int larghezza = 0;
-    qint64 lette = 0;
+    int lette = 0;
+    int prese = 0;
+    sink.setRange(0, 0); // how many rows there are shows only at the end
     const bool ok = c.leggiFoglio(
         foglio,
         [&](const RigaCelle& r) {
             ++lette;
-            accetta(r);
+            if (accetta(r, lette + 1))
+                ++prese;
+            if (lette % kPassoAvanzamento == 0)
+                sink.setValue(lette);
             return true;
         },
         &errore, &larghezza);
-    if (!ok)
+    if (!ok) {
+        if (errore.isEmpty())
+            errore = QStringLiteral("Impossibile leggere il foglio \"%1\"").arg(nomeVisibile(foglio));
         return rifiuta(ui, sink, kProcXls, errore, msgImpossibile(), Interaction::Icon::Critical);
+    }
     if (lette == 0)
-        return rifiuta(ui, sink, kProcXls, QStringLiteral("foglio vuoto"), msgImpossibile(),
-                       Interaction::Icon::Critical);
-    if (colonneRichieste > larghezza)
-        return rifiuta(ui, sink, kProcXls, QStringLiteral("colonna %1 oltre il foglio").arg(colonneRichieste),
+        return rifiuta(ui, sink, kProcXls,
+                       QStringLiteral("Il foglio \"%1\" non contiene righe di dati").arg(nomeVisibile(foglio)),
                        msgImpossibile(), Interaction::Icon::Critical);
+    if (colonneRichieste > larghezza)
+        return rifiuta(ui, sink, kProcXls,
+                       QStringLiteral("La colonna %1 è oltre il foglio \"%2\", che ne ha %3")
+                           .arg(colonneRichieste)
+                           .arg(nomeVisibile(foglio))
+                           .arg(larghezza),
+                       msgImpossibile(), Interaction::Icon::Critical);
+    riepilogo.lette = lette;
+    riepilogo.saltate = lette - prese;
     return true;
 }
 
@@ -317,17 +513,18 @@ QString nomeFoglio(const QString& tabella)
 }
 
 bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const ImpostazioniImport& imp,
-                          Interaction& ui, ProgressSink& sink)
+                          Interaction& ui, ProgressSink& sink, RiepilogoImport& riepilogo)
 {
     sink.setStatus(QStringLiteral("Importazione in corso..."));
     const int richieste = std::max(
         {imp.posDes, imp.posCFOR, imp.posBC, imp.posQta, imp.posPV, imp.posIVA, imp.posFOR, imp.posACQ, imp.posRep});
     QVector<RigaImport> righe;
-    const bool letto = leggiRighe(cartella, foglio, richieste, ui, sink, [&](const RigaCelle& c) {
+    const bool letto = leggiRighe(cartella, foglio, richieste, ui, sink, riepilogo, [&](const RigaCelle& c, int n) {
         if (cellaVuota(c, imp.posDes - 1))
-            return;
+            return false;
         RigaImport r;
-        r.descrizione = testoCella(c, imp.posDes - 1).left(50);
+        r.riga = n;
+        r.descrizione = testoCella(c, imp.posDes - 1).left(kLunghezzaDescrizione);
         r.codArticoloFornitore = testoCella(c, imp.posCFOR - 1);
         r.barCode = testoCella(c, imp.posBC - 1);
         r.quantitaVuota = imp.posQta == 0 || cellaVuota(c, imp.posQta - 1);
@@ -335,30 +532,37 @@ bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const
         r.prezzoVuoto = cellaVuota(c, imp.posPV - 1);
         r.prezzo = r.prezzoVuoto ? QStringLiteral("0") : testoCella(c, imp.posPV - 1);
         r.iva = cellaVuota(c, imp.posIVA - 1) ? QStringLiteral("22") : testoCella(c, imp.posIVA - 1);
-        r.codForPrevalente = testoCella(c, imp.posFOR - 1).left(100);
+        r.codForPrevalente = testoCella(c, imp.posFOR - 1).left(kLunghezzaFornitore);
         r.prezzoAcquistoVuoto = cellaVuota(c, imp.posACQ - 1);
         r.prezzoAcquisto = testoCella(c, imp.posACQ - 1);
         righe << r;
+        return true;
     });
     if (!letto)
         return false;
 
+    QList<int>& illeggibili = riepilogo.illeggibili;
     QHash<int, QString> repartoPerIva;
     const Esito e = fondiRighe(righe, sink, false, [&](Articolo& a, bool esiste, const RigaImport& r) {
         const QString bc = r.barCode.trimmed();
         a.descrizione = r.descrizione;
         // An empty quantity or price keeps what a found article has.
         if (!(esiste && r.quantitaVuota)) {
-            if (const auto q = numeroImport(r.quantita))
+            if (const auto q = valore(r.quantita, Valore::Quantita, r, illeggibili, numeroImport))
                 a.quantita = q;
         }
         a.codProdottoFornitore = r.codArticoloFornitore;
         if (!(esiste && r.prezzoVuoto)) {
-            if (const auto p = r.prezzo.isEmpty() ? std::optional<double>(0) : numeroImport(r.prezzo))
+            const auto p = r.prezzo.isEmpty() ? std::optional<double>(0)
+                                              : valore(r.prezzo, Valore::Prezzo, r, illeggibili, numeroImport);
+            if (p)
                 a.costo = p;
         }
         if (!(esiste && r.prezzoAcquistoVuoto)) {
-            if (const auto p = r.prezzoAcquisto.isEmpty() ? std::optional<double>(0) : numeroImport(r.prezzoAcquisto))
+            const auto p = r.prezzoAcquisto.isEmpty()
+                               ? std::optional<double>(0)
+                               : valore(r.prezzoAcquisto, Valore::Prezzo, r, illeggibili, numeroImport);
+            if (p)
                 a.costo2 = p;
         }
         a.barCode = bc;
@@ -369,7 +573,7 @@ bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const
             a.codPV = 22;
             a.genere = QStringLiteral("40");
         } else {
-            const auto v = numeroImport(r.iva);
+            const auto v = valore(r.iva, Valore::Iva, r, illeggibili, numeroImport);
             const auto n = v ? Vb::cint(*v) : std::nullopt;
             if (n) {
                 a.codPV = *n;
@@ -377,8 +581,6 @@ bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const
                 if (it == repartoPerIva.end())
                     it = repartoPerIva.insert(*n, QString::number(TrovaCodiceRepXIVA(*n)));
                 a.genere = *it;
-            } else {
-                ScriviErrore(kModulo, kProcXls, VbErr::TypeMismatch, r.iva);
             }
         }
         a.modificato = true;
@@ -386,34 +588,39 @@ bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const
     });
     if (!e)
         return fallitoDb(ui, sink, kProcXls, e, msgImpossibile(), Interaction::Icon::Critical);
+    registraIlleggibili(kProcXls, riepilogo);
     return true;
 }
 
 bool EseguiImport(const Cartella& cartella, const QString& foglio, const QString& fornitore, Interaction& ui,
-                  ProgressSink& sink)
+                  ProgressSink& sink, RiepilogoImport& riepilogo)
 {
     sink.setStatus(QStringLiteral("Importazione in corso..."));
     QVector<RigaImport> righe;
-    const bool letto = leggiRighe(cartella, foglio, 0, ui, sink, [&](const RigaCelle& c) {
+    const bool letto = leggiRighe(cartella, foglio, 0, ui, sink, riepilogo, [&](const RigaCelle& c, int n) {
         if (cellaVuota(c, 0) || !Vb::isNumeric(testoCella(c, 0)))
-            return;
+            return false;
         RigaImport r;
+        r.riga = n;
         r.codArticoloFornitore = testoCella(c, 0);
         r.barCode = testoCella(c, 1);
-        r.descrizione = testoCella(c, 2).left(50);
+        r.descrizione = testoCella(c, 2).left(kLunghezzaDescrizione);
         r.quantita = cellaVuota(c, 4) ? QStringLiteral("0") : testoCella(c, 4);
         r.prezzo = cellaVuota(c, 5) ? QStringLiteral("0") : testoCella(c, 5);
         r.iva = cellaVuota(c, 6) ? QStringLiteral("20") : testoCella(c, 6);
         righe << r;
+        return true;
     });
     if (!letto)
         return false;
 
+    QList<int>& illeggibili = riepilogo.illeggibili;
     QStringList nuovi; // logged only once the import holds
     const Esito e = fondiRighe(righe, sink, false, [&](Articolo& a, bool esiste, const RigaImport& r) {
         const QString bc = r.barCode.trimmed();
         a.descrizione = r.descrizione;
-        const auto q = r.quantita.isEmpty() ? std::optional<double>(1) : numeroImport(r.quantita);
+        const auto q = r.quantita.isEmpty() ? std::optional<double>(1)
+                                            : valore(r.quantita, Valore::Quantita, r, illeggibili, numeroImport);
         if (esiste) {
             if (q && !r.quantita.isEmpty())
                 a.quantita = a.quantita.value_or(0) + *q;
@@ -424,15 +631,17 @@ bool EseguiImport(const Cartella& cartella, const QString& foglio, const QString
             a.costo = 0;
         }
         a.codProdottoFornitore = r.codArticoloFornitore;
-        if (const auto p = r.prezzo.isEmpty() ? std::optional<double>(0) : numeroImport(r.prezzo))
+        const auto p = r.prezzo.isEmpty() ? std::optional<double>(0)
+                                          : valore(r.prezzo, Valore::Prezzo, r, illeggibili, numeroImport);
+        if (p)
             a.costo2 = p;
         a.barCode = bc;
         a.unitaMisura = QStringLiteral("Pz");
-        a.fornitore = fornitore;
+        a.fornitore = fornitore.left(kLunghezzaFornitore);
         a.minimo = 0;
         if (r.iva.isEmpty()) {
             a.codPV = 20;
-        } else if (const auto v = numeroImport(r.iva)) {
+        } else if (const auto v = valore(r.iva, Valore::Iva, r, illeggibili, numeroImport)) {
             if (const auto n = Vb::cint(*v))
                 a.codPV = *n;
         }
@@ -442,28 +651,32 @@ bool EseguiImport(const Cartella& cartella, const QString& foglio, const QString
         return fallitoDb(ui, sink, kProcXls, e, msgImpossibile(), Interaction::Icon::Critical);
     for (int i = 0; i < nuovi.size(); ++i)
         ScriviErrore(kModulo, kProcXls, QStringLiteral("Non trovo cod fornitore"), QStringLiteral("0"));
+    registraIlleggibili(kProcXls, riepilogo);
     return true;
 }
 
 } // namespace
 
-bool ImportaFoglioPRODOTTI(const Cartella& cartella, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink)
+bool ImportaFoglioPRODOTTI(const Cartella& cartella, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink,
+                           RiepilogoImport& riepilogo)
 {
     for (const QString& t : cartella.fogli()) {
         if (nomeFoglio(t) == QLatin1String("PRODOTTI$"))
-            return EseguiImportGENERICO(cartella, t, imp, ui, sink);
+            return EseguiImportGENERICO(cartella, t, imp, ui, sink, riepilogo);
     }
-    return rifiuta(ui, sink, QStringLiteral("ImportaFoglioPRODOTTI"), QStringLiteral("foglio PRODOTTI assente"),
-                   msgImpossibile(), Interaction::Icon::Critical);
+    return rifiuta(ui, sink, QStringLiteral("ImportaFoglioPRODOTTI"),
+                   QStringLiteral("Il file non contiene un foglio di nome \"PRODOTTI\""), msgImpossibile(),
+                   Interaction::Icon::Critical);
 }
 
-bool ImportaPrimoFoglio(const Cartella& cartella, const QString& fornitore, Interaction& ui, ProgressSink& sink)
+bool ImportaPrimoFoglio(const Cartella& cartella, const QString& fornitore, Interaction& ui, ProgressSink& sink,
+                        RiepilogoImport& riepilogo)
 {
     const QStringList fogli = cartella.fogli();
     if (fogli.isEmpty())
-        return rifiuta(ui, sink, QStringLiteral("ImportaPrimoFoglio"), QStringLiteral("nessun foglio"),
+        return rifiuta(ui, sink, QStringLiteral("ImportaPrimoFoglio"), QStringLiteral("Il file non contiene fogli"),
                        msgImpossibile(), Interaction::Icon::Critical);
-    return EseguiImport(cartella, fogli.first(), fornitore, ui, sink);
+    return EseguiImport(cartella, fogli.first(), fornitore, ui, sink, riepilogo);
 }
 
 } // namespace Importazione

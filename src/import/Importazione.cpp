@@ -1,12 +1,18 @@
 #include "import/Importazione.h"
 
+#include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Interaction.h"
 #include "core/Lookups.h"
+#include "core/Paths.h"
 #include "core/VbConvert.h"
 #include "import/Cartella.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
 
 namespace Importazione {
 
@@ -85,8 +91,40 @@ QString ControllaPosizioniXLS(const ImpostazioniImport& imp)
         {imp.posBC, imp.posQta, imp.posRep, imp.posPV, imp.posDes, imp.posACQ, imp.posIVA, imp.posCFOR, imp.posFOR});
 }
 
-bool EseguiImportazione(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink)
+QString RiepilogoImport::testo() const
 {
+    const QLocale& it = Vb::italian();
+    QString t = QStringLiteral("Righe lette: %1, saltate: %2").arg(it.toString(lette), it.toString(saltate));
+    if (!illeggibili.isEmpty()) {
+        QList<int> righe = illeggibili;
+        std::sort(righe.begin(), righe.end());
+        righe.erase(std::unique(righe.begin(), righe.end()), righe.end());
+        QStringList prime;
+        for (int i = 0; i < righe.size() && i < 10; ++i)
+            prime << QString::number(righe.at(i));
+        t += QStringLiteral("\r\nValori non leggibili nelle righe: ") + prime.join(QStringLiteral(", "));
+        if (righe.size() > 10)
+            t += QStringLiteral(" (e altre %1)").arg(it.toString(righe.size() - 10));
+    }
+    if (!copia.isEmpty())
+        t += QStringLiteral("\r\nL'archivio di prima è salvato in: ") + QDir::toNativeSeparators(copia) +
+             QStringLiteral("\r\nPer riaverlo: \"Cambia Dati\" e scegliere questa cartella");
+    return t;
+}
+
+QString cartellaCopiaArchivio()
+{
+    const QString db = Db::currentPath();
+    const QString dati = db.isEmpty() ? Paths::datiFolder() : QFileInfo(db).absolutePath();
+    return QDir(dati).filePath(QStringLiteral("PrimaImportazione"));
+}
+
+bool EseguiImportazione(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink,
+                        RiepilogoImport* riepilogo)
+{
+    RiepilogoImport locale;
+    RiepilogoImport& r = riepilogo ? *riepilogo : locale;
+    r = RiepilogoImport();
     const bool conFornitore = !imp.fornitore.isEmpty();
     if (!imp.fileExcel && !conFornitore) {
         const QString msg = ControllaPosizioniTesto(imp);
@@ -94,7 +132,7 @@ bool EseguiImportazione(const QString& path, const ImpostazioniImport& imp, Inte
             ui.ask(msg, Interaction::Ok);
             return false;
         }
-        return EseguiImportTesto(path, imp, ui, sink);
+        return EseguiImportTesto(path, imp, ui, sink, r);
     }
     if (imp.fileExcel) {
         if (!conFornitore) {
@@ -107,17 +145,37 @@ bool EseguiImportazione(const QString& path, const ImpostazioniImport& imp, Inte
         QString errore;
         const auto cartella = apriCartella(path, &errore);
         if (!cartella) {
+            if (errore.isEmpty())
+                errore = QStringLiteral("Il file non è una cartella di lavoro leggibile");
             ScriviErrore(QStringLiteral("frmImporta"), QStringLiteral("cmdProcedi_Click"), errore, QStringLiteral("0"));
-            ui.ask(msgImpossibile(), Interaction::Ok, Interaction::Icon::Critical);
+            ui.ask(msgImpossibile() + QStringLiteral("\r\n") + errore, Interaction::Ok, Interaction::Icon::Critical);
             return false;
         }
-        return conFornitore ? ImportaPrimoFoglio(*cartella, imp.fornitore, ui, sink)
-                            : ImportaFoglioPRODOTTI(*cartella, imp, ui, sink);
+        return conFornitore ? ImportaPrimoFoglio(*cartella, imp.fornitore, ui, sink, r)
+                            : ImportaFoglioPRODOTTI(*cartella, imp, ui, sink, r);
     }
-    return EseguiImportFornitore(path, imp.fornitore, ui, sink);
+    return EseguiImportFornitore(path, imp.fornitore, ui, sink, r);
 }
 
 // ---------------------------------------------------------------- line readers
+
+namespace {
+
+// Where each supplier layout's last field starts (from 1): a line that ends before it is cut.
+constexpr int kInizioUltimoRCG = 82;
+constexpr int kInizioUltimoGronte = 184;
+
+// A price field read from a line: `v` when it is a price the archive takes, else nothing and
+// the record is marked.
+QString prezzoLetto(std::optional<double> v, RigaImport& r)
+{
+    if (const auto p = accettabile(v, Valore::Prezzo))
+        return Vb::cstr(*p);
+    r.illeggibile = true;
+    return {};
+}
+
+} // namespace
 
 bool lineaPoseidon(const QString& linea, RigaImport& r)
 {
@@ -127,8 +185,11 @@ bool lineaPoseidon(const QString& linea, RigaImport& r)
     r.reparto = linea.mid(0, 2).trimmed();
     r.barCode = linea.mid(2, 14).trimmed();
     r.descrizione = linea.mid(16, 20).trimmed();
-    if (const auto cent = numeroItaliano(linea.mid(37, 5).trimmed()))
-        r.prezzo = Vb::cstr(*cent / 100.0);
+    const QString cent = linea.mid(37, 5).trimmed();
+    if (!cent.isEmpty()) {
+        const auto v = numeroItaliano(cent);
+        r.prezzo = prezzoLetto(v ? std::optional<double>(*v / 100.0) : std::nullopt, r);
+    }
     r.quantita = QStringLiteral("0");
     return true;
 }
@@ -151,46 +212,65 @@ bool lineaSeparata(const QString& linea, const ImpostazioniImport& imp, RigaImpo
     r.quantita = QStringLiteral("2000");
     if (rep.isEmpty()) {
         r.reparto = QStringLiteral("1");
-    } else if (const auto v = numeroItaliano(rep)) {
-        if (const auto n = Vb::cint(*v))
+    } else {
+        const auto v = numeroItaliano(rep);
+        const auto n = v ? Vb::cint(*v) : std::nullopt;
+        if (n)
             r.reparto = QString::number(*n);
+        else
+            r.illeggibile = true;
     }
+    // Here a point is the decimal comma: "1.234" is 1,23 and "1.234,50" no number.
     pv.replace(QLatin1Char('.'), QLatin1Char(','));
-    if (pv.isEmpty())
+    if (pv.isEmpty()) {
         r.prezzo = QStringLiteral("0,00");
-    else if (const auto v = numeroItaliano(pv))
-        r.prezzo = Vb::money(*v);
-    r.descrizione = des.trimmed();
+    } else {
+        const auto v = numeroItaliano(pv);
+        const auto p = accettabile(v ? std::optional<double>(Vb::roundHalfAway(*v, 2)) : std::nullopt, Valore::Prezzo);
+        if (p)
+            r.prezzo = Vb::money(*p);
+        else
+            r.illeggibile = true;
+    }
+    r.descrizione = des.trimmed().left(kLunghezzaDescrizione);
     return true;
 }
 
 bool lineaRCG(const QString& linea, RigaImport& r)
 {
-    if (linea.isEmpty() || linea.at(0).toUpper() != QLatin1Char('R'))
+    if (linea.size() < kInizioUltimoRCG || linea.at(0).toUpper() != QLatin1Char('R'))
         return false;
     r = RigaImport();
     r.codArticoloFornitore = linea.mid(10, 5);
     r.quantita = linea.mid(15, 5);
-    r.prezzo = linea.mid(20, 8) + QLatin1Char(',') + linea.mid(28, 5);
+    const QString intero = linea.mid(20, 8);
+    const QString decimali = linea.mid(28, 5);
+    // Both parts blank: no price, rather than the unreadable ",".
+    if (!intero.trimmed().isEmpty() || !decimali.trimmed().isEmpty())
+        r.prezzo = intero + QLatin1Char(',') + decimali;
     r.descrizione = linea.mid(33, 30);
     r.iva = Vb::cstr(Vb::val(linea.mid(75, 6)));
     r.barCode = linea.mid(81, 13);
-    return true;
+    return !(r.codArticoloFornitore.trimmed().isEmpty() && r.barCode.trimmed().isEmpty() &&
+             r.descrizione.trimmed().isEmpty());
 }
 
 bool lineaGronte(const QString& linea, RigaImport& r)
 {
-    if (linea.trimmed().isEmpty())
+    if (linea.size() < kInizioUltimoGronte)
         return false;
     r = RigaImport();
     r.codArticoloFornitore = linea.mid(20, 21).trimmed();
     r.barCode = linea.mid(41, 21).trimmed();
     r.descrizione = linea.mid(62, 34).trimmed();
     r.quantita = linea.mid(99, 14).trimmed();
-    if (const auto v = numeroItaliano(linea.mid(113, 14).trimmed()))
-        r.prezzo = Vb::cstr(*v / 1000.0);
+    const QString millesimi = linea.mid(113, 14).trimmed();
+    if (!millesimi.isEmpty()) {
+        const auto v = numeroItaliano(millesimi);
+        r.prezzo = prezzoLetto(v ? std::optional<double>(*v / 1000.0) : std::nullopt, r);
+    }
     r.iva = Vb::cstr(Vb::val(linea.mid(183, 4).trimmed()));
-    return true;
+    return !(r.codArticoloFornitore.isEmpty() && r.barCode.isEmpty() && r.descrizione.isEmpty());
 }
 
 std::optional<double> numeroItaliano(const QString& testo)
@@ -217,10 +297,53 @@ std::optional<double> numeroItaliano(const QString& testo)
 
 std::optional<double> numeroImport(const QString& testo)
 {
-    QString t = testo.trimmed();
-    if (t.count(QLatin1Char('.')) == 1 && !t.contains(QLatin1Char(',')))
-        t.replace(QLatin1Char('.'), QLatin1Char(','));
-    return numeroItaliano(t);
+    const QString t = testo.trimmed();
+    if (!t.contains(QLatin1Char('.')))
+        return numeroItaliano(t);
+    QString segno;
+    QString corpo = t;
+    if (corpo.startsWith(QLatin1Char('-')) || corpo.startsWith(QLatin1Char('+'))) {
+        segno = corpo.left(1);
+        corpo = corpo.mid(1).trimmed();
+    } else if (corpo.endsWith(QLatin1Char('-'))) {
+        segno = QStringLiteral("-");
+        corpo.chop(1);
+        corpo = corpo.trimmed();
+    }
+    // "2.000", "1.234.567", "1.234,50": the Italian reading drops the grouping points. A first
+    // group of 0 ("0.500") groups nothing, so that is a decimal.
+    static const QRegularExpression migliaia(QStringLiteral("^[1-9]\\d{0,2}(\\.\\d{3})+(,\\d*)?$"));
+    static const QRegularExpression decimale(QStringLiteral("^\\d*\\.\\d*$"));
+    if (migliaia.match(corpo).hasMatch())
+        return numeroItaliano(segno + corpo);
+    if (decimale.match(corpo).hasMatch())
+        return numeroItaliano(segno + corpo.replace(QLatin1Char('.'), QLatin1Char(',')));
+    return std::nullopt;
+}
+
+std::optional<double> accettabile(std::optional<double> v, Valore tipo)
+{
+    // The largest amount a register takes: 999.999,99.
+    constexpr double kMassimo = 999999.99;
+    if (!v || !std::isfinite(*v))
+        return std::nullopt;
+    const double x = *v + 0.0; // no "-0"
+    switch (tipo) {
+    case Valore::Prezzo:
+        if (x < 0 || x > kMassimo)
+            return std::nullopt;
+        break;
+    case Valore::Quantita:
+        // No register bound is known for stock; this only keeps out absurd figures.
+        if (std::fabs(x) >= 1e9)
+            return std::nullopt;
+        break;
+    case Valore::Iva:
+        if (x < 0 || x > 100)
+            return std::nullopt;
+        break;
+    }
+    return x;
 }
 
 } // namespace Importazione

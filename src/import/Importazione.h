@@ -7,6 +7,7 @@
 // interaction; they never touch a window.
 #include "import/RigaImport.h"
 
+#include <QList>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -30,6 +31,9 @@ struct ImpostazioniImport
 namespace Importazione {
 
 inline constexpr int kPoseidon = 4;
+// The widths the spreadsheet imports cut their texts to, and every other import with them.
+inline constexpr int kLunghezzaDescrizione = 50;
+inline constexpr int kLunghezzaFornitore = 100;
 
 QString msgErrore();      // "Errore in Importazione - Controllare le selezioni e riprovare"
 QString msgImpossibile(); // "Impossibile eseguire l'importazione"
@@ -40,31 +44,62 @@ QString msgTerminata();   // "Importazione Dati PLU - Terminata"
 QString ControllaPosizioniTesto(const ImpostazioniImport& imp);
 QString ControllaPosizioniXLS(const ImpostazioniImport& imp);
 
+// What a finished import tells the user after "Operazione terminata".
+struct RiepilogoImport
+{
+    int lette = 0;          // lines (rows) of the file that hold something
+    int saltate = 0;        // of those, the ones that made no article
+    QList<int> illeggibili; // lines with a value left unset because it could not be read
+    QString copia;          // the folder holding the archive as it was before a replacing import
+
+    // The closing lines: counts, unreadable lines (the first ten), where the old archive is.
+    QString testo() const;
+};
+
 // Steps 5 to 7 of "&Procedi" on a chosen, existing file: the check and the engine the settings
-// choose. True when an engine ran to its end (the window then closes); false when a check, a
-// missing layout or a bad file stopped it (the window stays, its message already shown).
-bool EseguiImportazione(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink);
+// choose. True when an engine ran to its end (the window then closes; `riepilogo` says what it
+// did); false when a check, a missing layout or a bad file stopped it (the window stays, its
+// message already shown, with the reason on its second line).
+bool EseguiImportazione(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink,
+                        RiepilogoImport* riepilogo = nullptr);
 
 // The engines.
-bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink);
-bool EseguiImportFornitore(const QString& path, const QString& fornitore, Interaction& ui, ProgressSink& sink);
-bool ImportaFoglioPRODOTTI(const Cartella& cartella, const ImpostazioniImport& imp, Interaction& ui,
-                           ProgressSink& sink);
-bool ImportaPrimoFoglio(const Cartella& cartella, const QString& fornitore, Interaction& ui, ProgressSink& sink);
+bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink,
+                       RiepilogoImport& riepilogo);
+bool EseguiImportFornitore(const QString& path, const QString& fornitore, Interaction& ui, ProgressSink& sink,
+                           RiepilogoImport& riepilogo);
+bool ImportaFoglioPRODOTTI(const Cartella& cartella, const ImpostazioniImport& imp, Interaction& ui, ProgressSink& sink,
+                           RiepilogoImport& riepilogo);
+bool ImportaPrimoFoglio(const Cartella& cartella, const QString& fornitore, Interaction& ui, ProgressSink& sink,
+                        RiepilogoImport& riepilogo);
 
-// The line readers (also fuzzed). Each returns false for a line it does not take.
+// The folder, beside the open database, where a replacing import keeps the archive as it was
+// (as "DbNegozio.db", so "Cambia Dati" can open it again).
+QString cartellaCopiaArchivio();
+
+// The line readers (also fuzzed). Each returns false for a line it does not take; a field that
+// cannot be read is left empty and the record marked `illeggibile`.
 // Poseidon: false for an empty or all-blank line.
 bool lineaPoseidon(const QString& linea, RigaImport& r);
 // Separated: false when a chosen column lies beyond the line's pieces (the whole file is refused).
 bool lineaSeparata(const QString& linea, const ImpostazioniImport& imp, RigaImport& r);
-// Supplier layouts: false for a line the layout skips.
+// Supplier layouts: false for a line the layout skips: one that does not reach the layout's last
+// field (a header, a cut line) or carries neither code, barcode nor description.
 bool lineaRCG(const QString& linea, RigaImport& r);
 bool lineaGronte(const QString& linea, RigaImport& r);
 
-// A cell or field text as a number: Italian reading, and a text with one point and no comma
-// ("1.50") is a decimal.
+// A spreadsheet cell's text as a number: Italian reading, where a point followed by groups of
+// exactly three digits groups thousands ("2.000") and a lone point otherwise is a decimal
+// ("1.50"); nullopt for anything else.
 std::optional<double> numeroImport(const QString& testo);
 // The Italian reading alone (CDbl), quick for plain numbers.
 std::optional<double> numeroItaliano(const QString& testo);
+
+// What a number read from a file may be: any finite value is not enough for the archive.
+enum class Valore { Prezzo, Quantita, Iva };
+// `v` when it is finite and one the archive takes for its kind (a price from 0 to 999.999,99, as
+// the registers take it; a quantity under a billion in size; a VAT rate from 0 to 100); nullopt
+// otherwise.
+std::optional<double> accettabile(std::optional<double> v, Valore tipo);
 
 } // namespace Importazione

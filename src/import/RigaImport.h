@@ -18,4 +18,8 @@ struct RigaImport
     bool quantitaVuota = false;
     bool prezzoVuoto = false;
     bool prezzoAcquistoVuoto = false;
+    // The file's line (or the sheet's row) it came from, from 1, for the closing message.
+    int riga = 0;
+    // A field of the line could not be read as a number (or not as a valid one) and was left unset.
+    bool illeggibile = false;
 };

@@ -2,10 +2,12 @@
 // messages in order, the defaults, the separator, the cancelled dialog, a whole import, closing
 // the window while an engine runs, and the technician's password gate.
 #include "Fixtures.h"
+#include "archive/DataBackup.h"
 #include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
 #include "core/Articoli.h"
 #include "core/ui/frmPswd.h"
+#include "import/Cartella.h"
 #include "import/ui/frmImporta.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
@@ -14,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -206,13 +209,16 @@ private Q_SLOTS:
         }
         scegli(w.cbPQta, QStringLiteral("3"));
         QCOMPARE(procedi(w, file()), (QStringList{QStringLiteral("Valori di colonna replicati - Controllare"), t}));
-        // Quantity empty passes the check; the text file is no workbook.
+        // Quantity empty passes the check; the text file is no workbook, and the message says so.
         w.cbPQta->setCurrentIndex(0);
-        QCOMPARE(procedi(w, file()), (QStringList{QStringLiteral("Impossibile eseguire l'importazione"), t}));
+        QString motivo;
+        QVERIFY(!apriCartella(file(), &motivo));
+        const QString nonCartella = QStringLiteral("Impossibile eseguire l'importazione\n") + motivo;
+        QCOMPARE(procedi(w, file()), (QStringList{nonCartella, t}));
         // A supplier with the switch on: no column check at all.
         w.cbFornitore->setCurrentText(QStringLiteral("Rossi"));
         w.cbPBC->setCurrentIndex(0);
-        QCOMPARE(procedi(w, file()), (QStringList{QStringLiteral("Impossibile eseguire l'importazione"), t}));
+        QCOMPARE(procedi(w, file()), (QStringList{nonCartella, t}));
     }
 
     void importazioneCompleta()
@@ -227,7 +233,14 @@ private Q_SLOTS:
                 stato = p->lblTab->text();
         });
         osserva.start(1);
-        QCOMPARE(procedi(w, file()), QStringList{QStringLiteral("Operazione terminata")});
+        const QString copia = Importazione::cartellaCopiaArchivio();
+        QCOMPARE(QFileInfo(copia).absoluteFilePath(),
+                 QFileInfo(m_env->path(QStringLiteral("Dati/PrimaImportazione"))).absoluteFilePath());
+        QCOMPARE(procedi(w, file()),
+                 QStringList{QStringLiteral("Operazione terminata\nRighe lette: 1, saltate: 0\n"
+                                            "L'archivio di prima è salvato in: ") +
+                             QDir::toNativeSeparators(copia) +
+                             QStringLiteral("\nPer riaverlo: \"Cambia Dati\" e scegliere questa cartella")});
         QCOMPARE(stato, QStringLiteral("Importazione Dati PLU - Terminata"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!p);
@@ -249,11 +262,104 @@ private Q_SLOTS:
         QPointer<frmImporta> p(&w);
         QTest::mouseClick(w.cmdValPredef, Qt::LeftButton);
         QTimer::singleShot(0, &w, [&w] { w.close(); });
-        QCOMPARE(procedi(w, path), QStringList{QStringLiteral("Operazione terminata")});
+        const QStringList detto = procedi(w, path);
+        QCOMPARE(detto.size(), 1);
+        QVERIFY(detto.first().startsWith(QStringLiteral("Operazione terminata\nRighe lette: 5.000, saltate: 0\n")));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!p);
         QCOMPARE(elenco.ricariche, 1);
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 5000);
+    }
+
+    // A long import shows its count in a bar while it runs, and the window keeps being painted.
+    void barraDiAvanzamento()
+    {
+        QStringList l;
+        for (int i = 0; i < 20000; ++i)
+            l << QStringLiteral(";;;%1;Art;1;;;;1").arg(i);
+        const QString path = m_env->path(QStringLiteral("grande.txt"));
+        scriviTesto(path, l);
+        frmImporta& w = finestra();
+        QPointer<frmImporta> p(&w);
+        QVERIFY(!w.pbAvanzamento->isVisible());
+        QTest::mouseClick(w.cmdValPredef, Qt::LeftButton);
+        bool durante = false;
+        int dipinta = 0;
+        QString conteggio;
+        QTimer osserva;
+        connect(&osserva, &QTimer::timeout, this, [&] {
+            if (!p || !p->pbAvanzamento->isVisible())
+                return;
+            if (p->pbAvanzamento->maximum() == 20000 && p->pbAvanzamento->value() < 20000)
+                durante = true;
+            conteggio = p->lblConteggio->text();
+        });
+        osserva.start(1);
+        struct Pittura : QObject
+        {
+            int* n;
+            explicit Pittura(int* c) : n(c) {}
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    ++*n;
+                return false;
+            }
+        } pittura(&dipinta);
+        w.pbAvanzamento->installEventFilter(&pittura);
+        const QStringList detto = procedi(w, path);
+        QVERIFY(durante);
+        QVERIFY(dipinta > 1);
+        QCOMPARE(conteggio, QStringLiteral("20.000 di 20.000"));
+        QVERIFY(detto.first().startsWith(QStringLiteral("Operazione terminata\nRighe lette: 20.000, saltate: 0\n")));
+    }
+
+    // Before a text price list replaces the archive, the archive is kept beside it, where
+    // "Cambia Dati" finds it; the copy is replaced at the next import. No copy, no import.
+    void copiaPrimaDiSostituire()
+    {
+        Articolo vecchio;
+        vecchio.descrizione = QStringLiteral("Vecchio");
+        vecchio.barCode = QStringLiteral("111");
+        QVERIFY(Articoli::inserisci(vecchio));
+        const QString cartella = m_env->path(QStringLiteral("Dati/PrimaImportazione"));
+        const auto importa = [&](const QString& nome, const QString& riga) {
+            const QString path = m_env->path(nome);
+            scriviTesto(path, {riga});
+            frmImporta& w = finestra();
+            QTest::mouseClick(w.cmdValPredef, Qt::LeftButton);
+            const QStringList detto = procedi(w, path);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return detto;
+        };
+        QVERIFY(importa(QStringLiteral("a.txt"), QStringLiteral(";;;800;Pane;1;;;;1,20")).first().contains(cartella));
+        QVERIFY(importa(QStringLiteral("b.txt"), QStringLiteral(";;;900;Sale;1;;;;0,50")).first().contains(cartella));
+        QVERIFY(!QFileInfo::exists(cartella + QStringLiteral("/DbNegozio.db.nuova")));
+
+        // What the copy holds is the archive after the first import; "Cambia Dati" opens it.
+        const QString copia = DataBackup::trovaDatabase(cartella);
+        QVERIFY(!copia.isEmpty());
+        const QString attuale = Db::currentPath();
+        QVERIFY(DataBackup::cambiaDatabase(copia));
+        QVERIFY(Articoli::perBarCode(QStringLiteral("800")).trovatoValore());
+        QVERIFY(!Articoli::perBarCode(QStringLiteral("900")).trovatoValore());
+        QVERIFY(Db::ApriDatabase(attuale));
+        QVERIFY(Articoli::perBarCode(QStringLiteral("900")).trovatoValore());
+
+        // Where no copy can be made, the archive stays as it is.
+        QVERIFY(QDir(cartella).removeRecursively());
+        writeRaw(cartella, "non una cartella");
+        const QStringList detto = importa(QStringLiteral("c.txt"), QStringLiteral(";;;700;Olio;1;;;;3"));
+        QCOMPARE(detto.size(), 2);
+        QVERIFY(detto.first().startsWith(Importazione::msgErrore() + QStringLiteral("\n")));
+        QVERIFY(detto.first().endsWith(QStringLiteral("impossibile salvare la copia dell'archivio in ") +
+                                       QDir::toNativeSeparators(cartella) +
+                                       QStringLiteral(" - L'archivio non è stato sostituito")));
+        QCOMPARE(detto.last(), QStringLiteral("Operazione terminata"));
+        QVERIFY(Articoli::perBarCode(QStringLiteral("900")).trovatoValore());
+        QVERIFY(!Articoli::perBarCode(QStringLiteral("700")).trovatoValore());
+        if (frmImporta* w = Forms::instance<frmImporta>())
+            w->unload();
     }
 
     void passwordDelTecnico()

@@ -3,6 +3,8 @@
 #include "Fixtures.h"
 #include "core/Articoli.h"
 #include "core/Database.h"
+#include "core/TextFile.h"
+#include "import/Cartella.h"
 #include "import/Importazione.h"
 #include "support/ImportProva.h"
 #include "support/ScriptedInteraction.h"
@@ -32,6 +34,39 @@ QString campi(std::initializer_list<std::pair<int, QString>> c)
     return s;
 }
 
+// An RCG SERVICE line: type "R", the code, quantity, price 1,00, description, VAT 22 and barcode.
+QString rigaRCG(const QString& cod, const QString& qta, const QString& des, const QString& bc)
+{
+    return campi({{1, QStringLiteral("R")},
+                  {11, cod},
+                  {16, qta},
+                  {21, QStringLiteral("00000001")},
+                  {29, QStringLiteral("00000")},
+                  {34, des},
+                  {76, QStringLiteral("22")},
+                  {82, bc.leftJustified(13)}});
+}
+
+QString rigaGronte(const QString& cod, const QString& bc, const QString& des)
+{
+    return campi({{21, cod},
+                  {42, bc},
+                  {63, des},
+                  {100, QStringLiteral("6")},
+                  {114, QStringLiteral("12500")},
+                  {184, QStringLiteral("22")}});
+}
+
+// A message as shown, line by line: the reason a refusal gives is on its second line.
+QString secondaRiga(const QString& messaggio)
+{
+    return messaggio.section(QLatin1Char('\n'), 1);
+}
+QString primaRiga(const QString& messaggio)
+{
+    return messaggio.section(QLatin1Char('\n'), 0, 0);
+}
+
 Articolo nuovo(const QString& bc, std::optional<double> qta, const QString& codForn = {})
 {
     Articolo a;
@@ -57,9 +92,10 @@ private:
     ScriptedInteraction& ui() { return m_env->interazione(); }
     RecordingProgress sink;
 
+    Importazione::RiepilogoImport riepilogo;
     bool importa(const QString& path, const ImpostazioniImport& imp)
     {
-        return Importazione::EseguiImportazione(path, imp, ui(), sink);
+        return Importazione::EseguiImportazione(path, imp, ui(), sink, &riepilogo);
     }
     QString p(const QString& n) const { return m_env->path(n); }
 
@@ -314,7 +350,8 @@ private Q_SLOTS:
         const QString prima = fotografia();
         scriviXlsx(p(QStringLiteral("n.xlsx")), {{QStringLiteral("Listino"), {{QStringLiteral("a")}, {1.0}}}});
         QVERIFY(!importa(p(QStringLiteral("n.xlsx")), generico()));
-        QCOMPARE(ui().asked.last(), QStringLiteral("Impossibile eseguire l'importazione"));
+        QCOMPARE(ui().asked.last(), QStringLiteral("Impossibile eseguire l'importazione\n"
+                                                   "Il file non contiene un foglio di nome \"PRODOTTI\""));
         QCOMPARE(fotografia(), prima);
     }
 
@@ -385,7 +422,8 @@ private Q_SLOTS:
         if (tipo == 3)
             imp.fornitore = QStringLiteral("RCG SERVICE");
         QVERIFY(!importa(p(QStringLiteral("o.dat")), imp));
-        QCOMPARE(ui().asked.last(), messaggio);
+        QCOMPARE(primaRiga(ui().asked.last()), messaggio);
+        QVERIFY(!secondaRiga(ui().asked.last()).isEmpty());
         QCOMPARE(fotografia(), prima);
     }
 
@@ -440,7 +478,243 @@ private Q_SLOTS:
             scriviXlsx(path, {{QStringLiteral("Prodotti"), {{QStringLiteral("a")}, {QStringLiteral("Pane")}}}});
         }
         QVERIFY(!importa(path, generico()));
-        QCOMPARE(ui().asked.last(), Importazione::msgImpossibile());
+        QCOMPARE(primaRiga(ui().asked.last()), Importazione::msgImpossibile());
+        QVERIFY(!secondaRiga(ui().asked.last()).isEmpty());
+        QCOMPARE(fotografia(), prima);
+    }
+
+    // A supplier code that is blank is no code: lines without one never fall on one article.
+    void rcgCodiceVuotoNonUnisce()
+    {
+        const QString vuoto(5, QLatin1Char(' '));
+        scriviTesto(p(QStringLiteral("r.txt")),
+                    {rigaRCG(vuoto, QStringLiteral("00005"), QStringLiteral("Uno"), QStringLiteral("8001")),
+                     rigaRCG(vuoto, QStringLiteral("00007"), QStringLiteral("Due"), QStringLiteral("8002")),
+                     rigaRCG(vuoto, QStringLiteral("00001"), QStringLiteral("Tre"), QString())});
+        ImpostazioniImport imp;
+        imp.fornitore = QStringLiteral("RCG SERVICE");
+        QVERIFY(importa(p(QStringLiteral("r.txt")), imp));
+        QVERIFY(importa(p(QStringLiteral("r.txt")), imp));
+        // The second time "Uno" and "Due" are found by barcode; "Tre" has nothing to be found by.
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 4);
+        QCOMPARE(articolo(1).descrizione.trimmed(), QStringLiteral("Uno"));
+        QCOMPARE(*articolo(1).quantita, 10.0);
+        QCOMPARE(articolo(2).descrizione.trimmed(), QStringLiteral("Due"));
+        QCOMPARE(*articolo(2).quantita, 14.0);
+        QCOMPARE(*articolo(3).quantita, 1.0);
+        QCOMPARE(*articolo(4).quantita, 1.0);
+    }
+
+    // Headers and cut lines make no article, at any import of the file; they are counted.
+    void righeCorteSaltate_data()
+    {
+        QTest::addColumn<QString>("fornitore");
+        QTest::addColumn<QStringList>("linee");
+        QTest::addColumn<int>("saltate");
+        QTest::newRow("RCG") << QStringLiteral("RCG SERVICE")
+                             << QStringList{QStringLiteral("R"), QStringLiteral("R123"),
+                                            rigaRCG(QStringLiteral("C0001"), QStringLiteral("00002"),
+                                                    QStringLiteral("Pasta"), QStringLiteral("8001")),
+                                            rigaRCG(QStringLiteral("C0002"), QStringLiteral("00002"),
+                                                    QStringLiteral("Riso"), QStringLiteral("8002"))
+                                                .left(81)}
+                             << 3;
+        QTest::newRow("GRONTE") << QStringLiteral("GRONTE")
+                                << QStringList{QStringLiteral("GRONTE LISTINO 2024"), QString(),
+                                               rigaGronte(QStringLiteral("G1"), QStringLiteral("8001"),
+                                                          QStringLiteral("Pasta")),
+                                               QString(200, QLatin1Char(' ')) + QStringLiteral("fine")}
+                                << 2;
+    }
+    void righeCorteSaltate()
+    {
+        QFETCH(QString, fornitore);
+        QFETCH(QStringList, linee);
+        QFETCH(int, saltate);
+        scriviTesto(p(QStringLiteral("f.txt")), linee);
+        ImpostazioniImport imp;
+        imp.fornitore = fornitore;
+        for (int volta = 0; volta < 2; ++volta) {
+            QVERIFY(importa(p(QStringLiteral("f.txt")), imp));
+            QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
+            QCOMPARE(riepilogo.saltate, saltate);
+            QCOMPARE(riepilogo.testo(), QStringLiteral("Righe lette: %1, saltate: %2").arg(saltate + 1).arg(saltate));
+        }
+        QCOMPARE(articolo(1).barCode, QStringLiteral("8001"));
+        QCOMPARE(*articolo(1).quantita, fornitore == QLatin1String("GRONTE") ? 12.0 : 4.0);
+    }
+
+    // A point in a spreadsheet cell groups thousands when three digits follow it each time, else
+    // it is the decimal point; in a separated price list it is always the decimal comma.
+    void numeriConPunto()
+    {
+        const QList<std::tuple<QString, QString, std::optional<double>, std::optional<double>>> casi = {
+            {QStringLiteral("2.000"), QStringLiteral("1.234.567"), 2000.0, 1234567.0},
+            {QStringLiteral("1.50"), QStringLiteral("2.000"), 1.5, 2000.0},
+            {QStringLiteral("0.500"), QStringLiteral("1.5"), 0.5, 1.5},
+            {QStringLiteral("1.234,50"), QStringLiteral("12"), 1234.5, 12.0},
+            {QStringLiteral("1.5.6"), QStringLiteral("1.23.4"), std::nullopt, std::nullopt},
+        };
+        QList<QVariantList> righe = {{QStringLiteral("nomi")}};
+        for (int i = 0; i < casi.size(); ++i) {
+            const auto& [pv, qta, costo, quantita] = casi.at(i);
+            righe << QVariantList{QStringLiteral("Art %1").arg(i),
+                                  qta,
+                                  QString::number(100 + i),
+                                  1.0,
+                                  pv,
+                                  1.0,
+                                  22.0,
+                                  QStringLiteral("C"),
+                                  QStringLiteral("F")};
+        }
+        scriviXlsx(p(QStringLiteral("n.xlsx")), {{QStringLiteral("PRODOTTI"), righe}});
+        QVERIFY2(importa(p(QStringLiteral("n.xlsx")), generico()), qPrintable(ui().asked.join(QLatin1Char('/'))));
+        for (int i = 0; i < casi.size(); ++i) {
+            const auto& [pv, qta, costo, quantita] = casi.at(i);
+            const Articolo a = articolo(i + 1);
+            QCOMPARE(a.costo, costo);
+            QCOMPARE(a.quantita, quantita);
+        }
+        QCOMPARE(riepilogo.illeggibili, QList<int>({6, 6}));
+
+        scriviTesto(p(QStringLiteral("t.txt")),
+                    {QStringLiteral(";;;1;Uno;1;;;;1.234"), QStringLiteral(";;;2;Due;1;;;;1.234,50")});
+        QVERIFY(importa(p(QStringLiteral("t.txt")), separato()));
+        QCOMPARE(*articolo(1).costo, 1.23);
+        QVERIFY(!articolo(2).costo);
+        QCOMPARE(riepilogo.illeggibili, QList<int>{2});
+    }
+
+    // A value that is no number, not finite, negative or beyond a register's reach is never
+    // stored; the import goes on and names the lines. Descriptions are cut as in spreadsheets.
+    void valoriNonLeggibili()
+    {
+        const QStringList prezzi = {QStringLiteral("1e999"),
+                                    QStringLiteral("NaN"),
+                                    QStringLiteral("inf"),
+                                    QStringLiteral("0x10"),
+                                    QStringLiteral("-5"),
+                                    QStringLiteral("3,50-"),
+                                    QStringLiteral("12345678901234567890"),
+                                    QStringLiteral("2,50")};
+        QStringList l;
+        for (int i = 0; i < prezzi.size(); ++i)
+            l << QStringLiteral(";;;%1;%2;1;;;;%3")
+                     .arg(i)
+                     .arg(i == 7 ? QString(1 << 20, QLatin1Char('d')) : QStringLiteral("Art"), prezzi.at(i));
+        for (int i = 0; i < 12; ++i)
+            l << QStringLiteral(";;;x%1;Neg;1;;;;-1").arg(i);
+        scriviTesto(p(QStringLiteral("v.txt")), l);
+        QVERIFY(importa(p(QStringLiteral("v.txt")), separato()));
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 20);
+        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE Costo IS NOT NULL")).toInt(), 1);
+        QCOMPARE(*articolo(8).costo, 2.5);
+        QCOMPARE(articolo(8).descrizione, QString(50, QLatin1Char('d')));
+        QVERIFY(riepilogo.testo().contains(
+            QStringLiteral("\r\nValori non leggibili nelle righe: 1, 2, 3, 4, 5, 6, 7, 9, 10, 11 (e altre 9)")));
+        QVERIFY(readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).contains("Valori non leggibili nelle righe: 1, 2"));
+
+        // Spreadsheet cells and supplier fields alike.
+        const QVariant no;
+        scriviXlsx(
+            p(QStringLiteral("v.xlsx")),
+            {{QStringLiteral("PRODOTTI"),
+              {{QStringLiteral("nomi")},
+               {QStringLiteral("Neg"), 1.0, QStringLiteral("S1"), 1.0, -5.0, 1.0, 22.0, no, QStringLiteral("F")},
+               {QStringLiteral("Grande"), 1.0, QStringLiteral("S2"), 1.0, 1.0, 1e20, 22.0, no, QStringLiteral("F")},
+               {QStringLiteral("Iva"), 1.0, QStringLiteral("S3"), 1.0, 1.0, 1.0, 1e300, no, QStringLiteral("F")},
+               {QStringLiteral("Buono"), 1.0, QStringLiteral("S4"), 1.0, 999999.99, 1.0, 22.0, no,
+                QStringLiteral("F")}}}});
+        QVERIFY2(importa(p(QStringLiteral("v.xlsx")), generico()), qPrintable(ui().asked.join(QLatin1Char('/'))));
+        QCOMPARE(riepilogo.illeggibili, QList<int>({2, 3, 4}));
+        QVERIFY(!Articoli::perBarCode(QStringLiteral("S1")).valore->costo);
+        QVERIFY(!Articoli::perBarCode(QStringLiteral("S2")).valore->costo2);
+        QVERIFY(!Articoli::perBarCode(QStringLiteral("S3")).valore->codPV);
+        QCOMPARE(*Articoli::perBarCode(QStringLiteral("S4")).valore->costo, 999999.99);
+
+        scriviTesto(p(QStringLiteral("r.txt")), {campi({{1, QStringLiteral("R")},
+                                                        {11, QStringLiteral("C1")},
+                                                        {16, QStringLiteral("1e99")},
+                                                        {21, QStringLiteral("-0000001")},
+                                                        {29, QStringLiteral("00000")},
+                                                        {34, QStringLiteral("Rcg")},
+                                                        {82, QStringLiteral("R5")}})});
+        ImpostazioniImport rcg;
+        rcg.fornitore = QStringLiteral("RCG SERVICE");
+        QVERIFY(importa(p(QStringLiteral("r.txt")), rcg));
+        QCOMPARE(riepilogo.illeggibili, QList<int>({1, 1}));
+        const Articolo a = *Articoli::perBarCode(QStringLiteral("R5")).valore;
+        QVERIFY(!a.quantita && !a.costo2);
+    }
+
+    // Each refusal keeps its message and says why on the second line.
+    void motiviDelRifiuto_data()
+    {
+        QTest::addColumn<QByteArray>("contenuto");
+        QTest::addColumn<int>("tipo"); // 0 text, 1 workbook switch on
+        QTest::addColumn<QString>("prima");
+        QTest::addColumn<QString>("seconda");
+        const QString err = Importazione::msgErrore();
+        QByteArray utf16("\xFF\xFE", 2);
+        for (const QChar c : QStringLiteral(";;;1;Pane;1;;;;1\r\n"))
+            utf16 += char(c.unicode()) + QByteArray(1, '\0');
+        QTest::newRow("UTF-16") << utf16 << 0 << err
+                                << QStringLiteral(
+                                       "Il file è in codifica UTF-16 (Unicode): salvarlo come testo Windows-1252");
+        QTest::newRow("UTF-16 senza BOM")
+            << utf16.mid(2) << 0 << err
+            << QStringLiteral("Il file è in codifica UTF-16 (Unicode): salvarlo come testo Windows-1252");
+        QByteArray nul(";;;1;Pane;1;;;;1\r\n;;;2;Sale;1;;;;1\n;;;3;Olio");
+        nul += '\0';
+        nul += ";1;;;;1\r\n";
+        QTest::newRow("byte NUL") << nul << 0 << err
+                                  << QStringLiteral("Il file contiene byte NUL alla riga 3: non è un file di testo");
+        QTest::newRow("colonna mancante") << QByteArray(";;;1;Pane;1;;;;2\r\n;;;2;Sale\r\n") << 0 << err
+                                          << QStringLiteral("La riga 2 ha 5 colonne, ma ne servono 10");
+        QTest::newRow("UTF-8") << QByteArray(";;;1;Pane;1;;;;1\r\n;;;2;Caff\xC3\xA8;1;;;;1\r\n") << 0 << err
+                               << QStringLiteral("Il file è in codifica UTF-8 (riga 2): salvarlo come testo "
+                                                 "Windows-1252");
+        QTest::newRow("immagine come cartella")
+            << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << 1 << Importazione::msgImpossibile() << QString();
+    }
+    void motiviDelRifiuto()
+    {
+        QFETCH(QByteArray, contenuto);
+        QFETCH(int, tipo);
+        QFETCH(QString, prima);
+        QFETCH(QString, seconda);
+        const QString path = p(QStringLiteral("m.xls"));
+        writeRaw(path, contenuto);
+        if (seconda.isEmpty()) // the workbook reader's own reason
+            QVERIFY(!apriCartella(path, &seconda) && !seconda.isEmpty());
+        ImpostazioniImport imp = tipo == 1 ? generico() : separato();
+        QVERIFY(!importa(path, imp));
+        QCOMPARE(ui().asked.last(), prima + QLatin1Char('\n') + seconda);
+        QVERIFY(readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).contains(TextFile::encode(seconda)));
+    }
+
+    // A full disk is told as such, in the message and in the log, and changes nothing.
+    void discoPieno()
+    {
+        for (int i = 0; i < 10; ++i)
+            nuovo(QString::number(900000 + i), 1);
+        const QString prima = fotografia();
+        QStringList l;
+        for (int i = 0; i < 3000; ++i)
+            l << QStringLiteral(";;;%1;Articolo con una descrizione lunga %1;1;;;;1,5").arg(i);
+        scriviTesto(p(QStringLiteral("g.txt")), l);
+        const int pagine = Db::scalar(QStringLiteral("PRAGMA page_count")).toInt();
+        QVERIFY(Db::exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pagine + 2)));
+        const bool fatto = importa(p(QStringLiteral("g.txt")), separato());
+        QVERIFY(Db::exec(QStringLiteral("PRAGMA max_page_count = 1073741823")));
+        QVERIFY(!fatto);
+        QCOMPARE(ui().asked.last(), Importazione::msgErrore() +
+                                        QStringLiteral("\nDisco pieno: liberare spazio e riprovare - L'archivio non "
+                                                       "è stato modificato"));
+        const QByteArray log = readAll(p(QStringLiteral("Dati/ErrorLog.dat")));
+        QVERIFY(log.contains("Des.:Disco pieno: ") && log.contains("Err.N.:61"));
+        QVERIFY(!log.contains("Autorizzazione negata"));
         QCOMPARE(fotografia(), prima);
     }
 
@@ -501,7 +775,8 @@ private Q_SLOTS:
                 imp.fornitore = QStringLiteral("F");
         }
         QVERIFY(!importa(path, imp));
-        QCOMPARE(ui().asked.last(), motore >= 2 ? Importazione::msgImpossibile() : Importazione::msgErrore());
+        QCOMPARE(primaRiga(ui().asked.last()),
+                 motore >= 2 ? Importazione::msgImpossibile() : Importazione::msgErrore());
         QVERIFY(Db::exec(QStringLiteral("DROP TRIGGER guasto")));
         QCOMPARE(fotografia(), prima);
         QCOMPARE(Db::transactionDepth(), 0);

@@ -4,12 +4,14 @@
 #include "core/Articoli.h"
 #include "core/Interaction.h"
 #include "core/Progress.h"
+#include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -25,26 +28,66 @@
 
 namespace {
 
-// Shows the engine's status in lblTab and keeps the window painted; user input waits, so no
-// click starts a second import on the same connection. Survives the window closing meanwhile.
-class AvanzamentoEtichetta final : public ProgressSink
+// Shows the engine's status in lblTab and its count in the progress bar, and keeps the window
+// painted; user input waits, so no click starts a second import on the same connection.
+// Survives the window closing meanwhile.
+class AvanzamentoFinestra final : public ProgressSink
 {
 public:
-    explicit AvanzamentoEtichetta(QLabel* l) : m_label(l) {}
-    void setRange(int, int) override {}
-    void setValue(int) override { aggiorna(); }
+    AvanzamentoFinestra(QLabel* stato, QProgressBar* barra, QLabel* conteggio)
+        : m_stato(stato), m_barra(barra), m_conteggio(conteggio)
+    {
+    }
+    void setRange(int minimo, int massimo) override
+    {
+        m_minimo = minimo;
+        m_massimo = massimo;
+        if (m_barra) {
+            m_barra->setRange(minimo, massimo);
+            m_barra->show();
+        }
+        if (m_conteggio) {
+            m_conteggio->clear();
+            m_conteggio->show();
+        }
+        aggiorna(true);
+    }
+    void setValue(int valore) override
+    {
+        const bool conTotale = m_massimo > m_minimo;
+        if (m_barra && conTotale)
+            m_barra->setValue(valore);
+        if (m_conteggio) {
+            const QLocale& it = Vb::italian();
+            m_conteggio->setText(conTotale ? QStringLiteral("%1 di %2").arg(it.toString(valore), it.toString(m_massimo))
+                                           : QStringLiteral("Righe lette: %1").arg(it.toString(valore)));
+        }
+        aggiorna(conTotale && valore >= m_massimo);
+    }
     void setStatus(const QString& t) override
     {
-        if (m_label) {
-            m_label->setText(t);
-            m_label->repaint();
+        if (m_stato) {
+            m_stato->setText(t);
+            m_stato->repaint();
         }
-        aggiorna();
+        aggiorna(true);
     }
 
 private:
-    static void aggiorna() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
-    QPointer<QLabel> m_label;
+    // Painting now and then is enough: a report every few rows would cost the import its speed.
+    void aggiorna(bool subito)
+    {
+        if (!subito && m_ultimo.isValid() && m_ultimo.elapsed() < 40)
+            return;
+        m_ultimo.start();
+        LasciaScorrereEventi();
+    }
+    QPointer<QLabel> m_stato;
+    QPointer<QProgressBar> m_barra;
+    QPointer<QLabel> m_conteggio;
+    int m_minimo = 0;
+    int m_massimo = 0;
+    QElapsedTimer m_ultimo;
 };
 
 QComboBox* comboColonna(QWidget* parent, const QString& nome)
@@ -147,6 +190,20 @@ frmImporta::frmImporta(Interaction& ui, ElencoArticoli& elenco, QWidget* parent)
     f.setBold(true);
     lblTab->setFont(f);
     v->addWidget(lblTab);
+
+    auto* avanzamento = new QHBoxLayout;
+    pbAvanzamento = named(new QProgressBar(this), QStringLiteral("pbAvanzamento"), QStringLiteral("Avanzamento"));
+    lblConteggio = named(new QLabel(this), QStringLiteral("lblConteggio"));
+    lblConteggio->setMinimumWidth(160);
+    for (QWidget* w : {static_cast<QWidget*>(pbAvanzamento), static_cast<QWidget*>(lblConteggio)}) {
+        QSizePolicy sp = w->sizePolicy();
+        sp.setRetainSizeWhenHidden(true); // the window keeps its size when the bar shows
+        w->setSizePolicy(sp);
+        w->hide();
+    }
+    avanzamento->addWidget(pbAvanzamento, 1);
+    avanzamento->addWidget(lblConteggio);
+    v->addLayout(avanzamento);
 
     auto* pulsanti = new QHBoxLayout;
     cmdValPredef = named(new QPushButton(QStringLiteral("Predef."), this), QStringLiteral("cmdValPredef"));
@@ -306,11 +363,17 @@ void frmImporta::cmdProcedi_Click()
         m_inCorso = false;
         return;
     }
-    AvanzamentoEtichetta sink(lblTab);
+    AvanzamentoFinestra sink(lblTab, pbAvanzamento, lblConteggio);
     setCursor(Qt::WaitCursor); // over the window only: message boxes keep the arrow
-    const bool fatto = Importazione::EseguiImportazione(path, imp, ui, sink);
-    if (self)
+    Importazione::RiepilogoImport riepilogo;
+    const bool fatto = Importazione::EseguiImportazione(path, imp, ui, sink, &riepilogo);
+    if (self) {
         self->unsetCursor();
+        if (!fatto) {
+            self->pbAvanzamento->hide();
+            self->lblConteggio->hide();
+        }
+    }
     if (fatto) {
         sink.setStatus(Importazione::msgTerminata());
         Attesa(4000);
@@ -319,7 +382,10 @@ void frmImporta::cmdProcedi_Click()
     }
     if (self)
         self->m_inCorso = false;
-    ui.ask(QStringLiteral("Operazione terminata"), Interaction::Ok);
+    QString fine = QStringLiteral("Operazione terminata");
+    if (fatto)
+        fine += QStringLiteral("\r\n") + riepilogo.testo();
+    ui.ask(fine, Interaction::Ok);
 }
 
 void frmImporta::cmdChiudi_Click()

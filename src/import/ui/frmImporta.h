@@ -2,7 +2,7 @@
 // The import window "Importazione dati - Aggiornamento": the technician picks the separator,
 // the column positions, optionally a supplier and the spreadsheet switch, then "&Procedi" asks
 // for the file and hands it to an engine of the logic library. The engine's progress shows in
-// lblTab; the window may be closed while it runs. Unloading reloads the article list.
+// lblTab and a progress bar with its count; the window may be closed while it runs. Unloading reloads the article list.
 #include "core/ui/FormBase.h"
 #include "import/Importazione.h"
 
@@ -14,6 +14,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
@@ -56,6 +57,9 @@ public:
     QPushButton* cmdProcedi = nullptr;
     QPushButton* cmdChiudi = nullptr;
     QLabel* lblTab = nullptr;
+    // How far a running import is: the bar and its count ("1.500 di 100.000"), shown while it runs.
+    QProgressBar* pbAvanzamento = nullptr;
+    QLabel* lblConteggio = nullptr;
 
     QString Separatore() const { return m_separatore; }
     bool importazioneInCorso() const { return m_inCorso; }
