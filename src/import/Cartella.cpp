@@ -102,8 +102,9 @@ constexpr qint64 kParteIntera = qint64(64) << 20;  // workbook, relationships, s
 constexpr qint64 kParteFoglio = qint64(256) << 20; // a sheet, read as a stream
 constexpr qint64 kMassimoToken = qint64(1) << 20;  // one tag, text run, comment or CDATA section
 constexpr int kMassimiTestiCondivisi = 4000000;
-constexpr int kMassimeRighe = 1048576; // the format's own limit
-constexpr int kMassimaColonna = 16383; // column XFD
+constexpr int kMassimeRighe = 1048576;             // the format's own limit
+constexpr int kMassimaColonna = 16383;             // column XFD
+constexpr qint64 kMassimeCelle = qint64(32) << 20; // cells handed out, counted to each row's last value
 
 // Passes an XML part through while checking that no single token (a tag, a run of text, a
 // comment, a CDATA section) grows past kMassimoToken: the XML reader holds a token whole, and a
@@ -546,6 +547,7 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
     bool inRiga = false;
     bool continua = true;
     int righe = 0;
+    qint64 celleDate = 0;
     int ultimaPiena = -1; // the last cell of the row that holds a value
     QString valore;
     QString inlinea;
@@ -638,6 +640,11 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
             if (ultimaPiena < 0)
                 continue;
             celle.resize(ultimaPiena + 1);
+            celleDate += celle.size();
+            if (celleDate > kMassimeCelle) {
+                *errore = Cartella::troppoGrande(parte + QStringLiteral(": troppe celle"));
+                return false;
+            }
             larghezza = std::max(larghezza, ultimaPiena + 1);
             if (colonne)
                 *colonne = larghezza;

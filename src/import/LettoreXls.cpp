@@ -137,6 +137,8 @@ qsizetype ProtocolloXls::consuma()
             usati = 7 + n;
         }
         m_ultimaColonna = col;
+        if (m_celleRestanti == 1 && (m_celle += col + 1) > kMassimeCelle)
+            return violazione(Cartella::troppoGrande(QStringLiteral("troppe celle"))), -1;
         m_riga.resize(col + 1);
         m_riga[col] = c;
         if (--m_celleRestanti == 0) {

@@ -25,10 +25,11 @@ public:
     QString errore() const { return m_errore; }
 
     static constexpr quint32 kMassimoFogli = 4096;
-    static constexpr quint32 kMassimoNome = 1024;       // bytes of a sheet name
-    static constexpr quint32 kMassimoTesto = 4 * 32767; // bytes of one cell's text
-    static constexpr quint32 kMassimaRiga = 1048576;    // rows of a sheet
-    static constexpr quint32 kMassimeColonne = 16384;   // cells of a row
+    static constexpr quint32 kMassimoNome = 1024;             // bytes of a sheet name
+    static constexpr quint32 kMassimoTesto = 4 * 32767;       // bytes of one cell's text
+    static constexpr quint32 kMassimaRiga = 1048576;          // rows of a sheet
+    static constexpr quint32 kMassimeColonne = 16384;         // cells of a row
+    static constexpr qint64 kMassimeCelle = qint64(32) << 20; // cells of a sheet, counted to each row's last
 
 private:
     bool violazione(const QString& e);
@@ -46,6 +47,7 @@ private:
     qint64 m_ultimaRiga = -1;
     quint32 m_indiceRiga = 0;
     quint32 m_celleRestanti = 0;
+    qint64 m_celle = 0;
     qint64 m_ultimaColonna = -1;
     RigaCelle m_riga;
 };

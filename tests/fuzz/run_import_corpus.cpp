@@ -1,5 +1,6 @@
 // Runs the price-list fuzz entry point over a fixed set of tricky inputs (and any files named on
 // the command line), so every build exercises the readers without a fuzzing compiler.
+// "--seme DIR" writes the inputs into DIR instead, as the fuzzer's starting corpus.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -120,6 +121,16 @@ QList<QByteArray> corpus()
 int main(int argc, char** argv)
 {
     QList<QByteArray> inputs = corpus();
+    if (argc == 3 && QByteArray(argv[1]) == "--seme") {
+        const QDir dir(QString::fromLocal8Bit(argv[2]));
+        for (int i = 0; i < inputs.size(); ++i) {
+            QFile f(dir.filePath(QStringLiteral("seme-%1").arg(i)));
+            if (!f.open(QIODevice::WriteOnly) || f.write(inputs.at(i)) != inputs.at(i).size())
+                return 1;
+        }
+        std::printf("fuzz_import_corpus: %lld seeds written\n", static_cast<long long>(inputs.size()));
+        return 0;
+    }
     for (int i = 1; i < argc; ++i) {
         QFile f(QString::fromLocal8Bit(argv[i]));
         if (f.open(QIODevice::ReadOnly))

@@ -306,6 +306,12 @@ private Q_SLOTS:
                                "</c></row></sheetData></worksheet>"),
                          testi)
             << true;
+        QTest::newRow("rows reaching column XFD, 3x10^7 cells")
+            << pacchetto(parte("xl/worksheets/sheet1.xml", "<worksheet><sheetData>",
+                               QByteArray("<row><c r=\"XFD1\"><v>1</v></c></row>").repeated(100), 21,
+                               "</sheetData></worksheet>"),
+                         testi)
+            << true;
         QTest::newRow("a DTD with entities")
             << pacchetto(parte("xl/worksheets/sheet1.xml",
                                "<!DOCTYPE w [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;\">]>"
