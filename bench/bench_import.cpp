@@ -24,6 +24,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 namespace {
@@ -50,7 +51,9 @@ void azzeraPicco()
         f.write("5");
 }
 
-// The peak resident memory of the .xls reader alone, run on `path`'s first sheet as the import runs it.
+// The peak resident memory of the .xls reader alone, run on `path`'s first sheet as the import runs
+// it. Read from the child's VmHWM while it runs: a child's own rusage counts its parent's memory
+// from before the exec.
 long piccoLettoreKiB(const QString& path)
 {
     const QByteArray exe = QFile::encodeName(LettoreXls::eseguibile());
@@ -65,10 +68,19 @@ long piccoLettoreKiB(const QString& path)
     posix_spawn_file_actions_destroy(&azioni);
     if (r != 0)
         return -1;
+    long picco = 0;
     int stato = 0;
-    rusage u{};
-    wait4(pid, &stato, 0, &u);
-    return u.ru_maxrss;
+    while (waitpid(pid, &stato, WNOHANG) == 0) {
+        QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+        if (f.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& l : f.readAll().split('\n')) {
+                if (l.startsWith("VmHWM:"))
+                    picco = std::max(picco, l.mid(6).trimmed().split(' ').value(0).toLong());
+            }
+        }
+        usleep(2000);
+    }
+    return picco;
 }
 
 long g_piccoMassimo = 0;

@@ -71,7 +71,7 @@ bool ArchivioZip::apri(const QString& path, QString* errore)
     m_path = path;
     m_unz = apriUnz(path);
     if (!m_unz) {
-        *errore = QStringLiteral("il file non è una cartella di lavoro di Excel leggibile (archivio danneggiato)");
+        *errore = QStringLiteral("la cartella di lavoro è danneggiata (archivio zip illeggibile)");
         return false;
     }
     unz_global_info64 g{};
@@ -127,7 +127,7 @@ std::unique_ptr<FlussoZip> ArchivioZip::flusso(const QString& nome, qint64 limit
     f->m_unz = apriUnz(m_path);
     f->m_nome = nome;
     if (!f->m_unz) {
-        *errore = QStringLiteral("il file non è più leggibile");
+        *errore = QStringLiteral("la cartella di lavoro non è più leggibile");
         *guasto = GuastoZip::Danneggiato;
         return nullptr;
     }
