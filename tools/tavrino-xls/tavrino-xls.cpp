@@ -97,7 +97,9 @@ int main(int argc, char** argv)
     if (aperto != FREEXL_OK)
         return rifiuta(aperto == FREEXL_INSUFFICIENT_MEMORY ? 3 : 1);
     unsigned int info = 0;
-    if (freexl_get_info(h, FREEXL_BIFF_PASSWORD, &info) != FREEXL_OK || info != FREEXL_BIFF_PLAIN)
+    if (freexl_get_info(h, FREEXL_BIFF_PASSWORD, &info) != FREEXL_OK)
+        return rifiuta(1);
+    if (info != FREEXL_BIFF_PLAIN)
         return rifiuta(2);
     unsigned int fogli = 0;
     if (freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &fogli) != FREEXL_OK)
