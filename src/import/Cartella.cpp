@@ -354,7 +354,7 @@ QString CartellaXlsx::motivo(const QString& parte, const FlussoZip& f, const Gua
 }
 
 // Id -> "type|target part" of a part's relationships ("_rels/<name>.rels" beside it); empty when
-// the part has none, false-like (*errore set) when they are there but damaged.
+// the part has none, and empty with *errore set when they are there but damaged or too large.
 QHash<QString, QString> CartellaXlsx::relazioni(const QString& part, QString* errore) const
 {
     QHash<QString, QString> r;
