@@ -356,7 +356,7 @@ private Q_SLOTS:
                 &e));
         }
         QVERIFY2(t.elapsed() < 15000, qPrintable(QString::number(t.elapsed())));
-        QVERIFY(piccoMiB() < 700);
+        QVERIFY(piccoMiB() < 300);
         const QString atteso = troppoGrande ? QStringLiteral("la cartella di lavoro supera i limiti ammessi")
                                             : QStringLiteral("la cartella di lavoro è danneggiata");
         QVERIFY2(e.startsWith(atteso), qPrintable(e));
