@@ -1,253 +1,183 @@
 #include "import/ArchivioZip.h"
 
-#include <QtEndian>
+#include <QFile>
 #include <algorithm>
-#include <zlib.h>
+#include <unzip.h>
 
 namespace {
 
-constexpr quint32 kFineDirectory = 0x06054b50;
-constexpr quint32 kVoceDirectory = 0x02014b50;
-constexpr quint32 kIntestazioneLocale = 0x04034b50;
-constexpr qint64 kMassimoEsteso = qint64(1) << 31; // no member of a price list is that large
-
-quint16 u16(const char* p)
+unzFile apriUnz(const QString& path)
 {
-    return qFromLittleEndian<quint16>(p);
-}
-quint32 u32(const char* p)
-{
-    return qFromLittleEndian<quint32>(p);
+    return unzOpen64(QFile::encodeName(path).constData());
 }
 
-// Inflates (or copies) one member from the archive file, a chunk at a time.
-class FlussoZip final : public QIODevice
+QString danneggiatoIn(const QString& nome, const QString& cosa)
 {
-public:
-    FlussoZip(const QString& path, const ArchivioZip::Voce& v, qint64 inizioDati) : m_file(path), m_voce(v)
-    {
-        m_restanti = v.compressa;
-        m_inizio = inizioDati;
-    }
-    ~FlussoZip() override
-    {
-        if (m_zInit)
-            inflateEnd(&m_z);
-    }
-    bool avvia(QString* errore)
-    {
-        if (!m_file.open(QIODevice::ReadOnly) || !m_file.seek(m_inizio)) {
-            *errore = QStringLiteral("archivio non leggibile");
-            return false;
-        }
-        if (m_voce.metodo == 8) {
-            m_z = z_stream{};
-            if (inflateInit2(&m_z, -MAX_WBITS) != Z_OK) {
-                *errore = QStringLiteral("zlib");
-                return false;
-            }
-            m_zInit = true;
-        }
-        return open(QIODevice::ReadOnly);
-    }
-    bool isSequential() const override { return true; }
-    bool atEnd() const override { return m_finito && QIODevice::atEnd(); }
-    bool guasto = false;
+    return QStringLiteral("la cartella di lavoro è danneggiata (%1: %2)").arg(nome, cosa);
+}
 
-protected:
-    qint64 writeData(const char*, qint64) override { return -1; }
-    qint64 readData(char* data, qint64 max) override
-    {
-        if (m_finito)
-            return guasto ? -1 : 0;
-        if (max <= 0)
-            return 0;
-        if (m_voce.metodo == 0) {
-            const qint64 n = m_file.read(data, std::min<qint64>(max, m_restanti));
-            if (n <= 0)
-                return fine(m_restanti != 0);
-            m_restanti -= n;
-            m_prodotti += n;
-            if (m_restanti == 0)
-                m_finito = true;
-            return n;
-        }
-        m_z.next_out = reinterpret_cast<Bytef*>(data);
-        m_z.avail_out = uInt(std::min<qint64>(max, 1 << 20));
-        while (m_z.avail_out > 0) {
-            if (m_z.avail_in == 0 && m_restanti > 0) {
-                const qint64 n = m_file.read(m_buffer, std::min<qint64>(sizeof m_buffer, m_restanti));
-                if (n <= 0)
-                    return fine(true);
-                m_restanti -= n;
-                m_z.next_in = reinterpret_cast<Bytef*>(m_buffer);
-                m_z.avail_in = uInt(n);
-            }
-            const uInt prima = m_z.avail_out;
-            const int r = inflate(&m_z, Z_NO_FLUSH);
-            if (r == Z_STREAM_END) {
-                m_finito = true;
-                break;
-            }
-            if (r != Z_OK && !(r == Z_BUF_ERROR && prima != m_z.avail_out))
-                return fine(true);
-            if (m_z.avail_in == 0 && m_restanti == 0 && prima == m_z.avail_out)
-                return fine(true); // the data ended before the stream did
-        }
-        const qint64 n = qint64(reinterpret_cast<char*>(m_z.next_out) - data);
-        m_prodotti += n;
-        if (m_prodotti > kMassimoEsteso)
-            return fine(true);
-        return n;
-    }
+QString troppoGrande(const QString& nome)
+{
+    return QStringLiteral("la cartella di lavoro supera i limiti ammessi (%1 troppo grande)").arg(nome);
+}
 
-private:
-    qint64 fine(bool errore)
-    {
-        m_finito = true;
-        if (errore) {
-            guasto = true;
-            setErrorString(QStringLiteral("dati compressi danneggiati"));
-            return -1;
-        }
-        return 0;
+// Makes `nome` the current member of `unz` and checks that it may be read within `limite`.
+bool posiziona(unzFile unz, const QString& nome, qint64 limite, qint64* estesa, QString* errore, GuastoZip* guasto)
+{
+    const QByteArray n = nome.toUtf8();
+    // Case-insensitive, as package part names are.
+    if (n.isEmpty() || n.size() > 1024 || unzLocateFile(unz, n.constData(), 2) != UNZ_OK) {
+        *errore = danneggiatoIn(nome, QStringLiteral("parte assente"));
+        *guasto = GuastoZip::Assente;
+        return false;
     }
-    QFile m_file;
-    ArchivioZip::Voce m_voce;
-    qint64 m_inizio = 0;
-    qint64 m_restanti = 0;
-    qint64 m_prodotti = 0;
-    bool m_finito = false;
-    bool m_zInit = false;
-    z_stream m_z{};
-    char m_buffer[64 * 1024];
-};
+    unz_file_info64 info{};
+    if (unzGetCurrentFileInfo64(unz, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+        *errore = danneggiatoIn(nome, QStringLiteral("voce illeggibile"));
+        *guasto = GuastoZip::Danneggiato;
+        return false;
+    }
+    if ((info.flag & 1) != 0 || (info.compression_method != 0 && info.compression_method != Z_DEFLATED)) {
+        *errore = danneggiatoIn(nome, QStringLiteral("cifrata o compressa in un modo non ammesso"));
+        *guasto = GuastoZip::Danneggiato;
+        return false;
+    }
+    if (info.uncompressed_size > quint64(limite)) {
+        *errore = troppoGrande(nome);
+        *guasto = GuastoZip::TroppoGrande;
+        return false;
+    }
+    if (unzOpenCurrentFile(unz) != UNZ_OK) {
+        *errore = danneggiatoIn(nome, QStringLiteral("dati illeggibili"));
+        *guasto = GuastoZip::Danneggiato;
+        return false;
+    }
+    *estesa = qint64(info.uncompressed_size);
+    return true;
+}
 
 } // namespace
 
-bool danneggiato(const QIODevice& d)
+ArchivioZip::ArchivioZip() = default;
+
+ArchivioZip::~ArchivioZip()
 {
-    const auto* f = dynamic_cast<const FlussoZip*>(&d);
-    return f && f->guasto;
+    if (m_unz)
+        unzClose(m_unz);
 }
 
 bool ArchivioZip::apri(const QString& path, QString* errore)
 {
     m_path = path;
-    m_voci.clear();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *errore = f.errorString();
+    m_unz = apriUnz(path);
+    if (!m_unz) {
+        *errore = QStringLiteral("la cartella di lavoro è danneggiata (archivio zip illeggibile)");
         return false;
     }
-    const qint64 dim = f.size();
-    const qint64 coda = std::min<qint64>(dim, 65535 + 22);
-    if (!f.seek(dim - coda)) {
-        *errore = QStringLiteral("archivio non leggibile");
+    unz_global_info64 g{};
+    if (unzGetGlobalInfo64(m_unz, &g) != UNZ_OK || g.number_entry > quint64(kMassimoVoci)) {
+        *errore = QStringLiteral("la cartella di lavoro supera i limiti ammessi (troppe parti)");
         return false;
-    }
-    const QByteArray b = f.read(coda);
-    int fine = -1;
-    for (int i = int(b.size()) - 22; i >= 0; --i) {
-        if (u32(b.constData() + i) == kFineDirectory) {
-            fine = i;
-            break;
-        }
-    }
-    if (fine < 0) {
-        *errore = QStringLiteral("archivio zip senza indice (troncato?)");
-        return false;
-    }
-    const char* e = b.constData() + fine;
-    const quint16 voci = u16(e + 10);
-    const quint32 dimDir = u32(e + 12);
-    const quint32 offDir = u32(e + 16);
-    if (qint64(offDir) + dimDir > dim || !f.seek(offDir)) {
-        *errore = QStringLiteral("indice dell'archivio fuori dal file");
-        return false;
-    }
-    const QByteArray dir = f.read(dimDir);
-    if (dir.size() != qint64(dimDir)) {
-        *errore = QStringLiteral("indice dell'archivio non leggibile");
-        return false;
-    }
-    qint64 pos = 0;
-    for (int i = 0; i < voci; ++i) {
-        if (pos + 46 > dir.size() || u32(dir.constData() + pos) != kVoceDirectory) {
-            *errore = QStringLiteral("indice dell'archivio non valido");
-            return false;
-        }
-        const char* p = dir.constData() + pos;
-        Voce v;
-        v.flag = u16(p + 8);
-        v.metodo = u16(p + 10);
-        v.compressa = u32(p + 20);
-        v.estesa = u32(p + 24);
-        const quint16 lNome = u16(p + 28);
-        const quint16 lExtra = u16(p + 30);
-        const quint16 lCommento = u16(p + 32);
-        v.offsetLocale = u32(p + 42);
-        if (pos + 46 + lNome > dir.size()) {
-            *errore = QStringLiteral("indice dell'archivio non valido");
-            return false;
-        }
-        const QString nome = QString::fromUtf8(p + 46, lNome);
-        m_voci.insert(nome.toLower(), v);
-        pos += 46 + lNome + lExtra + lCommento;
     }
     return true;
 }
 
-std::unique_ptr<QIODevice> ArchivioZip::flusso(const QString& nome, QString* errore) const
+bool ArchivioZip::contiene(const QString& nome) const
 {
-    const auto it = m_voci.find(nome.toLower());
-    if (it == m_voci.end()) {
-        *errore = QStringLiteral("parte assente: ") + nome;
-        return nullptr;
-    }
-    const Voce& v = *it;
-    if ((v.flag & 1) || (v.metodo != 0 && v.metodo != 8) || v.compressa == 0xFFFFFFFFu) {
-        *errore = QStringLiteral("parte cifrata o compressa in modo non gestito: ") + nome;
-        return nullptr;
-    }
-    QFile f(m_path);
-    char h[30];
-    if (!f.open(QIODevice::ReadOnly) || !f.seek(v.offsetLocale) || f.read(h, 30) != 30 ||
-        u32(h) != kIntestazioneLocale) {
-        *errore = QStringLiteral("parte non leggibile: ") + nome;
-        return nullptr;
-    }
-    const qint64 inizio = qint64(v.offsetLocale) + 30 + u16(h + 26) + u16(h + 28);
-    if (inizio + v.compressa > f.size()) {
-        *errore = QStringLiteral("parte troncata: ") + nome;
-        return nullptr;
-    }
-    auto d = std::make_unique<FlussoZip>(m_path, v, inizio);
-    if (!d->avvia(errore))
-        return nullptr;
-    return d;
+    const QByteArray n = nome.toUtf8();
+    return m_unz && !n.isEmpty() && n.size() <= 1024 && unzLocateFile(m_unz, n.constData(), 2) == UNZ_OK;
 }
 
-bool ArchivioZip::leggi(const QString& nome, QByteArray& out, QString* errore) const
+bool ArchivioZip::leggi(const QString& nome, QByteArray& out, qint64 limite, QString* errore, GuastoZip* guasto) const
 {
-    auto d = flusso(nome, errore);
-    if (!d)
-        return false;
+    GuastoZip g = GuastoZip::Nessuno;
+    if (!guasto)
+        guasto = &g;
     out.clear();
-    char buf[64 * 1024];
-    for (;;) {
-        const qint64 n = d->read(buf, sizeof buf);
-        if (n < 0 || danneggiato(*d)) {
-            *errore = QStringLiteral("parte danneggiata: ") + nome;
-            return false;
-        }
-        if (n == 0)
-            break;
-        out.append(buf, n);
-        if (out.size() > (qint64(1) << 30)) {
-            *errore = QStringLiteral("parte troppo grande: ") + nome;
-            return false;
-        }
+    qint64 estesa = 0;
+    if (!m_unz || !posiziona(m_unz, nome, limite, &estesa, errore, guasto))
+        return false;
+    out.resize(estesa);
+    qint64 letti = 0;
+    int n = 0;
+    // Never more than the directory promised: a member that inflates further is cut there and
+    // then fails its CRC.
+    while (letti < estesa &&
+           (n = unzReadCurrentFile(m_unz, out.data() + letti, unsigned(std::min<qint64>(estesa - letti, 1 << 20)))) > 0)
+        letti += n;
+    const int chiusura = unzCloseCurrentFile(m_unz);
+    if (n < 0 || letti != estesa || chiusura != UNZ_OK) {
+        out.clear();
+        *errore = danneggiatoIn(nome, chiusura == UNZ_CRCERROR ? QStringLiteral("CRC errato")
+                                                               : QStringLiteral("dati compressi non validi"));
+        *guasto = GuastoZip::Danneggiato;
+        return false;
     }
     return true;
+}
+
+std::unique_ptr<FlussoZip> ArchivioZip::flusso(const QString& nome, qint64 limite, QString* errore,
+                                               GuastoZip* guasto) const
+{
+    GuastoZip g = GuastoZip::Nessuno;
+    if (!guasto)
+        guasto = &g;
+    // A stream of its own: the archive's handle stays free for other members.
+    std::unique_ptr<FlussoZip> f(new FlussoZip);
+    f->m_unz = apriUnz(m_path);
+    f->m_nome = nome;
+    if (!f->m_unz) {
+        *errore = QStringLiteral("la cartella di lavoro non è più leggibile");
+        *guasto = GuastoZip::Danneggiato;
+        return nullptr;
+    }
+    if (!posiziona(f->m_unz, nome, limite, &f->m_attesi, errore, guasto))
+        return nullptr;
+    f->open(QIODevice::ReadOnly);
+    return f;
+}
+
+FlussoZip::~FlussoZip()
+{
+    if (m_unz) {
+        unzCloseCurrentFile(m_unz);
+        unzClose(m_unz);
+    }
+}
+
+bool FlussoZip::atEnd() const
+{
+    return m_finito && QIODevice::atEnd();
+}
+
+qint64 FlussoZip::fine(GuastoZip g, const QString& motivo)
+{
+    m_finito = true;
+    m_guasto = g;
+    if (g != GuastoZip::Nessuno)
+        setErrorString(motivo);
+    return g == GuastoZip::Nessuno ? 0 : -1;
+}
+
+qint64 FlussoZip::readData(char* data, qint64 max)
+{
+    if (m_finito)
+        return m_guasto == GuastoZip::Nessuno ? 0 : -1;
+    if (max <= 0)
+        return 0;
+    const qint64 resto = m_attesi - m_letti;
+    if (resto > 0) {
+        const int n = unzReadCurrentFile(m_unz, data, unsigned(std::min<qint64>({max, resto, 1 << 20})));
+        if (n > 0) {
+            m_letti += n;
+            return n;
+        }
+        if (n < 0)
+            return fine(GuastoZip::Danneggiato, danneggiatoIn(m_nome, QStringLiteral("dati compressi non validi")));
+        return fine(GuastoZip::Danneggiato, danneggiatoIn(m_nome, QStringLiteral("parte troncata")));
+    }
+    // The whole member was read: its CRC decides.
+    if (unzCloseCurrentFile(m_unz) != UNZ_OK)
+        return fine(GuastoZip::Danneggiato, danneggiatoIn(m_nome, QStringLiteral("CRC errato")));
+    return fine(GuastoZip::Nessuno, {});
 }

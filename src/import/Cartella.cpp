@@ -2,13 +2,14 @@
 
 #include "core/VbConvert.h"
 #include "import/ArchivioZip.h"
+#include "import/LettoreXls.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
-#include <freexl.h>
 
 // ---------------------------------------------------------------- cells
 
@@ -76,9 +77,155 @@ QString Cella::comeTesto() const
     return {};
 }
 
+// ---------------------------------------------------------------- reasons
+
+QString Cartella::nonCartella()
+{
+    return QStringLiteral("il file non è una cartella di lavoro di Excel (.xls o .xlsx)");
+}
+
+QString Cartella::danneggiata(const QString& dettaglio)
+{
+    return QStringLiteral("la cartella di lavoro è danneggiata (%1)").arg(dettaglio);
+}
+
+QString Cartella::troppoGrande(const QString& dettaglio)
+{
+    return QStringLiteral("la cartella di lavoro supera i limiti ammessi (%1)").arg(dettaglio);
+}
+
 // ---------------------------------------------------------------- .xlsx
 
 namespace {
+
+constexpr qint64 kParteIntera = qint64(64) << 20;  // workbook, relationships, styles, shared strings
+constexpr qint64 kParteFoglio = qint64(256) << 20; // a sheet, read as a stream
+constexpr qint64 kMassimoToken = qint64(1) << 20;  // one tag, text run, comment or CDATA section
+constexpr int kMassimiTestiCondivisi = 4000000;
+constexpr int kMassimeRighe = 1048576;             // the format's own limit
+constexpr int kMassimaColonna = 16383;             // column XFD
+constexpr qint64 kMassimeCelle = qint64(32) << 20; // cells handed out, counted to each row's last value
+
+// Passes an XML part through while checking that no single token (a tag, a run of text, a
+// comment, a CDATA section) grows past kMassimoToken: the XML reader holds a token whole, and a
+// 1 GB text in a small compressed part must not become 2 GB of memory. Declarations (a DTD) have
+// no place in a workbook and are refused with it.
+class GuardiaXml final : public QIODevice
+{
+public:
+    explicit GuardiaXml(QIODevice* sorgente) : m_sorgente(sorgente) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+    bool violata() const { return m_violata; }
+
+protected:
+    qint64 writeData(const char*, qint64) override { return -1; }
+    qint64 readData(char* data, qint64 max) override
+    {
+        if (m_violata)
+            return -1;
+        const qint64 n = m_sorgente->read(data, max);
+        if (n <= 0)
+            return n;
+        for (qint64 i = 0; i < n; ++i) {
+            if (!passa(data[i])) {
+                m_violata = true;
+                setErrorString(QStringLiteral("parte XML non ammessa"));
+                return -1;
+            }
+        }
+        return n;
+    }
+
+private:
+    enum Stato { Testo, Apertura, Esclamativo, InizioCommento, Tag, Virgolette, Commento, CData, Istruzione };
+
+    bool passa(char c)
+    {
+        if (++m_lunghezza > kMassimoToken)
+            return false;
+        const char prima = m_coda[1];
+        const char primaAncora = m_coda[0];
+        m_coda[0] = m_coda[1];
+        m_coda[1] = c;
+        switch (m_stato) {
+        case Testo:
+            if (c == '<') {
+                m_stato = Apertura;
+                m_lunghezza = 0;
+            }
+            return true;
+        case Apertura:
+            if (c == '!')
+                m_stato = Esclamativo;
+            else if (c == '?')
+                m_stato = Istruzione;
+            else
+                return tag(c);
+            return true;
+        case Esclamativo:
+            if (c == '-')
+                m_stato = InizioCommento;
+            else if (c == '[')
+                m_stato = CData;
+            else
+                return false;
+            return true;
+        case InizioCommento:
+            m_coda[0] = m_coda[1] = 0;
+            m_stato = Commento;
+            return c == '-';
+        case Tag:
+            return tag(c);
+        case Virgolette:
+            if (c == m_virgoletta)
+                m_stato = Tag;
+            return true;
+        case Commento:
+            return chiudeSe(c == '>' && prima == '-' && primaAncora == '-');
+        case CData:
+            return chiudeSe(c == '>' && prima == ']' && primaAncora == ']');
+        case Istruzione:
+            return chiudeSe(c == '>' && prima == '?');
+        }
+        return false;
+    }
+    bool tag(char c)
+    {
+        m_stato = Tag;
+        if (c == '"' || c == '\'') {
+            m_virgoletta = c;
+            m_stato = Virgolette;
+        } else if (c == '>') {
+            return chiudeSe(true);
+        }
+        return true;
+    }
+    bool chiudeSe(bool chiusa)
+    {
+        if (chiusa) {
+            m_stato = Testo;
+            m_lunghezza = 0;
+        }
+        return true;
+    }
+
+    QIODevice* m_sorgente;
+    Stato m_stato = Testo;
+    qint64 m_lunghezza = 0;
+    char m_coda[2] = {0, 0};
+    char m_virgoletta = 0;
+    bool m_violata = false;
+};
+
+// Reads what the XML reader left of a part, so that its CRC is checked even when the document
+// ended before the data did; false when the part turned out damaged or too large.
+bool finoAllaFine(const FlussoZip& f, GuardiaXml& g)
+{
+    char resto[1 << 14];
+    while (g.read(resto, sizeof resto) > 0) {
+    }
+    return f.guasto() == GuastoZip::Nessuno && !g.violata();
+}
 
 // Column index of a reference such as "AB12" (A = 0); -1 when there are no letters.
 int colonnaDaRiferimento(QStringView r)
@@ -148,6 +295,32 @@ bool formatoData(int id, const QHash<int, QString>& personalizzati)
     return false;
 }
 
+// The text of the element the reader stands on (its start), child elements' text included, with
+// `rPh` (phonetic runs) left out when asked; false when it is longer than a cell may be.
+bool testoElemento(QXmlStreamReader& x, QString& out, bool senzaFonetica)
+{
+    out.clear();
+    int profondita = 1;
+    int fonetica = 0;
+    while (profondita > 0 && !x.atEnd()) {
+        x.readNext();
+        if (x.isStartElement()) {
+            ++profondita;
+            if (x.name() == QLatin1String("rPh"))
+                ++fonetica;
+        } else if (x.isEndElement()) {
+            --profondita;
+            if (x.name() == QLatin1String("rPh"))
+                --fonetica;
+        } else if (x.isCharacters() && (fonetica == 0 || !senzaFonetica)) {
+            out += x.text();
+            if (out.size() > Cartella::kMassimoTestoCella)
+                return false;
+        }
+    }
+    return true;
+}
+
 class CartellaXlsx final : public Cartella
 {
 public:
@@ -157,32 +330,47 @@ public:
                      int* colonne) const override;
 
 private:
-    bool leggiParte(const QString& nome, QByteArray& out) const
-    {
-        QString e;
-        return m_zip.leggi(nome, out, &e);
-    }
-    QHash<QString, QString> relazioni(const QString& part) const;
+    QHash<QString, QString> relazioni(const QString& part, QString* errore) const;
+    // The reason a part's reading stopped: the stream's damage, the guard, else the XML's own error.
+    static QString motivo(const QString& parte, const FlussoZip& f, const GuardiaXml& g, const QXmlStreamReader& x);
+    bool leggiTestiCondivisi(const QString& parte, QString* errore);
+    QString testoCondiviso(int k) const { return m_testi.mid(m_inizi.at(k), m_inizi.at(k + 1) - m_inizi.at(k)); }
 
     ArchivioZip m_zip;
     QStringList m_nomi;
-    QStringList m_parti; // the sheet part of each name
-    QStringList m_stringhe;
+    QStringList m_parti;        // the sheet part of each name
+    QString m_testi;            // the shared strings one after the other
+    QVector<qsizetype> m_inizi; // where each starts, and the end
     QVector<bool> m_stiliData;
 };
 
-// Id -> target part of a part's relationships ("_rels/<name>.rels" beside it).
-QHash<QString, QString> CartellaXlsx::relazioni(const QString& part) const
+QString CartellaXlsx::motivo(const QString& parte, const FlussoZip& f, const GuardiaXml& g, const QXmlStreamReader& x)
+{
+    if (f.guasto() != GuastoZip::Nessuno)
+        return f.errorString();
+    if (g.violata())
+        return Cartella::troppoGrande(parte + QStringLiteral(": un elemento XML è troppo lungo o non ammesso"));
+    return Cartella::danneggiata(parte + QStringLiteral(": XML non valido, ") + x.errorString());
+}
+
+// Id -> "type|target part" of a part's relationships ("_rels/<name>.rels" beside it); empty when
+// the part has none, and empty with *errore set when they are there but damaged or too large.
+QHash<QString, QString> CartellaXlsx::relazioni(const QString& part, QString* errore) const
 {
     QHash<QString, QString> r;
     const QString dir = cartellaDi(part);
     const QString nome = part.mid(dir.isEmpty() ? 0 : dir.size() + 1);
-    QByteArray xml;
-    if (!leggiParte((dir.isEmpty() ? QString() : dir + QLatin1Char('/')) + QStringLiteral("_rels/") + nome +
-                        QStringLiteral(".rels"),
-                    xml))
+    const QString rels = (dir.isEmpty() ? QString() : dir + QLatin1Char('/')) + QStringLiteral("_rels/") + nome +
+                         QStringLiteral(".rels");
+    GuastoZip g = GuastoZip::Nessuno;
+    const auto f = m_zip.flusso(rels, kParteIntera, errore, &g);
+    if (!f) {
+        if (g == GuastoZip::Assente)
+            errore->clear();
         return r;
-    QXmlStreamReader x(xml);
+    }
+    GuardiaXml guardia(f.get());
+    QXmlStreamReader x(&guardia);
     while (!x.atEnd()) {
         x.readNext();
         if (x.isStartElement() && x.name() == QLatin1String("Relationship")) {
@@ -191,9 +379,50 @@ QHash<QString, QString> CartellaXlsx::relazioni(const QString& part) const
             t = t.mid(t.lastIndexOf(QLatin1Char('/')) + 1);
             r.insert(a.value(QLatin1String("Id")).toString(),
                      t + QLatin1Char('|') + risolvi(dir, a.value(QLatin1String("Target")).toString()));
+            if (r.size() > ArchivioZip::kMassimoVoci) {
+                *errore = Cartella::troppoGrande(rels + QStringLiteral(": troppe relazioni"));
+                return {};
+            }
         }
     }
+    if (x.hasError() || !finoAllaFine(*f, guardia)) {
+        *errore = motivo(rels, *f, guardia, x);
+        return {};
+    }
     return r;
+}
+
+bool CartellaXlsx::leggiTestiCondivisi(const QString& parte, QString* errore)
+{
+    const auto f = m_zip.flusso(parte, kParteIntera, errore);
+    if (!f)
+        return false;
+    GuardiaXml guardia(f.get());
+    QXmlStreamReader x(&guardia);
+    m_inizi = {0};
+    QString t;
+    while (!x.atEnd()) {
+        x.readNext();
+        if (x.isStartElement() && x.name() == QLatin1String("si")) {
+            if (!testoElemento(x, t, true)) {
+                *errore = Cartella::troppoGrande(parte + QStringLiteral(": testo di una cella troppo lungo"));
+                return false;
+            }
+            if (m_inizi.size() > kMassimiTestiCondivisi) {
+                *errore = Cartella::troppoGrande(parte + QStringLiteral(": troppi testi"));
+                return false;
+            }
+            m_testi += QStringView(t).left(kLunghezzaTesto);
+            m_inizi << m_testi.size();
+        }
+    }
+    if (x.hasError() || !finoAllaFine(*f, guardia)) {
+        *errore = motivo(parte, *f, guardia, x);
+        return false;
+    }
+    m_inizi.squeeze();
+    m_testi.squeeze();
+    return true;
 }
 
 bool CartellaXlsx::apri(const QString& path, QString* errore)
@@ -202,20 +431,27 @@ bool CartellaXlsx::apri(const QString& path, QString* errore)
         return false;
     // The workbook part, from the package relationships (absolute or relative target).
     QString wb;
-    for (const QString& v : relazioni(QString())) {
+    for (const QString& v : relazioni(QString(), errore)) {
         if (v.startsWith(QLatin1String("officeDocument|")))
             wb = v.section(QLatin1Char('|'), 1);
     }
+    if (!errore->isEmpty())
+        return false;
     if (wb.isEmpty())
         wb = QStringLiteral("xl/workbook.xml");
-    QByteArray xml;
-    if (!leggiParte(wb, xml)) {
-        *errore = QStringLiteral("cartella di lavoro assente");
+    const QHash<QString, QString> rel = relazioni(wb, errore);
+    if (!errore->isEmpty())
         return false;
-    }
-    const QHash<QString, QString> rel = relazioni(wb);
     {
-        QXmlStreamReader x(xml);
+        GuastoZip g = GuastoZip::Nessuno;
+        const auto f = m_zip.flusso(wb, kParteIntera, errore, &g);
+        if (!f) {
+            if (g == GuastoZip::Assente)
+                *errore = Cartella::nonCartella();
+            return false;
+        }
+        GuardiaXml guardia(f.get());
+        QXmlStreamReader x(&guardia);
         bool trovato = false;
         while (!x.atEnd()) {
             x.readNext();
@@ -234,8 +470,12 @@ bool CartellaXlsx::apri(const QString& path, QString* errore)
                 m_parti << v.section(QLatin1Char('|'), 1);
             }
         }
-        if (x.hasError() || !trovato) {
-            *errore = QStringLiteral("cartella di lavoro non valida");
+        if (x.hasError() || !finoAllaFine(*f, guardia)) {
+            *errore = motivo(wb, *f, guardia, x);
+            return false;
+        }
+        if (!trovato) {
+            *errore = Cartella::danneggiata(QStringLiteral("nessun foglio"));
             return false;
         }
     }
@@ -246,51 +486,39 @@ bool CartellaXlsx::apri(const QString& path, QString* errore)
         else if (v.startsWith(QLatin1String("styles|")))
             parteStili = v.section(QLatin1Char('|'), 1);
     }
-    if (!parteStringhe.isEmpty()) {
-        if (!leggiParte(parteStringhe, xml)) {
-            *errore = QStringLiteral("testi condivisi non leggibili");
-            return false;
-        }
-        QXmlStreamReader x(xml);
-        QString cur;
-        int profondita = 0; // inside <rPh> (phonetic runs) text is not part of the value
-        while (!x.atEnd()) {
-            x.readNext();
-            if (x.isStartElement()) {
-                if (x.name() == QLatin1String("si"))
-                    cur.clear();
-                else if (x.name() == QLatin1String("rPh"))
-                    ++profondita;
-                else if (x.name() == QLatin1String("t") && profondita == 0)
-                    cur += x.readElementText(QXmlStreamReader::IncludeChildElements);
-            } else if (x.isEndElement()) {
-                if (x.name() == QLatin1String("si"))
-                    m_stringhe << cur;
-                else if (x.name() == QLatin1String("rPh"))
-                    --profondita;
+    if (!parteStringhe.isEmpty() && !leggiTestiCondivisi(parteStringhe, errore))
+        return false;
+    if (!parteStili.isEmpty()) {
+        GuastoZip g = GuastoZip::Nessuno;
+        const auto f = m_zip.flusso(parteStili, kParteIntera, errore, &g);
+        if (!f) {
+            if (g != GuastoZip::Assente)
+                return false; // a missing style part only loses the date formats
+            errore->clear();
+        } else {
+            GuardiaXml guardia(f.get());
+            QXmlStreamReader x(&guardia);
+            QHash<int, QString> formati;
+            bool inXfs = false;
+            while (!x.atEnd()) {
+                x.readNext();
+                if (x.isStartElement()) {
+                    if (x.name() == QLatin1String("numFmt")) {
+                        if (formati.size() < 65536)
+                            formati.insert(x.attributes().value(QLatin1String("numFmtId")).toInt(),
+                                           x.attributes().value(QLatin1String("formatCode")).toString());
+                    } else if (x.name() == QLatin1String("cellXfs")) {
+                        inXfs = true;
+                    } else if (inXfs && x.name() == QLatin1String("xf") && m_stiliData.size() < 65536) {
+                        m_stiliData << formatoData(x.attributes().value(QLatin1String("numFmtId")).toInt(), formati);
+                    }
+                } else if (x.isEndElement() && x.name() == QLatin1String("cellXfs")) {
+                    inXfs = false;
+                }
             }
-        }
-        if (x.hasError()) {
-            *errore = QStringLiteral("testi condivisi non validi");
-            return false;
-        }
-    }
-    if (!parteStili.isEmpty() && leggiParte(parteStili, xml)) {
-        QXmlStreamReader x(xml);
-        QHash<int, QString> formati;
-        bool inXfs = false;
-        while (!x.atEnd()) {
-            x.readNext();
-            if (x.isStartElement()) {
-                if (x.name() == QLatin1String("numFmt"))
-                    formati.insert(x.attributes().value(QLatin1String("numFmtId")).toInt(),
-                                   x.attributes().value(QLatin1String("formatCode")).toString());
-                else if (x.name() == QLatin1String("cellXfs"))
-                    inXfs = true;
-                else if (inXfs && x.name() == QLatin1String("xf"))
-                    m_stiliData << formatoData(x.attributes().value(QLatin1String("numFmtId")).toInt(), formati);
-            } else if (x.isEndElement() && x.name() == QLatin1String("cellXfs")) {
-                inXfs = false;
+            if (x.hasError() || !finoAllaFine(*f, guardia)) {
+                *errore = motivo(parteStili, *f, guardia, x);
+                return false;
             }
         }
     }
@@ -301,67 +529,86 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
                                QString* errore, int* colonne) const
 {
     int larghezza = 0;
+    if (colonne)
+        *colonne = 0;
     const int i = m_nomi.indexOf(foglio);
     if (i < 0) {
         *errore = QStringLiteral("foglio inesistente");
         return false;
     }
-    const auto f = m_zip.flusso(m_parti.at(i), errore);
+    const QString parte = m_parti.at(i);
+    const auto f = m_zip.flusso(parte, kParteFoglio, errore);
     if (!f)
         return false;
-    QXmlStreamReader x(f.get());
+    GuardiaXml guardia(f.get());
+    QXmlStreamReader x(&guardia);
     RigaCelle celle;
     bool intestazione = true;
     bool inRiga = false;
     bool continua = true;
+    int righe = 0;
+    qint64 celleDate = 0;
+    int ultimaPiena = -1; // the last cell of the row that holds a value
+    QString valore;
+    QString inlinea;
     while (continua && !x.atEnd()) {
         x.readNext();
         if (x.isStartElement()) {
             if (x.name() == QLatin1String("row")) {
+                if (++righe > kMassimeRighe) {
+                    *errore = Cartella::troppoGrande(parte + QStringLiteral(": troppe righe"));
+                    return false;
+                }
                 celle.clear();
+                ultimaPiena = -1;
                 inRiga = true;
             } else if (inRiga && x.name() == QLatin1String("c")) {
                 const auto a = x.attributes();
                 int col = colonnaDaRiferimento(a.value(QLatin1String("r")));
                 if (col < 0)
                     col = int(celle.size());
-                if (col > 16383) {
-                    *errore = QStringLiteral("colonna fuori misura");
+                if (col > kMassimaColonna) {
+                    *errore = Cartella::troppoGrande(parte + QStringLiteral(": colonna oltre XFD"));
                     return false;
                 }
                 const QString t = a.value(QLatin1String("t")).toString();
                 const int stile = a.value(QLatin1String("s")).toInt();
-                QString valore;
-                QString inlinea;
+                valore.clear();
+                inlinea.clear();
                 bool haValore = false;
+                bool lungo = false;
                 while (!x.atEnd()) {
                     x.readNext();
                     if (x.isEndElement() && x.name() == QLatin1String("c"))
                         break;
                     if (x.isStartElement()) {
                         if (x.name() == QLatin1String("v")) {
-                            valore = x.readElementText();
+                            lungo = lungo || !testoElemento(x, valore, false);
                             haValore = true;
                         } else if (x.name() == QLatin1String("is")) {
-                            inlinea = x.readElementText(QXmlStreamReader::IncludeChildElements);
+                            lungo = lungo || !testoElemento(x, inlinea, true);
                             haValore = true;
                         }
                     }
+                }
+                if (lungo) {
+                    *errore = Cartella::troppoGrande(parte + QStringLiteral(": testo di una cella troppo lungo"));
+                    return false;
                 }
                 Cella c;
                 if (haValore) {
                     if (t == QLatin1String("s")) {
                         bool ok = false;
                         const int k = valore.trimmed().toInt(&ok);
-                        if (!ok || k < 0 || k >= m_stringhe.size()) {
-                            *errore = QStringLiteral("testo condiviso inesistente");
+                        if (!ok || k < 0 || k >= m_inizi.size() - 1) {
+                            *errore = Cartella::danneggiata(parte + QStringLiteral(": testo condiviso inesistente"));
                             return false;
                         }
-                        c = Cella::daTesto(m_stringhe.at(k));
+                        c = Cella::daTesto(testoCondiviso(k));
                     } else if (t == QLatin1String("inlineStr")) {
-                        c = Cella::daTesto(inlinea);
+                        c = Cella::daTesto(inlinea.left(kLunghezzaTesto));
                     } else if (t == QLatin1String("str")) {
-                        c = Cella::daTesto(valore);
+                        c = Cella::daTesto(valore.left(kLunghezzaTesto));
                     } else if (t == QLatin1String("b")) {
                         c = Cella::daBooleano(valore.trimmed() == QLatin1String("1"));
                     } else if (t == QLatin1String("e")) {
@@ -380,17 +627,25 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
                                     : Cella::daNumero(v);
                     }
                 }
-                if (!c.vuota()) {
-                    if (celle.size() <= col)
-                        celle.resize(col + 1);
-                    celle[col] = c;
-                } else if (celle.size() <= col) {
+                if (celle.size() <= col)
                     celle.resize(col + 1);
+                if (!c.vuota()) {
+                    celle[col] = c;
+                    ultimaPiena = std::max(ultimaPiena, col);
                 }
             }
         } else if (x.isEndElement() && x.name() == QLatin1String("row")) {
             inRiga = false;
-            larghezza = std::max(larghezza, int(celle.size()));
+            // A row without a value is neither the column names nor data, as in the .xls reader.
+            if (ultimaPiena < 0)
+                continue;
+            celle.resize(ultimaPiena + 1);
+            celleDate += celle.size();
+            if (celleDate > kMassimeCelle) {
+                *errore = Cartella::troppoGrande(parte + QStringLiteral(": troppe celle"));
+                return false;
+            }
+            larghezza = std::max(larghezza, ultimaPiena + 1);
             if (colonne)
                 *colonne = larghezza;
             if (intestazione)
@@ -399,12 +654,10 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
                 continua = riga(celle);
         }
     }
-    if (continua && danneggiato(*f)) {
-        *errore = QStringLiteral("foglio danneggiato");
-        return false;
-    }
-    if (x.hasError() && continua) {
-        *errore = QStringLiteral("foglio non valido: ") + x.errorString();
+    if (!continua)
+        return true;
+    if (x.hasError() || !finoAllaFine(*f, guardia)) {
+        *errore = motivo(parte, *f, guardia, x);
         return false;
     }
     return true;
@@ -412,126 +665,70 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
 
 // ---------------------------------------------------------------- .xls
 
+// The sheets' names come from one run of the reader program, each sheet's rows from another.
 class CartellaXls final : public Cartella
 {
 public:
-    ~CartellaXls() override
+    bool apri(const QString& path, QString* errore)
     {
-        if (m_h)
-            freexl_close(m_h);
+        m_path = path;
+        ProtocolloXls p;
+        p.foglio = [this](const QString& nome) { m_nomi << nome + QLatin1Char('$'); };
+        return LettoreXls::esegui(path, -1, p, errore);
     }
-    bool apri(const QString& path, QString* errore);
     QStringList fogli() const override { return m_nomi; }
     bool leggiFoglio(const QString& foglio, const std::function<bool(const RigaCelle&)>& riga, QString* errore,
-                     int* colonne) const override;
-
-private:
-    const void* m_h = nullptr;
-    QStringList m_nomi;
-};
-
-bool CartellaXls::apri(const QString& path, QString* errore)
-{
-    const QByteArray p = QFile::encodeName(path);
-    if (freexl_open(p.constData(), &m_h) != FREEXL_OK) {
-        if (m_h)
-            freexl_close(m_h);
-        m_h = nullptr;
-        *errore = QStringLiteral("file .xls non leggibile o protetto");
-        return false;
-    }
-    unsigned int info = 0;
-    if (freexl_get_info(m_h, FREEXL_BIFF_PASSWORD, &info) != FREEXL_OK || info != FREEXL_BIFF_PLAIN) {
-        *errore = QStringLiteral("file .xls protetto da password");
-        return false;
-    }
-    unsigned int n = 0;
-    if (freexl_get_info(m_h, FREEXL_BIFF_SHEET_COUNT, &n) != FREEXL_OK || n > 65535) {
-        *errore = QStringLiteral("file .xls non valido");
-        return false;
-    }
-    for (unsigned int i = 0; i < n; ++i) {
-        const char* nome = nullptr;
-        if (freexl_get_worksheet_name(m_h, (unsigned short)i, &nome) != FREEXL_OK || !nome) {
-            *errore = QStringLiteral("file .xls non valido");
+                     int* colonne) const override
+    {
+        if (colonne)
+            *colonne = 0;
+        const int i = m_nomi.indexOf(foglio);
+        if (i < 0) {
+            *errore = QStringLiteral("foglio inesistente");
             return false;
         }
-        m_nomi << QString::fromUtf8(nome) + QLatin1Char('$');
+        ProtocolloXls p;
+        bool intestazione = true;
+        int larghezza = 0;
+        p.riga = [&](quint32, const RigaCelle& celle) {
+            larghezza = std::max(larghezza, int(celle.size()));
+            if (colonne)
+                *colonne = larghezza;
+            if (intestazione) {
+                intestazione = false;
+                return true;
+            }
+            return riga(celle);
+        };
+        return LettoreXls::esegui(m_path, i, p, errore);
     }
-    return true;
-}
 
-Cella cellaXls(const FreeXL_CellValue& v)
-{
-    switch (v.type) {
-    case FREEXL_CELL_INT:
-        return Cella::daNumero(v.value.int_value);
-    case FREEXL_CELL_DOUBLE:
-        return Cella::daNumero(v.value.double_value);
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-        return Cella::daTesto(QString::fromUtf8(v.value.text_value));
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME:
-    case FREEXL_CELL_TIME: {
-        const QString t = QString::fromUtf8(v.value.text_value);
-        double serial = 0;
-        if (v.type != FREEXL_CELL_TIME) {
-            const QDate d = QDate::fromString(t.left(10), QStringLiteral("yyyy-MM-dd"));
-            if (!d.isValid())
-                return Cella::daTesto(t);
-            serial = double(kEpoca.daysTo(d));
-        }
-        const QString ora = v.type == FREEXL_CELL_TIME ? t : t.mid(11);
-        const QTime tm = QTime::fromString(ora.left(8), QStringLiteral("hh:mm:ss"));
-        if (tm.isValid())
-            serial += tm.msecsSinceStartOfDay() / 86400000.0;
-        return Cella::daSerialeData(serial);
-    }
-    default:
-        return {};
-    }
-}
-
-bool CartellaXls::leggiFoglio(const QString& foglio, const std::function<bool(const RigaCelle&)>& riga, QString* errore,
-                              int* larghezza) const
-{
-    const int i = m_nomi.indexOf(foglio);
-    unsigned int righe = 0;
-    unsigned short colonne = 0;
-    if (i < 0 || freexl_select_active_worksheet(m_h, (unsigned short)i) != FREEXL_OK ||
-        freexl_worksheet_dimensions(m_h, &righe, &colonne) != FREEXL_OK) {
-        *errore = QStringLiteral("foglio non leggibile");
-        return false;
-    }
-    if (larghezza)
-        *larghezza = righe > 0 ? colonne : 0;
-    RigaCelle celle;
-    for (unsigned int r = 1; r < righe; ++r) {
-        celle.fill(Cella(), colonne);
-        for (unsigned short c = 0; c < colonne; ++c) {
-            FreeXL_CellValue v;
-            if (freexl_get_cell_value(m_h, r, c, &v) == FREEXL_OK)
-                celle[c] = cellaXls(v);
-        }
-        if (!riga(celle))
-            break;
-    }
-    return true;
-}
+private:
+    QString m_path;
+    QStringList m_nomi;
+};
 
 } // namespace
 
 std::unique_ptr<Cartella> apriCartellaXlsx(const QString& path, QString* errore)
 {
+    errore->clear();
     auto c = std::make_unique<CartellaXlsx>();
-    if (!c->apri(path, errore))
+    if (!c->apri(path, errore)) {
+        if (errore->isEmpty())
+            *errore = Cartella::danneggiata(QStringLiteral("struttura non valida"));
         return nullptr;
+    }
     return c;
 }
 
 std::unique_ptr<Cartella> apriCartellaXls(const QString& path, QString* errore)
 {
+    errore->clear();
+    if (QFileInfo(path).size() > LettoreXls::kMassimoFile) {
+        *errore = Cartella::troppoGrande(QStringLiteral("file .xls troppo grande"));
+        return nullptr;
+    }
     auto c = std::make_unique<CartellaXls>();
     if (!c->apri(path, errore))
         return nullptr;
@@ -542,7 +739,7 @@ std::unique_ptr<Cartella> apriCartella(const QString& path, QString* errore)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        *errore = f.errorString();
+        *errore = QStringLiteral("il file non è leggibile (%1)").arg(f.errorString());
         return nullptr;
     }
     const QByteArray firma = f.read(8);
@@ -551,6 +748,6 @@ std::unique_ptr<Cartella> apriCartella(const QString& path, QString* errore)
         return apriCartellaXlsx(path, errore);
     if (firma == QByteArray::fromHex("D0CF11E0A1B11AE1"))
         return apriCartellaXls(path, errore);
-    *errore = QStringLiteral("il file non è una cartella di Excel");
+    *errore = Cartella::nonCartella();
     return nullptr;
 }

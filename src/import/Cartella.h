@@ -1,8 +1,10 @@
 #pragma once
 // Reading a supplier's workbook (.xls or .xlsx) as the spreadsheet imports need it: the sheets in
-// tab order, each named with a trailing "$", and a sheet's rows of typed cells. The first row of a
-// sheet names the columns and is never handed out as data. The file's content, not its name,
-// chooses the reader.
+// tab order, each named with a trailing "$", and a sheet's rows of typed cells. The first row that
+// holds a value names the columns and is never handed out as data; rows without a value are not
+// handed out either, so both formats give the same rows. The file's content, not its name, chooses
+// the reader. A text cell is cut to 255 characters (a text column of the old spreadsheet driver);
+// a workbook that expands past the bounds below is refused, never read in part.
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -36,21 +38,31 @@ using RigaCelle = QVector<Cella>;
 class Cartella
 {
 public:
+    static constexpr int kLunghezzaTesto = 255;      // characters kept of a text cell
+    static constexpr int kMassimoTestoCella = 32767; // a longer cell is no workbook's
+
+    // The reasons a workbook is refused, in Italian for the user's second line.
+    static QString nonCartella();
+    static QString danneggiata(const QString& dettaglio);
+    static QString troppoGrande(const QString& dettaglio);
+
     virtual ~Cartella() = default;
     // The sheets in tab order, each name followed by "$".
     virtual QStringList fogli() const = 0;
     // Hands every data row of the sheet (after the column-name row) to `riga`, in order; a row
     // may be shorter than the sheet is wide (missing cells are empty). `riga` returns false to stop.
-    // False with *errore set when the sheet cannot be read (then rows already handed out must not
-    // be trusted). *colonne (when given) becomes the sheet's width, the column-name row included.
+    // False with *errore set (Italian, fit for the user) when the sheet cannot be read; then rows
+    // already handed out must not be trusted. *colonne (when given) becomes the sheet's width: the
+    // last column holding a value, the column-name row included.
     virtual bool leggiFoglio(const QString& foglio, const std::function<bool(const RigaCelle&)>& riga, QString* errore,
                              int* colonne = nullptr) const = 0;
 };
 
-// Opens the workbook at `path`: an OLE2 file is read as .xls, a zip as .xlsx. Null with *errore
-// set when the file is neither, is damaged, or is protected by a password.
+// Opens the workbook at `path`: an OLE2 file is read as .xls (by the reader program beside this
+// one, see LettoreXls.h), a zip as .xlsx. Null with *errore set (Italian, fit for the user) when the
+// file is neither, is damaged, is too large, or is protected by a password.
 std::unique_ptr<Cartella> apriCartella(const QString& path, QString* errore);
 
-// The readers themselves, for tests and fuzzing: .xlsx from its bytes, .xls from a file.
+// The readers themselves, for tests and fuzzing.
 std::unique_ptr<Cartella> apriCartellaXlsx(const QString& path, QString* errore);
 std::unique_ptr<Cartella> apriCartellaXls(const QString& path, QString* errore);

@@ -1,13 +1,16 @@
 // Fuzz entry point for the price-list readers: the first byte picks the separated, "Poseidon 35",
-// RCG or GRONTE line reader, or the .xlsx or .xls workbook reader; the rest is the input. Any
-// input must be read or refused, never crash, and a read row must stay inside its layout.
+// RCG or GRONTE line reader, the .xlsx workbook reader, or the reader of the .xls child's answer
+// (freexl itself runs only in that child, never here); the rest is the input. Any input must be
+// read or refused, never crash, and a read row must stay inside its layout and bounds.
 #include "core/TextFile.h"
 #include "import/Cartella.h"
 #include "import/Importazione.h"
+#include "import/LettoreXls.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,10 +24,47 @@ void require(bool condition)
         std::abort();
 }
 
-void leggiCartella(const QByteArray& dati, bool xlsx)
+void checkRiga(const RigaCelle& r)
 {
-    const QString path =
-        QDir::temp().filePath(QStringLiteral("tavrino-fuzz-%1.%2").arg(getpid()).arg(xlsx ? "xlsx" : "xls"));
+    require(r.size() <= ProtocolloXls::kMassimeColonne);
+    for (const Cella& k : r) {
+        require(k.testo.size() <= Cartella::kLunghezzaTesto);
+        (void)k.comeTesto();
+    }
+}
+
+// The child's answer arriving in pieces of the sizes the first bytes give.
+void leggiRisposta(const QByteArray& dati)
+{
+    ProtocolloXls p;
+    int fogli = 0;
+    qint64 ultima = -1;
+    p.foglio = [&](const QString& nome) {
+        require(nome.size() <= int(ProtocolloXls::kMassimoNome));
+        ++fogli;
+    };
+    p.riga = [&](quint32 indice, const RigaCelle& r) {
+        require(qint64(indice) > ultima && !r.isEmpty() && !r.last().vuota());
+        ultima = indice;
+        checkRiga(r);
+        return true;
+    };
+    qsizetype pos = 0;
+    int pezzo = 0;
+    while (pos < dati.size()) {
+        const qsizetype n = std::min<qsizetype>(dati.size() - pos, 1 + (uchar(dati.at(pezzo++ % dati.size())) % 64));
+        if (!p.aggiungi(dati.constData() + pos, n)) {
+            require(!p.errore().isEmpty());
+            return;
+        }
+        pos += n;
+    }
+    require(fogli <= int(ProtocolloXls::kMassimoFogli));
+}
+
+void leggiCartella(const QByteArray& dati)
+{
+    const QString path = QDir::temp().filePath(QStringLiteral("tavrino-fuzz-%1.xlsx").arg(getpid()));
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly))
@@ -32,7 +72,7 @@ void leggiCartella(const QByteArray& dati, bool xlsx)
         f.write(dati);
     }
     QString errore;
-    const auto c = xlsx ? apriCartellaXlsx(path, &errore) : apriCartellaXls(path, &errore);
+    const auto c = apriCartellaXlsx(path, &errore);
     if (c) {
         for (const QString& foglio : c->fogli()) {
             require(foglio.endsWith(QLatin1Char('$')));
@@ -40,8 +80,7 @@ void leggiCartella(const QByteArray& dati, bool xlsx)
             c->leggiFoglio(
                 foglio,
                 [&](const RigaCelle& r) {
-                    for (const Cella& k : r)
-                        (void)k.comeTesto();
+                    checkRiga(r);
                     return ++righe < 5000;
                 },
                 &errore);
@@ -60,8 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const QByteArray resto(reinterpret_cast<const char*>(data) + 1, int(size - 1));
     const int modo = data[0] % 6;
-    if (modo >= 4) {
-        leggiCartella(resto, modo == 4);
+    if (modo == 4) {
+        leggiCartella(resto);
+        return 0;
+    }
+    if (modo == 5) {
+        leggiRisposta(resto);
         return 0;
     }
     ImpostazioniImport imp;

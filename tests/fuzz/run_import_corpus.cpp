@@ -1,5 +1,6 @@
 // Runs the price-list fuzz entry point over a fixed set of tricky inputs (and any files named on
 // the command line), so every build exercises the readers without a fuzzing compiler.
+// "--seme DIR" writes the inputs into DIR instead, as the fuzzer's starting corpus.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -7,13 +8,17 @@
 #include <QTemporaryDir>
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 #include <xlsxwriter.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
-QByteArray conModo(char modo, const QByteArray& b) { return QByteArray(1, modo) + b; }
+QByteArray conModo(char modo, const QByteArray& b)
+{
+    return QByteArray(1, modo) + b;
+}
 
 // A small real workbook, then cut and damaged copies of it.
 QList<QByteArray> cartelle()
@@ -39,7 +44,52 @@ QList<QByteArray> cartelle()
         b[(i * 7919) % b.size()] = char(i * 37);
         l << conModo(4, b);
     }
-    l << conModo(5, buono) << conModo(5, QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(600, '\xff'));
+    return l;
+}
+
+// The .xls reader's answer: a whole one, then cut and damaged copies.
+QList<QByteArray> risposteXls()
+{
+    const auto u16 = [](QByteArray& b, quint16 v) { b.append(char(v & 0xff)).append(char(v >> 8)); };
+    const auto u32 = [&](QByteArray& b, quint32 v) {
+        u16(b, quint16(v & 0xffff));
+        u16(b, quint16(v >> 16));
+    };
+    const auto testo = [&](QByteArray& b, const QByteArray& t) {
+        u32(b, quint32(t.size()));
+        b += t;
+    };
+    QByteArray b("TXLS1\n");
+    b += 'F';
+    testo(b, "PRODOTTI");
+    b += 'F';
+    testo(b, "Caff\xc3\xa8");
+    for (quint32 r = 2; r < 40; r += 3) {
+        b += 'R';
+        u32(b, r);
+        u16(b, 5);
+        u16(b, 0);
+        b += char(1);
+        const double d = r * 1.5;
+        b += QByteArray(reinterpret_cast<const char*>(&d), 8);
+        for (const auto& [kind, t] :
+             {std::pair<char, QByteArray>{2, "Pane"}, {3, "2025-01-31"}, {4, "2025-01-31 12:30:00"}, {5, "08:15:00"}}) {
+            u16(b, quint16(kind + 1));
+            b += kind;
+            testo(b, t);
+        }
+    }
+    b += 'Z';
+    QList<QByteArray> l = {conModo(5, b), conModo(5, QByteArray("TXLS1\nE\x02")),
+                           conModo(5, QByteArray("TXLS1\nR\x00\x00\x00\x00\xff\xff")),
+                           conModo(5, QByteArray("TXLS1\nF\xff\xff\xff\xff"))};
+    for (int taglio = 0; taglio < b.size(); taglio += 17)
+        l << conModo(5, b.left(taglio));
+    for (int i = 0; i < 60; ++i) {
+        QByteArray c = b;
+        c[(i * 7919) % c.size()] = char(i * 37);
+        l << conModo(5, c);
+    }
     return l;
 }
 
@@ -59,9 +109,10 @@ QList<QByteArray> corpus()
         conModo(3, "\xff\xfe\x00\x01"),
         conModo(4, "PK\x03\x04"),
         conModo(4, QByteArray("PK\x05\x06") + QByteArray(18, '\xff')),
-        conModo(5, "not an xls"),
+        conModo(5, "not an answer"),
     };
     l += cartelle();
+    l += risposteXls();
     return l;
 }
 
@@ -70,6 +121,16 @@ QList<QByteArray> corpus()
 int main(int argc, char** argv)
 {
     QList<QByteArray> inputs = corpus();
+    if (argc == 3 && QByteArray(argv[1]) == "--seme") {
+        const QDir dir(QString::fromLocal8Bit(argv[2]));
+        for (int i = 0; i < inputs.size(); ++i) {
+            QFile f(dir.filePath(QStringLiteral("seme-%1").arg(i)));
+            if (!f.open(QIODevice::WriteOnly) || f.write(inputs.at(i)) != inputs.at(i).size())
+                return 1;
+        }
+        std::printf("fuzz_import_corpus: %lld seeds written\n", static_cast<long long>(inputs.size()));
+        return 0;
+    }
     for (int i = 1; i < argc; ++i) {
         QFile f(QString::fromLocal8Bit(argv[i]));
         if (f.open(QIODevice::ReadOnly))
