@@ -1,5 +1,7 @@
 #include "labels/ExportWorkbook.h"
 
+#include "core/VbConvert.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,8 +13,10 @@
 ExportWorkbook::ExportWorkbook(const QString& destinazione)
     : m_destinazione(destinazione), m_temp(temporaneo(destinazione))
 {
-    // A leftover of an interrupted export is ours to replace.
-    if (QFileInfo(m_temp).isFile())
+    // A leftover of an interrupted export is ours to replace; a link of that name is removed
+    // itself, never followed to write elsewhere.
+    const QFileInfo vecchio(m_temp);
+    if (vecchio.isSymLink() || vecchio.isFile())
         QFile::remove(m_temp);
     m_wb = workbook_new(QFile::encodeName(m_temp).constData());
     if (!m_wb) {
@@ -21,6 +25,8 @@ ExportWorkbook::ExportWorkbook(const QString& destinazione)
     }
     m_formatoData = workbook_add_format(m_wb);
     format_set_num_format(m_formatoData, "dd/mm/yyyy");
+    m_formatoDataOra = workbook_add_format(m_wb);
+    format_set_num_format(m_formatoDataOra, "dd/mm/yyyy hh:mm:ss");
     m_formatoDenaro = workbook_add_format(m_wb);
     format_set_num_format(m_formatoDenaro, "#,##0.00");
 }
@@ -65,6 +71,8 @@ void ExportWorkbook::numero(int riga, int col, double v, bool denaro)
 {
     if (!m_ws)
         return;
+    if (denaro)
+        v = Vb::roundHalfAway(v, 2);
     annota(worksheet_write_number(m_ws, lxw_row_t(riga), lxw_col_t(col), v, denaro ? m_formatoDenaro : nullptr));
 }
 
@@ -83,6 +91,20 @@ void ExportWorkbook::data(int riga, int col, const QDate& d)
     dt.month = d.month();
     dt.day = d.day();
     annota(worksheet_write_datetime(m_ws, lxw_row_t(riga), lxw_col_t(col), &dt, m_formatoData));
+}
+
+void ExportWorkbook::dataOra(int riga, int col, const QDateTime& d)
+{
+    if (!m_ws || !d.isValid())
+        return;
+    lxw_datetime dt{};
+    dt.year = d.date().year();
+    dt.month = d.date().month();
+    dt.day = d.date().day();
+    dt.hour = d.time().hour();
+    dt.min = d.time().minute();
+    dt.sec = d.time().second();
+    annota(worksheet_write_datetime(m_ws, lxw_row_t(riga), lxw_col_t(col), &dt, m_formatoDataOra));
 }
 
 void ExportWorkbook::intestazioni(const QStringList& nomi)

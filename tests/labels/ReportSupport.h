@@ -66,7 +66,8 @@ inline QString python3()
 }
 
 // Every sheet of the workbook: {"sheets": [names], "<name>": [[{"t": type, "v": value}, ...], ...]}
-// with type "s" (text), "n" (number), "d" (date, value "yyyy-mm-dd", "f" its number format), "" (empty).
+// with type "s" (text), "n" (number), "d" (date, value "yyyy-mm-dd", "o" the time "hh:mm:ss", "f" its
+// number format), "" (empty).
 inline QJsonObject readXlsx(const QString& path)
 {
     static const char* script = R"(
@@ -86,7 +87,7 @@ for ws in wb.worksheets:
             elif isinstance(v, (int, float)):
                 cells.append({"t": "n", "v": v})
             elif isinstance(v, datetime.datetime):
-                cells.append({"t": "d", "v": v.date().isoformat(), "f": c.number_format})
+                cells.append({"t": "d", "v": v.date().isoformat(), "o": v.time().isoformat(), "f": c.number_format})
             else:
                 cells.append({"t": "s", "v": str(v)})
         rows.append(cells)

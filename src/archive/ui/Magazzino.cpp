@@ -461,9 +461,18 @@ QWidget* Magazzino::costruisciPulsanti()
     auto* gs = new QVBoxLayout(stampe);
     cmdStampaMagazzino = pulsante(stampe, QStringLiteral("cmdStampaMagazzino"), QStringLiteral("Stampa Esporta"));
     cmdStampaFrontalino = pulsante(stampe, QStringLiteral("cmdStampaFrontalino"), QStringLiteral("Stampa Front."));
+    pbEsporta = named(new QProgressBar(stampe), QStringLiteral("pbEsporta"), QStringLiteral("Esportazione"));
+    pbEsporta->setTextVisible(false);
+    pbEsporta->setMaximumHeight(12);
+    lblEsporta = named(new QLabel(stampe), QStringLiteral("lblEsporta"), QStringLiteral("Righe esportate"));
+    lblEsporta->setAlignment(Qt::AlignCenter);
     gs->addWidget(cmdStampaMagazzino);
     gs->addWidget(cmdStampaFrontalino);
+    gs->addWidget(pbEsporta);
+    gs->addWidget(lblEsporta);
     gs->addStretch(1);
+    pbEsporta->hide();
+    lblEsporta->hide();
     h->addWidget(stampe);
     h->addStretch(1);
     return box;

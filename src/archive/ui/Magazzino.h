@@ -134,6 +134,9 @@ public:
     QPushButton* cmdVediTutteLePromozioni = nullptr;
     QPushButton* cmdStampaMagazzino = nullptr;
     QPushButton* cmdStampaFrontalino = nullptr;
+    // The exports' progress, shown while one runs: the bar and the count of rows.
+    QProgressBar* pbEsporta = nullptr;
+    QLabel* lblEsporta = nullptr;
     QPushButton* CmdUscita = nullptr;
 
     // --- timers
