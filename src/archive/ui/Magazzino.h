@@ -107,6 +107,7 @@ public:
     std::array<QRadioButton*, 2> optTipoSconto{};
     QLabel* Label5_2 = nullptr;
     QLineEdit* txtPrezzoScontato = nullptr;
+    QLabel* lblMotivoPrezzo = nullptr; // why the price box holds no valid price
     QPushButton* cmdConfermaPromozione = nullptr;
     QPushButton* cmdAnnullaPromozione = nullptr;
     QGroupBox* frElencoPromozioni = nullptr;

@@ -33,6 +33,7 @@ void Magazzino::collegaModifica()
     c.optPercento = optTipoSconto[1];
     c.Label5_2 = Label5_2;
     c.txtPrezzoScontato = txtPrezzoScontato;
+    c.lblMotivo = lblMotivoPrezzo;
     c.cmdConfermaPromozione = cmdConfermaPromozione;
     c.txtRicBarCode = txtRicBarCode;
     c.codiceSelezionato = [this] { return ListMagazzino->selectedCode(); };
