@@ -1,8 +1,8 @@
 // The article window's links to the editing windows: the article editor, the departments,
 // the promotions and the scanned-barcode box.
 #include "archive/ui/Magazzino.h"
-#include "core/ui/KeyFilter.h"
 #include "core/VbConvert.h"
+#include "core/ui/KeyFilter.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/ArchivioCallbacks.h"
 #include "editing/ui/Promotions.h"
