@@ -104,7 +104,7 @@ private:
 std::optional<double> prodotto(const std::optional<double>& a, const std::optional<double>& b)
 {
     if (a && b)
-        return Vb::roundHalfAway(*a * *b, 2);
+        return ExportWorkbook::alCentesimo(*a * *b);
     return std::nullopt;
 }
 
@@ -112,7 +112,7 @@ std::optional<double> prodotto(const std::optional<double>& a, const std::option
 void somma(std::optional<double>& tot, const std::optional<double>& a, const std::optional<double>& b)
 {
     if (const auto p = prodotto(a, b))
-        tot = Vb::roundHalfAway(tot.value_or(0) + *p, 2);
+        tot = ExportWorkbook::alCentesimo(tot.value_or(0) + *p);
 }
 
 void scriviRiga(ExportWorkbook& wb, int riga, const RigaMagazzino& a)
@@ -291,7 +291,7 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
     wb.numero(1, 0, totMagazzino, true);
     wb.numero(1, 1, totVendita, true);
     if (totMagazzino && totVendita)
-        wb.numero(1, 2, Vb::roundHalfAway(*totVendita - *totMagazzino, 2), true);
+        wb.numero(1, 2, ExportWorkbook::alCentesimo(*totVendita - *totMagazzino), true);
     const Esito e = wb.chiudi();
     if (!e)
         return fallita(e);

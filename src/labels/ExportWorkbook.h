@@ -20,6 +20,9 @@ public:
     explicit ExportWorkbook(const QString& destinazione);
     ~ExportWorkbook(); // removes the temporary file when the workbook was not committed
 
+    // `v` rounded half away from zero to the cent, as Vb::money shows it.
+    static double alCentesimo(double v);
+
     // The file written before it replaces the destination: "<folder>/.~<name>.tmp". One left by
     // an export that was killed is removed when the next export of that name starts.
     static QString temporaneo(const QString& destinazione);
