@@ -126,8 +126,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     TestEnv env;
     QTemporaryDir stampe;
-    qputenv("TAVRINO_TEST_PRINTERS", "A4 Ufficio");
-    qputenv("TAVRINO_TEST_PRINTERS_DIR", stampe.path().toLocal8Bit());
+    env.stampanti().installa({QStringLiteral("A4 Ufficio")});
+    env.stampanti().cartella = stampe.path();
 
     creaArchivio();
     const auto valori = celle();

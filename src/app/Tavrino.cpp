@@ -13,10 +13,12 @@ Tavrino::Tavrino()
     caricaTraduzioni();
     Contesto::installaInterazione(&m_interazione);
     Contesto::installaProgramma(this);
+    Contesto::installaStampanti(&m_stampanti);
 }
 
 Tavrino::~Tavrino()
 {
+    Contesto::installaStampanti(nullptr);
     Contesto::installaProgramma(nullptr);
     Contesto::reset();
 }

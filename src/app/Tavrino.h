@@ -1,7 +1,8 @@
 #pragma once
 // The program composed: it owns the services the subsystems use (the message boxes and dialogs,
-// the Italian texts of the standard dialogs) and wires the core windows to the article window
-// and the external-database step. One instance lives for the whole run.
+// the Italian texts of the standard dialogs, the system's printers) and wires the core windows to
+// the article window and the external-database step. One instance lives for the whole run.
+#include "core/ui/Printers.h"
 #include "core/ui/Programma.h"
 #include "core/ui/WidgetInteraction.h"
 
@@ -26,5 +27,6 @@ public:
 private:
     void caricaTraduzioni();
     WidgetInteraction m_interazione;
+    StampantiCups m_stampanti;
     std::vector<std::unique_ptr<QTranslator>> m_traduzioni;
 };

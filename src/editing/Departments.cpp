@@ -1,6 +1,7 @@
 #include "editing/Departments.h"
 
 #include "core/Database.h"
+#include "core/NumeroDigitato.h"
 #include "core/Paths.h"
 #include "core/VbConvert.h"
 
@@ -36,9 +37,19 @@ std::optional<Reparto> leggi(int cod)
     return Articoli::repartoPerCodice(cod).valore;
 }
 
+QString verificaIva(const QString& iva)
+{
+    const auto v = numeroDaTastiera(iva);
+    if (!v)
+        return QStringLiteral("Formato 'Iva' non valido");
+    if (*v > 100)
+        return QStringLiteral("'Iva' non valida: al massimo 100");
+    return {};
+}
+
 Esito salva(int cod, const Modifica& m)
 {
-    const auto iva = Vb::cdbl(m.iva);
+    const auto iva = verificaIva(m.iva).isEmpty() ? numeroDaTastiera(m.iva) : std::nullopt;
     const auto valore = m.valore.isEmpty() ? std::optional<double>(0) : Vb::cdbl(m.valore);
     if (!iva || !valore) {
         ScriviErrore(kModulo, QStringLiteral("SalvaReparto"), VbErr::TypeMismatch, m.iva + QLatin1Char('/') + m.valore);

@@ -31,8 +31,12 @@ struct Modifica
     QString nuovoFile;
 };
 
-// Writes the edit; the texts must already have been checked (numbers are converted here and a text
-// that is not one fails the save).
+// Why a VAT text cannot be a department's, empty when it can: as the editor takes it, digits and
+// one decimal comma (a pasted sign or exponent is refused), at most 100.
+QString verificaIva(const QString& iva);
+
+// Writes the edit; the texts must already have been checked (numbers are converted here, and a
+// text that is not one, or a VAT that verificaIva refuses, fails the save).
 Esito salva(int cod, const Modifica& m);
 // Name "Reparto<Cod>", every number 0, fiscal, no icon.
 Esito azzera(int cod);

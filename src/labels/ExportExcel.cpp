@@ -9,6 +9,7 @@
 #include "labels/ExportWorkbook.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <condition_variable>
@@ -23,7 +24,7 @@ namespace {
 
 const QString kModulo = QStringLiteral("Magazzino");
 const QString kFallita = QStringLiteral("Esportazione NON Effettuata!!!");
-constexpr int kPasso = 1000; // rows between two progress reports
+constexpr int kPasso = 500; // rows between two progress reports
 
 // The opening both exports share: the file name, and the overwrite question when it exists.
 // Empty when the export must not go on (the user was told).
@@ -99,17 +100,19 @@ private:
     bool m_chiusa = false;
 };
 
+// A value of stock or sales: the product rounded to the cent, as its cell holds it.
 std::optional<double> prodotto(const std::optional<double>& a, const std::optional<double>& b)
 {
     if (a && b)
-        return *a * *b;
+        return ExportWorkbook::alCentesimo(*a * *b);
     return std::nullopt;
 }
 
+// The totals add the rows' cents, so they are the sum of what the rows show.
 void somma(std::optional<double>& tot, const std::optional<double>& a, const std::optional<double>& b)
 {
-    if (a && b)
-        tot = tot.value_or(0) + *a * *b;
+    if (const auto p = prodotto(a, b))
+        tot = ExportWorkbook::alCentesimo(tot.value_or(0) + *p);
 }
 
 void scriviRiga(ExportWorkbook& wb, int riga, const RigaMagazzino& a)
@@ -127,10 +130,22 @@ void scriviRiga(ExportWorkbook& wb, int riga, const RigaMagazzino& a)
     wb.testo(riga, 10, a.genere);
 }
 
-// "yyyy-MM-dd", also with a time after it.
-QDate dataStorico(const QString& s)
+// A movement's time as stored: "yyyy-MM-dd", then "hh:mm[:ss[.zzz]]" after a blank or a "T";
+// a day alone is its midnight. Invalid when it is neither.
+QDateTime dataOraStorico(const QString& testo)
 {
-    return Vb::fromIso(s.left(10));
+    const QString s = testo.trimmed();
+    const QDate d = Vb::fromIso(s.left(10));
+    if (!d.isValid())
+        return {};
+    if (s.size() == 10)
+        return QDateTime(d, QTime(0, 0));
+    if (s.at(10) != QLatin1Char(' ') && s.at(10) != QLatin1Char('T'))
+        return {};
+    static const QRegularExpression ora(QStringLiteral("^(\\d\\d):(\\d\\d)(?::(\\d\\d)(?:\\.\\d+)?)?$"));
+    const QRegularExpressionMatch m = ora.match(s.mid(11).trimmed());
+    const QTime t = m.hasMatch() ? QTime(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()) : QTime();
+    return t.isValid() ? QDateTime(d, t) : QDateTime();
 }
 
 } // namespace
@@ -161,8 +176,10 @@ bool EsportaVendutoExcel(Interaction& ia, const QDate& dal, const QDate& al, Pro
         ia.notice(kFallita);
         return false;
     };
+    // The row count rides along, so the progress knows the whole from the first row.
     QSqlQuery q =
-        Db::query(QStringLiteral("SELECT Magazzino.Descrizione, StoricoPLU.EAN, StoricoPLU.Qta, StoricoPLU.DataModif "
+        Db::query(QStringLiteral("SELECT Magazzino.Descrizione, StoricoPLU.EAN, StoricoPLU.Qta, StoricoPLU.DataModif, "
+                                 "COUNT(*) OVER () "
                                  "FROM Magazzino INNER JOIN StoricoPLU ON Magazzino.BarCode = StoricoPLU.EAN "
                                  "WHERE StoricoPLU.DataModif >= ? AND StoricoPLU.DataModif < ? "
                                  "ORDER BY Magazzino.Descrizione ASC, StoricoPLU.rowid"),
@@ -174,22 +191,29 @@ bool EsportaVendutoExcel(Interaction& ia, const QDate& dal, const QDate& al, Pro
     wb.foglio(QStringLiteral("Foglio1"));
     wb.intestazioni(
         {QStringLiteral("Descrizione"), QStringLiteral("EAN"), QStringLiteral("Qta"), QStringLiteral("DataModif")});
+    progresso.setStatus(QStringLiteral("Esportazione dei PLU venduti"));
     int riga = 1;
     while (q.next()) {
+        if (riga == 1) {
+            progresso.setRange(0, q.value(4).toInt());
+            progresso.setValue(0);
+        }
         wb.testo(riga, 0, q.value(0).toString());
         wb.testo(riga, 1, q.value(1).toString());
         if (!q.value(2).isNull())
             wb.numero(riga, 2, q.value(2).toDouble());
+        // The movement's day and time; a text that is neither stays as it was.
         const QString quando = q.value(3).toString();
-        const QDate d = dataStorico(quando);
+        const QDateTime d = dataOraStorico(quando);
         if (d.isValid())
-            wb.data(riga, 3, d);
+            wb.dataOra(riga, 3, d);
         else
             wb.testo(riga, 3, quando);
         if (riga % kPasso == 0)
             progresso.setValue(riga);
         ++riga;
     }
+    progresso.setValue(riga - 1);
     if (q.lastError().isValid())
         return fallita(Esito::fallito(VbErr::DatabaseError, q.lastError().text()));
     q.finish();
@@ -237,6 +261,10 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
     std::optional<double> totVendita;
     std::vector<RigaMagazzino> lotto;
     int lette = 0;
+    // The table is read once, so the whole is not known ahead: the count of articles read.
+    progresso.setStatus(QStringLiteral("Esportazione del magazzino"));
+    progresso.setRange(0, 0);
+    progresso.setValue(0);
     const Esito letto = Articoli::perOgniPerDescrizione([&](const Articolo& a) {
         somma(totMagazzino, a.quantita, a.costo2);
         somma(totVendita, a.quantita, a.costo);
@@ -250,6 +278,7 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
             progresso.setValue(lette);
         return true;
     });
+    progresso.setValue(lette);
     coda.metti(lotto);
     coda.chiudi();
     scrittore.join();
@@ -262,7 +291,7 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
     wb.numero(1, 0, totMagazzino, true);
     wb.numero(1, 1, totVendita, true);
     if (totMagazzino && totVendita)
-        wb.numero(1, 2, *totVendita - *totMagazzino, true);
+        wb.numero(1, 2, ExportWorkbook::alCentesimo(*totVendita - *totMagazzino), true);
     const Esito e = wb.chiudi();
     if (!e)
         return fallita(e);

@@ -1,9 +1,12 @@
 #include "labels/ExportWorkbook.h"
 
+#include "core/VbConvert.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <xlsxwriter.h>
@@ -11,8 +14,10 @@
 ExportWorkbook::ExportWorkbook(const QString& destinazione)
     : m_destinazione(destinazione), m_temp(temporaneo(destinazione))
 {
-    // A leftover of an interrupted export is ours to replace.
-    if (QFileInfo(m_temp).isFile())
+    // A leftover of an interrupted export is ours to replace; a link of that name is removed
+    // itself, never followed to write elsewhere.
+    const QFileInfo vecchio(m_temp);
+    if (vecchio.isSymLink() || vecchio.isFile())
         QFile::remove(m_temp);
     m_wb = workbook_new(QFile::encodeName(m_temp).constData());
     if (!m_wb) {
@@ -21,6 +26,8 @@ ExportWorkbook::ExportWorkbook(const QString& destinazione)
     }
     m_formatoData = workbook_add_format(m_wb);
     format_set_num_format(m_formatoData, "dd/mm/yyyy");
+    m_formatoDataOra = workbook_add_format(m_wb);
+    format_set_num_format(m_formatoDataOra, "dd/mm/yyyy hh:mm:ss");
     m_formatoDenaro = workbook_add_format(m_wb);
     format_set_num_format(m_formatoDenaro, "#,##0.00");
 }
@@ -31,6 +38,17 @@ ExportWorkbook::~ExportWorkbook()
         workbook_close(m_wb); // frees it; the half file goes below
     if (!m_chiuso && QFileInfo(m_temp).isFile())
         QFile::remove(m_temp);
+}
+
+double ExportWorkbook::alCentesimo(double v)
+{
+    // Most amounts are cents already, but for the last binary digit: those skip the decimal text,
+    // which an export of a whole archive would otherwise build half a million times.
+    const double c = v * 100;
+    const double r = std::round(c);
+    if (std::abs(c) < 1e13 && std::abs(c - r) < 1e-6)
+        return r / 100;
+    return Vb::roundHalfAway(v, 2);
 }
 
 QString ExportWorkbook::temporaneo(const QString& destinazione)
@@ -65,6 +83,8 @@ void ExportWorkbook::numero(int riga, int col, double v, bool denaro)
 {
     if (!m_ws)
         return;
+    if (denaro)
+        v = alCentesimo(v);
     annota(worksheet_write_number(m_ws, lxw_row_t(riga), lxw_col_t(col), v, denaro ? m_formatoDenaro : nullptr));
 }
 
@@ -83,6 +103,20 @@ void ExportWorkbook::data(int riga, int col, const QDate& d)
     dt.month = d.month();
     dt.day = d.day();
     annota(worksheet_write_datetime(m_ws, lxw_row_t(riga), lxw_col_t(col), &dt, m_formatoData));
+}
+
+void ExportWorkbook::dataOra(int riga, int col, const QDateTime& d)
+{
+    if (!m_ws || !d.isValid())
+        return;
+    lxw_datetime dt{};
+    dt.year = d.date().year();
+    dt.month = d.date().month();
+    dt.day = d.date().day();
+    dt.hour = d.time().hour();
+    dt.min = d.time().minute();
+    dt.sec = d.time().second();
+    annota(worksheet_write_datetime(m_ws, lxw_row_t(riga), lxw_col_t(col), &dt, m_formatoDataOra));
 }
 
 void ExportWorkbook::intestazioni(const QStringList& nomi)

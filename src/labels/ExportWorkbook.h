@@ -5,6 +5,7 @@
 #include "core/ErrorLog.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -19,17 +20,23 @@ public:
     explicit ExportWorkbook(const QString& destinazione);
     ~ExportWorkbook(); // removes the temporary file when the workbook was not committed
 
-    // The file written before it replaces the destination: "<folder>/.~<name>.tmp".
+    // `v` rounded half away from zero to the cent, as Vb::money shows it.
+    static double alCentesimo(double v);
+
+    // The file written before it replaces the destination: "<folder>/.~<name>.tmp". One left by
+    // an export that was killed is removed when the next export of that name starts.
     static QString temporaneo(const QString& destinazione);
 
     // Starts a new sheet; later cells go to it.
     void foglio(const QString& nome);
-    // Cells of the current sheet. Null texts and empty numbers leave the cell blank.
+    // Cells of the current sheet. Null texts and empty numbers leave the cell blank. A money cell
+    // holds the amount rounded to the cent, as the program shows it (62,54, never 62,540000001).
     void testo(int riga, int col, const QString& t);
     void numero(int riga, int col, double v, bool denaro = false);
     void numero(int riga, int col, const std::optional<double>& v, bool denaro = false);
-    void data(int riga, int col, const QDate& d); // shown "dd/mm/yyyy"
-    void intestazioni(const QStringList& nomi);   // row 0
+    void data(int riga, int col, const QDate& d);        // shown "dd/mm/yyyy"
+    void dataOra(int riga, int col, const QDateTime& d); // shown "dd/mm/yyyy hh:mm:ss"
+    void intestazioni(const QStringList& nomi);          // row 0
 
     // Writes the workbook and puts it in place of the destination. On failure nothing at the
     // destination changed; the detail says why.
@@ -45,6 +52,7 @@ private:
     lxw_workbook* m_wb = nullptr;
     lxw_worksheet* m_ws = nullptr;
     lxw_format* m_formatoData = nullptr;
+    lxw_format* m_formatoDataOra = nullptr;
     lxw_format* m_formatoDenaro = nullptr;
     int m_errore = 0; // the first libxlsxwriter error
     bool m_chiuso = false;

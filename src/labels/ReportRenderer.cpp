@@ -1,6 +1,7 @@
 #include "labels/ReportRenderer.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPen>
@@ -9,7 +10,8 @@ namespace ReportRenderer {
 
 namespace {
 
-constexpr int kPadding = 60; // twips between a cell's border and its text
+constexpr int kPadding = 60;       // twips between a cell's border and its text
+constexpr int kPaddingMinimo = 25; // what a text that must print whole leaves of the padding
 constexpr int kPuntiDettaglio = 8;
 constexpr int kSpazioBande = 120; // twips between the report header / last row and the next band
 
@@ -53,9 +55,8 @@ public:
     {
         for (const RigaTitolo& t : righe) {
             const int h = altezzaTitolo(t);
-            m_p.setFont(carattere(t.punti, t.grassetto));
             const QString riga = t.valore.isEmpty() ? t.testo : t.testo + QLatin1Char(' ') + t.valore;
-            m_p.drawText(m_s.rect(0, y, m_r.larghezza, h), Qt::AlignLeft | Qt::AlignVCenter, riga);
+            intero(riga, carattere(t.punti, t.grassetto), m_s.rect(0, y, m_r.larghezza, h), Qt::AlignLeft);
             y += h;
         }
         return righe.isEmpty() ? y : y + kSpazioBande;
@@ -77,13 +78,16 @@ public:
 
     int dettaglio(const QStringList& riga, int y)
     {
-        m_p.setFont(carattere(kPuntiDettaglio, false));
+        const QFont f = carattere(kPuntiDettaglio, false);
         int x = 0;
         for (int i = 0; i < m_r.colonne.size(); ++i) {
             const ColonnaReport& c = m_r.colonne.at(i);
             const QString t = i < riga.size() ? riga.at(i) : QString();
-            m_p.drawText(m_s.rect(x + kPadding, y, c.larghezza - 2 * kPadding, kRigaDettaglio),
-                         c.allineamento | Qt::AlignVCenter | Qt::TextSingleLine, t);
+            if (c.intero)
+                intero(t, f, m_s.rect(x + kPaddingMinimo, y, c.larghezza - 2 * kPaddingMinimo, kRigaDettaglio),
+                       c.allineamento, m_s(c.larghezza - 2 * kPadding));
+            else
+                testo(t, f, m_s.rect(x + kPadding, y, c.larghezza - 2 * kPadding, kRigaDettaglio), c.allineamento);
             if (m_r.righeVerticali && i > 0)
                 linea(x, y, x, y + kRigaDettaglio);
             x += c.larghezza;
@@ -111,6 +115,43 @@ public:
     }
 
 private:
+    // A text cut to the width of `r`, ending with "…" when it was cut.
+    void testo(const QString& t, const QFont& f, const QRectF& r, Qt::Alignment a)
+    {
+        m_p.setFont(f);
+        const QFontMetricsF fm(f, m_p.device());
+        const QString visto = larghezza(fm, t) <= r.width() ? t : fm.elidedText(t, Qt::ElideRight, r.width());
+        m_p.drawText(r, a | Qt::AlignVCenter | Qt::TextSingleLine, visto);
+    }
+
+    // A text printed whole in `r`: at its font where it fits in `normale` (the width it would have
+    // with the full padding) or in `r`, else at the font size that fits `r`.
+    void intero(const QString& t, QFont f, const QRectF& r, Qt::Alignment a, double normale = -1)
+    {
+        QFontMetricsF fm(f, m_p.device());
+        double w = larghezza(fm, t);
+        QRectF dove = r;
+        if (normale >= 0 && w <= normale) {
+            // Placed as the other cells of its column, inside the full padding.
+            const double resto = (r.width() - normale) / 2;
+            dove = r.adjusted(resto, 0, -resto, 0);
+        } else {
+            for (int i = 0; i < 40 && w > r.width() && f.pointSizeF() > 0.5; ++i) {
+                f.setPointSizeF(std::max(0.5, f.pointSizeF() * std::min(0.97, r.width() / w)));
+                fm = QFontMetricsF(f, m_p.device());
+                w = larghezza(fm, t);
+            }
+        }
+        m_p.setFont(f);
+        m_p.drawText(dove, a | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, t);
+    }
+
+    // The width the text takes, its glyphs' ink included.
+    static double larghezza(const QFontMetricsF& fm, const QString& t)
+    {
+        return std::max(fm.horizontalAdvance(t), fm.boundingRect(t).width());
+    }
+
     void linea(int x1, int y1, int x2, int y2) { m_p.drawLine(QPointF(m_s(x1), m_s(y1)), QPointF(m_s(x2), m_s(y2))); }
 
     const Report& m_r;

@@ -2,7 +2,8 @@
 // A small banded report, as the shop's three data reports need it: a report header on the first
 // page, a page header on every page, one line per detail row cut into columns, a page footer with
 // "Pag." and the page number and count, and a report footer after the last row. Widths are in
-// twips; the renderer pages the rows itself so it knows the page count before drawing.
+// twips; the renderer pages the rows itself so it knows the page count before drawing. No cell
+// is clipped: see ColonnaReport::intero.
 #include <QList>
 #include <QPageLayout>
 #include <QString>
@@ -17,6 +18,9 @@ struct ColonnaReport
     QString intestazione;
     int larghezza = 0; // twips
     Qt::Alignment allineamento = Qt::AlignLeft;
+    // Numbers, codes and dates are never printed in part: one that does not fit takes the cell's
+    // padding, then a smaller font. Any other text that does not fit is cut and ends with "…".
+    bool intero = false;
 };
 
 // One line of a header or footer: a caption and, beside it, a value (may be empty).

@@ -5,8 +5,24 @@
 namespace Reports {
 
 namespace {
-constexpr Qt::Alignment kDestra = Qt::AlignRight;
+
+// A column of text, cut with "…" where it does not fit.
+ColonnaReport testo(const QString& intestazione, int larghezza)
+{
+    return {intestazione, larghezza, Qt::AlignLeft, false};
 }
+// A code or a date: printed whole.
+ColonnaReport codice(const QString& intestazione, int larghezza)
+{
+    return {intestazione, larghezza, Qt::AlignLeft, true};
+}
+// A number: right-aligned, printed whole.
+ColonnaReport numero(const QString& intestazione, int larghezza)
+{
+    return {intestazione, larghezza, Qt::AlignRight, true};
+}
+
+} // namespace
 
 QString dataLunga(const QDate& d)
 {
@@ -23,14 +39,14 @@ Report ReportMagazzino(QList<QStringList> righe, const QString& valore, const QD
     r.orientamento = QPageLayout::Landscape;
     r.intestazione = {{QStringLiteral("Magazzino del Punto Vendita - Giacenze"), {}, 14, true},
                       {QStringLiteral("Situazione alla data:"), dataLunga(oggi), 9, false}};
-    r.colonne = {{QStringLiteral("Cod.  For."), 1500},
-                 {QStringLiteral("Descrizione"), 3845},
-                 {QStringLiteral("Genere"), 1600},
-                 {QStringLiteral("Giacenze"), 1100, kDestra},
-                 {QStringLiteral("Prezzo di Vendita"), 1900, kDestra},
-                 {QStringLiteral("BarCode"), 1800},
-                 {QStringLiteral("Costo"), 1200, kDestra},
-                 {QStringLiteral("Fornitore"), 1800}};
+    r.colonne = {codice(QStringLiteral("Cod.  For."), 1500),
+                 testo(QStringLiteral("Descrizione"), 3845),
+                 testo(QStringLiteral("Genere"), 1600),
+                 numero(QStringLiteral("Giacenze"), 1100),
+                 numero(QStringLiteral("Prezzo di Vendita"), 1900),
+                 codice(QStringLiteral("BarCode"), 1800),
+                 numero(QStringLiteral("Costo"), 1200),
+                 testo(QStringLiteral("Fornitore"), 1800)};
     r.righeVerticali = true;
     r.piede = {{QStringLiteral("Totale Articoli:"), QString::number(righe.size()), 9, true},
                {QStringLiteral("Valore Giacenze:"), valore, 9, true}};
@@ -47,8 +63,8 @@ Report rptPLU(QList<QStringList> righe, const QDate& dal, const QDate& al)
     r.intestazione = {{QStringLiteral("Dettaglio PLU venduti"), {}, 14, true},
                       {QStringLiteral("Vendite effettuate in data:"),
                        Vb::formatDate(dal) + QStringLiteral(" - ") + Vb::formatDate(al), 9, false}};
-    r.colonne = {
-        {QStringLiteral("Q.tà"), 1000, kDestra}, {QStringLiteral("Descrizione"), 4465}, {QStringLiteral("EAN"), 2200}};
+    r.colonne = {numero(QStringLiteral("Q.tà"), 1000), testo(QStringLiteral("Descrizione"), 4465),
+                 codice(QStringLiteral("EAN"), 2200)};
     r.righe = std::move(righe);
     return r;
 }
@@ -62,12 +78,12 @@ Report rptOfferte(QList<QStringList> righe, const QDate& oggi)
     r.orientamento = QPageLayout::Landscape;
     r.intestazione = {{QStringLiteral("Elenco Offerte in Archivio"), {}, 14, true},
                       {QStringLiteral("Data di Stampa"), dataLunga(oggi), 9, false}};
-    r.colonne = {{QStringLiteral("Descrizione"), 3605},
-                 {QStringLiteral("DAL"), 1400},
-                 {QStringLiteral("AL"), 1400},
-                 {QStringLiteral("Sconto Valore "), 1800, kDestra},
-                 {QStringLiteral("Sconto Percentuale"), 2000, kDestra},
-                 {QStringLiteral("Prezzo di Vendita Scontato "), 2800, kDestra}};
+    r.colonne = {testo(QStringLiteral("Descrizione"), 3605),
+                 codice(QStringLiteral("DAL"), 1400),
+                 codice(QStringLiteral("AL"), 1400),
+                 numero(QStringLiteral("Sconto Valore "), 1800),
+                 numero(QStringLiteral("Sconto Percentuale"), 2000),
+                 numero(QStringLiteral("Prezzo di Vendita Scontato "), 2800)};
     r.numeroPagine = false;
     r.righe = std::move(righe);
     return r;

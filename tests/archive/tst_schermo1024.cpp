@@ -26,6 +26,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
@@ -77,6 +78,9 @@ QStringList fuoriSchermo(QWidget* w)
                 break;
             r.translate(p->pos());
         }
+        // A text that wraps needs its height too, or its last lines are cut.
+        if (const auto* l = qobject_cast<const QLabel*>(c); l && l->wordWrap() && !l->text().isEmpty())
+            dentro = dentro && l->height() >= l->heightForWidth(l->width());
         const QRect globale(c->mapToGlobal(QPoint(0, 0)), c->size());
         if (!dentro || !kSchermo.contains(globale))
             fuori << QStringLiteral("%1 %2x%3+%4+%5")
@@ -142,28 +146,50 @@ private Q_SLOTS:
         VERIFICA_SCHERMO(w, "elenco");
         fotografa(QStringLiteral("magazzino"));
 
-        w.cmdPromozioni->click();
-        QVERIFY(w.frPromozione->isVisible());
-        w.cmdVediTutteLePromozioni->click();
-        QVERIFY(w.frElencoPromozioni->isVisible());
-        VERIFICA_SCHERMO(w, "promozioni");
-        fotografa(QStringLiteral("magazzino-promozioni"));
-        w.cmdChiudiElencoOfferte->click();
-        w.cmdAnnullaPromozione->click();
-
-        // The start-up notice at its largest, beside the totals.
+        // Every tab with every frame state, reached as the user does (the promotion frame opens
+        // on the first tab only), with the start-up notice at its largest beside the totals and
+        // the export's progress shown; each state checked again after going back to the list.
         QFont f = w.lblTab->font();
         f.setPointSize(18);
         w.lblTab->setFont(f);
         w.lblTab->setText(QStringLiteral("INIZIANO/TERMINANO DELLE OFFERTE - EFFETTUARE UN INVIO ALLE CASSE"));
         w.lblTab->show();
-        VERIFICA_SCHERMO(w, "avviso promozioni");
-        fotografa(QStringLiteral("magazzino-avviso"));
-
-        w.tbTAB->setCurrentIndex(1);
-        QVERIFY(w.frVendPLU->isVisible());
-        VERIFICA_SCHERMO(w, "PLU venduti");
-        w.tbTAB->setCurrentIndex(0);
+        w.pbEsporta->show();
+        w.lblEsporta->setText(QStringLiteral("123.456 / 123.456"));
+        w.lblEsporta->show();
+        for (int scheda = 0; scheda < 2; ++scheda)
+            for (int cornici = 0; cornici < 4; ++cornici) {
+                const bool promozione = cornici & 1, elenco = cornici & 2;
+                const QString stato = QStringLiteral("scheda %1%2%3")
+                                          .arg(scheda)
+                                          .arg(promozione ? QStringLiteral(", promozione") : QString())
+                                          .arg(elenco ? QStringLiteral(", elenco promozioni") : QString());
+                if (promozione) {
+                    w.cmdPromozioni->click();
+                    // The reason under the price box at its longest.
+                    w.lblMotivoPrezzo->setText(
+                        QStringLiteral("Prezzo promozionale (999.999,99) superiore al prezzo del PLU (999.998,99)"));
+                    w.lblMotivoPrezzo->show();
+                }
+                if (elenco)
+                    w.cmdVediTutteLePromozioni->click();
+                w.tbTAB->setCurrentIndex(scheda);
+                QCOMPARE(w.frPromozione->isVisible(), promozione);
+                QCOMPARE(w.frElencoPromozioni->isVisible(), elenco);
+                QCOMPARE(w.frVendPLU->isVisible(), scheda == 1);
+                QCoreApplication::processEvents(); // the layout settles
+                QVERIFY2(fuoriSchermo(&w).isEmpty(),
+                         qPrintable(stato + QStringLiteral(": ") + fuoriSchermo(&w).join(", ")));
+                fotografa(QStringLiteral("magazzino-scheda%1-cornici%2").arg(scheda).arg(cornici));
+                w.tbTAB->setCurrentIndex(0);
+                QCoreApplication::processEvents();
+                QVERIFY2(fuoriSchermo(&w).isEmpty(),
+                         qPrintable(stato + QStringLiteral(", di nuovo elenco: ") + fuoriSchermo(&w).join(", ")));
+                if (elenco)
+                    w.cmdChiudiElencoOfferte->click();
+                if (promozione)
+                    w.cmdAnnullaPromozione->click();
+            }
 
         Forms::get<frmEliminati>().showModeless();
         QVERIFY(QTest::qWaitForWindowExposed(Forms::instance<frmEliminati>()));

@@ -18,21 +18,16 @@
 
 namespace {
 
-// Two virtual printers whose jobs and default land in a temporary folder.
+// Test printers whose jobs land in a temporary folder; none is the default yet.
 struct TestPrinters
 {
     QTemporaryDir dir;
-    explicit TestPrinters(const QByteArray& names = "Etichette;A4 Ufficio", const QByteArray& failing = {})
+    explicit TestPrinters(const QStringList& names = {"Etichette", "A4 Ufficio"}, const QStringList& failing = {})
     {
-        qputenv("TAVRINO_TEST_PRINTERS", names);
-        qputenv("TAVRINO_TEST_PRINTERS_DIR", dir.path().toLocal8Bit());
-        qputenv("TAVRINO_TEST_PRINTERS_FAIL", failing);
-    }
-    ~TestPrinters()
-    {
-        qunsetenv("TAVRINO_TEST_PRINTERS");
-        qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
-        qunsetenv("TAVRINO_TEST_PRINTERS_FAIL");
+        StampantiProva& s = stampantiDiProva();
+        s.nomi = names;
+        s.guaste = failing;
+        s.cartella = dir.path();
     }
 };
 
@@ -58,7 +53,7 @@ private Q_SLOTS:
     void listAndNoSelection()
     {
         TestEnv env(false);
-        TestPrinters printers("Etichette; ;A4 Ufficio;");
+        TestPrinters printers;
         QCOMPARE(Printers::installed(), QStringList({"Etichette", "A4 Ufficio"}));
         QVERIFY(CiSonoStampanti());
         frmChangeST& f = Forms::get<frmChangeST>();
@@ -105,7 +100,7 @@ private Q_SLOTS:
     {
         TestEnv env(false);
         {
-            TestPrinters none("");
+            TestPrinters none(QStringList{});
             frmSetupCassa& setup = Forms::get<frmSetupCassa>();
             QTest::mouseClick(setup.cmdCambiaST[0], Qt::LeftButton);
             QCOMPARE(env.messages(), QStringList{"Nessuna stampante risulta installata - Impossibile continuare"});
@@ -131,13 +126,10 @@ private Q_SLOTS:
     void defaultAndCurrentPrinter()
     {
         TestEnv env(false);
-        TestPrinters printers("Etichette;A4 Ufficio", "Guasta");
+        TestPrinters printers({"Etichette", "A4 Ufficio"}, {"Guasta"});
         app().stampanteCorrente = "A4 Ufficio";
         QVERIFY(frmChangeST::EseguiAssegnazioneST("Etichette", "xFrontalini"));
         QCOMPARE(Printers::systemDefault(), QString("Etichette"));
-        QFile recorded(printers.dir.filePath("default"));
-        QVERIFY(recorded.open(QIODevice::ReadOnly));
-        QCOMPARE(recorded.readAll(), QByteArray("Etichette"));
         QCOMPARE(app().stampanteCorrente, QString("Etichette"));
         QCOMPARE(Printers::current(), QString("Etichette"));
         QVERIFY(env.messages().isEmpty());
@@ -177,7 +169,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         TestEnv env(false);
-        TestPrinters printers("Etichette;Guasta", "Guasta");
+        TestPrinters printers({"Etichette", "Guasta"}, {"Guasta"});
         QCOMPARE(Printers::setSystemDefault("Etichette"), 0);
         QVERIFY(!frmChangeST::EseguiAssegnazioneST(name));
         QCOMPARE(env.messages(), QStringList{"Impostazione della Stampante Fallita. Codice di Errore: 1"});

@@ -1,6 +1,7 @@
 // The department window driven as a user would: view and edit, the VAT question, the key rules,
 // the value box, reset, icons, and a save that fails.
 #include "core/Database.h"
+#include "core/VbConvert.h"
 #include "editing/Departments.h"
 #include "editing/ui/RepartiWindow.h"
 #include "support/Pannelli.h"
@@ -195,6 +196,49 @@ private Q_SLOTS:
             QVERIFY(env.messages().first().startsWith("Formato 'Valore Reparto' non valido"));
             QCOMPARE(QApplication::focusWidget(), w.txtValoreReparto);
         }
+    }
+
+    // The VAT pasted into its box is checked as the editor's: a sign, an exponent or more than 100
+    // is refused with the reason, nothing is saved and the list shows the old rate.
+    void vatIsChecked_data()
+    {
+        QTest::addColumn<QString>("iva");
+        QTest::addColumn<QString>("message"); // empty: saved
+        QTest::addColumn<double>("stored");
+        const QString formato = "Formato 'Iva' non valido";
+        QTest::newRow("22") << "22"
+                            << "" << 22.0;
+        QTest::newRow("4,5") << "4,5"
+                             << "" << 4.5;
+        QTest::newRow("pasted -22") << "-22" << formato << 10.0;
+        QTest::newRow("pasted exponent") << "1e2" << formato << 10.0;
+        QTest::newRow("two commas") << "2,2,2" << formato << 10.0;
+        QTest::newRow("above 100") << "122"
+                                   << "'Iva' non valida: al massimo 100" << 10.0;
+    }
+    void vatIsChecked()
+    {
+        QFETCH(QString, iva);
+        QFETCH(QString, message);
+        QFETCH(double, stored);
+        TestEnv env;
+        QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10 WHERE Cod = 1"));
+        RepartiWindow& w = apri();
+        selezionaCod(w, 1);
+        QTest::mouseClick(w.Command1[0], Qt::LeftButton);
+        w.Iva->setText(iva); // pasted: the key filter does not see it
+        env.clearMessages();
+        QTest::mouseClick(w.Conferma, Qt::LeftButton);
+        QCOMPARE(env.messages(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(col("Iva", 1).toDouble(), stored);
+        QCOMPARE(w.inModifica(), !message.isEmpty());
+        if (message.isEmpty())
+            QCOMPARE(w.ListReparti->item(w.ListReparti->currentRow(), 2)->text(), Vb::cstr(stored));
+        // The logic refuses it too, whoever calls it.
+        Departments::Modifica m;
+        m.nome = "Pane";
+        m.iva = iva;
+        QCOMPARE(bool(Departments::salva(1, m)), message.isEmpty());
     }
 
     // Showing a row and opening it for editing fill the price and discount boxes and their ticks;

@@ -1,11 +1,13 @@
 // Promotions: discount arithmetic by amount and per cent, the frame's chain of handlers, the
 // period checks, save and removal in one transaction, the list and the start-up notice.
+#include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
 #include "editing/ui/Promotions.h"
 #include "support/TestEnv.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +29,7 @@ struct Frame
     QRadioButton* perc = new QRadioButton(fr);
     QLabel* label = new QLabel(fr);
     QLineEdit* prezzo = new QLineEdit(fr);
+    QLabel* motivo = new QLabel(fr);
     QPushButton* conferma = new QPushButton(fr);
     QLineEdit* ricerca = new QLineEdit(&window);
     QString codice = "1";
@@ -36,7 +39,7 @@ struct Frame
     Frame()
     {
         auto* l = new QVBoxLayout(fr);
-        for (QWidget* w : std::initializer_list<QWidget*>{dal, al, sconto, euro, perc, label, prezzo, conferma})
+        for (QWidget* w : std::initializer_list<QWidget*>{dal, al, sconto, euro, perc, label, prezzo, motivo, conferma})
             l->addWidget(w);
         ControlliPromozione c;
         c.frPromozione = fr;
@@ -47,6 +50,7 @@ struct Frame
         c.optPercento = perc;
         c.Label5_2 = label;
         c.txtPrezzoScontato = prezzo;
+        c.lblMotivo = motivo;
         c.cmdConfermaPromozione = conferma;
         c.txtRicBarCode = ricerca;
         c.codiceSelezionato = [this] { return codice; };
@@ -141,11 +145,12 @@ private Q_SLOTS:
         // A discount larger than the price stays as typed and leaves no price, saying why.
         f.sconto->setText("12");
         QVERIFY(f.prezzo->text().isEmpty());
-        QCOMPARE(f.prezzo->placeholderText(), QString("Sconto superiore al prezzo del PLU"));
+        QCOMPARE(f.motivo->text(), QString("Sconto superiore al prezzo del PLU"));
+        QVERIFY(f.motivo->isVisible());
         QCOMPARE(f.sconto->text(), QString("12"));
         f.sconto->setText("2");
         QCOMPARE(f.prezzo->text(), QString("8,00"));
-        QVERIFY(f.prezzo->placeholderText().isEmpty());
+        QVERIFY(!f.motivo->isVisible());
         // Keys of the discount box: a point becomes a comma, letters are dropped.
         f.sconto->clear();
         f.sconto->setFocus();
@@ -271,6 +276,44 @@ private Q_SLOTS:
         QVERIFY(!Promotions::salva(o));
         QCOMPARE(Db::scalar("SELECT PrzScnt FROM Offerte").toDouble(), 9.0); // the old row is still there
         QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino").toInt(), 0);
+    }
+
+    // On the article window: a typed promotional price above the sale price (2,00 for 1,60) is
+    // named as what is wrong, under the price box and whole, and CONFERMA says the same.
+    void priceAboveTheSalePrice()
+    {
+        TestEnv env;
+        QVERIFY(Db::exec("INSERT INTO Magazzino (CodMateriale, Descrizione, Costo) VALUES (1, 'Latte', 1.6)"));
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_COMPARE(w.ListMagazzino->count(), 1);
+        w.ListMagazzino->selezionaRiga(0);
+        w.cmdPromozioni->click();
+        QVERIFY(w.frPromozione->isVisible());
+        w.txtPrezzoScontato->setFocus();
+        QTest::keyClicks(w.txtPrezzoScontato, "2,00");
+        w.MaskDal->setFocus();
+        QCOMPARE(w.txtSconto->text(), QString("-0,40"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QString("2,00"));
+        const QString motivo = "Prezzo promozionale (2,00) superiore al prezzo del PLU (1,60)";
+        QCOMPARE(w.lblMotivoPrezzo->text(), motivo);
+        QVERIFY(w.lblMotivoPrezzo->isVisible());
+        // Whole: the label is as tall as its wrapped text needs and lies inside the frame.
+        QTRY_VERIFY(w.lblMotivoPrezzo->height() >= w.lblMotivoPrezzo->heightForWidth(w.lblMotivoPrezzo->width()));
+        QVERIFY(w.frPromozione->rect().contains(w.lblMotivoPrezzo->geometry()));
+        env.clearMessages();
+        w.cmdConfermaPromozione->click();
+        QCOMPARE(env.messages(), QStringList{motivo + " - Impossibile continuare"});
+        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 0);
+        // A price below the sale price again: the line goes.
+        w.txtPrezzoScontato->setFocus();
+        w.txtPrezzoScontato->clear();
+        QTest::keyClicks(w.txtPrezzoScontato, "1,50");
+        w.MaskDal->setFocus();
+        QCOMPARE(w.txtSconto->text(), QString("0,10"));
+        QVERIFY(!w.lblMotivoPrezzo->isVisible());
+        w.unload();
     }
 
     void listAndRemoval()

@@ -1,6 +1,6 @@
 #pragma once
 #include "core/Database.h"
-#include "core/ui/Printers.h"
+#include "support/StampantiProva.h"
 // What the label, report and export tests share: virtual printers whose jobs land as PDF files in
 // a folder, the text of a PDF as pdftotext reads it, and a workbook read back by openpyxl.
 #include <QByteArray>
@@ -13,22 +13,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// The first name becomes the default; the names in `failing` cannot become it.
+// The test printers `names` (";"-separated), their jobs as PDF files in `dir`; the first name
+// becomes the default, the names in `failing` cannot become it.
 struct ReportPrinters
 {
     QTemporaryDir dir;
     explicit ReportPrinters(const QByteArray& names = "A4 Ufficio", const QByteArray& failing = {})
     {
-        qputenv("TAVRINO_TEST_PRINTERS", names);
-        qputenv("TAVRINO_TEST_PRINTERS_DIR", dir.path().toLocal8Bit());
-        qputenv("TAVRINO_TEST_PRINTERS_FAIL", failing);
-        Printers::setSystemDefault(QString::fromUtf8(names).section(QLatin1Char(';'), 0, 0));
-    }
-    ~ReportPrinters()
-    {
-        qunsetenv("TAVRINO_TEST_PRINTERS");
-        qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
-        qunsetenv("TAVRINO_TEST_PRINTERS_FAIL");
+        const auto lista = [](const QByteArray& t) {
+            return QString::fromUtf8(t).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        };
+        StampantiProva& s = stampantiDiProva();
+        s.installa(lista(names), lista(failing));
+        s.cartella = dir.path();
     }
     QStringList jobs() const { return QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name); }
     QString job(const QString& name) const { return dir.filePath(name); }
@@ -69,7 +66,8 @@ inline QString python3()
 }
 
 // Every sheet of the workbook: {"sheets": [names], "<name>": [[{"t": type, "v": value}, ...], ...]}
-// with type "s" (text), "n" (number), "d" (date, value "yyyy-mm-dd", "f" its number format), "" (empty).
+// with type "s" (text), "n" (number), "d" (date, value "yyyy-mm-dd", "o" the time "hh:mm:ss", "f" its
+// number format), "" (empty).
 inline QJsonObject readXlsx(const QString& path)
 {
     static const char* script = R"(
@@ -89,7 +87,7 @@ for ws in wb.worksheets:
             elif isinstance(v, (int, float)):
                 cells.append({"t": "n", "v": v})
             elif isinstance(v, datetime.datetime):
-                cells.append({"t": "d", "v": v.date().isoformat(), "f": c.number_format})
+                cells.append({"t": "d", "v": v.date().isoformat(), "o": v.time().isoformat(), "f": c.number_format})
             else:
                 cells.append({"t": "s", "v": str(v)})
         rows.append(cells)

@@ -3,6 +3,7 @@
 // failure paths, where the user's old workbook must survive; and the export through the
 // article window's button and save dialog.
 #include "archive/ui/Magazzino.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/VbConvert.h"
 #include "labels/ExportExcel.h"
@@ -13,9 +14,12 @@
 
 #include <QDateEdit>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTimer>
 
 namespace {
@@ -49,6 +53,43 @@ void archivioDiProva()
     articolo(3, QStringLiteral("Zucchero"), QStringLiteral("0802"), -2.0, 1.0, 0.75);
     articolo(4, QStringLiteral("Burro"), QStringLiteral("0803"), 10.0, 3.0, QVariant()); // no purchase price
 }
+
+// The test's interaction, passed through, that looks at the window when a notice shows: the
+// export's "Operazione Effettuata" comes while the export still runs.
+class Osservata final : public Interaction
+{
+public:
+    explicit Osservata(ScriptedInteraction& s) : m_s(s) {}
+    Button ask(const QString& t, Buttons b, Icon i, Button d, const QString& ti) override
+    {
+        return m_s.ask(t, b, i, d, ti);
+    }
+    std::optional<QString> askText(const QString& p, const QString& t, const QString& i) override
+    {
+        return m_s.askText(p, t, i);
+    }
+    QString chooseOpenFile(const QString& t, const QString& d, const QStringList& f) override
+    {
+        return m_s.chooseOpenFile(t, d, f);
+    }
+    QString chooseSaveFile(const QString& t, const QString& d, const QStringList& f) override
+    {
+        return m_s.chooseSaveFile(t, d, f);
+    }
+    QString chooseFolder(const QString& t, const QString& d) override { return m_s.chooseFolder(t, d); }
+    bool askTechnician() override { return m_s.askTechnician(); }
+    void notice(const QString& t) override
+    {
+        if (alNotice)
+            alNotice();
+        m_s.notice(t);
+    }
+    void showTextFile(const QString& p) override { m_s.showTextFile(p); }
+    std::function<void()> alNotice;
+
+private:
+    ScriptedInteraction& m_s;
+};
 
 } // namespace
 
@@ -101,16 +142,82 @@ private Q_SLOTS:
         QCOMPARE(f2[1], (QList<C>{C("n", 3.5), C("n", 38.0), C("n", 34.5)}));
     }
 
+    // Money cells hold the amount the program shows, rounded to the cent: 3 x 1,10 is 3,30, not
+    // 3.3000000000000003; the totals are the sum of what the rows hold.
+    void moneyCellsHoldTheCents()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("Olio"), QStringLiteral("0900"), 3.0, 1.1, 0.7);
+        articolo(2, QStringLiteral("Sale"), QStringLiteral("0901"), 1.0, 62.54000000000001, 0.1 + 0.2);
+        ScriptedInteraction& ia = env.interazione();
+        const QString path = env.path(QStringLiteral("centesimi.xlsx"));
+        ia.paths << path;
+        NoProgress p;
+        QVERIFY(ExportExcel::EsportaMagazzinoExcel(ia, false, p));
+        const QJsonObject wb = readXlsx(path);
+        const auto f1 = foglio(wb, QStringLiteral("Foglio1"));
+        QCOMPARE(f1.size(), 3);
+        // Exact values: QCOMPARE would forgive the last digit.
+        const auto esatto = [](const QPair<QString, QVariant>& c, double v) {
+            return c.first == QLatin1String("n") && c.second.toDouble() == v;
+        };
+        QVERIFY(esatto(f1[1][3], 0.7) && esatto(f1[1][7], 2.1) && esatto(f1[1][8], 3.3));     // Olio
+        QVERIFY(esatto(f1[2][3], 0.3) && esatto(f1[2][6], 62.54) && esatto(f1[2][8], 62.54)); // Sale
+        QVERIFY(esatto(f1[1][5], 3.0)); // quantities are not money
+        const auto f2 = foglio(wb, QStringLiteral("Foglio2"));
+        QVERIFY2(esatto(f2[1][0], 2.4) && esatto(f2[1][1], 65.84) && esatto(f2[1][2], 63.44),
+                 qPrintable(QJsonDocument(wb).toJson()));
+    }
+
+    // A hidden temporary file left by an export that was killed goes at the next export of that
+    // name; a link of that name is removed, never followed.
+    void staleTemporaryFile_data()
+    {
+        QTest::addColumn<QString>("genere");
+        QTest::newRow("left by a killed export") << "file";
+        QTest::newRow("a link to another file") << "link";
+        QTest::newRow("a link to nowhere") << "vuoto";
+    }
+    void staleTemporaryFile()
+    {
+        QFETCH(QString, genere);
+        TestEnv env;
+        archivioDiProva();
+        storico(QStringLiteral("2026-12-01 10:00:00"), QStringLiteral("0800"), 1);
+        const QString path = env.path(QStringLiteral("venduto.xlsx"));
+        const QString temp = ExportWorkbook::temporaneo(path);
+        QCOMPARE(QFileInfo(temp).fileName(), QStringLiteral(".~venduto.xlsx.tmp"));
+        const QString altro = env.path(QStringLiteral("altro.txt"));
+        if (genere == QLatin1String("file"))
+            writeRaw(temp, QByteArray("PK\x03\x04 mezzo file", 16));
+        else {
+            if (genere == QLatin1String("link"))
+                writeRaw(altro, "da non toccare");
+            QVERIFY(QFile::link(altro, temp));
+        }
+        ScriptedInteraction& ia = env.interazione();
+        ia.paths << path;
+        NoProgress p;
+        QVERIFY(ExportExcel::EsportaVendutoExcel(ia, QDate(2026, 12, 1), QDate(2026, 12, 1), p));
+        QVERIFY(!QFileInfo(temp).exists() && !QFileInfo(temp).isSymLink());
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QCOMPARE(colonna(readXlsx(path), QStringLiteral("Foglio1"), 0), QStringList{QStringLiteral("pane")});
+        if (genere == QLatin1String("link"))
+            QCOMPARE(readAll(altro), QByteArray("da non toccare"));
+        else
+            QVERIFY(!QFile::exists(altro));
+    }
+
     void soldWorkbookPeriodEdges()
     {
         TestEnv env;
         articolo(1, QStringLiteral("Vino"), QStringLiteral("8001"), 1.0, 5.0, 3.0);
         articolo(2, QStringLiteral("Acqua"), QStringLiteral("8002"), 1.0, 0.4, 0.2);
-        storico(QStringLiteral("2026-11-30"), QStringLiteral("8001"), 1);   // day before
-        storico(QStringLiteral("2026-12-01"), QStringLiteral("8001"), 2);   // first day
-        storico(QStringLiteral("2026-12-09"), QStringLiteral("8002"), 1.5); // last day
-        storico(QStringLiteral("2026-12-10"), QStringLiteral("8002"), 9);   // day after
-        storico(QStringLiteral("2026-12-05"), QStringLiteral("7777"), 4);   // no article
+        storico(QStringLiteral("2026-11-30 23:59:59"), QStringLiteral("8001"), 1);   // day before
+        storico(QStringLiteral("2026-12-01"), QStringLiteral("8001"), 2);            // first day, no time
+        storico(QStringLiteral("2026-12-09 23:59:58"), QStringLiteral("8002"), 1.5); // last day
+        storico(QStringLiteral("2026-12-10 00:00:00"), QStringLiteral("8002"), 9);   // day after
+        storico(QStringLiteral("2026-12-05"), QStringLiteral("7777"), 4);            // no article
         ScriptedInteraction& ia = env.interazione();
         const QString path = env.path(QStringLiteral("venduto.xlsx"));
         ia.paths << path;
@@ -127,10 +234,13 @@ private Q_SLOTS:
         QCOMPARE(acqua[1][QStringLiteral("v")].toString(), QStringLiteral("8002"));
         QCOMPARE(acqua[2][QStringLiteral("t")].toString(), QStringLiteral("n"));
         QCOMPARE(acqua[2][QStringLiteral("v")].toDouble(), 1.5);
+        // The movement's day and time, as a date-time cell.
         QCOMPARE(acqua[3][QStringLiteral("t")].toString(), QStringLiteral("d"));
         QCOMPARE(acqua[3][QStringLiteral("v")].toString(), QStringLiteral("2026-12-09"));
-        QCOMPARE(acqua[3][QStringLiteral("f")].toString(), QStringLiteral("dd/mm/yyyy"));
+        QCOMPARE(acqua[3][QStringLiteral("o")].toString(), QStringLiteral("23:59:58"));
+        QCOMPARE(acqua[3][QStringLiteral("f")].toString(), QStringLiteral("dd/mm/yyyy hh:mm:ss"));
         QCOMPARE(righe[2].toArray()[3][QStringLiteral("v")].toString(), QStringLiteral("2026-12-01"));
+        QCOMPARE(righe[2].toArray()[3][QStringLiteral("o")].toString(), QStringLiteral("00:00:00"));
 
         // A period without movements: the headings alone, and the export is done.
         ScriptedInteraction& ia2 = env.interazione().reset();
@@ -226,6 +336,58 @@ private Q_SLOTS:
         const QJsonObject wb = readXlsx(path);
         QCOMPARE(colonna(wb, QStringLiteral("Foglio1"), 2), (QStringList{"Acqua", "Zucchero"}));
         QCOMPARE(foglio(wb, QStringLiteral("Foglio2"))[1][1].second.toDouble(), 38.0);
+        w.unload();
+    }
+
+    // A long export shows its progress on the article window: the bar and the count, which is
+    // whole when the export says it is done; afterwards they go.
+    void progressOnTheArticleWindow_data()
+    {
+        QTest::addColumn<bool>("venduto");
+        QTest::newRow("sold quantities") << true;
+        QTest::newRow("archive") << false;
+    }
+    void progressOnTheArticleWindow()
+    {
+        QFETCH(bool, venduto);
+        TestEnv env;
+        const int n = 1234;
+        QVERIFY(Db::exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                        "INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", "
+                                        "Costo, Costo2) SELECT i, 'Art ' || i, 'B' || i, 1, 2, 1 FROM n")
+                             .arg(n)));
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) SELECT ? || ' 08:30:00', "
+                                        "BarCode, 1 FROM Magazzino"),
+                         {Vb::isoDate(QDate::currentDate())}));
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(!w.pbEsporta->isVisible());
+        Osservata ia(env.interazione());
+        Contesto::installaInterazione(&ia);
+        QString visto;
+        ia.alNotice = [&] {
+            visto = QStringLiteral("%1 %2 %3")
+                        .arg(w.pbEsporta->isVisible())
+                        .arg(w.pbEsporta->maximum() ? w.pbEsporta->value() : -1)
+                        .arg(w.lblEsporta->text());
+        };
+        const QString path = env.path(QStringLiteral("lungo.xlsx"));
+        env.interazione().paths.enqueue(path);
+        env.answer({QMessageBox::Yes});
+        if (venduto) {
+            w.tbTAB->setCurrentIndex(1);
+            QTest::mouseClick(w.cmdStampaVPLU, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        }
+        Contesto::installaInterazione(&env.interazione());
+        QVERIFY(env.interazione().notices.contains(QStringLiteral("Operazione Effettuata")));
+        // The archive is read once, its whole not known ahead: the count alone.
+        QCOMPARE(visto, venduto ? QStringLiteral("1 1234 1.234 / 1.234") : QStringLiteral("1 -1 1.234"));
+        QVERIFY(!w.pbEsporta->isVisible() && !w.lblEsporta->isVisible());
+        QVERIFY(w.tmrImporta->isActive()); // the IN-folder poll goes on afterwards
+        QCOMPARE(foglio(readXlsx(path), QStringLiteral("Foglio1")).size(), n + 1);
         w.unload();
     }
 };

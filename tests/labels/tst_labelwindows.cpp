@@ -355,8 +355,8 @@ private Q_SLOTS:
         QTemporaryDir d;
         writeRaw(d.filePath(QStringLiteral("file")), "x");
         // Jobs would go into a folder under a file: the print cannot start.
-        qputenv("TAVRINO_TEST_PRINTERS", "Etichette");
-        qputenv("TAVRINO_TEST_PRINTERS_DIR", d.filePath(QStringLiteral("file/sub")).toLocal8Bit());
+        env.stampanti().installa({QStringLiteral("Etichette")});
+        env.stampanti().cartella = d.filePath(QStringLiteral("file/sub"));
         app().stampanteCorrente = QStringLiteral("Etichette");
         fixture::articoli(2);
         EasyPrint doc;
@@ -367,8 +367,6 @@ private Q_SLOTS:
         p->load();
         p->show();
         p->stampa(1, 1, 0);
-        qunsetenv("TAVRINO_TEST_PRINTERS");
-        qunsetenv("TAVRINO_TEST_PRINTERS_DIR");
         QCOMPARE(ui.asked.size(), 1);
         QVERIFY(ui.asked.first().startsWith(QStringLiteral("Stampa delle etichette non riuscita")));
         QVERIFY(readAll(env.path(QStringLiteral("Dati/ErrorLog.dat"))).contains("StampaFront-PrintDoc"));
@@ -446,12 +444,13 @@ private Q_SLOTS:
         FontScelto font;
         QCOMPARE(Printers::setSystemDefault(QStringLiteral("A4 Ufficio")), 0);
 
-        // Not set, then set to a printer that is not installed: refused, no designer.
+        // Not set, then set to a printer that is not installed: refused, naming it; no designer.
         const QString rifiuto = QStringLiteral("Prima di proseguire definire la stampante per i Frontalini");
         QVERIFY(!StampaFrontalino::cmdStampaFrontalino_Click(ui, font, {}, std::nullopt));
         imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("xFrontalini"), QStringLiteral("Zebra"));
         QVERIFY(!StampaFrontalino::cmdStampaFrontalino_Click(ui, font, {}, std::nullopt));
-        QCOMPARE(ui.asked, QStringList({rifiuto, rifiuto}));
+        QCOMPARE(ui.asked,
+                 QStringList({rifiuto, rifiuto + QStringLiteral("\nLa stampante \"Zebra\" non è installata")}));
         QCOMPARE(Printers::systemDefault(), QStringLiteral("A4 Ufficio"));
 
         // The label printer is the default while the designer is open; Predefinita comes back.
@@ -510,6 +509,70 @@ private Q_SLOTS:
         m.cmdStampaFrontalino->click();
         QVERIFY(aperto);
         QCOMPARE(Printers::systemDefault(), QStringLiteral("A4 Ufficio"));
+        m.unload();
+    }
+
+    // Predefinita cannot be made the default again after "Stampa Front.": the printer the system
+    // had before comes back (reports must not go to the label sheets), and the user is told why
+    // and which printer is the default now.
+    void defaultThatCannotComeBack_data()
+    {
+        QTest::addColumn<QStringList>("installate");
+        QTest::addColumn<QStringList>("guaste");
+        QTest::addColumn<QString>("prima");       // the system's default before the button
+        QTest::addColumn<QString>("predefinita"); // [STdiSISTEMA] Predefinita
+        QTest::addColumn<QString>("dopo");        // the default afterwards
+        QTest::addColumn<QString>("messaggio");
+        const QString fallita = QStringLiteral("Impostazione della Stampante Fallita. Codice di Errore: 1\n");
+        const QStringList tre{QStringLiteral("Etichette"), QStringLiteral("A4 Ufficio"), QStringLiteral("Ufficio 2")};
+        QTest::newRow("no longer installed")
+            << tre << QStringList() << "A4 Ufficio"
+            << "Vecchia"
+            << "A4 Ufficio"
+            << fallita + QStringLiteral("La stampante A4 predefinita \"Vecchia\" non è installata\n"
+                                        "Ora la stampante predefinita è \"A4 Ufficio\"");
+        QTest::newRow("refuses to be the default")
+            << tre << QStringList{QStringLiteral("A4 Ufficio")} << "Ufficio 2"
+            << "A4 Ufficio"
+            << "Ufficio 2" << fallita + QStringLiteral("Ora la stampante predefinita è \"Ufficio 2\"");
+        QTest::newRow("nothing to go back to")
+            << tre << QStringList() << "Etichette"
+            << "Vecchia"
+            << "Etichette"
+            << fallita + QStringLiteral("La stampante A4 predefinita \"Vecchia\" non è installata\n"
+                                        "RiAssegnare la stampante A4 predefinita\n"
+                                        "Ora la stampante predefinita è \"Etichette\"");
+    }
+    void defaultThatCannotComeBack()
+    {
+        QFETCH(QStringList, installate);
+        QFETCH(QStringList, guaste);
+        QFETCH(QString, prima);
+        QFETCH(QString, predefinita);
+        QFETCH(QString, dopo);
+        QFETCH(QString, messaggio);
+        TestEnv env;
+        env.stampanti().installa(installate, guaste);
+        QCOMPARE(Printers::setSystemDefault(prima), 0);
+        fixture::articoli(2);
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("xFrontalini"), QStringLiteral("Etichette"));
+        imposta(QStringLiteral("STdiSISTEMA"), QStringLiteral("Predefinita"), predefinita);
+        Magazzino& m = Forms::get<Magazzino>();
+        m.showModeless();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        env.clearMessages();
+        QString durante;
+        quandoAppare<frmConfiguraLabel>([&](frmConfiguraLabel* w) {
+            durante = Printers::current();
+            w->cmdChiudi->click();
+        });
+        m.cmdStampaFrontalino->click();
+        QCOMPARE(durante, QStringLiteral("Etichette"));
+        QCOMPARE(env.messages(), QStringList{messaggio});
+        QCOMPARE(Printers::systemDefault(), dopo);
+        // The program's printer follows: the next report goes where the message says.
+        QCOMPARE(Printers::current(), dopo);
+        QCOMPARE(Printers::printerFor()->docName(), dopo);
         m.unload();
     }
 };

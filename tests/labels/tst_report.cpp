@@ -4,6 +4,7 @@
 #include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "core/VbConvert.h"
+#include "labels/LabelFixture.h"
 #include "labels/ReportSupport.h"
 #include "labels/ReportTables.h"
 #include "labels/Reports.h"
@@ -264,6 +265,73 @@ private Q_SLOTS:
         QVERIFY(!ReportTables::ValorizzaTabellaDiStampa({{"3", "7", "Olio", "", "", "", "", "abc"}}));
         QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM rptProdotti")).toInt(), 2);
         QVERIFY(erroriRegistrati(env).contains(QStringLiteral("ValorizzaTabellaDiStampa")));
+    }
+
+    // Every column with the widest value its field holds: a number, code or date is printed whole
+    // (never ".234.567,00" for "1.234.567,00"), a text that does not fit ends with "…".
+    void widestValues_data()
+    {
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QStringList>("riga");
+        QTest::addColumn<QList<int>>("tagliate"); // the columns cut with "…"
+        // Wide capitals, one letter per text column so each cut is told apart.
+        const QString w50(50, QLatin1Char('W'));
+        const QString m16(16, QLatin1Char('M'));
+        const QString o50(50, QLatin1Char('O'));
+        QTest::newRow("ReportMagazzino") << "ReportMagazzino"
+                                         << QStringList{"CODICEFORNITORE12345", w50,          m16,
+                                                        "-99.999.999,00",       "999.999,99", "80012345678901234567",
+                                                        "-999.999,99",          o50}
+                                         << QList<int>{1, 2, 7};
+        QTest::newRow("ReportMagazzino, the quantity seen cut")
+            << "ReportMagazzino" << QStringList{"F1", "Pane", "FORNO", "1.234.567,00", "1,20", "8001", "0,80", "Rossi"}
+            << QList<int>{};
+        QTest::newRow("rptPLU") << "rptPLU" << QStringList{"-99999999,999999", w50, "80012345678901234567"}
+                                << QList<int>{1};
+        QTest::newRow("rptOfferte") << "rptOfferte" << QStringList{w50,          "28/12/9998",       "31/12/9999",
+                                                                   "999.999,98", "99,9999999999999", "999.999,99"}
+                                    << QList<int>{0};
+    }
+    void widestValues()
+    {
+        QFETCH(QString, report);
+        QFETCH(QStringList, riga);
+        QFETCH(QList<int>, tagliate);
+        TestEnv env;
+        const QDate oggi(2026, 12, 9);
+        const QList<QStringList> righe{riga, riga};
+        const Report r = report == QLatin1String("rptPLU")       ? Reports::rptPLU(righe, oggi, oggi)
+                         : report == QLatin1String("rptOfferte") ? Reports::rptOfferte(righe, oggi)
+                                                                 : Reports::ReportMagazzino(righe, "1,00", oggi);
+        const QString pdf = env.path(QStringLiteral("largo.pdf"));
+        QVERIFY(!stampa(r, pdf).isEmpty());
+        const QList<fixture::Parola> parole = fixture::parole(pdf);
+        double x = r.margine / 20.0; // points from the paper's left edge
+        for (int c = 0; c < riga.size(); ++c) {
+            const double x0 = x, x1 = x + r.colonne.at(c).larghezza / 20.0;
+            x = x1;
+            const QString& v = riga.at(c);
+            // Whole, or cut at a letter with "…" after the part shown; inside its own cell.
+            const QString atteso = tagliate.contains(c) ? v.left(3) : v;
+            int viste = 0;
+            for (const fixture::Parola& p : parole) {
+                const bool intera = p.testo == v;
+                const bool tagliata = p.testo.startsWith(atteso) && p.testo.endsWith(QStringLiteral("…")) &&
+                                      v.startsWith(p.testo.chopped(1));
+                if (tagliate.contains(c) ? !tagliata : !intera)
+                    continue;
+                ++viste;
+                QVERIFY2(p.box.left() >= x0 - 0.5 && p.box.right() <= x1 + 0.5,
+                         qPrintable(QStringLiteral("%1 fuori dalla colonna %2: %3-%4 in %5-%6")
+                                        .arg(p.testo)
+                                        .arg(c)
+                                        .arg(p.box.left())
+                                        .arg(p.box.right())
+                                        .arg(x0)
+                                        .arg(x1)));
+            }
+            QVERIFY2(viste == 2, qPrintable(QStringLiteral("%1: %2 volte").arg(v).arg(viste)));
+        }
     }
 
     void buttonsOfTheArticleWindow()

@@ -17,6 +17,7 @@
 namespace {
 std::unique_ptr<ScriptedInteraction> g_interazione;
 std::unique_ptr<TestProgramma> g_programma;
+std::unique_ptr<StampantiProva> g_stampanti;
 
 } // namespace
 
@@ -33,8 +34,10 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     // The one reset of the program's services: every test starts from the same ones.
     g_interazione = std::make_unique<ScriptedInteraction>();
     g_programma = std::make_unique<TestProgramma>();
+    g_stampanti = std::make_unique<StampantiProva>();
     Contesto::installaInterazione(g_interazione.get());
     Contesto::installaProgramma(g_programma.get());
+    Contesto::installaStampanti(g_stampanti.get());
     Msg::shown().clear();
     Msg::setResponder([](const QString& text, QMessageBox::StandardButtons b) {
         return QMessageBox::StandardButton(g_interazione->reply(text, Interaction::Buttons(b.toInt())));
@@ -97,6 +100,17 @@ ScriptedInteraction& TestEnv::interazione()
 TestProgramma& TestEnv::programma()
 {
     return *g_programma;
+}
+StampantiProva& TestEnv::stampanti()
+{
+    return stampantiDiProva();
+}
+
+StampantiProva& stampantiDiProva()
+{
+    if (!g_stampanti)
+        qFatal("no TestEnv: no test printers");
+    return *g_stampanti;
 }
 
 QByteArray readAll(const QString& path)

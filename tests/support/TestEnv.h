@@ -1,9 +1,11 @@
 #pragma once
 // A clean program folder for one test: TAVRINO_HOME and XDG_CONFIG_HOME point at temporary
-// folders, the state is reset, waits run fast and every question goes to a fresh ScriptedInteraction.
+// folders, the state is reset, waits run fast, every question goes to a fresh ScriptedInteraction
+// and the printers are a fresh StampantiProva with none installed.
 #include "core/AppState.h"
 #include "core/ui/Programma.h"
 #include "support/ScriptedInteraction.h"
+#include "support/StampantiProva.h"
 
 #include <QMessageBox>
 #include <QStringList>
@@ -58,6 +60,7 @@ public:
     // The services installed for this test (Contesto), reset when the next TestEnv starts.
     ScriptedInteraction& interazione();
     TestProgramma& programma();
+    StampantiProva& stampanti();
 
     TestEnv(const TestEnv&) = delete;
     TestEnv& operator=(const TestEnv&) = delete;

@@ -66,7 +66,7 @@ const QString kModulo = QStringLiteral("Magazzino");
 QPushButton* pulsante(QWidget* parent, const QString& name, const QString& caption)
 {
     auto* b = named(new QPushButton(caption, parent), name);
-    b->setMinimumHeight(30);
+    b->setMinimumHeight(26);
     b->setAutoDefault(false);
     return b;
 }
@@ -123,7 +123,7 @@ void Magazzino::costruisci()
 {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(6, 6, 6, 6);
-    root->setSpacing(6);
+    root->setSpacing(4);
 
     // Laid out for a 1024x768 screen: "Chiudi" sits top right, beside the register frame.
     auto* top = new QHBoxLayout;
@@ -261,6 +261,7 @@ QWidget* Magazzino::costruisciPromozioni()
     auto* v = striscia<QVBoxLayout>(this, box);
 
     auto* g = riquadro<QGridLayout>(frPromozione, box, QStringLiteral("Promozione"), QStringLiteral("frPromozione"));
+    g->setVerticalSpacing(3);
     MaskDal = named(new QLineEdit(frPromozione), QStringLiteral("MaskDal"), QStringLiteral("Dal"));
     MaskAl = named(new QLineEdit(frPromozione), QStringLiteral("MaskAl"), QStringLiteral("Al"));
     for (QLineEdit* e : {MaskDal, MaskAl})
@@ -291,6 +292,13 @@ QWidget* Magazzino::costruisciPromozioni()
     g->addWidget(txtPrezzoScontato, 2, 1);
     g->addWidget(cmdConfermaPromozione, 2, 2);
     g->addWidget(cmdAnnullaPromozione, 2, 3);
+    lblMotivoPrezzo = named(new QLabel(frPromozione), QStringLiteral("lblMotivoPrezzo"), QStringLiteral("Prezzo"));
+    lblMotivoPrezzo->setWordWrap(true);
+    // Room for two lines, so the reason is read whole even when the window is at its tightest.
+    lblMotivoPrezzo->setMinimumHeight(2 * lblMotivoPrezzo->fontMetrics().height() + 8);
+    lblMotivoPrezzo->setStyleSheet(QStringLiteral("QLabel#lblMotivoPrezzo { color: #a00000; }"));
+    lblMotivoPrezzo->hide();
+    g->addWidget(lblMotivoPrezzo, 3, 0, 1, 4);
     v->addWidget(frPromozione);
 
     auto* e = riquadro<QVBoxLayout>(frElencoPromozioni, box, QStringLiteral("Elenco Promozioni"),
@@ -302,6 +310,8 @@ QWidget* Magazzino::costruisciPromozioni()
                                           QStringLiteral("Prezzo Scontato")});
     lstOfferte->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstOfferte->setMinimumWidth(300);
+    // Low enough that both promotion frames fit beside the lists on a 768 pixel screen.
+    lstOfferte->setMinimumHeight(40);
     cmdEliminaOfferta =
         pulsante(frElencoPromozioni, QStringLiteral("cmdEliminaOfferta"), QStringLiteral("Elimina Offerte"));
     cmdChiudiElencoOfferte =
@@ -335,6 +345,7 @@ QWidget* Magazzino::costruisciVenduto()
     }
     cmdTrova = pulsante(frVendPLU, QStringLiteral("cmdTrova"), QStringLiteral("Vedi"));
     cmdStampaVPLU = pulsante(frVendPLU, QStringLiteral("cmdStampaVPLU"), QStringLiteral("Stampa"));
+    // Two rows, so the tab fits beside the promotion frames on a 1024 pixel screen.
     row->addWidget(new QLabel(QStringLiteral("Periodo di Riferimento DAL - AL"), frVendPLU));
     row->addWidget(dtGiornoRif);
     row->addWidget(dtDataAl);
@@ -345,9 +356,12 @@ QWidget* Magazzino::costruisciVenduto()
     lblTotMovimentati =
         valore(frArticoliMov, QStringLiteral("lblTotMovimentati"), QStringLiteral("Articoli movimentati"));
     m->addWidget(lblTotMovimentati);
-    row->addWidget(frArticoliMov);
-    row->addWidget(cmdStampaVPLU);
+    auto* row2 = new QHBoxLayout;
+    row2->addWidget(frArticoliMov);
+    row2->addStretch(1);
+    row2->addWidget(cmdStampaVPLU, 0, Qt::AlignBottom);
     v->addLayout(row);
+    v->addLayout(row2);
     lstPLU = named(new ListaReport(frVendPLU), QStringLiteral("lstPLU"), QStringLiteral("PLU Venduti"));
     lstPLU->lista()->setColonneNumeriche({3});
     lstPLU->installEventFilter(this); // its width sets the "Descrizione" column
@@ -358,8 +372,13 @@ QWidget* Magazzino::costruisciVenduto()
 
 QWidget* Magazzino::costruisciTotali()
 {
+    // The notice gets the window's whole width under the totals: at 18 or 20 points it then
+    // takes one or two lines, and the promotion frames keep their room on a 768 pixel screen.
     QWidget* box = nullptr;
-    auto* h = striscia<QHBoxLayout>(this, box);
+    auto* v = striscia<QVBoxLayout>(this, box);
+    auto* h = new QHBoxLayout;
+    h->setContentsMargins(0, 0, 0, 0);
+    v->addLayout(h);
 
     auto* a =
         riquadro<QHBoxLayout>(frTotaleArticoli, box, QStringLiteral("Articoli"), QStringLiteral("frTotaleArticoli"));
@@ -390,18 +409,19 @@ QWidget* Magazzino::costruisciTotali()
     t->addWidget(etichetta(QStringLiteral("Tot. Voci:"), TotRicorrenze, Frame1));
     t->addWidget(TotRicorrenze);
     h->addWidget(Frame1);
+    h->addStretch(1);
 
     lblTab = named(new QLabel(box), QStringLiteral("lblTab"), QStringLiteral("Avvisi"));
     lblTab->setFrameShape(QFrame::StyledPanel);
     lblTab->setFrameShadow(QFrame::Sunken);
     lblTab->setWordWrap(true);
-    lblTab->setMinimumHeight(40);
+    lblTab->setMinimumHeight(30);
     QFont f = lblTab->font();
     f.setBold(true);
     lblTab->setFont(f);
     lblTab->setStyleSheet(QStringLiteral("QLabel#lblTab { color: #a00000; padding: 2px 6px; }"));
     lblTab->installEventFilter(this);
-    h->addWidget(lblTab, 1);
+    v->addWidget(lblTab);
     return box;
 }
 
@@ -461,9 +481,18 @@ QWidget* Magazzino::costruisciPulsanti()
     auto* gs = new QVBoxLayout(stampe);
     cmdStampaMagazzino = pulsante(stampe, QStringLiteral("cmdStampaMagazzino"), QStringLiteral("Stampa Esporta"));
     cmdStampaFrontalino = pulsante(stampe, QStringLiteral("cmdStampaFrontalino"), QStringLiteral("Stampa Front."));
+    pbEsporta = named(new QProgressBar(stampe), QStringLiteral("pbEsporta"), QStringLiteral("Esportazione"));
+    pbEsporta->setTextVisible(false);
+    pbEsporta->setMaximumHeight(12);
+    lblEsporta = named(new QLabel(stampe), QStringLiteral("lblEsporta"), QStringLiteral("Righe esportate"));
+    lblEsporta->setAlignment(Qt::AlignCenter);
     gs->addWidget(cmdStampaMagazzino);
     gs->addWidget(cmdStampaFrontalino);
+    gs->addWidget(pbEsporta);
+    gs->addWidget(lblEsporta);
     gs->addStretch(1);
+    pbEsporta->hide();
+    lblEsporta->hide();
     h->addWidget(stampe);
     h->addStretch(1);
     return box;
@@ -919,7 +948,6 @@ void Magazzino::tbTAB_Click()
     }
     ListMagazzino->hide();
     mostraVenduto();
-    QApplication::processEvents();
     frVendPLU->show();
 }
 

@@ -107,6 +107,7 @@ public:
     std::array<QRadioButton*, 2> optTipoSconto{};
     QLabel* Label5_2 = nullptr;
     QLineEdit* txtPrezzoScontato = nullptr;
+    QLabel* lblMotivoPrezzo = nullptr; // why the price box holds no valid price
     QPushButton* cmdConfermaPromozione = nullptr;
     QPushButton* cmdAnnullaPromozione = nullptr;
     QGroupBox* frElencoPromozioni = nullptr;
@@ -134,6 +135,9 @@ public:
     QPushButton* cmdVediTutteLePromozioni = nullptr;
     QPushButton* cmdStampaMagazzino = nullptr;
     QPushButton* cmdStampaFrontalino = nullptr;
+    // The exports' progress, shown while one runs: the bar and the count of rows.
+    QProgressBar* pbEsporta = nullptr;
+    QLabel* lblEsporta = nullptr;
     QPushButton* CmdUscita = nullptr;
 
     // --- timers

@@ -1,8 +1,8 @@
 // The article window's links to the editing windows: the article editor, the departments,
 // the promotions and the scanned-barcode box.
 #include "archive/ui/Magazzino.h"
-#include "core/ui/KeyFilter.h"
 #include "core/VbConvert.h"
+#include "core/ui/KeyFilter.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/ArchivioCallbacks.h"
 #include "editing/ui/Promotions.h"
@@ -33,6 +33,7 @@ void Magazzino::collegaModifica()
     c.optPercento = optTipoSconto[1];
     c.Label5_2 = Label5_2;
     c.txtPrezzoScontato = txtPrezzoScontato;
+    c.lblMotivo = lblMotivoPrezzo;
     c.cmdConfermaPromozione = cmdConfermaPromozione;
     c.txtRicBarCode = txtRicBarCode;
     c.codiceSelezionato = [this] { return ListMagazzino->selectedCode(); };

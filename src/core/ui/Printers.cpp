@@ -2,128 +2,38 @@
 
 #include "core/AppState.h"
 
-#include <QDir>
-#include <QFile>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 
 namespace {
 
-const char* const kList = "TAVRINO_TEST_PRINTERS";
-const char* const kDir = "TAVRINO_TEST_PRINTERS_DIR";
-const char* const kFail = "TAVRINO_TEST_PRINTERS_FAIL";
-
-// lpoptions' own code for an unknown destination.
-constexpr int kUnknownPrinter = 1;
 constexpr int kNotStarted = 127;
 constexpr int kCrashedOrHung = -1;
 
-QString& memoryDefault()
-{
-    static QString d;
-    return d;
-}
+StampantiSistema* g_stampanti = nullptr;
 
-QString testDir()
+QString nonInstallata(const QString& nome)
 {
-    return qEnvironmentVariable(kDir);
-}
-
-QString defaultFile()
-{
-    const QString dir = testDir();
-    return dir.isEmpty() ? QString() : QDir(dir).filePath(QStringLiteral("default"));
-}
-
-QStringList splitNames(const QString& text)
-{
-    QStringList out;
-    for (const QString& n : text.split(QLatin1Char(';')))
-        if (!n.trimmed().isEmpty())
-            out << n;
-    return out;
-}
-
-int testSetDefault(const QString& name)
-{
-    if (!Printers::installed().contains(name))
-        return kUnknownPrinter;
-    if (splitNames(qEnvironmentVariable(kFail)).contains(name))
-        return kUnknownPrinter;
-    const QString file = defaultFile();
-    if (file.isEmpty()) {
-        memoryDefault() = name;
-        return 0;
-    }
-    QFile f(file);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return kUnknownPrinter;
-    const QByteArray bytes = name.toUtf8();
-    if (f.write(bytes) != bytes.size() || !f.flush())
-        return kUnknownPrinter;
-    return 0;
-}
-
-QString testDefault()
-{
-    const QString file = defaultFile();
-    if (file.isEmpty())
-        return memoryDefault();
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll());
-}
-
-// A new PDF file per job, named after the printer, so tests can match each job to its printer.
-QString nextJobFile(const QString& printer)
-{
-    QString folder = testDir();
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    QDir().mkpath(folder);
-    QString base;
-    for (const QChar c : printer)
-        base += c.isLetterOrNumber() ? c : QLatin1Char('_');
-    if (base.isEmpty())
-        base = QStringLiteral("stampa");
-    for (int n = 1;; ++n) {
-        const QString f = QDir(folder).filePath(QStringLiteral("%1-%2.pdf").arg(base).arg(n));
-        if (!QFile::exists(f))
-            return f;
-    }
+    return QStringLiteral("La stampante \"%1\" non è installata").arg(nome);
 }
 
 } // namespace
 
-namespace Printers {
-
-bool testBackend()
+QStringList StampantiCups::installate()
 {
-    return qEnvironmentVariableIsSet(kList);
-}
-
-QStringList installed()
-{
-    if (testBackend())
-        return splitNames(qEnvironmentVariable(kList));
     return QPrinterInfo::availablePrinterNames();
 }
 
-QString systemDefault()
+QString StampantiCups::predefinita()
 {
-    if (testBackend())
-        return testDefault();
     return QPrinterInfo::defaultPrinterName();
 }
 
-int setSystemDefault(const QString& name)
+int StampantiCups::impostaPredefinita(const QString& nome)
 {
-    if (testBackend())
-        return testSetDefault(name);
     QProcess p;
-    p.start(QStringLiteral("lpoptions"), {QStringLiteral("-d"), name});
+    p.start(QStringLiteral("lpoptions"), {QStringLiteral("-d"), nome});
     if (!p.waitForStarted(5000))
         return kNotStarted;
     if (!p.waitForFinished(15000)) {
@@ -134,6 +44,47 @@ int setSystemDefault(const QString& name)
     if (p.exitStatus() != QProcess::NormalExit)
         return kCrashedOrHung;
     return p.exitCode();
+}
+
+std::unique_ptr<QPrinter> StampantiCups::lavoro(const QString& nome)
+{
+    const QPrinterInfo info = QPrinterInfo::printerInfo(nome);
+    if (info.isNull())
+        return nullptr;
+    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+}
+
+namespace Contesto {
+
+StampantiSistema& stampanti()
+{
+    if (!g_stampanti)
+        qFatal("Contesto: no printers installed");
+    return *g_stampanti;
+}
+
+void installaStampanti(StampantiSistema* s)
+{
+    g_stampanti = s;
+}
+
+} // namespace Contesto
+
+namespace Printers {
+
+QStringList installed()
+{
+    return Contesto::stampanti().installate();
+}
+
+QString systemDefault()
+{
+    return Contesto::stampanti().predefinita();
+}
+
+int setSystemDefault(const QString& name)
+{
+    return Contesto::stampanti().impostaPredefinita(name);
 }
 
 QString current()
@@ -147,24 +98,13 @@ std::unique_ptr<QPrinter> printerFor(const QString& name, QString* errore)
     const QString which = name.isEmpty() ? current() : name;
     if (which.isEmpty() || !installed().contains(which)) {
         if (errore)
-            *errore = which.isEmpty() ? QStringLiteral("Nessuna stampante installata")
-                                      : QStringLiteral("La stampante \"%1\" non è installata").arg(which);
+            *errore = which.isEmpty() ? QStringLiteral("Nessuna stampante installata") : nonInstallata(which);
         return nullptr;
     }
-    if (testBackend()) {
-        auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        p->setOutputFormat(QPrinter::PdfFormat);
-        p->setOutputFileName(nextJobFile(which));
-        p->setDocName(which);
-        return p;
-    }
-    const QPrinterInfo info = QPrinterInfo::printerInfo(which);
-    if (info.isNull()) {
-        if (errore)
-            *errore = QStringLiteral("La stampante \"%1\" non è installata").arg(which);
-        return nullptr;
-    }
-    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    std::unique_ptr<QPrinter> p = Contesto::stampanti().lavoro(which);
+    if (!p && errore)
+        *errore = nonInstallata(which);
+    return p;
 }
 
 } // namespace Printers

@@ -1,19 +1,46 @@
 #pragma once
 // The installed printers, the system's default printer and the program's current printer.
-// Real printers come from CUPS (QPrinterInfo; the default is changed with "lpoptions -d").
-// When TAVRINO_TEST_PRINTERS is set ("Etichette;A4 Ufficio") those names are the printers instead:
-// the default is recorded in <TAVRINO_TEST_PRINTERS_DIR>/default (or in memory without a folder),
-// jobs are written as PDF into TAVRINO_TEST_PRINTERS_DIR, and a name listed in
-// TAVRINO_TEST_PRINTERS_FAIL cannot become the default.
+// The system's printers are a service the program installs (Contesto::installaStampanti): the
+// program installs StampantiCups, tests install printers of their own that write PDF files.
 #include <QString>
 #include <QStringList>
 #include <memory>
 
 class QPrinter;
 
-namespace Printers {
+// The system's printers as the program reaches them.
+class StampantiSistema
+{
+public:
+    virtual ~StampantiSistema() = default;
+    // Names of the installed printers, in the system's order.
+    virtual QStringList installate() = 0;
+    // The system's default printer name, or empty when there is none.
+    virtual QString predefinita() = 0;
+    // Makes the installed printer `nome` the system's default: 0 on success, else the error code.
+    virtual int impostaPredefinita(const QString& nome) = 0;
+    // A job for the installed printer `nome`, one per call; nullptr when it cannot be set up.
+    virtual std::unique_ptr<QPrinter> lavoro(const QString& nome) = 0;
+};
 
-bool testBackend();
+// The printers of CUPS through Qt; the default is changed with "lpoptions -d" (its exit code is
+// the error code; 127 when lpoptions could not be started, -1 when it crashed or hung).
+class StampantiCups final : public StampantiSistema
+{
+public:
+    QStringList installate() override;
+    QString predefinita() override;
+    int impostaPredefinita(const QString& nome) override;
+    std::unique_ptr<QPrinter> lavoro(const QString& nome) override;
+};
+
+namespace Contesto {
+// The installed printers; using them before any are installed is a programming error.
+StampantiSistema& stampanti();
+void installaStampanti(StampantiSistema* s);
+} // namespace Contesto
+
+namespace Printers {
 
 // Names of the installed printers, in the system's order.
 QStringList installed();
@@ -21,17 +48,15 @@ QStringList installed();
 // The system's default printer name, or empty when there is none.
 QString systemDefault();
 
-// Makes `name` the system's default printer. Returns 0 on success, otherwise the error code
-// (lpoptions' exit code; 127 when lpoptions could not be started).
+// Makes `name` the system's default printer. Returns 0 on success, otherwise the error code.
 int setSystemDefault(const QString& name);
 
 // The name the program prints to: its current printer, else the system default.
 QString current();
 
-// A printer set up for `name` (empty: the current printer): the CUPS printer, or under the test
-// backend a PDF file in the test folder, one new file per job. A printer that is not installed
-// (or no printer at all) gives nullptr and the reason in `errore`: a job meant for one printer
-// never goes to another.
+// A printer set up for `name` (empty: the current printer), one new job per call. A printer that
+// is not installed (or no printer at all) gives nullptr and the reason in `errore`: a job meant
+// for one printer never goes to another.
 std::unique_ptr<QPrinter> printerFor(const QString& name = {}, QString* errore = nullptr);
 
 } // namespace Printers

@@ -44,6 +44,13 @@ bool vuota(const QLineEdit* e)
 
 const QString kScontoEccessivo = QStringLiteral("Sconto superiore al prezzo del PLU");
 
+// A typed promotional price above the sale price: a negative discount, which is no promotion.
+QString prezzoSuperiore(double prezzoPromo, double prezzoPLU)
+{
+    return QStringLiteral("Prezzo promozionale (%1) superiore al prezzo del PLU (%2)")
+        .arg(Vb::money(prezzoPromo), Vb::money(prezzoPLU));
+}
+
 int filtroSconto(int k)
 {
     if (k == '.')
@@ -113,6 +120,14 @@ std::optional<double> PromozioneFrame::prezzoArticolo() const
     return Vb::cdbl(*t);
 }
 
+void PromozioneFrame::mostraMotivo(const QString& motivo)
+{
+    if (!m_c.lblMotivo)
+        return;
+    m_c.lblMotivo->setText(motivo);
+    m_c.lblMotivo->setVisible(!motivo.isEmpty());
+}
+
 void PromozioneFrame::focusRicBarCode()
 {
     if (m_c.txtRicBarCode && m_c.txtRicBarCode->isVisible() && m_c.txtRicBarCode->isEnabled())
@@ -134,6 +149,7 @@ void PromozioneFrame::cmdPromozioni_Click()
 
 void PromozioneFrame::CaricaOffertaArticolo(const QString& codice)
 {
+    mostraMotivo({});
     const auto letta = Promotions::caricaOfferta(codice);
     if (!letta.ok)
         Msg::warn(QStringLiteral("ATTENZIONE! Lettura della promozione non riuscita"));
@@ -179,10 +195,19 @@ void PromozioneFrame::CalcolaPrezzoScontato()
     if (!percento && !m_c.optEuro->isChecked())
         return;
     const auto r = Promotions::prezzoScontato(*prezzo, m_c.txtSconto->text(), percento);
-    if (!r)
+    if (!r) {
+        mostraMotivo({});
         return;
-    // A discount above the price stays as typed and leaves no price: the box says why.
-    m_c.txtPrezzoScontato->setPlaceholderText(r->azzeraSconto ? kScontoEccessivo : QString());
+    }
+    // A discount above the price stays as typed and leaves no price; a negative one comes from a
+    // price typed above the PLU's. The line under the price box says which.
+    const auto sconto = Vb::cdbl(m_c.txtSconto->text());
+    if (r->azzeraSconto)
+        mostraMotivo(kScontoEccessivo);
+    else if (!percento && sconto && *sconto < 0)
+        mostraMotivo(prezzoSuperiore(*prezzo - *sconto, *prezzo));
+    else
+        mostraMotivo({});
     m_c.txtPrezzoScontato->setText(r->azzeraSconto ? QString() : r->prezzo);
 }
 
@@ -219,6 +244,14 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
     }
     std::optional<Promotions::PrezzoScontato> atteso;
     if (prezzoPLU && !scontoDigitato.isEmpty()) {
+        // A typed price above the PLU's gave a negative discount: the price is what is wrong,
+        // not the discount's format.
+        const auto negativo = Vb::cdbl(scontoDigitato);
+        const auto digitato = Vb::cdbl(m_c.txtPrezzoScontato->text());
+        if (m_c.optEuro->isChecked() && negativo && *negativo < 0 && digitato && *digitato > *prezzoPLU) {
+            Msg::info(prezzoSuperiore(*digitato, *prezzoPLU) + QStringLiteral(" - Impossibile continuare"));
+            return false;
+        }
         atteso = Promotions::prezzoScontato(*prezzoPLU, scontoDigitato, m_c.optPercento->isChecked());
         if (!atteso || !numeroDaTastiera(scontoDigitato)) {
             Msg::info(QStringLiteral("Formato 'Sconto' non valido - Impossibile continuare"));
@@ -318,6 +351,7 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
 void PromozioneFrame::cmdAnnullaPromozione_Click()
 {
     m_scontoDaPrezzo = false;
+    mostraMotivo({});
     m_c.frPromozione->hide();
     focusRicBarCode();
 }

@@ -34,6 +34,7 @@ struct ControlliPromozione
     QRadioButton* optPercento = nullptr; // optTipoSconto(1)
     QLabel* Label5_2 = nullptr;          // "di quanti €" / "quanta %"
     QLineEdit* txtPrezzoScontato = nullptr;
+    QLabel* lblMotivo = nullptr; // under the price box: why there is no valid price, whole
     QWidget* cmdConfermaPromozione = nullptr;
     QWidget* txtRicBarCode = nullptr;
     // The item text of the selected article, empty when none is selected.
@@ -73,6 +74,7 @@ protected:
 private:
     std::optional<double> prezzoArticolo() const;
     void focusRicBarCode();
+    void mostraMotivo(const QString& motivo);
     ControlliPromozione m_c;
     bool m_scontoDaPrezzo = false;
 };

@@ -365,8 +365,9 @@ bool RepartiWindow::ControllaCampi()
             return false;
         }
         Iva->setText(QStringLiteral("0"));
-    } else if (!Vb::isNumeric(Iva->text())) {
-        return rifiuta(Iva, QStringLiteral("Formato 'Iva' non valido"));
+    } else if (const QString motivo = Departments::verificaIva(Iva->text()); !motivo.isEmpty()) {
+        // As the editor's VAT: a pasted "-22" or "1e2" is refused, not saved and listed.
+        return rifiuta(Iva, motivo);
     }
     if (!numeroFacoltativo(Check1, Prezzo, QStringLiteral("Prezzo Prefissato")))
         return false;

@@ -53,12 +53,11 @@ private:
 } // namespace
 
 void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const ReportTables::Righe& lista, const QString& valore,
-                              bool soloQtaZero)
+                              bool soloQtaZero, ProgressSink& progresso)
 {
     if (esportare(ia)) {
         Clessidra c;
-        NoProgress p;
-        ExportExcel::EsportaMagazzinoExcel(ia, soloQtaZero, p);
+        ExportExcel::EsportaMagazzinoExcel(ia, soloQtaZero, progresso);
         return;
     }
     if (!stampanti(ia))
@@ -80,12 +79,11 @@ void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const ReportTabl
     ReportPreview::mostra(Reports::ReportMagazzino(*righe.valore, valore, QDate::currentDate()), parent);
 }
 
-void cmdStampaVPLU_Click(Interaction& ia, QWidget* parent, const QDate& dal, const QDate& al)
+void cmdStampaVPLU_Click(Interaction& ia, QWidget* parent, const QDate& dal, const QDate& al, ProgressSink& progresso)
 {
     if (esportare(ia)) {
         Clessidra c;
-        NoProgress p;
-        ExportExcel::EsportaVendutoExcel(ia, dal, al, p);
+        ExportExcel::EsportaVendutoExcel(ia, dal, al, progresso);
         return;
     }
     if (!stampanti(ia))

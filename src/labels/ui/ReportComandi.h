@@ -8,16 +8,17 @@
 #include <QDate>
 
 class Interaction;
+class ProgressSink;
 class QWidget;
 
 namespace ReportComandi {
 
 // `lista`: the article list's rows by column position; `valore`: the stock value box's text;
-// `soloQtaZero`: the "Qta <= 0" search option is selected.
+// `soloQtaZero`: the "Qta <= 0" search option is selected. The export reports to `progresso`.
 void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const ReportTables::Righe& lista, const QString& valore,
-                              bool soloQtaZero);
+                              bool soloQtaZero, ProgressSink& progresso);
 // The period of the sold-quantity tab's pickers.
-void cmdStampaVPLU_Click(Interaction& ia, QWidget* parent, const QDate& dal, const QDate& al);
+void cmdStampaVPLU_Click(Interaction& ia, QWidget* parent, const QDate& dal, const QDate& al, ProgressSink& progresso);
 // `offerte`: the promotions list's rows by column position.
 void cmdStampaElencoOfferte_Click(Interaction& ia, QWidget* parent, const ReportTables::Righe& offerte);
 
