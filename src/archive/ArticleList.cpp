@@ -85,11 +85,11 @@ public:
     {
         if (!m_letti) {
             m_letti = true;
-            QSqlQuery q(Db::dbNegozio());
-            q.setForwardOnly(true);
-            if (q.exec(QStringLiteral("SELECT Cod, Descrizione FROM Reparti")))
-                while (q.next())
-                    m_nomi.insert(q.value(0).toInt(), q.value(1).toString());
+            // Unread names show as their codes.
+            const Letto<QList<Reparto>> reparti = Articoli::reparti();
+            if (reparti.ok)
+                for (const Reparto& r : *reparti.valore)
+                    m_nomi.insert(r.cod, r.descrizione);
         }
         const auto it = m_nomi.constFind(cod);
         return it == m_nomi.constEnd() ? QString::number(cod) : it.value();
@@ -348,7 +348,7 @@ ArticleSearch::Query query(const Filtro& f)
 {
     switch (f.tipo) {
     case Filtro::Tipo::Tutti:
-        return {QStringLiteral("Select * from Magazzino"), {}};
+        return {ArticleSearch::tutti(), {}};
     case Filtro::Tipo::TuttiPerDescrizione:
         return {ArticleSearch::tuttoArchivio(), {}};
     case Filtro::Tipo::Ricerca:
@@ -488,21 +488,18 @@ bool ImpostaTipoVariazione(const QStringList& codici, bool perFrontalini)
 QList<RigaLista> eliminati()
 {
     QList<RigaLista> out;
-    QSqlQuery q(Db::dbNegozio());
-    if (!prepara(q,
-                 QStringLiteral("SELECT CodMateriale, Descrizione, BarCode, Costo FROM Magazzino "
-                                "WHERE Eliminato IS NULL OR Eliminato <> 0 ORDER BY Descrizione"),
-                 {})) {
-        ScriviErrore(kModulo, QStringLiteral("Recupera_Click"), VbErr::DatabaseError, q.lastError().text());
+    const Letto<QList<ArticleSearch::Eliminato>> letti = ArticleSearch::eliminati();
+    if (!letti.ok) {
+        ScriviErrore(kModulo, QStringLiteral("Recupera_Click"), VbErr::DatabaseError, letti.errore);
         return out;
     }
-    while (q.next()) {
+    for (const ArticleSearch::Eliminato& e : *letti.valore) {
         RigaLista r(4);
-        r.testo[0] = q.value(0).toString();
-        r.testo[1] = q.value(1).toString();
-        r.testo[2] = q.value(2).toString();
+        r.testo[0] = e.codice;
+        r.testo[1] = e.descrizione;
+        r.testo[2] = e.barCode;
         double d = 0;
-        if (numero(q.value(3), d) == Num::Ok)
+        if (numero(e.costo, d) == Num::Ok)
             r.testo[3] = Vb::money(d);
         out << r;
     }

@@ -2,13 +2,13 @@
 
 #include "core/AppState.h"
 #include "core/Contesto.h"
-#include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/config/IvaTarvenit.h"
+#include "core/store/Invio.h"
 #include "reglink/CommandSender.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
@@ -16,8 +16,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <vector>
 
 namespace DepartmentTransfer {
@@ -37,19 +35,18 @@ struct RigaReparto
 // The department table in code order; false when the query failed.
 bool leggiReparti(std::vector<RigaReparto>& out, QString* errore)
 {
-    QSqlQuery q = Db::query(
-        QStringLiteral("SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto FROM Reparti ORDER BY Cod ASC"));
-    if (!q.isActive()) {
-        *errore = q.lastError().text();
+    const Letto<std::vector<Articoli::RepartoInvio>> letti = Articoli::repartiDaInviare();
+    if (!letti.ok) {
+        *errore = letti.errore;
         return false;
     }
-    while (q.next()) {
+    for (const Articoli::RepartoInvio& l : *letti.valore) {
         RigaReparto d;
-        d.r.cod = q.value(0).toInt();
-        d.r.descrizione = q.value(1).toString();
-        d.iva = Vb::cint(q.value(2).toDouble()).value_or(-1);
-        d.r.prezzo = q.value(3).toDouble();
-        d.r.sconto = q.value(4);
+        d.r.cod = l.cod;
+        d.r.descrizione = l.descrizione;
+        d.iva = Vb::cint(l.iva).value_or(-1);
+        d.r.prezzo = l.prezzoPrefissato;
+        d.r.sconto = l.sconto;
         out.push_back(d);
     }
     return true;

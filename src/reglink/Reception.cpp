@@ -2,7 +2,6 @@
 
 #include "core/AppState.h"
 #include "core/Contesto.h"
-#include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
@@ -10,6 +9,7 @@
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/config/Cartelle.h"
+#include "core/store/Invio.h"
 #include "reglink/Frame.h"
 #include "reglink/PluStaging.h"
 #include "reglink/ProtocolLog.h"
@@ -21,8 +21,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace Reception {
 
@@ -414,18 +412,12 @@ Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p)
     if (e != Esito::Completata)
         return e;
 
-    QStringList codici;
-    {
-        QSqlQuery q =
-            Db::query(QStringLiteral("SELECT BarCode FROM Magazzino ORDER BY CAST(CodMateriale AS TEXT) ASC"));
-        if (!q.isActive()) {
-            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::DatabaseError,
-                         Db::dbNegozio().lastError().text());
-            return r.fineAnticipata(Esito::Errore);
-        }
-        while (q.next())
-            codici << q.value(0).toString();
+    const Letto<QStringList> letti = Articoli::barCodePerRicezione();
+    if (!letti.ok) {
+        ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::DatabaseError, letti.errore);
+        return r.fineAnticipata(Esito::Errore);
     }
+    const QStringList& codici = *letti.valore;
     p.setProgressRange(0, int(codici.size()));
     if (!codici.isEmpty())
         Pannello::setRecTot(p, QString::number(codici.size()));

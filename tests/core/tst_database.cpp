@@ -203,10 +203,12 @@ private Q_SLOTS:
         QCOMPARE(TrovaNomeRep(1), QString());
         QCOMPARE(TrovaCodiceRep("Reparto1"), QString());
         QCOMPARE(TrovaCodiceRepXIVA(0), 0);
+        QCOMPARE(TrovaCodiceFornitore("12"), QString()); // shown empty, but not taken for a missing code
         const QByteArray log = readAll(env.path("Dati/ErrorLog.dat"));
         QVERIFY(log.contains("*-Funzioni-TrovaNomeRep-]"));
         QVERIFY(log.contains("*-Funzioni-TrovaCodiceRep-]"));
         QVERIFY(log.contains("*-Funzioni-TrovaCodiceRepXIVA-]"));
+        QVERIFY(log.contains("*-Funzioni-TrovaCodiceFornitore-]"));
     }
 
     void supplierCode_data()
