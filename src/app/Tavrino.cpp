@@ -2,6 +2,7 @@
 
 #include "archive/ui/Magazzino.h"
 #include "core/Contesto.h"
+#include "core/Istanza.h"
 #include "import/ExternalDatabase.h"
 
 #include <QApplication>
@@ -13,11 +14,11 @@ Tavrino::Tavrino()
     caricaTraduzioni();
     Contesto::installaInterazione(&m_interazione);
     Contesto::installaProgramma(this);
+    Contesto::installaCollegamento(&m_collegamento);
 }
 
 Tavrino::~Tavrino()
 {
-    Contesto::installaProgramma(nullptr);
     Contesto::reset();
 }
 
@@ -48,6 +49,11 @@ void Tavrino::terminaProgramma()
 {
     QApplication::closeAllWindows();
     QCoreApplication::exit(0);
+}
+
+void Tavrino::terminaPerErroreGrave()
+{
+    Istanza::terminaPerErroreGrave();
 }
 
 Esito Tavrino::gestisciTabelleCollegate(ProgressSink& progresso, bool& collegate)

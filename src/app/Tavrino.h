@@ -1,9 +1,10 @@
 #pragma once
 // The program composed: it owns the services the subsystems use (the message boxes and dialogs,
-// the Italian texts of the standard dialogs) and wires the core windows to the article window
-// and the external-database step. One instance lives for the whole run.
-#include "core/ui/Programma.h"
+// the Italian texts of the standard dialogs, the register link) and wires the core windows to the
+// article window and the external-database step. One instance lives for the whole run.
+#include "core/Programma.h"
 #include "core/ui/WidgetInteraction.h"
+#include "reglink/Collegamento.h"
 
 #include <QTranslator>
 #include <memory>
@@ -20,11 +21,13 @@ public:
     void mostraMagazzinoModale() override;
     void mostraMagazzino() override;
     void terminaProgramma() override;
+    void terminaPerErroreGrave() override;
     Esito gestisciTabelleCollegate(ProgressSink& progresso, bool& collegate) override;
     Esito importaDaDatabaseEsterno(ProgressSink& progresso) override;
 
 private:
     void caricaTraduzioni();
     WidgetInteraction m_interazione;
+    RegLink::Collegamento m_collegamento;
     std::vector<std::unique_ptr<QTranslator>> m_traduzioni;
 };

@@ -73,19 +73,19 @@ QByteArray byte(char c)
 
 bool primoCarattereAck()
 {
-    return app().testoRicevuto.startsWith(QLatin1Char(RegLink::ACK));
+    return RegLink::risposte().testoRicevuto.startsWith(QLatin1Char(RegLink::ACK));
 }
 
 // No answer, an ACK or a reply frame lets the send go on; a NAK, or a reply asking for the
 // command again (register busy), repeats it.
 bool daRipetere()
 {
-    const QString& t = app().testoRicevuto;
+    const QString& t = RegLink::risposte().testoRicevuto;
     if (t.isEmpty() || t.startsWith(QLatin1Char(RegLink::ACK)))
         return false;
     if (t.startsWith(QLatin1Char(RegLink::NAK)))
         return true;
-    return app().rispostaCassa.azione == QLatin1String("1");
+    return RegLink::risposte().rispostaCassa.azione == QLatin1String("1");
 }
 
 void mostraAvviso(PannelloReparti& p, bool v)
@@ -266,7 +266,7 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
     bool risposto = false;
     for (int giro = 0; giro < kMaxRisvegli && !sveglia; ++giro) {
         l.scartaInput();
-        app().testoRicevuto.clear();
+        RegLink::risposte().testoRicevuto.clear();
         if (!l.scriviSeriale(byte(CAN)))
             return portaChiusa();
         QCoreApplication::processEvents();
@@ -274,7 +274,7 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
             return portaChiusa();
         l.Pausa(50);
         sveglia = primoCarattereAck();
-        risposto = risposto || !app().testoRicevuto.isEmpty();
+        risposto = risposto || !RegLink::risposte().testoRicevuto.isEmpty();
     }
     if (!risposto) {
         ScriviLog(QStringLiteral("          *** REPARTI: la cassa non risponde, invio non effettuato"));
@@ -292,8 +292,8 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
         const QByteArray frame = FrameTestoIntero(RecordDiretto(d.r, iva));
         int ripetizioni = 0;
         for (;;) {
-            app().testoRicevuto.clear();
-            AzzeraRisposta();
+            RegLink::risposte().testoRicevuto.clear();
+            AzzeraRisposta(RegLink::risposte().rispostaCassa);
             if (!l.scriviSeriale(frame))
                 return portaChiusa();
             l.Pausa(150);
@@ -308,8 +308,8 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
             if (!l.scriviSeriale(byte(CAN)))
                 return portaChiusa();
             QCoreApplication::processEvents();
-            app().testoRicevuto.clear();
-            AzzeraRisposta();
+            RegLink::risposte().testoRicevuto.clear();
+            AzzeraRisposta(RegLink::risposte().rispostaCassa);
             if (!l.scriviSeriale(byte(ENQ)))
                 return portaChiusa();
             l.Pausa(50);
@@ -334,7 +334,7 @@ void TrasferisciSullaCassa(PannelloReparti& p)
     if (a.invioInCorso || a.ricezioneInCorso)
         return;
     Occupato occupato;
-    a.contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     const ImpostazioniRegCassa rc = a.impostazioniRegCassa;
     const QString eth = a.portaETH1;
 

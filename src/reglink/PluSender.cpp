@@ -7,6 +7,7 @@
 #include "core/Progress.h"
 #include "core/Wait.h"
 #include "core/store/Invio.h"
+#include "reglink/Collegamento.h"
 #include "reglink/CommandSender.h"
 #include "reglink/PluStaging.h"
 
@@ -177,7 +178,7 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
     Pannello::setTestoTab(p, QStringLiteral("PREPARAZIONE DATI PER INVIO SULLE CASSE"));
     Pannello::mostraTab(p, true);
     QCoreApplication::processEvents();
-    a.contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
 
     switch (PluStaging::PreparaTabxInvio(solo, p)) {
     case PluStaging::EsitoPreparazione::Preparata:

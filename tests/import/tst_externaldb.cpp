@@ -4,6 +4,7 @@
 #include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
+#include "core/Programma.h"
 #include "core/Settings.h"
 #include "core/TextFile.h"
 #include "core/config/DatabaseEsterno.h"
@@ -13,7 +14,6 @@
 #include "import/ExternalDatabase.h"
 #include "import/ExternalDatabaseMdb.h"
 #include "support/ScriptedInteraction.h"
-#include "core/ui/Programma.h"
 #include "support/TestEnv.h"
 
 #include <QDateTime>
@@ -319,6 +319,7 @@ private Q_SLOTS:
             void mostraMagazzinoModale() override { ++magazzinoMostrato; }
             void mostraMagazzino() override {}
             void terminaProgramma() override {}
+            void terminaPerErroreGrave() override {}
             Esito gestisciTabelleCollegate(ProgressSink&, bool& c) override
             {
                 c = GestisciTabelleCollegate([this](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> {

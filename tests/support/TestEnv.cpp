@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/ui/FormBase.h"
 #include "core/ui/Ui.h"
+#include "reglink/Collegamento.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +18,7 @@
 namespace {
 std::unique_ptr<ScriptedInteraction> g_interazione;
 std::unique_ptr<TestProgramma> g_programma;
+std::unique_ptr<RegLink::Collegamento> g_collegamento;
 
 } // namespace
 
@@ -33,8 +35,11 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     // The one reset of the program's services: every test starts from the same ones.
     g_interazione = std::make_unique<ScriptedInteraction>();
     g_programma = std::make_unique<TestProgramma>();
+    g_collegamento.reset(); // the old line closes before the new link exists
+    g_collegamento = std::make_unique<RegLink::Collegamento>();
     Contesto::installaInterazione(g_interazione.get());
     Contesto::installaProgramma(g_programma.get());
+    Contesto::installaCollegamento(g_collegamento.get());
     Msg::shown().clear();
     Msg::setResponder([](const QString& text, QMessageBox::StandardButtons b) {
         return QMessageBox::StandardButton(g_interazione->reply(text, Interaction::Buttons(b.toInt())));
@@ -53,6 +58,8 @@ TestEnv::~TestEnv()
         if (p)
             delete p.data();
     FormBase::registry().clear();
+    // The register line closes with the test, after the fake registers it talked to.
+    g_collegamento->chiudiLinea();
     Db::ChiudiDatabase();
     Msg::setResponder({});
     qunsetenv("TAVRINO_HOME");
@@ -97,6 +104,10 @@ ScriptedInteraction& TestEnv::interazione()
 TestProgramma& TestEnv::programma()
 {
     return *g_programma;
+}
+RegLink::Collegamento& TestEnv::collegamento()
+{
+    return *g_collegamento;
 }
 
 QByteArray readAll(const QString& path)

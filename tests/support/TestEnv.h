@@ -1,8 +1,9 @@
 #pragma once
 // A clean program folder for one test: TAVRINO_HOME and XDG_CONFIG_HOME point at temporary
-// folders, the state is reset, waits run fast and every question goes to a fresh ScriptedInteraction.
+// folders, the state is reset, waits run fast, every question goes to a fresh ScriptedInteraction
+// and the register link is a fresh one (default timings, no line, no reply).
 #include "core/AppState.h"
-#include "core/ui/Programma.h"
+#include "core/Programma.h"
 #include "support/ScriptedInteraction.h"
 
 #include <QMessageBox>
@@ -11,6 +12,10 @@
 #include <functional>
 #include <memory>
 
+namespace RegLink {
+class Collegamento;
+}
+
 // The program as the core windows see it in tests: what was asked of it.
 class TestProgramma final : public Programma
 {
@@ -18,6 +23,7 @@ public:
     void mostraMagazzinoModale() override { ++magazzinoModale; }
     void mostraMagazzino() override { ++magazzino; }
     void terminaProgramma() override { ++fine; }
+    void terminaPerErroreGrave() override { ++fineErroreGrave; }
     Esito gestisciTabelleCollegate(ProgressSink&, bool& c) override
     {
         c = collegate;
@@ -33,6 +39,7 @@ public:
     int magazzinoModale = 0;
     int magazzino = 0;
     int fine = 0;
+    int fineErroreGrave = 0;
     int importazioni = 0;
     bool collegate = false;
     std::function<void()> duranteImportazione;
@@ -58,6 +65,7 @@ public:
     // The services installed for this test (Contesto), reset when the next TestEnv starts.
     ScriptedInteraction& interazione();
     TestProgramma& programma();
+    RegLink::Collegamento& collegamento();
 
     TestEnv(const TestEnv&) = delete;
     TestEnv& operator=(const TestEnv&) = delete;

@@ -1,7 +1,7 @@
 #include "core/ui/frmSplash.h"
 
 #include "core/AppState.h"
-#include "core/ui/Programma.h"
+#include "core/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/mdiPrincipale.h"
 
