@@ -132,16 +132,6 @@ QString senzaOrdinamento(const QString& sql)
     return m.hasMatch() ? s.left(m.capturedStart()) : s;
 }
 
-bool prepara(QSqlQuery& q, const QString& sql, const QVariantList& valori)
-{
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant& v : valori)
-        q.addBindValue(v);
-    return q.exec();
-}
-
 // A number as Vb::money wrote it ("1.234,56", "-0,50") read back; the list reads its own cells
 // thousands of times per load, so this skips the general Italian parser.
 double lettoDaImporto(const QString& testo)
@@ -410,10 +400,9 @@ Caricamento leggi(const QString& sql, const QVariantList& valori)
     Registro log;
 
     {
-        QSqlQuery conta(Db::dbNegozio());
-        if (!prepara(conta, QStringLiteral("SELECT COUNT(*) FROM (") + senzaOrdinamento(sql) + QLatin1Char(')'),
-                     valori) ||
-            !conta.next()) {
+        QSqlQuery conta = Db::queryAvanti(
+            QStringLiteral("SELECT COUNT(*) FROM (") + senzaOrdinamento(sql) + QLatin1Char(')'), valori);
+        if (!conta.isActive() || !conta.next()) {
             log.errore(VbErr::DatabaseError, conta.lastError().text());
             out.aperto = false;
             return out;
@@ -421,8 +410,8 @@ Caricamento leggi(const QString& sql, const QVariantList& valori)
         out.totVoci = conta.value(0).toLongLong();
     }
 
-    QSqlQuery q(Db::dbNegozio());
-    if (!prepara(q, sql, valori)) {
+    QSqlQuery q = Db::queryAvanti(sql, valori);
+    if (!q.isActive()) {
         log.errore(VbErr::DatabaseError, q.lastError().text());
         out.aperto = false;
         out.totVoci = 0;
@@ -472,14 +461,14 @@ bool ImpostaTipoVariazione(const QStringList& codici, bool perFrontalini)
         return true;
     Db::Transaction t; // inside a caller's transaction, a savepoint
     if (!t.ok()) {
-        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, t.errore());
         return false;
     }
     for (const QString& c : codici)
         if (!ImpostaTipoVariazione(c, false, perFrontalini))
             return false; // rolled back: either every listed mark changes or none
     if (!t.commit()) {
-        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, t.errore());
         return false;
     }
     return true;

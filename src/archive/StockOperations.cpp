@@ -68,7 +68,7 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
         const QString codTesto = QString::number(c.cod);
         Db::Transaction tr;
         if (!tr.ok()) {
-            r.esito = Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+            r.esito = Esito::fallito(VbErr::DatabaseError, tr.errore());
             return r;
         }
         QStringList righeDoppie;
@@ -126,7 +126,7 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
             }
         }
         if (!tr.commit()) {
-            r.esito = Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+            r.esito = Esito::fallito(VbErr::DatabaseError, tr.errore());
             return r;
         }
         r.doppi += righeDoppie;

@@ -123,16 +123,6 @@ private:
     bool m_pronto = false;
 };
 
-// A bound query read once from first to last row: forward-only, so no copy of the rows is kept.
-QSqlQuery leggi(const QString& sql)
-{
-    QSqlQuery q(Db::dbNegozio());
-    q.setForwardOnly(true);
-    if (q.prepare(sql))
-        q.exec();
-    return q;
-}
-
 void logErrore(VbErr e, const QString& dettaglio)
 {
     ScriviErrore(kModulo, QStringLiteral("PreparaTabxInvio"), e, dettaglio);
@@ -285,8 +275,9 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
 
     Attesa(1500);
     Db::Transaction tr;
-    if (!tr.ok() || !Db::exec(QStringLiteral("DELETE FROM MagazzinoPerQuidar"))) {
-        logErrore(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+    QString errore = tr.errore();
+    if (!tr.ok() || !Db::exec(QStringLiteral("DELETE FROM MagazzinoPerQuidar"), {}, &errore)) {
+        logErrore(VbErr::DatabaseError, errore);
         return EsitoPreparazione::Errore;
     }
     Inserimento ins;
@@ -365,7 +356,7 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
         return EsitoPreparazione::Errore;
     }
     if (!tr.commit()) {
-        logErrore(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        logErrore(VbErr::DatabaseError, tr.errore());
         return EsitoPreparazione::Errore;
     }
     return EsitoPreparazione::Preparata;
@@ -421,7 +412,8 @@ bool leggiStaging(bool flagPiruNEX, std::vector<RigaLetta>& righe, std::vector<q
     for (int giro = 0; giro < 2; ++giro) {
         const bool ordinaQui = giro == 0;
         righe.clear();
-        QSqlQuery q = leggi(ordinaQui ? QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
+        QSqlQuery q =
+            Db::queryAvanti(ordinaQui ? QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
                                                        "RepartoAss, Modificato FROM MagazzinoPerQuidar ORDER BY rowid")
                                       : QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
                                                        "RepartoAss, Modificato FROM MagazzinoPerQuidar "

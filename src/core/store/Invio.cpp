@@ -10,16 +10,6 @@ namespace Articoli {
 
 namespace {
 
-// A query read once from first to last row: forward-only, so no copy of the rows is kept.
-QSqlQuery leggi(const QString& sql)
-{
-    QSqlQuery q(Db::dbNegozio());
-    q.setForwardOnly(true);
-    if (q.prepare(sql))
-        q.exec();
-    return q;
-}
-
 double numero(const QVariant& v)
 {
     return v.isNull() ? 0.0 : v.toDouble();
@@ -32,13 +22,16 @@ Letto<std::vector<ArticoloInvio>> articoliDaInviare(bool soloModificati)
     using L = Letto<std::vector<ArticoloInvio>>;
     std::vector<ArticoloInvio> articoli;
     // Room for the whole archive at once: growing by steps moves every article held so far.
-    articoli.reserve(size_t(std::max(0LL, Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toLongLong())));
-    QSqlQuery q =
-        leggi(soloModificati ? QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, "
-                                              "Genere, BarCode FROM Magazzino WHERE Modificato <> 0 "
-                                              "ORDER BY BarCode ASC")
-                             : QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, "
-                                              "Genere, BarCode FROM Magazzino ORDER BY BarCode ASC"));
+    // A failed count only leaves the room to grow: the read below reports the failure.
+    const Letto<QVariant> quanti = Db::valore(QStringLiteral("SELECT COUNT(*) FROM Magazzino"));
+    if (quanti.trovatoValore())
+        articoli.reserve(size_t(std::max(0LL, quanti.valore->toLongLong())));
+    QSqlQuery q = Db::queryAvanti(
+        soloModificati ? QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, "
+                                        "Genere, BarCode FROM Magazzino WHERE Modificato <> 0 "
+                                        "ORDER BY BarCode ASC")
+                       : QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, "
+                                        "Genere, BarCode FROM Magazzino ORDER BY BarCode ASC"));
     if (!q.isActive())
         return L::fallito(q.lastError().text());
     while (q.next()) {
@@ -62,7 +55,8 @@ Letto<std::vector<ArticoloInvio>> articoliDaInviare(bool soloModificati)
 Letto<QHash<qint64, OffertaInvio>> primeOfferte()
 {
     using L = Letto<QHash<qint64, OffertaInvio>>;
-    QSqlQuery q = leggi(QStringLiteral("SELECT Articolo, DataDAL, DataAL, PrzScnt FROM Offerte ORDER BY rowid"));
+    QSqlQuery q =
+        Db::queryAvanti(QStringLiteral("SELECT Articolo, DataDAL, DataAL, PrzScnt FROM Offerte ORDER BY rowid"));
     if (!q.isActive())
         return L::fallito(q.lastError().text());
     QHash<qint64, OffertaInvio> offerte;
@@ -77,7 +71,8 @@ Letto<QHash<qint64, OffertaInvio>> primeOfferte()
 Letto<QHash<qint64, QStringList>> barCodeUlterioriDaInviare()
 {
     using L = Letto<QHash<qint64, QStringList>>;
-    QSqlQuery q = leggi(QStringLiteral("SELECT CodProd, BarCode FROM BarCodeUlteriori WHERE BarCode IS NOT NULL "
+    QSqlQuery q =
+        Db::queryAvanti(QStringLiteral("SELECT CodProd, BarCode FROM BarCodeUlteriori WHERE BarCode IS NOT NULL "
                                        "ORDER BY CodProd, BarCode ASC"));
     if (!q.isActive())
         return L::fallito(q.lastError().text());
