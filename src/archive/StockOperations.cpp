@@ -33,14 +33,16 @@ Esito aggiornaQuantita(double quantita)
     return Articoli::impostaQuantitaTutti(quantita);
 }
 
-bool VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi)
+Letto<bool> VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi)
 {
     const Letto<Articolo> a = Articoli::perBarCode(barCode);
-    if (!a.trovatoValore())
-        return false;
+    if (!a.ok)
+        return Letto<bool>::fallito(a.errore);
+    if (!a.valore)
+        return Letto<bool>::trovato(false);
     if (doppi)
         doppi->append(a.valore->barCode + QStringLiteral(" - ") + a.valore->descrizione);
-    return true;
+    return Letto<bool>::trovato(true);
 }
 
 EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
@@ -76,7 +78,12 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
         int copie = 0;
         for (int d = 0; d <= 9; ++d) {
             const QString nuovo = c.barCode + QString::number(d);
-            if (VerificaBarCodeDoppio(nuovo, &righeDoppie))
+            const Letto<bool> doppio = VerificaBarCodeDoppio(nuovo, &righeDoppie);
+            if (!doppio.ok) {
+                r.esito = Esito::fallito(VbErr::DatabaseError, doppio.errore);
+                return r;
+            }
+            if (*doppio.valore)
                 continue;
             if (d == 0) {
                 const Esito e = Articoli::estendiBarCode(c.cod, nuovo, codTesto);
