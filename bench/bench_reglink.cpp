@@ -10,10 +10,12 @@
 // Prints times in ms, commands per second and the ratios.
 #include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
+#include "reglink/Collegamento.h"
 #include "reglink/CommandSender.h"
 #include "reglink/Frame.h"
 #include "reglink/PluStaging.h"
@@ -219,7 +221,7 @@ std::unique_ptr<FakeRegister> registroUdp()
     RegLink::Timings t = RegLink::Timings::veloci();
     t.portaUDP = reg->port();
     RegLink::timings() = t;
-    RegLink::resetLinea();
+    Contesto::collegamento().chiudiLinea();
     return reg;
 }
 
@@ -239,13 +241,13 @@ void invioUdp()
     bool esito = false;
     const double invio = migliore(
         [&] {
-            app().contatoreApertura = 0;
+            RegLink::risposte().contatoreApertura = 0;
             NoProgress righe;
             StatoLineaProva stato;
             esito = RegLink::EsameComandi(file, reg->address(), righe, stato);
         },
         1);
-    RegLink::resetLinea();
+    Contesto::collegamento().chiudiLinea();
 
     // The bare exchange: ENQ and its ACK, the frame and its reply, on a plain socket.
     QUdpSocket s;
@@ -282,7 +284,7 @@ void invioUdp()
                 "(%d answered): %.1f ms = %.0f/s; ratio %.2f\n",
                 kComandi, esito ? "ok" : "FAILED", int(reg->plu().size()), invio, kComandi * 1000.0 / invio, riusciti,
                 bare, kComandi * 1000.0 / bare, invio / bare);
-    RegLink::resetTimings();
+    RegLink::timings() = RegLink::Timings{};
 }
 
 // The shop keeper's path: 2,000 changed articles, register 1 by network address, the button.
@@ -323,8 +325,8 @@ void invioDallaFinestra()
                 "300: %s)\n",
                 kComandi, totale, scambio, ricevuti, ricevuti * 1000.0 / scambio,
                 ricevuti * 1000.0 / scambio >= 300 ? "met" : "NOT met");
-    RegLink::resetLinea();
-    RegLink::resetTimings();
+    Contesto::collegamento().chiudiLinea();
+    RegLink::timings() = RegLink::Timings{};
 }
 
 } // namespace

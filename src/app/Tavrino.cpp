@@ -2,6 +2,7 @@
 
 #include "archive/ui/Magazzino.h"
 #include "core/Contesto.h"
+#include "core/Istanza.h"
 #include "import/ExternalDatabase.h"
 
 #include <QApplication>
@@ -14,12 +15,12 @@ Tavrino::Tavrino()
     Contesto::installaInterazione(&m_interazione);
     Contesto::installaProgramma(this);
     Contesto::installaStampanti(&m_stampanti);
+    Contesto::installaCollegamento(&m_collegamento);
 }
 
 Tavrino::~Tavrino()
 {
     Contesto::installaStampanti(nullptr);
-    Contesto::installaProgramma(nullptr);
     Contesto::reset();
 }
 
@@ -50,6 +51,11 @@ void Tavrino::terminaProgramma()
 {
     QApplication::closeAllWindows();
     QCoreApplication::exit(0);
+}
+
+void Tavrino::terminaPerErroreGrave()
+{
+    Istanza::terminaPerErroreGrave();
 }
 
 Esito Tavrino::gestisciTabelleCollegate(ProgressSink& progresso, bool& collegate)

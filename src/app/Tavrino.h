@@ -1,10 +1,12 @@
 #pragma once
 // The program composed: it owns the services the subsystems use (the message boxes and dialogs,
-// the Italian texts of the standard dialogs, the system's printers) and wires the core windows to
-// the article window and the external-database step. One instance lives for the whole run.
+// the Italian texts of the standard dialogs, the system's printers, the register link) and wires the
+// core windows to the article window and the external-database step. One instance lives for the
+// whole run.
+#include "core/Programma.h"
 #include "core/ui/Printers.h"
-#include "core/ui/Programma.h"
 #include "core/ui/WidgetInteraction.h"
+#include "reglink/Collegamento.h"
 
 #include <QTranslator>
 #include <memory>
@@ -21,6 +23,7 @@ public:
     void mostraMagazzinoModale() override;
     void mostraMagazzino() override;
     void terminaProgramma() override;
+    void terminaPerErroreGrave() override;
     Esito gestisciTabelleCollegate(ProgressSink& progresso, bool& collegate) override;
     Esito importaDaDatabaseEsterno(ProgressSink& progresso) override;
 
@@ -28,5 +31,6 @@ private:
     void caricaTraduzioni();
     WidgetInteraction m_interazione;
     StampantiCups m_stampanti;
+    RegLink::Collegamento m_collegamento;
     std::vector<std::unique_ptr<QTranslator>> m_traduzioni;
 };

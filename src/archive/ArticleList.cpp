@@ -85,11 +85,11 @@ public:
     {
         if (!m_letti) {
             m_letti = true;
-            QSqlQuery q(Db::dbNegozio());
-            q.setForwardOnly(true);
-            if (q.exec(QStringLiteral("SELECT Cod, Descrizione FROM Reparti")))
-                while (q.next())
-                    m_nomi.insert(q.value(0).toInt(), q.value(1).toString());
+            // Unread names show as their codes.
+            const Letto<QList<Reparto>> reparti = Articoli::reparti();
+            if (reparti.ok)
+                for (const Reparto& r : *reparti.valore)
+                    m_nomi.insert(r.cod, r.descrizione);
         }
         const auto it = m_nomi.constFind(cod);
         return it == m_nomi.constEnd() ? QString::number(cod) : it.value();
@@ -130,16 +130,6 @@ QString senzaOrdinamento(const QString& sql)
         s.chop(1);
     const auto m = re.match(s);
     return m.hasMatch() ? s.left(m.capturedStart()) : s;
-}
-
-bool prepara(QSqlQuery& q, const QString& sql, const QVariantList& valori)
-{
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant& v : valori)
-        q.addBindValue(v);
-    return q.exec();
 }
 
 // A number as Vb::money wrote it ("1.234,56", "-0,50") read back; the list reads its own cells
@@ -348,7 +338,7 @@ ArticleSearch::Query query(const Filtro& f)
 {
     switch (f.tipo) {
     case Filtro::Tipo::Tutti:
-        return {QStringLiteral("Select * from Magazzino"), {}};
+        return {ArticleSearch::tutti(), {}};
     case Filtro::Tipo::TuttiPerDescrizione:
         return {ArticleSearch::tuttoArchivio(), {}};
     case Filtro::Tipo::Ricerca:
@@ -410,10 +400,9 @@ Caricamento leggi(const QString& sql, const QVariantList& valori)
     Registro log;
 
     {
-        QSqlQuery conta(Db::dbNegozio());
-        if (!prepara(conta, QStringLiteral("SELECT COUNT(*) FROM (") + senzaOrdinamento(sql) + QLatin1Char(')'),
-                     valori) ||
-            !conta.next()) {
+        QSqlQuery conta = Db::queryAvanti(
+            QStringLiteral("SELECT COUNT(*) FROM (") + senzaOrdinamento(sql) + QLatin1Char(')'), valori);
+        if (!conta.isActive() || !conta.next()) {
             log.errore(VbErr::DatabaseError, conta.lastError().text());
             out.aperto = false;
             return out;
@@ -421,8 +410,8 @@ Caricamento leggi(const QString& sql, const QVariantList& valori)
         out.totVoci = conta.value(0).toLongLong();
     }
 
-    QSqlQuery q(Db::dbNegozio());
-    if (!prepara(q, sql, valori)) {
+    QSqlQuery q = Db::queryAvanti(sql, valori);
+    if (!q.isActive()) {
         log.errore(VbErr::DatabaseError, q.lastError().text());
         out.aperto = false;
         out.totVoci = 0;
@@ -472,14 +461,14 @@ bool ImpostaTipoVariazione(const QStringList& codici, bool perFrontalini)
         return true;
     Db::Transaction t; // inside a caller's transaction, a savepoint
     if (!t.ok()) {
-        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, t.errore());
         return false;
     }
     for (const QString& c : codici)
         if (!ImpostaTipoVariazione(c, false, perFrontalini))
             return false; // rolled back: either every listed mark changes or none
     if (!t.commit()) {
-        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        ScriviErrore(kModulo, kProc, VbErr::DatabaseError, t.errore());
         return false;
     }
     return true;
@@ -488,21 +477,18 @@ bool ImpostaTipoVariazione(const QStringList& codici, bool perFrontalini)
 QList<RigaLista> eliminati()
 {
     QList<RigaLista> out;
-    QSqlQuery q(Db::dbNegozio());
-    if (!prepara(q,
-                 QStringLiteral("SELECT CodMateriale, Descrizione, BarCode, Costo FROM Magazzino "
-                                "WHERE Eliminato IS NULL OR Eliminato <> 0 ORDER BY Descrizione"),
-                 {})) {
-        ScriviErrore(kModulo, QStringLiteral("Recupera_Click"), VbErr::DatabaseError, q.lastError().text());
+    const Letto<QList<ArticleSearch::Eliminato>> letti = ArticleSearch::eliminati();
+    if (!letti.ok) {
+        ScriviErrore(kModulo, QStringLiteral("Recupera_Click"), VbErr::DatabaseError, letti.errore);
         return out;
     }
-    while (q.next()) {
+    for (const ArticleSearch::Eliminato& e : *letti.valore) {
         RigaLista r(4);
-        r.testo[0] = q.value(0).toString();
-        r.testo[1] = q.value(1).toString();
-        r.testo[2] = q.value(2).toString();
+        r.testo[0] = e.codice;
+        r.testo[1] = e.descrizione;
+        r.testo[2] = e.barCode;
         double d = 0;
-        if (numero(q.value(3), d) == Num::Ok)
+        if (numero(e.costo, d) == Num::Ok)
             r.testo[3] = Vb::money(d);
         out << r;
     }

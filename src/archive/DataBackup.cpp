@@ -180,16 +180,17 @@ QString trovaDatabase(const QString& folder)
     return {};
 }
 
-Esito cambiaDatabase(const QString& path)
+EsitoCambio cambiaDatabase(const QString& path)
 {
-    const Esito v = Db::verificaDatabase(path, {QStringLiteral("Magazzino"), QStringLiteral("Reparti")});
-    if (!v)
-        return v;
+    EsitoCambio r;
+    r.esito = Db::verificaDatabase(path, {QStringLiteral("Magazzino"), QStringLiteral("Reparti")});
+    if (!r.esito)
+        return r;
     const QString precedente = Db::currentPath();
-    const Esito e = Db::ApriDatabase(path);
-    if (!e && !precedente.isEmpty())
-        Db::ApriDatabase(precedente);
-    return e;
+    r.esito = Db::ApriDatabase(path);
+    if (!r.esito && !precedente.isEmpty())
+        r.riapertura = Db::ApriDatabase(precedente);
+    return r;
 }
 
 } // namespace DataBackup

@@ -43,8 +43,14 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando = QDat
 
 // The database file of a picked folder (DbNegozio.db in any letter case); empty when none.
 QString trovaDatabase(const QString& folder);
-// Checks the file on its own and only then switches the program to it; on failure the
-// current database stays open.
-Esito cambiaDatabase(const QString& path);
+// What switching to another database came to.
+struct EsitoCambio
+{
+    Esito esito;      // the switch
+    Esito riapertura; // after a switch that failed once the database in use was closed: its reopening
+};
+// Checks the file on its own and only then switches the program to it; on failure the database
+// in use is open again, unless riapertura failed: then the program has no database open.
+EsitoCambio cambiaDatabase(const QString& path);
 
 } // namespace DataBackup

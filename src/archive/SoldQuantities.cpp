@@ -1,12 +1,11 @@
 #include "archive/SoldQuantities.h"
 
-#include "core/Database.h"
 #include "core/ErrorLog.h"
-#include "core/VbConvert.h"
 #include "core/Interaction.h"
+#include "core/VbConvert.h"
+#include "core/store/Vendite.h"
 
 #include <QHash>
-#include <QSqlError>
 
 namespace SoldQuantities {
 
@@ -14,33 +13,26 @@ Venduto VisualizzaVendutoPLU(const QDate& dal, const QDate& al)
 {
     Venduto v;
     // One history row counts once even when several articles share its barcode: the article
-    // only lends its description (the first by code).
-    QSqlQuery q =
-        Db::query(QStringLiteral("SELECT s.EAN, s.Qta, (SELECT m.Descrizione FROM Magazzino m WHERE m.BarCode = s.EAN "
-                                 "ORDER BY m.CodMateriale LIMIT 1) "
-                                 "FROM StoricoPLU s WHERE s.DataModif >= ? AND s.DataModif <= ? "
-                                 "AND EXISTS (SELECT 1 FROM Magazzino m WHERE m.BarCode = s.EAN) ORDER BY s.rowid"),
-                  {Vb::isoDate(dal), Vb::isoDate(al)});
-    if (!q.isActive()) {
+    // only lends its description.
+    const Letto<QList<Articoli::VenditaPLU>> vendite = Articoli::venditePLU(dal, al);
+    if (!vendite.ok) {
         ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("VisualizzaVendutoPLU"), VbErr::DatabaseError,
-                     q.lastError().text());
+                     vendite.errore);
         v.ok = false;
         return v;
     }
     QHash<QString, qsizetype> posizione;
-    while (q.next()) {
-        const QString ean = q.value(0).toString();
-        const double qta = q.value(1).isNull() ? 0.0 : q.value(1).toDouble();
-        const auto it = posizione.constFind(ean);
+    for (const Articoli::VenditaPLU& s : *vendite.valore) {
+        const auto it = posizione.constFind(s.ean);
         if (it != posizione.constEnd()) {
-            v.righe[*it].qta += qta;
+            v.righe[*it].qta += s.qta;
             continue;
         }
-        posizione.insert(ean, v.righe.size());
+        posizione.insert(s.ean, v.righe.size());
         RigaPLU r;
-        r.ean = ean;
-        r.descrizione = q.value(2).toString();
-        r.qta = qta;
+        r.ean = s.ean;
+        r.descrizione = s.descrizione;
+        r.qta = s.qta;
         v.righe.append(r);
     }
     for (RigaPLU& r : v.righe)

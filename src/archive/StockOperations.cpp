@@ -5,36 +5,12 @@
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
+#include "core/store/OperazioniMagazzino.h"
 
 #include <QFile>
 #include <QSqlError>
-#include <QSqlQuery>
 
 namespace StockOperations {
-
-namespace {
-
-// Codes are whole numbers; anything else matches no row.
-QVariant codice(const QString& codMateriale)
-{
-    bool ok = false;
-    const qlonglong n = codMateriale.trimmed().toLongLong(&ok);
-    return ok ? QVariant(n) : QVariant(codMateriale);
-}
-
-Esito erroreDb(const QSqlQuery& q)
-{
-    return Esito::fallito(VbErr::DatabaseError, q.lastError().text());
-}
-
-struct Candidato
-{
-    QVariant cod;
-    QString barCode;
-    QString codTesto;
-};
-
-} // namespace
 
 QString filePLUDoppio()
 {
@@ -54,39 +30,30 @@ std::optional<double> quantitaPredefinita(const QString& testo)
 
 Esito aggiornaQuantita(double quantita)
 {
-    QString err;
-    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = ?"), {quantita}, &err))
-        return Esito::fallito(VbErr::DatabaseError, err);
-    return Esito::riuscito();
+    return Articoli::impostaQuantitaTutti(quantita);
 }
 
-bool VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi)
+Letto<bool> VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi)
 {
-    QSqlQuery q = Db::query(QStringLiteral("SELECT Descrizione, BarCode FROM Magazzino WHERE BarCode = ? "
-                                           "ORDER BY CodMateriale LIMIT 1"),
-                            {barCode});
-    if (!q.isActive() || !q.next())
-        return false;
+    const Letto<Articolo> a = Articoli::perBarCode(barCode);
+    if (!a.ok)
+        return Letto<bool>::fallito(a.errore);
+    if (!a.valore)
+        return Letto<bool>::trovato(false);
     if (doppi)
-        doppi->append(q.value(1).toString() + QStringLiteral(" - ") + q.value(0).toString());
-    return true;
+        doppi->append(a.valore->barCode + QStringLiteral(" - ") + a.valore->descrizione);
+    return Letto<bool>::trovato(true);
 }
 
 EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
 {
     EsitoAdeguamento r;
-    QList<Candidato> candidati;
-    {
-        QSqlQuery q = Db::query(QStringLiteral("SELECT CodMateriale, BarCode FROM Magazzino "
-                                               "WHERE length(BarCode) = 4 AND (Note IS NULL OR Note = '') "
-                                               "ORDER BY CodMateriale"));
-        if (!q.isActive()) {
-            r.esito = erroreDb(q);
-            return r;
-        }
-        while (q.next())
-            candidati.append({q.value(0), q.value(1).toString(), q.value(0).toString()});
+    const Letto<QList<Articoli::CodiceDaEstendere>> letti = Articoli::codiciDaEstendere();
+    if (!letti.ok) {
+        r.esito = Esito::fallito(VbErr::DatabaseError, letti.errore);
+        return r;
     }
+    const QList<Articoli::CodiceDaEstendere>& candidati = *letti.valore;
     r.candidati = int(candidati.size());
     if (candidati.isEmpty())
         return r;
@@ -99,10 +66,11 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
     if (pausa)
         pausa();
 
-    for (const Candidato& c : candidati) {
+    for (const Articoli::CodiceDaEstendere& c : candidati) {
+        const QString codTesto = QString::number(c.cod);
         Db::Transaction tr;
         if (!tr.ok()) {
-            r.esito = Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+            r.esito = Esito::fallito(VbErr::DatabaseError, tr.errore());
             return r;
         }
         QStringList righeDoppie;
@@ -110,17 +78,24 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
         int copie = 0;
         for (int d = 0; d <= 9; ++d) {
             const QString nuovo = c.barCode + QString::number(d);
-            if (VerificaBarCodeDoppio(nuovo, &righeDoppie))
+            const Letto<bool> doppio = VerificaBarCodeDoppio(nuovo, &righeDoppie);
+            if (!doppio.ok) {
+                r.esito = Esito::fallito(VbErr::DatabaseError, doppio.errore);
+                return r;
+            }
+            if (*doppio.valore)
                 continue;
-            QSqlQuery q;
             if (d == 0) {
-                q = Db::query(QStringLiteral("UPDATE Magazzino SET BarCode = ?, Note = ? WHERE CodMateriale = ?"),
-                              {nuovo, c.codTesto, c.cod});
+                const Esito e = Articoli::estendiBarCode(c.cod, nuovo, codTesto);
+                if (!e) {
+                    r.esito = e;
+                    return r;
+                }
                 ++estesi;
             } else {
                 // The copy takes the next code at its own insertion, as a new article does; it
                 // carries the description, stock, prices, unit, department and supplier only.
-                const Letto<Articolo> fonte = Articoli::perCodice(c.cod.toLongLong());
+                const Letto<Articolo> fonte = Articoli::perCodice(c.cod);
                 if (!fonte.ok) {
                     r.esito = Esito::fallito(VbErr::DatabaseError, fonte.errore);
                     return r;
@@ -136,7 +111,7 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
                     copia.genere = o.genere;
                     copia.fornitore = o.fornitore;
                     copia.eliminato = o.eliminato;
-                    copia.note = c.codTesto;
+                    copia.note = codTesto;
                     copia.codPV = o.codPV;
                     copia.costo2 = o.costo2;
                     copia.periodoRiordino = o.periodoRiordino;
@@ -149,10 +124,6 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
                 }
                 ++copie;
             }
-            if (d == 0 && !q.isActive()) {
-                r.esito = erroreDb(q);
-                return r;
-            }
         }
         // The duplicate lines go out before the commit: a candidate is done only with both.
         for (const QString& riga : std::as_const(righeDoppie)) {
@@ -162,7 +133,7 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
             }
         }
         if (!tr.commit()) {
-            r.esito = Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+            r.esito = Esito::fallito(VbErr::DatabaseError, tr.errore());
             return r;
         }
         r.doppi += righeDoppie;
@@ -175,11 +146,7 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
 
 Esito azzeraFrontalini()
 {
-    QString err;
-    if (!Db::exec(QStringLiteral("UPDATE Magazzino SET TipoVariazione = ? WHERE Eliminato = 0"), {QStringLiteral("N")},
-                  &err))
-        return Esito::fallito(VbErr::DatabaseError, err);
-    return Esito::riuscito();
+    return Articoli::azzeraFrontalini();
 }
 
 Esito eliminaArticolo(const QString& codMateriale)
@@ -193,11 +160,11 @@ Esito eliminaArticolo(const QString& codMateriale)
 
 QString descrizioneArticolo(const QString& codMateriale)
 {
-    QSqlQuery q =
-        Db::query(QStringLiteral("SELECT Descrizione FROM Magazzino WHERE CodMateriale = ?"), {codice(codMateriale)});
-    if (!q.isActive() || !q.next())
+    const std::optional<qint64> n = Articoli::codiceDaTesto(codMateriale);
+    const Letto<Articolo> a = n ? Articoli::perCodice(*n) : Letto<Articolo>::assente();
+    if (!a.trovatoValore())
         return {};
-    return q.value(0).isNull() ? QStringLiteral(" ") : q.value(0).toString();
+    return a.valore->descrizione.isNull() ? QStringLiteral(" ") : a.valore->descrizione;
 }
 
 int txtQtaPredef_KeyPress(int keyAscii, const QString& testoAttuale)

@@ -3,6 +3,7 @@
 // barcode extension with its duplicate list, the shelf-label reset and the deletion of one
 // article. Each function does the database work and returns what happened.
 #include "core/ErrorLog.h"
+#include "core/Read.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,7 +35,8 @@ struct EsitoAdeguamento
 EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa = {});
 
 // True when some article (deleted ones too) holds `barCode`; its line is then added to `doppi`.
-bool VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi);
+// A failed read is reported as such: the extension never writes a barcode it could not check.
+Letto<bool> VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi);
 
 // Clears the shelf-label mark ("N") of every listable article in one statement.
 Esito azzeraFrontalini();

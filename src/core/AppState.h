@@ -31,22 +31,6 @@ struct ImpostazioniRegCassa
     LineSettings linea;
 };
 
-// The parsed last register reply, shared between the receive handlers and the sender.
-// Texts as the register link reads them: numeroErrore is empty while no reply has been parsed.
-struct RispostaCassaRec
-{
-    QString stato; // "ACK", "NAK", "ERR" or empty
-    QString numeroErrore;
-    QString descrizione;
-    QString azione;
-    QString byteStato1;
-    bool stato1Bit1 = false, stato1Bit3 = false, stato1Bit4 = false, stato1Bit5 = false, stato1Bit6 = false,
-         stato1Bit7 = false;
-    QString byteStato2;
-    bool stato2Bit7 = false, stato2Bit6 = false, stato2Bit5 = false, stato2Bit3 = false, stato2Bit2 = false,
-         stato2Bit1 = false, stato2Bit0 = false;
-};
-
 // Durations of every wait, scaled in tests so they run in seconds.
 struct WaitPolicy
 {
@@ -83,11 +67,7 @@ struct AppState
     // The program's current printer (its prints and reports use it); empty = the system default.
     QString stampanteCorrente;
 
-    // Register link
-    RispostaCassaRec rispostaCassa;
-    QString testoRicevuto;
-    bool canaleUDP = false;
-    int contatoreApertura = 0;
+    // Register link (its line and reply state are the context's: reglink/Collegamento.h)
     bool interrompiRicezione = false;
     // A transfer to the registers is running (a PLU or department send, a reception): the buttons
     // must not start a second one on the same line.

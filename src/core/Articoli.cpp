@@ -27,11 +27,10 @@ Letto<Articolo> primo(const QString& where, const QVariantList& values)
 
 std::optional<qint64> nuovoCodice()
 {
-    bool ok = false;
-    const QVariant v = Db::scalar(sqlNuovoCodice(), {}, &ok);
-    if (!ok || v.isNull())
+    const Letto<QVariant> v = Db::valore(sqlNuovoCodice());
+    if (!v.trovatoValore() || v.valore->isNull())
         return std::nullopt;
-    return v.toLongLong();
+    return v.valore->toLongLong();
 }
 
 Letto<Articolo> perCodice(qint64 codice)
@@ -278,21 +277,19 @@ Esito perOgniPerDescrizione(const std::function<bool(const Articolo&)>& visita, 
 
 Letto<bool> ciSonoModificati()
 {
-    bool ok = false;
-    const QVariant v = Db::scalar(QStringLiteral("SELECT 1 FROM Magazzino WHERE Modificato <> 0 LIMIT 1"), {}, &ok);
-    if (!ok)
-        return Letto<bool>::fallito(Db::dbNegozio().lastError().text());
-    return Letto<bool>::trovato(v.isValid());
+    const Letto<QVariant> v = Db::valore(QStringLiteral("SELECT 1 FROM Magazzino WHERE Modificato <> 0 LIMIT 1"));
+    if (!v.ok)
+        return Letto<bool>::fallito(v.errore);
+    return Letto<bool>::trovato(v.valore.has_value());
 }
 
 Letto<qint64> contaFrontaliniOModificati()
 {
-    bool ok = false;
-    const QVariant v = Db::scalar(
-        QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE TipoVariazione = 'F' OR Modificato <> 0"), {}, &ok);
-    if (!ok)
-        return Letto<qint64>::fallito(Db::dbNegozio().lastError().text());
-    return Letto<qint64>::trovato(v.toLongLong());
+    const Letto<QVariant> v =
+        Db::valore(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE TipoVariazione = 'F' OR Modificato <> 0"));
+    if (!v.ok)
+        return Letto<qint64>::fallito(v.errore);
+    return Letto<qint64>::trovato(v.valore.value_or(QVariant()).toLongLong());
 }
 
 Letto<double> ivaRepartoPerDescrizione(const QString& descrizione)

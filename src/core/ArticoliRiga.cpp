@@ -170,6 +170,12 @@ Esito dbFallito(const QString& errore)
     return Esito::fallito(VbErr::DatabaseError, errore);
 }
 
+Esito esegui(const QString& sql, const QVariantList& valori)
+{
+    QString err;
+    return Db::exec(sql, valori, &err) ? Esito::riuscito() : dbFallito(err);
+}
+
 QString testoNonTrovato(qint64 codice)
 {
     return QStringLiteral("CodMateriale %1 non trovato").arg(codice);

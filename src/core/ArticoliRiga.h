@@ -34,6 +34,8 @@ QString sqlNuovoCodice();
 QString sqlCodicePerBarCodeUlteriore();
 
 Esito dbFallito(const QString& errore);
+// Runs a statement with `valori` bound; its failure as dbFallito's.
+Esito esegui(const QString& sql, const QVariantList& valori = {});
 // The failure of an update that found no row.
 QString testoNonTrovato(qint64 codice);
 

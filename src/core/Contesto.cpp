@@ -4,7 +4,9 @@
 
 namespace {
 Interaction* g_interazione = nullptr;
-}
+Programma* g_programma = nullptr;
+RegLink::Collegamento* g_collegamento = nullptr;
+} // namespace
 
 namespace Contesto {
 
@@ -20,9 +22,35 @@ void installaInterazione(Interaction* i)
     g_interazione = i;
 }
 
+Programma& programma()
+{
+    if (!g_programma)
+        qFatal("Contesto: no program installed");
+    return *g_programma;
+}
+
+void installaProgramma(Programma* p)
+{
+    g_programma = p;
+}
+
+RegLink::Collegamento& collegamento()
+{
+    if (!g_collegamento)
+        qFatal("Contesto: no register link installed");
+    return *g_collegamento;
+}
+
+void installaCollegamento(RegLink::Collegamento* c)
+{
+    g_collegamento = c;
+}
+
 void reset()
 {
     g_interazione = nullptr;
+    g_programma = nullptr;
+    g_collegamento = nullptr;
 }
 
 } // namespace Contesto

@@ -1,14 +1,27 @@
 #pragma once
-// The program's services in one place. The program (src/app) installs the real ones at start-up;
-// tests install theirs (TestEnv). Logic asks the user through Contesto::interazione() and never
+// The program's services in one place. The program (src/app) owns the real ones and installs them
+// at start-up; tests install theirs (TestEnv). Logic asks the user through Contesto::interazione() and never
 // opens a window itself.
 #include "core/Interaction.h"
+
+class Programma;
+namespace RegLink {
+class Collegamento;
+}
 
 namespace Contesto {
 
 // The installed interaction; using it before one is installed is a programming error.
 Interaction& interazione();
 void installaInterazione(Interaction* i);
+
+// The installed program (core/Programma.h); using it before one is installed is a programming error.
+Programma& programma();
+void installaProgramma(Programma* p);
+
+// The register link of this run (reglink/Collegamento.h): its timings, line and reply state.
+RegLink::Collegamento& collegamento();
+void installaCollegamento(RegLink::Collegamento* c);
 
 // Back to nothing installed (the program's end, a test's end).
 void reset();

@@ -25,8 +25,12 @@ Esito configure(QSqlDatabase& db)
         const bool notADb = code == QLatin1String("26") || code == QLatin1String("11");
         return Esito::fallito(notADb ? VbErr::NotADatabase : VbErr::DatabaseError, q.lastError().text());
     }
-    q.exec(QStringLiteral("PRAGMA synchronous = FULL"));
-    q.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    // Every write reaches the disk before it counts as done; a connection that cannot promise it
+    // is not used.
+    for (const QString& pragma :
+         {QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("PRAGMA foreign_keys = OFF")})
+        if (!q.exec(pragma))
+            return Esito::fallito(VbErr::DatabaseError, q.lastError().text());
     return Esito::riuscito();
 }
 } // namespace
@@ -131,15 +135,28 @@ bool ScriviPercorsoProgramma()
                      Paths::programFolder());
 }
 
-QSqlQuery query(const QString& sql, const QVariantList& values)
+namespace {
+QSqlQuery preparaEdEsegui(QSqlQuery q, const QString& sql, const QVariantList& values)
 {
-    QSqlQuery q(dbNegozio());
     if (!q.prepare(sql))
         return q;
     for (const QVariant& v : values)
         q.addBindValue(v);
     q.exec();
     return q;
+}
+} // namespace
+
+QSqlQuery query(const QString& sql, const QVariantList& values)
+{
+    return preparaEdEsegui(QSqlQuery(dbNegozio()), sql, values);
+}
+
+QSqlQuery queryAvanti(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(dbNegozio());
+    q.setForwardOnly(true);
+    return preparaEdEsegui(std::move(q), sql, values);
 }
 
 bool exec(const QString& sql, const QVariantList& values, QString* error)
@@ -151,6 +168,16 @@ bool exec(const QString& sql, const QVariantList& values, QString* error)
         return false;
     }
     return true;
+}
+
+Letto<QVariant> valore(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q = query(sql, values);
+    if (!q.isActive())
+        return Letto<QVariant>::fallito(q.lastError().text());
+    if (!q.next())
+        return q.lastError().isValid() ? Letto<QVariant>::fallito(q.lastError().text()) : Letto<QVariant>::assente();
+    return Letto<QVariant>::trovato(q.value(0));
 }
 
 QVariant scalar(const QString& sql, const QVariantList& values, bool* ok)
@@ -165,23 +192,37 @@ QVariant scalar(const QString& sql, const QVariantList& values, bool* ok)
 
 namespace {
 int g_depth = 0;
-QString savepointName(int level) { return QStringLiteral("tavrino_sp%1").arg(level); }
-bool execRaw(const QString& sql)
+QString savepointName(int level)
+{
+    return QStringLiteral("tavrino_sp%1").arg(level);
+}
+bool execRaw(const QString& sql, QString* errore = nullptr)
 {
     QSqlQuery q(dbNegozio());
-    return q.exec(sql);
+    if (q.exec(sql))
+        return true;
+    if (errore)
+        *errore = q.lastError().text();
+    return false;
 }
 } // namespace
 
-int transactionDepth() { return g_depth; }
+int transactionDepth()
+{
+    return g_depth;
+}
 
 Transaction::Transaction()
 {
     m_level = g_depth;
-    if (m_level == 0)
-        m_ok = dbNegozio().transaction();
-    else
-        m_ok = execRaw(QStringLiteral("SAVEPOINT ") + savepointName(m_level));
+    if (m_level == 0) {
+        QSqlDatabase db = dbNegozio();
+        m_ok = db.transaction();
+        if (!m_ok)
+            m_errore = db.lastError().text();
+    } else {
+        m_ok = execRaw(QStringLiteral("SAVEPOINT ") + savepointName(m_level), &m_errore);
+    }
     if (m_ok)
         ++g_depth;
 }
@@ -212,7 +253,7 @@ bool Transaction::commit()
     if (!m_ok || m_done)
         return false;
     if (m_level > 0) {
-        if (!execRaw(QStringLiteral("RELEASE ") + savepointName(m_level))) {
+        if (!execRaw(QStringLiteral("RELEASE ") + savepointName(m_level), &m_errore)) {
             rollback();
             return false;
         }
@@ -220,11 +261,13 @@ bool Transaction::commit()
         --g_depth;
         return true;
     }
-    if (dbNegozio().commit()) {
+    QSqlDatabase db = dbNegozio();
+    if (db.commit()) {
         m_done = true;
         --g_depth;
         return true;
     }
+    m_errore = db.lastError().text();
     rollback();
     return false;
 }

@@ -3,6 +3,7 @@
 // handles of the old program (dbNegozio for queries, cnNegozio for statements) are this one
 // connection. Small helpers run bound statements and report failure without throwing.
 #include "core/ErrorLog.h"
+#include "core/Read.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -13,7 +14,10 @@
 namespace Db {
 
 QSqlDatabase dbNegozio();
-inline QSqlDatabase cnNegozio() { return dbNegozio(); }
+inline QSqlDatabase cnNegozio()
+{
+    return dbNegozio();
+}
 bool isOpen();
 QString currentPath();
 
@@ -32,10 +36,16 @@ bool ScriviPercorsoProgramma();
 
 // Runs `sql` with positional values bound. On failure returns false and sets *error.
 bool exec(const QString& sql, const QVariantList& values = {}, QString* error = nullptr);
-// First column of the first row, or an invalid QVariant when there is no row or on failure.
+// First column of the first row: found (a Null column is a null QVariant), absent when there is
+// no row, failed with the query's error when it did not run.
+Letto<QVariant> valore(const QString& sql, const QVariantList& values = {});
+// The older form, still used by the imports, labels and editing: an invalid QVariant both for no
+// row and for a failure, which only *ok tells apart. New code uses valore().
 QVariant scalar(const QString& sql, const QVariantList& values = {}, bool* ok = nullptr);
 // A prepared query with the values bound and executed; check isActive() for success.
 QSqlQuery query(const QString& sql, const QVariantList& values = {});
+// The same, forward-only, for a query read once from first to last row: no copy of the rows is kept.
+QSqlQuery queryAvanti(const QString& sql, const QVariantList& values = {});
 
 // Commits on commit(); rolls back when it goes out of scope uncommitted. A transaction opened
 // while another is open is a savepoint inside it: its rollback undoes only its own work, and its
@@ -47,6 +57,8 @@ public:
     ~Transaction();
     bool ok() const { return m_ok; }
     bool commit();
+    // The database's error when the start or the commit failed.
+    const QString& errore() const { return m_errore; }
     // Undoes this level's work now (the destructor would do the same).
     void rollback();
     bool nested() const { return m_level > 0; }
@@ -57,11 +69,15 @@ private:
     bool m_ok = false;
     bool m_done = false;
     int m_level = 0;
+    QString m_errore;
 };
 // How many transactions are open now (0: none).
 int transactionDepth();
 
 // Booleans come back from old files as 0/1/-1 or text; Jet's True was -1.
-inline bool isTrue(const QVariant& v) { return !v.isNull() && v.toDouble() != 0; }
+inline bool isTrue(const QVariant& v)
+{
+    return !v.isNull() && v.toDouble() != 0;
+}
 
 } // namespace Db

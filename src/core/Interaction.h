@@ -2,6 +2,7 @@
 // The questions and notices that logic needs of the user: confirmations, messages, a typed text,
 // a file or folder, the technician's password. The program implements this once over its message
 // boxes and dialogs; tests script the answers. Logic never opens a window itself.
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -37,6 +38,8 @@ public:
     virtual QString chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters) = 0;
     virtual QString chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters) = 0;
     virtual QString chooseFolder(const QString& title, const QString& dir) = 0;
+    // The colour picker: the chosen colour, or nullopt when the user cancelled.
+    virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
     // The password window with Tag "TCN": true when the technician was recognised.
     virtual bool askTechnician() = 0;
     // The short notice that closes by itself (frmInfo).

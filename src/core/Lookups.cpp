@@ -1,57 +1,60 @@
 #include "core/Lookups.h"
 
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/VbConvert.h"
 #include "core/config/DSNUtente.h"
+#include "core/store/Reparti.h"
 
-#include <QHostInfo>
-#include <QProcess>
 #include <QSqlError>
+#include <cmath>
 
 namespace {
 
-// The first column of the first row; `mancante` when there is no row, `errore` when the read
-// failed (logged under the caller's procedure name).
-QVariant primoValore(const QString& sql, const QVariantList& values, const QString& proc, const QVariant& mancante,
-                     const QVariant& errore = {})
+// Whether the read ran; a failed one is logged under the caller's procedure name.
+template <class T> bool letto(const Letto<T>& l, const QString& proc)
 {
-    QSqlQuery q = Db::query(sql, values);
-    if (!q.isActive()) {
-        ScriviErrore(QStringLiteral("Funzioni"), proc, VbErr::DatabaseError, q.lastError().text());
-        return errore;
-    }
-    return q.next() ? q.value(0) : mancante;
+    if (!l.ok)
+        ScriviErrore(QStringLiteral("Funzioni"), proc, VbErr::DatabaseError, l.errore);
+    return l.ok;
 }
 
 } // namespace
 
 QString TrovaNomeRep(int cod)
 {
-    return primoValore(QStringLiteral("SELECT Descrizione FROM Reparti WHERE Cod = ?"), {cod},
-                       QStringLiteral("TrovaNomeRep"), QString::number(cod))
-        .toString();
+    const Letto<QString> d = Articoli::descrizioneReparto(cod);
+    if (!letto(d, QStringLiteral("TrovaNomeRep")))
+        return {};
+    return d.valore.value_or(QString::number(cod));
 }
 
 QString TrovaCodiceRep(const QString& descrizione)
 {
-    return primoValore(QStringLiteral("SELECT Cod FROM Reparti WHERE Descrizione = ?"), {descrizione},
-                       QStringLiteral("TrovaCodiceRep"), QStringLiteral("1"))
-        .toString();
+    const Letto<int> cod = Articoli::codiceRepartoPerDescrizione(descrizione);
+    if (!letto(cod, QStringLiteral("TrovaCodiceRep")))
+        return {};
+    return cod.valore ? QString::number(*cod.valore) : QStringLiteral("1");
 }
 
 QString TrovaDescrizioneRep(int idReparto)
 {
-    return primoValore(QStringLiteral("SELECT NomeReparto FROM RepartiEsterno WHERE IDReparto = ?"), {idReparto},
-                       QStringLiteral("TrovaDescrizioneRep"), QStringLiteral("Reparto41"))
-        .toString();
+    QSqlQuery q = Db::query(QStringLiteral("SELECT NomeReparto FROM RepartiEsterno WHERE IDReparto = ?"), {idReparto});
+    if (!q.isActive()) {
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("TrovaDescrizioneRep"), VbErr::DatabaseError,
+                     q.lastError().text());
+        return {};
+    }
+    return q.next() ? q.value(0).toString() : QStringLiteral("Reparto41");
 }
 
 int TrovaCodiceRepXIVA(int iva)
 {
-    return primoValore(QStringLiteral("SELECT Cod FROM Reparti WHERE Iva = ?"), {iva},
-                       QStringLiteral("TrovaCodiceRepXIVA"), 40, 0)
-        .toInt();
+    const Letto<int> cod = Articoli::codiceRepartoPerIva(iva);
+    if (!letto(cod, QStringLiteral("TrovaCodiceRepXIVA")))
+        return 0;
+    return cod.valore.value_or(40);
 }
 
 QString TrovaCodiceFornitore(const QString& codMateriale)
@@ -60,39 +63,13 @@ QString TrovaCodiceFornitore(const QString& codMateriale)
         return {};
     // The leading number as it is: "12.7" finds no article, as it never did; "12" and "12abc" find 12.
     const double n = Vb::val(codMateriale);
-    const QVariant v =
-        Db::scalar(QStringLiteral("SELECT CodProdottoFornitore FROM Magazzino WHERE CodMateriale = ?"), {n});
-    return v.isNull() ? QString() : v.toString();
-}
-
-QString FormattaInEuro(const QString& importo)
-{
-    if (importo.isEmpty())
-        return QStringLiteral("0,00");
-    const auto v = Vb::cdbl(importo);
-    if (!v) {
-        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("FormattaInEuro 0"), VbErr::TypeMismatch, importo);
+    if (!(n == std::trunc(n) && std::abs(n) < 9.2e18))
         return {};
-    }
-    return Vb::money(*v);
-}
-
-QString NomeComputer()
-{
-    return QHostInfo::localHostName().toUpper();
-}
-
-void EseguiEAttendi(const QString& commandLine)
-{
-    QStringList args = QProcess::splitCommand(commandLine);
-    if (args.isEmpty())
-        return;
-    const QString program = args.takeFirst();
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForStarted())
-        return;
-    p.waitForFinished(-1);
+    const Letto<Articolo> a = Articoli::perCodice(qint64(n));
+    // A failed read is not a missing supplier code: it is logged, then shown empty as before.
+    if (!letto(a, QStringLiteral("TrovaCodiceFornitore")) || !a.valore)
+        return {};
+    return a.valore->codProdottoFornitore;
 }
 
 void CreaDSNUtente()

@@ -3,8 +3,8 @@
 #include "core/AppState.h"
 #include "core/Contesto.h"
 #include "core/IniFile.h"
-#include "core/Istanza.h"
 #include "core/Paths.h"
+#include "core/Programma.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
@@ -80,20 +80,14 @@ QStringList leggiComandi(const QString& nomeFile)
 
 bool statoAck()
 {
-    return app().rispostaCassa.stato == QLatin1String("ACK");
+    return RegLink::risposte().rispostaCassa.stato == QLatin1String("ACK");
 }
 bool rispostaArrivata()
 {
-    return !app().rispostaCassa.numeroErrore.trimmed().isEmpty();
+    return !RegLink::risposte().rispostaCassa.numeroErrore.trimmed().isEmpty();
 }
 
 } // namespace
-
-ComandiHooks& comandiHooks()
-{
-    static ComandiHooks h;
-    return h;
-}
 
 QString percorsoNonTrasmessi(const QString& porta)
 {
@@ -105,12 +99,11 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
                                StatoLinea& statoLinea)
 {
     const Timings& t = timings();
-    ComandiHooks& h = comandiHooks();
     auto progresso = [&](int n) { righe.setValue(n); };
     auto messaggio = [](const QString& testo) {
         Contesto::interazione().ask(testo, Interaction::Ok, Interaction::Icon::None);
     };
-    RispostaCassaRec& r = app().rispostaCassa;
+    RispostaCassaRec& r = RegLink::risposte().rispostaCassa;
 
     EsitoComandi risultato;
     bool& esito = risultato.esito;
@@ -189,7 +182,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
             }
 
             // C: send and wait for the reply
-            AzzeraRisposta();
+            AzzeraRisposta(RegLink::risposte().rispostaCassa);
             if (!comando.endsWith(QLatin1Char('/')))
                 comando += QLatin1Char('/');
             linea().SendCMD(comando);
@@ -250,10 +243,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
                 messaggio(QStringLiteral("Errore Grave della stampante fiscale, chiamare assistenza\r\n\r\n") +
                           descrizione.toUpper());
                 esito = false;
-                if (h.terminaProgramma)
-                    h.terminaProgramma();
-                else
-                    Istanza::terminaPerErroreGrave();
+                Contesto::programma().terminaPerErroreGrave();
                 return risultato;
             }
             // Class 0 and numbers without a row: go on; the register did not take the line.
@@ -268,7 +258,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
 int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta, StatoLinea& statoLinea)
 {
     const Timings& t = timings();
-    RispostaCassaRec& r = app().rispostaCassa;
+    RispostaCassaRec& r = RegLink::risposte().rispostaCassa;
     const int attesa = std::max(0, timeout) * 1000;
     // "No limit" is bounded all the same, so a dead register cannot hold the program for ever.
     const int limite = maxTentativi > 0 ? maxTentativi : t.limiteSenzaMassimo;
@@ -290,7 +280,7 @@ int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta, St
             continue;
         }
         elaboraEventi();
-        AzzeraRisposta();
+        AzzeraRisposta(RegLink::risposte().rispostaCassa);
         linea().SendCMD(QStringLiteral("?/"));
         elaboraEventi();
         if (AttendiFinche(rispostaArrivata, attesa))

@@ -3,23 +3,15 @@
 // reply, and the error table's action for each error reply. Failed lines go to
 // <OUT>/NonTRASMESSI<line>.txt, shown at the end (a register that stops answering leaves the end
 // line there, followed by every line it never got); every step goes to the protocol log.
-// checkStatoMisuratore asks the register's status with "?/".
+// checkStatoMisuratore asks the register's status with "?/". A device error of class 9 ends the
+// program through Contesto::programma().terminaPerErroreGrave().
 #include "core/Progress.h"
 #include "reglink/TransferPanel.h"
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 namespace RegLink {
-
-struct ComandiHooks
-{
-    // A device error of class 9 ends the program. Default: Istanza::terminaPerErroreGrave (the
-    // database closed, the instance lock released, a non-zero exit status).
-    std::function<void()> terminaProgramma;
-};
-ComandiHooks& comandiHooks();
 
 // The failure file of line `porta`: [Cartelle] OUT (written as "C:" when missing) + NonTRASMESSI<porta>.txt.
 QString percorsoNonTrasmessi(const QString& porta);

@@ -2,13 +2,13 @@
 
 #include "core/AppState.h"
 #include "core/Contesto.h"
-#include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/config/IvaTarvenit.h"
+#include "core/store/Invio.h"
 #include "reglink/CommandSender.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
@@ -16,8 +16,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <vector>
 
 namespace DepartmentTransfer {
@@ -37,19 +35,18 @@ struct RigaReparto
 // The department table in code order; false when the query failed.
 bool leggiReparti(std::vector<RigaReparto>& out, QString* errore)
 {
-    QSqlQuery q = Db::query(
-        QStringLiteral("SELECT Cod, Descrizione, Iva, PrezzoPrefissato, Sconto FROM Reparti ORDER BY Cod ASC"));
-    if (!q.isActive()) {
-        *errore = q.lastError().text();
+    const Letto<std::vector<Articoli::RepartoInvio>> letti = Articoli::repartiDaInviare();
+    if (!letti.ok) {
+        *errore = letti.errore;
         return false;
     }
-    while (q.next()) {
+    for (const Articoli::RepartoInvio& l : *letti.valore) {
         RigaReparto d;
-        d.r.cod = q.value(0).toInt();
-        d.r.descrizione = q.value(1).toString();
-        d.iva = Vb::cint(q.value(2).toDouble()).value_or(-1);
-        d.r.prezzo = q.value(3).toDouble();
-        d.r.sconto = q.value(4);
+        d.r.cod = l.cod;
+        d.r.descrizione = l.descrizione;
+        d.iva = Vb::cint(l.iva).value_or(-1);
+        d.r.prezzo = l.prezzoPrefissato;
+        d.r.sconto = l.sconto;
         out.push_back(d);
     }
     return true;
@@ -76,19 +73,19 @@ QByteArray byte(char c)
 
 bool primoCarattereAck()
 {
-    return app().testoRicevuto.startsWith(QLatin1Char(RegLink::ACK));
+    return RegLink::risposte().testoRicevuto.startsWith(QLatin1Char(RegLink::ACK));
 }
 
 // No answer, an ACK or a reply frame lets the send go on; a NAK, or a reply asking for the
 // command again (register busy), repeats it.
 bool daRipetere()
 {
-    const QString& t = app().testoRicevuto;
+    const QString& t = RegLink::risposte().testoRicevuto;
     if (t.isEmpty() || t.startsWith(QLatin1Char(RegLink::ACK)))
         return false;
     if (t.startsWith(QLatin1Char(RegLink::NAK)))
         return true;
-    return app().rispostaCassa.azione == QLatin1String("1");
+    return RegLink::risposte().rispostaCassa.azione == QLatin1String("1");
 }
 
 void mostraAvviso(PannelloReparti& p, bool v)
@@ -269,7 +266,7 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
     bool risposto = false;
     for (int giro = 0; giro < kMaxRisvegli && !sveglia; ++giro) {
         l.scartaInput();
-        app().testoRicevuto.clear();
+        RegLink::risposte().testoRicevuto.clear();
         if (!l.scriviSeriale(byte(CAN)))
             return portaChiusa();
         QCoreApplication::processEvents();
@@ -277,7 +274,7 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
             return portaChiusa();
         l.Pausa(50);
         sveglia = primoCarattereAck();
-        risposto = risposto || !app().testoRicevuto.isEmpty();
+        risposto = risposto || !RegLink::risposte().testoRicevuto.isEmpty();
     }
     if (!risposto) {
         ScriviLog(QStringLiteral("          *** REPARTI: la cassa non risponde, invio non effettuato"));
@@ -295,8 +292,8 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
         const QByteArray frame = FrameTestoIntero(RecordDiretto(d.r, iva));
         int ripetizioni = 0;
         for (;;) {
-            app().testoRicevuto.clear();
-            AzzeraRisposta();
+            RegLink::risposte().testoRicevuto.clear();
+            AzzeraRisposta(RegLink::risposte().rispostaCassa);
             if (!l.scriviSeriale(frame))
                 return portaChiusa();
             l.Pausa(150);
@@ -311,8 +308,8 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
             if (!l.scriviSeriale(byte(CAN)))
                 return portaChiusa();
             QCoreApplication::processEvents();
-            app().testoRicevuto.clear();
-            AzzeraRisposta();
+            RegLink::risposte().testoRicevuto.clear();
+            AzzeraRisposta(RegLink::risposte().rispostaCassa);
             if (!l.scriviSeriale(byte(ENQ)))
                 return portaChiusa();
             l.Pausa(50);
@@ -337,7 +334,7 @@ void TrasferisciSullaCassa(PannelloReparti& p)
     if (a.invioInCorso || a.ricezioneInCorso)
         return;
     Occupato occupato;
-    a.contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     const ImpostazioniRegCassa rc = a.impostazioniRegCassa;
     const QString eth = a.portaETH1;
 

@@ -129,9 +129,8 @@ RispostaCassaRec AnalizzaRisposta(const QString& testata)
     return r;
 }
 
-void AzzeraRisposta()
+void AzzeraRisposta(RispostaCassaRec& r)
 {
-    RispostaCassaRec& r = app().rispostaCassa;
     const QString stato = r.stato;
     r = RispostaCassaRec{};
     r.stato = stato;

@@ -2,12 +2,26 @@
 // The register frame: STX, command text, two decimal checksum digits, ETX, in Windows-1252 bytes.
 // Also the reading of reply frames: the checksum test, the 8-character header parsed into the
 // response record, and the byte-by-byte collector of the serial line.
-#include "core/AppState.h"
-
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <optional>
+
+// The parsed register reply, as the receive handlers leave it for the sender.
+// Texts as the register link reads them: numeroErrore is empty while no reply has been parsed.
+struct RispostaCassaRec
+{
+    QString stato; // "ACK", "NAK", "ERR" or empty
+    QString numeroErrore;
+    QString descrizione;
+    QString azione;
+    QString byteStato1;
+    bool stato1Bit1 = false, stato1Bit3 = false, stato1Bit4 = false, stato1Bit5 = false, stato1Bit6 = false,
+         stato1Bit7 = false;
+    QString byteStato2;
+    bool stato2Bit7 = false, stato2Bit6 = false, stato2Bit5 = false, stato2Bit3 = false, stato2Bit2 = false,
+         stato2Bit1 = false, stato2Bit0 = false;
+};
 
 namespace RegLink {
 
@@ -40,8 +54,8 @@ RispostaCassaRec AnalizzaRisposta(const QString& testata);
 // Bit string of `valore`, least significant bit first; widens `bit` by 8 until the value fits.
 QString BinarioDaIntero(qint64 valore, int& bit);
 
-// Empties the reply fields and flags of app().rispostaCassa; keeps stato.
-void AzzeraRisposta();
+// Empties the reply fields and flags of `r`; keeps stato.
+void AzzeraRisposta(RispostaCassaRec& r);
 
 // What arrived on the line, as the receive handlers see it.
 struct EventoRicezione

@@ -6,6 +6,8 @@
 #include "core/ErrorLog.h"
 #include "core/Progress.h"
 #include "core/Wait.h"
+#include "core/store/Invio.h"
+#include "reglink/Collegamento.h"
 #include "reglink/CommandSender.h"
 #include "reglink/PluStaging.h"
 
@@ -98,22 +100,22 @@ Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite)
 
 bool AzzeraModificati(const QStringList& daTenere)
 {
-    QString errore;
-    bool ok = false;
+    Esito esito;
     {
         Db::Transaction tr;
-        ok = tr.ok() && Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore);
+        esito = tr.ok() ? Articoli::azzeraModificati() : Esito::fallito(VbErr::DatabaseError);
         for (const QString& codice : daTenere) {
-            if (!ok)
+            if (!esito)
                 break;
             const Esito e = Articoli::marcaModificato(codice.toLongLong());
-            ok = bool(e);
-            errore = e.descrizione;
+            if (!e)
+                esito = Esito::fallito(VbErr::DatabaseError, e.descrizione);
         }
-        ok = ok && tr.commit();
+        if (esito && !tr.commit())
+            esito = Esito::fallito(VbErr::DatabaseError);
     }
-    if (!ok) {
-        ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), VbErr::DatabaseError, errore);
+    if (!esito) {
+        ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), esito);
         return false;
     }
     Attesa(1200);
@@ -176,7 +178,7 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
     Pannello::setTestoTab(p, QStringLiteral("PREPARAZIONE DATI PER INVIO SULLE CASSE"));
     Pannello::mostraTab(p, true);
     QCoreApplication::processEvents();
-    a.contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
 
     switch (PluStaging::PreparaTabxInvio(solo, p)) {
     case PluStaging::EsitoPreparazione::Preparata:
@@ -251,9 +253,9 @@ void ckModificati_Click(PannelloTrasferimento& p)
         if (Contesto::interazione().ask(QStringLiteral("TOGLIERE IL FLAG DI MODIFICATO A TUTTI I RECORD INTERESSATI?"),
                                         Interaction::Yes | Interaction::No, Interaction::Icon::Question,
                                         Interaction::No) == Interaction::Yes) {
-            QString errore;
-            if (!Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"), {}, &errore)) {
-                ScriviErrore(kModulo, QStringLiteral("ckModificati_Click"), VbErr::DatabaseError, errore);
+            const Esito e = Articoli::azzeraModificati();
+            if (!e) {
+                ScriviErrore(kModulo, QStringLiteral("ckModificati_Click"), e);
                 return;
             }
             AttesaSenzaInput(1000);

@@ -28,7 +28,7 @@ QList<CassaDaServire> casseConfigurate(const ImpostazioniRegCassa& rc, const QSt
 enum class Segni { Mantieni, Chiedi, Azzera };
 Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite);
 
-// UPDATE Magazzino SET Modificato = 0, then a short wait. The articles in `daTenere` (codes) are
+// Clears every article's changed mark, then a short wait. The articles in `daTenere` (codes) are
 // marked again in the same transaction: a register refused them, so they must go out again.
 bool AzzeraModificati(const QStringList& daTenere = {});
 

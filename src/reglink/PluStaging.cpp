@@ -2,13 +2,15 @@
 
 #include "core/AppState.h"
 #include "core/Articoli.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
-#include "core/Contesto.h"
+#include "core/store/Invio.h"
+#include "core/store/Reparti.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,34 +28,13 @@ namespace {
 
 const QString kModulo = QStringLiteral("FUNZIONIQuidar");
 
-// Kept as plain text and flags rather than variants: fifty thousand of them are held at once.
-struct Articolo
-{
-    qint64 cod = 0;
-    QString descrizione;
-    QString quantita; // already formatted
-    QVariant costo;
-    QString unita;
-    QString genere;
-    QString barCode;
-    bool descrizioneNulla = false;
-    bool genereNullo = false;
-};
-
-struct Offerta
-{
-    QString dal;
-    QString al;
-    QVariant prezzo;
-};
-
 QDate dataOfferta(const QString& s)
 {
     const QDate iso = Vb::fromIso(s.left(10));
     return iso.isValid() ? iso : Vb::parseDate(s);
 }
 
-bool offertaValida(const Offerta& o, const QDate& oggi)
+bool offertaValida(const Articoli::OffertaInvio& o, const QDate& oggi)
 {
     const QDate dal = dataOfferta(o.dal);
     const QDate al = dataOfferta(o.al);
@@ -142,16 +123,6 @@ private:
     bool m_pronto = false;
 };
 
-// A bound query read once from first to last row: forward-only, so no copy of the rows is kept.
-QSqlQuery leggi(const QString& sql)
-{
-    QSqlQuery q(Db::dbNegozio());
-    q.setForwardOnly(true);
-    if (q.prepare(sql))
-        q.exec();
-    return q;
-}
-
 void logErrore(VbErr e, const QString& dettaglio)
 {
     ScriviErrore(kModulo, QStringLiteral("PreparaTabxInvio"), e, dettaglio);
@@ -218,15 +189,10 @@ QString FormattaPrezzo(const QVariant& prezzo)
 
 int CodiceRepartoDaDescrizione(const QString& descrizione)
 {
-    QSqlQuery q =
-        Db::query(QStringLiteral("SELECT Cod FROM Reparti WHERE Descrizione = ? ORDER BY rowid"), {descrizione});
-    if (!q.isActive())
+    const Letto<int> cod = Articoli::codiceRepartoPerDescrizione(descrizione);
+    if (!cod.ok)
         return 0;
-    if (!q.next())
-        return 1;
-    bool ok = false;
-    const int cod = q.value(0).toInt(&ok);
-    return ok ? cod : 0;
+    return cod.valore.value_or(1);
 }
 
 namespace {
@@ -270,72 +236,33 @@ QString RecordPLU(const RigaStaging& r, bool flagPiruNEX)
 EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p, const QDate& oggi)
 {
     // Everything is read first: no cursor stays open while the staging table is written.
-    std::vector<Articolo> articoli;
-    // Room for the whole archive at once: growing by steps moves every article held so far.
-    articoli.reserve(size_t(std::max(0LL, Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toLongLong())));
-    {
-        QSqlQuery q =
-            leggi(soloModificati ? QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, "
-                                                  "Genere, BarCode FROM Magazzino WHERE Modificato <> 0 "
-                                                  "ORDER BY BarCode ASC")
-                                 : QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, "
-                                                  "Genere, BarCode FROM Magazzino ORDER BY BarCode ASC"));
-        if (!q.isActive()) {
-            logErrore(VbErr::DatabaseError, q.lastError().text());
-            return EsitoPreparazione::Errore;
-        }
-        while (q.next()) {
-            Articolo a;
-            a.cod = q.value(0).toLongLong();
-            const QVariant descrizione = q.value(1);
-            a.descrizioneNulla = descrizione.isNull();
-            a.descrizione = descrizione.toString();
-            a.costo = q.value(3);
-            a.unita = q.value(4).toString();
-            const QVariant genere = q.value(5);
-            a.genereNullo = genere.isNull();
-            a.genere = genere.toString();
-            a.barCode = q.value(6).toString();
-            if (!a.barCode.isEmpty())
-                a.quantita = FormattaQuantita(q.value(2));
-            articoli.push_back(std::move(a));
-        }
+    const Letto<std::vector<Articoli::ArticoloInvio>> letti = Articoli::articoliDaInviare(soloModificati);
+    if (!letti.ok) {
+        logErrore(VbErr::DatabaseError, letti.errore);
+        return EsitoPreparazione::Errore;
     }
+    const std::vector<Articoli::ArticoloInvio>& articoli = *letti.valore;
     if (articoli.empty())
         return EsitoPreparazione::Vuota;
 
     // The first promotion row of each article, and the extra barcodes in barcode order.
-    QHash<qint64, Offerta> offerte;
-    QHash<qint64, QStringList> ulteriori;
-    {
-        QSqlQuery q = leggi(QStringLiteral("SELECT Articolo, DataDAL, DataAL, PrzScnt FROM Offerte ORDER BY rowid"));
-        if (!q.isActive()) {
-            logErrore(VbErr::DatabaseError, q.lastError().text());
-            return EsitoPreparazione::Errore;
-        }
-        while (q.next()) {
-            const qint64 art = q.value(0).toLongLong();
-            if (!offerte.contains(art))
-                offerte.insert(art, Offerta{q.value(1).toString(), q.value(2).toString(), q.value(3)});
-        }
-        QSqlQuery b = leggi(QStringLiteral("SELECT CodProd, BarCode FROM BarCodeUlteriori WHERE BarCode IS NOT NULL "
-                                           "ORDER BY CodProd, BarCode ASC"));
-        if (!b.isActive()) {
-            logErrore(VbErr::DatabaseError, b.lastError().text());
-            return EsitoPreparazione::Errore;
-        }
-        while (b.next()) {
-            const QString bc = b.value(1).toString();
-            // An empty extra barcode would reach the register as a PLU without code.
-            if (!bc.trimmed().isEmpty())
-                ulteriori[b.value(0).toLongLong()] << bc;
-        }
+    const Letto<QHash<qint64, Articoli::OffertaInvio>> primeOfferte = Articoli::primeOfferte();
+    if (!primeOfferte.ok) {
+        logErrore(VbErr::DatabaseError, primeOfferte.errore);
+        return EsitoPreparazione::Errore;
     }
+    const Letto<QHash<qint64, QStringList>> extra = Articoli::barCodeUlterioriDaInviare();
+    if (!extra.ok) {
+        logErrore(VbErr::DatabaseError, extra.errore);
+        return EsitoPreparazione::Errore;
+    }
+    const QHash<qint64, Articoli::OffertaInvio>& offerte = *primeOfferte.valore;
+    const QHash<qint64, QStringList>& ulteriori = *extra.valore;
 
     // In full-archive mode the numbers go to the register's PLU field: they must fit before
     // anything is touched. Changed articles are sent by barcode and their numbers stay here.
     qint64 righe = 0;
-    for (const Articolo& a : articoli)
+    for (const Articoli::ArticoloInvio& a : articoli)
         if (!a.barCode.isEmpty())
             righe += 1 + ulteriori.value(a.cod).size();
     if (!soloModificati && righe > kMaxRighe) {
@@ -348,8 +275,9 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
 
     Attesa(1500);
     Db::Transaction tr;
-    if (!tr.ok() || !Db::exec(QStringLiteral("DELETE FROM MagazzinoPerQuidar"))) {
-        logErrore(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+    QString errore = tr.errore();
+    if (!tr.ok() || !Db::exec(QStringLiteral("DELETE FROM MagazzinoPerQuidar"), {}, &errore)) {
+        logErrore(VbErr::DatabaseError, errore);
         return EsitoPreparazione::Errore;
     }
     Inserimento ins;
@@ -361,7 +289,7 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
     avanzamento.start();
     int numero = kPrimoOrdinale;
     int fatti = 0;
-    for (const Articolo& a : articoli) {
+    for (const Articoli::ArticoloInvio& a : articoli) {
         if (fatti == 0 || avanzamento.elapsed() >= 100) {
             Pannello::setTestoTab(p, prefisso + QString::number(numero));
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -381,9 +309,9 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
         r.codArtMagazzino = QString::number(a.cod);
         r.um = a.unita.isEmpty() ? QStringLiteral("Pz") : a.unita;
         r.barCode = BarCodeDaInviare(a.barCode);
-        r.quantita = a.quantita;
+        r.quantita = FormattaQuantita(a.quantita);
 
-        QVariant prezzo = a.costo;
+        double prezzo = a.costo;
         const auto off = offerte.constFind(a.cod);
         if (off != offerte.constEnd() && offertaValida(*off, oggi))
             prezzo = off->prezzo;
@@ -428,7 +356,7 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
         return EsitoPreparazione::Errore;
     }
     if (!tr.commit()) {
-        logErrore(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        logErrore(VbErr::DatabaseError, tr.errore());
         return EsitoPreparazione::Errore;
     }
     return EsitoPreparazione::Preparata;
@@ -484,7 +412,8 @@ bool leggiStaging(bool flagPiruNEX, std::vector<RigaLetta>& righe, std::vector<q
     for (int giro = 0; giro < 2; ++giro) {
         const bool ordinaQui = giro == 0;
         righe.clear();
-        QSqlQuery q = leggi(ordinaQui ? QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
+        QSqlQuery q =
+            Db::queryAvanti(ordinaQui ? QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
                                                        "RepartoAss, Modificato FROM MagazzinoPerQuidar ORDER BY rowid")
                                       : QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
                                                        "RepartoAss, Modificato FROM MagazzinoPerQuidar "

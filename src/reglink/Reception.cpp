@@ -2,7 +2,6 @@
 
 #include "core/AppState.h"
 #include "core/Contesto.h"
-#include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
@@ -10,6 +9,7 @@
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/config/Cartelle.h"
+#include "core/store/Invio.h"
 #include "reglink/Frame.h"
 #include "reglink/PluStaging.h"
 #include "reglink/ProtocolLog.h"
@@ -21,8 +21,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace Reception {
 
@@ -58,14 +56,14 @@ struct Canale
     // The register acknowledged the last ENQ.
     bool pronto() const
     {
-        return udp ? app().rispostaCassa.stato == QLatin1String("ACK")
-                   : app().testoRicevuto.startsWith(QLatin1Char(ACK));
+        return udp ? RegLink::risposte().rispostaCassa.stato == QLatin1String("ACK")
+                   : RegLink::risposte().testoRicevuto.startsWith(QLatin1Char(ACK));
     }
     void chiudi() const
     {
         if (udp) {
             linea().chiudiCanaleUDP();
-            app().canaleUDP = false;
+            RegLink::risposte().canaleUDP = false;
         } else {
             linea().chiudiPortaSeriale();
         }
@@ -74,7 +72,7 @@ struct Canale
 
 Canale canaleDi(int cassa)
 {
-    return Canale{cassa == 1 && app().canaleUDP};
+    return Canale{cassa == 1 && RegLink::risposte().canaleUDP};
 }
 
 // One register's received file, open from the common start to the closing exchange.
@@ -115,7 +113,7 @@ public:
     // Keeps the received text as one line when its field count is in range.
     bool tieni(int minimo, int massimo)
     {
-        const QString& t = app().testoRicevuto;
+        const QString& t = RegLink::risposte().testoRicevuto;
         const int n = pezzoMassimo(t);
         if (n < minimo || n > massimo)
             return true;
@@ -142,15 +140,15 @@ public:
                         return Esito::Interrotta;
                 }
             }
-            app().testoRicevuto.clear();
-            app().rispostaCassa.stato.clear();
+            RegLink::risposte().testoRicevuto.clear();
+            RegLink::risposte().rispostaCassa.stato.clear();
             if (!m_canale.invia(byte(ENQ)))
                 return Esito::Errore;
             Pausa(50);
             if (controllaInterruzione && interrotta())
                 return Esito::Interrotta;
             if (m_canale.pronto()) {
-                app().testoRicevuto.clear();
+                RegLink::risposte().testoRicevuto.clear();
                 return Esito::Completata;
             }
             if (++tentativi < kTentativiPronto)
@@ -176,7 +174,7 @@ public:
     // `comando` on a cleared reply, then the register's time to answer; false when it was not sent.
     bool chiedi(const QString& comando, int pausa)
     {
-        app().testoRicevuto.clear();
+        RegLink::risposte().testoRicevuto.clear();
         if (!m_canale.inviaComando(comando))
             return false;
         Pausa(pausa);
@@ -208,7 +206,7 @@ public:
         QCoreApplication::processEvents();
         if (controllaInterruzione && interrotta())
             return Esito::Interrotta;
-        app().testoRicevuto.clear();
+        RegLink::risposte().testoRicevuto.clear();
         if (!m_canale.invia(byte(ENQ)))
             return Esito::Errore;
         Pausa(pausa);
@@ -246,7 +244,8 @@ private:
 // then the reply). The UDP channel keeps the bare reply text, where those are its first two.
 std::optional<int> statoFineDump(const Canale& c)
 {
-    const QString campo = c.udp ? app().testoRicevuto.mid(0, 2) : app().testoRicevuto.mid(3, 2);
+    const QString campo =
+        c.udp ? RegLink::risposte().testoRicevuto.mid(0, 2) : RegLink::risposte().testoRicevuto.mid(3, 2);
     bool ok = false;
     const int n = campo.toInt(&ok);
     if (!ok || campo.size() != 2)
@@ -259,7 +258,7 @@ std::optional<int> statoFineDump(const Canale& c)
 // text without its checksum and without its last character: "07/00/02".
 bool fineDumpN(const Canale& c)
 {
-    const QString& t = app().testoRicevuto;
+    const QString& t = RegLink::risposte().testoRicevuto;
     if (c.udp)
         return t == QLatin1String("07/00/02") || t.startsWith(QLatin1String("07/00/02/"));
     return t.contains(QLatin1String("07/00/02/82"));
@@ -326,7 +325,7 @@ void apriSeriale(const QString& porta)
     if (app().parolaInterscambio != QLatin1String("QUIDAR"))
         return;
     linea().chiudiPortaSeriale();
-    app().canaleUDP = false;
+    RegLink::risposte().canaleUDP = false;
     linea().AperturaPortaRegCassa(porta);
 }
 
@@ -392,7 +391,7 @@ Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p)
                 return r.fineAnticipata(e);
             if (fineDumpN(c))
                 break;
-            if (!app().testoRicevuto.isEmpty())
+            if (!RegLink::risposte().testoRicevuto.isEmpty())
                 silenzio.restart();
             else if (silenzio.elapsed() >= silenzioMax) {
                 ScriviLog(QStringLiteral("          *** RICEZIONE: la cassa non risponde al n// da %1 secondi, esco")
@@ -414,18 +413,12 @@ Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p)
     if (e != Esito::Completata)
         return e;
 
-    QStringList codici;
-    {
-        QSqlQuery q =
-            Db::query(QStringLiteral("SELECT BarCode FROM Magazzino ORDER BY CAST(CodMateriale AS TEXT) ASC"));
-        if (!q.isActive()) {
-            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::DatabaseError,
-                         Db::dbNegozio().lastError().text());
-            return r.fineAnticipata(Esito::Errore);
-        }
-        while (q.next())
-            codici << q.value(0).toString();
+    const Letto<QStringList> letti = Articoli::barCodePerRicezione();
+    if (!letti.ok) {
+        ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::DatabaseError, letti.errore);
+        return r.fineAnticipata(Esito::Errore);
     }
+    const QStringList& codici = *letti.valore;
     p.setProgressRange(0, int(codici.size()));
     if (!codici.isEmpty())
         Pannello::setRecTot(p, QString::number(codici.size()));
@@ -504,7 +497,7 @@ void cmdRiceviPLU_Click(PannelloTrasferimento& p)
         direNonCompletata(cassa, e);
     };
 
-    a.contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     // Register 1 as the send reaches it: by its serial port, else by its network address.
     if (!rc.portaCOM.isEmpty() || !eth.isEmpty()) {
         cmdInitCom(!rc.portaCOM.isEmpty() ? rc.portaCOM : eth, p);

@@ -138,7 +138,7 @@ LineaCassa::~LineaCassa()
 
 void LineaCassa::cmdInitCom(const QString& porta, StatoLinea& stato)
 {
-    AppState& a = app();
+    StatoRisposte& a = risposte();
     a.contatoreApertura = a.contatoreApertura != 10 ? a.contatoreApertura + 1 : 2;
 
     if (!porta.contains(QLatin1Char('.'))) {
@@ -156,7 +156,7 @@ void LineaCassa::cmdInitCom(const QString& porta, StatoLinea& stato)
     // A dotted address later in the same transfer reuses the channel bound by its first call.
 
     elaboraEventi();
-    AzzeraRisposta();
+    AzzeraRisposta(RegLink::risposte().rispostaCassa);
     a.rispostaCassa.stato.clear();
 
     if (a.canaleUDP) {
@@ -246,7 +246,7 @@ bool LineaCassa::scriviUDP(const QByteArray& dati)
 
 bool LineaCassa::scrivi(const QByteArray& dati)
 {
-    return app().canaleUDP ? scriviUDP(dati) : scriviSeriale(dati);
+    return RegLink::risposte().canaleUDP ? scriviUDP(dati) : scriviSeriale(dati);
 }
 
 void LineaCassa::chiudiCanaleUDP()
@@ -274,7 +274,7 @@ void LineaCassa::Cassa_OnComm()
     const QString dati = TextFile::decode(m_cassa->readAll());
     if (dati.isEmpty())
         return;
-    app().testoRicevuto += dati;
+    RegLink::risposte().testoRicevuto += dati;
     if (const auto e = m_ricevitore.aggiungi(dati))
         prendiEvento(*e, false);
 }
@@ -293,7 +293,7 @@ void LineaCassa::Winsock1_DataArrival()
 
 void LineaCassa::prendiEvento(const EventoRicezione& e, bool udp)
 {
-    RispostaCassaRec& r = app().rispostaCassa;
+    RispostaCassaRec& r = RegLink::risposte().rispostaCassa;
     switch (e.tipo) {
     case EventoRicezione::AckSolo:
     case EventoRicezione::NakSolo:
@@ -317,26 +317,10 @@ void LineaCassa::prendiEvento(const EventoRicezione& e, bool udp)
         }
         r = AnalizzaRisposta(e.testo.left(8));
         if (udp)
-            app().testoRicevuto = e.testo.chopped(e.testo.isEmpty() ? 0 : 1);
+            RegLink::risposte().testoRicevuto = e.testo.chopped(e.testo.isEmpty() ? 0 : 1);
         break;
     }
     Q_EMIT rispostaAggiornata();
-}
-
-namespace {
-QPointer<LineaCassa> g_linea;
-}
-
-LineaCassa& linea()
-{
-    if (!g_linea)
-        g_linea = new LineaCassa(QCoreApplication::instance());
-    return *g_linea;
-}
-
-void resetLinea()
-{
-    delete g_linea.data();
 }
 
 } // namespace RegLink

@@ -1,9 +1,10 @@
 #pragma once
 // The register line: the serial port (Cassa) or the UDP channel (Winsock1) to a cash register,
 // the command start (cmdInitCom), the framed send (SendCMD), the two receive handlers that fill
-// app().rispostaCassa and app().testoRicevuto, and the timed wait Pausa. One program-wide
+// RegLink::risposte().rispostaCassa and RegLink::risposte().testoRicevuto, and the timed wait Pausa. One program-wide
 // instance, reached through linea(); it hangs on the main window once that exists.
 #include "core/AppState.h"
+#include "reglink/Collegamento.h"
 #include "reglink/Frame.h"
 #include "reglink/TransferPanel.h"
 
@@ -39,7 +40,7 @@ public:
 
     // Opens or reuses the line named by `porta` (a port number, or a dotted address for the
     // UDP channel), tells `stato` which one it opened, clears the response record and sends
-    // CAN CAN CAN ENQ (serial) or ENQ (UDP). The outcome is in app().rispostaCassa.stato and the
+    // CAN CAN CAN ENQ (serial) or ENQ (UDP). The outcome is in RegLink::risposte().rispostaCassa.stato and the
     // protocol log.
     void cmdInitCom(const QString& porta, StatoLinea& stato);
     // (Re)opens the serial port `porta` with the [RegCassa] line settings; false when it did not open
@@ -57,7 +58,7 @@ public:
     QByteArray scartaInput();                   // reads and returns the pending serial input
     bool canaleUDPAperto() const;
     bool scriviUDP(const QByteArray& dati); // one datagram to the register; false when not sent
-    bool scrivi(const QByteArray& dati);    // on the line in use, by app().canaleUDP
+    bool scrivi(const QByteArray& dati);    // on the line in use, by RegLink::risposte().canaleUDP
     void chiudiCanaleUDP();
     QString indirizzoUDP() const { return m_indirizzo; }
     QString bufferCassa() const { return m_ricevitore.buffer(); }
@@ -82,10 +83,8 @@ private:
     QHostAddress m_destinatario;
 };
 
-// The program-wide line, created on first use (as a child of the main window when it exists).
+// The installed link's line (Contesto::collegamento()), built on first use.
 LineaCassa& linea();
-// Drops the program-wide line (tests, between cases); the next linea() builds a fresh one.
-void resetLinea();
 
 // Shorthands on linea().
 inline void cmdInitCom(const QString& porta, StatoLinea& stato)

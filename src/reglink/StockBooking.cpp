@@ -83,7 +83,7 @@ EsitoPrenotazione prenotaFile(const QString& proc, const QString& path, const Po
     Db::Transaction tr;
     Statementi st;
     if (!tr.ok() || !st.prepara()) {
-        ScriviErrore(kModulo, proc, VbErr::DatabaseError, tr.ok() ? st.errore : Db::dbNegozio().lastError().text());
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, tr.ok() ? st.errore : tr.errore());
         return esito;
     }
     const QString data = Vb::isoDate(oggi);
@@ -96,7 +96,7 @@ EsitoPrenotazione prenotaFile(const QString& proc, const QString& path, const Po
         ++(p == Passo::Registrato ? esito.registrati : esito.ignorati);
     }
     if (!tr.commit()) {
-        ScriviErrore(kModulo, proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, tr.errore());
         return {false, 0, 0, l.malformati};
     }
     esito.ok = true;

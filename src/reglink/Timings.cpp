@@ -10,15 +10,4 @@ Timings Timings::veloci()
     return t;
 }
 
-Timings& timings()
-{
-    static Timings t;
-    return t;
-}
-
-void resetTimings()
-{
-    timings() = Timings{};
-}
-
 } // namespace RegLink

@@ -32,7 +32,7 @@ struct Timings
     static Timings veloci();
 };
 
+// The installed link's timings (reglink/Collegamento.h).
 Timings& timings();
-void resetTimings();
 
 } // namespace RegLink

@@ -213,6 +213,28 @@ private Q_SLOTS:
         QCOMPARE(articoliIn(altro.filePath("PLU_BCK/Dati/DbNegozio.db")), 2);
     }
 
+    // A file that looks like an archive but does not open, while the archive in use cannot be
+    // opened again either: the user is told the program has no archive, not that it goes on.
+    void restoreWithoutWayBackSaysSo()
+    {
+        TestEnv env;
+        QTemporaryDir other;
+        const QString file = other.filePath("DbNegozio.db");
+        execOnFile(file, "CREATE TABLE Magazzino (CodMateriale INTEGER)");
+        execOnFile(file, "CREATE TABLE Reparti (Cod INTEGER)"); // no schema version: its upgrade fails
+        const QString proprio = Db::currentPath();
+        QVERIFY(QFile::remove(proprio));
+        scrivi(proprio, QByteArray("non un archivio"));
+
+        sceglie(other.path());
+        env.answer({QMessageBox::Yes});
+        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QVERIFY(env.messages().last().contains("Non è stato possibile riaprire l'archivio attuale"));
+        QVERIFY(!Db::isOpen());
+        const QByteArray log = readAll(env.path("Dati/ErrorLog.dat"));
+        QCOMPARE(log.count("*-Magazzino-cmdCambiaDb_Click-]"), 2);
+    }
+
     void restoreRefusesForeignAndCorruptFiles_data()
     {
         QTest::addColumn<QString>("kind");

@@ -182,6 +182,26 @@ private Q_SLOTS:
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE Note = '1'"), 10);
     }
 
+    // A duplicate check that cannot read says so, and the extension stops on it with nothing
+    // written: no barcode goes out unchecked.
+    void duplicateCheckTellsAFailedRead()
+    {
+        TestEnv env;
+        articolo(1, "1111", "UNO");
+        QStringList doppi;
+        QCOMPARE(StockOperations::VerificaBarCodeDoppio("1111", &doppi).valore, std::optional<bool>(true));
+        QCOMPARE(StockOperations::VerificaBarCodeDoppio("11110", &doppi).valore, std::optional<bool>(false));
+        QCOMPARE(doppi, QStringList{"1111 - UNO"});
+        // The article reads fail from here on, while the barcode writes would still work.
+        QVERIFY(Db::exec("ALTER TABLE Magazzino DROP COLUMN PeriodoRiordino"));
+        QVERIFY(!StockOperations::VerificaBarCodeDoppio("11110", &doppi).ok);
+        const auto r = StockOperations::adeguaCodici();
+        QVERIFY(!r.esito.ok);
+        QCOMPARE(r.completati, 0);
+        QCOMPARE(campo(1, "BarCode").toString(), QString("1111"));
+        QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino"), 1);
+    }
+
     void resetClearsEveryListableMark()
     {
         TestEnv env;

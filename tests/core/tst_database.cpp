@@ -111,6 +111,36 @@ private Q_SLOTS:
         QCOMPARE(count("SELECT COUNT(*) FROM Reparti"), 40);
     }
 
+    // A single value read tells a failed query from a missing row and a Null column.
+    void singleValue_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("ran");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("value") << "SELECT Descrizione FROM Reparti WHERE Cod = 3" << true << true
+                               << QVariant("Reparto3");
+        QTest::newRow("null column") << "SELECT NULL FROM Reparti WHERE Cod = 3" << true << true << QVariant();
+        QTest::newRow("no row") << "SELECT Descrizione FROM Reparti WHERE Cod = 99" << true << false << QVariant();
+        QTest::newRow("failed") << "SELECT Nessuna FROM Reparti" << false << false << QVariant();
+    }
+    void singleValue()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, ran);
+        QFETCH(bool, found);
+        QFETCH(QVariant, value);
+        TestEnv env;
+        const Letto<QVariant> v = Db::valore(sql);
+        QCOMPARE(v.ok, ran);
+        QCOMPARE(v.valore.has_value(), found);
+        QCOMPARE(v.errore.isEmpty(), ran);
+        if (found) {
+            QCOMPARE(v.valore->isNull(), value.isNull());
+            QCOMPARE(v.valore->toString(), value.toString());
+        }
+    }
+
     void openPaths()
     {
         TestEnv env;
@@ -203,10 +233,12 @@ private Q_SLOTS:
         QCOMPARE(TrovaNomeRep(1), QString());
         QCOMPARE(TrovaCodiceRep("Reparto1"), QString());
         QCOMPARE(TrovaCodiceRepXIVA(0), 0);
+        QCOMPARE(TrovaCodiceFornitore("12"), QString()); // shown empty, but not taken for a missing code
         const QByteArray log = readAll(env.path("Dati/ErrorLog.dat"));
         QVERIFY(log.contains("*-Funzioni-TrovaNomeRep-]"));
         QVERIFY(log.contains("*-Funzioni-TrovaCodiceRep-]"));
         QVERIFY(log.contains("*-Funzioni-TrovaCodiceRepXIVA-]"));
+        QVERIFY(log.contains("*-Funzioni-TrovaCodiceFornitore-]"));
     }
 
     void supplierCode_data()

@@ -333,15 +333,7 @@ private Q_SLOTS:
         TestEnv env(false);
         writeSetup(env.setup(), "[Cartelle]\nIN=/vecchia\nOUT=/vecchia\n[DatabaseEsterno]\nQuale=/v.mdb\n");
         frmSetupCassa& w = openWindow();
-        QStringList titles;
-        w.sceltaCartella = [&](const QString& t) {
-            titles << t;
-            return chosen;
-        };
-        w.sceltaFile = [&](const QString& t, const QString& filter) {
-            titles << t + " " + filter;
-            return chosen;
-        };
+        env.interazione().paths << chosen << chosen << chosen;
         QTest::mouseClick(w.cmdCartellaIN, Qt::LeftButton);
         QCOMPARE(w.txtInterscambioIN->text(), shown);
         QVERIFY(w.CmdApplica->isEnabled());
@@ -349,9 +341,10 @@ private Q_SLOTS:
         QCOMPARE(w.txtInterscambioOUT->text(), shown);
         QTest::mouseClick(w.cmdSelezionaDBEsterno, Qt::LeftButton);
         QCOMPARE(w.txtDatabaseEsterno->text(), chosen);
-        QCOMPARE(titles, QStringList({"Seleziona la cartella per i dati in ingresso",
-                                      "Seleziona la cartella per i dati in uscita",
-                                      "Seleziona il Database da collegare Microsoft Excel files (*.mdb *.MDB)"}));
+        QCOMPARE(env.interazione().prompts,
+                 QStringList({"Seleziona la cartella per i dati in ingresso",
+                              "Seleziona la cartella per i dati in uscita", "Seleziona il Database da collegare"}));
+        QCOMPARE(env.interazione().filtersSeen, QList<QStringList>{{"Microsoft Excel files (*.mdb *.MDB)"}});
     }
 
     void colourAndPicture()
@@ -365,18 +358,16 @@ private Q_SLOTS:
         QVERIFY(img.save(png));
         frmSetupCassa& w = openWindow();
 
-        w.sceltaColore = [](const QColor&) { return QColor(); };
         w.CmdColore_Click(); // cancelled
         QVERIFY(!w.CmdApplica->isEnabled());
-        w.sceltaImmagine = [](const QString&) { return QString(); };
         app().immagineSfondo = "/vecchia.png";
         w.cmdCambiaSfondo_Click(); // cancelled: no picture, nothing to save
         QCOMPARE(app().immagineSfondo, QString());
         QVERIFY(!w.CmdApplica->isEnabled());
 
-        w.sceltaColore = [](const QColor&) { return QColor(255, 128, 0); };
+        env.interazione().colours << QColor(255, 128, 0);
         w.CmdColore_Click();
-        w.sceltaImmagine = [&](const QString&) { return png; };
+        env.interazione().paths << png;
         w.cmdCambiaSfondo_Click();
         QCOMPARE(app().immagineSfondo, png);
         QVERIFY(!w.imgSfondo->pixmap().isNull());

@@ -1,5 +1,4 @@
 // Number, text and date conversions with Italian settings, whatever the process locale.
-#include "core/Lookups.h"
 #include "core/VbConvert.h"
 #include "support/TestEnv.h"
 
@@ -244,16 +243,6 @@ private Q_SLOTS:
         QVERIFY(!Vb::fromIso("05/01/2026").isValid());
         QCOMPARE(Vb::formatTime(QTime(14, 35, 20)), QString("14.35.20"));
         QCOMPARE(Vb::formatTime(QTime(7, 5, 9)), QString("07.05.09"));
-    }
-
-    void formattaInEuro()
-    {
-        TestEnv env;
-        QCOMPARE(FormattaInEuro(""), QString("0,00"));
-        QCOMPARE(FormattaInEuro("1234,5"), QString("1.234,50"));
-        QCOMPARE(FormattaInEuro("2,675"), QString("2,68"));
-        QCOMPARE(FormattaInEuro("abc"), QString());
-        QVERIFY(readAll(env.path("Dati/ErrorLog.dat")).contains("*-Funzioni-FormattaInEuro 0-]"));
     }
 };
 

@@ -4,11 +4,12 @@
 #include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
+#include "core/Programma.h"
 #include "core/Settings.h"
 #include "core/TextFile.h"
 #include "core/config/DatabaseEsterno.h"
 #include "core/config/TabCollegate.h"
-#include "core/ui/Programma.h"
+#include "core/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSplash.h"
 #include "import/ExternalDatabase.h"
@@ -344,6 +345,7 @@ private Q_SLOTS:
             void mostraMagazzinoModale() override { ++magazzinoMostrato; }
             void mostraMagazzino() override {}
             void terminaProgramma() override {}
+            void terminaPerErroreGrave() override {}
             Esito gestisciTabelleCollegate(ProgressSink&, bool& c) override
             {
                 return GestisciTabelleCollegate(

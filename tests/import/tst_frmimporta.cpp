@@ -340,7 +340,7 @@ private Q_SLOTS:
         const QString copia = DataBackup::trovaDatabase(cartella);
         QVERIFY(!copia.isEmpty());
         const QString attuale = Db::currentPath();
-        QVERIFY(DataBackup::cambiaDatabase(copia));
+        QVERIFY(DataBackup::cambiaDatabase(copia).esito);
         QVERIFY(Articoli::perBarCode(QStringLiteral("800")).trovatoValore());
         QVERIFY(!Articoli::perBarCode(QStringLiteral("900")).trovatoValore());
         QVERIFY(Db::ApriDatabase(attuale));

@@ -77,6 +77,7 @@ public:
         return m_s.chooseSaveFile(t, d, f);
     }
     QString chooseFolder(const QString& t, const QString& d) override { return m_s.chooseFolder(t, d); }
+    std::optional<QColor> chooseColor(const QColor& c) override { return m_s.chooseColor(c); }
     bool askTechnician() override { return m_s.askTechnician(); }
     void notice(const QString& t) override
     {

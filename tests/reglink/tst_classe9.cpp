@@ -8,9 +8,11 @@
 #include "core/IniFile.h"
 #include "core/Istanza.h"
 #include "core/Paths.h"
+#include "core/Programma.h"
 #include "core/Progress.h"
 #include "core/TextFile.h"
 #include "core/ui/Ui.h"
+#include "reglink/Collegamento.h"
 #include "reglink/CommandSender.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
@@ -28,6 +30,21 @@ namespace {
 
 const char* kFiglio = "TAVRINO_TEST_CLASSE9_FIGLIO";
 
+// The program's fatal end as the program (src/app) has it.
+struct ProgrammaFiglio final : Programma
+{
+    void mostraMagazzinoModale() override {}
+    void mostraMagazzino() override {}
+    void terminaProgramma() override {}
+    void terminaPerErroreGrave() override { Istanza::terminaPerErroreGrave(); }
+    Esito gestisciTabelleCollegate(ProgressSink&, bool& collegate) override
+    {
+        collegate = false;
+        return Esito::riuscito();
+    }
+    Esito importaDaDatabaseEsterno(ProgressSink&) override { return Esito::riuscito(); }
+};
+
 // The second process: the program in its own folder (TAVRINO_HOME from the parent) with the lock
 // held and the database open, sending to a register that reports a fatal error.
 int programmaFiglio()
@@ -38,6 +55,10 @@ int programmaFiglio()
     Msg::setResponder([](const QString&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
     static ScriptedInteraction interazione; // the failure file is recorded, not shown
     Contesto::installaInterazione(&interazione);
+    static ProgrammaFiglio programma;
+    Contesto::installaProgramma(&programma);
+    static RegLink::Collegamento collegamento;
+    Contesto::installaCollegamento(&collegamento);
     if (Istanza::blocca() != Istanza::Blocco::Unica)
         return 2;
     QDir(Paths::programFolder()).mkpath(QStringLiteral("Dati"));
@@ -50,7 +71,7 @@ int programmaFiglio()
     RegLink::timings().portaUDP = reg->port();
     const QString file = Paths::inProgramFolder(QStringLiteral("FilePLU127002.txt"));
     TextFile::writeLines(file, {QStringLiteral("P/51/8001/PANE/1/0/1.00/150.00/1.000/00010000/")});
-    app().contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     NoProgress righe;
     StatoLineaProva stato;
     RegLink::EsameComandi(file, reg->address(), righe, stato);

@@ -37,15 +37,13 @@ struct Fixture
     StatoLineaProva stato;
     QList<int>& progress = righe.values;
     QStringList& viewed = env.interazione().filesShown;
-    int terminations = 0;
+    int& terminations = env.programma().fineErroreGrave;
 
     Fixture()
     {
         timings().attesaMs = 1500; // 150 ms here
         cartellaOutProva(env);
-        comandiHooks().terminaProgramma = [this] { ++terminations; };
     }
-    ~Fixture() { comandiHooks() = ComandiHooks{}; }
     QString commandFile(const QStringList& lines)
     {
         const QString p = env.path("FilePLU1.txt");
@@ -181,7 +179,7 @@ void TstCommandSender::silentRegister()
     Fixture fx;
     auto reg = udp ? FakeRegister::udp() : FakeRegister::serial(fx.env, 55);
     timings().portaUDP = reg->port();
-    app().contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     const QString porta = udp ? QStringLiteral("127.0.0.2") : QStringLiteral("55");
     if (answersEnq)
         reg->setIgnoreCommands(true);
@@ -276,7 +274,7 @@ void TstCommandSender::overUdp()
     auto reg = FakeRegister::udp();
     timings().portaUDP = reg->port();
     reg->setErrore("A/2", 7);
-    app().contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     QVERIFY(
         EsameComandi(fx.commandFile({"A/1/X/1/0/1.00/150.00/1.000/00010000/", "A/2/Y/1/0/1.00/150.00/1.000/00010000/"}),
                      "127.0.0.2", fx.righe, fx.stato));

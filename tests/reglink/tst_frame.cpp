@@ -136,10 +136,9 @@ void TstFrame::bitString()
 
 void TstFrame::azzeraKeepsStato()
 {
-    app().rispostaCassa = AnalizzaRisposta("1A/05/12");
-    app().rispostaCassa.stato = "NAK";
-    AzzeraRisposta();
-    const RispostaCassaRec& r = app().rispostaCassa;
+    RispostaCassaRec r = AnalizzaRisposta("1A/05/12");
+    r.stato = "NAK";
+    AzzeraRisposta(r);
     QCOMPARE(r.stato, QStringLiteral("NAK"));
     QVERIFY(r.numeroErrore.isEmpty() && r.descrizione.isEmpty() && r.azione.isEmpty());
     QVERIFY(r.byteStato1.isEmpty() && r.byteStato2.isEmpty());

@@ -31,11 +31,11 @@ bool waitFor(const std::function<bool()>& p, int ms = 2000)
 }
 bool ack()
 {
-    return app().rispostaCassa.stato == QLatin1String("ACK");
+    return RegLink::risposte().rispostaCassa.stato == QLatin1String("ACK");
 }
 bool reply()
 {
-    return !app().rispostaCassa.numeroErrore.isEmpty();
+    return !RegLink::risposte().rispostaCassa.numeroErrore.isEmpty();
 }
 
 // The last line state the line told.
@@ -110,35 +110,35 @@ void TstLine::serialHandshakeAndCommand()
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 41);
 
-    app().contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     cmdInitCom("41", fx.stato);
     QCOMPARE(fx.stato.testo, QStringLiteral("APERTO PORTA COM: 41"));
-    QCOMPARE(app().contatoreApertura, 1);
-    QVERIFY(!app().canaleUDP);
+    QCOMPARE(RegLink::risposte().contatoreApertura, 1);
+    QVERIFY(!RegLink::risposte().canaleUDP);
     QVERIFY(waitFor(ack));
     QVERIFY(reg->received().startsWith(kCanEnq));
     // A lone ACK is answered with an ACK.
     QVERIFY(waitFor([&] { return reg->received() == kCanEnq + "\x06"; }));
 
-    AzzeraRisposta();
+    AzzeraRisposta(RegLink::risposte().rispostaCassa);
     QVERIFY(SendCMD("  P/51/8001234567895/LATTE/3/0/1.20/150.00/12.000/00010000/ "));
     QVERIFY(waitFor(reply));
-    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("0"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.numeroErrore, QStringLiteral("0"));
     QCOMPARE(reg->commands(), QStringList{"P/51/8001234567895/LATTE/3/0/1.20/150.00/12.000/00010000/"});
     QCOMPARE(reg->plu().value("8001234567895").prezzo, QStringLiteral("1.20"));
     // A good reply frame is answered ACK ACK.
     QVERIFY(waitFor([&] { return reg->received().endsWith(QByteArray("\x06\x06")); }));
     // Serial reception text keeps every raw character.
-    QVERIFY(app().testoRicevuto.startsWith(QStringLiteral("\x06\x06\x02"
-                                                          "00/00/00/")));
+    QVERIFY(RegLink::risposte().testoRicevuto.startsWith(QStringLiteral("\x06\x06\x02"
+                                                                        "00/00/00/")));
 
     // A reply with an error number carries description and class.
     reg->setErrore("?/", 26);
-    AzzeraRisposta();
+    AzzeraRisposta(RegLink::risposte().rispostaCassa);
     SendCMD("?/");
     QVERIFY(waitFor(reply));
-    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("26"));
-    QCOMPARE(app().rispostaCassa.azione, QStringLiteral("1"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.numeroErrore, QStringLiteral("26"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.azione, QStringLiteral("1"));
 }
 
 void TstLine::serialReplyOverSeveralReadsWithStrayBytes()
@@ -150,11 +150,11 @@ void TstLine::serialReplyOverSeveralReadsWithStrayBytes()
     reg->setErrore("?/", 0x2C);
     cmdInitCom("42", fx.stato);
     QVERIFY(waitFor(ack));
-    AzzeraRisposta();
+    AzzeraRisposta(RegLink::risposte().rispostaCassa);
     SendCMD("?/");
     QVERIFY(waitFor(reply));
-    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("44"));
-    QCOMPARE(app().rispostaCassa.descrizione, QStringLiteral("Carta finita"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.numeroErrore, QStringLiteral("44"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.descrizione, QStringLiteral("Carta finita"));
     QVERIFY(linea().bufferCassa().isEmpty());
 }
 
@@ -178,36 +178,36 @@ void TstLine::wrongChecksumIsRefused()
     auto reg = udp ? FakeRegister::udp() : FakeRegister::serial(fx.env, 43);
     timings().portaUDP = reg->port();
     reg->setRetransmitOnNak(false);
-    app().contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     cmdInitCom(udp ? reg->address() : QStringLiteral("43"), fx.stato);
     QVERIFY(waitFor(ack));
     reg->setWrongChecksum(1);
     reg->setErrore("P/", 26); // a damaged "1A" reply
     reg->clearReceived();
-    AzzeraRisposta();
-    app().testoRicevuto = "prima";
+    AzzeraRisposta(RegLink::risposte().rispostaCassa);
+    RegLink::risposte().testoRicevuto = "prima";
     SendCMD("P/1/");
     QVERIFY(waitFor([&] { return reg->received().endsWith(coda); }));
     QVERIFY(!waitFor(reply, 200));
     if (udp)
-        QCOMPARE(app().testoRicevuto, QStringLiteral("prima"));
+        QCOMPARE(RegLink::risposte().testoRicevuto, QStringLiteral("prima"));
     QVERIFY(fileText(percorsoLog()).contains(log));
 
     // With retransmission, the good copy that follows the NAK is taken.
     reg->setRetransmitOnNak(true);
     reg->setWrongChecksum(1);
     reg->setErrore("P/", 26);
-    AzzeraRisposta();
+    AzzeraRisposta(RegLink::risposte().rispostaCassa);
     SendCMD("P/1/");
     QVERIFY(waitFor(reply));
-    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("26"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.numeroErrore, QStringLiteral("26"));
 }
 
 void TstLine::serialPortMissing()
 {
     Fixture fx;
     cmdInitCom("44", fx.stato); // no dosdevices/com44 and no /dev/ttyS43 here
-    QCOMPARE(app().rispostaCassa.stato, QStringLiteral("ERR"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.stato, QStringLiteral("ERR"));
     QVERIFY(fileText(percorsoLog()).contains("> PORTA DI COMUNICAZIONE SERIALE CHIUSA, IMPOSSIBILE MANDARE ENQ"));
     QVERIFY(fileText(Paths::datiFolder() + "/ErrorLog.dat").contains("FUNZIONI-ApriPortaRegCassa"));
     QVERIFY(!SendCMD("?/"));
@@ -239,7 +239,7 @@ void TstLine::serialUnsupportedSettingsFail()
     QVERIFY(!linea().AperturaPortaRegCassa("45"));
     QVERIFY(!linea().portaSerialeAperta());
     cmdInitCom("45", fx.stato);
-    QCOMPARE(app().rispostaCassa.stato, QStringLiteral("ERR"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.stato, QStringLiteral("ERR"));
     QCOMPARE(reg->received(), QByteArray());
 }
 
@@ -248,22 +248,22 @@ void TstLine::udpHandshakeAndCommand()
     Fixture fx;
     auto reg = FakeRegister::udp();
     timings().portaUDP = reg->port();
-    app().contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     cmdInitCom(" 127.0.0.2 ", fx.stato);
-    QVERIFY(app().canaleUDP);
+    QVERIFY(RegLink::risposte().canaleUDP);
     QCOMPARE(fx.stato.testo, QStringLiteral("APERTO CANALE IP:  127.0.0.2 "));
     QVERIFY(waitFor(ack));
     QCOMPARE(reg->received(), QByteArray("\x05")); // no CAN on the network, nothing sent back to an ACK
 
     reg->addPlu({51, "8012345", "PANE", "1", "2.00", "5.000", {}});
     reg->setVendite("8012345", "1500");
-    app().testoRicevuto = "vecchio";
-    AzzeraRisposta();
+    RegLink::risposte().testoRicevuto = "vecchio";
+    AzzeraRisposta(RegLink::risposte().rispostaCassa);
     QVERIFY(SendCMD("h/8012345/"));
     QVERIFY(waitFor(reply));
-    QCOMPARE(app().rispostaCassa.numeroErrore, QStringLiteral("0"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.numeroErrore, QStringLiteral("0"));
     // The reply text without STX, checksum, ETX and its last character.
-    QCOMPARE(app().testoRicevuto, QStringLiteral("00/00/00/8012345/PANE/1/2.00/5.000/51/0/0/0/1500/0/0"));
+    QCOMPARE(RegLink::risposte().testoRicevuto, QStringLiteral("00/00/00/8012345/PANE/1/2.00/5.000/51/0/0/0/1500/0/0"));
     QVERIFY(waitFor([&] { return reg->received().endsWith("\x06"); }));
 }
 
@@ -272,14 +272,14 @@ void TstLine::udpChannelBoundOncePerTransfer()
     Fixture fx;
     auto reg = FakeRegister::udp();
     timings().portaUDP = reg->port();
-    app().contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     cmdInitCom("127.0.0.2", fx.stato);
     const quint16 local = linea().Winsock1().localPort();
     QVERIFY(local != 0);
-    QList<int> counters{app().contatoreApertura};
+    QList<int> counters{RegLink::risposte().contatoreApertura};
     for (int i = 0; i < 12; ++i) {
         cmdInitCom("127.0.0.2", fx.stato);
-        counters << app().contatoreApertura;
+        counters << RegLink::risposte().contatoreApertura;
         QCOMPARE(linea().Winsock1().localPort(), local); // reused, not bound again
     }
     QCOMPARE(counters, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 2, 3, 4}));
@@ -289,10 +289,10 @@ void TstLine::udpChannelBoundOncePerTransfer()
 void TstLine::udpAddressThatDoesNotParse()
 {
     Fixture fx;
-    app().contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     cmdInitCom("192.168.1.300", fx.stato);
-    QVERIFY(app().canaleUDP);
-    QVERIFY(app().rispostaCassa.stato.isEmpty());
+    QVERIFY(RegLink::risposte().canaleUDP);
+    QVERIFY(RegLink::risposte().rispostaCassa.stato.isEmpty());
     QVERIFY(!linea().canaleUDPAperto());
     QVERIFY(!SendCMD("?/"));
     QVERIFY(fileText(percorsoLog()).contains("> PORTA DI COMUNICAZIONE UDP CHIUSA, IMPOSSIBILE MANDARE ENQ"));
@@ -322,7 +322,7 @@ void TstLine::waitEndsWhenTheReplyArrives()
     app().wait.scale = 1.0;
     auto reg = FakeRegister::udp();
     timings().portaUDP = reg->port();
-    app().contatoreApertura = 0;
+    RegLink::risposte().contatoreApertura = 0;
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < 200; ++i) {

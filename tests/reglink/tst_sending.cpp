@@ -52,9 +52,7 @@ struct Fixture
         RegLink::timings().attesaMs = 1500; // 150 ms here
         cartellaOutProva(env);
         timer = true;
-        RegLink::comandiHooks().terminaProgramma = [] {};
     }
-    ~Fixture() { RegLink::comandiHooks() = RegLink::ComandiHooks{}; }
 };
 
 void articolo(int cod, const QVariant& barCode, const QString& descr, int modificato = 1)

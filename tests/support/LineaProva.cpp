@@ -2,7 +2,6 @@
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
-#include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 #include "support/TestEnv.h"
 
@@ -13,13 +12,6 @@ LineaProva::LineaProva(std::optional<double> scalaAttese)
     RegLink::timings() = RegLink::Timings::veloci();
     if (scalaAttese)
         app().wait.scale = *scalaAttese;
-    RegLink::resetLinea();
-}
-
-LineaProva::~LineaProva()
-{
-    RegLink::resetLinea();
-    RegLink::resetTimings();
 }
 
 void cartellaOutProva(const TestEnv& env)

@@ -1,5 +1,6 @@
 #pragma once
-// One register-line case: fast protocol timings and a fresh line, both put back at its end.
+// One register-line case: fast protocol timings on the test's link (TestEnv gives every test a
+// fresh link, so nothing is put back here).
 #include <optional>
 
 class TestEnv;
@@ -10,7 +11,6 @@ public:
     // `scalaAttese`, when given, scales the program's waits: the line's pauses must leave the fake
     // register time to answer.
     explicit LineaProva(std::optional<double> scalaAttese = std::nullopt);
-    ~LineaProva();
     LineaProva(const LineaProva&) = delete;
     LineaProva& operator=(const LineaProva&) = delete;
 };

@@ -54,6 +54,14 @@ QString ScriptedInteraction::chooseFolder(const QString& title, const QString& d
     return picker(title, dir);
 }
 
+std::optional<QColor> ScriptedInteraction::chooseColor(const QColor& initial)
+{
+    initialColours << initial;
+    if (colours.isEmpty())
+        return std::nullopt;
+    return colours.dequeue();
+}
+
 bool ScriptedInteraction::askTechnician()
 {
     ++technicianAsked;

@@ -5,7 +5,7 @@
 //   program's message-box helper (so Msg::shown lists them all) and TestEnv answers them from
 //   `answers`; with none left, a box gets its first button of Ok, Yes, No, Cancel, Abort, Retry,
 //   Ignore (not its default button: a test queues every other answer it relies on).
-// - The input box takes `texts`, the pickers `paths`; with none left, they are cancelled.
+// - The input box takes `texts`, the pickers `paths` and `colours`; with none left, they are cancelled.
 #include "core/Interaction.h"
 #include "core/Progress.h"
 
@@ -23,6 +23,7 @@ public:
     QString chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters) override;
     QString chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters) override;
     QString chooseFolder(const QString& title, const QString& dir) override;
+    std::optional<QColor> chooseColor(const QColor& initial) override;
     bool askTechnician() override;
     void notice(const QString& text) override;
     void showTextFile(const QString& path) override;
@@ -36,6 +37,7 @@ public:
     QQueue<Button> answers;               // message boxes
     QQueue<std::optional<QString>> texts; // the input box; none left: Cancel
     QQueue<QString> paths;                // the pickers; none left: Cancel
+    QQueue<QColor> colours;               // the colour picker; none left: Cancel
     bool technician = true;               // the technician's password answer
     // When set, the technician's password is asked by this instead (the real password window).
     std::function<bool()> technicianWindow;
@@ -45,6 +47,7 @@ public:
     QStringList prompts;            // input-box prompts and picker titles only, in order
     QStringList pickerDirs;         // the folder each picker started in
     QList<QStringList> filtersSeen; // the filters of each file picker
+    QList<QColor> initialColours;   // the colour each colour picker started with
     QStringList notices;            // timed notices
     QStringList filesShown;         // text files shown
 

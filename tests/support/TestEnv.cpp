@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/ui/FormBase.h"
 #include "core/ui/Ui.h"
+#include "reglink/Collegamento.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +19,7 @@ namespace {
 std::unique_ptr<ScriptedInteraction> g_interazione;
 std::unique_ptr<TestProgramma> g_programma;
 std::unique_ptr<StampantiProva> g_stampanti;
+std::unique_ptr<RegLink::Collegamento> g_collegamento;
 
 } // namespace
 
@@ -38,6 +40,9 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     Contesto::installaInterazione(g_interazione.get());
     Contesto::installaProgramma(g_programma.get());
     Contesto::installaStampanti(g_stampanti.get());
+    g_collegamento.reset(); // the old line closes before the new link exists
+    g_collegamento = std::make_unique<RegLink::Collegamento>();
+    Contesto::installaCollegamento(g_collegamento.get());
     Msg::shown().clear();
     Msg::setResponder([](const QString& text, QMessageBox::StandardButtons b) {
         return QMessageBox::StandardButton(g_interazione->reply(text, Interaction::Buttons(b.toInt())));
@@ -56,6 +61,8 @@ TestEnv::~TestEnv()
         if (p)
             delete p.data();
     FormBase::registry().clear();
+    // The register line closes with the test, after the fake registers it talked to.
+    g_collegamento->chiudiLinea();
     Db::ChiudiDatabase();
     Msg::setResponder({});
     qunsetenv("TAVRINO_HOME");
@@ -111,6 +118,11 @@ StampantiProva& stampantiDiProva()
     if (!g_stampanti)
         qFatal("no TestEnv: no test printers");
     return *g_stampanti;
+}
+
+RegLink::Collegamento& TestEnv::collegamento()
+{
+    return *g_collegamento;
 }
 
 QByteArray readAll(const QString& path)

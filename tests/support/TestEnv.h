@@ -1,9 +1,10 @@
 #pragma once
 // A clean program folder for one test: TAVRINO_HOME and XDG_CONFIG_HOME point at temporary
 // folders, the state is reset, waits run fast, every question goes to a fresh ScriptedInteraction
-// and the printers are a fresh StampantiProva with none installed.
+// the printers are a fresh StampantiProva with none installed, and the register link is a fresh
+// one (default timings, no line, no reply).
 #include "core/AppState.h"
-#include "core/ui/Programma.h"
+#include "core/Programma.h"
 #include "support/ScriptedInteraction.h"
 #include "support/StampantiProva.h"
 
@@ -13,6 +14,10 @@
 #include <functional>
 #include <memory>
 
+namespace RegLink {
+class Collegamento;
+}
+
 // The program as the core windows see it in tests: what was asked of it.
 class TestProgramma final : public Programma
 {
@@ -20,6 +25,7 @@ public:
     void mostraMagazzinoModale() override { ++magazzinoModale; }
     void mostraMagazzino() override { ++magazzino; }
     void terminaProgramma() override { ++fine; }
+    void terminaPerErroreGrave() override { ++fineErroreGrave; }
     Esito gestisciTabelleCollegate(ProgressSink&, bool& c) override
     {
         c = collegate;
@@ -35,6 +41,7 @@ public:
     int magazzinoModale = 0;
     int magazzino = 0;
     int fine = 0;
+    int fineErroreGrave = 0;
     int importazioni = 0;
     bool collegate = false;
     std::function<void()> duranteImportazione;
@@ -61,6 +68,7 @@ public:
     ScriptedInteraction& interazione();
     TestProgramma& programma();
     StampantiProva& stampanti();
+    RegLink::Collegamento& collegamento();
 
     TestEnv(const TestEnv&) = delete;
     TestEnv& operator=(const TestEnv&) = delete;

@@ -68,13 +68,22 @@ bool cmdCambiaDb_Click(QWidget* parent)
         Msg::box(QStringLiteral("Percorso non Valido"));
         return false;
     }
-    Esito e;
+    EsitoCambio e;
     {
         Clessidra c;
         e = cambiaDatabase(file);
     }
-    if (!e) {
-        ScriviErrore(kModulo, QStringLiteral("cmdCambiaDb_Click"), e);
+    if (!e.esito) {
+        ScriviErrore(kModulo, QStringLiteral("cmdCambiaDb_Click"), e.esito);
+        if (!e.riapertura) {
+            // The program has no database now: working on would lose what the user types.
+            ScriviErrore(kModulo, QStringLiteral("cmdCambiaDb_Click"), e.riapertura);
+            Msg::box(QStringLiteral("ATTENZIONE!!! Il file selezionato non è un archivio dei PLU valido\r\n\r\n"
+                                    "Non è stato possibile riaprire l'archivio attuale: chiudere il programma e "
+                                    "riavviarlo"),
+                     QMessageBox::Ok, QMessageBox::Critical);
+            return false;
+        }
         Msg::box(QStringLiteral("ATTENZIONE!!! Il file selezionato non è un archivio dei PLU valido\r\n\r\n"
                                 "Si continua ad usare l'archivio attuale"),
                  QMessageBox::Ok, QMessageBox::Warning);

@@ -1,7 +1,5 @@
 #include "core/ui/Ui.h"
 
-#include "core/ui/Programma.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QHash>
@@ -145,27 +143,6 @@ void AssegnaImmaginiPulsanti(QWidget* form)
         b->setMinimumWidth(qMax(b->minimumWidth(), twips(1350)));
     }
 }
-
-
-namespace {
-Programma* g_programma = nullptr;
-}
-
-namespace Contesto {
-
-Programma& programma()
-{
-    if (!g_programma)
-        qFatal("Contesto: no program installed");
-    return *g_programma;
-}
-
-void installaProgramma(Programma* p)
-{
-    g_programma = p;
-}
-
-} // namespace Contesto
 
 void cursoreAttesa(bool attesa)
 {

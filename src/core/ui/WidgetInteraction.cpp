@@ -8,23 +8,32 @@
 #include "core/Paths.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 
 namespace {
 QMessageBox::Icon toIcon(Interaction::Icon i)
 {
     switch (i) {
-    case Interaction::Icon::Information: return QMessageBox::Information;
-    case Interaction::Icon::Warning: return QMessageBox::Warning;
-    case Interaction::Icon::Critical: return QMessageBox::Critical;
-    case Interaction::Icon::Question: return QMessageBox::Question;
-    case Interaction::Icon::None: break;
+    case Interaction::Icon::Information:
+        return QMessageBox::Information;
+    case Interaction::Icon::Warning:
+        return QMessageBox::Warning;
+    case Interaction::Icon::Critical:
+        return QMessageBox::Critical;
+    case Interaction::Icon::Question:
+        return QMessageBox::Question;
+    case Interaction::Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
-QWidget* parentWindow() { return QApplication::activeWindow(); }
+QWidget* parentWindow()
+{
+    return QApplication::activeWindow();
+}
 } // namespace
 
 Interaction::Button WidgetInteraction::ask(const QString& text, Buttons buttons, Icon icon, Button def,
@@ -70,22 +79,38 @@ QString WidgetInteraction::chooseOpenFile(const QString& title, const QString& d
 QString WidgetInteraction::chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters)
 {
     // The overwrite question is the caller's, with the program's own words.
-    const QString f = QFileDialog::getSaveFileName(parentWindow(), title, partenza(dir),
-                                                   filters.join(QStringLiteral(";;")), nullptr,
-                                                   QFileDialog::DontConfirmOverwrite);
+    const QString f =
+        QFileDialog::getSaveFileName(parentWindow(), title, partenza(dir), filters.join(QStringLiteral(";;")), nullptr,
+                                     QFileDialog::DontConfirmOverwrite);
     ricorda(f, false);
     return f;
 }
 
 QString WidgetInteraction::chooseFolder(const QString& title, const QString& dir)
 {
-    const QString d = QFileDialog::getExistingDirectory(parentWindow(), title, partenza(dir), QFileDialog::ShowDirsOnly);
+    const QString d =
+        QFileDialog::getExistingDirectory(parentWindow(), title, partenza(dir), QFileDialog::ShowDirsOnly);
     ricorda(d, true);
     return d;
 }
 
-bool WidgetInteraction::askTechnician() { return frmPswd::chiediTecnico(); }
+std::optional<QColor> WidgetInteraction::chooseColor(const QColor& initial)
+{
+    const QColor c = QColorDialog::getColor(initial, parentWindow());
+    return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
+}
 
-void WidgetInteraction::notice(const QString& text) { frmInfo::mostra(text); }
+bool WidgetInteraction::askTechnician()
+{
+    return frmPswd::chiediTecnico();
+}
 
-void WidgetInteraction::showTextFile(const QString& path) { TextViewer::mostra(path); }
+void WidgetInteraction::notice(const QString& text)
+{
+    frmInfo::mostra(text);
+}
+
+void WidgetInteraction::showTextFile(const QString& path)
+{
+    TextViewer::mostra(path);
+}

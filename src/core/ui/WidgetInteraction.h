@@ -11,6 +11,7 @@ public:
     QString chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters) override;
     QString chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters) override;
     QString chooseFolder(const QString& title, const QString& dir) override;
+    std::optional<QColor> chooseColor(const QColor& initial) override;
     bool askTechnician() override;
     void notice(const QString& text) override;
     void showTextFile(const QString& path) override;

@@ -17,7 +17,6 @@
 #include "core/ui/frmChangeST.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>
@@ -258,16 +257,6 @@ frmSetupCassa::frmSetupCassa(QWidget* parent) : FormBase(parent)
     connect(cmdCambiaSfondo, &QPushButton::clicked, this, &frmSetupCassa::cmdCambiaSfondo_Click);
     connect(CmdColore, &QPushButton::clicked, this, &frmSetupCassa::CmdColore_Click);
     connect(cmdSelezionaDBEsterno, &QPushButton::clicked, this, &frmSetupCassa::cmdSelezionaDBEsterno_Click);
-
-    // The pickers start in the folder used last, else the program folder.
-    sceltaCartella = [](const QString& title) { return Contesto::interazione().chooseFolder(title, {}); };
-    sceltaImmagine = [](const QString& filter) {
-        return Contesto::interazione().chooseOpenFile({}, {}, filter.split(QStringLiteral(";;")));
-    };
-    sceltaColore = [this](const QColor& initial) { return QColorDialog::getColor(initial, this); };
-    sceltaFile = [](const QString& title, const QString& filter) {
-        return Contesto::interazione().chooseOpenFile(title, {}, filter.split(QStringLiteral(";;")));
-    };
 }
 
 QString frmSetupCassa::filtroQt(const QString& vbFilter)
@@ -400,7 +389,8 @@ void frmSetupCassa::ckTipoST_Click()
 
 QString frmSetupCassa::cartellaScelta(const QString& title)
 {
-    const QString chosen = sceltaCartella ? sceltaCartella(title) : QString();
+    // The pickers start in the folder used last, else the program folder.
+    const QString chosen = Contesto::interazione().chooseFolder(title, {});
     return Paths::cutDriveRoot(chosen);
 }
 
@@ -418,7 +408,8 @@ void frmSetupCassa::cmdCartellaOUT_Click()
 
 void frmSetupCassa::cmdCambiaSfondo_Click()
 {
-    const QString file = sceltaImmagine ? sceltaImmagine(filtroQt(kSfondoFiltro)) : QString();
+    const QString file =
+        Contesto::interazione().chooseOpenFile({}, {}, filtroQt(kSfondoFiltro).split(QStringLiteral(";;")));
     const QImage image = file.isEmpty() ? QImage() : QImageReader(file).read();
     if (image.isNull()) {
         // Cancelled or not a picture: no picture.
@@ -433,16 +424,16 @@ void frmSetupCassa::cmdCambiaSfondo_Click()
 
 void frmSetupCassa::CmdColore_Click()
 {
-    const QColor c = sceltaColore ? sceltaColore(colorFromVb(m_colore)) : QColor();
-    if (!c.isValid())
+    const std::optional<QColor> c = Contesto::interazione().chooseColor(colorFromVb(m_colore));
+    if (!c || !c->isValid())
         return;
-    mostraColore(vbFromColor(c));
+    mostraColore(vbFromColor(*c));
     modificato();
 }
 
 QString frmSetupCassa::SelezionaFile(const QString& title)
 {
-    return sceltaFile ? sceltaFile(title, filtroQt(kDatabaseFiltro)) : QString();
+    return Contesto::interazione().chooseOpenFile(title, {}, filtroQt(kDatabaseFiltro).split(QStringLiteral(";;")));
 }
 
 void frmSetupCassa::cmdSelezionaDBEsterno_Click()

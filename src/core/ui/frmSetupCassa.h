@@ -52,13 +52,6 @@ public:
     QPushButton* CmdApplica = nullptr;
     QPushButton* Command1 = nullptr;
 
-    // The dialogs, replaceable so tests never block on them. Each returns empty (or an invalid
-    // colour) when the user cancels.
-    std::function<QString(const QString& title)> sceltaCartella;
-    std::function<QString(const QString& filter)> sceltaImmagine;
-    std::function<QColor(const QColor& initial)> sceltaColore;
-    std::function<QString(const QString& title, const QString& filter)> sceltaFile;
-
     // Handlers.
     bool CmdApplica_Click(); // false when nothing was saved
     void Command1_Click();

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Contesto.h"
-#include "core/ui/Programma.h"
+#include "core/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/mdiPrincipale.h"
 

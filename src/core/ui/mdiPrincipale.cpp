@@ -4,7 +4,7 @@
 #include "core/ErrorLog.h"
 #include "core/IniFile.h"
 #include "core/config/Generali.h"
-#include "core/ui/Programma.h"
+#include "core/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSetupCassa.h"
 

@@ -1,15 +1,21 @@
-#include "archive/ArticleSearch.h"
+#include "core/store/Ricerca.h"
 
-#include "core/AppState.h"
-#include "core/IniFile.h"
+#include "core/Database.h"
 #include "core/Lookups.h"
 #include "core/config/Generali.h"
 
-namespace ArticleSearch {
+#include <QSqlError>
+
+namespace Articoli::Ricerca {
 
 QString tuttoArchivio()
 {
     return QStringLiteral("Select * from Magazzino order by descrizione");
+}
+
+QString tutti()
+{
+    return QStringLiteral("Select * from Magazzino");
 }
 
 QString escapeLike(const QString& s)
@@ -72,4 +78,16 @@ Query costruisci(const Criteri& c)
     return q;
 }
 
-} // namespace ArticleSearch
+Letto<QList<Eliminato>> eliminati()
+{
+    QSqlQuery q = Db::query(QStringLiteral("SELECT CodMateriale, Descrizione, BarCode, Costo FROM Magazzino "
+                                           "WHERE Eliminato IS NULL OR Eliminato <> 0 ORDER BY Descrizione"));
+    if (!q.isActive())
+        return Letto<QList<Eliminato>>::fallito(q.lastError().text());
+    QList<Eliminato> out;
+    while (q.next())
+        out << Eliminato{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3)};
+    return Letto<QList<Eliminato>>::trovato(out);
+}
+
+} // namespace Articoli::Ricerca
