@@ -1,5 +1,5 @@
 #pragma once
-// The article record as the editor shows it, and its trips to and from Magazzino: the new-code
+// The article record as the editor shows it, and its trips to and from the store: the new-code
 // rule, loading, checks, save and deletion. Numbers travel as the texts of the boxes and are
 // converted with the Italian rules before they are bound; a text that is not a number is refused.
 #include "core/ErrorLog.h"

@@ -1,5 +1,6 @@
 #include "editing/ui/Promotions.h"
 
+#include "core/Articoli.h"
 #include "core/VbConvert.h"
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
@@ -328,7 +329,8 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
         return false;
     }
     Promotions::Offerta o;
-    o.articolo = codice;
+    const std::optional<qint64> articolo = Articoli::codiceDaTesto(codice);
+    o.articolo = articolo.value_or(0);
     o.dal = dal;
     o.al = al;
     if (m_c.optEuro->isChecked())
@@ -337,7 +339,8 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
         o.scontoPer = *sconto;
     o.przScnt = *prezzo;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Esito e = Promotions::salva(o);
+    // A code that is no article number cannot be saved: told as any failed save.
+    const Esito e = articolo ? Promotions::salva(o) : Esito::fallito(VbErr::TypeMismatch, codice);
     m_scontoDaPrezzo = false;
     QApplication::restoreOverrideCursor();
     if (!e) {
