@@ -6,7 +6,7 @@
 #include "core/Wait.h"
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
-#include "editing/ArticleStore.h"
+#include "editing/ArticleRules.h"
 #include "editing/Departments.h"
 #include "reglink/DepartmentTransfer.h"
 #include "reglink/RegisterLine.h"
@@ -203,7 +203,7 @@ RepartiWindow::RepartiWindow(QWidget* parent) : FormBase(parent)
     connect(File1, &QListWidget::itemClicked, this, [this](QListWidgetItem* it) { File1_Click(it->text()); });
 
     const auto decimale = [](QLineEdit* box) {
-        return [box](int k) { return ArticleStore::filtroDecimale(k, box->text()); };
+        return [box](int k) { return ArticleRules::filtroDecimale(k, box->text()); };
     };
     limita(NomeReparto, 16, {});
     limita(Iva, 5, decimale(Iva));

@@ -1,4 +1,4 @@
-#include "editing/ArticleStore.h"
+#include "editing/ArticleRules.h"
 
 #include "core/AppState.h"
 #include "core/Articoli.h"
@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-namespace ArticleStore {
+namespace ArticleRules {
 
 namespace {
 
@@ -278,4 +278,4 @@ int filtroDecimale(int k, const QString& current)
     return 0;
 }
 
-} // namespace ArticleStore
+} // namespace ArticleRules
