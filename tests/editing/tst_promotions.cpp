@@ -20,6 +20,16 @@ namespace {
 // The article window's promotion frame, as far as the handlers use it.
 struct Frame
 {
+    // The article list: the selected code and price the test sets.
+    struct Lista : ListaPromozione
+    {
+        const Frame& f;
+        explicit Lista(const Frame& frame) : f(frame) {}
+        QString codiceSelezionato() const override { return f.codice; }
+        std::optional<QString> prezzoSelezionato() const override { return f.prezzoArticolo; }
+        bool primaScheda() const override { return true; }
+    };
+
     QWidget window;
     QWidget* fr = new QWidget(&window);
     QLineEdit* dal = new QLineEdit(fr);
@@ -53,10 +63,7 @@ struct Frame
         c.lblMotivo = motivo;
         c.cmdConfermaPromozione = conferma;
         c.txtRicBarCode = ricerca;
-        c.codiceSelezionato = [this] { return codice; };
-        c.prezzoSelezionato = [this] { return prezzoArticolo; };
-        c.primaScheda = [] { return true; };
-        handlers = new PromozioneFrame(c, &window);
+        handlers = new PromozioneFrame(c, std::make_unique<Lista>(*this), &window);
         handlers->collega();
         euro->setChecked(true);
         const QString oggi = Vb::formatDate(QDate::currentDate());

@@ -268,14 +268,20 @@ QLineEdit* AggiungiMateriale::casella(Campo c) const
     return nullptr;
 }
 
+void AggiungiMateriale::scritto(Campo c, const QString& text)
+{
+    m_scriveModello = true;
+    casella(c)->setText(text);
+    m_scriveModello = false;
+}
+
+void AggiungiMateriale::ivaMancante()
+{
+    Msg::info(QStringLiteral("IMPOSTARE ALIQUOTA IVA - Verificare"));
+}
+
 void AggiungiMateriale::collegaPrezzi()
 {
-    m_prezzi.scritto = [this](Campo c, const QString& t) {
-        m_scriveModello = true;
-        casella(c)->setText(t);
-        m_scriveModello = false;
-    };
-    m_prezzi.ivaMancante = [] { Msg::info(QStringLiteral("IMPOSTARE ALIQUOTA IVA - Verificare")); };
     for (Campo c : {Campo::Acquisto, Campo::Iva, Campo::AcquistoConIva, Campo::PrezzoPubblico, Campo::RicaricoCalcolato,
                     Campo::Ricarico, Campo::Costo}) {
         connect(casella(c), &QLineEdit::textChanged, this, [this, c](const QString& t) {

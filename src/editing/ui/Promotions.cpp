@@ -61,7 +61,10 @@ int filtroSconto(int k)
 
 } // namespace
 
-PromozioneFrame::PromozioneFrame(ControlliPromozione c, QObject* parent) : QObject(parent), m_c(std::move(c)) {}
+PromozioneFrame::PromozioneFrame(ControlliPromozione c, std::unique_ptr<ListaPromozione> lista, QObject* parent)
+    : QObject(parent), m_c(c), m_lista(std::move(lista))
+{
+}
 
 void PromozioneFrame::collega()
 {
@@ -111,9 +114,7 @@ bool PromozioneFrame::eventFilter(QObject* watched, QEvent* event)
 
 std::optional<double> PromozioneFrame::prezzoArticolo() const
 {
-    if (!m_c.prezzoSelezionato)
-        return std::nullopt;
-    const auto t = m_c.prezzoSelezionato();
+    const auto t = m_lista->prezzoSelezionato();
     if (!t)
         return std::nullopt;
     if (t->trimmed().isEmpty())
@@ -137,7 +138,7 @@ void PromozioneFrame::focusRicBarCode()
 
 void PromozioneFrame::cmdPromozioni_Click()
 {
-    if (m_c.primaScheda && !m_c.primaScheda())
+    if (!m_lista->primaScheda())
         return;
     if (m_c.frPromozione->isVisible()) {
         m_c.frPromozione->hide();
@@ -145,7 +146,7 @@ void PromozioneFrame::cmdPromozioni_Click()
     }
     m_c.optEuro->setChecked(true);
     m_c.frPromozione->show();
-    CaricaOffertaArticolo(m_c.codiceSelezionato ? m_c.codiceSelezionato() : QString());
+    CaricaOffertaArticolo(m_lista->codiceSelezionato());
 }
 
 void PromozioneFrame::CaricaOffertaArticolo(const QString& codice)
@@ -313,7 +314,7 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
         m_c.MaskDal->setFocus();
         return false;
     }
-    const QString codice = m_c.codiceSelezionato ? m_c.codiceSelezionato() : QString();
+    const QString codice = m_lista->codiceSelezionato();
     if (codice.isEmpty()) {
         Msg::info(QStringLiteral("Nessun PLU selezionato"));
         return false;
