@@ -316,7 +316,8 @@ void RepartiWindow::MostraReparto()
         Check3->setChecked(true);
     } else {
         // A stored icon that is no picture: the row and the icon controls are repaired.
-        Departments::dimenticaIcona(cod);
+        if (!Departments::dimenticaIcona(cod))
+            Msg::warn(QStringLiteral("ATTENZIONE! Aggiornamento dell'icona del reparto non riuscito"));
         Dir1->setText(Paths::inProgramFolder(QStringLiteral("Immagini")));
         Image1->clear();
         Check3->setChecked(false);
@@ -474,7 +475,7 @@ void RepartiWindow::Command1_Click(int index)
             void mostraAvviso(bool on) override
             {
                 m_w.frAvviso->setVisible(on);
-                QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                LasciaScorrereEventi();
             }
             void setTestoAvviso(const QString& t) override { m_w.lblAvviso->setText(t); }
             void mostraStato(const QString& t) override
