@@ -1,20 +1,40 @@
 #include "editing/Departments.h"
 
-#include "core/Database.h"
 #include "core/NumeroDigitato.h"
 #include "core/Paths.h"
 #include "core/VbConvert.h"
+#include "core/store/Reparti.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <functional>
 
 namespace Departments {
 
 namespace {
 
 const QString kModulo = QStringLiteral("Reparti");
+
+// Rewrites the stored row of `cod` as `cambia` leaves it; a department that is not there is a
+// failure, as a failed read or write is.
+Esito riscrivi(int cod, const QString& procedura, const std::function<void(Reparto&)>& cambia)
+{
+    const Letto<Reparto> letto = Articoli::repartoPerCodice(cod);
+    Esito e;
+    if (!letto.ok)
+        e = Esito::fallito(VbErr::DatabaseError, letto.errore);
+    else if (!letto.valore)
+        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("Cod %1 non trovato").arg(cod));
+    else {
+        Reparto r = *letto.valore;
+        cambia(r);
+        e = Articoli::aggiornaReparto(r);
+    }
+    if (!e)
+        ScriviErrore(kModulo, procedura, e);
+    return e;
+}
+
 } // namespace
 
 bool haIcona(const Reparto& r)
@@ -34,7 +54,10 @@ QList<Reparto> tutti(bool* ok)
 
 std::optional<Reparto> leggi(int cod)
 {
-    return Articoli::repartoPerCodice(cod).valore;
+    const Letto<Reparto> r = Articoli::repartoPerCodice(cod);
+    if (!r.ok)
+        ScriviErrore(kModulo, QStringLiteral("MostraReparto"), VbErr::DatabaseError, r.errore);
+    return r.valore;
 }
 
 QString verificaIva(const QString& iva)
@@ -55,58 +78,39 @@ Esito salva(int cod, const Modifica& m)
         ScriviErrore(kModulo, QStringLiteral("SalvaReparto"), VbErr::TypeMismatch, m.iva + QLatin1Char('/') + m.valore);
         return Esito::fallito(VbErr::TypeMismatch);
     }
-    QString err;
-    bool ok = false;
-    const QVariantList comuni{m.nome, *iva, Vb::roundHalfAway(*valore, 2), m.prezzoZero ? 1 : 0, m.nonFiscale ? 1 : 0};
-    if (!m.conIcona) {
-        ok = Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = ?, Iva = ?, PrezzoPrefissato = ?, Sconto = ?, "
-                                     "NoFiscale = ?, PercorsoIcon = '', Icon = NULL WHERE Cod = ?"),
-                      comuni + QVariantList{cod}, &err);
-    } else if (!m.nuovoFile.isEmpty()) {
-        ok = Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = ?, Iva = ?, PrezzoPrefissato = ?, Sconto = ?, "
-                                     "NoFiscale = ?, PercorsoIcon = ?, Icon = ? WHERE Cod = ?"),
-                      comuni + QVariantList{m.nuovaCartella, m.nuovoFile, cod}, &err);
-    } else {
-        // No new picture chosen: the stored icon stays as it is.
-        ok = Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = ?, Iva = ?, PrezzoPrefissato = ?, Sconto = ?, "
-                                     "NoFiscale = ? WHERE Cod = ?"),
-                      comuni + QVariantList{cod}, &err);
-    }
-    if (ok && Db::scalar(QStringLiteral("SELECT changes()")).toInt() != 1) {
-        ok = false;
-        err = QStringLiteral("Cod %1 non trovato").arg(cod);
-    }
-    if (!ok) {
-        ScriviErrore(kModulo, QStringLiteral("SalvaReparto"), VbErr::DatabaseError, err);
-        return Esito::fallito(VbErr::DatabaseError, err);
-    }
-    return Esito::riuscito();
+    return riscrivi(cod, QStringLiteral("SalvaReparto"), [&](Reparto& r) {
+        r.descrizione = m.nome;
+        r.iva = *iva;
+        r.prezzoPrefissato = Vb::roundHalfAway(*valore, 2);
+        r.sconto = m.prezzoZero ? 1 : 0;
+        r.noFiscale = m.nonFiscale;
+        if (!m.conIcona) {
+            r.percorsoIcon = QStringLiteral("");
+            r.icon = QString();
+        } else if (!m.nuovoFile.isEmpty()) {
+            r.percorsoIcon = m.nuovaCartella;
+            r.icon = m.nuovoFile;
+        } // else no new picture chosen: the stored icon stays as it is
+    });
 }
 
 Esito azzera(int cod)
 {
-    QString err;
-    bool ok =
-        Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Reparto' || Cod, Iva = 0, PrezzoPrefissato = 0, "
-                                "Sconto = 0, NoFiscale = 0, PercorsoIcon = '', Icon = '' WHERE Cod = ?"),
-                 {cod}, &err);
-    if (ok && Db::scalar(QStringLiteral("SELECT changes()")).toInt() != 1) {
-        ok = false;
-        err = QStringLiteral("Cod %1 non trovato").arg(cod);
-    }
-    if (!ok) {
-        ScriviErrore(kModulo, QStringLiteral("AzzeraReparto"), VbErr::DatabaseError, err);
-        return Esito::fallito(VbErr::DatabaseError, err);
-    }
-    return Esito::riuscito();
+    return riscrivi(cod, QStringLiteral("AzzeraReparto"), [cod](Reparto& r) {
+        r = Reparto{};
+        r.cod = cod;
+        r.descrizione = QStringLiteral("Reparto%1").arg(cod);
+        r.percorsoIcon = QStringLiteral("");
+        r.icon = QStringLiteral("");
+    });
 }
 
 Esito dimenticaIcona(int cod)
 {
-    QString err;
-    if (!Db::exec(QStringLiteral("UPDATE Reparti SET Icon = NULL WHERE Cod = ?"), {cod}, &err))
-        return Esito::fallito(VbErr::DatabaseError, err);
-    return Esito::riuscito();
+    const Esito e = Articoli::togliIconaReparto(cod);
+    if (!e)
+        ScriviErrore(kModulo, QStringLiteral("MostraReparto"), e);
+    return e;
 }
 
 QString percorsoIcona(const QString& percorso, const QString& icon)

@@ -1,30 +1,20 @@
 #include "editing/ExtraBarcodes.h"
 
 #include "core/Articoli.h"
-#include "core/Database.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
+#include "core/store/BarCodeUlteriori.h"
 
 namespace ExtraBarcodes {
 
 Letto<QStringList> carica(const QString& codice)
 {
-    QStringList out;
     const std::optional<qint64> codiceArticolo = Articoli::codiceDaTesto(codice);
     if (!codiceArticolo)
         return Letto<QStringList>::fallito(codice);
-    const qint64 n = *codiceArticolo;
-    QSqlQuery q =
-        Db::query(QStringLiteral("SELECT BarCode FROM BarCodeUlteriori WHERE CodProd = ? ORDER BY rowid"), {n});
-    if (!q.isActive()) {
+    Letto<QStringList> l = Articoli::barCodeUlteriori(*codiceArticolo, kRighe);
+    if (!l.ok)
         ScriviErrore(QStringLiteral("AggiungiMateriale"), QStringLiteral("CaricaBarCodeAlternativi"),
-                     VbErr::DatabaseError, q.lastError().text());
-        return Letto<QStringList>::fallito(q.lastError().text());
-    }
-    while (q.next() && out.size() < kRighe)
-        out << q.value(0).toString();
-    return Letto<QStringList>::trovato(out);
+                     VbErr::DatabaseError, l.errore);
+    return l;
 }
 
 Esito registra(const QString& codice, const QString& codPerTabProd, const QStringList& celle)
@@ -34,25 +24,14 @@ Esito registra(const QString& codice, const QString& codPerTabProd, const QStrin
     const std::optional<qint64> codiceArticolo = Articoli::codiceDaTesto(codice);
     if (!codiceArticolo)
         return Esito::fallito(VbErr::TypeMismatch, codice);
-    const qint64 n = *codiceArticolo;
-    QString err;
-    Db::Transaction t;
-    bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {n}, &err);
-    for (const QString& c : celle) {
-        if (!ok)
-            break;
-        if (c.isEmpty())
-            continue;
-        ok = Db::exec(QStringLiteral("INSERT INTO BarCodeUlteriori (CodProd, BarCode, Inviato, CodPerTabProd) "
-                                     "VALUES (?, ?, 0, ?)"),
-                      {n, c, codPerTabProd}, &err);
-    }
-    if (!ok || !t.commit()) {
-        ScriviErrore(QStringLiteral("AggiungiMateriale"), QStringLiteral("RegistraBarCodeAlternativi"),
-                     VbErr::DatabaseError, err);
-        return Esito::fallito(VbErr::DatabaseError, err);
-    }
-    return Esito::riuscito();
+    QStringList barCodes;
+    for (const QString& c : celle)
+        if (!c.isEmpty())
+            barCodes << c;
+    const Esito e = Articoli::sostituisciBarCodeUlteriori(*codiceArticolo, codPerTabProd, barCodes);
+    if (!e)
+        ScriviErrore(QStringLiteral("AggiungiMateriale"), QStringLiteral("RegistraBarCodeAlternativi"), e);
+    return e;
 }
 
 int aggiungi(QStringList& celle, const QString& code, const QString& barCodePrincipale)

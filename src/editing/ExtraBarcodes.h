@@ -1,5 +1,5 @@
 #pragma once
-// Further barcodes of an article (table BarCodeUlteriori): load, the grid's add rule, and the
+// Further barcodes of an article (stored in BarCodeUlteriori): load, the grid's add rule, and the
 // rewrite of an article's rows, all or nothing.
 #include "core/ErrorLog.h"
 #include "core/Read.h"

@@ -60,8 +60,7 @@ void CalcoloPrezzi::scrivi(Campo c, const QString& text)
     if (m_testi[int(c)] == text)
         return;
     m_testi[int(c)] = text;
-    if (scritto)
-        scritto(c, text);
+    m_vista.scritto(c, text);
     dopoCambio(c);
 }
 
@@ -122,8 +121,7 @@ void CalcoloPrezzi::calcolaPrezzi()
     const QString ivaTesto = m_testi[int(Campo::Iva)];
     std::optional<double> iva;
     if (ivaTesto.isEmpty()) {
-        if (ivaMancante)
-            ivaMancante();
+        m_vista.ivaMancante();
     } else {
         iva = numero(ivaTesto);
     }

@@ -3,7 +3,6 @@
 // price with VAT, public price and mark-up. The model holds the field texts and runs each field's
 // change rule when a text changes, as the boxes' change events did; the window mirrors the texts.
 #include <QString>
-#include <functional>
 #include <optional>
 
 namespace PriceMath {
@@ -27,10 +26,18 @@ class CalcoloPrezzi
 public:
     enum class Campo { Acquisto, Iva, AcquistoConIva, PrezzoPubblico, RicaricoCalcolato, Ricarico, Costo };
 
-    // Called for every text the model writes, so the window can show it.
-    std::function<void(Campo, const QString&)> scritto;
-    // "IMPOSTARE ALIQUOTA IVA - Verificare": the purchase price changed with no VAT shown.
-    std::function<void()> ivaMancante;
+    // What the model needs of the window that shows its boxes.
+    class Vista
+    {
+    public:
+        virtual ~Vista() = default;
+        // Every text the model writes, so the window shows it.
+        virtual void scritto(Campo c, const QString& text) = 0;
+        // "IMPOSTARE ALIQUOTA IVA - Verificare": the purchase price changed with no VAT shown.
+        virtual void ivaMancante() = 0;
+    };
+
+    explicit CalcoloPrezzi(Vista& vista) : m_vista(vista) {}
 
     // A box's text changed (typed or set by code): stores it and runs the box's change rule.
     void cambia(Campo c, const QString& text);
@@ -43,6 +50,7 @@ private:
     void calcolaPrezzi();
     void aggiornaRicarico();
 
+    Vista& m_vista;
     QString m_testi[7];
     bool m_calcoloPrezziInCorso = false;
     bool m_calcoloPrezzoPubblico = false;

@@ -1,12 +1,8 @@
 #include "editing/Promotions.h"
 
 #include "core/Articoli.h"
-#include "core/Database.h"
 #include "core/VbConvert.h"
 #include "core/config/Generali.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace Promotions {
 
@@ -20,21 +16,12 @@ std::optional<qint64> numeroCodice(const QString& codice)
 }
 
 // The article's description for the list, "NON TROVATO" when there is none.
-QString descrizione(const QString& codice)
+QString descrizione(qint64 articolo)
 {
-    const std::optional<qint64> n = numeroCodice(codice);
-    const Letto<Articolo> a = n ? Articoli::perCodice(*n) : Letto<Articolo>::assente();
+    const Letto<Articolo> a = Articoli::perCodice(articolo);
     if (!a.trovatoValore() || a.valore->descrizione.isNull())
         return QStringLiteral("NON TROVATO");
     return a.valore->descrizione;
-}
-
-bool marcaModificato(qint64 n, QString* err)
-{
-    const Esito e = Articoli::marcaModificato(n);
-    if (!e && err)
-        *err = e.descrizione;
-    return bool(e);
 }
 
 } // namespace
@@ -44,70 +31,39 @@ Letto<Offerta> caricaOfferta(const QString& codice)
     const auto n = numeroCodice(codice);
     if (!n)
         return Letto<Offerta>::assente();
-    QSqlQuery q =
-        Db::query(QStringLiteral("SELECT Articolo, DataDAL, DataAL, ScontoVal, ScontoPer, PrzScnt FROM Offerte "
-                                 "WHERE Articolo = ? ORDER BY DataDAL, rowid LIMIT 1"),
-                  {*n});
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaOffertaArticolo"), VbErr::DatabaseError, q.lastError().text());
-        return Letto<Offerta>::fallito(q.lastError().text());
-    }
-    if (!q.next())
-        return Letto<Offerta>::assente();
-    Offerta o;
-    o.articolo = q.value(0).toString();
-    o.dal = Vb::fromIso(q.value(1).toString());
-    o.al = Vb::fromIso(q.value(2).toString());
-    o.scontoVal = q.value(3).toDouble();
-    o.scontoPer = q.value(4).toDouble();
-    o.przScnt = q.value(5).toDouble();
-    return Letto<Offerta>::trovato(o);
+    Letto<Offerta> o = Articoli::offertaArticolo(*n);
+    if (!o.ok)
+        ScriviErrore(kModulo, QStringLiteral("CaricaOffertaArticolo"), VbErr::DatabaseError, o.errore);
+    return o;
 }
 
 Esito salva(const Offerta& o)
 {
-    const auto n = numeroCodice(o.articolo);
-    if (!n || !o.dal.isValid() || !o.al.isValid())
-        return Esito::fallito(VbErr::TypeMismatch, o.articolo);
-    QString err;
-    Db::Transaction t;
-    const bool ok =
-        t.ok() &&
-        Db::exec(QStringLiteral("DELETE FROM Offerte WHERE DataDAL = ? AND DataAL = ? AND Articolo = ?"),
-                 {Vb::isoDate(o.dal), Vb::isoDate(o.al), *n}, &err) &&
-        Db::exec(QStringLiteral("INSERT INTO Offerte (Articolo, DataDAL, DataAL, ScontoVal, ScontoPer, Pezzi, PrzScnt) "
-                                "VALUES (?, ?, ?, ?, ?, '1', ?)"),
-                 {*n, Vb::isoDate(o.dal), Vb::isoDate(o.al), o.scontoVal, o.scontoPer, o.przScnt}, &err) &&
-        marcaModificato(*n, &err) && t.commit();
-    if (!ok) {
-        ScriviErrore(kModulo, QStringLiteral("SalvaPromozione"), VbErr::DatabaseError, err);
-        return Esito::fallito(VbErr::DatabaseError, err);
-    }
-    return Esito::riuscito();
+    if (!o.dal.isValid() || !o.al.isValid())
+        return Esito::fallito(VbErr::TypeMismatch, QString::number(o.articolo));
+    const Esito e = Articoli::sostituisciOfferta(o);
+    if (!e)
+        ScriviErrore(kModulo, QStringLiteral("SalvaPromozione"), e);
+    return e;
 }
 
 Esito eliminaArticoli(const QStringList& codici)
 {
-    QString err;
-    Db::Transaction t;
-    bool ok = t.ok();
+    QList<qint64> articoli;
+    Esito e;
     for (const QString& c : codici) {
         const auto n = numeroCodice(c);
-        if (!ok)
-            break;
         if (!n) {
-            ok = false;
-            err = c;
+            e = Esito::fallito(VbErr::DatabaseError, c);
             break;
         }
-        ok =
-            Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {*n}, &err) && marcaModificato(*n, &err);
+        articoli << *n;
     }
-    if (!ok || !t.commit()) {
-        ScriviErrore(kModulo, QStringLiteral("CmdEliminaOfferta_Click"), VbErr::DatabaseError, err);
-        return Esito::fallito(VbErr::DatabaseError, err);
-    }
-    return Esito::riuscito();
+    if (e)
+        e = Articoli::eliminaOfferte(articoli);
+    if (!e)
+        ScriviErrore(kModulo, QStringLiteral("CmdEliminaOfferta_Click"), e);
+    return e;
 }
 
 QList<QStringList> elenco(const QDate& dal)
@@ -117,24 +73,20 @@ QList<QStringList> elenco(const QDate& dal)
         ScriviErrore(kModulo, QStringLiteral("VediTutteLePromozioni"), VbErr::TypeMismatch, QStringLiteral("MaskDal"));
         return rows;
     }
-    QSqlQuery q =
-        Db::query(QStringLiteral("SELECT Articolo, DataDAL, DataAL, ScontoVal, ScontoPer, PrzScnt FROM Offerte "
-                                 "WHERE DataDAL >= ? ORDER BY DataDAL, rowid"),
-                  {Vb::isoDate(dal)});
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("VediTutteLePromozioni"), VbErr::DatabaseError, q.lastError().text());
+    const Letto<QList<Offerta>> offerte = Articoli::offerteDal(dal);
+    if (!offerte.ok) {
+        ScriviErrore(kModulo, QStringLiteral("VediTutteLePromozioni"), VbErr::DatabaseError, offerte.errore);
         return rows;
     }
-    while (q.next()) {
-        const QString art = q.value(0).toString();
+    for (const Offerta& o : *offerte.valore) {
         rows << QStringList{QString::number(rows.size() + 1),
-                            art,
-                            descrizione(art),
-                            Vb::formatDate(Vb::fromIso(q.value(1).toString())),
-                            Vb::formatDate(Vb::fromIso(q.value(2).toString())),
-                            Vb::money(q.value(3).toDouble()),
-                            Vb::cstr(q.value(4).toDouble()),
-                            Vb::money(q.value(5).toDouble())};
+                            QString::number(o.articolo),
+                            descrizione(o.articolo),
+                            Vb::formatDate(o.dal),
+                            Vb::formatDate(o.al),
+                            Vb::money(o.scontoVal),
+                            Vb::cstr(o.scontoPer),
+                            Vb::money(o.przScnt)};
     }
     return rows;
 }
@@ -160,10 +112,13 @@ std::optional<QString> scontoDaPrezzo(double prezzo, const QString& prezzoPromo)
 
 int codiceAvviso(const QDate& oggi)
 {
-    const QString d = Vb::isoDate(oggi);
-    const bool inizio = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Offerte WHERE DataDAL = ?"), {d}).toInt() > 0;
-    const bool fine = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Offerte WHERE DataAL = ?"), {d}).toInt() > 0;
-    return (inizio ? 1 : 0) + (fine ? 2 : 0);
+    const Letto<Articoli::OfferteDelGiorno> g = Articoli::offerteDelGiorno(oggi);
+    if (!g.ok) {
+        // No notice rather than a wrong one; the failure is in the log.
+        ScriviErrore(kModulo, QStringLiteral("AvvisoPromozioni"), VbErr::DatabaseError, g.errore);
+        return 0;
+    }
+    return (g.valore->iniziano ? 1 : 0) + (g.valore->finiscono ? 2 : 0);
 }
 
 bool avvisoAttivo()

@@ -1,8 +1,9 @@
 #pragma once
-// Promotions (table Offerte): an article's discounted price for a period, the list of them, the
-// promotional price arithmetic and the start and end notice. Every read and write of Offerte.
+// Promotions: an article's discounted price for a period (stored in Offerte, core/store/Offerte.h),
+// the list of them, the promotional price arithmetic and the start and end notice.
 #include "core/ErrorLog.h"
 #include "core/Read.h"
+#include "core/store/Offerte.h"
 
 #include <QDate>
 #include <QList>
@@ -12,24 +13,16 @@
 
 namespace Promotions {
 
-struct Offerta
-{
-    QString articolo;
-    QDate dal;
-    QDate al;
-    double scontoVal = 0;
-    double scontoPer = 0;
-    double przScnt = 0;
-    bool inEuro() const { return scontoVal != 0; }
-};
+using Offerta = Articoli::Offerta;
 
 // The article's first promotion by DataDAL; a failed query is reported, never "no promotion".
 Letto<Offerta> caricaOfferta(const QString& codice);
 
 // Replaces the promotion of the same article and period and marks the article, all or nothing.
+// A period without both dates is refused.
 Esito salva(const Offerta& o);
 
-// Removes every promotion of each article and marks them, all or nothing.
+// Removes every promotion of each article (codes as listed) and marks them, all or nothing.
 Esito eliminaArticoli(const QStringList& codici);
 
 // Rows of lstOfferte from `dal` on, by DataDAL: "Cod", "CodArt", "Descrizione", "DAL", "AL",

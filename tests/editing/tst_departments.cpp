@@ -355,6 +355,24 @@ private Q_SLOTS:
         QVERIFY(col("Icon", 4).isNull());
     }
 
+    // A stored file that is no picture whose repair cannot be written: the user is told, the
+    // row stays as it was.
+    void failedIconRepairIsTold()
+    {
+        TestEnv env;
+        QDir(env.home()).mkpath("Icone");
+        writeRaw(env.path("Icone/rotta.png"), "not a picture");
+        QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'rotta.png' WHERE Cod = 3"));
+        QVERIFY(Db::exec("CREATE TRIGGER ro BEFORE UPDATE ON Reparti BEGIN SELECT RAISE(ABORT, 'read only'); END"));
+        RepartiWindow& w = apri();
+        env.clearMessages();
+        QCOMPARE(w.ListReparti->item(2, 0)->text(), QString("3"));
+        w.ListReparti->setCurrentCell(2, 0); // as the user's click
+        QCOMPARE(env.messages(), QStringList{"ATTENZIONE! Aggiornamento dell'icona del reparto non riuscito"});
+        QCOMPARE(col("Icon", 3).toString(), QString("rotta.png"));
+        QVERIFY(!w.Check3->isChecked());
+    }
+
     void failedSaveStaysInEditMode()
     {
         TestEnv env;

@@ -38,6 +38,15 @@ QList<Passo> passi(const QString& s)
     return out;
 }
 
+// The editor's side of the model: what it was told.
+struct Vista : CalcoloPrezzi::Vista
+{
+    int avvisiIva = 0;
+    QHash<int, QString> mostrati;
+    void scritto(Campo c, const QString& t) override { mostrati[int(c)] = t; }
+    void ivaMancante() override { ++avvisiIva; }
+};
+
 } // namespace
 
 class TestPriceMath : public QObject
@@ -81,11 +90,10 @@ private Q_SLOTS:
         QFETCH(QString, changes);
         QFETCH(QString, expected);
         QFETCH(int, vatWarnings);
-        CalcoloPrezzi m;
-        int warnings = 0;
-        QHash<int, QString> shown;
-        m.ivaMancante = [&] { ++warnings; };
-        m.scritto = [&](Campo c, const QString& t) { shown[int(c)] = t; };
+        Vista v;
+        CalcoloPrezzi m(v);
+        const int& warnings = v.avvisiIva;
+        const QHash<int, QString>& shown = v.mostrati;
         for (const Passo& p : passi(changes))
             m.cambia(p.campo, p.testo);
         for (const Passo& p : passi(expected)) {
@@ -113,7 +121,8 @@ private Q_SLOTS:
         QFETCH(QString, acquisto);
         QFETCH(QString, iva);
         QFETCH(QString, pubblico);
-        CalcoloPrezzi m;
+        Vista v;
+        CalcoloPrezzi m(v);
         m.cambia(Campo::Iva, iva);
         m.cambia(Campo::PrezzoPubblico, pubblico);
         m.cambia(Campo::Acquisto, acquisto); // as the editor's fill does: the purchase price last

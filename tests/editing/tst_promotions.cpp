@@ -20,6 +20,16 @@ namespace {
 // The article window's promotion frame, as far as the handlers use it.
 struct Frame
 {
+    // The article list: the selected code and price the test sets.
+    struct Lista : ListaPromozione
+    {
+        const Frame& f;
+        explicit Lista(const Frame& frame) : f(frame) {}
+        QString codiceSelezionato() const override { return f.codice; }
+        std::optional<QString> prezzoSelezionato() const override { return f.prezzoArticolo; }
+        bool primaScheda() const override { return true; }
+    };
+
     QWidget window;
     QWidget* fr = new QWidget(&window);
     QLineEdit* dal = new QLineEdit(fr);
@@ -53,10 +63,7 @@ struct Frame
         c.lblMotivo = motivo;
         c.cmdConfermaPromozione = conferma;
         c.txtRicBarCode = ricerca;
-        c.codiceSelezionato = [this] { return codice; };
-        c.prezzoSelezionato = [this] { return prezzoArticolo; };
-        c.primaScheda = [] { return true; };
-        handlers = new PromozioneFrame(c, &window);
+        handlers = new PromozioneFrame(c, std::make_unique<Lista>(*this), &window);
         handlers->collega();
         euro->setChecked(true);
         const QString oggi = Vb::formatDate(QDate::currentDate());
@@ -268,7 +275,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         articolo(1);
-        Promotions::Offerta o{"1", QDate::currentDate(), QDate::currentDate().addDays(2), 1, 0, 9};
+        Promotions::Offerta o{1, QDate::currentDate(), QDate::currentDate().addDays(2), 1, 0, 9};
         QVERIFY(Promotions::salva(o));
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
         QVERIFY(Db::exec("CREATE TRIGGER bad BEFORE INSERT ON Offerte BEGIN SELECT RAISE(ABORT, 'x'); END"));
@@ -322,10 +329,10 @@ private Q_SLOTS:
         articolo(1);
         articolo(2);
         const QDate t = QDate::currentDate();
-        QVERIFY(Promotions::salva({"1", t.addDays(1), t.addDays(3), 1.5, 0, 8.5}));
-        QVERIFY(Promotions::salva({"1", t.addDays(10), t.addDays(12), 0, 10, 9}));
-        QVERIFY(Promotions::salva({"2", t, t, 0, 5, 9.5}));
-        QVERIFY(Promotions::salva({"3", t.addDays(-5), t, 0, 5, 1})); // article missing
+        QVERIFY(Promotions::salva({1, t.addDays(1), t.addDays(3), 1.5, 0, 8.5}));
+        QVERIFY(Promotions::salva({1, t.addDays(10), t.addDays(12), 0, 10, 9}));
+        QVERIFY(Promotions::salva({2, t, t, 0, 5, 9.5}));
+        QVERIFY(Promotions::salva({3, t.addDays(-5), t, 0, 5, 1})); // article missing
         const auto rows = Promotions::elenco(t);
         QCOMPARE(rows.size(), 3);
         QCOMPARE(rows.at(0),
@@ -375,7 +382,7 @@ private Q_SLOTS:
         if (!setting.isEmpty())
             ScriviINI(env.setup(), "Promozioni", "AvvisoAttivo", setting);
         const QDate t = QDate::currentDate();
-        QVERIFY(Promotions::salva({"1", t.addDays(starts), t.addDays(ends), 1, 0, 1}));
+        QVERIFY(Promotions::salva({1, t.addDays(starts), t.addDays(ends), 1, 0, 1}));
         QWidget w;
         QLabel lbl("before", &w);
         w.show();

@@ -36,14 +36,24 @@ void Magazzino::collegaModifica()
     c.lblMotivo = lblMotivoPrezzo;
     c.cmdConfermaPromozione = cmdConfermaPromozione;
     c.txtRicBarCode = txtRicBarCode;
-    c.codiceSelezionato = [this] { return ListMagazzino->selectedCode(); };
-    c.prezzoSelezionato = [this]() -> std::optional<QString> {
-        if (ListMagazzino->count() == 0)
-            return std::nullopt;
-        return ListMagazzino->selectedText(ArticleList::colPrezzoV);
+    // The article list as the promotion frame reads it.
+    class Lista final : public ListaPromozione
+    {
+    public:
+        explicit Lista(const Magazzino& m) : m_m(m) {}
+        QString codiceSelezionato() const override { return m_m.ListMagazzino->selectedCode(); }
+        std::optional<QString> prezzoSelezionato() const override
+        {
+            if (m_m.ListMagazzino->count() == 0)
+                return std::nullopt;
+            return m_m.ListMagazzino->selectedText(ArticleList::colPrezzoV);
+        }
+        bool primaScheda() const override { return m_m.tbTAB->currentIndex() == 0; }
+
+    private:
+        const Magazzino& m_m;
     };
-    c.primaScheda = [this] { return tbTAB->currentIndex() == 0; };
-    m_promo = new PromozioneFrame(c, this);
+    m_promo = new PromozioneFrame(c, std::make_unique<Lista>(*this), this);
     m_promo->collega();
     connect(cmdPromozioni, &QPushButton::clicked, m_promo, &PromozioneFrame::cmdPromozioni_Click);
     connect(cmdConfermaPromozione, &QPushButton::clicked, m_promo, &PromozioneFrame::cmdConfermaPromozione_Click);

@@ -1,5 +1,6 @@
 #include "core/store/Reparti.h"
 
+#include "core/ArticoliRiga.h"
 #include "core/Database.h"
 
 #include <QSqlError>
@@ -42,6 +43,11 @@ Letto<int> codiceRepartoPerDescrizione(const QString& descrizione)
 Letto<int> codiceRepartoPerIva(int iva)
 {
     return primo<int>(QStringLiteral("SELECT Cod FROM Reparti WHERE Iva = ?"), {iva}, intero);
+}
+
+Esito togliIconaReparto(int cod)
+{
+    return Riga::esegui(QStringLiteral("UPDATE Reparti SET Icon = NULL WHERE Cod = ?"), {cod});
 }
 
 } // namespace Articoli

@@ -9,7 +9,7 @@
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
-#include "editing/ArticleStore.h"
+#include "editing/ArticleRules.h"
 #include "editing/ExtraBarcodes.h"
 #include "reglink/ScannerPort.h"
 
@@ -268,14 +268,20 @@ QLineEdit* AggiungiMateriale::casella(Campo c) const
     return nullptr;
 }
 
+void AggiungiMateriale::scritto(Campo c, const QString& text)
+{
+    m_scriveModello = true;
+    casella(c)->setText(text);
+    m_scriveModello = false;
+}
+
+void AggiungiMateriale::ivaMancante()
+{
+    Msg::info(QStringLiteral("IMPOSTARE ALIQUOTA IVA - Verificare"));
+}
+
 void AggiungiMateriale::collegaPrezzi()
 {
-    m_prezzi.scritto = [this](Campo c, const QString& t) {
-        m_scriveModello = true;
-        casella(c)->setText(t);
-        m_scriveModello = false;
-    };
-    m_prezzi.ivaMancante = [] { Msg::info(QStringLiteral("IMPOSTARE ALIQUOTA IVA - Verificare")); };
     for (Campo c : {Campo::Acquisto, Campo::Iva, Campo::AcquistoConIva, Campo::PrezzoPubblico, Campo::RicaricoCalcolato,
                     Campo::Ricarico, Campo::Costo}) {
         connect(casella(c), &QLineEdit::textChanged, this, [this, c](const QString& t) {
@@ -294,7 +300,7 @@ void AggiungiMateriale::collegaTasti()
                     next->setFocus();
                 return 0;
             }
-            return numerico ? ArticleStore::filtroDecimale(k, box->text()) : k;
+            return numerico ? ArticleRules::filtroDecimale(k, box->text()) : k;
         });
     };
     KeyPressFilter::install(TxtDesc, [this](int k) {
@@ -333,7 +339,7 @@ bool AggiungiMateriale::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut) {
         if (watched == TxtDesc) {
-            const QString pulita = ArticleStore::pulisciDescrizione(TxtDesc->text());
+            const QString pulita = ArticleRules::pulisciDescrizione(TxtDesc->text());
             if (pulita != TxtDesc->text())
                 TxtDesc->setText(pulita);
         } else if (watched == CboFornitore || watched == CboFornitore->lineEdit()) {
@@ -381,7 +387,7 @@ void AggiungiMateriale::CaricaGeneri()
 {
     m_riempimento = true;
     CboGenere->clear();
-    CboGenere->addItems(ArticleStore::generi());
+    CboGenere->addItems(ArticleRules::generi());
     CboGenere->setCurrentIndex(-1);
     m_riempimento = false;
 }
@@ -389,7 +395,7 @@ void AggiungiMateriale::CaricaGeneri()
 void AggiungiMateriale::CaricaFornitori()
 {
     CboFornitore->clear();
-    CboFornitore->addItems(ArticleStore::fornitori());
+    CboFornitore->addItems(ArticleRules::fornitori());
     CboFornitore->setCurrentIndex(-1);
     CboFornitore->setEditText(QString());
 }
@@ -429,7 +435,7 @@ bool AggiungiMateriale::riempi(const QString& codice)
 {
     load();
     Frame1->setTitle(kModifica);
-    const auto a = ArticleStore::carica(codice);
+    const auto a = ArticleRules::carica(codice);
     if (!a) {
         ScriviErrore(objectName(), QStringLiteral("PreparaPerModifica"), VbErr::InvalidUseOfNull, codice);
         return false;
@@ -486,62 +492,62 @@ QString AggiungiMateriale::ControlloCampi()
     a.iva = txtIVA->text();
     a.barCode = LbLBarCode->text();
     a.codFornitore = txtCodArtFornitore->text();
-    const auto v = ArticleStore::verifica(a, isModifica() ? AppCodeModifica->text() : QString());
-    const auto focus = [this](ArticleStore::Campo c) {
+    const auto v = ArticleRules::verifica(a, isModifica() ? AppCodeModifica->text() : QString());
+    const auto focus = [this](ArticleRules::Campo c) {
         QWidget* w = nullptr;
         switch (c) {
-        case ArticleStore::Campo::Desc:
+        case ArticleRules::Campo::Desc:
             w = TxtDesc;
             break;
-        case ArticleStore::Campo::Qta:
+        case ArticleRules::Campo::Qta:
             w = TxtQTA;
             break;
-        case ArticleStore::Campo::Acquisto:
+        case ArticleRules::Campo::Acquisto:
             w = txtAcquisto;
             break;
-        case ArticleStore::Campo::Um:
+        case ArticleRules::Campo::Um:
             w = txtUm;
             break;
-        case ArticleStore::Campo::Genere:
+        case ArticleRules::Campo::Genere:
             w = CboGenere;
             break;
-        case ArticleStore::Campo::Fornitore:
+        case ArticleRules::Campo::Fornitore:
             w = CboFornitore;
             break;
-        case ArticleStore::Campo::Costo:
+        case ArticleRules::Campo::Costo:
             w = TxtCosto;
             break;
-        case ArticleStore::Campo::Iva:
+        case ArticleRules::Campo::Iva:
             w = txtIVA;
             break;
-        case ArticleStore::Campo::CodFornitore:
+        case ArticleRules::Campo::CodFornitore:
             w = txtCodArtFornitore;
             break;
-        case ArticleStore::Campo::Nessuno:
+        case ArticleRules::Campo::Nessuno:
             break;
         }
         if (w)
             w->setFocus();
     };
     switch (v.esito) {
-    case ArticleStore::Verifica::Ok:
+    case ArticleRules::Verifica::Ok:
         return QStringLiteral("Ok");
-    case ArticleStore::Verifica::CampoVuoto:
+    case ArticleRules::Verifica::CampoVuoto:
         focus(v.campo);
         return QStringLiteral("NOK");
-    case ArticleStore::Verifica::NonNumerico:
+    case ArticleRules::Verifica::NonNumerico:
         Msg::box(v.messaggio, QMessageBox::Ok, QMessageBox::Warning);
         focus(v.campo);
         return QStringLiteral("NOK");
-    case ArticleStore::Verifica::BarCodeDoppio:
+    case ArticleRules::Verifica::BarCodeDoppio:
         Msg::box(v.messaggio, QMessageBox::Ok, QMessageBox::Warning);
         return QStringLiteral("NOK");
-    case ArticleStore::Verifica::ChiediCodFornitore:
+    case ArticleRules::Verifica::ChiediCodFornitore:
         if (Msg::yesNo(v.messaggio))
             return QStringLiteral("Ok");
         focus(v.campo);
         return QStringLiteral("NOK");
-    case ArticleStore::Verifica::Errore:
+    case ArticleRules::Verifica::Errore:
         break;
     }
     return {};
@@ -564,7 +570,7 @@ bool AggiungiMateriale::SalvaDatiMateriale()
     a.codFornitore = txtCodArtFornitore->text();
     a.iva = txtIVA->text();
     QString codice;
-    if (!ArticleStore::salva(a, isModifica() ? AppCodeModifica->text() : QString(), &codice))
+    if (!ArticleRules::salva(a, isModifica() ? AppCodeModifica->text() : QString(), &codice))
         return false;
     // From now on the editor holds a stored article: a second confirm rewrites it.
     AppCodeModifica->setText(codice);
@@ -760,7 +766,7 @@ void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb)
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Esito e = ArticleStore::elimina(codiceSelezionato);
+    const Esito e = ArticleRules::elimina(codiceSelezionato);
     if (e)
         cb.ripetiRicerca();
     QApplication::restoreOverrideCursor();

@@ -15,7 +15,7 @@ class QPushButton;
 class QSerialPort;
 class QTableWidget;
 
-class AggiungiMateriale : public FormBase
+class AggiungiMateriale : public FormBase, private CalcoloPrezzi::Vista
 {
     Q_OBJECT
 public:
@@ -98,8 +98,12 @@ private:
     void collegaPrezzi();
     void collegaTasti();
 
+    // The price boxes as the price model writes them.
+    void scritto(CalcoloPrezzi::Campo c, const QString& text) override;
+    void ivaMancante() override;
+
     ArchivioCallbacks* m_cb = nullptr; // the article window that opened the editor
-    CalcoloPrezzi m_prezzi;
+    CalcoloPrezzi m_prezzi{*this};
     BufferScanner m_bufferScanner;
     bool m_scriveModello = false;
     bool m_riempimento = false;

@@ -1,5 +1,6 @@
 #include "editing/ui/Promotions.h"
 
+#include "core/Articoli.h"
 #include "core/VbConvert.h"
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
@@ -60,7 +61,10 @@ int filtroSconto(int k)
 
 } // namespace
 
-PromozioneFrame::PromozioneFrame(ControlliPromozione c, QObject* parent) : QObject(parent), m_c(std::move(c)) {}
+PromozioneFrame::PromozioneFrame(ControlliPromozione c, std::unique_ptr<ListaPromozione> lista, QObject* parent)
+    : QObject(parent), m_c(c), m_lista(std::move(lista))
+{
+}
 
 void PromozioneFrame::collega()
 {
@@ -110,9 +114,7 @@ bool PromozioneFrame::eventFilter(QObject* watched, QEvent* event)
 
 std::optional<double> PromozioneFrame::prezzoArticolo() const
 {
-    if (!m_c.prezzoSelezionato)
-        return std::nullopt;
-    const auto t = m_c.prezzoSelezionato();
+    const auto t = m_lista->prezzoSelezionato();
     if (!t)
         return std::nullopt;
     if (t->trimmed().isEmpty())
@@ -136,7 +138,7 @@ void PromozioneFrame::focusRicBarCode()
 
 void PromozioneFrame::cmdPromozioni_Click()
 {
-    if (m_c.primaScheda && !m_c.primaScheda())
+    if (!m_lista->primaScheda())
         return;
     if (m_c.frPromozione->isVisible()) {
         m_c.frPromozione->hide();
@@ -144,7 +146,7 @@ void PromozioneFrame::cmdPromozioni_Click()
     }
     m_c.optEuro->setChecked(true);
     m_c.frPromozione->show();
-    CaricaOffertaArticolo(m_c.codiceSelezionato ? m_c.codiceSelezionato() : QString());
+    CaricaOffertaArticolo(m_lista->codiceSelezionato());
 }
 
 void PromozioneFrame::CaricaOffertaArticolo(const QString& codice)
@@ -312,7 +314,7 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
         m_c.MaskDal->setFocus();
         return false;
     }
-    const QString codice = m_c.codiceSelezionato ? m_c.codiceSelezionato() : QString();
+    const QString codice = m_lista->codiceSelezionato();
     if (codice.isEmpty()) {
         Msg::info(QStringLiteral("Nessun PLU selezionato"));
         return false;
@@ -328,7 +330,8 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
         return false;
     }
     Promotions::Offerta o;
-    o.articolo = codice;
+    const std::optional<qint64> articolo = Articoli::codiceDaTesto(codice);
+    o.articolo = articolo.value_or(0);
     o.dal = dal;
     o.al = al;
     if (m_c.optEuro->isChecked())
@@ -337,7 +340,8 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
         o.scontoPer = *sconto;
     o.przScnt = *prezzo;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Esito e = Promotions::salva(o);
+    // A code that is no article number cannot be saved: told as any failed save.
+    const Esito e = articolo ? Promotions::salva(o) : Esito::fallito(VbErr::TypeMismatch, codice);
     m_scontoDaPrezzo = false;
     QApplication::restoreOverrideCursor();
     if (!e) {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -37,19 +38,26 @@ struct ControlliPromozione
     QLabel* lblMotivo = nullptr; // under the price box: why there is no valid price, whole
     QWidget* cmdConfermaPromozione = nullptr;
     QWidget* txtRicBarCode = nullptr;
+};
+
+// What the frame needs of the article list it works on. Every method is required.
+class ListaPromozione
+{
+public:
+    virtual ~ListaPromozione() = default;
     // The item text of the selected article, empty when none is selected.
-    std::function<QString()> codiceSelezionato;
+    virtual QString codiceSelezionato() const = 0;
     // The sale-price text ("Prz. V") of the selected article; nullopt when the list has no items.
-    std::function<std::optional<QString>()> prezzoSelezionato;
+    virtual std::optional<QString> prezzoSelezionato() const = 0;
     // Whether the first tab of tbTAB (the article list) is selected.
-    std::function<bool()> primaScheda;
+    virtual bool primaScheda() const = 0;
 };
 
 class PromozioneFrame : public QObject
 {
     Q_OBJECT
 public:
-    explicit PromozioneFrame(ControlliPromozione c, QObject* parent = nullptr);
+    PromozioneFrame(ControlliPromozione c, std::unique_ptr<ListaPromozione> lista, QObject* parent = nullptr);
 
     // Connects the handlers and key rules to the controls.
     void collega();
@@ -76,6 +84,7 @@ private:
     void focusRicBarCode();
     void mostraMotivo(const QString& motivo);
     ControlliPromozione m_c;
+    std::unique_ptr<ListaPromozione> m_lista;
     bool m_scontoDaPrezzo = false;
 };
 

@@ -6,7 +6,7 @@
 #include "core/Wait.h"
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
-#include "editing/ArticleStore.h"
+#include "editing/ArticleRules.h"
 #include "editing/Departments.h"
 #include "reglink/DepartmentTransfer.h"
 #include "reglink/RegisterLine.h"
@@ -203,7 +203,7 @@ RepartiWindow::RepartiWindow(QWidget* parent) : FormBase(parent)
     connect(File1, &QListWidget::itemClicked, this, [this](QListWidgetItem* it) { File1_Click(it->text()); });
 
     const auto decimale = [](QLineEdit* box) {
-        return [box](int k) { return ArticleStore::filtroDecimale(k, box->text()); };
+        return [box](int k) { return ArticleRules::filtroDecimale(k, box->text()); };
     };
     limita(NomeReparto, 16, {});
     limita(Iva, 5, decimale(Iva));
@@ -316,7 +316,8 @@ void RepartiWindow::MostraReparto()
         Check3->setChecked(true);
     } else {
         // A stored icon that is no picture: the row and the icon controls are repaired.
-        Departments::dimenticaIcona(cod);
+        if (!Departments::dimenticaIcona(cod))
+            Msg::warn(QStringLiteral("ATTENZIONE! Aggiornamento dell'icona del reparto non riuscito"));
         Dir1->setText(Paths::inProgramFolder(QStringLiteral("Immagini")));
         Image1->clear();
         Check3->setChecked(false);
@@ -474,7 +475,7 @@ void RepartiWindow::Command1_Click(int index)
             void mostraAvviso(bool on) override
             {
                 m_w.frAvviso->setVisible(on);
-                QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                LasciaScorrereEventi();
             }
             void setTestoAvviso(const QString& t) override { m_w.lblAvviso->setText(t); }
             void mostraStato(const QString& t) override

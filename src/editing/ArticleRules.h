@@ -1,7 +1,8 @@
 #pragma once
-// The article record as the editor shows it, and its trips to and from Magazzino: the new-code
-// rule, loading, checks, save and deletion. Numbers travel as the texts of the boxes and are
-// converted with the Italian rules before they are bound; a text that is not a number is refused.
+// The article editor's rules: the record as its boxes show it, the new-code rule, the checks
+// before a save, what a save and a deletion write (through the store, core/Articoli.h) and the
+// boxes' key and text rules. Numbers travel as the texts of the boxes and are converted with the
+// Italian rules before they are stored; a text that is not a number is refused.
 #include "core/ErrorLog.h"
 
 #include <QString>
@@ -26,7 +27,7 @@ struct ArticoloEditor
     QString pesoConf;     // txtPesoConf
 };
 
-namespace ArticleStore {
+namespace ArticleRules {
 
 // Highest CodMateriale + 1 as text, "1" for an empty table; nullopt when the query fails.
 std::optional<QString> nuovoCodice();
@@ -72,4 +73,4 @@ QString pulisciDescrizione(const QString& s);
 // comma passes only when the box is not empty and holds no comma yet; every other key is dropped.
 int filtroDecimale(int keyAscii, const QString& current);
 
-} // namespace ArticleStore
+} // namespace ArticleRules

@@ -1,26 +1,18 @@
-#include "editing/ArticleStore.h"
+#include "editing/ArticleRules.h"
 
 #include "core/AppState.h"
 #include "core/Articoli.h"
-#include "core/Database.h"
 #include "core/NumeroDigitato.h"
 #include "core/VbConvert.h"
 #include "core/config/Generali.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <cmath>
 
-namespace ArticleStore {
+namespace ArticleRules {
 
 namespace {
 
 const QString kModulo = QStringLiteral("AggiungiMateriale");
-
-QString testo(const QVariant& v)
-{
-    return v.isNull() ? QString() : v.toString();
-}
 
 // Prices show two decimals; a stored value with more keeps them, so nothing is rounded unasked.
 QString prezzo(const std::optional<double>& v)
@@ -142,14 +134,12 @@ Verifica verifica(const ArticoloEditor& a, const QString& codiceModifica)
     // Only a new article may not take a barcode already in the archive: an edited one keeps
     // (or takes) it even when another article shares it.
     if (codiceModifica.isEmpty() && !a.barCode.isEmpty()) {
-        bool ok = false;
-        const QVariant altro =
-            Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE BarCode = ?"), {a.barCode}, &ok);
-        if (!ok) {
+        const Letto<Articolo> altro = Articoli::perBarCode(a.barCode);
+        if (!altro.ok) {
             ScriviErrore(kModulo, QStringLiteral("ControlloCampi"), VbErr::DatabaseError, a.barCode);
             return {Verifica::Errore, Campo::Nessuno, {}};
         }
-        if (altro.toLongLong() > 0)
+        if (altro.valore)
             return {Verifica::BarCodeDoppio, Campo::Nessuno,
                     QStringLiteral("Attenzione codice a barre già presente - Verificare - Impossibile procedere")};
     }
@@ -242,14 +232,14 @@ Esito elimina(const QString& codice)
 
 QStringList generi()
 {
-    QStringList out;
-    QSqlQuery q = Db::query(QStringLiteral("SELECT Cod, Descrizione FROM Reparti ORDER BY Cod"));
-    if (!q.isActive()) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaGeneri"), VbErr::DatabaseError, q.lastError().text());
-        return out;
+    const Letto<QList<Reparto>> l = Articoli::reparti();
+    if (!l.ok) {
+        ScriviErrore(kModulo, QStringLiteral("CaricaGeneri"), VbErr::DatabaseError, l.errore);
+        return {};
     }
-    while (q.next())
-        out << q.value(0).toString() + QLatin1Char('#') + testo(q.value(1));
+    QStringList out;
+    for (const Reparto& r : *l.valore)
+        out << QString::number(r.cod) + QLatin1Char('#') + r.descrizione;
     return out;
 }
 
@@ -288,4 +278,4 @@ int filtroDecimale(int k, const QString& current)
     return 0;
 }
 
-} // namespace ArticleStore
+} // namespace ArticleRules

@@ -2,7 +2,7 @@
 // the department column, a failed deletion, and the editor's small text rules.
 #include "core/Database.h"
 #include "core/IniFile.h"
-#include "editing/ArticleStore.h"
+#include "editing/ArticleRules.h"
 #include "support/TestEnv.h"
 
 #include <QtTest>
@@ -51,24 +51,24 @@ QVariantList riga(qint64 cod)
 
 } // namespace
 
-class TestArticleStore : public QObject
+class TestArticleRules : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void newCode()
     {
         TestEnv env;
-        QCOMPARE(*ArticleStore::nuovoCodice(), QString("1"));
+        QCOMPARE(*ArticleRules::nuovoCodice(), QString("1"));
         articolo(9, "A");
         articolo(10, "B");
-        QCOMPARE(*ArticleStore::nuovoCodice(), QString("11"));
+        QCOMPARE(*ArticleRules::nuovoCodice(), QString("11"));
     }
 
     void saveNewArticle()
     {
         TestEnv env;
         QString codice;
-        QVERIFY(ArticleStore::salva(completo(), QString(), &codice));
+        QVERIFY(ArticleRules::salva(completo(), QString(), &codice));
         QCOMPARE(codice, QString("1"));
         const QVariantList r = riga(1);
         QCOMPARE(r.size(), 17);
@@ -97,7 +97,7 @@ private Q_SLOTS:
         a.barCode = "111";
         a.iva.clear(); // an empty VAT box keeps the stored rate
         QString codice;
-        QVERIFY(ArticleStore::salva(a, "7", &codice));
+        QVERIFY(ArticleRules::salva(a, "7", &codice));
         QCOMPARE(codice, QString("7"));
         const QVariantList r = riga(7);
         QCOMPARE(r[14].toDouble(), 22.0);
@@ -106,17 +106,17 @@ private Q_SLOTS:
         QCOMPARE(r[16].toString(), QString("F"));
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
         // A row that vanished is a failed save, never a silent one.
-        QVERIFY(!ArticleStore::salva(a, "99"));
+        QVERIFY(!ArticleRules::salva(a, "99"));
     }
 
     void numbersThatAreNotNumbersAreRefused_data()
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<int>("campo");
-        QTest::newRow("quantity") << "quantita" << int(ArticleStore::Campo::Qta);
-        QTest::newRow("sale price") << "costo" << int(ArticleStore::Campo::Costo);
-        QTest::newRow("purchase") << "acquisto" << int(ArticleStore::Campo::Acquisto);
-        QTest::newRow("vat") << "iva" << int(ArticleStore::Campo::Iva);
+        QTest::newRow("quantity") << "quantita" << int(ArticleRules::Campo::Qta);
+        QTest::newRow("sale price") << "costo" << int(ArticleRules::Campo::Costo);
+        QTest::newRow("purchase") << "acquisto" << int(ArticleRules::Campo::Acquisto);
+        QTest::newRow("vat") << "iva" << int(ArticleRules::Campo::Iva);
     }
 
     void numbersThatAreNotNumbersAreRefused()
@@ -130,11 +130,11 @@ private Q_SLOTS:
                      : field == "acquisto" ? &a.acquisto
                                            : &a.iva;
         *f = "1,2,3";
-        const auto v = ArticleStore::verifica(a, {});
-        QCOMPARE(v.esito, ArticleStore::Verifica::NonNumerico);
+        const auto v = ArticleRules::verifica(a, {});
+        QCOMPARE(v.esito, ArticleRules::Verifica::NonNumerico);
         QCOMPARE(int(v.campo), campo);
         QVERIFY(v.messaggio.startsWith("Formato '"));
-        QVERIFY(!ArticleStore::salva(a, {}));
+        QVERIFY(!ArticleRules::salva(a, {}));
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
     }
 
@@ -144,14 +144,14 @@ private Q_SLOTS:
         ArticoloEditor a = completo();
         a.quantita.clear();
         a.costo.clear();
-        QCOMPARE(ArticleStore::verifica(a, {}).campo, ArticleStore::Campo::Qta);
+        QCOMPARE(ArticleRules::verifica(a, {}).campo, ArticleRules::Campo::Qta);
         a = completo();
         a.fornitore.clear();
-        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::CampoVuoto);
-        QCOMPARE(ArticleStore::verifica(a, {}).campo, ArticleStore::Campo::Fornitore);
+        QCOMPARE(ArticleRules::verifica(a, {}).esito, ArticleRules::Verifica::CampoVuoto);
+        QCOMPARE(ArticleRules::verifica(a, {}).campo, ArticleRules::Campo::Fornitore);
         a = completo();
         a.descrizione = "   "; // blanks count as filled
-        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::Ok);
+        QCOMPARE(ArticleRules::verifica(a, {}).esito, ArticleRules::Verifica::Ok);
     }
 
     void duplicateBarcode()
@@ -160,15 +160,15 @@ private Q_SLOTS:
         articolo(1, "8001234567890");
         articolo(2, "O'NEIL-1"); // an apostrophe is just a character
         ArticoloEditor a = completo();
-        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::BarCodeDoppio);
-        QCOMPARE(ArticleStore::verifica(a, {}).messaggio,
+        QCOMPARE(ArticleRules::verifica(a, {}).esito, ArticleRules::Verifica::BarCodeDoppio);
+        QCOMPARE(ArticleRules::verifica(a, {}).messaggio,
                  QString("Attenzione codice a barre già presente - Verificare - Impossibile procedere"));
-        QCOMPARE(ArticleStore::verifica(a, "1").esito, ArticleStore::Verifica::Ok); // keeps its own
-        QCOMPARE(ArticleStore::verifica(a, "2").esito, ArticleStore::Verifica::Ok); // an edit may take another's
+        QCOMPARE(ArticleRules::verifica(a, "1").esito, ArticleRules::Verifica::Ok); // keeps its own
+        QCOMPARE(ArticleRules::verifica(a, "2").esito, ArticleRules::Verifica::Ok); // an edit may take another's
         a.barCode = "O'NEIL-1";
-        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::BarCodeDoppio);
+        QCOMPARE(ArticleRules::verifica(a, {}).esito, ArticleRules::Verifica::BarCodeDoppio);
         a.barCode.clear();
-        QCOMPARE(ArticleStore::verifica(a, {}).esito, ArticleStore::Verifica::Ok);
+        QCOMPARE(ArticleRules::verifica(a, {}).esito, ArticleRules::Verifica::Ok);
     }
 
     void supplierCodeQuestion_data()
@@ -196,8 +196,8 @@ private Q_SLOTS:
             ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", setting);
         ArticoloEditor a = completo();
         a.codFornitore = codForn;
-        const auto v = ArticleStore::verifica(a, {});
-        QCOMPARE(v.esito == ArticleStore::Verifica::ChiediCodFornitore, asks);
+        const auto v = ArticleRules::verifica(a, {});
+        QCOMPARE(v.esito == ArticleRules::Verifica::ChiediCodFornitore, asks);
         if (asks)
             QCOMPARE(v.messaggio, QString("Codice Articolo del fornitore non inserito - Proseguire cmq?"));
         if (setting.isEmpty())
@@ -225,7 +225,7 @@ private Q_SLOTS:
             ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", setting);
         ArticoloEditor a = completo();
         a.reparto = "3#FRUTTA";
-        QVERIFY(ArticleStore::salva(a, {}));
+        QVERIFY(ArticleRules::salva(a, {}));
         QCOMPARE(Db::scalar("SELECT Genere FROM Magazzino").toString(), genere);
         QCOMPARE(LeggiINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "?"), setting.isEmpty() ? "Falso" : setting);
     }
@@ -236,7 +236,7 @@ private Q_SLOTS:
         QVERIFY(Db::exec(
             "INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, Costo2, CodPV, Taglia, "
             "Colore, Genere, TipoMateriale) VALUES (5, 'X', 2.5, 1234.567, 0.1, NULL, 'M', 'Blu', '3', '500')"));
-        const auto a = ArticleStore::carica("5");
+        const auto a = ArticleRules::carica("5");
         QVERIFY(a);
         QCOMPARE(a->quantita, QString("2,5"));
         QCOMPARE(a->costo, QString("1234,567")); // more than two decimals are not rounded away
@@ -245,8 +245,8 @@ private Q_SLOTS:
         QCOMPARE(a->taglia, QString("M"));
         QCOMPARE(a->colore, QString("Blu"));
         QCOMPARE(a->pesoConf, QString("500"));
-        QVERIFY(!ArticleStore::carica("6"));
-        QVERIFY(!ArticleStore::carica("abc"));
+        QVERIFY(!ArticleRules::carica("6"));
+        QVERIFY(!ArticleRules::carica("abc"));
     }
 
     // A failure in the last step of a delete leaves the article whole.
@@ -257,18 +257,18 @@ private Q_SLOTS:
         QVERIFY(Db::exec("INSERT INTO BarCodeUlteriori (CodProd, BarCode, CodPerTabProd) VALUES (13, 'Y', '13')"));
         QVERIFY(Db::exec("INSERT INTO Offerte (Articolo, DataDAL, DataAL) VALUES (13, '2030-01-01', '2030-01-02')"));
         QVERIFY(Db::exec("CREATE TRIGGER no_del BEFORE DELETE ON Offerte BEGIN SELECT RAISE(ABORT, 'no'); END"));
-        QVERIFY(!ArticleStore::elimina("13"));
+        QVERIFY(!ArticleRules::elimina("13"));
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino WHERE CodMateriale = 13").toInt(), 1);
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM BarCodeUlteriori WHERE CodProd = 13").toInt(), 1);
     }
 
     void descriptionCleaning()
     {
-        QCOMPARE(ArticleStore::pulisciDescrizione("  50% Pasta/Riso, L''olio*#^° \\ fine  "),
+        QCOMPARE(ArticleRules::pulisciDescrizione("  50% Pasta/Riso, L''olio*#^° \\ fine  "),
                  QString("50 Pasta Riso. L  olio   fine"));
-        QCOMPARE(ArticleStore::pulisciDescrizione("\tTAB "), QString("\tTAB"));
+        QCOMPARE(ArticleRules::pulisciDescrizione("\tTAB "), QString("\tTAB"));
     }
 };
 
-QTEST_MAIN(TestArticleStore)
-#include "tst_articlestore.moc"
+QTEST_MAIN(TestArticleRules)
+#include "tst_articlerules.moc"
