@@ -64,9 +64,6 @@ struct AppState
     bool saltaAggiornamento = false;
     int tecnicoAbilitato = 0;
     QString drvBck;
-    // The program's current printer (its prints and reports use it); empty = the system default.
-    QString stampanteCorrente;
-
     // Register link (its line and reply state are the context's: reglink/Collegamento.h)
     bool interrompiRicezione = false;
     // A transfer to the registers is running (a PLU or department send, a reception): the buttons

@@ -1,11 +1,9 @@
 #include "labels/EasyPrint.h"
 
-#include "core/Database.h"
 #include "core/VbConvert.h"
 #include "core/config/Etichetta.h"
 #include "labels/ModuloEAN.h"
 
-#include <QSqlError>
 #include <cmath>
 
 namespace {
@@ -130,37 +128,9 @@ QRectF EasyPrint::cella(int indice) const
 namespace ArticoliEtichette {
 namespace {
 
-const QString kCampi =
-    QStringLiteral("SELECT Descrizione, Costo, TipoMateriale, CodProdottoFornitore, BarCode FROM Magazzino ");
-const QString kOrdine = QStringLiteral(" ORDER BY Descrizione");
-
-Letto<QList<ArticoloEtichetta>> leggi(const QString& dove)
-{
-    QSqlQuery q = Db::query(kCampi + dove + kOrdine);
-    if (!q.isActive())
-        return Letto<QList<ArticoloEtichetta>>::fallito(q.lastError().text());
-    QList<ArticoloEtichetta> out;
-    while (q.next())
-        out.append({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)});
-    return Letto<QList<ArticoloEtichetta>>::trovato(out);
-}
-
-const QString kModificati = QStringLiteral("WHERE Modificato <> 0");
-const QString kFrontalini = QStringLiteral("WHERE TipoVariazione = 'F'");
-const QString kFrontaliniOModificati = QStringLiteral("WHERE TipoVariazione = 'F' OR Modificato <> 0");
-
-std::optional<double> numero(const QVariant& v)
-{
-    if (v.isNull())
-        return std::nullopt;
-    if (v.typeId() == QMetaType::QString)
-        return Vb::cdbl(v.toString());
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (!ok || !std::isfinite(d))
-        return std::nullopt;
-    return d;
-}
+using Articoli::SceltaEtichette;
+const auto leggi = Articoli::articoliEtichetta;
+const auto numero = Articoli::numeroEtichetta;
 
 } // namespace
 
@@ -168,18 +138,18 @@ Letto<QList<ArticoloEtichetta>> seleziona(QString& modo, const SceltaArticoli& s
 {
     if (Config::Etichetta::selezioneStandard()) {
         if (modo == QLatin1String("TOOLBAR"))
-            return leggi(scelta.modificati ? kModificati : QString());
+            return leggi(scelta.modificati ? SceltaEtichette::Modificati : SceltaEtichette::Tutti);
         if (modo == QLatin1String("GRIGLIA"))
-            return leggi(kModificati);
+            return leggi(SceltaEtichette::Modificati);
         return Letto<QList<ArticoloEtichetta>>::assente();
     }
     if (scelta.perFrontalini)
-        return leggi(kFrontalini);
-    auto marcati = leggi(kFrontaliniOModificati);
+        return leggi(SceltaEtichette::Frontalini);
+    auto marcati = leggi(SceltaEtichette::FrontaliniOModificati);
     if (!marcati.ok)
         return marcati;
     if (marcati.valore->isEmpty())
-        return leggi(QString());
+        return leggi(SceltaEtichette::Tutti);
     modo = QStringLiteral("TOOLBAR");
     return marcati;
 }
@@ -209,16 +179,17 @@ QString prezzoAlKg(const QVariant& costo, const QVariant& quantita)
 std::array<QString, kElementiTesto> testi(const ArticoloEtichetta& a, const OpzioniBarcode& o, const QString& attivita)
 {
     std::array<QString, kElementiTesto> t;
-    t[eliPrezzoKg] = prezzoAlKg(a.costo, a.tipoMateriale);
-    t[eliDescrizione] = a.descrizione.toString().left(24).toUpper();
-    t[eliPrezzo] = prezzo(a.costo);
+    const QVariant costo = a.costo ? QVariant(*a.costo) : QVariant();
+    t[eliPrezzoKg] = prezzoAlKg(costo, a.tipoMateriale);
+    t[eliDescrizione] = a.descrizione.left(24).toUpper();
+    t[eliPrezzo] = prezzo(costo);
     t[eliAttivita] = attivita;
     if (o.mostraBarcode)
-        t[eliBarcode] = ModuloEAN::testoPerCodice(a.barCode.toString());
+        t[eliBarcode] = ModuloEAN::testoPerCodice(a.barCode);
     else if (o.convertiInEAN8)
-        t[eliBarcode] = ModuloEAN::testoPerCodice(a.codProdottoFornitore.toString());
+        t[eliBarcode] = ModuloEAN::testoPerCodice(a.codProdottoFornitore);
     else
-        t[eliBarcode] = a.codProdottoFornitore.toString();
+        t[eliBarcode] = a.codProdottoFornitore;
     return t;
 }
 

@@ -3,6 +3,7 @@
 // the number of labels, the label every cell copies and the articles that fill the cells.
 // Pages are found by number: the first label of page p is (p - 1) x rows x columns.
 #include "core/Read.h"
+#include "core/store/Etichette.h"
 #include "labels/FormatoEtichetta.h"
 
 #include <QImage>
@@ -12,16 +13,6 @@
 #include <QSizeF>
 #include <QVariant>
 #include <array>
-
-// One article to label, as the label query reads it.
-struct ArticoloEtichetta
-{
-    QVariant descrizione;
-    QVariant costo;
-    QVariant tipoMateriale; // the pack's net quantity in grams or millilitres
-    QVariant codProdottoFornitore;
-    QVariant barCode;
-};
 
 // What the barcode element shows ([Etichetta] VediBARCODE and ConvertiCodFornitoreInEAN8).
 struct OpzioniBarcode

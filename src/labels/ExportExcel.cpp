@@ -1,17 +1,15 @@
 #include "labels/ExportExcel.h"
 
 #include "core/Articoli.h"
-#include "core/Database.h"
 #include "core/Interaction.h"
 #include "core/Lookups.h"
 #include "core/Progress.h"
 #include "core/VbConvert.h"
+#include "core/store/Esportazioni.h"
 #include "labels/ExportWorkbook.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -176,47 +174,36 @@ bool EsportaVendutoExcel(Interaction& ia, const QDate& dal, const QDate& al, Pro
         ia.notice(kFallita);
         return false;
     };
-    // The row count rides along, so the progress knows the whole from the first row.
-    QSqlQuery q =
-        Db::query(QStringLiteral("SELECT Magazzino.Descrizione, StoricoPLU.EAN, StoricoPLU.Qta, StoricoPLU.DataModif, "
-                                 "COUNT(*) OVER () "
-                                 "FROM Magazzino INNER JOIN StoricoPLU ON Magazzino.BarCode = StoricoPLU.EAN "
-                                 "WHERE StoricoPLU.DataModif >= ? AND StoricoPLU.DataModif < ? "
-                                 "ORDER BY Magazzino.Descrizione ASC, StoricoPLU.rowid"),
-                  {Vb::isoDate(dal), Vb::isoDate(al.addDays(1))});
-    if (!q.isActive())
-        return fallita(Esito::fallito(VbErr::DatabaseError, q.lastError().text()));
-
     ExportWorkbook wb(path);
     wb.foglio(QStringLiteral("Foglio1"));
     wb.intestazioni(
         {QStringLiteral("Descrizione"), QStringLiteral("EAN"), QStringLiteral("Qta"), QStringLiteral("DataModif")});
     progresso.setStatus(QStringLiteral("Esportazione dei PLU venduti"));
     int riga = 1;
-    while (q.next()) {
-        if (riga == 1) {
-            progresso.setRange(0, q.value(4).toInt());
-            progresso.setValue(0);
-        }
-        wb.testo(riga, 0, q.value(0).toString());
-        wb.testo(riga, 1, q.value(1).toString());
-        if (!q.value(2).isNull())
-            wb.numero(riga, 2, q.value(2).toDouble());
-        // The movement's day and time; a text that is neither stays as it was.
-        const QString quando = q.value(3).toString();
-        const QDateTime d = dataOraStorico(quando);
-        if (d.isValid())
-            wb.dataOra(riga, 3, d);
-        else
-            wb.testo(riga, 3, quando);
-        if (riga % kPasso == 0)
-            progresso.setValue(riga);
-        ++riga;
-    }
+    const Esito letto =
+        Articoli::perOgniVenditaPerDescrizione(dal, al, [&](const Articoli::VenditaEsportata& v, int totale) {
+            if (riga == 1) {
+                progresso.setRange(0, totale);
+                progresso.setValue(0);
+            }
+            wb.testo(riga, 0, v.descrizione);
+            wb.testo(riga, 1, v.ean);
+            if (v.qta)
+                wb.numero(riga, 2, *v.qta);
+            // The movement's day and time; a text that is neither stays as it was.
+            const QDateTime d = dataOraStorico(v.dataModif);
+            if (d.isValid())
+                wb.dataOra(riga, 3, d);
+            else
+                wb.testo(riga, 3, v.dataModif);
+            if (riga % kPasso == 0)
+                progresso.setValue(riga);
+            ++riga;
+            return true;
+        });
     progresso.setValue(riga - 1);
-    if (q.lastError().isValid())
-        return fallita(Esito::fallito(VbErr::DatabaseError, q.lastError().text()));
-    q.finish();
+    if (!letto)
+        return fallita(letto);
     const Esito e = wb.chiudi();
     if (!e)
         return fallita(e);

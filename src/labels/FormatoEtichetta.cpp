@@ -142,15 +142,21 @@ Esito salva(const FormatoEtichetta& f)
     Db::Transaction tr;
     bool ok = tr.ok();
     if (ok) {
-        bool letto = false;
-        const QVariant righe = Db::scalar(QStringLiteral("SELECT COUNT(*) FROM FormatoEtichetta"), {}, &letto);
-        ok = letto;
-        if (ok && righe.toInt() == 0)
+        const Letto<QVariant> righe = Db::valore(QStringLiteral("SELECT COUNT(*) FROM FormatoEtichetta"));
+        ok = righe.ok;
+        if (!ok)
+            errore = righe.errore;
+        else if (!righe.valore || righe.valore->toInt() == 0)
             ok = Db::exec(QStringLiteral("INSERT INTO FormatoEtichetta (NumCol) VALUES (0)"), {}, &errore);
+    } else {
+        errore = tr.errore();
     }
     ok = ok &&
          Db::exec(QStringLiteral("UPDATE FormatoEtichetta SET ") + assegna.join(QStringLiteral(", ")), valori, &errore);
-    ok = ok && tr.commit();
+    if (ok && !tr.commit()) {
+        ok = false;
+        errore = tr.errore();
+    }
     if (!ok) {
         const Esito e = Esito::fallito(VbErr::DatabaseError, errore);
         ScriviErrore(kModulo, QStringLiteral("cmdSalva_Click"), e);

@@ -3,6 +3,7 @@
 #include "core/ColonneLista.h"
 #include "core/Database.h"
 #include "core/VbConvert.h"
+#include "core/store/Report.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -59,7 +60,7 @@ Esito riempi(const QString& proc, const QString& tabella, const QString& insert,
 {
     Db::Transaction t;
     if (!t.ok())
-        return fallito(proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        return fallito(proc, VbErr::DatabaseError, t.errore());
     QString errore;
     if (!Db::exec(QStringLiteral("DELETE FROM ") + tabella, {}, &errore))
         return fallito(proc, VbErr::DatabaseError, errore);
@@ -81,7 +82,7 @@ Esito riempi(const QString& proc, const QString& tabella, const QString& insert,
     }
     ins.finish();
     if (!t.commit())
-        return fallito(proc, VbErr::DatabaseError, Db::dbNegozio().lastError().text());
+        return fallito(proc, VbErr::DatabaseError, t.errore());
     return Esito::riuscito();
 }
 
@@ -151,23 +152,12 @@ Letto<Righe> righeOfferte()
 
 Letto<Righe> righeVenduto(const QDate& dal, const QDate& al)
 {
-    // Whole days: from the first day's start up to (not including) the day after the last,
-    // so a stored time of day on the last day still counts.
-    QSqlQuery q = Db::query(QStringLiteral("SELECT StoricoPLU.Qta, Magazzino.Descrizione, StoricoPLU.EAN "
-                                           "FROM Magazzino INNER JOIN StoricoPLU ON Magazzino.BarCode = StoricoPLU.EAN "
-                                           "WHERE StoricoPLU.DataModif >= ? AND StoricoPLU.DataModif < ? "
-                                           "ORDER BY StoricoPLU.rowid, Magazzino.CodMateriale"),
-                            {Vb::isoDate(dal), Vb::isoDate(al.addDays(1))});
-    if (!q.isActive())
-        return Letto<Righe>::fallito(q.lastError().text());
+    const auto movimenti = Articoli::movimentiVenduti(dal, al);
+    if (!movimenti.ok)
+        return Letto<Righe>::fallito(movimenti.errore);
     Righe out;
-    while (q.next()) {
-        const QVariant qta = q.value(0);
-        out << QStringList{qta.isNull() ? QString() : Vb::cstr(qta.toDouble()), q.value(1).toString(),
-                           q.value(2).toString()};
-    }
-    if (q.lastError().isValid())
-        return Letto<Righe>::fallito(q.lastError().text());
+    for (const Articoli::MovimentoVenduto& m : *movimenti.valore)
+        out << QStringList{m.qta ? Vb::cstr(*m.qta) : QString(), m.descrizione, m.ean};
     return Letto<Righe>::trovato(out);
 }
 

@@ -127,16 +127,16 @@ private Q_SLOTS:
     {
         TestEnv env(false);
         TestPrinters printers({"Etichette", "A4 Ufficio"}, {"Guasta"});
-        app().stampanteCorrente = "A4 Ufficio";
+        Contesto::stampanti().impostaCorrente("A4 Ufficio");
         QVERIFY(frmChangeST::EseguiAssegnazioneST("Etichette", "xFrontalini"));
         QCOMPARE(Printers::systemDefault(), QString("Etichette"));
-        QCOMPARE(app().stampanteCorrente, QString("Etichette"));
+        QCOMPARE(Contesto::stampanti().corrente(), QString("Etichette"));
         QCOMPARE(Printers::current(), QString("Etichette"));
         QVERIFY(env.messages().isEmpty());
 
         // A name no installed printer bears leaves the current printer alone.
         QVERIFY(!ImpostaPrinter("etichette"));
-        QCOMPARE(app().stampanteCorrente, QString("Etichette"));
+        QCOMPARE(Contesto::stampanti().corrente(), QString("Etichette"));
 
         // A job for a printer is a PDF in the test folder.
         std::unique_ptr<QPrinter> job = Printers::printerFor("A4 Ufficio");
@@ -154,7 +154,7 @@ private Q_SLOTS:
         QString errore;
         QVERIFY(!Printers::printerFor("Etichette Vecchia", &errore));
         QCOMPARE(errore, QString("La stampante \"Etichette Vecchia\" non è installata"));
-        app().stampanteCorrente = "Tolta";
+        Contesto::stampanti().impostaCorrente("Tolta");
         QVERIFY(!Printers::printerFor({}, &errore));
         QCOMPARE(errore, QString("La stampante \"Tolta\" non è installata"));
     }
@@ -174,7 +174,45 @@ private Q_SLOTS:
         QVERIFY(!frmChangeST::EseguiAssegnazioneST(name));
         QCOMPARE(env.messages(), QStringList{"Impostazione della Stampante Fallita. Codice di Errore: 1"});
         QCOMPARE(Printers::systemDefault(), QString("Etichette"));
-        QCOMPARE(app().stampanteCorrente, QString());
+        QCOMPARE(Contesto::stampanti().corrente(), QString());
+    }
+
+    // CUPS's default is changed by lpoptions while the window's events keep running: its exit
+    // code is the answer, 127 when it cannot start, -1 when it does not end in time.
+    void lpoptionsDoesNotBlockTheWindow_data()
+    {
+        QTest::addColumn<QString>("script"); // empty: no lpoptions at all
+        QTest::addColumn<double>("scala");
+        QTest::addColumn<int>("codice");
+        QTest::newRow("done") << "/bin/sleep 0.3; exit 0" << 1.0 << 0;
+        QTest::newRow("refused") << "/bin/sleep 0.3; exit 4" << 1.0 << 4;
+        QTest::newRow("missing") << QString() << 1.0 << 127;
+        QTest::newRow("hung") << "exec /bin/sleep 30" << 0.1 << -1;
+    }
+    void lpoptionsDoesNotBlockTheWindow()
+    {
+        QFETCH(QString, script);
+        QFETCH(double, scala);
+        QFETCH(int, codice);
+        TestEnv env(false, scala);
+        QTemporaryDir bin;
+        if (!script.isEmpty()) {
+            QFile f(bin.filePath("lpoptions"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\n" + script.toUtf8() + "\n");
+            f.close();
+            QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        bool evento = false;
+        QTimer::singleShot(50, [&evento] { evento = true; });
+        StampantiCups cups;
+        const int risultato = cups.impostaPredefinita("Etichette");
+        qputenv("PATH", path);
+        QCOMPARE(risultato, codice);
+        if (!script.isEmpty())
+            QVERIFY(evento); // the timer fired while lpoptions ran
     }
 };
 

@@ -107,6 +107,12 @@ private Q_SLOTS:
         f.numCol = 5;
         QVERIFY(!Formato::salva(f));
         QCOMPARE(Db::scalar("SELECT MAX(NumCol) FROM FormatoEtichetta").toInt(), 2);
+
+        // A table that cannot be read fails the save with the database's own reason.
+        QVERIFY(Db::exec("DROP TABLE FormatoEtichetta"));
+        const Esito e = Formato::salva(f);
+        QVERIFY(!e);
+        QVERIFY2(e.descrizione.contains("FormatoEtichetta"), qPrintable(e.descrizione));
     }
 
     void sheetGeometryAndPages()

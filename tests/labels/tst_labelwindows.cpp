@@ -357,7 +357,7 @@ private Q_SLOTS:
         // Jobs would go into a folder under a file: the print cannot start.
         env.stampanti().installa({QStringLiteral("Etichette")});
         env.stampanti().cartella = d.filePath(QStringLiteral("file/sub"));
-        app().stampanteCorrente = QStringLiteral("Etichette");
+        Contesto::stampanti().impostaCorrente(QStringLiteral("Etichette"));
         fixture::articoli(2);
         EasyPrint doc;
         fixture::comeIlDesigner(doc, 3, 8);

@@ -78,7 +78,7 @@ private:
         if (!subito && m_ultima.isValid() && m_ultima.elapsed() < 100)
             return;
         m_ultima.start();
-        AttesaSenzaInput(1);
+        LasciaScorrereEventi();
     }
 
     QProgressBar* m_barra;

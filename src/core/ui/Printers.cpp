@@ -1,6 +1,6 @@
 #include "core/ui/Printers.h"
 
-#include "core/AppState.h"
+#include "core/Wait.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -32,13 +32,28 @@ QString StampantiCups::predefinita()
 
 int StampantiCups::impostaPredefinita(const QString& nome)
 {
+    // lpoptions runs while the windows stay painted; its end is awaited, never blocked on.
     QProcess p;
+    bool avviato = false;
+    bool nonAvviato = false;
+    bool finito = false;
+    QObject::connect(&p, &QProcess::started, [&avviato] { avviato = true; });
+    QObject::connect(&p, &QProcess::errorOccurred, [&nonAvviato](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            nonAvviato = true;
+    });
+    QObject::connect(&p, &QProcess::finished, [&finito] { finito = true; });
     p.start(QStringLiteral("lpoptions"), {QStringLiteral("-d"), nome});
-    if (!p.waitForStarted(5000))
+    if (!AttendiFinche([&] { return avviato || nonAvviato; }, 5000) || nonAvviato) {
+        if (p.state() != QProcess::NotRunning) {
+            p.kill();
+            AttendiFinche([&] { return finito; }, 1000);
+        }
         return kNotStarted;
-    if (!p.waitForFinished(15000)) {
+    }
+    if (!AttendiFinche([&] { return finito; }, 15000)) {
         p.kill();
-        p.waitForFinished(1000);
+        AttendiFinche([&] { return finito; }, 1000);
         return kCrashedOrHung;
     }
     if (p.exitStatus() != QProcess::NormalExit)
@@ -89,7 +104,7 @@ int setSystemDefault(const QString& name)
 
 QString current()
 {
-    const QString c = app().stampanteCorrente;
+    const QString c = Contesto::stampanti().corrente();
     return c.isEmpty() ? systemDefault() : c;
 }
 
@@ -113,7 +128,7 @@ bool ImpostaPrinter(const QString& name)
 {
     if (!Printers::installed().contains(name))
         return false;
-    app().stampanteCorrente = name;
+    Contesto::stampanti().impostaCorrente(name);
     return true;
 }
 

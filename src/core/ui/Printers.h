@@ -21,10 +21,18 @@ public:
     virtual int impostaPredefinita(const QString& nome) = 0;
     // A job for the installed printer `nome`, one per call; nullptr when it cannot be set up.
     virtual std::unique_ptr<QPrinter> lavoro(const QString& nome) = 0;
+
+    // The program's current printer for this session (ImpostaPrinter); empty: the system default.
+    const QString& corrente() const { return m_corrente; }
+    void impostaCorrente(const QString& nome) { m_corrente = nome; }
+
+private:
+    QString m_corrente;
 };
 
 // The printers of CUPS through Qt; the default is changed with "lpoptions -d" (its exit code is
-// the error code; 127 when lpoptions could not be started, -1 when it crashed or hung).
+// the error code; 127 when lpoptions could not be started, -1 when it crashed or hung). The
+// windows keep running while it works.
 class StampantiCups final : public StampantiSistema
 {
 public:
