@@ -6,12 +6,12 @@
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "core/VbConvert.h"
+#include "core/Wait.h"
 #include "core/config/DatabaseEsterno.h"
 #include "core/config/TabCollegate.h"
 #include "import/Cedi.h"
 #include "import/ExternalDatabaseMdb.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
@@ -196,8 +196,7 @@ Esito copia(ProgressSink& progresso)
             return e;
         if ((codice - kPrimoCodice) % kRigheTraEventi == 0) {
             progresso.setValue(int(codice - kPrimoCodice));
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            LasciaScorrereEventi();
         }
     }
     if (!t.commit())

@@ -17,7 +17,6 @@
 #include "reglink/StockBooking.h"
 #include "reglink/Timings.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -135,7 +134,7 @@ public:
                     m_canale.scartaInput();
                     if (!m_canale.invia(byte(CAN)))
                         return Esito::Errore;
-                    QCoreApplication::processEvents();
+                    LasciaScorrereEventi(InputUtente::Ammesso);
                     if (controllaInterruzione && interrotta())
                         return Esito::Interrotta;
                 }
@@ -203,7 +202,7 @@ public:
         m_canale.scartaInput();
         if (!m_canale.udp && !m_canale.invia(byte(CAN)))
             return Esito::Errore;
-        QCoreApplication::processEvents();
+        LasciaScorrereEventi(InputUtente::Ammesso);
         if (controllaInterruzione && interrotta())
             return Esito::Interrotta;
         RegLink::risposte().testoRicevuto.clear();
