@@ -154,12 +154,11 @@ Esito copia(ProgressSink& progresso)
     q.finish();
 
     // Articles: only the externally changed ones (marked changed), else all (marked unchanged).
-    bool ok = false;
-    const bool soloModificati =
-        Db::scalar(QStringLiteral("SELECT COUNT(*) FROM MAGAZZINOEsterno WHERE Modificato <> 0"), {}, &ok)
-            .toLongLong() > 0;
-    if (!ok)
-        return dbFallito(QStringLiteral("MAGAZZINOEsterno"));
+    const Letto<QVariant> cambiati =
+        Db::valore(QStringLiteral("SELECT COUNT(*) FROM MAGAZZINOEsterno WHERE Modificato <> 0"));
+    if (!cambiati.ok)
+        return dbFallito(cambiati.errore);
+    const bool soloModificati = cambiati.trovatoValore() && cambiati.valore->toLongLong() > 0;
     if (!q.exec(QStringLiteral("SELECT Descrizione, PrezzoVendita, CodiceEAN, Reparto FROM MAGAZZINOEsterno ") +
                 (soloModificati ? QStringLiteral("WHERE Modificato <> 0 ") : QString()) +
                 QStringLiteral("ORDER BY Riga")))

@@ -69,11 +69,11 @@ void articolo(int cod, const QVariant& barCode, double qta)
 
 double stock(int cod)
 {
-    return Db::scalar("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod}).toDouble();
+    return valoreDb("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod}).toDouble();
 }
 int storico()
 {
-    return Db::scalar("SELECT COUNT(*) FROM StoricoPLU").toInt();
+    return valoreDb("SELECT COUNT(*) FROM StoricoPLU").toInt();
 }
 
 // Three articles; the register knows two of them and sold some of each.
@@ -122,7 +122,7 @@ private Q_SLOTS:
         // The in-store barcode went to the register as "12345" and comes back so: it is that article's.
         QCOMPARE(stock(3), 6.75);
         QCOMPARE(storico(), 2);
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM StoricoPLU WHERE EAN = '2012345000017' AND Qta = 0.25").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM StoricoPLU WHERE EAN = '2012345000017' AND Qta = 0.25").toInt(), 1);
         QCOMPARE(fx.password, 1);
         QVERIFY(!RegLink::linea().portaSerialeAperta());
         QVERIFY(!app().ricezioneInCorso);

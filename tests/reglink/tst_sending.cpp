@@ -65,7 +65,7 @@ void articolo(int cod, const QVariant& barCode, const QString& descr, int modifi
 
 int segnati()
 {
-    return Db::scalar("SELECT COUNT(*) FROM Magazzino WHERE Modificato <> 0").toInt();
+    return valoreDb("SELECT COUNT(*) FROM Magazzino WHERE Modificato <> 0").toInt();
 }
 
 void treArticoli()

@@ -23,6 +23,14 @@ std::unique_ptr<RegLink::Collegamento> g_collegamento;
 
 } // namespace
 
+QVariant valoreDb(const QString& sql, const QVariantList& values)
+{
+    const Letto<QVariant> v = Db::valore(sql, values);
+    if (!v.ok)
+        qFatal("lettura fallita: %s (%s)", qPrintable(sql), qPrintable(v.errore));
+    return v.valore.value_or(QVariant());
+}
+
 TestEnv::TestEnv(bool openDatabase, double waitScale)
     : m_home(std::make_unique<QTemporaryDir>()), m_config(std::make_unique<QTemporaryDir>())
 {
