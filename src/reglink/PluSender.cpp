@@ -162,7 +162,7 @@ RegLink::EsitoComandi MittenteCassa::invia(const QString& file, const QString& p
     return RegLink::EsameComandiEsito(file, porta, righe, m_p);
 }
 
-void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
+void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
 {
     AppState& a = app();
     // One transfer at a time: a second press during a send or a reception does nothing.
@@ -245,7 +245,7 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
     LasciaScorrereEventi(InputUtente::Ammesso);
 }
 
-void ckModificati_Click(PannelloTrasferimento& p)
+void cambiaSoloModificati(PannelloTrasferimento& p)
 {
     const bool spuntato = p.soloModificati();
     if (!spuntato) {

@@ -484,7 +484,7 @@ Esito RicevoPLUdaECR_TUTTI(int cassa, PannelloTrasferimento& p)
     return RicevoPLUdaECRPerNumero(cassa, *n, p);
 }
 
-void cmdRiceviPLU_Click(PannelloTrasferimento& p)
+void leggiDalleCasse(PannelloTrasferimento& p)
 {
     if (!inizioPulsante(p))
         return;
@@ -520,7 +520,7 @@ void cmdRiceviPLU_Click(PannelloTrasferimento& p)
     fineFlag();
 }
 
-void cmdGeneraFile_Click(PannelloTrasferimento& p)
+void generaFileDati(PannelloTrasferimento& p)
 {
     if (!inizioPulsante(p))
         return;
