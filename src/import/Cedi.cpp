@@ -2,11 +2,13 @@
 
 #include "core/Articoli.h"
 #include "core/ArticoliLotto.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "import/Importazioni.h"
 
 #include <QDate>
 #include <QFile>
@@ -26,8 +28,6 @@ namespace {
 // Pending events run this often while a file is applied (no user input: no click may start a
 // second piece of work on the same connection inside our transaction).
 constexpr int kRigheTraEventi = 512;
-
-int g_importazioni = 0;
 
 // The usual field is zero-padded digits: read those at once, the rest as the shop locale reads
 // numbers (Vb::cdbl gives the same value for plain digits).
@@ -261,21 +261,15 @@ RigaB leggiRigaB(const QString& riga)
 
 bool importazioneInCorso()
 {
-    return g_importazioni > 0;
+    return Contesto::importazioni().inCorso > 0;
 }
 ImportazioneInCorso::ImportazioneInCorso()
 {
-    ++g_importazioni;
+    ++Contesto::importazioni().inCorso;
 }
 ImportazioneInCorso::~ImportazioneInCorso()
 {
-    --g_importazioni;
-}
-
-Importatore& importatore()
-{
-    static Importatore i;
-    return i;
+    --Contesto::importazioni().inCorso;
 }
 
 namespace {

@@ -16,7 +16,7 @@
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
-#include "import/InPoll.h"
+#include "import/Importazioni.h"
 #include "import/ui/InPollTimer.h"
 #include "import/ui/frmImporta.h"
 #include "reglink/TransferPanel.h"
@@ -513,7 +513,7 @@ void Magazzino::collega()
         private:
             Magazzino& m_w;
         } host(*this);
-        InPollTimer::eseguiPassaggio(this, tmrImporta, pollCartellaIN(), host);
+        InPollTimer::eseguiPassaggio(this, tmrImporta, Contesto::importazioni().poll, host);
     });
     connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
     connect(Command7, &QPushButton::clicked, this, &Magazzino::Command7_Click);
