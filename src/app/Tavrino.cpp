@@ -16,6 +16,7 @@ Tavrino::Tavrino()
     Contesto::installaProgramma(this);
     Contesto::installaStampanti(&m_stampanti);
     Contesto::installaCollegamento(&m_collegamento);
+    Contesto::installaImportazioni(&m_importazioni);
 }
 
 Tavrino::~Tavrino()

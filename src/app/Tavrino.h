@@ -1,11 +1,12 @@
 #pragma once
 // The program composed: it owns the services the subsystems use (the message boxes and dialogs,
-// the Italian texts of the standard dialogs, the system's printers, the register link) and wires the
+// the Italian texts of the standard dialogs, the system's printers, the register link, the imports) and wires the
 // core windows to the article window and the external-database step. One instance lives for the
 // whole run.
 #include "core/Programma.h"
 #include "core/ui/Printers.h"
 #include "core/ui/WidgetInteraction.h"
+#include "import/Importazioni.h"
 #include "reglink/Collegamento.h"
 
 #include <QTranslator>
@@ -32,5 +33,6 @@ private:
     WidgetInteraction m_interazione;
     StampantiCups m_stampanti;
     RegLink::Collegamento m_collegamento;
+    Importazioni m_importazioni;
     std::vector<std::unique_ptr<QTranslator>> m_traduzioni;
 };

@@ -41,7 +41,7 @@ Venduto VisualizzaVendutoPLU(const QDate& dal, const QDate& al)
     return v;
 }
 
-bool cmdTrova_Click(const QDate& dal, const QDate& al, Interaction& interazione)
+bool periodoValido(const QDate& dal, const QDate& al, Interaction& interazione)
 {
     if (al < dal) {
         interazione.ask(QStringLiteral("ATTENZIONE!!! - Controllare il periodo selezionato (la Data Al non può essere "

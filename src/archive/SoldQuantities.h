@@ -30,6 +30,6 @@ Venduto VisualizzaVendutoPLU(const QDate& dal, const QDate& al);
 
 // "Vedi": false (after the warning) when the end date is before the start date; the window
 // then leaves the list as it is, otherwise it runs VisualizzaVendutoPLU.
-bool cmdTrova_Click(const QDate& dal, const QDate& al, Interaction& interazione);
+bool periodoValido(const QDate& dal, const QDate& al, Interaction& interazione);
 
 } // namespace SoldQuantities

@@ -167,7 +167,7 @@ QString descrizioneArticolo(const QString& codMateriale)
     return a.valore->descrizione.isNull() ? QStringLiteral(" ") : a.valore->descrizione;
 }
 
-int txtQtaPredef_KeyPress(int keyAscii, const QString& testoAttuale)
+int filtraTastoQuantita(int keyAscii, const QString& testoAttuale)
 {
     const bool virgolaVietata = testoAttuale.isEmpty() || testoAttuale.contains(QLatin1Char(','));
     if (keyAscii >= 47 && keyAscii <= 57)

@@ -47,6 +47,6 @@ Esito eliminaArticolo(const QString& codMateriale);
 QString descrizioneArticolo(const QString& codMateriale);
 
 // Key filter of txtQtaPredef: the code to let through, 0 to drop the key.
-int txtQtaPredef_KeyPress(int keyAscii, const QString& testoAttuale);
+int filtraTastoQuantita(int keyAscii, const QString& testoAttuale);
 
 } // namespace StockOperations

@@ -6,6 +6,7 @@ namespace {
 Interaction* g_interazione = nullptr;
 Programma* g_programma = nullptr;
 RegLink::Collegamento* g_collegamento = nullptr;
+Importazioni* g_importazioni = nullptr;
 } // namespace
 
 namespace Contesto {
@@ -46,8 +47,21 @@ void installaCollegamento(RegLink::Collegamento* c)
     g_collegamento = c;
 }
 
+Importazioni& importazioni()
+{
+    if (!g_importazioni)
+        qFatal("Contesto: no imports installed");
+    return *g_importazioni;
+}
+
+void installaImportazioni(Importazioni* i)
+{
+    g_importazioni = i;
+}
+
 void reset()
 {
+    g_importazioni = nullptr;
     g_interazione = nullptr;
     g_programma = nullptr;
     g_collegamento = nullptr;

@@ -4,6 +4,7 @@
 // opens a window itself.
 #include "core/Interaction.h"
 
+class Importazioni;
 class Programma;
 namespace RegLink {
 class Collegamento;
@@ -22,6 +23,10 @@ void installaProgramma(Programma* p);
 // The register link of this run (reglink/Collegamento.h): its timings, line and reply state.
 RegLink::Collegamento& collegamento();
 void installaCollegamento(RegLink::Collegamento* c);
+
+// The imports of this run (import/Importazioni.h): the engines, the IN poll, the import running.
+Importazioni& importazioni();
+void installaImportazioni(Importazioni* i);
 
 // Back to nothing installed (the program's end, a test's end).
 void reset();

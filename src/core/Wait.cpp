@@ -43,6 +43,11 @@ bool attendi(const std::function<bool()>& done, int ms, QEventLoop::ProcessEvent
     }
 }
 
+QEventLoop::ProcessEventsFlags flagsPer(InputUtente input)
+{
+    return input == InputUtente::Ammesso ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
+}
+
 } // namespace
 
 void Attesa(double ms)
@@ -55,13 +60,13 @@ void AttesaSenzaInput(double ms)
     attendi({}, app().wait.ms(ms), QEventLoop::ExcludeUserInputEvents);
 }
 
-bool AttendiFinche(const std::function<bool()>& done, double ms)
+bool AttendiFinche(const std::function<bool()>& done, double ms, InputUtente input)
 {
-    return attendi(done, app().wait.ms(ms), QEventLoop::AllEvents);
+    return attendi(done, app().wait.ms(ms), flagsPer(input));
 }
 
-void LasciaScorrereEventi()
+void LasciaScorrereEventi(InputUtente input)
 {
     if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents(flagsPer(input));
 }

@@ -6,13 +6,17 @@
 // (AttesaSenzaInput, which holds user input back, looks every millisecond instead).
 #include <functional>
 
+// Whether clicks and keys run during a wait or stay queued until it ends.
+enum class InputUtente { Ammesso, Trattenuto };
+
 // Attesa: wait `ms` while the window system processes events.
 void Attesa(double ms);
 // The same, but user input waits until the end: for database work, so no click starts a second one.
 void AttesaSenzaInput(double ms);
 // Wait until `done` returns true or `ms` pass, events running; returns whether `done` became true.
 // `done` is tested after every event processed, so the wait ends as soon as it holds.
-bool AttendiFinche(const std::function<bool()>& done, double ms);
-// Lets the events already waiting run once (timers, painting), user input held back: progress
-// reports of long database work call it so the window stays painted.
-void LasciaScorrereEventi();
+bool AttendiFinche(const std::function<bool()>& done, double ms, InputUtente input = InputUtente::Ammesso);
+// Lets the events already waiting run once (timers, painting, port data). Progress reports of long
+// database work hold user input back so the window stays painted and no click starts a second
+// piece of work; the register protocol's steps let clicks through (a reception's stop button).
+void LasciaScorrereEventi(InputUtente input = InputUtente::Trattenuto);

@@ -2,13 +2,14 @@
 
 #include "core/Articoli.h"
 #include "core/ArticoliLotto.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "import/Importazioni.h"
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -27,14 +28,6 @@ namespace {
 // Pending events run this often while a file is applied (no user input: no click may start a
 // second piece of work on the same connection inside our transaction).
 constexpr int kRigheTraEventi = 512;
-
-void lasciaCorrereEventi()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-int g_importazioni = 0;
 
 // The usual field is zero-padded digits: read those at once, the rest as the shop locale reads
 // numbers (Vb::cdbl gives the same value for plain digits).
@@ -268,21 +261,15 @@ RigaB leggiRigaB(const QString& riga)
 
 bool importazioneInCorso()
 {
-    return g_importazioni > 0;
+    return Contesto::importazioni().inCorso > 0;
 }
 ImportazioneInCorso::ImportazioneInCorso()
 {
-    ++g_importazioni;
+    ++Contesto::importazioni().inCorso;
 }
 ImportazioneInCorso::~ImportazioneInCorso()
 {
-    --g_importazioni;
-}
-
-Importatore& importatore()
-{
-    static Importatore i;
-    return i;
+    --Contesto::importazioni().inCorso;
 }
 
 namespace {
@@ -384,9 +371,9 @@ Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso
 Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progresso)
 {
     ImportazioneInCorso inCorso;
-    lasciaCorrereEventi();
+    LasciaScorrereEventi();
     progresso.setStatus(QStringLiteral("Importazione dati PLU in corso..."));
-    lasciaCorrereEventi();
+    LasciaScorrereEventi();
 
     Esito esito;
     const QList<RigaA> righe = righeDi(testo, leggiRigaA);
@@ -403,7 +390,7 @@ Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progress
     for (const RigaA& r : std::as_const(righe)) {
         if (++n % kRigheTraEventi == 0) {
             progresso.setValue(n);
-            lasciaCorrereEventi();
+            LasciaScorrereEventi();
         }
         // An "M" line is one product: every article of its code takes its values (each keeps
         // its own code and barcode). A blank code names no product and never matches.
@@ -469,7 +456,7 @@ Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso)
     for (const RigaB& r : std::as_const(righe)) {
         if (++n % kRigheTraEventi == 0) {
             progresso.setValue(n);
-            lasciaCorrereEventi();
+            LasciaScorrereEventi();
         }
         for (int i = 0; i < kCampiB; ++i)
             bCedi.bindValue(i, r.campi[size_t(i)]);
@@ -529,7 +516,7 @@ Esito Importatore::CreaArticoliEANMultipli(Articoli::Lotto& articoli)
     int n = 0;
     for (const auto& [codice, ean] : std::as_const(coppie)) {
         if (++n % kRigheTraEventi == 0)
-            lasciaCorrereEventi();
+            LasciaScorrereEventi();
         const auto righe = righePerCodice.constFind(codice);
         if (righe == righePerCodice.cend())
             continue;

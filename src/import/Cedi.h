@@ -135,7 +135,4 @@ private:
     QList<RigaA> m_righeA;
 };
 
-// The program's one engine pair (the rows of the last article file live as long as the program).
-Importatore& importatore();
-
 } // namespace Cedi

@@ -6,12 +6,12 @@
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "core/VbConvert.h"
+#include "core/Wait.h"
 #include "core/config/DatabaseEsterno.h"
 #include "core/config/TabCollegate.h"
 #include "import/Cedi.h"
 #include "import/ExternalDatabaseMdb.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
@@ -154,12 +154,11 @@ Esito copia(ProgressSink& progresso)
     q.finish();
 
     // Articles: only the externally changed ones (marked changed), else all (marked unchanged).
-    bool ok = false;
-    const bool soloModificati =
-        Db::scalar(QStringLiteral("SELECT COUNT(*) FROM MAGAZZINOEsterno WHERE Modificato <> 0"), {}, &ok)
-            .toLongLong() > 0;
-    if (!ok)
-        return dbFallito(QStringLiteral("MAGAZZINOEsterno"));
+    const Letto<QVariant> cambiati =
+        Db::valore(QStringLiteral("SELECT COUNT(*) FROM MAGAZZINOEsterno WHERE Modificato <> 0"));
+    if (!cambiati.ok)
+        return dbFallito(cambiati.errore);
+    const bool soloModificati = cambiati.trovatoValore() && cambiati.valore->toLongLong() > 0;
     if (!q.exec(QStringLiteral("SELECT Descrizione, PrezzoVendita, CodiceEAN, Reparto FROM MAGAZZINOEsterno ") +
                 (soloModificati ? QStringLiteral("WHERE Modificato <> 0 ") : QString()) +
                 QStringLiteral("ORDER BY Riga")))
@@ -196,8 +195,7 @@ Esito copia(ProgressSink& progresso)
             return e;
         if ((codice - kPrimoCodice) % kRigheTraEventi == 0) {
             progresso.setValue(int(codice - kPrimoCodice));
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            LasciaScorrereEventi();
         }
     }
     if (!t.commit())

@@ -81,12 +81,6 @@ Esito registra(const FileIN& f)
 
 PollCartellaIN::PollCartellaIN(Cedi::Importatore& importatore) : m_importatore(importatore) {}
 
-PollCartellaIN& pollCartellaIN()
-{
-    static PollCartellaIN p(Cedi::importatore());
-    return p;
-}
-
 QString PollCartellaIN::cartellaStorico()
 {
     return Paths::inProgramFolder(QStringLiteral("InterScambioINStorico"));

@@ -78,6 +78,3 @@ private:
     QSet<QString> m_scartati;
     QSet<QString> m_segnalati;
 };
-
-// The program's poll, over the program's import engines.
-PollCartellaIN& pollCartellaIN();

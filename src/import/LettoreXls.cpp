@@ -1,5 +1,7 @@
 #include "import/LettoreXls.h"
 
+#include "core/Wait.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -8,6 +10,7 @@
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
@@ -212,13 +215,27 @@ bool esegui(const QString& path, int foglio, ProtocolloXls& p, QString* errore)
     QElapsedTimer t;
     t.start();
     proc.start(QIODevice::ReadOnly);
-    if (!proc.waitForStarted(10000)) {
+    // The reader runs beside the window's thread: wait for it with events running (the window
+    // stays painted) and user input held back (no click starts a second import meanwhile).
+    // The limits are the reader's, not pauses: measured on the clock, whatever the wait policy.
+    const auto attendi = [](const std::function<bool()>& fatto, qint64 ms) {
+        QElapsedTimer limite;
+        limite.start();
+        while (!fatto()) {
+            if (limite.elapsed() >= ms)
+                return false;
+            AttendiFinche(fatto, 100, InputUtente::Trattenuto);
+        }
+        return true;
+    };
+    if (!attendi([&proc] { return proc.state() != QProcess::Starting; }, 10000) ||
+        proc.error() == QProcess::FailedToStart) {
         *errore = QStringLiteral("impossibile avviare il lettore dei file .xls (%1)").arg(proc.errorString());
         return false;
     }
     const auto ferma = [&] {
         proc.kill();
-        proc.waitForFinished(5000);
+        attendi([&proc] { return proc.state() == QProcess::NotRunning; }, 5000);
     };
     bool tempoScaduto = false;
     for (;;) {
@@ -241,7 +258,8 @@ bool esegui(const QString& path, int foglio, ProtocolloXls& p, QString* errore)
             ferma();
             break;
         }
-        proc.waitForReadyRead(int(std::min<qint64>(resto, 1000)));
+        attendi([&proc] { return proc.bytesAvailable() > 0 || proc.state() == QProcess::NotRunning; },
+                std::min<qint64>(resto, 1000));
     }
     if (tempoScaduto) {
         *errore =

@@ -14,7 +14,6 @@
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,12 +24,6 @@ namespace {
 
 const QString kTroppiTimeout = QStringLiteral("*** Troppi timeout, esco definitivamente. FINE.");
 const QString kNonInviate = QStringLiteral("Comandi non inviati alla cassa:");
-
-void elaboraEventi()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
 
 // The protocol's short pauses, on core's wait: events run, nothing sleeps the window's thread.
 void dormi(int ms)
@@ -146,7 +139,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
             if (handshake) {
                 // A: handshake
                 linea().cmdInitCom(porta, statoLinea);
-                elaboraEventi();
+                LasciaScorrereEventi(InputUtente::Ammesso);
                 if (!AttendiFinche(statoAck, t.attesaMs)) {
                     if (++timeout <= t.maxTimeout) {
                         ScriviLog(QStringLiteral("          *** uscito per timeout comunicazione, RIMANDO ENQ"));
@@ -158,7 +151,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
                 // B: state test
                 bool invia = false;
                 for (int passi = 0;;) {
-                    elaboraEventi();
+                    LasciaScorrereEventi(InputUtente::Ammesso);
                     const QString stato = r.stato;
                     if (stato == QLatin1String("ACK")) {
                         invia = true;
@@ -186,7 +179,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
             if (!comando.endsWith(QLatin1Char('/')))
                 comando += QLatin1Char('/');
             linea().SendCMD(comando);
-            elaboraEventi();
+            LasciaScorrereEventi(InputUtente::Ammesso);
             if (!AttendiFinche(rispostaArrivata, t.attesaMs)) {
                 if (++timeout <= t.maxTimeout) {
                     ScriviLog(QStringLiteral("          *** uscito per timeout comunicazione, RIMANDO COMANDO"));
@@ -267,7 +260,7 @@ int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta, St
 
     for (;;) {
         linea().cmdInitCom(porta, statoLinea);
-        elaboraEventi();
+        LasciaScorrereEventi(InputUtente::Ammesso);
         if (!AttendiFinche(statoAck, attesa)) {
             if (++tentativi > limite) {
                 fallimento = QStringLiteral("                    *** VERIFICA STATO Troppi timeout su ENQ, esco "
@@ -279,10 +272,10 @@ int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta, St
             r.stato.clear();
             continue;
         }
-        elaboraEventi();
+        LasciaScorrereEventi(InputUtente::Ammesso);
         AzzeraRisposta(RegLink::risposte().rispostaCassa);
         linea().SendCMD(QStringLiteral("?/"));
-        elaboraEventi();
+        LasciaScorrereEventi(InputUtente::Ammesso);
         if (AttendiFinche(rispostaArrivata, attesa))
             return r.numeroErrore.trimmed().toInt();
         if (++tentativi > limite) {

@@ -14,7 +14,6 @@
 #include "reglink/ProtocolLog.h"
 #include "reglink/RegisterLine.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <vector>
 
@@ -269,7 +268,7 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
         RegLink::risposte().testoRicevuto.clear();
         if (!l.scriviSeriale(byte(CAN)))
             return portaChiusa();
-        QCoreApplication::processEvents();
+        LasciaScorrereEventi(InputUtente::Ammesso);
         if (!l.scriviSeriale(byte(ENQ)))
             return portaChiusa();
         l.Pausa(50);
@@ -307,7 +306,7 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
             l.scartaInput();
             if (!l.scriviSeriale(byte(CAN)))
                 return portaChiusa();
-            QCoreApplication::processEvents();
+            LasciaScorrereEventi(InputUtente::Ammesso);
             RegLink::risposte().testoRicevuto.clear();
             AzzeraRisposta(RegLink::risposte().rispostaCassa);
             if (!l.scriviSeriale(byte(ENQ)))

@@ -11,7 +11,6 @@
 #include "reglink/CommandSender.h"
 #include "reglink/PluStaging.h"
 
-#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -163,7 +162,7 @@ RegLink::EsitoComandi MittenteCassa::invia(const QString& file, const QString& p
     return RegLink::EsameComandiEsito(file, porta, righe, m_p);
 }
 
-void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
+void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
 {
     AppState& a = app();
     // One transfer at a time: a second press during a send or a reception does nothing.
@@ -177,7 +176,7 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
 
     Pannello::setTestoTab(p, QStringLiteral("PREPARAZIONE DATI PER INVIO SULLE CASSE"));
     Pannello::mostraTab(p, true);
-    QCoreApplication::processEvents();
+    LasciaScorrereEventi(InputUtente::Ammesso);
     RegLink::risposte().contatoreApertura = 0;
 
     switch (PluStaging::PreparaTabxInvio(solo, p)) {
@@ -186,7 +185,7 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
     case PluStaging::EsitoPreparazione::Vuota:
         Contesto::interazione().ask(QStringLiteral("Nessun dato da inviare"), Interaction::Ok,
                                     Interaction::Icon::Information);
-        QCoreApplication::processEvents();
+        LasciaScorrereEventi(InputUtente::Ammesso);
         svuotaTab(p);
         return;
     case PluStaging::EsitoPreparazione::TroppeRighe:
@@ -199,7 +198,7 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
             Interaction::Ok, Interaction::Icon::Critical);
         return;
     }
-    QCoreApplication::processEvents();
+    LasciaScorrereEventi(InputUtente::Ammesso);
     svuotaTab(p);
 
     // Settings are taken once: the settings window may change them while we wait.
@@ -241,12 +240,12 @@ void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente)
 
     Pannello::cursoreAttesa(p, false);
     Pannello::avviso(p, QStringLiteral("PROCEDURA DI INVIO TERMINATA"));
-    QCoreApplication::processEvents();
+    LasciaScorrereEventi(InputUtente::Ammesso);
     svuotaTab(p);
-    QCoreApplication::processEvents();
+    LasciaScorrereEventi(InputUtente::Ammesso);
 }
 
-void ckModificati_Click(PannelloTrasferimento& p)
+void cambiaSoloModificati(PannelloTrasferimento& p)
 {
     const bool spuntato = p.soloModificati();
     if (!spuntato) {

@@ -55,10 +55,11 @@ private:
     PannelloTrasferimento& m_p;
 };
 
-// cmdInviaPLU_Click. Ignored while another transfer runs; tmrImporta gets back its state on every way out.
-void cmdInviaPLU_Click(PannelloTrasferimento& p, Mittente& mittente);
+// The article send to every configured register (the button "cmdInviaPLU"). Ignored while another
+// transfer runs; tmrImporta gets back its state on every way out.
+void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente);
 
-// ckModificati_Click: unticking offers to clear every mark; ticking selects optTrasf 1.
-void ckModificati_Click(PannelloTrasferimento& p);
+// The box ckModificati changed: unticking offers to clear every mark; ticking selects optTrasf 1.
+void cambiaSoloModificati(PannelloTrasferimento& p);
 
 } // namespace PluSender

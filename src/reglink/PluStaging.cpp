@@ -12,7 +12,6 @@
 #include "core/store/Invio.h"
 #include "core/store/Reparti.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
@@ -292,7 +291,7 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
     for (const Articoli::ArticoloInvio& a : articoli) {
         if (fatti == 0 || avanzamento.elapsed() >= 100) {
             Pannello::setTestoTab(p, prefisso + QString::number(numero));
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            LasciaScorrereEventi();
             avanzamento.restart();
         }
         ++fatti;

@@ -17,7 +17,6 @@
 #include "reglink/StockBooking.h"
 #include "reglink/Timings.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -135,7 +134,7 @@ public:
                     m_canale.scartaInput();
                     if (!m_canale.invia(byte(CAN)))
                         return Esito::Errore;
-                    QCoreApplication::processEvents();
+                    LasciaScorrereEventi(InputUtente::Ammesso);
                     if (controllaInterruzione && interrotta())
                         return Esito::Interrotta;
                 }
@@ -203,7 +202,7 @@ public:
         m_canale.scartaInput();
         if (!m_canale.udp && !m_canale.invia(byte(CAN)))
             return Esito::Errore;
-        QCoreApplication::processEvents();
+        LasciaScorrereEventi(InputUtente::Ammesso);
         if (controllaInterruzione && interrotta())
             return Esito::Interrotta;
         RegLink::risposte().testoRicevuto.clear();
@@ -485,7 +484,7 @@ Esito RicevoPLUdaECR_TUTTI(int cassa, PannelloTrasferimento& p)
     return RicevoPLUdaECRPerNumero(cassa, *n, p);
 }
 
-void cmdRiceviPLU_Click(PannelloTrasferimento& p)
+void leggiDalleCasse(PannelloTrasferimento& p)
 {
     if (!inizioPulsante(p))
         return;
@@ -521,7 +520,7 @@ void cmdRiceviPLU_Click(PannelloTrasferimento& p)
     fineFlag();
 }
 
-void cmdGeneraFile_Click(PannelloTrasferimento& p)
+void generaFileDati(PannelloTrasferimento& p)
 {
     if (!inizioPulsante(p))
         return;

@@ -38,7 +38,7 @@ Esito RicevoPLUdaECR_TUTTI(int cassa, PannelloTrasferimento& p);
 // The article window's buttons "Leggi PLU  <<<" and "&Genera File Dati". Both ask the technician
 // password (p.chiediTecnico, else frmPswd); a click during a reception offers to interrupt it;
 // nothing starts while a send runs.
-void cmdRiceviPLU_Click(PannelloTrasferimento& p);
-void cmdGeneraFile_Click(PannelloTrasferimento& p);
+void leggiDalleCasse(PannelloTrasferimento& p);
+void generaFileDati(PannelloTrasferimento& p);
 
 } // namespace Reception

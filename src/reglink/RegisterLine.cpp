@@ -7,7 +7,6 @@
 #include "reglink/ProtocolLog.h"
 #include "reglink/Timings.h"
 
-#include <QCoreApplication>
 #include <QNetworkDatagram>
 #include <QPointer>
 
@@ -17,12 +16,6 @@ namespace {
 
 // MSComm's "invalid port" number, used for every port that does not open.
 const QString kErrPortaNonValida = QStringLiteral("8002");
-
-void elaboraEventi()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
-}
 
 QByteArray byteSolo(char c)
 {
@@ -144,18 +137,18 @@ void LineaCassa::cmdInitCom(const QString& porta, StatoLinea& stato)
     if (!porta.contains(QLatin1Char('.'))) {
         a.canaleUDP = false;
         AperturaPortaRegCassa(porta);
-        elaboraEventi();
+        LasciaScorrereEventi(InputUtente::Ammesso);
         stato.mostraStato(QStringLiteral("APERTO PORTA COM: ") + porta);
     } else if (a.contatoreApertura < 2) {
         a.canaleUDP = true;
         chiudiCanaleUDP();
         apriCanaleUDP(porta.trimmed());
-        elaboraEventi();
+        LasciaScorrereEventi(InputUtente::Ammesso);
         stato.mostraStato(QStringLiteral("APERTO CANALE IP: ") + porta);
     }
     // A dotted address later in the same transfer reuses the channel bound by its first call.
 
-    elaboraEventi();
+    LasciaScorrereEventi(InputUtente::Ammesso);
     AzzeraRisposta(RegLink::risposte().rispostaCassa);
     a.rispostaCassa.stato.clear();
 
@@ -172,7 +165,7 @@ void LineaCassa::cmdInitCom(const QString& porta, StatoLinea& stato)
     for (char c : {CAN, CAN, CAN, ENQ})
         scriviSeriale(byteSolo(c));
     a.rispostaCassa.stato.clear();
-    elaboraEventi();
+    LasciaScorrereEventi(InputUtente::Ammesso);
 }
 
 bool LineaCassa::AperturaPortaRegCassa(const QString& porta)

@@ -94,7 +94,7 @@ private Q_SLOTS:
         scrivi(env.path("Dati/Sub/nota.txt"), "ciao");
         QStringList* titles = sceglie(target.path());
 
-        DataBackup::cmdSalva_Click(nullptr, DiscoProva());
+        DataBackup::eseguiSalvataggio(nullptr, DiscoProva());
         QCOMPARE(*titles, QStringList{"Seleziona la cartella dove salvare i DATI"});
         QVERIFY(env.messages().isEmpty()); // success says nothing
         QCOMPARE(app().drvBck, target.path());
@@ -122,7 +122,7 @@ private Q_SLOTS:
         // A folder under a regular file cannot be written, whoever runs the test.
         scrivi(target.filePath("file"), "x");
         sceglie(target.filePath("file/sotto"));
-        DataBackup::cmdSalva_Click(nullptr, DiscoProva());
+        DataBackup::eseguiSalvataggio(nullptr, DiscoProva());
         QCOMPARE(env.messages().size(), 1);
         QVERIFY(env.messages().first().startsWith(kFallito));
         QVERIFY(readAll(env.path("Dati/ErrorLog.dat")).contains("cmdSalva_Click"));
@@ -131,7 +131,7 @@ private Q_SLOTS:
         env.clearMessages();
         scrivi(target.filePath("PLU_BCK"), "x");
         sceglie(target.path());
-        DataBackup::cmdSalva_Click(nullptr, DiscoProva());
+        DataBackup::eseguiSalvataggio(nullptr, DiscoProva());
         QVERIFY(env.messages().value(0).startsWith(kFallito));
 
         // A file that cannot be copied fails the whole backup, and no partial copy is left.
@@ -154,7 +154,7 @@ private Q_SLOTS:
         sceglie(target.path());
         DiscoProva disco;
         disco.libero = DataBackup::kSpazioMinimo - 1;
-        DataBackup::cmdSalva_Click(nullptr, disco);
+        DataBackup::eseguiSalvataggio(nullptr, disco);
         QCOMPARE(env.messages(),
                  QStringList{"Spazio NON sufficiente\n\nLiberare spazio sul disco e ritentare l'operazione"});
         QVERIFY(QDir(target.path()).isEmpty());
@@ -167,9 +167,9 @@ private Q_SLOTS:
     {
         TestEnv env;
         sceglie(QString());
-        DataBackup::cmdSalva_Click(nullptr, DiscoProva());
+        DataBackup::eseguiSalvataggio(nullptr, DiscoProva());
         env.answer({QMessageBox::Yes});
-        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QVERIFY(!DataBackup::scegliECambiaDatabase(nullptr));
         QCOMPARE(env.messages().count("Nessuna cartella selezionata!!!"), 2);
         QVERIFY(app().drvBck.isEmpty());
     }
@@ -186,13 +186,13 @@ private Q_SLOTS:
         // No (the default) does nothing, not even the folder question.
         QStringList* titles = sceglie(target.filePath("PLU_BCK/Dati"));
         env.answer({QMessageBox::No});
-        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QVERIFY(!DataBackup::scegliECambiaDatabase(nullptr));
         QVERIFY(titles->isEmpty());
 
         // The backup folder itself holds no database.
         sceglie(target.filePath("PLU_BCK"));
         env.answer({QMessageBox::Yes});
-        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QVERIFY(!DataBackup::scegliECambiaDatabase(nullptr));
         QCOMPARE(env.messages().last(), QString("Percorso non Valido"));
         QCOMPARE(Db::currentPath(), proprio);
 
@@ -201,7 +201,7 @@ private Q_SLOTS:
             QFile::rename(target.filePath("PLU_BCK/Dati/DbNegozio.db"), target.filePath("PLU_BCK/Dati/dbnegozio.DB")));
         titles = sceglie(target.filePath("PLU_BCK/Dati"));
         env.answer({QMessageBox::Yes});
-        QVERIFY(DataBackup::cmdCambiaDb_Click(nullptr));
+        QVERIFY(DataBackup::scegliECambiaDatabase(nullptr));
         QCOMPARE(*titles, QStringList{"Seleziona la cartella da dove caricare i DATI"});
         QCOMPARE(Db::currentPath(), target.filePath("PLU_BCK/Dati/dbnegozio.DB"));
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
@@ -228,7 +228,7 @@ private Q_SLOTS:
 
         sceglie(other.path());
         env.answer({QMessageBox::Yes});
-        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QVERIFY(!DataBackup::scegliECambiaDatabase(nullptr));
         QVERIFY(env.messages().last().contains("Non è stato possibile riaprire l'archivio attuale"));
         QVERIFY(!Db::isOpen());
         const QByteArray log = readAll(env.path("Dati/ErrorLog.dat"));
@@ -261,7 +261,7 @@ private Q_SLOTS:
 
         sceglie(other.path());
         env.answer({QMessageBox::Yes});
-        QVERIFY(!DataBackup::cmdCambiaDb_Click(nullptr));
+        QVERIFY(!DataBackup::scegliECambiaDatabase(nullptr));
         QVERIFY(env.messages().last().startsWith("ATTENZIONE!!! Il file selezionato non è un archivio dei PLU valido"));
         QCOMPARE(Db::currentPath(), proprio);
         QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);

@@ -86,9 +86,9 @@ private Q_SLOTS:
     void periodCheck()
     {
         TestEnv env;
-        QVERIFY(SoldQuantities::cmdTrova_Click(QDate(2024, 3, 1), QDate(2024, 3, 1), env.interazione()));
+        QVERIFY(SoldQuantities::periodoValido(QDate(2024, 3, 1), QDate(2024, 3, 1), env.interazione()));
         QVERIFY(env.messages().isEmpty());
-        QVERIFY(!SoldQuantities::cmdTrova_Click(QDate(2024, 3, 2), QDate(2024, 3, 1), env.interazione()));
+        QVERIFY(!SoldQuantities::periodoValido(QDate(2024, 3, 2), QDate(2024, 3, 1), env.interazione()));
         QCOMPARE(env.messages(), QStringList{"ATTENZIONE!!! - Controllare il periodo selezionato (la Data Al non può "
                                              "essere precedente alla Data Dal) e riprovare"});
     }

@@ -79,12 +79,12 @@ private Q_SLOTS:
         articolo(2, "2222", "B", -4, {}, 1);
         articolo(3, {}, {}, 0);
 
-        QVERIFY(StockOperations::cmdAggiornaQta_Click(nullptr, "12,5"));
+        QVERIFY(StockOperations::applicaQuantitaPredefinita(nullptr, "12,5"));
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE \"Quantità\" = 12.5"), 3);
         QVERIFY(env.messages().isEmpty());
 
         // A text that is no number changes nothing and says why.
-        QVERIFY(!StockOperations::cmdAggiornaQta_Click(nullptr, "1/0"));
+        QVERIFY(!StockOperations::applicaQuantitaPredefinita(nullptr, "1/0"));
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE \"Quantità\" = 12.5"), 3);
         QCOMPARE(env.messages(), QStringList{"Impostare un numero intero (max 99999)"});
     }
@@ -98,7 +98,7 @@ private Q_SLOTS:
         QVERIFY(QFile(StockOperations::filePLUDoppio()).open(QIODevice::WriteOnly));
 
         env.answer({QMessageBox::Yes});
-        QVERIFY(StockOperations::cmdAdeguaCodici_Click(nullptr));
+        QVERIFY(StockOperations::adeguaCodiciConConferma(nullptr));
         QCOMPARE(env.messages().last(), QString("Operazione effettuata"));
         QVERIFY(!QFile::exists(StockOperations::filePLUDoppio()));
 
@@ -125,7 +125,7 @@ private Q_SLOTS:
         QVERIFY(TextFile::appendLine(StockOperations::filePLUDoppio(), "keep"));
         env.clearMessages();
         env.answer({QMessageBox::Yes});
-        QVERIFY(!StockOperations::cmdAdeguaCodici_Click(nullptr));
+        QVERIFY(!StockOperations::adeguaCodiciConConferma(nullptr));
         QCOMPARE(env.messages().last(), QString("Nessun adeguamento da eseguire"));
         QCOMPARE(leggi(StockOperations::filePLUDoppio()), QByteArray("keep\r\n"));
     }
@@ -163,7 +163,7 @@ private Q_SLOTS:
                          "BEGIN SELECT RAISE(ABORT, 'disco guasto'); END"));
 
         env.answer({QMessageBox::Yes});
-        QVERIFY(StockOperations::cmdAdeguaCodici_Click(nullptr)); // the first article was done
+        QVERIFY(StockOperations::adeguaCodiciConConferma(nullptr)); // the first article was done
         QVERIFY(env.messages().last().startsWith("ATTENZIONE!!! Adeguamento dei bar code interrotto"));
         QVERIFY(leggi(env.path("Dati/ErrorLog.dat")).contains("cmdAdeguaCodici_Click"));
         QCOMPARE(campo(1, "Note").toString(), QString("1"));
@@ -212,15 +212,15 @@ private Q_SLOTS:
             QVERIFY(tr.commit());
         }
         // Ticked: no question, no change.
-        QVERIFY(!StockOperations::Command7_Click(true));
+        QVERIFY(!StockOperations::chiediAzzeramentoFrontalini(true));
         QVERIFY(env.messages().isEmpty());
 
         env.answer({QMessageBox::No});
-        QVERIFY(!StockOperations::Command7_Click());
+        QVERIFY(!StockOperations::chiediAzzeramentoFrontalini());
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE TipoVariazione = 'F'"), 1500);
 
         env.answer({QMessageBox::Yes});
-        QVERIFY(StockOperations::Command7_Click());
+        QVERIFY(StockOperations::chiediAzzeramentoFrontalini());
         QCOMPARE(env.messages().last(), QString("Togliere il Flag di Frontalino da stampare a TUTTI i prodotti ? "));
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE TipoVariazione = 'N'"), 1400);
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE TipoVariazione = 'F' AND Eliminato <> 0"), 100);
@@ -238,12 +238,12 @@ private Q_SLOTS:
         }
 
         env.answer({QMessageBox::No});
-        QVERIFY(!StockOperations::Elimina_Click(nullptr, "7"));
+        QVERIFY(!StockOperations::eliminaArticoloConConferma(nullptr, "7"));
         QCOMPARE(env.messages().last(), QString("Sicuro di eliminare: SETTE ?"));
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino"), 2);
 
         env.answer({QMessageBox::Yes});
-        QVERIFY(StockOperations::Elimina_Click(nullptr, "7"));
+        QVERIFY(StockOperations::eliminaArticoloConConferma(nullptr, "7"));
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE CodMateriale = 7"), 0);
         QCOMPARE(conta("SELECT COUNT(*) FROM BarCodeUlteriori WHERE CodProd = 7"), 0);
         QCOMPARE(conta("SELECT COUNT(*) FROM Offerte WHERE Articolo = 7"), 0);
@@ -252,19 +252,19 @@ private Q_SLOTS:
 
         // A Null description is asked about as the list shows it.
         env.answer({QMessageBox::No});
-        StockOperations::Elimina_Click(nullptr, "8");
+        StockOperations::eliminaArticoloConConferma(nullptr, "8");
         QCOMPARE(env.messages().last(), QString("Sicuro di eliminare:   ?"));
 
         // No selection: logged, nothing asked.
         env.clearMessages();
-        QVERIFY(!StockOperations::Elimina_Click(nullptr, ""));
+        QVERIFY(!StockOperations::eliminaArticoloConConferma(nullptr, ""));
         QVERIFY(env.messages().isEmpty());
         QVERIFY(leggi(env.path("Dati/ErrorLog.dat")).contains("Elimina_click"));
 
         // A failing dependent delete keeps the article too.
         QVERIFY(Db::exec("CREATE TRIGGER guasto BEFORE DELETE ON Offerte BEGIN SELECT RAISE(ABORT, 'no'); END"));
         env.answer({QMessageBox::Yes});
-        QVERIFY(!StockOperations::Elimina_Click(nullptr, "8"));
+        QVERIFY(!StockOperations::eliminaArticoloConConferma(nullptr, "8"));
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE CodMateriale = 8"), 1);
     }
 };

@@ -24,7 +24,7 @@ void articolo(int cod, const QString& barCode, const QVariant& qta)
 
 QVariant stock(int cod)
 {
-    return Db::scalar("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod});
+    return valoreDb("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod});
 }
 
 QStringList storico()

@@ -69,11 +69,11 @@ void articolo(int cod, const QVariant& barCode, double qta)
 
 double stock(int cod)
 {
-    return Db::scalar("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod}).toDouble();
+    return valoreDb("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod}).toDouble();
 }
 int storico()
 {
-    return Db::scalar("SELECT COUNT(*) FROM StoricoPLU").toInt();
+    return valoreDb("SELECT COUNT(*) FROM StoricoPLU").toInt();
 }
 
 // Three articles; the register knows two of them and sold some of each.
@@ -109,7 +109,7 @@ private Q_SLOTS:
         app().metodoAcquisizione = 1;
         auto reg = fx.cassa(udp);
         archivio(*reg);
-        cmdRiceviPLU_Click(fx.p);
+        leggiDalleCasse(fx.p);
 
         QCOMPARE(reg->commandsStartingWith("h/"), QStringList({"h/8012345/", "h/12345/"}));
         QCOMPARE(fx.ricevuto(1).size(), 2);
@@ -122,7 +122,7 @@ private Q_SLOTS:
         // The in-store barcode went to the register as "12345" and comes back so: it is that article's.
         QCOMPARE(stock(3), 6.75);
         QCOMPARE(storico(), 2);
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM StoricoPLU WHERE EAN = '2012345000017' AND Qta = 0.25").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM StoricoPLU WHERE EAN = '2012345000017' AND Qta = 0.25").toInt(), 1);
         QCOMPARE(fx.password, 1);
         QVERIFY(!RegLink::linea().portaSerialeAperta());
         QVERIFY(!app().ricezioneInCorso);
@@ -149,7 +149,7 @@ private Q_SLOTS:
         auto reg = fx.cassa(udp);
         archivio(*reg);
         articolo(4, "12345", 3);
-        cmdRiceviPLU_Click(fx.p);
+        leggiDalleCasse(fx.p);
 
         if (flag) {
             QCOMPARE(reg->commandsStartingWith("n//").size(), 3);
@@ -181,7 +181,7 @@ private Q_SLOTS:
         RegLink::timings().portaUDP = rete->port();
         app().portaETH1 = rete->address();
         app().impostazioniRegCassa.portaCOM1 = "42";
-        cmdRiceviPLU_Click(fx.p);
+        leggiDalleCasse(fx.p);
 
         QCOMPARE(rete->commandsStartingWith("n//").size(), 3);
         QCOMPARE(seriale->commandsStartingWith("n//").size(), 2);
@@ -201,7 +201,7 @@ private Q_SLOTS:
         archivio(*reg);
         reg->setSilent(true);
         fx.env.answer({QMessageBox::Yes, QMessageBox::No}); // try once more, then give up
-        cmdRiceviPLU_Click(fx.p);
+        leggiDalleCasse(fx.p);
         QCOMPARE(fx.env.messages(),
                  QStringList({"Stampante -- CASSA 1 -- non pronta! - Riprovare?",
                               "Stampante -- CASSA 1 -- non pronta! - Riprovare?",
@@ -229,7 +229,7 @@ private Q_SLOTS:
         auto reg = fx.cassa();
         archivio(*reg);
         reg->dieAfterCommands(flag ? 1 : 2);
-        cmdRiceviPLU_Click(fx.p);
+        leggiDalleCasse(fx.p);
         QVERIFY(
             fx.env.messages().contains(flag ? "Ricezione dati dalla cassa 1 non completata: la cassa non risponde più"
                                             : "Ricezione dati dalla cassa 1 non completata"));
@@ -263,13 +263,13 @@ private Q_SLOTS:
         t.setInterval(30);
         QObject::connect(&t, &QTimer::timeout, [&] {
             ++clic;
-            cmdRiceviPLU_Click(fx.p);
-            PluSender::cmdInviaPLU_Click(fx.p, mittente); // no send on the line while it receives
+            leggiDalleCasse(fx.p);
+            PluSender::inviaAlleCasse(fx.p, mittente); // no send on the line while it receives
             if (clic == 3)
                 t.stop();
         });
         t.start();
-        cmdRiceviPLU_Click(fx.p);
+        leggiDalleCasse(fx.p);
 
         QCOMPARE(fx.env.messages(),
                  QStringList({"Vuoi interrompere la ricezione dei dati?",
@@ -287,8 +287,8 @@ private Q_SLOTS:
         Fixture fx;
         auto reg = fx.cassa();
         fx.tecnico = false;
-        cmdRiceviPLU_Click(fx.p);
-        cmdGeneraFile_Click(fx.p);
+        leggiDalleCasse(fx.p);
+        generaFileDati(fx.p);
         QCOMPARE(fx.password, 2);
         QVERIFY(reg->received().isEmpty());
         QVERIFY(fx.env.messages().isEmpty());
@@ -300,7 +300,7 @@ private Q_SLOTS:
         Fixture fx;
         ScriviINI(fx.env.setup(), "Cartelle", "OUT", "?");
         auto reg = fx.cassa();
-        cmdRiceviPLU_Click(fx.p);
+        leggiDalleCasse(fx.p);
         QVERIFY(reg->commands().isEmpty());
         QCOMPARE(fx.env.messages(),
                  QStringList({"Ricezione dati dalla cassa 1 non completata", "IMPORTAZIONE TERMINATA"}));
@@ -328,7 +328,7 @@ private Q_SLOTS:
         app().portaETH1 = "127.0.0.2"; // not used by this button
         TextFile::writeLines(fx.env.path("out/PLUQuidar1.txt"), {"vecchio"});
         fx.env.interazione().texts.enqueue(risposta);
-        cmdGeneraFile_Click(fx.p);
+        generaFileDati(fx.p);
         QStringList attese;
         for (int i = 1; i <= richieste; ++i)
             attese << QString("p/%1/").arg(i);

@@ -65,7 +65,7 @@ void articolo(int cod, const QVariant& barCode, const QString& descr, int modifi
 
 int segnati()
 {
-    return Db::scalar("SELECT COUNT(*) FROM Magazzino WHERE Modificato <> 0").toInt();
+    return valoreDb("SELECT COUNT(*) FROM Magazzino WHERE Modificato <> 0").toInt();
 }
 
 void treArticoli()
@@ -91,7 +91,7 @@ private Q_SLOTS:
         auto reg = FakeRegister::serial(fx.env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
         fx.env.answer({QMessageBox::Yes, QMessageBox::No}); // send everything; no other register
-        cmdInviaPLU_Click(fx.p, fx.mittente);
+        inviaAlleCasse(fx.p, fx.mittente);
 
         QCOMPARE(fx.env.messages(), QStringList({"Sicuro di dover inviare tutto l'archivio alla cassa?",
                                                  "DEVI INVIARE SU ALTRA POSTAZIONE ?"}));
@@ -117,7 +117,7 @@ private Q_SLOTS:
         RegLink::timings().portaUDP = reg->port();
         app().portaETH1 = reg->address();
         fx.modificati = true;
-        cmdInviaPLU_Click(fx.p, fx.mittente);
+        inviaAlleCasse(fx.p, fx.mittente);
 
         QVERIFY(fx.env.messages().isEmpty());
         QCOMPARE(fx.avvisi, QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA"}));
@@ -176,7 +176,7 @@ private Q_SLOTS:
         }
         if (risposta)
             fx.env.answer({QMessageBox::StandardButton(risposta)});
-        cmdInviaPLU_Click(fx.p, fx.mittente);
+        inviaAlleCasse(fx.p, fx.mittente);
         QCOMPARE(fx.avvisi, avvisi);
         QCOMPARE(segnati() == 0, azzerati);
         QStringList usate;
@@ -227,7 +227,7 @@ private Q_SLOTS:
         fx.modificati = come != "rifiuto";
         if (come == "rifiuto")
             fx.env.answer({QMessageBox::No});
-        cmdInviaPLU_Click(fx.p, fx.mittente);
+        inviaAlleCasse(fx.p, fx.mittente);
         QCOMPARE(fx.timer, prima);
         QCOMPARE(impostato.value(0, true), false); // off from the start of the send
         if (come == "fallito" || come == "inviato")
@@ -247,12 +247,12 @@ private Q_SLOTS:
         PannelloProva ricezione;
         fx.mittente.invio = [&](const QString&, const QString&) {
             ++invii;
-            cmdInviaPLU_Click(fx.p, fx.mittente);
-            Reception::cmdRiceviPLU_Click(ricezione);
-            Reception::cmdGeneraFile_Click(ricezione);
+            inviaAlleCasse(fx.p, fx.mittente);
+            Reception::leggiDalleCasse(ricezione);
+            Reception::generaFileDati(ricezione);
             return RegLink::EsitoComandi{};
         };
-        cmdInviaPLU_Click(fx.p, fx.mittente);
+        inviaAlleCasse(fx.p, fx.mittente);
         QCOMPARE(invii, 2);
         QCOMPARE(fx.env.interazione().technicianAsked, 0);
         QVERIFY(fx.env.messages().isEmpty());
@@ -267,7 +267,7 @@ private Q_SLOTS:
         fx.modificati = true;
         auto reg = FakeRegister::serial(fx.env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
-        cmdInviaPLU_Click(fx.p, fx.mittente);
+        inviaAlleCasse(fx.p, fx.mittente);
         QCOMPARE(fx.avvisi, QStringList({"Nessun Articolo da inviare!!!", "PROCEDURA DI INVIO TERMINATA"}));
         QVERIFY(reg->commands().isEmpty());
         QCOMPARE(segnati(), 1);
@@ -297,11 +297,11 @@ private Q_SLOTS:
         fx.modificati = spuntato;
         fx.p.suSoloModificati = [&](bool on) {
             fx.modificati = on;
-            ckModificati_Click(fx.p); // setting the box runs its handler
+            cambiaSoloModificati(fx.p); // setting the box runs its handler
         };
         if (risposta)
             fx.env.answer({QMessageBox::StandardButton(risposta)});
-        ckModificati_Click(fx.p);
+        cambiaSoloModificati(fx.p);
         QCOMPARE(segnati(), segniDopo);
         QCOMPARE(fx.modificati, spuntato || rispuntato);
         QCOMPARE(fx.p.ricerche, ricerche);

@@ -34,7 +34,7 @@ void extra(int cod, const QString& barCode)
 
 int righeStaging()
 {
-    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM MagazzinoPerQuidar")).toInt();
+    return valoreDb(QStringLiteral("SELECT COUNT(*) FROM MagazzinoPerQuidar")).toInt();
 }
 
 } // namespace
@@ -204,7 +204,7 @@ private Q_SLOTS:
         QVERIFY(Db::exec(
             "INSERT INTO Offerte (Articolo, DataDAL, DataAL, PrzScnt) VALUES (1, '2000-01-01', '2099-01-01', 0.1)"));
         QCOMPARE(PreparaTabxInvio(false, pannello(), oggi), EsitoPreparazione::Preparata);
-        QCOMPARE(Db::scalar("SELECT Prezzo FROM MagazzinoPerQuidar").toString(), prezzo);
+        QCOMPARE(valoreDb("SELECT Prezzo FROM MagazzinoPerQuidar").toString(), prezzo);
     }
 
     void departments_data()
@@ -227,7 +227,7 @@ private Q_SLOTS:
         QVERIFY(Db::exec("UPDATE Reparti SET Descrizione = ? WHERE Cod = 8", {QStringLiteral("Vini d'Italia")}));
         articolo(1, "111", "X", 1, 1, genere);
         QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
-        QCOMPARE(Db::scalar("SELECT RepartoAss FROM MagazzinoPerQuidar").toString(), reparto);
+        QCOMPARE(valoreDb("SELECT RepartoAss FROM MagazzinoPerQuidar").toString(), reparto);
     }
 
     void modesAndEmptySelections()
@@ -237,7 +237,7 @@ private Q_SLOTS:
         articolo(2, "222", "NON SEGNATO", 1, 1, "3", 0);
         QCOMPARE(PreparaTabxInvio(true, pannello()), EsitoPreparazione::Preparata);
         QCOMPARE(righeStaging(), 1);
-        QCOMPARE(Db::scalar("SELECT Modificato FROM MagazzinoPerQuidar").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT Modificato FROM MagazzinoPerQuidar").toInt(), 1);
         QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
         QCOMPARE(righeStaging(), 2);
 
@@ -268,7 +268,7 @@ private Q_SLOTS:
                          {kMaxRighe}));
         QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata); // exactly kMaxRighe rows fit
         QCOMPARE(righeStaging(), kMaxRighe);
-        QCOMPARE(Db::scalar("SELECT MAX(Ordinale) FROM MagazzinoPerQuidar").toInt(), kUltimoOrdinale);
+        QCOMPARE(valoreDb("SELECT MAX(Ordinale) FROM MagazzinoPerQuidar").toInt(), kUltimoOrdinale);
         extra(2, "99999999");
         env.clearMessages();
         QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::TroppeRighe);

@@ -65,11 +65,11 @@ void treArticoliSegnati()
 
 double stock(int cod)
 {
-    return Db::scalar("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod}).toDouble();
+    return valoreDb("SELECT \"Quantità\" FROM Magazzino WHERE CodMateriale = ?", {cod}).toDouble();
 }
 bool segnato(int cod)
 {
-    return Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = ?", {cod}).toInt() != 0;
+    return valoreDb("SELECT Modificato FROM Magazzino WHERE CodMateriale = ?", {cod}).toInt() != 0;
 }
 
 Magazzino& apri()

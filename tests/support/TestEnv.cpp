@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/ui/FormBase.h"
 #include "core/ui/Ui.h"
+#include "import/Importazioni.h"
 #include "reglink/Collegamento.h"
 
 #include <QApplication>
@@ -20,8 +21,17 @@ std::unique_ptr<ScriptedInteraction> g_interazione;
 std::unique_ptr<TestProgramma> g_programma;
 std::unique_ptr<StampantiProva> g_stampanti;
 std::unique_ptr<RegLink::Collegamento> g_collegamento;
+std::unique_ptr<Importazioni> g_importazioni;
 
 } // namespace
+
+QVariant valoreDb(const QString& sql, const QVariantList& values)
+{
+    const Letto<QVariant> v = Db::valore(sql, values);
+    if (!v.ok)
+        qFatal("lettura fallita: %s (%s)", qPrintable(sql), qPrintable(v.errore));
+    return v.valore.value_or(QVariant());
+}
 
 TestEnv::TestEnv(bool openDatabase, double waitScale)
     : m_home(std::make_unique<QTemporaryDir>()), m_config(std::make_unique<QTemporaryDir>())
@@ -43,6 +53,8 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     g_collegamento.reset(); // the old line closes before the new link exists
     g_collegamento = std::make_unique<RegLink::Collegamento>();
     Contesto::installaCollegamento(g_collegamento.get());
+    g_importazioni = std::make_unique<Importazioni>();
+    Contesto::installaImportazioni(g_importazioni.get());
     Msg::shown().clear();
     Msg::setResponder([](const QString& text, QMessageBox::StandardButtons b) {
         return QMessageBox::StandardButton(g_interazione->reply(text, Interaction::Buttons(b.toInt())));

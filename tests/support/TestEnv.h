@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <functional>
 #include <memory>
 
@@ -46,6 +47,10 @@ public:
     bool collegate = false;
     std::function<void()> duranteImportazione;
 };
+
+// One value read from the test database; a failed read stops the test run (the database the test
+// built is broken), no row gives an invalid QVariant.
+QVariant valoreDb(const QString& sql, const QVariantList& values = {});
 
 class TestEnv
 {

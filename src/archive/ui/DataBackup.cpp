@@ -28,7 +28,7 @@ QString SceltaPerc(QWidget*, const QString& title)
     return fi.isDir() ? QDir::cleanPath(fi.absoluteFilePath()) : QDir::cleanPath(picked);
 }
 
-void cmdSalva_Click(QWidget* parent, const Disco& disco)
+void eseguiSalvataggio(QWidget* parent, const Disco& disco)
 {
     app().drvBck = SceltaPerc(parent, QStringLiteral("Seleziona la cartella dove salvare i DATI"));
     if (app().drvBck.isEmpty()) {
@@ -51,7 +51,7 @@ void cmdSalva_Click(QWidget* parent, const Disco& disco)
     }
 }
 
-bool cmdCambiaDb_Click(QWidget* parent)
+bool scegliECambiaDatabase(QWidget* parent)
 {
     if (Msg::box(QStringLiteral("ATTENZIONE!!! La funzione selezionata consente di sostituire l'archivio dei PLU"
                                 "\r\n\r\nSicuri di procedere?\r\n\r\nN.B.:- Se non è stato eseguito il backup (Tasto "

@@ -13,8 +13,8 @@ namespace DataBackup {
 QString SceltaPerc(QWidget* parent, const QString& title);
 
 // Flows of the window's buttons.
-void cmdSalva_Click(QWidget* parent, const Disco& disco);
+void eseguiSalvataggio(QWidget* parent, const Disco& disco);
 // True when the program switched to another database: the window then refreshes itself.
-bool cmdCambiaDb_Click(QWidget* parent);
+bool scegliECambiaDatabase(QWidget* parent);
 
 } // namespace DataBackup

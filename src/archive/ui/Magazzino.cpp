@@ -16,7 +16,7 @@
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
-#include "import/InPoll.h"
+#include "import/Importazioni.h"
 #include "import/ui/InPollTimer.h"
 #include "import/ui/frmImporta.h"
 #include "reglink/TransferPanel.h"
@@ -513,7 +513,7 @@ void Magazzino::collega()
         private:
             Magazzino& m_w;
         } host(*this);
-        InPollTimer::tmrImporta_Timer(this, tmrImporta, pollCartellaIN(), host);
+        InPollTimer::eseguiPassaggio(this, tmrImporta, Contesto::importazioni().poll, host);
     });
     connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
     connect(Command7, &QPushButton::clicked, this, &Magazzino::Command7_Click);
@@ -534,28 +534,28 @@ void Magazzino::collega()
 
     // The bulk stock, code and backup operations.
     connect(cmdAggiornaQta, &QPushButton::clicked, this, [this] {
-        if (StockOperations::cmdAggiornaQta_Click(this, txtQtaPredef->text()))
+        if (StockOperations::applicaQuantitaPredefinita(this, txtQtaPredef->text()))
             CaricaMagazzino(ArticleList::Filtro::tutti(), false);
         focusRicBarCode();
     });
     connect(cmdAdeguaCodici, &QPushButton::clicked, this, [this] {
-        if (StockOperations::cmdAdeguaCodici_Click(this))
+        if (StockOperations::adeguaCodiciConConferma(this))
             CaricaMagazzino(ArticleList::Filtro::tutti(), false);
         focusRicBarCode();
     });
     connect(Elimina, &QPushButton::clicked, this, [this] {
-        if (StockOperations::Elimina_Click(this, ListMagazzino->selectedCode()))
+        if (StockOperations::eliminaArticoloConConferma(this, ListMagazzino->selectedCode()))
             CaricaMagazzino(ArticleList::Filtro::tutti(), false);
         focusRicBarCode();
     });
     KeyPressFilter::install(
-        txtQtaPredef, [this](int key) { return StockOperations::txtQtaPredef_KeyPress(key, txtQtaPredef->text()); });
+        txtQtaPredef, [this](int key) { return StockOperations::filtraTastoQuantita(key, txtQtaPredef->text()); });
     connect(cmdSalva, &QPushButton::clicked, this, [this] {
-        DataBackup::cmdSalva_Click(this, DataBackup::discoDiSistema());
+        DataBackup::eseguiSalvataggio(this, DataBackup::discoDiSistema());
         focusRicBarCode();
     });
     connect(cmdCambiaDb, &QPushButton::clicked, this, [this] {
-        if (DataBackup::cmdCambiaDb_Click(this))
+        if (DataBackup::scegliECambiaDatabase(this))
             Form_Activate();
     });
     collegaModifica();
@@ -777,7 +777,7 @@ void Magazzino::Command7_Click()
     Genere->setCurrentIndex(-1);
     Fornitore->setCurrentIndex(-1);
     Descrizione->clear();
-    StockOperations::Command7_Click(perFrontalini());
+    StockOperations::chiediAzzeramentoFrontalini(perFrontalini());
     ricarica();
     focusRicBarCode();
 }
@@ -935,7 +935,7 @@ void Magazzino::mostraVenduto()
 
 void Magazzino::cmdTrova_Click()
 {
-    if (SoldQuantities::cmdTrova_Click(dtGiornoRif->date(), dtDataAl->date(), Contesto::interazione()))
+    if (SoldQuantities::periodoValido(dtGiornoRif->date(), dtDataAl->date(), Contesto::interazione()))
         mostraVenduto();
 }
 

@@ -68,14 +68,12 @@ void Magazzino::collegaCasse()
 {
     connect(cmdInviaPLU, &QPushButton::clicked, this, [this] {
         PluSender::MittenteCassa mittente(pannelloTrasferimento());
-        PluSender::cmdInviaPLU_Click(pannelloTrasferimento(), mittente);
+        PluSender::inviaAlleCasse(pannelloTrasferimento(), mittente);
     });
-    connect(cmdRiceviPLU, &QPushButton::clicked, this,
-            [this] { Reception::cmdRiceviPLU_Click(pannelloTrasferimento()); });
-    connect(cmdGeneraFile, &QPushButton::clicked, this,
-            [this] { Reception::cmdGeneraFile_Click(pannelloTrasferimento()); });
+    connect(cmdRiceviPLU, &QPushButton::clicked, this, [this] { Reception::leggiDalleCasse(pannelloTrasferimento()); });
+    connect(cmdGeneraFile, &QPushButton::clicked, this, [this] { Reception::generaFileDati(pannelloTrasferimento()); });
     connect(this, &Magazzino::modificatiCambiato, this,
-            [this] { PluSender::ckModificati_Click(pannelloTrasferimento()); });
+            [this] { PluSender::cambiaSoloModificati(pannelloTrasferimento()); });
 }
 
 void Magazzino::mostraLblTab(const QString& testo)

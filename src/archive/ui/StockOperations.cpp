@@ -16,14 +16,14 @@ const QString kModulo = QStringLiteral("Magazzino");
 
 } // namespace
 
-void txtQtaPredef_MouseDown(QWidget* form)
+void mostraTastieraQuantita(QWidget* form)
 {
     // Coming back from the keyboard must not reload the list.
     app().saltaAggiornamento = true;
     frmTastiera::apriPer(1, form, QStringLiteral("txtQtaPredef"), false);
 }
 
-bool cmdAggiornaQta_Click(QWidget* /*parent*/, const QString& testo)
+bool applicaQuantitaPredefinita(QWidget* /*parent*/, const QString& testo)
 {
     const std::optional<double> quantita = quantitaPredefinita(testo);
     if (!quantita) {
@@ -45,7 +45,7 @@ bool cmdAggiornaQta_Click(QWidget* /*parent*/, const QString& testo)
     return true;
 }
 
-bool cmdAdeguaCodici_Click(QWidget* /*parent*/)
+bool adeguaCodiciConConferma(QWidget* /*parent*/)
 {
     if (Msg::box(QStringLiteral("ATTENZIONE - La procedura modificherà i bar code da 4 cifre in 5 generando la "
                                 "quinta cifra in automatico - Continuare? "),
@@ -72,7 +72,7 @@ bool cmdAdeguaCodici_Click(QWidget* /*parent*/)
     return cambiato;
 }
 
-bool Elimina_Click(QWidget* /*parent*/, const QString& codMateriale)
+bool eliminaArticoloConConferma(QWidget* /*parent*/, const QString& codMateriale)
 {
     if (codMateriale.trimmed().isEmpty()) {
         ScriviErrore(kModulo, QStringLiteral("Elimina_click"), VbErr::InvalidUseOfNull);
@@ -90,7 +90,7 @@ bool Elimina_Click(QWidget* /*parent*/, const QString& codMateriale)
     return true;
 }
 
-bool Command7_Click(bool perFrontaliniSpuntato)
+bool chiediAzzeramentoFrontalini(bool perFrontaliniSpuntato)
 {
     if (perFrontaliniSpuntato)
         return false;

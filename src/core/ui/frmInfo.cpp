@@ -4,7 +4,6 @@
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -48,7 +47,7 @@ void frmInfo::chiudiDopoAttesa()
         return;
     m_inAttesa = true;
     QPointer<frmInfo> self(this);
-    QApplication::processEvents();
+    LasciaScorrereEventi(InputUtente::Ammesso);
     Attesa(2500);
     app().saltaAggiornamento = true;
     if (self)

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Contesto.h"
 #include "core/Programma.h"
+#include "core/Wait.h"
 #include "core/ui/Ui.h"
 #include "core/ui/mdiPrincipale.h"
 
@@ -54,7 +55,7 @@ void frmSplash::formLoad()
     lblCompanyProduct->setText(app().titoloProgramma);
     lblPlatform->setText(QStringLiteral("x Sistemi Linux"));
     lblWarning->setText(QStringLiteral("ATTENDERE Prego... Inizializzazione in Corso"));
-    QApplication::processEvents();
+    LasciaScorrereEventi(InputUtente::Ammesso);
 }
 
 void frmSplash::formActivate()

@@ -21,7 +21,7 @@ bool occupato(const QWidget* finestra)
     return Cedi::importazioneInCorso() || app().invioInCorso || app().ricezioneInCorso || Db::transactionDepth() > 0;
 }
 
-void tmrImporta_Timer(QWidget* finestra, QTimer* timer, PollCartellaIN& poll, Finestra& host)
+void eseguiPassaggio(QWidget* finestra, QTimer* timer, PollCartellaIN& poll, Finestra& host)
 {
     if (occupato(finestra))
         return;

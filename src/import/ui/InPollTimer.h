@@ -25,7 +25,7 @@ public:
 // transaction is running.
 bool occupato(const QWidget* finestra);
 
-// tmrImporta_Timer: off, hourglass, one pass, pointer back, on again.
-void tmrImporta_Timer(QWidget* finestra, QTimer* timer, PollCartellaIN& poll, Finestra& host);
+// One tick of tmrImporta: off, hourglass, one pass, pointer back, on again.
+void eseguiPassaggio(QWidget* finestra, QTimer* timer, PollCartellaIN& poll, Finestra& host);
 
 } // namespace InPollTimer
