@@ -48,7 +48,8 @@ EasyPrint foglio()
     }
     e.setLabelCopies(kEtichette);
     FormatoEtichetta f = Formato::progetto();
-    Formato::carica(f);
+    if (!Formato::carica(f))
+        qFatal("label layout not read");
     e.modello.formato = f;
     e.modello.didascalia[eliAttivita] = QStringLiteral("Negozio");
     e.opzioni.mostraBarcode = true;

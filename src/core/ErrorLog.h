@@ -22,7 +22,7 @@ enum class VbErr : int {
 QString descrizioneErrore(VbErr e);
 
 // The outcome of one step: callers decide to stop or go on; nothing is thrown.
-struct Esito {
+struct [[nodiscard]] Esito {
     bool ok = true;
     int numero = 0;
     QString descrizione;

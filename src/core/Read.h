@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-template <class T> struct Letto
+template <class T> struct [[nodiscard]] Letto
 {
     bool ok = false;         // the query ran
     std::optional<T> valore; // empty: no such row

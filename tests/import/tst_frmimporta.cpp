@@ -401,7 +401,7 @@ private Q_SLOTS:
                 importaVista = true;
                 Articolo b;
                 b.descrizione = QStringLiteral("aggiunto durante");
-                Articoli::inserisci(b);
+                QVERIFY(Articoli::inserisci(b));
                 QTest::mouseClick(w->cmdChiudi, Qt::LeftButton);
             }
         });
