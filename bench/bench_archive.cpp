@@ -1,8 +1,8 @@
 // The article list over a shop archive of 100,000 articles: the whole-archive load, the
 // description-prefix search and the barcode search, each against the bare SQLite work it needs
 // (a COUNT(*) and the first 1000 rows through the C API). Prints times in ms and the ratios.
-#include "archive/ui/ArticleList.h"
 #include "archive/ArticleSearch.h"
+#include "archive/ui/ArticleList.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "support/TestEnv.h"
@@ -186,7 +186,7 @@ int main(int argc, char** argv)
     });
     riga("CaricaMagazzino whole archive", tLoad, tNudo, righe);
     {
-        const double c = mediana([&] { Db::scalar(QStringLiteral("SELECT COUNT(*) FROM (Select * from Magazzino)")); });
+        const double c = mediana([&] { valoreDb(QStringLiteral("SELECT COUNT(*) FROM (Select * from Magazzino)")); });
         const double r = mediana([&] {
             QSqlQuery q(Db::dbNegozio());
             q.setForwardOnly(true);

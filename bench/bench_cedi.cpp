@@ -292,7 +292,7 @@ void creaArchivio()
 
 qint64 conta(const QString& sql)
 {
-    return Db::scalar(sql).toLongLong();
+    return valoreDb(sql).toLongLong();
 }
 
 qint64 contaNudo(Nudo& n, const char* sql)

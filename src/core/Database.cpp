@@ -180,16 +180,6 @@ Letto<QVariant> valore(const QString& sql, const QVariantList& values)
     return Letto<QVariant>::trovato(q.value(0));
 }
 
-QVariant scalar(const QString& sql, const QVariantList& values, bool* ok)
-{
-    QSqlQuery q = query(sql, values);
-    if (ok)
-        *ok = q.isActive();
-    if (q.isActive() && q.next())
-        return q.value(0);
-    return {};
-}
-
 namespace {
 int g_depth = 0;
 QString savepointName(int level)

@@ -39,9 +39,6 @@ bool exec(const QString& sql, const QVariantList& values = {}, QString* error = 
 // First column of the first row: found (a Null column is a null QVariant), absent when there is
 // no row, failed with the query's error when it did not run.
 Letto<QVariant> valore(const QString& sql, const QVariantList& values = {});
-// The older form, still used by the imports, labels and editing: an invalid QVariant both for no
-// row and for a failure, which only *ok tells apart. New code uses valore().
-QVariant scalar(const QString& sql, const QVariantList& values = {}, bool* ok = nullptr);
 // A prepared query with the values bound and executed; check isActive() for success.
 QSqlQuery query(const QString& sql, const QVariantList& values = {});
 // The same, forward-only, for a query read once from first to last row: no copy of the rows is kept.

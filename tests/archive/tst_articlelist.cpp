@@ -57,7 +57,7 @@ int righeLog()
 
 QString tipoVariazione(int cod)
 {
-    const QVariant v = Db::scalar(QStringLiteral("SELECT TipoVariazione FROM Magazzino WHERE CodMateriale=?"), {cod});
+    const QVariant v = valoreDb(QStringLiteral("SELECT TipoVariazione FROM Magazzino WHERE CodMateriale=?"), {cod});
     return v.isNull() ? QStringLiteral("<null>") : v.toString();
 }
 

@@ -204,7 +204,7 @@ private Q_SLOTS:
         QVERIFY(DataBackup::scegliECambiaDatabase(nullptr));
         QCOMPARE(*titles, QStringList{"Seleziona la cartella da dove caricare i DATI"});
         QCOMPARE(Db::currentPath(), target.filePath("PLU_BCK/Dati/dbnegozio.DB"));
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
         QCOMPARE(articoliIn(proprio), 2); // the own data folder is untouched
 
         // A backup taken now still copies the program's own data folder.
@@ -264,7 +264,7 @@ private Q_SLOTS:
         QVERIFY(!DataBackup::scegliECambiaDatabase(nullptr));
         QVERIFY(env.messages().last().startsWith("ATTENZIONE!!! Il file selezionato non è un archivio dei PLU valido"));
         QCOMPARE(Db::currentPath(), proprio);
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
         QCOMPARE(readAll(file), before); // nothing was written into the picked file
     }
 };

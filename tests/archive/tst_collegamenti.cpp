@@ -134,9 +134,9 @@ private Q_SLOTS:
         env.clearMessages();
         w.cmdConfermaPromozione->click();
         QCOMPARE(env.messages(), QStringList());
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 8.0);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT ScontoPer FROM Offerte WHERE Articolo=7")).toDouble(), 20.0);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 0.0);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 8.0);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT ScontoPer FROM Offerte WHERE Articolo=7")).toDouble(), 20.0);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 0.0);
 
         // "Valore" above the price: no negative price, the discount is kept, and CONFERMA says why.
         QTest::mouseClick(w.optTipoSconto[0], Qt::LeftButton);
@@ -149,7 +149,7 @@ private Q_SLOTS:
         w.cmdConfermaPromozione->click();
         QCOMPARE(env.messages(),
                  QStringList{QStringLiteral("Sconto superiore al prezzo del PLU - Impossibile continuare")});
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 8.0);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 8.0);
 
         // A discount of 0 is no promotion.
         w.txtSconto->selectAll();
@@ -167,9 +167,9 @@ private Q_SLOTS:
         env.clearMessages();
         w.cmdConfermaPromozione->click();
         QCOMPARE(env.messages(), QStringList());
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 7.5);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 2.5);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 7.5);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 2.5);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 1);
     }
 
     void backupIntoTheDataFolderSaysWhy()
@@ -209,8 +209,8 @@ private Q_SLOTS:
         env.answer({QMessageBox::Ok});
         w.cmdEliminaOfferta->click();
         QCOMPARE(w.lstOfferte->count(), 0);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 0);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT Modificato FROM Magazzino WHERE CodMateriale=7")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 0);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT Modificato FROM Magazzino WHERE CodMateriale=7")).toInt(), 1);
 
         w.cmdChiudiElencoOfferte->click();
         QVERIFY(!w.frElencoPromozioni->isVisible());
@@ -226,7 +226,7 @@ private Q_SLOTS:
         env.clearMessages();
         w.cmdInviaPLU->click();
         QTRY_VERIFY(!env.messages().isEmpty());
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT Modificato FROM Magazzino")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT Modificato FROM Magazzino")).toInt(), 1);
     }
 
     // The reception buttons of the real window ask the technician's password, and "&Genera File

@@ -46,7 +46,7 @@ void articolo(int cod, const QString& descr, const QString& bc, const QString& f
 
 QString tipoVariazione(int cod)
 {
-    return Db::scalar(QStringLiteral("SELECT TipoVariazione FROM Magazzino WHERE CodMateriale=?"), {cod}).toString();
+    return valoreDb(QStringLiteral("SELECT TipoVariazione FROM Magazzino WHERE CodMateriale=?"), {cod}).toString();
 }
 
 // What the user sees after coming back to the window from `da`.
@@ -217,7 +217,7 @@ private Q_SLOTS:
         w.CmdCerca->click(); // nothing typed: the whole archive, marks of the listed rows cleared
         QCOMPARE(w.ListMagazzino->count(), 1000);
         QCOMPARE(w.lblTotVociMaga->text(), QStringLiteral("1501"));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE TipoVariazione='N'")).toInt(), 1000);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE TipoVariazione='N'")).toInt(), 1000);
 
         w.Descrizione->setText(QStringLiteral("l'oreal"));
         w.CmdCerca->click();
@@ -280,7 +280,7 @@ private Q_SLOTS:
         w.Recupera->click(); // returns when the window closes
         QCOMPARE(listati, 1);
         QCOMPARE(w.ListMagazzino->count(), 2);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT Modificato FROM Magazzino WHERE CodMateriale = 2")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT Modificato FROM Magazzino WHERE CodMateriale = 2")).toInt(), 1);
     }
 
     void tabSwitch()

@@ -26,12 +26,12 @@ void articolo(int cod, const QVariant& barCode, const QVariant& descrizione, dou
 
 QVariant campo(int cod, const QString& colonna)
 {
-    return Db::scalar(QStringLiteral("SELECT \"%1\" FROM Magazzino WHERE CodMateriale = ?").arg(colonna), {cod});
+    return valoreDb(QStringLiteral("SELECT \"%1\" FROM Magazzino WHERE CodMateriale = ?").arg(colonna), {cod});
 }
 
 int conta(const QString& sql, const QVariantList& v = {})
 {
-    return Db::scalar(sql, v).toInt();
+    return valoreDb(sql, v).toInt();
 }
 
 QByteArray leggi(const QString& path)

@@ -86,7 +86,7 @@ private Q_SLOTS:
         QVERIFY(!Articoli::perCodice(1).valore);
         QCOMPARE(*Articoli::codicePerBarCodeUlteriore(QStringLiteral("E3")).valore, 3);
         QVERIFY(!Articoli::codicePerBarCodeUlteriore(QStringLiteral("E1")).valore);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT group_concat(Articolo) FROM Offerte")).toString(), QString("3"));
+        QCOMPARE(valoreDb(QStringLiteral("SELECT group_concat(Articolo) FROM Offerte")).toString(), QString("3"));
         QCOMPARE(*Articoli::nuovoCodice(), 5);
     }
 
@@ -117,8 +117,8 @@ private Q_SLOTS:
         QCOMPARE(Db::transactionDepth(), 1);
         QVERIFY(outer.commit());
         QCOMPARE(Db::transactionDepth(), 0);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT Descrizione FROM Magazzino")).toString(), QStringLiteral("esterno"));
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT Descrizione FROM Magazzino")).toString(), QStringLiteral("esterno"));
     }
 
     void outerRollbackUndoesCommittedInner()
@@ -130,7 +130,7 @@ private Q_SLOTS:
             QVERIFY(inner.commit());
         }
         QCOMPARE(Db::transactionDepth(), 0);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 0);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 0);
     }
 
     void wholeArchiveByDescription()

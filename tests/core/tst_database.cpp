@@ -22,7 +22,7 @@ namespace {
 
 int count(const QString& sql, const QVariantList& values = {})
 {
-    return Db::scalar(sql, values).toInt();
+    return valoreDb(sql, values).toInt();
 }
 
 const QStringList kTables = {"Magazzino", "Reparti", "Offerte", "BarCodeUlteriori", "StoricoPLU", "MagazzinoPerQuidar"};
@@ -42,14 +42,14 @@ private Q_SLOTS:
         for (const QString& t : kTables)
             QVERIFY2(count("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=?", {t}) == 1,
                      qPrintable(t));
-        QCOMPARE(Db::scalar("PRAGMA user_version").toInt(), Schema::currentVersion());
+        QCOMPARE(valoreDb("PRAGMA user_version").toInt(), Schema::currentVersion());
         QCOMPARE(count("SELECT COUNT(*) FROM Reparti"), 40);
         QCOMPARE(count("SELECT MIN(Cod) FROM Reparti"), 1);
         QCOMPARE(count("SELECT MAX(Cod) FROM Reparti"), 40);
         QCOMPARE(count("SELECT COUNT(*) FROM Reparti WHERE Descrizione = 'Reparto' || Cod AND Iva = 0 AND "
                        "PrezzoPrefissato = 0 AND Sconto = 0 AND NoFiscale = 0"),
                  40);
-        QCOMPARE(Db::scalar("PRAGMA synchronous").toInt(), 2); // FULL
+        QCOMPARE(valoreDb("PRAGMA synchronous").toInt(), 2); // FULL
         // The program-location file records the program folder.
         QCOMPARE(LeggiINI(Paths::programLocationFile(), "Tavrino", "Percorso", "?"), env.home());
     }
@@ -62,8 +62,7 @@ private Q_SLOTS:
         Db::ChiudiDatabase();
         QVERIFY(!Db::isOpen());
         QVERIFY(Db::ApriDatabase(Paths::databasePath()));
-        QCOMPARE(Db::scalar("SELECT Descrizione FROM Magazzino WHERE CodMateriale = ?", {7}).toString(),
-                 QString("Pane"));
+        QCOMPARE(valoreDb("SELECT Descrizione FROM Magazzino WHERE CodMateriale = ?", {7}).toString(), QString("Pane"));
         QCOMPARE(count("SELECT COUNT(*) FROM Reparti"), 40); // not seeded twice
         QCOMPARE(TrovaNomeRep(2), QString("Forno"));
     }
@@ -103,9 +102,7 @@ private Q_SLOTS:
         QVERIFY(!QSqlDatabase::contains("dbNegozio"));
         QVERIFY(Db::currentPath().isEmpty());
         QCOMPARE(readAll(bad), content); // untouched
-        bool ok = true;
-        QVERIFY(!Db::scalar("SELECT COUNT(*) FROM Reparti", {}, &ok).isValid());
-        QVERIFY(!ok);
+        QVERIFY(!Db::valore(QStringLiteral("SELECT COUNT(*) FROM Reparti")).ok);
         // The good database opens again afterwards.
         QVERIFY(Db::ApriDatabase(Paths::databasePath()));
         QCOMPARE(count("SELECT COUNT(*) FROM Reparti"), 40);

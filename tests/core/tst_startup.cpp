@@ -382,7 +382,7 @@ private Q_SLOTS:
         Startup::rilasciaIstanza();
         QCOMPARE(seen.size(), 2);
         QVERIFY(Db::isOpen());
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Reparti").toInt(), 40);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Reparti").toInt(), 40);
         QVERIFY(Forms::isLoaded<frmSplash>());
     }
 
@@ -431,7 +431,7 @@ private Q_SLOTS:
         QVERIFY(env.messages().isEmpty());
         QVERIFY(Db::isOpen());
         QVERIFY(QFile::exists(env.path("Dati/DbNegozio.db")));
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Reparti").toInt(), 40);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Reparti").toInt(), 40);
         QCOMPARE(app().titoloProgramma, QString("Tavrino"));
         QCOMPARE(app().parolaInterscambio, QString("QUIDAR"));
         QCOMPARE(app().percorsoSetup, env.setup());

@@ -104,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(r[4].toInt(), 0);
         QCOMPARE(r[15].toInt(), 1);
         QCOMPARE(r[16].toString(), QString("F"));
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
         // A row that vanished is a failed save, never a silent one.
         QVERIFY(!ArticleRules::salva(a, "99"));
     }
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(int(v.campo), campo);
         QVERIFY(v.messaggio.startsWith("Formato '"));
         QVERIFY(!ArticleRules::salva(a, {}));
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
     }
 
     void requiredFieldsInOrder()
@@ -226,7 +226,7 @@ private Q_SLOTS:
         ArticoloEditor a = completo();
         a.reparto = "3#FRUTTA";
         QVERIFY(ArticleRules::salva(a, {}));
-        QCOMPARE(Db::scalar("SELECT Genere FROM Magazzino").toString(), genere);
+        QCOMPARE(valoreDb("SELECT Genere FROM Magazzino").toString(), genere);
         QCOMPARE(LeggiINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "?"), setting.isEmpty() ? "Falso" : setting);
     }
 
@@ -258,8 +258,8 @@ private Q_SLOTS:
         QVERIFY(Db::exec("INSERT INTO Offerte (Articolo, DataDAL, DataAL) VALUES (13, '2030-01-01', '2030-01-02')"));
         QVERIFY(Db::exec("CREATE TRIGGER no_del BEFORE DELETE ON Offerte BEGIN SELECT RAISE(ABORT, 'no'); END"));
         QVERIFY(!ArticleRules::elimina("13"));
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino WHERE CodMateriale = 13").toInt(), 1);
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM BarCodeUlteriori WHERE CodProd = 13").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino WHERE CodMateriale = 13").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM BarCodeUlteriori WHERE CodProd = 13").toInt(), 1);
     }
 
     void descriptionCleaning()

@@ -44,7 +44,7 @@ void selezionaCod(RepartiWindow& w, int cod)
 
 QVariant col(const char* c, int cod)
 {
-    return Db::scalar(QString("SELECT %1 FROM Reparti WHERE Cod = ?").arg(c), {cod});
+    return valoreDb(QString("SELECT %1 FROM Reparti WHERE Cod = ?").arg(c), {cod});
 }
 
 void png(const QString& path)

@@ -147,7 +147,7 @@ private Q_SLOTS:
         });
         Aggiungi_Click(reg.cb());
         QCOMPARE(seen, QStringList{"Prego verificare tutti i dati e riprovare"});
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
         QVERIFY(app().saltaAggiornamento);
         QCOMPARE(reg.spunte, 0);
     }
@@ -203,8 +203,8 @@ private Q_SLOTS:
         }
         QVERIFY(ran);
         QCOMPARE(riga5(), before);
-        QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino").toInt(), 1);
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
     }
 
     // A value pasted past the key filter is refused by the save, with the reason.
@@ -283,7 +283,7 @@ private Q_SLOTS:
         const QString domanda = "Codice Articolo del fornitore non inserito - Proseguire cmq?";
         QCOMPARE(seen.contains(domanda), chiede);
         QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
-        QCOMPARE(Db::scalar("SELECT CodProdottoFornitore FROM Magazzino WHERE CodMateriale = 5").toString(), QString());
+        QCOMPARE(valoreDb("SELECT CodProdottoFornitore FROM Magazzino WHERE CodMateriale = 5").toString(), QString());
     }
 
     void lookupMisses()
@@ -309,12 +309,12 @@ private Q_SLOTS:
         QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
         env.answer({QMessageBox::Yes, QMessageBox::No});
         Modifica_Click("5", reg.cb());
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
         env.answer({QMessageBox::Yes, QMessageBox::Yes});
         Modifica_Click("5", reg.cb());
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM BarCodeUlteriori").toInt(), 0);
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM BarCodeUlteriori").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 0);
         QCOMPARE(reg.ricerche, 1);
         QCOMPARE(reg.focus, 3);
     }
@@ -339,7 +339,7 @@ private Q_SLOTS:
         QVERIFY(open);
         QCOMPARE(seen.last(), QString("ATTENZIONE! Salvataggio del PLU non riuscito - Verificare i dati e riprovare"));
         QCOMPARE(reg.ricariche, QStringList());
-        QCOMPARE(Db::scalar("SELECT Descrizione FROM Magazzino").toString(), QString("OLIO EVO"));
+        QCOMPARE(valoreDb("SELECT Descrizione FROM Magazzino").toString(), QString("OLIO EVO"));
     }
 
     // An edited article skips the duplicate test: it may take the barcode of another article.
@@ -361,8 +361,7 @@ private Q_SLOTS:
         Modifica_Click("6", reg.cb());
         QCOMPARE(seen, QStringList{"Eliminare il PLU?"});
         QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
-        QCOMPARE(Db::scalar("SELECT BarCode FROM Magazzino WHERE CodMateriale = 6").toString(),
-                 QString("8001234567890"));
+        QCOMPARE(valoreDb("SELECT BarCode FROM Magazzino WHERE CodMateriale = 6").toString(), QString("8001234567890"));
     }
 
     void fieldRulesAndKeyboard()
@@ -479,7 +478,7 @@ private Q_SLOTS:
         Registro reg;
         Modifica_Click("5", reg.cb());
         QVERIFY(env.messages().contains("ATTENZIONE! Lettura dei BarCode alternativi non riuscita"));
-        QCOMPARE(Db::scalar("SELECT group_concat(BarCode) FROM BarCodeUlteriori WHERE CodProd = 5").toString(),
+        QCOMPARE(valoreDb("SELECT group_concat(BarCode) FROM BarCodeUlteriori WHERE CodProd = 5").toString(),
                  QString("OLD"));
     }
 

@@ -55,7 +55,7 @@ private Q_SLOTS:
         QVERIFY(ExtraBarcodes::registra("5", "5", QStringList(3)));
         QCOMPARE(stored(5), QStringList());
         QVERIFY(ExtraBarcodes::registra("", "", {"X"})); // no article: nothing to do
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM BarCodeUlteriori").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM BarCodeUlteriori").toInt(), 0);
     }
 
     void saveIsAllOrNothing()

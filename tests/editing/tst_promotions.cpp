@@ -220,15 +220,15 @@ private Q_SLOTS:
         const bool saved = f.handlers->cmdConfermaPromozione_Click();
         QCOMPARE(saved, message.isEmpty());
         QCOMPARE(env.messages(), message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), saved ? 1 : 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), saved ? 1 : 0);
         if (message == "Data non Valida!")
             QVERIFY(f.dal->text() == d(0) || f.al->text() == d(0)); // the bad box gets today
         if (saved) {
-            QCOMPARE(Db::scalar("SELECT DataDAL FROM Offerte").toString(), Vb::isoDate(Vb::parseDate(dal)));
-            QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = 1").toInt(), 1);
-            QCOMPARE(Db::scalar("SELECT PrzScnt FROM Offerte").toDouble(), 7.5);
-            QCOMPARE(Db::scalar("SELECT ScontoVal FROM Offerte").toDouble(), 2.5);
-            QCOMPARE(Db::scalar("SELECT Pezzi FROM Offerte").toString(), QString("1"));
+            QCOMPARE(valoreDb("SELECT DataDAL FROM Offerte").toString(), Vb::isoDate(Vb::parseDate(dal)));
+            QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino WHERE CodMateriale = 1").toInt(), 1);
+            QCOMPARE(valoreDb("SELECT PrzScnt FROM Offerte").toDouble(), 7.5);
+            QCOMPARE(valoreDb("SELECT ScontoVal FROM Offerte").toDouble(), 2.5);
+            QCOMPARE(valoreDb("SELECT Pezzi FROM Offerte").toString(), QString("1"));
         }
     }
 
@@ -246,15 +246,15 @@ private Q_SLOTS:
         QVERIFY(f.handlers->cmdConfermaPromozione_Click());
         f.sconto->clear(); // an empty discount beside a price: the euro discount comes from the price
         QVERIFY(f.handlers->cmdConfermaPromozione_Click());
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 1);
-        QCOMPARE(Db::scalar("SELECT ScontoPer FROM Offerte").toDouble(), 0.0);
-        QCOMPARE(Db::scalar("SELECT ScontoVal FROM Offerte").toDouble(), 2.0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT ScontoPer FROM Offerte").toDouble(), 0.0);
+        QCOMPARE(valoreDb("SELECT ScontoVal FROM Offerte").toDouble(), 2.0);
         QVERIFY(f.euro->isChecked());
         f.perc->setChecked(true);
         f.sconto->setText("20");
         f.al->setText(d(6));
         QVERIFY(f.handlers->cmdConfermaPromozione_Click());
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 2);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 2);
         // The promotion shown is the first by its start.
         f.dal->setText(d(0));
         f.al->setText(d(0));
@@ -281,8 +281,8 @@ private Q_SLOTS:
         QVERIFY(Db::exec("CREATE TRIGGER bad BEFORE INSERT ON Offerte BEGIN SELECT RAISE(ABORT, 'x'); END"));
         o.przScnt = 5;
         QVERIFY(!Promotions::salva(o));
-        QCOMPARE(Db::scalar("SELECT PrzScnt FROM Offerte").toDouble(), 9.0); // the old row is still there
-        QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT PrzScnt FROM Offerte").toDouble(), 9.0); // the old row is still there
+        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino").toInt(), 0);
     }
 
     // On the article window: a typed promotional price above the sale price (2,00 for 1,60) is
@@ -312,7 +312,7 @@ private Q_SLOTS:
         env.clearMessages();
         w.cmdConfermaPromozione->click();
         QCOMPARE(env.messages(), QStringList{motivo + " - Impossibile continuare"});
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 0);
         // A price below the sale price again: the line goes.
         w.txtPrezzoScontato->setFocus();
         w.txtPrezzoScontato->clear();
@@ -344,14 +344,14 @@ private Q_SLOTS:
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
         env.answer({QMessageBox::Cancel});
         QVERIFY(!EliminaOfferte({"1"}));
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 4);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 4);
         env.answer({QMessageBox::Ok});
         QVERIFY(EliminaOfferte({"1"}));
         // Every period of the article goes, not only the row shown.
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte WHERE Articolo = 1").toInt(), 0);
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM Offerte").toInt(), 2);
-        QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = 1").toInt(), 1);
-        QCOMPARE(Db::scalar("SELECT Modificato FROM Magazzino WHERE CodMateriale = 2").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte WHERE Articolo = 1").toInt(), 0);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 2);
+        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino WHERE CodMateriale = 1").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino WHERE CodMateriale = 2").toInt(), 0);
     }
 
     void startNotice_data()

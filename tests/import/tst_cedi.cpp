@@ -30,7 +30,7 @@ QString scrivi(const TestEnv& env, const QString& nome, const QStringList& righe
 
 QVariant val(const QString& sql, const QVariantList& v = {})
 {
-    return Db::scalar(sql, v);
+    return valoreDb(sql, v);
 }
 
 // Every row of the tables an import touches, for before/after comparisons.

@@ -9,7 +9,6 @@
 #include "core/TextFile.h"
 #include "core/config/DatabaseEsterno.h"
 #include "core/config/TabCollegate.h"
-#include "core/Programma.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSplash.h"
 #include "import/ExternalDatabase.h"
@@ -219,7 +218,7 @@ private Q_SLOTS:
         SorgenteFinta s;
         s.tabelle << reparti({}) << magazzino(righe);
         QVERIFY(collegaECopia(env, s).ok);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT MAX(CodMateriale) FROM Magazzino")).toInt(), 33050);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT MAX(CodMateriale) FROM Magazzino")).toInt(), 33050);
     }
 
     void fallimentoLasciaLArchivio()
@@ -282,7 +281,7 @@ private Q_SLOTS:
         QVERIFY(!apri(nullptr));
         QCOMPARE(aperture, 0);
         QCOMPARE(archivio(), prima);
-        QVERIFY(!Db::scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RepartiEsterno'")).isValid());
+        QVERIFY(!valoreDb(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RepartiEsterno'")).isValid());
 
         ScriviINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("Vero"));
         LeggiImpostazioni();

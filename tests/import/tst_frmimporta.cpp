@@ -149,7 +149,7 @@ private Q_SLOTS:
         // The dialog and the message do not reset the separator.
         QVERIFY(w.optSeparatore[0]->isChecked());
         QCOMPARE(w.Separatore(), QStringLiteral("/"));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
     }
 
     void sceltaCartella()
@@ -184,7 +184,7 @@ private Q_SLOTS:
         }
         scegli(w.cbPDes, QStringLiteral("1"));
         QCOMPARE(procedi(w, file()), (QStringList{QStringLiteral("Valori di colonna replicati - Controllare"), t}));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
         QVERIFY(w.isVisible()); // a refused check keeps the window and its settings
     }
 
@@ -248,7 +248,7 @@ private Q_SLOTS:
         const auto a = Articoli::perCodice(1);
         QCOMPARE(a.valore->barCode, QStringLiteral("800"));
         QCOMPARE(*a.valore->costo, 1.2);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
     }
 
     void chiusaDuranteImportazione()
@@ -268,7 +268,7 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!p);
         QCOMPARE(elenco.ricariche, 1);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 5000);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 5000);
     }
 
     // A long import shows its count in a bar while it runs, and the window keeps being painted.

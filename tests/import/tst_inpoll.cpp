@@ -45,7 +45,7 @@ protected:
 
 int articoli()
 {
-    return Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt();
+    return valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt();
 }
 
 QStringList errori(const TestEnv& env)
@@ -105,7 +105,7 @@ QByteArray crlf(const QStringList& righe)
 
 QVariant val(const QString& sql)
 {
-    return Db::scalar(sql);
+    return valoreDb(sql);
 }
 
 // An A line as the issue saw it: ten new articles and one change of code 900.
@@ -138,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(c.inIN(), QStringList());
         QCOMPARE(c.inStorico(), (QStringList{"A1.txt", "B1.txt", "a7.txt"}));
         // A1 and a7 before B1: the barcode reached the article of A1.
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT BarCode FROM Magazzino WHERE CodArtCEDI = '123'")).toString(),
+        QCOMPARE(valoreDb(QStringLiteral("SELECT BarCode FROM Magazzino WHERE CodArtCEDI = '123'")).toString(),
                  QStringLiteral("8001"));
         QCOMPARE(articoli(), 2);
         QCOMPARE(readAll(QDir(c.storico).filePath(QStringLiteral("B1.txt"))),
@@ -267,7 +267,7 @@ private Q_SLOTS:
         QCOMPARE(giro.passo(), 0);
         QCOMPARE(giro.passo(), 0);
         QCOMPARE(articoli(), 0);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM B_CEDI")).toInt(), 0);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM B_CEDI")).toInt(), 0);
         QCOMPARE(c.inIN(), (QStringList{"A1.txt", "B1.txt"}));
         QCOMPARE(c.inStorico(), QStringList());
         const QStringList log = errori(c.env);

@@ -131,9 +131,9 @@ private Q_SLOTS:
                     fine);
         QVERIFY2(importa(p(QStringLiteral("l.txt")), separato()),
                  readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).constData());
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 4);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM BarCodeUlteriori")).toInt(), 0);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 0);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 4);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM BarCodeUlteriori")).toInt(), 0);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 0);
         Articolo a = articolo(1);
         QCOMPARE(a.barCode, QStringLiteral("8001234567890"));
         QCOMPARE(a.descrizione, QStringLiteral("\"Pasta\" è")); // only the barcode loses its quotes
@@ -164,7 +164,7 @@ private Q_SLOTS:
         const QString riga = QStringLiteral("05 8001234567890Biscotti al burro   X01250 resto ignorato");
         scriviTesto(p(QStringLiteral("p.txt")), {riga, QString(), QStringLiteral("     "), QStringLiteral("1")});
         QVERIFY(importa(p(QStringLiteral("p.txt")), imp));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2); // blanks skipped
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2); // blanks skipped
         const Articolo a = articolo(1);
         QCOMPARE(a.genere, QStringLiteral("Pane"));
         QCOMPARE(a.barCode, QStringLiteral("8001234567890"));
@@ -182,7 +182,7 @@ private Q_SLOTS:
             l << QStringLiteral(";;;%1;Art %1;1;;;;1,5").arg(i);
         scriviTesto(p(QStringLiteral("g.txt")), l);
         QVERIFY(importa(p(QStringLiteral("g.txt")), separato()));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 40000);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 40000);
         QCOMPARE(articolo(40000).barCode, QStringLiteral("39999"));
     }
 
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(*a.codPV, 10.0);
         QCOMPARE(*a.minimo, 0.0);
         QCOMPARE(a.unitaMisura, QStringLiteral("Pz"));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
     }
 
     void fornitoreGronte()
@@ -250,7 +250,7 @@ private Q_SLOTS:
         ImpostazioniImport imp;
         imp.fornitore = QStringLiteral("Gronte");
         QVERIFY(importa(p(QStringLiteral("g.txt")), imp));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2);
         Articolo a = articolo(1);
         QCOMPARE(a.codProdottoFornitore, QStringLiteral("G1"));
         QCOMPARE(a.barCode, QStringLiteral("8001"));
@@ -295,7 +295,7 @@ private Q_SLOTS:
                QStringLiteral("F")}}}};
         const QString path = scriviCartella(scrittore, p(QStringLiteral("f")), fogli);
         QVERIFY2(importa(path, generico()), qPrintable(ui().asked.join(QLatin1Char('/'))));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
         Articolo a = articolo(1);
         QCOMPARE(a.descrizione, QStringLiteral("Esistente"));
         QCOMPARE(*a.quantita, 7.0); // empty quantity cell keeps the stock
@@ -337,7 +337,7 @@ private Q_SLOTS:
                  readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).constData());
         QVERIFY(importa(p(QStringLiteral("d.xlsx")), generico()));
         // The second row finds what the first created; an empty barcode is always a new article.
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 3);
         QCOMPARE(articolo(1).descrizione, QStringLiteral("Secondo"));
         QCOMPARE(*articolo(1).quantita, 4.0); // replaced, not added to
         QCOMPARE(*articolo(1).costo, 3.0);
@@ -382,7 +382,7 @@ private Q_SLOTS:
         QCOMPARE(*a.costo, 0.0);
         QCOMPARE(*a.quantita, 0.0);
         QCOMPARE(*a.codPV, 20.0);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2);
         QVERIFY(readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).contains("Non trovo cod fornitore"));
     }
 
@@ -496,7 +496,7 @@ private Q_SLOTS:
         QVERIFY(importa(p(QStringLiteral("r.txt")), imp));
         QVERIFY(importa(p(QStringLiteral("r.txt")), imp));
         // The second time "Uno" and "Due" are found by barcode; "Tre" has nothing to be found by.
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 4);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 4);
         QCOMPARE(articolo(1).descrizione.trimmed(), QStringLiteral("Uno"));
         QCOMPARE(*articolo(1).quantita, 10.0);
         QCOMPARE(articolo(2).descrizione.trimmed(), QStringLiteral("Due"));
@@ -536,7 +536,7 @@ private Q_SLOTS:
         imp.fornitore = fornitore;
         for (int volta = 0; volta < 2; ++volta) {
             QVERIFY(importa(p(QStringLiteral("f.txt")), imp));
-            QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
+            QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
             QCOMPARE(riepilogo.saltate, saltate);
             QCOMPARE(riepilogo.testo(), QStringLiteral("Righe lette: %1, saltate: %2").arg(saltate + 1).arg(saltate));
         }
@@ -607,8 +607,8 @@ private Q_SLOTS:
             l << QStringLiteral(";;;x%1;Neg;1;;;;-1").arg(i);
         scriviTesto(p(QStringLiteral("v.txt")), l);
         QVERIFY(importa(p(QStringLiteral("v.txt")), separato()));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 20);
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE Costo IS NOT NULL")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 20);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE Costo IS NOT NULL")).toInt(), 1);
         QCOMPARE(*articolo(8).costo, 2.5);
         QCOMPARE(articolo(8).descrizione, QString(50, QLatin1Char('d')));
         QVERIFY(riepilogo.testo().contains(
@@ -704,7 +704,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3000; ++i)
             l << QStringLiteral(";;;%1;Articolo con una descrizione lunga %1;1;;;;1,5").arg(i);
         scriviTesto(p(QStringLiteral("g.txt")), l);
-        const int pagine = Db::scalar(QStringLiteral("PRAGMA page_count")).toInt();
+        const int pagine = valoreDb(QStringLiteral("PRAGMA page_count")).toInt();
         QVERIFY(Db::exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pagine + 2)));
         const bool fatto = importa(p(QStringLiteral("g.txt")), separato());
         QVERIFY(Db::exec(QStringLiteral("PRAGMA max_page_count = 1073741823")));

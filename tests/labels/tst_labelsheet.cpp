@@ -65,11 +65,11 @@ private Q_SLOTS:
         f.font[eliAttivita].colore = 0x8000000F;
         f.font[eliBarcode].colore = 0x00FF8000;
         QVERIFY(Formato::salva(f));
-        QCOMPARE(Db::scalar("SELECT FontSizeCF FROM FormatoEtichetta").toInt(), 8);
-        QCOMPARE(Db::scalar("SELECT FontSizeC FROM FormatoEtichetta").toInt(), 10);
-        QCOMPARE(Db::scalar("SELECT UnderC FROM FormatoEtichetta").toInt(), -1);
-        QCOMPARE(Db::scalar("SELECT ColorF FROM FormatoEtichetta").toLongLong(), -2147483633LL);
-        QCOMPARE(Db::scalar("SELECT XCliente FROM FormatoEtichetta").toInt(), 860 + 300); // X holds the Top
+        QCOMPARE(valoreDb("SELECT FontSizeCF FROM FormatoEtichetta").toInt(), 8);
+        QCOMPARE(valoreDb("SELECT FontSizeC FROM FormatoEtichetta").toInt(), 10);
+        QCOMPARE(valoreDb("SELECT UnderC FROM FormatoEtichetta").toInt(), -1);
+        QCOMPARE(valoreDb("SELECT ColorF FROM FormatoEtichetta").toLongLong(), -2147483633LL);
+        QCOMPARE(valoreDb("SELECT XCliente FROM FormatoEtichetta").toInt(), 860 + 300); // X holds the Top
 
         FormatoEtichetta letto = Formato::progetto();
         QVERIFY(Formato::carica(letto));
@@ -96,17 +96,17 @@ private Q_SLOTS:
         QVERIFY(Formato::carica(f)); // nothing there: nothing changes
         QCOMPARE(f, Formato::progetto());
         QVERIFY(Formato::salva(f));
-        QCOMPARE(Db::scalar("SELECT COUNT(*) FROM FormatoEtichetta").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM FormatoEtichetta").toInt(), 1);
         QVERIFY(Db::exec("INSERT INTO FormatoEtichetta (NumCol) VALUES (7)"));
         f.numCol = 2;
         QVERIFY(Formato::salva(f));
-        QCOMPARE(Db::scalar("SELECT COUNT(DISTINCT NumCol) FROM FormatoEtichetta").toInt(), 1);
+        QCOMPARE(valoreDb("SELECT COUNT(DISTINCT NumCol) FROM FormatoEtichetta").toInt(), 1);
 
         // A failed save changes nothing and says so.
         QVERIFY(Db::exec("CREATE TRIGGER no BEFORE UPDATE ON FormatoEtichetta BEGIN SELECT RAISE(ABORT, 'x'); END"));
         f.numCol = 5;
         QVERIFY(!Formato::salva(f));
-        QCOMPARE(Db::scalar("SELECT MAX(NumCol) FROM FormatoEtichetta").toInt(), 2);
+        QCOMPARE(valoreDb("SELECT MAX(NumCol) FROM FormatoEtichetta").toInt(), 2);
 
         // A table that cannot be read fails the save with the database's own reason.
         QVERIFY(Db::exec("DROP TABLE FormatoEtichetta"));

@@ -179,11 +179,11 @@ private Q_SLOTS:
         w->txtNumCol->setText(QStringLiteral("4"));
 
         w->cmdSalva->click();
-        QCOMPARE(Db::scalar("SELECT NumCol FROM FormatoEtichetta").toInt(), 4);
-        QCOMPARE(Db::scalar("SELECT NumRow FROM FormatoEtichetta").toInt(), 6);
-        QCOMPARE(Db::scalar("SELECT FontC FROM FormatoEtichetta").toString(), QStringLiteral("L'Italiana"));
-        QCOMPARE(Db::scalar("SELECT XCliente FROM FormatoEtichetta").toInt(), nuovoTwips.y());
-        QCOMPARE(Db::scalar("SELECT YCliente FROM FormatoEtichetta").toInt(), nuovoTwips.x());
+        QCOMPARE(valoreDb("SELECT NumCol FROM FormatoEtichetta").toInt(), 4);
+        QCOMPARE(valoreDb("SELECT NumRow FROM FormatoEtichetta").toInt(), 6);
+        QCOMPARE(valoreDb("SELECT FontC FROM FormatoEtichetta").toString(), QStringLiteral("L'Italiana"));
+        QCOMPARE(valoreDb("SELECT XCliente FROM FormatoEtichetta").toInt(), nuovoTwips.y());
+        QCOMPARE(valoreDb("SELECT YCliente FROM FormatoEtichetta").toInt(), nuovoTwips.x());
         const FormatoEtichetta salvato = w->formato();
 
         // "NO Icona" hides the icon and reloads the stored layout.

@@ -148,7 +148,7 @@ private Q_SLOTS:
 
         // A second print replaces the rows.
         QVERIFY(ReportTables::ValorizzaTabReportMagazzino(lista.mid(1), false));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 1);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 1);
     }
 
     void underMinimumFill()
@@ -171,7 +171,7 @@ private Q_SLOTS:
         ReportTables::Righe guasta = lista;
         guasta[1][4] = QString();
         QVERIFY(!ReportTables::ValorizzaTabReportMagazzino(guasta, true));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 2);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 2);
         QVERIFY(erroriRegistrati(env).contains(QStringLiteral("ValorizzaTabReportMagazzino")));
     }
 
@@ -263,7 +263,7 @@ private Q_SLOTS:
 
         // A price that is not a number stops the fill; the table keeps the previous print.
         QVERIFY(!ReportTables::ValorizzaTabellaDiStampa({{"3", "7", "Olio", "", "", "", "", "abc"}}));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM rptProdotti")).toInt(), 2);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptProdotti")).toInt(), 2);
         QVERIFY(erroriRegistrati(env).contains(QStringLiteral("ValorizzaTabellaDiStampa")));
     }
 
@@ -355,7 +355,7 @@ private Q_SLOTS:
         QVERIFY(testo.indexOf(QStringLiteral("Acqua")) < testo.indexOf(QStringLiteral("Biscotti")));
         QVERIFY(testo.contains(QStringLiteral("Totale Articoli: 2")));
         QVERIFY(testo.contains(QStringLiteral("Valore Giacenze: ") + w.totValore->text()));
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 2);
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 2);
 
         // Sold quantities of today's period.
         env.answer({QMessageBox::No});
@@ -401,8 +401,7 @@ private Q_SLOTS:
         QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
         QCOMPARE(env.messages(), QStringList{a4});
         // The table keeps its previous rows.
-        QCOMPARE(Db::scalar(QStringLiteral("SELECT Descrizione FROM rptProdotti")).toString(),
-                 QStringLiteral("Vecchia"));
+        QCOMPARE(valoreDb(QStringLiteral("SELECT Descrizione FROM rptProdotti")).toString(), QStringLiteral("Vecchia"));
         env.clearMessages();
         env.answer({QMessageBox::No});
         QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
