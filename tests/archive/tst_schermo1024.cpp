@@ -14,6 +14,7 @@
 #include "core/ui/mdiPrincipale.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/RepartiWindow.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QAbstractButton>
@@ -200,10 +201,11 @@ private Q_SLOTS:
 
     void editor()
     {
+        ArchivioProva archivio;
         TestEnv env;
         QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, Costo, "
                                         "\"Quantità\", UnitaMisura) VALUES (1, 'Biro', '8001', 10, 5, 'Pz')")));
-        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
+        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(archivio);
         QVERIFY(ed.PreparaPerModificaDaRecordset(QStringLiteral("1")));
         mostra(ed);
         VERIFICA_SCHERMO(ed, "editor");
@@ -216,6 +218,7 @@ private Q_SLOTS:
 
     void keyboardDepartmentsPasswordDate()
     {
+        ArchivioProva archivio;
         TestEnv env;
         QLineEdit campo;
         campo.setObjectName(QStringLiteral("campo"));
@@ -225,7 +228,7 @@ private Q_SLOTS:
         VERIFICA_SCHERMO(k, "tastiera");
         k.unload();
 
-        RepartiWindow& r = Forms::get<RepartiWindow>();
+        RepartiWindow& r = Forms::get<RepartiWindow>(archivio);
         mostra(r);
         VERIFICA_SCHERMO(r, "reparti");
         r.unload();

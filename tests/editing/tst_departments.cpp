@@ -20,9 +20,9 @@
 
 namespace {
 
-RepartiWindow& apri()
+RepartiWindow& apri(ArchivioCallbacks& archivio)
 {
-    RepartiWindow& w = Forms::get<RepartiWindow>();
+    RepartiWindow& w = Forms::get<RepartiWindow>(archivio);
     w.showModeless();
     if (!QTest::qWaitForWindowActive(&w))
         qWarning("window not active");
@@ -62,8 +62,9 @@ class TestDepartments : public QObject
 private Q_SLOTS:
     void viewAndEdit()
     {
+        ArchivioProva archivio;
         TestEnv env;
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         QCOMPARE(w.ListReparti->rowCount(), 40);
         QVERIFY(!w.Frame1->isEnabled());
         QCOMPARE(w.NomeReparto->text(), QString("Reparto1"));
@@ -118,8 +119,9 @@ private Q_SLOTS:
         QFETCH(bool, yes);
         QFETCH(bool, asked);
         QFETCH(bool, saved);
+        ArchivioProva archivio;
         TestEnv env;
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         selezionaCod(w, 3);
         w.Command1_Click(0);
         w.NomeReparto->setText("FRUTTA");
@@ -139,8 +141,9 @@ private Q_SLOTS:
 
     void keyRules()
     {
+        ArchivioProva archivio;
         TestEnv env;
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         w.Command1_Click(0);
         w.NomeReparto->clear();
         QTest::keyClicks(w.NomeReparto, "ABCDEFGHIJKLMNOPQ");
@@ -182,9 +185,10 @@ private Q_SLOTS:
         QFETCH(QString, valore);
         QFETCH(bool, saved);
         QFETCH(double, stored);
+        ArchivioProva archivio;
         TestEnv env;
         QVERIFY(Db::exec("UPDATE Reparti SET PrezzoPrefissato = 7, Iva = 10 WHERE Cod = 1"));
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         w.Command1_Click(0);
         w.txtValoreReparto->setText(valore);
         env.clearMessages();
@@ -221,9 +225,10 @@ private Q_SLOTS:
         QFETCH(QString, iva);
         QFETCH(QString, message);
         QFETCH(double, stored);
+        ArchivioProva archivio;
         TestEnv env;
         QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10 WHERE Cod = 1"));
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         selezionaCod(w, 1);
         QTest::mouseClick(w.Command1[0], Qt::LeftButton);
         w.Iva->setText(iva); // pasted: the key filter does not see it
@@ -245,10 +250,11 @@ private Q_SLOTS:
     // the next row clears what the previous one left.
     void rowFillsPriceAndDiscount()
     {
+        ArchivioProva archivio;
         TestEnv env;
         QVERIFY(Db::exec("UPDATE Reparti SET PrezzoPrefissato = 2.5, Sconto = 0 WHERE Cod = 2"));
         QVERIFY(Db::exec("UPDATE Reparti SET PrezzoPrefissato = 0, Sconto = 3 WHERE Cod = 3"));
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         selezionaCod(w, 2);
         QCOMPARE(w.txtValoreReparto->text(), QString("2,5"));
         QVERIFY(w.Check1->isChecked() && !w.Check2->isChecked() && !w.ckPrezzoZero->isChecked());
@@ -266,9 +272,10 @@ private Q_SLOTS:
     // A ticked optional number: one that is not a number is refused by name; an empty box unticks it.
     void optionalNumberIsChecked()
     {
+        ArchivioProva archivio;
         TestEnv env;
         QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10, Sconto = 0 WHERE Cod = 1"));
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         w.Command1_Click(0);
         w.Check2->setChecked(true);
         w.Sconto->setText("x");
@@ -284,10 +291,11 @@ private Q_SLOTS:
 
     void reset()
     {
+        ArchivioProva archivio;
         TestEnv env;
         QVERIFY(Db::exec("UPDATE Reparti SET Descrizione = 'CARNE', Iva = 10, PrezzoPrefissato = 5, Sconto = 1, "
                          "NoFiscale = 1, PercorsoIcon = '/x', Icon = 'a.png' WHERE Cod = 5"));
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("Si"));
         selezionaCod(w, 5);
         env.answer({QMessageBox::No});
@@ -305,6 +313,7 @@ private Q_SLOTS:
 
     void icons()
     {
+        ArchivioProva archivio;
         TestEnv env;
         QDir(env.home()).mkpath("Icone");
         QDir(env.home()).mkpath("Immagini");
@@ -313,7 +322,7 @@ private Q_SLOTS:
         png(env.path("Immagini/nuova.png"));
         QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'pane.png' WHERE Cod = 2"));
         QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'rotta.png' WHERE Cod = 3"));
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
 
         // Missing from its folder, found in Icone beside the program.
         selezionaCod(w, 2);
@@ -359,12 +368,13 @@ private Q_SLOTS:
     // row stays as it was.
     void failedIconRepairIsTold()
     {
+        ArchivioProva archivio;
         TestEnv env;
         QDir(env.home()).mkpath("Icone");
         writeRaw(env.path("Icone/rotta.png"), "not a picture");
         QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/non/esiste', Icon = 'rotta.png' WHERE Cod = 3"));
         QVERIFY(Db::exec("CREATE TRIGGER ro BEFORE UPDATE ON Reparti BEGIN SELECT RAISE(ABORT, 'read only'); END"));
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         env.clearMessages();
         QCOMPARE(w.ListReparti->item(2, 0)->text(), QString("3"));
         w.ListReparti->setCurrentCell(2, 0); // as the user's click
@@ -375,9 +385,10 @@ private Q_SLOTS:
 
     void failedSaveStaysInEditMode()
     {
+        ArchivioProva archivio;
         TestEnv env;
         QVERIFY(Db::exec("CREATE TRIGGER ro BEFORE UPDATE ON Reparti BEGIN SELECT RAISE(ABORT, 'read only'); END"));
-        RepartiWindow& w = apri();
+        RepartiWindow& w = apri(archivio);
         w.Command1_Click(0);
         w.NomeReparto->setText("NUOVO");
         w.Iva->setText("4");
@@ -390,11 +401,10 @@ private Q_SLOTS:
 
     void closeSkipsArticleRefresh()
     {
+        ArchivioProva archivio;
         TestEnv env;
-        RepartiWindow& w = apri();
-        ArchivioProva cb;
-        const bool& hidden = cb.lblTabNascosta;
-        w.setCallbacks(cb);
+        RepartiWindow& w = apri(archivio);
+        const bool& hidden = archivio.lblTabNascosta;
         QPointer<RepartiWindow> p(&w);
         QTest::mouseClick(w.Uscita, Qt::LeftButton);
         QVERIFY(hidden);

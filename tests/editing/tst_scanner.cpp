@@ -1,7 +1,8 @@
 // The editor's barcode scanner: the buffer rule for every line end, and the real path over a
 // pseudo-terminal standing in for the scanner's serial port.
-#include "editing/ui/AggiungiMateriale.h"
 #include "editing/ScannerLine.h"
+#include "editing/ui/AggiungiMateriale.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -110,9 +111,10 @@ private Q_SLOTS:
     void overThePort()
     {
         QFETCH(QByteArray, end);
+        ArchivioProva archivio; // the article window, outliving the editor
         TestEnv env;
         QVERIFY(apriPty(env));
-        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
+        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(archivio);
         QVERIFY(ed.MSComm1->isOpen());
         ed.show();
         QVERIFY(QTest::qWaitForWindowActive(&ed));
@@ -138,9 +140,10 @@ private Q_SLOTS:
 
     void withoutTerminatorTheUserIsTold()
     {
+        ArchivioProva archivio; // the article window, outliving the editor
         TestEnv env;
         QVERIFY(apriPty(env));
-        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
+        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(archivio);
         QVERIFY(ed.MSComm1->isOpen());
         scrivi(QByteArray(BufferScanner::kMassimo + 10, '7'));
         QTRY_VERIFY(env.messages().contains(
@@ -150,13 +153,14 @@ private Q_SLOTS:
 
     void noPortNoScanner()
     {
+        ArchivioProva archivio; // the article window, outliving the editor
         TestEnv env;
         app().impostazioniBarCode.portaCOM.clear();
-        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
+        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(archivio);
         QVERIFY(!ed.MSComm1->isOpen());
         app().impostazioniBarCode.portaCOM = "9"; // no such device: the editor opens all the same
         ed.unload();
-        AggiungiMateriale& ed2 = Forms::get<AggiungiMateriale>();
+        AggiungiMateriale& ed2 = Forms::get<AggiungiMateriale>(archivio);
         QVERIFY(!ed2.MSComm1->isOpen());
     }
 };

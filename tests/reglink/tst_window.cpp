@@ -12,6 +12,7 @@
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
 #include "support/LineaProva.h"
+#include "support/Pannelli.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -289,7 +290,8 @@ private Q_SLOTS:
         auto reg = FakeRegister::serial(fx.env, 41);
         reg->setNakToEnq(101);
         app().impostazioniRegCassa.portaCOM = "41";
-        RepartiWindow& w = Forms::get<RepartiWindow>();
+        ArchivioProva archivio;
+        RepartiWindow& w = Forms::get<RepartiWindow>(archivio);
         w.showModeless();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.Command1[2]->click();

@@ -69,12 +69,13 @@ template <class T> T* instance() { return qobject_cast<T*>(FormBase::registry().
 
 template <class T> bool isLoaded() { return instance<T>() != nullptr; }
 
-// The default instance, created and loaded on first use.
-template <class T> T& get()
+// The default instance, created and loaded on first use. A window that needs its opener's
+// services takes them in its constructor (`servizi`), so it cannot be built without them.
+template <class T, class... S> T& get(S&... servizi)
 {
     if (T* existing = instance<T>())
         return *existing;
-    T* w = new T(parentForNew());
+    T* w = new T(servizi..., parentForNew());
     w->setRegistryKey(key<T>());
     FormBase::registry().insert(key<T>(), w);
     w->load();

@@ -78,7 +78,8 @@ void seleziona(QComboBox* cb, const QString& testo)
 
 } // namespace
 
-AggiungiMateriale::AggiungiMateriale(QWidget* parent) : FormBase(parent)
+AggiungiMateriale::AggiungiMateriale(ArchivioCallbacks& archivio, QWidget* parent)
+    : FormBase(parent), m_archivio(archivio)
 {
     setObjectName(QStringLiteral("AggiungiMateriale"));
     setWindowTitle(app().titoloProgramma);
@@ -592,10 +593,8 @@ void AggiungiMateriale::CmdConferma_Click()
         Msg::warn(QStringLiteral("ATTENZIONE! Salvataggio del PLU non riuscito - Verificare i dati e riprovare"));
         return;
     }
-    if (m_cb) {
-        m_cb->ricaricaTutti(ArchivioCallbacks::Ordine::PerDescrizione);
-        m_cb->spuntaModificati();
-    }
+    m_archivio.ricaricaTutti(ArchivioCallbacks::Ordine::PerDescrizione);
+    m_archivio.spuntaModificati();
     QApplication::restoreOverrideCursor();
     if (!cmdAggiungi->isEnabled())
         unload();
@@ -727,8 +726,7 @@ void AggiungiMateriale::ricevutiDalloScanner(const QString& dati)
 
 void Aggiungi_Click(ArchivioCallbacks& cb)
 {
-    AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
-    ed.setCallbacks(cb);
+    AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
     ed.cmdAggiungi->setEnabled(false);
     seleziona(ed.txtUm, QStringLiteral("Pz"));
     ed.TxtQTA->setText(QStringLiteral("0"));
@@ -748,8 +746,7 @@ void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb)
     }
     if (Msg::box(QStringLiteral("Eliminare il PLU?"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
                  QMessageBox::No) != QMessageBox::Yes) {
-        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
-        ed.setCallbacks(cb);
+        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
         ed.cmdAggiungi->setEnabled(false);
         if (ed.PreparaPerModifica(codiceSelezionato)) {
             ed.showModal();

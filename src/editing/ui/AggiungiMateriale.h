@@ -19,9 +19,8 @@ class AggiungiMateriale : public FormBase, private CalcoloPrezzi::Vista
 {
     Q_OBJECT
 public:
-    explicit AggiungiMateriale(QWidget* parent = nullptr);
-
-    void setCallbacks(ArchivioCallbacks& cb) { m_cb = &cb; }
+    // `archivio`: the article window that opens the editor; it outlives it (the editor is modal).
+    explicit AggiungiMateriale(ArchivioCallbacks& archivio, QWidget* parent = nullptr);
 
     // Both openings fill the editor from the stored row, so nothing shown is lost or changed.
     // False when the article is not (or no longer) there.
@@ -102,7 +101,7 @@ private:
     void scritto(CalcoloPrezzi::Campo c, const QString& text) override;
     void ivaMancante() override;
 
-    ArchivioCallbacks* m_cb = nullptr; // the article window that opened the editor
+    ArchivioCallbacks& m_archivio;
     CalcoloPrezzi m_prezzi{*this};
     BufferScanner m_bufferScanner;
     bool m_scriveModello = false;

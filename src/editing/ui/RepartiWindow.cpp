@@ -52,7 +52,7 @@ QMessageBox::StandardButton messaggio(const QString& testo, QMessageBox::Standar
 
 } // namespace
 
-RepartiWindow::RepartiWindow(QWidget* parent) : FormBase(parent)
+RepartiWindow::RepartiWindow(ArchivioCallbacks& archivio, QWidget* parent) : FormBase(parent), m_archivio(archivio)
 {
     setObjectName(QStringLiteral("Reparti"));
     setAccessibleDescription(QStringLiteral("Reparti"));
@@ -478,11 +478,7 @@ void RepartiWindow::Command1_Click(int index)
                 LasciaScorrereEventi();
             }
             void setTestoAvviso(const QString& t) override { m_w.lblAvviso->setText(t); }
-            void mostraStato(const QString& t) override
-            {
-                if (m_w.m_cb)
-                    m_w.m_cb->mostraLblTab(t);
-            }
+            void mostraStato(const QString& t) override { m_w.m_archivio.mostraLblTab(t); }
 
         private:
             RepartiWindow& m_w;
@@ -513,8 +509,7 @@ void RepartiWindow::Annulla_Click()
 
 void RepartiWindow::Uscita_Click()
 {
-    if (m_cb)
-        m_cb->nascondiLblTab();
+    m_archivio.nascondiLblTab();
     unload();
     app().saltaAggiornamento = true;
 }
@@ -550,7 +545,6 @@ void RepartiWindow::File1_Click(const QString& file)
 
 void Generi_Click(ArchivioCallbacks& cb)
 {
-    RepartiWindow& w = Forms::get<RepartiWindow>();
-    w.setCallbacks(cb);
+    RepartiWindow& w = Forms::get<RepartiWindow>(cb);
     w.showModal();
 }

@@ -18,9 +18,8 @@ class RepartiWindow : public FormBase
 {
     Q_OBJECT
 public:
-    explicit RepartiWindow(QWidget* parent = nullptr);
-
-    void setCallbacks(ArchivioCallbacks& cb) { m_cb = &cb; }
+    // `archivio`: the article window that opens it; it outlives it (the window is modal).
+    explicit RepartiWindow(ArchivioCallbacks& archivio, QWidget* parent = nullptr);
 
     void CaricaReparti();
     void MostraReparto();
@@ -83,7 +82,7 @@ private:
     // it; one that is not a number is refused.
     bool numeroFacoltativo(QCheckBox* spunta, QLineEdit* casella, const QString& campo);
 
-    ArchivioCallbacks* m_cb = nullptr; // the article window that opened it
+    ArchivioCallbacks& m_archivio;
     QString m_nuovaCartella;
     QString m_nuovoFile;
     bool m_caricamento = false;

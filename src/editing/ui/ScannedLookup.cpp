@@ -31,8 +31,7 @@ void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb)
         frmInfo::mostra(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
         return;
     }
-    AggiungiMateriale& ed = Forms::get<AggiungiMateriale>();
-    ed.setCallbacks(cb);
+    AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
     if (!ed.PreparaPerModificaDaRecordset(codice)) {
         ed.unload();
         frmInfo::mostra(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
