@@ -164,6 +164,17 @@ private:
         return out;
     }
 
+    // Through the user's path: "Impossibile eseguire l'importazione" and the archive untouched.
+    void rifiutataDallImportazione(const QString& path)
+    {
+        const QString prima = fotografia();
+        NoProgress sink;
+        QVERIFY(!Importazione::EseguiImportazione(path, generico(), m_env->interazione(), sink));
+        QVERIFY(
+            m_env->messages().join(QLatin1Char('\n')).contains(QStringLiteral("Impossibile eseguire l'importazione")));
+        QCOMPARE(fotografia(), prima);
+    }
+
 private Q_SLOTS:
     void init() { m_env = std::make_unique<TestEnv>(); }
     void cleanup() { m_env.reset(); }
@@ -361,13 +372,7 @@ private Q_SLOTS:
                                             : QStringLiteral("la cartella di lavoro è danneggiata");
         QVERIFY2(e.startsWith(atteso), qPrintable(e));
 
-        // Through the user's path: "Impossibile eseguire l'importazione", nothing written.
-        const QString prima = fotografia();
-        NoProgress sink;
-        QVERIFY(!Importazione::EseguiImportazione(path, generico(), m_env->interazione(), sink));
-        QVERIFY(
-            m_env->messages().join(QLatin1Char('\n')).contains(QStringLiteral("Impossibile eseguire l'importazione")));
-        QCOMPARE(fotografia(), prima);
+        rifiutataDallImportazione(path);
     }
 
     // Both readers give the same rows: the first row holding a value names the columns, empty rows
@@ -447,12 +452,7 @@ private Q_SLOTS:
         QByteArray b = buono;
         b[sst + 26] = '\xff';
         writeRaw(path, b);
-        const QString prima = fotografia();
-        NoProgress sink;
-        QVERIFY(!Importazione::EseguiImportazione(path, generico(), m_env->interazione(), sink));
-        QVERIFY(
-            m_env->messages().join(QLatin1Char('\n')).contains(QStringLiteral("Impossibile eseguire l'importazione")));
-        QCOMPARE(fotografia(), prima);
+        rifiutataDallImportazione(path);
     }
 
     // Reasons for the user's second line.
