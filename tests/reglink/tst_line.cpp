@@ -315,7 +315,8 @@ void TstLine::pausaIsBounded()
 }
 
 // With the protocol's real 3 s time-out, each wait ends as soon as the register's ACK has come:
-// 200 ENQ/ACK round trips on loopback take far less than a millisecond each, not a polling sleep.
+// 200 ENQ/ACK round trips on loopback take far less than a millisecond each, not a polling sleep
+// (10 ms a wait would be 2 s); the bound leaves a loaded machine room.
 void TstLine::waitEndsWhenTheReplyArrives()
 {
     Fixture fx;
@@ -330,7 +331,7 @@ void TstLine::waitEndsWhenTheReplyArrives()
         QVERIFY(AttendiFinche(ack, timings().attesaMs));
     }
     QCOMPARE(reg->enqCount(), 200);
-    QVERIFY2(t.elapsed() < 150, qPrintable(QString::number(t.elapsed())));
+    QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
 }
 
 void TstLine::scannerPort()
