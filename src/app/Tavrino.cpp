@@ -11,6 +11,7 @@
 
 Tavrino::Tavrino()
 {
+    Contesto::installaStato(&m_stato);
     caricaTraduzioni();
     Contesto::installaInterazione(&m_interazione);
     Contesto::installaProgramma(this);

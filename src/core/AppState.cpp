@@ -1,12 +1,11 @@
 #include "core/AppState.h"
 
+#include "core/Contesto.h"
+
 AppState& app()
 {
-    static AppState state;
-    return state;
+    return Contesto::stato();
 }
-
-void resetApp() { app() = AppState{}; }
 
 int versionMajor() { return TAVRINO_VERSION_MAJOR; }
 int versionMinor() { return TAVRINO_VERSION_MINOR; }

@@ -1,6 +1,7 @@
 #pragma once
 // The program-wide state, set at start-up and by the settings window, read everywhere.
-// One struct, reached through app(); tests reset it with resetApp().
+// One struct, owned by the program (src/app) and installed in the context; app() reaches it.
+// Every test gets a fresh one from TestEnv.
 #include <QString>
 #include <cstdint>
 
@@ -74,8 +75,8 @@ struct AppState
     WaitPolicy wait;
 };
 
+// The installed state (Contesto::stato()).
 AppState& app();
-void resetApp();
 
 // Program version, shown in captions and the start-up window.
 int versionMajor();

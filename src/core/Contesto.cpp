@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 namespace {
+AppState* g_stato = nullptr;
 Interaction* g_interazione = nullptr;
 Programma* g_programma = nullptr;
 RegLink::Collegamento* g_collegamento = nullptr;
@@ -10,6 +11,18 @@ Importazioni* g_importazioni = nullptr;
 } // namespace
 
 namespace Contesto {
+
+AppState& stato()
+{
+    if (!g_stato)
+        qFatal("Contesto: no program state installed");
+    return *g_stato;
+}
+
+void installaStato(AppState* s)
+{
+    g_stato = s;
+}
 
 Interaction& interazione()
 {
@@ -61,6 +74,7 @@ void installaImportazioni(Importazioni* i)
 
 void reset()
 {
+    g_stato = nullptr;
     g_importazioni = nullptr;
     g_interazione = nullptr;
     g_programma = nullptr;

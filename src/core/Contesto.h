@@ -4,6 +4,7 @@
 // opens a window itself.
 #include "core/Interaction.h"
 
+struct AppState;
 class Importazioni;
 class Programma;
 namespace RegLink {
@@ -11,6 +12,11 @@ class Collegamento;
 }
 
 namespace Contesto {
+
+// The program-wide state (core/AppState.h, reached through app()); using it before one is
+// installed is a programming error.
+AppState& stato();
+void installaStato(AppState* s);
 
 // The installed interaction; using it before one is installed is a programming error.
 Interaction& interazione();
