@@ -22,7 +22,6 @@ Tavrino::Tavrino()
 
 Tavrino::~Tavrino()
 {
-    Contesto::installaStampanti(nullptr);
     Contesto::reset();
 }
 

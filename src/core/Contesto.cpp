@@ -8,6 +8,7 @@ Interaction* g_interazione = nullptr;
 Programma* g_programma = nullptr;
 RegLink::Collegamento* g_collegamento = nullptr;
 Importazioni* g_importazioni = nullptr;
+StampantiSistema* g_stampanti = nullptr;
 } // namespace
 
 namespace Contesto {
@@ -72,8 +73,21 @@ void installaImportazioni(Importazioni* i)
     g_importazioni = i;
 }
 
+StampantiSistema& stampanti()
+{
+    if (!g_stampanti)
+        qFatal("Contesto: no printers installed");
+    return *g_stampanti;
+}
+
+void installaStampanti(StampantiSistema* s)
+{
+    g_stampanti = s;
+}
+
 void reset()
 {
+    g_stampanti = nullptr;
     g_stato = nullptr;
     g_importazioni = nullptr;
     g_interazione = nullptr;
