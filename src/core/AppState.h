@@ -4,6 +4,9 @@
 // Every test gets a fresh one from TestEnv.
 #include <QString>
 #include <cstdint>
+#include <memory>
+
+class QLockFile;
 
 // A VB colour Long: &HBBGGRR, or &H80000000 | n for a system colour.
 using VbColor = qint64;
@@ -73,6 +76,20 @@ struct AppState
     bool ricezioneInCorso = false;
 
     WaitPolicy wait;
+
+    // What this run holds open: the database file with the depth of its open transaction
+    // (savepoints below the first), and the single-instance lock of the program folder.
+    struct
+    {
+        QString percorso;
+        int profondita = 0;
+    } database;
+    std::unique_ptr<QLockFile> bloccoIstanza;
+
+    AppState();
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
 };
 
 // The installed state (Contesto::stato()).
