@@ -11,6 +11,7 @@
 
 Tavrino::Tavrino()
 {
+    Contesto::installaStato(&m_stato);
     caricaTraduzioni();
     Contesto::installaInterazione(&m_interazione);
     Contesto::installaProgramma(this);
@@ -21,7 +22,6 @@ Tavrino::Tavrino()
 
 Tavrino::~Tavrino()
 {
-    Contesto::installaStampanti(nullptr);
     Contesto::reset();
 }
 

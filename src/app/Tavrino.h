@@ -3,6 +3,7 @@
 // the Italian texts of the standard dialogs, the system's printers, the register link, the imports) and wires the
 // core windows to the article window and the external-database step. One instance lives for the
 // whole run.
+#include "core/AppState.h"
 #include "core/Programma.h"
 #include "core/ui/Printers.h"
 #include "core/ui/WidgetInteraction.h"
@@ -30,6 +31,7 @@ public:
 
 private:
     void caricaTraduzioni();
+    AppState m_stato;
     WidgetInteraction m_interazione;
     StampantiCups m_stampanti;
     RegLink::Collegamento m_collegamento;

@@ -1,13 +1,26 @@
 #include "core/AppState.h"
 
+#include "core/Contesto.h"
+
+#include <QLockFile>
+
+AppState::AppState() = default;
+AppState::~AppState() = default;
+
 AppState& app()
 {
-    static AppState state;
-    return state;
+    return Contesto::stato();
 }
 
-void resetApp() { app() = AppState{}; }
-
-int versionMajor() { return TAVRINO_VERSION_MAJOR; }
-int versionMinor() { return TAVRINO_VERSION_MINOR; }
-int versionRevision() { return TAVRINO_VERSION_PATCH; }
+int versionMajor()
+{
+    return TAVRINO_VERSION_MAJOR;
+}
+int versionMinor()
+{
+    return TAVRINO_VERSION_MINOR;
+}
+int versionRevision()
+{
+    return TAVRINO_VERSION_PATCH;
+}

@@ -1,8 +1,12 @@
 #pragma once
 // The program-wide state, set at start-up and by the settings window, read everywhere.
-// One struct, reached through app(); tests reset it with resetApp().
+// One struct, owned by the program (src/app) and installed in the context; app() reaches it.
+// Every test gets a fresh one from TestEnv.
 #include <QString>
 #include <cstdint>
+#include <memory>
+
+class QLockFile;
 
 // A VB colour Long: &HBBGGRR, or &H80000000 | n for a system colour.
 using VbColor = qint64;
@@ -72,10 +76,24 @@ struct AppState
     bool ricezioneInCorso = false;
 
     WaitPolicy wait;
+
+    // What this run holds open: the database file with the depth of its open transaction
+    // (savepoints below the first), and the single-instance lock of the program folder.
+    struct
+    {
+        QString percorso;
+        int profondita = 0;
+    } database;
+    std::unique_ptr<QLockFile> bloccoIstanza;
+
+    AppState();
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
 };
 
+// The installed state (Contesto::stato()).
 AppState& app();
-void resetApp();
 
 // Program version, shown in captions and the start-up window.
 int versionMajor();

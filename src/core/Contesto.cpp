@@ -3,13 +3,27 @@
 #include <QtGlobal>
 
 namespace {
+AppState* g_stato = nullptr;
 Interaction* g_interazione = nullptr;
 Programma* g_programma = nullptr;
 RegLink::Collegamento* g_collegamento = nullptr;
 Importazioni* g_importazioni = nullptr;
+StampantiSistema* g_stampanti = nullptr;
 } // namespace
 
 namespace Contesto {
+
+AppState& stato()
+{
+    if (!g_stato)
+        qFatal("Contesto: no program state installed");
+    return *g_stato;
+}
+
+void installaStato(AppState* s)
+{
+    g_stato = s;
+}
 
 Interaction& interazione()
 {
@@ -59,8 +73,22 @@ void installaImportazioni(Importazioni* i)
     g_importazioni = i;
 }
 
+StampantiSistema& stampanti()
+{
+    if (!g_stampanti)
+        qFatal("Contesto: no printers installed");
+    return *g_stampanti;
+}
+
+void installaStampanti(StampantiSistema* s)
+{
+    g_stampanti = s;
+}
+
 void reset()
 {
+    g_stampanti = nullptr;
+    g_stato = nullptr;
     g_importazioni = nullptr;
     g_interazione = nullptr;
     g_programma = nullptr;

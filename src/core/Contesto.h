@@ -4,13 +4,20 @@
 // opens a window itself.
 #include "core/Interaction.h"
 
+struct AppState;
 class Importazioni;
+class StampantiSistema;
 class Programma;
 namespace RegLink {
 class Collegamento;
 }
 
 namespace Contesto {
+
+// The program-wide state (core/AppState.h, reached through app()); using it before one is
+// installed is a programming error.
+AppState& stato();
+void installaStato(AppState* s);
 
 // The installed interaction; using it before one is installed is a programming error.
 Interaction& interazione();
@@ -23,6 +30,11 @@ void installaProgramma(Programma* p);
 // The register link of this run (reglink/Collegamento.h): its timings, line and reply state.
 RegLink::Collegamento& collegamento();
 void installaCollegamento(RegLink::Collegamento* c);
+
+// The system's printers (core/ui/Printers.h); using them before any are installed is a
+// programming error.
+StampantiSistema& stampanti();
+void installaStampanti(StampantiSistema* s);
 
 // The imports of this run (import/Importazioni.h): the engines, the IN poll, the import running.
 Importazioni& importazioni();

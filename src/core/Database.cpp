@@ -1,5 +1,7 @@
 #include "core/Database.h"
 
+#include "core/AppState.h"
+
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/Schema.h"
@@ -13,7 +15,6 @@ namespace Db {
 
 namespace {
 const char* kConnection = "dbNegozio";
-QString g_path;
 
 Esito configure(QSqlDatabase& db)
 {
@@ -47,7 +48,7 @@ bool isOpen()
 
 QString currentPath()
 {
-    return g_path;
+    return app().database.percorso;
 }
 
 void ChiudiDatabase()
@@ -60,7 +61,7 @@ void ChiudiDatabase()
         }
         QSqlDatabase::removeDatabase(QString::fromLatin1(kConnection));
     }
-    g_path.clear();
+    app().database.percorso.clear();
 }
 
 Esito ApriDatabase(const QString& path)
@@ -90,7 +91,7 @@ Esito ApriDatabase(const QString& path)
         ChiudiDatabase();
         return e;
     }
-    g_path = path;
+    app().database.percorso = path;
     ScriviPercorsoProgramma();
     return Esito::riuscito();
 }
@@ -181,7 +182,6 @@ Letto<QVariant> valore(const QString& sql, const QVariantList& values)
 }
 
 namespace {
-int g_depth = 0;
 QString savepointName(int level)
 {
     return QStringLiteral("tavrino_sp%1").arg(level);
@@ -199,12 +199,12 @@ bool execRaw(const QString& sql, QString* errore = nullptr)
 
 int transactionDepth()
 {
-    return g_depth;
+    return app().database.profondita;
 }
 
 Transaction::Transaction()
 {
-    m_level = g_depth;
+    m_level = app().database.profondita;
     if (m_level == 0) {
         QSqlDatabase db = dbNegozio();
         m_ok = db.transaction();
@@ -214,7 +214,7 @@ Transaction::Transaction()
         m_ok = execRaw(QStringLiteral("SAVEPOINT ") + savepointName(m_level), &m_errore);
     }
     if (m_ok)
-        ++g_depth;
+        ++app().database.profondita;
 }
 
 Transaction::~Transaction()
@@ -228,7 +228,7 @@ void Transaction::rollback()
     if (!m_ok || m_done)
         return;
     m_done = true;
-    --g_depth;
+    --app().database.profondita;
     if (m_level == 0) {
         dbNegozio().rollback();
     } else {
@@ -248,13 +248,13 @@ bool Transaction::commit()
             return false;
         }
         m_done = true;
-        --g_depth;
+        --app().database.profondita;
         return true;
     }
     QSqlDatabase db = dbNegozio();
     if (db.commit()) {
         m_done = true;
-        --g_depth;
+        --app().database.profondita;
         return true;
     }
     m_errore = db.lastError().text();

@@ -1,5 +1,6 @@
 #include "core/Istanza.h"
 
+#include "core/AppState.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 
@@ -11,24 +12,21 @@
 
 namespace Istanza {
 
-namespace {
-std::unique_ptr<QLockFile> g_lock;
-}
-
 Blocco blocca()
 {
-    g_lock = std::make_unique<QLockFile>(QDir(Paths::programFolder()).filePath(QStringLiteral("tavrino.lock")));
-    g_lock->setStaleLockTime(0);
-    if (g_lock->tryLock(0))
+    auto& blocco = app().bloccoIstanza;
+    blocco = std::make_unique<QLockFile>(QDir(Paths::programFolder()).filePath(QStringLiteral("tavrino.lock")));
+    blocco->setStaleLockTime(0);
+    if (blocco->tryLock(0))
         return Blocco::Unica;
-    const auto err = g_lock->error();
-    g_lock.reset();
+    const auto err = blocco->error();
+    blocco.reset();
     return err == QLockFile::LockFailedError ? Blocco::GiaInUso : Blocco::Errore;
 }
 
 void rilascia()
 {
-    g_lock.reset();
+    app().bloccoIstanza.reset();
 }
 
 void terminaPerErroreGrave()

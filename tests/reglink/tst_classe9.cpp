@@ -49,7 +49,8 @@ struct ProgrammaFiglio final : Programma
 // held and the database open, sending to a register that reports a fatal error.
 int programmaFiglio()
 {
-    resetApp();
+    static AppState statoProgramma;
+    Contesto::installaStato(&statoProgramma);
     app().percorsoSetup = Paths::setupPath();
     app().wait.scale = 0.1;
     Msg::setResponder([](const QString&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });

@@ -17,6 +17,7 @@
 #include <QTest>
 
 namespace {
+std::unique_ptr<AppState> g_stato;
 std::unique_ptr<ScriptedInteraction> g_interazione;
 std::unique_ptr<TestProgramma> g_programma;
 std::unique_ptr<StampantiProva> g_stampanti;
@@ -38,7 +39,8 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
 {
     qputenv("TAVRINO_HOME", m_home->path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-    resetApp();
+    g_stato = std::make_unique<AppState>();
+    Contesto::installaStato(g_stato.get());
     app().percorsoSetup = Paths::setupPath();
     app().parolaInterscambio = QStringLiteral("QUIDAR");
     app().wait.scale = waitScale;

@@ -11,8 +11,6 @@ namespace {
 constexpr int kNotStarted = 127;
 constexpr int kCrashedOrHung = -1;
 
-StampantiSistema* g_stampanti = nullptr;
-
 QString nonInstallata(const QString& nome)
 {
     return QStringLiteral("La stampante \"%1\" non è installata").arg(nome);
@@ -68,22 +66,6 @@ std::unique_ptr<QPrinter> StampantiCups::lavoro(const QString& nome)
         return nullptr;
     return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
-
-namespace Contesto {
-
-StampantiSistema& stampanti()
-{
-    if (!g_stampanti)
-        qFatal("Contesto: no printers installed");
-    return *g_stampanti;
-}
-
-void installaStampanti(StampantiSistema* s)
-{
-    g_stampanti = s;
-}
-
-} // namespace Contesto
 
 namespace Printers {
 

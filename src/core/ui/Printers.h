@@ -2,6 +2,8 @@
 // The installed printers, the system's default printer and the program's current printer.
 // The system's printers are a service the program installs (Contesto::installaStampanti): the
 // program installs StampantiCups, tests install printers of their own that write PDF files.
+#include "core/Contesto.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -41,12 +43,6 @@ public:
     int impostaPredefinita(const QString& nome) override;
     std::unique_ptr<QPrinter> lavoro(const QString& nome) override;
 };
-
-namespace Contesto {
-// The installed printers; using them before any are installed is a programming error.
-StampantiSistema& stampanti();
-void installaStampanti(StampantiSistema* s);
-} // namespace Contesto
 
 namespace Printers {
 
