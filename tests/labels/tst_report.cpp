@@ -18,38 +18,38 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTimer>
+#include <limits>
 
 namespace {
 
-// One row of the article list, by column position.
-QStringList rigaLista(const QString& cod, const QString& descr, const QString& reparto, const QString& qta,
-                      const QString& min, const QString& przV, const QString& bc, const QString& przA,
-                      const QString& codForn, const QString& forn = QStringLiteral("Rossi"))
+// One article of the list as stored; an empty department is Null.
+Articoli::ArticoloElencato rigaLista(qint64 cod, const QString& descr, const QString& reparto, const QVariant& qta,
+                                     const QVariant& min, double przV, const QString& bc, double przA,
+                                     const QString& codForn, const QString& forn = QStringLiteral("Rossi"))
 {
-    QStringList r(18);
-    r[0] = cod;
-    r[1] = descr;
-    r[2] = reparto;
-    r[3] = qta;
-    r[4] = min;
-    r[5] = QStringLiteral("Pz");
-    r[6] = przV;
-    r[7] = forn;
-    r[11] = bc;
-    r[13] = przA;
-    r[14] = codForn;
-    return r;
+    Articoli::ArticoloElencato a;
+    a.codMateriale = cod;
+    a.descrizione = descr;
+    if (!reparto.isEmpty())
+        a.genere = reparto;
+    a.quantita = qta;
+    a.minimo = min;
+    a.unitaMisura = QStringLiteral("Pz");
+    a.costo = przV;
+    a.fornitore = forn;
+    a.barCode = bc;
+    a.costo2 = przA;
+    a.codProdottoFornitore = codForn;
+    return a;
 }
 
-ReportTables::Righe listaLunga(int n)
+QList<Articoli::ArticoloElencato> listaLunga(int n)
 {
-    ReportTables::Righe l;
+    QList<Articoli::ArticoloElencato> l;
     for (int i = 1; i <= n; ++i)
-        l << rigaLista(QString::number(i), QStringLiteral("Articolo %1").arg(i, 3, 10, QLatin1Char('0')),
-                       i == 2 ? QString() : QStringLiteral("ALIMENTARI"), QStringLiteral("1.234,50"),
-                       QStringLiteral("0,00"), QStringLiteral("2,75"),
-                       QStringLiteral("80012%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("1,10"),
-                       QStringLiteral("F%1").arg(i));
+        l << rigaLista(i, QStringLiteral("Articolo %1").arg(i, 3, 10, QLatin1Char('0')),
+                       i == 2 ? QString() : QStringLiteral("ALIMENTARI"), 1234.5, 0.0, 2.75,
+                       QStringLiteral("80012%1").arg(i, 3, 10, QLatin1Char('0')), 1.10, QStringLiteral("F%1").arg(i));
     return l;
 }
 
@@ -134,9 +134,9 @@ private Q_SLOTS:
     void stockTableTakesWhatTheListShows()
     {
         TestEnv env;
-        const ReportTables::Righe lista = {
-            rigaLista("7", "Pane", "FORNO", "3,00", "1,00", "1,20", "800123", "0,80", "P-1", "Bianchi"),
-            rigaLista("8", "Sale", "", "0,00", "2,00", "0,50", "800456", "0,20", "S-1"),
+        const QList<Articoli::ArticoloElencato> lista = {
+            rigaLista(7, "Pane", "FORNO", 3.0, 1.0, 1.20, "800123", 0.80, "P-1", "Bianchi"),
+            rigaLista(8, "Sale", "", 0.0, 2.0, 0.50, "800456", 0.20, "S-1"),
         };
         QVERIFY(ReportTables::ValorizzaTabReportMagazzino(lista, false));
         const auto t = tabella(QStringLiteral("SELECT CodProdotto, Descrizione, Categoria, \"Quantità\", Giacenze, "
@@ -154,10 +154,10 @@ private Q_SLOTS:
     void underMinimumFill()
     {
         TestEnv env;
-        const ReportTables::Righe lista = {
-            rigaLista("1", "Uguale", "R", "3,00", "3,00", "1,00", "1", "0,50", "A"),
-            rigaLista("2", "Sopra", "R", "3,00", "2,00", "1,00", "2", "0,50", "B"),
-            rigaLista("3", "Sotto", "R", "-1,00", "0,00", "1,00", "3", "0,50", "C"),
+        const QList<Articoli::ArticoloElencato> lista = {
+            rigaLista(1, "Uguale", "R", 3.0, 3.0, 1.0, "1", 0.50, "A"),
+            rigaLista(2, "Sopra", "R", 3.0, 2.0, 1.0, "2", 0.50, "B"),
+            rigaLista(3, "Sotto", "R", -1.0, 0.0, 1.0, "3", 0.50, "C"),
         };
         QVERIFY(ReportTables::ValorizzaTabReportMagazzino(lista, true));
         const auto t = tabella(QStringLiteral("SELECT CodProdotto, Descrizione, \"Quantità\", Giacenze, Colore, "
@@ -168,8 +168,8 @@ private Q_SLOTS:
         QCOMPARE(t[1][1].toString(), QStringLiteral("Sotto"));
 
         // A cell that is not a number fails the fill, which is logged; the previous rows stay.
-        ReportTables::Righe guasta = lista;
-        guasta[1][4] = QString();
+        QList<Articoli::ArticoloElencato> guasta = lista;
+        guasta[1].minimo = QVariant();
         QVERIFY(!ReportTables::ValorizzaTabReportMagazzino(guasta, true));
         QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 2);
         QVERIFY(erroriRegistrati(env).contains(QStringLiteral("ValorizzaTabReportMagazzino")));
@@ -243,14 +243,16 @@ private Q_SLOTS:
     void promotionsReport()
     {
         TestEnv env;
-        const ReportTables::Righe offerte = {
-            {"1", "5", "Pasta", "01/12/2026", "31/12/2026", "0,50", "", "1234,5"},
-            {"2", "6", "Riso", "02/12/2026", "03/12/2026", "", "10", "0,9"},
+        articolo(5, QStringLiteral("Pasta"), QStringLiteral("8005"), 1.0, 1.0, 0.5);
+        articolo(6, QStringLiteral("Riso"), QStringLiteral("8006"), 1.0, 1.0, 0.5);
+        const QList<Articoli::Offerta> offerte = {
+            {5, QDate(2026, 12, 1), QDate(2026, 12, 31), 0.5, 0, 1234.5},
+            {6, QDate(2026, 12, 2), QDate(2026, 12, 3), 0, 10, 0.9},
         };
         QVERIFY(ReportTables::ValorizzaTabellaDiStampa(offerte));
         const auto righe = ReportTables::righeOfferte();
         QVERIFY(righe.ok);
-        QCOMPARE(righe.valore->at(0), (QStringList{"Pasta", "01/12/2026", "31/12/2026", "0,50", "", "1.234,50"}));
+        QCOMPARE(righe.valore->at(0), (QStringList{"Pasta", "01/12/2026", "31/12/2026", "0,50", "0", "1.234,50"}));
         QCOMPARE(righe.valore->at(1).last(), QStringLiteral("0,90"));
 
         const QString testo =
@@ -262,7 +264,8 @@ private Q_SLOTS:
         QVERIFY(!testo.contains(QStringLiteral("Pag.")));
 
         // A price that is not a number stops the fill; the table keeps the previous print.
-        QVERIFY(!ReportTables::ValorizzaTabellaDiStampa({{"3", "7", "Olio", "", "", "", "", "abc"}}));
+        QVERIFY(!ReportTables::ValorizzaTabellaDiStampa(
+            {{7, QDate(2026, 12, 1), QDate(2026, 12, 2), 0, 0, std::numeric_limits<double>::infinity()}}));
         QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptProdotti")).toInt(), 2);
         QVERIFY(erroriRegistrati(env).contains(QStringLiteral("ValorizzaTabellaDiStampa")));
     }
@@ -374,7 +377,8 @@ private Q_SLOTS:
         QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
         QCOMPARE(env.messages(), QStringList{QStringLiteral("Nessun prodotto da stampare!!!")});
         RigaLista r(8);
-        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "", "0,3"};
+        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "0", "0,30"};
+        r.offerta = Articoli::Offerta{2, QDate(2026, 12, 1), QDate(2026, 12, 31), 0.10, 0, 0.3};
         w.lstOfferte->lista()->setRighe({r});
         anteprima.riarma();
         QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
@@ -389,12 +393,15 @@ private Q_SLOTS:
     {
         TestEnv env;
         ReportPrinters nessuna("");
-        QVERIFY(ReportTables::ValorizzaTabellaDiStampa({{"1", "2", "Vecchia", "", "", "", "", "1"}}));
+        articolo(2, QStringLiteral("Vecchia"), QStringLiteral("8002"), 1.0, 1.0, 0.5);
+        QVERIFY(ReportTables::ValorizzaTabellaDiStampa({{2, QDate(2026, 12, 1), QDate(2026, 12, 2), 0, 0, 1}}));
+        QVERIFY(Db::exec(QStringLiteral("DELETE FROM Magazzino")));
         Magazzino& w = finestra(0);
         Anteprima anteprima;
         anteprima.stampa = false;
         RigaLista r(8);
-        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "", "0,3"};
+        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "0", "0,30"};
+        r.offerta = Articoli::Offerta{2, QDate(2026, 12, 1), QDate(2026, 12, 31), 0.10, 0, 0.3};
         w.lstOfferte->lista()->setRighe({r});
         const QString a4 =
             QStringLiteral("ATTENZIONE Nessuna stampante A4 installata! - Impossibile proseguire con la stampa");
