@@ -7,10 +7,9 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-void collegaStampaFrontalino(Magazzino& w)
+void collegaStampaFrontalino(Magazzino& w, ScegliFont& font)
 {
-    QObject::connect(w.cmdStampaFrontalino, &QPushButton::clicked, &w, [&w] {
-        static DialogoFont font;
+    QObject::connect(w.cmdStampaFrontalino, &QPushButton::clicked, &w, [&w, &font] {
         StampaFrontalino::cmdStampaFrontalino_Click(Contesto::interazione(), font,
                                                     {w.ckModificati->isChecked(), w.perFrontalini()},
                                                     w.ListMagazzino->articoloSelezionato());
