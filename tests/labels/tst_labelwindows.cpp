@@ -513,6 +513,19 @@ private Q_SLOTS:
         m.cmdStampaFrontalino->click();
         QVERIFY(aperto);
         QCOMPARE(Printers::systemDefault(), QStringLiteral("A4 Ufficio"));
+
+        // A row clicked in the list: the designer shows that article with the list's texts.
+        m.ListMagazzino->selezionaRiga(1);
+        m.ListMagazzino_Click();
+        QStringList didascalie;
+        quandoAppare<frmConfiguraLabel>([&](frmConfiguraLabel* w) {
+            didascalie = {w->lblRigaEti[eliDescrizione]->testo(), w->lblRigaEti[eliPrezzo]->testo()};
+            w->cmdChiudi->click();
+        });
+        m.cmdStampaFrontalino->click();
+        QCOMPARE(didascalie, (QStringList{QStringLiteral("PRODOTTO002"),
+                                          QStringLiteral("€ ") + m.ListMagazzino->testo(1, ArticleList::colPrezzoV)}));
+        QCOMPARE(didascalie.last(), QStringLiteral("€ 1,02"));
         m.unload();
     }
 

@@ -1,6 +1,7 @@
 // The data reports: the working tables' fills, the three reports drawn to PDF and read back with
 // pdftotext (captions, rows in order, totals, page headers and page numbers), and the article
 // window's print buttons clicked as a user would, printing from the preview.
+#include "archive/ArticleList.h"
 #include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "core/VbConvert.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -386,6 +388,119 @@ private Q_SLOTS:
         testo = pdfText(printers.dir.filePath(printers.jobs().constLast()));
         QVERIFY(testo.contains(QStringLiteral("Elenco Offerte in Archivio")));
         QVERIFY(testo.contains(QStringLiteral("0,30")));
+        w.unload();
+    }
+
+    // The stock report prints the rows the list shows, in list order, with the very texts of the
+    // list's cells: department codes named, numbers stored as text, a Null supplier, a Null
+    // quantity; a deleted article is neither listed nor printed.
+    void stockReportPrintsTheListsTexts()
+    {
+        TestEnv env;
+        ReportPrinters printers;
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO Reparti (Cod, Descrizione) VALUES (41, 'FORNO')")));
+        articolo(1, QStringLiteral("Pane"), QStringLiteral("8001"), 3.0, 1.2, 0.8, QStringLiteral("41"));
+        articolo(2, QStringLiteral("Olio"), QStringLiteral("8002"), QVariant(), 5.5, QVariant(), QStringLiteral("OLI"));
+        articolo(3, QStringLiteral("Sale"), QStringLiteral("8003"), QStringLiteral("2,5"), QStringLiteral("0,456"), 0.2,
+                 QString());
+        articolo(4, QStringLiteral("Aceto"), QStringLiteral("8004"), 1234567.891, 2.0, 1.0, QStringLiteral("99"));
+        articolo(5, QStringLiteral("Burro"), QStringLiteral("8005"), 1.0, 1.0, 1.0);
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Fornitore = NULL WHERE CodMateriale = 3")));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = 1 WHERE CodMateriale = 5")));
+        Magazzino& w = finestra(4);
+
+        env.answer({QMessageBox::No});
+        Anteprima anteprima;
+        QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        QCOMPARE(anteprima.visto, QStringList{QStringLiteral("ReportMagazzino")});
+        const auto t = tabella(QStringLiteral("SELECT CodProdotto, Descrizione, Categoria, \"Quantità\", Colore, "
+                                              "UnitaMisura, Costo, Costo2 FROM rptMagazzino ORDER BY rowid"),
+                               8);
+        QCOMPARE(t.size(), w.ListMagazzino->count());
+        for (int r = 0; r < t.size(); ++r) {
+            const auto cella = [&](int c) { return QVariant(w.ListMagazzino->testo(r, c)); };
+            const QVariant reparto = cella(ArticleList::colReparto);
+            QCOMPARE(t[r], (QVariantList{cella(ArticleList::colCodForn), cella(ArticleList::colDescrizione),
+                                         reparto.toString().isEmpty() ? QVariant(QStringLiteral("***")) : reparto,
+                                         cella(ArticleList::colQta), cella(ArticleList::colPrezzoV),
+                                         cella(ArticleList::colBarCode), cella(ArticleList::colPrezzoA),
+                                         cella(ArticleList::colFornitore)}));
+        }
+        // What those texts are, by description.
+        QCOMPARE(t[0], (QVariantList{"F4", "Aceto", "99", "1.234.567,89", "2,00", "8004", "1,00", "Rossi"}));
+        QCOMPARE(t[1], (QVariantList{"F2", "Olio", "OLI", "", "5,50", "8002", "", "Rossi"}));
+        QCOMPARE(t[2][2].toString(), QStringLiteral("FORNO"));
+        QCOMPARE(t[3], (QVariantList{"F3", "Sale", "***", "2,50", "0,46", "8003", "0,20", "***"}));
+        w.unload();
+    }
+
+    // The under-minimum fill compares "Min" and "Q.tà" as the list shows them (two decimals); one
+    // that is Null or not a number stops the fill with a conversion error in the log.
+    void underMinimumComparesAsShown_data()
+    {
+        QTest::addColumn<QVariant>("minimo");
+        QTest::addColumn<QVariant>("qta");
+        QTest::addColumn<int>("scritte"); // rows written, -1: the fill fails
+        QTest::newRow("equal") << QVariant(3.0) << QVariant(3.0) << 1;
+        QTest::newRow("above") << QVariant(2.0) << QVariant(3.0) << 0;
+        QTest::newRow("equal as shown") << QVariant(2.996) << QVariant(3.004) << 1;
+        QTest::newRow("below as shown") << QVariant(2.994) << QVariant(2.996) << 0;
+        QTest::newRow("text stored") << QVariant(QStringLiteral("3,00")) << QVariant(3.0) << 1;
+        QTest::newRow("Null minimum") << QVariant() << QVariant(3.0) << -1;
+        QTest::newRow("text minimum") << QVariant(QStringLiteral("tre")) << QVariant(3.0) << -1;
+        QTest::newRow("Null quantity") << QVariant(3.0) << QVariant() << -1;
+    }
+    void underMinimumComparesAsShown()
+    {
+        QFETCH(QVariant, minimo);
+        QFETCH(QVariant, qta);
+        QFETCH(int, scritte);
+        TestEnv env;
+        articolo(1, QStringLiteral("Pane"), QStringLiteral("8001"), qta, 1.0, 0.5);
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Minimo = ? WHERE CodMateriale = 1"), {minimo}));
+        QVERIFY(
+            ReportTables::ValorizzaTabReportMagazzino({rigaLista(9, "Prima", "", 1.0, 1.0, 1.0, "9", 1.0, "")}, false));
+        QList<Articoli::ArticoloElencato> articoli;
+        for (const RigaLista& r : ArticleList::leggi(ArticleList::Filtro::tutti()).righe)
+            articoli << *r.articolo;
+        QCOMPARE(articoli.size(), 1);
+        QCOMPARE(bool(ReportTables::ValorizzaTabReportMagazzino(articoli, true)), scritte >= 0);
+        const int righe = valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt();
+        if (scritte < 0) {
+            QCOMPARE(righe, 1); // the previous print stays
+            QVERIFY(
+                erroriRegistrati(env).contains(QStringLiteral("Err.N.:13 *-Magazzino-ValorizzaTabReportMagazzino")));
+        } else {
+            QCOMPARE(righe, scritte);
+        }
+    }
+
+    // The promotions report prints the list the button shows, in its order, with its texts.
+    void promotionsReportPrintsTheListsTexts()
+    {
+        TestEnv env;
+        ReportPrinters printers;
+        articolo(1, QStringLiteral("Pasta"), QStringLiteral("8001"), 1.0, 2.0, 1.0);
+        const QDate oggi = QDate::currentDate();
+        for (const auto& [art, dal, sconto, prezzo] :
+             {std::tuple{1, 3, 0.5, 1.5}, std::tuple{7, 1, 0.0, 1234.5}, std::tuple{1, 2, 0.25, 1.75}})
+            QVERIFY(Db::exec(QStringLiteral("INSERT INTO Offerte (Articolo, DataDAL, DataAL, ScontoVal, ScontoPer, "
+                                            "Pezzi, PrzScnt) VALUES (?, ?, ?, ?, 10, '1', ?)"),
+                             {art, Vb::isoDate(oggi.addDays(dal)), Vb::isoDate(oggi.addDays(9)), sconto, prezzo}));
+        Magazzino& w = finestra(1);
+        w.cmdVediTutteLePromozioni->click();
+        QCOMPARE(w.lstOfferte->count(), 3);
+        Anteprima anteprima;
+        QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
+        QCOMPARE(anteprima.visto, QStringList{QStringLiteral("rptOfferte")});
+        const auto righe = ReportTables::righeOfferte();
+        QVERIFY(righe.ok);
+        QCOMPARE(righe.valore->size(), 3);
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(righe.valore->at(r), w.lstOfferte->lista()->righe().at(r).testo.mid(2));
+        QCOMPARE(righe.valore->at(0).first(), QStringLiteral("NON TROVATO"));
+        QCOMPARE(righe.valore->at(0).last(), QStringLiteral("1.234,50"));
+        QCOMPARE(righe.valore->at(1).at(3), QStringLiteral("0,25"));
         w.unload();
     }
 
