@@ -156,9 +156,9 @@ int main(int argc, char** argv)
     // The article list as the window shows it (at most its row cap), then the stock report.
     const ArticleList::Caricamento lista =
         ArticleList::leggi(QStringLiteral("Select * from Magazzino order by descrizione"));
-    ReportTables::Righe righe;
+    QList<Articoli::ArticoloElencato> righe;
     for (const RigaLista& r : lista.righe)
-        righe << r.testo;
+        righe << *r.articolo;
     std::vector<double> tReport;
     int pagine = 0;
     for (int g = 0; g < kGiri; ++g) {

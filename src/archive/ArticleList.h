@@ -1,10 +1,12 @@
 #pragma once
-// The article list's contents: its fixed 18-column layout (other windows read the selected row
-// back by column position), the row colours, the mark-up, and the load that fills it from a
-// filter over Magazzino. The load copies the rows out and closes its query before anything is
-// written.
+// The article list's contents: its fixed 18-column layout, the row colours and the load that
+// fills it from a filter over Magazzino. Each row keeps the record it was made from, which the
+// reports and the label designer read. The load copies the rows out and closes its query before
+// anything is written.
 #include "archive/ArticleSearch.h"
 #include "core/ColonneLista.h"
+#include "core/store/Offerte.h"
+#include "core/store/RigaElenco.h"
 
 #include <QColor>
 #include <QList>
@@ -12,12 +14,16 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <optional>
 
-// One row of a report-style list: its cell texts and their text colours (invalid = normal colour).
+// One row of a report-style list: its cell texts and their text colours (invalid = normal colour),
+// and the record it was made from in the article and promotions lists.
 struct RigaLista
 {
     QStringList testo;
     QList<QColor> colore;
+    std::optional<Articoli::ArticoloElencato> articolo;
+    std::optional<Articoli::Offerta> offerta;
 
     explicit RigaLista(int colonne = 0) : testo(colonne), colore(colonne) {}
 };
@@ -42,11 +48,6 @@ inline QColor blu()
     return QColor(0, 0, 255);
 }
 
-// The mark-up of column 17 from the texts of columns 6 (sale price) and 13 (purchase price)
-// and the VAT percent: empty when it is not computed; "0,00" when the price with VAT is zero.
-// *fallito tells that a step failed (to be logged).
-QString ricarico(const QString& prezzoV, const QString& prezzoA, const QVariant& codPV, bool* fallito = nullptr);
-
 // Result of one load: what goes into the list and the totals.
 struct Caricamento
 {
@@ -70,8 +71,8 @@ struct Filtro
 };
 
 // Reads the rows of the filter: skips deleted rows, stops after 1000 listed rows, fills and
-// colours the cells. Failures are logged under "Magazzino"/"CaricaMagazzino"; the load goes on
-// with the next cell.
+// colours the cells (texts from Articoli::FormatoElenco). Failures are logged under "Magazzino"/"CaricaMagazzino"; the
+// load goes on with the next cell.
 Caricamento leggi(const Filtro& f);
 // The same for a SELECT over Magazzino built by the logic, such as ArticleSearch's (values
 // bound in order).

@@ -1,6 +1,6 @@
 #pragma once
-// The article list's columns by position. Other windows and the reports read the list's rows
-// back by these positions, so they live apart from the list itself.
+// The article list's columns by position: the list's own layout. The reports and the label
+// designer read the rows' records instead, never these cells.
 
 namespace ColonneLista {
 

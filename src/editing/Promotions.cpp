@@ -15,15 +15,6 @@ std::optional<qint64> numeroCodice(const QString& codice)
     return Articoli::codiceDaTesto(codice);
 }
 
-// The article's description for the list, "NON TROVATO" when there is none.
-QString descrizione(qint64 articolo)
-{
-    const Letto<Articolo> a = Articoli::perCodice(articolo);
-    if (!a.trovatoValore() || a.valore->descrizione.isNull())
-        return QStringLiteral("NON TROVATO");
-    return a.valore->descrizione;
-}
-
 } // namespace
 
 Letto<Offerta> caricaOfferta(const QString& codice)
@@ -66,28 +57,32 @@ Esito eliminaArticoli(const QStringList& codici)
     return e;
 }
 
-QList<QStringList> elenco(const QDate& dal)
+QList<Offerta> offerte(const QDate& dal)
 {
-    QList<QStringList> rows;
     if (!dal.isValid()) {
         ScriviErrore(kModulo, QStringLiteral("VediTutteLePromozioni"), VbErr::TypeMismatch, QStringLiteral("MaskDal"));
-        return rows;
+        return {};
     }
     const Letto<QList<Offerta>> offerte = Articoli::offerteDal(dal);
     if (!offerte.ok) {
         ScriviErrore(kModulo, QStringLiteral("VediTutteLePromozioni"), VbErr::DatabaseError, offerte.errore);
-        return rows;
+        return {};
     }
-    for (const Offerta& o : *offerte.valore) {
-        rows << QStringList{QString::number(rows.size() + 1),
-                            QString::number(o.articolo),
-                            descrizione(o.articolo),
-                            Vb::formatDate(o.dal),
-                            Vb::formatDate(o.al),
-                            Vb::money(o.scontoVal),
-                            Vb::cstr(o.scontoPer),
-                            Vb::money(o.przScnt)};
-    }
+    return *offerte.valore;
+}
+
+QStringList rigaElenco(int numero, const Offerta& o)
+{
+    const Articoli::TestiOfferta t = Articoli::testiOfferta(o);
+    return {QString::number(numero), t.articolo,          t.descrizione,   t.dal, t.al,
+            t.scontoValore,          t.scontoPercentuale, t.prezzoScontato};
+}
+
+QList<QStringList> elenco(const QDate& dal)
+{
+    QList<QStringList> rows;
+    for (const Offerta& o : offerte(dal))
+        rows << rigaElenco(int(rows.size()) + 1, o);
     return rows;
 }
 

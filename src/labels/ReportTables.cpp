@@ -1,9 +1,9 @@
 #include "labels/ReportTables.h"
 
-#include "core/ColonneLista.h"
 #include "core/Database.h"
 #include "core/VbConvert.h"
 #include "core/store/Report.h"
+#include "core/store/RigaElenco.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,13 +14,6 @@ namespace ReportTables {
 namespace {
 
 const QString kModulo = QStringLiteral("Magazzino");
-
-using namespace ColonneLista;
-
-QString cella(const QStringList& riga, int col)
-{
-    return col < riga.size() ? riga.at(col) : QString();
-}
 
 Esito fallito(const QString& procedura, VbErr e, const QString& dettaglio)
 {
@@ -52,11 +45,12 @@ Letto<Righe> leggi(const QString& sql, const QVariantList& valori, int colonne)
 namespace {
 
 // The values of one row to write; an empty list skips the row, a failure stops the fill.
-using ValoriRiga = std::function<Esito(const QStringList& riga, QVariantList& valori)>;
+template <class T> using ValoriRiga = std::function<Esito(const T& riga, QVariantList& valori)>;
 
 // Empties `tabella` and writes `righe` into it through `insert`, all in one transaction.
-Esito riempi(const QString& proc, const QString& tabella, const QString& insert, const Righe& righe,
-             const ValoriRiga& valoriRiga)
+template <class T>
+Esito riempi(const QString& proc, const QString& tabella, const QString& insert, const QList<T>& righe,
+             const ValoriRiga<T>& valoriRiga)
 {
     Db::Transaction t;
     if (!t.ok())
@@ -67,7 +61,7 @@ Esito riempi(const QString& proc, const QString& tabella, const QString& insert,
     QSqlQuery ins(Db::dbNegozio());
     if (!ins.prepare(insert))
         return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
-    for (const QStringList& r : righe) {
+    for (const T& r : righe) {
         QVariantList v;
         if (const Esito e = valoriRiga(r, v); !e) {
             ScriviErrore(kModulo, proc, e);
@@ -88,7 +82,7 @@ Esito riempi(const QString& proc, const QString& tabella, const QString& insert,
 
 } // namespace
 
-Esito ValorizzaTabReportMagazzino(const Righe& lista, bool sottoMinimo)
+Esito ValorizzaTabReportMagazzino(const QList<Articoli::ArticoloElencato>& articoli, bool sottoMinimo)
 {
     const QString insert = sottoMinimo
                                ? QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
@@ -97,43 +91,45 @@ Esito ValorizzaTabReportMagazzino(const Righe& lista, bool sottoMinimo)
                                : QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
                                                 "\"Quantità\", Colore, UnitaMisura, Costo, Costo2) "
                                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    return riempi(QStringLiteral("ValorizzaTabReportMagazzino"), QStringLiteral("rptMagazzino"), insert, lista,
-                  [sottoMinimo](const QStringList& r, QVariantList& v) {
-                      const QString reparto = cella(r, colReparto);
-                      const QString categoria = reparto.isEmpty() ? QStringLiteral("***") : reparto;
-                      if (sottoMinimo) {
-                          const auto minimo = Vb::cdbl(cella(r, colMin));
-                          const auto qta = Vb::cdbl(cella(r, colQta));
-                          if (!minimo || !qta)
-                              return Esito::fallito(VbErr::TypeMismatch, cella(r, colCod));
-                          if (*minimo < *qta)
-                              return Esito::riuscito();
-                          v = {cella(r, colCod),     cella(r, colDescrizione), categoria,
-                               cella(r, colQta),     cella(r, colMin),         cella(r, colUM),
-                               cella(r, colPrezzoV), cella(r, colFornitore)};
-                      } else {
-                          v = {cella(r, colCodForn), cella(r, colDescrizione), categoria,
-                               cella(r, colQta),     cella(r, colPrezzoV),     cella(r, colBarCode),
-                               cella(r, colPrezzoA), cella(r, colFornitore)};
-                      }
-                      return Esito::riuscito();
-                  });
+    Articoli::FormatoElenco formato;
+    return riempi<Articoli::ArticoloElencato>(
+        QStringLiteral("ValorizzaTabReportMagazzino"), QStringLiteral("rptMagazzino"), insert, articoli,
+        [sottoMinimo, &formato](const Articoli::ArticoloElencato& a, QVariantList& v) {
+            const Articoli::TestiArticolo t = formato.testi(a);
+            const QString categoria = t.reparto.isEmpty() ? QStringLiteral("***") : t.reparto;
+            if (!sottoMinimo) {
+                v = {t.codiceFornitore, t.descrizione, categoria,        t.quantita,
+                     t.prezzoVendita,   t.barCode,     t.prezzoAcquisto, t.fornitore};
+                return Esito::riuscito();
+            }
+            // Compared as the list shows them, with two decimals; no number stops the fill.
+            const auto minimo = Articoli::numeroMostrato(a.minimo);
+            const auto qta = Articoli::numeroMostrato(a.quantita);
+            if (!minimo || !qta)
+                return Esito::fallito(VbErr::TypeMismatch, t.codice);
+            if (*minimo >= *qta)
+                v = {t.codice, t.descrizione, categoria,       t.quantita,
+                     t.minimo, t.unitaMisura, t.prezzoVendita, t.fornitore};
+            return Esito::riuscito();
+        });
 }
 
-Esito ValorizzaTabellaDiStampa(const Righe& offerte)
+Esito ValorizzaTabellaDiStampa(const QList<Articoli::Offerta>& offerte)
 {
-    return riempi(QStringLiteral("ValorizzaTabellaDiStampa"), QStringLiteral("rptProdotti"),
-                  QStringLiteral("INSERT INTO rptProdotti (Descrizione, Reparto, Costo, CodProdotto, Prezzo2, "
-                                 "CostoAcquisto) VALUES (?, ?, ?, ?, ?, ?)"),
-                  offerte, [](const QStringList& r, QVariantList& v) {
-                      // The discounted price is written as a number with two decimals; a cell that
-                      // is not a number stops the fill.
-                      const auto prezzo = Vb::cdbl(cella(r, 7));
-                      if (!prezzo)
-                          return Esito::fallito(VbErr::TypeMismatch, cella(r, 7));
-                      v = {cella(r, 2), cella(r, 3), cella(r, 4), cella(r, 5), cella(r, 6), Vb::money(*prezzo)};
-                      return Esito::riuscito();
-                  });
+    return riempi<Articoli::Offerta>(
+        QStringLiteral("ValorizzaTabellaDiStampa"), QStringLiteral("rptProdotti"),
+        QStringLiteral("INSERT INTO rptProdotti (Descrizione, Reparto, Costo, CodProdotto, Prezzo2, "
+                       "CostoAcquisto) VALUES (?, ?, ?, ?, ?, ?)"),
+        offerte, [](const Articoli::Offerta& o, QVariantList& v) {
+            // The discounted price as the list shows it, read back and written with two decimals;
+            // one that is not a number stops the fill.
+            const Articoli::TestiOfferta t = Articoli::testiOfferta(o);
+            const auto prezzo = Vb::cdbl(t.prezzoScontato);
+            if (!prezzo)
+                return Esito::fallito(VbErr::TypeMismatch, t.prezzoScontato);
+            v = {t.descrizione, t.dal, t.al, t.scontoValore, t.scontoPercentuale, Vb::money(*prezzo)};
+            return Esito::riuscito();
+        });
 }
 
 Letto<Righe> righeMagazzino()

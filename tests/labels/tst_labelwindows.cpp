@@ -298,14 +298,18 @@ private Q_SLOTS:
         fixture::etichetta(QStringLiteral("VediBARCODE"), QStringLiteral("Si"));
         ScriptedInteraction& ui = env.interazione();
         FontScelto font;
-        auto apri = [&](const RigaArticolo& r) {
+        auto apri = [&](const Articoli::ArticoloElencato& r) {
             app().modoEtichette = QStringLiteral("GRIGLIA");
             auto* w = new frmConfiguraLabel(ui, font, {}, r);
             w->load();
             return w;
         };
-        RigaArticolo riga{QStringLiteral("2"), QStringLiteral("Biscotti al cioccolato fondente extra 350"),
-                          QStringLiteral("1,50"), fixture::ean(2), QStringLiteral("500")};
+        Articoli::ArticoloElencato riga;
+        riga.codMateriale = 2;
+        riga.descrizione = QStringLiteral("Biscotti al cioccolato fondente extra 350");
+        riga.costo = 1.5;
+        riga.barCode = fixture::ean(2);
+        riga.tipoMateriale = QStringLiteral("500");
         auto* w = apri(riga);
         QCOMPARE(w->lblRigaEti[eliDescrizione]->testo(), QStringLiteral("BISCOTTI AL CIOCCOLATO F"));
         QCOMPARE(w->lblRigaEti[eliPrezzo]->testo(), QStringLiteral("€ 1,50"));
@@ -334,7 +338,7 @@ private Q_SLOTS:
         w->unload();
 
         // A supplier code of 7 characters gives no barcode; a pack that is not a number no per-kg text.
-        riga.codice = QStringLiteral("1");
+        riga.codMateriale = 1;
         riga.tipoMateriale = QStringLiteral("mezzo");
         w = apri(riga);
         QVERIFY(w->lblRigaEti[eliBarcode]->testo().isEmpty());
@@ -509,6 +513,19 @@ private Q_SLOTS:
         m.cmdStampaFrontalino->click();
         QVERIFY(aperto);
         QCOMPARE(Printers::systemDefault(), QStringLiteral("A4 Ufficio"));
+
+        // A row clicked in the list: the designer shows that article with the list's texts.
+        m.ListMagazzino->selezionaRiga(1);
+        m.ListMagazzino_Click();
+        QStringList didascalie;
+        quandoAppare<frmConfiguraLabel>([&](frmConfiguraLabel* w) {
+            didascalie = {w->lblRigaEti[eliDescrizione]->testo(), w->lblRigaEti[eliPrezzo]->testo()};
+            w->cmdChiudi->click();
+        });
+        m.cmdStampaFrontalino->click();
+        QCOMPARE(didascalie, (QStringList{QStringLiteral("PRODOTTO002"),
+                                          QStringLiteral("€ ") + m.ListMagazzino->testo(1, ArticleList::colPrezzoV)}));
+        QCOMPARE(didascalie.last(), QStringLiteral("€ 1,02"));
         m.unload();
     }
 

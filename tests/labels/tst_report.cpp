@@ -1,6 +1,7 @@
 // The data reports: the working tables' fills, the three reports drawn to PDF and read back with
 // pdftotext (captions, rows in order, totals, page headers and page numbers), and the article
 // window's print buttons clicked as a user would, printing from the preview.
+#include "archive/ArticleList.h"
 #include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "core/VbConvert.h"
@@ -18,38 +19,39 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTimer>
+#include <limits>
+#include <tuple>
 
 namespace {
 
-// One row of the article list, by column position.
-QStringList rigaLista(const QString& cod, const QString& descr, const QString& reparto, const QString& qta,
-                      const QString& min, const QString& przV, const QString& bc, const QString& przA,
-                      const QString& codForn, const QString& forn = QStringLiteral("Rossi"))
+// One article of the list as stored; an empty department is Null.
+Articoli::ArticoloElencato rigaLista(qint64 cod, const QString& descr, const QString& reparto, const QVariant& qta,
+                                     const QVariant& min, double przV, const QString& bc, double przA,
+                                     const QString& codForn, const QString& forn = QStringLiteral("Rossi"))
 {
-    QStringList r(18);
-    r[0] = cod;
-    r[1] = descr;
-    r[2] = reparto;
-    r[3] = qta;
-    r[4] = min;
-    r[5] = QStringLiteral("Pz");
-    r[6] = przV;
-    r[7] = forn;
-    r[11] = bc;
-    r[13] = przA;
-    r[14] = codForn;
-    return r;
+    Articoli::ArticoloElencato a;
+    a.codMateriale = cod;
+    a.descrizione = descr;
+    if (!reparto.isEmpty())
+        a.genere = reparto;
+    a.quantita = qta;
+    a.minimo = min;
+    a.unitaMisura = QStringLiteral("Pz");
+    a.costo = przV;
+    a.fornitore = forn;
+    a.barCode = bc;
+    a.costo2 = przA;
+    a.codProdottoFornitore = codForn;
+    return a;
 }
 
-ReportTables::Righe listaLunga(int n)
+QList<Articoli::ArticoloElencato> listaLunga(int n)
 {
-    ReportTables::Righe l;
+    QList<Articoli::ArticoloElencato> l;
     for (int i = 1; i <= n; ++i)
-        l << rigaLista(QString::number(i), QStringLiteral("Articolo %1").arg(i, 3, 10, QLatin1Char('0')),
-                       i == 2 ? QString() : QStringLiteral("ALIMENTARI"), QStringLiteral("1.234,50"),
-                       QStringLiteral("0,00"), QStringLiteral("2,75"),
-                       QStringLiteral("80012%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("1,10"),
-                       QStringLiteral("F%1").arg(i));
+        l << rigaLista(i, QStringLiteral("Articolo %1").arg(i, 3, 10, QLatin1Char('0')),
+                       i == 2 ? QString() : QStringLiteral("ALIMENTARI"), 1234.5, 0.0, 2.75,
+                       QStringLiteral("80012%1").arg(i, 3, 10, QLatin1Char('0')), 1.10, QStringLiteral("F%1").arg(i));
     return l;
 }
 
@@ -134,9 +136,9 @@ private Q_SLOTS:
     void stockTableTakesWhatTheListShows()
     {
         TestEnv env;
-        const ReportTables::Righe lista = {
-            rigaLista("7", "Pane", "FORNO", "3,00", "1,00", "1,20", "800123", "0,80", "P-1", "Bianchi"),
-            rigaLista("8", "Sale", "", "0,00", "2,00", "0,50", "800456", "0,20", "S-1"),
+        const QList<Articoli::ArticoloElencato> lista = {
+            rigaLista(7, "Pane", "FORNO", 3.0, 1.0, 1.20, "800123", 0.80, "P-1", "Bianchi"),
+            rigaLista(8, "Sale", "", 0.0, 2.0, 0.50, "800456", 0.20, "S-1"),
         };
         QVERIFY(ReportTables::ValorizzaTabReportMagazzino(lista, false));
         const auto t = tabella(QStringLiteral("SELECT CodProdotto, Descrizione, Categoria, \"Quantità\", Giacenze, "
@@ -154,10 +156,10 @@ private Q_SLOTS:
     void underMinimumFill()
     {
         TestEnv env;
-        const ReportTables::Righe lista = {
-            rigaLista("1", "Uguale", "R", "3,00", "3,00", "1,00", "1", "0,50", "A"),
-            rigaLista("2", "Sopra", "R", "3,00", "2,00", "1,00", "2", "0,50", "B"),
-            rigaLista("3", "Sotto", "R", "-1,00", "0,00", "1,00", "3", "0,50", "C"),
+        const QList<Articoli::ArticoloElencato> lista = {
+            rigaLista(1, "Uguale", "R", 3.0, 3.0, 1.0, "1", 0.50, "A"),
+            rigaLista(2, "Sopra", "R", 3.0, 2.0, 1.0, "2", 0.50, "B"),
+            rigaLista(3, "Sotto", "R", -1.0, 0.0, 1.0, "3", 0.50, "C"),
         };
         QVERIFY(ReportTables::ValorizzaTabReportMagazzino(lista, true));
         const auto t = tabella(QStringLiteral("SELECT CodProdotto, Descrizione, \"Quantità\", Giacenze, Colore, "
@@ -168,8 +170,8 @@ private Q_SLOTS:
         QCOMPARE(t[1][1].toString(), QStringLiteral("Sotto"));
 
         // A cell that is not a number fails the fill, which is logged; the previous rows stay.
-        ReportTables::Righe guasta = lista;
-        guasta[1][4] = QString();
+        QList<Articoli::ArticoloElencato> guasta = lista;
+        guasta[1].minimo = QVariant();
         QVERIFY(!ReportTables::ValorizzaTabReportMagazzino(guasta, true));
         QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt(), 2);
         QVERIFY(erroriRegistrati(env).contains(QStringLiteral("ValorizzaTabReportMagazzino")));
@@ -243,14 +245,16 @@ private Q_SLOTS:
     void promotionsReport()
     {
         TestEnv env;
-        const ReportTables::Righe offerte = {
-            {"1", "5", "Pasta", "01/12/2026", "31/12/2026", "0,50", "", "1234,5"},
-            {"2", "6", "Riso", "02/12/2026", "03/12/2026", "", "10", "0,9"},
+        articolo(5, QStringLiteral("Pasta"), QStringLiteral("8005"), 1.0, 1.0, 0.5);
+        articolo(6, QStringLiteral("Riso"), QStringLiteral("8006"), 1.0, 1.0, 0.5);
+        const QList<Articoli::Offerta> offerte = {
+            {5, QDate(2026, 12, 1), QDate(2026, 12, 31), 0.5, 0, 1234.5},
+            {6, QDate(2026, 12, 2), QDate(2026, 12, 3), 0, 10, 0.9},
         };
         QVERIFY(ReportTables::ValorizzaTabellaDiStampa(offerte));
         const auto righe = ReportTables::righeOfferte();
         QVERIFY(righe.ok);
-        QCOMPARE(righe.valore->at(0), (QStringList{"Pasta", "01/12/2026", "31/12/2026", "0,50", "", "1.234,50"}));
+        QCOMPARE(righe.valore->at(0), (QStringList{"Pasta", "01/12/2026", "31/12/2026", "0,50", "0", "1.234,50"}));
         QCOMPARE(righe.valore->at(1).last(), QStringLiteral("0,90"));
 
         const QString testo =
@@ -262,7 +266,8 @@ private Q_SLOTS:
         QVERIFY(!testo.contains(QStringLiteral("Pag.")));
 
         // A price that is not a number stops the fill; the table keeps the previous print.
-        QVERIFY(!ReportTables::ValorizzaTabellaDiStampa({{"3", "7", "Olio", "", "", "", "", "abc"}}));
+        QVERIFY(!ReportTables::ValorizzaTabellaDiStampa(
+            {{7, QDate(2026, 12, 1), QDate(2026, 12, 2), 0, 0, std::numeric_limits<double>::infinity()}}));
         QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptProdotti")).toInt(), 2);
         QVERIFY(erroriRegistrati(env).contains(QStringLiteral("ValorizzaTabellaDiStampa")));
     }
@@ -374,7 +379,8 @@ private Q_SLOTS:
         QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
         QCOMPARE(env.messages(), QStringList{QStringLiteral("Nessun prodotto da stampare!!!")});
         RigaLista r(8);
-        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "", "0,3"};
+        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "0", "0,30"};
+        r.offerta = Articoli::Offerta{2, QDate(2026, 12, 1), QDate(2026, 12, 31), 0.10, 0, 0.3};
         w.lstOfferte->lista()->setRighe({r});
         anteprima.riarma();
         QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
@@ -385,16 +391,132 @@ private Q_SLOTS:
         w.unload();
     }
 
+    // The stock report prints the rows the list shows, in list order, with the very texts of the
+    // list's cells: department codes named, numbers stored as text, a Null supplier, a Null
+    // quantity; a deleted article is neither listed nor printed.
+    void stockReportPrintsTheListsTexts()
+    {
+        TestEnv env;
+        ReportPrinters printers;
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO Reparti (Cod, Descrizione) VALUES (41, 'FORNO')")));
+        articolo(1, QStringLiteral("Pane"), QStringLiteral("8001"), 3.0, 1.2, 0.8, QStringLiteral("41"));
+        articolo(2, QStringLiteral("Olio"), QStringLiteral("8002"), QVariant(), 5.5, QVariant(), QStringLiteral("OLI"));
+        articolo(3, QStringLiteral("Sale"), QStringLiteral("8003"), QStringLiteral("2,5"), QStringLiteral("0,456"), 0.2,
+                 QString());
+        articolo(4, QStringLiteral("Aceto"), QStringLiteral("8004"), 1234567.891, 2.0, 1.0, QStringLiteral("99"));
+        articolo(5, QStringLiteral("Burro"), QStringLiteral("8005"), 1.0, 1.0, 1.0);
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Fornitore = NULL WHERE CodMateriale = 3")));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = 1 WHERE CodMateriale = 5")));
+        Magazzino& w = finestra(4);
+
+        env.answer({QMessageBox::No});
+        Anteprima anteprima;
+        QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        QCOMPARE(anteprima.visto, QStringList{QStringLiteral("ReportMagazzino")});
+        const auto t = tabella(QStringLiteral("SELECT CodProdotto, Descrizione, Categoria, \"Quantità\", Colore, "
+                                              "UnitaMisura, Costo, Costo2 FROM rptMagazzino ORDER BY rowid"),
+                               8);
+        QCOMPARE(t.size(), w.ListMagazzino->count());
+        for (int r = 0; r < t.size(); ++r) {
+            const auto cella = [&](int c) { return QVariant(w.ListMagazzino->testo(r, c)); };
+            const QVariant reparto = cella(ArticleList::colReparto);
+            QCOMPARE(t[r], (QVariantList{cella(ArticleList::colCodForn), cella(ArticleList::colDescrizione),
+                                         reparto.toString().isEmpty() ? QVariant(QStringLiteral("***")) : reparto,
+                                         cella(ArticleList::colQta), cella(ArticleList::colPrezzoV),
+                                         cella(ArticleList::colBarCode), cella(ArticleList::colPrezzoA),
+                                         cella(ArticleList::colFornitore)}));
+        }
+        // What those texts are, by description.
+        QCOMPARE(t[0], (QVariantList{"F4", "Aceto", "99", "1.234.567,89", "2,00", "8004", "1,00", "Rossi"}));
+        QCOMPARE(t[1], (QVariantList{"F2", "Olio", "OLI", "", "5,50", "8002", "", "Rossi"}));
+        QCOMPARE(t[2][2].toString(), QStringLiteral("FORNO"));
+        QCOMPARE(t[3], (QVariantList{"F3", "Sale", "***", "2,50", "0,46", "8003", "0,20", "***"}));
+        w.unload();
+    }
+
+    // The under-minimum fill compares "Min" and "Q.tà" as the list shows them (two decimals); one
+    // that is Null or not a number stops the fill with a conversion error in the log.
+    void underMinimumComparesAsShown_data()
+    {
+        QTest::addColumn<QVariant>("minimo");
+        QTest::addColumn<QVariant>("qta");
+        QTest::addColumn<int>("scritte"); // rows written, -1: the fill fails
+        QTest::newRow("equal") << QVariant(3.0) << QVariant(3.0) << 1;
+        QTest::newRow("above") << QVariant(2.0) << QVariant(3.0) << 0;
+        QTest::newRow("equal as shown") << QVariant(2.996) << QVariant(3.004) << 1;
+        QTest::newRow("below as shown") << QVariant(2.994) << QVariant(2.996) << 0;
+        QTest::newRow("text stored") << QVariant(QStringLiteral("3,00")) << QVariant(3.0) << 1;
+        QTest::newRow("Null minimum") << QVariant() << QVariant(3.0) << -1;
+        QTest::newRow("text minimum") << QVariant(QStringLiteral("tre")) << QVariant(3.0) << -1;
+        QTest::newRow("Null quantity") << QVariant(3.0) << QVariant() << -1;
+    }
+    void underMinimumComparesAsShown()
+    {
+        QFETCH(QVariant, minimo);
+        QFETCH(QVariant, qta);
+        QFETCH(int, scritte);
+        TestEnv env;
+        articolo(1, QStringLiteral("Pane"), QStringLiteral("8001"), qta, 1.0, 0.5);
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Minimo = ? WHERE CodMateriale = 1"), {minimo}));
+        QVERIFY(
+            ReportTables::ValorizzaTabReportMagazzino({rigaLista(9, "Prima", "", 1.0, 1.0, 1.0, "9", 1.0, "")}, false));
+        QList<Articoli::ArticoloElencato> articoli;
+        for (const RigaLista& r : ArticleList::leggi(ArticleList::Filtro::tutti()).righe)
+            articoli << *r.articolo;
+        QCOMPARE(articoli.size(), 1);
+        QCOMPARE(bool(ReportTables::ValorizzaTabReportMagazzino(articoli, true)), scritte >= 0);
+        const int righe = valoreDb(QStringLiteral("SELECT COUNT(*) FROM rptMagazzino")).toInt();
+        if (scritte < 0) {
+            QCOMPARE(righe, 1); // the previous print stays
+            QVERIFY(
+                erroriRegistrati(env).contains(QStringLiteral("Err.N.:13 *-Magazzino-ValorizzaTabReportMagazzino")));
+        } else {
+            QCOMPARE(righe, scritte);
+        }
+    }
+
+    // The promotions report prints the list the button shows, in its order, with its texts.
+    void promotionsReportPrintsTheListsTexts()
+    {
+        TestEnv env;
+        ReportPrinters printers;
+        articolo(1, QStringLiteral("Pasta"), QStringLiteral("8001"), 1.0, 2.0, 1.0);
+        const QDate oggi = QDate::currentDate();
+        for (const auto& [art, dal, sconto, prezzo] :
+             {std::tuple{1, 3, 0.5, 1.5}, std::tuple{7, 1, 0.0, 1234.5}, std::tuple{1, 2, 0.25, 1.75}})
+            QVERIFY(Db::exec(QStringLiteral("INSERT INTO Offerte (Articolo, DataDAL, DataAL, ScontoVal, ScontoPer, "
+                                            "Pezzi, PrzScnt) VALUES (?, ?, ?, ?, 10, '1', ?)"),
+                             {art, Vb::isoDate(oggi.addDays(dal)), Vb::isoDate(oggi.addDays(9)), sconto, prezzo}));
+        Magazzino& w = finestra(1);
+        w.cmdVediTutteLePromozioni->click();
+        QCOMPARE(w.lstOfferte->count(), 3);
+        Anteprima anteprima;
+        QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
+        QCOMPARE(anteprima.visto, QStringList{QStringLiteral("rptOfferte")});
+        const auto righe = ReportTables::righeOfferte();
+        QVERIFY(righe.ok);
+        QCOMPARE(righe.valore->size(), 3);
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(righe.valore->at(r), w.lstOfferte->lista()->righe().at(r).testo.mid(2));
+        QCOMPARE(righe.valore->at(0).first(), QStringLiteral("NON TROVATO"));
+        QCOMPARE(righe.valore->at(0).last(), QStringLiteral("1.234,50"));
+        QCOMPARE(righe.valore->at(1).at(3), QStringLiteral("0,25"));
+        w.unload();
+    }
+
     void noPrinter()
     {
         TestEnv env;
         ReportPrinters nessuna("");
-        QVERIFY(ReportTables::ValorizzaTabellaDiStampa({{"1", "2", "Vecchia", "", "", "", "", "1"}}));
+        articolo(2, QStringLiteral("Vecchia"), QStringLiteral("8002"), 1.0, 1.0, 0.5);
+        QVERIFY(ReportTables::ValorizzaTabellaDiStampa({{2, QDate(2026, 12, 1), QDate(2026, 12, 2), 0, 0, 1}}));
+        QVERIFY(Db::exec(QStringLiteral("DELETE FROM Magazzino")));
         Magazzino& w = finestra(0);
         Anteprima anteprima;
         anteprima.stampa = false;
         RigaLista r(8);
-        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "", "0,3"};
+        r.testo = QStringList{"1", "2", "Acqua", "01/12/2026", "31/12/2026", "0,10", "0", "0,30"};
+        r.offerta = Articoli::Offerta{2, QDate(2026, 12, 1), QDate(2026, 12, 31), 0.10, 0, 0.3};
         w.lstOfferte->lista()->setRighe({r});
         const QString a4 =
             QStringLiteral("ATTENZIONE Nessuna stampante A4 installata! - Impossibile proseguire con la stampa");

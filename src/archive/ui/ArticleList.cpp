@@ -121,6 +121,31 @@ void ListaReport::selezionaRiga(int row)
     setCurrentIndex(m_model->index(row, 0));
 }
 
+QList<Articoli::ArticoloElencato> ListaReport::articoli() const
+{
+    QList<Articoli::ArticoloElencato> out;
+    out.reserve(m_model->righe().size());
+    for (const RigaLista& r : m_model->righe())
+        if (r.articolo)
+            out << *r.articolo;
+    return out;
+}
+
+std::optional<Articoli::ArticoloElencato> ListaReport::articoloSelezionato() const
+{
+    const int r = selectedRow();
+    return r < 0 ? std::nullopt : m_model->righe().at(r).articolo;
+}
+
+QList<Articoli::Offerta> ListaReport::offerte() const
+{
+    QList<Articoli::Offerta> out;
+    for (const RigaLista& r : m_model->righe())
+        if (r.offerta)
+            out << *r.offerta;
+    return out;
+}
+
 bool ListaReport::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
     // The codes are never edited in place; the old list asked and was always refused.

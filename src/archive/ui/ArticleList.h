@@ -50,6 +50,10 @@ public:
     QString selectedText(int col = 0) const; // empty when nothing is selected
     QString selectedCode() const { return selectedText(0); }
     void selezionaRiga(int row);
+    // The records the rows were made from, in list order.
+    QList<Articoli::ArticoloElencato> articoli() const;
+    std::optional<Articoli::ArticoloElencato> articoloSelezionato() const;
+    QList<Articoli::Offerta> offerte() const;
 
 Q_SIGNALS:
     // An in-place edit was asked for (F2, a click on the selected row) and refused.

@@ -19,6 +19,7 @@
 #include "import/Importazioni.h"
 #include "import/ui/InPollTimer.h"
 #include "import/ui/frmImporta.h"
+#include "labels/ui/frmConfiguraLabel.h"
 #include "reglink/TransferPanel.h"
 
 #include <QApplication>
@@ -44,20 +45,20 @@
 
 namespace {
 
-// "&Importa da FileDati": the import window reloads the list when it unloads.
-void cmdImporta_Click(Magazzino& w)
+// What "&Importa da FileDati" reloads when the import window unloads: the whole list.
+class ElencoDaRicaricare final : public ElencoArticoli
 {
-    struct Elenco final : ElencoArticoli
-    {
-        QPointer<Magazzino> finestra;
-        void ricarica() override
-        {
-            if (finestra)
-                finestra->CaricaMagazzino(ArticleList::Filtro::perDescrizione(), false);
-        }
-    };
-    static Elenco elenco;
-    elenco.finestra = &w;
+public:
+    explicit ElencoDaRicaricare(Magazzino& w) : m_w(w) {}
+    void ricarica() override { m_w.CaricaMagazzino(ArticleList::Filtro::perDescrizione(), false); }
+
+private:
+    Magazzino& m_w;
+};
+
+// "&Importa da FileDati".
+void cmdImporta_Click(ElencoArticoli& elenco)
+{
     ImportaDaFileDati(Contesto::interazione(), elenco);
 }
 
@@ -108,13 +109,17 @@ template <class L> L* riquadro(QGroupBox*& frame, QWidget* parent, const QString
 
 } // namespace
 
-Magazzino::Magazzino(QWidget* parent) : FormBase(parent)
+Magazzino::Magazzino(QWidget* parent)
+    : FormBase(parent), m_font(std::make_unique<DialogoFont>()),
+      m_elencoImporta(std::make_unique<ElencoDaRicaricare>(*this))
 {
     setObjectName(QStringLiteral("Magazzino"));
     setWindowTitle(app().testoStato.isEmpty() ? app().titoloProgramma : app().testoStato);
     costruisci();
     collega();
 }
+
+Magazzino::~Magazzino() = default;
 
 // ---------------------------------------------------------------------------------------------
 // Controls
@@ -521,7 +526,7 @@ void Magazzino::collega()
     connect(tbTAB, &QTabBar::currentChanged, this, &Magazzino::tbTAB_Click);
     connect(cmdTrova, &QPushButton::clicked, this, &Magazzino::cmdTrova_Click);
     connect(Recupera, &QPushButton::clicked, this, &Magazzino::Recupera_Click);
-    connect(cmdImporta, &QPushButton::clicked, this, [this] { cmdImporta_Click(*this); });
+    connect(cmdImporta, &QPushButton::clicked, this, [this] { cmdImporta_Click(*m_elencoImporta); });
     connect(Genere, &QComboBox::activated, this, &Magazzino::Genere_Click);
     connect(ckModificati, &QCheckBox::toggled, this, &Magazzino::modificatiCambiato);
 
@@ -560,7 +565,7 @@ void Magazzino::collega()
     });
     collegaModifica();
     collegaCasse();
-    collegaStampaFrontalino(*this);
+    collegaStampaFrontalino(*this, *m_font);
     collegaStampe();
 }
 

@@ -27,6 +27,8 @@ class QTimer;
 class Magazzino;
 
 class PromozioneFrame;
+class ElencoArticoli;
+class ScegliFont;
 
 // The logically deleted articles, opened by "Eliminati": one can be listed again.
 class frmEliminati : public FormBase
@@ -53,6 +55,7 @@ class Magazzino : public FormBase
     Q_OBJECT
 public:
     explicit Magazzino(QWidget* parent = nullptr);
+    ~Magazzino() override;
 
     // --- lists
     ListaReport* ListMagazzino = nullptr;
@@ -224,6 +227,10 @@ private:
     PromozioneFrame* m_promo = nullptr;
     std::unique_ptr<PannelloTrasferimento> m_pannello;
     std::unique_ptr<ArchivioCallbacks> m_archivio;
+    // The label designer's font dialog: its last choice stays for the window's life.
+    std::unique_ptr<ScegliFont> m_font;
+    // What the import window reloads when it closes.
+    std::unique_ptr<ElencoArticoli> m_elencoImporta;
     void applicaSfondo();
     void larghezzaColonnaDescrizione();
     void mostraVenduto();

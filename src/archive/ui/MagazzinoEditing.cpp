@@ -92,9 +92,11 @@ void Magazzino::VediTutteLePromozioni()
     if (!dal.isValid())
         dal = QDate::currentDate();
     QList<RigaLista> righe;
-    for (const QStringList& r : Promotions::elenco(dal)) {
-        RigaLista riga(r.size());
-        riga.testo = r;
+    for (const Promotions::Offerta& o : Promotions::offerte(dal)) {
+        RigaLista riga;
+        riga.testo = Promotions::rigaElenco(int(righe.size()) + 1, o);
+        riga.colore.resize(riga.testo.size());
+        riga.offerta = o;
         righe << riga;
     }
     lstOfferte->lista()->setRighe(righe);

@@ -7,18 +7,11 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-void collegaStampaFrontalino(Magazzino& w)
+void collegaStampaFrontalino(Magazzino& w, ScegliFont& font)
 {
-    QObject::connect(w.cmdStampaFrontalino, &QPushButton::clicked, &w, [&w] {
-        static DialogoFont font;
-        std::optional<RigaArticolo> riga;
-        if (const int r = w.ListMagazzino->selectedRow(); r >= 0) {
-            const ListaReport* l = w.ListMagazzino;
-            riga = RigaArticolo{l->testo(r, ArticleList::colCod), l->testo(r, ArticleList::colDescrizione),
-                                l->testo(r, ArticleList::colPrezzoV), l->testo(r, ArticleList::colBarCode),
-                                l->testo(r, ArticleList::colPesoConf)};
-        }
-        StampaFrontalino::cmdStampaFrontalino_Click(Contesto::interazione(), font, {w.ckModificati->isChecked(), w.perFrontalini()},
-                                                    riga);
+    QObject::connect(w.cmdStampaFrontalino, &QPushButton::clicked, &w, [&w, &font] {
+        StampaFrontalino::cmdStampaFrontalino_Click(Contesto::interazione(), font,
+                                                    {w.ckModificati->isChecked(), w.perFrontalini()},
+                                                    w.ListMagazzino->articoloSelezionato());
     });
 }

@@ -16,13 +16,6 @@
 #include <QTimer>
 
 namespace {
-ReportTables::Righe righe(const ListaReport* l)
-{
-    ReportTables::Righe out;
-    for (const RigaLista& r : l->lista()->righe())
-        out << r.testo;
-    return out;
-}
 Interaction& interazione()
 {
     return Contesto::interazione();
@@ -94,7 +87,7 @@ void Magazzino::collegaStampe()
 {
     connect(cmdStampaMagazzino, &QPushButton::clicked, this, [this] {
         BarraEsportazione barra(pbEsporta, lblEsporta, tmrImporta);
-        ReportComandi::cmdStampaMagazzino_Click(interazione(), this, righe(ListMagazzino), totValore->text(),
+        ReportComandi::cmdStampaMagazzino_Click(interazione(), this, ListMagazzino->articoli(), totValore->text(),
                                                 optCerca[4]->isChecked(), barra);
     });
     connect(cmdStampaVPLU, &QPushButton::clicked, this, [this] {
@@ -102,7 +95,7 @@ void Magazzino::collegaStampe()
         ReportComandi::cmdStampaVPLU_Click(interazione(), this, dtGiornoRif->date(), dtDataAl->date(), barra);
     });
     connect(cmdStampaElencoOfferte, &QPushButton::clicked, this, [this] {
-        ReportComandi::cmdStampaElencoOfferte_Click(interazione(), this, righe(lstOfferte));
+        ReportComandi::cmdStampaElencoOfferte_Click(interazione(), this, lstOfferte->offerte());
         focusRicBarCode();
     });
 }

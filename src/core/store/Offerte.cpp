@@ -89,6 +89,16 @@ Esito eliminaOfferte(const QList<qint64>& articoli)
     return ok ? Esito::riuscito() : dbFallito(err.isEmpty() ? t.errore() : err);
 }
 
+TestiOfferta testiOfferta(const Offerta& o)
+{
+    const Letto<Articolo> a = perCodice(o.articolo);
+    const bool trovato = a.trovatoValore() && !a.valore->descrizione.isNull();
+    return {QString::number(o.articolo), trovato ? a.valore->descrizione : QStringLiteral("NON TROVATO"),
+            Vb::formatDate(o.dal),       Vb::formatDate(o.al),
+            Vb::money(o.scontoVal),      Vb::cstr(o.scontoPer),
+            Vb::money(o.przScnt)};
+}
+
 Letto<OfferteDelGiorno> offerteDelGiorno(const QDate& giorno)
 {
     const QString d = Vb::isoDate(giorno);

@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QString>
 
 namespace Articoli {
 
@@ -32,6 +33,19 @@ Letto<QList<Offerta>> offerteDal(const QDate& dal);
 Esito sostituisciOfferta(const Offerta& o);
 // Removes every promotion of each article and marks each changed.
 Esito eliminaOfferte(const QList<qint64>& articoli);
+
+// A promotion as the promotions list shows it and its report prints it.
+struct TestiOfferta
+{
+    QString articolo;
+    QString descrizione; // "NON TROVATO" for an article that is not there
+    QString dal;
+    QString al;
+    QString scontoValore;
+    QString scontoPercentuale;
+    QString prezzoScontato;
+};
+TestiOfferta testiOfferta(const Offerta& o);
 
 // Whether some promotion starts and whether some ends on `giorno`.
 struct OfferteDelGiorno

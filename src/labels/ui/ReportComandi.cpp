@@ -52,8 +52,8 @@ private:
 
 } // namespace
 
-void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const ReportTables::Righe& lista, const QString& valore,
-                              bool soloQtaZero, ProgressSink& progresso)
+void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const QList<Articoli::ArticoloElencato>& articoli,
+                              const QString& valore, bool soloQtaZero, ProgressSink& progresso)
 {
     if (esportare(ia)) {
         Clessidra c;
@@ -63,7 +63,7 @@ void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const ReportTabl
     if (!stampanti(ia))
         return;
     Clessidra c;
-    if (!ReportTables::ValorizzaTabReportMagazzino(lista, false)) {
+    if (!ReportTables::ValorizzaTabReportMagazzino(articoli, false)) {
         c.fine();
         ia.error(kPreparazioneFallita);
         return;
@@ -100,7 +100,7 @@ void cmdStampaVPLU_Click(Interaction& ia, QWidget* parent, const QDate& dal, con
     ReportPreview::mostra(Reports::rptPLU(*righe.valore, dal, al), parent);
 }
 
-void cmdStampaElencoOfferte_Click(Interaction& ia, QWidget* parent, const ReportTables::Righe& offerte)
+void cmdStampaElencoOfferte_Click(Interaction& ia, QWidget* parent, const QList<Articoli::Offerta>& offerte)
 {
     if (!stampanti(ia))
         return;

@@ -1,8 +1,8 @@
 #pragma once
 // The article window's print buttons for the data reports: the stock list ("Stampa Esporta"),
 // the sold quantities ("Stampa" of the sold-quantity tab) and the promotions list ("Stampa
-// Elenco Offerte"). The first two offer the spreadsheet export first. The window passes what
-// its lists and boxes show.
+// Elenco Offerte"). The first two offer the spreadsheet export first. The window passes the
+// records of its lists and what its boxes show.
 #include "labels/ReportTables.h"
 
 #include <QDate>
@@ -13,13 +13,13 @@ class QWidget;
 
 namespace ReportComandi {
 
-// `lista`: the article list's rows by column position; `valore`: the stock value box's text;
+// `articoli`: the article list's records, in list order; `valore`: the stock value box's text;
 // `soloQtaZero`: the "Qta <= 0" search option is selected. The export reports to `progresso`.
-void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const ReportTables::Righe& lista, const QString& valore,
-                              bool soloQtaZero, ProgressSink& progresso);
+void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const QList<Articoli::ArticoloElencato>& articoli,
+                              const QString& valore, bool soloQtaZero, ProgressSink& progresso);
 // The period of the sold-quantity tab's pickers.
 void cmdStampaVPLU_Click(Interaction& ia, QWidget* parent, const QDate& dal, const QDate& al, ProgressSink& progresso);
-// `offerte`: the promotions list's rows by column position.
-void cmdStampaElencoOfferte_Click(Interaction& ia, QWidget* parent, const ReportTables::Righe& offerte);
+// `offerte`: the promotions list's records, in list order.
+void cmdStampaElencoOfferte_Click(Interaction& ia, QWidget* parent, const QList<Articoli::Offerta>& offerte);
 
 } // namespace ReportComandi

@@ -69,7 +69,7 @@ void ripristina(Interaction& interazione, const QString& precedente, const QStri
 } // namespace
 
 bool cmdStampaFrontalino_Click(Interaction& interazione, ScegliFont& font, SceltaArticoli scelta,
-                               std::optional<RigaArticolo> riga)
+                               std::optional<Articoli::ArticoloElencato> riga)
 {
     const QString etichette = Config::STdiSISTEMA::leggi().xFrontalini;
     if (etichette.isEmpty() || !Printers::installed().contains(etichette)) {

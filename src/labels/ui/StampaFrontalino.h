@@ -8,10 +8,10 @@
 
 namespace StampaFrontalino {
 
-// Opens the designer modally for the articles `scelta` picks (and the list's selected row `riga`).
+// Opens the designer modally for the articles `scelta` picks (and the article list's selected record `riga`).
 // Refuses, with "Prima di proseguire definire la stampante per i Frontalini", when the label
 // printer is not set or not installed. Returns whether the designer was opened.
 bool cmdStampaFrontalino_Click(Interaction& interazione, ScegliFont& font, SceltaArticoli scelta,
-                               std::optional<RigaArticolo> riga);
+                               std::optional<Articoli::ArticoloElencato> riga);
 
 } // namespace StampaFrontalino

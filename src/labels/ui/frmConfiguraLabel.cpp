@@ -112,7 +112,7 @@ void ElementoEtichetta::paintEvent(QPaintEvent*)
 }
 
 frmConfiguraLabel::frmConfiguraLabel(Interaction& interazione, ScegliFont& font, SceltaArticoli scelta,
-                                     std::optional<RigaArticolo> riga, QWidget* parent)
+                                     std::optional<Articoli::ArticoloElencato> riga, QWidget* parent)
     : FormBase(parent), m_interazione(interazione), m_sceltaFont(font), m_scelta(scelta), m_riga(std::move(riga))
 {
     setWindowTitle(QStringLiteral("Configurazione Etichetta - Frontalino"));
@@ -292,11 +292,12 @@ void frmConfiguraLabel::CaricaDatiEtichetta()
         const Letto<qint64> marcati = Articoli::contaFrontaliniOModificati();
         if (marcati.ok && *marcati.valore == 0)
             app().modoEtichette = QStringLiteral("TOOLBAR");
-        const RigaArticolo& r = *m_riga;
+        // The texts the article list shows for it.
+        const Articoli::TestiArticolo r = Articoli::FormatoElenco().testi(*m_riga);
         m_didascalie[eliDescrizione] = r.descrizione.left(24).toUpper();
-        m_didascalie[eliPrezzo] = QStringLiteral("€ ") + r.prezzo;
+        m_didascalie[eliPrezzo] = QStringLiteral("€ ") + r.prezzoVendita;
         // Both numbers as the list shows them; one that is not a number gives no per-kg text.
-        m_didascalie[eliPrezzoKg] = ArticoliEtichette::prezzoAlKg(r.prezzo, r.tipoMateriale);
+        m_didascalie[eliPrezzoKg] = ArticoliEtichette::prezzoAlKg(r.prezzoVendita, r.pesoConf);
         if (m_opzioni.convertiInEAN8) {
             fontBarcode();
             m_didascalie[eliBarcode] = ModuloEAN::testoPerCodice(TrovaCodiceFornitore(r.codice));

@@ -2,6 +2,7 @@
 // "Configurazione Etichetta - Frontalino": one label at its print size, whose elements the user
 // moves and gives fonts; the sheet grid; the layout's save; the preview of the label sheets.
 #include "core/Interaction.h"
+#include "core/store/RigaElenco.h"
 #include "core/ui/FormBase.h"
 #include "labels/EasyPrint.h"
 
@@ -32,16 +33,6 @@ public:
     std::optional<FontEtichetta> scegli(QWidget* parent, const FontEtichetta& precedente) override;
 };
 
-// The selected row of the article list, as the list shows it.
-struct RigaArticolo
-{
-    QString codice;
-    QString descrizione;
-    QString prezzo;
-    QString barCode;
-    QString tipoMateriale;
-};
-
 // One element of the label, drawn by the label painter itself.
 class ElementoEtichetta : public QWidget
 {
@@ -65,7 +56,7 @@ class frmConfiguraLabel : public FormBase
     Q_OBJECT
 public:
     frmConfiguraLabel(Interaction& interazione, ScegliFont& font, SceltaArticoli scelta,
-                      std::optional<RigaArticolo> riga, QWidget* parent = nullptr);
+                      std::optional<Articoli::ArticoloElencato> riga, QWidget* parent = nullptr);
     ~frmConfiguraLabel() override;
 
     QScrollArea* areaEtichetta = nullptr;
@@ -114,7 +105,7 @@ private:
     Interaction& m_interazione;
     ScegliFont& m_sceltaFont;
     SceltaArticoli m_scelta;
-    std::optional<RigaArticolo> m_riga;
+    std::optional<Articoli::ArticoloElencato> m_riga; // the article list's selected row
     OpzioniBarcode m_opzioni;
     std::array<QString, kElementiTesto> m_didascalie;
     std::array<QPoint, kElementiTesto> m_posizioni{};
