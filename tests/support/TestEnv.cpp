@@ -4,7 +4,6 @@
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "core/ui/FormBase.h"
-#include "core/ui/Ui.h"
 #include "import/Importazioni.h"
 #include "reglink/Collegamento.h"
 
@@ -55,10 +54,6 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     Contesto::installaCollegamento(g_collegamento.get());
     g_importazioni = std::make_unique<Importazioni>();
     Contesto::installaImportazioni(g_importazioni.get());
-    Msg::shown().clear();
-    Msg::setResponder([](const QString& text, QMessageBox::StandardButtons b) {
-        return QMessageBox::StandardButton(g_interazione->reply(text, Interaction::Buttons(b.toInt())));
-    });
     if (openDatabase) {
         QDir(m_home->path()).mkpath(QStringLiteral("Dati"));
         const Esito e = Db::ApriDatabase(Paths::databasePath());
@@ -76,7 +71,6 @@ TestEnv::~TestEnv()
     // The register line closes with the test, after the fake registers it talked to.
     g_collegamento->chiudiLinea();
     Db::ChiudiDatabase();
-    Msg::setResponder({});
     qunsetenv("TAVRINO_HOME");
 }
 
@@ -105,11 +99,11 @@ void TestEnv::answer(std::initializer_list<QMessageBox::StandardButton> answers)
 
 QStringList TestEnv::messages() const
 {
-    return Msg::shown();
+    return g_interazione->shown;
 }
 void TestEnv::clearMessages()
 {
-    Msg::shown().clear();
+    g_interazione->shown.clear();
 }
 
 ScriptedInteraction& TestEnv::interazione()

@@ -66,7 +66,8 @@ public:
 
     // Queues answers for the next message boxes (ScriptedInteraction::answers).
     void answer(std::initializer_list<QMessageBox::StandardButton> answers);
-    QStringList messages() const; // every message text shown so far
+    // Every message-box text (CR LF as a line break) and timed notice shown so far, in order.
+    QStringList messages() const;
     void clearMessages();
 
     // The services installed for this test (Contesto), reset when the next TestEnv starts.
