@@ -13,6 +13,7 @@ Tavrino::Tavrino()
 {
     caricaTraduzioni();
     Contesto::installaInterazione(&m_interazione);
+    Contesto::installaFinestre(&m_finestre);
     Contesto::installaProgramma(this);
     Contesto::installaStampanti(&m_stampanti);
     Contesto::installaCollegamento(&m_collegamento);

@@ -1,9 +1,10 @@
 #pragma once
 // The program composed: it owns the services the subsystems use (the message boxes and dialogs,
-// the Italian texts of the standard dialogs, the system's printers, the register link, the imports) and wires the
-// core windows to the article window and the external-database step. One instance lives for the
-// whole run.
+// the Italian texts of the standard dialogs, the windows, the system's printers, the register
+// link, the imports) and wires the core windows to the article window and the external-database
+// step. One instance lives for the whole run.
 #include "core/Programma.h"
+#include "core/ui/Finestre.h"
 #include "core/ui/Printers.h"
 #include "core/ui/WidgetInteraction.h"
 #include "import/Importazioni.h"
@@ -31,6 +32,7 @@ public:
 private:
     void caricaTraduzioni();
     WidgetInteraction m_interazione;
+    Finestre m_finestre;
     StampantiCups m_stampanti;
     RegLink::Collegamento m_collegamento;
     Importazioni m_importazioni;

@@ -7,6 +7,7 @@ Interaction* g_interazione = nullptr;
 Programma* g_programma = nullptr;
 RegLink::Collegamento* g_collegamento = nullptr;
 Importazioni* g_importazioni = nullptr;
+Finestre* g_finestre = nullptr;
 } // namespace
 
 namespace Contesto {
@@ -59,8 +60,21 @@ void installaImportazioni(Importazioni* i)
     g_importazioni = i;
 }
 
+Finestre& finestre()
+{
+    if (!g_finestre)
+        qFatal("Contesto: no windows installed");
+    return *g_finestre;
+}
+
+void installaFinestre(Finestre* f)
+{
+    g_finestre = f;
+}
+
 void reset()
 {
+    g_finestre = nullptr;
     g_importazioni = nullptr;
     g_interazione = nullptr;
     g_programma = nullptr;

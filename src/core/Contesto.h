@@ -4,6 +4,7 @@
 // opens a window itself.
 #include "core/Interaction.h"
 
+class Finestre;
 class Importazioni;
 class Programma;
 namespace RegLink {
@@ -27,6 +28,11 @@ void installaCollegamento(RegLink::Collegamento* c);
 // The imports of this run (import/Importazioni.h): the engines, the IN poll, the import running.
 Importazioni& importazioni();
 void installaImportazioni(Importazioni* i);
+
+// The program's windows (core/ui/Finestre.h): the default instances, the main window, the
+// activation watch.
+Finestre& finestre();
+void installaFinestre(Finestre* f);
 
 // Back to nothing installed (the program's end, a test's end).
 void reset();

@@ -3,7 +3,7 @@
 #include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
-#include "core/ui/FormBase.h"
+#include "core/ui/Finestre.h"
 #include "import/Importazioni.h"
 #include "reglink/Collegamento.h"
 
@@ -17,6 +17,7 @@
 
 namespace {
 std::unique_ptr<ScriptedInteraction> g_interazione;
+std::unique_ptr<Finestre> g_finestre;
 std::unique_ptr<TestProgramma> g_programma;
 std::unique_ptr<StampantiProva> g_stampanti;
 std::unique_ptr<RegLink::Collegamento> g_collegamento;
@@ -41,8 +42,9 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     app().percorsoSetup = Paths::setupPath();
     app().parolaInterscambio = QStringLiteral("QUIDAR");
     app().wait.scale = waitScale;
-    ActivationTracker::instance().reset();
     // The one reset of the program's services: every test starts from the same ones.
+    g_finestre = std::make_unique<Finestre>();
+    Contesto::installaFinestre(g_finestre.get());
     g_interazione = std::make_unique<ScriptedInteraction>();
     g_programma = std::make_unique<TestProgramma>();
     g_stampanti = std::make_unique<StampantiProva>();
@@ -64,10 +66,7 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
 
 TestEnv::~TestEnv()
 {
-    for (const auto& p : FormBase::registry())
-        if (p)
-            delete p.data();
-    FormBase::registry().clear();
+    g_finestre->eliminaAperte();
     // The register line closes with the test, after the fake registers it talked to.
     g_collegamento->chiudiLinea();
     Db::ChiudiDatabase();
