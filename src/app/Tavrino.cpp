@@ -14,6 +14,7 @@ Tavrino::Tavrino()
     Contesto::installaStato(&m_stato);
     caricaTraduzioni();
     Contesto::installaInterazione(&m_interazione);
+    Contesto::installaFinestre(&m_finestre);
     Contesto::installaProgramma(this);
     Contesto::installaStampanti(&m_stampanti);
     Contesto::installaCollegamento(&m_collegamento);

@@ -1,10 +1,11 @@
 #pragma once
 // The program composed: it owns the services the subsystems use (the message boxes and dialogs,
-// the Italian texts of the standard dialogs, the system's printers, the register link, the imports) and wires the
-// core windows to the article window and the external-database step. One instance lives for the
-// whole run.
+// the Italian texts of the standard dialogs, the windows, the system's printers, the register
+// link, the imports) and wires the core windows to the article window and the external-database
+// step. One instance lives for the whole run.
 #include "core/AppState.h"
 #include "core/Programma.h"
+#include "core/ui/Finestre.h"
 #include "core/ui/Printers.h"
 #include "core/ui/WidgetInteraction.h"
 #include "import/Importazioni.h"
@@ -33,6 +34,7 @@ private:
     void caricaTraduzioni();
     AppState m_stato;
     WidgetInteraction m_interazione;
+    Finestre m_finestre;
     StampantiCups m_stampanti;
     RegLink::Collegamento m_collegamento;
     Importazioni m_importazioni;

@@ -9,6 +9,7 @@ Programma* g_programma = nullptr;
 RegLink::Collegamento* g_collegamento = nullptr;
 Importazioni* g_importazioni = nullptr;
 StampantiSistema* g_stampanti = nullptr;
+Finestre* g_finestre = nullptr;
 } // namespace
 
 namespace Contesto {
@@ -85,10 +86,23 @@ void installaStampanti(StampantiSistema* s)
     g_stampanti = s;
 }
 
+Finestre& finestre()
+{
+    if (!g_finestre)
+        qFatal("Contesto: no windows installed");
+    return *g_finestre;
+}
+
+void installaFinestre(Finestre* f)
+{
+    g_finestre = f;
+}
+
 void reset()
 {
     g_stampanti = nullptr;
     g_stato = nullptr;
+    g_finestre = nullptr;
     g_importazioni = nullptr;
     g_interazione = nullptr;
     g_programma = nullptr;

@@ -5,6 +5,7 @@
 #include "core/Interaction.h"
 
 struct AppState;
+class Finestre;
 class Importazioni;
 class StampantiSistema;
 class Programma;
@@ -39,6 +40,11 @@ void installaStampanti(StampantiSistema* s);
 // The imports of this run (import/Importazioni.h): the engines, the IN poll, the import running.
 Importazioni& importazioni();
 void installaImportazioni(Importazioni* i);
+
+// The program's windows (core/ui/Finestre.h): the default instances, the main window, the
+// activation watch.
+Finestre& finestre();
+void installaFinestre(Finestre* f);
 
 // Back to nothing installed (the program's end, a test's end).
 void reset();

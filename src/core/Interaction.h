@@ -27,7 +27,8 @@ public:
 
     virtual ~Interaction() = default;
 
-    // A message box titled with the program title (or `title`); returns the button pressed.
+    // A message box titled with the program title (or `title`), CR LF in the text as a line break,
+    // over the active window; returns the button pressed.
     virtual Button ask(const QString& text, Buttons buttons, Icon icon = Icon::None, Button def = NoButton,
                        const QString& title = {}) = 0;
     // The input box: the typed text, or nullopt on Cancel.
@@ -42,8 +43,10 @@ public:
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
     // The password window with Tag "TCN": true when the technician was recognised.
     virtual bool askTechnician() = 0;
-    // The short notice that closes by itself (frmInfo).
+    // The short notice that closes by itself (frmInfo); returns once it has closed.
     virtual void notice(const QString& text) = 0;
+    // The same notice, returning at once while it stays up.
+    virtual void noticeWithoutWaiting(const QString& text) = 0;
     // Shows a Windows-1252 text file read-only and waits until the user closes it.
     virtual void showTextFile(const QString& path) = 0;
 

@@ -1,9 +1,11 @@
 // The article window driven as a user would: activation refresh and its skip flag, the list's
 // click, double click and refused in-place edit, the search button, the tab switch.
 #include "archive/ui/Magazzino.h"
+#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
+#include "core/ui/Finestre.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
 #include "support/TestEnv.h"
@@ -52,8 +54,8 @@ QString tipoVariazione(int cod)
 // What the user sees after coming back to the window from `da`.
 void torna(Magazzino& w, QWidget* da)
 {
-    ActivationTracker::instance().windowActivated(da);
-    ActivationTracker::instance().windowActivated(&w);
+    Contesto::finestre().finestraAttivata(da);
+    Contesto::finestre().finestraAttivata(&w);
     QTest::qWait(40); // activation runs from the event loop, the reload 1 ms later
 }
 

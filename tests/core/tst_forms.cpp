@@ -1,20 +1,24 @@
-// The window base (default instances, modal show, the activation rule) and the main window
-// (background picture, exit question, toolbar).
+// The window base (default instances, modal show, the activation rule), the program's message box
+// and the main window (background picture, exit question, toolbar).
 #include "core/IniFile.h"
 #include "core/ui/FormBase.h"
 #include "core/ui/Ui.h"
+#include "core/ui/WidgetInteraction.h"
 #include "core/ui/frmSetupCassa.h"
 #include "core/ui/mdiPrincipale.h"
 #include "support/TestEnv.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <memory>
 
 class ProvaForm : public FormBase
 {
@@ -156,6 +160,29 @@ private Q_SLOTS:
         QCOMPARE(a.activations, 2);
     }
 
+    // A window built where a destroyed one was is a new window, with its own first activation; a
+    // window left open is deleted with its test, and the next test starts with none open.
+    void newWindowAndNextTest()
+    {
+        QPointer<ProvaForm> left;
+        {
+            TestEnv env(false);
+            auto old = std::make_unique<ProvaForm>();
+            activate(old.get());
+            QCOMPARE(old->activations, 1);
+            old.reset();
+            auto fresh = std::make_unique<ProvaForm>(); // usually where the old one was
+            activate(fresh.get());
+            QCOMPARE(fresh->activations, 1);
+            fresh.reset();
+            left = &Forms::get<ProvaForm>();
+            left->show();
+        }
+        QVERIFY(left.isNull());
+        TestEnv env(false);
+        QVERIFY(!Forms::isLoaded<ProvaForm>());
+    }
+
     void activationSkipsUnloadingWindow()
     {
         TestEnv env(false);
@@ -231,6 +258,47 @@ private Q_SLOTS:
         m.resize(300, 10);
         QCoreApplication::processEvents();
         QVERIFY(m.pctSfondo->height() >= 0);
+    }
+
+    // The program's message box: its title, CR LF as a line break, the default button, the answer.
+    void programMessageBox_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shownTitle");
+        QTest::addColumn<int>("def");
+        QTest::addColumn<int>("press");
+        QTest::newRow("program title, No default") << ""
+                                                   << "Tavrino prova" << int(Interaction::No) << int(QMessageBox::Yes);
+        QTest::newRow("own title, no default") << "Attenzione"
+                                               << "Attenzione" << int(Interaction::NoButton) << int(QMessageBox::No);
+    }
+    void programMessageBox()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, shownTitle);
+        QFETCH(int, def);
+        QFETCH(int, press);
+        TestEnv env(false);
+        app().titoloProgramma = "Tavrino prova";
+        WidgetInteraction ui;
+        QString seenTitle, seenText;
+        int seenDefault = -1;
+        QTimer::singleShot(0, [&] {
+            auto* mb = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!mb)
+                return;
+            seenTitle = mb->windowTitle();
+            seenText = mb->text();
+            seenDefault = mb->defaultButton() ? int(mb->standardButton(mb->defaultButton())) : 0;
+            mb->button(QMessageBox::StandardButton(press))->click();
+        });
+        const auto answer = ui.ask("Prima riga\r\nSeconda riga", Interaction::Yes | Interaction::No,
+                                   Interaction::Icon::Question, Interaction::Button(def), title);
+        QCOMPARE(int(answer), press);
+        QCOMPARE(seenTitle, shownTitle);
+        QCOMPARE(seenText, QString("Prima riga\nSeconda riga"));
+        if (def != Interaction::NoButton)
+            QCOMPARE(seenDefault, def);
     }
 
     void exitQuestion()

@@ -1,5 +1,7 @@
 // The settings window: what it loads, what Apply writes, and when it lets itself be closed.
+#include "core/Contesto.h"
 #include "core/IniFile.h"
+#include "core/ui/Finestre.h"
 #include "core/ui/FormBase.h"
 #include "core/ui/frmSetupCassa.h"
 #include "support/TestEnv.h"
@@ -49,7 +51,7 @@ frmSetupCassa& openWindow()
 {
     frmSetupCassa& w = Forms::get<frmSetupCassa>();
     w.show();
-    ActivationTracker::instance().windowActivated(&w);
+    Contesto::finestre().finestraAttivata(&w);
     (void)QTest::qWaitFor([&w] { return !w.CmdApplica->isEnabled(); }, 2000);
     return w;
 }
@@ -93,7 +95,7 @@ private Q_SLOTS:
         QCOMPARE(w.txtStFR->text(), QString());
         QCOMPARE(app().impostazioniRegCassa.portaCOM, QString("3"));
 
-        ActivationTracker::instance().windowActivated(&w);
+        Contesto::finestre().finestraAttivata(&w);
         QTRY_VERIFY(!w.CmdApplica->isEnabled());
     }
 
@@ -373,8 +375,8 @@ private Q_SLOTS:
         QVERIFY(!w.imgSfondo->pixmap().isNull());
         // Coming back from another of our windows keeps the unsaved choices.
         FormBase other;
-        ActivationTracker::instance().windowActivated(&other);
-        ActivationTracker::instance().windowActivated(&w);
+        Contesto::finestre().finestraAttivata(&other);
+        Contesto::finestre().finestraAttivata(&w);
         QTest::qWait(5);
         QVERIFY(w.CmdApplica_Click());
         QCOMPARE(ini("InterfacciaUtente", "Colore"), QString::number(0x0080FF));

@@ -371,13 +371,13 @@ private Q_SLOTS:
         HandoverSpy spy(env);
         QStringList seen;
         const QString dati = env.path("Dati");
-        Msg::setResponder([&seen, dati](const QString& text, QMessageBox::StandardButtons) {
+        env.interazione().answerWith = [&seen, dati](const QString& text, Interaction::Buttons) {
             seen << text;
             if (text != "Errore in fase di inizializzazione.")
-                return QMessageBox::Ok;
+                return Interaction::Ok;
             QDir().mkpath(dati);
-            return QMessageBox::Retry;
-        });
+            return Interaction::Retry;
+        };
         QVERIFY(Startup::Main());
         Startup::rilasciaIstanza();
         QCOMPARE(seen.size(), 2);
@@ -539,12 +539,17 @@ private Q_SLOTS:
         app().saltaAggiornamento = false;
         QElapsedTimer t;
         t.start();
+        QStringList mostrati; // the notice's text while it is up
+        QTimer::singleShot(0, [&mostrati] {
+            if (frmInfo* f = Forms::instance<frmInfo>(); f && f->isVisible())
+                mostrati << f->lblMsg->text();
+        });
         frmInfo::mostra("ATTENZIONE l'applicazione risulta già in uso");
         QVERIFY(t.elapsed() >= 40);
         QVERIFY(t.elapsed() < 5000);
         QVERIFY(app().saltaAggiornamento);
         QVERIFY(!Forms::isLoaded<frmInfo>());
-        QCOMPARE(env.messages(), QStringList{"ATTENZIONE l'applicazione risulta già in uso"});
+        QCOMPARE(mostrati, QStringList{"ATTENZIONE l'applicazione risulta già in uso"});
     }
 };
 

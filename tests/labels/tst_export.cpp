@@ -85,6 +85,7 @@ public:
             alNotice();
         m_s.notice(t);
     }
+    void noticeWithoutWaiting(const QString& t) override { m_s.noticeWithoutWaiting(t); }
     void showTextFile(const QString& p) override { m_s.showTextFile(p); }
     std::function<void()> alNotice;
 

@@ -53,8 +53,8 @@ int programmaFiglio()
     Contesto::installaStato(&statoProgramma);
     app().percorsoSetup = Paths::setupPath();
     app().wait.scale = 0.1;
-    Msg::setResponder([](const QString&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
     static ScriptedInteraction interazione; // the failure file is recorded, not shown
+    interazione.answerWith = [](const QString&, Interaction::Buttons) { return Interaction::Ok; };
     Contesto::installaInterazione(&interazione);
     static ProgrammaFiglio programma;
     Contesto::installaProgramma(&programma);

@@ -1,19 +1,13 @@
 #include "support/ScriptedInteraction.h"
 
-#include "core/ui/Ui.h"
-
-Interaction::Button ScriptedInteraction::ask(const QString& text, Buttons buttons, Icon icon, Button def,
-                                             const QString& title)
+Interaction::Button ScriptedInteraction::ask(const QString& text, Buttons buttons, Icon, Button, const QString&)
 {
-    static const QMessageBox::Icon icone[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning,
-                                              QMessageBox::Critical, QMessageBox::Question};
-    return Button(Msg::box(text, QMessageBox::StandardButtons(int(buttons)), icone[int(icon)],
-                           QMessageBox::StandardButton(def), title));
-}
-
-Interaction::Button ScriptedInteraction::reply(const QString& text, Buttons buttons)
-{
-    asked << text;
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown << t;
+    asked << t;
+    if (answerWith)
+        return answerWith(t, buttons);
     if (!answers.isEmpty())
         return answers.dequeue();
     for (Button b : {Ok, Yes, No, Cancel, Abort, Retry, Ignore})
@@ -71,6 +65,12 @@ bool ScriptedInteraction::askTechnician()
 void ScriptedInteraction::notice(const QString& text)
 {
     notices << text;
+    shown << text;
+}
+
+void ScriptedInteraction::noticeWithoutWaiting(const QString& text)
+{
+    notice(text);
 }
 
 void ScriptedInteraction::showTextFile(const QString& path)

@@ -1,10 +1,11 @@
 #pragma once
 // The Interaction of every test (TestEnv installs a fresh one): nothing is shown, every question
 // is recorded and answered from queues the test fills.
-// - Message boxes, whether logic asks them here or a window shows them itself, go through the
-//   program's message-box helper (so Msg::shown lists them all) and TestEnv answers them from
-//   `answers`; with none left, a box gets its first button of Ok, Yes, No, Cancel, Abort, Retry,
-//   Ignore (not its default button: a test queues every other answer it relies on).
+// - Message boxes, whether logic asks them here or a window through its Msg shorthand, are recorded
+//   in `shown` and answered by `answerWith` when set, else from `answers`; with none left, a box
+//   gets its first button of Ok, Yes, No, Cancel, Abort, Retry, Ignore (not its default button: a
+//   test queues every other answer it relies on).
+// - Timed notices are recorded in `notices` and, with the boxes, in `shown`.
 // - The input box takes `texts`, the pickers `paths` and `colours`; with none left, they are cancelled.
 #include "core/Interaction.h"
 #include "core/Progress.h"
@@ -26,15 +27,15 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     bool askTechnician() override;
     void notice(const QString& text) override;
+    void noticeWithoutWaiting(const QString& text) override;
     void showTextFile(const QString& path) override;
 
     // Forgets every queued answer and recorded question: a fresh start within one test.
     ScriptedInteraction& reset() { return *this = ScriptedInteraction(); }
 
-    // The answer to one message box with `text` (as shown) and `buttons`; recorded in `asked`.
-    Button reply(const QString& text, Buttons buttons);
-
-    QQueue<Button> answers;               // message boxes
+    QQueue<Button> answers; // message boxes
+    // When set, every message box is answered by this instead (with its text as shown).
+    std::function<Button(const QString& text, Buttons buttons)> answerWith;
     QQueue<std::optional<QString>> texts; // the input box; none left: Cancel
     QQueue<QString> paths;                // the pickers; none left: Cancel
     QQueue<QColor> colours;               // the colour picker; none left: Cancel
@@ -49,6 +50,7 @@ public:
     QList<QStringList> filtersSeen; // the filters of each file picker
     QList<QColor> initialColours;   // the colour each colour picker started with
     QStringList notices;            // timed notices
+    QStringList shown;              // message-box texts (CR LF as a line break) and timed notices, in order
     QStringList filesShown;         // text files shown
 
 private:

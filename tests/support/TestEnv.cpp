@@ -3,8 +3,7 @@
 #include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
-#include "core/ui/FormBase.h"
-#include "core/ui/Ui.h"
+#include "core/ui/Finestre.h"
 #include "import/Importazioni.h"
 #include "reglink/Collegamento.h"
 
@@ -19,6 +18,7 @@
 namespace {
 std::unique_ptr<AppState> g_stato;
 std::unique_ptr<ScriptedInteraction> g_interazione;
+std::unique_ptr<Finestre> g_finestre;
 std::unique_ptr<TestProgramma> g_programma;
 std::unique_ptr<StampantiProva> g_stampanti;
 std::unique_ptr<RegLink::Collegamento> g_collegamento;
@@ -44,8 +44,9 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     app().percorsoSetup = Paths::setupPath();
     app().parolaInterscambio = QStringLiteral("QUIDAR");
     app().wait.scale = waitScale;
-    ActivationTracker::instance().reset();
     // The one reset of the program's services: every test starts from the same ones.
+    g_finestre = std::make_unique<Finestre>();
+    Contesto::installaFinestre(g_finestre.get());
     g_interazione = std::make_unique<ScriptedInteraction>();
     g_programma = std::make_unique<TestProgramma>();
     g_stampanti = std::make_unique<StampantiProva>();
@@ -57,10 +58,6 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
     Contesto::installaCollegamento(g_collegamento.get());
     g_importazioni = std::make_unique<Importazioni>();
     Contesto::installaImportazioni(g_importazioni.get());
-    Msg::shown().clear();
-    Msg::setResponder([](const QString& text, QMessageBox::StandardButtons b) {
-        return QMessageBox::StandardButton(g_interazione->reply(text, Interaction::Buttons(b.toInt())));
-    });
     if (openDatabase) {
         QDir(m_home->path()).mkpath(QStringLiteral("Dati"));
         const Esito e = Db::ApriDatabase(Paths::databasePath());
@@ -71,14 +68,10 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
 
 TestEnv::~TestEnv()
 {
-    for (const auto& p : FormBase::registry())
-        if (p)
-            delete p.data();
-    FormBase::registry().clear();
+    g_finestre->eliminaAperte();
     // The register line closes with the test, after the fake registers it talked to.
     g_collegamento->chiudiLinea();
     Db::ChiudiDatabase();
-    Msg::setResponder({});
     qunsetenv("TAVRINO_HOME");
 }
 
@@ -107,11 +100,11 @@ void TestEnv::answer(std::initializer_list<QMessageBox::StandardButton> answers)
 
 QStringList TestEnv::messages() const
 {
-    return Msg::shown();
+    return g_interazione->shown;
 }
 void TestEnv::clearMessages()
 {
-    Msg::shown().clear();
+    g_interazione->shown.clear();
 }
 
 ScriptedInteraction& TestEnv::interazione()

@@ -1,8 +1,9 @@
 #pragma once
 // A clean program folder for one test: TAVRINO_HOME and XDG_CONFIG_HOME point at temporary
 // folders, the state is reset, waits run fast, every question goes to a fresh ScriptedInteraction
-// the printers are a fresh StampantiProva with none installed, and the register link is a fresh
-// one (default timings, no line, no reply).
+// the printers are a fresh StampantiProva with none installed, the register link is a fresh
+// one (default timings, no line, no reply), and the windows are a fresh Finestre whose windows
+// left open are deleted when the test ends.
 #include "core/AppState.h"
 #include "core/Programma.h"
 #include "support/ScriptedInteraction.h"
@@ -66,7 +67,8 @@ public:
 
     // Queues answers for the next message boxes (ScriptedInteraction::answers).
     void answer(std::initializer_list<QMessageBox::StandardButton> answers);
-    QStringList messages() const; // every message text shown so far
+    // Every message-box text (CR LF as a line break) and timed notice shown so far, in order.
+    QStringList messages() const;
     void clearMessages();
 
     // The services installed for this test (Contesto), reset when the next TestEnv starts.

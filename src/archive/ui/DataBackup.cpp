@@ -4,7 +4,6 @@
 #include "core/AppState.h"
 #include "core/Contesto.h"
 #include "core/ui/Ui.h"
-#include "core/ui/frmInfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,7 +31,7 @@ void eseguiSalvataggio(QWidget* parent, const Disco& disco)
 {
     app().drvBck = SceltaPerc(parent, QStringLiteral("Seleziona la cartella dove salvare i DATI"));
     if (app().drvBck.isEmpty()) {
-        frmInfo::mostra(kNessunaCartella);
+        Contesto::interazione().notice(kNessunaCartella);
         return;
     }
     EsitoSalvataggio r;
@@ -60,7 +59,7 @@ bool scegliECambiaDatabase(QWidget* parent)
         return false;
     app().drvBck = SceltaPerc(parent, QStringLiteral("Seleziona la cartella da dove caricare i DATI"));
     if (app().drvBck.isEmpty()) {
-        frmInfo::mostra(kNessunaCartella);
+        Contesto::interazione().notice(kNessunaCartella);
         return false;
     }
     const QString file = trovaDatabase(app().drvBck);

@@ -1,9 +1,9 @@
 #include "archive/ui/StockOperations.h"
 
 #include "archive/ui/Clessidra.h"
+#include "core/Contesto.h"
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
-#include "core/ui/frmInfo.h"
 #include "core/ui/frmTastiera.h"
 
 #include <QApplication>
@@ -27,7 +27,7 @@ bool applicaQuantitaPredefinita(QWidget* /*parent*/, const QString& testo)
 {
     const std::optional<double> quantita = quantitaPredefinita(testo);
     if (!quantita) {
-        frmInfo::mostra(QStringLiteral("Impostare un numero intero (max 99999)"));
+        Contesto::interazione().notice(QStringLiteral("Impostare un numero intero (max 99999)"));
         return false;
     }
     Esito e;
@@ -65,10 +65,10 @@ bool adeguaCodiciConConferma(QWidget* /*parent*/)
         return cambiato;
     }
     if (r.candidati == 0) {
-        frmInfo::mostra(QStringLiteral("Nessun adeguamento da eseguire"));
+        Contesto::interazione().notice(QStringLiteral("Nessun adeguamento da eseguire"));
         return false;
     }
-    frmInfo::mostra(QStringLiteral("Operazione effettuata"));
+    Contesto::interazione().notice(QStringLiteral("Operazione effettuata"));
     return cambiato;
 }
 

@@ -1,35 +1,26 @@
 #include "core/ui/FormBase.h"
 
+#include "core/Contesto.h"
+#include "core/ui/Finestre.h"
 #include "core/ui/Ui.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QSet>
-#include <QTimer>
-
-namespace {
-QPointer<QWidget> g_main;
-QSet<const void*> g_everActivated;
-} // namespace
 
 QHash<QString, QPointer<FormBase>>& FormBase::registry()
 {
-    static QHash<QString, QPointer<FormBase>> r;
-    return r;
+    return Contesto::finestre().registro();
 }
 
 FormBase::FormBase(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose, true);
-    ActivationTracker::instance(); // installs the tracker on first window
 }
 
-FormBase::~FormBase()
-{
-    forget();
-    g_everActivated.remove(this);
-}
+// A destroyed window's entry reads null and is replaced by the next default instance; the
+// destructor asks nothing of the context, which may already be gone at the program's end.
+FormBase::~FormBase() = default;
 
 void FormBase::forget()
 {
@@ -141,63 +132,11 @@ namespace Forms {
 
 QWidget* parentForNew()
 {
-    return g_main.data();
+    return Contesto::finestre().principale();
 }
 void setMainWindow(QWidget* w)
 {
-    g_main = w;
+    Contesto::finestre().impostaPrincipale(w);
 }
 
 } // namespace Forms
-
-ActivationTracker& ActivationTracker::instance()
-{
-    static ActivationTracker* t = new ActivationTracker();
-    return *t;
-}
-
-ActivationTracker::ActivationTracker()
-{
-    if (qApp)
-        qApp->installEventFilter(this);
-}
-
-void ActivationTracker::reset()
-{
-    m_lastForm = nullptr;
-    m_lastFormId = nullptr;
-    m_lastWasForm = false;
-    g_everActivated.clear();
-}
-
-void ActivationTracker::windowActivated(QWidget* w)
-{
-    auto* f = qobject_cast<FormBase*>(w);
-    if (!f) {
-        m_lastWasForm = false;
-        return;
-    }
-    const bool first = !g_everActivated.contains(f);
-    const bool fromOtherForm = m_lastWasForm && m_lastFormId != f;
-    g_everActivated.insert(f);
-    m_lastForm = f;
-    m_lastFormId = f;
-    m_lastWasForm = true;
-    if (first || fromOtherForm) {
-        QPointer<FormBase> p(f);
-        QTimer::singleShot(0, f, [p] {
-            if (p && !p->isUnloading())
-                p->activate();
-        });
-    }
-}
-
-bool ActivationTracker::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::WindowActivate && watched->isWidgetType()) {
-        auto* w = static_cast<QWidget*>(watched);
-        if (w->isWindow())
-            windowActivated(w);
-    }
-    return false;
-}

@@ -2,7 +2,8 @@
 // The window base: every window of the program has one default instance, created and loaded
 // on first use, destroyed by unload and loaded afresh by a later use. Activation runs only when
 // the user moves between our own windows (or on the first show), never after a message box, a
-// file dialog or a return from another application.
+// file dialog or a return from another application: the program's windows (core/ui/Finestre.h,
+// Contesto::finestre()) keep the default instances and watch the activations.
 #include <QHash>
 #include <QPointer>
 #include <QString>
@@ -28,10 +29,10 @@ public:
     QString tag() const { return m_tag; }
     void setTag(const QString& t) { m_tag = t; }
 
-    // Called by the activation tracker; runs formActivate().
+    // Called by the program's windows on an activation by the rule above; runs formActivate().
     void activate();
 
-    // Registry of default instances, used by Forms::get<T>().
+    // The default instances of the program's windows (Contesto::finestre()), used by Forms::get<T>().
     static QHash<QString, QPointer<FormBase>>& registry();
     void setRegistryKey(const QString& key) { m_registryKey = key; }
 
@@ -59,15 +60,24 @@ private:
 
 namespace Forms {
 
-// The parent of new top-level windows (the main window once it exists), so they stay above it.
+// The parent of new top-level windows (the main window once it is set), so they stay above it.
 QWidget* parentForNew();
 void setMainWindow(QWidget* w);
 
-template <class T> QString key() { return QString::fromLatin1(T::staticMetaObject.className()); }
+template <class T> QString key()
+{
+    return QString::fromLatin1(T::staticMetaObject.className());
+}
 
-template <class T> T* instance() { return qobject_cast<T*>(FormBase::registry().value(key<T>()).data()); }
+template <class T> T* instance()
+{
+    return qobject_cast<T*>(FormBase::registry().value(key<T>()).data());
+}
 
-template <class T> bool isLoaded() { return instance<T>() != nullptr; }
+template <class T> bool isLoaded()
+{
+    return instance<T>() != nullptr;
+}
 
 // The default instance, created and loaded on first use. A window that needs its opener's
 // services takes them in its constructor (`servizi`), so it cannot be built without them.
@@ -89,23 +99,3 @@ template <class T> void unload()
 }
 
 } // namespace Forms
-
-// Tracks which of our windows was active last, and fires activation by the rule above.
-class ActivationTracker : public QObject
-{
-    Q_OBJECT
-public:
-    static ActivationTracker& instance();
-    // Called for every window that becomes active (the event filter does it; tests may too).
-    void windowActivated(QWidget* w);
-    void reset();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    ActivationTracker();
-    QPointer<QWidget> m_lastForm;
-    const void* m_lastFormId = nullptr;
-    bool m_lastWasForm = false;
-};

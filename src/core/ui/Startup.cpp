@@ -1,4 +1,5 @@
 #include "core/ui/Startup.h"
+#include "core/Contesto.h"
 
 #include "core/AppState.h"
 #include "core/Database.h"
@@ -122,7 +123,7 @@ bool Main()
     case Istanza::Unica:
         break;
     case Istanza::GiaInUso:
-        frmInfo::mostra(QStringLiteral("ATTENZIONE l'applicazione risulta già in uso"));
+        Contesto::interazione().notice(QStringLiteral("ATTENZIONE l'applicazione risulta già in uso"));
         return false;
     case Istanza::Errore: {
         // The lock cannot be made (folder missing or read-only): Retry tries the lock again.
@@ -144,7 +145,7 @@ bool Main()
         if (!avanti)
             return false;
         if (giaInUso) {
-            frmInfo::mostra(QStringLiteral("ATTENZIONE l'applicazione risulta già in uso"));
+            Contesto::interazione().notice(QStringLiteral("ATTENZIONE l'applicazione risulta già in uso"));
             return false;
         }
         break;

@@ -1,5 +1,7 @@
 #include "core/ui/Ui.h"
 
+#include "core/Contesto.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QHash>
@@ -10,33 +12,17 @@
 
 namespace Msg {
 
-namespace {
-Responder g_responder;
-}
-
-void setResponder(Responder r)
-{
-    g_responder = std::move(r);
-}
-
-QStringList& shown()
-{
-    static QStringList s;
-    return s;
-}
-
 QMessageBox::StandardButton box(const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
                                 QMessageBox::StandardButton def, const QString& title)
 {
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown() << t;
-    if (g_responder)
-        return g_responder(t, buttons);
-    QMessageBox mb(icon, title.isEmpty() ? app().titoloProgramma : title, t, buttons, QApplication::activeWindow());
-    if (def != QMessageBox::NoButton)
-        mb.setDefaultButton(def);
-    return QMessageBox::StandardButton(mb.exec());
+    // The buttons share their values with the window system's; the icons their order.
+    static const Interaction::Icon icone[] = {Interaction::Icon::None, Interaction::Icon::Information,
+                                              Interaction::Icon::Warning, Interaction::Icon::Critical,
+                                              Interaction::Icon::Question};
+    const auto i =
+        icon >= QMessageBox::NoIcon && icon <= QMessageBox::Question ? icone[int(icon)] : Interaction::Icon::None;
+    return QMessageBox::StandardButton(
+        Contesto::interazione().ask(text, Interaction::Buttons(buttons.toInt()), i, Interaction::Button(def), title));
 }
 
 } // namespace Msg

@@ -12,7 +12,9 @@ class QWidget;
 class ProgressSink;
 
 namespace Msg {
-// A message box with the program title (or `title`); CR LF in the text becomes a line break.
+// The windows' shorthand for a message box: asks the program's interaction
+// (Contesto::interazione()), which titles it with the program title (or `title`) and turns CR LF
+// in the text into a line break.
 QMessageBox::StandardButton box(const QString& text, QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                 QMessageBox::Icon icon = QMessageBox::NoIcon,
                                 QMessageBox::StandardButton def = QMessageBox::NoButton, const QString& title = {});
@@ -28,11 +30,6 @@ inline bool yesNo(const QString& text, QMessageBox::Icon icon = QMessageBox::Que
 {
     return box(text, QMessageBox::Yes | QMessageBox::No, icon) == QMessageBox::Yes;
 }
-
-// Tests answer message boxes through this hook: when set, it is asked instead of showing a box.
-using Responder = std::function<QMessageBox::StandardButton(const QString& text, QMessageBox::StandardButtons)>;
-void setResponder(Responder r);
-QStringList& shown(); // every text shown (or answered), for tests
 } // namespace Msg
 
 QColor colorFromVb(VbColor c);

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QMessageBox>
 
 namespace {
 QMessageBox::Icon toIcon(Interaction::Icon i)
@@ -39,8 +40,13 @@ QWidget* parentWindow()
 Interaction::Button WidgetInteraction::ask(const QString& text, Buttons buttons, Icon icon, Button def,
                                            const QString& title)
 {
-    return Button(Msg::box(text, QMessageBox::StandardButtons(int(buttons)), toIcon(icon),
-                           QMessageBox::StandardButton(def), title));
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox mb(toIcon(icon), title.isEmpty() ? app().titoloProgramma : title, t,
+                   QMessageBox::StandardButtons(int(buttons)), parentWindow());
+    if (def != NoButton)
+        mb.setDefaultButton(QMessageBox::StandardButton(def));
+    return Button(mb.exec());
 }
 
 std::optional<QString> WidgetInteraction::askText(const QString& prompt, const QString& title, const QString& initial)
@@ -108,6 +114,11 @@ bool WidgetInteraction::askTechnician()
 void WidgetInteraction::notice(const QString& text)
 {
     frmInfo::mostra(text);
+}
+
+void WidgetInteraction::noticeWithoutWaiting(const QString& text)
+{
+    frmInfo::mostra(text, false);
 }
 
 void WidgetInteraction::showTextFile(const QString& path)

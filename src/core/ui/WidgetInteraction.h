@@ -14,6 +14,7 @@ public:
     std::optional<QColor> chooseColor(const QColor& initial) override;
     bool askTechnician() override;
     void notice(const QString& text) override;
+    void noticeWithoutWaiting(const QString& text) override;
     void showTextFile(const QString& path) override;
 
 private:

@@ -58,7 +58,6 @@ void frmInfo::mostra(const QString& text, bool wait)
 {
     frmInfo& f = Forms::get<frmInfo>();
     f.lblMsg->setText(text);
-    Msg::shown() << text;
     if (wait)
         f.showModal();
     else

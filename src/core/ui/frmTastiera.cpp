@@ -1,11 +1,11 @@
 #include "core/ui/frmTastiera.h"
 
 #include "core/AppState.h"
+#include "core/Contesto.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
 #include "core/ui/clsResize.h"
-#include "core/ui/frmInfo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -305,7 +305,7 @@ void frmTastiera::ssInvio_Click()
             } else {
                 const QDate d = eco.size() == 10 ? QDate::fromString(eco, QStringLiteral("dd/MM/yyyy")) : QDate();
                 if (!d.isValid()) {
-                    frmInfo::mostra(QStringLiteral("Scrivere la data in Modo Corretto"), false);
+                    Contesto::interazione().noticeWithoutWaiting(QStringLiteral("Scrivere la data in Modo Corretto"));
                     return; // stays open with its echo
                 }
                 if (auto* le = qobject_cast<QLineEdit*>(campo)) {

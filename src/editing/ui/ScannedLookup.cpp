@@ -1,8 +1,8 @@
 #include "editing/ui/ScannedLookup.h"
 
 #include "core/Articoli.h"
+#include "core/Contesto.h"
 #include "core/ui/FormBase.h"
-#include "core/ui/frmInfo.h"
 #include "editing/ui/AggiungiMateriale.h"
 
 #include <QLineEdit>
@@ -28,13 +28,13 @@ void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb)
 {
     const QString codice = CodiceDaBarCode(barCode);
     if (codice.isEmpty()) {
-        frmInfo::mostra(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
+        Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
         return;
     }
     AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
     if (!ed.PreparaPerModificaDaRecordset(codice)) {
         ed.unload();
-        frmInfo::mostra(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
+        Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
         return;
     }
     ed.showModal();

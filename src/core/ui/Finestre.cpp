@@ -1,0 +1,56 @@
+#include "core/ui/Finestre.h"
+
+#include "core/ui/FormBase.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+
+Finestre::Finestre()
+{
+    if (qApp)
+        qApp->installEventFilter(this);
+}
+
+void Finestre::finestraAttivata(QWidget* w)
+{
+    auto* f = qobject_cast<FormBase*>(w);
+    if (!f) {
+        m_ultimaNostra = false;
+        return;
+    }
+    const bool prima = !m_maiAttivate.contains(f);
+    const bool daAltra = m_ultimaNostra && m_ultima != f;
+    if (prima) {
+        m_maiAttivate.insert(f);
+        // A later window at the same address is a new window, with its own first activation.
+        connect(f, &QObject::destroyed, this, [this, f] { m_maiAttivate.remove(f); });
+    }
+    m_ultima = f;
+    m_ultimaNostra = true;
+    if (prima || daAltra) {
+        QPointer<FormBase> p(f);
+        QTimer::singleShot(0, f, [p] {
+            if (p && !p->isUnloading())
+                p->activate();
+        });
+    }
+}
+
+void Finestre::eliminaAperte()
+{
+    const auto aperte = m_registro.values();
+    for (const QPointer<FormBase>& p : aperte)
+        delete p.data();
+    m_registro.clear();
+}
+
+bool Finestre::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->isWindow())
+            finestraAttivata(w);
+    }
+    return false;
+}
