@@ -3,110 +3,104 @@
 #include <QtGlobal>
 
 namespace {
-AppState* g_stato = nullptr;
-Interaction* g_interazione = nullptr;
-Programma* g_programma = nullptr;
-RegLink::Collegamento* g_collegamento = nullptr;
-Importazioni* g_importazioni = nullptr;
-StampantiSistema* g_stampanti = nullptr;
-Finestre* g_finestre = nullptr;
+
+// One installed service; using it before it is installed is a programming error.
+template <class T> struct Servizio
+{
+    const char* nome;
+    T* installato = nullptr;
+    T& usa() const
+    {
+        if (!installato)
+            qFatal("Contesto: no %s installed", nome);
+        return *installato;
+    }
+};
+
+Servizio<AppState> g_stato{"program state"};
+Servizio<Interaction> g_interazione{"interaction"};
+Servizio<Programma> g_programma{"program"};
+Servizio<RegLink::Collegamento> g_collegamento{"register link"};
+Servizio<Importazioni> g_importazioni{"imports"};
+Servizio<StampantiSistema> g_stampanti{"printers"};
+Servizio<Finestre> g_finestre{"windows"};
+
 } // namespace
 
 namespace Contesto {
 
 AppState& stato()
 {
-    if (!g_stato)
-        qFatal("Contesto: no program state installed");
-    return *g_stato;
+    return g_stato.usa();
 }
-
 void installaStato(AppState* s)
 {
-    g_stato = s;
+    g_stato.installato = s;
 }
 
 Interaction& interazione()
 {
-    if (!g_interazione)
-        qFatal("Contesto: no interaction installed");
-    return *g_interazione;
+    return g_interazione.usa();
 }
-
 void installaInterazione(Interaction* i)
 {
-    g_interazione = i;
+    g_interazione.installato = i;
 }
 
 Programma& programma()
 {
-    if (!g_programma)
-        qFatal("Contesto: no program installed");
-    return *g_programma;
+    return g_programma.usa();
 }
-
 void installaProgramma(Programma* p)
 {
-    g_programma = p;
+    g_programma.installato = p;
 }
 
 RegLink::Collegamento& collegamento()
 {
-    if (!g_collegamento)
-        qFatal("Contesto: no register link installed");
-    return *g_collegamento;
+    return g_collegamento.usa();
 }
-
 void installaCollegamento(RegLink::Collegamento* c)
 {
-    g_collegamento = c;
+    g_collegamento.installato = c;
 }
 
 Importazioni& importazioni()
 {
-    if (!g_importazioni)
-        qFatal("Contesto: no imports installed");
-    return *g_importazioni;
+    return g_importazioni.usa();
 }
-
 void installaImportazioni(Importazioni* i)
 {
-    g_importazioni = i;
+    g_importazioni.installato = i;
 }
 
 StampantiSistema& stampanti()
 {
-    if (!g_stampanti)
-        qFatal("Contesto: no printers installed");
-    return *g_stampanti;
+    return g_stampanti.usa();
 }
-
 void installaStampanti(StampantiSistema* s)
 {
-    g_stampanti = s;
+    g_stampanti.installato = s;
 }
 
 Finestre& finestre()
 {
-    if (!g_finestre)
-        qFatal("Contesto: no windows installed");
-    return *g_finestre;
+    return g_finestre.usa();
 }
-
 void installaFinestre(Finestre* f)
 {
-    g_finestre = f;
+    g_finestre.installato = f;
 }
 
 void reset()
 {
-    g_stampanti = nullptr;
-    g_stato = nullptr;
-    g_finestre = nullptr;
-    g_importazioni = nullptr;
-    g_interazione = nullptr;
-    g_programma = nullptr;
-    g_collegamento = nullptr;
+    g_stato.installato = nullptr;
+    g_interazione.installato = nullptr;
+    g_programma.installato = nullptr;
+    g_collegamento.installato = nullptr;
+    g_importazioni.installato = nullptr;
+    g_stampanti.installato = nullptr;
+    g_finestre.installato = nullptr;
 }
 
 } // namespace Contesto
