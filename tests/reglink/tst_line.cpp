@@ -311,7 +311,7 @@ void TstLine::pausaIsBounded()
     QVERIFY(fired); // events run during the pause
     t.restart();
     Pausa(-5);
-    QVERIFY(t.elapsed() < 50);
+    QVERIFY(t.elapsed() < 200); // no wait at all; room for a loaded machine
 }
 
 // With the protocol's real 3 s time-out, each wait ends as soon as the register's ACK has come:
