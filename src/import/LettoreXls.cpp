@@ -24,7 +24,7 @@ Cella cellaData(int tipo, const QString& t)
     if (tipo != 5) {
         const QDate d = QDate::fromString(t.left(10), QStringLiteral("yyyy-MM-dd"));
         if (!d.isValid())
-            return Cella::daTesto(t);
+            return Cella::daTesto(t.left(Cartella::kLunghezzaTesto));
         serial = double(kEpoca.daysTo(d));
     }
     const QString ora = tipo == 5 ? t : t.mid(11);

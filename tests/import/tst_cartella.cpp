@@ -495,6 +495,10 @@ private Q_SLOTS:
         QTest::newRow("bytes after the end") << m + "Z" + "Z" << false;
         QTest::newRow("unknown record") << m + "Q" << false;
         QTest::newRow("refusal") << m + "E" + QByteArray(1, 2) << false;
+        // a date cell whose text is no date stays text, cut like any other text cell
+        QTest::newRow("long text in a date cell")
+            << m + "R" + le32(3) + le16(1) + le16(0) + QByteArray(1, 3) + le32(300) + QByteArray(300, 'x') + "Z"
+            << true;
     }
     void rispostaDelLettore()
     {
@@ -502,7 +506,12 @@ private Q_SLOTS:
         QFETCH(bool, accettata);
         ProtocolloXls p;
         int righe = 0;
-        p.riga = [&](quint32, const RigaCelle&) { return ++righe > 0; };
+        p.riga = [&](quint32, const RigaCelle& r) {
+            for (const Cella& c : r)
+                if (c.testo.size() > Cartella::kLunghezzaTesto)
+                    return false;
+            return ++righe > 0;
+        };
         bool ok = true;
         for (char b : risposta) // a byte at a time: the pieces a pipe may give
             ok = ok && p.aggiungi(&b, 1);
