@@ -17,6 +17,7 @@ struct StatoRisposte
 {
     RispostaCassaRec rispostaCassa; // the last parsed reply
     QString testoRicevuto;          // what arrived since the sender last cleared it
+    quint64 frameRicevuti = 0;      // whole reply frames with a right checksum, ever: a wait's mark
     bool canaleUDP = false;         // the line in use is the UDP channel
     int contatoreApertura = 0;      // cmdInitCom calls in this transfer (a UDP channel is bound once)
 };

@@ -171,12 +171,19 @@ public:
     }
 
     // `comando` on a cleared reply, then the register's time to answer; false when it was not sent.
-    bool chiedi(const QString& comando, int pausa)
+    // `intera`: a dump's request, always answered by a frame. Past the pause the wait goes on until
+    // that frame is whole (up to the reply time-out): a reply late on a loaded machine would
+    // otherwise be cut, or land in the next round and shift the dump by one record.
+    bool chiedi(const QString& comando, int pausa, bool intera = false)
     {
         RegLink::risposte().testoRicevuto.clear();
+        const quint64 prima = RegLink::risposte().frameRicevuti;
         if (!m_canale.inviaComando(comando))
             return false;
         Pausa(pausa);
+        if (intera)
+            AttendiFinche([prima] { return RegLink::risposte().frameRicevuti != prima || interrotta(); },
+                          timings().attesaMs);
         return true;
     }
 
@@ -184,7 +191,7 @@ public:
     // that asks for the next reply), the reply kept. Completata, or why the dump ends here.
     Esito giroDump(const QString& comando, int pausa, const QByteArray& dopo)
     {
-        if (!chiedi(comando, pausa) || !m_canale.invia(dopo) || !tieni(11, 25))
+        if (!chiedi(comando, pausa, true) || !m_canale.invia(dopo) || !tieni(11, 25))
             return Esito::Errore;
         return interrotta() ? Esito::Interrotta : Esito::Completata;
     }
@@ -363,7 +370,7 @@ Esito RicevoPLUdaECR(int cassa, PannelloTrasferimento& p)
     const QByteArray dopoRisposta = byte(ACK) + byte(CAN) + byte(CAN) + byte(CAN) + byte(ENQ);
 
     if (!app().flagPiruNEX) {
-        if (!r.chiedi(QStringLiteral("J//"), 50) || !c.invia(dopoRisposta))
+        if (!r.chiedi(QStringLiteral("J//"), 50, true) || !c.invia(dopoRisposta))
             return r.fineAnticipata(Esito::Errore);
         for (;;) {
             e = r.giroDump(QStringLiteral("K//"), 500, dopoRisposta);

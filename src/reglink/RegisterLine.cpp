@@ -309,6 +309,7 @@ void LineaCassa::prendiEvento(const EventoRicezione& e, bool udp)
             return;
         }
         r = AnalizzaRisposta(e.testo.left(8));
+        ++RegLink::risposte().frameRicevuti;
         if (udp)
             RegLink::risposte().testoRicevuto = e.testo.chopped(e.testo.isEmpty() ? 0 : 1);
         break;
