@@ -1,6 +1,7 @@
 #pragma once
 // The sold-quantity view: the quantities of StoricoPLU within a period, one row per main
-// barcode of an article, in the order the history first mentions each barcode.
+// barcode of an article, in the order the history first mentions each barcode. Each history
+// row counts as a whole number (halves to even) before the rows of a barcode are added up.
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -14,13 +15,13 @@ struct RigaPLU
     QString cod; // column "Cod", always empty
     QString ean;
     QString descrizione;
-    double qta = 0;
+    qint64 qta = 0;
     QString qtaTesto; // column "Qtà": the sum as decimal text
 };
 
 struct Venduto
 {
-    bool ok = true;       // false on a database error (logged); the list then shows nothing
+    bool ok = true;       // false on a database error or a quantity past 64 bits (logged): nothing listed
     QList<RigaPLU> righe; // rows for lstPLU
     QString totale;       // caption of lblTotMovimentati; empty when !ok (leave the label as it was)
 };

@@ -49,10 +49,11 @@ QStringList version1()
         NoFiscale INTEGER NOT NULL DEFAULT 0,
         PercorsoIcon TEXT,
         Icon TEXT))");
-    // The shop's database always came with departments 1 to 40; no window creates or deletes them.
+    // The shop's database always came with departments 1 to 40, without icons (Null); no window
+    // creates or deletes them.
     s << QStringLiteral(R"(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 40)
         INSERT INTO Reparti (Cod, Descrizione, Iva, PrezzoPrefissato, Sconto, NoFiscale, PercorsoIcon, Icon)
-        SELECT i, 'Reparto' || i, 0, 0, 0, 0, '', '' FROM n)");
+        SELECT i, 'Reparto' || i, 0, 0, 0, 0, NULL, NULL FROM n)");
     s << QStringLiteral(R"(CREATE TABLE Offerte (
         Articolo INTEGER,
         DataDAL TEXT,

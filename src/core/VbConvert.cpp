@@ -295,6 +295,15 @@ std::optional<qint32> clng(double x)
     return qint32(*r);
 }
 
+std::optional<qint64> interoLargo(double x)
+{
+    // 2^63 itself does not fit: the bound is the largest double below it.
+    auto r = bankers(x, double(std::numeric_limits<qint64>::min()), std::nextafter(9223372036854775808.0, 0.0));
+    if (!r)
+        return std::nullopt;
+    return qint64(*r);
+}
+
 double val(const QString& s)
 {
     QString t;

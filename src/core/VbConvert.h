@@ -28,6 +28,9 @@ QString cstr(double x);
 // CInt / CLng: halves to even; nullopt when out of range (overflow) or not finite.
 std::optional<int> cint(double x);
 std::optional<qint32> clng(double x);
+// The same rounding into 64 bits: for whole numbers the original held in 16 or 32 bits and whose
+// limit must not end the work here.
+std::optional<qint64> interoLargo(double x);
 
 // Val: the leading number of the text, '.' as decimal point, blanks ignored; 0 when none.
 double val(const QString& s);

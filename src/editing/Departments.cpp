@@ -39,7 +39,8 @@ Esito riscrivi(int cod, const QString& procedura, const std::function<void(Repar
 
 bool haIcona(const Reparto& r)
 {
-    return !r.icon.isEmpty();
+    // The list tells a stored icon name, even an empty one (a reset writes one), from none.
+    return !r.icon.isNull();
 }
 
 QList<Reparto> tutti(bool* ok)

@@ -13,6 +13,7 @@ namespace Departments {
 
 // The department record is the store's (core/Articoli.h); Null texts are null QStrings.
 using Reparto = ::Reparto;
+// The "Icona" column: "Si" when Icon is not Null.
 bool haIcona(const Reparto& r);
 
 QList<Reparto> tutti(bool* ok = nullptr); // in code order

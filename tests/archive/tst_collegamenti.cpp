@@ -14,10 +14,13 @@
 
 #include <QDir>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -28,6 +31,15 @@ void articolo(int cod, const QString& descr, const QString& bc)
     QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, Costo, \"Quantità\") "
                                     "VALUES (?,?,?,10,5)"),
                      {cod, descr, bc}));
+}
+
+// A user's click lands on the option's round mark, not on the empty end of a wide button.
+void cliccaOpzione(QRadioButton* b)
+{
+    QStyleOptionButton o;
+    o.initFrom(b);
+    QTest::mouseClick(b, Qt::LeftButton, {},
+                      b->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &o, b).center());
 }
 
 Magazzino& apri()
@@ -118,8 +130,9 @@ private Q_SLOTS:
         QVERIFY(w.txtRicBarCode->text().isEmpty());
     }
 
-    // The discount typed under the preselected option computes the price; a refused discount says
-    // why and stays as typed; what is stored agrees with what the registers receive.
+    // A typed discount leaves the price as it is; a click on an option, the one already selected
+    // too, gives the price. A refused discount says why and stays as typed; what is stored agrees
+    // with what the registers receive.
     void promotionTypedDiscount()
     {
         TestEnv env;
@@ -130,6 +143,9 @@ private Q_SLOTS:
         QVERIFY(w.optTipoSconto[1]->isChecked()); // no promotion yet: "%" preselected
         w.txtSconto->setFocus();
         QTest::keyClicks(w.txtSconto, QStringLiteral("20"));
+        QVERIFY(w.txtPrezzoScontato->text().isEmpty());
+        cliccaOpzione(w.optTipoSconto[1]);
+        QVERIFY(w.optTipoSconto[1]->isChecked());
         QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("8,00"));
         env.clearMessages();
         w.cmdConfermaPromozione->click();
@@ -138,11 +154,22 @@ private Q_SLOTS:
         QCOMPARE(valoreDb(QStringLiteral("SELECT ScontoPer FROM Offerte WHERE Articolo=7")).toDouble(), 20.0);
         QCOMPARE(valoreDb(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 0.0);
 
+        // A new discount typed over a shown price: the price stays until the option is clicked.
+        w.txtSconto->setFocus();
+        w.txtSconto->selectAll();
+        QTest::keyClicks(w.txtSconto, QStringLiteral("2.5"));
+        QCOMPARE(w.txtSconto->text(), QStringLiteral("2,5"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("8,00"));
+        cliccaOpzione(w.optTipoSconto[0]);
+        QCOMPARE(w.Label5_2->text(), QStringLiteral("di quanti €"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("7,50"));
+
         // "Valore" above the price: no negative price, the discount is kept, and CONFERMA says why.
-        QTest::mouseClick(w.optTipoSconto[0], Qt::LeftButton);
         w.txtSconto->setFocus();
         w.txtSconto->selectAll();
         QTest::keyClicks(w.txtSconto, QStringLiteral("12"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("7,50"));
+        cliccaOpzione(w.optTipoSconto[0]);
         QCOMPARE(w.txtSconto->text(), QStringLiteral("12"));
         QVERIFY(w.txtPrezzoScontato->text().isEmpty());
         env.clearMessages();
@@ -152,21 +179,25 @@ private Q_SLOTS:
         QCOMPARE(valoreDb(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 8.0);
 
         // A discount of 0 is no promotion.
+        w.txtSconto->setFocus();
         w.txtSconto->selectAll();
         QTest::keyClicks(w.txtSconto, QStringLiteral("0"));
+        cliccaOpzione(w.optTipoSconto[0]);
         QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("10,00"));
         env.clearMessages();
         w.cmdConfermaPromozione->click();
         QCOMPARE(env.messages().size(), 1);
         QVERIFY(env.messages().first().startsWith(QStringLiteral("Sconto pari a zero")));
 
-        // A euro discount: price and discount stored together.
+        // A euro discount confirmed without a click: CONFERMA stores the price it gives.
+        w.txtSconto->setFocus();
         w.txtSconto->selectAll();
         QTest::keyClicks(w.txtSconto, QStringLiteral("2.5"));
-        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("7,50"));
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("10,00"));
         env.clearMessages();
         w.cmdConfermaPromozione->click();
         QCOMPARE(env.messages(), QStringList());
+        QCOMPARE(w.txtPrezzoScontato->text(), QStringLiteral("7,50"));
         QCOMPARE(valoreDb(QStringLiteral("SELECT PrzScnt FROM Offerte WHERE Articolo=7")).toDouble(), 7.5);
         QCOMPARE(valoreDb(QStringLiteral("SELECT ScontoVal FROM Offerte WHERE Articolo=7")).toDouble(), 2.5);
         QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Offerte")).toInt(), 1);

@@ -1,9 +1,16 @@
-// Sold quantities by period from the quantity history.
+// Sold quantities by period from the quantity history, in the logic and on the article window's
+// "PLU Venduti" tab.
 #include "archive/SoldQuantities.h"
+#include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "support/TestEnv.h"
 
+#include <QDateEdit>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
 #include <QtTest>
 
 namespace {
@@ -58,10 +65,12 @@ private Q_SLOTS:
         storico("111", 100, "2024-02-29"); // before
         storico("111", 100, "2024-03-11"); // after
 
+        // Each row is a whole number before the sum (0,25, 0,5 and 0,35 count 0 each); 35000 is past
+        // the 16-bit count of old and is shown whole.
         const auto v = SoldQuantities::VisualizzaVendutoPLU(QDate(2024, 3, 1), QDate(2024, 3, 10));
         QVERIFY(v.ok);
         QCOMPARE(righe(v),
-                 (QStringList{"|222|PESATO|1,1", "|111|ALFA|35000", "|333|GEMELLO1|3", "|444||2", "|555|ELIMINATO|1"}));
+                 (QStringList{"|222|PESATO|0", "|111|ALFA|35000", "|333|GEMELLO1|3", "|444||2", "|555|ELIMINATO|1"}));
         QCOMPARE(v.totale, QString("5"));
 
         const auto day = SoldQuantities::VisualizzaVendutoPLU(QDate(2024, 3, 6), QDate(2024, 3, 6));
@@ -71,6 +80,87 @@ private Q_SLOTS:
         QVERIFY(none.ok);
         QVERIFY(none.righe.isEmpty());
         QCOMPARE(none.totale, QString("0"));
+    }
+
+    // Halves go to the even neighbour, row by row: 2,5 + 2,5 counts 2 + 2.
+    void rowsAreWholeBeforeTheSum_data()
+    {
+        QTest::addColumn<QVariantList>("quantita");
+        QTest::addColumn<QString>("atteso");
+        QTest::newRow("2,5 + 2,5") << QVariantList{2.5, 2.5} << "4";
+        QTest::newRow("1,5 + 0,5") << QVariantList{1.5, 0.5} << "2";
+        QTest::newRow("3,5 and a return of 1,5") << QVariantList{3.5, -1.5} << "2";
+        QTest::newRow("2,6 + 0,4") << QVariantList{2.6, 0.4} << "3";
+        QTest::newRow("past 32 bits") << QVariantList{3e9, 3e9} << "6000000000";
+    }
+    void rowsAreWholeBeforeTheSum()
+    {
+        QFETCH(QVariantList, quantita);
+        QFETCH(QString, atteso);
+        TestEnv env;
+        articolo(1, "111", "ALFA");
+        for (const QVariant& q : quantita)
+            storico("111", q, "2024-03-01");
+        const auto v = SoldQuantities::VisualizzaVendutoPLU(QDate(2024, 3, 1), QDate(2024, 3, 1));
+        QVERIFY(v.ok);
+        QCOMPARE(righe(v), QStringList{"|111|ALFA|" + atteso});
+    }
+
+    // A quantity or a sum no count can hold is logged and ends the view, as a database error does.
+    void quantityPastAnyCountIsLogged_data()
+    {
+        QTest::addColumn<QVariantList>("quantita");
+        QTest::newRow("one row") << QVariantList{1e19};
+        QTest::newRow("the sum") << QVariantList{9e18, 9e18};
+    }
+    void quantityPastAnyCountIsLogged()
+    {
+        QFETCH(QVariantList, quantita);
+        TestEnv env;
+        articolo(1, "111", "ALFA");
+        for (const QVariant& q : quantita)
+            storico("111", q, "2024-03-01");
+        const auto v = SoldQuantities::VisualizzaVendutoPLU(QDate(2024, 3, 1), QDate(2024, 3, 1));
+        QVERIFY(!v.ok);
+        QVERIFY(v.righe.isEmpty() && v.totale.isEmpty());
+        const QByteArray log = readAll(env.path("Dati/ErrorLog.dat"));
+        QVERIFY(log.contains("VisualizzaVendutoPLU"));
+        QVERIFY(log.contains("Err.N.:6"));
+    }
+
+    // On the article window: the tab shows the current day, "Vedi" the period of the pickers,
+    // each row whole before the sum.
+    void viewOnTheWindow()
+    {
+        TestEnv env;
+        articolo(1, "8001", "ACQUA");
+        articolo(2, "8002", "PANE");
+        articolo(3, "8003", "SALE");
+        storico("8001", 2.5, "2024-03-01");
+        storico("8002", 1.5, "2024-03-01");
+        storico("8001", 2.5, "2024-03-02");
+        storico("8002", 1.5, "2024-03-02");
+        storico("8003", 20000, "2024-03-02");
+        storico("8003", 20000, "2024-03-02");
+        storico("8001", 7, "2024-03-03"); // after the period
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mouseClick(w.tbTAB, Qt::LeftButton, {}, w.tbTAB->tabRect(1).center());
+        QCOMPARE(w.tbTAB->currentIndex(), 1);
+        QTRY_VERIFY(w.frVendPLU->isVisible());
+        QCOMPARE(w.lstPLU->count(), 0); // nothing sold today
+        QCOMPARE(w.lblTotMovimentati->text(), QString("0"));
+        w.dtGiornoRif->setDate(QDate(2024, 3, 1));
+        w.dtDataAl->setDate(QDate(2024, 3, 2));
+        QTest::mouseClick(w.cmdTrova, Qt::LeftButton);
+        QCOMPARE(w.lstPLU->count(), 3);
+        const QStringList attese{"8001|ACQUA|4", "8002|PANE|4", "8003|SALE|40000"};
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(QStringList({w.lstPLU->testo(r, 1), w.lstPLU->testo(r, 2), w.lstPLU->testo(r, 3)}).join('|'),
+                     attese.at(r));
+        QCOMPARE(w.lblTotMovimentati->text(), QString("3"));
+        w.unload();
     }
 
     void databaseErrorIsLogged()

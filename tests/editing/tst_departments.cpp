@@ -68,7 +68,7 @@ private Q_SLOTS:
         QCOMPARE(w.ListReparti->rowCount(), 40);
         QVERIFY(!w.Frame1->isEnabled());
         QCOMPARE(w.NomeReparto->text(), QString("Reparto1"));
-        QCOMPARE(w.ListReparti->item(0, 5)->text(), QString("No")); // an empty icon is no icon
+        QCOMPARE(w.ListReparti->item(0, 5)->text(), QString("No")); // a new database's departments have none
         selezionaCod(w, 5);
         QCOMPARE(w.NomeReparto->text(), QString("Reparto5"));
         QTest::mouseClick(w.Command1[0], Qt::LeftButton);
@@ -289,6 +289,9 @@ private Q_SLOTS:
         QVERIFY(!w.inModifica());
     }
 
+    // "Azzera Reparto" as the user presses it: No keeps the department; Yes writes the neutral
+    // values with an empty icon name, which the "Icona" column shows as "Si" (only a Null icon
+    // is "No", as the departments a new database brings).
     void reset()
     {
         ArchivioProva archivio;
@@ -297,18 +300,25 @@ private Q_SLOTS:
                          "NoFiscale = 1, PercorsoIcon = '/x', Icon = 'a.png' WHERE Cod = 5"));
         RepartiWindow& w = apri(archivio);
         QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("Si"));
+        QCOMPARE(w.ListReparti->item(5, 5)->text(), QString("No"));
         selezionaCod(w, 5);
         env.answer({QMessageBox::No});
-        w.Command1_Click(1);
+        QTest::mouseClick(w.Command1[1], Qt::LeftButton);
         QCOMPARE(col("Descrizione", 5).toString(), QString("CARNE"));
+        QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("Si"));
+        selezionaCod(w, 5);
         env.answer({QMessageBox::Yes});
-        w.Command1_Click(1);
+        QTest::mouseClick(w.Command1[1], Qt::LeftButton);
         QCOMPARE(env.messages().last(), QString("Tutte le personalizzazioni del reparto verranno rimosse!Continuare?"));
         const auto r = Departments::leggi(5);
         QCOMPARE(r->descrizione, QString("Reparto5"));
         QVERIFY(r->iva == 0 && r->prezzoPrefissato == 0 && r->sconto == 0 && !r->noFiscale);
-        QCOMPARE(r->icon, QString());
-        QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("No"));
+        QVERIFY(!col("Icon", 5).isNull() && col("Icon", 5).toString().isEmpty());
+        QVERIFY(!col("PercorsoIcon", 5).isNull() && col("PercorsoIcon", 5).toString().isEmpty());
+        QCOMPARE(w.ListReparti->item(4, 0)->text(), QString("5"));
+        QCOMPARE(w.ListReparti->item(4, 1)->text(), QString("Reparto5"));
+        QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("Si"));
+        QCOMPARE(w.ListReparti->item(5, 5)->text(), QString("No"));
     }
 
     void icons()

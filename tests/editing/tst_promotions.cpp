@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -73,6 +75,15 @@ struct Frame
     }
 };
 
+// A user's click lands on the option's round mark, not on the empty end of a wide button.
+void cliccaOpzione(QRadioButton* b)
+{
+    QStyleOptionButton o;
+    o.initFrom(b);
+    QTest::mouseClick(b, Qt::LeftButton, {},
+                      b->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &o, b).center());
+}
+
 void articolo(qint64 cod)
 {
     QVERIFY(Db::exec("INSERT INTO Magazzino (CodMateriale, Descrizione, Costo, Modificato) VALUES (?, ?, 10, 0)",
@@ -129,8 +140,11 @@ private Q_SLOTS:
         Frame f;
         f.window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f.window));
-        // Typing a discount moves the price under the option chosen; an option click too.
+        // Typing a discount leaves the price; a click on the option, already selected, gives it.
         f.sconto->setText("2,5");
+        QCOMPARE(f.prezzo->text(), QString());
+        cliccaOpzione(f.euro);
+        QVERIFY(f.euro->isChecked());
         QCOMPARE(f.prezzo->text(), QString("7,50"));
         f.perc->setChecked(true);
         QCOMPARE(f.label->text(), QString("quanta %"));
@@ -151,11 +165,14 @@ private Q_SLOTS:
         QVERIFY(!f.handlers->scontoDaPrezzo());
         // A discount larger than the price stays as typed and leaves no price, saying why.
         f.sconto->setText("12");
+        QCOMPARE(f.prezzo->text(), QString("7,50"));
+        cliccaOpzione(f.euro);
         QVERIFY(f.prezzo->text().isEmpty());
         QCOMPARE(f.motivo->text(), QString("Sconto superiore al prezzo del PLU"));
         QVERIFY(f.motivo->isVisible());
         QCOMPARE(f.sconto->text(), QString("12"));
         f.sconto->setText("2");
+        cliccaOpzione(f.euro);
         QCOMPARE(f.prezzo->text(), QString("8,00"));
         QVERIFY(!f.motivo->isVisible());
         // Keys of the discount box: a point becomes a comma, letters are dropped.

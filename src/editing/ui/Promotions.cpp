@@ -68,16 +68,24 @@ PromozioneFrame::PromozioneFrame(ControlliPromozione c, std::unique_ptr<ListaPro
 
 void PromozioneFrame::collega()
 {
-    if (m_c.optEuro)
-        connect(m_c.optEuro, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                optTipoSconto_Click(0);
+    // An option runs its click handler when it is selected, from code too, and when the user clicks
+    // it while it is already selected: that click is how a typed discount gives its price.
+    for (const int index : {0, 1}) {
+        QRadioButton* opt = index == 0 ? m_c.optEuro : m_c.optPercento;
+        if (!opt)
+            continue;
+        connect(opt, &QRadioButton::pressed, this, [this] { m_opzioneCambiata = false; });
+        connect(opt, &QRadioButton::toggled, this, [this, index](bool on) {
+            if (!on)
+                return;
+            m_opzioneCambiata = true;
+            optTipoSconto_Click(index);
         });
-    if (m_c.optPercento)
-        connect(m_c.optPercento, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                optTipoSconto_Click(1);
+        connect(opt, &QRadioButton::clicked, this, [this, index] {
+            if (!m_opzioneCambiata)
+                optTipoSconto_Click(index);
         });
+    }
     if (m_c.txtSconto) {
         connect(m_c.txtSconto, &QLineEdit::textChanged, this, [this] { txtSconto_Change(); });
         KeyPressFilter::install(m_c.txtSconto, filtroSconto);
@@ -184,8 +192,10 @@ void PromozioneFrame::optTipoSconto_Click(int index)
 
 void PromozioneFrame::txtSconto_Change()
 {
-    // A typed discount moves the price at once: the price box is what the registers receive.
-    CalcolaPrezzoScontato();
+    // Only the discount derived from a typed price moves the price; a typed discount waits for an
+    // option's click (and CONFERMA stores the price the discount gives).
+    if (m_scontoDaPrezzo)
+        CalcolaPrezzoScontato();
 }
 
 void PromozioneFrame::CalcolaPrezzoScontato()

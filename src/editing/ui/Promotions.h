@@ -86,6 +86,7 @@ private:
     ControlliPromozione m_c;
     std::unique_ptr<ListaPromozione> m_lista;
     bool m_scontoDaPrezzo = false;
+    bool m_opzioneCambiata = false; // the option pressed last was selected by that press
 };
 
 // "Sei sicuro di voler eliminare le Offerte selezionate ?" then removes every promotion of the
