@@ -10,16 +10,11 @@ namespace {
 
 const QString kModulo = QStringLiteral("Magazzino");
 
-std::optional<qint64> numeroCodice(const QString& codice)
-{
-    return Articoli::codiceDaTesto(codice);
-}
-
 } // namespace
 
 Letto<Offerta> caricaOfferta(const QString& codice)
 {
-    const auto n = numeroCodice(codice);
+    const auto n = Articoli::codiceDaTesto(codice);
     if (!n)
         return Letto<Offerta>::assente();
     Letto<Offerta> o = Articoli::offertaArticolo(*n);
@@ -43,7 +38,7 @@ Esito eliminaArticoli(const QStringList& codici)
     QList<qint64> articoli;
     Esito e;
     for (const QString& c : codici) {
-        const auto n = numeroCodice(c);
+        const auto n = Articoli::codiceDaTesto(c);
         if (!n) {
             e = Esito::fallito(VbErr::DatabaseError, c);
             break;

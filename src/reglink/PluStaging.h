@@ -41,9 +41,6 @@ QString FormattaPrezzo(const QVariant& prezzo);
 // The code of the first department with that description; 1 when none matches, 0 when the query fails.
 int CodiceRepartoDaDescrizione(const QString& descrizione);
 
-// The command-file line (without CR LF): "P/" records in full-archive mode, "A/" records for changed articles.
-QString RecordPLU(const RigaStaging& r, bool flagPiruNEX);
-
 enum class EsitoPreparazione {
     Preparata,   // the staging table was rebuilt
     Vuota,       // no article selected: the table is left as it was

@@ -4,7 +4,6 @@
 #include "core/Contesto.h"
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
-#include "core/ui/frmTastiera.h"
 
 #include <QApplication>
 
@@ -15,13 +14,6 @@ namespace {
 const QString kModulo = QStringLiteral("Magazzino");
 
 } // namespace
-
-void mostraTastieraQuantita(QWidget* form)
-{
-    // Coming back from the keyboard must not reload the list.
-    app().saltaAggiornamento = true;
-    frmTastiera::apriPer(1, form, QStringLiteral("txtQtaPredef"), false);
-}
 
 bool applicaQuantitaPredefinita(QWidget* /*parent*/, const QString& testo)
 {
