@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
+#include "core/Wait.h"
 #include "core/store/OperazioniMagazzino.h"
 
 #include <QFile>
@@ -45,7 +46,7 @@ Letto<bool> VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi)
     return Letto<bool>::trovato(true);
 }
 
-EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
+EsitoAdeguamento adeguaCodici()
 {
     EsitoAdeguamento r;
     const Letto<QList<Articoli::CodiceDaEstendere>> letti = Articoli::codiciDaEstendere();
@@ -63,8 +64,7 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
         r.esito = Esito::fallito(VbErr::PermissionDenied, doppio);
         return r;
     }
-    if (pausa)
-        pausa();
+    AttesaSenzaInput(500);
 
     for (const Articoli::CodiceDaEstendere& c : candidati) {
         const QString codTesto = QString::number(c.cod);

@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <optional>
 
 namespace StockOperations {
@@ -30,9 +29,9 @@ struct EsitoAdeguamento
     QStringList doppi;  // lines appended to the duplicate list
 };
 // The barcode extension. Each candidate is written in its own transaction, so a rerun resumes
-// with the first candidate that was not finished. `pausa` runs once before the first candidate
-// (the duplicate list has been removed by then).
-EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa = {});
+// with the first candidate that was not finished. The old duplicate list is removed first, then
+// half a second passes with user input held back.
+EsitoAdeguamento adeguaCodici();
 
 // True when some article (deleted ones too) holds `barCode`; its line is then added to `doppi`.
 // A failed read is reported as such: the extension never writes a barcode it could not check.

@@ -46,7 +46,7 @@ bool adeguaCodiciConConferma(QWidget* /*parent*/)
     EsitoAdeguamento r;
     {
         Clessidra c;
-        r = adeguaCodici([] { AttesaSenzaInput(500); });
+        r = adeguaCodici();
     }
     const bool cambiato = r.completati > 0;
     if (!r.esito) {
