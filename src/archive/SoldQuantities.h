@@ -18,7 +18,7 @@ struct RigaPLU
     QString qtaTesto; // column "Qtà": the sum as decimal text
 };
 
-struct Venduto
+struct [[nodiscard]] Venduto
 {
     bool ok = true;       // false on a database error (logged); the list then shows nothing
     QList<RigaPLU> righe; // rows for lstPLU

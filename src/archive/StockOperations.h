@@ -19,7 +19,7 @@ std::optional<double> quantitaPredefinita(const QString& testo);
 // Sets the stock of every article (logically deleted ones too) to `quantita`.
 Esito aggiornaQuantita(double quantita);
 
-struct EsitoAdeguamento
+struct [[nodiscard]] EsitoAdeguamento
 {
     Esito esito;        // a failure stops the run; candidates done before it stay done
     int candidati = 0;  // four-digit rows with an empty Note at the start
