@@ -158,13 +158,15 @@ Esito eliminaArticolo(const QString& codMateriale)
     return n ? Articoli::elimina(*n) : Esito::riuscito(); // a code that is not a number matches no row
 }
 
-QString descrizioneArticolo(const QString& codMateriale)
+Letto<QString> descrizioneArticolo(const QString& codMateriale)
 {
     const std::optional<qint64> n = Articoli::codiceDaTesto(codMateriale);
     const Letto<Articolo> a = n ? Articoli::perCodice(*n) : Letto<Articolo>::assente();
-    if (!a.trovatoValore())
-        return {};
-    return a.valore->descrizione.isNull() ? QStringLiteral(" ") : a.valore->descrizione;
+    if (!a.ok)
+        return Letto<QString>::fallito(a.errore);
+    if (!a.valore)
+        return Letto<QString>::assente();
+    return Letto<QString>::trovato(a.valore->descrizione.isNull() ? QStringLiteral(" ") : a.valore->descrizione);
 }
 
 int filtraTastoQuantita(int keyAscii, const QString& testoAttuale)

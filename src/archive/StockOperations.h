@@ -42,8 +42,8 @@ Esito azzeraFrontalini();
 
 // Removes the article with its extra barcodes and promotions, in one transaction.
 Esito eliminaArticolo(const QString& codMateriale);
-// The description the deletion question shows (" " for a Null one); empty when no such article.
-QString descrizioneArticolo(const QString& codMateriale);
+// The description the deletion question shows (" " for a Null one); none when no such article.
+Letto<QString> descrizioneArticolo(const QString& codMateriale);
 
 // Key filter of txtQtaPredef: the code to let through, 0 to drop the key.
 int filtraTastoQuantita(int keyAscii, const QString& testoAttuale);

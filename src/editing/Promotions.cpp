@@ -52,33 +52,31 @@ Esito eliminaArticoli(const QStringList& codici)
     return e;
 }
 
-QList<Offerta> offerte(const QDate& dal)
+Letto<QList<RigaOfferta>> elenco(const QDate& dal)
 {
+    const QString proc = QStringLiteral("VediTutteLePromozioni");
     if (!dal.isValid()) {
-        ScriviErrore(kModulo, QStringLiteral("VediTutteLePromozioni"), VbErr::TypeMismatch, QStringLiteral("MaskDal"));
-        return {};
+        ScriviErrore(kModulo, proc, VbErr::TypeMismatch, QStringLiteral("MaskDal"));
+        return Letto<QList<RigaOfferta>>::fallito(QStringLiteral("MaskDal"));
     }
     const Letto<QList<Offerta>> offerte = Articoli::offerteDal(dal);
     if (!offerte.ok) {
-        ScriviErrore(kModulo, QStringLiteral("VediTutteLePromozioni"), VbErr::DatabaseError, offerte.errore);
-        return {};
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, offerte.errore);
+        return Letto<QList<RigaOfferta>>::fallito(offerte.errore);
     }
-    return *offerte.valore;
-}
-
-QStringList rigaElenco(int numero, const Offerta& o)
-{
-    const Articoli::TestiOfferta t = Articoli::testiOfferta(o);
-    return {QString::number(numero), t.articolo,          t.descrizione,   t.dal, t.al,
-            t.scontoValore,          t.scontoPercentuale, t.prezzoScontato};
-}
-
-QList<QStringList> elenco(const QDate& dal)
-{
-    QList<QStringList> rows;
-    for (const Offerta& o : offerte(dal))
-        rows << rigaElenco(int(rows.size()) + 1, o);
-    return rows;
+    QList<RigaOfferta> righe;
+    for (const Offerta& o : *offerte.valore) {
+        const Letto<Articoli::TestiOfferta> t = Articoli::testiOfferta(o);
+        if (!t.ok) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, t.errore);
+            return Letto<QList<RigaOfferta>>::fallito(t.errore);
+        }
+        righe << RigaOfferta{o,
+                             {QString::number(righe.size() + 1), t.valore->articolo, t.valore->descrizione,
+                              t.valore->dal, t.valore->al, t.valore->scontoValore, t.valore->scontoPercentuale,
+                              t.valore->prezzoScontato}};
+    }
+    return Letto<QList<RigaOfferta>>::trovato(righe);
 }
 
 std::optional<PrezzoScontato> prezzoScontato(double prezzo, const QString& sconto, bool percento)

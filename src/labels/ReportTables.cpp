@@ -123,7 +123,10 @@ Esito ValorizzaTabellaDiStampa(const QList<Articoli::Offerta>& offerte)
         offerte, [](const Articoli::Offerta& o, QVariantList& v) {
             // The discounted price as the list shows it, read back and written with two decimals;
             // one that is not a number stops the fill.
-            const Articoli::TestiOfferta t = Articoli::testiOfferta(o);
+            const Letto<Articoli::TestiOfferta> letti = Articoli::testiOfferta(o);
+            if (!letti.ok)
+                return Esito::fallito(VbErr::DatabaseError, letti.errore);
+            const Articoli::TestiOfferta& t = *letti.valore;
             const auto prezzo = Vb::cdbl(t.prezzoScontato);
             if (!prezzo)
                 return Esito::fallito(VbErr::TypeMismatch, t.prezzoScontato);

@@ -70,8 +70,15 @@ bool eliminaArticoloConConferma(QWidget* /*parent*/, const QString& codMateriale
         ScriviErrore(kModulo, QStringLiteral("Elimina_click"), VbErr::InvalidUseOfNull);
         return false;
     }
-    const QString descrizione = descrizioneArticolo(codMateriale);
-    if (Msg::box(QStringLiteral("Sicuro di eliminare: ") + descrizione + QStringLiteral(" ?"),
+    const Letto<QString> descrizione = descrizioneArticolo(codMateriale);
+    if (!descrizione.ok) {
+        // Asking about an article that could not be read would be asking blind.
+        ScriviErrore(kModulo, QStringLiteral("Elimina_click"), VbErr::DatabaseError, descrizione.errore);
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura del PLU non riuscita - PLU non eliminato"));
+        return false;
+    }
+    if (Msg::box(QStringLiteral("Sicuro di eliminare: ") + descrizione.valore.value_or(QString()) +
+                     QStringLiteral(" ?"),
                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes) != QMessageBox::Yes)
         return false;
     const Esito e = eliminaArticolo(codMateriale);
