@@ -38,6 +38,7 @@
 #include <QUdpSocket>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -47,6 +48,15 @@ constexpr int kArticoli = 50000;
 constexpr int kVendite = 20000;
 constexpr int kComandi = 2000;
 constexpr int kGiri = 3;
+
+// A step that failed measures nothing: the run stops there.
+void riuscito(bool ok, const char* passo)
+{
+    if (!ok) {
+        std::fprintf(stderr, "%s non riuscito\n", passo);
+        std::exit(1);
+    }
+}
 
 double migliore(const std::function<void()>& f, int giri = kGiri)
 {
@@ -111,9 +121,11 @@ void stagingEFile()
         QElapsedTimer t;
         t.start();
         PannelloProva pannello;
-        PluStaging::PreparaTabxInvio(true, pannello);
+        riuscito(PluStaging::PreparaTabxInvio(true, pannello) == PluStaging::EsitoPreparazione::Preparata,
+                 "PreparaTabxInvio");
         soloStaging = double(t.nsecsElapsed()) / 1e6;
-        PluStaging::ScriviFilePLU(QStringLiteral("B"), pannello);
+        riuscito(PluStaging::ScriviFilePLU(QStringLiteral("B"), pannello) == PluStaging::EsitoFile::Scritto,
+                 "ScriviFilePLU");
         soloFile = double(t.nsecsElapsed()) / 1e6 - soloStaging;
     });
     dimensione = QFile(PluStaging::percorsoFilePLU(QStringLiteral("B"))).size();
@@ -190,7 +202,8 @@ void prenotazione(const QStringList& barcode)
     const QString path = Paths::inProgramFolder(QStringLiteral("PLUQuidar1.txt"));
     TextFile::writeLines(path, righe);
     app().flagPiruNEX = true;
-    const double booking = migliore([&] { StockBooking::AggiornaQuantitaDaFilePLU(path, 1); });
+    const double booking =
+        migliore([&] { riuscito(StockBooking::AggiornaQuantitaDaFilePLU(path, 1).ok, "AggiornaQuantitaDaFilePLU"); });
     const double bare = migliore([&] {
         Db::Transaction t;
         QSqlQuery u(Db::dbNegozio());

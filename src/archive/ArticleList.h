@@ -49,7 +49,7 @@ inline QColor blu()
 }
 
 // Result of one load: what goes into the list and the totals.
-struct Caricamento
+struct [[nodiscard]] Caricamento
 {
     bool aperto = true; // false when the query could not be run
     qint64 totVoci = 0; // records of the query, deleted ones included (lblTotVociMaga)

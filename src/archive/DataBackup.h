@@ -29,7 +29,7 @@ QString nomeCartellaDatata(const QDateTime& quando);
 // Files named in `skip` (absolute paths) are left out. Stops at the first failure.
 bool copiaCartella(const QString& source, const QString& destination, QString* error, const QStringList& skip = {});
 
-struct EsitoSalvataggio
+struct [[nodiscard]] EsitoSalvataggio
 {
     Esito esito;
     bool spazioInsufficiente = false;
@@ -44,7 +44,7 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando = QDat
 // The database file of a picked folder (DbNegozio.db in any letter case); empty when none.
 QString trovaDatabase(const QString& folder);
 // What switching to another database came to.
-struct EsitoCambio
+struct [[nodiscard]] EsitoCambio
 {
     Esito esito;      // the switch
     Esito riapertura; // after a switch that failed once the database in use was closed: its reopening

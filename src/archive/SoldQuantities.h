@@ -19,7 +19,7 @@ struct RigaPLU
     QString qtaTesto; // column "Qtà": the sum as decimal text
 };
 
-struct Venduto
+struct [[nodiscard]] Venduto
 {
     bool ok = true;       // false on a database error or a quantity past 64 bits (logged): nothing listed
     QList<RigaPLU> righe; // rows for lstPLU

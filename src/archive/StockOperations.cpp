@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
+#include "core/Wait.h"
 #include "core/store/OperazioniMagazzino.h"
 
 #include <QFile>
@@ -45,7 +46,7 @@ Letto<bool> VerificaBarCodeDoppio(const QString& barCode, QStringList* doppi)
     return Letto<bool>::trovato(true);
 }
 
-EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
+EsitoAdeguamento adeguaCodici()
 {
     EsitoAdeguamento r;
     const Letto<QList<Articoli::CodiceDaEstendere>> letti = Articoli::codiciDaEstendere();
@@ -63,8 +64,7 @@ EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa)
         r.esito = Esito::fallito(VbErr::PermissionDenied, doppio);
         return r;
     }
-    if (pausa)
-        pausa();
+    AttesaSenzaInput(500);
 
     for (const Articoli::CodiceDaEstendere& c : candidati) {
         const QString codTesto = QString::number(c.cod);
@@ -158,13 +158,15 @@ Esito eliminaArticolo(const QString& codMateriale)
     return n ? Articoli::elimina(*n) : Esito::riuscito(); // a code that is not a number matches no row
 }
 
-QString descrizioneArticolo(const QString& codMateriale)
+Letto<QString> descrizioneArticolo(const QString& codMateriale)
 {
     const std::optional<qint64> n = Articoli::codiceDaTesto(codMateriale);
     const Letto<Articolo> a = n ? Articoli::perCodice(*n) : Letto<Articolo>::assente();
-    if (!a.trovatoValore())
-        return {};
-    return a.valore->descrizione.isNull() ? QStringLiteral(" ") : a.valore->descrizione;
+    if (!a.ok)
+        return Letto<QString>::fallito(a.errore);
+    if (!a.valore)
+        return Letto<QString>::assente();
+    return Letto<QString>::trovato(a.valore->descrizione.isNull() ? QStringLiteral(" ") : a.valore->descrizione);
 }
 
 int filtraTastoQuantita(int keyAscii, const QString& testoAttuale)

@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <optional>
 
 namespace StockOperations {
@@ -20,7 +19,7 @@ std::optional<double> quantitaPredefinita(const QString& testo);
 // Sets the stock of every article (logically deleted ones too) to `quantita`.
 Esito aggiornaQuantita(double quantita);
 
-struct EsitoAdeguamento
+struct [[nodiscard]] EsitoAdeguamento
 {
     Esito esito;        // a failure stops the run; candidates done before it stay done
     int candidati = 0;  // four-digit rows with an empty Note at the start
@@ -30,9 +29,9 @@ struct EsitoAdeguamento
     QStringList doppi;  // lines appended to the duplicate list
 };
 // The barcode extension. Each candidate is written in its own transaction, so a rerun resumes
-// with the first candidate that was not finished. `pausa` runs once before the first candidate
-// (the duplicate list has been removed by then).
-EsitoAdeguamento adeguaCodici(const std::function<void()>& pausa = {});
+// with the first candidate that was not finished. The old duplicate list is removed first, then
+// half a second passes with user input held back.
+EsitoAdeguamento adeguaCodici();
 
 // True when some article (deleted ones too) holds `barCode`; its line is then added to `doppi`.
 // A failed read is reported as such: the extension never writes a barcode it could not check.
@@ -43,8 +42,8 @@ Esito azzeraFrontalini();
 
 // Removes the article with its extra barcodes and promotions, in one transaction.
 Esito eliminaArticolo(const QString& codMateriale);
-// The description the deletion question shows (" " for a Null one); empty when no such article.
-QString descrizioneArticolo(const QString& codMateriale);
+// The description the deletion question shows (" " for a Null one); none when no such article.
+Letto<QString> descrizioneArticolo(const QString& codMateriale);
 
 // Key filter of txtQtaPredef: the code to let through, 0 to drop the key.
 int filtraTastoQuantita(int keyAscii, const QString& testoAttuale);

@@ -122,15 +122,6 @@ Esito marcaModificato(qint64 codice, bool modificato, const QString& tipoVariazi
     return ok ? Esito::riuscito() : dbFallito(err);
 }
 
-Esito marcaEliminato(qint64 codice, bool eliminato)
-{
-    QString err;
-    return Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = ? WHERE CodMateriale = ?"),
-                    {eliminato ? 1 : 0, codice}, &err)
-               ? Esito::riuscito()
-               : dbFallito(err);
-}
-
 Letto<QStringList> fornitori()
 {
     // In the order the database returns them, as the supplier boxes have always listed them.

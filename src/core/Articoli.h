@@ -82,9 +82,8 @@ Esito elimina(qint64 codice);
 // Empties Magazzino, BarCodeUlteriori and Offerte together (renumbering imports).
 Esito svuotaArchivio();
 
-// Marks: Modificato (with TipoVariazione when not null) and Eliminato.
+// The Modificato mark, with TipoVariazione when not null.
 Esito marcaModificato(qint64 codice, bool modificato = true, const QString& tipoVariazione = {});
-Esito marcaEliminato(qint64 codice, bool eliminato);
 
 // Distinct non-empty suppliers in the order the database returns them.
 Letto<QStringList> fornitori();

@@ -1,7 +1,6 @@
 #pragma once
-// The shop database: one SQLite connection to Dati/DbNegozio.db for the whole run. The two
-// handles of the old program (dbNegozio for queries, cnNegozio for statements) are this one
-// connection. Small helpers run bound statements and report failure without throwing.
+// The shop database: one SQLite connection to Dati/DbNegozio.db for the whole run, for queries
+// and statements alike. Small helpers run bound statements and report failure without throwing.
 #include "core/ErrorLog.h"
 #include "core/Read.h"
 
@@ -14,10 +13,6 @@
 namespace Db {
 
 QSqlDatabase dbNegozio();
-inline QSqlDatabase cnNegozio()
-{
-    return dbNegozio();
-}
 bool isOpen();
 QString currentPath();
 

@@ -4,7 +4,7 @@
 
 namespace Istanza {
 
-enum class Blocco { Unica, GiaInUso, Errore };
+enum class [[nodiscard]] Blocco{Unica, GiaInUso, Errore};
 
 // Takes <program folder>/tavrino.lock for this process. GiaInUso: another running program holds
 // it; Errore: it cannot be made (folder missing or read-only).

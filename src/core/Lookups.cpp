@@ -74,5 +74,7 @@ QString TrovaCodiceFornitore(const QString& codMateriale)
 
 void CreaDSNUtente()
 {
-    Config::DSNUtente::scriviCreato();
+    if (!Config::DSNUtente::scriviCreato())
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("CreaDSNUtente"), VbErr::PermissionDenied,
+                     QStringLiteral("[DSNUtente] Creato"));
 }

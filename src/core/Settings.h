@@ -12,7 +12,7 @@ void LeggiTastieraVisibile();
 void ImpostaTestiStato(int mode);
 
 // [DataSistema] Data against today.
-enum class EsitoData { Scritta, DataPosteriore, Illeggibile, ScritturaFallita };
+enum class [[nodiscard]] EsitoData{Scritta, DataPosteriore, Illeggibile, ScritturaFallita};
 EsitoData ControllaDataDiSistema(const QDate& today = QDate::currentDate());
 
 // [RegCassa] PiruNEX: false only for "FALSO" in any case; a missing or empty key is written "Falso".

@@ -34,11 +34,6 @@ QString casella(const QString& s)
     return s.isNull() ? QStringLiteral("") : s;
 }
 
-std::optional<qint64> codiceNumerico(const QString& codice)
-{
-    return Articoli::codiceDaTesto(codice);
-}
-
 bool leggiFlag(const QString& key)
 {
     return Config::Generale::flag(key);
@@ -57,7 +52,7 @@ std::optional<QString> nuovoCodice()
 
 std::optional<ArticoloEditor> carica(const QString& codice)
 {
-    const auto n = codiceNumerico(codice);
+    const auto n = Articoli::codiceDaTesto(codice);
     if (!n)
         return std::nullopt;
     const Letto<Articolo> letto = Articoli::perCodice(*n);
@@ -181,7 +176,7 @@ Esito salva(const ArticoloEditor& a, const QString& codiceModifica, QString* cod
     // The stored row, changed in the editor's columns only; a new article starts empty.
     Articolo r;
     if (!codiceModifica.isEmpty()) {
-        const auto n = codiceNumerico(codiceModifica);
+        const auto n = Articoli::codiceDaTesto(codiceModifica);
         if (!n)
             return fail(VbErr::TypeMismatch, codiceModifica);
         const Letto<Articolo> letto = Articoli::perCodice(*n);
@@ -221,7 +216,7 @@ Esito salva(const ArticoloEditor& a, const QString& codiceModifica, QString* cod
 
 Esito elimina(const QString& codice)
 {
-    const auto n = codiceNumerico(codice);
+    const auto n = Articoli::codiceDaTesto(codice);
     if (!n)
         return Esito::fallito(VbErr::TypeMismatch, codice);
     const Esito e = Articoli::elimina(*n);

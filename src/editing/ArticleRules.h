@@ -40,7 +40,7 @@ std::optional<ArticoloEditor> carica(const QString& codice);
 // The box that made the check fail.
 enum class Campo { Nessuno, Desc, Qta, Acquisto, Um, Genere, Fornitore, Costo, Iva, CodFornitore };
 
-struct Verifica
+struct [[nodiscard]] Verifica
 {
     enum Esito { Ok, CampoVuoto, NonNumerico, BarCodeDoppio, ChiediCodFornitore, Errore } esito = Ok;
     Campo campo = Campo::Nessuno;

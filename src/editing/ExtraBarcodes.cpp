@@ -51,10 +51,4 @@ int aggiungi(QStringList& celle, const QString& code, const QString& barCodePrin
     return -1;
 }
 
-QString articoloDaBarcode(const QString& barCode)
-{
-    const Letto<qint64> c = Articoli::codicePerBarCodeUlteriore(barCode);
-    return c.trovatoValore() ? QString::number(*c.valore) : QString();
-}
-
 } // namespace ExtraBarcodes

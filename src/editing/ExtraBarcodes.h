@@ -22,7 +22,4 @@ Esito registra(const QString& codice, const QString& codPerTabProd, const QStrin
 // Returns the row used, or -1 when nothing was added (also when the grid is full).
 int aggiungi(QStringList& celle, const QString& code, const QString& barCodePrincipale);
 
-// The article an extra barcode belongs to (the first one), or an empty text.
-QString articoloDaBarcode(const QString& barCode);
-
 } // namespace ExtraBarcodes

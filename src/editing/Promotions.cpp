@@ -10,16 +10,11 @@ namespace {
 
 const QString kModulo = QStringLiteral("Magazzino");
 
-std::optional<qint64> numeroCodice(const QString& codice)
-{
-    return Articoli::codiceDaTesto(codice);
-}
-
 } // namespace
 
 Letto<Offerta> caricaOfferta(const QString& codice)
 {
-    const auto n = numeroCodice(codice);
+    const auto n = Articoli::codiceDaTesto(codice);
     if (!n)
         return Letto<Offerta>::assente();
     Letto<Offerta> o = Articoli::offertaArticolo(*n);
@@ -43,7 +38,7 @@ Esito eliminaArticoli(const QStringList& codici)
     QList<qint64> articoli;
     Esito e;
     for (const QString& c : codici) {
-        const auto n = numeroCodice(c);
+        const auto n = Articoli::codiceDaTesto(c);
         if (!n) {
             e = Esito::fallito(VbErr::DatabaseError, c);
             break;
@@ -57,33 +52,31 @@ Esito eliminaArticoli(const QStringList& codici)
     return e;
 }
 
-QList<Offerta> offerte(const QDate& dal)
+Letto<QList<RigaOfferta>> elenco(const QDate& dal)
 {
+    const QString proc = QStringLiteral("VediTutteLePromozioni");
     if (!dal.isValid()) {
-        ScriviErrore(kModulo, QStringLiteral("VediTutteLePromozioni"), VbErr::TypeMismatch, QStringLiteral("MaskDal"));
-        return {};
+        ScriviErrore(kModulo, proc, VbErr::TypeMismatch, QStringLiteral("MaskDal"));
+        return Letto<QList<RigaOfferta>>::fallito(QStringLiteral("MaskDal"));
     }
     const Letto<QList<Offerta>> offerte = Articoli::offerteDal(dal);
     if (!offerte.ok) {
-        ScriviErrore(kModulo, QStringLiteral("VediTutteLePromozioni"), VbErr::DatabaseError, offerte.errore);
-        return {};
+        ScriviErrore(kModulo, proc, VbErr::DatabaseError, offerte.errore);
+        return Letto<QList<RigaOfferta>>::fallito(offerte.errore);
     }
-    return *offerte.valore;
-}
-
-QStringList rigaElenco(int numero, const Offerta& o)
-{
-    const Articoli::TestiOfferta t = Articoli::testiOfferta(o);
-    return {QString::number(numero), t.articolo,          t.descrizione,   t.dal, t.al,
-            t.scontoValore,          t.scontoPercentuale, t.prezzoScontato};
-}
-
-QList<QStringList> elenco(const QDate& dal)
-{
-    QList<QStringList> rows;
-    for (const Offerta& o : offerte(dal))
-        rows << rigaElenco(int(rows.size()) + 1, o);
-    return rows;
+    QList<RigaOfferta> righe;
+    for (const Offerta& o : *offerte.valore) {
+        const Letto<Articoli::TestiOfferta> t = Articoli::testiOfferta(o);
+        if (!t.ok) {
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, t.errore);
+            return Letto<QList<RigaOfferta>>::fallito(t.errore);
+        }
+        righe << RigaOfferta{o,
+                             {QString::number(righe.size() + 1), t.valore->articolo, t.valore->descrizione,
+                              t.valore->dal, t.valore->al, t.valore->scontoValore, t.valore->scontoPercentuale,
+                              t.valore->prezzoScontato}};
+    }
+    return Letto<QList<RigaOfferta>>::trovato(righe);
 }
 
 std::optional<PrezzoScontato> prezzoScontato(double prezzo, const QString& sconto, bool percento)

@@ -25,13 +25,16 @@ Esito salva(const Offerta& o);
 // Removes every promotion of each article (codes as listed) and marks them, all or nothing.
 Esito eliminaArticoli(const QStringList& codici);
 
-// The promotions of lstOfferte from `dal` on, by DataDAL; a failed read is logged and lists none.
-QList<Offerta> offerte(const QDate& dal);
-// The row of lstOfferte for the `numero`th promotion: "Cod", "CodArt", "Descrizione", "DAL", "AL",
-// "Sconto Valore", "Sconto Percentuale", "Prezzo Scontato".
-QStringList rigaElenco(int numero, const Offerta& o);
-// The rows of lstOfferte from `dal` on.
-QList<QStringList> elenco(const QDate& dal);
+// One row of lstOfferte: the promotion and its texts "Cod" (the running number), "CodArt",
+// "Descrizione", "DAL", "AL", "Sconto Valore", "Sconto Percentuale", "Prezzo Scontato".
+struct RigaOfferta
+{
+    Offerta offerta;
+    QStringList testo;
+};
+// The rows of lstOfferte from `dal` on, by DataDAL. A failed read, of the promotions or of an
+// article, is logged and returned as a failure: the list never shows "NON TROVATO" for it.
+Letto<QList<RigaOfferta>> elenco(const QDate& dal);
 
 // The promotional price text for a price and a discount; `azzeraSconto` when it came out below 0.
 struct PrezzoScontato

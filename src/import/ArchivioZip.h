@@ -8,7 +8,7 @@
 #include <memory>
 
 // Why a member could not be read; the text of the error says it in Italian for the user.
-enum class GuastoZip { Nessuno, Assente, Danneggiato, TroppoGrande };
+enum class [[nodiscard]] GuastoZip{Nessuno, Assente, Danneggiato, TroppoGrande};
 
 class FlussoZip;
 

@@ -672,8 +672,19 @@ public:
     bool apri(const QString& path, QString* errore)
     {
         m_path = path;
-        ProtocolloXls p;
-        p.foglio = [this](const QString& nome) { m_nomi << nome + QLatin1Char('$'); };
+        // The run for the names gives no rows.
+        class Nomi final : public DestinatarioXls
+        {
+        public:
+            explicit Nomi(QStringList& nomi) : m_nomi(nomi) {}
+            void foglio(const QString& nome) override { m_nomi << nome + QLatin1Char('$'); }
+            bool riga(quint32, const RigaCelle&) override { return true; }
+
+        private:
+            QStringList& m_nomi;
+        };
+        Nomi nomi(m_nomi);
+        ProtocolloXls p(nomi);
         return LettoreXls::esegui(path, -1, p, errore);
     }
     QStringList fogli() const override { return m_nomi; }
@@ -687,19 +698,32 @@ public:
             *errore = QStringLiteral("foglio inesistente");
             return false;
         }
-        ProtocolloXls p;
-        bool intestazione = true;
-        int larghezza = 0;
-        p.riga = [&](quint32, const RigaCelle& celle) {
-            larghezza = std::max(larghezza, int(celle.size()));
-            if (colonne)
-                *colonne = larghezza;
-            if (intestazione) {
-                intestazione = false;
-                return true;
+        // The run for one sheet gives its rows; the first is the header.
+        class Righe final : public DestinatarioXls
+        {
+        public:
+            Righe(const std::function<bool(const RigaCelle&)>& riga, int* colonne) : m_riga(riga), m_colonne(colonne) {}
+            void foglio(const QString&) override {}
+            bool riga(quint32, const RigaCelle& celle) override
+            {
+                m_larghezza = std::max(m_larghezza, int(celle.size()));
+                if (m_colonne)
+                    *m_colonne = m_larghezza;
+                if (m_intestazione) {
+                    m_intestazione = false;
+                    return true;
+                }
+                return m_riga(celle);
             }
-            return riga(celle);
+
+        private:
+            const std::function<bool(const RigaCelle&)>& m_riga;
+            int* m_colonne;
+            int m_larghezza = 0;
+            bool m_intestazione = true;
         };
+        Righe righe(riga, colonne);
+        ProtocolloXls p(righe);
         return LettoreXls::esegui(m_path, i, p, errore);
     }
 

@@ -80,7 +80,7 @@ constexpr int kLunghezzaB = 129;
 constexpr qint64 kDimensioneMassima = 64LL * 1024 * 1024;
 
 // A file looked at as a whole before any of it is applied.
-struct EsameFile
+struct [[nodiscard]] EsameFile
 {
     enum class Stato {
         Pronto,     // every line a whole record: `righe` holds them

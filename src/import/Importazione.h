@@ -45,7 +45,7 @@ QString ControllaPosizioniTesto(const ImpostazioniImport& imp);
 QString ControllaPosizioniXLS(const ImpostazioniImport& imp);
 
 // What a finished import tells the user after "Operazione terminata".
-struct RiepilogoImport
+struct [[nodiscard]] RiepilogoImport
 {
     int lette = 0;          // lines (rows) of the file that hold something
     int saltate = 0;        // of those, the ones that made no article

@@ -37,7 +37,7 @@ Esito registra(const FileIN& f);
 class PollCartellaIN
 {
 public:
-    struct Risultato
+    struct [[nodiscard]] Risultato
     {
         int importati = 0;       // files applied in this pass
         bool variazioni = false; // a variation file among them (the article list is to reload)
@@ -62,7 +62,7 @@ protected:
     virtual bool eliminaFile(const QString& percorso);
 
 private:
-    enum class Esame { Applicato, GiaApplicato, DaRiprovare, Scartato };
+    enum class [[nodiscard]] Esame{Applicato, GiaApplicato, DaRiprovare, Scartato};
     Esame applica(const QString& percorso, const QString& nome, const QString& firma, ProgressSink& progresso,
                   Risultato& r);
     bool scarta(const QString& percorso, const QString& nome, const QString& firma, const QString& motivo,

@@ -71,8 +71,7 @@ qsizetype ProtocolloXls::consuma()
             if (disp < 5 + qsizetype(n))
                 return 0;
             ++m_fogli;
-            if (foglio)
-                foglio(QString::fromUtf8(p + 5, n));
+            m_destinatario.foglio(QString::fromUtf8(p + 5, n));
             return 5 + n;
         }
         case 'R': {
@@ -146,7 +145,7 @@ qsizetype ProtocolloXls::consuma()
         m_riga[col] = c;
         if (--m_celleRestanti == 0) {
             m_stato = 1;
-            if (riga && !riga(m_indiceRiga, m_riga)) {
+            if (!m_destinatario.riga(m_indiceRiga, m_riga)) {
                 m_fermato = true;
                 return -1;
             }

@@ -6,18 +6,26 @@
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
+
+// What a reading of the child's answer hands its sheets and rows to.
+class DestinatarioXls
+{
+public:
+    virtual ~DestinatarioXls() = default;
+    // A sheet's name, in the workbook's order.
+    virtual void foglio(const QString& nome) = 0;
+    // A row that holds a value, with its index in the sheet; false stops the reading.
+    virtual bool riga(quint32 indice, const RigaCelle& celle) = 0;
+};
 
 // Reads the child's answer as it arrives (see tools/tavrino-xls for the records).
 class ProtocolloXls
 {
 public:
-    std::function<void(const QString& nome)> foglio;
-    // A row that holds a value, with its index in the sheet; false stops the reading.
-    std::function<bool(quint32 indice, const RigaCelle& celle)> riga;
+    explicit ProtocolloXls(DestinatarioXls& destinatario) : m_destinatario(destinatario) {}
 
-    // False on a violation of the protocol or its bounds (errore() tells which), or when `riga`
-    // asked to stop (fermato()). Nothing more is accepted afterwards.
+    // False on a violation of the protocol or its bounds (errore() tells which), or when the
+    // destination's `riga` asked to stop (fermato()). Nothing more is accepted afterwards.
     bool aggiungi(const char* dati, qsizetype n);
     bool completo() const { return m_completo; } // the end record arrived, nothing after it
     bool fermato() const { return m_fermato; }
@@ -35,6 +43,7 @@ private:
     bool violazione(const QString& e);
     qsizetype consuma(); // bytes used from m_buffer for the next unit; 0 when it is not whole yet, -1 on error
 
+    DestinatarioXls& m_destinatario;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     int m_stato = 0; // 0 magic, 1 record, 2 cells of a row, 3 refusal code, 4 done

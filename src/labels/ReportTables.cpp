@@ -7,7 +7,6 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
-#include <functional>
 
 namespace ReportTables {
 
@@ -22,35 +21,17 @@ Esito fallito(const QString& procedura, VbErr e, const QString& dettaglio)
     return es;
 }
 
-Letto<Righe> leggi(const QString& sql, const QVariantList& valori, int colonne)
+template <class Riga, std::size_t N> QString nomiColonne(const Colonna<Riga> (&colonne)[N])
 {
-    QSqlQuery q = Db::query(sql, valori);
-    if (!q.isActive())
-        return Letto<Righe>::fallito(q.lastError().text());
-    Righe out;
-    while (q.next()) {
-        QStringList r;
-        r.reserve(colonne);
-        for (int c = 0; c < colonne; ++c)
-            r << q.value(c).toString();
-        out << r;
-    }
-    if (q.lastError().isValid())
-        return Letto<Righe>::fallito(q.lastError().text());
-    return Letto<Righe>::trovato(out);
+    QStringList nomi;
+    for (const Colonna<Riga>& c : colonne)
+        nomi << QLatin1Char('"') + QString::fromUtf8(c.nome) + QLatin1Char('"');
+    return nomi.join(QStringLiteral(", "));
 }
 
-} // namespace
-
-namespace {
-
-// The values of one row to write; an empty list skips the row, a failure stops the fill.
-template <class T> using ValoriRiga = std::function<Esito(const T& riga, QVariantList& valori)>;
-
-// Empties `tabella` and writes `righe` into it through `insert`, all in one transaction.
-template <class T>
-Esito riempi(const QString& proc, const QString& tabella, const QString& insert, const QList<T>& righe,
-             const ValoriRiga<T>& valoriRiga)
+// Empties `tabella` and writes `righe` into it, each field into its column, in one transaction.
+template <class Riga, std::size_t N>
+Esito riempi(const QString& proc, const QString& tabella, const Colonna<Riga> (&colonne)[N], const QList<Riga>& righe)
 {
     Db::Transaction t;
     if (!t.ok())
@@ -58,19 +39,17 @@ Esito riempi(const QString& proc, const QString& tabella, const QString& insert,
     QString errore;
     if (!Db::exec(QStringLiteral("DELETE FROM ") + tabella, {}, &errore))
         return fallito(proc, VbErr::DatabaseError, errore);
+    QStringList segni;
+    for (std::size_t i = 0; i < N; ++i)
+        segni << QStringLiteral("?");
     QSqlQuery ins(Db::dbNegozio());
-    if (!ins.prepare(insert))
+    if (!ins.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                         .arg(tabella, nomiColonne(colonne), segni.join(QStringLiteral(", ")))))
         return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
-    for (const T& r : righe) {
-        QVariantList v;
-        if (const Esito e = valoriRiga(r, v); !e) {
-            ScriviErrore(kModulo, proc, e);
-            return e;
-        }
-        if (v.isEmpty())
-            continue;
-        for (int i = 0; i < v.size(); ++i)
-            ins.bindValue(i, v.at(i));
+    for (const Riga& r : righe) {
+        // A field never set stays Null, as a column the old fill did not write.
+        for (std::size_t i = 0; i < N; ++i)
+            ins.bindValue(int(i), r.*(colonne[i].campo));
         if (!ins.exec())
             return fallito(proc, VbErr::DatabaseError, ins.lastError().text());
     }
@@ -80,70 +59,91 @@ Esito riempi(const QString& proc, const QString& tabella, const QString& insert,
     return Esito::riuscito();
 }
 
+template <class Riga, std::size_t N> Letto<QList<Riga>> leggi(const QString& tabella, const Colonna<Riga> (&colonne)[N])
+{
+    QSqlQuery q = Db::query(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(nomiColonne(colonne), tabella));
+    if (!q.isActive())
+        return Letto<QList<Riga>>::fallito(q.lastError().text());
+    QList<Riga> out;
+    while (q.next()) {
+        Riga r;
+        for (std::size_t i = 0; i < N; ++i)
+            r.*(colonne[i].campo) = q.value(int(i)).toString();
+        out << r;
+    }
+    if (q.lastError().isValid())
+        return Letto<QList<Riga>>::fallito(q.lastError().text());
+    return Letto<QList<Riga>>::trovato(out);
+}
+
 } // namespace
 
 Esito ValorizzaTabReportMagazzino(const QList<Articoli::ArticoloElencato>& articoli, bool sottoMinimo)
 {
-    const QString insert = sottoMinimo
-                               ? QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
-                                                "\"Quantità\", Giacenze, UnitaMisura, Costo, Costo2) "
-                                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
-                               : QStringLiteral("INSERT INTO rptMagazzino (CodProdotto, Descrizione, Categoria, "
-                                                "\"Quantità\", Colore, UnitaMisura, Costo, Costo2) "
-                                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    const QString proc = QStringLiteral("ValorizzaTabReportMagazzino");
     Articoli::FormatoElenco formato;
-    return riempi<Articoli::ArticoloElencato>(
-        QStringLiteral("ValorizzaTabReportMagazzino"), QStringLiteral("rptMagazzino"), insert, articoli,
-        [sottoMinimo, &formato](const Articoli::ArticoloElencato& a, QVariantList& v) {
-            const Articoli::TestiArticolo t = formato.testi(a);
-            const QString categoria = t.reparto.isEmpty() ? QStringLiteral("***") : t.reparto;
-            if (!sottoMinimo) {
-                v = {t.codiceFornitore, t.descrizione, categoria,        t.quantita,
-                     t.prezzoVendita,   t.barCode,     t.prezzoAcquisto, t.fornitore};
-                return Esito::riuscito();
-            }
-            // Compared as the list shows them, with two decimals; no number stops the fill.
-            const auto minimo = Articoli::numeroMostrato(a.minimo);
-            const auto qta = Articoli::numeroMostrato(a.quantita);
-            if (!minimo || !qta)
-                return Esito::fallito(VbErr::TypeMismatch, t.codice);
-            if (*minimo >= *qta)
-                v = {t.codice, t.descrizione, categoria,       t.quantita,
-                     t.minimo, t.unitaMisura, t.prezzoVendita, t.fornitore};
-            return Esito::riuscito();
-        });
+    QList<RigaReportMagazzino> righe;
+    for (const Articoli::ArticoloElencato& a : articoli) {
+        const Articoli::TestiArticolo t = formato.testi(a);
+        RigaReportMagazzino r;
+        r.descrizione = t.descrizione;
+        r.reparto = t.reparto.isEmpty() ? QStringLiteral("***") : t.reparto;
+        r.quantita = t.quantita;
+        r.fornitore = t.fornitore;
+        if (!sottoMinimo) {
+            r.codiceFornitore = t.codiceFornitore;
+            r.prezzoVendita = t.prezzoVendita;
+            r.barCode = t.barCode;
+            r.prezzoAcquisto = t.prezzoAcquisto;
+            righe << r;
+            continue;
+        }
+        // Compared as the list shows them, with two decimals; no number stops the fill.
+        const auto minimo = Articoli::numeroMostrato(a.minimo);
+        const auto qta = Articoli::numeroMostrato(a.quantita);
+        if (!minimo || !qta)
+            return fallito(proc, VbErr::TypeMismatch, t.codice);
+        if (*minimo < *qta)
+            continue;
+        // The under-minimum fill has always put other values under the same headings: the
+        // article's own code under "Cod.  For.", its unit under "BarCode", its sale price under
+        // "Costo", and nothing under "Prezzo di Vendita".
+        r.codiceFornitore = t.codice;
+        r.minimo = t.minimo;
+        r.barCode = t.unitaMisura;
+        r.prezzoAcquisto = t.prezzoVendita;
+        righe << r;
+    }
+    return riempi(proc, QStringLiteral("rptMagazzino"), kColonneMagazzino, righe);
 }
 
 Esito ValorizzaTabellaDiStampa(const QList<Articoli::Offerta>& offerte)
 {
-    return riempi<Articoli::Offerta>(
-        QStringLiteral("ValorizzaTabellaDiStampa"), QStringLiteral("rptProdotti"),
-        QStringLiteral("INSERT INTO rptProdotti (Descrizione, Reparto, Costo, CodProdotto, Prezzo2, "
-                       "CostoAcquisto) VALUES (?, ?, ?, ?, ?, ?)"),
-        offerte, [](const Articoli::Offerta& o, QVariantList& v) {
-            // The discounted price as the list shows it, read back and written with two decimals;
-            // one that is not a number stops the fill.
-            const Articoli::TestiOfferta t = Articoli::testiOfferta(o);
-            const auto prezzo = Vb::cdbl(t.prezzoScontato);
-            if (!prezzo)
-                return Esito::fallito(VbErr::TypeMismatch, t.prezzoScontato);
-            v = {t.descrizione, t.dal, t.al, t.scontoValore, t.scontoPercentuale, Vb::money(*prezzo)};
-            return Esito::riuscito();
-        });
+    const QString proc = QStringLiteral("ValorizzaTabellaDiStampa");
+    QList<RigaReportOfferte> righe;
+    for (const Articoli::Offerta& o : offerte) {
+        const Letto<Articoli::TestiOfferta> letti = Articoli::testiOfferta(o);
+        if (!letti.ok)
+            return fallito(proc, VbErr::DatabaseError, letti.errore);
+        const Articoli::TestiOfferta& t = *letti.valore;
+        // The discounted price as the list shows it, read back and written with two decimals;
+        // one that is not a number stops the fill.
+        const auto prezzo = Vb::cdbl(t.prezzoScontato);
+        if (!prezzo)
+            return fallito(proc, VbErr::TypeMismatch, t.prezzoScontato);
+        righe << RigaReportOfferte{t.descrizione, t.dal, t.al, t.scontoValore, t.scontoPercentuale, Vb::money(*prezzo)};
+    }
+    return riempi(proc, QStringLiteral("rptProdotti"), kColonneOfferte, righe);
 }
 
-Letto<Righe> righeMagazzino()
+Letto<QList<RigaReportMagazzino>> righeMagazzino()
 {
-    return leggi(QStringLiteral("SELECT CodProdotto, Descrizione, Categoria, \"Quantità\", Colore, UnitaMisura, "
-                                "Costo, Costo2 FROM rptMagazzino ORDER BY rowid"),
-                 {}, 8);
+    return leggi(QStringLiteral("rptMagazzino"), kColonneMagazzino);
 }
 
-Letto<Righe> righeOfferte()
+Letto<QList<RigaReportOfferte>> righeOfferte()
 {
-    return leggi(QStringLiteral("SELECT Descrizione, Reparto, Costo, CodProdotto, Prezzo2, CostoAcquisto "
-                                "FROM rptProdotti ORDER BY rowid"),
-                 {}, 6);
+    return leggi(QStringLiteral("rptProdotti"), kColonneOfferte);
 }
 
 Letto<Righe> righeVenduto(const QDate& dal, const QDate& al)

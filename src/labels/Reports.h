@@ -3,6 +3,7 @@
 // the quantities sold in a period (rptPLU) and the promotions list (rptOfferte), with their
 // captions, column widths and run-time labels.
 #include "labels/ReportRenderer.h"
+#include "labels/ReportTables.h"
 
 #include <QDate>
 
@@ -12,10 +13,10 @@ namespace Reports {
 QString dataLunga(const QDate& d);
 
 // The stock list: rows from rptMagazzino; `valore` is the article window's stock value text.
-Report ReportMagazzino(QList<QStringList> righe, const QString& valore, const QDate& oggi);
+Report ReportMagazzino(const QList<ReportTables::RigaReportMagazzino>& righe, const QString& valore, const QDate& oggi);
 // The sold quantities: rows (Qta, Descrizione, EAN); the period as the pickers hold it.
 Report rptPLU(QList<QStringList> righe, const QDate& dal, const QDate& al);
 // The promotions: rows from rptProdotti.
-Report rptOfferte(QList<QStringList> righe, const QDate& oggi);
+Report rptOfferte(const QList<ReportTables::RigaReportOfferte>& righe, const QDate& oggi);
 
 } // namespace Reports

@@ -17,7 +17,7 @@ namespace RegLink {
 QString percorsoNonTrasmessi(const QString& porta);
 
 // What a command file's send came to.
-struct EsitoComandi
+struct [[nodiscard]] EsitoComandi
 {
     // False when the transfer stopped (too many time-outs, serial port not connected, class 9);
     // true otherwise, also when some lines were answered with an error (they are in the failure file).

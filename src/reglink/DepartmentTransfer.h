@@ -41,10 +41,8 @@ QString percorsoFileREP(const QString& suffisso);
 // VAT code is missing (the records before it stay in the file).
 void CreaFileInvioREPARTI(const QString& suffisso, bool& esito);
 
-enum class EsitoDiretto {
-    Inviato,
-    NessunReparto,
-    IvaMancante,
+enum class [[nodiscard]] EsitoDiretto{
+    Inviato, NessunReparto, IvaMancante,
     PortaChiusa,    // the port closed under the transfer
     NessunaRisposta // the register never answered the wake-up: nothing was sent
 };

@@ -47,13 +47,6 @@ QString CalcolaChecksum(const QString& testo)
     return dueCifre(sommaModulo(TextFile::encode(testo)));
 }
 
-std::optional<int> CalcolaChecksumNumero(const QString& testo)
-{
-    if (testo.size() > 255)
-        return std::nullopt;
-    return sommaModulo(TextFile::encode(testo));
-}
-
 QByteArray FrameComando(const QString& comando)
 {
     return incornicia(comando.trimmed());

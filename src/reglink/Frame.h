@@ -34,8 +34,6 @@ constexpr char CAN = 24;
 
 // Sum of the Windows-1252 codes kept modulo 256, then modulo 100, as two digits ("00" for "").
 QString CalcolaChecksum(const QString& testo);
-// The same as a number 0-99; nullopt (overflow) for a text longer than 255 characters.
-std::optional<int> CalcolaChecksumNumero(const QString& testo);
 
 // STX + trimmed command + checksum of the trimmed text + ETX.
 QByteArray FrameComando(const QString& comando);

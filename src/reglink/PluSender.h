@@ -25,7 +25,7 @@ QList<CassaDaServire> casseConfigurate(const ImpostazioniRegCassa& rc, const QSt
 
 // What happens to the marks after a send that served `servite` registers. Only a send that every
 // register configured by serial port accepted clears them; a network-only register 1 never does.
-enum class Segni { Mantieni, Chiedi, Azzera };
+enum class [[nodiscard]] Segni{Mantieni, Chiedi, Azzera};
 Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite);
 
 // Clears every article's changed mark, then a short wait. The articles in `daTenere` (codes) are

@@ -224,14 +224,6 @@ void aggiungiRecord(QString& s, const RigaStaging& r, bool flagPiruNEX)
 
 } // namespace
 
-QString RecordPLU(const RigaStaging& r, bool flagPiruNEX)
-{
-    QString s;
-    s.reserve(96);
-    aggiungiRecord(s, r, flagPiruNEX);
-    return s;
-}
-
 EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p, const QDate& oggi)
 {
     // Everything is read first: no cursor stays open while the staging table is written.

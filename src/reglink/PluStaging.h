@@ -41,10 +41,7 @@ QString FormattaPrezzo(const QVariant& prezzo);
 // The code of the first department with that description; 1 when none matches, 0 when the query fails.
 int CodiceRepartoDaDescrizione(const QString& descrizione);
 
-// The command-file line (without CR LF): "P/" records in full-archive mode, "A/" records for changed articles.
-QString RecordPLU(const RigaStaging& r, bool flagPiruNEX);
-
-enum class EsitoPreparazione {
+enum class [[nodiscard]] EsitoPreparazione{
     Preparata,   // the staging table was rebuilt
     Vuota,       // no article selected: the table is left as it was
     TroppeRighe, // full archive with more PLUs than numbers: refused, the table is left as it was
@@ -59,7 +56,7 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
 // <program folder>/FilePLU<suffisso>.txt
 QString percorsoFilePLU(const QString& suffisso);
 
-enum class EsitoFile { Scritto, Vuoto, Errore };
+enum class [[nodiscard]] EsitoFile{Scritto, Vuoto, Errore};
 
 // ScriviFilePLU: writes the staged rows in barcode order; an old file is deleted first. With no
 // staged row it says "Nessun Articolo da inviare!!!" and leaves no file. lblRecTot gets the row count.

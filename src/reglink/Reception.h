@@ -10,7 +10,7 @@
 
 namespace Reception {
 
-enum class Esito {
+enum class [[nodiscard]] Esito{
     Completata,
     CartellaMancante, // [Cartelle] OUT not set: nothing was asked
     NonPronta,        // the register did not answer and the user gave up

@@ -46,12 +46,6 @@ QSerialPort::FlowControl HandshakingDa(const QString& parola)
     return QSerialPort::NoFlowControl;
 }
 
-QString StringaImpostazioni(const LineSettings& s)
-{
-    return s.velocita + QLatin1Char(',') + LetteraParita(s.parita) + QLatin1Char(',') + s.bitDati + QLatin1Char(',') +
-           s.bitStop;
-}
-
 bool ConfiguraPorta(QSerialPort& p, const QString& porta, const LineSettings& s, QString* errore)
 {
     auto fallisce = [&](const QString& perche) {
@@ -250,7 +244,6 @@ void LineaCassa::chiudiCanaleUDP()
 
 bool LineaCassa::apriCanaleUDP(const QString& indirizzo)
 {
-    m_indirizzo = indirizzo;
     m_ricevitoreUDP.svuota();
     // An address that does not parse leaves the channel closed: nothing is ever "sent" to it.
     if (!m_destinatario.setAddress(indirizzo)) {

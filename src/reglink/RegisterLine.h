@@ -22,8 +22,6 @@ constexpr int kErrPortaChiusa = 8018;
 QString LetteraParita(const QString& parola);
 // "Hardware" RTS/CTS, "Xon / Xoff" XON/XOFF (exactly so), anything else none.
 QSerialPort::FlowControl HandshakingDa(const QString& parola);
-// Speed, parity letter, data bits, stop bits: "9600,n,8,1".
-QString StringaImpostazioni(const LineSettings& s);
 
 // Sets the device path of port number `porta` and the line settings on `p` (closed). A setting the
 // port cannot take ("1,5" stop bits, a speed that is not a number) is a failure with *errore set.
@@ -60,7 +58,6 @@ public:
     bool scriviUDP(const QByteArray& dati); // one datagram to the register; false when not sent
     bool scrivi(const QByteArray& dati);    // on the line in use, by RegLink::risposte().canaleUDP
     void chiudiCanaleUDP();
-    QString indirizzoUDP() const { return m_indirizzo; }
     QString bufferCassa() const { return m_ricevitore.buffer(); }
 
     QSerialPort& Cassa() { return *m_cassa; }
@@ -79,7 +76,6 @@ private:
     QUdpSocket* m_winsock;
     RicevitoreSeriale m_ricevitore; // BufferCassa
     RicevitoreUDP m_ricevitoreUDP;  // a reply frame spread over several datagrams
-    QString m_indirizzo;
     QHostAddress m_destinatario;
 };
 

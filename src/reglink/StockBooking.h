@@ -23,7 +23,7 @@ struct Posizioni
 // FlagPiruNEX, or an article-by-article reception (mode 1): 3 and 12; a full dump of the other model: 4 and 8.
 Posizioni posizioniCampi(bool flagPiruNEX, int modo);
 
-struct Lettura
+struct [[nodiscard]] Lettura
 {
     bool aperto = false;
     QList<RecordRicevuto> records;
@@ -34,7 +34,7 @@ Lettura LeggiFilePLU(const QString& path, const Posizioni& pos);
 // The same reading of a file's bytes.
 Lettura LeggiTestoPLU(const QByteArray& bytes, const Posizioni& pos);
 
-struct EsitoPrenotazione
+struct [[nodiscard]] EsitoPrenotazione
 {
     bool ok = false;    // false: the file could not be read or the booking was rolled back
     int registrati = 0; // records that changed stock and history

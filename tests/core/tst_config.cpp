@@ -1,9 +1,12 @@
 // The typed settings: missing keys, the write-back of defaults, and the one answer for [Cartelle] OUT.
+#include "core/AppState.h"
 #include "core/IniFile.h"
+#include "core/Lookups.h"
 #include "core/config/Cartelle.h"
 #include "core/config/DSNUtente.h"
 #include "core/config/DataSistema.h"
 #include "core/config/Distributore.h"
+#include "core/config/Etichetta.h"
 #include "core/config/Flag.h"
 #include "core/config/Generali.h"
 #include "core/config/IvaTarvenit.h"
@@ -103,6 +106,31 @@ private Q_SLOTS:
             QStringList u = Config::UnitaMisura::elenco();
             QCOMPARE(u.mid(1, 5), QStringList({"U1", "U2", "U3", "gr", "U5"}));
         }
+    }
+
+    // A default that cannot be written back (the settings folder is gone) still holds for the run,
+    // and each failed write is in the error log.
+    void failedWriteBackIsLogged()
+    {
+        TestEnv env;
+        app().percorsoSetup = env.path(QStringLiteral("manca/Setup.ini"));
+        QVERIFY(!Config::Promozioni::avvisoAttivo());
+        QVERIFY(!Config::Generale::verificaCodiceFornitore());
+        QCOMPARE(Config::UnitaMisura::elenco(), QStringList({"", "Bot", "Pz", "Kg", "gr", "Lt", "Fogli", "Spicchi"}));
+        QCOMPARE(Config::Cartelle::outPerComandi(), QString("C:"));
+        QCOMPARE(Config::IvaTarvenit::codice(22), QString());
+        const Config::Etichetta e = Config::Etichetta::leggi();
+        QVERIFY(!e.convertiInEAN8 && !e.mostraBarcode);
+        QVERIFY(Config::Etichetta::selezioneStandard());
+        CreaDSNUtente();
+        QVERIFY(!QFile::exists(app().percorsoSetup));
+        const QString log = QString::fromLatin1(readAll(env.path(QStringLiteral("Dati/ErrorLog.dat"))));
+        for (const char* chiave : {"[Promozioni] AvvisoAttivo=Falso", "[Config] VerificaCodiceFornitore=Falso",
+                                   "[UnitaMisura] Unita7=Spicchi", "[Cartelle] OUT=C:", "[IVA TARVENIT] 22=?",
+                                   "[Etichetta] VediBARCODE=Falso", "[Etichetta] SelezioneStandard=Vero"})
+            QVERIFY2(log.contains(QLatin1String(chiave)), chiave);
+        QVERIFY(log.contains(QStringLiteral("Err.N.:70 *-Funzioni-ScriviINI-]")));
+        QVERIFY(log.contains(QStringLiteral("Err.N.:70 *-Funzioni-CreaDSNUtente-]")));
     }
 
     // What the start-up, the register link and the exports leave in Setup.ini, byte for byte:

@@ -350,13 +350,13 @@ private Q_SLOTS:
         QVERIFY(Promotions::salva({1, t.addDays(10), t.addDays(12), 0, 10, 9}));
         QVERIFY(Promotions::salva({2, t, t, 0, 5, 9.5}));
         QVERIFY(Promotions::salva({3, t.addDays(-5), t, 0, 5, 1})); // article missing
-        const auto rows = Promotions::elenco(t);
+        const auto rows = *Promotions::elenco(t).valore;
         QCOMPARE(rows.size(), 3);
-        QCOMPARE(rows.at(0),
+        QCOMPARE(rows.at(0).testo,
                  QStringList({"1", "2", "ART2", Vb::formatDate(t), Vb::formatDate(t), "0,00", "5", "9,50"}));
-        QCOMPARE(rows.at(1).at(3), Vb::formatDate(t.addDays(1)));
-        QCOMPARE(rows.at(1).at(5), QString("1,50"));
-        QCOMPARE(Promotions::elenco(t.addDays(-5)).first().at(2), QString("NON TROVATO"));
+        QCOMPARE(rows.at(1).testo.at(3), Vb::formatDate(t.addDays(1)));
+        QCOMPARE(rows.at(1).testo.at(5), QString("1,50"));
+        QCOMPARE(Promotions::elenco(t.addDays(-5)).valore->first().testo.at(2), QString("NON TROVATO"));
 
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
         env.answer({QMessageBox::Cancel});

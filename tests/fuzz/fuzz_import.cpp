@@ -36,19 +36,24 @@ void checkRiga(const RigaCelle& r)
 // The child's answer arriving in pieces of the sizes the first bytes give.
 void leggiRisposta(const QByteArray& dati)
 {
-    ProtocolloXls p;
-    int fogli = 0;
-    qint64 ultima = -1;
-    p.foglio = [&](const QString& nome) {
-        require(nome.size() <= int(ProtocolloXls::kMassimoNome));
-        ++fogli;
-    };
-    p.riga = [&](quint32 indice, const RigaCelle& r) {
-        require(qint64(indice) > ultima && !r.isEmpty() && !r.last().vuota());
-        ultima = indice;
-        checkRiga(r);
-        return true;
-    };
+    struct Controllo final : DestinatarioXls
+    {
+        int fogli = 0;
+        qint64 ultima = -1;
+        void foglio(const QString& nome) override
+        {
+            require(nome.size() <= int(ProtocolloXls::kMassimoNome));
+            ++fogli;
+        }
+        bool riga(quint32 indice, const RigaCelle& r) override
+        {
+            require(qint64(indice) > ultima && !r.isEmpty() && !r.last().vuota());
+            ultima = indice;
+            checkRiga(r);
+            return true;
+        }
+    } controllo;
+    ProtocolloXls p(controllo);
     qsizetype pos = 0;
     int pezzo = 0;
     while (pos < dati.size()) {
@@ -59,7 +64,7 @@ void leggiRisposta(const QByteArray& dati)
         }
         pos += n;
     }
-    require(fogli <= int(ProtocolloXls::kMassimoFogli));
+    require(controllo.fogli <= int(ProtocolloXls::kMassimoFogli));
 }
 
 void leggiCartella(const QByteArray& dati)

@@ -504,14 +504,18 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, risposta);
         QFETCH(bool, accettata);
-        ProtocolloXls p;
-        int righe = 0;
-        p.riga = [&](quint32, const RigaCelle& r) {
-            for (const Cella& c : r)
-                if (c.testo.size() > Cartella::kLunghezzaTesto)
-                    return false;
-            return ++righe > 0;
-        };
+        struct Righe final : DestinatarioXls
+        {
+            void foglio(const QString&) override {}
+            bool riga(quint32, const RigaCelle& r) override
+            {
+                for (const Cella& c : r)
+                    if (c.testo.size() > Cartella::kLunghezzaTesto)
+                        return false;
+                return true;
+            }
+        } righe;
+        ProtocolloXls p(righe);
         bool ok = true;
         for (char b : risposta) // a byte at a time: the pieces a pipe may give
             ok = ok && p.aggiungi(&b, 1);

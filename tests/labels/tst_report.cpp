@@ -81,6 +81,40 @@ QList<QVariantList> tabella(const QString& sql, int colonne)
     return out;
 }
 
+// A promotions report row in the report's column order.
+QStringList celle(const ReportTables::RigaReportOfferte& r)
+{
+    return {r.descrizione, r.dal, r.al, r.scontoValore, r.scontoPercentuale, r.prezzoScontato};
+}
+
+// The words printed on the line of `chiave`, left to right, each as "<column>:<text>", the column
+// being the one of `r`'s detail columns (as laid out from the paper's left edge) it lies in.
+QStringList rigaStampata(const QString& pdf, const Report& r, const QString& chiave)
+{
+    const QList<fixture::Parola> parole = fixture::parole(pdf);
+    QList<fixture::Parola> riga;
+    for (const fixture::Parola& p : parole)
+        if (p.testo == chiave)
+            for (const fixture::Parola& q : parole)
+                if (q.pagina == p.pagina && std::abs(q.box.center().y() - p.box.center().y()) < 2)
+                    riga << q;
+    std::sort(riga.begin(), riga.end(),
+              [](const fixture::Parola& a, const fixture::Parola& b) { return a.box.left() < b.box.left(); });
+    QStringList out;
+    for (const fixture::Parola& p : riga) {
+        int colonna = -1;
+        double x = r.margine / 20.0; // points
+        for (int c = 0; c < r.colonne.size(); ++c) {
+            const double x1 = x + r.colonne.at(c).larghezza / 20.0;
+            if (p.box.left() >= x - 0.5 && p.box.right() <= x1 + 0.5)
+                colonna = c;
+            x = x1;
+        }
+        out << QStringLiteral("%1:%2").arg(colonna).arg(p.testo);
+    }
+    return out;
+}
+
 QString erroriRegistrati(const TestEnv& env)
 {
     return QString::fromLatin1(readAll(env.path(QStringLiteral("Dati/ErrorLog.dat"))));
@@ -254,8 +288,9 @@ private Q_SLOTS:
         QVERIFY(ReportTables::ValorizzaTabellaDiStampa(offerte));
         const auto righe = ReportTables::righeOfferte();
         QVERIFY(righe.ok);
-        QCOMPARE(righe.valore->at(0), (QStringList{"Pasta", "01/12/2026", "31/12/2026", "0,50", "0", "1.234,50"}));
-        QCOMPARE(righe.valore->at(1).last(), QStringLiteral("0,90"));
+        QCOMPARE(celle(righe.valore->at(0)),
+                 (QStringList{"Pasta", "01/12/2026", "31/12/2026", "0,50", "0", "1.234,50"}));
+        QCOMPARE(righe.valore->at(1).prezzoScontato, QStringLiteral("0,90"));
 
         const QString testo =
             stampa(Reports::rptOfferte(*righe.valore, QDate(2026, 12, 9)), env.path(QStringLiteral("offerte.pdf")));
@@ -305,9 +340,12 @@ private Q_SLOTS:
         TestEnv env;
         const QDate oggi(2026, 12, 9);
         const QList<QStringList> righe{riga, riga};
+        const auto c = [&](int i) { return riga.value(i); };
+        const ReportTables::RigaReportMagazzino m{c(0), c(1), c(2), c(3), c(4), c(5), c(6), c(7), {}};
+        const ReportTables::RigaReportOfferte o{c(0), c(1), c(2), c(3), c(4), c(5)};
         const Report r = report == QLatin1String("rptPLU")       ? Reports::rptPLU(righe, oggi, oggi)
-                         : report == QLatin1String("rptOfferte") ? Reports::rptOfferte(righe, oggi)
-                                                                 : Reports::ReportMagazzino(righe, "1,00", oggi);
+                         : report == QLatin1String("rptOfferte") ? Reports::rptOfferte({o, o}, oggi)
+                                                                 : Reports::ReportMagazzino({m, m}, "1,00", oggi);
         const QString pdf = env.path(QStringLiteral("largo.pdf"));
         QVERIFY(!stampa(r, pdf).isEmpty());
         const QList<fixture::Parola> parole = fixture::parole(pdf);
@@ -388,6 +426,41 @@ private Q_SLOTS:
         testo = pdfText(printers.dir.filePath(printers.jobs().constLast()));
         QVERIFY(testo.contains(QStringLiteral("Elenco Offerte in Archivio")));
         QVERIFY(testo.contains(QStringLiteral("0,30")));
+        w.unload();
+    }
+
+    // Each value printed under its own heading: the stored columns whose names say something else
+    // (the sale price in Colore, the barcode in UnitaMisura, the supplier in Costo2, the days of a
+    // promotion in Reparto and Costo) come back into their fields and print in the headings' order.
+    void printedValuesUnderTheirHeadings()
+    {
+        TestEnv env;
+        ReportPrinters printers;
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO Reparti (Cod, Descrizione) VALUES (41, 'FORNO')")));
+        articolo(1, QStringLiteral("Pasta"), QStringLiteral("8001"), 3.0, 1.2, 0.8, QStringLiteral("41"));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Fornitore = 'Bianchi' WHERE CodMateriale = 1")));
+        const QDate dal = QDate::currentDate(), al = dal.addDays(9);
+        QVERIFY(Db::exec(QStringLiteral("INSERT INTO Offerte (Articolo, DataDAL, DataAL, ScontoVal, ScontoPer, Pezzi, "
+                                        "PrzScnt) VALUES (1, ?, ?, 0.3, 0, '1', 0.9)"),
+                         {Vb::isoDate(dal), Vb::isoDate(al)}));
+        Magazzino& w = finestra(1);
+
+        env.answer({QMessageBox::No});
+        Anteprima anteprima;
+        QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        QCOMPARE(anteprima.visto, QStringList{QStringLiteral("ReportMagazzino")});
+        QCOMPARE(rigaStampata(printers.job(printers.jobs().constLast()), Reports::ReportMagazzino({}, {}, dal),
+                              QStringLiteral("Pasta")),
+                 (QStringList{"0:F1", "1:Pasta", "2:FORNO", "3:3,00", "4:1,20", "5:8001", "6:0,80", "7:Bianchi"}));
+
+        w.cmdVediTutteLePromozioni->click();
+        anteprima.riarma();
+        QTest::mouseClick(w.cmdStampaElencoOfferte, Qt::LeftButton);
+        QCOMPARE(anteprima.visto.constLast(), QStringLiteral("rptOfferte"));
+        QCOMPARE(
+            rigaStampata(printers.job(printers.jobs().constLast()), Reports::rptOfferte({}, dal),
+                         QStringLiteral("Pasta")),
+            (QStringList{"0:Pasta", "1:" + Vb::formatDate(dal), "2:" + Vb::formatDate(al), "3:0,30", "4:0", "5:0,90"}));
         w.unload();
     }
 
@@ -497,10 +570,10 @@ private Q_SLOTS:
         QVERIFY(righe.ok);
         QCOMPARE(righe.valore->size(), 3);
         for (int r = 0; r < 3; ++r)
-            QCOMPARE(righe.valore->at(r), w.lstOfferte->lista()->righe().at(r).testo.mid(2));
-        QCOMPARE(righe.valore->at(0).first(), QStringLiteral("NON TROVATO"));
-        QCOMPARE(righe.valore->at(0).last(), QStringLiteral("1.234,50"));
-        QCOMPARE(righe.valore->at(1).at(3), QStringLiteral("0,25"));
+            QCOMPARE(celle(righe.valore->at(r)), w.lstOfferte->lista()->righe().at(r).testo.mid(2));
+        QCOMPARE(righe.valore->at(0).descrizione, QStringLiteral("NON TROVATO"));
+        QCOMPARE(righe.valore->at(0).prezzoScontato, QStringLiteral("1.234,50"));
+        QCOMPARE(righe.valore->at(1).scontoValore, QStringLiteral("0,25"));
         w.unload();
     }
 

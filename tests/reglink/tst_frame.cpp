@@ -11,7 +11,6 @@ private Q_SLOTS:
     void checksum_data();
     void checksum();
     void frameBytes();
-    void checksumNumeroLimit();
     void header_data();
     void header();
     void corruptHeaderIsNoAnswer_data();
@@ -41,7 +40,6 @@ void TstFrame::checksum()
     QFETCH(QString, text);
     QFETCH(QString, sum);
     QCOMPARE(CalcolaChecksum(text), sum);
-    QCOMPARE(CalcolaChecksumNumero(text).value_or(-1), sum.toInt());
 }
 
 void TstFrame::frameBytes()
@@ -57,12 +55,6 @@ void TstFrame::frameBytes()
                                                                 "\x03"));
     // The reception's request frames keep their text as it is.
     QCOMPARE(FrameTestoIntero(" ?/"), QByteArray("\x02 ?/42\x03"));
-}
-
-void TstFrame::checksumNumeroLimit()
-{
-    QVERIFY(CalcolaChecksumNumero(QString(255, QLatin1Char('a'))).has_value());
-    QVERIFY(!CalcolaChecksumNumero(QString(256, QLatin1Char('a'))).has_value());
 }
 
 void TstFrame::header_data()

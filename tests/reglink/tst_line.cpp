@@ -80,28 +80,25 @@ void TstLine::lineSettings_data()
 {
     QTest::addColumn<QString>("parita");
     QTest::addColumn<QString>("flusso");
-    QTest::addColumn<QString>("stringa");
+    QTest::addColumn<QString>("lettera");
     QTest::addColumn<int>("handshake");
-    auto row = [](const char* name, const QString& parita, const QString& flusso, const QString& stringa,
+    auto row = [](const char* name, const QString& parita, const QString& flusso, const QString& lettera,
                   QSerialPort::FlowControl handshake) {
-        QTest::newRow(name) << parita << flusso << stringa << int(handshake);
+        QTest::newRow(name) << parita << flusso << lettera << int(handshake);
     };
-    row("defaults", "Nessuna", "Nessuno", "9600,n,8,1", QSerialPort::NoFlowControl);
-    row("even, hardware", "Pari", "Hardware", "9600,e,8,1", QSerialPort::HardwareControl);
-    row("odd, xon", "Dispari", "Xon / Xoff", "9600,o,8,1", QSerialPort::SoftwareControl);
-    row("mark, xon without blanks", "Mark", "Xon/Xoff", "9600,m,8,1", QSerialPort::NoFlowControl);
-    row("space", "Spazio", "", "9600,s,8,1", QSerialPort::NoFlowControl);
-    row("unknown word", "pari", "hardware", "9600,n,8,1", QSerialPort::NoFlowControl);
+    row("defaults", "Nessuna", "Nessuno", "n", QSerialPort::NoFlowControl);
+    row("even, hardware", "Pari", "Hardware", "e", QSerialPort::HardwareControl);
+    row("odd, xon", "Dispari", "Xon / Xoff", "o", QSerialPort::SoftwareControl);
+    row("mark, xon without blanks", "Mark", "Xon/Xoff", "m", QSerialPort::NoFlowControl);
+    row("space", "Spazio", "", "s", QSerialPort::NoFlowControl);
+    row("unknown word", "pari", "hardware", "n", QSerialPort::NoFlowControl);
 }
 
 void TstLine::lineSettings()
 {
     QFETCH(QString, parita);
     QFETCH(QString, flusso);
-    LineSettings s;
-    s.parita = parita;
-    s.flusso = flusso;
-    QTEST(StringaImpostazioni(s), "stringa");
+    QTEST(LetteraParita(parita), "lettera");
     QTEST(int(HandshakingDa(flusso)), "handshake");
 }
 

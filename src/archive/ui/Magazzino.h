@@ -221,7 +221,8 @@ private:
     // The data reports' and exports' print buttons.
     void collegaStampe();
     void cmdVediTutteLePromozioni_Click();
-    void VediTutteLePromozioni();
+    // Fills lstOfferte; false, with the user told, when the promotions could not be read.
+    bool VediTutteLePromozioni();
     void cmdEliminaOfferta_Click();
     void cmdChiudiElencoOfferte_Click();
     PromozioneFrame* m_promo = nullptr;

@@ -3,6 +3,7 @@
 #include "archive/ui/Magazzino.h"
 #include "core/VbConvert.h"
 #include "core/ui/KeyFilter.h"
+#include "core/ui/Ui.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/ArchivioCallbacks.h"
 #include "editing/ui/Promotions.h"
@@ -77,8 +78,9 @@ void Magazzino::caricaOffertaArticolo(const QString& codice)
 void Magazzino::cmdVediTutteLePromozioni_Click()
 {
     if (frElencoPromozioni->isHidden()) {
+        if (!VediTutteLePromozioni())
+            return;
         ListMagazzino->setEnabled(false);
-        VediTutteLePromozioni();
         frElencoPromozioni->show();
     } else {
         frElencoPromozioni->hide();
@@ -86,20 +88,28 @@ void Magazzino::cmdVediTutteLePromozioni_Click()
     }
 }
 
-void Magazzino::VediTutteLePromozioni()
+bool Magazzino::VediTutteLePromozioni()
 {
     QDate dal = Vb::parseDate(MaskDal->text());
     if (!dal.isValid())
         dal = QDate::currentDate();
+    const Letto<QList<Promotions::RigaOfferta>> elenco = Promotions::elenco(dal);
+    if (!elenco.ok) {
+        // Half a list, or "NON TROVATO" for an article that is there, would mislead: none.
+        lstOfferte->lista()->setRighe({});
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura delle promozioni non riuscita"));
+        return false;
+    }
     QList<RigaLista> righe;
-    for (const Promotions::Offerta& o : Promotions::offerte(dal)) {
+    for (const Promotions::RigaOfferta& r : *elenco.valore) {
         RigaLista riga;
-        riga.testo = Promotions::rigaElenco(int(righe.size()) + 1, o);
+        riga.testo = r.testo;
         riga.colore.resize(riga.testo.size());
-        riga.offerta = o;
+        riga.offerta = r.offerta;
         righe << riga;
     }
     lstOfferte->lista()->setRighe(righe);
+    return true;
 }
 
 void Magazzino::cmdEliminaOfferta_Click()

@@ -4,7 +4,6 @@
 #include "core/Contesto.h"
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
-#include "core/ui/frmTastiera.h"
 
 #include <QApplication>
 
@@ -15,13 +14,6 @@ namespace {
 const QString kModulo = QStringLiteral("Magazzino");
 
 } // namespace
-
-void mostraTastieraQuantita(QWidget* form)
-{
-    // Coming back from the keyboard must not reload the list.
-    app().saltaAggiornamento = true;
-    frmTastiera::apriPer(1, form, QStringLiteral("txtQtaPredef"), false);
-}
 
 bool applicaQuantitaPredefinita(QWidget* /*parent*/, const QString& testo)
 {
@@ -54,7 +46,7 @@ bool adeguaCodiciConConferma(QWidget* /*parent*/)
     EsitoAdeguamento r;
     {
         Clessidra c;
-        r = adeguaCodici([] { AttesaSenzaInput(500); });
+        r = adeguaCodici();
     }
     const bool cambiato = r.completati > 0;
     if (!r.esito) {
@@ -78,8 +70,15 @@ bool eliminaArticoloConConferma(QWidget* /*parent*/, const QString& codMateriale
         ScriviErrore(kModulo, QStringLiteral("Elimina_click"), VbErr::InvalidUseOfNull);
         return false;
     }
-    const QString descrizione = descrizioneArticolo(codMateriale);
-    if (Msg::box(QStringLiteral("Sicuro di eliminare: ") + descrizione + QStringLiteral(" ?"),
+    const Letto<QString> descrizione = descrizioneArticolo(codMateriale);
+    if (!descrizione.ok) {
+        // Asking about an article that could not be read would be asking blind.
+        ScriviErrore(kModulo, QStringLiteral("Elimina_click"), VbErr::DatabaseError, descrizione.errore);
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura del PLU non riuscita - PLU non eliminato"));
+        return false;
+    }
+    if (Msg::box(QStringLiteral("Sicuro di eliminare: ") + descrizione.valore.value_or(QString()) +
+                     QStringLiteral(" ?"),
                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes) != QMessageBox::Yes)
         return false;
     const Esito e = eliminaArticolo(codMateriale);

@@ -9,9 +9,6 @@ class QWidget;
 
 namespace StockOperations {
 
-// Any mouse press in txtQtaPredef: the on-screen keyboard for it, over the article window `form`.
-void mostraTastieraQuantita(QWidget* form);
-
 // Flows of the window's buttons. Each returns true when the archive changed and the window
 // should reload its list (CaricaMagazzino with the mark flag False) and focus txtRicBarCode.
 

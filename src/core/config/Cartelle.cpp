@@ -27,7 +27,7 @@ QString Cartelle::outPerComandi()
     QString out = leggi().out;
     if (out.isEmpty()) {
         out = QStringLiteral("C:");
-        ScriviINI(app().percorsoSetup, kSezione, QStringLiteral("OUT"), out);
+        scriviPredefinito(kSezione, QStringLiteral("OUT"), out);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
+#include "core/config/Flag.h"
 
 namespace Config {
 namespace {
@@ -23,7 +24,7 @@ bool leggiFlag(const QString& chiave)
 {
     const QString v = leggi(chiave);
     if (mancante(v)) {
-        ScriviINI(app().percorsoSetup, kSezione, chiave, QStringLiteral("Falso"));
+        scriviPredefinito(kSezione, chiave, QStringLiteral("Falso"));
         return false;
     }
     return !iniIsFalso(v);
@@ -36,7 +37,7 @@ Etichetta Etichetta::leggi()
     Etichetta e;
     e.nomeAttivita = nomeAttivitaSalvato();
     if (mancante(Config::leggi(QStringLiteral("SelezioneStandard"))))
-        ScriviINI(app().percorsoSetup, kSezione, QStringLiteral("SelezioneStandard"), QStringLiteral("Falso"));
+        scriviPredefinito(kSezione, QStringLiteral("SelezioneStandard"), QStringLiteral("Falso"));
     e.convertiInEAN8 = leggiFlag(QStringLiteral("ConvertiCodFornitoreInEAN8"));
     e.mostraBarcode = leggiFlag(QStringLiteral("VediBARCODE"));
     return e;
@@ -58,7 +59,7 @@ bool Etichetta::selezioneStandard()
     QString v = Config::leggi(QStringLiteral("SelezioneStandard"));
     if (mancante(v)) {
         v = QStringLiteral("Vero");
-        ScriviINI(app().percorsoSetup, kSezione, QStringLiteral("SelezioneStandard"), v);
+        scriviPredefinito(kSezione, QStringLiteral("SelezioneStandard"), v);
     }
     return v.toUpper() == QLatin1String("VERO");
 }

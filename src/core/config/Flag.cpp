@@ -1,16 +1,25 @@
 #include "core/config/Flag.h"
 
 #include "core/AppState.h"
+#include "core/ErrorLog.h"
 #include "core/IniFile.h"
 
 namespace Config {
+
+void scriviPredefinito(const QString& sezione, const QString& chiave, const QString& valore)
+{
+    const QString setup = app().percorsoSetup;
+    if (!ScriviINI(setup, sezione, chiave, valore))
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ScriviINI"), VbErr::PermissionDenied,
+                     QStringLiteral("%1 [%2] %3=%4").arg(setup, sezione, chiave, valore));
+}
 
 bool leggiFlag(const QString& sezione, const QString& chiave, Vuoto vuoto)
 {
     const QString setup = app().percorsoSetup;
     const QString v = LeggiINI(setup, sezione, chiave, QStringLiteral("?"));
     if (v == QLatin1String("?") || (vuoto == Vuoto::Mancante && v.isEmpty())) {
-        ScriviINI(setup, sezione, chiave, iniBool(false));
+        scriviPredefinito(sezione, chiave, iniBool(false));
         return false;
     }
     return !iniIsFalso(v);

@@ -61,7 +61,7 @@ bool Generale::verificaCodiceFornitore()
     const QString chiave = QStringLiteral("VerificaCodiceFornitore");
     QString v = LeggiINI(setup(), QStringLiteral("Config"), chiave, QStringLiteral("?"));
     if (v == QLatin1String("?")) {
-        ScriviINI(setup(), QStringLiteral("Config"), chiave, iniBool(false));
+        scriviPredefinito(QStringLiteral("Config"), chiave, iniBool(false));
         return false;
     }
     return v.toUpper() == QLatin1String("VERO");

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
+#include "core/config/Flag.h"
 
 namespace Config {
 
@@ -12,7 +13,7 @@ QString IvaTarvenit::codice(int iva)
     const QString chiave = QString::number(iva);
     const QString v = LeggiINI(setup, sezione, chiave, QStringLiteral("?"));
     if (v == QLatin1String("?") || v.isEmpty()) {
-        ScriviINI(setup, sezione, chiave, QStringLiteral("?"));
+        scriviPredefinito(sezione, chiave, QStringLiteral("?"));
         return {};
     }
     return v;

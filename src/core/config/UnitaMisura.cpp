@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/IniFile.h"
+#include "core/config/Flag.h"
 
 #include <iterator>
 
@@ -23,10 +24,13 @@ QStringList UnitaMisura::elenco()
     static const char* const predefinite[] = {"Bot", "Pz", "Kg", "gr", "Lt", "Fogli", "Spicchi"};
     for (int i = 0; i < int(std::size(predefinite)); ++i)
         if (LeggiINI(setup, kSezione, chiave(i + 1), QStringLiteral("?")) == QLatin1String("?"))
-            ScriviINI(setup, kSezione, chiave(i + 1), QString::fromLatin1(predefinite[i]));
+            scriviPredefinito(kSezione, chiave(i + 1), QString::fromLatin1(predefinite[i]));
     QStringList out{QString()};
     for (int i = 1; i <= kUnitaMassime; ++i) {
-        const QString v = LeggiINI(setup, kSezione, chiave(i), QStringLiteral("?"));
+        QString v = LeggiINI(setup, kSezione, chiave(i), QStringLiteral("?"));
+        // A default that could not be written is still offered.
+        if (v == QLatin1String("?") && i <= int(std::size(predefinite)))
+            v = QString::fromLatin1(predefinite[i - 1]);
         if (v == QLatin1String("?"))
             break;
         out << v;

@@ -59,6 +59,8 @@ Letto<QList<Offerta>> offerteDal(const QDate& dal)
     QList<Offerta> out;
     while (q.next())
         out << leggiOfferta(q);
+    if (q.lastError().isValid())
+        return Letto<QList<Offerta>>::fallito(q.lastError().text());
     return Letto<QList<Offerta>>::trovato(out);
 }
 
@@ -89,14 +91,16 @@ Esito eliminaOfferte(const QList<qint64>& articoli)
     return ok ? Esito::riuscito() : dbFallito(err.isEmpty() ? t.errore() : err);
 }
 
-TestiOfferta testiOfferta(const Offerta& o)
+Letto<TestiOfferta> testiOfferta(const Offerta& o)
 {
     const Letto<Articolo> a = perCodice(o.articolo);
-    const bool trovato = a.trovatoValore() && !a.valore->descrizione.isNull();
-    return {QString::number(o.articolo), trovato ? a.valore->descrizione : QStringLiteral("NON TROVATO"),
-            Vb::formatDate(o.dal),       Vb::formatDate(o.al),
-            Vb::money(o.scontoVal),      Vb::cstr(o.scontoPer),
-            Vb::money(o.przScnt)};
+    if (!a.ok)
+        return Letto<TestiOfferta>::fallito(a.errore);
+    const bool trovato = a.valore && !a.valore->descrizione.isNull();
+    return Letto<TestiOfferta>::trovato({QString::number(o.articolo),
+                                         trovato ? a.valore->descrizione : QStringLiteral("NON TROVATO"),
+                                         Vb::formatDate(o.dal), Vb::formatDate(o.al), Vb::money(o.scontoVal),
+                                         Vb::cstr(o.scontoPer), Vb::money(o.przScnt)});
 }
 
 Letto<OfferteDelGiorno> offerteDelGiorno(const QDate& giorno)

@@ -45,7 +45,8 @@ struct TestiOfferta
     QString scontoPercentuale;
     QString prezzoScontato;
 };
-TestiOfferta testiOfferta(const Offerta& o);
+// A failed read of the article is a failure, never "NON TROVATO".
+Letto<TestiOfferta> testiOfferta(const Offerta& o);
 
 // Whether some promotion starts and whether some ends on `giorno`.
 struct OfferteDelGiorno

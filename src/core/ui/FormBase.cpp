@@ -134,9 +134,5 @@ QWidget* parentForNew()
 {
     return Contesto::finestre().principale();
 }
-void setMainWindow(QWidget* w)
-{
-    Contesto::finestre().impostaPrincipale(w);
-}
 
 } // namespace Forms

@@ -62,7 +62,6 @@ namespace Forms {
 
 // The parent of new top-level windows (the main window once it is set), so they stay above it.
 QWidget* parentForNew();
-void setMainWindow(QWidget* w);
 
 template <class T> QString key()
 {

@@ -33,7 +33,6 @@ public:
     void ResizeControls();
 
     // For tests and callers that want to know the state.
-    bool layoutPending() const { return m_pending; }
     QSize recordedSize() const { return {m_larghezza, m_altezza}; }
     int recordCount() const { return int(m_layout.size()); }
 

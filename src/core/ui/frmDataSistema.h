@@ -19,7 +19,6 @@ public:
     QPushButton* cmdOk = nullptr;
 
     void setDataMemorizzata(const QString& stored);
-    QDate dataScelta() const { return m_scelta; }
     void cmdOk_Click();
 
 protected:

@@ -18,8 +18,6 @@ public:
     QLabel* lblSottoVersione = nullptr;
     QTimer* TimerCarica = nullptr;
 
-    bool handedOver() const { return m_handedOver; }
-
 protected:
     void formLoad() override;
     void formActivate() override;

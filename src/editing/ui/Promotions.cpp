@@ -296,7 +296,7 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
         Msg::warn(QStringLiteral("Verificare le date per il periodo di promozione"));
         return false;
     }
-    const QDate oggiData = oggi();
+    const QDate oggiData = QDate::currentDate();
     const QDate dal = Vb::parseDate(m_c.MaskDal->text());
     const QDate al = Vb::parseDate(m_c.MaskAl->text());
     for (auto [box, vuotaBox, data] : {std::tuple{m_c.MaskDal, dalVuota, dal}, std::tuple{m_c.MaskAl, alVuota, al}}) {

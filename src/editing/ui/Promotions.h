@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -74,7 +73,6 @@ public:
     void cmdAnnullaPromozione_Click();
 
     bool scontoDaPrezzo() const { return m_scontoDaPrezzo; }
-    std::function<QDate()> oggi = [] { return QDate::currentDate(); };
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

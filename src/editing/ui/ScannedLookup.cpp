@@ -53,12 +53,3 @@ int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, ArchivioCallbacks& cb)
     }
     return keyAscii;
 }
-
-QString DescrizioneDaCodice(const QString& codice)
-{
-    const std::optional<qint64> n = Articoli::codiceDaTesto(codice);
-    const Letto<Articolo> a = n ? Articoli::perCodice(*n) : Letto<Articolo>::assente();
-    if (!a.trovatoValore() || a.valore->descrizione.isNull())
-        return QStringLiteral("NON TROVATO");
-    return a.valore->descrizione;
-}

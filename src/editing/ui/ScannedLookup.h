@@ -1,6 +1,6 @@
 #pragma once
 // The article window's barcode search box: a scanned or typed code opens the editor on its
-// article; and the description of an article by its code.
+// article.
 #include "editing/ui/ArchivioCallbacks.h"
 
 #include <QString>
@@ -17,6 +17,3 @@ void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb);
 // txtRicBarCode key press: Enter or Esc looks the box's text up, then empties and focuses the box.
 // Returns the key unchanged (the box keeps filling with other keys).
 int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, ArchivioCallbacks& cb);
-
-// Descrizione of the article, or "NON TROVATO".
-QString DescrizioneDaCodice(const QString& codice);

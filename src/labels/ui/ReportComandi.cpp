@@ -68,7 +68,7 @@ void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const QList<Arti
         ia.error(kPreparazioneFallita);
         return;
     }
-    const Letto<ReportTables::Righe> righe = ReportTables::righeMagazzino();
+    const auto righe = ReportTables::righeMagazzino();
     c.fine();
     if (!righe.ok) {
         ScriviErrore(QStringLiteral("ReportMagazzino"), QStringLiteral("DataReport_Initialize"), VbErr::DatabaseError,
@@ -114,7 +114,7 @@ void cmdStampaElencoOfferte_Click(Interaction& ia, QWidget* parent, const QList<
         ia.error(kPreparazioneFallita);
         return;
     }
-    const Letto<ReportTables::Righe> righe = ReportTables::righeOfferte();
+    const auto righe = ReportTables::righeOfferte();
     c.fine();
     if (!righe.ok) {
         ScriviErrore(QStringLiteral("rptOfferte"), QStringLiteral("DataReport_Initialize"), VbErr::DatabaseError,
