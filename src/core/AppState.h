@@ -74,6 +74,9 @@ struct AppState
     // must not start a second one on the same line.
     bool invioInCorso = false;
     bool ricezioneInCorso = false;
+    // The windows a transfer works through (the article window, the department window) must not
+    // close while one runs: the transfer would go on through a window that no longer exists.
+    bool trasferimentoInCorso() const { return invioInCorso || ricezioneInCorso; }
 
     WaitPolicy wait;
 

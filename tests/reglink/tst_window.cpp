@@ -20,9 +20,11 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
 
 namespace {
 
@@ -95,6 +97,23 @@ void tecnicoQuandoChiesto()
         t->deleteLater();
         QTest::keyClicks(f->TxtCodice, QStringLiteral("BORDASK"));
         QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+    t->start();
+}
+
+// Presses `pulsante` once, as soon as `quando` holds (checked every few milliseconds): the shop
+// keeper's click in the middle of a transfer.
+void premiQuando(QPointer<QPushButton> pulsante, std::function<bool()> quando)
+{
+    auto* t = new QTimer(pulsante); // goes with the window
+    t->setInterval(2);
+    QObject::connect(t, &QTimer::timeout, [t, pulsante, quando] {
+        if (!quando())
+            return;
+        t->stop();
+        t->deleteLater();
+        if (pulsante)
+            pulsante->click();
     });
     t->start();
 }
@@ -211,6 +230,125 @@ private Q_SLOTS:
         QVERIFY(!segnato(1));
         QVERIFY(segnato(2));
         QVERIFY(!segnato(3));
+    }
+
+    // The article window as the program shows it at start-up (modal), three changed articles and a
+    // register that refuses one of them ("04/00/00/"). The shop keeper answers No to "DEVI INVIARE
+    // SU ALTRA POSTAZIONE ?" and presses "Chiudi" while the marks are being cleared: the window
+    // stays until the send is over (the send still works through it), the refused article keeps
+    // its mark and the sent ones lose theirs; the next send of the changed articles sends the
+    // refused one alone, and "Chiudi" after the send closes the window.
+    void closeDuringTheSendWaitsForItsEnd()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        treArticoliSegnati();
+        articolo(4, "8004", 10, 0); // not changed: never sent
+        auto reg = FakeRegister::serial(fx.env, 41);
+        reg->setErrore("A/8002/", 4); // "Controllare i campi del comando", class 2
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = Forms::get<Magazzino>();
+        const QPointer<Magazzino> finestra(&w);
+        w.ckModificati->setChecked(true);
+        bool chiudiNellAttesa = true;
+        fx.env.interazione().answerWith = [&](const QString& testo, Interaction::Buttons) {
+            if (testo != QLatin1String("DEVI INVIARE SU ALTRA POSTAZIONE ?"))
+                return Interaction::Ok;
+            if (chiudiNellAttesa)
+                QTimer::singleShot(0, [finestra] {
+                    if (finestra)
+                        finestra->CmdUscita->click();
+                });
+            return Interaction::No;
+        };
+
+        bool apertaDopoInvio = false;
+        QStringList primoInvio, secondoInvio;
+        QList<bool> segniDopoPrimo;
+        QTimer::singleShot(0, [&] {
+            w.cmdInviaPLU->click();
+            apertaDopoInvio = finestra && finestra->isVisible();
+            if (!apertaDopoInvio)
+                return;
+            primoInvio = reg->commandsStartingWith("A/");
+            segniDopoPrimo = {segnato(1), segnato(2), segnato(3), segnato(4)};
+            reg->clearReceived();
+            chiudiNellAttesa = false;
+            w.cmdInviaPLU->click();
+            secondoInvio = reg->commandsStartingWith("A/");
+            w.CmdUscita->click();
+        });
+        w.showModal();
+
+        QVERIFY(apertaDopoInvio);
+        QCOMPARE(primoInvio, QStringList({"A/8001/ART 1/4/0/1.50/150.00/10.000/00010000/",
+                                          "A/8002/ART 2/4/0/1.50/150.00/10.000/00010000/",
+                                          "A/8003/ART 3/4/0/1.50/150.00/10.000/00010000/"}));
+        QCOMPARE(segniDopoPrimo, QList<bool>({false, true, false, false}));
+        QCOMPARE(secondoInvio, QStringList({"A/8002/ART 2/4/0/1.50/150.00/10.000/00010000/"}));
+        QCOMPARE(fx.env.interazione().notices,
+                 QStringList({"INVIO CASSA 1 TERMINATO", "PROCEDURA DI INVIO TERMINATA", "INVIO CASSA 1 TERMINATO",
+                              "PROCEDURA DI INVIO TERMINATA"}));
+        QCOMPARE(fx.viewed.size(), 1); // the failure file of the first send
+        QCOMPARE(reg->plu().keys(), QStringList({"8001", "8002", "8003"}));
+        QVERIFY(!segnato(1) && !segnato(2) && !segnato(3) && !segnato(4));
+        QTRY_VERIFY(finestra.isNull()); // closed after the send
+    }
+
+    // The same through the reception: "Chiudi" pressed while the register's sales are being read
+    // leaves the window open until the reception and the booking are over.
+    void closeDuringTheReceptionWaitsForItsEnd()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        app().metodoAcquisizione = 1;
+        articolo(1, "8001", 10);
+        articolo(2, "8002", 6);
+        auto reg = FakeRegister::serial(fx.env, 41);
+        reg->addPlu({1, "8001", "ART 1", "4", "1.50", "10.000", {}});
+        reg->addPlu({2, "8002", "ART 2", "4", "1.50", "6.000", {}});
+        reg->setVendite("8001", "2000");
+        reg->setVendite("8002", "500");
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+        const QPointer<Magazzino> finestra(&w);
+        tecnicoQuandoChiesto();
+        premiQuando(w.CmdUscita, [&reg] { return !reg->commandsStartingWith("h/").isEmpty(); });
+        w.cmdRiceviPLU->click();
+
+        QVERIFY(finestra && finestra->isVisible());
+        QCOMPARE(reg->commandsStartingWith("h/"), QStringList({"h/8001/", "h/8002/"}));
+        QCOMPARE(stock(1), 8.0);
+        QCOMPARE(stock(2), 5.5);
+        QCOMPARE(fx.env.messages().last(), QString("IMPORTAZIONE TERMINATA"));
+        w.CmdUscita->click();
+        QTRY_VERIFY(finestra.isNull());
+    }
+
+    // The department window's "Chiudi" pressed while the departments are being sent: the window
+    // (and the register's port it would close) stays until the send is over, and every department
+    // reaches the register.
+    void closeDuringTheDepartmentSendWaitsForItsEnd()
+    {
+        Fixture fx;
+        QVERIFY(Db::exec("DELETE FROM Reparti WHERE Cod > 3"));
+        QVERIFY(Db::exec("UPDATE Reparti SET Iva = 4"));
+        ScriviINI(fx.env.setup(), "IVA TARVENIT", "4", "1");
+        auto reg = FakeRegister::serial(fx.env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        ArchivioProva archivio;
+        RepartiWindow& w = Forms::get<RepartiWindow>(archivio);
+        const QPointer<RepartiWindow> finestra(&w);
+        w.showModeless();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        premiQuando(w.Uscita, [&reg] { return !reg->commandsStartingWith("D/").isEmpty(); });
+        w.Command1[2]->click();
+
+        QVERIFY(finestra && finestra->isVisible());
+        QCOMPARE(reg->reparti().keys(), QList<int>({1, 2, 3}));
+        QCOMPARE(fx.env.messages().last(), QString("Invio Terminato "));
+        w.Uscita->click();
+        QTRY_VERIFY(finestra.isNull());
     }
 
     // A register that stops answering part-way: the lines it never got follow the end line of the

@@ -622,6 +622,13 @@ void Magazzino::formActivate()
     focusRicBarCode();
 }
 
+bool Magazzino::formQueryUnload()
+{
+    // "Chiudi" or the window's close button during a transfer's waits: the window stays, the
+    // hourglass says why, and it can be closed once the transfer is over.
+    return !app().trasferimentoInCorso();
+}
+
 void Magazzino::changeEvent(QEvent* e)
 {
     FormBase::changeEvent(e);

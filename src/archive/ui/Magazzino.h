@@ -198,6 +198,8 @@ Q_SIGNALS:
 protected:
     void formLoad() override;
     void formActivate() override;
+    // Refused while a send or a reception runs: they work through this window's controls.
+    bool formQueryUnload() override;
     void changeEvent(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

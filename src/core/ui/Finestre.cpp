@@ -2,14 +2,15 @@
 
 #include "core/ui/FormBase.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 
 Finestre::Finestre()
 {
-    if (qApp)
-        qApp->installEventFilter(this);
+    // Under a QCoreApplication (no windows) qApp would be a wrong downcast.
+    if (QCoreApplication* a = QCoreApplication::instance())
+        a->installEventFilter(this);
 }
 
 void Finestre::finestraAttivata(QWidget* w)

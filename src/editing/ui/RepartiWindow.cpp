@@ -236,6 +236,11 @@ void RepartiWindow::formActivate()
     ListReparti_Click();
 }
 
+bool RepartiWindow::formQueryUnload()
+{
+    return !app().trasferimentoInCorso();
+}
+
 void RepartiWindow::formUnload()
 {
     if (app().parolaInterscambio == QLatin1String("QUIDAR")) {
@@ -509,8 +514,9 @@ void RepartiWindow::Annulla_Click()
 
 void RepartiWindow::Uscita_Click()
 {
+    if (!unload())
+        return; // the departments are still being sent
     m_archivio.nascondiLblTab();
-    unload();
     app().saltaAggiornamento = true;
 }
 

@@ -68,6 +68,9 @@ public:
 protected:
     void formLoad() override;
     void formActivate() override;
+    // Refused while the departments are being sent: the send works through this window and
+    // would lose the register's port, which the unload closes.
+    bool formQueryUnload() override;
     void formUnload() override;
 
 private:
