@@ -87,6 +87,7 @@ struct Lotto::Dati
     QString sqlAggiorna;
     QList<int> saltate; // positions in valori() that aggiorna does not write
     QString errore;
+    QSqlError ultimo; // the last failure, for what it says about the row
 
     // Statement `i`, prepared the first time, run with `valori`; nullptr (errore set) on failure.
     QSqlQuery* esegui(Istruzione i, const QVariantList& valori)
@@ -96,7 +97,8 @@ struct Lotto::Dati
             auto nuova = std::make_unique<QSqlQuery>(Db::dbNegozio());
             nuova->setForwardOnly(true);
             if (!nuova->prepare(i == Aggiorna ? sqlAggiorna : sqlDi(i))) {
-                errore = nuova->lastError().text();
+                ultimo = nuova->lastError();
+                errore = ultimo.text();
                 return nullptr;
             }
             q = std::move(nuova);
@@ -104,7 +106,8 @@ struct Lotto::Dati
         for (int k = 0; k < valori.size(); ++k)
             q->bindValue(k, valori.at(k));
         if (!q->exec()) {
-            errore = q->lastError().text();
+            ultimo = q->lastError();
+            errore = ultimo.text();
             return nullptr;
         }
         return q.get();
@@ -151,7 +154,7 @@ struct Lotto::Dati
     {
         QSqlQuery* q = esegui(i, valori);
         if (!q)
-            return dbFallito(errore);
+            return Db::esitoDi(ultimo);
         if (riga && q->numRowsAffected() != 1) {
             errore = testoNonTrovato(*riga);
             return dbFallito(errore);

@@ -160,6 +160,16 @@ QSqlQuery queryAvanti(const QString& sql, const QVariantList& values)
     return preparaEdEsegui(std::move(q), sql, values);
 }
 
+Esito esitoDi(const QSqlError& errore)
+{
+    // SQLite's extended result codes keep the primary code in the low byte.
+    bool numero = false;
+    const int codice = errore.nativeErrorCode().toInt(&numero) & 0xFF;
+    constexpr int kTroppoGrande = 18, kVincolo = 19, kTipoErrato = 20;
+    const bool rifiutata = numero && (codice == kVincolo || codice == kTipoErrato || codice == kTroppoGrande);
+    return Esito::fallito(rifiutata ? VbErr::RowRefused : VbErr::DatabaseError, errore.text());
+}
+
 bool exec(const QString& sql, const QVariantList& values, QString* error)
 {
     QSqlQuery q = query(sql, values);

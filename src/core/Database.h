@@ -5,6 +5,7 @@
 #include "core/Read.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -28,6 +29,11 @@ Esito verificaDatabase(const QString& path, const QStringList& required);
 
 // Writes [Tavrino] Percorso = the program folder to the program-location file.
 bool ScriviPercorsoProgramma();
+
+// A failed statement as an Esito: RowRefused when the database refused the row's values (a
+// constraint, a trigger, a value of the wrong type or size), DatabaseError for anything else (a
+// busy or locked database, a full disk, an I/O error), which is no fault of the row.
+Esito esitoDi(const QSqlError& errore);
 
 // Runs `sql` with positional values bound. On failure returns false and sets *error.
 bool exec(const QString& sql, const QVariantList& values = {}, QString* error = nullptr);

@@ -33,6 +33,8 @@ QString descrizioneErrore(VbErr e)
         return QStringLiteral("Utilizzo non valido di Null");
     case VbErr::DatabaseError:
         return QStringLiteral("Errore del database");
+    case VbErr::RowRefused:
+        return QStringLiteral("Valori non ammessi dal database");
     case VbErr::DatabaseNotFound:
         return QStringLiteral("Impossibile trovare il database");
     case VbErr::NotADatabase:

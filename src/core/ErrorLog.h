@@ -15,6 +15,7 @@ enum class VbErr : int {
     PathNotFound = 76,
     InvalidUseOfNull = 94,
     DatabaseError = 3146,
+    RowRefused = 3317, // the database refused the values of a row (a constraint or a trigger)
     DatabaseNotFound = 3024,
     NotADatabase = 3343,
 };

@@ -181,11 +181,19 @@ QStringList version5()
     return s;
 }
 
+// An applied file may have to stay in IN (its delete refused, or it grew after it was applied):
+// while it is there the row says so, and only such a row is read as the part of a file that
+// grew which was applied already.
+QStringList version6()
+{
+    return {QStringLiteral("ALTER TABLE FileINApplicati ADD COLUMN RestaInIN INTEGER NOT NULL DEFAULT 0")};
+}
+
 } // namespace
 
 const QList<QStringList>& steps()
 {
-    static const QList<QStringList> all = {version1(), version2(), version3(), version4(), version5()};
+    static const QList<QStringList> all = {version1(), version2(), version3(), version4(), version5(), version6()};
     return all;
 }
 

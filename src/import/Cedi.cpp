@@ -356,6 +356,17 @@ bool soloSpazi(QStringView t)
     return true;
 }
 
+// A line that does something in a file of its kind: an A line of kind "M" or "N" (other kinds
+// change nothing), a B line that names an EAN or an article code (the key of its B_CEDI row).
+bool rigaDelTipo(const QString& riga, TipoFile tipo)
+{
+    if (tipo == TipoFile::Articoli) {
+        const QString k = taglia(riga, campiA()[0]);
+        return k == QLatin1String("M") || k == QLatin1String("N");
+    }
+    return !taglia(riga, campiB()[4]).isEmpty() || !taglia(riga, campiB()[8]).isEmpty();
+}
+
 } // namespace
 
 Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso)
@@ -368,7 +379,7 @@ Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso
     return DatiPLUSigma(testo, progresso);
 }
 
-Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progresso)
+Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progresso, qsizetype primaDaApplicare)
 {
     ImportazioneInCorso inCorso;
     LasciaScorrereEventi();
@@ -383,13 +394,13 @@ Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progress
         return esito;
     Db::Transaction t;
     if (!t.ok())
-        return dbFallito(QStringLiteral("transaction"));
+        return dbFallito(t.errore());
     Articoli::Lotto articoli(kColonneA);
     progresso.setRange(0, int(righe.size()));
-    int n = 0;
-    for (const RigaA& r : std::as_const(righe)) {
-        if (++n % kRigheTraEventi == 0) {
-            progresso.setValue(n);
+    for (qsizetype i = qBound<qsizetype>(0, primaDaApplicare, righe.size()); i < righe.size(); ++i) {
+        const RigaA& r = righe.at(i);
+        if ((i + 1) % kRigheTraEventi == 0) {
+            progresso.setValue(int(i + 1));
             LasciaScorrereEventi();
         }
         // An "M" line is one product: every article of its code takes its values (each keeps
@@ -414,7 +425,7 @@ Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progress
         }
     }
     if (!t.commit())
-        return dbFallito(QStringLiteral("commit"));
+        return dbFallito(t.errore());
     progresso.setValue(int(righe.size()));
     m_righeA = righe;
     return Esito::riuscito();
@@ -430,7 +441,7 @@ Esito Importatore::DatiPLUVar(const QString& percorso, ProgressSink& progresso)
     return DatiPLUVar(testo, progresso);
 }
 
-Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso)
+Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso, qsizetype primaDaApplicare)
 {
     ImportazioneInCorso inCorso;
     Esito esito;
@@ -438,7 +449,7 @@ Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso)
 
     Db::Transaction t;
     if (!t.ok())
-        return dbFallito(QStringLiteral("transaction"));
+        return dbFallito(t.errore());
     QStringList aggiorna;
     for (const QString& c : colonneB())
         if (c != QLatin1String("ArtCEDI") && c != QLatin1String("CodEan"))
@@ -452,16 +463,16 @@ Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso)
         return dbFallito(bCedi.lastError().text());
     Articoli::Lotto articoli;
     progresso.setRange(0, int(righe.size()));
-    int n = 0;
-    for (const RigaB& r : std::as_const(righe)) {
-        if (++n % kRigheTraEventi == 0) {
-            progresso.setValue(n);
+    for (qsizetype i = qBound<qsizetype>(0, primaDaApplicare, righe.size()); i < righe.size(); ++i) {
+        const RigaB& r = righe.at(i);
+        if ((i + 1) % kRigheTraEventi == 0) {
+            progresso.setValue(int(i + 1));
             LasciaScorrereEventi();
         }
-        for (int i = 0; i < kCampiB; ++i)
-            bCedi.bindValue(i, r.campi[size_t(i)]);
+        for (int k = 0; k < kCampiB; ++k)
+            bCedi.bindValue(k, r.campi[size_t(k)]);
         if (!bCedi.exec())
-            return dbFallito(bCedi.lastError().text());
+            return Db::esitoDi(bCedi.lastError());
         if (r.artCEDI().isEmpty())
             continue;
         // An article of this code that already carries this EAN keeps things as they are; else the
@@ -480,7 +491,7 @@ Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso)
     if (!(esito = CreaArticoliEANMultipli(articoli)))
         return esito;
     if (!t.commit())
-        return dbFallito(QStringLiteral("commit"));
+        return dbFallito(t.errore());
     progresso.setValue(int(righe.size()));
     progresso.setStatus(QStringLiteral("Importazione Dati PLU - Terminata"));
     AttesaSenzaInput(1800);
@@ -595,14 +606,11 @@ EsameFile esaminaFile(const QByteArray& contenuto, TipoFile tipo)
         }
     }
 
-    if (!testo.isEmpty() && testo.back() != QLatin1Char('\n') && testo.back() != QLatin1Char('\r')) {
-        r.stato = EsameFile::Stato::Incompleto;
-        r.motivo = QStringLiteral("l'ultima riga non è terminata (file ancora in scrittura)");
-        return r;
-    }
-    const qsizetype lunghezza = tipo == TipoFile::Articoli ? kLunghezzaA : kLunghezzaB;
+    // Every line is a record read as the layout reads it: a short one gives the fields it
+    // reaches, a long one is cut. Whether the writer is done is the poll's business.
     const QStringList righe = TextFile::splitLines(testo);
     r.righe.reserve(righe.size());
+    bool delTipo = false;
     for (qsizetype i = 0; i < righe.size(); ++i) {
         const QString& riga = righe.at(i);
         if (soloSpazi(riga))
@@ -612,15 +620,14 @@ EsameFile esaminaFile(const QByteArray& contenuto, TipoFile tipo)
                 return scarta(QStringLiteral("riga %1: carattere di controllo %2: non è un file di testo")
                                   .arg(i + 1)
                                   .arg(c.unicode()));
-        if (riga.size() < lunghezza || !soloSpazi(QStringView(riga).sliced(lunghezza)))
-            return scarta(QStringLiteral("riga %1 di %2 caratteri invece di %3: non è un file %4")
-                              .arg(i + 1)
-                              .arg(riga.size())
-                              .arg(lunghezza)
-                              .arg(tipo == TipoFile::Articoli ? QStringLiteral("articoli (A)")
-                                                              : QStringLiteral("variazioni (B)")));
+        delTipo = delTipo || rigaDelTipo(riga, tipo);
         r.righe << riga;
     }
+    if (!r.righe.isEmpty() && !delTipo)
+        return scarta(tipo == TipoFile::Articoli
+                          ? QStringLiteral("nessuna riga di articoli (tipo M o N): non è un file articoli (A)")
+                          : QStringLiteral("nessuna riga con un EAN o un codice articolo: non è un file "
+                                           "variazioni (B)"));
     r.stato = EsameFile::Stato::Pronto;
     return r;
 }

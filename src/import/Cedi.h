@@ -72,10 +72,8 @@ RigaB leggiRigaB(const QString& riga);
 // The B_CEDI column of each B field, in field order.
 const std::array<QString, kCampiB>& colonneB();
 
-// The two kinds of file and the length of their records.
+// The two kinds of file.
 enum class TipoFile { Articoli, Variazioni };
-constexpr int kLunghezzaA = 358;
-constexpr int kLunghezzaB = 129;
 // Larger files are refused unread (the biggest real ones are a few megabytes).
 constexpr qint64 kDimensioneMassima = 64LL * 1024 * 1024;
 
@@ -83,17 +81,20 @@ constexpr qint64 kDimensioneMassima = 64LL * 1024 * 1024;
 struct [[nodiscard]] EsameFile
 {
     enum class Stato {
-        Pronto,     // every line a whole record: `righe` holds them
-        Incompleto, // the last line has no line end yet: still being written
-        Scartato,   // it can never be applied: `motivo` says why
+        Pronto,   // `righe` holds its records
+        Scartato, // it can never be applied: `motivo` says why
     };
     Stato stato = Stato::Scartato;
     QString motivo;    // why not Pronto, in Italian
     QStringList righe; // the records in file order; blank lines are left out
     bool utf8 = false; // read as UTF-8 (a byte-order mark, or valid UTF-8 with multi-byte letters)
 };
-// Windows-1252 unless the bytes are UTF-8 as above; every non-blank line must be a whole record
-// of the kind (its line end, its layout's length; blanks beyond it are allowed).
+// Windows-1252 unless the bytes are UTF-8 as above. Every line is a record, whatever its length
+// (a short one gives the fields it reaches, a long one is cut; the last one needs no line end).
+// Refused only when it can never be applied: not text (UTF-16, NUL bytes, control characters,
+// UTF-8 declared but broken), larger than kDimensioneMassima, or lines of which none is of the
+// file's kind (an A line of kind "M" or "N"; a B line with an EAN or an article code). A file
+// with no lines is ready with no records.
 EsameFile esaminaFile(const QByteArray& contenuto, TipoFile tipo);
 // Reads at most kDimensioneMassima + 1 bytes of the file; false with the real reason in `esito`
 // (not found, not readable) when it cannot.
@@ -112,21 +113,24 @@ public:
 };
 
 // The two engines. Each file is applied in one transaction: a failure leaves the archive as it
-// was and is returned (nothing is logged here). The rows of the last article file applied stay
+// was and is returned (nothing is logged here); VbErr::RowRefused when the database refused a
+// row's values, which no retry mends. The rows of the last article file applied stay
 // here: the variation import adds the articles of extra EANs from them.
 class Importatore
 {
 public:
     // DatiPLUSigma: "M" lines change every article with their central-warehouse code (or add one
     // when there is none, or the code is blank), "N" lines always add one; lines of any other
-    // kind change nothing. A file that is not whole (esaminaFile) changes nothing.
+    // kind change nothing. A file that esaminaFile refuses changes nothing.
     Esito DatiPLUSigma(const QString& percorso, ProgressSink& progresso);
-    // The same over the records of a file already read and examined.
-    Esito DatiPLUSigma(const QStringList& righe, ProgressSink& progresso);
+    // The same over the records of a file already read and examined, applying those from
+    // `primaDaApplicare` on (the ones before were applied already); all of them become the
+    // rows of the last article file.
+    Esito DatiPLUSigma(const QStringList& righe, ProgressSink& progresso, qsizetype primaDaApplicare = 0);
     // DatiPLUVar: every line into B_CEDI, its EAN onto the article with its code, then the
     // articles of codes that carry more than one EAN (CreaArticoliEANMultipli).
     Esito DatiPLUVar(const QString& percorso, ProgressSink& progresso);
-    Esito DatiPLUVar(const QStringList& righe, ProgressSink& progresso);
+    Esito DatiPLUVar(const QStringList& righe, ProgressSink& progresso, qsizetype primaDaApplicare = 0);
 
     const QList<RigaA>& righeFileA() const { return m_righeA; }
 

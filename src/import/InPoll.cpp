@@ -5,47 +5,69 @@
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
 #include "core/VbConvert.h"
-#include "core/Wait.h"
 #include "core/config/Cartelle.h"
 #include "import/Cedi.h"
+#include "import/ReadLease.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
 const QString kModulo = QStringLiteral("Magazzino");
 const QString kProcedura = QStringLiteral("ImportaDaCartellaIN");
 
-QString firmaDi(const QFileInfo& f)
-{
-    return f.fileName() + QLatin1Char('|') + QString::number(f.size()) + QLatin1Char('|') +
-           QString::number(f.lastModified().toMSecsSinceEpoch());
-}
-
-bool stessoStato(const QFileInfo& a, const QFileInfo& b)
-{
-    return a.exists() && b.exists() && a.size() == b.size() && a.lastModified() == b.lastModified();
-}
-
 QString dataOra(const QDateTime& d)
 {
     return Vb::formatDate(d.date()) + QLatin1Char(' ') + Vb::formatTime(d.time());
 }
 
-// A name in `cartella` not taken yet: "A1.txt", else "A1 (2).txt" and so on.
+QString impronta(QByteArrayView contenuto)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(contenuto, QCryptographicHash::Sha256).toHex());
+}
+
+qint64 modificaNs(const struct stat& s)
+{
+    return qint64(s.st_mtim.tv_sec) * 1000000000 + s.st_mtim.tv_nsec;
+}
+
+// A name in `cartella` not taken yet (not even by a dangling link): "A1.txt", else "A1 (2).txt"
+// and so on.
 QString nomeLibero(const QDir& cartella, const QString& nome)
 {
     const QFileInfo f(nome);
+    const auto preso = [&](const QString& n) {
+        const QFileInfo i(cartella.filePath(n));
+        return i.exists() || i.isSymLink();
+    };
     QString candidato = nome;
-    for (int n = 2; QFileInfo::exists(cartella.filePath(candidato)) && n < 10000; ++n)
+    for (int n = 2; preso(candidato) && n < 10000; ++n)
         candidato = f.completeBaseName() + QStringLiteral(" (%1)").arg(n) +
                     (f.suffix().isEmpty() ? QString() : QLatin1Char('.') + f.suffix());
     return cartella.filePath(candidato);
+}
+
+// A line for the log that reports, with no error number.
+Esito nota(const QString& testo)
+{
+    Esito e;
+    e.ok = false;
+    e.descrizione = testo;
+    return e;
+}
+
+bool terminaARiga(QByteArrayView b)
+{
+    return b.isEmpty() || b.back() == '\n' || b.back() == '\r';
 }
 
 } // namespace
@@ -64,22 +86,52 @@ Letto<QDateTime> applicato(const FileIN& f)
     return Letto<QDateTime>::trovato(QDateTime::fromString(q.value(0).toString(), Qt::ISODate));
 }
 
+Letto<FileIN> parteApplicata(const QString& nome, const QByteArray& contenuto)
+{
+    QSqlQuery q = Db::query(QStringLiteral("SELECT Dimensione, DataModifica, Impronta FROM FileINApplicati "
+                                           "WHERE Nome = ? AND RestaInIN <> 0 AND Dimensione < ? "
+                                           "ORDER BY Dimensione DESC"),
+                            {nome, qint64(contenuto.size())});
+    if (!q.isActive())
+        return Letto<FileIN>::fallito(q.lastError().text());
+    while (q.next()) {
+        const FileIN f{nome, q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString()};
+        if (f.dimensione >= 0 && impronta(QByteArrayView(contenuto).first(qsizetype(f.dimensione))) == f.impronta)
+            return Letto<FileIN>::trovato(f);
+    }
+    return q.lastError().isValid() ? Letto<FileIN>::fallito(q.lastError().text()) : Letto<FileIN>::assente();
+}
+
 Esito registra(const FileIN& f)
 {
     QString errore;
-    if (!Db::exec(
-            QStringLiteral("INSERT INTO FileINApplicati (Nome, Dimensione, DataModifica, Impronta, Applicato) "
-                           "VALUES (?, ?, ?, ?, ?) ON CONFLICT (Nome, Dimensione, DataModifica, Impronta) "
-                           "DO UPDATE SET Applicato = excluded.Applicato"),
+    // One applied version of a name is in IN at a time: this one.
+    if (!uscito(f.nome) ||
+        !Db::exec(
+            QStringLiteral("INSERT INTO FileINApplicati (Nome, Dimensione, DataModifica, Impronta, Applicato, "
+                           "RestaInIN) VALUES (?, ?, ?, ?, ?, 1) ON CONFLICT (Nome, Dimensione, DataModifica, "
+                           "Impronta) DO UPDATE SET Applicato = excluded.Applicato, RestaInIN = 1"),
             {f.nome, f.dimensione, f.dataModifica, f.impronta, QDateTime::currentDateTime().toString(Qt::ISODate)},
             &errore))
+        return Esito::fallito(VbErr::DatabaseError, errore.isEmpty() ? QStringLiteral("FileINApplicati") : errore);
+    return Esito::riuscito();
+}
+
+Esito uscito(const QString& nome)
+{
+    QString errore;
+    if (!Db::exec(QStringLiteral("UPDATE FileINApplicati SET RestaInIN = 0 WHERE Nome = ? AND RestaInIN <> 0"), {nome},
+                  &errore))
         return Esito::fallito(VbErr::DatabaseError, errore);
     return Esito::riuscito();
 }
 
 } // namespace RegistroFileIN
 
-PollCartellaIN::PollCartellaIN(Cedi::Importatore& importatore) : m_importatore(importatore) {}
+PollCartellaIN::PollCartellaIN(Cedi::Importatore& importatore) : m_importatore(importatore)
+{
+    m_orologio.start();
+}
 
 QString PollCartellaIN::cartellaStorico()
 {
@@ -102,6 +154,31 @@ bool PollCartellaIN::segnalaUnaVolta(const QString& firma, const QString& perche
     return true;
 }
 
+// Remembers how every listed file looks, and since when: a file that changed starts again.
+void PollCartellaIN::osserva(const QFileInfoList& elenco)
+{
+    QHash<QString, Visto> visti;
+    const qint64 adesso = m_orologio.nsecsElapsed();
+    for (const QFileInfo& f : elenco) {
+        struct stat s = {};
+        if (::stat(QFile::encodeName(f.absoluteFilePath()).constData(), &s) != 0)
+            continue;
+        Visto v{qint64(s.st_size), modificaNs(s), quint64(s.st_dev), quint64(s.st_ino), adesso};
+        const auto prima = m_visti.constFind(f.fileName());
+        if (prima != m_visti.cend() && *prima == v)
+            v.dal = prima->dal;
+        visti.insert(f.fileName(), v);
+    }
+    m_visti = std::move(visti);
+}
+
+bool PollCartellaIN::quieto(const Visto& v) const
+{
+    // Waits scaled to nothing (tests that are not about it) take a file at first sight.
+    const qint64 soglia = qint64(app().wait.ms(kQuieteMs)) * 1000000;
+    return soglia == 0 || m_orologio.nsecsElapsed() - v.dal > soglia;
+}
+
 PollCartellaIN::Risultato PollCartellaIN::ImportaDaCartellaIN(ProgressSink& progresso)
 {
     Risultato r;
@@ -117,6 +194,7 @@ PollCartellaIN::Risultato PollCartellaIN::ImportaDaCartellaIN(ProgressSink& prog
     for (;;) {
         const QFileInfoList elenco =
             in.entryInfoList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        osserva(elenco);
         const QFileInfo* primo = nullptr;
         for (const QFileInfo& f : elenco) {
             if (!lasciati.contains(f.fileName())) {
@@ -127,118 +205,161 @@ PollCartellaIN::Risultato PollCartellaIN::ImportaDaCartellaIN(ProgressSink& prog
         if (!primo)
             return r;
         const QString nome = primo->fileName();
-        const QString percorso = primo->absoluteFilePath();
         const QChar tipo = nome.at(0).toUpper();
         if (tipo != QLatin1Char('A') && tipo != QLatin1Char('B'))
             return r;
-        const QString firma = firmaDi(*primo);
+        const auto visto = m_visti.constFind(nome);
+        if (visto == m_visti.cend()) { // gone since the listing
+            lasciati.insert(nome);
+            continue;
+        }
+        const QString firma = nome + QLatin1Char('|') + QString::number(visto->dimensione) + QLatin1Char('|') +
+                              QString::number(visto->modificaNs) + QLatin1Char('|') + QString::number(visto->inode);
         if (m_scartati.contains(firma)) {
             lasciati.insert(nome);
             continue;
         }
-        if (!m_applicati.contains(firma)) {
-            switch (applica(percorso, nome, firma, progresso, r)) {
-            case Esame::Applicato:
-            case Esame::GiaApplicato:
-                break;
-            case Esame::DaRiprovare:
-                return r;
-            case Esame::Scartato:
-                lasciati.insert(nome);
-                continue;
-            }
-        }
-        if (!sposta(percorso, nome, firma, lasciati))
+        if (!quieto(*visto))
+            return r; // its writer may not be done: it and the files after it wait
+        switch (prendi(primo->absoluteFilePath(), nome, *visto, firma, progresso, r)) {
+        case Passo::Avanti:
+            break;
+        case Passo::Lascia:
+            lasciati.insert(nome);
+            break;
+        case Passo::Ferma:
             return r;
+        }
     }
 }
 
-// Waits for the file to stand still, reads it whole, and applies it with its record in one
-// transaction, unless the record says it was applied already.
-PollCartellaIN::Esame PollCartellaIN::applica(const QString& percorso, const QString& nome, const QString& firma,
-                                              ProgressSink& progresso, Risultato& r)
+// Opens a file that stood still, makes sure no process writes it, reads it and applies it
+// (unless it was applied already), then archives it; the read lease is held throughout, so a
+// writer that comes back in the meantime is seen.
+PollCartellaIN::Passo PollCartellaIN::prendi(const QString& percorso, const QString& nome, const Visto& visto,
+                                             const QString& firma, ProgressSink& progresso, Risultato& r)
 {
-    const QFileInfo prima(percorso);
-    AttesaSenzaInput(1000);
-    const QFileInfo dopo(percorso);
-    if (!stessoStato(prima, dopo))
-        return Esame::DaRiprovare; // still being written (or gone): the next tick looks again
+    ReadLease aperto(percorso);
+    switch (aperto.stato()) {
+    case ReadLease::Stato::NonAperto: {
+        const QFileInfo info(percorso);
+        if (aperto.numeroErrore() == ENOENT && !info.isSymLink())
+            return Passo::Avanti; // gone meanwhile
+        struct stat s = {};
+        if (::stat(QFile::encodeName(percorso).constData(), &s) == 0 &&
+            ReadLease::apertoInScrittura(s.st_dev, s.st_ino))
+            return Passo::Ferma; // its writer may yet make it readable
+        return scarta(percorso, nome, firma,
+                      QStringLiteral("non si può leggere (") + aperto.errore() + QLatin1Char(')'), r);
+    }
+    case ReadLease::Stato::InScrittura:
+        return Passo::Ferma;
+    case ReadLease::Stato::Libero:
+        break;
+    }
+    const struct stat& s = aperto.info();
+    if (qint64(s.st_size) != visto.dimensione || modificaNs(s) != visto.modificaNs || quint64(s.st_ino) != visto.inode)
+        return Passo::Ferma; // changed since it was seen: the next pass sees it anew
 
     QByteArray contenuto;
-    Esito e;
-    if (!Cedi::leggiFile(percorso, contenuto, e)) {
-        // It may pass (a writer holding it, permissions put right): kept, and the pass waits for it.
-        const QString motivo = e.descrizione;
-        e.descrizione = nome + QStringLiteral(": non si può leggere, resta in IN: ") + motivo;
-        if (segnalaUnaVolta(firma, QStringLiteral("leggi"), e))
-            r.avvisi << QStringLiteral("Il file %1 della cartella IN non si può leggere: %2").arg(nome, motivo);
-        return Esame::DaRiprovare;
-    }
-    if (contenuto.size() <= Cedi::kDimensioneMassima && contenuto.size() != dopo.size())
-        return Esame::DaRiprovare;
+    if (!aperto.leggi(contenuto, Cedi::kDimensioneMassima + 1))
+        return scarta(percorso, nome, firma,
+                      QStringLiteral("non si può leggere (") + aperto.errore() + QLatin1Char(')'), r);
+    if ((contenuto.size() <= Cedi::kDimensioneMassima && contenuto.size() != visto.dimensione) ||
+        !aperto.ancoraLibero())
+        return Passo::Ferma;
 
-    const FileIN file{nome, dopo.size(), dopo.lastModified().toMSecsSinceEpoch(),
-                      QString::fromLatin1(QCryptographicHash::hash(contenuto, QCryptographicHash::Sha256).toHex())};
+    const FileIN file{nome, visto.dimensione, visto.modificaNs / 1000000, impronta(contenuto)};
+    if (m_applicati.value(firma) == file.impronta)
+        return archivia(aperto, percorso, file, contenuto, firma);
     const Letto<QDateTime> gia = RegistroFileIN::applicato(file);
     if (!gia.ok) {
         segnalaUnaVolta(firma, QStringLiteral("registro"),
                         Esito::fallito(VbErr::DatabaseError, nome + QStringLiteral(": ") + gia.errore));
-        return Esame::DaRiprovare;
+        return Passo::Ferma;
     }
     if (gia.valore) {
-        m_applicati.insert(firma);
+        m_applicati.insert(firma, file.impronta);
         segnalaUnaVolta(firma, QStringLiteral("gia"),
                         Esito::fallito(VbErr::FileAlreadyExists, nome + QStringLiteral(": già importato il ") +
                                                                      dataOra(*gia.valore) +
                                                                      QStringLiteral(", non viene importato di nuovo")));
-        return Esame::GiaApplicato;
+        return archivia(aperto, percorso, file, contenuto, firma);
     }
+    const Passo p = applica(nome, file, contenuto, firma, progresso, r, percorso);
+    if (p != Passo::Avanti || !m_applicati.contains(firma))
+        return p;
+    return archivia(aperto, percorso, file, contenuto, firma);
+}
 
+// Applies the file (or, when it grew after a part of it was applied, the rest) with its record in
+// one transaction. Avanti with the file in m_applicati when applied; a file set aside is Avanti or
+// Lascia without it.
+PollCartellaIN::Passo PollCartellaIN::applica(const QString& nome, const FileIN& file, const QByteArray& contenuto,
+                                              const QString& firma, ProgressSink& progresso, Risultato& r,
+                                              const QString& percorso)
+{
     const Cedi::TipoFile tipo =
         nome.at(0).toUpper() == QLatin1Char('A') ? Cedi::TipoFile::Articoli : Cedi::TipoFile::Variazioni;
-    Cedi::EsameFile esame = Cedi::esaminaFile(contenuto, tipo);
-    contenuto.clear();
-    const bool giovane = dopo.lastModified().secsTo(QDateTime::currentDateTime()) < kSecondiIncompleto;
-    if (esame.stato == Cedi::EsameFile::Stato::Incompleto || file.dimensione == 0) {
-        if (giovane)
-            return Esame::DaRiprovare;
-        // Left cut for too long: its writer is gone.
-        if (esame.stato == Cedi::EsameFile::Stato::Incompleto) {
-            esame.stato = Cedi::EsameFile::Stato::Scartato;
-            esame.motivo = QStringLiteral("l'ultima riga è rimasta senza fine riga per più di %1 minuti")
-                               .arg(kSecondiIncompleto / 60);
-        }
+    const Letto<FileIN> parte = RegistroFileIN::parteApplicata(nome, contenuto);
+    if (!parte.ok) {
+        segnalaUnaVolta(firma, QStringLiteral("registro"),
+                        Esito::fallito(VbErr::DatabaseError, nome + QStringLiteral(": ") + parte.errore));
+        return Passo::Ferma;
     }
-    if (esame.stato == Cedi::EsameFile::Stato::Scartato) {
-        scarta(percorso, nome, firma, esame.motivo, r);
-        return Esame::Scartato;
+    Cedi::EsameFile esame = Cedi::esaminaFile(contenuto, tipo);
+    if (esame.stato == Cedi::EsameFile::Stato::Scartato)
+        return scarta(percorso, nome, firma, esame.motivo, r);
+    qsizetype primaDaApplicare = 0;
+    if (parte.valore) {
+        // It grew after it was applied: its first lines are in the archive already.
+        const QByteArrayView applicata = QByteArrayView(contenuto).first(qsizetype(parte.valore->dimensione));
+        const Cedi::EsameFile prima = Cedi::esaminaFile(applicata.toByteArray(), tipo);
+        const qsizetype n = prima.righe.size();
+        if (!terminaARiga(applicata) || prima.stato != Cedi::EsameFile::Stato::Pronto ||
+            esame.righe.first(qMin(n, esame.righe.size())) != prima.righe)
+            return scarta(percorso, nome, firma,
+                          QStringLiteral("è cresciuto dopo che ne erano state importate le prime %1 righe (%2 byte), "
+                                         "ma non a fine riga: il resto non è stato importato")
+                              .arg(n)
+                              .arg(parte.valore->dimensione),
+                          r);
+        primaDaApplicare = n;
     }
 
     Db::Transaction t;
-    e = t.ok() ? Esito::riuscito() : Esito::fallito(VbErr::DatabaseError, QStringLiteral("transaction"));
+    Esito e = t.ok() ? Esito::riuscito() : Esito::fallito(VbErr::DatabaseError, t.errore());
     if (e)
-        e = tipo == Cedi::TipoFile::Articoli ? m_importatore.DatiPLUSigma(esame.righe, progresso)
-                                             : m_importatore.DatiPLUVar(esame.righe, progresso);
+        e = tipo == Cedi::TipoFile::Articoli ? m_importatore.DatiPLUSigma(esame.righe, progresso, primaDaApplicare)
+                                             : m_importatore.DatiPLUVar(esame.righe, progresso, primaDaApplicare);
     if (e)
         e = RegistroFileIN::registra(file);
     if (e && !t.commit())
-        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit"));
+        e = Esito::fallito(VbErr::DatabaseError, t.errore());
     if (!e) {
-        // The archive as before; the file stays in IN and is tried again at the next pass.
         t.rollback();
+        if (e.numero == int(VbErr::RowRefused)) // no retry mends it
+            return scarta(percorso, nome, firma, e.descrizione, r);
+        // The archive as before; the file stays in IN, it and the files after it wait for the
+        // next pass (a busy or locked database).
         e.descrizione = nome + QStringLiteral(": ") + e.descrizione;
         segnalaUnaVolta(firma, QStringLiteral("importa"), e);
-        return Esame::DaRiprovare;
+        return Passo::Ferma;
     }
-    m_applicati.insert(firma);
+    if (parte.valore)
+        ScriviErrore(kModulo, kProcedura,
+                     nome + QStringLiteral(": cresciuto dopo l'importazione, importate le %1 righe nuove")
+                                .arg(esame.righe.size() - primaDaApplicare),
+                     QStringLiteral("0"));
+    m_applicati.insert(firma, file.impronta);
     ++r.importati;
     r.variazioni = r.variazioni || tipo == Cedi::TipoFile::Variazioni;
-    return Esame::Applicato;
+    return Passo::Avanti;
 }
 
 // A file that can never be applied goes to IN/Scartati, logged and told once.
-bool PollCartellaIN::scarta(const QString& percorso, const QString& nome, const QString& firma, const QString& motivo,
-                            Risultato& r)
+PollCartellaIN::Passo PollCartellaIN::scarta(const QString& percorso, const QString& nome, const QString& firma,
+                                             const QString& motivo, Risultato& r)
 {
     const QDir scartati(cartellaScartati(QFileInfo(percorso).absolutePath()));
     const QString destinazione = nomeLibero(scartati, nome);
@@ -249,7 +370,10 @@ bool PollCartellaIN::scarta(const QString& percorso, const QString& nome, const 
                      QStringLiteral("0"));
         r.avvisi << QStringLiteral("Il file %1 non è stato importato ed è stato spostato in %2: %3")
                         .arg(nome, QDir::toNativeSeparators(scartati.path()), motivo);
-        return true;
+        const Esito e = RegistroFileIN::uscito(nome);
+        if (!e)
+            segnalaUnaVolta(firma, QStringLiteral("uscito"), e);
+        return Passo::Avanti;
     }
     m_scartati.insert(firma);
     const Esito e = Esito::fallito(
@@ -257,7 +381,7 @@ bool PollCartellaIN::scarta(const QString& percorso, const QString& nome, const 
                                      QStringLiteral("), resta in IN perché non si può spostare in ") + scartati.path());
     if (segnalaUnaVolta(firma, QStringLiteral("scarta"), e))
         r.avvisi << QStringLiteral("Il file %1 non è stato importato e resta nella cartella IN: %2").arg(nome, motivo);
-    return false;
+    return Passo::Lascia;
 }
 
 bool PollCartellaIN::eliminaFile(const QString& percorso)
@@ -265,40 +389,60 @@ bool PollCartellaIN::eliminaFile(const QString& percorso)
     return QFile::remove(percorso);
 }
 
-// Copies the applied file into the history folder and then deletes it from IN. A failed copy
-// ends the pass (the file stays in IN, not applied again); a refused delete leaves it there.
-bool PollCartellaIN::sposta(const QString& percorso, const QString& nome, const QString& firma, QSet<QString>& lasciati)
+// Copies the applied content into the history folder and deletes the file from IN, once sure it
+// is still the file applied: the same inode, size, time and SHA-256, and no writer since it was
+// opened. One that changed stays in IN (what it gained is applied when its writer is done) and
+// holds the pass; a failed copy ends the pass too; a refused delete leaves it there.
+PollCartellaIN::Passo PollCartellaIN::archivia(ReadLease& aperto, const QString& percorso, const FileIN& file,
+                                               const QByteArray& contenuto, const QString& firma)
 {
+    const QString nome = file.nome;
     const QString restaInIN = nome + QStringLiteral(": importato, ma resta in IN perché ");
+    const auto ancoraLui = [&] {
+        struct stat s = {};
+        QByteArray adesso;
+        return aperto.ancoraLibero() && ::stat(QFile::encodeName(percorso).constData(), &s) == 0 &&
+               s.st_dev == aperto.info().st_dev && s.st_ino == aperto.info().st_ino &&
+               qint64(s.st_size) == file.dimensione && modificaNs(s) / 1000000 == file.dataModifica &&
+               aperto.leggi(adesso, Cedi::kDimensioneMassima + 1) && adesso.size() == contenuto.size() &&
+               impronta(adesso) == file.impronta;
+    };
+    if (!ancoraLui()) {
+        segnalaUnaVolta(firma, QStringLiteral("cambiato"),
+                        nota(restaInIN + QStringLiteral("è stato riaperto in scrittura o è cambiato dopo "
+                                                        "l'importazione; quello che vi è stato aggiunto "
+                                                        "verrà importato quando è completo")));
+        return Passo::Ferma;
+    }
+
     const QDir storico(cartellaStorico());
     if (!QDir().mkpath(storico.path())) {
         segnalaUnaVolta(
             firma, QStringLiteral("storico"),
             Esito::fallito(VbErr::PathNotFound, restaInIN + QStringLiteral("non si può creare ") + storico.path()));
-        return false;
+        return Passo::Ferma;
     }
     const QString copia = storico.filePath(nome);
-    const QString temporanea = copia + QStringLiteral(".copia");
-    QFile::remove(temporanea);
-    QFile sorgente(percorso);
-    const bool copiato = sorgente.copy(temporanea) && (!QFile::exists(copia) || QFile::remove(copia)) &&
-                         QFile::rename(temporanea, copia);
-    if (!copiato) {
-        QFile::remove(temporanea);
+    QSaveFile f(copia);
+    if (!f.open(QIODevice::WriteOnly) || f.write(contenuto) != contenuto.size() || !f.commit()) {
         segnalaUnaVolta(firma, QStringLiteral("copia"),
                         Esito::fallito(VbErr::PermissionDenied, restaInIN + QStringLiteral("non si può copiare in ") +
-                                                                    copia + QStringLiteral(" (") +
-                                                                    sorgente.errorString() + QLatin1Char(')')));
-        return false;
+                                                                    copia + QStringLiteral(" (") + f.errorString() +
+                                                                    QLatin1Char(')')));
+        return Passo::Ferma;
     }
+    if (!aperto.ancoraLibero()) // a writer came while it was copied
+        return Passo::Ferma;
     if (!eliminaFile(percorso)) {
         segnalaUnaVolta(firma, QStringLiteral("elimina"),
                         Esito::fallito(VbErr::PermissionDenied,
                                        restaInIN + QStringLiteral("la cartella non ne permette l'eliminazione; "
                                                                   "non verrà importato di nuovo")));
-        lasciati.insert(nome);
-        return true;
+        return Passo::Lascia;
     }
     m_applicati.remove(firma);
-    return true;
+    const Esito e = RegistroFileIN::uscito(nome);
+    if (!e)
+        segnalaUnaVolta(firma, QStringLiteral("uscito"), e);
+    return Passo::Avanti;
 }

@@ -1,19 +1,27 @@
 #pragma once
 // The IN-folder poll: each pass takes the files of the interchange IN folder ([Cartelle] IN) in
 // name order, imports every central-warehouse article file (A*.txt) and variation file (B*.txt),
-// keeps a copy in InterScambioINStorico under the program folder and removes it from IN. The
-// pass ends at the first name that starts with neither A nor B, at a file still being written,
-// or at a failure that may pass (the database busy); a file that can never be applied goes to
-// IN/Scartati and the pass goes on.
+// keeps a copy in InterScambioINStorico under the program folder and removes it from IN.
+//
+// A file is taken only when its writer is done: no process has it open for writing (ReadLease)
+// and it has stood still (size and time) for longer than one poll tick, which the poll remembers
+// from one pass to the next instead of waiting. Until then it holds back the files after it, and
+// so does a failure that may pass (a busy or locked database, a history folder it cannot write).
+// A file that can never be applied (unreadable, not text, no line of its kind, rows the
+// database refuses) goes to IN/Scartati at once and the pass goes on with the next one.
 #include "core/ErrorLog.h"
 #include "core/Read.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileInfoList>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 class ProgressSink;
+class ReadLease;
 namespace Cedi {
 class Importatore;
 }
@@ -30,8 +38,14 @@ struct FileIN
 namespace RegistroFileIN {
 // When a file with that name, size, time and content was applied, else none.
 Letto<QDateTime> applicato(const FileIN& f);
-// Records the file as applied: run it in the transaction of the file's rows.
+// The applied file of that name still in IN of which `contenuto` is a longer version (it grew
+// after it was applied), else none.
+Letto<FileIN> parteApplicata(const QString& nome, const QByteArray& contenuto);
+// Records the file as applied and as the one of its name in IN: run it in the transaction of
+// the file's rows.
 Esito registra(const FileIN& f);
+// No file of that name is in IN any more (moved to the history or set aside).
+Esito uscito(const QString& nome);
 } // namespace RegistroFileIN
 
 class PollCartellaIN
@@ -53,27 +67,51 @@ public:
     static QString cartellaStorico();
     // Where files that can never be applied are put: IN/Scartati.
     static QString cartellaScartati(const QString& cartellaIN);
-    // A file whose last line stays without its line end this long is taken as cut, not as
-    // still being written.
-    static constexpr qint64 kSecondiIncompleto = 600;
+    // A file is taken once unchanged for longer than this (one tick of tmrImporta), scaled by
+    // the wait policy.
+    static constexpr double kQuieteMs = 1800;
 
 protected:
     // Deletes a file from IN (a seam for a folder that refuses it).
     virtual bool eliminaFile(const QString& percorso);
 
 private:
-    enum class [[nodiscard]] Esame{Applicato, GiaApplicato, DaRiprovare, Scartato};
-    Esame applica(const QString& percorso, const QString& nome, const QString& firma, ProgressSink& progresso,
-                  Risultato& r);
-    bool scarta(const QString& percorso, const QString& nome, const QString& firma, const QString& motivo,
-                Risultato& r);
-    bool sposta(const QString& percorso, const QString& nome, const QString& firma, QSet<QString>& lasciati);
+    // How a file seen by `stat`, and since when (ns on m_orologio) it looks like this.
+    struct Visto
+    {
+        qint64 dimensione = 0;
+        qint64 modificaNs = 0; // since the epoch
+        quint64 dispositivo = 0;
+        quint64 inode = 0;
+        qint64 dal = 0;
+        bool operator==(const Visto& o) const
+        {
+            return dimensione == o.dimensione && modificaNs == o.modificaNs && dispositivo == o.dispositivo &&
+                   inode == o.inode;
+        }
+    };
+    // What becomes of the pass after a file: relist and go on, go on without it, or stop here.
+    enum class [[nodiscard]] Passo{Avanti, Lascia, Ferma};
+
+    void osserva(const QFileInfoList& elenco);
+    bool quieto(const Visto& v) const;
+    Passo prendi(const QString& percorso, const QString& nome, const Visto& visto, const QString& firma,
+                 ProgressSink& progresso, Risultato& r);
+    Passo applica(const QString& nome, const FileIN& file, const QByteArray& contenuto, const QString& firma,
+                  ProgressSink& progresso, Risultato& r, const QString& percorso);
+    Passo archivia(ReadLease& aperto, const QString& percorso, const FileIN& file, const QByteArray& contenuto,
+                   const QString& firma);
+    Passo scarta(const QString& percorso, const QString& nome, const QString& firma, const QString& motivo,
+                 Risultato& r);
     bool segnalaUnaVolta(const QString& firma, const QString& perche, const Esito& esito);
 
     Cedi::Importatore& m_importatore;
-    // Files known applied (by name, size and time), so a file left in IN is not read again at
-    // every pass; the database holds the record that survives a restart.
-    QSet<QString> m_applicati;
+    QElapsedTimer m_orologio;
+    QHash<QString, Visto> m_visti; // by name, the files of the last listing
+    // Files known applied (by name, size, time and inode) with their content's SHA-256, so one
+    // left in IN is not looked up again at every pass; the database holds the record that
+    // survives a restart.
+    QHash<QString, QString> m_applicati;
     // Files that could not be moved to Scartati: passed over until they change.
     QSet<QString> m_scartati;
     QSet<QString> m_segnalati;

@@ -1,10 +1,11 @@
 // Fuzz entry point for the central warehouse's line and file readers: any line must give fields
 // that fit their places, finite numbers and dates that are either "0" or a real ISO date; a file
-// taken as ready holds only whole records.
+// taken as ready holds its lines, one of them at least of its kind.
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "import/Cedi.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -50,13 +51,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int n = 0; n < Cedi::kCampiB; ++n)
             checkCampo(b.campi[size_t(n)], Cedi::campiB()[size_t(n)].lunghezza);
     }
-    // The whole-file check: a ready file holds only whole records of its kind.
+    // The whole-file check: a ready file holds its non-blank lines, at least one of its kind;
+    // a refused one says why and holds none.
     for (const Cedi::TipoFile tipo : {Cedi::TipoFile::Articoli, Cedi::TipoFile::Variazioni}) {
         const Cedi::EsameFile e = Cedi::esaminaFile(bytes, tipo);
-        const int lunghezza = tipo == Cedi::TipoFile::Articoli ? Cedi::kLunghezzaA : Cedi::kLunghezzaB;
-        require(e.stato == Cedi::EsameFile::Stato::Pronto ? e.motivo.isEmpty() : !e.motivo.isEmpty());
-        for (const QString& r : e.righe)
-            require(r.size() >= lunghezza);
+        require(e.stato == Cedi::EsameFile::Stato::Pronto ? e.motivo.isEmpty()
+                                                          : !e.motivo.isEmpty() && e.righe.isEmpty());
+        bool delTipo = e.righe.isEmpty();
+        for (const QString& r : e.righe) {
+            require(std::any_of(r.cbegin(), r.cend(), [](QChar c) { return c != u' ' && c != u'\t'; }));
+            if (tipo == Cedi::TipoFile::Articoli) {
+                const QString k = Cedi::leggiRigaA(r).tipoVariazione;
+                delTipo = delTipo || k == QLatin1String("M") || k == QLatin1String("N");
+            } else {
+                const Cedi::RigaB b = Cedi::leggiRigaB(r);
+                delTipo = delTipo || !b.codEan().isEmpty() || !b.artCEDI().isEmpty();
+            }
+        }
+        require(delTipo);
     }
     return 0;
 }

@@ -436,9 +436,9 @@ private Q_SLOTS:
         QCOMPARE(leggi(3).descrizione, QStringLiteral("Senza codice"));
     }
 
-    // The file reader names the real reason: not there, or there but not readable; a file that
-    // is not whole changes nothing.
-    void fileNonLeggibileONonIntero()
+    // The file reader names the real reason: not there, or there but not readable. A cut last
+    // line is a record with the fields it reaches; a file with no line of its kind changes nothing.
+    void fileNonLeggibileOTagliato()
     {
         TestEnv env;
         QByteArray b;
@@ -452,14 +452,52 @@ private Q_SLOTS:
 
         NoProgress p;
         Cedi::Importatore imp;
-        const QStringList prima = istantanea();
         writeRaw(env.path(QStringLiteral("A.txt")),
                  TextFile::encode(Righe::articolo(QStringLiteral("N"), QStringLiteral("1"), QStringLiteral("Uno"))) +
                      "\r\nN tagliat");
-        QVERIFY(!imp.DatiPLUSigma(env.path(QStringLiteral("A.txt")), p).ok);
+        QVERIFY(imp.DatiPLUSigma(env.path(QStringLiteral("A.txt")), p).ok);
+        QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 2);
+        QCOMPARE(imp.righeFileA().value(1).campo(2), QStringLiteral("tagliat"));
+        const QStringList prima = istantanea();
         writeRaw(env.path(QStringLiteral("B.txt")), "nota\r\n");
         QVERIFY(!imp.DatiPLUVar(env.path(QStringLiteral("B.txt")), p).ok);
         QCOMPARE(istantanea(), prima);
+    }
+
+    // What the whole-file look refuses and what it reads: only what can never be applied is refused.
+    void esameDelFile_data()
+    {
+        QTest::addColumn<QByteArray>("contenuto");
+        QTest::addColumn<bool>("articoli");
+        QTest::addColumn<int>("righe"); // -1: refused
+        const QByteArray a =
+            TextFile::encode(Righe::articolo(QStringLiteral("M"), QStringLiteral("1"), QStringLiteral("X")));
+        const QByteArray b = TextFile::encode(Righe::variazione(QStringLiteral("1"), QStringLiteral("8001")));
+        QTest::newRow("vuoto") << QByteArray() << true << 0;
+        QTest::newRow("solo righe vuote") << QByteArray("\r\n  \r\n") << false << 0;
+        QTest::newRow("A corta e lunga") << a.left(150) + "\r\n" + a + QByteArray(5000, 'Z') << true << 2;
+        QTest::newRow("A senza fine riga") << a.trimmed() << true << 1;
+        QTest::newRow("A con righe d'altro tipo") << a + "\r\nnota\r\n" << true << 2;
+        QTest::newRow("A di sole note") << QByteArray("nota\r\nm minuscola\r\n") << true << -1;
+        QTest::newRow("B corta") << b.left(61) + "\n" << false << 1;
+        QTest::newRow("B senza EAN ne codice") << QByteArray("M20240201\r\n") << false << -1;
+        QTest::newRow("carattere di controllo") << a + "\x07\r\n" << true << -1;
+        QTest::newRow("Ctrl-Z finale") << a + "\r\n\x1A" << true << 1;
+    }
+    void esameDelFile()
+    {
+        QFETCH(QByteArray, contenuto);
+        QFETCH(bool, articoli);
+        QFETCH(int, righe);
+        const Cedi::EsameFile e =
+            Cedi::esaminaFile(contenuto, articoli ? Cedi::TipoFile::Articoli : Cedi::TipoFile::Variazioni);
+        if (righe < 0) {
+            QCOMPARE(e.stato, Cedi::EsameFile::Stato::Scartato);
+            QVERIFY(!e.motivo.isEmpty());
+        } else {
+            QCOMPARE(e.stato, Cedi::EsameFile::Stato::Pronto);
+            QCOMPARE(e.righe.size(), righe);
+        }
     }
 
     // The article store's prepared statements for bulk work.
