@@ -6,8 +6,8 @@
 // runs as a child process, whose own peak is printed too.
 #include "core/Database.h"
 #include "core/Progress.h"
-#include "import/Importazione.h"
 #include "import/LettoreXls.h"
+#include "import/Listini.h"
 #include "support/ImportProva.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
@@ -155,7 +155,7 @@ double importaUnaVolta(ScriptedInteraction& ui, const QString& path, const Impos
     NoProgress sink;
     QElapsedTimer t;
     t.start();
-    const bool ok = Importazione::EseguiImportazione(path, imp, ui, sink);
+    const bool ok = Listini::EseguiImportazione(path, imp, ui, sink);
     const double ms = t.nsecsElapsed() / 1e6;
     if (!ok)
         std::fprintf(stderr, "import failed: %s\n", qPrintable(ui.asked.join(QLatin1Char('/'))));

@@ -4,7 +4,7 @@
 #include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
-#include "editing/ExtraBarcodes.h"
+#include "editing/BarCodeUlteriori.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
@@ -114,7 +114,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"));
-        QVERIFY(ExtraBarcodes::registra(QStringLiteral("1"), QStringLiteral("1"), {QStringLiteral("9009")}));
+        QVERIFY(BarCodeUlteriori::registra(QStringLiteral("1"), QStringLiteral("1"), {QStringLiteral("9009")}));
         Magazzino& w = apri();
         bool aperto = false;
         const QPointer<QTimer> poll = chiudiEditoreQuandoAperto(&aperto);

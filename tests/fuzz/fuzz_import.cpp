@@ -4,8 +4,8 @@
 // read or refused, never crash, and a read row must stay inside its layout and bounds.
 #include "core/TextFile.h"
 #include "import/Cartella.h"
-#include "import/Importazione.h"
 #include "import/LettoreXls.h"
+#include "import/Listini.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,27 +123,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         RigaImport r;
         switch (modo) {
         case 0:
-            if (Importazione::lineaSeparata(linea, imp, r)) {
+            if (Listini::lineaSeparata(linea, imp, r)) {
                 require(!r.barCode.contains(QLatin1Char('"')));
                 require(r.quantita == QLatin1String("2000"));
             }
             break;
         case 1:
-            if (Importazione::lineaPoseidon(linea, r))
+            if (Listini::lineaPoseidon(linea, r))
                 require(r.descrizione.size() <= 20 && r.barCode.size() <= 14 && r.reparto.size() <= 2);
             else
                 require(linea.trimmed().isEmpty());
             break;
         case 2:
-            if (Importazione::lineaRCG(linea, r))
+            if (Listini::lineaRCG(linea, r))
                 require(r.descrizione.size() <= 30 && r.barCode.size() <= 13);
             break;
         default:
-            if (Importazione::lineaGronte(linea, r))
+            if (Listini::lineaGronte(linea, r))
                 require(r.descrizione.size() <= 34 && r.barCode.size() <= 21);
             break;
         }
-        (void)Importazione::numeroImport(r.prezzo);
+        (void)Listini::numeroImport(r.prezzo);
     }
     return 0;
 }

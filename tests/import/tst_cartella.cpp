@@ -169,7 +169,7 @@ private:
     {
         const QString prima = fotografia();
         NoProgress sink;
-        QVERIFY(!Importazione::EseguiImportazione(path, generico(), m_env->interazione(), sink));
+        QVERIFY(!Listini::EseguiImportazione(path, generico(), m_env->interazione(), sink));
         QVERIFY(
             m_env->messages().join(QLatin1Char('\n')).contains(QStringLiteral("Impossibile eseguire l'importazione")));
         QCOMPARE(fotografia(), prima);
@@ -408,7 +408,7 @@ private Q_SLOTS:
 
         // The engine on the same file: two articles, no "Des" with barcode "BC".
         NoProgress sink;
-        QVERIFY(Importazione::EseguiImportazione(path, generico(), m_env->interazione(), sink));
+        QVERIFY(Listini::EseguiImportazione(path, generico(), m_env->interazione(), sink));
         QSqlQuery q = Db::query(QStringLiteral("SELECT Descrizione, BarCode FROM Magazzino ORDER BY BarCode"));
         QStringList articoli;
         while (q.next())

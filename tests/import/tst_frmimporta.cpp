@@ -233,7 +233,7 @@ private Q_SLOTS:
                 stato = p->lblTab->text();
         });
         osserva.start(1);
-        const QString copia = Importazione::cartellaCopiaArchivio();
+        const QString copia = Listini::cartellaCopiaArchivio();
         QCOMPARE(QFileInfo(copia).absoluteFilePath(),
                  QFileInfo(m_env->path(QStringLiteral("Dati/PrimaImportazione"))).absoluteFilePath());
         QCOMPARE(procedi(w, file()),
@@ -351,7 +351,7 @@ private Q_SLOTS:
         writeRaw(cartella, "non una cartella");
         const QStringList detto = importa(QStringLiteral("c.txt"), QStringLiteral(";;;700;Olio;1;;;;3"));
         QCOMPARE(detto.size(), 2);
-        QVERIFY(detto.first().startsWith(Importazione::msgErrore() + QStringLiteral("\n")));
+        QVERIFY(detto.first().startsWith(Listini::msgErrore() + QStringLiteral("\n")));
         QVERIFY(detto.first().endsWith(QStringLiteral("impossibile salvare la copia dell'archivio in ") +
                                        QDir::toNativeSeparators(cartella) +
                                        QStringLiteral(" - L'archivio non è stato sostituito")));

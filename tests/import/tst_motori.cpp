@@ -5,7 +5,7 @@
 #include "core/Database.h"
 #include "core/TextFile.h"
 #include "import/Cartella.h"
-#include "import/Importazione.h"
+#include "import/Listini.h"
 #include "support/ImportProva.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
@@ -92,10 +92,10 @@ private:
     ScriptedInteraction& ui() { return m_env->interazione(); }
     RecordingProgress sink;
 
-    Importazione::RiepilogoImport riepilogo;
+    Listini::RiepilogoImport riepilogo;
     bool importa(const QString& path, const ImpostazioniImport& imp)
     {
-        return Importazione::EseguiImportazione(path, imp, ui(), sink, &riepilogo);
+        return Listini::EseguiImportazione(path, imp, ui(), sink, &riepilogo);
     }
     QString p(const QString& n) const { return m_env->path(n); }
 
@@ -160,7 +160,7 @@ private Q_SLOTS:
     void testoPoseidon()
     {
         ImpostazioniImport imp;
-        imp.opzioneSeparatore = Importazione::kPoseidon;
+        imp.opzioneSeparatore = Listini::kPoseidon;
         const QString riga = QStringLiteral("05 8001234567890Biscotti al burro   X01250 resto ignorato");
         scriviTesto(p(QStringLiteral("p.txt")), {riga, QString(), QStringLiteral("     "), QStringLiteral("1")});
         QVERIFY(importa(p(QStringLiteral("p.txt")), imp));
@@ -391,8 +391,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("contenuto");
         QTest::addColumn<int>("tipo"); // 0 text, 1 generic sheet, 2 supplier sheet, 3 RCG
         QTest::addColumn<QString>("messaggio");
-        const QString err = Importazione::msgErrore();
-        const QString imp = Importazione::msgImpossibile();
+        const QString err = Listini::msgErrore();
+        const QString imp = Listini::msgImpossibile();
         QByteArray garbage;
         for (int i = 0; i < 4096; ++i)
             garbage += char((i * 7919) % 256);
@@ -478,7 +478,7 @@ private Q_SLOTS:
             scriviXlsx(path, {{QStringLiteral("Prodotti"), {{QStringLiteral("a")}, {QStringLiteral("Pane")}}}});
         }
         QVERIFY(!importa(path, generico()));
-        QCOMPARE(primaRiga(ui().asked.last()), Importazione::msgImpossibile());
+        QCOMPARE(primaRiga(ui().asked.last()), Listini::msgImpossibile());
         QVERIFY(!secondaRiga(ui().asked.last()).isEmpty());
         QCOMPARE(fotografia(), prima);
     }
@@ -655,7 +655,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("tipo"); // 0 text, 1 workbook switch on
         QTest::addColumn<QString>("prima");
         QTest::addColumn<QString>("seconda");
-        const QString err = Importazione::msgErrore();
+        const QString err = Listini::msgErrore();
         QByteArray utf16("\xFF\xFE", 2);
         for (const QChar c : QStringLiteral(";;;1;Pane;1;;;;1\r\n"))
             utf16 += char(c.unicode()) + QByteArray(1, '\0');
@@ -676,7 +676,7 @@ private Q_SLOTS:
                                << QStringLiteral("Il file è in codifica UTF-8 (riga 2): salvarlo come testo "
                                                  "Windows-1252");
         QTest::newRow("immagine come cartella")
-            << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << 1 << Importazione::msgImpossibile() << QString();
+            << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << 1 << Listini::msgImpossibile() << QString();
     }
     void motiviDelRifiuto()
     {
@@ -709,8 +709,8 @@ private Q_SLOTS:
         const bool fatto = importa(p(QStringLiteral("g.txt")), separato());
         QVERIFY(Db::exec(QStringLiteral("PRAGMA max_page_count = 1073741823")));
         QVERIFY(!fatto);
-        QCOMPARE(ui().asked.last(), Importazione::msgErrore() +
-                                        QStringLiteral("\nDisco pieno: liberare spazio e riprovare - L'archivio non "
+        QCOMPARE(ui().asked.last(),
+                 Listini::msgErrore() + QStringLiteral("\nDisco pieno: liberare spazio e riprovare - L'archivio non "
                                                        "è stato modificato"));
         const QByteArray log = readAll(p(QStringLiteral("Dati/ErrorLog.dat")));
         QVERIFY(log.contains("Des.:Disco pieno: ") && log.contains("Err.N.:61"));
@@ -775,8 +775,7 @@ private Q_SLOTS:
                 imp.fornitore = QStringLiteral("F");
         }
         QVERIFY(!importa(path, imp));
-        QCOMPARE(primaRiga(ui().asked.last()),
-                 motore >= 2 ? Importazione::msgImpossibile() : Importazione::msgErrore());
+        QCOMPARE(primaRiga(ui().asked.last()), motore >= 2 ? Listini::msgImpossibile() : Listini::msgErrore());
         QVERIFY(Db::exec(QStringLiteral("DROP TRIGGER guasto")));
         QCOMPARE(fotografia(), prima);
         QCOMPARE(Db::transactionDepth(), 0);

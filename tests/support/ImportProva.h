@@ -1,6 +1,6 @@
 #pragma once
 // Import settings shared by the import tests and the import benchmark.
-#include "import/Importazione.h"
+#include "import/Listini.h"
 
 #include <tuple>
 

@@ -6,7 +6,7 @@
 #include "core/ui/Ui.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/ArchivioCallbacks.h"
-#include "editing/ui/Promotions.h"
+#include "editing/ui/Offerte.h"
 #include "editing/ui/RepartiWindow.h"
 #include "editing/ui/ScannedLookup.h"
 
@@ -66,7 +66,7 @@ void Magazzino::collegaModifica()
 
 void Magazzino::avvisoPromozioni()
 {
-    Promotions::AvvisoPromozioni(lblTab);
+    Offerte::AvvisoPromozioni(lblTab);
 }
 
 void Magazzino::caricaOffertaArticolo(const QString& codice)
@@ -93,7 +93,7 @@ bool Magazzino::VediTutteLePromozioni()
     QDate dal = Vb::parseDate(MaskDal->text());
     if (!dal.isValid())
         dal = QDate::currentDate();
-    const Letto<QList<Promotions::RigaOfferta>> elenco = Promotions::elenco(dal);
+    const Letto<QList<Offerte::RigaOfferta>> elenco = Offerte::elenco(dal);
     if (!elenco.ok) {
         // Half a list, or "NON TROVATO" for an article that is there, would mislead: none.
         lstOfferte->lista()->setRighe({});
@@ -101,7 +101,7 @@ bool Magazzino::VediTutteLePromozioni()
         return false;
     }
     QList<RigaLista> righe;
-    for (const Promotions::RigaOfferta& r : *elenco.valore) {
+    for (const Offerte::RigaOfferta& r : *elenco.valore) {
         RigaLista riga;
         riga.testo = r.testo;
         riga.colore.resize(riga.testo.size());

@@ -10,7 +10,7 @@
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
 #include "editing/ArticleRules.h"
-#include "editing/ExtraBarcodes.h"
+#include "editing/BarCodeUlteriori.h"
 #include "reglink/ScannerPort.h"
 
 #include <QApplication>
@@ -188,7 +188,7 @@ AggiungiMateriale::AggiungiMateriale(ArchivioCallbacks& archivio, QWidget* paren
     lblCercaBarCode = named(new QLineEdit(frBarCodeAlternativi), QStringLiteral("lblCercaBarCode"),
                             QStringLiteral("BarCode da aggiungere"));
     bcl->addWidget(lblCercaBarCode);
-    lstElencoBarCode = named(new QTableWidget(ExtraBarcodes::kRighe, 1, frBarCodeAlternativi),
+    lstElencoBarCode = named(new QTableWidget(BarCodeUlteriori::kRighe, 1, frBarCodeAlternativi),
                              QStringLiteral("lstElencoBarCode"), QStringLiteral("BarCode alternativi"));
     lstElencoBarCode->horizontalHeader()->hide();
     lstElencoBarCode->horizontalHeader()->setStretchLastSection(true);
@@ -634,7 +634,7 @@ void AggiungiMateriale::cmdBCAlternativi_Click()
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Letto<QStringList> letti = ExtraBarcodes::carica(AppCodeModifica->text());
+    const Letto<QStringList> letti = BarCodeUlteriori::carica(AppCodeModifica->text());
     m_barCodeLetti = letti.ok;
     if (!letti.ok) {
         QApplication::restoreOverrideCursor();
@@ -642,7 +642,7 @@ void AggiungiMateriale::cmdBCAlternativi_Click()
         return;
     }
     const QStringList rows = *letti.valore;
-    for (int r = 0; r < ExtraBarcodes::kRighe; ++r)
+    for (int r = 0; r < BarCodeUlteriori::kRighe; ++r)
         lstElencoBarCode->setItem(r, 0, new QTableWidgetItem(r < rows.size() ? rows.at(r) : QString()));
     lstElencoBarCode->setCurrentCell(-1, -1);
     frBarCodeAlternativi->show();
@@ -664,7 +664,7 @@ void AggiungiMateriale::cmdNascondi_Click()
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ScaricaCaselleTesto();
-    const Esito e = ExtraBarcodes::registra(AppCodeModifica->text(), AppCodeModifica->text(), celleBarCode());
+    const Esito e = BarCodeUlteriori::registra(AppCodeModifica->text(), AppCodeModifica->text(), celleBarCode());
     QApplication::restoreOverrideCursor();
     if (!e) {
         Msg::warn(QStringLiteral("ATTENZIONE! Salvataggio dei BarCode alternativi non riuscito"));
@@ -687,7 +687,7 @@ QStringList AggiungiMateriale::celleBarCode() const
 void AggiungiMateriale::AggiungiBarCodeAlternativo(const QString& code)
 {
     QStringList celle = celleBarCode();
-    const int r = ExtraBarcodes::aggiungi(celle, code, LbLBarCode->text());
+    const int r = BarCodeUlteriori::aggiungi(celle, code, LbLBarCode->text());
     if (r < 0)
         return;
     if (QTableWidgetItem* it = lstElencoBarCode->item(r, 0))

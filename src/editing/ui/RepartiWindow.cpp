@@ -7,9 +7,9 @@
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 #include "editing/ArticleRules.h"
-#include "editing/Departments.h"
-#include "reglink/DepartmentTransfer.h"
+#include "editing/Reparti.h"
 #include "reglink/RegisterLine.h"
+#include "reglink/TrasferimentoReparti.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -269,10 +269,10 @@ void RepartiWindow::CaricaReparti()
 {
     m_caricamento = true;
     ListReparti->setRowCount(0);
-    const auto rows = Departments::tutti();
+    const auto rows = Reparti::tutti();
     ListReparti->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
-        const QStringList cells = Departments::riga(rows.at(r));
+        const QStringList cells = Reparti::riga(rows.at(r));
         for (int c = 0; c < cells.size(); ++c)
             ListReparti->setItem(r, c, new QTableWidgetItem(cells.at(c)));
     }
@@ -306,14 +306,14 @@ void RepartiWindow::MostraReparto()
 {
     bool ok = false;
     const int cod = codiceSelezionato(&ok);
-    const auto r = ok ? Departments::leggi(cod) : std::nullopt;
+    const auto r = ok ? Reparti::leggi(cod) : std::nullopt;
     if (!r)
         return;
     mostraCampi(*r);
     txtValoreReparto->setText(r->prezzoPrefissato != 0 ? Vb::cstr(r->prezzoPrefissato) : QString());
     ckPrezzoZero->setChecked(r->sconto != 0);
     Fiscale->setChecked(r->noFiscale);
-    const QString path = Departments::percorsoIcona(r->percorsoIcon, r->icon);
+    const QString path = Reparti::percorsoIcona(r->percorsoIcon, r->icon);
     if (path.isEmpty()) {
         Image1->clear();
         Check3->setChecked(false);
@@ -321,7 +321,7 @@ void RepartiWindow::MostraReparto()
         Check3->setChecked(true);
     } else {
         // A stored icon that is no picture: the row and the icon controls are repaired.
-        if (!Departments::dimenticaIcona(cod))
+        if (!Reparti::dimenticaIcona(cod))
             Msg::warn(QStringLiteral("ATTENZIONE! Aggiornamento dell'icona del reparto non riuscito"));
         Dir1->setText(Paths::inProgramFolder(QStringLiteral("Immagini")));
         Image1->clear();
@@ -333,14 +333,14 @@ void RepartiWindow::PreparaPerModifica()
 {
     bool ok = false;
     const int cod = codiceSelezionato(&ok);
-    const auto r = ok ? Departments::leggi(cod) : std::nullopt;
+    const auto r = ok ? Reparti::leggi(cod) : std::nullopt;
     EsistenzaFigura->setText(kFalse);
     m_nuovaCartella.clear();
     m_nuovoFile.clear();
     if (!r)
         return;
     mostraCampi(*r);
-    const QString path = Departments::percorsoIcona(r->percorsoIcon, r->icon);
+    const QString path = Reparti::percorsoIcona(r->percorsoIcon, r->icon);
     if (!path.isEmpty() && mostraIcona(path)) {
         Check3->setChecked(true);
         EsistenzaFigura->setText(kTrue);
@@ -371,7 +371,7 @@ bool RepartiWindow::ControllaCampi()
             return false;
         }
         Iva->setText(QStringLiteral("0"));
-    } else if (const QString motivo = Departments::verificaIva(Iva->text()); !motivo.isEmpty()) {
+    } else if (const QString motivo = Reparti::verificaIva(Iva->text()); !motivo.isEmpty()) {
         // As the editor's VAT: a pasted "-22" or "1e2" is refused, not saved and listed.
         return rifiuta(Iva, motivo);
     }
@@ -421,7 +421,7 @@ bool RepartiWindow::SalvaReparto()
     const int cod = codiceSelezionato(&ok);
     if (!ok)
         return false;
-    Departments::Modifica m;
+    Reparti::Modifica m;
     m.nome = NomeReparto->text();
     m.iva = Iva->text();
     m.valore = txtValoreReparto->text();
@@ -430,7 +430,7 @@ bool RepartiWindow::SalvaReparto()
     m.conIcona = Check3->isChecked();
     m.nuovaCartella = m_nuovaCartella;
     m.nuovoFile = m_nuovoFile;
-    return bool(Departments::salva(cod, m));
+    return bool(Reparti::salva(cod, m));
 }
 
 void RepartiWindow::AzzeraReparto()
@@ -440,7 +440,7 @@ void RepartiWindow::AzzeraReparto()
     if (!ok)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Esito e = Departments::azzera(cod);
+    const Esito e = Reparti::azzera(cod);
     QApplication::restoreOverrideCursor();
     if (!e)
         Msg::warn(QStringLiteral("ATTENZIONE! Azzeramento del reparto non riuscito"));
@@ -488,7 +488,7 @@ void RepartiWindow::Command1_Click(int index)
         private:
             RepartiWindow& m_w;
         } p(*this);
-        DepartmentTransfer::TrasferisciSullaCassa(p);
+        TrasferimentoReparti::TrasferisciSullaCassa(p);
         break;
     }
     default:

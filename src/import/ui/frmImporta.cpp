@@ -365,8 +365,8 @@ void frmImporta::cmdProcedi_Click()
     }
     AvanzamentoFinestra sink(lblTab, pbAvanzamento, lblConteggio);
     setCursor(Qt::WaitCursor); // over the window only: message boxes keep the arrow
-    Importazione::RiepilogoImport riepilogo;
-    const bool fatto = Importazione::EseguiImportazione(path, imp, ui, sink, &riepilogo);
+    Listini::RiepilogoImport riepilogo;
+    const bool fatto = Listini::EseguiImportazione(path, imp, ui, sink, &riepilogo);
     if (self) {
         self->unsetCursor();
         if (!fatto) {
@@ -375,7 +375,7 @@ void frmImporta::cmdProcedi_Click()
         }
     }
     if (fatto) {
-        sink.setStatus(Importazione::msgTerminata());
+        sink.setStatus(Listini::msgTerminata());
         Attesa(4000);
         if (self)
             self->cmdChiudi_Click();

@@ -4,7 +4,7 @@
 // for the file and hands it to an engine of the logic library. The engine's progress shows in
 // lblTab and a progress bar with its count; the window may be closed while it runs. Unloading reloads the article list.
 #include "core/ui/FormBase.h"
-#include "import/Importazione.h"
+#include "import/Listini.h"
 
 #include <array>
 

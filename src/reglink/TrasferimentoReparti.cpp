@@ -1,4 +1,4 @@
-#include "reglink/DepartmentTransfer.h"
+#include "reglink/TrasferimentoReparti.h"
 
 #include "core/AppState.h"
 #include "core/Contesto.h"
@@ -17,7 +17,7 @@
 #include <QFile>
 #include <vector>
 
-namespace DepartmentTransfer {
+namespace TrasferimentoReparti {
 
 namespace {
 
@@ -376,4 +376,4 @@ void TrasferisciSullaCassa(PannelloReparti& p)
     Contesto::interazione().message(QStringLiteral("Invio Terminato "));
 }
 
-} // namespace DepartmentTransfer
+} // namespace TrasferimentoReparti

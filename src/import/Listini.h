@@ -28,7 +28,7 @@ struct ImpostazioniImport
     int posACQ = 0, posIVA = 0, posCFOR = 0, posFOR = 0;
 };
 
-namespace Importazione {
+namespace Listini {
 
 inline constexpr int kPoseidon = 4;
 // The widths the spreadsheet imports cut their texts to, and every other import with them.
@@ -102,4 +102,4 @@ enum class Valore { Prezzo, Quantita, Iva };
 // otherwise.
 std::optional<double> accettabile(std::optional<double> v, Valore tipo);
 
-} // namespace Importazione
+} // namespace Listini

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QVariant>
 
-namespace DepartmentTransfer {
+namespace TrasferimentoReparti {
 
 constexpr int kIvaMancante = 9999;
 
@@ -54,4 +54,4 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p);
 // unless the interchange word is "QUIDAR", or while another transfer runs.
 void TrasferisciSullaCassa(PannelloReparti& p);
 
-} // namespace DepartmentTransfer
+} // namespace TrasferimentoReparti

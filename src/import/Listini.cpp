@@ -1,4 +1,4 @@
-#include "import/Importazione.h"
+#include "import/Listini.h"
 
 #include "core/Database.h"
 #include "core/ErrorLog.h"
@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace Importazione {
+namespace Listini {
 
 QString msgErrore()
 {
@@ -346,4 +346,4 @@ std::optional<double> accettabile(std::optional<double> v, Valore tipo)
     return x;
 }
 
-} // namespace Importazione
+} // namespace Listini

@@ -1,9 +1,9 @@
-#include "editing/ExtraBarcodes.h"
+#include "editing/BarCodeUlteriori.h"
 
 #include "core/Articoli.h"
 #include "core/store/BarCodeUlteriori.h"
 
-namespace ExtraBarcodes {
+namespace BarCodeUlteriori {
 
 Letto<QStringList> carica(const QString& codice)
 {
@@ -51,4 +51,4 @@ int aggiungi(QStringList& celle, const QString& code, const QString& barCodePrin
     return -1;
 }
 
-} // namespace ExtraBarcodes
+} // namespace BarCodeUlteriori

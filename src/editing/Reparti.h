@@ -9,7 +9,7 @@
 #include <QVariant>
 #include <optional>
 
-namespace Departments {
+namespace Reparti {
 
 // The department record is the store's (core/Articoli.h); Null texts are null QStrings.
 using Reparto = ::Reparto;
@@ -51,4 +51,4 @@ QString percorsoIcona(const QString& percorso, const QString& icon);
 // The list's cell texts: "Reparto", "Descrizione", "Iva", "PrezzoUni", "Sconto Uni", "Icona".
 QStringList riga(const Reparto& r);
 
-} // namespace Departments
+} // namespace Reparti

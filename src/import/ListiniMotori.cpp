@@ -9,7 +9,7 @@
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "import/Cartella.h"
-#include "import/Importazione.h"
+#include "import/Listini.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +22,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace Importazione {
+namespace Listini {
 
 namespace {
 
@@ -679,4 +679,4 @@ bool ImportaPrimoFoglio(const Cartella& cartella, const QString& fornitore, Inte
     return EseguiImport(cartella, fogli.first(), fornitore, ui, sink, riepilogo);
 }
 
-} // namespace Importazione
+} // namespace Listini

@@ -1,4 +1,4 @@
-#include "editing/Departments.h"
+#include "editing/Reparti.h"
 
 #include "core/NumeroDigitato.h"
 #include "core/Paths.h"
@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <functional>
 
-namespace Departments {
+namespace Reparti {
 
 namespace {
 
@@ -135,4 +135,4 @@ QStringList riga(const Reparto& r)
             QString::number(r.sconto), haIcona(r) ? QStringLiteral("Si") : QStringLiteral("No")};
 }
 
-} // namespace Departments
+} // namespace Reparti

@@ -1,7 +1,7 @@
 #pragma once
 // The article window's promotion frame: its handlers, written against pointers to its controls
-// (the window itself belongs to the article archive). The Offerte work is in editing/Promotions.
-#include "editing/Promotions.h"
+// (the window itself belongs to the article archive). The Offerte work is in editing/Offerte.
+#include "editing/Offerte.h"
 
 #include <QDate>
 #include <QObject>
@@ -16,12 +16,12 @@ class QLineEdit;
 class QRadioButton;
 class QWidget;
 
-namespace Promotions {
+namespace Offerte {
 
 // The start-up notice on the article window's label.
 void AvvisoPromozioni(QLabel* lblTab, const QDate& oggi = QDate::currentDate());
 
-} // namespace Promotions
+} // namespace Offerte
 
 // The controls of the article window's promotion frame.
 struct ControlliPromozione

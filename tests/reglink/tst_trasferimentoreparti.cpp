@@ -3,9 +3,9 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "reglink/CommandSender.h"
-#include "reglink/DepartmentTransfer.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
+#include "reglink/TrasferimentoReparti.h"
 #include "support/FakeRegister.h"
 #include "support/LineaProva.h"
 #include "support/Pannelli.h"
@@ -15,7 +15,7 @@
 #include <QFile>
 #include <QtTest>
 
-using namespace DepartmentTransfer;
+using namespace TrasferimentoReparti;
 
 namespace {
 
@@ -58,7 +58,7 @@ QStringList campi(const QString& record)
 
 } // namespace
 
-class TestDepartments : public QObject
+class TestTrasferimentoReparti : public QObject
 {
     Q_OBJECT
 
@@ -292,5 +292,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestDepartments)
-#include "tst_departments.moc"
+QTEST_MAIN(TestTrasferimentoReparti)
+#include "tst_trasferimentoreparti.moc"

@@ -1,7 +1,7 @@
 // Extra barcodes: the grid's add rule, the all-or-nothing rewrite, and the scanned-code lookup
 // that finds an article by its main or extra barcode.
 #include "core/Database.h"
-#include "editing/ExtraBarcodes.h"
+#include "editing/BarCodeUlteriori.h"
 #include "editing/ui/ScannedLookup.h"
 #include "support/TestEnv.h"
 
@@ -24,37 +24,38 @@ QStringList stored(qint64 cod)
 }
 } // namespace
 
-class TestExtraBarcodes : public QObject
+class TestBarCodeUlteriori : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void addRule()
     {
-        QStringList grid(ExtraBarcodes::kRighe);
-        QCOMPARE(ExtraBarcodes::aggiungi(grid, "111", "999"), 0);
-        QCOMPARE(ExtraBarcodes::aggiungi(grid, "222", "999"), 1);
-        QCOMPARE(ExtraBarcodes::aggiungi(grid, "999", "999"), -1); // the main barcode
-        QCOMPARE(ExtraBarcodes::aggiungi(grid, "111", "999"), -1); // already listed
-        QCOMPARE(ExtraBarcodes::aggiungi(grid, "", "999"), -1);
+        QStringList grid(BarCodeUlteriori::kRighe);
+        QCOMPARE(BarCodeUlteriori::aggiungi(grid, "111", "999"), 0);
+        QCOMPARE(BarCodeUlteriori::aggiungi(grid, "222", "999"), 1);
+        QCOMPARE(BarCodeUlteriori::aggiungi(grid, "999", "999"), -1); // the main barcode
+        QCOMPARE(BarCodeUlteriori::aggiungi(grid, "111", "999"), -1); // already listed
+        QCOMPARE(BarCodeUlteriori::aggiungi(grid, "", "999"), -1);
         grid[0].clear();
-        QCOMPARE(ExtraBarcodes::aggiungi(grid, "333", "999"), 0); // the first empty cell
+        QCOMPARE(BarCodeUlteriori::aggiungi(grid, "333", "999"), 0); // the first empty cell
         for (int i = 0; i < grid.size(); ++i)
             grid[i] = QString::number(1000 + i);
-        QCOMPARE(ExtraBarcodes::aggiungi(grid, "444", "999"), -1); // full: dropped
+        QCOMPARE(BarCodeUlteriori::aggiungi(grid, "444", "999"), -1); // full: dropped
     }
 
     void saveAddChangeRemove()
     {
         TestEnv env;
         articolo(5, "MAIN");
-        QVERIFY(ExtraBarcodes::registra("5", "5", {"A", "", "B"}));
+        QVERIFY(BarCodeUlteriori::registra("5", "5", {"A", "", "B"}));
         QCOMPARE(stored(5), QStringList({"A|0|5", "B|0|5"}));
-        QCOMPARE(ExtraBarcodes::carica("5").valore, std::optional(QStringList({"A", "B"})));
-        QVERIFY(ExtraBarcodes::registra("5", "5", {"A2", "", "B", "B"})); // change one; duplicates typed by hand stay
+        QCOMPARE(BarCodeUlteriori::carica("5").valore, std::optional(QStringList({"A", "B"})));
+        QVERIFY(
+            BarCodeUlteriori::registra("5", "5", {"A2", "", "B", "B"})); // change one; duplicates typed by hand stay
         QCOMPARE(stored(5), QStringList({"A2|0|5", "B|0|5", "B|0|5"}));
-        QVERIFY(ExtraBarcodes::registra("5", "5", QStringList(3)));
+        QVERIFY(BarCodeUlteriori::registra("5", "5", QStringList(3)));
         QCOMPARE(stored(5), QStringList());
-        QVERIFY(ExtraBarcodes::registra("", "", {"X"})); // no article: nothing to do
+        QVERIFY(BarCodeUlteriori::registra("", "", {"X"})); // no article: nothing to do
         QCOMPARE(valoreDb("SELECT COUNT(*) FROM BarCodeUlteriori").toInt(), 0);
     }
 
@@ -62,10 +63,10 @@ private Q_SLOTS:
     {
         TestEnv env;
         articolo(5, "MAIN");
-        QVERIFY(ExtraBarcodes::registra("5", "5", {"OLD1", "OLD2"}));
+        QVERIFY(BarCodeUlteriori::registra("5", "5", {"OLD1", "OLD2"}));
         QVERIFY(Db::exec("CREATE TRIGGER bad BEFORE INSERT ON BarCodeUlteriori WHEN NEW.BarCode = 'BAD' "
                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        QVERIFY(!ExtraBarcodes::registra("5", "5", {"NEW1", "BAD", "NEW2"}));
+        QVERIFY(!BarCodeUlteriori::registra("5", "5", {"NEW1", "BAD", "NEW2"}));
         QCOMPARE(stored(5), QStringList({"OLD1|0|5", "OLD2|0|5"}));
     }
 
@@ -93,11 +94,11 @@ private Q_SLOTS:
         articolo(1, "8000000000001");
         articolo(2, "L'ORO");
         articolo(3, "8000000000003", 1);
-        QVERIFY(ExtraBarcodes::registra("1", "1", {"EXTRA-1"}));
-        QVERIFY(ExtraBarcodes::registra("3", "3", {"EXTRA-3"}));
+        QVERIFY(BarCodeUlteriori::registra("1", "1", {"EXTRA-1"}));
+        QVERIFY(BarCodeUlteriori::registra("3", "3", {"EXTRA-3"}));
         QCOMPARE(CodiceDaBarCode(scan), codice);
     }
 };
 
-QTEST_MAIN(TestExtraBarcodes)
-#include "tst_extrabarcodes.moc"
+QTEST_MAIN(TestBarCodeUlteriori)
+#include "tst_barcodeulteriori.moc"

@@ -1,5 +1,5 @@
 #pragma once
-// Promotions: an article's discounted price for a period (stored in Offerte, core/store/Offerte.h),
+// Promotions (Offerte): an article's discounted price for a period (stored in Offerte, core/store/Offerte.h),
 // the list of them, the promotional price arithmetic and the start and end notice.
 #include "core/ErrorLog.h"
 #include "core/Read.h"
@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace Promotions {
+namespace Offerte {
 
 using Offerta = Articoli::Offerta;
 
@@ -53,4 +53,4 @@ bool avvisoAttivo();
 // The notice text and font size of a code; empty for 0.
 QString testoAvviso(int codice, int* puntiFont = nullptr);
 
-} // namespace Promotions
+} // namespace Offerte

@@ -2,7 +2,7 @@
 // the value box, reset, icons, and a save that fails.
 #include "core/Database.h"
 #include "core/VbConvert.h"
-#include "editing/Departments.h"
+#include "editing/Reparti.h"
 #include "editing/ui/RepartiWindow.h"
 #include "support/Pannelli.h"
 #include "support/TestEnv.h"
@@ -56,7 +56,7 @@ void png(const QString& path)
 
 } // namespace
 
-class TestDepartments : public QObject
+class TestReparti : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -240,10 +240,10 @@ private Q_SLOTS:
         if (message.isEmpty())
             QCOMPARE(w.ListReparti->item(w.ListReparti->currentRow(), 2)->text(), Vb::cstr(stored));
         // The logic refuses it too, whoever calls it.
-        Departments::Modifica m;
+        Reparti::Modifica m;
         m.nome = "Pane";
         m.iva = iva;
-        QCOMPARE(bool(Departments::salva(1, m)), message.isEmpty());
+        QCOMPARE(bool(Reparti::salva(1, m)), message.isEmpty());
     }
 
     // Showing a row and opening it for editing fill the price and discount boxes and their ticks;
@@ -310,7 +310,7 @@ private Q_SLOTS:
         env.answer({QMessageBox::Yes});
         QTest::mouseClick(w.Command1[1], Qt::LeftButton);
         QCOMPARE(env.messages().last(), QString("Tutte le personalizzazioni del reparto verranno rimosse!Continuare?"));
-        const auto r = Departments::leggi(5);
+        const auto r = Reparti::leggi(5);
         QCOMPARE(r->descrizione, QString("Reparto5"));
         QVERIFY(r->iva == 0 && r->prezzoPrefissato == 0 && r->sconto == 0 && !r->noFiscale);
         QVERIFY(!col("Icon", 5).isNull() && col("Icon", 5).toString().isEmpty());
@@ -423,5 +423,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestDepartments)
-#include "tst_departments.moc"
+QTEST_MAIN(TestReparti)
+#include "tst_reparti.moc"

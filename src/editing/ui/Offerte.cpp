@@ -1,4 +1,4 @@
-#include "editing/ui/Promotions.h"
+#include "editing/ui/Offerte.h"
 
 #include "core/Articoli.h"
 #include "core/VbConvert.h"
@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-namespace Promotions {
+namespace Offerte {
 
 void AvvisoPromozioni(QLabel* lblTab, const QDate& oggi)
 {
@@ -30,7 +30,7 @@ void AvvisoPromozioni(QLabel* lblTab, const QDate& oggi)
     lblTab->show();
 }
 
-} // namespace Promotions
+} // namespace Offerte
 
 namespace {
 
@@ -160,7 +160,7 @@ void PromozioneFrame::cmdPromozioni_Click()
 void PromozioneFrame::CaricaOffertaArticolo(const QString& codice)
 {
     mostraMotivo({});
-    const auto letta = Promotions::caricaOfferta(codice);
+    const auto letta = Offerte::caricaOfferta(codice);
     if (!letta.ok)
         Msg::warn(QStringLiteral("ATTENZIONE! Lettura della promozione non riuscita"));
     const auto& o = letta.valore;
@@ -206,7 +206,7 @@ void PromozioneFrame::CalcolaPrezzoScontato()
     const bool percento = m_c.optPercento->isChecked();
     if (!percento && !m_c.optEuro->isChecked())
         return;
-    const auto r = Promotions::prezzoScontato(*prezzo, m_c.txtSconto->text(), percento);
+    const auto r = Offerte::prezzoScontato(*prezzo, m_c.txtSconto->text(), percento);
     if (!r) {
         mostraMotivo({});
         return;
@@ -230,7 +230,7 @@ void PromozioneFrame::CalcolaSconto()
     const auto prezzo = prezzoArticolo();
     if (!prezzo)
         return;
-    if (const auto s = Promotions::scontoDaPrezzo(*prezzo, m_c.txtPrezzoScontato->text()))
+    if (const auto s = Offerte::scontoDaPrezzo(*prezzo, m_c.txtPrezzoScontato->text()))
         m_c.txtSconto->setText(*s);
 }
 
@@ -254,7 +254,7 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
         txtPrezzoScontato_LostFocus(); // a typed price gives its euro discount
         scontoDigitato = m_c.txtSconto->text();
     }
-    std::optional<Promotions::PrezzoScontato> atteso;
+    std::optional<Offerte::PrezzoScontato> atteso;
     if (prezzoPLU && !scontoDigitato.isEmpty()) {
         // A typed price above the PLU's gave a negative discount: the price is what is wrong,
         // not the discount's format.
@@ -264,7 +264,7 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
             Msg::info(prezzoSuperiore(*digitato, *prezzoPLU) + QStringLiteral(" - Impossibile continuare"));
             return false;
         }
-        atteso = Promotions::prezzoScontato(*prezzoPLU, scontoDigitato, m_c.optPercento->isChecked());
+        atteso = Offerte::prezzoScontato(*prezzoPLU, scontoDigitato, m_c.optPercento->isChecked());
         if (!atteso || !numeroDaTastiera(scontoDigitato)) {
             Msg::info(QStringLiteral("Formato 'Sconto' non valido - Impossibile continuare"));
             return false;
@@ -339,7 +339,7 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
         Msg::info(QStringLiteral("Formato 'Sconto' non valido"));
         return false;
     }
-    Promotions::Offerta o;
+    Offerte::Offerta o;
     const std::optional<qint64> articolo = Articoli::codiceDaTesto(codice);
     o.articolo = articolo.value_or(0);
     o.dal = dal;
@@ -351,7 +351,7 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
     o.przScnt = *prezzo;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // A code that is no article number cannot be saved: told as any failed save.
-    const Esito e = articolo ? Promotions::salva(o) : Esito::fallito(VbErr::TypeMismatch, codice);
+    const Esito e = articolo ? Offerte::salva(o) : Esito::fallito(VbErr::TypeMismatch, codice);
     m_scontoDaPrezzo = false;
     QApplication::restoreOverrideCursor();
     if (!e) {
@@ -376,7 +376,7 @@ bool EliminaOfferte(const QStringList& codiciArticolo)
                  QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question) != QMessageBox::Ok)
         return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Esito e = Promotions::eliminaArticoli(codiciArticolo);
+    const Esito e = Offerte::eliminaArticoli(codiciArticolo);
     QApplication::restoreOverrideCursor();
     if (!e)
         Msg::warn(QStringLiteral("Eliminazione delle offerte non riuscita"));

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace ExtraBarcodes {
+namespace BarCodeUlteriori {
 
 // Barcode rows of the editor's grid (the grid's header row aside).
 constexpr int kRighe = 1499;
@@ -22,4 +22,4 @@ Esito registra(const QString& codice, const QString& codPerTabProd, const QStrin
 // Returns the row used, or -1 when nothing was added (also when the grid is full).
 int aggiungi(QStringList& celle, const QString& code, const QString& barCodePrincipale);
 
-} // namespace ExtraBarcodes
+} // namespace BarCodeUlteriori

@@ -4,7 +4,7 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
-#include "editing/ui/Promotions.h"
+#include "editing/ui/Offerte.h"
 #include "support/TestEnv.h"
 
 #include <QGroupBox>
@@ -97,7 +97,7 @@ QString d(int giorni)
 
 } // namespace
 
-class TestPromotions : public QObject
+class TestOfferte : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -122,16 +122,16 @@ private Q_SLOTS:
         QFETCH(bool, percento);
         QFETCH(QString, atteso);
         QFETCH(bool, azzera);
-        const auto r = Promotions::prezzoScontato(prezzo, sconto, percento);
+        const auto r = Offerte::prezzoScontato(prezzo, sconto, percento);
         QVERIFY(r);
         QCOMPARE(r->prezzo, atteso);
         QCOMPARE(r->azzeraSconto, azzera);
     }
     void discountThatIsNoNumber()
     {
-        QVERIFY(!Promotions::prezzoScontato(10, "", false));
-        QVERIFY(!Promotions::prezzoScontato(10, "x", false));
-        QCOMPARE(*Promotions::scontoDaPrezzo(10, "7,5"), QString("2,50"));
+        QVERIFY(!Offerte::prezzoScontato(10, "", false));
+        QVERIFY(!Offerte::prezzoScontato(10, "x", false));
+        QCOMPARE(*Offerte::scontoDaPrezzo(10, "7,5"), QString("2,50"));
     }
 
     void frameChain()
@@ -292,12 +292,12 @@ private Q_SLOTS:
     {
         TestEnv env;
         articolo(1);
-        Promotions::Offerta o{1, QDate::currentDate(), QDate::currentDate().addDays(2), 1, 0, 9};
-        QVERIFY(Promotions::salva(o));
+        Offerte::Offerta o{1, QDate::currentDate(), QDate::currentDate().addDays(2), 1, 0, 9};
+        QVERIFY(Offerte::salva(o));
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
         QVERIFY(Db::exec("CREATE TRIGGER bad BEFORE INSERT ON Offerte BEGIN SELECT RAISE(ABORT, 'x'); END"));
         o.przScnt = 5;
-        QVERIFY(!Promotions::salva(o));
+        QVERIFY(!Offerte::salva(o));
         QCOMPARE(valoreDb("SELECT PrzScnt FROM Offerte").toDouble(), 9.0); // the old row is still there
         QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino").toInt(), 0);
     }
@@ -346,17 +346,17 @@ private Q_SLOTS:
         articolo(1);
         articolo(2);
         const QDate t = QDate::currentDate();
-        QVERIFY(Promotions::salva({1, t.addDays(1), t.addDays(3), 1.5, 0, 8.5}));
-        QVERIFY(Promotions::salva({1, t.addDays(10), t.addDays(12), 0, 10, 9}));
-        QVERIFY(Promotions::salva({2, t, t, 0, 5, 9.5}));
-        QVERIFY(Promotions::salva({3, t.addDays(-5), t, 0, 5, 1})); // article missing
-        const auto rows = *Promotions::elenco(t).valore;
+        QVERIFY(Offerte::salva({1, t.addDays(1), t.addDays(3), 1.5, 0, 8.5}));
+        QVERIFY(Offerte::salva({1, t.addDays(10), t.addDays(12), 0, 10, 9}));
+        QVERIFY(Offerte::salva({2, t, t, 0, 5, 9.5}));
+        QVERIFY(Offerte::salva({3, t.addDays(-5), t, 0, 5, 1})); // article missing
+        const auto rows = *Offerte::elenco(t).valore;
         QCOMPARE(rows.size(), 3);
         QCOMPARE(rows.at(0).testo,
                  QStringList({"1", "2", "ART2", Vb::formatDate(t), Vb::formatDate(t), "0,00", "5", "9,50"}));
         QCOMPARE(rows.at(1).testo.at(3), Vb::formatDate(t.addDays(1)));
         QCOMPARE(rows.at(1).testo.at(5), QString("1,50"));
-        QCOMPARE(Promotions::elenco(t.addDays(-5)).valore->first().testo.at(2), QString("NON TROVATO"));
+        QCOMPARE(Offerte::elenco(t.addDays(-5)).valore->first().testo.at(2), QString("NON TROVATO"));
 
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
         env.answer({QMessageBox::Cancel});
@@ -399,11 +399,11 @@ private Q_SLOTS:
         if (!setting.isEmpty())
             ScriviINI(env.setup(), "Promozioni", "AvvisoAttivo", setting);
         const QDate t = QDate::currentDate();
-        QVERIFY(Promotions::salva({1, t.addDays(starts), t.addDays(ends), 1, 0, 1}));
+        QVERIFY(Offerte::salva({1, t.addDays(starts), t.addDays(ends), 1, 0, 1}));
         QWidget w;
         QLabel lbl("before", &w);
         w.show();
-        Promotions::AvvisoPromozioni(&lbl, t);
+        Offerte::AvvisoPromozioni(&lbl, t);
         if (setting.isEmpty())
             QCOMPARE(LeggiINI(env.setup(), "Promozioni", "AvvisoAttivo", "?"), QString("Falso"));
         if (!text.isEmpty()) {
@@ -419,5 +419,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPromotions)
-#include "tst_promotions.moc"
+QTEST_MAIN(TestOfferte)
+#include "tst_offerte.moc"

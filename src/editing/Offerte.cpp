@@ -1,10 +1,10 @@
-#include "editing/Promotions.h"
+#include "editing/Offerte.h"
 
 #include "core/Articoli.h"
 #include "core/VbConvert.h"
 #include "core/config/Generali.h"
 
-namespace Promotions {
+namespace Offerte {
 
 namespace {
 
@@ -137,4 +137,4 @@ QString testoAvviso(int codice, int* puntiFont)
     return t;
 }
 
-} // namespace Promotions
+} // namespace Offerte
