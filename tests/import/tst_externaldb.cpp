@@ -373,12 +373,12 @@ private Q_SLOTS:
             Esito importaDaDatabaseEsterno(ProgressSink& p) override { return ImportaDaDatabaseEsterno(p); }
         } programma;
         programma.sorgente = &s;
-        Contesto::installaProgramma(&programma);
+        env.usaProgramma(programma);
         frmSplash& splash = Forms::get<frmSplash>();
         splash.TimerCarica->setInterval(guasto == QLatin1String("collegamento") ? 10 : 60000);
         splash.showModeless();
         QTRY_COMPARE(programma.magazzinoMostrato, 1);
-        Contesto::installaProgramma(&env.programma());
+        env.usaProgramma(env.programma());
 
         const QStringList log = erroriLog(env);
         if (guasto.isEmpty()) {
