@@ -138,6 +138,72 @@ private Q_SLOTS:
         QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 0);
     }
 
+    // What the registers take: a value at its limit passes and is stored, one just past it is
+    // refused with the reason and the box that holds it.
+    void limits_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("valore");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        QTest::addColumn<int>("campo");
+        QTest::addColumn<double>("stored");
+        const QString qta = "'Q.tà Iniziale' troppo alta: al massimo 99.999.999,00";
+        const QString prezzo = "'%1' troppo alto: il massimo accettato dalle casse è 999.999,99";
+        const int q = int(ArticleRules::Campo::Qta), c = int(ArticleRules::Campo::Costo),
+                  a = int(ArticleRules::Campo::Acquisto), i = int(ArticleRules::Campo::Iva);
+        QTest::newRow("stock at the limit") << "quantita"
+                                            << "99999999"
+                                            << "" << q << 99999999.0;
+        QTest::newRow("stock at the negative limit") << "quantita"
+                                                     << "-99999999"
+                                                     << "" << q << -99999999.0;
+        QTest::newRow("stock past the limit") << "quantita"
+                                              << "100000000" << qta << q << 0.0;
+        QTest::newRow("stock past the negative limit") << "quantita"
+                                                       << "-100000000" << qta << q << 0.0;
+        QTest::newRow("VAT 100") << "iva"
+                                 << "100"
+                                 << "" << i << 100.0;
+        QTest::newRow("VAT past 100") << "iva"
+                                      << "100,01"
+                                      << "'IVA' non valida: al massimo 100" << i << 0.0;
+        QTest::newRow("sale price at the limit") << "costo"
+                                                 << "999.999,99"
+                                                 << "" << c << 999999.99;
+        QTest::newRow("sale price past the limit") << "costo"
+                                                   << "1000000" << prezzo.arg("Prezzo di Vendita") << c << 0.0;
+        QTest::newRow("purchase at the limit") << "acquisto"
+                                               << "999999,99"
+                                               << "" << a << 999999.99;
+        QTest::newRow("purchase past the limit")
+            << "acquisto"
+            << "999999,991" << prezzo.arg("Prezzo di Acquisto senza IVA") << a << 0.0;
+    }
+    void limits()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, valore);
+        QFETCH(QString, message);
+        QFETCH(int, campo);
+        QFETCH(double, stored);
+        TestEnv env;
+        ArticoloEditor a = completo();
+        const QHash<QString, QString*> campi{
+            {"quantita", &a.quantita}, {"costo", &a.costo}, {"acquisto", &a.acquisto}, {"iva", &a.iva}};
+        *campi.value(field) = valore;
+        const auto v = ArticleRules::verifica(a, {});
+        QCOMPARE(v.messaggio, message);
+        if (!message.isEmpty()) {
+            QCOMPARE(v.esito, ArticleRules::Verifica::NonNumerico);
+            QCOMPARE(int(v.campo), campo);
+            return;
+        }
+        QCOMPARE(v.esito, ArticleRules::Verifica::Ok);
+        QVERIFY(ArticleRules::salva(a, {}));
+        const QHash<QString, int> colonna{{"quantita", 1}, {"costo", 2}, {"acquisto", 12}, {"iva", 14}};
+        QCOMPARE(riga(1).value(colonna.value(field)).toDouble(), stored);
+    }
+
     void requiredFieldsInOrder()
     {
         TestEnv env;

@@ -207,29 +207,45 @@ private Q_SLOTS:
         QCOMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino").toInt(), 1);
     }
 
-    // A value pasted past the key filter is refused by the save, with the reason.
+    // A value pasted past the key filter is refused by the save, with the reason; the registers'
+    // limits hold exactly: a value at its limit is saved, one just past it is refused.
     void pastedValuesAreChecked_data()
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("valore");
-        QTest::addColumn<QString>("messaggio");
+        QTest::addColumn<QString>("messaggio"); // empty: saved
+        QTest::addColumn<QString>("colonna");
+        QTest::addColumn<double>("salvato");
         const QString prezzo = "Formato 'Prezzo di Vendita' non valido";
-        const auto riga = [](const char* caso, const char* box, const char* valore, const QString& messaggio) {
-            QTest::newRow(caso) << QString(box) << QString(valore) << messaggio;
+        const QString alto = "'%1' troppo alto: il massimo accettato dalle casse è 999.999,99";
+        const QString qta = "'Q.tà Iniziale' troppo alta: al massimo 99.999.999,00";
+        const auto riga = [](const char* caso, const char* box, const char* valore, const QString& messaggio,
+                             const char* colonna = "", double salvato = 0) {
+            QTest::newRow(caso) << QString(box) << QString(valore) << messaggio << QString(colonna) << salvato;
         };
         riga("negative price", "TxtCosto", "-1,50", prezzo);
         riga("exponent", "TxtCosto", "1e15", prezzo);
-        riga("above the registers", "TxtCosto", "1000000",
-             "'Prezzo di Vendita' troppo alto: il massimo accettato dalle casse "
-             "è 999.999,99");
         riga("negative purchase", "txtAcquisto", "-2", "Formato 'Prezzo di Acquisto senza IVA' non valido");
         riga("VAT with letters", "txtIVA", "22a", "Formato 'IVA' non valido");
+        riga("price at the registers' limit", "TxtCosto", "999999,99", {}, "Costo", 999999.99);
+        riga("price past the registers' limit", "TxtCosto", "1000000", alto.arg("Prezzo di Vendita"));
+        riga("purchase at the registers' limit", "txtAcquisto", "999.999,99", {}, "Costo2", 999999.99);
+        riga("purchase past the registers' limit", "txtAcquisto", "999999,991",
+             alto.arg("Prezzo di Acquisto senza IVA"));
+        riga("VAT 100", "txtIVA", "100", {}, "CodPV", 100);
+        riga("VAT past 100", "txtIVA", "100,01", "'IVA' non valida: al massimo 100");
+        riga("stock at its limit", "TxtQTA", "99999999", {}, "\"Quantità\"", 99999999);
+        riga("stock at its negative limit", "TxtQTA", "-99999999", {}, "\"Quantità\"", -99999999);
+        riga("stock past its limit", "TxtQTA", "100000000", qta);
+        riga("stock past its negative limit", "TxtQTA", "-100000000", qta);
     }
     void pastedValuesAreChecked()
     {
         QFETCH(QString, box);
         QFETCH(QString, valore);
         QFETCH(QString, messaggio);
+        QFETCH(QString, colonna);
+        QFETCH(double, salvato);
         TestEnv env;
         ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero");
         articolo5();
@@ -237,8 +253,10 @@ private Q_SLOTS:
         Registro reg;
         QStringList seen;
         bool open = false;
+        QWidget* focus = nullptr;
+        QLineEdit* e = nullptr;
         nelModale([&](AggiungiMateriale& ed) {
-            auto* e = ed.findChild<QLineEdit*>(box);
+            e = ed.findChild<QLineEdit*>(box);
             QVERIFY(e);
             e->selectAll();
             e->insert(valore); // what a paste does: no key goes through the filter
@@ -246,13 +264,40 @@ private Q_SLOTS:
             QTest::mouseClick(ed.CmdConferma, Qt::LeftButton);
             seen = env.messages();
             open = ed.isVisible();
-            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+            focus = QApplication::focusWidget();
+            if (open)
+                QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
         });
         env.answer({QMessageBox::No});
         Modifica_Click("5", reg.cb());
+        if (messaggio.isEmpty()) {
+            QCOMPARE(seen, QStringList{"Eliminare il PLU?"});
+            QVERIFY(!open);
+            QCOMPARE(valoreDb(QString("SELECT %1 FROM Magazzino WHERE CodMateriale = 5").arg(colonna)).toDouble(),
+                     salvato);
+            return;
+        }
         QCOMPARE(seen, (QStringList{"Eliminare il PLU?", messaggio, "Prego verificare tutti i dati e riprovare"}));
         QVERIFY(open);
+        QCOMPARE(focus, e); // the box that holds the refused value
         QCOMPARE(riga5(), before);
+    }
+
+    // An empty VAT box is told at each change of the purchase price.
+    void missingVatIsTold()
+    {
+        TestEnv env;
+        QStringList seen;
+        nelModale([&](AggiungiMateriale& ed) {
+            QCOMPARE(ed.txtIVA->text(), QString());
+            ed.txtAcquisto->setFocus();
+            QTest::keyClicks(ed.txtAcquisto, "50");
+            seen = env.messages();
+            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+        });
+        Registro reg;
+        Aggiungi_Click(reg.cb());
+        QCOMPARE(seen, QStringList(2, "IMPOSTARE ALIQUOTA IVA - Verificare"));
     }
 
     // The question, when the setting asks for it, and the Yes that saves without the code.

@@ -153,6 +153,14 @@ private Q_SLOTS:
         QCOMPARE(w.Iva->text(), QString("2,5"));
         QTest::keyClicks(w.txtValoreReparto, "1a2,5.");
         QCOMPARE(w.txtValoreReparto->text(), QString("12,5"));
+        // The VAT and value boxes stop at 5 characters; a selection may be typed over.
+        QTest::keyClicks(w.Iva, "123");
+        QCOMPARE(w.Iva->text(), QString("2,512"));
+        QTest::keyClicks(w.txtValoreReparto, "34");
+        QCOMPARE(w.txtValoreReparto->text(), QString("12,53"));
+        w.txtValoreReparto->selectAll();
+        QTest::keyClicks(w.txtValoreReparto, "9");
+        QCOMPARE(w.txtValoreReparto->text(), QString("9"));
         // Non Fiscale locks the VAT at 0; clearing it unlocks and keeps the 0.
         w.Fiscale->setChecked(true);
         QCOMPARE(w.Iva->text(), QString("0"));
@@ -168,23 +176,32 @@ private Q_SLOTS:
         QCOMPARE(w.txtValoreReparto->text(), QString("1234,5"));
     }
 
+    // The value box as saved: a pasted value that is not a number, or past what the registers
+    // take, is refused with the reason; one at that limit is saved.
     void valueBoxIsChecked_data()
     {
         QTest::addColumn<QString>("valore");
-        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("message"); // empty: saved
         QTest::addColumn<double>("stored");
-        QTest::newRow("empty") << "" << true << 0.0;
-        QTest::newRow("12,5") << "12,5" << true << 12.5;
-        QTest::newRow("two commas") << "1,2,3" << false << 7.0;
-        QTest::newRow("pasted negative") << "-5" << false << 7.0;
-        QTest::newRow("pasted exponent") << "1e15" << false << 7.0;
-        QTest::newRow("above the registers") << "1000000" << false << 7.0;
+        const QString formato = "Formato 'Valore Reparto' non valido";
+        QTest::newRow("empty") << ""
+                               << "" << 0.0;
+        QTest::newRow("12,5") << "12,5"
+                              << "" << 12.5;
+        QTest::newRow("two commas") << "1,2,3" << formato << 7.0;
+        QTest::newRow("pasted negative") << "-5" << formato << 7.0;
+        QTest::newRow("pasted exponent") << "1e15" << formato << 7.0;
+        QTest::newRow("at the registers' limit") << "999.999,99"
+                                                 << "" << 999999.99;
+        QTest::newRow("past the registers' limit")
+            << "999999,991" << formato + ": il massimo accettato dalle casse è 999.999,99" << 7.0;
     }
     void valueBoxIsChecked()
     {
         QFETCH(QString, valore);
-        QFETCH(bool, saved);
+        QFETCH(QString, message);
         QFETCH(double, stored);
+        const bool saved = message.isEmpty();
         ArchivioProva archivio;
         TestEnv env;
         QVERIFY(Db::exec("UPDATE Reparti SET PrezzoPrefissato = 7, Iva = 10 WHERE Cod = 1"));
@@ -195,11 +212,9 @@ private Q_SLOTS:
         w.Conferma_Click();
         QCOMPARE(w.inModifica(), !saved);
         QCOMPARE(col("PrezzoPrefissato", 1).toDouble(), stored);
-        if (!saved) {
-            QCOMPARE(env.messages().size(), 1);
-            QVERIFY(env.messages().first().startsWith("Formato 'Valore Reparto' non valido"));
+        QCOMPARE(env.messages(), saved ? QStringList() : QStringList{message});
+        if (!saved)
             QCOMPARE(QApplication::focusWidget(), w.txtValoreReparto);
-        }
     }
 
     // The VAT pasted into its box is checked as the editor's: a sign, an exponent or more than 100
@@ -217,8 +232,10 @@ private Q_SLOTS:
         QTest::newRow("pasted -22") << "-22" << formato << 10.0;
         QTest::newRow("pasted exponent") << "1e2" << formato << 10.0;
         QTest::newRow("two commas") << "2,2,2" << formato << 10.0;
-        QTest::newRow("above 100") << "122"
-                                   << "'Iva' non valida: al massimo 100" << 10.0;
+        QTest::newRow("100") << "100"
+                             << "" << 100.0;
+        QTest::newRow("past 100") << "100,01"
+                                  << "'Iva' non valida: al massimo 100" << 10.0;
     }
     void vatIsChecked()
     {
@@ -270,22 +287,35 @@ private Q_SLOTS:
     }
 
     // A ticked optional number: one that is not a number is refused by name; an empty box unticks it.
+    void optionalNumberIsChecked_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("preset price") << "Prezzo"
+                                      << "Formato 'Prezzo Prefissato' non valido";
+        QTest::newRow("automatic discount") << "Sconto"
+                                            << "Formato 'Sconto Automatico' non valido";
+    }
     void optionalNumberIsChecked()
     {
+        QFETCH(QString, box);
+        QFETCH(QString, message);
         ArchivioProva archivio;
         TestEnv env;
-        QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10, Sconto = 0 WHERE Cod = 1"));
+        QVERIFY(Db::exec("UPDATE Reparti SET Iva = 10, Sconto = 0, PrezzoPrefissato = 0 WHERE Cod = 1"));
         RepartiWindow& w = apri(archivio);
         w.Command1_Click(0);
-        w.Check2->setChecked(true);
-        w.Sconto->setText("x");
+        QCheckBox* spunta = box == "Prezzo" ? w.Check1 : w.Check2;
+        QLineEdit* casella = box == "Prezzo" ? w.Prezzo : w.Sconto;
+        spunta->setChecked(true);
+        casella->setText("x");
         env.clearMessages();
         QTest::mouseClick(w.Conferma, Qt::LeftButton);
         QVERIFY(w.inModifica());
-        QCOMPARE(env.messages(), QStringList{"Formato 'Sconto Automatico' non valido"});
-        QVERIFY(w.Sconto->text().isEmpty());
+        QCOMPARE(env.messages(), QStringList{message});
+        QVERIFY(casella->text().isEmpty());
         QTest::mouseClick(w.Conferma, Qt::LeftButton);
-        QVERIFY(!w.Check2->isChecked());
+        QVERIFY(!spunta->isChecked());
         QVERIFY(!w.inModifica());
     }
 

@@ -118,17 +118,34 @@ QStringList erroriLog(const TestEnv& env)
     return l;
 }
 
-// The shared sample databases: ../shared/fixtures/mdb from the project's root, looked for above
-// the test's own folder (a worktree sits one level deeper than the project's root).
-QString fixture(const QString& nome)
+// A shared sample database: ../shared/fixtures/mdb from the project's root, looked for in the
+// first folder named "shared" above the test's own folder (a worktree sits one level deeper than
+// the project's root). Only a checkout without any shared folder goes without the samples: a
+// shared folder that lacks one has lost it, and the reader would go untested unnoticed.
+struct Campione
 {
+    QString path;      // the file, when found
+    QString condivisa; // the shared folder, empty when there is none
+    QString messaggio; // why there is no file
+};
+
+Campione campione(const QString& nome)
+{
+    const QString relativo = QStringLiteral("fixtures/mdb/") + nome;
     QDir d(QCoreApplication::applicationDirPath());
     do {
-        const QString p = d.filePath(QStringLiteral("shared/fixtures/mdb/") + nome);
-        if (QFileInfo::exists(p))
-            return p;
+        if (QFileInfo(d.filePath(QStringLiteral("shared"))).isDir()) {
+            const QString condivisa = d.filePath(QStringLiteral("shared"));
+            const QString p = QDir(condivisa).filePath(relativo);
+            if (QFileInfo(p).isFile())
+                return {p, condivisa, {}};
+            return {{},
+                    condivisa,
+                    QStringLiteral("%1 is missing from the shared folder %2: the libmdb reader cannot be tested")
+                        .arg(relativo, condivisa)};
+        }
     } while (d.cdUp());
-    return {};
+    return {{}, {}, QStringLiteral("no shared folder above the test folder: the libmdb reader is not tested")};
 }
 
 } // namespace
@@ -356,12 +373,12 @@ private Q_SLOTS:
             Esito importaDaDatabaseEsterno(ProgressSink& p) override { return ImportaDaDatabaseEsterno(p); }
         } programma;
         programma.sorgente = &s;
-        Contesto::installaProgramma(&programma);
+        env.usaProgramma(programma);
         frmSplash& splash = Forms::get<frmSplash>();
         splash.TimerCarica->setInterval(guasto == QLatin1String("collegamento") ? 10 : 60000);
         splash.showModeless();
         QTRY_COMPARE(programma.magazzinoMostrato, 1);
-        Contesto::installaProgramma(&env.programma());
+        env.usaProgramma(env.programma());
 
         const QStringList log = erroriLog(env);
         if (guasto.isEmpty()) {
@@ -388,9 +405,11 @@ private Q_SLOTS:
     // libmdb on the Jet 3 sample: tables by name in any case, column names, typed values.
     void mdbJet3()
     {
-        const QString path = fixture(QStringLiteral("nwind.mdb"));
-        if (path.isEmpty())
-            QSKIP("shared/fixtures/mdb/nwind.mdb not found above the test folder: the libmdb reader is not tested");
+        const Campione c = campione(QStringLiteral("nwind.mdb"));
+        if (c.condivisa.isEmpty())
+            QSKIP(qPrintable(c.messaggio));
+        QVERIFY2(!c.path.isEmpty(), qPrintable(c.messaggio));
+        const QString path = c.path;
         TestEnv env(false);
         Esito e;
         auto s = SorgenteMdb::apri(path, e);
@@ -425,10 +444,11 @@ private Q_SLOTS:
 
     void mdbJet4()
     {
-        const QString path = fixture(QStringLiteral("DateTestDatabase.mdb"));
-        if (path.isEmpty())
-            QSKIP("shared/fixtures/mdb/DateTestDatabase.mdb not found above the test folder: the libmdb reader is not "
-                  "tested");
+        const Campione c = campione(QStringLiteral("DateTestDatabase.mdb"));
+        if (c.condivisa.isEmpty())
+            QSKIP(qPrintable(c.messaggio));
+        QVERIFY2(!c.path.isEmpty(), qPrintable(c.messaggio));
+        const QString path = c.path;
         TestEnv env(false);
         Esito e;
         auto s = SorgenteMdb::apri(path, e);
@@ -461,13 +481,15 @@ private Q_SLOTS:
         Esito e = GestisciTabelleCollegate(p, collegate);
         QVERIFY(!collegate);
         QCOMPARE(e.numero, 3343);
-        const QString path = fixture(QStringLiteral("nwind.mdb"));
-        if (!path.isEmpty()) {
-            Config::DatabaseEsterno::scrivi(path);
-            e = GestisciTabelleCollegate(p, collegate);
-            QVERIFY(!e.ok);
-            QVERIFY(!collegate);
-        }
+        QCOMPARE(archivio(), prima);
+        const Campione c = campione(QStringLiteral("nwind.mdb"));
+        if (c.condivisa.isEmpty())
+            QSKIP(qPrintable(c.messaggio)); // what follows needs the sample
+        QVERIFY2(!c.path.isEmpty(), qPrintable(c.messaggio));
+        Config::DatabaseEsterno::scrivi(c.path);
+        e = GestisciTabelleCollegate(p, collegate);
+        QVERIFY(!e.ok);
+        QVERIFY(!collegate);
         QCOMPARE(archivio(), prima);
     }
 };

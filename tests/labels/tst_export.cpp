@@ -3,7 +3,6 @@
 // failure paths, where the user's old workbook must survive; and the export through the
 // article window's button and save dialog.
 #include "archive/ui/Magazzino.h"
-#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/VbConvert.h"
 #include "labels/ExportExcel.h"
@@ -366,7 +365,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(!w.pbEsporta->isVisible());
         Osservata ia(env.interazione());
-        Contesto::installaInterazione(&ia);
+        env.usaInterazione(ia);
         QString visto;
         ia.alNotice = [&] {
             visto = QStringLiteral("%1 %2 %3")
@@ -383,7 +382,7 @@ private Q_SLOTS:
         } else {
             QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
         }
-        Contesto::installaInterazione(&env.interazione());
+        env.usaInterazione(env.interazione());
         QVERIFY(env.interazione().notices.contains(QStringLiteral("Operazione Effettuata")));
         // The archive is read once, its whole not known ahead: the count alone.
         QCOMPARE(visto, venduto ? QStringLiteral("1 1234 1.234 / 1.234") : QStringLiteral("1 -1 1.234"));

@@ -3,7 +3,6 @@
 // the program that sends a command file to a register answering "Stampante scollegata", then
 // takes the lock the ended program held.
 #include "core/AppState.h"
-#include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/Istanza.h"
@@ -49,17 +48,12 @@ struct ProgrammaFiglio final : Programma
 // held and the database open, sending to a register that reports a fatal error.
 int programmaFiglio()
 {
-    static AppState statoProgramma;
-    Contesto::installaStato(&statoProgramma);
-    app().percorsoSetup = Paths::setupPath();
-    app().wait.scale = 0.1;
-    static ScriptedInteraction interazione; // the failure file is recorded, not shown
-    interazione.answerWith = [](const QString&, Interaction::Buttons) { return Interaction::Ok; };
-    Contesto::installaInterazione(&interazione);
-    static ProgrammaFiglio programma;
-    Contesto::installaProgramma(&programma);
-    static RegLink::Collegamento collegamento;
-    Contesto::installaCollegamento(&collegamento);
+    ProgrammaFiglio programma;
+    TestEnv env(TestEnv::Cartelle{qEnvironmentVariable("TAVRINO_HOME"), qEnvironmentVariable("XDG_CONFIG_HOME")}, false,
+                0.1);
+    // The failure file is recorded, not shown.
+    env.interazione().answerWith = [](const QString&, Interaction::Buttons) { return Interaction::Ok; };
+    env.usaProgramma(programma);
     if (Istanza::blocca() != Istanza::Blocco::Unica)
         return 2;
     QDir(Paths::programFolder()).mkpath(QStringLiteral("Dati"));

@@ -15,14 +15,53 @@
 #include <QSqlQuery>
 #include <QTest>
 
+// The services of the running test, in the order they are installed.
+struct TestEnv::Servizi
+{
+    std::unique_ptr<AppState> stato = std::make_unique<AppState>();
+    std::unique_ptr<Finestre> finestre = std::make_unique<Finestre>();
+    std::unique_ptr<ScriptedInteraction> interazione = std::make_unique<ScriptedInteraction>();
+    std::unique_ptr<TestProgramma> programma = std::make_unique<TestProgramma>();
+    std::unique_ptr<StampantiProva> stampanti = std::make_unique<StampantiProva>();
+    std::unique_ptr<RegLink::Collegamento> collegamento = std::make_unique<RegLink::Collegamento>();
+    std::unique_ptr<Importazioni> importazioni = std::make_unique<Importazioni>();
+
+    void installa() const
+    {
+        Contesto::installaStato(stato.get());
+        Contesto::installaFinestre(finestre.get());
+        Contesto::installaInterazione(interazione.get());
+        Contesto::installaProgramma(programma.get());
+        Contesto::installaStampanti(stampanti.get());
+        Contesto::installaCollegamento(collegamento.get());
+        Contesto::installaImportazioni(importazioni.get());
+    }
+
+    // Each service leaves the context before it is destroyed, the last installed first: one that
+    // is still reached after its end stops the test with its name instead of reading freed memory.
+    ~Servizi()
+    {
+        Contesto::installaImportazioni(nullptr);
+        importazioni.reset();
+        Contesto::installaCollegamento(nullptr);
+        collegamento.reset();
+        Contesto::installaStampanti(nullptr);
+        stampanti.reset();
+        Contesto::installaProgramma(nullptr);
+        programma.reset();
+        Contesto::installaInterazione(nullptr);
+        interazione.reset();
+        Contesto::installaFinestre(nullptr);
+        finestre.reset();
+        Contesto::installaStato(nullptr);
+        stato.reset();
+        Contesto::reset();
+    }
+};
+
 namespace {
-std::unique_ptr<AppState> g_stato;
-std::unique_ptr<ScriptedInteraction> g_interazione;
-std::unique_ptr<Finestre> g_finestre;
-std::unique_ptr<TestProgramma> g_programma;
-std::unique_ptr<StampantiProva> g_stampanti;
-std::unique_ptr<RegLink::Collegamento> g_collegamento;
-std::unique_ptr<Importazioni> g_importazioni;
+
+TestEnv* g_attivo = nullptr; // the TestEnv of the running test
 
 } // namespace
 
@@ -35,31 +74,33 @@ QVariant valoreDb(const QString& sql, const QVariantList& values)
 }
 
 TestEnv::TestEnv(bool openDatabase, double waitScale)
-    : m_home(std::make_unique<QTemporaryDir>()), m_config(std::make_unique<QTemporaryDir>())
+    : m_home(std::make_unique<QTemporaryDir>()), m_config(std::make_unique<QTemporaryDir>()),
+      m_percorsoHome(m_home->path()), m_percorsoConfig(m_config->path())
 {
-    qputenv("TAVRINO_HOME", m_home->path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-    g_stato = std::make_unique<AppState>();
-    Contesto::installaStato(g_stato.get());
+    installa(openDatabase, waitScale);
+}
+
+TestEnv::TestEnv(const Cartelle& cartelle, bool openDatabase, double waitScale)
+    : m_percorsoHome(cartelle.home), m_percorsoConfig(cartelle.config)
+{
+    installa(openDatabase, waitScale);
+}
+
+void TestEnv::installa(bool openDatabase, double waitScale)
+{
+    if (g_attivo)
+        qFatal("TestEnv: another TestEnv is still running (end it before the next starts)");
+    g_attivo = this;
+    qputenv("TAVRINO_HOME", m_percorsoHome.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_percorsoConfig.toLocal8Bit());
+    // The one place that fills the context in tests: every test starts from the same services.
+    m_servizi = std::make_unique<Servizi>();
+    m_servizi->installa();
     app().percorsoSetup = Paths::setupPath();
     app().parolaInterscambio = QStringLiteral("QUIDAR");
     app().wait.scale = waitScale;
-    // The one reset of the program's services: every test starts from the same ones.
-    g_finestre = std::make_unique<Finestre>();
-    Contesto::installaFinestre(g_finestre.get());
-    g_interazione = std::make_unique<ScriptedInteraction>();
-    g_programma = std::make_unique<TestProgramma>();
-    g_stampanti = std::make_unique<StampantiProva>();
-    Contesto::installaInterazione(g_interazione.get());
-    Contesto::installaProgramma(g_programma.get());
-    Contesto::installaStampanti(g_stampanti.get());
-    g_collegamento.reset(); // the old line closes before the new link exists
-    g_collegamento = std::make_unique<RegLink::Collegamento>();
-    Contesto::installaCollegamento(g_collegamento.get());
-    g_importazioni = std::make_unique<Importazioni>();
-    Contesto::installaImportazioni(g_importazioni.get());
     if (openDatabase) {
-        QDir(m_home->path()).mkpath(QStringLiteral("Dati"));
+        QDir(m_percorsoHome).mkpath(QStringLiteral("Dati"));
         const Esito e = Db::ApriDatabase(Paths::databasePath());
         if (!e)
             qFatal("test database: %s", qPrintable(e.descrizione));
@@ -68,24 +109,28 @@ TestEnv::TestEnv(bool openDatabase, double waitScale)
 
 TestEnv::~TestEnv()
 {
-    g_finestre->eliminaAperte();
+    // A fake the test put in place may already be gone: the windows close with the test's own.
+    m_servizi->installa();
+    m_servizi->finestre->eliminaAperte();
     // The register line closes with the test, after the fake registers it talked to.
-    g_collegamento->chiudiLinea();
+    m_servizi->collegamento->chiudiLinea();
     Db::ChiudiDatabase();
+    m_servizi.reset(); // the context is empty until the next TestEnv
     qunsetenv("TAVRINO_HOME");
+    g_attivo = nullptr;
 }
 
 QString TestEnv::home() const
 {
-    return m_home->path();
+    return m_percorsoHome;
 }
 QString TestEnv::config() const
 {
-    return m_config->path();
+    return m_percorsoConfig;
 }
 QString TestEnv::path(const QString& name) const
 {
-    return QDir(m_home->path()).filePath(name);
+    return QDir(m_percorsoHome).filePath(name);
 }
 QString TestEnv::setup() const
 {
@@ -95,41 +140,50 @@ QString TestEnv::setup() const
 void TestEnv::answer(std::initializer_list<QMessageBox::StandardButton> answers)
 {
     for (auto a : answers)
-        g_interazione->answers.enqueue(Interaction::Button(a));
+        m_servizi->interazione->answers.enqueue(Interaction::Button(a));
 }
 
 QStringList TestEnv::messages() const
 {
-    return g_interazione->shown;
+    return m_servizi->interazione->shown;
 }
 void TestEnv::clearMessages()
 {
-    g_interazione->shown.clear();
+    m_servizi->interazione->shown.clear();
 }
 
 ScriptedInteraction& TestEnv::interazione()
 {
-    return *g_interazione;
+    return *m_servizi->interazione;
 }
 TestProgramma& TestEnv::programma()
 {
-    return *g_programma;
+    return *m_servizi->programma;
 }
 StampantiProva& TestEnv::stampanti()
 {
-    return stampantiDiProva();
+    return *m_servizi->stampanti;
 }
 
 StampantiProva& stampantiDiProva()
 {
-    if (!g_stampanti)
+    if (!g_attivo)
         qFatal("no TestEnv: no test printers");
-    return *g_stampanti;
+    return g_attivo->stampanti();
 }
 
 RegLink::Collegamento& TestEnv::collegamento()
 {
-    return *g_collegamento;
+    return *m_servizi->collegamento;
+}
+
+void TestEnv::usaInterazione(Interaction& i)
+{
+    Contesto::installaInterazione(&i);
+}
+void TestEnv::usaProgramma(Programma& p)
+{
+    Contesto::installaProgramma(&p);
 }
 
 QByteArray readAll(const QString& path)

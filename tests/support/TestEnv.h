@@ -4,6 +4,10 @@
 // the printers are a fresh StampantiProva with none installed, the register link is a fresh
 // one (default timings, no line, no reply), and the windows are a fresh Finestre whose windows
 // left open are deleted when the test ends.
+// TestEnv is the one place that installs the context's services (Contesto) in tests: a test that
+// needs its own fake puts it in place through TestEnv, and when the TestEnv ends the context is
+// emptied and its services destroyed, so nothing of one test reaches the next. One TestEnv lives
+// at a time.
 #include "core/AppState.h"
 #include "core/Programma.h"
 #include "support/ScriptedInteraction.h"
@@ -58,6 +62,14 @@ class TestEnv
 public:
     // `openDatabase` creates Dati/ and opens a fresh database from the schema.
     explicit TestEnv(bool openDatabase = true, double waitScale = 0.01);
+    // Folders made by another process of the same test (the test that starts itself again as the
+    // program): used as they are and kept when this TestEnv ends.
+    struct Cartelle
+    {
+        QString home;
+        QString config;
+    };
+    explicit TestEnv(const Cartelle& cartelle, bool openDatabase = true, double waitScale = 0.01);
     ~TestEnv();
 
     QString home() const;
@@ -71,18 +83,30 @@ public:
     QStringList messages() const;
     void clearMessages();
 
-    // The services installed for this test (Contesto), reset when the next TestEnv starts.
+    // The services installed for this test (Contesto), destroyed when it ends.
     ScriptedInteraction& interazione();
     TestProgramma& programma();
     StampantiProva& stampanti();
     RegLink::Collegamento& collegamento();
 
+    // Puts `i` (or `p`) in the context in place of this test's own until the next call; passing
+    // interazione() (programma()) puts the test's own back. The test's own are back, in any case,
+    // before the TestEnv closes its windows, so the given one need only live while it is used.
+    void usaInterazione(Interaction& i);
+    void usaProgramma(Programma& p);
+
     TestEnv(const TestEnv&) = delete;
     TestEnv& operator=(const TestEnv&) = delete;
 
 private:
+    struct Servizi;
+    void installa(bool openDatabase, double waitScale);
+
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<QTemporaryDir> m_config;
+    QString m_percorsoHome;
+    QString m_percorsoConfig;
+    std::unique_ptr<Servizi> m_servizi;
 };
 
 // Whole-file reads and writes for checking exact bytes.
