@@ -305,7 +305,8 @@ void invioDallaFinestra()
 {
     TestEnv env(true, 1.0);
     auto reg = registroUdp();
-    ScriviINI(env.setup(), QStringLiteral("RegCassa"), QStringLiteral("PiruNEX"), QStringLiteral("Falso"));
+    riuscito(ScriviINI(env.setup(), QStringLiteral("RegCassa"), QStringLiteral("PiruNEX"), QStringLiteral("Falso")),
+             "ScriviINI");
     app().portaETH1 = reg->address();
     {
         Db::Transaction tr;

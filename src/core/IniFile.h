@@ -10,9 +10,16 @@ QString LeggiINI(const QString& file, const QString& section, const QString& key
 
 // Writes section/key = value (CR and LF become blanks). Never throws; returns false when the
 // file could not be written, so the caller can say so.
-bool ScriviINI(const QString& file, const QString& section, const QString& key, const QString& value);
-bool ScriviINIValore(const QString& file, const QString& section, const QString& key, const QString& value);
+[[nodiscard]] bool ScriviINI(const QString& file, const QString& section, const QString& key, const QString& value);
+[[nodiscard]] bool ScriviINIValore(const QString& file, const QString& section, const QString& key,
+                                   const QString& value);
 
 // Profile booleans: stored as "Vero"/"Falso", read as false only when the text is "FALSO" in any case.
-inline QString iniBool(bool b) { return b ? QStringLiteral("Vero") : QStringLiteral("Falso"); }
-inline bool iniIsFalso(const QString& v) { return v.toUpper() == QLatin1String("FALSO"); }
+inline QString iniBool(bool b)
+{
+    return b ? QStringLiteral("Vero") : QStringLiteral("Falso");
+}
+inline bool iniIsFalso(const QString& v)
+{
+    return v.toUpper() == QLatin1String("FALSO");
+}

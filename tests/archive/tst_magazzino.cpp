@@ -131,7 +131,7 @@ private Q_SLOTS:
         // Back from a modal window that set SaltaAggiornamento: no refresh, but the register key
         // is read again and the flag ends False.
         AltraFinestra altra;
-        ScriviINI(env.setup(), "RegCassa", "PiruNEX", "Vero");
+        QVERIFY(ScriviINI(env.setup(), "RegCassa", "PiruNEX", "Vero"));
         app().saltaAggiornamento = true;
         torna(w, &altra);
         QVERIFY(app().flagPiruNEX);

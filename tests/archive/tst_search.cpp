@@ -151,7 +151,7 @@ private Q_SLOTS:
         TestEnv env;
         QVERIFY(archivio());
         if (salvaComeCodice != QLatin1String("?"))
-            ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", salvaComeCodice);
+            QVERIFY(ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", salvaComeCodice));
         Magazzino& w = apri();
         w.optCerca[opzione]->setChecked(true);
         w.Descrizione->setText(testo);
@@ -174,7 +174,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         QVERIFY(archivio());
-        ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero");
+        QVERIFY(ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero"));
         Magazzino& w = apri();
         QVERIFY(scegli(w.Genere, QStringLiteral("Profumeria")));
         QVERIFY(esegui(QStringLiteral("UPDATE Reparti SET Descrizione='Igiene' WHERE Cod=3")));

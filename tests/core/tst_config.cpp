@@ -26,7 +26,7 @@ private Q_SLOTS:
     {
         TestEnv env(false);
         QCOMPARE(Config::Cartelle::leggi().out, QString());
-        ScriviINI(env.setup(), "Cartelle", "OUT", "?");
+        QVERIFY(ScriviINI(env.setup(), "Cartelle", "OUT", "?"));
         QCOMPARE(Config::Cartelle::leggi().out, QString());
         QCOMPARE(Config::Cartelle::outPerComandi(), QString("C:"));
         QCOMPARE(LeggiINI(env.setup(), "Cartelle", "OUT", "?"), QString("C:"));
@@ -41,16 +41,16 @@ private Q_SLOTS:
         TestEnv env(false);
         QVERIFY(!Config::Generale::flag("VerificaCodiceFornitore"));
         QCOMPARE(LeggiINI(env.setup(), "Config", "VerificaCodiceFornitore", "?"), QString("Falso"));
-        ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", "vero");
+        QVERIFY(ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", "vero"));
         QVERIFY(Config::Generale::flag("VerificaCodiceFornitore"));
         // The supplier-code question: only "VERO" asks, any other value does not.
         QVERIFY(Config::Generale::verificaCodiceFornitore());
-        ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", "Si");
+        QVERIFY(ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", "Si"));
         QVERIFY(!Config::Generale::verificaCodiceFornitore());
         // An empty value is a value for [Config], missing for PiruNEX and AvvisoAttivo.
-        ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "");
+        QVERIFY(ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", ""));
         QVERIFY(Config::Generale::salvaRepartoComeCodice());
-        ScriviINI(env.setup(), "RegCassa", "PiruNEX", "");
+        QVERIFY(ScriviINI(env.setup(), "RegCassa", "PiruNEX", ""));
         QVERIFY(!Config::RegCassa::piruNEX());
         QCOMPARE(LeggiINI(env.setup(), "RegCassa", "PiruNEX", "?"), QString("Falso"));
         QVERIFY(!Config::Promozioni::avvisoAttivo());
@@ -93,16 +93,16 @@ private Q_SLOTS:
         {
             TestEnv env(false);
             for (int i = 1; i <= 9; ++i)
-                ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i));
+                QVERIFY(ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i)));
             QCOMPARE(Config::UnitaMisura::elenco().size(), 10);
         }
         {
             TestEnv env(false);
             for (int i = 1; i <= 9; ++i)
                 if (i != 4)
-                    ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i));
+                    QVERIFY(ScriviINI(env.setup(), "UnitaMisura", QString("Unita%1").arg(i), QString("U%1").arg(i)));
             // Key 4 gets its default back; a gap further on still stops the list.
-            ScriviINI(env.setup(), "UnitaMisura", "Unita9", "U9");
+            QVERIFY(ScriviINI(env.setup(), "UnitaMisura", "Unita9", "U9"));
             QStringList u = Config::UnitaMisura::elenco();
             QCOMPARE(u.mid(1, 5), QStringList({"U1", "U2", "U3", "gr", "U5"}));
         }

@@ -259,7 +259,7 @@ private Q_SLOTS:
         QFETCH(bool, asks);
         TestEnv env;
         if (!setting.isEmpty())
-            ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", setting);
+            QVERIFY(ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", setting));
         ArticoloEditor a = completo();
         a.codFornitore = codForn;
         const auto v = ArticleRules::verifica(a, {});
@@ -288,7 +288,7 @@ private Q_SLOTS:
         QFETCH(QString, genere);
         TestEnv env;
         if (!setting.isEmpty())
-            ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", setting);
+            QVERIFY(ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", setting));
         ArticoloEditor a = completo();
         a.reparto = "3#FRUTTA";
         QVERIFY(ArticleRules::salva(a, {}));

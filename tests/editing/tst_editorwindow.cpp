@@ -164,7 +164,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, daScansione);
         TestEnv env;
-        ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero");
+        QVERIFY(ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero"));
         articolo5();
         const QVariantList before = riga5();
         Registro reg;
@@ -247,7 +247,7 @@ private Q_SLOTS:
         QFETCH(QString, colonna);
         QFETCH(double, salvato);
         TestEnv env;
-        ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero");
+        QVERIFY(ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero"));
         articolo5();
         const QVariantList before = riga5();
         Registro reg;
@@ -313,8 +313,8 @@ private Q_SLOTS:
         QFETCH(QString, valore);
         QFETCH(bool, chiede);
         TestEnv env;
-        ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero");
-        ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", valore);
+        QVERIFY(ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero"));
+        QVERIFY(ScriviINI(env.setup(), "Config", "VerificaCodiceFornitore", valore));
         articolo5();
         Registro reg;
         QStringList seen;

@@ -397,7 +397,7 @@ private Q_SLOTS:
         QFETCH(int, points);
         TestEnv env;
         if (!setting.isEmpty())
-            ScriviINI(env.setup(), "Promozioni", "AvvisoAttivo", setting);
+            QVERIFY(ScriviINI(env.setup(), "Promozioni", "AvvisoAttivo", setting));
         const QDate t = QDate::currentDate();
         QVERIFY(Offerte::salva({1, t.addDays(starts), t.addDays(ends), 1, 0, 1}));
         QWidget w;

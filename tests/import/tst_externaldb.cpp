@@ -100,7 +100,8 @@ void archivioLocale()
 Esito collegaECopia(const TestEnv& env, SorgenteFinta& s)
 {
     writeRaw(env.path(QStringLiteral("esterno.mdb")), "finto");
-    Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("esterno.mdb")));
+    if (!Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("esterno.mdb"))))
+        return Esito::fallito(VbErr::FileNotFound, QStringLiteral("Setup.ini"));
     bool collegate = false;
     const Esito link = GestisciTabelleCollegate(
         [&s](const QString&, Esito&) -> std::unique_ptr<SorgenteEsterna> { return std::make_unique<SorgenteFinta>(s); },
@@ -284,15 +285,16 @@ private Q_SLOTS:
 
         QVERIFY(!apri(nullptr)); // Quale missing
         QCOMPARE(Config::DatabaseEsterno::leggi().quale, QStringLiteral("?"));
-        Config::DatabaseEsterno::scrivi(QString());
+        QVERIFY(Config::DatabaseEsterno::scrivi(QString()));
         QVERIFY(!apri(nullptr));
-        Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("manca.mdb")));
+        QVERIFY(Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("manca.mdb"))));
         QVERIFY(!apri(nullptr));
-        Config::DatabaseEsterno::scrivi(file);
+        QVERIFY(Config::DatabaseEsterno::scrivi(file));
         QVERIFY(Config::TabCollegate::scrivi(false));
         QCOMPARE(LeggiINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), {}),
                  QStringLiteral("Falso"));
-        ScriviINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("fAlSo"));
+        QVERIFY(ScriviINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"),
+                          QStringLiteral("fAlSo")));
         QVERIFY(!Config::TabCollegate::leggi().gestione);
         LeggiImpostazioni();
         QVERIFY(!apri(nullptr));
@@ -300,7 +302,8 @@ private Q_SLOTS:
         QCOMPARE(archivio(), prima);
         QVERIFY(!valoreDb(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = 'RepartiEsterno'")).isValid());
 
-        ScriviINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("Vero"));
+        QVERIFY(
+            ScriviINI(env.setup(), QStringLiteral("TabCollegate"), QStringLiteral("Gestione"), QStringLiteral("Vero")));
         LeggiImpostazioni();
         QVERIFY(apri(nullptr));
         QCOMPARE(tabella(QStringLiteral("SELECT IDReparto, NomeReparto FROM RepartiEsterno")),
@@ -342,7 +345,7 @@ private Q_SLOTS:
         archivioLocale();
         const QStringList prima = archivio();
         writeRaw(env.path(QStringLiteral("esterno.mdb")), "finto");
-        Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("esterno.mdb")));
+        QVERIFY(Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("esterno.mdb"))));
         SorgenteFinta s;
         s.tabelle << reparti({{1, QStringLiteral("Pane")}})
                   << magazzino(
@@ -475,7 +478,7 @@ private Q_SLOTS:
         archivioLocale();
         const QStringList prima = archivio();
         writeRaw(env.path(QStringLiteral("finto.mdb")), QByteArray(4096, 'x'));
-        Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("finto.mdb")));
+        QVERIFY(Config::DatabaseEsterno::scrivi(env.path(QStringLiteral("finto.mdb"))));
         NoProgress p;
         bool collegate = true;
         Esito e = GestisciTabelleCollegate(p, collegate);
@@ -486,7 +489,7 @@ private Q_SLOTS:
         if (c.condivisa.isEmpty())
             QSKIP(qPrintable(c.messaggio)); // what follows needs the sample
         QVERIFY2(!c.path.isEmpty(), qPrintable(c.messaggio));
-        Config::DatabaseEsterno::scrivi(c.path);
+        QVERIFY(Config::DatabaseEsterno::scrivi(c.path));
         e = GestisciTabelleCollegate(p, collegate);
         QVERIFY(!e.ok);
         QVERIFY(!collegate);

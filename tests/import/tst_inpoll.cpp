@@ -122,7 +122,7 @@ struct Cartelle
         in = env.path(QStringLiteral("Scambio/IN"));
         QDir().mkpath(in);
         storico = env.path(QStringLiteral("InterScambioINStorico"));
-        ScriviINI(env.setup(), QStringLiteral("Cartelle"), QStringLiteral("IN"), in);
+        QVERIFY(ScriviINI(env.setup(), QStringLiteral("Cartelle"), QStringLiteral("IN"), in));
     }
     QString file(const QString& nome) const { return QDir(in).filePath(nome); }
     void metti(const QString& nome, const QStringList& righe) const
@@ -249,9 +249,10 @@ private Q_SLOTS:
     {
         Cartelle c;
         Giro<> giro;
-        ScriviINI(c.env.setup(), QStringLiteral("Cartelle"), QStringLiteral("IN"), QStringLiteral("?"));
+        QVERIFY(ScriviINI(c.env.setup(), QStringLiteral("Cartelle"), QStringLiteral("IN"), QStringLiteral("?")));
         QCOMPARE(giro.passo(), 0);
-        ScriviINI(c.env.setup(), QStringLiteral("Cartelle"), QStringLiteral("IN"), c.env.path(QStringLiteral("no")));
+        QVERIFY(ScriviINI(c.env.setup(), QStringLiteral("Cartelle"), QStringLiteral("IN"),
+                          c.env.path(QStringLiteral("no"))));
         QCOMPARE(giro.passo(), 0);
         QCOMPARE(errori(c.env), QStringList());
     }

@@ -59,7 +59,8 @@ int programmaFiglio()
     QDir(Paths::programFolder()).mkpath(QStringLiteral("Dati"));
     if (!Db::ApriDatabase(Paths::databasePath()))
         return 3;
-    ScriviINI(app().percorsoSetup, QStringLiteral("Cartelle"), QStringLiteral("OUT"), Paths::programFolder());
+    if (!ScriviINI(app().percorsoSetup, QStringLiteral("Cartelle"), QStringLiteral("OUT"), Paths::programFolder()))
+        return 4;
     auto reg = FakeRegister::udp();
     reg->setErrore(QStringLiteral("P/"), 46); // "Stampante scollegata", class 9
     RegLink::timings() = RegLink::Timings::veloci();

@@ -302,7 +302,7 @@ void TstCommandSender::commandFileReading()
 void TstCommandSender::outFolderDefault()
 {
     Fixture fx;
-    ScriviINI(fx.env.setup(), "Cartelle", "OUT", "?");
+    QVERIFY(ScriviINI(fx.env.setup(), "Cartelle", "OUT", "?"));
     QCOMPARE(percorsoNonTrasmessi("3"), fx.env.path("NonTRASMESSI3.txt"));
     QCOMPARE(LeggiINI(fx.env.setup(), "Cartelle", "OUT", "?"), QStringLiteral("C:"));
 }

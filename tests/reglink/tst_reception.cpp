@@ -308,7 +308,7 @@ private Q_SLOTS:
     void outFolderMissing()
     {
         Fixture fx;
-        ScriviINI(fx.env.setup(), "Cartelle", "OUT", "?");
+        QVERIFY(ScriviINI(fx.env.setup(), "Cartelle", "OUT", "?"));
         auto reg = fx.cassa();
         leggiDalleCasse(fx.p);
         QVERIFY(reg->commands().isEmpty());

@@ -40,7 +40,7 @@ struct Fixture
         // The technician's password is asked in the real password window, as the program does.
         env.interazione().technicianWindow = [] { return frmPswd::chiediTecnico(); };
     }
-    void piruNEX(bool on) const { ScriviINI(env.setup(), "RegCassa", "PiruNEX", on ? "Vero" : "Falso"); }
+    void piruNEX(bool on) const { QVERIFY(ScriviINI(env.setup(), "RegCassa", "PiruNEX", on ? "Vero" : "Falso")); }
     void udp(const FakeRegister& reg) const
     {
         RegLink::timings().portaUDP = reg.port();
@@ -333,7 +333,7 @@ private Q_SLOTS:
         Fixture fx;
         QVERIFY(Db::exec("DELETE FROM Reparti WHERE Cod > 3"));
         QVERIFY(Db::exec("UPDATE Reparti SET Iva = 4"));
-        ScriviINI(fx.env.setup(), "IVA TARVENIT", "4", "1");
+        QVERIFY(ScriviINI(fx.env.setup(), "IVA TARVENIT", "4", "1"));
         auto reg = FakeRegister::serial(fx.env, 41);
         app().impostazioniRegCassa.portaCOM = "41";
         ArchivioProva archivio;
@@ -426,7 +426,7 @@ private Q_SLOTS:
         app().wait.scale = 0.05;
         QVERIFY(Db::exec("DELETE FROM Reparti WHERE Cod > 2"));
         QVERIFY(Db::exec("UPDATE Reparti SET Iva = 4"));
-        ScriviINI(fx.env.setup(), "IVA TARVENIT", "4", "1");
+        QVERIFY(ScriviINI(fx.env.setup(), "IVA TARVENIT", "4", "1"));
         auto reg = FakeRegister::serial(fx.env, 41);
         reg->setNakToEnq(101);
         app().impostazioniRegCassa.portaCOM = "41";

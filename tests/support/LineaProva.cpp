@@ -6,6 +6,7 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <QTest>
 
 LineaProva::LineaProva(std::optional<double> scalaAttese)
 {
@@ -17,5 +18,5 @@ LineaProva::LineaProva(std::optional<double> scalaAttese)
 void cartellaOutProva(const TestEnv& env)
 {
     QDir(env.home()).mkpath(QStringLiteral("out"));
-    ScriviINI(env.setup(), QStringLiteral("Cartelle"), QStringLiteral("OUT"), env.path(QStringLiteral("out")));
+    QVERIFY(ScriviINI(env.setup(), QStringLiteral("Cartelle"), QStringLiteral("OUT"), env.path(QStringLiteral("out"))));
 }

@@ -12,7 +12,7 @@ struct Cartelle
 
     static Cartelle leggi();
     // Both keys as the settings window holds them; false when the file could not be written.
-    bool scrivi() const;
+    [[nodiscard]] bool scrivi() const;
 
     // OUT for the command-file sender: when missing or empty, "C:" is written to the file and used,
     // so every later reader (the reception too) finds the same folder.

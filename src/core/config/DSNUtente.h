@@ -4,7 +4,7 @@ namespace Config {
 
 struct DSNUtente
 {
-    static bool scriviCreato(); // Creato=Vero; false when the file could not be written
+    [[nodiscard]] static bool scriviCreato(); // Creato=Vero; false when the file could not be written
 };
 
 } // namespace Config

@@ -11,7 +11,7 @@ struct DataSistema
     std::optional<QString> data; // as stored (it may not be a date); nullopt when missing
 
     static DataSistema leggi();
-    static bool scrivi(const QDate& d); // "dd/mm/yyyy"; false when the file could not be written
+    [[nodiscard]] static bool scrivi(const QDate& d); // "dd/mm/yyyy"; false when the file could not be written
 };
 
 } // namespace Config

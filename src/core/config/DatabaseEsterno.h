@@ -12,7 +12,7 @@ struct DatabaseEsterno
     // A path is set: neither missing ("?") nor empty.
     bool configurato() const;
     static DatabaseEsterno leggi();
-    static bool scrivi(const QString& quale);
+    [[nodiscard]] static bool scrivi(const QString& quale);
 };
 
 } // namespace Config

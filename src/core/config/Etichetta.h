@@ -16,7 +16,7 @@ struct Etichetta
 
     // NomeAttivita alone, without writing anything: "MiaAttività" when missing or empty.
     static QString nomeAttivitaSalvato();
-    static bool scriviNomeAttivita(const QString& nome);
+    [[nodiscard]] static bool scriviNomeAttivita(const QString& nome);
 
     // SelezioneStandard as the label count reads it: "Vero" is written when it is missing or empty.
     // True when the value in capitals is "VERO".

@@ -9,7 +9,7 @@ struct Acquisizione
 {
     int metodo = 1;
     static Acquisizione leggi();
-    static bool scrivi(int metodo);
+    [[nodiscard]] static bool scrivi(int metodo);
 };
 
 // [InterfacciaUtente]: the windows' colour (decimal text, "?" when missing) and background picture.
@@ -18,7 +18,7 @@ struct InterfacciaUtente
     QString colore;    // as stored; "?" when missing
     QString imgSfondo; // empty when missing
     static InterfacciaUtente leggi();
-    bool scrivi() const;
+    [[nodiscard]] bool scrivi() const;
 };
 
 // [STdiSISTEMA]: the printers chosen for A4 jobs and for shelf labels; empty when missing.
@@ -28,7 +28,7 @@ struct STdiSISTEMA
     QString xFrontalini;
     static STdiSISTEMA leggi();
     // `chiave` "Predefinita" or "xFrontalini".
-    static bool scrivi(const QString& chiave, const QString& stampante);
+    [[nodiscard]] static bool scrivi(const QString& chiave, const QString& stampante);
 };
 
 // [Config]: the editor's and the search's switches (written "Falso" when missing).

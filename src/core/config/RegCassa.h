@@ -16,11 +16,11 @@ struct RegCassa
 
     static RegCassa leggi();
     // Everything the settings window edits; false when the file could not be written.
-    bool scrivi() const;
+    [[nodiscard]] bool scrivi() const;
 
     // PiruNEX: false only for "FALSO" in any case; missing or empty is written "Falso".
     static bool piruNEX();
-    static bool scriviPiruNEX(bool on);
+    [[nodiscard]] static bool scriviPiruNEX(bool on);
 };
 
 // [BarCode]: the scanner's serial port and line.

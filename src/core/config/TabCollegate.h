@@ -10,7 +10,7 @@ struct TabCollegate
     bool gestione = true;
 
     static TabCollegate leggi();
-    static bool scrivi(bool gestione); // stored as "Vero" / "Falso"
+    [[nodiscard]] static bool scrivi(bool gestione); // stored as "Vero" / "Falso"
 };
 
 } // namespace Config
