@@ -3,6 +3,7 @@
 // lines where one code in ten carries two EANs, each through the real import against bare bound
 // statements (SQLite's C API) doing the same writes in one transaction on a copy of the same
 // database. The bare side gets its values already cut from the lines. Prints times and ratios.
+#include "Riuscito.h"
 #include "core/Database.h"
 #include "core/Paths.h"
 #include "core/Progress.h"
@@ -287,7 +288,7 @@ void creaArchivio()
         q.addBindValue(codice(i));
         q.exec();
     }
-    t.commit();
+    riuscito(t.commit(), "t.commit");
 }
 
 qint64 conta(const QString& sql)
@@ -329,8 +330,8 @@ int main(int argc, char** argv)
     }
     const QString fileA = env.path(QStringLiteral("A1.txt"));
     const QString fileB = env.path(QStringLiteral("B1.txt"));
-    TextFile::writeLines(fileA, righeA);
-    TextFile::writeLines(fileB, righeB);
+    riuscito(TextFile::writeLines(fileA, righeA), "TextFile::writeLines");
+    riuscito(TextFile::writeLines(fileB, righeB), "TextFile::writeLines");
 
     // The bare side's values, cut from the same lines beforehand.
     QHash<int, QString> reparti;
@@ -353,7 +354,7 @@ int main(int argc, char** argv)
     tl.start();
     {
         QStringList l;
-        TextFile::readLines(fileA, l);
+        riuscito(TextFile::readLines(fileA, l), "TextFile::readLines");
         for (const QString& x : std::as_const(l))
             (void)Cedi::leggiRigaA(x);
     }
@@ -361,7 +362,7 @@ int main(int argc, char** argv)
     tl.restart();
     {
         QStringList l;
-        TextFile::readLines(fileB, l);
+        riuscito(TextFile::readLines(fileB, l), "TextFile::readLines");
         for (const QString& x : std::as_const(l))
             (void)Cedi::leggiRigaB(x);
     }

@@ -4,6 +4,7 @@
 // 100,000 articles against a bound look-up plus UPDATE of each. Prints ms, ratios and the peak
 // resident memory of each import (goal for the 100,000-row .xlsx: under 200 MB); the .xls reader
 // runs as a child process, whose own peak is printed too.
+#include "Riuscito.h"
 #include "core/Database.h"
 #include "core/Progress.h"
 #include "import/LettoreXls.h"
@@ -96,7 +97,7 @@ QString barcode(int i)
 
 void svuota()
 {
-    Db::exec(QStringLiteral("DELETE FROM Magazzino"));
+    riuscito(Db::exec(QStringLiteral("DELETE FROM Magazzino")), "Db::exec");
 }
 
 // The bare work: n rows bound into one prepared INSERT, in one transaction.
@@ -128,7 +129,7 @@ double inserimentoNudoUnaVolta(int n)
             q.addBindValue(QStringLiteral("F"));
             q.exec();
         }
-        tr.commit();
+        riuscito(tr.commit(), "tr.commit");
     }
     const double ms = t.nsecsElapsed() / 1e6;
     svuota();
@@ -188,7 +189,7 @@ int main(int argc, char** argv)
 {
     QApplication qa(argc, argv);
     TestEnv env(true, 0.0);
-    Db::exec(QStringLiteral("UPDATE Reparti SET Iva = 22 WHERE Cod = 3"));
+    riuscito(Db::exec(QStringLiteral("UPDATE Reparti SET Iva = 22 WHERE Cod = 3")), "Db::exec");
 
     // Separated text, 100,000 lines.
     {
@@ -278,7 +279,7 @@ wb.save(sys.argv[1])
                 q.addBindValue(QString::number(i));
                 q.exec();
             }
-            tr.commit();
+            riuscito(tr.commit(), "tr.commit");
         }
         const QString path = env.path(QStringLiteral("rcg.txt"));
         QFile f(path);

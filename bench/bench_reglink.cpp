@@ -8,6 +8,7 @@
 // - the same 2,000 PLUs sent through the article window's "Invia PLU  >>>" button, with the
 //   protocol's real time-outs and pauses: commands per second over the exchange (goal: 300).
 // Prints times in ms, commands per second and the ratios.
+#include "Riuscito.h"
 #include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
 #include "core/Contesto.h"
@@ -48,15 +49,6 @@ constexpr int kArticoli = 50000;
 constexpr int kVendite = 20000;
 constexpr int kComandi = 2000;
 constexpr int kGiri = 3;
-
-// A step that failed measures nothing: the run stops there.
-void riuscito(bool ok, const char* passo)
-{
-    if (!ok) {
-        std::fprintf(stderr, "%s non riuscito\n", passo);
-        std::exit(1);
-    }
-}
 
 double migliore(const std::function<void()>& f, int giri = kGiri)
 {
@@ -108,7 +100,7 @@ QStringList creaArchivio()
             o.exec();
         }
     }
-    t.commit();
+    riuscito(t.commit(), "t.commit");
     return barcode;
 }
 
@@ -172,7 +164,7 @@ void stagingEFile()
             ins.bindValue(8, 1);
             ins.exec();
         });
-        t.commit();
+        riuscito(t.commit(), "t.commit");
     });
     std::printf("staging + FilePLU, %d articles (%lld bytes): %.1f ms (last run: staging %.1f, file %.1f); "
                 "bare read + write: %.1f ms; ratio %.2f; bare read + staging-table INSERTs + write: %.1f ms; "
@@ -200,7 +192,7 @@ void prenotazione(const QStringList& barcode)
         vendite << qMakePair(bc, millesimi / 1000.0);
     }
     const QString path = Paths::inProgramFolder(QStringLiteral("PLUQuidar1.txt"));
-    TextFile::writeLines(path, righe);
+    riuscito(TextFile::writeLines(path, righe), "TextFile::writeLines");
     app().flagPiruNEX = true;
     const double booking =
         migliore([&] { riuscito(StockBooking::AggiornaQuantitaDaFilePLU(path, 1).ok, "AggiornaQuantitaDaFilePLU"); });
@@ -220,7 +212,7 @@ void prenotazione(const QStringList& barcode)
             s.bindValue(2, v.second);
             s.exec();
         }
-        t.commit();
+        riuscito(t.commit(), "t.commit");
     });
     std::printf("booking %d sales: %.1f ms; bare UPDATE + INSERT: %.1f ms; ratio %.2f\n", kVendite, booking, bare,
                 booking / bare);
@@ -249,7 +241,7 @@ void invioUdp()
                      .arg(51 + i)
                      .arg(i, 11, 10, QLatin1Char('0'));
     const QString file = Paths::inProgramFolder(QStringLiteral("FilePLU127002.txt"));
-    TextFile::writeLines(file, righe);
+    riuscito(TextFile::writeLines(file, righe), "TextFile::writeLines");
 
     bool esito = false;
     const double invio = migliore(
@@ -320,7 +312,7 @@ void invioDallaFinestra()
             q.addBindValue(QStringLiteral("80%1").arg(i, 11, 10, QLatin1Char('0')));
             q.exec();
         }
-        tr.commit();
+        riuscito(tr.commit(), "tr.commit");
     }
     Magazzino& w = Forms::get<Magazzino>();
     w.showModeless();

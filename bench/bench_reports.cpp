@@ -2,6 +2,7 @@
 // same cells bare (values already in memory), and the stock report of the article list's rows
 // (the working-table fill, its read and the drawing) to the PDF printer backend.
 // Prints times in ms and the ratio.
+#include "Riuscito.h"
 #include "archive/ui/ArticleList.h"
 #include "core/Database.h"
 #include "core/ui/Printers.h"
@@ -58,7 +59,7 @@ void creaArchivio()
         q.addBindValue(22);
         q.exec();
     }
-    t.commit();
+    riuscito(t.commit(), "t.commit");
 }
 
 using Cella = std::variant<std::monostate, std::string, double>;

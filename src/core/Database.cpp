@@ -92,7 +92,10 @@ Esito ApriDatabase(const QString& path)
         return e;
     }
     app().database.percorso = path;
-    ScriviPercorsoProgramma();
+    // The database is open: a program-location file that cannot be written is only logged.
+    if (!ScriviPercorsoProgramma())
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ApriDatabase"), VbErr::PermissionDenied,
+                     Paths::programLocationFile());
     return Esito::riuscito();
 }
 

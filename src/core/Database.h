@@ -28,7 +28,7 @@ void ChiudiDatabase();
 Esito verificaDatabase(const QString& path, const QStringList& required);
 
 // Writes [Tavrino] Percorso = the program folder to the program-location file.
-bool ScriviPercorsoProgramma();
+[[nodiscard]] bool ScriviPercorsoProgramma();
 
 // A failed statement as an Esito: RowRefused when the database refused the row's values (a
 // constraint, a trigger, a value of the wrong type or size), DatabaseError for anything else (a
@@ -36,7 +36,7 @@ bool ScriviPercorsoProgramma();
 Esito esitoDi(const QSqlError& errore);
 
 // Runs `sql` with positional values bound. On failure returns false and sets *error.
-bool exec(const QString& sql, const QVariantList& values = {}, QString* error = nullptr);
+[[nodiscard]] bool exec(const QString& sql, const QVariantList& values = {}, QString* error = nullptr);
 // First column of the first row: found (a Null column is a null QVariant), absent when there is
 // no row, failed with the query's error when it did not run.
 Letto<QVariant> valore(const QString& sql, const QVariantList& values = {});
@@ -54,7 +54,7 @@ public:
     Transaction();
     ~Transaction();
     bool ok() const { return m_ok; }
-    bool commit();
+    [[nodiscard]] bool commit();
     // The database's error when the start or the commit failed.
     const QString& errore() const { return m_errore; }
     // Undoes this level's work now (the destructor would do the same).

@@ -12,9 +12,9 @@ QByteArray encode(const QString& text);
 QStringList splitLines(const QString& text); // CR LF, LF or CR; a final line end adds no empty line
 
 // Whole-file helpers; they report failure instead of throwing.
-bool readLines(const QString& path, QStringList& lines);
-bool writeLines(const QString& path, const QStringList& lines); // atomic replace
-bool appendLine(const QString& path, const QString& line);
-bool writeAtomically(const QString& path, const QByteArray& bytes);
+[[nodiscard]] bool readLines(const QString& path, QStringList& lines);
+[[nodiscard]] bool writeLines(const QString& path, const QStringList& lines); // atomic replace
+[[nodiscard]] bool appendLine(const QString& path, const QString& line);
+[[nodiscard]] bool writeAtomically(const QString& path, const QByteArray& bytes);
 
 } // namespace TextFile

@@ -71,7 +71,7 @@ private Q_SLOTS:
     void columnTexts()
     {
         TestEnv env;
-        Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione='Casalinghi' WHERE Cod=3"));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione='Casalinghi' WHERE Cod=3")));
         inserisci({{QStringLiteral("CodMateriale"), 42},
                    {QStringLiteral("Descrizione"), QStringLiteral("L'Oreal shampoo")},
                    {QStringLiteral("Genere"), QStringLiteral("3")},

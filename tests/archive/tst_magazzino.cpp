@@ -141,7 +141,7 @@ private Q_SLOTS:
         QVERIFY(w.optCerca[0]->isChecked());
 
         // Back from another of our windows: combos cleared and refilled, search option reset, reload.
-        Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0"));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Modificato = 0")));
         torna(w, &altra);
         QTRY_COMPARE(w.ListMagazzino->count(), 4);
         QCOMPARE(w.Genere->currentIndex(), -1);
@@ -265,7 +265,7 @@ private Q_SLOTS:
         TestEnv env;
         articolo(1, QStringLiteral("Alfa"), QStringLiteral("1"), QStringLiteral("Rossi"));
         articolo(2, QStringLiteral("Beta"), QStringLiteral("2"), QStringLiteral("Rossi"));
-        Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = 1 WHERE CodMateriale = 2"));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = 1 WHERE CodMateriale = 2")));
         Magazzino& w = apri();
         QCOMPARE(w.ListMagazzino->count(), 1);
         int listati = -1;

@@ -115,7 +115,9 @@ Esito collegaECopia(const TestEnv& env, SorgenteFinta& s)
 QStringList erroriLog(const TestEnv& env)
 {
     QStringList l;
-    TextFile::readLines(env.path(QStringLiteral("Dati/ErrorLog.dat")), l);
+    const QString log = env.path(QStringLiteral("Dati/ErrorLog.dat"));
+    if (QFile::exists(log) && !TextFile::readLines(log, l))
+        qFatal("ErrorLog.dat non leggibile");
     return l;
 }
 

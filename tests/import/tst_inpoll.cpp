@@ -108,7 +108,9 @@ int articoli()
 QStringList errori(const TestEnv& env)
 {
     QStringList l;
-    TextFile::readLines(env.path(QStringLiteral("Dati/ErrorLog.dat")), l);
+    const QString log = env.path(QStringLiteral("Dati/ErrorLog.dat"));
+    if (QFile::exists(log) && !TextFile::readLines(log, l))
+        qFatal("ErrorLog.dat non leggibile");
     return l;
 }
 

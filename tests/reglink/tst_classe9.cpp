@@ -66,7 +66,8 @@ int programmaFiglio()
     RegLink::timings() = RegLink::Timings::veloci();
     RegLink::timings().portaUDP = reg->port();
     const QString file = Paths::inProgramFolder(QStringLiteral("FilePLU127002.txt"));
-    TextFile::writeLines(file, {QStringLiteral("P/51/8001/PANE/1/0/1.00/150.00/1.000/00010000/")});
+    if (!TextFile::writeLines(file, {QStringLiteral("P/51/8001/PANE/1/0/1.00/150.00/1.000/00010000/")}))
+        return 5;
     RegLink::risposte().contatoreApertura = 0;
     NoProgress righe;
     StatoLineaProva stato;

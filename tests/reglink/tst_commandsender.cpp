@@ -47,7 +47,8 @@ struct Fixture
     QString commandFile(const QStringList& lines)
     {
         const QString p = env.path("FilePLU1.txt");
-        TextFile::writeLines(p, lines);
+        if (!TextFile::writeLines(p, lines))
+            qFatal("FilePLU1.txt non scritto");
         return p;
     }
     QString failures(const QString& porta) const { return fileText(env.path("out/NonTRASMESSI" + porta + ".txt")); }
@@ -124,7 +125,7 @@ void TstCommandSender::cleanFileLeavesNoFailureFile()
 {
     Fixture fx;
     auto reg = FakeRegister::serial(fx.env, 52);
-    TextFile::writeLines(fx.env.path("out/NonTRASMESSI52.txt"), {"vecchio"});
+    QVERIFY(TextFile::writeLines(fx.env.path("out/NonTRASMESSI52.txt"), {"vecchio"}));
     QVERIFY(EsameComandi(fx.commandFile({"D/1/FRUTTA/1/0.00/500.00/1011000/1/0.00/"}), "52", fx.righe, fx.stato));
     QVERIFY(!QFile::exists(fx.env.path("out/NonTRASMESSI52.txt")));
     QVERIFY(fx.viewed.isEmpty());

@@ -56,7 +56,9 @@ struct Fixture
     QStringList ricevuto(int cassa) const
     {
         QStringList l;
-        TextFile::readLines(env.path(QString("out/PLUQuidar%1.txt").arg(cassa)), l);
+        const QString file = env.path(QString("out/PLUQuidar%1.txt").arg(cassa));
+        if (QFile::exists(file) && !TextFile::readLines(file, l))
+            qFatal("PLUQuidar non leggibile");
         return l;
     }
 };
@@ -336,7 +338,7 @@ private Q_SLOTS:
         auto reg = fx.cassa();
         archivio(*reg);
         app().portaETH1 = "127.0.0.2"; // not used by this button
-        TextFile::writeLines(fx.env.path("out/PLUQuidar1.txt"), {"vecchio"});
+        QVERIFY(TextFile::writeLines(fx.env.path("out/PLUQuidar1.txt"), {"vecchio"}));
         fx.env.interazione().texts.enqueue(risposta);
         generaFileDati(fx.p);
         QStringList attese;

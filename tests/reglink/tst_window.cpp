@@ -149,7 +149,7 @@ private Q_SLOTS:
         QVERIFY(!fx.env.messages().join('\n').contains("interrotta"));
         QCOMPARE(reg->commandsStartingWith("n//").size(), 3);
         QStringList righe;
-        TextFile::readLines(fx.env.path("out/PLUQuidar1.txt"), righe);
+        QVERIFY(TextFile::readLines(fx.env.path("out/PLUQuidar1.txt"), righe));
         QCOMPARE(righe.size(), 2);
         QCOMPARE(stock(1), 8.5);
         QCOMPARE(stock(2), 3.0);
