@@ -8,6 +8,7 @@
 #include "core/ui/Finestre.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
+#include "support/FinestraMagazzino.h"
 #include "support/TestEnv.h"
 
 #include <QButtonGroup>
@@ -59,19 +60,6 @@ void torna(Magazzino& w, QWidget* da)
     QTest::qWait(40); // activation runs from the event loop, the reload 1 ms later
 }
 
-Magazzino& apri()
-{
-    Magazzino& w = Forms::get<Magazzino>();
-    w.showModeless();
-    if (!QTest::qWaitForWindowActive(&w))
-        qWarning("window not active");
-    // The first activation fills the combos and schedules a reload 1 ms later.
-    if (!QTest::qWaitFor([&w] { return w.Genere->count() == 40; }))
-        qWarning("no activation");
-    QTest::qWait(30);
-    return w;
-}
-
 void clicRiga(Magazzino& w, int row, bool doppio = false)
 {
     const QRect r = w.ListMagazzino->visualRect(w.ListMagazzino->lista()->index(row, 1));
@@ -97,7 +85,7 @@ private Q_SLOTS:
         articolo(1, QStringLiteral("Biro blu"), QStringLiteral("8001"), QStringLiteral("Rossi"));
         articolo(2, QStringLiteral("Astuccio"), QStringLiteral("8002"), QStringLiteral("Bianchi"), true);
         articolo(3, QStringLiteral("Colla"), QStringLiteral("8003"), QString());
-        Magazzino& w = apri();
+        Magazzino& w = apriMagazzinoAttivato();
         QCOMPARE(w.ListMagazzino->count(), 3);
         QCOMPARE(w.ListMagazzino->testo(0, 1), QStringLiteral("Astuccio")); // sorted by description
         QCOMPARE(w.ListMagazzino->selectedCode(), QStringLiteral("2"));
@@ -170,7 +158,7 @@ private Q_SLOTS:
         TestEnv env;
         articolo(1, QStringLiteral("Alfa"), QStringLiteral("1"), QStringLiteral("Rossi"), false, QStringLiteral("F"));
         articolo(2, QStringLiteral("Beta"), QStringLiteral("2"), QStringLiteral("Rossi"), false, QStringLiteral("F"));
-        Magazzino& w = apri();
+        Magazzino& w = apriMagazzinoAttivato();
         QTRY_COMPARE(w.ListMagazzino->count(), 2);
         app().modoEtichette = QStringLiteral("TOOLBAR");
 
@@ -247,7 +235,7 @@ private Q_SLOTS:
         TestEnv env;
         articolo(1, QStringLiteral("Alfa"), QStringLiteral("1"), QStringLiteral("Rossi"));
         articolo(2, QStringLiteral("Beta"), QStringLiteral("2"), QStringLiteral("Rossi"));
-        Magazzino& w = apri();
+        Magazzino& w = apriMagazzinoAttivato();
         w.ListMagazzino->selezionaRiga(1);
         env.answer({QMessageBox::Yes});
         w.Elimina->click();
@@ -266,7 +254,7 @@ private Q_SLOTS:
         articolo(1, QStringLiteral("Alfa"), QStringLiteral("1"), QStringLiteral("Rossi"));
         articolo(2, QStringLiteral("Beta"), QStringLiteral("2"), QStringLiteral("Rossi"));
         QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = 1 WHERE CodMateriale = 2")));
-        Magazzino& w = apri();
+        Magazzino& w = apriMagazzinoAttivato();
         QCOMPARE(w.ListMagazzino->count(), 1);
         int listati = -1;
         QTimer::singleShot(50, [&listati] {
@@ -295,7 +283,7 @@ private Q_SLOTS:
                                          "('8001', 3, ?)"),
                           {oggi, oggi}, &err),
                  qPrintable(err));
-        Magazzino& w = apri();
+        Magazzino& w = apriMagazzinoAttivato();
         QTRY_COMPARE(w.ListMagazzino->count(), 1);
         w.tbTAB->setCurrentIndex(1);
         QVERIFY(!w.ListMagazzino->isVisible());
@@ -322,7 +310,7 @@ private Q_SLOTS:
     {
         TestEnv env;
         articolo(1, QStringLiteral("Biro"), QStringLiteral("8001"), QStringLiteral("Rossi"));
-        Magazzino& w = apri();
+        Magazzino& w = apriMagazzinoAttivato();
         bool aperta = false;
         auto* poll = new QTimer(&w);
         poll->setInterval(5);
@@ -368,7 +356,7 @@ private Q_SLOTS:
     void windowStaysMaximisedAndStatusBox()
     {
         TestEnv env;
-        Magazzino& w = apri();
+        Magazzino& w = apriMagazzinoAttivato();
         QTRY_VERIFY(w.isMaximized());
         w.showNormal();
         QTRY_VERIFY(w.isMaximized());

@@ -5,6 +5,7 @@
 #include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
+#include "support/FinestraMagazzino.h"
 #include "support/TestEnv.h"
 
 #include <QButtonGroup>
@@ -58,19 +59,6 @@ bool archivio()
                     QStringLiteral("3"), QStringLiteral("L'Oreal Italia"), 0, 0, true) &&
            articolo(8, QStringLiteral("acqua"), QStringLiteral("8008"), QStringLiteral("AQ"), QStringLiteral("1"),
                     QStringLiteral("Rossi"), 0.5, 10);
-}
-
-Magazzino& apri()
-{
-    Magazzino& w = Forms::get<Magazzino>();
-    w.showModeless();
-    if (!QTest::qWaitForWindowActive(&w))
-        qWarning("window not active");
-    // The first activation fills the combos and schedules a reload 1 ms later.
-    if (!QTest::qWaitFor([&w] { return w.Genere->count() == 40; }))
-        qWarning("no activation");
-    QTest::qWait(30);
-    return w;
 }
 
 // Chooses `testo` in the combo, as a click on its item does; an empty text chooses nothing.
@@ -152,7 +140,7 @@ private Q_SLOTS:
         QVERIFY(archivio());
         if (salvaComeCodice != QLatin1String("?"))
             QVERIFY(ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", salvaComeCodice));
-        Magazzino& w = apri();
+        Magazzino& w = apriMagazzinoAttivato();
         w.optCerca[opzione]->setChecked(true);
         w.Descrizione->setText(testo);
         QVERIFY(scegli(w.Genere, reparto));
@@ -175,7 +163,7 @@ private Q_SLOTS:
         TestEnv env;
         QVERIFY(archivio());
         QVERIFY(ScriviINI(env.setup(), "Config", "SalvaRepartoComeCODICE", "Vero"));
-        Magazzino& w = apri();
+        Magazzino& w = apriMagazzinoAttivato();
         QVERIFY(scegli(w.Genere, QStringLiteral("Profumeria")));
         QVERIFY(esegui(QStringLiteral("UPDATE Reparti SET Descrizione='Igiene' WHERE Cod=3")));
         w.optCerca[0]->setChecked(true);
