@@ -189,11 +189,20 @@ QStringList version6()
     return {QStringLiteral("ALTER TABLE FileINApplicati ADD COLUMN RestaInIN INTEGER NOT NULL DEFAULT 0")};
 }
 
+// Databases made before version 7 seeded their departments with an empty icon name where a new
+// one stores none; the "Icona" column tells the two apart, so the seeded ones read as no icon.
+QStringList version7()
+{
+    return {QStringLiteral("UPDATE Reparti SET PercorsoIcon = NULL, Icon = NULL "
+                           "WHERE COALESCE(PercorsoIcon, '') = '' AND COALESCE(Icon, '') = ''")};
+}
+
 } // namespace
 
 const QList<QStringList>& steps()
 {
-    static const QList<QStringList> all = {version1(), version2(), version3(), version4(), version5(), version6()};
+    static const QList<QStringList> all = {version1(), version2(), version3(), version4(),
+                                           version5(), version6(), version7()};
     return all;
 }
 

@@ -1,6 +1,8 @@
 // The department window driven as a user would: view and edit, the VAT question, the key rules,
 // the value box, reset, icons, and a save that fails.
 #include "core/Database.h"
+#include "core/Paths.h"
+#include "core/Schema.h"
 #include "core/VbConvert.h"
 #include "editing/Reparti.h"
 #include "editing/ui/RepartiWindow.h"
@@ -349,6 +351,29 @@ private Q_SLOTS:
         QCOMPARE(w.ListReparti->item(4, 1)->text(), QString("Reparto5"));
         QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("Si"));
         QCOMPARE(w.ListReparti->item(5, 5)->text(), QString("No"));
+    }
+
+    // A database of an earlier version holds an empty icon name for every seeded department: once
+    // upgraded those show "No", an icon that is set still shows "Si", and a reset after the
+    // upgrade shows "Si" as any reset does.
+    void seededIconsOfAnOlderDatabase()
+    {
+        ArchivioProva archivio;
+        TestEnv env;
+        QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '', Icon = ''"));
+        QVERIFY(Db::exec("UPDATE Reparti SET PercorsoIcon = '/x', Icon = 'a.png' WHERE Cod = 5"));
+        QVERIFY(Db::exec("PRAGMA user_version = 6"));
+        Db::ChiudiDatabase();
+        QVERIFY(Db::ApriDatabase(Paths::databasePath()).ok);
+        QCOMPARE(valoreDb("PRAGMA user_version").toInt(), Schema::currentVersion());
+        RepartiWindow& w = apri(archivio);
+        QCOMPARE(w.ListReparti->item(0, 5)->text(), QString("No"));
+        QCOMPARE(w.ListReparti->item(4, 5)->text(), QString("Si"));
+        selezionaCod(w, 1);
+        env.answer({QMessageBox::Yes});
+        QTest::mouseClick(w.Command1[1], Qt::LeftButton);
+        QCOMPARE(w.ListReparti->item(0, 5)->text(), QString("Si"));
+        QCOMPARE(w.ListReparti->item(1, 5)->text(), QString("No"));
     }
 
     void icons()
