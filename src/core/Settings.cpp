@@ -2,9 +2,12 @@
 
 #include "core/ErrorLog.h"
 #include "core/VbConvert.h"
+#include "core/config/Acquisizione.h"
+#include "core/config/BarCode.h"
+#include "core/config/Config.h"
 #include "core/config/DataSistema.h"
 #include "core/config/Distributore.h"
-#include "core/config/Generali.h"
+#include "core/config/InterfacciaUtente.h"
 #include "core/config/RegCassa.h"
 #include "core/config/TabCollegate.h"
 

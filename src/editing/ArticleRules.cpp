@@ -4,7 +4,7 @@
 #include "core/Articoli.h"
 #include "core/NumeroDigitato.h"
 #include "core/VbConvert.h"
-#include "core/config/Generali.h"
+#include "core/config/Config.h"
 
 #include <cmath>
 

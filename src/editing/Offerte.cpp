@@ -2,7 +2,7 @@
 
 #include "core/Articoli.h"
 #include "core/VbConvert.h"
-#include "core/config/Generali.h"
+#include "core/config/Promozioni.h"
 
 namespace Offerte {
 

@@ -2,7 +2,6 @@
 
 #include "core/AppState.h"
 #include "core/Contesto.h"
-#include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/Programma.h"
 #include "core/TextFile.h"

@@ -3,7 +3,6 @@
 #include "core/AppState.h"
 #include "core/Contesto.h"
 #include "core/ErrorLog.h"
-#include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"

@@ -72,13 +72,4 @@ bool RegCassa::scriviPiruNEX(bool on)
     return ScriviINI(app().percorsoSetup, kRegCassa, QStringLiteral("PiruNEX"), iniBool(on));
 }
 
-BarCode BarCode::leggi()
-{
-    const QString sezione = QStringLiteral("BarCode");
-    BarCode b;
-    b.porta.portaCOM = leggiTesto(sezione, QStringLiteral("PortaCOM"));
-    b.porta.linea = leggiLinea(sezione);
-    return b;
-}
-
 } // namespace Config

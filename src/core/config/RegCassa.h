@@ -23,14 +23,7 @@ struct RegCassa
     [[nodiscard]] static bool scriviPiruNEX(bool on);
 };
 
-// [BarCode]: the scanner's serial port and line.
-struct BarCode
-{
-    ImpostazioniBarCode porta;
-    static BarCode leggi();
-};
-
-// The line settings of a section with the defaults for missing keys.
+// The line settings of a section with the defaults for missing keys ([BarCode] has the same keys).
 LineSettings leggiLinea(const QString& sezione);
 
 } // namespace Config

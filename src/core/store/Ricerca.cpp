@@ -2,7 +2,7 @@
 
 #include "core/Database.h"
 #include "core/Lookups.h"
-#include "core/config/Generali.h"
+#include "core/config/Config.h"
 
 #include <QSqlError>
 

@@ -1,8 +1,7 @@
 #include "core/ui/frmChangeST.h"
 
 #include "core/AppState.h"
-#include "core/IniFile.h"
-#include "core/config/Generali.h"
+#include "core/config/STdiSISTEMA.h"
 #include "core/ui/Printers.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSetupCassa.h"

@@ -2,9 +2,8 @@
 
 #include "core/AppState.h"
 #include "core/ErrorLog.h"
-#include "core/IniFile.h"
-#include "core/config/Generali.h"
 #include "core/Programma.h"
+#include "core/config/InterfacciaUtente.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmSetupCassa.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Wait.h"
-#include "core/config/Generali.h"
+#include "core/config/STdiSISTEMA.h"
 #include "core/ui/FormBase.h"
 #include "core/ui/Printers.h"
 #include "core/ui/frmChangeST.h"
