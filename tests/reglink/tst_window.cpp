@@ -13,6 +13,7 @@
 #include "support/FakeRegister.h"
 #include "support/LineaProva.h"
 #include "support/Pannelli.h"
+#include "support/SenzaCapacita.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -117,6 +118,26 @@ void premiQuando(QPointer<QPushButton> pulsante, std::function<bool()> quando)
     });
     t->start();
 }
+
+// The OUT folder as a shop may have it: the program writes into it but may delete nothing there
+// (root, who deletes anywhere, meets the folder's permissions while this lives).
+class OutSenzaEliminazioni
+{
+public:
+    explicit OutSenzaEliminazioni(const TestEnv& env) : m_out(env.path("out"))
+    {
+        QVERIFY(QFile::setPermissions(m_out, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    ~OutSenzaEliminazioni()
+    {
+        if (!QFile::setPermissions(m_out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+            qWarning("OUT folder left read-only");
+    }
+
+private:
+    QString m_out;
+    SenzaCapacita m_senza{CAP_DAC_OVERRIDE};
+};
 
 } // namespace
 
@@ -323,6 +344,43 @@ private Q_SLOTS:
         QCOMPARE(fx.env.messages().last(), QString("IMPORTAZIONE TERMINATA"));
         w.CmdUscita->click();
         QTRY_VERIFY(finestra.isNull());
+    }
+
+    // Two receptions into an OUT folder that lets nothing be deleted: the second makes the received
+    // file afresh all the same and books the register's sales once. A file that cannot be emptied
+    // either stops the reception with the reason, and nothing is booked.
+    void receptionMakesItsFileAfresh()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        app().metodoAcquisizione = 1;
+        articolo(1, "8012345", 10);
+        auto reg = FakeRegister::serial(fx.env, 41);
+        reg->addPlu({1, "8012345", "PANE", "1", "2.00", "10.000", {}});
+        reg->setVendite("8012345", "1500");
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+        tecnicoQuandoChiesto();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(stock(1), 8.5);
+
+        const QString ricevuto = fx.env.path("out/PLUQuidar1.txt");
+        OutSenzaEliminazioni out(fx.env);
+        QVERIFY(!QFile::remove(ricevuto));
+        fx.env.clearMessages();
+        tecnicoQuandoChiesto();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(stock(1), 7.0);
+        QCOMPARE(fx.env.messages(), QStringList({"Ricezione dati dalla cassa 1 terminata", "IMPORTAZIONE TERMINATA"}));
+
+        QVERIFY(QFile::setPermissions(ricevuto, QFileDevice::ReadOwner));
+        fx.env.clearMessages();
+        tecnicoQuandoChiesto();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(stock(1), 7.0);
+        QCOMPARE(fx.env.messages(),
+                 QStringList({"Ricezione dati dalla cassa 1 non completata: impossibile scrivere il file " + ricevuto,
+                              "IMPORTAZIONE TERMINATA"}));
     }
 
     // The department window's "Chiudi" pressed while the departments are being sent: the window
