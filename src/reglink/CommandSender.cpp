@@ -32,12 +32,47 @@ void dormi(int ms)
         Attesa(ms);
 }
 
-void appendi(const QString& path, const QString& testo)
+// One send's failure file, made afresh: the previous send's is deleted, or emptied where the
+// folder lets nothing be deleted, so what is shown at the end is this send's lines only. A file
+// that can be neither is left alone and never shown; a message then says the lines are missing.
+class FileNonTrasmessi
 {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
-        f.write(TextFile::encode(testo));
-}
+public:
+    explicit FileNonTrasmessi(const QString& path) : m_path(path)
+    {
+        if (QFileInfo::exists(path) && !QFile::remove(path)) {
+            QFile f(path);
+            m_proprio = f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        }
+    }
+
+    void appendi(const QString& testo)
+    {
+        const QByteArray b = TextFile::encode(testo);
+        QFile f(m_path);
+        if (m_proprio && f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(b) == b.size() && f.flush())
+            m_scritto = true;
+        else
+            m_perso = true;
+    }
+
+    void mostra() const
+    {
+        if (m_scritto)
+            Contesto::interazione().showTextFile(m_path);
+        if (m_perso)
+            Contesto::interazione().ask(QStringLiteral("Impossibile scrivere il file %1 con i comandi non "
+                                                       "trasmessi alla cassa")
+                                            .arg(m_path),
+                                        Interaction::Ok, Interaction::Icon::Warning);
+    }
+
+private:
+    QString m_path;
+    bool m_proprio = true; // the file is gone or empty: what it will hold is this send's
+    bool m_scritto = false;
+    bool m_perso = false;
+};
 
 // The command file read field by field: a field ends at a comma or a line end, leading and
 // trailing blanks go, a quoted field keeps its commas. Empty fields carry no command.
@@ -101,14 +136,12 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
     EsitoComandi risultato;
     bool& esito = risultato.esito;
     progresso(0);
-    const QString nonTrasmessi = percorsoNonTrasmessi(porta);
-    QFile::remove(nonTrasmessi);
+    FileNonTrasmessi nonTrasmessi(percorsoNonTrasmessi(porta));
     const QStringList comandi = leggiComandi(nomeFile);
     int timeout = 0;
 
     auto fine = [&]() {
-        if (QFileInfo::exists(nonTrasmessi))
-            Contesto::interazione().showTextFile(nonTrasmessi);
+        nonTrasmessi.mostra();
         return risultato;
     };
     // The register stopped answering at line `da`: that one and every later one never got through.
@@ -121,7 +154,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
             risultato.nonInviate << comandi.at(i);
             testo += comandi.at(i) + QStringLiteral("\r\n");
         }
-        appendi(nonTrasmessi, testo);
+        nonTrasmessi.appendi(testo);
         esito = false;
         return fine();
     };
@@ -198,8 +231,8 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
                 break;
             ScriviLog(QStringLiteral("         ESITO : ") + numero + QStringLiteral(" - ") + descrizione +
                       QStringLiteral(" - ") + azione);
-            appendi(nonTrasmessi, QStringLiteral("Invio: \r\n") + letto + QStringLiteral("\r\nESITO : Errore N.") +
-                                      numero + QStringLiteral(" - Descr.: ") + descrizione + QStringLiteral("\r\n"));
+            nonTrasmessi.appendi(QStringLiteral("Invio: \r\n") + letto + QStringLiteral("\r\nESITO : Errore N.") +
+                                 numero + QStringLiteral(" - Descr.: ") + descrizione + QStringLiteral("\r\n"));
 
             // A register that stays busy would repeat one line for ever: past the bound it is
             // recorded and skipped like any other failed line.

@@ -431,6 +431,38 @@ private Q_SLOTS:
         QVERIFY(segnato(1) && segnato(2) && segnato(3));
     }
 
+    // Sends into an OUT folder that lets nothing be deleted: the failure file shown after a send
+    // holds that send's refused line only. One that cannot be emptied either is not shown, and a
+    // message says the refused lines could not be written.
+    void failureFileHoldsThisSendOnly()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        treArticoliSegnati();
+        auto reg = FakeRegister::serial(fx.env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+        w.ckModificati->setChecked(true);
+        auto invia = [&](const QString& rifiutato) {
+            reg->setErrore(rifiutato, 7);      // "Il PLU non esiste"
+            fx.env.answer({QMessageBox::Yes}); // yes, there is another register: the marks stay
+            w.cmdInviaPLU->click();
+        };
+        invia("A/8002/");
+        const QString file = fx.env.path("out/NonTRASMESSI41.txt");
+        OutSenzaEliminazioni out(fx.env);
+        invia("A/8003/");
+        QCOMPARE(fx.viewed, QStringList({file, file}));
+        QCOMPARE(fx.nonTrasmessi("41"), QString("Invio: \r\nA/8003/ART 3/4/0/1.50/150.00/10.000/00010000/\r\n"
+                                                "ESITO : Errore N.7 - Descr.: Il PLU non esiste\r\n"));
+
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner));
+        invia("A/8001/");
+        QCOMPARE(fx.viewed.size(), 2);
+        QVERIFY(fx.env.messages().contains("Impossibile scrivere il file " + file +
+                                           " con i comandi non trasmessi alla cassa"));
+    }
+
     // Replies that come in several datagrams are put together: the send over the network succeeds.
     void splitDatagramsAreAssembled()
     {
