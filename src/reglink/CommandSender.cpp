@@ -9,6 +9,7 @@
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/config/Cartelle.h"
+#include "reglink/ErrorTable.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/RegisterLine.h"
@@ -226,42 +227,43 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
             timeout = 0;
             const QString numero = r.numeroErrore;
             const QString descrizione = r.descrizione;
-            QString azione = r.azione;
+            const AzioneErrore classe = r.azione;
             if (Vb::val(numero) == 0)
                 break;
             ScriviLog(QStringLiteral("         ESITO : ") + numero + QStringLiteral(" - ") + descrizione +
-                      QStringLiteral(" - ") + azione);
+                      QStringLiteral(" - ") + testoAzione(classe));
             nonTrasmessi.appendi(QStringLiteral("Invio: \r\n") + letto + QStringLiteral("\r\nESITO : Errore N.") +
                                  numero + QStringLiteral(" - Descr.: ") + descrizione + QStringLiteral("\r\n"));
 
             // A register that stays busy would repeat one line for ever: past the bound it is
             // recorded and skipped like any other failed line.
-            if (azione == QLatin1String("1") && ++ripetizioni > t.maxRipetizioniBusy)
-                azione = QStringLiteral("2");
+            AzioneErrore azione = classe;
+            if (azione == AzioneErrore::Ripeti && ++ripetizioni > t.maxRipetizioniBusy)
+                azione = AzioneErrore::Ignora;
 
-            if (azione == QLatin1String("1")) {
+            bool rigaSeguente = false;
+            switch (azione) {
+            case AzioneErrore::Ripeti:
                 ScriviLog(QStringLiteral("LOG - Errore!"));
                 ScriviLog(QStringLiteral("         Azione Intrapresa : Tracciato e Ripetuto il comando"));
                 dormi(t.pausaErroreMs);
                 handshake = true;
-                continue;
-            }
-            if (azione == QLatin1String("2")) {
+                break;
+            case AzioneErrore::Ignora:
                 ScriviLog(QStringLiteral("LOG - Errore!"));
                 dormi(t.pausaErroreMs);
                 ScriviLog(QStringLiteral(
                     "         Azione Intrapresa : Tracciato e Ignorato il comando che ha dato l'errore"));
                 risultato.rifiutate << letto;
+                rigaSeguente = true;
                 break;
-            }
-            if (azione == QLatin1String("4")) {
+            case AzioneErrore::MostraERinvia:
                 ScriviLog(QStringLiteral("Errore!"));
                 messaggio(descrizione);
                 dormi(t.pausaErroreMs);
                 handshake = false;
-                continue;
-            }
-            if (azione == QLatin1String("9")) {
+                break;
+            case AzioneErrore::ErroreGrave:
                 ScriviLog(QStringLiteral("LOG - ERRORE GRAVE DI DISPOSITIVO!"));
                 ScriviLog(QStringLiteral("         Azione Intrapresa : Tracciato, Errore grave di stato misuratore "
                                          "fiscale, chiudo Driver"));
@@ -271,11 +273,15 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
                 esito = false;
                 Contesto::programma().terminaPerErroreGrave();
                 return risultato;
+            case AzioneErrore::Prosegui:
+                // Also numbers without a row: go on; the register did not take the line.
+                dormi(t.pausaErroreMs);
+                risultato.rifiutate << letto;
+                rigaSeguente = true;
+                break;
             }
-            // Class 0 and numbers without a row: go on; the register did not take the line.
-            dormi(t.pausaErroreMs);
-            risultato.rifiutate << letto;
-            break;
+            if (rigaSeguente)
+                break;
         }
     }
     return fine();
