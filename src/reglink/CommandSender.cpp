@@ -8,6 +8,7 @@
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/config/Cartelle.h"
+#include "reglink/ErrorTable.h"
 #include "reglink/Frame.h"
 #include "reglink/ProtocolLog.h"
 #include "reglink/RegisterLine.h"
@@ -31,12 +32,47 @@ void dormi(int ms)
         Attesa(ms);
 }
 
-void appendi(const QString& path, const QString& testo)
+// One send's failure file, made afresh: the previous send's is deleted, or emptied where the
+// folder lets nothing be deleted, so what is shown at the end is this send's lines only. A file
+// that can be neither is left alone and never shown; a message then says the lines are missing.
+class FileNonTrasmessi
 {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
-        f.write(TextFile::encode(testo));
-}
+public:
+    explicit FileNonTrasmessi(const QString& path) : m_path(path)
+    {
+        if (QFileInfo::exists(path) && !QFile::remove(path)) {
+            QFile f(path);
+            m_proprio = f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        }
+    }
+
+    void appendi(const QString& testo)
+    {
+        const QByteArray b = TextFile::encode(testo);
+        QFile f(m_path);
+        if (m_proprio && f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(b) == b.size() && f.flush())
+            m_scritto = true;
+        else
+            m_perso = true;
+    }
+
+    void mostra() const
+    {
+        if (m_scritto)
+            Contesto::interazione().showTextFile(m_path);
+        if (m_perso)
+            Contesto::interazione().ask(QStringLiteral("Impossibile scrivere il file %1 con i comandi non "
+                                                       "trasmessi alla cassa")
+                                            .arg(m_path),
+                                        Interaction::Ok, Interaction::Icon::Warning);
+    }
+
+private:
+    QString m_path;
+    bool m_proprio = true; // the file is gone or empty: what it will hold is this send's
+    bool m_scritto = false;
+    bool m_perso = false;
+};
 
 // The command file read field by field: a field ends at a comma or a line end, leading and
 // trailing blanks go, a quoted field keeps its commas. Empty fields carry no command.
@@ -100,14 +136,12 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
     EsitoComandi risultato;
     bool& esito = risultato.esito;
     progresso(0);
-    const QString nonTrasmessi = percorsoNonTrasmessi(porta);
-    QFile::remove(nonTrasmessi);
+    FileNonTrasmessi nonTrasmessi(percorsoNonTrasmessi(porta));
     const QStringList comandi = leggiComandi(nomeFile);
     int timeout = 0;
 
     auto fine = [&]() {
-        if (QFileInfo::exists(nonTrasmessi))
-            Contesto::interazione().showTextFile(nonTrasmessi);
+        nonTrasmessi.mostra();
         return risultato;
     };
     // The register stopped answering at line `da`: that one and every later one never got through.
@@ -120,7 +154,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
             risultato.nonInviate << comandi.at(i);
             testo += comandi.at(i) + QStringLiteral("\r\n");
         }
-        appendi(nonTrasmessi, testo);
+        nonTrasmessi.appendi(testo);
         esito = false;
         return fine();
     };
@@ -192,42 +226,43 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
             timeout = 0;
             const QString numero = r.numeroErrore;
             const QString descrizione = r.descrizione;
-            QString azione = r.azione;
+            const AzioneErrore classe = r.azione;
             if (Vb::val(numero) == 0)
                 break;
             ScriviLog(QStringLiteral("         ESITO : ") + numero + QStringLiteral(" - ") + descrizione +
-                      QStringLiteral(" - ") + azione);
-            appendi(nonTrasmessi, QStringLiteral("Invio: \r\n") + letto + QStringLiteral("\r\nESITO : Errore N.") +
-                                      numero + QStringLiteral(" - Descr.: ") + descrizione + QStringLiteral("\r\n"));
+                      QStringLiteral(" - ") + testoAzione(classe));
+            nonTrasmessi.appendi(QStringLiteral("Invio: \r\n") + letto + QStringLiteral("\r\nESITO : Errore N.") +
+                                 numero + QStringLiteral(" - Descr.: ") + descrizione + QStringLiteral("\r\n"));
 
             // A register that stays busy would repeat one line for ever: past the bound it is
             // recorded and skipped like any other failed line.
-            if (azione == QLatin1String("1") && ++ripetizioni > t.maxRipetizioniBusy)
-                azione = QStringLiteral("2");
+            AzioneErrore azione = classe;
+            if (azione == AzioneErrore::Ripeti && ++ripetizioni > t.maxRipetizioniBusy)
+                azione = AzioneErrore::Ignora;
 
-            if (azione == QLatin1String("1")) {
+            bool rigaSeguente = false;
+            switch (azione) {
+            case AzioneErrore::Ripeti:
                 ScriviLog(QStringLiteral("LOG - Errore!"));
                 ScriviLog(QStringLiteral("         Azione Intrapresa : Tracciato e Ripetuto il comando"));
                 dormi(t.pausaErroreMs);
                 handshake = true;
-                continue;
-            }
-            if (azione == QLatin1String("2")) {
+                break;
+            case AzioneErrore::Ignora:
                 ScriviLog(QStringLiteral("LOG - Errore!"));
                 dormi(t.pausaErroreMs);
                 ScriviLog(QStringLiteral(
                     "         Azione Intrapresa : Tracciato e Ignorato il comando che ha dato l'errore"));
                 risultato.rifiutate << letto;
+                rigaSeguente = true;
                 break;
-            }
-            if (azione == QLatin1String("4")) {
+            case AzioneErrore::MostraERinvia:
                 ScriviLog(QStringLiteral("Errore!"));
                 messaggio(descrizione);
                 dormi(t.pausaErroreMs);
                 handshake = false;
-                continue;
-            }
-            if (azione == QLatin1String("9")) {
+                break;
+            case AzioneErrore::ErroreGrave:
                 ScriviLog(QStringLiteral("LOG - ERRORE GRAVE DI DISPOSITIVO!"));
                 ScriviLog(QStringLiteral("         Azione Intrapresa : Tracciato, Errore grave di stato misuratore "
                                          "fiscale, chiudo Driver"));
@@ -237,11 +272,15 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
                 esito = false;
                 Contesto::programma().terminaPerErroreGrave();
                 return risultato;
+            case AzioneErrore::Prosegui:
+                // Also numbers without a row: go on; the register did not take the line.
+                dormi(t.pausaErroreMs);
+                risultato.rifiutate << letto;
+                rigaSeguente = true;
+                break;
             }
-            // Class 0 and numbers without a row: go on; the register did not take the line.
-            dormi(t.pausaErroreMs);
-            risultato.rifiutate << letto;
-            break;
+            if (rigaSeguente)
+                break;
         }
     }
     return fine();

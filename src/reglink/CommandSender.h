@@ -1,8 +1,9 @@
 #pragma once
 // EsameComandi sends a command file to one register line by line: handshake, framed command,
 // reply, and the error table's action for each error reply. Failed lines go to
-// <OUT>/NonTRASMESSI<line>.txt, shown at the end (a register that stops answering leaves the end
-// line there, followed by every line it never got); every step goes to the protocol log.
+// <OUT>/NonTRASMESSI<line>.txt, made afresh by every send and shown at the end (a register that
+// stops answering leaves the end line there, followed by every line it never got); every step goes
+// to the protocol log.
 // checkStatoMisuratore asks the register's status with "?/". A device error of class 9 ends the
 // program through Contesto::programma().terminaPerErroreGrave().
 #include "core/Progress.h"

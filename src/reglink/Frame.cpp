@@ -82,17 +82,16 @@ QString BinarioDaIntero(qint64 valore, int& bit)
 RispostaCassaRec AnalizzaRisposta(const QString& testata)
 {
     RispostaCassaRec r;
-    r.azione = QStringLiteral("0");
     QString numero = testata.left(2);
     QString descrizione;
     if (testata.size() < 8 || numero.trimmed().isEmpty())
         return r;
-    const int azione = DescrizioneErrore(numero, descrizione);
+    const AzioneErrore azione = DescrizioneErrore(numero, descrizione);
     if (numero.isEmpty())
         return r; // not hexadecimal: no answer
     r.numeroErrore = numero;
     r.descrizione = descrizione;
-    r.azione = QString::number(azione);
+    r.azione = azione;
 
     // A status byte's decimal text as eight binary digits (all zero when not a number); each flag
     // takes the digit at its position.

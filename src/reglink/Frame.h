@@ -2,19 +2,22 @@
 // The register frame: STX, command text, two decimal checksum digits, ETX, in Windows-1252 bytes.
 // Also the reading of reply frames: the checksum test, the 8-character header parsed into the
 // response record, and the byte-by-byte collector of the serial line.
+#include "reglink/ErrorTable.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <optional>
 
 // The parsed register reply, as the receive handlers leave it for the sender.
-// Texts as the register link reads them: numeroErrore is empty while no reply has been parsed.
+// Texts as the register link reads them (numeroErrore is empty while no reply has been parsed)
+// and the error's action class.
 struct RispostaCassaRec
 {
     QString stato; // "ACK", "NAK", "ERR" or empty
     QString numeroErrore;
     QString descrizione;
-    QString azione;
+    RegLink::AzioneErrore azione = RegLink::AzioneErrore::Prosegui;
     QString byteStato1;
     bool stato1Bit1 = false, stato1Bit3 = false, stato1Bit4 = false, stato1Bit5 = false, stato1Bit6 = false,
          stato1Bit7 = false;
@@ -45,14 +48,14 @@ QByteArray FrameTestoIntero(const QString& testo);
 bool ChecksumCorretto(const QString& testoEChecksum, QString* testo = nullptr);
 
 // Parses the first eight characters of a reply text. A header that is too short or whose error
-// field is not hexadecimal gives an empty record (numeroErrore empty, azione "0"), so a corrupted
-// reply is never taken as an answer.
+// field is not hexadecimal gives an empty record (numeroErrore empty, azione Prosegui), so a
+// corrupted reply is never taken as an answer.
 RispostaCassaRec AnalizzaRisposta(const QString& testata);
 
 // Bit string of `valore`, least significant bit first; widens `bit` by 8 until the value fits.
 QString BinarioDaIntero(qint64 valore, int& bit);
 
-// Empties the reply fields and flags of `r`; keeps stato.
+// Empties the reply fields and flags of `r` (azione back to Prosegui); keeps stato.
 void AzzeraRisposta(RispostaCassaRec& r);
 
 // What arrived on the line, as the receive handlers see it.

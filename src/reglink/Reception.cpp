@@ -93,14 +93,16 @@ public:
         const QString path = percorsoRicevuto(m_cassa);
         if (path.isEmpty())
             return Esito::CartellaMancante;
-        if (QFile::exists(path))
-            QFile::remove(path);
+        // Made afresh: the booking reads the whole file, so a previous reception's lines left in it
+        // would be booked again. A folder that lets nothing be deleted still lets the file be emptied.
+        const bool rimasto = QFile::exists(path) && !QFile::remove(path);
         // The protocol's half-second before the file opens; no click starts anything meanwhile.
         AttesaSenzaInput(500);
         m_file.setFileName(path);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::PathNotFound, path);
-            return Esito::Errore;
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"),
+                         rimasto ? VbErr::PermissionDenied : VbErr::PathNotFound, path);
+            return Esito::FileNonScritto;
         }
         Pannello::setRecTot(m_p, QString());
         Pannello::setRecAct(m_p, QString());
@@ -190,8 +192,10 @@ public:
     // that asks for the next reply), the reply kept. Completata, or why the dump ends here.
     Esito giroDump(const QString& comando, int pausa, const QByteArray& dopo)
     {
-        if (!chiedi(comando, pausa, true) || !m_canale.invia(dopo) || !tieni(11, 25))
+        if (!chiedi(comando, pausa, true) || !m_canale.invia(dopo))
             return Esito::Errore;
+        if (!tieni(11, 25))
+            return Esito::FileNonScritto;
         return interrotta() ? Esito::Interrotta : Esito::Completata;
     }
 
@@ -278,7 +282,7 @@ void prenota(int cassa, const QString& path, int modo)
             Interaction::Icon::Warning);
 }
 
-void direNonCompletata(int cassa, Esito e)
+void direNonCompletata(int cassa, Esito e, const QString& percorso)
 {
     if (e == Esito::Completata)
         return;
@@ -288,6 +292,8 @@ void direNonCompletata(int cassa, Esito e)
         testo += QStringLiteral(": la cassa non risponde più");
     else if (e == Esito::Interrotta)
         testo += QStringLiteral(": interrotta");
+    else if (e == Esito::FileNonScritto)
+        testo += QStringLiteral(": impossibile scrivere il file ") + percorso;
     Contesto::interazione().ask(testo, Interaction::Ok, Interaction::Icon::Warning);
 }
 
@@ -439,7 +445,7 @@ Esito RicevoPLUdaECRPerArticolo(int cassa, PannelloTrasferimento& p)
         if (interrotta())
             return r.fineAnticipata(Esito::Interrotta);
         if (!r.tieni(14, 17))
-            return r.fineAnticipata(Esito::Errore);
+            return r.fineAnticipata(Esito::FileNonScritto);
         e = r.prossimaRichiesta(50, true);
         if (e != Esito::Completata)
             return r.fineAnticipata(e);
@@ -461,8 +467,10 @@ Esito RicevoPLUdaECRPerNumero(int cassa, int quanti, PannelloTrasferimento& p)
     for (int i = 1; i <= quanti; ++i) {
         p.setProgressValue(i);
         Pannello::setRecAct(p, QString::number(i));
-        if (!r.chiedi(QStringLiteral("p/%1/").arg(i), 100) || !r.tieni(14, 17))
+        if (!r.chiedi(QStringLiteral("p/%1/").arg(i), 100))
             return r.fineAnticipata(Esito::Errore);
+        if (!r.tieni(14, 17))
+            return r.fineAnticipata(Esito::FileNonScritto);
         e = r.prossimaRichiesta(25, false);
         // An interrupt ends the requests; what came so far is kept and the line closed normally.
         if (e == Esito::Interrotta)
@@ -499,7 +507,7 @@ void leggiDalleCasse(PannelloTrasferimento& p)
     const QString eth = a.portaETH1;
     auto ricevi = [&](int cassa) {
         const Esito e = a.metodoAcquisizione == 2 ? RicevoPLUdaECR(cassa, p) : RicevoPLUdaECRPerArticolo(cassa, p);
-        direNonCompletata(cassa, e);
+        direNonCompletata(cassa, e, percorsoRicevuto(cassa));
     };
 
     RegLink::risposte().contatoreApertura = 0;
@@ -539,7 +547,7 @@ void generaFileDati(PannelloTrasferimento& p)
         const QString& porta = porte[cassa - 1];
         apriSeriale(porta);
         if (a.parolaInterscambio == QLatin1String("QUIDAR") && !porta.isEmpty())
-            direNonCompletata(cassa, RicevoPLUdaECR_TUTTI(cassa, p));
+            direNonCompletata(cassa, RicevoPLUdaECR_TUTTI(cassa, p), percorsoRicevuto(cassa));
     }
     Pannello::cursoreAttesa(p, false);
     fineFlag();

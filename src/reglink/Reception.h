@@ -1,9 +1,9 @@
 #pragma once
 // Reception of PLU data from the registers: article by article ("h/"), as a full dump ("J//" +
 // "K//", or "n//" on the PiruNEX model), or by PLU number ("p/"). Each accepted reply becomes one
-// line of <OUT>/PLUQuidar<n>.txt; after a complete reception by cmdRiceviPLU the file is booked
-// into stock and history. Register 1 may be reached over the UDP channel; then every exchange of
-// its reception goes over UDP.
+// line of <OUT>/PLUQuidar<n>.txt, made afresh by every reception of that register; after a
+// complete reception by cmdRiceviPLU the file is booked into stock and history. Register 1 may
+// be reached over the UDP channel; then every exchange of its reception goes over UDP.
 #include "reglink/TransferPanel.h"
 
 #include <QString>
@@ -16,7 +16,8 @@ enum class [[nodiscard]] Esito{
     NonPronta,        // the register did not answer and the user gave up
     Interrotta,       // the user stopped it
     CassaMuta,        // the register stopped answering in the middle of a dump
-    Errore            // the line failed, the file could not be written
+    FileNonScritto,   // the received file could not be made afresh or written
+    Errore            // the line or the database failed
 };
 
 // The highest field number of a reply split at "/" (fields numbered from 0).

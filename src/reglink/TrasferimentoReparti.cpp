@@ -84,7 +84,7 @@ bool daRipetere()
         return false;
     if (t.startsWith(QLatin1Char(RegLink::NAK)))
         return true;
-    return RegLink::risposte().rispostaCassa.azione == QLatin1String("1");
+    return RegLink::risposte().rispostaCassa.azione == RegLink::AzioneErrore::Ripeti;
 }
 
 void mostraAvviso(PannelloReparti& p, bool v)

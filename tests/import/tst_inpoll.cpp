@@ -15,6 +15,7 @@
 #include "import/RigheCentrale.h"
 #include "import/ui/InPollTimer.h"
 #include "support/ScriptedInteraction.h"
+#include "support/SenzaCapacita.h"
 #include "support/TestEnv.h"
 
 #include <QDialog>
@@ -28,11 +29,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <atomic>
-#include <cstring>
-#include <linux/capability.h>
 #include <memory>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -51,39 +49,6 @@ protected:
         ++tentativi;
         return false;
     }
-};
-
-// Takes capabilities out of this thread's effective set while it lives, so root meets the file
-// permissions a shop's user meets (the poll runs on this same thread). Nothing to take for others.
-class SenzaCapacita
-{
-public:
-    explicit SenzaCapacita(std::initializer_list<int> capacita)
-    {
-        if (geteuid() != 0)
-            return;
-        m_testa.version = _LINUX_CAPABILITY_VERSION_3;
-        m_testa.pid = 0;
-        if (syscall(SYS_capget, &m_testa, m_prima) != 0)
-            return;
-        __user_cap_data_struct senza[2];
-        std::memcpy(senza, m_prima, sizeof senza);
-        for (int c : capacita)
-            senza[c / 32].effective &= ~(1u << (c % 32));
-        m_attivo = syscall(SYS_capset, &m_testa, senza) == 0;
-    }
-    ~SenzaCapacita()
-    {
-        if (m_attivo)
-            syscall(SYS_capset, &m_testa, m_prima);
-    }
-    SenzaCapacita(const SenzaCapacita&) = delete;
-    SenzaCapacita& operator=(const SenzaCapacita&) = delete;
-
-private:
-    __user_cap_header_struct m_testa{};
-    __user_cap_data_struct m_prima[2]{};
-    bool m_attivo = false;
 };
 
 // Whether the kernel is breaking a lease on the file (a writer waits to open it).

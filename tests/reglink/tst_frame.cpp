@@ -61,19 +61,20 @@ void TstFrame::header_data()
 {
     QTest::addColumn<QString>("testata");
     QTest::addColumn<QString>("numero");
-    QTest::addColumn<QString>("azione");
+    QTest::addColumn<AzioneErrore>("azione");
     QTest::addColumn<QString>("descrizione");
     QTest::addColumn<QString>("flags1"); // bits 1,3,4,5,6,7 of byte 1
     QTest::addColumn<QString>("flags2"); // bits 7,6,5,3,2,1,0 of byte 2
-    auto row = [](const char* name, const QString& testata, const QString& numero, const QString& azione,
+    auto row = [](const char* name, const QString& testata, const QString& numero, AzioneErrore azione,
                   const QString& descrizione, const QString& flags1, const QString& flags2) {
         QTest::newRow(name) << testata << numero << azione << descrizione << flags1 << flags2;
     };
-    row("busy", "1A/05/12", "26", "1", "Stampante Busy, reinviare il comando", "000000", "0001100");
-    row("no error", "00/00/00", "0", "0", "", "000000", "0000000");
-    row("99 sets bits 0 1 5 6", "00/99/99", "0", "0", "", "100110", "0110011");
-    row("longer text", "00/08/01/P/51/", "0", "0", "", "010000", "0000001");
-    row("status not a number", "47/x1/-1", "71", "0", "Client index error", "000000", "0000000");
+    using enum AzioneErrore;
+    row("busy", "1A/05/12", "26", Ripeti, "Stampante Busy, reinviare il comando", "000000", "0001100");
+    row("no error", "00/00/00", "0", Prosegui, "", "000000", "0000000");
+    row("99 sets bits 0 1 5 6", "00/99/99", "0", Prosegui, "", "100110", "0110011");
+    row("longer text", "00/08/01/P/51/", "0", Prosegui, "", "010000", "0000001");
+    row("status not a number", "47/x1/-1", "71", Prosegui, "Client index error", "000000", "0000000");
 }
 
 void TstFrame::header()
@@ -110,7 +111,7 @@ void TstFrame::corruptHeaderIsNoAnswer()
     QFETCH(QString, testata);
     const RispostaCassaRec r = AnalizzaRisposta(testata);
     QVERIFY(r.numeroErrore.isEmpty()); // the waiter keeps waiting: never read as success
-    QCOMPARE(r.azione, QStringLiteral("0"));
+    QCOMPARE(r.azione, AzioneErrore::Prosegui);
 }
 
 void TstFrame::bitString()
@@ -132,7 +133,7 @@ void TstFrame::azzeraKeepsStato()
     r.stato = "NAK";
     AzzeraRisposta(r);
     QCOMPARE(r.stato, QStringLiteral("NAK"));
-    QVERIFY(r.numeroErrore.isEmpty() && r.descrizione.isEmpty() && r.azione.isEmpty());
+    QVERIFY(r.numeroErrore.isEmpty() && r.descrizione.isEmpty() && r.azione == AzioneErrore::Prosegui);
     QVERIFY(r.byteStato1.isEmpty() && r.byteStato2.isEmpty());
     QVERIFY(!r.stato2Bit3 && !r.stato2Bit2);
 }

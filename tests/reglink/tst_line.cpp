@@ -135,7 +135,7 @@ void TstLine::serialHandshakeAndCommand()
     SendCMD("?/");
     QVERIFY(waitFor(reply));
     QCOMPARE(RegLink::risposte().rispostaCassa.numeroErrore, QStringLiteral("26"));
-    QCOMPARE(RegLink::risposte().rispostaCassa.azione, QStringLiteral("1"));
+    QCOMPARE(RegLink::risposte().rispostaCassa.azione, RegLink::AzioneErrore::Ripeti);
 }
 
 void TstLine::serialReplyOverSeveralReadsWithStrayBytes()

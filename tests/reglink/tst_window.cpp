@@ -13,6 +13,7 @@
 #include "support/FakeRegister.h"
 #include "support/LineaProva.h"
 #include "support/Pannelli.h"
+#include "support/SenzaCapacita.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -117,6 +118,26 @@ void premiQuando(QPointer<QPushButton> pulsante, std::function<bool()> quando)
     });
     t->start();
 }
+
+// The OUT folder as a shop may have it: the program writes into it but may delete nothing there
+// (root, who deletes anywhere, meets the folder's permissions while this lives).
+class OutSenzaEliminazioni
+{
+public:
+    explicit OutSenzaEliminazioni(const TestEnv& env) : m_out(env.path("out"))
+    {
+        QVERIFY(QFile::setPermissions(m_out, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    ~OutSenzaEliminazioni()
+    {
+        if (!QFile::setPermissions(m_out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+            qWarning("OUT folder left read-only");
+    }
+
+private:
+    QString m_out;
+    SenzaCapacita m_senza{CAP_DAC_OVERRIDE};
+};
 
 } // namespace
 
@@ -325,6 +346,43 @@ private Q_SLOTS:
         QTRY_VERIFY(finestra.isNull());
     }
 
+    // Two receptions into an OUT folder that lets nothing be deleted: the second makes the received
+    // file afresh all the same and books the register's sales once. A file that cannot be emptied
+    // either stops the reception with the reason, and nothing is booked.
+    void receptionMakesItsFileAfresh()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        app().metodoAcquisizione = 1;
+        articolo(1, "8012345", 10);
+        auto reg = FakeRegister::serial(fx.env, 41);
+        reg->addPlu({1, "8012345", "PANE", "1", "2.00", "10.000", {}});
+        reg->setVendite("8012345", "1500");
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+        tecnicoQuandoChiesto();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(stock(1), 8.5);
+
+        const QString ricevuto = fx.env.path("out/PLUQuidar1.txt");
+        OutSenzaEliminazioni out(fx.env);
+        QVERIFY(!QFile::remove(ricevuto));
+        fx.env.clearMessages();
+        tecnicoQuandoChiesto();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(stock(1), 7.0);
+        QCOMPARE(fx.env.messages(), QStringList({"Ricezione dati dalla cassa 1 terminata", "IMPORTAZIONE TERMINATA"}));
+
+        QVERIFY(QFile::setPermissions(ricevuto, QFileDevice::ReadOwner));
+        fx.env.clearMessages();
+        tecnicoQuandoChiesto();
+        w.cmdRiceviPLU->click();
+        QCOMPARE(stock(1), 7.0);
+        QCOMPARE(fx.env.messages(),
+                 QStringList({"Ricezione dati dalla cassa 1 non completata: impossibile scrivere il file " + ricevuto,
+                              "IMPORTAZIONE TERMINATA"}));
+    }
+
     // The department window's "Chiudi" pressed while the departments are being sent: the window
     // (and the register's port it would close) stays until the send is over, and every department
     // reaches the register.
@@ -371,6 +429,38 @@ private Q_SLOTS:
                                                 "A/8003/ART 3/4/0/1.50/150.00/10.000/00010000/\r\n"));
         QCOMPARE(fx.viewed.size(), 1);
         QVERIFY(segnato(1) && segnato(2) && segnato(3));
+    }
+
+    // Sends into an OUT folder that lets nothing be deleted: the failure file shown after a send
+    // holds that send's refused line only. One that cannot be emptied either is not shown, and a
+    // message says the refused lines could not be written.
+    void failureFileHoldsThisSendOnly()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        treArticoliSegnati();
+        auto reg = FakeRegister::serial(fx.env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        Magazzino& w = apri();
+        w.ckModificati->setChecked(true);
+        auto invia = [&](const QString& rifiutato) {
+            reg->setErrore(rifiutato, 7);      // "Il PLU non esiste"
+            fx.env.answer({QMessageBox::Yes}); // yes, there is another register: the marks stay
+            w.cmdInviaPLU->click();
+        };
+        invia("A/8002/");
+        const QString file = fx.env.path("out/NonTRASMESSI41.txt");
+        OutSenzaEliminazioni out(fx.env);
+        invia("A/8003/");
+        QCOMPARE(fx.viewed, QStringList({file, file}));
+        QCOMPARE(fx.nonTrasmessi("41"), QString("Invio: \r\nA/8003/ART 3/4/0/1.50/150.00/10.000/00010000/\r\n"
+                                                "ESITO : Errore N.7 - Descr.: Il PLU non esiste\r\n"));
+
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner));
+        invia("A/8001/");
+        QCOMPARE(fx.viewed.size(), 2);
+        QVERIFY(fx.env.messages().contains("Impossibile scrivere il file " + file +
+                                           " con i comandi non trasmessi alla cassa"));
     }
 
     // Replies that come in several datagrams are put together: the send over the network succeeds.
