@@ -7,10 +7,10 @@
 #include "core/VbConvert.h"
 #include "core/store/Esportazioni.h"
 #include "labels/ExportWorkbook.h"
+#include "labels/Totale.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -112,33 +112,6 @@ std::optional<double> prodotto(const std::optional<double>& a, const std::option
         return *a * *b;
     return std::nullopt;
 }
-
-// A total over the whole table, none while nothing was added. The sum is compensated (Neumaier):
-// the rounding of each addition is carried along, so a hundred thousand rows do not drift.
-class Totale
-{
-public:
-    void aggiungi(const std::optional<double>& v)
-    {
-        if (!v)
-            return;
-        const double t = m_somma + *v;
-        m_resto += std::abs(m_somma) >= std::abs(*v) ? (m_somma - t) + *v : (*v - t) + m_somma;
-        m_somma = t;
-        m_vuoto = false;
-    }
-    std::optional<double> valore() const
-    {
-        if (m_vuoto)
-            return std::nullopt;
-        return m_somma + m_resto;
-    }
-
-private:
-    double m_somma = 0;
-    double m_resto = 0;
-    bool m_vuoto = true;
-};
 
 void scriviRiga(ExportWorkbook& wb, int riga, const RigaMagazzino& a)
 {
