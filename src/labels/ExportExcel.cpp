@@ -7,11 +7,13 @@
 #include "core/VbConvert.h"
 #include "core/store/Esportazioni.h"
 #include "labels/ExportWorkbook.h"
+#include "labels/Totale.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -25,8 +27,9 @@ const QString kFallita = QStringLiteral("Esportazione NON Effettuata!!!");
 constexpr int kPasso = 500; // rows between two progress reports
 
 // The opening both exports share: the file name, and the overwrite question when it exists.
-// Empty when the export must not go on (the user was told).
-QString apertura(Interaction& ia, const QString& titolo)
+// Empty when the export must not go on: the user was told, or `fallita` was called for a file
+// that may not be replaced.
+QString apertura(Interaction& ia, const QString& titolo, const std::function<void(const Esito&)>& fallita)
 {
     // No data source is needed to write a workbook here; the key is kept as before.
     CreaDSNUtente();
@@ -40,6 +43,10 @@ QString apertura(Interaction& ia, const QString& titolo)
         if (ia.ask(QStringLiteral("ATTENZIONE nome file già esistente - Procedere con la sovrascrittura?"),
                    Interaction::Yes | Interaction::No, Interaction::Icon::Question) != Interaction::Yes) {
             ia.notice(QStringLiteral("Esportazione non effettuata - Cambiare nome e riprovare"));
+            return {};
+        }
+        if (const Esito e = ExportWorkbook::sostituibile(path); !e) {
+            fallita(e);
             return {};
         }
     }
@@ -98,19 +105,12 @@ private:
     bool m_chiusa = false;
 };
 
-// A value of stock or sales: the product rounded to the cent, as its cell holds it.
+// A value of stock or sales: the exact product, which its cell shows with two decimals.
 std::optional<double> prodotto(const std::optional<double>& a, const std::optional<double>& b)
 {
     if (a && b)
-        return ExportWorkbook::alCentesimo(*a * *b);
+        return *a * *b;
     return std::nullopt;
-}
-
-// The totals add the rows' cents, so they are the sum of what the rows show.
-void somma(std::optional<double>& tot, const std::optional<double>& a, const std::optional<double>& b)
-{
-    if (const auto p = prodotto(a, b))
-        tot = ExportWorkbook::alCentesimo(tot.value_or(0) + *p);
 }
 
 void scriviRiga(ExportWorkbook& wb, int riga, const RigaMagazzino& a)
@@ -158,6 +158,9 @@ QString ScegliFileXLS(Interaction& ia, const QString& titolo)
     QString path = ia.chooseSaveFile(titolo, QString(), {filtro()});
     if (path.isEmpty())
         return {};
+    // A name typed with the old extension gets the new one in its place, not after it.
+    if (path.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive))
+        path.chop(4);
     if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
         path += QStringLiteral(".xlsx");
     return path;
@@ -165,15 +168,15 @@ QString ScegliFileXLS(Interaction& ia, const QString& titolo)
 
 bool EsportaVendutoExcel(Interaction& ia, const QDate& dal, const QDate& al, ProgressSink& progresso)
 {
-    const QString path = apertura(ia, QStringLiteral("Salva il file dei PLU Venduti"));
-    if (path.isEmpty())
-        return false;
-
     const auto fallita = [&](const Esito& e) {
         ScriviErrore(kModulo, QStringLiteral("EsportaVendutoExcel"), e);
         ia.notice(kFallita);
         return false;
     };
+    const QString path = apertura(ia, QStringLiteral("Salva il file dei PLU Venduti"), fallita);
+    if (path.isEmpty())
+        return false;
+
     ExportWorkbook wb(path);
     wb.foglio(QStringLiteral("Foglio1"));
     wb.intestazioni(
@@ -213,15 +216,14 @@ bool EsportaVendutoExcel(Interaction& ia, const QDate& dal, const QDate& al, Pro
 
 bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& progresso)
 {
-    const QString path = apertura(ia, QStringLiteral("Salva il file del MAGAZZINO"));
-    if (path.isEmpty())
-        return false;
-
     const auto fallita = [&](const Esito& e) {
         ScriviErrore(kModulo, QStringLiteral("EsportaMagazzinoExcel"), e);
         ia.ask(kFallita, Interaction::Ok, Interaction::Icon::None);
         return false;
     };
+    const QString path = apertura(ia, QStringLiteral("Salva il file del MAGAZZINO"), fallita);
+    if (path.isEmpty())
+        return false;
 
     ExportWorkbook wb(path);
     wb.foglio(QStringLiteral("Foglio1"));
@@ -244,8 +246,8 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
     });
 
     // One pass over the whole table: the listed rows and the totals, which always cover it all.
-    std::optional<double> totMagazzino;
-    std::optional<double> totVendita;
+    Totale totMagazzino;
+    Totale totVendita;
     std::vector<RigaMagazzino> lotto;
     int lette = 0;
     // The table is read once, so the whole is not known ahead: the count of articles read.
@@ -253,8 +255,8 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
     progresso.setRange(0, 0);
     progresso.setValue(0);
     const Esito letto = Articoli::perOgniPerDescrizione([&](const Articolo& a) {
-        somma(totMagazzino, a.quantita, a.costo2);
-        somma(totVendita, a.quantita, a.costo);
+        totMagazzino.aggiungi(prodotto(a.quantita, a.costo2));
+        totVendita.aggiungi(prodotto(a.quantita, a.costo));
         if (!soloQtaZero || (a.quantita && *a.quantita <= 0)) {
             lotto.push_back({a.barCode, a.codProdottoFornitore, a.descrizione, a.unitaMisura, a.fornitore, a.genere,
                              a.costo2, a.quantita, a.costo});
@@ -275,10 +277,12 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
     wb.foglio(QStringLiteral("Foglio2"));
     wb.intestazioni({QStringLiteral("ValoreTOTALEMAGAZZINO"), QStringLiteral("ValoreTotCOMEVENDITA"),
                      QStringLiteral("DIFFERENZA")});
-    wb.numero(1, 0, totMagazzino, true);
-    wb.numero(1, 1, totVendita, true);
-    if (totMagazzino && totVendita)
-        wb.numero(1, 2, ExportWorkbook::alCentesimo(*totVendita - *totMagazzino), true);
+    const std::optional<double> magazzino = totMagazzino.valore();
+    const std::optional<double> vendita = totVendita.valore();
+    wb.numero(1, 0, magazzino, true);
+    wb.numero(1, 1, vendita, true);
+    if (magazzino && vendita)
+        wb.numero(1, 2, *vendita - *magazzino, true);
     const Esito e = wb.chiudi();
     if (!e)
         return fallita(e);

@@ -13,8 +13,8 @@ namespace ExportExcel {
 // The save dialog's one filter.
 QString filtro();
 
-// The save dialog titled `titolo`: the chosen path (".xlsx" added when the name lacks it), or
-// empty when nothing was chosen.
+// The save dialog titled `titolo`: the chosen path (".xlsx" added when the name lacks it, in
+// place of an ".xls" it ends with), or empty when nothing was chosen.
 QString ScegliFileXLS(Interaction& ia, const QString& titolo);
 
 // Sheet Foglio1: Descrizione, EAN, Qta, DataModif of every movement from `dal` to `al` (whole
@@ -22,7 +22,8 @@ QString ScegliFileXLS(Interaction& ia, const QString& titolo);
 bool EsportaVendutoExcel(Interaction& ia, const QDate& dal, const QDate& al, ProgressSink& progresso);
 
 // Sheet Foglio1: one row per article (only those with Quantità at or below 0 when
-// `soloQtaZero`), by description; sheet Foglio2: the totals over the whole table.
+// `soloQtaZero`), by description; sheet Foglio2: the totals over the whole table. Values are exact
+// (shown with two decimals), the totals their exact sums.
 bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& progresso);
 
 } // namespace ExportExcel

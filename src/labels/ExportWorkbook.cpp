@@ -1,12 +1,9 @@
 #include "labels/ExportWorkbook.h"
 
-#include "core/VbConvert.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <xlsxwriter.h>
@@ -40,21 +37,23 @@ ExportWorkbook::~ExportWorkbook()
         QFile::remove(m_temp);
 }
 
-double ExportWorkbook::alCentesimo(double v)
-{
-    // Most amounts are cents already, but for the last binary digit: those skip the decimal text,
-    // which an export of a whole archive would otherwise build half a million times.
-    const double c = v * 100;
-    const double r = std::round(c);
-    if (std::abs(c) < 1e13 && std::abs(c - r) < 1e-6)
-        return r / 100;
-    return Vb::roundHalfAway(v, 2);
-}
-
 QString ExportWorkbook::temporaneo(const QString& destinazione)
 {
     const QFileInfo fi(destinazione);
     return fi.dir().filePath(QStringLiteral(".~") + fi.fileName() + QStringLiteral(".tmp"));
+}
+
+Esito ExportWorkbook::sostituibile(const QString& destinazione)
+{
+    const QFileInfo fi(destinazione);
+    if (!fi.exists())
+        return Esito::riuscito();
+    // WriteUser asks the system, which lets root write anything; the mode's own bits tell a file
+    // its owner marked read-only.
+    const QFile::Permissions p = QFile::permissions(destinazione);
+    if (p.testFlag(QFile::WriteUser) && (p & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)))
+        return Esito::riuscito();
+    return Esito::fallito(VbErr::PermissionDenied, QStringLiteral("file in sola lettura: ") + destinazione);
 }
 
 void ExportWorkbook::annota(int errore)
@@ -83,8 +82,6 @@ void ExportWorkbook::numero(int riga, int col, double v, bool denaro)
 {
     if (!m_ws)
         return;
-    if (denaro)
-        v = alCentesimo(v);
     annota(worksheet_write_number(m_ws, lxw_row_t(riga), lxw_col_t(col), v, denaro ? m_formatoDenaro : nullptr));
 }
 
@@ -136,6 +133,11 @@ Esito ExportWorkbook::chiudi()
         QFile::remove(m_temp);
         return Esito::fallito(VbErr::PermissionDenied,
                               QString::fromUtf8(lxw_strerror(lxw_error(m_errore))) + QStringLiteral(": ") + m_temp);
+    }
+    // It may have been made read-only while the workbook was written.
+    if (const Esito e = sostituibile(m_destinazione); !e) {
+        QFile::remove(m_temp);
+        return e;
     }
     // rename() replaces the old file in one step: it is either the old or the whole new one.
     if (std::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_destinazione).constData()) != 0) {

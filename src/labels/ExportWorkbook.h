@@ -20,17 +20,18 @@ public:
     explicit ExportWorkbook(const QString& destinazione);
     ~ExportWorkbook(); // removes the temporary file when the workbook was not committed
 
-    // `v` rounded half away from zero to the cent, as Vb::money shows it.
-    static double alCentesimo(double v);
-
     // The file written before it replaces the destination: "<folder>/.~<name>.tmp". One left by
     // an export that was killed is removed when the next export of that name starts.
     static QString temporaneo(const QString& destinazione);
 
+    // Fails when the destination is a file that is read-only by its mode or that the user may not
+    // write: such a file is never replaced, even by a user (root) whom the system lets write it.
+    static Esito sostituibile(const QString& destinazione);
+
     // Starts a new sheet; later cells go to it.
     void foglio(const QString& nome);
     // Cells of the current sheet. Null texts and empty numbers leave the cell blank. A money cell
-    // holds the amount rounded to the cent, as the program shows it (62,54, never 62,540000001).
+    // holds the exact amount and shows it with two decimals, so sums over the cells stay exact.
     void testo(int riga, int col, const QString& t);
     void numero(int riga, int col, double v, bool denaro = false);
     void numero(int riga, int col, const std::optional<double>& v, bool denaro = false);
@@ -38,8 +39,9 @@ public:
     void dataOra(int riga, int col, const QDateTime& d); // shown "dd/mm/yyyy hh:mm:ss"
     void intestazioni(const QStringList& nomi);          // row 0
 
-    // Writes the workbook and puts it in place of the destination. On failure nothing at the
-    // destination changed; the detail says why.
+    // Writes the workbook and puts it in place of the destination, unless that is a file which
+    // may not be replaced (sostituibile). On failure nothing at the destination changed; the
+    // detail says why.
     Esito chiudi();
 
     ExportWorkbook(const ExportWorkbook&) = delete;

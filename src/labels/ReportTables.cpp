@@ -4,6 +4,7 @@
 #include "core/VbConvert.h"
 #include "core/store/Report.h"
 #include "core/store/RigaElenco.h"
+#include "labels/Totale.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -115,6 +116,15 @@ Esito ValorizzaTabReportMagazzino(const QList<Articoli::ArticoloElencato>& artic
         righe << r;
     }
     return riempi(proc, QStringLiteral("rptMagazzino"), kColonneMagazzino, righe);
+}
+
+double valoreGiacenze(const QList<Articoli::ArticoloElencato>& articoli)
+{
+    Articoli::FormatoElenco formato;
+    Totale totale;
+    for (const Articoli::ArticoloElencato& a : articoli)
+        totale.aggiungi(formato.mostra(a).valore);
+    return totale.valore().value_or(0);
 }
 
 Esito ValorizzaTabellaDiStampa(const QList<Articoli::Offerta>& offerte)

@@ -78,6 +78,10 @@ inline constexpr Colonna<RigaReportOfferte> kColonneOfferte[] = {
 // Failures are logged under "Magazzino" / "ValorizzaTabReportMagazzino".
 Esito ValorizzaTabReportMagazzino(const QList<Articoli::ArticoloElencato>& articoli, bool sottoMinimo);
 
+// The stock value of the article list's records: the exact sum of quantity x sale price over the
+// rows that have both, as the list's own total adds them.
+double valoreGiacenze(const QList<Articoli::ArticoloElencato>& articoli);
+
 // Refills rptProdotti from the promotions list's records, in list order, with the texts the list
 // shows. Failures (an article that cannot be read among them) are logged under "Magazzino" /
 // "ValorizzaTabellaDiStampa".

@@ -49,7 +49,7 @@ QString dataLunga(const QDate& d)
     return Vb::italian().toString(d, QLocale::LongFormat);
 }
 
-Report ReportMagazzino(const QList<ReportTables::RigaReportMagazzino>& righe, const QString& valore, const QDate& oggi)
+Report ReportMagazzino(const QList<ReportTables::RigaReportMagazzino>& righe, double valore, const QDate& oggi)
 {
     using R = ReportTables::RigaReportMagazzino;
     Report r;
@@ -71,7 +71,7 @@ Report ReportMagazzino(const QList<ReportTables::RigaReportMagazzino>& righe, co
     colonneERighe(r, campi, righe);
     r.righeVerticali = true;
     r.piede = {{QStringLiteral("Totale Articoli:"), QString::number(righe.size()), 9, true},
-               {QStringLiteral("Valore Giacenze:"), valore, 9, true}};
+               {QStringLiteral("Valore Giacenze:"), Vb::money(valore), 9, true}};
     return r;
 }
 

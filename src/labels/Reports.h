@@ -12,8 +12,9 @@ namespace Reports {
 // "%D": the day in the Italian long date form ("mercoledì 9 dicembre 2026").
 QString dataLunga(const QDate& d);
 
-// The stock list: rows from rptMagazzino; `valore` is the article window's stock value text.
-Report ReportMagazzino(const QList<ReportTables::RigaReportMagazzino>& righe, const QString& valore, const QDate& oggi);
+// The stock list: rows from rptMagazzino; `valore` is the listed articles' stock value, printed as
+// money.
+Report ReportMagazzino(const QList<ReportTables::RigaReportMagazzino>& righe, double valore, const QDate& oggi);
 // The sold quantities: rows (Qta, Descrizione, EAN); the period as the pickers hold it.
 Report rptPLU(QList<QStringList> righe, const QDate& dal, const QDate& al);
 // The promotions: rows from rptProdotti.

@@ -66,8 +66,8 @@ inline QString python3()
 }
 
 // Every sheet of the workbook: {"sheets": [names], "<name>": [[{"t": type, "v": value}, ...], ...]}
-// with type "s" (text), "n" (number), "d" (date, value "yyyy-mm-dd", "o" the time "hh:mm:ss", "f" its
-// number format), "" (empty).
+// with type "s" (text), "n" (number, "f" its number format), "d" (date, value "yyyy-mm-dd", "o" the
+// time "hh:mm:ss", "f" its number format), "" (empty).
 inline QJsonObject readXlsx(const QString& path)
 {
     static const char* script = R"(
@@ -85,7 +85,7 @@ for ws in wb.worksheets:
             elif isinstance(v, bool):
                 cells.append({"t": "b", "v": v})
             elif isinstance(v, (int, float)):
-                cells.append({"t": "n", "v": v})
+                cells.append({"t": "n", "v": v, "f": c.number_format})
             elif isinstance(v, datetime.datetime):
                 cells.append({"t": "d", "v": v.date().isoformat(), "o": v.time().isoformat(), "f": c.number_format})
             else:

@@ -143,31 +143,58 @@ private Q_SLOTS:
         QCOMPARE(f2[1], (QList<C>{C("n", 3.5), C("n", 38.0), C("n", 34.5)}));
     }
 
-    // Money cells hold the amount the program shows, rounded to the cent: 3 x 1,10 is 3,30, not
-    // 3.3000000000000003; the totals are the sum of what the rows hold.
-    void moneyCellsHoldTheCents()
+    // Row cells hold their exact products, shown with two decimals; the totals are the exact sums
+    // over the table, so a SUM over a column gives the total to the cent. Prices in thousandths
+    // make products that are not whole cents.
+    void exactValuesAndTotals()
     {
         TestEnv env;
-        articolo(1, QStringLiteral("Olio"), QStringLiteral("0900"), 3.0, 1.1, 0.7);
-        articolo(2, QStringLiteral("Sale"), QStringLiteral("0901"), 1.0, 62.54000000000001, 0.1 + 0.2);
-        ScriptedInteraction& ia = env.interazione();
-        const QString path = env.path(QStringLiteral("centesimi.xlsx"));
-        ia.paths << path;
-        NoProgress p;
-        QVERIFY(ExportExcel::EsportaMagazzinoExcel(ia, false, p));
+        const int n = 1000;
+        QVERIFY(Db::exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                        "INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, \"Quantità\", "
+                                        "Costo, Costo2) SELECT i, 'Art ' || i, 'B' || i, i % 7 - 1, "
+                                        "(1000 + 37 * i) / 1000.0, (500 + 13 * i) / 1000.0 FROM n")
+                             .arg(n)));
+        // The exact totals, in thousandths.
+        qint64 vendita = 0, magazzino = 0;
+        for (int i = 1; i <= n; ++i) {
+            vendita += (i % 7 - 1) * (1000 + 37 * i);
+            magazzino += (i % 7 - 1) * (500 + 13 * i);
+        }
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QVERIFY(QTest::qWaitFor([&] { return w.ListMagazzino->count() == n; }, 5000));
+        const QString path = env.path(QStringLiteral("esatto.xlsx"));
+        env.interazione().paths.enqueue(path);
+        env.answer({QMessageBox::Yes});
+        QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        QVERIFY(env.interazione().notices.contains(QStringLiteral("Operazione Effettuata")));
+
         const QJsonObject wb = readXlsx(path);
-        const auto f1 = foglio(wb, QStringLiteral("Foglio1"));
-        QCOMPARE(f1.size(), 3);
-        // Exact values: QCOMPARE would forgive the last digit.
-        const auto esatto = [](const QPair<QString, QVariant>& c, double v) {
-            return c.first == QLatin1String("n") && c.second.toDouble() == v;
-        };
-        QVERIFY(esatto(f1[1][3], 0.7) && esatto(f1[1][7], 2.1) && esatto(f1[1][8], 3.3));     // Olio
-        QVERIFY(esatto(f1[2][3], 0.3) && esatto(f1[2][6], 62.54) && esatto(f1[2][8], 62.54)); // Sale
-        QVERIFY(esatto(f1[1][5], 3.0)); // quantities are not money
-        const auto f2 = foglio(wb, QStringLiteral("Foglio2"));
-        QVERIFY2(esatto(f2[1][0], 2.4) && esatto(f2[1][1], 65.84) && esatto(f2[1][2], 63.44),
-                 qPrintable(QJsonDocument(wb).toJson()));
+        const QJsonArray f1 = wb.value(QStringLiteral("Foglio1")).toArray();
+        QCOMPARE(f1.size(), n + 1);
+        const auto v = [](const QJsonValue& c) { return c[QStringLiteral("v")].toDouble(); };
+        const auto dueDecimali = [](const QJsonValue& c) { return c[QStringLiteral("f")].toString() == "#,##0.00"; };
+        double sommaMagazzino = 0, sommaVendita = 0;
+        for (int r = 1; r <= n; ++r) {
+            const QJsonArray c = f1[r].toArray();
+            const double q = v(c[5]);
+            QVERIFY2(std::abs(v(c[7]) - q * v(c[3])) < 1e-9 && std::abs(v(c[8]) - q * v(c[6])) < 1e-9,
+                     qPrintable(QJsonDocument(c).toJson(QJsonDocument::Compact)));
+            for (int k : {3, 6, 7, 8})
+                QVERIFY2(dueDecimali(c[k]), qPrintable(QJsonDocument(c).toJson(QJsonDocument::Compact)));
+            sommaMagazzino += v(c[7]);
+            sommaVendita += v(c[8]);
+        }
+        const QJsonArray tot = wb.value(QStringLiteral("Foglio2")).toArray()[1].toArray();
+        for (int k : {0, 1, 2})
+            QVERIFY(dueDecimali(tot[k]));
+        QVERIFY2(std::abs(v(tot[0]) - magazzino / 1000.0) < 1e-6 && std::abs(v(tot[0]) - sommaMagazzino) < 1e-6,
+                 qPrintable(QStringLiteral("%1 %2").arg(v(tot[0]), 0, 'f', 6).arg(magazzino / 1000.0, 0, 'f', 6)));
+        QVERIFY2(std::abs(v(tot[1]) - vendita / 1000.0) < 1e-6 && std::abs(v(tot[1]) - sommaVendita) < 1e-6,
+                 qPrintable(QStringLiteral("%1 %2").arg(v(tot[1]), 0, 'f', 6).arg(vendita / 1000.0, 0, 'f', 6)));
+        QVERIFY(std::abs(v(tot[2]) - (vendita - magazzino) / 1000.0) < 1e-6);
+        w.unload();
     }
 
     // A hidden temporary file left by an export that was killed goes at the next export of that
@@ -326,8 +353,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return w.ListMagazzino->count() == 4; }, 5000));
         w.optCerca[4]->setChecked(true);
 
+        // A name typed with the old extension gets the new one in its place.
         const QString path = env.path(QStringLiteral("dal-pulsante.xlsx"));
-        env.interazione().paths.enqueue(path);
+        env.interazione().paths.enqueue(env.path(QStringLiteral("dal-pulsante.xls")));
         env.answer({QMessageBox::Yes});
         QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
         QCOMPARE(env.interazione().prompts, QStringList{QStringLiteral("Salva il file del MAGAZZINO")});
@@ -337,6 +365,30 @@ private Q_SLOTS:
         const QJsonObject wb = readXlsx(path);
         QCOMPARE(colonna(wb, QStringLiteral("Foglio1"), 2), (QStringList{"Acqua", "Zucchero"}));
         QCOMPARE(foglio(wb, QStringLiteral("Foglio2"))[1][1].second.toDouble(), 38.0);
+        w.unload();
+    }
+
+    // A read-only file is not replaced, not even by root, who could write it.
+    void readOnlyFileIsKept()
+    {
+        TestEnv env;
+        archivioDiProva();
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QVERIFY(QTest::qWaitFor([&] { return w.ListMagazzino->count() == 4; }, 5000));
+        const QString path = env.path(QStringLiteral("sola-lettura.xlsx"));
+        writeRaw(path, "il vecchio lavoro");
+        const QFile::Permissions r = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(path, r));
+        env.interazione().paths.enqueue(path);
+        env.answer({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok});
+        QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        QCOMPARE(env.messages().mid(1), (QStringList{QStringLiteral("ATTENZIONE nome file già esistente - Procedere "
+                                                                    "con la sovrascrittura?"),
+                                                     QStringLiteral("Esportazione NON Effettuata!!!")}));
+        QCOMPARE(readAll(path), QByteArray("il vecchio lavoro"));
+        QCOMPARE(QFileInfo(path).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), r);
+        QVERIFY(!QFile::exists(ExportWorkbook::temporaneo(path)));
         w.unload();
     }
 

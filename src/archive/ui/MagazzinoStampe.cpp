@@ -9,7 +9,6 @@
 #include <QDateEdit>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,7 +86,7 @@ void Magazzino::collegaStampe()
 {
     connect(cmdStampaMagazzino, &QPushButton::clicked, this, [this] {
         BarraEsportazione barra(pbEsporta, lblEsporta, tmrImporta);
-        ReportComandi::cmdStampaMagazzino_Click(interazione(), this, ListMagazzino->articoli(), totValore->text(),
+        ReportComandi::cmdStampaMagazzino_Click(interazione(), this, ListMagazzino->articoli(),
                                                 optCerca[4]->isChecked(), barra);
     });
     connect(cmdStampaVPLU, &QPushButton::clicked, this, [this] {

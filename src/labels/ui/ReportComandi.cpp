@@ -50,10 +50,32 @@ private:
     bool m_attiva = true;
 };
 
+// A report's data made ready and the report shown: `riempi` refills its working table, `leggi`
+// reads the rows back, `componi` makes the report of them. A failure is told; a failed read is
+// logged under the report's name (the fills log their own).
+template <class Riempi, class Leggi, class Componi>
+void mostraReport(Interaction& ia, QWidget* parent, const QString& nome, Riempi riempi, Leggi leggi, Componi componi)
+{
+    Clessidra c;
+    if (!riempi()) {
+        c.fine();
+        ia.error(kPreparazioneFallita);
+        return;
+    }
+    const auto righe = leggi();
+    c.fine();
+    if (!righe.ok) {
+        ScriviErrore(nome, QStringLiteral("DataReport_Initialize"), VbErr::DatabaseError, righe.errore);
+        ia.error(kPreparazioneFallita);
+        return;
+    }
+    ReportPreview::mostra(componi(*righe.valore), parent);
+}
+
 } // namespace
 
 void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const QList<Articoli::ArticoloElencato>& articoli,
-                              const QString& valore, bool soloQtaZero, ProgressSink& progresso)
+                              bool soloQtaZero, ProgressSink& progresso)
 {
     if (esportare(ia)) {
         Clessidra c;
@@ -62,21 +84,12 @@ void cmdStampaMagazzino_Click(Interaction& ia, QWidget* parent, const QList<Arti
     }
     if (!stampanti(ia))
         return;
-    Clessidra c;
-    if (!ReportTables::ValorizzaTabReportMagazzino(articoli, false)) {
-        c.fine();
-        ia.error(kPreparazioneFallita);
-        return;
-    }
-    const auto righe = ReportTables::righeMagazzino();
-    c.fine();
-    if (!righe.ok) {
-        ScriviErrore(QStringLiteral("ReportMagazzino"), QStringLiteral("DataReport_Initialize"), VbErr::DatabaseError,
-                     righe.errore);
-        ia.error(kPreparazioneFallita);
-        return;
-    }
-    ReportPreview::mostra(Reports::ReportMagazzino(*righe.valore, valore, QDate::currentDate()), parent);
+    mostraReport(
+        ia, parent, QStringLiteral("ReportMagazzino"),
+        [&] { return ReportTables::ValorizzaTabReportMagazzino(articoli, false); }, &ReportTables::righeMagazzino,
+        [&](const QList<ReportTables::RigaReportMagazzino>& righe) {
+            return Reports::ReportMagazzino(righe, ReportTables::valoreGiacenze(articoli), QDate::currentDate());
+        });
 }
 
 void cmdStampaVPLU_Click(Interaction& ia, QWidget* parent, const QDate& dal, const QDate& al, ProgressSink& progresso)
@@ -88,16 +101,11 @@ void cmdStampaVPLU_Click(Interaction& ia, QWidget* parent, const QDate& dal, con
     }
     if (!stampanti(ia))
         return;
-    Clessidra c;
-    const Letto<ReportTables::Righe> righe = ReportTables::righeVenduto(dal, al);
-    c.fine();
-    if (!righe.ok) {
-        ScriviErrore(QStringLiteral("rptPLU"), QStringLiteral("DataReport_Initialize"), VbErr::DatabaseError,
-                     righe.errore);
-        ia.error(kPreparazioneFallita);
-        return;
-    }
-    ReportPreview::mostra(Reports::rptPLU(*righe.valore, dal, al), parent);
+    // Read straight from the sales history: no working table.
+    mostraReport(
+        ia, parent, QStringLiteral("rptPLU"), [] { return Esito::riuscito(); },
+        [&] { return ReportTables::righeVenduto(dal, al); },
+        [&](const ReportTables::Righe& righe) { return Reports::rptPLU(righe, dal, al); });
 }
 
 void cmdStampaElencoOfferte_Click(Interaction& ia, QWidget* parent, const QList<Articoli::Offerta>& offerte)
@@ -108,21 +116,12 @@ void cmdStampaElencoOfferte_Click(Interaction& ia, QWidget* parent, const QList<
         ia.info(QStringLiteral("Nessun prodotto da stampare!!!"));
         return;
     }
-    Clessidra c;
-    if (!ReportTables::ValorizzaTabellaDiStampa(offerte)) {
-        c.fine();
-        ia.error(kPreparazioneFallita);
-        return;
-    }
-    const auto righe = ReportTables::righeOfferte();
-    c.fine();
-    if (!righe.ok) {
-        ScriviErrore(QStringLiteral("rptOfferte"), QStringLiteral("DataReport_Initialize"), VbErr::DatabaseError,
-                     righe.errore);
-        ia.error(kPreparazioneFallita);
-        return;
-    }
-    ReportPreview::mostra(Reports::rptOfferte(*righe.valore, QDate::currentDate()), parent);
+    mostraReport(
+        ia, parent, QStringLiteral("rptOfferte"), [&] { return ReportTables::ValorizzaTabellaDiStampa(offerte); },
+        &ReportTables::righeOfferte,
+        [](const QList<ReportTables::RigaReportOfferte>& righe) {
+            return Reports::rptOfferte(righe, QDate::currentDate());
+        });
 }
 
 } // namespace ReportComandi
