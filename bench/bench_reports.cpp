@@ -169,7 +169,7 @@ int main(int argc, char** argv)
             return 1;
         const auto letto = ReportTables::righeMagazzino();
         const Report r =
-            Reports::ReportMagazzino(*letto.valore, ArticleList::testoValore(lista.valore), QDate::currentDate());
+            Reports::ReportMagazzino(*letto.valore, ReportTables::valoreGiacenze(righe), QDate::currentDate());
         QString errore;
         std::unique_ptr<QPrinter> printer = Printers::printerFor(QStringLiteral("A4 Ufficio"), &errore);
         if (!printer) {
