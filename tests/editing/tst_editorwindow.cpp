@@ -388,8 +388,9 @@ private Q_SLOTS:
         QCOMPARE(valoreDb("SELECT Descrizione FROM Magazzino").toString(), QString("OLIO EVO"));
     }
 
-    // An edited article skips the duplicate test: it may take the barcode of another article.
-    void editMayTakeAnotherBarcode()
+    // An edited article may not take another article's main barcode either: the scanner and the
+    // registers would take the two for one. Nothing is written.
+    void editRefusesAnotherArticlesBarcode()
     {
         TestEnv env;
         articolo5();
@@ -401,13 +402,15 @@ private Q_SLOTS:
             ed.LbLBarCode->setText("8001234567890");
             QTest::mouseClick(ed.CmdConferma, Qt::LeftButton);
             seen = env.messages();
+            ed.unload();
         });
         env.answer({QMessageBox::No});
         Registro reg;
         Modifica_Click("6", reg.cb());
-        QCOMPARE(seen, QStringList{"Eliminare il PLU?"});
-        QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
-        QCOMPARE(valoreDb("SELECT BarCode FROM Magazzino WHERE CodMateriale = 6").toString(), QString("8001234567890"));
+        QCOMPARE(seen, QStringList({"Eliminare il PLU?",
+                                    "Attenzione codice a barre già presente - Verificare - Impossibile procedere",
+                                    "Prego verificare tutti i dati e riprovare"}));
+        QCOMPARE(valoreDb("SELECT BarCode FROM Magazzino WHERE CodMateriale = 6").toString(), QString("111"));
     }
 
     void fieldRulesAndKeyboard()
