@@ -33,20 +33,9 @@ Esito salva(const Offerta& o)
     return e;
 }
 
-Esito eliminaArticoli(const QStringList& codici)
+Esito elimina(const QList<Offerta>& offerte)
 {
-    QList<qint64> articoli;
-    Esito e;
-    for (const QString& c : codici) {
-        const auto n = Articoli::codiceDaTesto(c);
-        if (!n) {
-            e = Esito::fallito(VbErr::DatabaseError, c);
-            break;
-        }
-        articoli << *n;
-    }
-    if (e)
-        e = Articoli::eliminaOfferte(articoli);
+    const Esito e = Articoli::eliminaOfferte(offerte);
     if (!e)
         ScriviErrore(kModulo, QStringLiteral("CmdEliminaOfferta_Click"), e);
     return e;

@@ -22,8 +22,8 @@ Letto<Offerta> caricaOfferta(const QString& codice);
 // A period without both dates is refused.
 Esito salva(const Offerta& o);
 
-// Removes every promotion of each article (codes as listed) and marks them, all or nothing.
-Esito eliminaArticoli(const QStringList& codici);
+// Removes each promotion, its period alone, and marks its article, all or nothing.
+Esito elimina(const QList<Offerta>& offerte);
 
 // One row of lstOfferte: the promotion and its texts "Cod" (the running number), "CodArt",
 // "Descrizione", "DAL", "AL", "Sconto Valore", "Sconto Percentuale", "Prezzo Scontato".

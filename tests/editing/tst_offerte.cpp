@@ -340,7 +340,7 @@ private Q_SLOTS:
         w.unload();
     }
 
-    void listAndRemoval()
+    void list()
     {
         TestEnv env;
         articolo(1);
@@ -357,18 +357,35 @@ private Q_SLOTS:
         QCOMPARE(rows.at(1).testo.at(3), Vb::formatDate(t.addDays(1)));
         QCOMPARE(rows.at(1).testo.at(5), QString("1,50"));
         QCOMPARE(Offerte::elenco(t.addDays(-5)).valore->first().testo.at(2), QString("NON TROVATO"));
+    }
 
+    // On the article window: removing one row of the list removes that period alone; the
+    // article's other period stays, in the table and in the list.
+    void removingOneRowKeepsTheOtherPeriods()
+    {
+        TestEnv env;
+        articolo(1);
+        const QDate t = QDate::currentDate();
+        QVERIFY(Offerte::salva({1, t, t.addDays(3), 1.5, 0, 8.5}));
+        QVERIFY(Offerte::salva({1, t.addDays(10), t.addDays(12), 0, 10, 9}));
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QTRY_COMPARE(w.ListMagazzino->count(), 1);
+        w.cmdVediTutteLePromozioni->click();
+        QCOMPARE(w.lstOfferte->count(), 2);
+        w.lstOfferte->selezionaRiga(0);
         env.answer({QMessageBox::Cancel});
-        QVERIFY(!EliminaOfferte({"1"}));
-        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 4);
-        env.answer({QMessageBox::Ok});
-        QVERIFY(EliminaOfferte({"1"}));
-        // Every period of the article goes, not only the row shown.
-        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte WHERE Articolo = 1").toInt(), 0);
+        w.cmdEliminaOfferta->click();
         QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 2);
-        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino WHERE CodMateriale = 1").toInt(), 1);
-        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino WHERE CodMateriale = 2").toInt(), 0);
+        env.answer({QMessageBox::Ok});
+        w.cmdEliminaOfferta->click();
+        QCOMPARE(valoreDb("SELECT DataDAL FROM Offerte").toString(), Vb::isoDate(t.addDays(10)));
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 1);
+        QCOMPARE(w.lstOfferte->count(), 1);
+        QCOMPARE(w.lstOfferte->testo(0, 3), Vb::formatDate(t.addDays(10)));
+        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino").toInt(), 1);
+        w.unload();
     }
 
     void startNotice_data()

@@ -370,13 +370,13 @@ void PromozioneFrame::cmdAnnullaPromozione_Click()
     focusRicBarCode();
 }
 
-bool EliminaOfferte(const QStringList& codiciArticolo)
+bool EliminaOfferte(const QList<Offerte::Offerta>& offerte)
 {
     if (Msg::box(QStringLiteral("Sei sicuro di voler eliminare le Offerte selezionate ?"),
                  QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question) != QMessageBox::Ok)
         return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Esito e = Offerte::eliminaArticoli(codiciArticolo);
+    const Esito e = Offerte::elimina(offerte);
     QApplication::restoreOverrideCursor();
     if (!e)
         Msg::warn(QStringLiteral("Eliminazione delle offerte non riuscita"));
