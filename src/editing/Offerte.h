@@ -36,6 +36,20 @@ struct RigaOfferta
 // article, is logged and returned as a failure: the list never shows "NON TROVATO" for it.
 Letto<QList<RigaOfferta>> elenco(const QDate& dal);
 
+// The checks of a promotion's period on the texts of its two date boxes, in this order: both
+// empty, a date that is not one, one box empty, the end before the start, a start before `oggi`.
+// A masked box left blank (only its separators) is empty.
+struct Periodo
+{
+    enum Esito { Ok, Mancante, NonValida, Invertita, Passata };
+    enum Casella { Nessuna, Dal, Al };
+    Esito esito = Ok;
+    Casella casella = Nessuna; // the box the refusal is about
+    QString messaggio;
+    QDate dal, al; // when Ok
+};
+Periodo verificaPeriodo(const QString& dal, const QString& al, const QDate& oggi);
+
 // The promotional price text for a price and a discount; `azzeraSconto` when it came out below 0.
 struct PrezzoScontato
 {

@@ -134,6 +134,45 @@ private Q_SLOTS:
         QCOMPARE(*Offerte::scontoDaPrezzo(10, "7,5"), QString("2,50"));
     }
 
+    // Each check of the period with its refused and accepted edge, on 28/02/2028.
+    void periodRule_data()
+    {
+        using P = Offerte::Periodo;
+        QTest::addColumn<QString>("dal");
+        QTest::addColumn<QString>("al");
+        QTest::addColumn<int>("esito");
+        QTest::addColumn<int>("casella");
+        QTest::newRow("masks left blank") << "__/__/____"
+                                          << "  /  /    " << int(P::Mancante) << int(P::Nessuna);
+        QTest::newRow("end missing") << "28/02/2028"
+                                     << "" << int(P::Mancante) << int(P::Al);
+        QTest::newRow("no such day") << "30/02/2028"
+                                     << "01/03/2028" << int(P::NonValida) << int(P::Dal);
+        QTest::newRow("end not a date") << "28/02/2028"
+                                        << "1/3/28" << int(P::NonValida) << int(P::Al);
+        QTest::newRow("leap day, one day long") << "29/02/2028"
+                                                << "29/02/2028" << int(P::Ok) << int(P::Nessuna);
+        QTest::newRow("end before start") << "01/03/2028"
+                                          << "29/02/2028" << int(P::Invertita) << int(P::Dal);
+        QTest::newRow("starts today") << "28/02/2028"
+                                      << "01/03/2028" << int(P::Ok) << int(P::Nessuna);
+        QTest::newRow("started yesterday") << "27/02/2028"
+                                           << "01/03/2028" << int(P::Passata) << int(P::Dal);
+    }
+    void periodRule()
+    {
+        QFETCH(QString, dal);
+        QFETCH(QString, al);
+        QFETCH(int, esito);
+        QFETCH(int, casella);
+        const Offerte::Periodo p = Offerte::verificaPeriodo(dal, al, QDate(2028, 2, 28));
+        QCOMPARE(int(p.esito), esito);
+        QCOMPARE(int(p.casella), casella);
+        QCOMPARE(p.messaggio.isEmpty(), esito == Offerte::Periodo::Ok);
+        if (esito == Offerte::Periodo::Ok)
+            QVERIFY(p.dal == Vb::parseDate(dal) && p.al == Vb::parseDate(al));
+    }
+
     void frameChain()
     {
         TestEnv env;
