@@ -126,17 +126,33 @@ Verifica verifica(const ArticoloEditor& a, const QString& codiceModifica)
                     QStringLiteral("'Q.tà Iniziale' troppo alta: al massimo %1").arg(Vb::money(kQuantitaMassima))};
     }
 
-    // Only a new article may not take a barcode already in the archive: an edited one keeps
-    // (or takes) it even when another article shares it.
-    if (codiceModifica.isEmpty() && !a.barCode.isEmpty()) {
-        const Letto<Articolo> altro = Articoli::perBarCode(a.barCode);
-        if (!altro.ok) {
-            ScriviErrore(kModulo, QStringLiteral("ControlloCampi"), VbErr::DatabaseError, a.barCode);
-            return {Verifica::Errore, Campo::Nessuno, {}};
+    // No article may take a barcode another one has as its main barcode: the scanner look-up
+    // would find one of them and the registers, which update by barcode, would merge them. An
+    // edited article keeps its own, even one that another article shares from before. Extra
+    // barcodes are compared with nothing, for a new article as for an edit.
+    if (!a.barCode.isEmpty()) {
+        const auto fallito = [&](const QString& dettaglio) {
+            ScriviErrore(kModulo, QStringLiteral("ControlloCampi"), VbErr::DatabaseError, dettaglio);
+            return Verifica{Verifica::Errore, Campo::Nessuno, {}};
+        };
+        bool proprio = false;
+        if (!codiceModifica.isEmpty()) {
+            const auto n = Articoli::codiceDaTesto(codiceModifica);
+            if (!n)
+                return fallito(codiceModifica);
+            const Letto<Articolo> questo = Articoli::perCodice(*n);
+            if (!questo.ok)
+                return fallito(questo.errore);
+            proprio = questo.valore && questo.valore->barCode == a.barCode;
         }
-        if (altro.valore)
-            return {Verifica::BarCodeDoppio, Campo::Nessuno,
-                    QStringLiteral("Attenzione codice a barre già presente - Verificare - Impossibile procedere")};
+        if (!proprio) {
+            const Letto<Articolo> altro = Articoli::perBarCode(a.barCode);
+            if (!altro.ok)
+                return fallito(altro.errore);
+            if (altro.valore)
+                return {Verifica::BarCodeDoppio, Campo::Nessuno,
+                        QStringLiteral("Attenzione codice a barre già presente - Verificare - Impossibile procedere")};
+        }
     }
 
     if (verificaCodiceFornitore() && a.codFornitore.isEmpty())

@@ -48,7 +48,8 @@ struct [[nodiscard]] Verifica
 };
 
 // ControlloCampi without the user: empty required boxes, numbers, duplicate barcode (another
-// article's, the edited one excluded), and whether the supplier-code question is due.
+// article's main barcode, for a new article and an edit alike; an edit keeps its stored one), and
+// whether the supplier-code question is due.
 Verifica verifica(const ArticoloEditor& a, const QString& codiceModifica);
 
 // [Config] keys, written with "Falso" when missing.

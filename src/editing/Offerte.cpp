@@ -33,20 +33,9 @@ Esito salva(const Offerta& o)
     return e;
 }
 
-Esito eliminaArticoli(const QStringList& codici)
+Esito elimina(const QList<Offerta>& offerte)
 {
-    QList<qint64> articoli;
-    Esito e;
-    for (const QString& c : codici) {
-        const auto n = Articoli::codiceDaTesto(c);
-        if (!n) {
-            e = Esito::fallito(VbErr::DatabaseError, c);
-            break;
-        }
-        articoli << *n;
-    }
-    if (e)
-        e = Articoli::eliminaOfferte(articoli);
+    const Esito e = Articoli::eliminaOfferte(offerte);
     if (!e)
         ScriviErrore(kModulo, QStringLiteral("CmdEliminaOfferta_Click"), e);
     return e;
@@ -77,6 +66,36 @@ Letto<QList<RigaOfferta>> elenco(const QDate& dal)
                               t.valore->prezzoScontato}};
     }
     return Letto<QList<RigaOfferta>>::trovato(righe);
+}
+
+Periodo verificaPeriodo(const QString& dal, const QString& al, const QDate& oggi)
+{
+    const auto vuota = [](QString t) {
+        t.remove(QLatin1Char('/'));
+        t.remove(QLatin1Char('_'));
+        return t.trimmed().isEmpty();
+    };
+    const auto rifiuto = [](Periodo::Esito e, Periodo::Casella c, const QString& m) {
+        return Periodo{e, c, m, {}, {}};
+    };
+    const QString mancante = QStringLiteral("Verificare le date per il periodo di promozione");
+    const bool dalVuota = vuota(dal), alVuota = vuota(al);
+    if (dalVuota && alVuota)
+        return rifiuto(Periodo::Mancante, Periodo::Nessuna, mancante);
+    const QDate d = Vb::parseDate(dal), a = Vb::parseDate(al);
+    if (!dalVuota && !d.isValid())
+        return rifiuto(Periodo::NonValida, Periodo::Dal, QStringLiteral("Data non Valida!"));
+    if (!alVuota && !a.isValid())
+        return rifiuto(Periodo::NonValida, Periodo::Al, QStringLiteral("Data non Valida!"));
+    // Both dates are needed: a period with one end only could not be stored.
+    if (dalVuota || alVuota)
+        return rifiuto(Periodo::Mancante, dalVuota ? Periodo::Dal : Periodo::Al, mancante);
+    if (a < d)
+        return rifiuto(Periodo::Invertita, Periodo::Dal,
+                       QStringLiteral("Data 'DAL' più RECENTE di quella 'AL'!Operazione non Valida"));
+    if (d < oggi)
+        return rifiuto(Periodo::Passata, Periodo::Dal, QStringLiteral("Verifica l'impostazione delle date"));
+    return Periodo{Periodo::Ok, Periodo::Nessuna, {}, d, a};
 }
 
 std::optional<PrezzoScontato> prezzoScontato(double prezzo, const QString& sconto, bool percento)

@@ -22,8 +22,8 @@ Letto<Offerta> caricaOfferta(const QString& codice);
 // A period without both dates is refused.
 Esito salva(const Offerta& o);
 
-// Removes every promotion of each article (codes as listed) and marks them, all or nothing.
-Esito eliminaArticoli(const QStringList& codici);
+// Removes each promotion, its period alone, and marks its article, all or nothing.
+Esito elimina(const QList<Offerta>& offerte);
 
 // One row of lstOfferte: the promotion and its texts "Cod" (the running number), "CodArt",
 // "Descrizione", "DAL", "AL", "Sconto Valore", "Sconto Percentuale", "Prezzo Scontato".
@@ -35,6 +35,20 @@ struct RigaOfferta
 // The rows of lstOfferte from `dal` on, by DataDAL. A failed read, of the promotions or of an
 // article, is logged and returned as a failure: the list never shows "NON TROVATO" for it.
 Letto<QList<RigaOfferta>> elenco(const QDate& dal);
+
+// The checks of a promotion's period on the texts of its two date boxes, in this order: both
+// empty, a date that is not one, one box empty, the end before the start, a start before `oggi`.
+// A masked box left blank (only its separators) is empty.
+struct Periodo
+{
+    enum Esito { Ok, Mancante, NonValida, Invertita, Passata };
+    enum Casella { Nessuna, Dal, Al };
+    Esito esito = Ok;
+    Casella casella = Nessuna; // the box the refusal is about
+    QString messaggio;
+    QDate dal, al; // when Ok
+};
+Periodo verificaPeriodo(const QString& dal, const QString& al, const QDate& oggi);
 
 // The promotional price text for a price and a discount; `azzeraSconto` when it came out below 0.
 struct PrezzoScontato

@@ -43,22 +43,20 @@ bool haIcona(const Reparto& r)
     return !r.icon.isNull();
 }
 
-QList<Reparto> tutti(bool* ok)
+Letto<QList<Reparto>> tutti()
 {
-    const Letto<QList<Reparto>> l = Articoli::reparti();
-    if (ok)
-        *ok = l.ok;
+    Letto<QList<Reparto>> l = Articoli::reparti();
     if (!l.ok)
         ScriviErrore(kModulo, QStringLiteral("CaricaReparti"), VbErr::DatabaseError, l.errore);
-    return l.valore.value_or(QList<Reparto>());
+    return l;
 }
 
-std::optional<Reparto> leggi(int cod)
+Letto<Reparto> leggi(int cod)
 {
-    const Letto<Reparto> r = Articoli::repartoPerCodice(cod);
+    Letto<Reparto> r = Articoli::repartoPerCodice(cod);
     if (!r.ok)
         ScriviErrore(kModulo, QStringLiteral("MostraReparto"), VbErr::DatabaseError, r.errore);
-    return r.valore;
+    return r;
 }
 
 QString verificaIva(const QString& iva)

@@ -3,11 +3,11 @@
 // icon picture is found.
 #include "core/Articoli.h"
 #include "core/ErrorLog.h"
+#include "core/Read.h"
 
 #include <QList>
 #include <QString>
 #include <QVariant>
-#include <optional>
 
 namespace Reparti {
 
@@ -16,8 +16,10 @@ using Reparto = ::Reparto;
 // The "Icona" column: "Si" when Icon is not Null.
 bool haIcona(const Reparto& r);
 
-QList<Reparto> tutti(bool* ok = nullptr); // in code order
-std::optional<Reparto> leggi(int cod);
+// In code order. A failed read is logged and returned as such, never as an empty table.
+Letto<QList<Reparto>> tutti();
+// The department `cod`; a failed read is logged and returned as such, never as "no department".
+Letto<Reparto> leggi(int cod);
 
 // The edit as the window collected it.
 struct Modifica

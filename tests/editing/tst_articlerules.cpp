@@ -229,8 +229,10 @@ private Q_SLOTS:
         QCOMPARE(ArticleRules::verifica(a, {}).esito, ArticleRules::Verifica::BarCodeDoppio);
         QCOMPARE(ArticleRules::verifica(a, {}).messaggio,
                  QString("Attenzione codice a barre già presente - Verificare - Impossibile procedere"));
-        QCOMPARE(ArticleRules::verifica(a, "1").esito, ArticleRules::Verifica::Ok); // keeps its own
-        QCOMPARE(ArticleRules::verifica(a, "2").esito, ArticleRules::Verifica::Ok); // an edit may take another's
+        QCOMPARE(ArticleRules::verifica(a, "1").esito, ArticleRules::Verifica::Ok);            // keeps its own
+        QCOMPARE(ArticleRules::verifica(a, "2").esito, ArticleRules::Verifica::BarCodeDoppio); // nor another's
+        articolo(3, "8001234567890"); // shared from before: each keeps it
+        QCOMPARE(ArticleRules::verifica(a, "3").esito, ArticleRules::Verifica::Ok);
         a.barCode = "O'NEIL-1";
         QCOMPARE(ArticleRules::verifica(a, {}).esito, ArticleRules::Verifica::BarCodeDoppio);
         a.barCode.clear();

@@ -134,6 +134,45 @@ private Q_SLOTS:
         QCOMPARE(*Offerte::scontoDaPrezzo(10, "7,5"), QString("2,50"));
     }
 
+    // Each check of the period with its refused and accepted edge, on 28/02/2028.
+    void periodRule_data()
+    {
+        using P = Offerte::Periodo;
+        QTest::addColumn<QString>("dal");
+        QTest::addColumn<QString>("al");
+        QTest::addColumn<int>("esito");
+        QTest::addColumn<int>("casella");
+        QTest::newRow("masks left blank") << "__/__/____"
+                                          << "  /  /    " << int(P::Mancante) << int(P::Nessuna);
+        QTest::newRow("end missing") << "28/02/2028"
+                                     << "" << int(P::Mancante) << int(P::Al);
+        QTest::newRow("no such day") << "30/02/2028"
+                                     << "01/03/2028" << int(P::NonValida) << int(P::Dal);
+        QTest::newRow("end not a date") << "28/02/2028"
+                                        << "1/3/28" << int(P::NonValida) << int(P::Al);
+        QTest::newRow("leap day, one day long") << "29/02/2028"
+                                                << "29/02/2028" << int(P::Ok) << int(P::Nessuna);
+        QTest::newRow("end before start") << "01/03/2028"
+                                          << "29/02/2028" << int(P::Invertita) << int(P::Dal);
+        QTest::newRow("starts today") << "28/02/2028"
+                                      << "01/03/2028" << int(P::Ok) << int(P::Nessuna);
+        QTest::newRow("started yesterday") << "27/02/2028"
+                                           << "01/03/2028" << int(P::Passata) << int(P::Dal);
+    }
+    void periodRule()
+    {
+        QFETCH(QString, dal);
+        QFETCH(QString, al);
+        QFETCH(int, esito);
+        QFETCH(int, casella);
+        const Offerte::Periodo p = Offerte::verificaPeriodo(dal, al, QDate(2028, 2, 28));
+        QCOMPARE(int(p.esito), esito);
+        QCOMPARE(int(p.casella), casella);
+        QCOMPARE(p.messaggio.isEmpty(), esito == Offerte::Periodo::Ok);
+        if (esito == Offerte::Periodo::Ok)
+            QVERIFY(p.dal == Vb::parseDate(dal) && p.al == Vb::parseDate(al));
+    }
+
     void frameChain()
     {
         TestEnv env;
@@ -340,7 +379,7 @@ private Q_SLOTS:
         w.unload();
     }
 
-    void listAndRemoval()
+    void list()
     {
         TestEnv env;
         articolo(1);
@@ -357,18 +396,35 @@ private Q_SLOTS:
         QCOMPARE(rows.at(1).testo.at(3), Vb::formatDate(t.addDays(1)));
         QCOMPARE(rows.at(1).testo.at(5), QString("1,50"));
         QCOMPARE(Offerte::elenco(t.addDays(-5)).valore->first().testo.at(2), QString("NON TROVATO"));
+    }
 
+    // On the article window: removing one row of the list removes that period alone; the
+    // article's other period stays, in the table and in the list.
+    void removingOneRowKeepsTheOtherPeriods()
+    {
+        TestEnv env;
+        articolo(1);
+        const QDate t = QDate::currentDate();
+        QVERIFY(Offerte::salva({1, t, t.addDays(3), 1.5, 0, 8.5}));
+        QVERIFY(Offerte::salva({1, t.addDays(10), t.addDays(12), 0, 10, 9}));
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QTRY_COMPARE(w.ListMagazzino->count(), 1);
+        w.cmdVediTutteLePromozioni->click();
+        QCOMPARE(w.lstOfferte->count(), 2);
+        w.lstOfferte->selezionaRiga(0);
         env.answer({QMessageBox::Cancel});
-        QVERIFY(!EliminaOfferte({"1"}));
-        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 4);
-        env.answer({QMessageBox::Ok});
-        QVERIFY(EliminaOfferte({"1"}));
-        // Every period of the article goes, not only the row shown.
-        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte WHERE Articolo = 1").toInt(), 0);
+        w.cmdEliminaOfferta->click();
         QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 2);
-        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino WHERE CodMateriale = 1").toInt(), 1);
-        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino WHERE CodMateriale = 2").toInt(), 0);
+        env.answer({QMessageBox::Ok});
+        w.cmdEliminaOfferta->click();
+        QCOMPARE(valoreDb("SELECT DataDAL FROM Offerte").toString(), Vb::isoDate(t.addDays(10)));
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM Offerte").toInt(), 1);
+        QCOMPARE(w.lstOfferte->count(), 1);
+        QCOMPARE(w.lstOfferte->testo(0, 3), Vb::formatDate(t.addDays(10)));
+        QCOMPARE(valoreDb("SELECT Modificato FROM Magazzino").toInt(), 1);
+        w.unload();
     }
 
     void startNotice_data()

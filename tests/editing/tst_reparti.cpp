@@ -342,7 +342,7 @@ private Q_SLOTS:
         env.answer({QMessageBox::Yes});
         QTest::mouseClick(w.Command1[1], Qt::LeftButton);
         QCOMPARE(env.messages().last(), QString("Tutte le personalizzazioni del reparto verranno rimosse!Continuare?"));
-        const auto r = Reparti::leggi(5);
+        const auto r = Reparti::leggi(5).valore;
         QCOMPARE(r->descrizione, QString("Reparto5"));
         QVERIFY(r->iva == 0 && r->prezzoPrefissato == 0 && r->sconto == 0 && !r->noFiscale);
         QVERIFY(!col("Icon", 5).isNull() && col("Icon", 5).toString().isEmpty());
@@ -462,6 +462,35 @@ private Q_SLOTS:
         QVERIFY(w.inModifica());
         QCOMPARE(w.NomeReparto->text(), QString("NUOVO"));
         QCOMPARE(env.messages(), QStringList{"ATTENZIONE! Salvataggio del reparto non riuscito - Verificare i dati"});
+    }
+
+    // The table cannot be read under the open window: each read tells it and logs it, and no
+    // other department's values are shown for the one chosen.
+    void failedReadIsTold()
+    {
+        ArchivioProva archivio;
+        TestEnv env;
+        RepartiWindow& w = apri(archivio);
+        QCOMPARE(w.NomeReparto->text(), QString("Reparto1"));
+        QVERIFY(Db::exec("ALTER TABLE Reparti RENAME TO RepartiAltrove"));
+        const QStringList lettura{"ATTENZIONE! Lettura del reparto non riuscita"};
+        env.clearMessages();
+        w.ListReparti->setCurrentCell(4, 0); // as the user's click
+        QCOMPARE(env.messages(), lettura);
+        QVERIFY(w.NomeReparto->text().isEmpty());
+        env.clearMessages();
+        QTest::mouseClick(w.Command1[0], Qt::LeftButton);
+        QCOMPARE(env.messages(), lettura);
+        QVERIFY(!w.inModifica());
+        env.clearMessages();
+        env.answer({QMessageBox::Yes});
+        QTest::mouseClick(w.Command1[1], Qt::LeftButton); // the reset fails, then the list reloads
+        QCOMPARE(env.messages().mid(1), QStringList({"ATTENZIONE! Azzeramento del reparto non riuscito",
+                                                     "ATTENZIONE! Lettura dei reparti non riuscita"}));
+        QCOMPARE(w.ListReparti->rowCount(), 0);
+        QFile log(env.path("Dati/ErrorLog.dat"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("*-Reparti-CaricaReparti-]"));
     }
 
     void closeSkipsArticleRefresh()

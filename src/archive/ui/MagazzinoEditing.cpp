@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTabBar>
 
 void Magazzino::collegaModifica()
@@ -114,19 +115,21 @@ bool Magazzino::VediTutteLePromozioni()
 
 void Magazzino::cmdEliminaOfferta_Click()
 {
-    QStringList codici;
-    QList<int> righe;
-    for (const QModelIndex& i : lstOfferte->selectionModel()->selectedRows()) {
-        righe << i.row();
-        codici << lstOfferte->testo(i.row(), 1);
-    }
-    if (codici.isEmpty() || !EliminaOfferte(codici))
+    const QList<RigaLista> righe = lstOfferte->lista()->righe();
+    QList<Offerte::Offerta> scelte;
+    QSet<int> selezionate;
+    for (const QModelIndex& i : lstOfferte->selectionModel()->selectedRows())
+        if (const auto& o = righe.value(i.row()).offerta) {
+            scelte << *o;
+            selezionate << i.row();
+        }
+    if (scelte.isEmpty() || !EliminaOfferte(scelte))
         return;
-    // Every promotion of those articles went: drop their rows, the list is not reloaded.
+    // Only the selected periods went: their rows are dropped, the list is not reloaded.
     QList<RigaLista> resto;
-    for (const RigaLista& r : lstOfferte->lista()->righe())
-        if (!codici.contains(r.testo.value(1)))
-            resto << r;
+    for (int r = 0; r < righe.size(); ++r)
+        if (!selezionate.contains(r))
+            resto << righe.at(r);
     lstOfferte->lista()->setRighe(resto);
 }
 

@@ -79,14 +79,19 @@ Esito sostituisciOfferta(const Offerta& o)
     return ok ? Esito::riuscito() : dbFallito(err.isEmpty() ? t.errore() : err);
 }
 
-Esito eliminaOfferte(const QList<qint64>& articoli)
+Esito eliminaOfferte(const QList<Offerta>& offerte)
 {
     Db::Transaction t;
     QString err;
     bool ok = t.ok();
-    for (qsizetype i = 0; ok && i < articoli.size(); ++i)
-        ok = Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {articoli.at(i)}, &err) &&
-             marca(articoli.at(i), &err);
+    for (qsizetype i = 0; ok && i < offerte.size(); ++i) {
+        const Offerta& o = offerte.at(i);
+        // The dates as the list read them: a stored time of day does not keep the row.
+        ok = Db::exec(QStringLiteral("DELETE FROM Offerte WHERE substr(DataDAL, 1, 10) = ? AND "
+                                     "substr(DataAL, 1, 10) = ? AND Articolo = ?"),
+                      {Vb::isoDate(o.dal), Vb::isoDate(o.al), o.articolo}, &err) &&
+             marca(o.articolo, &err);
+    }
     ok = ok && t.commit();
     return ok ? Esito::riuscito() : dbFallito(err.isEmpty() ? t.errore() : err);
 }

@@ -31,8 +31,9 @@ Letto<QList<Offerta>> offerteDal(const QDate& dal);
 
 // Replaces the article's promotion of the same period and marks the article changed.
 Esito sostituisciOfferta(const Offerta& o);
-// Removes every promotion of each article and marks each changed.
-Esito eliminaOfferte(const QList<qint64>& articoli);
+// Removes each promotion (its article and period; the article's other periods stay) and marks
+// its article changed.
+Esito eliminaOfferte(const QList<Offerta>& offerte);
 
 // A promotion as the promotions list shows it and its report prints it.
 struct TestiOfferta

@@ -76,6 +76,22 @@ void seleziona(QComboBox* cb, const QString& testo)
         cb->setEditText(testo);
 }
 
+// The stored unit is shown as stored: one the list spells otherwise ("PZ" beside "Pz") or no
+// longer offers joins the list for this opening, so an unchanged confirm keeps it.
+void selezionaUnita(QComboBox* cb, const QString& unita)
+{
+    if (unita.isEmpty()) {
+        cb->setCurrentIndex(-1);
+        return;
+    }
+    int i = cb->findText(unita, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (i < 0) {
+        cb->addItem(unita);
+        i = cb->count() - 1;
+    }
+    cb->setCurrentIndex(i);
+}
+
 } // namespace
 
 AggiungiMateriale::AggiungiMateriale(ArchivioCallbacks& archivio, QWidget* parent)
@@ -445,7 +461,7 @@ bool AggiungiMateriale::riempi(const QString& codice)
     TxtDesc->setText(a->descrizione);
     TxtQTA->setText(a->quantita);
     txtIVA->setText(a->iva);
-    seleziona(txtUm, a->unita);
+    selezionaUnita(txtUm, a->unita);
     TxtCosto->setText(a->costo);
     txtPrezzoPubblico->setText(a->costo);
     AppCodeModifica->setText(codice.trimmed());

@@ -34,15 +34,6 @@ void AvvisoPromozioni(QLabel* lblTab, const QDate& oggi)
 
 namespace {
 
-// A masked date box left blank holds only its separators.
-bool vuota(const QLineEdit* e)
-{
-    QString t = e->text();
-    t.remove(QLatin1Char('/'));
-    t.remove(QLatin1Char('_'));
-    return t.trimmed().isEmpty();
-}
-
 const QString kScontoEccessivo = QStringLiteral("Sconto superiore al prezzo del PLU");
 
 // A typed promotional price above the sale price: a negative discount, which is no promotion.
@@ -291,39 +282,24 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
             QStringLiteral("Sconto pari a zero: il prezzo promozionale è quello del PLU - Impossibile continuare"));
         return false;
     }
-    const bool dalVuota = vuota(m_c.MaskDal), alVuota = vuota(m_c.MaskAl);
-    if (dalVuota && alVuota) {
-        Msg::warn(QStringLiteral("Verificare le date per il periodo di promozione"));
-        return false;
-    }
-    const QDate oggiData = QDate::currentDate();
-    const QDate dal = Vb::parseDate(m_c.MaskDal->text());
-    const QDate al = Vb::parseDate(m_c.MaskAl->text());
-    for (auto [box, vuotaBox, data] : {std::tuple{m_c.MaskDal, dalVuota, dal}, std::tuple{m_c.MaskAl, alVuota, al}}) {
-        if (!vuotaBox && !data.isValid()) {
-            Msg::warn(QStringLiteral("Data non Valida!"));
-            box->setText(Vb::formatDate(oggiData));
+    const QDate oggi = QDate::currentDate();
+    const Offerte::Periodo periodo = Offerte::verificaPeriodo(m_c.MaskDal->text(), m_c.MaskAl->text(), oggi);
+    if (periodo.esito != Offerte::Periodo::Ok) {
+        QLineEdit* box = periodo.casella == Offerte::Periodo::Dal  ? m_c.MaskDal
+                         : periodo.casella == Offerte::Periodo::Al ? m_c.MaskAl
+                                                                   : nullptr;
+        if (periodo.esito == Offerte::Periodo::Passata)
+            Msg::box(periodo.messaggio, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::NoButton,
+                     QApplication::applicationName());
+        else
+            Msg::warn(periodo.messaggio);
+        if (box && periodo.esito == Offerte::Periodo::NonValida)
+            box->setText(Vb::formatDate(oggi));
+        if (box)
             box->setFocus();
-            return false;
-        }
-    }
-    // Both dates are needed: a period with one end only would not be stored anyway.
-    if (dalVuota || alVuota) {
-        Msg::warn(QStringLiteral("Verificare le date per il periodo di promozione"));
-        (dalVuota ? m_c.MaskDal : m_c.MaskAl)->setFocus();
         return false;
     }
-    if (al < dal) {
-        Msg::warn(QStringLiteral("Data 'DAL' più RECENTE di quella 'AL'!Operazione non Valida"));
-        m_c.MaskDal->setFocus();
-        return false;
-    }
-    if (dal < oggiData) {
-        Msg::box(QStringLiteral("Verifica l'impostazione delle date"), QMessageBox::Ok, QMessageBox::NoIcon,
-                 QMessageBox::NoButton, QApplication::applicationName());
-        m_c.MaskDal->setFocus();
-        return false;
-    }
+    const QDate dal = periodo.dal, al = periodo.al;
     const QString codice = m_lista->codiceSelezionato();
     if (codice.isEmpty()) {
         Msg::info(QStringLiteral("Nessun PLU selezionato"));
@@ -370,13 +346,13 @@ void PromozioneFrame::cmdAnnullaPromozione_Click()
     focusRicBarCode();
 }
 
-bool EliminaOfferte(const QStringList& codiciArticolo)
+bool EliminaOfferte(const QList<Offerte::Offerta>& offerte)
 {
     if (Msg::box(QStringLiteral("Sei sicuro di voler eliminare le Offerte selezionate ?"),
                  QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Question) != QMessageBox::Ok)
         return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Esito e = Offerte::eliminaArticoli(codiciArticolo);
+    const Esito e = Offerte::elimina(offerte);
     QApplication::restoreOverrideCursor();
     if (!e)
         Msg::warn(QStringLiteral("Eliminazione delle offerte non riuscita"));

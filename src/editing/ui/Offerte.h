@@ -87,6 +87,6 @@ private:
     bool m_opzioneCambiata = false; // the option pressed last was selected by that press
 };
 
-// "Sei sicuro di voler eliminare le Offerte selezionate ?" then removes every promotion of the
-// given articles. True when they were removed (the caller drops the selected rows).
-bool EliminaOfferte(const QStringList& codiciArticolo);
+// "Sei sicuro di voler eliminare le Offerte selezionate ?" then removes the given promotions,
+// each its own period only. True when they were removed (the caller drops the selected rows).
+bool EliminaOfferte(const QList<Offerte::Offerta>& offerte);

@@ -269,7 +269,14 @@ void RepartiWindow::CaricaReparti()
 {
     m_caricamento = true;
     ListReparti->setRowCount(0);
-    const auto rows = Reparti::tutti();
+    const Letto<QList<Reparto>> letti = Reparti::tutti();
+    if (!letti.ok) {
+        m_caricamento = false;
+        svuotaCampi();
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura dei reparti non riuscita"));
+        return;
+    }
+    const QList<Reparto>& rows = *letti.valore;
     ListReparti->setRowCount(int(rows.size()));
     for (int r = 0; r < rows.size(); ++r) {
         const QStringList cells = Reparti::riga(rows.at(r));
@@ -302,11 +309,29 @@ void RepartiWindow::mostraCampi(const Reparto& r)
     Check2->setChecked(conSconto);
 }
 
+void RepartiWindow::svuotaCampi()
+{
+    for (QLineEdit* e : {NomeReparto, Iva, txtValoreReparto, Prezzo, Sconto})
+        e->clear();
+    for (QCheckBox* c : {ckPrezzoZero, Fiscale, Check1, Check2, Check3})
+        c->setChecked(false);
+    Image1->clear();
+}
+
 void RepartiWindow::MostraReparto()
 {
     bool ok = false;
     const int cod = codiceSelezionato(&ok);
-    const auto r = ok ? Reparti::leggi(cod) : std::nullopt;
+    if (!ok)
+        return;
+    const Letto<Reparto> letto = Reparti::leggi(cod);
+    if (!letto.ok) {
+        // Another department's values under this one's row would mislead.
+        svuotaCampi();
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura del reparto non riuscita"));
+        return;
+    }
+    const auto& r = letto.valore;
     if (!r)
         return;
     mostraCampi(*r);
@@ -333,10 +358,17 @@ void RepartiWindow::PreparaPerModifica()
 {
     bool ok = false;
     const int cod = codiceSelezionato(&ok);
-    const auto r = ok ? Reparti::leggi(cod) : std::nullopt;
     EsistenzaFigura->setText(kFalse);
     m_nuovaCartella.clear();
     m_nuovoFile.clear();
+    if (!ok)
+        return;
+    const Letto<Reparto> letto = Reparti::leggi(cod);
+    if (!letto.ok) {
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura del reparto non riuscita"));
+        return; // still in view mode
+    }
+    const auto& r = letto.valore;
     if (!r)
         return;
     mostraCampi(*r);

@@ -79,6 +79,8 @@ private:
     void aggiornaFile1();
     // The name, VAT, fixed price and discount boxes (with their ticks) from the stored row.
     void mostraCampi(const Reparto& r);
+    // Nothing shown: what a failed read leaves.
+    void svuotaCampi();
     // A value refused: `testo` said, the box emptied and focused. Always false.
     bool rifiuta(QLineEdit* casella, const QString& testo);
     // A ticked optional number ("Prezzo Prefissato", "Sconto Automatico"): an empty box unticks
