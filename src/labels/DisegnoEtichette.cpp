@@ -38,25 +38,37 @@ struct Simbolo
     }
 };
 
-// The bars of an EAN of `cifre` (check digit included) as vectors: modules and bar height follow
-// the element's font size, as the barcode font's symbol did.
-bool disegnaBarcode(QPainter& p, double pxPerTwip, const QPointF& twips, const FontEtichetta& f, const QString& cifre)
+// One module of the symbol in twips: the element's font size sets it, as it set the barcode
+// font's symbol (0.30 mm at 22 points).
+double moduloTwips(const FontEtichetta& f)
 {
-    Simbolo z;
+    return (f.dimensione > 0 ? f.dimensione : 22.0) * 20.0 / 26.0;
+}
+
+// The symbol of an EAN of `cifre` (check digit included) as vectors, two units to a module, its
+// top-left at the element's place; the bar height follows the element's font size.
+bool costruisciSimbolo(Simbolo& z, const FontEtichetta& f, const QString& cifre)
+{
     z.s = ZBarcode_Create();
     if (!z.s)
         return false;
     const double dimensione = f.dimensione > 0 ? f.dimensione : 22.0;
-    const double modulo = dimensione * 20.0 / 26.0; // twips: 0.30 mm at 22 points
     const double altezzaBarre = dimensione * 20.0 * 1.2;
     z.s->symbology = BARCODE_EANX;
-    z.s->height = float(altezzaBarre / modulo);
+    z.s->height = float(altezzaBarre / moduloTwips(f));
     z.s->show_hrt = 1;
     const QByteArray dati = cifre.left(cifre.size() - 1).toLatin1();
     if (ZBarcode_Encode(z.s, reinterpret_cast<const unsigned char*>(dati.constData()), int(dati.size())) >= ZINT_ERROR)
         return false;
-    if (ZBarcode_Buffer_Vector(z.s, 0) >= ZINT_ERROR || !z.s->vector)
+    return ZBarcode_Buffer_Vector(z.s, 0) < ZINT_ERROR && z.s->vector;
+}
+
+bool disegnaBarcode(QPainter& p, double pxPerTwip, const QPointF& twips, const FontEtichetta& f, const QString& cifre)
+{
+    Simbolo z;
+    if (!costruisciSimbolo(z, f, cifre))
         return false;
+    const double modulo = moduloTwips(f);
     // Vector units: two to a module at scale 1.
     const double k = modulo / 2.0 * pxPerTwip;
     const QPointF o = twips * pxPerTwip;
@@ -87,6 +99,16 @@ bool disegnaBarcode(QPainter& p, double pxPerTwip, const QPointF& twips, const F
 }
 
 } // namespace
+
+QSizeF dimensioneBarcode(const FontEtichetta& font, const QString& testo)
+{
+    const QString cifre = ModuloEAN::decodifica(testo);
+    Simbolo z;
+    if (cifre.isEmpty() || !costruisciSimbolo(z, font, cifre))
+        return {};
+    const double k = moduloTwips(font) / 2.0;
+    return {z.s->vector->width * k, z.s->vector->height * k};
+}
 
 QColor colore(VbColor c)
 {

@@ -21,6 +21,10 @@ void disegnaPagina(QPainter& p, double pxPerTwip, const EasyPrint& foglio, int p
 // Draws one element's text, or its barcode when the text is EAN barcode-font text.
 void disegnaTesto(QPainter& p, double pxPerTwip, const QPointF& twips, const FontEtichetta& font, const QString& testo);
 
+// The size in twips, from the element's place, of the barcode disegnaTesto draws for `testo`;
+// empty when the text is not EAN barcode-font text.
+QSizeF dimensioneBarcode(const FontEtichetta& font, const QString& testo);
+
 // The pages a print of pages `da` to `a` (or of label `numero`, when not 0) really covers:
 // a range past the last page is cut there; empty when it holds no label.
 QList<int> pagineDaStampare(const EasyPrint& foglio, int da, int a, int numero);

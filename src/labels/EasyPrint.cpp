@@ -184,13 +184,31 @@ std::array<QString, kElementiTesto> testi(const ArticoloEtichetta& a, const Opzi
     t[eliDescrizione] = a.descrizione.left(24).toUpper();
     t[eliPrezzo] = prezzo(costo);
     t[eliAttivita] = attivita;
-    if (o.mostraBarcode)
-        t[eliBarcode] = ModuloEAN::testoPerCodice(a.barCode);
-    else if (o.convertiInEAN8)
-        t[eliBarcode] = ModuloEAN::testoPerCodice(a.codProdottoFornitore);
-    else
-        t[eliBarcode] = a.codProdottoFornitore;
+    t[eliBarcode] = testoBarcode(a, o);
     return t;
+}
+
+QString testoBarcode(const ArticoloEtichetta& a, const OpzioniBarcode& o)
+{
+    if (o.mostraBarcode)
+        return ModuloEAN::testoPerCodice(a.barCode);
+    if (o.convertiInEAN8)
+        return ModuloEAN::testoPerCodice(a.codProdottoFornitore);
+    return a.codProdottoFornitore;
+}
+
+QString campioneBarcode(const QList<ArticoloEtichetta>& articoli, const OpzioniBarcode& o)
+{
+    QString ean8;
+    for (const ArticoloEtichetta& a : articoli) {
+        const QString t = testoBarcode(a, o);
+        const qsizetype cifre = ModuloEAN::decodifica(t).size();
+        if (cifre == 13)
+            return t;
+        if (cifre == 8 && ean8.isEmpty())
+            ean8 = t;
+    }
+    return ean8;
 }
 
 } // namespace ArticoliEtichette

@@ -125,6 +125,12 @@ int conteggio(const Letto<QList<ArticoloEtichetta>>& selezione, int richieste);
 // Texts of a label for one article: price per kg, description, price and barcode element
 // (the shop-name element keeps its caption, given here as `attivita`).
 std::array<QString, kElementiTesto> testi(const ArticoloEtichetta& a, const OpzioniBarcode& o, const QString& attivita);
+// The barcode element's text alone.
+QString testoBarcode(const ArticoloEtichetta& a, const OpzioniBarcode& o);
+
+// A symbol of the widest kind the labels of `articoli` print (an EAN-13 before an EAN-8), as
+// barcode-font text; empty when none of them prints a barcode.
+QString campioneBarcode(const QList<ArticoloEtichetta>& articoli, const OpzioniBarcode& o);
 
 // "€ 5,00/Kg o LT" for a price and a pack quantity, or empty when either is not a number or
 // the quantity is 0.

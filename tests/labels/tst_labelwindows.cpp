@@ -97,6 +97,28 @@ void stampaDallAnteprima(frmPreview& p, int opzione, const QString& inizio = {},
     p.cmdPrint->click();
 }
 
+// The box spanned by the columns of `img` inside `zona` that hold a dark vertical run of at least
+// `barra` pixels: the bars of a symbol, taller than any glyph of the label.
+QRect barre(const QImage& img, const QRect& zona, int barra)
+{
+    QRect box;
+    for (int x = zona.left(); x <= zona.right(); ++x) {
+        int inizio = -1;
+        for (int y = zona.top(); y <= zona.bottom() + 1; ++y) {
+            const QRgb c = y <= zona.bottom() ? img.pixel(x, y) : qRgb(255, 255, 255);
+            if (qAlpha(c) > 128 && qGray(c) < 128) {
+                if (inizio < 0)
+                    inizio = y;
+            } else if (inizio >= 0) {
+                if (y - inizio >= barra)
+                    box |= QRect(x, inizio, 1, y - inizio);
+                inizio = -1;
+            }
+        }
+    }
+    return box;
+}
+
 } // namespace
 
 class TestLabelWindows : public QObject
@@ -282,6 +304,55 @@ private Q_SLOTS:
         });
         w->cmdAnteprima->click();
         QVERIFY(fatto);
+        w->cmdChiudi->click();
+    }
+
+    // The barcode element shows a symbol of the labels at the size and place the sheet prints it,
+    // so a layout the symbol does not fit is seen before printing.
+    void designerShowsTheBarcodeAsPrinted()
+    {
+        TestEnv env;
+        ReportPrinters st("Etichette;A4 Ufficio");
+        fixture::articoli(3);
+        fixture::etichetta(QStringLiteral("SelezioneStandard"), QStringLiteral("Vero"));
+        fixture::etichetta(QStringLiteral("VediBARCODE"), QStringLiteral("Vero"));
+        FontScelto font;
+        auto* w = new frmConfiguraLabel(env.interazione(), font, {}, std::nullopt);
+        w->load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        ElementoEtichetta* bc = w->lblRigaEti[eliBarcode];
+        QCOMPARE(bc->testo(), QStringLiteral("BC")); // what a cell without an article prints
+        const double k = w->superficie->logicalDpiX() / 1440.0;
+        const QRect px = barre(bc->grab().toImage(), bc->rect(), int(400 * k)).translated(bc->pos());
+        QVERIFY(!px.isEmpty());
+        const QRectF aVideo(px.x() / k, px.y() / k, px.width() / k, px.height() / k);
+
+        quandoAppare<frmPreview>([&](frmPreview* p) {
+            stampaDallAnteprima(*p, 0);
+            p->cmdClose->click();
+        });
+        w->cmdAnteprima->click();
+        QCOMPARE(st.jobs().size(), 1);
+        QTemporaryDir dir;
+        const QString base = dir.filePath(QStringLiteral("pagina"));
+        QCOMPARE(
+            fixture::esegui(QStringLiteral("pdftoppm"),
+                            {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
+                             QStringLiteral("-png"), QStringLiteral("-singlefile"), st.job(st.jobs().last()), base})
+                .codice,
+            0);
+        const QImage pagina(base + QStringLiteral(".png"));
+        QVERIFY(!pagina.isNull());
+        const double r = 300.0 / 1440.0;
+        const QRectF cella = w->documento()->cella(0);
+        const QRect zona(int(cella.x() * r), int(cella.y() * r), int(cella.width() * r), int(cella.height() * r));
+        const QRect carta = barre(pagina, zona, int(400 * r));
+        const QRectF suCarta =
+            QRectF(carta.x() / r, carta.y() / r, carta.width() / r, carta.height() / r).translated(-cella.topLeft());
+        for (const double scarto : {aVideo.left() - suCarta.left(), aVideo.right() - suCarta.right(),
+                                    aVideo.top() - suCarta.top(), aVideo.bottom() - suCarta.bottom()})
+            QVERIFY2(qAbs(scarto) <= 30, qPrintable(QString::number(scarto))); // twips: half a millimetre
         w->cmdChiudi->click();
     }
 

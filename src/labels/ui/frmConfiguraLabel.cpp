@@ -88,18 +88,25 @@ void ElementoEtichetta::imposta(const QString& testo, const FontEtichetta& font)
 {
     m_testo = testo;
     m_font = font;
-    // Big enough for what the painter draws: the text's box, or the barcode's.
-    const double k = logicalDpiX() / 1440.0;
-    QSizeF s;
-    const QString cifre = ModuloEAN::decodifica(testo);
-    if (!cifre.isEmpty()) {
-        const double modulo = (font.dimensione > 0 ? font.dimensione : 22.0) * 20.0 / 26.0;
-        const double moduli = cifre.size() == 13 ? 113 : 81;
-        s = QSizeF(moduli * modulo * k, (font.dimensione * 20.0 * 1.2 + 12 * modulo) * k);
-    } else {
-        QFont q = fontQt(font);
-        const QFontMetricsF fm(q, this);
-        s = QSizeF(fm.horizontalAdvance(testo.isEmpty() ? QStringLiteral(" ") : testo) + 2, fm.height() + 1);
+    dimensiona();
+}
+
+void ElementoEtichetta::mostraCampione(const QString& testoFont)
+{
+    if (testoFont == m_campione)
+        return;
+    m_campione = testoFont;
+    dimensiona();
+}
+
+// Big enough for what the painter draws: the text's box, or the barcode's.
+void ElementoEtichetta::dimensiona()
+{
+    QSizeF s = DisegnoEtichette::dimensioneBarcode(m_font, disegnato()) * (logicalDpiX() / 1440.0);
+    if (s.isEmpty()) {
+        const QFontMetricsF fm(fontQt(m_font), this);
+        s = QSizeF(fm.horizontalAdvance(disegnato().isEmpty() ? QStringLiteral(" ") : disegnato()) + 2,
+                   fm.height() + 1);
     }
     resize(qMax(8, int(std::ceil(s.width()))), qMax(8, int(std::ceil(s.height()))));
     update();
@@ -108,7 +115,7 @@ void ElementoEtichetta::imposta(const QString& testo, const FontEtichetta& font)
 void ElementoEtichetta::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    DisegnoEtichette::disegnaTesto(p, logicalDpiX() / 1440.0, QPointF(0, 0), m_font, m_testo);
+    DisegnoEtichette::disegnaTesto(p, logicalDpiX() / 1440.0, QPointF(0, 0), m_font, disegnato());
 }
 
 frmConfiguraLabel::frmConfiguraLabel(Interaction& interazione, ScegliFont& font, SceltaArticoli scelta,
@@ -372,6 +379,11 @@ void frmConfiguraLabel::ImpostaStampaEtichette()
     e.articoli = selezione.trovatoValore() ? *selezione.valore : QList<ArticoloEtichetta>{};
     e.setLabelInitCounter(1);
     aggiornaModello();
+    // Where the labels print their articles' barcodes, the element shows one at its printed size,
+    // so a layout the symbol does not fit is seen here; its caption stays what a cell without an
+    // article prints.
+    lblRigaEti[eliBarcode]->mostraCampione(e.modoGriglia ? QString()
+                                                         : ArticoliEtichette::campioneBarcode(e.articoli, e.opzioni));
     const double k = pxPerTwip();
     Shape1->resize(int(std::lround(e.larghezzaTwips() * k)), int(std::lround(e.altezzaTwips() * k)));
     Shape1->lower();

@@ -40,6 +40,9 @@ class ElementoEtichetta : public QWidget
 public:
     ElementoEtichetta(QWidget* parent, const QString& nome);
     void imposta(const QString& testo, const FontEtichetta& font);
+    // A barcode-font text drawn instead of the caption (none when empty); the caption stays the
+    // element's text.
+    void mostraCampione(const QString& testoFont);
     QString testo() const { return m_testo; }
     FontEtichetta font() const { return m_font; }
 
@@ -47,7 +50,11 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
+    const QString& disegnato() const { return m_campione.isEmpty() ? m_testo : m_campione; }
+    void dimensiona();
+
     QString m_testo;
+    QString m_campione;
     FontEtichetta m_font;
 };
 
