@@ -28,6 +28,8 @@ Cella Cella::daNumero(double v)
 Cella Cella::daTesto(const QString& t)
 {
     Cella c;
+    if (t.isEmpty())
+        return c;
     c.tipo = Tipo::Testo;
     c.testo = t;
     return c;

@@ -85,6 +85,7 @@ qsizetype ProtocolloXls::consuma()
             m_indiceRiga = r;
             m_celleRestanti = n;
             m_ultimaColonna = -1;
+            m_ultimaPiena = -1;
             m_riga.clear();
             m_stato = 2;
             return 7;
@@ -141,11 +142,15 @@ qsizetype ProtocolloXls::consuma()
         m_ultimaColonna = col;
         if (m_celleRestanti == 1 && (m_celle += col + 1) > kMassimeCelle)
             return violazione(Cartella::troppoGrande(QStringLiteral("troppe celle"))), -1;
-        m_riga.resize(col + 1);
-        m_riga[col] = c;
+        if (!c.vuota()) {
+            m_riga.resize(col + 1);
+            m_riga[col] = c;
+            m_ultimaPiena = col;
+        }
         if (--m_celleRestanti == 0) {
             m_stato = 1;
-            if (!m_destinatario.riga(m_indiceRiga, m_riga)) {
+            // Only empty texts: no value, so no row, as in the .xlsx reader.
+            if (m_ultimaPiena >= 0 && !m_destinatario.riga(m_indiceRiga, m_riga)) {
                 m_fermato = true;
                 return -1;
             }

@@ -58,6 +58,7 @@ private:
     quint32 m_celleRestanti = 0;
     qint64 m_celle = 0;
     qint64 m_ultimaColonna = -1;
+    qint64 m_ultimaPiena = -1; // the row's last cell holding a value
     RigaCelle m_riga;
 };
 

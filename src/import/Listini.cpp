@@ -161,10 +161,6 @@ bool EseguiImportazione(const QString& path, const ImpostazioniImport& imp, Inte
 
 namespace {
 
-// Where each supplier layout's last field starts (from 1): a line that ends before it is cut.
-constexpr int kInizioUltimoRCG = 82;
-constexpr int kInizioUltimoGronte = 184;
-
 // A price field read from a line: `v` when it is a price the archive takes, else nothing and
 // the record is marked.
 QString prezzoLetto(std::optional<double> v, RigaImport& r)
@@ -236,10 +232,14 @@ bool lineaSeparata(const QString& linea, const ImpostazioniImport& imp, RigaImpo
     return true;
 }
 
-bool lineaRCG(const QString& linea, RigaImport& r)
+bool lineaRCG(const QString& riga, RigaImport& r)
 {
-    if (linea.size() < kInizioUltimoRCG || linea.at(0).toUpper() != QLatin1Char('R'))
+    if (riga.isEmpty() || riga.at(0).toUpper() != QLatin1Char('R'))
         return false;
+    // A line saved without its trailing blanks reads as the whole line: its fields are not trimmed,
+    // so the ones it stops short of are blank, as the whole line has them.
+    constexpr int kLarghezza = 94; // the barcode ends there
+    const QString linea = riga.leftJustified(kLarghezza);
     r = RigaImport();
     r.codArticoloFornitore = linea.mid(10, 5);
     r.quantita = linea.mid(15, 5);
@@ -257,8 +257,6 @@ bool lineaRCG(const QString& linea, RigaImport& r)
 
 bool lineaGronte(const QString& linea, RigaImport& r)
 {
-    if (linea.size() < kInizioUltimoGronte)
-        return false;
     r = RigaImport();
     r.codArticoloFornitore = linea.mid(20, 21).trimmed();
     r.barCode = linea.mid(41, 21).trimmed();

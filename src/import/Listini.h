@@ -83,8 +83,9 @@ QString cartellaCopiaArchivio();
 bool lineaPoseidon(const QString& linea, RigaImport& r);
 // Separated: false when a chosen column lies beyond the line's pieces (the whole file is refused).
 bool lineaSeparata(const QString& linea, const ImpostazioniImport& imp, RigaImport& r);
-// Supplier layouts: false for a line the layout skips: one that does not reach the layout's last
-// field (a header, a cut line) or carries neither code, barcode nor description.
+// Supplier layouts: false for a line the layout skips: one that carries neither code, barcode nor
+// description (a header, a blank line; for RCG SERVICE also one not starting with "R"). A field
+// past the end of a line is empty.
 bool lineaRCG(const QString& linea, RigaImport& r);
 bool lineaGronte(const QString& linea, RigaImport& r);
 

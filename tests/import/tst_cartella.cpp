@@ -416,6 +416,47 @@ private Q_SLOTS:
         QCOMPARE(articoli, (QStringList{QStringLiteral("Pane/800"), QStringLiteral("LLLL/801")}));
     }
 
+    // An empty text (a shared string "", an inline string with no text) is an empty cell: a row
+    // holding only such cells is no row and makes no article. Also in the .xls reader's answer.
+    void testoVuotoECellaVuota()
+    {
+        const QString path = m_env->path(QStringLiteral("vuoti.xlsx"));
+        scriviPacchetto(
+            path,
+            pacchetto(parte("xl/worksheets/sheet1.xml",
+                            "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"I1\" "
+                            "t=\"s\"><v>0</v></c></row><row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c><c "
+                            "r=\"C2\" t=\"s\"><v>2</v></c></row><row r=\"3\"><c r=\"A3\" t=\"s\"><v>3</v></c><c "
+                            "r=\"C3\" t=\"inlineStr\"><is><t></t></is></c></row></sheetData></worksheet>"),
+                      parte("xl/sharedStrings.xml",
+                            "<sst><si><t>Des</t></si><si><t>Pane</t></si><si><t>800</t></si><si><t/></si></sst>")));
+        NoProgress sink;
+        Listini::RiepilogoImport riepilogo;
+        QVERIFY(Listini::EseguiImportazione(path, generico(), m_env->interazione(), sink, &riepilogo));
+        QCOMPARE(riepilogo.testo(), QStringLiteral("Righe lette: 1, saltate: 0"));
+        QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
+
+        struct Righe final : DestinatarioXls
+        {
+            QList<RigaCelle> righe;
+            void foglio(const QString&) override {}
+            bool riga(quint32, const RigaCelle& r) override
+            {
+                righe << r;
+                return true;
+            }
+        } xls;
+        ProtocolloXls p(xls);
+        const QByteArray vuoto = QByteArray(1, 2) + le32(0);
+        const QByteArray risposta = "TXLS1\nR" + le32(1) + le16(2) + le16(0) + vuoto + le16(2) + vuoto + "R" + le32(2) +
+                                    le16(2) + le16(0) + QByteArray(1, 2) + le32(4) + "Pane" + le16(2) + vuoto + "Z";
+        QVERIFY(p.aggiungi(risposta.constData(), risposta.size()));
+        QVERIFY(p.completo());
+        QCOMPARE(xls.righe.size(), 1);
+        QCOMPARE(xls.righe.at(0).size(), 1);
+        QCOMPARE(xls.righe.at(0).at(0).comeTesto(), QStringLiteral("Pane"));
+    }
+
     // A damaged .xls never ends the program: freexl runs in the child, whose crash becomes a
     // refusal with a reason. Bytes of the shared-string record set to 0xFF, as found in use
     // (freexl 1.0.6 segfaults on some of them).

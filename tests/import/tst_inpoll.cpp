@@ -417,16 +417,20 @@ private Q_SLOTS:
     // A writer that wrote 500 whole lines and keeps the file open: nothing is taken however long
     // the file stands still; once it has written the other 500 and closed the file, the 1,000 are
     // applied once, and the history holds the whole file. Where no lease can be taken (a file of
-    // another user) the open files of the processes tell the same.
+    // another user) the open files of the processes tell the same, for a writer that opened it
+    // write-only or read-write.
     void scrittoreInPausa_data()
     {
         QTest::addColumn<bool>("senzaLease");
-        QTest::newRow("lease") << false;
-        QTest::newRow("senza lease: /proc") << true;
+        QTest::addColumn<QIODevice::OpenMode>("modo");
+        QTest::newRow("lease") << false << QIODevice::OpenMode(QIODevice::WriteOnly);
+        QTest::newRow("senza lease: /proc") << true << QIODevice::OpenMode(QIODevice::WriteOnly);
+        QTest::newRow("senza lease: /proc, lettura e scrittura") << true << QIODevice::OpenMode(QIODevice::ReadWrite);
     }
     void scrittoreInPausa()
     {
         QFETCH(bool, senzaLease);
+        QFETCH(QIODevice::OpenMode, modo);
         if (senzaLease && geteuid() != 0)
             QSKIP("only root can give the file to another user");
         Cartelle c;
@@ -435,7 +439,7 @@ private Q_SLOTS:
         const QByteArray dopo = crlf(nuovi(501, 500));
         const QString a1 = c.file(QStringLiteral("A1.txt"));
         QFile scrittore(a1);
-        QVERIFY(scrittore.open(QIODevice::WriteOnly));
+        QVERIFY(scrittore.open(modo));
         QCOMPARE(scrittore.write(prima), prima.size());
         QVERIFY(scrittore.flush());
         c.metti(QStringLiteral("B1.txt"), {Righe::variazione(QStringLiteral("1"), QStringLiteral("8001"))});

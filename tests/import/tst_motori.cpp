@@ -505,7 +505,7 @@ private Q_SLOTS:
         QCOMPARE(*articolo(4).quantita, 1.0);
     }
 
-    // Headers and cut lines make no article, at any import of the file; they are counted.
+    // Headers and lines without data make no article, at any import of the file; they are counted.
     void righeCorteSaltate_data()
     {
         QTest::addColumn<QString>("fornitore");
@@ -514,11 +514,8 @@ private Q_SLOTS:
         QTest::newRow("RCG") << QStringLiteral("RCG SERVICE")
                              << QStringList{QStringLiteral("R"), QStringLiteral("R123"),
                                             rigaRCG(QStringLiteral("C0001"), QStringLiteral("00002"),
-                                                    QStringLiteral("Pasta"), QStringLiteral("8001")),
-                                            rigaRCG(QStringLiteral("C0002"), QStringLiteral("00002"),
-                                                    QStringLiteral("Riso"), QStringLiteral("8002"))
-                                                .left(81)}
-                             << 3;
+                                                    QStringLiteral("Pasta"), QStringLiteral("8001"))}
+                             << 2;
         QTest::newRow("GRONTE") << QStringLiteral("GRONTE")
                                 << QStringList{QStringLiteral("GRONTE LISTINO 2024"), QString(),
                                                rigaGronte(QStringLiteral("G1"), QStringLiteral("8001"),
@@ -542,6 +539,49 @@ private Q_SLOTS:
         }
         QCOMPARE(articolo(1).barCode, QStringLiteral("8001"));
         QCOMPARE(*articolo(1).quantita, fornitore == QLatin1String("GRONTE") ? 12.0 : 4.0);
+    }
+
+    // A line saved without its trailing blanks reads the fields past its end as empty: it makes
+    // the article the whole line makes.
+    void righeSenzaBlankFinali_data()
+    {
+        QTest::addColumn<QString>("fornitore");
+        QTest::addColumn<QString>("linea");
+        QTest::newRow("GRONTE senza IVA") << QStringLiteral("GRONTE")
+                                          << campi({{21, QStringLiteral("G1")},
+                                                    {42, QStringLiteral("8001")},
+                                                    {63, QStringLiteral("Pasta")},
+                                                    {100, QStringLiteral("6")},
+                                                    {114, QStringLiteral("12500").rightJustified(14)}})
+                                                 .leftJustified(187);
+        QTest::newRow("RCG senza IVA e barcode") << QStringLiteral("RCG SERVICE")
+                                                 << campi({{1, QStringLiteral("R")},
+                                                           {11, QStringLiteral("C0001")},
+                                                           {16, QStringLiteral("00002")},
+                                                           {21, QStringLiteral("00000001")},
+                                                           {29, QStringLiteral("00000")},
+                                                           {34, QStringLiteral("Pasta")}})
+                                                        .leftJustified(94);
+    }
+    void righeSenzaBlankFinali()
+    {
+        QFETCH(QString, fornitore);
+        QFETCH(QString, linea);
+        ImpostazioniImport imp;
+        imp.fornitore = fornitore;
+        QString corta = linea;
+        while (corta.endsWith(QLatin1Char(' ')))
+            corta.chop(1);
+        QStringList archivi;
+        for (const QString& l : {linea, corta}) {
+            QVERIFY(Db::exec(QStringLiteral("DELETE FROM Magazzino")));
+            scriviTesto(p(QStringLiteral("f.txt")), {l});
+            QVERIFY2(importa(p(QStringLiteral("f.txt")), imp), qPrintable(ui().asked.join(QLatin1Char('/'))));
+            QCOMPARE(riepilogo.testo(), QStringLiteral("Righe lette: 1, saltate: 0"));
+            archivi << fotografia();
+        }
+        QCOMPARE(archivi.last(), archivi.first());
+        QVERIFY(corta.size() < linea.size());
     }
 
     // A point in a spreadsheet cell groups thousands when three digits follow it each time, else

@@ -4,7 +4,8 @@
 //                 tavrino-xls FILE N      the cells of sheet N (from 0)
 // Output on stdout, little-endian: "TXLS1\n", then records of one tag byte each:
 //   'F' u32 len, name (UTF-8)                 a sheet, in tab order
-//   'R' u32 row, u16 count, count cells        a row that holds at least one value, rows ascending
+//   'R' u32 row, u16 count, count cells        a row that holds at least one value (an empty text is
+//                                              none), rows ascending
 //       cell: u16 column, u8 kind, then a double (kind 1) or u32 len + UTF-8 text (kinds 2-5:
 //       text, date "yyyy-mm-dd", date and time "yyyy-mm-dd hh:mm:ss", time "hh:mm:ss")
 //   'E' u8 code                               refused: 1 not readable, 2 password, 3 memory, 4 no such sheet
@@ -128,8 +129,12 @@ int main(int argc, char** argv)
             celle.clear();
             for (unsigned short c = 0; c < colonne; ++c) {
                 FreeXL_CellValue v;
-                if (freexl_get_cell_value(h, r, c, &v) == FREEXL_OK && v.type >= FREEXL_CELL_INT &&
-                    v.type <= FREEXL_CELL_TIME)
+                if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK || v.type < FREEXL_CELL_INT ||
+                    v.type > FREEXL_CELL_TIME)
+                    continue;
+                // An empty text is no value.
+                const bool testo = v.type == FREEXL_CELL_TEXT || v.type == FREEXL_CELL_SST_TEXT;
+                if (!testo || (v.value.text_value && *v.value.text_value))
                     celle.emplace_back(c, v);
             }
             if (celle.empty())
