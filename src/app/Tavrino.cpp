@@ -6,13 +6,10 @@
 #include "import/ExternalDatabase.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 
 Tavrino::Tavrino()
 {
     Contesto::installaStato(&m_stato);
-    caricaTraduzioni();
     Contesto::installaInterazione(&m_interazione);
     Contesto::installaFinestre(&m_finestre);
     Contesto::installaProgramma(this);
@@ -24,19 +21,6 @@ Tavrino::Tavrino()
 Tavrino::~Tavrino()
 {
     Contesto::reset();
-}
-
-// The standard dialogs and buttons speak Italian whatever the system's language.
-void Tavrino::caricaTraduzioni()
-{
-    const QLocale italiano(QLocale::Italian, QLocale::Italy);
-    QLocale::setDefault(italiano);
-    const QString cartella = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const QString& nome : {QStringLiteral("qtbase"), QStringLiteral("qt")}) {
-        auto t = std::make_unique<QTranslator>();
-        if (t->load(italiano, nome, QStringLiteral("_"), cartella) && QCoreApplication::installTranslator(t.get()))
-            m_traduzioni.push_back(std::move(t));
-    }
 }
 
 void Tavrino::mostraMagazzinoModale()

@@ -7,13 +7,10 @@
 #include "core/Programma.h"
 #include "core/ui/Finestre.h"
 #include "core/ui/Printers.h"
+#include "core/ui/Traduzioni.h"
 #include "core/ui/WidgetInteraction.h"
 #include "import/Importazioni.h"
 #include "reglink/Collegamento.h"
-
-#include <QTranslator>
-#include <memory>
-#include <vector>
 
 class Tavrino final : public Programma
 {
@@ -31,12 +28,11 @@ public:
     Esito importaDaDatabaseEsterno(ProgressSink& progresso) override;
 
 private:
-    void caricaTraduzioni();
     AppState m_stato;
+    Traduzioni m_traduzioni;
     WidgetInteraction m_interazione;
     Finestre m_finestre;
     StampantiCups m_stampanti;
     RegLink::Collegamento m_collegamento;
     Importazioni m_importazioni;
-    std::vector<std::unique_ptr<QTranslator>> m_traduzioni;
 };

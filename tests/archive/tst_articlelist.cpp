@@ -3,6 +3,7 @@
 #include "archive/ArticleList.h"
 #include "core/Database.h"
 #include "core/Paths.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -160,10 +161,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("prezzoA");
         QTest::addColumn<QString>("ricarico");
         QTest::addColumn<bool>("blu");
-        const auto riga = [](const char* caso, double costo, const QVariant& costo2, const QVariant& codPV,
-                             const char* prezzoA, const char* ricarico, bool blu) {
-            QTest::newRow(caso) << costo << costo2 << codPV << QString(prezzoA) << QString(ricarico) << blu;
-        };
+        const Riga<double, QVariant, QVariant, QString, QString, bool> riga;
         riga("63,93", 20.0, 10, 22, "10,00", "63,93", false);
         riga("22,95", 15.0, 10, 22, "10,00", "22,95", true);
         riga("zero", 12.2, 10, 22, "10,00", "0,00", true);

@@ -6,6 +6,7 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "support/FinestraMagazzino.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QButtonGroup>
@@ -93,11 +94,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("salvaComeCodice"); // [Config] SalvaRepartoComeCODICE, "?" = missing
         QTest::addColumn<QStringList>("attesi");      // codes as listed
         QTest::addColumn<int>("voci");                // records found, deleted ones included
-        const auto riga = [](const char* caso, int opzione, const char* testo, const char* reparto,
-                             const char* fornitore, const char* salva, const QStringList& attesi, int voci) {
-            QTest::newRow(caso) << opzione << QString::fromUtf8(testo) << QString::fromUtf8(reparto)
-                                << QString::fromUtf8(fornitore) << QString::fromUtf8(salva) << attesi << voci;
-        };
+        const Riga<int, QString, QString, QString, QString, QStringList, int> riga;
         riga("nothing: whole archive by description", 0, "", "", "", "?", {"8", "4", "2", "6", "3", "1", "5"}, 8);
         riga("prefix any case, apostrophe", 0, "l'OREAL", "", "", "?", {"4", "2"}, 3);
         riga("prefix with the blank", 0, "l'oreal s", "", "", "?", {"2"}, 1);

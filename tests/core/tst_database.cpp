@@ -7,6 +7,7 @@
 #include "core/Schema.h"
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -242,9 +243,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("expected");
-        const auto riga = [](const char* caso, const char* a, const char* b) {
-            QTest::newRow(caso) << QString(a) << QString(b);
-        };
+        const Riga<QString, QString> riga;
         riga("empty", "", "");
         riga("found", "12", "F-12'A");
         riga("leading number", "12abc", "F-12'A");
@@ -374,9 +373,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("key");
-        const auto riga = [](const char* caso, const char* a, const char* b) {
-            QTest::newRow(caso) << QString(a) << QString(b);
-        };
+        const Riga<QString, QString> riga;
         riga("plain", "Stampa", "print");
         riga("upper", "STAMPA", "print");
         riga("accelerator", "St&ampa", "print");

@@ -1,6 +1,7 @@
 // Setup.ini reading and writing: profile-file semantics and hostile files.
 #include "core/IniFile.h"
 #include "core/Paths.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -153,9 +154,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("cut");
         QTest::addColumn<bool>("programFolder"); // resolves to the program folder
-        const auto riga = [](const char* caso, const char* stored, const char* cut, bool programFolder) {
-            QTest::newRow(caso) << QString(stored) << QString(cut) << programFolder;
-        };
+        const Riga<QString, QString, bool> riga;
         riga("drive root", "C:\\", "C:", true);
         riga("drive root slash", "d:/", "d:", true);
         riga("bare drive", "C:", "C:", true);

@@ -4,6 +4,7 @@
 #include "core/ui/Finestre.h"
 #include "core/ui/FormBase.h"
 #include "core/ui/frmSetupCassa.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -321,9 +322,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("shown");
-        const auto riga = [](const char* caso, const char* a, const char* b) {
-            QTest::newRow(caso) << QString(a) << QString(b);
-        };
+        const Riga<QString, QString> riga;
         riga("drive root", "D:\\", "D:");
         riga("short linux path", "/mn", "/mn");
         riga("cancelled", "", "");

@@ -12,6 +12,7 @@
 #include "core/ui/frmInfo.h"
 #include "core/ui/frmSplash.h"
 #include "core/ui/mdiPrincipale.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -180,10 +181,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("tabCollegate");
         QTest::addColumn<bool>("logged");
         const qint64 face = kColoreButtonFace;
-        const auto riga = [](const char* caso, const char* setup, int metodo, qint64 colore, const char* eth,
-                             bool tabCollegate, bool logged) {
-            QTest::newRow(caso) << QByteArray(setup) << metodo << colore << QString(eth) << tabCollegate << logged;
-        };
+        const Riga<QByteArray, int, qint64, QString, bool, bool> riga;
         riga("empty file", "\r\n", 1, face, "", true, false);
         riga("method 2", "[Acquisizione]\r\nMetodo=2\r\n", 2, face, "", true, false);
         riga("method blank 2", "[Acquisizione]\r\nMetodo=\" 2\"\r\n", 1, face, "", true, false);

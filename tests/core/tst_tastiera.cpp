@@ -3,6 +3,7 @@
 #include "core/VbConvert.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmTastiera.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -125,9 +126,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("tipo");
         QTest::addColumn<QString>("tasti");
         QTest::addColumn<QString>("eco");
-        const auto riga = [](const char* nome, int tipo, const char* tasti, const char* eco) {
-            QTest::newRow(nome) << tipo << QString::fromLatin1(tasti) << QString::fromLatin1(eco);
-        };
+        const Riga<int, QString, QString> riga;
         riga("time colon, fifth digit ignored", 6, "12305", "12:30");
         riga("backspace over the colon", 6, "123<<4", "12:4");
         riga("date shaping, ninth ignored", 5, "010220241", "01/02/2024");
@@ -184,10 +183,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QString>("tasti");
         QTest::addColumn<QString>("valore");
-        const auto riga = [](const char* caso, int tipo, const char* nome, const char* tasti, const char* valore) {
-            QTest::newRow(caso) << tipo << QString::fromLatin1(nome) << QString::fromLatin1(tasti)
-                                << QString::fromLatin1(valore);
-        };
+        const Riga<int, QString, QString, QString> riga;
         riga("line edit, name in other case", 3, "TXTQTA", "AB12", "ab12");
         riga("line edit inside a frame", 6, "txtData", "0930", "09:30");
         riga("editable combo", 2, "cbLibero", "^ZZ", "ZZ");

@@ -3,6 +3,7 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "editing/ArticleRules.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QtTest>
@@ -244,9 +245,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("setting"); // empty: key missing
         QTest::addColumn<QString>("codForn");
         QTest::addColumn<bool>("asks");
-        const auto riga = [](const char* caso, const char* setting, const char* codForn, bool asks) {
-            QTest::newRow(caso) << QString(setting) << QString(codForn) << asks;
-        };
+        const Riga<QString, QString, bool> riga;
         riga("missing key", "", "", false);
         riga("vero, no code", "vero", "", true);
         riga("VERO, code", "VERO", "X1", false);
@@ -276,9 +275,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("genere");
-        const auto riga = [](const char* caso, const char* a, const char* b) {
-            QTest::newRow(caso) << QString(a) << QString(b);
-        };
+        const Riga<QString, QString> riga;
         riga("missing: description", "", "FRUTTA");
         riga("falso: description", "FALSO", "FRUTTA");
         riga("vero: code", "Vero", "3");

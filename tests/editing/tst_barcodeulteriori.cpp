@@ -3,6 +3,7 @@
 #include "core/Database.h"
 #include "editing/BarCodeUlteriori.h"
 #include "editing/ui/ScannedLookup.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QtTest>
@@ -74,9 +75,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("scan");
         QTest::addColumn<QString>("codice");
-        const auto riga = [](const char* caso, const char* a, const char* b) {
-            QTest::newRow(caso) << QString(a) << QString(b);
-        };
+        const Riga<QString, QString> riga;
         riga("main barcode", "8000000000001", "1");
         riga("extra barcode", "EXTRA-1", ""); // the search box finds main barcodes only
         riga("apostrophe", "L'ORO", "2");

@@ -6,6 +6,7 @@
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/ScannedLookup.h"
 #include "support/Pannelli.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
@@ -220,25 +221,22 @@ private Q_SLOTS:
         const QString prezzo = "Formato 'Prezzo di Vendita' non valido";
         const QString alto = "'%1' troppo alto: il massimo accettato dalle casse è 999.999,99";
         const QString qta = "'Q.tà Iniziale' troppo alta: al massimo 99.999.999,00";
-        const auto riga = [](const char* caso, const char* box, const char* valore, const QString& messaggio,
-                             const char* colonna = "", double salvato = 0) {
-            QTest::newRow(caso) << QString(box) << QString(valore) << messaggio << QString(colonna) << salvato;
-        };
-        riga("negative price", "TxtCosto", "-1,50", prezzo);
-        riga("exponent", "TxtCosto", "1e15", prezzo);
-        riga("negative purchase", "txtAcquisto", "-2", "Formato 'Prezzo di Acquisto senza IVA' non valido");
-        riga("VAT with letters", "txtIVA", "22a", "Formato 'IVA' non valido");
+        const Riga<QString, QString, QString, QString, double> riga;
+        riga("negative price", "TxtCosto", "-1,50", prezzo, {}, 0);
+        riga("exponent", "TxtCosto", "1e15", prezzo, {}, 0);
+        riga("negative purchase", "txtAcquisto", "-2", "Formato 'Prezzo di Acquisto senza IVA' non valido", {}, 0);
+        riga("VAT with letters", "txtIVA", "22a", "Formato 'IVA' non valido", {}, 0);
         riga("price at the registers' limit", "TxtCosto", "999999,99", {}, "Costo", 999999.99);
-        riga("price past the registers' limit", "TxtCosto", "1000000", alto.arg("Prezzo di Vendita"));
+        riga("price past the registers' limit", "TxtCosto", "1000000", alto.arg("Prezzo di Vendita"), {}, 0);
         riga("purchase at the registers' limit", "txtAcquisto", "999.999,99", {}, "Costo2", 999999.99);
         riga("purchase past the registers' limit", "txtAcquisto", "999999,991",
-             alto.arg("Prezzo di Acquisto senza IVA"));
+             alto.arg("Prezzo di Acquisto senza IVA"), {}, 0);
         riga("VAT 100", "txtIVA", "100", {}, "CodPV", 100);
-        riga("VAT past 100", "txtIVA", "100,01", "'IVA' non valida: al massimo 100");
+        riga("VAT past 100", "txtIVA", "100,01", "'IVA' non valida: al massimo 100", {}, 0);
         riga("stock at its limit", "TxtQTA", "99999999", {}, "\"Quantità\"", 99999999);
         riga("stock at its negative limit", "TxtQTA", "-99999999", {}, "\"Quantità\"", -99999999);
-        riga("stock past its limit", "TxtQTA", "100000000", qta);
-        riga("stock past its negative limit", "TxtQTA", "-100000000", qta);
+        riga("stock past its limit", "TxtQTA", "100000000", qta, {}, 0);
+        riga("stock past its negative limit", "TxtQTA", "-100000000", qta, {}, 0);
     }
     void pastedValuesAreChecked()
     {

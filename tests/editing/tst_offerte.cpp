@@ -5,6 +5,7 @@
 #include "core/IniFile.h"
 #include "core/VbConvert.h"
 #include "editing/ui/Offerte.h"
+#include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QGroupBox>
@@ -234,10 +235,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // empty: saved
         QTest::addColumn<QString>("sconto");
         const QString date = "Verificare le date per il periodo di promozione";
-        const auto riga = [](const char* caso, const QString& dal, const QString& al, const char* prezzo,
-                             const QString& message, const char* sconto) {
-            QTest::newRow(caso) << dal << al << QString(prezzo) << message << QString(sconto);
-        };
+        const Riga<QString, QString, QString, QString, QString> riga;
         riga("today to today", d(0), d(0), "7,50", "", "2,5");
         riga("tomorrow to next week", d(1), d(7), "7,50", "", "2,5");
         riga("no price", d(0), d(1), "", "Attenzione nessun prezzo promozionale calcolato - Impossibile continuare",

@@ -1,6 +1,7 @@
 // The editor's price arithmetic: every direction between purchase price, VAT, price with VAT,
 // public price and mark-up, with Italian number texts and the rounding edges.
 #include "editing/PriceMath.h"
+#include "support/Riga.h"
 
 #include <QtTest>
 
@@ -59,9 +60,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // field=text pairs that must hold afterwards
         QTest::addColumn<int>("vatWarnings");
 
-        const auto riga = [](const char* caso, const char* changes, const char* expected, int vatWarnings) {
-            QTest::newRow(caso) << QString(changes) << QString(expected) << vatWarnings;
-        };
+        const Riga<QString, QString, int> riga;
         riga("purchase then VAT", "A=10;I=22", "C=12,20", 1);
         riga("VAT then purchase", "I=22;A=10", "C=12,20", 0);
         riga("public price gives markup", "I=22;A=10;P=18,30", "C=12,20;R=50;P=18,30", 0);

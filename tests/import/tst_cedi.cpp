@@ -9,6 +9,7 @@
 #include "core/TextFile.h"
 #include "import/Cedi.h"
 #include "import/RigheCentrale.h"
+#include "support/Riga.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
@@ -151,9 +152,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("testo");
         QTest::addColumn<QString>("iso");
-        const auto riga = [](const char* nome, const char* testo, const char* iso) {
-            QTest::newRow(nome) << QString::fromLatin1(testo) << QString::fromLatin1(iso);
-        };
+        const Riga<QString, QString> riga;
         riga("slashes", "01/02/24", "2024-02-01");
         riga("dashes", "31-12-99", "1999-12-31");
         riga("dots", "05.06.29", "2029-06-05");

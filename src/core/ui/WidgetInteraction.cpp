@@ -1,5 +1,6 @@
 #include "core/ui/WidgetInteraction.h"
 
+#include "core/ui/FileDialog.h"
 #include "core/ui/TextViewer.h"
 #include "core/ui/Ui.h"
 #include "core/ui/frmInfo.h"
@@ -9,7 +10,6 @@
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -76,26 +76,21 @@ void WidgetInteraction::ricorda(const QString& scelta, bool cartella)
 
 QString WidgetInteraction::chooseOpenFile(const QString& title, const QString& dir, const QStringList& filters)
 {
-    const QString f =
-        QFileDialog::getOpenFileName(parentWindow(), title, partenza(dir), filters.join(QStringLiteral(";;")));
+    const QString f = FileDialog::apri(parentWindow(), title, partenza(dir), filters.join(QStringLiteral(";;")));
     ricorda(f, false);
     return f;
 }
 
 QString WidgetInteraction::chooseSaveFile(const QString& title, const QString& dir, const QStringList& filters)
 {
-    // The overwrite question is the caller's, with the program's own words.
-    const QString f =
-        QFileDialog::getSaveFileName(parentWindow(), title, partenza(dir), filters.join(QStringLiteral(";;")), nullptr,
-                                     QFileDialog::DontConfirmOverwrite);
+    const QString f = FileDialog::salva(parentWindow(), title, partenza(dir), filters.join(QStringLiteral(";;")));
     ricorda(f, false);
     return f;
 }
 
 QString WidgetInteraction::chooseFolder(const QString& title, const QString& dir)
 {
-    const QString d =
-        QFileDialog::getExistingDirectory(parentWindow(), title, partenza(dir), QFileDialog::ShowDirsOnly);
+    const QString d = FileDialog::cartella(parentWindow(), title, partenza(dir));
     ricorda(d, true);
     return d;
 }
