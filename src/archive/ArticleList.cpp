@@ -57,29 +57,29 @@ void colora(RigaLista& r, int ultima, const QColor& c)
 }
 
 // The list's row of one article: its texts by column, its colours and the record itself.
-RigaLista riga(const Articoli::ArticoloElencato& a, const Articoli::ArticoloMostrato& m)
+RigaLista riga(Articoli::ArticoloElencato&& a, Articoli::ArticoloMostrato&& m)
 {
     RigaLista r(kColonne);
-    r.articolo = a;
-    const Articoli::TestiArticolo& t = m.testi;
+    r.articolo = std::move(a);
+    Articoli::TestiArticolo& t = m.testi;
     QStringList& c = r.testo;
-    c[colCod] = t.codice;
-    c[colDescrizione] = t.descrizione;
-    c[colReparto] = t.reparto;
-    c[colQta] = t.quantita;
-    c[colMin] = t.minimo;
-    c[colUM] = t.unitaMisura;
-    c[colPrezzoV] = t.prezzoVendita;
-    c[colFornitore] = t.fornitore;
-    c[colTaglia] = t.taglia;
-    c[colColore] = t.colore;
-    c[colTipoMateriale] = t.tipoMateriale;
-    c[colBarCode] = t.barCode;
-    c[colPrezzoA] = t.prezzoAcquisto;
-    c[colCodForn] = t.codiceFornitore;
-    c[colIva] = t.iva;
-    c[colPesoConf] = t.pesoConf;
-    c[colRicarico] = t.ricarico;
+    c[colCod] = std::move(t.codice);
+    c[colDescrizione] = std::move(t.descrizione);
+    c[colReparto] = std::move(t.reparto);
+    c[colQta] = std::move(t.quantita);
+    c[colMin] = std::move(t.minimo);
+    c[colUM] = std::move(t.unitaMisura);
+    c[colPrezzoV] = std::move(t.prezzoVendita);
+    c[colFornitore] = std::move(t.fornitore);
+    c[colTaglia] = std::move(t.taglia);
+    c[colColore] = std::move(t.colore);
+    c[colTipoMateriale] = std::move(t.tipoMateriale);
+    c[colBarCode] = std::move(t.barCode);
+    c[colPrezzoA] = std::move(t.prezzoAcquisto);
+    c[colCodForn] = std::move(t.codiceFornitore);
+    c[colIva] = std::move(t.iva);
+    c[colPesoConf] = std::move(t.pesoConf);
+    c[colRicarico] = std::move(t.ricarico);
     // Colours: later rules overwrite earlier ones where both hold.
     if (m.esaurito)
         colora(r, colBarCode, rosso());
@@ -168,13 +168,13 @@ Caricamento leggi(const QString& sql, const QVariantList& valori)
         const QVariant el = colonne.eliminato() < 0 ? QVariant() : q.value(colonne.eliminato());
         if (el.isNull() || Db::isTrue(el))
             continue;
-        const Articoli::ArticoloElencato a = colonne.leggi(q);
-        const Articoli::ArticoloMostrato m = formato.mostra(a);
-        for (const Articoli::Anomalia& x : m.anomalie)
+        Articoli::ArticoloElencato a = colonne.leggi(q);
+        Articoli::ArticoloMostrato m = formato.mostra(a);
+        for (const Articoli::Anomalia& x : std::as_const(m.anomalie))
             log.errore(x.errore, x.dettaglio);
         if (m.valore)
             out.valore += *m.valore;
-        out.righe.append(riga(a, m));
+        out.righe.append(riga(std::move(a), std::move(m)));
         ++out.listate;
     }
     if (q.lastError().isValid())

@@ -8,13 +8,46 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QUuid>
+#include <sqlite3.h>
 
 namespace Db {
 
 namespace {
 const char* kConnection = "dbNegozio";
+
+void sqlMinuscole(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const void* testo = sqlite3_value_text16(argv[0]);
+    if (!testo) {
+        sqlite3_result_error_nomem(ctx);
+        return;
+    }
+    const QString m = minuscole(QStringView(static_cast<const char16_t*>(testo), sqlite3_value_bytes16(argv[0]) / 2));
+    sqlite3_result_text16(ctx, m.utf16(), int(m.size() * 2), SQLITE_TRANSIENT);
+}
+
+// The functions the program's SQL calls, on this connection.
+Esito registraFunzioni(QSqlDatabase& db)
+{
+    const QVariant h = db.driver()->handle();
+    sqlite3* handle =
+        h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(h.constData()) : nullptr;
+    if (!handle)
+        return Esito::fallito(VbErr::DatabaseError, QStringLiteral("connessione SQLite non raggiungibile"));
+    const int rc =
+        sqlite3_create_function_v2(handle, "minuscole", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                   nullptr, sqlMinuscole, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return Esito::fallito(VbErr::DatabaseError, QString::fromUtf8(sqlite3_errstr(rc)));
+    return Esito::riuscito();
+}
 
 Esito configure(QSqlDatabase& db)
 {
@@ -32,9 +65,18 @@ Esito configure(QSqlDatabase& db)
          {QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("PRAGMA foreign_keys = OFF")})
         if (!q.exec(pragma))
             return Esito::fallito(VbErr::DatabaseError, q.lastError().text());
-    return Esito::riuscito();
+    return registraFunzioni(db);
 }
 } // namespace
+
+QString minuscole(QStringView testo)
+{
+    QString out(testo.size(), Qt::Uninitialized);
+    QChar* o = out.data();
+    for (QChar c : testo)
+        *o++ = c.toLower();
+    return out;
+}
 
 QSqlDatabase dbNegozio()
 {

@@ -72,6 +72,11 @@ private:
 // How many transactions are open now (0: none).
 int transactionDepth();
 
+// Every letter in lower case, one character for one (Unicode's simple mapping): what a search
+// compares so that à finds À as a finds A. The connection knows it as the SQL function
+// minuscole(x), since SQLite's own NOCASE and LIKE fold ASCII letters only.
+QString minuscole(QStringView testo);
+
 // Booleans come back from old files as 0/1/-1 or text; Jet's True was -1.
 inline bool isTrue(const QVariant& v)
 {

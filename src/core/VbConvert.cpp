@@ -183,9 +183,34 @@ QString format(double x, const QString& pattern)
 {
     if (!std::isfinite(x))
         return QString();
-    const int dot = pattern.indexOf(QLatin1Char('.'));
+    const qsizetype dot = pattern.indexOf(QLatin1Char('.'));
     const int decimals = dot < 0 ? 0 : int(pattern.size() - dot - 1);
-    const bool grouping = pattern.left(dot < 0 ? pattern.size() : dot).contains(QLatin1Char(','));
+    const bool grouping = QStringView(pattern).left(dot < 0 ? pattern.size() : dot).contains(QLatin1Char(','));
+    quint64 scaled = 0;
+    if (roundedScaled(x, decimals, scaled)) {
+        // Straight into one buffer: a list formats several amounts per row.
+        char buf[64];
+        char* const end = buf + sizeof buf;
+        char* p = end;
+        const bool negative = x < 0 && scaled != 0;
+        for (int i = 0; i < decimals; ++i) {
+            *--p = char('0' + scaled % 10);
+            scaled /= 10;
+        }
+        if (decimals > 0)
+            *--p = ',';
+        int cifre = 0;
+        do {
+            if (grouping && cifre > 0 && cifre % 3 == 0)
+                *--p = '.';
+            *--p = char('0' + scaled % 10);
+            scaled /= 10;
+            ++cifre;
+        } while (scaled != 0);
+        if (negative)
+            *--p = '-';
+        return QString::fromLatin1(p, end - p);
+    }
     QString ip, fp;
     roundedDigits(x, decimals, ip, fp);
     QString out = grouping ? group(ip, QLatin1Char('.')) : ip;
@@ -235,6 +260,13 @@ double roundHalfAway(double x, int decimals)
 {
     if (!std::isfinite(x))
         return x;
+    quint64 scaled = 0;
+    if (roundedScaled(x, decimals, scaled) && scaled < (1ULL << 53)) {
+        // Both exact in a double: the quotient is the nearest double to the decimal text, as
+        // reading that text back gives.
+        const double v = double(scaled) / double(kPow10[decimals]);
+        return x < 0 ? -v : v;
+    }
     QString ip, fp;
     roundedDigits(x, decimals, ip, fp);
     const double v = (ip + QLatin1Char('.') + fp).toDouble();

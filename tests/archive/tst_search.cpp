@@ -38,12 +38,14 @@ bool articolo(int cod, const QString& descr, const QString& bc, const QString& c
                   {cod, descr, bc, codForn, genere, forn, costo, qta, eliminato ? 1 : 0});
 }
 
-// Stored in an order unlike the descriptions' (which sort without regard to case: 8, 4, 2, 6, 3,
-// 1, 5), with a deleted article that matches the "l'oreal" searches.
+// Stored in an order unlike the descriptions' (which sort without regard to case: 8, 10, 11, 4,
+// 2, 6, 3, 1, 5, 9), with a deleted article that matches the "l'oreal" searches and articles
+// whose texts hold accented letters in the other case.
 bool archivio()
 {
     return esegui(QStringLiteral("UPDATE Reparti SET Descrizione='Profumeria' WHERE Cod=3")) &&
            esegui(QStringLiteral("UPDATE Reparti SET Descrizione='Casa d''Arte' WHERE Cod=4")) &&
+           esegui(QStringLiteral("UPDATE Reparti SET Descrizione='Caffè e Tè' WHERE Cod=5")) &&
            articolo(1, QStringLiteral("Vaso_grande"), QStringLiteral("0800"), QStringLiteral("V-9"),
                     QStringLiteral("4"), QStringLiteral("Bianchi"), 0, 5) &&
            articolo(2, QStringLiteral("l'oreal shampoo"), QStringLiteral("8002"), QStringLiteral("LO-2"),
@@ -59,7 +61,13 @@ bool archivio()
            articolo(7, QStringLiteral("L'Oreal vecchio"), QStringLiteral("8007"), QStringLiteral("LO-7"),
                     QStringLiteral("3"), QStringLiteral("L'Oreal Italia"), 0, 0, true) &&
            articolo(8, QStringLiteral("acqua"), QStringLiteral("8008"), QStringLiteral("AQ"), QStringLiteral("1"),
-                    QStringLiteral("Rossi"), 0.5, 10);
+                    QStringLiteral("Rossi"), 0.5, 10) &&
+           articolo(9, QStringLiteral("ÀÈÌ ACCENTI"), QStringLiteral("X9ÄÖ"), QStringLiteral("ÇŒÆØÅÑÜ-9"),
+                    QStringLiteral("2"), QStringLiteral("Caffè Srl"), 1, 1) &&
+           articolo(10, QStringLiteral("CAFFÈ"), QStringLiteral("8010"), QStringLiteral("CF-10"),
+                    QStringLiteral("CAFFÈ E TÈ"), QStringLiteral("CAFFÈ SRL"), 1, 1) &&
+           articolo(11, QStringLiteral("Caffè 50% ŸŠŽŒÆØÅÑÜ"), QStringLiteral("8011"), QStringLiteral("CF-11"),
+                    QStringLiteral("2"), QStringLiteral("Bianchi"), 1, 1);
 }
 
 // Chooses `testo` in the combo, as a click on its item does; an empty text chooses nothing.
@@ -95,7 +103,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("attesi");      // codes as listed
         QTest::addColumn<int>("voci");                // records found, deleted ones included
         const Riga<int, QString, QString, QString, QString, QStringList, int> riga;
-        riga("nothing: whole archive by description", 0, "", "", "", "?", {"8", "4", "2", "6", "3", "1", "5"}, 8);
+        riga("nothing: whole archive by description", 0, "", "", "", "?",
+             {"8", "10", "11", "4", "2", "6", "3", "1", "5", "9"}, 11);
         riga("prefix any case, apostrophe", 0, "l'OREAL", "", "", "?", {"4", "2"}, 3);
         riga("prefix with the blank", 0, "l'oreal s", "", "", "?", {"2"}, 1);
         riga("prefix only, not inside", 0, "crema", "", "", "?", {}, 0);
@@ -123,6 +132,16 @@ private Q_SLOTS:
         riga("barcode and department", 1, "8003", "Casa d'Arte", "", "Vero", {"6"}, 1);
         riga("a filter that excludes the text's match", 1, "8003", "Profumeria", "", "Vero", {}, 0);
         riga("no match", 0, "zzz", "", "", "?", {}, 0);
+        // Every letter of Windows-1252 is found in either case, by every option and filter.
+        riga("accented prefix in the other case", 0, "àèì", "", "", "?", {"9"}, 1);
+        riga("accented letter inside the prefix", 0, "caffè", "", "", "?", {"10", "11"}, 2);
+        riga("many accented letters", 0, "CAFFÈ 50% ÿšžœæøåñü", "", "", "?", {"11"}, 1);
+        riga("the last of many accented letters counts", 0, "caffè 50% ÿšžœæøåñu", "", "", "?", {}, 0);
+        riga("wildcards stay characters among them", 0, "caffè 5_% ÿšžœæøåñü", "", "", "?", {}, 0);
+        riga("barcode in the other case", 1, "x9äö", "", "", "?", {"9"}, 1);
+        riga("supplier code in the other case", 2, "çœæøåñü-9", "", "", "?", {"9"}, 1);
+        riga("supplier in the other case", 0, "", "", "Caffè Srl", "?", {"10", "9"}, 2);
+        riga("department description in the other case", 0, "", "Caffè e Tè", "", "Falso", {"10"}, 1);
     }
     void search()
     {

@@ -79,6 +79,9 @@ private Q_SLOTS:
         articolo(2, "2222", "B", -4, {}, 1);
         articolo(3, {}, {}, 0);
 
+        // The largest quantity accepted.
+        QVERIFY(StockOperations::applicaQuantitaPredefinita(nullptr, "99999"));
+        QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE \"Quantità\" = 99999"), 3);
         QVERIFY(StockOperations::applicaQuantitaPredefinita(nullptr, "12,5"));
         QCOMPARE(conta("SELECT COUNT(*) FROM Magazzino WHERE \"Quantità\" = 12.5"), 3);
         QVERIFY(env.messages().isEmpty());

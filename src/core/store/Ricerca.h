@@ -2,7 +2,7 @@
 // What the article list shows, as SELECTs over Magazzino: the whole archive, the search of the
 // article window (one option, an optional department and an optional supplier) and the logically
 // deleted articles. Every typed value is bound, never put in the text; like-wildcards typed by
-// the user are literal.
+// the user are literal. Texts compare ignoring the case of every letter (à finds À, ÿ finds Ÿ).
 #include "core/Read.h"
 
 #include <QList>
@@ -46,7 +46,8 @@ QString escapeLike(const QString& s);
 // [Config] SalvaRepartoComeCODICE is "Falso" (a missing key is written "Falso"), else its code.
 QString valoreReparto(const QString& descrizione);
 
-// Builds the search query. `valoreReparto` is applied to a non-empty department.
+// Builds the search query. `valoreReparto` is applied to a non-empty department. The query may
+// call minuscole() (Db::minuscole), which only the program's connection knows.
 Query costruisci(const Criteri& c);
 
 // A logically deleted article as the list of deleted ones shows it; the price as stored.

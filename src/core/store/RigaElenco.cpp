@@ -11,6 +11,8 @@ namespace Articoli {
 
 namespace {
 
+constexpr qint64 kPow10_15 = 1000000000000000LL;
+
 // The listed columns, in the order of ArticoloElencato's fields.
 const QStringList& nomiColonne()
 {
@@ -37,14 +39,6 @@ QVariant ArticoloElencato::*const kCampi[] = {
     &ArticoloElencato::costo2,        &ArticoloElencato::codProdottoFornitore,
     &ArticoloElencato::codPV,         &ArticoloElencato::modificato,
 };
-
-QString testoNumero(const QVariant& v)
-{
-    double d = 0;
-    if (leggiNumero(v, d) == Numero::Ok && v.metaType().id() != QMetaType::QString)
-        return Vb::cstr(d);
-    return v.toString();
-}
 
 QString testo(const QVariant& v)
 {
@@ -160,6 +154,42 @@ QString FormatoElenco::nomeReparto(int cod)
     return it == m_reparti.constEnd() ? QString::number(cod) : it.value();
 }
 
+QString FormatoElenco::testoNumero(const QVariant& v)
+{
+    switch (v.metaType().id()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int: {
+        // A whole number of up to 15 digits is its digits, as CStr writes it; codes are unique
+        // per row, so they skip the general path.
+        const qint64 n = v.toLongLong();
+        if (n > -kPow10_15 && n < kPow10_15)
+            return QString::number(n);
+        break;
+    }
+    case QMetaType::QString:
+        return v.toString();
+    default:
+        break;
+    }
+    double d = 0;
+    if (leggiNumero(v, d) != Numero::Ok)
+        return v.toString();
+    auto it = m_numeri.constFind(d);
+    if (it == m_numeri.constEnd())
+        it = m_numeri.insert(d, Vb::cstr(d));
+    return it.value();
+}
+
+std::optional<QString> FormatoElenco::testoReparto(const QVariant& genere)
+{
+    double d = 0;
+    if (leggiNumero(genere, d) != Numero::Ok)
+        return genere.toString();
+    if (const auto rep = Vb::cint(d))
+        return nomeReparto(*rep);
+    return std::nullopt;
+}
+
 QString FormatoElenco::importo(double d)
 {
     // Quantities, minimums and prices repeat a lot within one list: each text is formatted once.
@@ -208,11 +238,19 @@ ArticoloMostrato FormatoElenco::mostra(const ArticoloElencato& a)
     t.descrizione = descr.isNull() ? QStringLiteral(" ") : descr.toString();
 
     if (const QVariant genere = campo(a.genere, QStringLiteral("Genere")); !genere.isNull()) {
-        double d = 0;
-        if (leggiNumero(genere, d) != Numero::Ok)
-            t.reparto = genere.toString();
-        else if (const auto rep = Vb::cint(d))
-            t.reparto = nomeReparto(*rep);
+        std::optional<QString> reparto;
+        if (genere.metaType().id() == QMetaType::QString) {
+            // Stored as text, a department repeats on many rows: read as a number once per text.
+            const QString chiave = genere.toString();
+            auto it = m_repartiDaTesto.constFind(chiave);
+            if (it == m_repartiDaTesto.constEnd())
+                it = m_repartiDaTesto.insert(chiave, testoReparto(genere));
+            reparto = it.value();
+        } else {
+            reparto = testoReparto(genere);
+        }
+        if (reparto)
+            t.reparto = *reparto;
         else
             anomalia(VbErr::Overflow, QStringLiteral("Genere"));
     }
@@ -262,8 +300,8 @@ ArticoloMostrato FormatoElenco::mostra(const ArticoloElencato& a)
         if (fallito)
             anomalia(codPV.isNull() ? VbErr::InvalidUseOfNull : VbErr::DivisionByZero, QStringLiteral("% Ric"));
     }
-    if (ric)
-        t.ricarico = importo(*ric);
+    if (ric) // nearly every row has its own
+        t.ricarico = Vb::money(*ric);
 
     m.esaurito = nq == Numero::Ok && quantita <= 0;
     m.modificato = Db::isTrue(campo(a.modificato, QStringLiteral("Modificato")));

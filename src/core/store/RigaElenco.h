@@ -105,7 +105,7 @@ struct ArticoloMostrato
 std::optional<double> valoreRicarico(double vendita, double acquisto, const QVariant& codPV, bool* fallito);
 
 // Formats articles as the list shows them. Department names are read once, when first needed;
-// repeated amounts are formatted once.
+// repeated amounts, numbers and departments are formatted once.
 class FormatoElenco
 {
 public:
@@ -114,11 +114,15 @@ public:
 
 private:
     QString nomeReparto(int cod);
+    std::optional<QString> testoReparto(const QVariant& genere); // none: beyond a 16-bit code
     QString importo(double d);
+    QString testoNumero(const QVariant& v);
 
     bool m_repartiLetti = false;
     QHash<int, QString> m_reparti;
+    QHash<QString, std::optional<QString>> m_repartiDaTesto;
     QHash<double, QString> m_importi;
+    QHash<double, QString> m_numeri;
 };
 
 } // namespace Articoli
