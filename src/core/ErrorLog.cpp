@@ -1,5 +1,7 @@
 #include "core/ErrorLog.h"
 
+#include "core/Database.h"
+
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
@@ -33,6 +35,8 @@ QString descrizioneErrore(VbErr e)
         return QStringLiteral("Utilizzo non valido di Null");
     case VbErr::DatabaseError:
         return QStringLiteral("Errore del database");
+    case VbErr::DatabaseInUse:
+        return QStringLiteral("L'archivio è in uso da un altro programma: riprovare più tardi");
     case VbErr::RowRefused:
         return QStringLiteral("Valori non ammessi dal database");
     case VbErr::DatabaseNotFound:
@@ -45,6 +49,9 @@ QString descrizioneErrore(VbErr e)
 
 Esito Esito::fallito(VbErr e, const QString& detail)
 {
+    // SQLite's English for a held database says nothing to the user; the text says it all.
+    if (e == VbErr::DatabaseInUse || (e == VbErr::DatabaseError && Db::inUso(detail)))
+        return {false, int(VbErr::DatabaseInUse), descrizioneErrore(VbErr::DatabaseInUse)};
     Esito r;
     r.ok = false;
     r.numero = int(e);
@@ -94,7 +101,8 @@ void ControllaDimensioneErrori()
         return;
     const QString errDir = dati.filePath(QStringLiteral("Err"));
     if (!QDir().mkpath(errDir)) {
-        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ControllaDimensioneErrori"), VbErr::PathNotFound, errDir);
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ControllaDimensioneErrori"), VbErr::PathNotFound,
+                     errDir);
         return;
     }
     const QDir err(errDir);

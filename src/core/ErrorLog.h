@@ -15,15 +15,19 @@ enum class VbErr : int {
     PathNotFound = 76,
     InvalidUseOfNull = 94,
     DatabaseError = 3146,
-    RowRefused = 3317, // the database refused the values of a row (a constraint or a trigger)
+    DatabaseInUse = 3218, // another program holds the database: it passes once that one is done
+    RowRefused = 3317,    // the database refused the values of a row (a constraint or a trigger)
     DatabaseNotFound = 3024,
     NotADatabase = 3343,
 };
 
 QString descrizioneErrore(VbErr e);
 
-// The outcome of one step: callers decide to stop or go on; nothing is thrown.
-struct [[nodiscard]] Esito {
+// The outcome of one step: callers decide to stop or go on; nothing is thrown. A DatabaseError
+// whose detail says that another program held the database (Db::inUso) is a DatabaseInUse, told
+// in Italian, whichever layer wrapped the driver's text.
+struct [[nodiscard]] Esito
+{
     bool ok = true;
     int numero = 0;
     QString descrizione;

@@ -9,6 +9,7 @@
 #include "core/AppState.h"
 #include "core/Articoli.h"
 #include "core/Contesto.h"
+#include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Settings.h"
 #include "core/VbConvert.h"
@@ -688,6 +689,21 @@ void Magazzino::CaricaMagazzino(const ArticleList::Filtro& filtro, bool marca)
 {
     Clessidra c;
     ArticleList::Caricamento r = ArticleList::leggi(filtro);
+    if (!r.aperto) {
+        // A list that could not be read is not an empty archive: the rows stay as they were.
+        if (r.inUso) {
+            if (!m_archivioInUso) // once while another program holds it
+                ScriviErrore(kModulo, QStringLiteral("CaricaMagazzino"), VbErr::DatabaseInUse);
+            m_archivioInUso = true;
+            mostraLblTab(Db::testoInUso());
+        }
+        return;
+    }
+    if (m_archivioInUso) {
+        m_archivioInUso = false;
+        if (lblTab->text() == Db::testoInUso())
+            lblTab->hide();
+    }
     if (marca && !r.righe.isEmpty()) {
         QStringList codici;
         codici.reserve(r.righe.size());
@@ -781,7 +797,13 @@ void Magazzino::RipetiRicerca()
 void Magazzino::tmrCaricaPLU_Timer()
 {
     tmrCaricaPLU->stop();
-    RipetiRicerca();
+    {
+        // A timer runs the reload: a database another program holds is not waited for.
+        const Db::AttesaBreve breve;
+        RipetiRicerca();
+    }
+    if (m_archivioInUso)
+        tmrCaricaPLU->start(); // the list is reloaded once the database is free
 }
 
 void Magazzino::Command7_Click()

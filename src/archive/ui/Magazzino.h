@@ -239,4 +239,6 @@ private:
     void mostraVenduto();
     // The whole archive by description.
     void ricarica();
+    // The last load of the list found the database held by another program.
+    bool m_archivioInUso = false;
 };
