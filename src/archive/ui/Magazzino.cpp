@@ -520,6 +520,7 @@ void Magazzino::collega()
             Magazzino& m_w;
         } host(*this);
         InPollTimer::eseguiPassaggio(this, tmrImporta, Contesto::importazioni().poll, host);
+        registroInAttesa();
     });
     connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
     connect(Command7, &QPushButton::clicked, this, &Magazzino::Command7_Click);
@@ -675,6 +676,21 @@ void Magazzino::applicaSfondo()
     QPalette p = txtRicBarCode->palette();
     p.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
     txtRicBarCode->setPalette(p);
+}
+
+void Magazzino::registroInAttesa()
+{
+    if (ScriviErroriInAttesa()) {
+        if (!m_avvisoRegistro.isEmpty() && lblTab->text() == m_avvisoRegistro)
+            lblTab->hide();
+        m_avvisoRegistro.clear();
+        return;
+    }
+    const QStringList righe = erroriInAttesa();
+    m_avvisoRegistro = QStringLiteral("Registro degli errori non scrivibile, righe in attesa: %1").arg(righe.size());
+    if (!righe.isEmpty())
+        m_avvisoRegistro += QStringLiteral(" - ultima: ") + righe.constLast();
+    mostraLblTab(m_avvisoRegistro);
 }
 
 void Magazzino::CmdUscita_Click()
