@@ -146,8 +146,10 @@ Caricamento leggi(const QString& sql, const QVariantList& valori)
         QSqlQuery conta = Db::queryAvanti(
             QStringLiteral("SELECT COUNT(*) FROM (") + senzaOrdinamento(sql) + QLatin1Char(')'), valori);
         if (!conta.isActive() || !conta.next()) {
-            log.errore(VbErr::DatabaseError, conta.lastError().text());
             out.aperto = false;
+            out.inUso = Db::inUso(conta.lastError());
+            if (!out.inUso)
+                log.errore(VbErr::DatabaseError, conta.lastError().text());
             return out;
         }
         out.totVoci = conta.value(0).toLongLong();
@@ -155,8 +157,10 @@ Caricamento leggi(const QString& sql, const QVariantList& valori)
 
     QSqlQuery q = Db::queryAvanti(sql, valori);
     if (!q.isActive()) {
-        log.errore(VbErr::DatabaseError, q.lastError().text());
         out.aperto = false;
+        out.inUso = Db::inUso(q.lastError());
+        if (!out.inUso)
+            log.errore(VbErr::DatabaseError, q.lastError().text());
         out.totVoci = 0;
         return out;
     }

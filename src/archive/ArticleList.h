@@ -52,6 +52,7 @@ inline QColor blu()
 struct [[nodiscard]] Caricamento
 {
     bool aperto = true; // false when the query could not be run
+    bool inUso = false; // ... because another program held the database (not logged: the caller says it)
     qint64 totVoci = 0; // records of the query, deleted ones included (lblTotVociMaga)
     int listate = 0;    // listed rows (TotRicorrenze, lblTotArt)
     double valore = 0;  // stock value of the listed rows (totValore)
@@ -72,7 +73,7 @@ struct Filtro
 
 // Reads the rows of the filter: skips deleted rows, stops after 1000 listed rows, fills and
 // colours the cells (texts from Articoli::FormatoElenco). Failures are logged under "Magazzino"/"CaricaMagazzino"; the
-// load goes on with the next cell.
+// load goes on with the next cell. A database held by another program is only reported (inUso).
 Caricamento leggi(const Filtro& f);
 // The same for a SELECT over Magazzino built by the logic, such as ArticleSearch's (values
 // bound in order).

@@ -3,6 +3,7 @@
 // One struct, owned by the program (src/app) and installed in the context; app() reaches it.
 // Every test gets a fresh one from TestEnv.
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 
@@ -88,6 +89,14 @@ struct AppState
         int profondita = 0;
     } database;
     std::unique_ptr<QLockFile> bloccoIstanza;
+
+    // Error-log lines that could not be written anywhere (a full disk), oldest first, and how many
+    // more were dropped beyond the bound; they are written before the next line once there is room.
+    struct
+    {
+        QStringList righe;
+        qint64 perse = 0;
+    } registroInAttesa;
 
     AppState();
     ~AppState();

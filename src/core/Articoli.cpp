@@ -25,11 +25,14 @@ Letto<Articolo> primo(const QString& where, const QVariantList& values)
 
 } // namespace
 
-std::optional<qint64> nuovoCodice()
+std::optional<qint64> nuovoCodice(QString* errore)
 {
     const Letto<QVariant> v = Db::valore(sqlNuovoCodice());
-    if (!v.trovatoValore() || v.valore->isNull())
+    if (!v.trovatoValore() || v.valore->isNull()) {
+        if (errore)
+            *errore = v.errore.isEmpty() ? QStringLiteral("MAX(CodMateriale)") : v.errore;
         return std::nullopt;
+    }
     return v.valore->toLongLong();
 }
 
@@ -67,14 +70,17 @@ Esito inserisci(Articolo& a)
         return dbFallito(QStringLiteral("transaction"));
     qint64 codice = a.codMateriale;
     if (codice == 0) {
-        const auto n = nuovoCodice();
+        QString err;
+        const auto n = nuovoCodice(&err);
         if (!n)
-            return dbFallito(QStringLiteral("MAX(CodMateriale)"));
+            return dbFallito(err);
         codice = *n;
     }
     QString err;
-    if (!Db::exec(sqlInserisci(), valori(a, codice), &err) || !t.commit())
+    if (!Db::exec(sqlInserisci(), valori(a, codice), &err))
         return dbFallito(err);
+    if (!t.commit())
+        return dbFallito(t.errore());
     a.codMateriale = codice;
     return Esito::riuscito();
 }
@@ -97,7 +103,7 @@ Esito elimina(qint64 codice)
                     Db::exec(QStringLiteral("DELETE FROM Magazzino WHERE CodMateriale = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori WHERE CodProd = ?"), {codice}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM Offerte WHERE Articolo = ?"), {codice}, &err) && t.commit();
-    return ok ? Esito::riuscito() : dbFallito(err);
+    return ok ? Esito::riuscito() : dbFallito(err.isEmpty() ? t.errore() : err);
 }
 
 Esito svuotaArchivio()
@@ -107,7 +113,7 @@ Esito svuotaArchivio()
     const bool ok = t.ok() && Db::exec(QStringLiteral("DELETE FROM Magazzino"), {}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM BarCodeUlteriori"), {}, &err) &&
                     Db::exec(QStringLiteral("DELETE FROM Offerte"), {}, &err) && t.commit();
-    return ok ? Esito::riuscito() : dbFallito(err);
+    return ok ? Esito::riuscito() : dbFallito(err.isEmpty() ? t.errore() : err);
 }
 
 Esito marcaModificato(qint64 codice, bool modificato, const QString& tipoVariazione)

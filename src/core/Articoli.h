@@ -61,8 +61,9 @@ namespace Articoli {
 // The column list of Magazzino in the order Articolo declares them, for SELECTs.
 QString colonne();
 
-// Highest CodMateriale + 1, 1 for an empty table; nullopt when the query fails.
-std::optional<qint64> nuovoCodice();
+// Highest CodMateriale + 1, 1 for an empty table; nullopt when the query fails (its reason in
+// *errore).
+std::optional<qint64> nuovoCodice(QString* errore = nullptr);
 
 // Look-ups. By barcode, supplier code and central-warehouse code the first row by CodMateriale
 // is returned; texts are compared exactly (barcodes keep their leading zeros).

@@ -37,6 +37,10 @@ void installaStato(AppState* s)
 {
     g_stato.installato = s;
 }
+bool haStato()
+{
+    return g_stato.installato != nullptr;
+}
 
 Interaction& interazione()
 {

@@ -19,6 +19,8 @@ namespace Contesto {
 // installed is a programming error.
 AppState& stato();
 void installaStato(AppState* s);
+// Whether one is installed: the error log runs also where none is (a tool, a test without one).
+bool haStato();
 
 // The installed interaction; using it before one is installed is a programming error.
 Interaction& interazione();

@@ -205,14 +205,89 @@ QSqlQuery queryAvanti(const QString& sql, const QVariantList& values)
     return preparaEdEsegui(std::move(q), sql, values);
 }
 
+namespace {
+// SQLite's primary result code of a failure (extended codes keep it in the low byte), or -1.
+int codiceSqlite(const QSqlError& errore)
+{
+    bool numero = false;
+    const int codice = errore.nativeErrorCode().toInt(&numero);
+    return numero ? codice & 0xFF : -1;
+}
+} // namespace
+
 Esito esitoDi(const QSqlError& errore)
 {
-    // SQLite's extended result codes keep the primary code in the low byte.
-    bool numero = false;
-    const int codice = errore.nativeErrorCode().toInt(&numero) & 0xFF;
+    if (inUso(errore))
+        return Esito::fallito(VbErr::DatabaseInUse);
+    const int codice = codiceSqlite(errore);
     constexpr int kTroppoGrande = 18, kVincolo = 19, kTipoErrato = 20;
-    const bool rifiutata = numero && (codice == kVincolo || codice == kTipoErrato || codice == kTroppoGrande);
+    const bool rifiutata = codice == kVincolo || codice == kTipoErrato || codice == kTroppoGrande;
     return Esito::fallito(rifiutata ? VbErr::RowRefused : VbErr::DatabaseError, errore.text());
+}
+
+bool inUso(const QSqlError& errore)
+{
+    constexpr int kBusy = 5, kLocked = 6;
+    const int codice = codiceSqlite(errore);
+    return codice == kBusy || codice == kLocked || (codice < 0 && inUso(errore.text()));
+}
+
+bool inUso(const QString& testo)
+{
+    // sqlite3_errstr of SQLITE_BUSY, and of SQLITE_LOCKED in its plain and schema forms.
+    for (const QLatin1String parole : {QLatin1String("database is locked"), QLatin1String("database table is locked"),
+                                       QLatin1String("database schema is locked")})
+        if (testo.contains(parole, Qt::CaseInsensitive))
+            return true;
+    return testo.contains(testoInUso());
+}
+
+bool inUso(const Esito& esito)
+{
+    return !esito.ok && (esito.numero == int(VbErr::DatabaseInUse) || inUso(esito.descrizione));
+}
+
+QString testoInUso()
+{
+    return descrizioneErrore(VbErr::DatabaseInUse);
+}
+
+QString perUtente(const Esito& esito, const QString& testo)
+{
+    return inUso(esito) ? testoInUso() : testo;
+}
+
+namespace {
+// The connection's wait for a held database, in ms; -1 when it cannot be read.
+int attesaOccupato()
+{
+    QSqlQuery q(dbNegozio());
+    return q.exec(QStringLiteral("PRAGMA busy_timeout")) && q.next() ? q.value(0).toInt() : -1;
+}
+bool impostaAttesaOccupato(int ms)
+{
+    // A pragma takes no bound value: the number is the program's own.
+    QSqlQuery q(dbNegozio());
+    return q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
+}
+} // namespace
+
+AttesaBreve::AttesaBreve()
+{
+    if (!isOpen())
+        return;
+    const int prima = attesaOccupato();
+    if (prima > kAttesaBreveMs && impostaAttesaOccupato(kAttesaBreveMs))
+        m_prima = prima;
+}
+
+AttesaBreve::~AttesaBreve()
+{
+    if (m_prima < 0 || !isOpen())
+        return;
+    if (!impostaAttesaOccupato(m_prima))
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("AttesaBreve"), VbErr::DatabaseError,
+                     QStringLiteral("busy_timeout %1").arg(m_prima));
 }
 
 bool exec(const QString& sql, const QVariantList& values, QString* error)

@@ -31,9 +31,39 @@ Esito verificaDatabase(const QString& path, const QStringList& required);
 [[nodiscard]] bool ScriviPercorsoProgramma();
 
 // A failed statement as an Esito: RowRefused when the database refused the row's values (a
-// constraint, a trigger, a value of the wrong type or size), DatabaseError for anything else (a
-// busy or locked database, a full disk, an I/O error), which is no fault of the row.
+// constraint, a trigger, a value of the wrong type or size), DatabaseInUse when another program
+// held it, DatabaseError for anything else (a full disk, an I/O error); only the first is the
+// row's fault.
 Esito esitoDi(const QSqlError& errore);
+
+// Another program holds the database (SQLite's BUSY or LOCKED): the work is tried again later,
+// nothing is wrong with the data. Told from the driver's code, or from a failure's text where only
+// the text travelled (Letto, Esito, a commit's error, which loses the code): SQLite's fixed words
+// for those codes, or the program's own text for them.
+bool inUso(const QSqlError& errore);
+bool inUso(const QString& testo);
+bool inUso(const Esito& esito);
+// What every window tells the user then.
+QString testoInUso();
+// `testo`, or testoInUso() when `esito` failed because another program held the database.
+QString perUtente(const Esito& esito, const QString& testo);
+
+// For work a timer starts (the IN-folder poll, the list reload): while it lives, a statement that
+// finds the database held by another program gives up after kAttesaBreveMs instead of the
+// driver's 5 s, so the window keeps answering; the work fails as inUso() and its next tick tries
+// again. The wait before comes back at the end, so guards nest.
+class AttesaBreve
+{
+public:
+    static constexpr int kAttesaBreveMs = 20;
+    AttesaBreve();
+    ~AttesaBreve();
+    AttesaBreve(const AttesaBreve&) = delete;
+    AttesaBreve& operator=(const AttesaBreve&) = delete;
+
+private:
+    int m_prima = -1; // the wait before, in ms; -1 when none was changed
+};
 
 // Runs `sql` with positional values bound. On failure returns false and sets *error.
 [[nodiscard]] bool exec(const QString& sql, const QVariantList& values = {}, QString* error = nullptr);

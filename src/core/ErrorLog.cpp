@@ -1,5 +1,8 @@
 #include "core/ErrorLog.h"
 
+#include "core/AppState.h"
+#include "core/Contesto.h"
+#include "core/Database.h"
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
@@ -33,6 +36,8 @@ QString descrizioneErrore(VbErr e)
         return QStringLiteral("Utilizzo non valido di Null");
     case VbErr::DatabaseError:
         return QStringLiteral("Errore del database");
+    case VbErr::DatabaseInUse:
+        return QStringLiteral("L'archivio è in uso da un altro programma: riprovare più tardi");
     case VbErr::RowRefused:
         return QStringLiteral("Valori non ammessi dal database");
     case VbErr::DatabaseNotFound:
@@ -45,6 +50,9 @@ QString descrizioneErrore(VbErr e)
 
 Esito Esito::fallito(VbErr e, const QString& detail)
 {
+    // SQLite's English for a held database says nothing to the user; the text says it all.
+    if (e == VbErr::DatabaseInUse || (e == VbErr::DatabaseError && Db::inUso(detail)))
+        return {false, int(VbErr::DatabaseInUse), descrizioneErrore(VbErr::DatabaseInUse)};
     Esito r;
     r.ok = false;
     r.numero = int(e);
@@ -62,17 +70,63 @@ QString lineaErrore(const QString& module, const QString& procedure, const QStri
            module + QStringLiteral("-") + procedure + QStringLiteral("-]");
 }
 
+namespace {
+
+// Lines kept while nothing can be written: enough for a long outage, not a leak.
+constexpr qsizetype kMaxInAttesa = 1000;
+
+// The line in the log, else in the fallback log.
+bool scriviRiga(const QString& line)
+{
+    const QDir dati(Paths::datiFolder());
+    return TextFile::appendLine(dati.filePath(QStringLiteral("ErrorLog.dat")), line) ||
+           TextFile::appendLine(dati.filePath(QStringLiteral("NewError.txt")), line);
+}
+
+} // namespace
+
+bool ScriviErroriInAttesa()
+{
+    if (!Contesto::haStato())
+        return true;
+    auto& attesa = app().registroInAttesa;
+    while (!attesa.righe.isEmpty()) {
+        if (!scriviRiga(attesa.righe.constFirst()))
+            return false;
+        attesa.righe.removeFirst();
+    }
+    if (attesa.perse > 0) {
+        if (!scriviRiga(lineaErrore(
+                QStringLiteral("Funzioni"), QStringLiteral("ScriviErrore"),
+                QStringLiteral("Righe del registro perse mentre non si poteva scrivere: %1").arg(attesa.perse),
+                QString::number(int(VbErr::DiskFull)))))
+            return false;
+        attesa.perse = 0;
+    }
+    return true;
+}
+
+QStringList erroriInAttesa()
+{
+    return Contesto::haStato() ? app().registroInAttesa.righe : QStringList();
+}
+
 void ScriviErrore(const QString& module, const QString& procedure, const QString& description, const QString& number)
 {
     QString line = lineaErrore(module, procedure, description, number);
     line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const QDir dati(Paths::datiFolder());
-    if (TextFile::appendLine(dati.filePath(QStringLiteral("ErrorLog.dat")), line))
-        return;
-    if (TextFile::appendLine(dati.filePath(QStringLiteral("NewError.txt")), line))
+    // The lines that waited go first, so the log keeps its order.
+    if (ScriviErroriInAttesa() && scriviRiga(line))
         return;
     const QByteArray bytes = line.toLocal8Bit();
     std::fprintf(stderr, "%s\n", bytes.constData());
+    if (!Contesto::haStato())
+        return;
+    auto& attesa = app().registroInAttesa;
+    if (attesa.righe.size() < kMaxInAttesa)
+        attesa.righe.append(line);
+    else
+        ++attesa.perse;
 }
 
 void ScriviErrore(const QString& module, const QString& procedure, const Esito& esito)
@@ -94,7 +148,8 @@ void ControllaDimensioneErrori()
         return;
     const QString errDir = dati.filePath(QStringLiteral("Err"));
     if (!QDir().mkpath(errDir)) {
-        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ControllaDimensioneErrori"), VbErr::PathNotFound, errDir);
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ControllaDimensioneErrori"), VbErr::PathNotFound,
+                     errDir);
         return;
     }
     const QDir err(errDir);

@@ -81,12 +81,18 @@ bool writeLines(const QString& path, const QStringList& lines)
 bool appendLine(const QString& path, const QString& line)
 {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+    const bool esisteva = f.exists();
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
+    const qint64 prima = f.size();
     const QByteArray bytes = encode(line) + "\r\n";
-    const bool ok = f.write(bytes) == bytes.size();
-    f.close();
-    return ok && f.error() == QFileDevice::NoError;
+    if (f.write(bytes) == bytes.size())
+        return true;
+    // Shrinking needs no room; a file that cannot even shrink keeps the part written, and there
+    // is nothing more to do about it.
+    const bool ripreso = esisteva || prima > 0 ? f.resize(prima) : f.remove();
+    Q_UNUSED(ripreso)
+    return false;
 }
 
 } // namespace TextFile

@@ -14,6 +14,8 @@ QStringList splitLines(const QString& text); // CR LF, LF or CR; a final line en
 // Whole-file helpers; they report failure instead of throwing.
 [[nodiscard]] bool readLines(const QString& path, QStringList& lines);
 [[nodiscard]] bool writeLines(const QString& path, const QStringList& lines); // atomic replace
+// Adds the line whole or not at all: a write cut short (a full disk, a file-size limit) is taken
+// back, so a later retry does not follow half a line; a file it had to create is removed again.
 [[nodiscard]] bool appendLine(const QString& path, const QString& line);
 [[nodiscard]] bool writeAtomically(const QString& path, const QByteArray& bytes);
 

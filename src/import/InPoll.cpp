@@ -56,6 +56,14 @@ QString nomeLibero(const QDir& cartella, const QString& nome)
     return cartella.filePath(candidato);
 }
 
+// A failed read of the record of applied files, naming the file.
+Esito registroFallito(const QString& nome, const QString& errore)
+{
+    Esito e = Esito::fallito(VbErr::DatabaseError, errore);
+    e.descrizione = nome + QStringLiteral(": ") + e.descrizione;
+    return e;
+}
+
 // A line for the log that reports, with no error number.
 Esito nota(const QString& testo)
 {
@@ -189,6 +197,9 @@ PollCartellaIN::Risultato PollCartellaIN::ImportaDaCartellaIN(ProgressSink& prog
     if (!in.exists())
         return r;
     Cedi::ImportazioneInCorso inCorso;
+    // A timer runs the poll: a database another program holds is not waited for, the file stays
+    // in IN and the next tick tries again.
+    const Db::AttesaBreve breve;
     // Files of this pass left in IN (applied but not deletable, or refused and not movable).
     QSet<QString> lasciati;
     for (;;) {
@@ -274,8 +285,7 @@ PollCartellaIN::Passo PollCartellaIN::prendi(const QString& percorso, const QStr
         return archivia(aperto, percorso, file, contenuto, firma);
     const Letto<QDateTime> gia = RegistroFileIN::applicato(file);
     if (!gia.ok) {
-        segnalaUnaVolta(firma, QStringLiteral("registro"),
-                        Esito::fallito(VbErr::DatabaseError, nome + QStringLiteral(": ") + gia.errore));
+        segnalaUnaVolta(firma, QStringLiteral("registro"), registroFallito(nome, gia.errore));
         return Passo::Ferma;
     }
     if (gia.valore) {
@@ -303,8 +313,7 @@ PollCartellaIN::Passo PollCartellaIN::applica(const QString& nome, const FileIN&
         nome.at(0).toUpper() == QLatin1Char('A') ? Cedi::TipoFile::Articoli : Cedi::TipoFile::Variazioni;
     const Letto<FileIN> parte = RegistroFileIN::parteApplicata(nome, contenuto);
     if (!parte.ok) {
-        segnalaUnaVolta(firma, QStringLiteral("registro"),
-                        Esito::fallito(VbErr::DatabaseError, nome + QStringLiteral(": ") + parte.errore));
+        segnalaUnaVolta(firma, QStringLiteral("registro"), registroFallito(nome, parte.errore));
         return Passo::Ferma;
     }
     Cedi::EsameFile esame = Cedi::esaminaFile(contenuto, tipo);

@@ -138,7 +138,7 @@ bool discoPieno(const QString& errore)
 // A failed write named by its real cause: a full disk is "Disco pieno", not a database fault.
 Esito causaReale(const Esito& e)
 {
-    if (e.numero != int(VbErr::DiskFull) && discoPieno(e.descrizione))
+    if (e.numero != int(VbErr::DiskFull) && !Db::inUso(e) && discoPieno(e.descrizione))
         return Esito::fallito(VbErr::DiskFull, e.descrizione);
     return e;
 }
@@ -151,7 +151,9 @@ bool fallitoDb(Interaction& ui, ProgressSink& sink, const QString& proc, const E
     sink.setStatus(QString());
     const QString motivo =
         e.numero == int(VbErr::DiskFull) ? QStringLiteral("Disco pieno: liberare spazio e riprovare") : e.descrizione;
-    ui.ask(messaggio + QStringLiteral("\r\n") + motivo + QStringLiteral(" - L'archivio non è stato modificato"),
+    // Held by another program: nothing to check in the selections, only to wait.
+    ui.ask(Db::perUtente(e, messaggio + QStringLiteral("\r\n") + motivo) +
+               QStringLiteral(" - L'archivio non è stato modificato"),
            Interaction::Ok, icona);
     return false;
 }
@@ -191,9 +193,10 @@ struct Codici
     qint64 prossimo = 0;
     Esito inizia()
     {
-        const auto n = Articoli::nuovoCodice();
+        QString errore;
+        const auto n = Articoli::nuovoCodice(&errore);
         prossimo = n.value_or(0);
-        return n ? Esito::riuscito() : Esito::fallito(VbErr::DatabaseError, QStringLiteral("MAX"));
+        return n ? Esito::riuscito() : Esito::fallito(VbErr::DatabaseError, errore);
     }
     qint64 nuovo() { return prossimo++; }
 };
@@ -215,7 +218,7 @@ Esito scriviRighe(const QVector<RigaImport>& righe, ProgressSink& sink, const st
         avanza(sink, i);
     }
     if (e && !t.commit())
-        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit: ") + Db::dbNegozio().lastError().text());
+        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit: ") + t.errore());
     if (!e)
         t.rollback();
     else
@@ -332,6 +335,8 @@ bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Inter
     // The whole archive is about to be replaced: keep it as it is first, or replace nothing.
     const QString cartella = cartellaCopiaArchivio();
     if (const Esito c = copiaArchivio(cartella); !c) {
+        if (Db::inUso(c))
+            return fallitoDb(ui, sink, proc, c, msgErrore());
         const QString motivo = (c.numero == int(VbErr::DiskFull) ? QStringLiteral("Disco pieno") : c.descrizione) +
                                QStringLiteral(": impossibile salvare la copia dell'archivio in ") +
                                QDir::toNativeSeparators(cartella) +

@@ -195,6 +195,31 @@ private Q_SLOTS:
         QVERIFY(!err.isEmpty());
     }
 
+    // A transaction inside another is a savepoint: undone, it takes back its own rows only, and
+    // the outer commit keeps the rest.
+    void savepointAnnullatoDentroUnaTransazione()
+    {
+        TestEnv env;
+        const QString inserisci = QStringLiteral("INSERT INTO StoricoPLU (EAN, Qta) VALUES (?, 1)");
+        {
+            Db::Transaction esterna;
+            QVERIFY(Db::exec(inserisci, {"1"}));
+            {
+                Db::Transaction interna;
+                QVERIFY(interna.ok() && interna.nested());
+                QVERIFY(Db::exec(inserisci, {"2"}));
+            } // not committed: undone
+            QCOMPARE(Db::transactionDepth(), 1);
+            QVERIFY(Db::exec(inserisci, {"3"}));
+            QVERIFY(esterna.commit());
+        }
+        QSqlQuery q = Db::query("SELECT EAN FROM StoricoPLU ORDER BY EAN");
+        QStringList ean;
+        while (q.next())
+            ean << q.value(0).toString();
+        QCOMPARE(ean, (QStringList{"1", "3"}));
+    }
+
     void departmentLookups()
     {
         TestEnv env;

@@ -1,15 +1,22 @@
-// The error log: line format, the fallbacks that never lose a line, and the rotation at start-up.
+// The error log: line format, the fallbacks that never lose a line (also while no file can grow),
+// and the rotation at start-up.
+#include "archive/ui/Magazzino.h"
 #include "core/ErrorLog.h"
+#include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "support/TestEnv.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <QTimer>
 #include <QtTest>
+#include <csignal>
 #include <cstdio>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -27,6 +34,36 @@ QString stemAt(const QDateTime& t)
         .arg(t.date().year())
         .arg(Vb::formatTime(t.time()).replace(QLatin1Char('.'), QLatin1Char('_')));
 }
+
+// While it lives, no file of this process grows past `byte` bytes: a write past it fails (EFBIG,
+// SIGXFSZ ignored) as it does on a full disk, with no privileges needed.
+class LimiteFile
+{
+public:
+    explicit LimiteFile(rlim_t byte)
+    {
+        m_segnale = std::signal(SIGXFSZ, SIG_IGN);
+        if (getrlimit(RLIMIT_FSIZE, &m_prima) != 0)
+            return;
+        rlimit r = m_prima;
+        r.rlim_cur = byte;
+        m_ok = setrlimit(RLIMIT_FSIZE, &r) == 0;
+    }
+    ~LimiteFile()
+    {
+        if (m_ok && setrlimit(RLIMIT_FSIZE, &m_prima) != 0)
+            qFatal("RLIMIT_FSIZE non ripristinato");
+        std::signal(SIGXFSZ, m_segnale);
+    }
+    bool ok() const { return m_ok; }
+    LimiteFile(const LimiteFile&) = delete;
+    LimiteFile& operator=(const LimiteFile&) = delete;
+
+private:
+    rlimit m_prima{};
+    void (*m_segnale)(int) = SIG_DFL;
+    bool m_ok = false;
+};
 
 } // namespace
 
@@ -81,6 +118,33 @@ private Q_SLOTS:
         capture.seek(0);
         QVERIFY(capture.readAll().contains("Des.:senza cartella Err.N.:76 *-Funzioni-Attesa-]"));
         QVERIFY(!QFile::exists(env.path("Dati")));
+    }
+
+    // No room for the log: nothing is left half written, the lines wait in order and the article
+    // window's status line shows them; once there is room each is written once, before the next.
+    void righeInAttesaSenzaSpazio()
+    {
+        TestEnv env;
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        w.tmrImporta->setInterval(5);
+        {
+            LimiteFile limite(10);
+            QVERIFY(limite.ok());
+            ScriviErrore("M", "P", "prima", "1");
+            ScriviErrore("M", "P", "seconda", "2");
+            QVERIFY(!QFile::exists(env.path("Dati/ErrorLog.dat")));
+            QTRY_VERIFY(w.lblTab->isVisible() && w.lblTab->text().contains("Des.:seconda"));
+        }
+        QTRY_VERIFY(!w.lblTab->isVisible());
+        ScriviErrore("M", "P", "terza", "3");
+        QStringList righe;
+        QVERIFY(TextFile::readLines(env.path("Dati/ErrorLog.dat"), righe));
+        QCOMPARE(righe.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(righe.at(i).contains(QStringList{"Des.:prima", "Des.:seconda", "Des.:terza"}.at(i)),
+                     qPrintable(righe.at(i)));
+        QVERIFY(!QFile::exists(env.path("Dati/NewError.txt")));
     }
 
     void rotationThreshold_data()

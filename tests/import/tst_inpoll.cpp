@@ -4,8 +4,10 @@
 // while the file was applied), lines of any length and empty files, files that can never be
 // applied (unreadable, not text, rows the database refuses: moved to IN/Scartati while the files
 // after them go on), UTF-8 files, "M" lines over every article of their code, and the article
-// window's tick (skipped under a modal window, its notices on the status line).
+// window's tick (skipped under a modal window, its notices on the status line), and the window's
+// timers while another program holds the database.
 #include "archive/ui/Magazzino.h"
+#include "core/Articoli.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/TextFile.h"
@@ -20,6 +22,7 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
@@ -617,7 +620,7 @@ private Q_SLOTS:
     }
 
     // A locked database may pass: the file is kept, the pass stops (the files after it wait),
-    // it is logged once with the driver's reason; once the lock is gone it is applied.
+    // it is logged once as such; once the lock is gone it is applied.
     void databaseBloccato()
     {
         Cartelle c;
@@ -641,8 +644,7 @@ private Q_SLOTS:
             QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM FileINApplicati")).toInt(), 0);
             const QStringList log = errori(c.env);
             QCOMPARE(log.size(), 1);
-            QVERIFY2(log.at(0).contains(QStringLiteral("A1.txt: ")) && log.at(0).contains(QStringLiteral("locked")),
-                     qPrintable(log.at(0)));
+            QVERIFY2(log.at(0).contains(QStringLiteral("A1.txt: ") + Db::testoInUso()), qPrintable(log.at(0)));
             QCOMPARE(giro.passo(), 2);
         }
         QSqlDatabase::removeDatabase(QStringLiteral("altro"));
@@ -755,6 +757,61 @@ private Q_SLOTS:
                      w.lblTab->text().contains(QStringLiteral("Scartati")),
                  qPrintable(w.lblTab->text()));
         QCOMPARE(articoli(), 1);
+    }
+
+    // Another program holds the whole database while an A file waits: the window's timers (the
+    // poll, the list reload) give up at once and try again at their next tick, so the window
+    // never stops answering; each says so once; once the database is free both catch up.
+    void archivioInUsoDaAltroProgramma()
+    {
+        Cartelle c;
+        Articolo a;
+        a.descrizione = QStringLiteral("Prima");
+        a.quantita = a.costo = a.minimo = 1;
+        a.unitaMisura = QStringLiteral("Pz");
+        QVERIFY(Articoli::inserisci(a));
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QTRY_COMPARE(w.ListMagazzino->testo(0, ArticleList::colDescrizione), QStringLiteral("Prima"));
+        QTest::qWait(50); // activation done
+        w.tmrImporta->setInterval(20);
+        {
+            QSqlDatabase altro = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("altro"));
+            altro.setDatabaseName(Db::currentPath());
+            QVERIFY(altro.open());
+            QSqlQuery q(altro);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QVERIFY(q.exec(QStringLiteral("UPDATE Magazzino SET Descrizione = 'Dopo'")));
+            c.metti(QStringLiteral("A1.txt"), fileA(QStringLiteral("1"), QStringLiteral("Uno")));
+            w.tmrCaricaPLU->start();
+
+            QElapsedTimer orologio;
+            qint64 ultimo = 0, fermo = 0;
+            QTimer sonda;
+            connect(&sonda, &QTimer::timeout, &sonda, [&] {
+                fermo = qMax(fermo, orologio.elapsed() - ultimo);
+                ultimo = orologio.elapsed();
+            });
+            orologio.start();
+            sonda.start(5);
+            QTest::qWait(1000);
+            QVERIFY2(fermo < 150, qPrintable(QStringLiteral("finestra ferma per %1 ms").arg(fermo)));
+            QCOMPARE(c.inIN(), QStringList{QStringLiteral("A1.txt")});
+            QCOMPARE(w.ListMagazzino->testo(0, ArticleList::colDescrizione), QStringLiteral("Prima"));
+            QCOMPARE(w.lblTab->text(), Db::testoInUso());
+            QVERIFY(q.exec(QStringLiteral("COMMIT")));
+            q.finish();
+            altro.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("altro"));
+        QTRY_COMPARE(c.inIN(), QStringList());
+        QCOMPARE(articoli(), 2);
+        QTRY_COMPARE(w.ListMagazzino->testo(0, ArticleList::colDescrizione), QStringLiteral("Dopo"));
+        QVERIFY(!w.lblTab->isVisible());
+        const QStringList log = errori(c.env);
+        QVERIFY2(log.size() == 2 && log.filter(Db::testoInUso()).size() == 2 &&
+                     log.filter(QStringLiteral("-CaricaMagazzino-")).size() == 1,
+                 qPrintable(log.join(QLatin1Char('\n'))));
     }
 };
 

@@ -10,6 +10,8 @@
 #include "support/ScriptedInteraction.h"
 #include "support/TestEnv.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -755,6 +757,42 @@ private Q_SLOTS:
         const QByteArray log = readAll(p(QStringLiteral("Dati/ErrorLog.dat")));
         QVERIFY(log.contains("Des.:Disco pieno: ") && log.contains("Err.N.:61"));
         QVERIFY(!log.contains("Autorizzazione negata"));
+        QCOMPARE(fotografia(), prima);
+    }
+
+    // Another program holds the database: the user is told so in Italian, not asked to check the
+    // selections, nor shown SQLite's words or the statement that met it; the archive is unchanged.
+    void archivioInUso_data()
+    {
+        QTest::addColumn<QString>("fornitore");
+        QTest::newRow("testo: la copia dell'archivio") << QString();
+        QTest::newRow("fornitore: il nuovo codice") << QStringLiteral("RCG SERVICE");
+    }
+    void archivioInUso()
+    {
+        QFETCH(QString, fornitore);
+        nuovo(QStringLiteral("900000"), 1);
+        const QString prima = fotografia();
+        scriviTesto(p(QStringLiteral("l.txt")),
+                    {fornitore.isEmpty() ? QStringLiteral(";;;800;Pane;1;;;;1,20")
+                                         : rigaRCG(QStringLiteral("7"), QStringLiteral("00001"), QStringLiteral("Pane"),
+                                                   QStringLiteral("800"))});
+        ImpostazioniImport imp = separato();
+        imp.fornitore = fornitore;
+        QVERIFY(Db::exec(QStringLiteral("PRAGMA busy_timeout = 200"))); // the wait is not what this is about
+        {
+            QSqlDatabase altro = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("altro"));
+            altro.setDatabaseName(Db::currentPath());
+            QVERIFY(altro.open());
+            QSqlQuery q(altro);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QVERIFY(!importa(p(QStringLiteral("l.txt")), imp));
+            QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+            q.finish();
+            altro.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("altro"));
+        QCOMPARE(ui().asked, QStringList{Db::testoInUso() + QStringLiteral(" - L'archivio non è stato modificato")});
         QCOMPARE(fotografia(), prima);
     }
 

@@ -9,6 +9,7 @@
 #include "core/AppState.h"
 #include "core/Articoli.h"
 #include "core/Contesto.h"
+#include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Settings.h"
 #include "core/VbConvert.h"
@@ -519,6 +520,7 @@ void Magazzino::collega()
             Magazzino& m_w;
         } host(*this);
         InPollTimer::eseguiPassaggio(this, tmrImporta, Contesto::importazioni().poll, host);
+        registroInAttesa();
     });
     connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
     connect(Command7, &QPushButton::clicked, this, &Magazzino::Command7_Click);
@@ -676,6 +678,21 @@ void Magazzino::applicaSfondo()
     txtRicBarCode->setPalette(p);
 }
 
+void Magazzino::registroInAttesa()
+{
+    if (ScriviErroriInAttesa()) {
+        if (!m_avvisoRegistro.isEmpty() && lblTab->text() == m_avvisoRegistro)
+            lblTab->hide();
+        m_avvisoRegistro.clear();
+        return;
+    }
+    const QStringList righe = erroriInAttesa();
+    m_avvisoRegistro = QStringLiteral("Registro degli errori non scrivibile, righe in attesa: %1").arg(righe.size());
+    if (!righe.isEmpty())
+        m_avvisoRegistro += QStringLiteral(" - ultima: ") + righe.constLast();
+    mostraLblTab(m_avvisoRegistro);
+}
+
 void Magazzino::CmdUscita_Click()
 {
     unload();
@@ -688,6 +705,21 @@ void Magazzino::CaricaMagazzino(const ArticleList::Filtro& filtro, bool marca)
 {
     Clessidra c;
     ArticleList::Caricamento r = ArticleList::leggi(filtro);
+    if (!r.aperto) {
+        // A list that could not be read is not an empty archive: the rows stay as they were.
+        if (r.inUso) {
+            if (!m_archivioInUso) // once while another program holds it
+                ScriviErrore(kModulo, QStringLiteral("CaricaMagazzino"), VbErr::DatabaseInUse);
+            m_archivioInUso = true;
+            mostraLblTab(Db::testoInUso());
+        }
+        return;
+    }
+    if (m_archivioInUso) {
+        m_archivioInUso = false;
+        if (lblTab->text() == Db::testoInUso())
+            lblTab->hide();
+    }
     if (marca && !r.righe.isEmpty()) {
         QStringList codici;
         codici.reserve(r.righe.size());
@@ -781,7 +813,13 @@ void Magazzino::RipetiRicerca()
 void Magazzino::tmrCaricaPLU_Timer()
 {
     tmrCaricaPLU->stop();
-    RipetiRicerca();
+    {
+        // A timer runs the reload: a database another program holds is not waited for.
+        const Db::AttesaBreve breve;
+        RipetiRicerca();
+    }
+    if (m_archivioInUso)
+        tmrCaricaPLU->start(); // the list is reloaded once the database is free
 }
 
 void Magazzino::Command7_Click()

@@ -239,4 +239,10 @@ private:
     void mostraVenduto();
     // The whole archive by description.
     void ricarica();
+    // The last load of the list found the database held by another program.
+    bool m_archivioInUso = false;
+    // At each tick of tmrImporta: the error-log lines waiting for room are written, or the last
+    // one is shown on the status line meanwhile (m_avvisoRegistro: what it shows).
+    void registroInAttesa();
+    QString m_avvisoRegistro;
 };

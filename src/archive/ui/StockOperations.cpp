@@ -2,6 +2,7 @@
 
 #include "archive/ui/Clessidra.h"
 #include "core/Contesto.h"
+#include "core/Database.h"
 #include "core/Wait.h"
 #include "core/ui/Ui.h"
 
@@ -29,8 +30,8 @@ bool applicaQuantitaPredefinita(QWidget* /*parent*/, const QString& testo)
     }
     if (!e) {
         ScriviErrore(kModulo, QStringLiteral("cmdAggiornaQta_Click"), e);
-        Msg::box(QStringLiteral("ATTENZIONE!!! Aggiornamento delle quantità NON eseguito"), QMessageBox::Ok,
-                 QMessageBox::Critical);
+        Msg::box(Db::perUtente(e, QStringLiteral("ATTENZIONE!!! Aggiornamento delle quantità NON eseguito")),
+                 QMessageBox::Ok, QMessageBox::Critical);
         return false;
     }
     AttesaSenzaInput(800);
@@ -51,8 +52,8 @@ bool adeguaCodiciConConferma(QWidget* /*parent*/)
     const bool cambiato = r.completati > 0;
     if (!r.esito) {
         ScriviErrore(kModulo, QStringLiteral("cmdAdeguaCodici_Click"), r.esito);
-        Msg::box(QStringLiteral("ATTENZIONE!!! Adeguamento dei bar code interrotto per un errore"
-                                "\r\n\r\nRipetere l'operazione per completarlo"),
+        Msg::box(Db::perUtente(r.esito, QStringLiteral("ATTENZIONE!!! Adeguamento dei bar code interrotto per un errore"
+                                                       "\r\n\r\nRipetere l'operazione per completarlo")),
                  QMessageBox::Ok, QMessageBox::Critical);
         return cambiato;
     }
@@ -73,8 +74,9 @@ bool eliminaArticoloConConferma(QWidget* /*parent*/, const QString& codMateriale
     const Letto<QString> descrizione = descrizioneArticolo(codMateriale);
     if (!descrizione.ok) {
         // Asking about an article that could not be read would be asking blind.
-        ScriviErrore(kModulo, QStringLiteral("Elimina_click"), VbErr::DatabaseError, descrizione.errore);
-        Msg::warn(QStringLiteral("ATTENZIONE! Lettura del PLU non riuscita - PLU non eliminato"));
+        const Esito e = Esito::fallito(VbErr::DatabaseError, descrizione.errore);
+        ScriviErrore(kModulo, QStringLiteral("Elimina_click"), e);
+        Msg::warn(Db::perUtente(e, QStringLiteral("ATTENZIONE! Lettura del PLU non riuscita - PLU non eliminato")));
         return false;
     }
     if (Msg::box(QStringLiteral("Sicuro di eliminare: ") + descrizione.valore.value_or(QString()) +
@@ -84,6 +86,8 @@ bool eliminaArticoloConConferma(QWidget* /*parent*/, const QString& codMateriale
     const Esito e = eliminaArticolo(codMateriale);
     if (!e) {
         ScriviErrore(kModulo, QStringLiteral("Elimina_click"), e);
+        if (Db::inUso(e)) // the user waited for it: say why nothing happened
+            Msg::warn(Db::testoInUso());
         return false;
     }
     return true;
@@ -100,6 +104,8 @@ bool chiediAzzeramentoFrontalini(bool perFrontaliniSpuntato)
     const Esito e = azzeraFrontalini();
     if (!e) {
         ScriviErrore(kModulo, QStringLiteral("Command7_Click"), e);
+        if (Db::inUso(e))
+            Msg::warn(Db::testoInUso());
         return false;
     }
     return true;

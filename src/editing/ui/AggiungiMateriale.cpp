@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Articoli.h"
+#include "core/Database.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
@@ -570,7 +571,7 @@ QString AggiungiMateriale::ControlloCampi()
     return {};
 }
 
-bool AggiungiMateriale::SalvaDatiMateriale()
+Esito AggiungiMateriale::SalvaDatiMateriale()
 {
     ArticoloEditor a;
     a.descrizione = TxtDesc->text();
@@ -587,12 +588,13 @@ bool AggiungiMateriale::SalvaDatiMateriale()
     a.codFornitore = txtCodArtFornitore->text();
     a.iva = txtIVA->text();
     QString codice;
-    if (!ArticleRules::salva(a, isModifica() ? AppCodeModifica->text() : QString(), &codice))
-        return false;
+    const Esito e = ArticleRules::salva(a, isModifica() ? AppCodeModifica->text() : QString(), &codice);
+    if (!e)
+        return e;
     // From now on the editor holds a stored article: a second confirm rewrites it.
     AppCodeModifica->setText(codice);
     Frame1->setTitle(kModifica);
-    return true;
+    return e;
 }
 
 void AggiungiMateriale::CmdConferma_Click()
@@ -603,10 +605,11 @@ void AggiungiMateriale::CmdConferma_Click()
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     app().saltaAggiornamento = true;
-    const bool salvato = SalvaDatiMateriale();
+    const Esito salvato = SalvaDatiMateriale();
     if (!salvato) {
         QApplication::restoreOverrideCursor();
-        Msg::warn(QStringLiteral("ATTENZIONE! Salvataggio del PLU non riuscito - Verificare i dati e riprovare"));
+        Msg::warn(Db::perUtente(
+            salvato, QStringLiteral("ATTENZIONE! Salvataggio del PLU non riuscito - Verificare i dati e riprovare")));
         return;
     }
     m_archivio.ricaricaTutti(ArchivioCallbacks::Ordine::PerDescrizione);

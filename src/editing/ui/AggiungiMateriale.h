@@ -2,6 +2,7 @@
 // The article editor: one Magazzino row created or changed, with its price arithmetic, its extra
 // barcodes and the barcode scanner on its own serial line. Always shown modally over the
 // article window, which opens it through Aggiungi_Click, Modifica_Click and IntercettaBarCode.
+#include "core/ErrorLog.h"
 #include "core/ui/FormBase.h"
 #include "editing/PriceMath.h"
 #include "editing/ScannerLine.h"
@@ -34,7 +35,7 @@ public:
 
     // "Ok" when the boxes may be saved; "NOK" or empty otherwise (the focus is left on the culprit).
     QString ControlloCampi();
-    bool SalvaDatiMateriale();
+    Esito SalvaDatiMateriale();
     void CmdConferma_Click();
     void cmdAccetta_Click();
     void cmdAnnulla_Click();

@@ -1,6 +1,7 @@
 #include "editing/ui/Offerte.h"
 
 #include "core/Articoli.h"
+#include "core/Database.h"
 #include "core/VbConvert.h"
 #include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
@@ -331,7 +332,7 @@ bool PromozioneFrame::cmdConfermaPromozione_Click()
     m_scontoDaPrezzo = false;
     QApplication::restoreOverrideCursor();
     if (!e) {
-        Msg::warn(QStringLiteral("Salvataggio della promozione non riuscito"));
+        Msg::warn(Db::perUtente(e, QStringLiteral("Salvataggio della promozione non riuscito")));
         return false;
     }
     focusRicBarCode();
@@ -355,6 +356,6 @@ bool EliminaOfferte(const QList<Offerte::Offerta>& offerte)
     const Esito e = Offerte::elimina(offerte);
     QApplication::restoreOverrideCursor();
     if (!e)
-        Msg::warn(QStringLiteral("Eliminazione delle offerte non riuscita"));
+        Msg::warn(Db::perUtente(e, QStringLiteral("Eliminazione delle offerte non riuscita")));
     return bool(e);
 }

@@ -1,6 +1,7 @@
 #include "editing/ui/RepartiWindow.h"
 
 #include "core/AppState.h"
+#include "core/Database.h"
 #include "core/Paths.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
@@ -346,8 +347,9 @@ void RepartiWindow::MostraReparto()
         Check3->setChecked(true);
     } else {
         // A stored icon that is no picture: the row and the icon controls are repaired.
-        if (!Reparti::dimenticaIcona(cod))
-            Msg::warn(QStringLiteral("ATTENZIONE! Aggiornamento dell'icona del reparto non riuscito"));
+        if (const Esito e = Reparti::dimenticaIcona(cod); !e)
+            Msg::warn(
+                Db::perUtente(e, QStringLiteral("ATTENZIONE! Aggiornamento dell'icona del reparto non riuscito")));
         Dir1->setText(Paths::inProgramFolder(QStringLiteral("Immagini")));
         Image1->clear();
         Check3->setChecked(false);
@@ -447,12 +449,12 @@ bool RepartiWindow::numeroFacoltativo(QCheckBox* spunta, QLineEdit* casella, con
     return rifiuta(casella, QStringLiteral("Formato '%1' non valido").arg(campo));
 }
 
-bool RepartiWindow::SalvaReparto()
+Esito RepartiWindow::SalvaReparto()
 {
     bool ok = false;
     const int cod = codiceSelezionato(&ok);
     if (!ok)
-        return false;
+        return Esito::fallito(VbErr::InvalidUseOfNull);
     Reparti::Modifica m;
     m.nome = NomeReparto->text();
     m.iva = Iva->text();
@@ -462,7 +464,7 @@ bool RepartiWindow::SalvaReparto()
     m.conIcona = Check3->isChecked();
     m.nuovaCartella = m_nuovaCartella;
     m.nuovoFile = m_nuovoFile;
-    return bool(Reparti::salva(cod, m));
+    return Reparti::salva(cod, m);
 }
 
 void RepartiWindow::AzzeraReparto()
@@ -475,7 +477,7 @@ void RepartiWindow::AzzeraReparto()
     const Esito e = Reparti::azzera(cod);
     QApplication::restoreOverrideCursor();
     if (!e)
-        Msg::warn(QStringLiteral("ATTENZIONE! Azzeramento del reparto non riuscito"));
+        Msg::warn(Db::perUtente(e, QStringLiteral("ATTENZIONE! Azzeramento del reparto non riuscito")));
     ModoVisualizza();
 }
 
@@ -532,8 +534,9 @@ void RepartiWindow::Conferma_Click()
 {
     if (!ControllaCampi())
         return;
-    if (!SalvaReparto()) {
-        Msg::warn(QStringLiteral("ATTENZIONE! Salvataggio del reparto non riuscito - Verificare i dati"));
+    if (const Esito e = SalvaReparto(); !e) {
+        Msg::warn(
+            Db::perUtente(e, QStringLiteral("ATTENZIONE! Salvataggio del reparto non riuscito - Verificare i dati")));
         return; // still in edit mode, with what was typed
     }
     ModoVisualizza();

@@ -1,6 +1,7 @@
 #pragma once
 // The department window "Reparti": the table's rows, one department shown, edited or reset.
 // Departments are never created or deleted here.
+#include "core/ErrorLog.h"
 #include "core/ui/FormBase.h"
 #include "editing/ui/ArchivioCallbacks.h"
 
@@ -25,7 +26,7 @@ public:
     void MostraReparto();
     void PreparaPerModifica();
     bool ControllaCampi();
-    bool SalvaReparto();
+    Esito SalvaReparto();
     void AzzeraReparto();
     void ModoVisualizza();
 
