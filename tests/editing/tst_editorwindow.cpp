@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -20,8 +21,9 @@
 namespace {
 
 // Runs `f` on window T once it is shown modally (its load waits, so a plain zero timer would
-// fire too early); a safety timer closes a window that a failed check left open.
-template <class T> void quandoModale(std::function<void(T&)> f)
+// fire too early); a safety timer closes a window that a failed check left open. The watch is
+// returned so a test where the window must not open can stop it.
+template <class T> QPointer<QTimer> quandoModale(std::function<void(T&)> f)
 {
     auto* poll = new QTimer(qApp);
     poll->setInterval(5);
@@ -38,11 +40,12 @@ template <class T> void quandoModale(std::function<void(T&)> f)
         f(*w);
     });
     poll->start();
+    return poll;
 }
 
-void nelModale(std::function<void(AggiungiMateriale&)> f)
+QPointer<QTimer> nelModale(std::function<void(AggiungiMateriale&)> f)
 {
-    quandoModale<AggiungiMateriale>(std::move(f));
+    return quandoModale<AggiungiMateriale>(std::move(f));
 }
 
 // The article window's side, as the editor calls it.
@@ -340,6 +343,52 @@ private Q_SLOTS:
         Registro reg;
         IntercettaBarCode("8001234567890", reg.cb());
         QCOMPARE(env.messages(), QStringList{"ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"});
+        QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
+    }
+
+    // A list or the article that cannot be read is told, and the editor does not open on it: it
+    // would offer no department or supplier as if there were none, or call the article missing.
+    void failedReadsAreTold_data()
+    {
+        QTest::addColumn<QStringList>("rottura");
+        QTest::addColumn<QString>("codice"); // empty: a new article
+        QTest::addColumn<QString>("messaggio");
+        QTest::newRow("departments") << QStringList{"ALTER TABLE Reparti RENAME TO Altrove"} << ""
+                                     << "ATTENZIONE! Lettura dei reparti non riuscita";
+        QTest::newRow("suppliers") << QStringList{"ALTER TABLE Magazzino RENAME TO Altrove"} << ""
+                                   << "ATTENZIONE! Lettura dei fornitori non riuscita";
+        // The suppliers are still there; the article's row is not.
+        QTest::newRow("the article") << QStringList{"ALTER TABLE Magazzino RENAME TO Altrove",
+                                                    "CREATE VIEW Magazzino AS SELECT Fornitore FROM Altrove"}
+                                     << "5"
+                                     << "ATTENZIONE! Lettura del PLU non riuscita";
+    }
+    void failedReadsAreTold()
+    {
+        QFETCH(QStringList, rottura);
+        QFETCH(QString, codice);
+        QFETCH(QString, messaggio);
+        TestEnv env;
+        articolo5();
+        for (const QString& sql : rottura)
+            QVERIFY(Db::exec(sql));
+        bool aperto = false;
+        const QPointer<QTimer> attesa = nelModale([&](AggiungiMateriale& ed) {
+            aperto = true;
+            ed.unload();
+        });
+        Registro reg;
+        QStringList attesi{messaggio};
+        if (codice.isEmpty()) {
+            Aggiungi_Click(reg.cb());
+        } else {
+            env.answer({QMessageBox::No});
+            Modifica_Click(codice, reg.cb());
+            attesi.prepend("Eliminare il PLU?");
+        }
+        delete attesa.data();
+        QVERIFY(!aperto);
+        QCOMPARE(env.messages(), attesi);
         QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
     }
 

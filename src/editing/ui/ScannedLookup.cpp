@@ -32,9 +32,11 @@ void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb)
         return;
     }
     AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
-    if (!ed.PreparaPerModificaDaRecordset(codice)) {
+    const AggiungiMateriale::Preparazione p = ed.PreparaPerModificaDaRecordset(codice);
+    if (p != AggiungiMateriale::Preparazione::Pronta) {
         ed.unload();
-        Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
+        if (p == AggiungiMateriale::Preparazione::Assente)
+            Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
         return;
     }
     ed.showModal();
