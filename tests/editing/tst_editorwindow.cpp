@@ -351,22 +351,24 @@ private Q_SLOTS:
     void failedReadsAreTold_data()
     {
         QTest::addColumn<QStringList>("rottura");
-        QTest::addColumn<QString>("codice"); // empty: a new article
+        QTest::addColumn<QString>("apertura"); // "nuovo", "modifica" (article 5) or "scansione" (its barcode)
         QTest::addColumn<QString>("messaggio");
-        QTest::newRow("departments") << QStringList{"ALTER TABLE Reparti RENAME TO Altrove"} << ""
+        const QString plu = "ATTENZIONE! Lettura del PLU non riuscita";
+        QTest::newRow("departments") << QStringList{"ALTER TABLE Reparti RENAME TO Altrove"} << "nuovo"
                                      << "ATTENZIONE! Lettura dei reparti non riuscita";
-        QTest::newRow("suppliers") << QStringList{"ALTER TABLE Magazzino RENAME TO Altrove"} << ""
+        QTest::newRow("suppliers") << QStringList{"ALTER TABLE Magazzino RENAME TO Altrove"} << "nuovo"
                                    << "ATTENZIONE! Lettura dei fornitori non riuscita";
+        QTest::newRow("the scanned barcode")
+            << QStringList{"ALTER TABLE Magazzino RENAME TO Altrove"} << "scansione" << plu;
         // The suppliers are still there; the article's row is not.
         QTest::newRow("the article") << QStringList{"ALTER TABLE Magazzino RENAME TO Altrove",
                                                     "CREATE VIEW Magazzino AS SELECT Fornitore FROM Altrove"}
-                                     << "5"
-                                     << "ATTENZIONE! Lettura del PLU non riuscita";
+                                     << "modifica" << plu;
     }
     void failedReadsAreTold()
     {
         QFETCH(QStringList, rottura);
-        QFETCH(QString, codice);
+        QFETCH(QString, apertura);
         QFETCH(QString, messaggio);
         TestEnv env;
         articolo5();
@@ -379,11 +381,13 @@ private Q_SLOTS:
         });
         Registro reg;
         QStringList attesi{messaggio};
-        if (codice.isEmpty()) {
+        if (apertura == "nuovo") {
             Aggiungi_Click(reg.cb());
+        } else if (apertura == "scansione") {
+            IntercettaBarCode("8001234567890", reg.cb());
         } else {
             env.answer({QMessageBox::No});
-            Modifica_Click(codice, reg.cb());
+            Modifica_Click("5", reg.cb());
             attesi.prepend("Eliminare il PLU?");
         }
         delete attesa.data();

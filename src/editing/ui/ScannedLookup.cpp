@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPointer>
 
-QString CodiceDaBarCode(const QString& barCode)
+Letto<QString> CodiceDaBarCode(const QString& barCode)
 {
     // The first article listed (not deleted) with this main barcode; an extra barcode
     // (BarCodeUlteriori) does not open its article here.
@@ -19,14 +19,21 @@ QString CodiceDaBarCode(const QString& barCode)
             return false;
         },
         QStringLiteral("BarCode = ? AND Eliminato = 0"), {barCode});
-    if (!e)
+    if (!e) {
         ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("IntercettaBarCode"), e);
-    return codice;
+        return Letto<QString>::fallito(e.descrizione);
+    }
+    return codice.isEmpty() ? Letto<QString>::assente() : Letto<QString>::trovato(codice);
 }
 
 void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb)
 {
-    const QString codice = CodiceDaBarCode(barCode);
+    const Letto<QString> letto = CodiceDaBarCode(barCode);
+    if (!letto.ok) {
+        Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Lettura del PLU non riuscita"));
+        return;
+    }
+    const QString codice = letto.valore.value_or(QString());
     if (codice.isEmpty()) {
         Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
         return;
