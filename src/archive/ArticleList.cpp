@@ -226,13 +226,13 @@ bool ImpostaTipoVariazione(const QStringList& codici, bool perFrontalini)
     return true;
 }
 
-QList<RigaLista> eliminati()
+Letto<QList<RigaLista>> eliminati()
 {
     QList<RigaLista> out;
     const Letto<QList<ArticleSearch::Eliminato>> letti = ArticleSearch::eliminati();
     if (!letti.ok) {
         ScriviErrore(kModulo, QStringLiteral("Recupera_Click"), VbErr::DatabaseError, letti.errore);
-        return out;
+        return Letto<QList<RigaLista>>::fallito(letti.errore);
     }
     for (const ArticleSearch::Eliminato& e : *letti.valore) {
         RigaLista r(4);
@@ -244,7 +244,7 @@ QList<RigaLista> eliminati()
             r.testo[3] = Vb::money(d);
         out << r;
     }
-    return out;
+    return Letto<QList<RigaLista>>::trovato(out);
 }
 
 bool ripristina(const QString& codice)

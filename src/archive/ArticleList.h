@@ -5,6 +5,7 @@
 // anything is written.
 #include "archive/ArticleSearch.h"
 #include "core/ColonneLista.h"
+#include "core/Read.h"
 #include "core/store/Offerte.h"
 #include "core/store/RigaElenco.h"
 
@@ -89,8 +90,9 @@ bool ImpostaTipoVariazione(const QString& codice, bool salta, bool perFrontalini
 // The same for many articles, in one transaction.
 bool ImpostaTipoVariazione(const QStringList& codici, bool perFrontalini);
 
-// The logically deleted articles (code, description, barcode, sale price), by description.
-QList<RigaLista> eliminati();
+// The logically deleted articles (code, description, barcode, sale price), by description. A
+// failed read is logged and returned as such, never as "none deleted".
+Letto<QList<RigaLista>> eliminati();
 // Lists a deleted article again; it is marked changed so the next send carries it.
 bool ripristina(const QString& codice);
 

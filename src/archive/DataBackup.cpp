@@ -38,17 +38,18 @@ bool dentro(const QString& path, const QString& folder)
     return p == f || p.startsWith(f + QLatin1Char('/'));
 }
 
-// Creates a new folder `name` in `parent`; with `suffisso`, name_2, name_3, ... when it is taken,
-// so a backup never writes into an earlier one.
-QString creaCartellaNuova(const QDir& parent, const QString& name, bool suffisso)
+// A backup is copied under this name and takes its own only once it is complete, so a folder
+// named as a backup always holds a whole one. A failed copy that cannot be removed keeps it.
+const QString kIncompleta = QStringLiteral("PLU_BCK_INCOMPLETO");
+
+// The first of `name` and, with `suffisso`, name_2, name_3, ... that `parent` does not hold yet, so
+// a backup never goes into an earlier one; empty when none is free.
+QString nomeLibero(const QDir& parent, const QString& name, bool suffisso)
 {
     for (int n = 1; n < (suffisso ? 1000 : 2); ++n) {
         const QString candidate = n == 1 ? name : name + QLatin1Char('_') + QString::number(n);
-        if (parent.exists(candidate))
-            continue;
-        if (parent.mkdir(candidate))
-            return parent.filePath(candidate);
-        return {};
+        if (!QFileInfo(parent.filePath(candidate)).isSymLink() && !parent.exists(candidate))
+            return candidate;
     }
     return {};
 }
@@ -131,11 +132,16 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const
     const QString primo = QStringLiteral("PLU_BCK");
     const bool datata = QFileInfo(parent.filePath(primo)).isDir();
     const QString nome = datata ? nomeCartellaDatata(quando) : primo;
-    r.cartella = creaCartellaNuova(parent, nome, datata);
-    if (r.cartella.isEmpty()) {
+    if (nomeLibero(parent, nome, datata).isEmpty()) {
         r.esito = Esito::fallito(VbErr::PathNotFound, parent.filePath(nome));
         return r;
     }
+    const QString nomeLavoro = nomeLibero(parent, kIncompleta, true);
+    if (nomeLavoro.isEmpty() || !parent.mkdir(nomeLavoro)) {
+        r.esito = Esito::fallito(VbErr::PathNotFound, parent.filePath(kIncompleta));
+        return r;
+    }
+    const QString lavoro = parent.filePath(nomeLavoro);
 
     // The open database is copied by SQLite itself (a consistent snapshot); its journal is not
     // wanted in the copy.
@@ -146,7 +152,7 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const
         for (const char* suffix : {"", "-journal", "-wal", "-shm"})
             skip << dbAperto + QLatin1String(suffix);
     }
-    const QString destDati = QDir(r.cartella).filePath(QStringLiteral("Dati"));
+    const QString destDati = QDir(lavoro).filePath(QStringLiteral("Dati"));
     QString err;
     bool ok = copiaCartella(dati, destDati, &err, skip);
     if (ok && !dbAperto.isEmpty()) {
@@ -160,10 +166,19 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const
         if (!ok)
             err = q.lastError().text();
     }
+    // Complete: it takes its name (the next free one, should another backup have taken it).
+    if (ok) {
+        const QString finale = nomeLibero(parent, nome, datata);
+        ok = !finale.isEmpty() && QDir(folder).rename(nomeLavoro, finale);
+        if (ok)
+            r.cartella = parent.filePath(finale);
+        else
+            err = QStringLiteral("impossibile rinominare ") + lavoro;
+    }
     if (!ok) {
-        // Nothing that looks like a backup is left behind by a failed one.
-        QDir(r.cartella).removeRecursively();
         r.esito = Esito::fallito(VbErr::PermissionDenied, err);
+        if (!QDir(lavoro).removeRecursively())
+            r.incompleta = lavoro;
     }
     return r;
 }

@@ -33,11 +33,14 @@ struct [[nodiscard]] EsitoSalvataggio
 {
     Esito esito;
     bool spazioInsufficiente = false;
-    QString cartella; // the backup folder created (removed again when the copy failed)
+    QString cartella;   // the backup folder made, when the backup is complete
+    QString incompleta; // a failed backup's copy that could not be removed, empty when none
 };
 // Copies the program's Dati folder into <folder>/PLU_BCK/Dati, or into a dated sibling of
 // PLU_BCK when that exists (with a suffix when the dated one exists too). The open database
-// is written through SQLite's own backup, so the copy is consistent.
+// is written through SQLite's own backup, so the copy is consistent. The copy is made in
+// <folder>/PLU_BCK_INCOMPLETO (a suffix when taken) and takes its name only once complete: a
+// failed one is removed, or stays under that name when it cannot be.
 EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando = QDateTime::currentDateTime(),
                            const Disco& disco = discoDiSistema());
 

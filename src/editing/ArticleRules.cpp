@@ -50,18 +50,18 @@ std::optional<QString> nuovoCodice()
     return n ? std::optional<QString>(QString::number(*n)) : std::nullopt;
 }
 
-std::optional<ArticoloEditor> carica(const QString& codice)
+Letto<ArticoloEditor> carica(const QString& codice)
 {
     const auto n = Articoli::codiceDaTesto(codice);
     if (!n)
-        return std::nullopt;
+        return Letto<ArticoloEditor>::assente();
     const Letto<Articolo> letto = Articoli::perCodice(*n);
     if (!letto.ok) {
         ScriviErrore(kModulo, QStringLiteral("PreparaPerModifica"), VbErr::DatabaseError, letto.errore);
-        return std::nullopt;
+        return Letto<ArticoloEditor>::fallito(letto.errore);
     }
     if (!letto.valore)
-        return std::nullopt;
+        return Letto<ArticoloEditor>::assente();
     const Articolo& r = *letto.valore;
     ArticoloEditor a;
     a.descrizione = r.descrizione;
@@ -77,7 +77,7 @@ std::optional<ArticoloEditor> carica(const QString& codice)
     a.fornitore = r.fornitore;
     a.acquisto = prezzo(r.costo2);
     a.pesoConf = r.tipoMateriale;
-    return a;
+    return Letto<ArticoloEditor>::trovato(a);
 }
 
 Verifica verifica(const ArticoloEditor& a, const QString& codiceModifica)
@@ -241,25 +241,25 @@ Esito elimina(const QString& codice)
     return e;
 }
 
-QStringList generi()
+Letto<QStringList> generi()
 {
     const Letto<QList<Reparto>> l = Articoli::reparti();
     if (!l.ok) {
         ScriviErrore(kModulo, QStringLiteral("CaricaGeneri"), VbErr::DatabaseError, l.errore);
-        return {};
+        return Letto<QStringList>::fallito(l.errore);
     }
     QStringList out;
     for (const Reparto& r : *l.valore)
         out << QString::number(r.cod) + QLatin1Char('#') + r.descrizione;
-    return out;
+    return Letto<QStringList>::trovato(out);
 }
 
-QStringList fornitori()
+Letto<QStringList> fornitori()
 {
-    const Letto<QStringList> l = Articoli::fornitori();
+    Letto<QStringList> l = Articoli::fornitori();
     if (!l.ok)
         ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, l.errore);
-    return l.valore.value_or(QStringList());
+    return l;
 }
 
 QString pulisciDescrizione(const QString& s)

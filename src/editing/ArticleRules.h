@@ -4,6 +4,7 @@
 // boxes' key and text rules. Numbers travel as the texts of the boxes and are converted with the
 // Italian rules before they are stored; a text that is not a number is refused.
 #include "core/ErrorLog.h"
+#include "core/Read.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,10 +33,10 @@ namespace ArticleRules {
 // Highest CodMateriale + 1 as text, "1" for an empty table; nullopt when the query fails.
 std::optional<QString> nuovoCodice();
 
-// The stored article as the editor's boxes show it; nullopt when there is no such row.
-// Prices keep two decimals unless the stored value has more, so an unchanged save rewrites
-// the same numbers.
-std::optional<ArticoloEditor> carica(const QString& codice);
+// The stored article as the editor's boxes show it; absent when there is no such row (or the code
+// is no number), failed (logged) when the row could not be read. Prices keep two decimals unless
+// the stored value has more, so an unchanged save rewrites the same numbers.
+Letto<ArticoloEditor> carica(const QString& codice);
 
 // The box that made the check fail.
 enum class Campo { Nessuno, Desc, Qta, Acquisto, Um, Genere, Fornitore, Costo, Iva, CodFornitore };
@@ -63,9 +64,10 @@ Esito salva(const ArticoloEditor& a, const QString& codiceModifica, QString* cod
 // Removes the article with its extra barcodes and promotions, all or nothing.
 Esito elimina(const QString& codice);
 
-// Lists of the editor's choice boxes.
-QStringList generi();    // "Cod#Descrizione" by Cod
-QStringList fornitori(); // distinct non-empty suppliers
+// Lists of the editor's choice boxes. A failed read is logged and returned as such, never as an
+// empty list.
+Letto<QStringList> generi();    // "Cod#Descrizione" by Cod
+Letto<QStringList> fornitori(); // distinct non-empty suppliers
 
 // The description's cleaning when its box loses the focus.
 QString pulisciDescrizione(const QString& s);

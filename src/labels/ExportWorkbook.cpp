@@ -6,16 +6,43 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
+
+namespace {
+
+// The system's reason for the last failed call.
+QString motivoDiSistema()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+} // namespace
 
 ExportWorkbook::ExportWorkbook(const QString& destinazione)
     : m_destinazione(destinazione), m_temp(temporaneo(destinazione))
 {
     // A leftover of an interrupted export is ours to replace; a link of that name is removed
-    // itself, never followed to write elsewhere.
+    // itself, never followed to write elsewhere. The file is then made afresh, and only when its
+    // name is free: a leftover that cannot go (a folder that refuses deletes) fails the export.
     const QFileInfo vecchio(m_temp);
-    if (vecchio.isSymLink() || vecchio.isFile())
-        QFile::remove(m_temp);
+    if ((vecchio.isSymLink() || vecchio.isFile()) && !QFile::remove(m_temp)) {
+        m_motivo = QStringLiteral("file temporaneo non eliminabile: ") + m_temp;
+        return;
+    }
+    const int fd =
+        ::open(QFile::encodeName(m_temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        m_motivo = motivoDiSistema() + QStringLiteral(": ") + m_temp;
+        return;
+    }
+    m_creato = true;
+    if (::close(fd) != 0) {
+        m_motivo = motivoDiSistema() + QStringLiteral(": ") + m_temp;
+        togliTemporaneo();
+        return;
+    }
     m_wb = workbook_new(QFile::encodeName(m_temp).constData());
     if (!m_wb) {
         m_errore = LXW_ERROR_MEMORY_MALLOC_FAILED;
@@ -33,8 +60,18 @@ ExportWorkbook::~ExportWorkbook()
 {
     if (m_wb && !m_chiuso)
         workbook_close(m_wb); // frees it; the half file goes below
-    if (!m_chiuso && QFileInfo(m_temp).isFile())
-        QFile::remove(m_temp);
+    if (!m_chiuso)
+        togliTemporaneo();
+}
+
+void ExportWorkbook::togliTemporaneo()
+{
+    if (!m_creato)
+        return;
+    m_creato = false;
+    // What stays is a leftover the next export of the name removes.
+    if (!QFile::remove(m_temp))
+        ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("ExportWorkbook"), VbErr::PermissionDenied, m_temp);
 }
 
 QString ExportWorkbook::temporaneo(const QString& destinazione)
@@ -124,25 +161,27 @@ void ExportWorkbook::intestazioni(const QStringList& nomi)
 
 Esito ExportWorkbook::chiudi()
 {
-    if (m_chiuso || !m_wb)
+    if (m_chiuso)
         return Esito::fallito(VbErr::PathNotFound, m_destinazione);
+    if (!m_wb)
+        return Esito::fallito(VbErr::PermissionDenied, m_motivo);
     const lxw_error e = workbook_close(m_wb);
     m_wb = nullptr;
     annota(e);
     if (m_errore != 0) {
-        QFile::remove(m_temp);
+        togliTemporaneo();
         return Esito::fallito(VbErr::PermissionDenied,
                               QString::fromUtf8(lxw_strerror(lxw_error(m_errore))) + QStringLiteral(": ") + m_temp);
     }
     // It may have been made read-only while the workbook was written.
     if (const Esito e = sostituibile(m_destinazione); !e) {
-        QFile::remove(m_temp);
+        togliTemporaneo();
         return e;
     }
     // rename() replaces the old file in one step: it is either the old or the whole new one.
     if (std::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_destinazione).constData()) != 0) {
-        const QString motivo = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(m_temp);
+        const QString motivo = motivoDiSistema();
+        togliTemporaneo();
         return Esito::fallito(VbErr::PermissionDenied, motivo + QStringLiteral(": ") + m_destinazione);
     }
     m_chiuso = true;

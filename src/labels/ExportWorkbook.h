@@ -21,7 +21,8 @@ public:
     ~ExportWorkbook(); // removes the temporary file when the workbook was not committed
 
     // The file written before it replaces the destination: "<folder>/.~<name>.tmp". One left by
-    // an export that was killed is removed when the next export of that name starts.
+    // an export that was killed is removed when the next export of that name starts; when it
+    // cannot be, the export fails without writing anything.
     static QString temporaneo(const QString& destinazione);
 
     // Fails when the destination is a file that is read-only by its mode or that the user may not
@@ -49,6 +50,8 @@ public:
 
 private:
     void annota(int errore);
+    // Removes the temporary file this export made, once.
+    void togliTemporaneo();
     QString m_destinazione;
     QString m_temp;
     lxw_workbook* m_wb = nullptr;
@@ -56,6 +59,8 @@ private:
     lxw_format* m_formatoData = nullptr;
     lxw_format* m_formatoDataOra = nullptr;
     lxw_format* m_formatoDenaro = nullptr;
-    int m_errore = 0; // the first libxlsxwriter error
+    int m_errore = 0;      // the first libxlsxwriter error
+    QString m_motivo;      // why the temporary file could not be made
+    bool m_creato = false; // the temporary file is ours
     bool m_chiuso = false;
 };

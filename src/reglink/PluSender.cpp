@@ -66,6 +66,18 @@ void cassaNonServita(const CassaDaServire& c)
         Interaction::Ok, c.numero == 1 ? Interaction::Icon::Critical : Interaction::Icon::None);
 }
 
+// Clears the marks but those of the articles behind the refused lines. When those articles cannot
+// be found every mark stays: the next send repeats a few articles rather than lose one.
+void azzeraTranneRifiutati(const QStringList& rifiutate)
+{
+    const Letto<QStringList> daTenere = articoliDelleRighe(rifiutate);
+    if (!daTenere.ok) {
+        ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), VbErr::DatabaseError, daTenere.errore);
+        return;
+    }
+    AzzeraModificati(*daTenere.valore);
+}
+
 } // namespace
 
 QList<CassaDaServire> casseConfigurate(const ImpostazioniRegCassa& rc, const QString& portaETH1)
@@ -121,7 +133,7 @@ bool AzzeraModificati(const QStringList& daTenere)
     return true;
 }
 
-QStringList articoliDelleRighe(const QStringList& righe)
+Letto<QStringList> articoliDelleRighe(const QStringList& righe)
 {
     QStringList codici;
     for (const QString& riga : righe) {
@@ -134,13 +146,17 @@ QStringList articoliDelleRighe(const QStringList& righe)
             continue;
         QSqlQuery q = Db::query(
             QStringLiteral("SELECT DISTINCT CodArtMagazzino FROM MagazzinoPerQuidar WHERE BarCode = ?"), {barCode});
+        if (!q.isActive())
+            return Letto<QStringList>::fallito(q.lastError().text());
         while (q.next()) {
             const QString c = q.value(0).toString();
             if (!c.isEmpty() && !codici.contains(c))
                 codici << c;
         }
+        if (q.lastError().isValid())
+            return Letto<QStringList>::fallito(q.lastError().text());
     }
-    return codici;
+    return Letto<QStringList>::trovato(codici);
 }
 
 MittenteCassa::MittenteCassa(PannelloTrasferimento& p) : m_p(p) {}
@@ -231,10 +247,10 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
         if (Contesto::interazione().ask(QStringLiteral("DEVI INVIARE SU ALTRA POSTAZIONE ?"),
                                         Interaction::Yes | Interaction::No, Interaction::Icon::Question,
                                         Interaction::NoButton, QStringLiteral("Tavrino")) == Interaction::No)
-            AzzeraModificati(articoliDelleRighe(rifiutate));
+            azzeraTranneRifiutati(rifiutate);
         break;
     case Segni::Azzera:
-        AzzeraModificati(articoliDelleRighe(rifiutate));
+        azzeraTranneRifiutati(rifiutate);
         break;
     }
 

@@ -2,6 +2,7 @@
 // The article window's PLU send: staging once, then for each configured register its command file
 // sent by EsameComandi, the outcome per register, and the clearing of the articles' Modificato marks.
 #include "core/AppState.h"
+#include "core/Read.h"
 #include "reglink/CommandSender.h"
 #include "reglink/TransferPanel.h"
 
@@ -34,7 +35,8 @@ bool AzzeraModificati(const QStringList& daTenere = {});
 
 // The articles (CodMateriale as staged) behind PLU command lines: a "P/" line by its barcode
 // field 3, an "A/" line by its field 2, found in the staging table the lines were written from.
-QStringList articoliDelleRighe(const QStringList& righe);
+// A failed read is returned as such: no mark may be cleared on its strength.
+Letto<QStringList> articoliDelleRighe(const QStringList& righe);
 
 // What hands a command file to a register.
 class Mittente

@@ -186,12 +186,12 @@ QString FormattaPrezzo(const QVariant& prezzo)
     return Vb::fixedPoint(prezzo.isNull() ? 0.0 : prezzo.toDouble(), 2);
 }
 
-int CodiceRepartoDaDescrizione(const QString& descrizione)
+Letto<int> CodiceRepartoDaDescrizione(const QString& descrizione)
 {
     const Letto<int> cod = Articoli::codiceRepartoPerDescrizione(descrizione);
     if (!cod.ok)
-        return 0;
-    return cod.valore.value_or(1);
+        return cod;
+    return Letto<int>::trovato(cod.valore.value_or(1));
 }
 
 namespace {
@@ -320,7 +320,12 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
                     rep = genere.trimmed();
                     rep.replace(QLatin1Char(','), QLatin1Char('.'));
                 } else {
-                    rep = QString::number(CodiceRepartoDaDescrizione(genere));
+                    const Letto<int> cod = CodiceRepartoDaDescrizione(genere);
+                    if (!cod.ok) {
+                        logErrore(VbErr::DatabaseError, cod.errore);
+                        return EsitoPreparazione::Errore;
+                    }
+                    rep = QString::number(*cod.valore);
                 }
                 it = reparti.insert(genere, rep);
             }

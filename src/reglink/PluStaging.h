@@ -1,6 +1,7 @@
 #pragma once
 // The staging table MagazzinoPerQuidar (the articles to send, already cleaned and formatted the
 // way the register expects) and the PLU command file written from it for each register.
+#include "core/Read.h"
 #include "reglink/TransferPanel.h"
 
 #include <QDate>
@@ -38,8 +39,9 @@ QString FormattaQuantita(const QVariant& quantita);
 // Two decimals with a point, no grouping: 1234.5 -> "1234.50", Null -> "0.00".
 QString FormattaPrezzo(const QVariant& prezzo);
 
-// The code of the first department with that description; 1 when none matches, 0 when the query fails.
-int CodiceRepartoDaDescrizione(const QString& descrizione);
+// The code of the first department with that description, 1 when none matches; a failed query is
+// returned as such: no department is made up for the registers.
+Letto<int> CodiceRepartoDaDescrizione(const QString& descrizione);
 
 enum class [[nodiscard]] EsitoPreparazione{
     Preparata,   // the staging table was rebuilt

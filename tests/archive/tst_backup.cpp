@@ -4,6 +4,7 @@
 #include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
+#include "support/SenzaCapacita.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -145,6 +147,28 @@ private Q_SLOTS:
         QFile::remove(env.path("Dati/rotto"));
         QVERIFY(!DataBackup::salvaDati(env.path("Dati")).esito.ok);
         QVERIFY(!QFileInfo::exists(env.path("Dati/PLU_BCK")));
+    }
+
+    // A failed backup whose copy cannot be removed leaves no folder named as a backup, which a
+    // restore could take for a whole one, and the user is told where the incomplete copy is.
+    void failedBackupNeverLooksComplete()
+    {
+        TestEnv env;
+        QTemporaryDir target;
+        QVERIFY(QFile::link("/nonexistent/tavrino", env.path("Dati/rotto"))); // the copy fails on it
+        sceglie(target.path());
+        {
+            // Folders made now cannot be listed (by root either), so the copy cannot be removed.
+            SenzaCapacita senza({CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH});
+            const mode_t prima = umask(0444);
+            DataBackup::eseguiSalvataggio(nullptr, DiscoProva());
+            umask(prima);
+        }
+        QVERIFY(!QFileInfo::exists(target.filePath("PLU_BCK")));
+        QCOMPARE(env.messages().size(), 1);
+        QVERIFY(env.messages().first().startsWith(kFallito));
+        QVERIFY(env.messages().first().contains("La copia incompleta è rimasta in " +
+                                                target.filePath("PLU_BCK_INCOMPLETO")));
     }
 
     void freeSpaceThreshold()

@@ -169,6 +169,49 @@ private Q_SLOTS:
                                                        .toString()));
         w.unload();
     }
+
+    // "Eliminati": a restore that fails is told and the article stays listed; deleted articles
+    // that cannot be read are told, and no empty list says that none was deleted.
+    void deletedArticles()
+    {
+        TestEnv env;
+        articolo(1, QStringLiteral("Pasta"), QStringLiteral("8001"), 1.0, 2.0, 1.0);
+        articolo(2, QStringLiteral("Riso"), QStringLiteral("8002"), 1.0, 2.0, 1.0);
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Eliminato = 1 WHERE CodMateriale = 2")));
+        Magazzino& w = apri(1);
+        QVERIFY(Db::exec(
+            QStringLiteral("CREATE TRIGGER ro BEFORE UPDATE ON Magazzino BEGIN SELECT RAISE(ABORT, 'locked'); END")));
+        int listati = -1;
+        QStringList detti;
+        const auto nellaFinestra = [&](std::function<void(frmEliminati&)> f) {
+            listati = -1;
+            QTimer::singleShot(50, [&, f] {
+                if (frmEliminati* e = Forms::instance<frmEliminati>(); e && e->isVisible()) {
+                    f(*e);
+                    listati = e->lstEliminati->count();
+                    e->cmdChiudi->click();
+                }
+            });
+        };
+        nellaFinestra([&](frmEliminati& e) {
+            e.cmdRipristina->click();
+            detti = env.messages();
+        });
+        w.Recupera->click();
+        QCOMPARE(detti, QStringList{QStringLiteral("ATTENZIONE! Ripristino del PLU non riuscito")});
+        QCOMPARE(listati, 1);
+
+        rompiArchivio();
+        env.clearMessages();
+        nellaFinestra([](frmEliminati&) {});
+        w.Recupera->click();
+        QTest::qWait(100);
+        QCOMPARE(listati, -1);
+        QCOMPARE(env.messages(), QStringList{QStringLiteral("ATTENZIONE! Lettura dei PLU eliminati non riuscita")});
+        QVERIFY(!Forms::isLoaded<frmEliminati>());
+        riparaArchivio();
+        w.unload();
+    }
 };
 
 QTEST_MAIN(TestLettureFallite)

@@ -206,7 +206,7 @@ private Q_SLOTS:
         QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, BarCode, Costo, "
                                         "\"Quantità\", UnitaMisura) VALUES (1, 'Biro', '8001', 10, 5, 'Pz')")));
         AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(archivio);
-        QVERIFY(ed.PreparaPerModificaDaRecordset(QStringLiteral("1")));
+        QVERIFY(ed.PreparaPerModificaDaRecordset(QStringLiteral("1")) == AggiungiMateriale::Preparazione::Pronta);
         mostra(ed);
         VERIFICA_SCHERMO(ed, "editor");
         fotografa(QStringLiteral("editor"));

@@ -301,7 +301,7 @@ private Q_SLOTS:
         QVERIFY(Db::exec(
             "INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, Costo2, CodPV, Taglia, "
             "Colore, Genere, TipoMateriale) VALUES (5, 'X', 2.5, 1234.567, 0.1, NULL, 'M', 'Blu', '3', '500')"));
-        const auto a = ArticleRules::carica("5");
+        const auto a = ArticleRules::carica("5").valore;
         QVERIFY(a);
         QCOMPARE(a->quantita, QString("2,5"));
         QCOMPARE(a->costo, QString("1234,567")); // more than two decimals are not rounded away
@@ -310,8 +310,8 @@ private Q_SLOTS:
         QCOMPARE(a->taglia, QString("M"));
         QCOMPARE(a->colore, QString("Blu"));
         QCOMPARE(a->pesoConf, QString("500"));
-        QVERIFY(!ArticleRules::carica("6"));
-        QVERIFY(!ArticleRules::carica("abc"));
+        QVERIFY(!ArticleRules::carica("6").valore);
+        QVERIFY(!ArticleRules::carica("abc").valore);
     }
 
     // A failure in the last step of a delete leaves the article whole.

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -21,8 +22,9 @@
 namespace {
 
 // Runs `f` on window T once it is shown modally (its load waits, so a plain zero timer would
-// fire too early); a safety timer closes a window that a failed check left open.
-template <class T> void quandoModale(std::function<void(T&)> f)
+// fire too early); a safety timer closes a window that a failed check left open. The watch is
+// returned so a test where the window must not open can stop it.
+template <class T> QPointer<QTimer> quandoModale(std::function<void(T&)> f)
 {
     auto* poll = new QTimer(qApp);
     poll->setInterval(5);
@@ -39,11 +41,12 @@ template <class T> void quandoModale(std::function<void(T&)> f)
         f(*w);
     });
     poll->start();
+    return poll;
 }
 
-void nelModale(std::function<void(AggiungiMateriale&)> f)
+QPointer<QTimer> nelModale(std::function<void(AggiungiMateriale&)> f)
 {
-    quandoModale<AggiungiMateriale>(std::move(f));
+    return quandoModale<AggiungiMateriale>(std::move(f));
 }
 
 // The article window's side, as the editor calls it.
@@ -338,6 +341,56 @@ private Q_SLOTS:
         Registro reg;
         IntercettaBarCode("8001234567890", reg.cb());
         QCOMPARE(env.messages(), QStringList{"ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"});
+        QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
+    }
+
+    // A list or the article that cannot be read is told, and the editor does not open on it: it
+    // would offer no department or supplier as if there were none, or call the article missing.
+    void failedReadsAreTold_data()
+    {
+        QTest::addColumn<QStringList>("rottura");
+        QTest::addColumn<QString>("apertura"); // "nuovo", "modifica" (article 5) or "scansione" (its barcode)
+        QTest::addColumn<QString>("messaggio");
+        const QString plu = "ATTENZIONE! Lettura del PLU non riuscita";
+        QTest::newRow("departments") << QStringList{"ALTER TABLE Reparti RENAME TO Altrove"} << "nuovo"
+                                     << "ATTENZIONE! Lettura dei reparti non riuscita";
+        QTest::newRow("suppliers") << QStringList{"ALTER TABLE Magazzino RENAME TO Altrove"} << "nuovo"
+                                   << "ATTENZIONE! Lettura dei fornitori non riuscita";
+        QTest::newRow("the scanned barcode")
+            << QStringList{"ALTER TABLE Magazzino RENAME TO Altrove"} << "scansione" << plu;
+        // The suppliers are still there; the article's row is not.
+        QTest::newRow("the article") << QStringList{"ALTER TABLE Magazzino RENAME TO Altrove",
+                                                    "CREATE VIEW Magazzino AS SELECT Fornitore FROM Altrove"}
+                                     << "modifica" << plu;
+    }
+    void failedReadsAreTold()
+    {
+        QFETCH(QStringList, rottura);
+        QFETCH(QString, apertura);
+        QFETCH(QString, messaggio);
+        TestEnv env;
+        articolo5();
+        for (const QString& sql : rottura)
+            QVERIFY(Db::exec(sql));
+        bool aperto = false;
+        const QPointer<QTimer> attesa = nelModale([&](AggiungiMateriale& ed) {
+            aperto = true;
+            ed.unload();
+        });
+        Registro reg;
+        QStringList attesi{messaggio};
+        if (apertura == "nuovo") {
+            Aggiungi_Click(reg.cb());
+        } else if (apertura == "scansione") {
+            IntercettaBarCode("8001234567890", reg.cb());
+        } else {
+            env.answer({QMessageBox::No});
+            Modifica_Click("5", reg.cb());
+            attesi.prepend("Eliminare il PLU?");
+        }
+        delete attesa.data();
+        QVERIFY(!aperto);
+        QCOMPARE(env.messages(), attesi);
         QVERIFY(!Forms::isLoaded<AggiungiMateriale>());
     }
 

@@ -9,6 +9,7 @@
 #include "labels/ExportWorkbook.h"
 #include "labels/ReportSupport.h"
 #include "support/ScriptedInteraction.h"
+#include "support/SenzaCapacita.h"
 #include "support/TestEnv.h"
 
 #include <QDateEdit>
@@ -234,6 +235,33 @@ private Q_SLOTS:
             QCOMPARE(readAll(altro), QByteArray("da non toccare"));
         else
             QVERIFY(!QFile::exists(altro));
+    }
+
+    // A leftover link in a folder that refuses deletes cannot go: the export fails, and never
+    // writes through the link.
+    void leftoverThatCannotGoFailsTheExport()
+    {
+        TestEnv env;
+        archivioDiProva();
+        storico(QStringLiteral("2026-12-01 10:00:00"), QStringLiteral("0800"), 1);
+        const QString cartella = env.path(QStringLiteral("condivisa"));
+        QVERIFY(QDir().mkpath(cartella));
+        const QString path = cartella + QStringLiteral("/venduto.xlsx");
+        const QString altro = env.path(QStringLiteral("altro.txt"));
+        writeRaw(altro, "da non toccare");
+        QVERIFY(QFile::link(altro, ExportWorkbook::temporaneo(path)));
+        QVERIFY(QFile::setPermissions(cartella, QFile::ReadOwner | QFile::ExeOwner));
+        ScriptedInteraction& ia = env.interazione();
+        ia.paths << path;
+        NoProgress p;
+        {
+            SenzaCapacita senza({CAP_DAC_OVERRIDE});
+            QVERIFY(!ExportExcel::EsportaVendutoExcel(ia, QDate(2026, 12, 1), QDate(2026, 12, 1), p));
+        }
+        QVERIFY(QFile::setPermissions(cartella, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(ia.notices.constLast(), QStringLiteral("Esportazione NON Effettuata!!!"));
+        QCOMPARE(readAll(altro), QByteArray("da non toccare"));
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     void soldWorkbookPeriodEdges()

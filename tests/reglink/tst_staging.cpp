@@ -230,6 +230,20 @@ private Q_SLOTS:
         QCOMPARE(valoreDb("SELECT RepartoAss FROM MagazzinoPerQuidar").toString(), reparto);
     }
 
+    // Departments that cannot be read fail the staging, which stays as it was: no article goes to
+    // the registers under a department made up for it.
+    void unreadableDepartmentsFailTheStaging()
+    {
+        TestEnv env;
+        articolo(1, "111", "X", 1, 1);
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Preparata);
+        articolo(2, "222", "Y", 1, 1, "Frutta");
+        QVERIFY(Db::exec("ALTER TABLE Reparti RENAME TO Altrove"));
+        QCOMPARE(PreparaTabxInvio(false, pannello()), EsitoPreparazione::Errore);
+        QCOMPARE(righeStaging(), 1);
+        QVERIFY(readAll(env.path("Dati/ErrorLog.dat")).contains("-PreparaTabxInvio-]"));
+    }
+
     void modesAndEmptySelections()
     {
         TestEnv env;

@@ -234,8 +234,17 @@ private Q_SLOTS:
 
     // A line the register refuses (class 2) is listed in the failure file, and its article keeps
     // its mark while the others are cleared, so the next send of the changed articles repeats it.
+    // When the refused line's article cannot be found (the staging table cannot be read), every
+    // mark stays.
+    void refusedArticleKeepsItsMark_data()
+    {
+        QTest::addColumn<bool>("stagingLeggibile");
+        QTest::newRow("staging read") << true;
+        QTest::newRow("staging unreadable") << false;
+    }
     void refusedArticleKeepsItsMark()
     {
+        QFETCH(bool, stagingLeggibile);
         Fixture fx;
         fx.piruNEX(false);
         treArticoliSegnati();
@@ -244,13 +253,19 @@ private Q_SLOTS:
         app().impostazioniRegCassa.portaCOM = "41";
         Magazzino& w = apri();
         w.ckModificati->setChecked(true);
-        fx.env.answer({QMessageBox::No}); // no other register: clear the marks
+        bool rotta = false;
+        fx.env.interazione().answerWith = [&](const QString& testo, Interaction::Buttons) {
+            if (testo == QLatin1String("DEVI INVIARE SU ALTRA POSTAZIONE ?") && !stagingLeggibile)
+                rotta = Db::exec("ALTER TABLE MagazzinoPerQuidar RENAME TO Altrove");
+            return Interaction::No; // no other register: clear the marks
+        };
         w.cmdInviaPLU->click();
+        QCOMPARE(rotta, !stagingLeggibile);
 
         QVERIFY(fx.nonTrasmessi("41").contains("ESITO : Errore N.7 - Descr.: Il PLU non esiste"));
-        QVERIFY(!segnato(1));
+        QCOMPARE(segnato(1), !stagingLeggibile);
         QVERIFY(segnato(2));
-        QVERIFY(!segnato(3));
+        QCOMPARE(segnato(3), !stagingLeggibile);
     }
 
     // The article window as the program shows it at start-up (modal), three changed articles and a

@@ -45,8 +45,12 @@ void eseguiSalvataggio(QWidget* parent, const Disco& disco)
     }
     if (!r.esito) {
         ScriviErrore(kModulo, QStringLiteral("cmdSalva_Click"), r.esito);
-        Msg::box(QStringLiteral("ATTENZIONE!!! Salvataggio dei DATI NON riuscito\r\n\r\n") + r.esito.descrizione,
-                 QMessageBox::Ok, QMessageBox::Critical);
+        QString testo = QStringLiteral("ATTENZIONE!!! Salvataggio dei DATI NON riuscito\r\n\r\n") + r.esito.descrizione;
+        if (!r.incompleta.isEmpty())
+            testo += QStringLiteral("\r\n\r\nLa copia incompleta è rimasta in %1: non usarla per ripristinare i "
+                                    "dati ed eliminarla")
+                         .arg(QDir::toNativeSeparators(r.incompleta));
+        Msg::box(testo, QMessageBox::Ok, QMessageBox::Critical);
     }
 }
 

@@ -845,7 +845,13 @@ void Magazzino::txtQtaPredef_MouseDown()
 
 void Magazzino::Recupera_Click()
 {
-    Forms::get<frmEliminati>().showModal();
+    frmEliminati& f = Forms::get<frmEliminati>();
+    if (!f.letti()) {
+        f.unload();
+        focusRicBarCode();
+        return;
+    }
+    f.showModal();
     CaricaMagazzino(ArticleList::Filtro::tutti(), false);
     focusRicBarCode();
 }
@@ -883,7 +889,7 @@ void frmEliminati::formLoad()
 {
     setBackground(this, app().coloreSfondo);
     AssegnaImmaginiPulsanti(this);
-    carica();
+    m_letti = carica();
 }
 
 // The article window reloads its list itself when this closes.
@@ -892,12 +898,16 @@ void frmEliminati::formUnload()
     app().saltaAggiornamento = true;
 }
 
-void frmEliminati::carica()
+bool frmEliminati::carica()
 {
-    lstEliminati->lista()->setRighe(ArticleList::eliminati());
+    const Letto<QList<RigaLista>> letti = ArticleList::eliminati();
+    lstEliminati->lista()->setRighe(letti.valore.value_or(QList<RigaLista>()));
     if (lstEliminati->count() > 0)
         lstEliminati->selezionaRiga(0);
     cmdRipristina->setEnabled(lstEliminati->count() > 0);
+    if (!letti.ok)
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura dei PLU eliminati non riuscita"));
+    return letti.ok;
 }
 
 void frmEliminati::cmdRipristina_Click()
@@ -905,9 +915,12 @@ void frmEliminati::cmdRipristina_Click()
     const int row = lstEliminati->selectedRow();
     if (row < 0)
         return;
-    ArticleList::ripristina(lstEliminati->testo(row, 0));
-    carica();
-    lstEliminati->selezionaRiga(qMin(row, lstEliminati->count() - 1));
+    if (!ArticleList::ripristina(lstEliminati->testo(row, 0))) {
+        Msg::warn(QStringLiteral("ATTENZIONE! Ripristino del PLU non riuscito"));
+        return;
+    }
+    if (carica())
+        lstEliminati->selezionaRiga(qMin(row, lstEliminati->count() - 1));
 }
 
 void Magazzino::CaricaCboGeneri()

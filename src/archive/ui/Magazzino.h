@@ -41,13 +41,17 @@ public:
     QPushButton* cmdChiudi = nullptr;
 
     void cmdRipristina_Click();
+    // The list was read at the load; when not, the failure was told and the window must not open.
+    bool letti() const { return m_letti; }
 
 protected:
     void formLoad() override;
     void formUnload() override;
 
 private:
-    void carica();
+    // False (told and logged, the list emptied) when the deleted articles could not be read.
+    bool carica();
+    bool m_letti = false;
 };
 
 class Magazzino : public FormBase

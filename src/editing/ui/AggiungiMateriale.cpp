@@ -375,8 +375,7 @@ void AggiungiMateriale::formLoad()
 {
     AssegnaImmaginiPulsanti(this);
     RegLink::ApriPortaBarCodeProdotti(*MSComm1);
-    CaricaGeneri();
-    CaricaFornitori();
+    m_elenchiLetti = CaricaGeneri() && CaricaFornitori();
     CaricaUnitaMisura();
     Attesa(650);
 }
@@ -401,21 +400,31 @@ void AggiungiMateriale::CaricaUnitaMisura()
     txtUm->addItems(Config::UnitaMisura::elenco());
 }
 
-void AggiungiMateriale::CaricaGeneri()
+bool AggiungiMateriale::CaricaGeneri()
 {
     m_riempimento = true;
     CboGenere->clear();
-    CboGenere->addItems(ArticleRules::generi());
+    const Letto<QStringList> generi = ArticleRules::generi();
+    if (generi.ok)
+        CboGenere->addItems(*generi.valore);
     CboGenere->setCurrentIndex(-1);
     m_riempimento = false;
+    if (!generi.ok)
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura dei reparti non riuscita"));
+    return generi.ok;
 }
 
-void AggiungiMateriale::CaricaFornitori()
+bool AggiungiMateriale::CaricaFornitori()
 {
     CboFornitore->clear();
-    CboFornitore->addItems(ArticleRules::fornitori());
+    const Letto<QStringList> fornitori = ArticleRules::fornitori();
+    if (fornitori.ok)
+        CboFornitore->addItems(*fornitori.valore);
     CboFornitore->setCurrentIndex(-1);
     CboFornitore->setEditText(QString());
+    if (!fornitori.ok)
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura dei fornitori non riuscita"));
+    return fornitori.ok;
 }
 
 void AggiungiMateriale::CaricaIvaReparto()
@@ -438,25 +447,32 @@ void AggiungiMateriale::CaricaIvaReparto()
         txtIVA->setText(Vb::cstr(*iva.valore));
 }
 
-bool AggiungiMateriale::PreparaPerModifica(const QString& codice)
+AggiungiMateriale::Preparazione AggiungiMateriale::PreparaPerModifica(const QString& codice)
 {
     return riempi(codice);
 }
 
-bool AggiungiMateriale::PreparaPerModificaDaRecordset(const QString& codice)
+AggiungiMateriale::Preparazione AggiungiMateriale::PreparaPerModificaDaRecordset(const QString& codice)
 {
     cmdAggiungi->setEnabled(false);
     return riempi(codice);
 }
 
-bool AggiungiMateriale::riempi(const QString& codice)
+AggiungiMateriale::Preparazione AggiungiMateriale::riempi(const QString& codice)
 {
     load();
     Frame1->setTitle(kModifica);
-    const auto a = ArticleRules::carica(codice);
+    if (!m_elenchiLetti)
+        return Preparazione::NonLetta;
+    const Letto<ArticoloEditor> letto = ArticleRules::carica(codice);
+    if (!letto.ok) {
+        Msg::warn(QStringLiteral("ATTENZIONE! Lettura del PLU non riuscita"));
+        return Preparazione::NonLetta;
+    }
+    const std::optional<ArticoloEditor>& a = letto.valore;
     if (!a) {
         ScriviErrore(objectName(), QStringLiteral("PreparaPerModifica"), VbErr::InvalidUseOfNull, codice);
-        return false;
+        return Preparazione::Assente;
     }
     m_riempimento = true;
     TxtDesc->setText(a->descrizione);
@@ -489,7 +505,7 @@ bool AggiungiMateriale::riempi(const QString& codice)
     txtPesoConf->setText(a->pesoConf);
     m_riempimento = false;
     CmdConferma->setEnabled(true);
-    return true;
+    return Preparazione::Pronta;
 }
 
 bool AggiungiMateriale::isModifica() const
@@ -746,6 +762,10 @@ void AggiungiMateriale::ricevutiDalloScanner(const QString& dati)
 void Aggiungi_Click(ArchivioCallbacks& cb)
 {
     AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
+    if (!ed.elenchiLetti()) {
+        ed.unload();
+        return;
+    }
     ed.cmdAggiungi->setEnabled(false);
     seleziona(ed.txtUm, QStringLiteral("Pz"));
     ed.TxtQTA->setText(QStringLiteral("0"));
@@ -767,11 +787,13 @@ void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb)
                  QMessageBox::No) != QMessageBox::Yes) {
         AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
         ed.cmdAggiungi->setEnabled(false);
-        if (ed.PreparaPerModifica(codiceSelezionato)) {
+        const AggiungiMateriale::Preparazione p = ed.PreparaPerModifica(codiceSelezionato);
+        if (p == AggiungiMateriale::Preparazione::Pronta) {
             ed.showModal();
         } else {
             ed.unload();
-            Msg::info(QStringLiteral("PLU non trovato"));
+            if (p == AggiungiMateriale::Preparazione::Assente)
+                Msg::info(QStringLiteral("PLU non trovato"));
         }
         fine();
         return;

@@ -23,14 +23,20 @@ public:
     // `archivio`: the article window that opens the editor; it outlives it (the editor is modal).
     explicit AggiungiMateriale(ArchivioCallbacks& archivio, QWidget* parent = nullptr);
 
+    // What an opening came to: the editor is filled, the article is not (or no longer) there, or
+    // a read failed (already told to the user, and logged).
+    enum class [[nodiscard]] Preparazione{Pronta, Assente, NonLetta};
     // Both openings fill the editor from the stored row, so nothing shown is lost or changed.
-    // False when the article is not (or no longer) there.
-    bool PreparaPerModifica(const QString& codice);
-    bool PreparaPerModificaDaRecordset(const QString& codice);
+    Preparazione PreparaPerModifica(const QString& codice);
+    Preparazione PreparaPerModificaDaRecordset(const QString& codice);
+    // The department and supplier lists were read at the load. When not, the failure was told
+    // and the editor must not open: it would offer empty lists as if there were none.
+    bool elenchiLetti() const { return m_elenchiLetti; }
 
     void CaricaUnitaMisura();
-    void CaricaGeneri();
-    void CaricaFornitori();
+    // False (told and logged) when the list could not be read.
+    bool CaricaGeneri();
+    bool CaricaFornitori();
     void CaricaIvaReparto();
 
     // "Ok" when the boxes may be saved; "NOK" or empty otherwise (the focus is left on the culprit).
@@ -93,7 +99,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool riempi(const QString& codice);
+    Preparazione riempi(const QString& codice);
     QLineEdit* casella(CalcoloPrezzi::Campo c) const;
     void collegaPrezzi();
     void collegaTasti();
@@ -108,6 +114,7 @@ private:
     bool m_scriveModello = false;
     bool m_riempimento = false;
     bool m_barCodeLetti = false; // the grid holds what BarCodeUlteriori had: only then may it be saved
+    bool m_elenchiLetti = false;
 };
 
 // The article window's buttons.

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPointer>
 
-QString CodiceDaBarCode(const QString& barCode)
+Letto<QString> CodiceDaBarCode(const QString& barCode)
 {
     // The first article listed (not deleted) with this main barcode; an extra barcode
     // (BarCodeUlteriori) does not open its article here.
@@ -19,22 +19,31 @@ QString CodiceDaBarCode(const QString& barCode)
             return false;
         },
         QStringLiteral("BarCode = ? AND Eliminato = 0"), {barCode});
-    if (!e)
+    if (!e) {
         ScriviErrore(QStringLiteral("Magazzino"), QStringLiteral("IntercettaBarCode"), e);
-    return codice;
+        return Letto<QString>::fallito(e.descrizione);
+    }
+    return codice.isEmpty() ? Letto<QString>::assente() : Letto<QString>::trovato(codice);
 }
 
 void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb)
 {
-    const QString codice = CodiceDaBarCode(barCode);
+    const Letto<QString> letto = CodiceDaBarCode(barCode);
+    if (!letto.ok) {
+        Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Lettura del PLU non riuscita"));
+        return;
+    }
+    const QString codice = letto.valore.value_or(QString());
     if (codice.isEmpty()) {
         Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
         return;
     }
     AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
-    if (!ed.PreparaPerModificaDaRecordset(codice)) {
+    const AggiungiMateriale::Preparazione p = ed.PreparaPerModificaDaRecordset(codice);
+    if (p != AggiungiMateriale::Preparazione::Pronta) {
         ed.unload();
-        Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
+        if (p == AggiungiMateriale::Preparazione::Assente)
+            Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
         return;
     }
     ed.showModal();

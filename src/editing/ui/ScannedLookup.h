@@ -1,6 +1,7 @@
 #pragma once
 // The article window's barcode search box: a scanned or typed code opens the editor on its
 // article.
+#include "core/Read.h"
 #include "editing/ui/ArchivioCallbacks.h"
 
 #include <QString>
@@ -8,8 +9,8 @@
 class QLineEdit;
 
 // The article whose main barcode is `barCode` (logically deleted articles never; extra barcodes
-// never). Empty when none.
-QString CodiceDaBarCode(const QString& barCode);
+// never). Absent when none; a failed read is logged and returned as such.
+Letto<QString> CodiceDaBarCode(const QString& barCode);
 
 // Opens the editor modally on the article of `barCode`, or tells that no article has it.
 void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb);
