@@ -87,6 +87,8 @@ struct AppState
     {
         QString percorso;
         int profondita = 0;
+        // A savepoint's work could not be undone: the transaction around it must not commit.
+        bool nonAnnullato = false;
     } database;
     std::unique_ptr<QLockFile> bloccoIstanza;
 

@@ -359,12 +359,22 @@ void Transaction::rollback()
         return;
     m_done = true;
     --app().database.profondita;
+    QString errore;
     if (m_level == 0) {
-        dbNegozio().rollback();
-    } else {
-        const QString sp = savepointName(m_level);
-        execRaw(QStringLiteral("ROLLBACK TO ") + sp);
-        execRaw(QStringLiteral("RELEASE ") + sp);
+        app().database.nonAnnullato = false;
+        QSqlDatabase db = dbNegozio();
+        if (!db.rollback())
+            ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("Transaction"), VbErr::DatabaseError,
+                         db.lastError().text());
+        return;
+    }
+    const QString sp = savepointName(m_level);
+    if (!execRaw(QStringLiteral("ROLLBACK TO ") + sp, &errore)) {
+        // Its rows are still in the outer transaction: committing that would keep half an operation.
+        app().database.nonAnnullato = true;
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("Transaction"), VbErr::DatabaseError, errore);
+    } else if (!execRaw(QStringLiteral("RELEASE ") + sp, &errore)) {
+        ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("Transaction"), VbErr::DatabaseError, errore);
     }
 }
 
@@ -380,6 +390,11 @@ bool Transaction::commit()
         m_done = true;
         --app().database.profondita;
         return true;
+    }
+    if (app().database.nonAnnullato) {
+        m_errore = QStringLiteral("una parte dell'operazione non è stata annullata");
+        rollback();
+        return false;
     }
     QSqlDatabase db = dbNegozio();
     if (db.commit()) {

@@ -218,6 +218,19 @@ private Q_SLOTS:
         while (q.next())
             ean << q.value(0).toString();
         QCOMPARE(ean, (QStringList{"1", "3"}));
+
+        // A savepoint that cannot be undone leaves its rows in the outer transaction: that one
+        // must not commit them.
+        {
+            Db::Transaction esterna;
+            QVERIFY(Db::exec(inserisci, {"4"}));
+            Db::Transaction interna;
+            QVERIFY(Db::exec(inserisci, {"5"}));
+            QVERIFY(Db::exec(QStringLiteral("RELEASE tavrino_sp1")));
+            interna.rollback();
+            QVERIFY(!esterna.commit());
+        }
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM StoricoPLU").toInt(), 2);
     }
 
     void departmentLookups()
