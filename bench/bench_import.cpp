@@ -71,7 +71,8 @@ long piccoLettoreKiB(const QString& path)
         return -1;
     long picco = 0;
     int stato = 0;
-    while (waitpid(pid, &stato, WNOHANG) == 0) {
+    pid_t fine = 0;
+    while ((fine = waitpid(pid, &stato, WNOHANG)) == 0) {
         QFile f(QStringLiteral("/proc/%1/status").arg(pid));
         if (f.open(QIODevice::ReadOnly)) {
             for (const QByteArray& l : f.readAll().split('\n')) {
@@ -81,7 +82,8 @@ long piccoLettoreKiB(const QString& path)
         }
         usleep(2000);
     }
-    return picco;
+    // A reader that failed read nothing: its peak says nothing either.
+    return fine == pid && WIFEXITED(stato) && WEXITSTATUS(stato) == 0 ? picco : -1;
 }
 
 long g_piccoMassimo = 0;
@@ -109,9 +111,11 @@ double inserimentoNudoUnaVolta(int n)
     {
         Db::Transaction tr;
         QSqlQuery q(Db::dbNegozio());
-        q.prepare(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, BarCode, "
-                                 "Genere, UnitaMisura, Fornitore, Minimo, Costo2, CodProdottoFornitore, CodPV, "
-                                 "Modificato, TipoVariazione) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+        riuscito(q.prepare(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, "
+                                          "BarCode, Genere, UnitaMisura, Fornitore, Minimo, Costo2, "
+                                          "CodProdottoFornitore, CodPV, Modificato, TipoVariazione) VALUES "
+                                          "(?,?,?,?,?,?,?,?,?,?,?,?,?,?)")),
+                 "bare INSERT (prepare)", q.lastError().text());
         for (int i = 0; i < n; ++i) {
             q.addBindValue(i + 1);
             q.addBindValue(descrizione(i));
@@ -127,7 +131,7 @@ double inserimentoNudoUnaVolta(int n)
             q.addBindValue(22.0);
             q.addBindValue(1);
             q.addBindValue(QStringLiteral("F"));
-            q.exec();
+            eseguito(q, "bare INSERT");
         }
         riuscito(tr.commit(), "tr.commit");
     }
@@ -150,7 +154,7 @@ double inserimentoNudo(int n)
     return migliore([n] { return inserimentoNudoUnaVolta(n); });
 }
 
-double importaUnaVolta(ScriptedInteraction& ui, const QString& path, const ImpostazioniImport& imp)
+double importaUnaVolta(ScriptedInteraction& ui, const QString& path, const ImpostazioniImport& imp, const char* passo)
 {
     ui.reset();
     NoProgress sink;
@@ -158,12 +162,12 @@ double importaUnaVolta(ScriptedInteraction& ui, const QString& path, const Impos
     t.start();
     const bool ok = Listini::EseguiImportazione(path, imp, ui, sink);
     const double ms = t.nsecsElapsed() / 1e6;
-    if (!ok)
-        std::fprintf(stderr, "import failed: %s\n", qPrintable(ui.asked.join(QLatin1Char('/'))));
+    riuscito(ok, passo, ui.asked.join(QLatin1Char('/')));
     return ms;
 }
 
-double importa(ScriptedInteraction& ui, const QString& path, const ImpostazioniImport& imp, bool svuotaPrima = true)
+double importa(ScriptedInteraction& ui, const QString& path, const ImpostazioniImport& imp, const char* passo,
+               bool svuotaPrima = true)
 {
     if (svuotaPrima)
         svuota();
@@ -171,7 +175,7 @@ double importa(ScriptedInteraction& ui, const QString& path, const ImpostazioniI
     return migliore([&] {
         if (svuotaPrima)
             svuota();
-        return importaUnaVolta(ui, path, imp);
+        return importaUnaVolta(ui, path, imp, passo);
     });
 }
 
@@ -187,6 +191,8 @@ void riga(const char* nome, int righe, double ms, double nudo, double obiettivo)
 
 int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qa(argc, argv);
     TestEnv env(true, 0.0);
     riuscito(Db::exec(QStringLiteral("UPDATE Reparti SET Iva = 22 WHERE Cod = 3")), "Db::exec");
@@ -196,12 +202,13 @@ int main(int argc, char** argv)
         const int n = 100000;
         const QString path = env.path(QStringLiteral("listino.txt"));
         QFile f(path);
-        f.open(QIODevice::WriteOnly);
+        riuscito(f.open(QIODevice::WriteOnly), "separated text (writing the file)", f.errorString());
         for (int i = 0; i < n; ++i)
             f.write(QStringLiteral("x;y;z;%1;%2;3;a;b;c;1.50;d;e\r\n").arg(barcode(i), descrizione(i)).toLatin1());
+        riuscito(f.flush() && f.error() == QFileDevice::NoError, "separated text (writing the file)", f.errorString());
         f.close();
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(env.interazione(), path, separato());
+        const double ms = importa(env.interazione(), path, separato(), "separated text import");
         riga("separated text", n, ms, nudo, 3);
         svuota();
     }
@@ -226,9 +233,9 @@ int main(int argc, char** argv)
             worksheet_write_number(ws, i + 1, 7, i, nullptr);
             worksheet_write_string(ws, i + 1, 8, "Rossi", nullptr);
         }
-        workbook_close(wb);
+        riuscito(workbook_close(wb) == LXW_NO_ERROR, ".xlsx (writing the workbook)");
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(env.interazione(), path, generico());
+        const double ms = importa(env.interazione(), path, generico(), ".xlsx import");
         riga(".xlsx generic sheet", n, ms, nudo, 5);
         svuota();
     }
@@ -251,13 +258,14 @@ wb.save(sys.argv[1])
 )")
                                                          .replace(QStringLiteral("N_RIGHE"), QString::number(n)),
                                                      path});
-        p.waitForFinished(600000);
-        if (p.exitCode() != 0)
-            std::fprintf(stderr, "xlwt: %s\n", p.readAllStandardError().right(400).constData());
+        riuscito(p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
+                 ".xls (writing the workbook with xlwt)", QString::fromLocal8Bit(p.readAllStandardError().right(400)));
         const double nudo = inserimentoNudo(n);
-        const double ms = importa(env.interazione(), path, generico());
+        const double ms = importa(env.interazione(), path, generico(), ".xls import");
         riga(".xls generic sheet", n, ms, nudo, 5);
-        std::printf("%-34s peak RSS of the reader process %ld MiB\n", "", piccoLettoreKiB(path) / 1024);
+        const long piccoLettore = piccoLettoreKiB(path);
+        riuscito(piccoLettore > 0, ".xls reader alone (peak memory)");
+        std::printf("%-34s peak RSS of the reader process %ld MiB\n", "", piccoLettore / 1024);
         svuota();
     }
     // RCG: 50,000 lines merged into 100,000 articles, each found by barcode.
@@ -268,8 +276,9 @@ wb.save(sys.argv[1])
         {
             Db::Transaction tr;
             QSqlQuery q(Db::dbNegozio());
-            q.prepare(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, BarCode, "
-                                     "CodProdottoFornitore) VALUES (?,?,?,?,?,?)"));
+            riuscito(q.prepare(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, \"Quantità\", Costo, "
+                                              "BarCode, CodProdottoFornitore) VALUES (?,?,?,?,?,?)")),
+                     "RCG archive (prepare)", q.lastError().text());
             for (int i = 0; i < archivio; ++i) {
                 q.addBindValue(i + 1);
                 q.addBindValue(descrizione(i));
@@ -277,13 +286,13 @@ wb.save(sys.argv[1])
                 q.addBindValue(2.0);
                 q.addBindValue(barcode(i));
                 q.addBindValue(QString::number(i));
-                q.exec();
+                eseguito(q, "RCG archive (INSERT)");
             }
             riuscito(tr.commit(), "tr.commit");
         }
         const QString path = env.path(QStringLiteral("rcg.txt"));
         QFile f(path);
-        f.open(QIODevice::WriteOnly);
+        riuscito(f.open(QIODevice::WriteOnly), "RCG (writing the file)", f.errorString());
         for (int i = 0; i < n; ++i) {
             const int a = (i * 2) % archivio;
             QString l = QStringLiteral("R         %1%2%3%4%5")
@@ -293,6 +302,7 @@ wb.save(sys.argv[1])
             l = l.leftJustified(75) + QStringLiteral("22.00 ") + barcode(a) + QStringLiteral("\r\n");
             f.write(l.toLatin1());
         }
+        riuscito(f.flush() && f.error() == QFileDevice::NoError, "RCG (writing the file)", f.errorString());
         f.close();
         // The bare work: a bound look-up and a bound UPDATE per line, in one transaction.
         const double nudo = migliore([&] {
@@ -302,15 +312,19 @@ wb.save(sys.argv[1])
                 Db::Transaction tr;
                 QSqlQuery cerca(Db::dbNegozio());
                 QSqlQuery aggiorna(Db::dbNegozio());
-                cerca.prepare(QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE BarCode = ?"));
-                aggiorna.prepare(QStringLiteral("UPDATE Magazzino SET Descrizione = ?, \"Quantità\" = ?, Costo2 = ?, "
-                                                "CodProdottoFornitore = ?, Fornitore = ?, CodPV = ?, Modificato = 1 "
-                                                "WHERE CodMateriale = ?"));
+                riuscito(
+                    cerca.prepare(QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE BarCode = ?")),
+                    "bare RCG look-up (prepare)", cerca.lastError().text());
+                riuscito(aggiorna.prepare(QStringLiteral(
+                             "UPDATE Magazzino SET Descrizione = ?, \"Quantità\" = ?, Costo2 = ?, "
+                             "CodProdottoFornitore = ?, Fornitore = ?, CodPV = ?, Modificato = 1 WHERE CodMateriale = "
+                             "?")),
+                         "bare RCG UPDATE (prepare)", aggiorna.lastError().text());
                 for (int i = 0; i < n; ++i) {
                     const int a = (i * 2) % archivio;
                     cerca.addBindValue(barcode(a));
-                    cerca.exec();
-                    cerca.next();
+                    eseguito(cerca, "bare RCG look-up");
+                    riuscito(cerca.next(), "bare RCG look-up", QStringLiteral("no article with barcode ") + barcode(a));
                     const qint64 cod = cerca.value(0).toLongLong();
                     const double qta = cerca.value(1).toDouble();
                     cerca.finish();
@@ -321,7 +335,7 @@ wb.save(sys.argv[1])
                     aggiorna.addBindValue(QStringLiteral("RCG SERVICE"));
                     aggiorna.addBindValue(22.0);
                     aggiorna.addBindValue(cod);
-                    aggiorna.exec();
+                    eseguito(aggiorna, "bare RCG UPDATE");
                 }
                 tr.rollback();
             }
@@ -329,7 +343,7 @@ wb.save(sys.argv[1])
         });
         ImpostazioniImport imp;
         imp.fornitore = QStringLiteral("RCG SERVICE");
-        const double ms = importa(env.interazione(), path, imp, false);
+        const double ms = importa(env.interazione(), path, imp, "RCG merge", false);
         riga("RCG merge into 100,000 articles", n, ms, nudo, 3);
     }
     std::printf("highest peak resident memory of an import: %ld MiB\n", g_piccoMassimo / 1024);

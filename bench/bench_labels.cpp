@@ -1,6 +1,7 @@
 // 1,000 shelf labels on 3 x 8 sheets of A4 (42 pages), barcodes included, printed to the PDF
 // backend through the label painter; against a bare QPdfWriter drawing the same texts and the
 // same bars as filled rectangles, laid out beforehand. Prints both times and their ratio.
+#include "Riuscito.h"
 #include "labels/DisegnoEtichette.h"
 #include "labels/ModuloEAN.h"
 #include "support/TestEnv.h"
@@ -86,8 +87,11 @@ std::vector<Lavoro> prepara(const EasyPrint& e)
             const double modulo = 22 * 20.0 / 26.0;
             s->height = float(22 * 20.0 * 1.2 / modulo);
             const QByteArray d = cifre.left(12).toLatin1();
-            ZBarcode_Encode(s, reinterpret_cast<const unsigned char*>(d.constData()), int(d.size()));
-            ZBarcode_Buffer_Vector(s, 0);
+            riuscito(ZBarcode_Encode(s, reinterpret_cast<const unsigned char*>(d.constData()), int(d.size())) <
+                         ZINT_ERROR,
+                     "bare barcode (encode)", QString::fromLatin1(s->errtxt));
+            riuscito(ZBarcode_Buffer_Vector(s, 0) < ZINT_ERROR, "bare barcode (vector)",
+                     QString::fromLatin1(s->errtxt));
             for (auto* r = s->vector->rectangles; r; r = r->next)
                 l.barre.push_back(QRectF(p.x() + r->x * modulo / 2, p.y() + r->y * modulo / 2, r->width * modulo / 2,
                                          r->height * modulo / 2));
@@ -109,9 +113,8 @@ double labelPainter(const EasyPrint& e, const QString& file)
     w.setPageSize(QPageSize(QPageSize::A4));
     w.setResolution(1200);
     NoProgress np;
-    const Esito esito = DisegnoEtichette::stampa(w, e, DisegnoEtichette::pagineDaStampare(e, 1, 99, 0), 0, np);
-    if (!esito)
-        std::fprintf(stderr, "stampa: %s\n", qPrintable(esito.descrizione));
+    riuscito(DisegnoEtichette::stampa(w, e, DisegnoEtichette::pagineDaStampare(e, 1, 99, 0), 0, np),
+             "label painter to PDF");
     return double(t.nsecsElapsed()) / 1e6;
 }
 
@@ -124,6 +127,7 @@ double barePdf(const EasyPrint& e, std::vector<Lavoro> lavoro, const QString& fi
     w.setPageMargins(QMarginsF(0, 0, 0, 0));
     w.setResolution(1200);
     QPainter p(&w);
+    riuscito(p.isActive(), "bare QPdfWriter (painter)");
     const double k = w.logicalDpiX() / 1440.0;
     const auto& m = e.modello.formato;
     std::array<QFont, kElementiTesto> font;
@@ -148,7 +152,7 @@ double barePdf(const EasyPrint& e, std::vector<Lavoro> lavoro, const QString& fi
         for (const QRectF& r : l.barre)
             p.fillRect(QRectF(r.topLeft() * k, r.size() * k), Qt::black);
     }
-    p.end();
+    riuscito(p.end(), "bare QPdfWriter (end)");
     return double(t.nsecsElapsed()) / 1e6;
 }
 

@@ -86,18 +86,18 @@ QStringList creaArchivio()
         q.addBindValue(double(rnd.bounded(100000)) / 100);
         q.addBindValue(i % 3 ? QStringLiteral("Pz") : QString());
         q.addBindValue(bc);
-        q.exec();
+        eseguito(q, "archive (INSERT)");
         if (i % 10 == 0) {
             e.addBindValue(i);
             e.addBindValue(QStringLiteral("90%1").arg(i, 11, 10, QLatin1Char('0')));
-            e.exec();
+            eseguito(e, "archive (extra barcode)");
         }
         if (i % 20 == 0) {
             o.addBindValue(i);
             o.addBindValue(oggi);
             o.addBindValue(oggi);
             o.addBindValue(1.5);
-            o.exec();
+            eseguito(o, "archive (promotion)");
         }
     }
     riuscito(t.commit(), "t.commit");
@@ -125,8 +125,10 @@ void stagingEFile()
     auto leggiEScrivi = [&](const std::function<void(const QSqlQuery&)>& riga) {
         QSqlQuery q(Db::dbNegozio());
         q.setForwardOnly(true);
-        q.exec(QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Genere, BarCode "
-                              "FROM Magazzino WHERE Modificato <> 0 ORDER BY BarCode"));
+        eseguito(q,
+                 QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Genere, BarCode "
+                                "FROM Magazzino WHERE Modificato <> 0 ORDER BY BarCode"),
+                 "bare read of the changed articles");
         QByteArray out;
         out.reserve(int(dimensione));
         while (q.next()) {
@@ -138,8 +140,8 @@ void stagingEFile()
             riga(q);
         }
         QFile f(dest);
-        f.open(QIODevice::WriteOnly);
-        f.write(out);
+        riuscito(f.open(QIODevice::WriteOnly) && f.write(out) == out.size() && f.flush(), "bare file write",
+                 f.errorString());
     };
     const double bare = migliore([&] { leggiEScrivi([](const QSqlQuery&) {}); });
     // The staging table must be filled too, in one transaction: the same bare work plus one plain
@@ -147,7 +149,7 @@ void stagingEFile()
     const double bareTabella = migliore([&] {
         Db::Transaction t;
         QSqlQuery d(Db::dbNegozio());
-        d.exec(QStringLiteral("DELETE FROM MagazzinoPerQuidar"));
+        eseguito(d, QStringLiteral("DELETE FROM MagazzinoPerQuidar"), "bare staging table (DELETE)");
         QSqlQuery ins(Db::dbNegozio());
         ins.prepare(QStringLiteral("INSERT INTO MagazzinoPerQuidar (Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
                                    "RepartoAss, CodArtMagazzino, UM, Modificato) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -162,7 +164,7 @@ void stagingEFile()
             ins.bindValue(6, q.value(0));
             ins.bindValue(7, q.value(4));
             ins.bindValue(8, 1);
-            ins.exec();
+            eseguito(ins, "bare staging table (INSERT)");
         });
         riuscito(t.commit(), "t.commit");
     });
@@ -206,11 +208,11 @@ void prenotazione(const QStringList& barcode)
         for (const auto& v : vendite) {
             u.bindValue(0, v.second);
             u.bindValue(1, v.first);
-            u.exec();
+            eseguito(u, "bare booking (UPDATE)");
             s.bindValue(0, oggi);
             s.bindValue(1, v.first);
             s.bindValue(2, v.second);
-            s.exec();
+            eseguito(s, "bare booking (INSERT)");
         }
         riuscito(t.commit(), "t.commit");
     });
@@ -252,6 +254,8 @@ void invioUdp()
             esito = RegLink::EsameComandi(file, reg->address(), righe, stato);
         },
         1);
+    riuscito(esito && reg->plu().size() == kComandi, "EsameComandi over UDP",
+             QStringLiteral("%1 PLUs stored of %2").arg(reg->plu().size()).arg(kComandi));
     Contesto::collegamento().chiudiLinea();
 
     // The bare exchange: ENQ and its ACK, the frame and its reply, on a plain socket.
@@ -285,6 +289,7 @@ void invioUdp()
             }
         },
         1);
+    riuscito(riusciti == kComandi, "bare round trips", QStringLiteral("%1 answered of %2").arg(riusciti).arg(kComandi));
     std::printf("EsameComandi over UDP, %d commands (%s, %d stored): %.1f ms = %.0f commands/s; bare round trips "
                 "(%d answered): %.1f ms = %.0f/s; ratio %.2f\n",
                 kComandi, esito ? "ok" : "FAILED", int(reg->plu().size()), invio, kComandi * 1000.0 / invio, riusciti,
@@ -310,14 +315,13 @@ void invioDallaFinestra()
             q.addBindValue(i);
             q.addBindValue(QStringLiteral("ARTICOLO %1").arg(i));
             q.addBindValue(QStringLiteral("80%1").arg(i, 11, 10, QLatin1Char('0')));
-            q.exec();
+            eseguito(q, "changed articles (INSERT)");
         }
         riuscito(tr.commit(), "tr.commit");
     }
     Magazzino& w = Forms::get<Magazzino>();
     w.showModeless();
-    if (!QTest::qWaitForWindowExposed(&w))
-        std::printf("article window not shown\n");
+    riuscito(QTest::qWaitForWindowExposed(&w), "article window (shown)");
     w.ckModificati->setChecked(true);
     QElapsedTimer clic;
     clic.start();
@@ -325,6 +329,11 @@ void invioDallaFinestra()
     const double totale = double(clic.nsecsElapsed()) / 1e6;
     const double scambio = double(reg->lastReplyAt() - reg->firstEnqAt()) / 1e6;
     const int ricevuti = int(reg->commands().size());
+    riuscito(reg->plu().size() == kComandi, "Invia PLU through the article window",
+             QStringLiteral("%1 PLUs stored of %2; %3")
+                 .arg(reg->plu().size())
+                 .arg(kComandi)
+                 .arg(env.interazione().asked.join(QLatin1Char('/'))));
     std::printf("through the article window (Invia PLU, %d changed PLUs over UDP, real time-outs and pauses): "
                 "click %.1f ms including the fixed pauses of the send (staging 1.5 s, 0.5 s, two notices of 2.5 s); "
                 "exchange from the first ENQ to the last reply %.1f ms for %d commands = %.0f commands/s (goal >= "

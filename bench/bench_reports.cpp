@@ -57,7 +57,7 @@ void creaArchivio()
         q.addBindValue(costo * 0.6);
         q.addBindValue(QStringLiteral("F-%1").arg(i));
         q.addBindValue(22);
-        q.exec();
+        eseguito(q, "archive (INSERT)");
     }
     riuscito(t.commit(), "t.commit");
 }
@@ -71,6 +71,7 @@ std::vector<std::vector<Cella>> celle()
     QSqlQuery q = Db::query(QStringLiteral("SELECT BarCode, CodProdottoFornitore, Descrizione, Costo2, UnitaMisura, "
                                            "\"Quantità\", Costo, \"Quantità\" * Costo2, \"Quantità\" * Costo, "
                                            "Fornitore, Genere FROM Magazzino ORDER BY Descrizione"));
+    riuscito(q.isActive(), "cells for the bare workbook", q.lastError().text());
     while (q.next()) {
         std::vector<Cella> r;
         for (int c = 0; c < 11; ++c) {
@@ -90,6 +91,7 @@ std::vector<std::vector<Cella>> celle()
 void scriviNudo(const std::vector<std::vector<Cella>>& righe, const QString& path)
 {
     lxw_workbook* wb = workbook_new(path.toLocal8Bit().constData());
+    riuscito(wb != nullptr, "bare libxlsxwriter (new workbook)");
     lxw_format* denaro = workbook_add_format(wb);
     format_set_num_format(denaro, "#,##0.00");
     lxw_worksheet* ws = workbook_add_worksheet(wb, "Foglio1");
@@ -110,7 +112,7 @@ void scriviNudo(const std::vector<std::vector<Cella>>& righe, const QString& pat
     }
     lxw_worksheet* f2 = workbook_add_worksheet(wb, "Foglio2");
     worksheet_write_number(f2, 1, 0, 1.0, denaro);
-    workbook_close(wb);
+    riuscito(workbook_close(wb) == LXW_NO_ERROR, "bare libxlsxwriter (close)");
 }
 
 double mediana(std::vector<double> v)
@@ -141,10 +143,8 @@ int main(int argc, char** argv)
         NoProgress p;
         QElapsedTimer t;
         t.start();
-        if (!ExportExcel::EsportaMagazzinoExcel(ia, false, p)) {
-            std::fprintf(stderr, "export failed\n");
-            return 1;
-        }
+        riuscito(ExportExcel::EsportaMagazzinoExcel(ia, false, p), "stock workbook export",
+                 ia.asked.join(QLatin1Char('/')));
         tEsporta.push_back(t.nsecsElapsed() / 1e6);
         t.restart();
         scriviNudo(valori, env.path(QStringLiteral("nudo.xlsx")));
@@ -157,6 +157,7 @@ int main(int argc, char** argv)
     // The article list as the window shows it (at most its row cap), then the stock report.
     const ArticleList::Caricamento lista =
         ArticleList::leggi(QStringLiteral("Select * from Magazzino order by descrizione"));
+    riuscito(lista.aperto, "article list load");
     QList<Articoli::ArticoloElencato> righe;
     for (const RigaLista& r : lista.righe)
         righe << *r.articolo;
@@ -165,21 +166,19 @@ int main(int argc, char** argv)
     for (int g = 0; g < kGiri; ++g) {
         QElapsedTimer t;
         t.start();
-        if (!ReportTables::ValorizzaTabReportMagazzino(righe, false))
-            return 1;
+        riuscito(ReportTables::ValorizzaTabReportMagazzino(righe, false), "stock report (working table)");
         const auto letto = ReportTables::righeMagazzino();
+        riuscito(letto.ok && letto.valore.has_value(), "stock report (reading the working table)", letto.errore);
         const Report r =
             Reports::ReportMagazzino(*letto.valore, ReportTables::valoreGiacenze(righe), QDate::currentDate());
         QString errore;
         std::unique_ptr<QPrinter> printer = Printers::printerFor(QStringLiteral("A4 Ufficio"), &errore);
-        if (!printer) {
-            std::fprintf(stderr, "report printer: %s\n", qPrintable(errore));
-            return 1;
-        }
+        riuscito(printer != nullptr, "stock report (printer)", errore);
         printer->setPageLayout(ReportRenderer::layout(r));
         QPainter painter(printer.get());
+        riuscito(painter.isActive(), "stock report (painter)");
         pagine = ReportRenderer::disegna(r, painter, *printer);
-        painter.end();
+        riuscito(painter.end(), "stock report (drawing)");
         tReport.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("stock report, %d list rows, %d pages to the PDF backend: %.0f ms (goal < 2000 ms)\n",

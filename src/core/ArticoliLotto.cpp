@@ -19,7 +19,7 @@ enum Istruzione {
     SondaCEDI,
     RigaPerCodice,
     RigaPerCEDI,
-    RighePerCEDI,
+    CodiciPerCEDI,
     EsisteCEDIBarCode,
     GiacenzaPerBarCode,
     GiacenzaPerCodice,
@@ -32,7 +32,8 @@ enum Istruzione {
     Istruzioni
 };
 
-QString sqlDi(Istruzione i)
+// `campi`: the fields the whole-row reads select.
+QString sqlDi(Istruzione i, const Campi& campi)
 {
     const QString sonda = QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE ");
     const QString giacenza = QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE ");
@@ -45,12 +46,12 @@ QString sqlDi(Istruzione i)
     case SondaCEDI:
         return sonda + QStringLiteral("CodArtCEDI") + primo;
     case RigaPerCodice:
-        return sqlSeleziona(QStringLiteral("CodMateriale = ?"));
+        return sqlSeleziona(QStringLiteral("CodMateriale = ?"), campi);
     case RigaPerCEDI:
         // Unlike barcodes, the codes a central-warehouse file changes are mostly there: no probe.
-        return sqlPrimo(QStringLiteral("CodArtCEDI = ?"));
-    case RighePerCEDI:
-        return sqlSeleziona(QStringLiteral("CodArtCEDI = ? ORDER BY CodMateriale"));
+        return sqlSeleziona(QStringLiteral("CodArtCEDI = ? ORDER BY CodMateriale LIMIT 1"), campi);
+    case CodiciPerCEDI:
+        return sonda + QStringLiteral("CodArtCEDI = ? ORDER BY CodMateriale");
     case EsisteCEDIBarCode:
         return QStringLiteral("SELECT 1 FROM Magazzino WHERE CodArtCEDI = ? AND BarCode = ? LIMIT 1");
     case GiacenzaPerBarCode:
@@ -79,13 +80,43 @@ qint64 codiceDi(const QSqlQuery& q)
     return q.value(0).toLongLong();
 }
 
+// Qt makes up a name for a bound position on every call, which costs more than the SQLite work of
+// a short statement: these statements name their places once, ":v0" on, and bind by those names.
+constexpr int kSegnaposti = 32; // the widest statement, the INSERT, has 24
+const QString& segnaposto(int k)
+{
+    static const std::array<QString, kSegnaposti> nomi = [] {
+        std::array<QString, kSegnaposti> n;
+        for (int i = 0; i < kSegnaposti; ++i)
+            n[size_t(i)] = QStringLiteral(":v%1").arg(i);
+        return n;
+    }();
+    return nomi[size_t(k)];
+}
+
+// `sql` with its "?" named by segnaposto(); empty when it has too many (none holds a literal "?").
+QString conNomi(const QString& sql)
+{
+    QString t;
+    int n = 0;
+    for (QChar c : sql) {
+        if (c != QLatin1Char('?')) {
+            t += c;
+        } else if (n < kSegnaposti) {
+            t += segnaposto(n++);
+        } else {
+            return {};
+        }
+    }
+    return t;
+}
+
 } // namespace
 
 struct Lotto::Dati
 {
     std::array<std::unique_ptr<QSqlQuery>, Istruzioni> pronte;
-    QString sqlAggiorna;
-    QList<int> saltate; // positions in valori() that aggiorna does not write
+    Campi campi; // read by the whole-row look-ups, written by aggiorna
     QString errore;
     QSqlError ultimo; // the last failure, for what it says about the row
 
@@ -96,15 +127,15 @@ struct Lotto::Dati
         if (!q) {
             auto nuova = std::make_unique<QSqlQuery>(Db::dbNegozio());
             nuova->setForwardOnly(true);
-            if (!nuova->prepare(i == Aggiorna ? sqlAggiorna : sqlDi(i))) {
+            if (!nuova->prepare(conNomi(i == Aggiorna ? sqlAggiorna(campi) : sqlDi(i, campi)))) {
                 ultimo = nuova->lastError();
                 errore = ultimo.text();
                 return nullptr;
             }
             q = std::move(nuova);
         }
-        for (int k = 0; k < valori.size(); ++k)
-            q->bindValue(k, valori.at(k));
+        for (int k = 0; k < valori.size() && k < kSegnaposti; ++k)
+            q->bindValue(segnaposto(k), valori.at(k));
         if (!q->exec()) {
             ultimo = q->lastError();
             errore = ultimo.text();
@@ -128,13 +159,15 @@ struct Lotto::Dati
         return r;
     }
 
+    Articolo riga(const QSqlQuery& q) const { return leggi(q, campi); }
+
     // The whole row of the article the probe `sonda` finds.
     Letto<Articolo> articolo(Istruzione sonda, const QString& valore)
     {
         const Letto<qint64> c = primo<qint64>(sonda, {valore}, codiceDi);
         if (!c.trovatoValore())
             return c.ok ? Letto<Articolo>::assente() : Letto<Articolo>::fallito(c.errore);
-        Letto<Articolo> r = primo<Articolo>(RigaPerCodice, {*c.valore}, leggi);
+        Letto<Articolo> r = primo<Articolo>(RigaPerCodice, {*c.valore}, [this](const QSqlQuery& q) { return riga(q); });
         if (r.ok && !r.valore) {
             errore = QStringLiteral("riga scomparsa");
             r = Letto<Articolo>::fallito(errore);
@@ -163,9 +196,9 @@ struct Lotto::Dati
     }
 };
 
-Lotto::Lotto(const QStringList& colonneAggiornate) : d(std::make_unique<Dati>())
+Lotto::Lotto(const QStringList& colonne) : d(std::make_unique<Dati>())
 {
-    d->sqlAggiorna = sqlAggiorna(colonneAggiornate, &d->saltate);
+    d->campi = campi(colonne);
 }
 
 Lotto::~Lotto() = default;
@@ -185,24 +218,24 @@ Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice)
 }
 Letto<Articolo> Lotto::perCodiceCEDI(const QString& codice)
 {
-    return d->primo<Articolo>(RigaPerCEDI, {codice}, leggi);
+    return d->primo<Articolo>(RigaPerCEDI, {codice}, [this](const QSqlQuery& q) { return d->riga(q); });
 }
 
-Letto<QList<Articolo>> Lotto::tuttiPerCodiceCEDI(const QString& codice)
+Letto<QList<qint64>> Lotto::codiciPerCodiceCEDI(const QString& codice)
 {
-    QSqlQuery* q = d->esegui(RighePerCEDI, {codice});
+    QSqlQuery* q = d->esegui(CodiciPerCEDI, {codice});
     if (!q)
-        return Letto<QList<Articolo>>::fallito(d->errore);
-    QList<Articolo> righe;
+        return Letto<QList<qint64>>::fallito(d->errore);
+    QList<qint64> codici;
     while (q->next())
-        righe.append(leggi(*q));
+        codici.append(codiceDi(*q));
     if (q->lastError().isValid()) {
         d->errore = q->lastError().text();
         q->finish();
-        return Letto<QList<Articolo>>::fallito(d->errore);
+        return Letto<QList<qint64>>::fallito(d->errore);
     }
     q->finish();
-    return Letto<QList<Articolo>>::trovato(std::move(righe));
+    return Letto<QList<qint64>>::trovato(std::move(codici));
 }
 
 Letto<qint64> Lotto::codicePerCodiceCEDI(const QString& codice)
@@ -246,11 +279,7 @@ Esito Lotto::inserisci(Articolo& a)
 
 Esito Lotto::aggiorna(const Articolo& a)
 {
-    QVariantList v = valori(a);
-    for (qsizetype i = d->saltate.size() - 1; i >= 0; --i)
-        v.removeAt(d->saltate.at(i));
-    v << a.codMateriale;
-    return d->scrivi(Aggiorna, v, a.codMateriale);
+    return d->scrivi(Aggiorna, valori(a, d->campi, a.codMateriale), a.codMateriale);
 }
 
 Esito Lotto::impostaBarCode(qint64 codice, const QString& barCode)

@@ -21,9 +21,11 @@ struct Giacenza
 class Lotto
 {
 public:
-    // `colonneAggiornate`: the Magazzino columns aggiorna() writes (names as in colonne());
-    // empty: every column.
-    explicit Lotto(const QStringList& colonneAggiornate = {});
+    // `colonne`: the Magazzino columns (names as in colonne(); empty: every column) that the
+    // whole-row look-ups read and aggiorna() writes, besides CodMateriale. A row read here keeps
+    // Articolo's defaults in the other fields: it is for aggiorna(), which writes back exactly
+    // what was read, so a column the import does not set keeps what the article had.
+    explicit Lotto(const QStringList& colonne = {});
     ~Lotto();
     Lotto(const Lotto&) = delete;
     Lotto& operator=(const Lotto&) = delete;
@@ -31,13 +33,13 @@ public:
     // The driver's text of the last failure.
     const QString& errore() const;
 
-    // Whole rows. By barcode and supplier code a one-column probe runs first: most look-ups of
-    // an import find nothing, and a whole row costs the driver far more to describe than a code.
+    // Whole rows (the columns chosen at construction). By barcode and supplier code a one-column probe runs first: most
+    // look-ups of an import find nothing, and a whole row costs the driver far more to describe than a code.
     Letto<Articolo> perBarCode(const QString& barCode);
     Letto<Articolo> perCodiceFornitore(const QString& codice);
     Letto<Articolo> perCodiceCEDI(const QString& codice);
-    // Every article with that central-warehouse code, by CodMateriale.
-    Letto<QList<Articolo>> tuttiPerCodiceCEDI(const QString& codice);
+    // The codes of every article with that central-warehouse code, by CodMateriale.
+    Letto<QList<qint64>> codiciPerCodiceCEDI(const QString& codice);
 
     Letto<qint64> codicePerCodiceCEDI(const QString& codice);
     Letto<qint64> codicePerBarCodeUlteriore(const QString& barCode);

@@ -47,6 +47,14 @@ const QString& tutteLeColonne()
     return c;
 }
 constexpr int kCampi = 23; // perOgniCampo's fields
+static_assert(kCampi == Riga::Campi().size());
+
+// colonne()'s names after CodMateriale.
+const QStringList& nomiCampi()
+{
+    static const QStringList n = tutteLeColonne().split(QStringLiteral(", ")).mid(1);
+    return n;
+}
 
 void leggiCampo(const QVariant& v, QString& campo)
 {
@@ -104,6 +112,59 @@ QVariant valore(const std::optional<double>& d)
 QVariant valore(const QString& s)
 {
     return s.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
+}
+
+Campi campi(const QStringList& nomi)
+{
+    Campi c;
+    for (int i = 0; i < kCampi; ++i)
+        c[size_t(i)] = nomi.isEmpty() || nomi.contains(nomiCampi().at(i));
+    return c;
+}
+
+Articolo leggi(const QSqlQuery& q, const Campi& c)
+{
+    Articolo a;
+    a.codMateriale = q.value(0).toLongLong();
+    int campo = 0;
+    int colonna = 1;
+    perOgniCampo(a, [&](const char*, auto& f) {
+        if (c[size_t(campo++)])
+            leggiCampo(q.value(colonna++), f);
+    });
+    return a;
+}
+
+QVariantList valori(const Articolo& a, const Campi& c, qint64 codice)
+{
+    QVariantList v;
+    v.reserve(int(c.count()) + 1);
+    int campo = 0;
+    perOgniCampo(a, [&](const char*, const auto& f) {
+        if (c[size_t(campo++)])
+            v << valoreCampo(f);
+    });
+    v << codice;
+    return v;
+}
+
+QString sqlSeleziona(const QString& condizione, const Campi& c)
+{
+    QString t = QStringLiteral("SELECT CodMateriale");
+    for (int i = 0; i < kCampi; ++i)
+        if (c[size_t(i)])
+            t += QStringLiteral(", ") + nomiCampi().at(i);
+    return t + QStringLiteral(" FROM Magazzino WHERE ") + condizione;
+}
+
+QString sqlAggiorna(const Campi& c)
+{
+    QStringList set;
+    for (int i = 0; i < kCampi; ++i)
+        if (c[size_t(i)])
+            set << nomiCampi().at(i) + QStringLiteral(" = ?");
+    return QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
+           QStringLiteral(" WHERE CodMateriale = ?");
 }
 
 Articolo leggi(const QSqlQuery& q)

@@ -7,8 +7,14 @@
 #include <QList>
 #include <QSqlQuery>
 #include <QVariant>
+#include <bitset>
 
 namespace Articoli::Riga {
+
+// Which fields of a row a statement reads or writes, in colonne()'s order after CodMateriale.
+using Campi = std::bitset<23>;
+// The fields of `nomi` (names as in colonne()); empty: every field.
+Campi campi(const QStringList& nomi);
 
 // Null columns become std::nullopt or a null QString, and back.
 std::optional<double> numero(const QVariant& v);
@@ -18,11 +24,17 @@ QVariant valore(const QString& s);
 
 // A row selected with colonne().
 Articolo leggi(const QSqlQuery& q);
+// A row selected with the fields `c` only: the others keep Articolo's defaults.
+Articolo leggi(const QSqlQuery& q, const Campi& c);
 // Every column but CodMateriale, in colonne()'s order; with `codice`, that CodMateriale first.
 QVariantList valori(const Articolo& a, std::optional<qint64> codice = std::nullopt);
+// The fields `c` only, then `codice`: the values of sqlAggiorna(c).
+QVariantList valori(const Articolo& a, const Campi& c, qint64 codice);
 
 // SELECT colonne() FROM Magazzino WHERE `condizione`.
 QString sqlSeleziona(const QString& condizione);
+// SELECT CodMateriale and the fields `c` FROM Magazzino WHERE `condizione`.
+QString sqlSeleziona(const QString& condizione, const Campi& c);
 // The first row by code of those `condizione` selects.
 QString sqlPrimo(const QString& condizione);
 // INSERT of every column, CodMateriale first.
@@ -30,6 +42,8 @@ QString sqlInserisci();
 // UPDATE by CodMateriale of `colonneAggiornate` (names as in colonne(); empty: every column). The
 // positions in valori() it does not write go to `saltate`.
 QString sqlAggiorna(const QStringList& colonneAggiornate = {}, QList<int>* saltate = nullptr);
+// UPDATE by CodMateriale of the fields `c`.
+QString sqlAggiorna(const Campi& c);
 QString sqlNuovoCodice();
 QString sqlCodicePerBarCodeUlteriore();
 

@@ -65,6 +65,11 @@ bool AttendiFinche(const std::function<bool()>& done, double ms, InputUtente inp
     return attendi(done, app().wait.ms(ms), flagsPer(input));
 }
 
+bool AttendiFincheEntro(const std::function<bool()>& done, int ms, InputUtente input)
+{
+    return attendi(done, ms, flagsPer(input));
+}
+
 void LasciaScorrereEventi(InputUtente input)
 {
     if (QCoreApplication::instance())

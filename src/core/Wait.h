@@ -16,6 +16,9 @@ void AttesaSenzaInput(double ms);
 // Wait until `done` returns true or `ms` pass, events running; returns whether `done` became true.
 // `done` is tested after every event processed, so the wait ends as soon as it holds.
 bool AttendiFinche(const std::function<bool()>& done, double ms, InputUtente input = InputUtente::Ammesso);
+// The same on the clock, whatever the wait policy: for limits that are no pauses (how long a child
+// process may take to start or to end), which scaled waits would cut short or make endless.
+bool AttendiFincheEntro(const std::function<bool()>& done, int ms, InputUtente input = InputUtente::Ammesso);
 // Lets the events already waiting run once (timers, painting, port data). Progress reports of long
 // database work hold user input back so the window stays painted and no click starts a second
 // piece of work; the register protocol's steps let clicks through (a reception's stop button).

@@ -185,8 +185,20 @@ QString dataCentrale(const QString& testo)
     int anno = parti[2];
     if (cifre[2] == 2)
         anno += anno < 30 ? 2000 : 1900;
-    const QDate d(anno, parti[1], parti[0]);
-    return d.isValid() ? Vb::isoDate(d) : QStringLiteral("0");
+    if (!QDate::isValid(anno, parti[1], parti[0]))
+        return QStringLiteral("0");
+    // yyyy-MM-dd, as Vb::isoDate writes it, without a formatter per field of every line
+    QString iso(10, Qt::Uninitialized);
+    const auto scrivi = [&iso](int da, int n, int v) {
+        for (int k = n - 1; k >= 0; --k, v /= 10)
+            iso[da + k] = QChar(u'0' + v % 10);
+    };
+    scrivi(0, 4, anno);
+    iso[4] = QLatin1Char('-');
+    scrivi(5, 2, parti[1]);
+    iso[7] = QLatin1Char('-');
+    scrivi(8, 2, parti[0]);
+    return iso;
 }
 
 QString RigaA::campo(int n) const
@@ -293,7 +305,8 @@ private:
     QHash<int, QString> m_nomi;
 };
 
-// The columns an article line writes (the others keep what the article had).
+// The columns an article line writes (the others keep what the article had): all of them are the
+// line's, so an article it changes need not be read first.
 const QStringList kColonneA = {
     QStringLiteral("Descrizione"), QStringLiteral("\"Quantità\""),   QStringLiteral("Costo"),
     QStringLiteral("CodArtCEDI"),  QStringLiteral("Genere"),         QStringLiteral("UnitaMisura"),
@@ -301,8 +314,11 @@ const QStringList kColonneA = {
     QStringLiteral("PrezzoPromo"), QStringLiteral("DataFinePromo"),  QStringLiteral("Modificato"),
     QStringLiteral("Minimo")};
 
-void scriviDaRigaA(Articolo& a, const RigaA& r, const NomiReparti& reparti)
+// Writes the line's values into `a`; false when its department code is no number, which leaves
+// the department as it was.
+bool scriviDaRigaA(Articolo& a, const RigaA& r, const NomiReparti& reparti)
 {
+    bool reparto = true;
     a.descrizione = r.descrizione;
     a.quantita = r.quantita;
     a.costo = r.costo;
@@ -311,7 +327,9 @@ void scriviDaRigaA(Articolo& a, const RigaA& r, const NomiReparti& reparti)
         a.genere = QStringLiteral("1");
     } else if (const auto cod = comeIntero(r.repartoCassa)) {
         a.genere = reparti.nome(*cod);
-    } // a code that is no number leaves the department as it was
+    } else {
+        reparto = false;
+    }
     a.unitaMisura = r.unitaMisura;
     a.fornitore = r.fornitoreSigma ? QStringLiteral("SIGMA") : QStringLiteral("***");
     a.tipoVariazione = r.tipoVariazione;
@@ -320,6 +338,7 @@ void scriviDaRigaA(Articolo& a, const RigaA& r, const NomiReparti& reparti)
     a.dataFinePromo = r.dataFinePromo;
     a.modificato = true;
     a.minimo = 0.0;
+    return reparto;
 }
 
 // The records cut by `leggiRiga`, then the pause the import has always made before writing.
@@ -396,6 +415,14 @@ Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progress
     if (!t.ok())
         return dbFallito(t.errore());
     Articoli::Lotto articoli(kColonneA);
+    QStringList senzaGenere = kColonneA;
+    senzaGenere.removeAll(QStringLiteral("Genere"));
+    Articoli::Lotto articoliSenzaReparto(senzaGenere);
+    // New articles take the next free codes, counted on here: only this loop adds rows meanwhile.
+    const std::optional<qint64> primoLibero = Articoli::nuovoCodice();
+    if (!primoLibero)
+        return dbFallito(QStringLiteral("MAX(CodMateriale)"));
+    qint64 prossimo = *primoLibero;
     progresso.setRange(0, int(righe.size()));
     for (qsizetype i = qBound<qsizetype>(0, primaDaApplicare, righe.size()); i < righe.size(); ++i) {
         const RigaA& r = righe.at(i);
@@ -405,22 +432,27 @@ Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progress
         }
         // An "M" line is one product: every article of its code takes its values (each keeps
         // its own code and barcode). A blank code names no product and never matches.
-        QList<Articolo> daScrivere;
+        QList<qint64> codici;
         if (r.tipoVariazione == QLatin1String("M")) {
             if (!r.artCEDI.isEmpty()) {
-                Letto<QList<Articolo>> trovati = articoli.tuttiPerCodiceCEDI(r.artCEDI);
+                Letto<QList<qint64>> trovati = articoli.codiciPerCodiceCEDI(r.artCEDI);
                 if (!trovati.ok)
                     return dbFallito(trovati.errore);
-                daScrivere = std::move(*trovati.valore);
+                codici = std::move(*trovati.valore);
             }
         } else if (r.tipoVariazione != QLatin1String("N")) {
             continue;
         }
-        if (daScrivere.isEmpty())
-            daScrivere.append(Articolo());
-        for (Articolo& a : daScrivere) {
-            scriviDaRigaA(a, r, reparti);
-            if (!(esito = a.codMateriale ? articoli.aggiorna(a) : articoli.inserisci(a)))
+        Articolo a;
+        const bool conReparto = scriviDaRigaA(a, r, reparti);
+        if (codici.isEmpty()) {
+            a.codMateriale = prossimo++;
+            if (!(esito = articoli.inserisci(a)))
+                return esito;
+        }
+        for (qint64 codice : std::as_const(codici)) {
+            a.codMateriale = codice;
+            if (!(esito = (conReparto ? articoli : articoliSenzaReparto).aggiorna(a)))
                 return esito;
         }
     }

@@ -223,14 +223,7 @@ bool esegui(const QString& path, int foglio, ProtocolloXls& p, QString* errore)
     // stays painted) and user input held back (no click starts a second import meanwhile).
     // The limits are the reader's, not pauses: measured on the clock, whatever the wait policy.
     const auto attendi = [](const std::function<bool()>& fatto, qint64 ms) {
-        QElapsedTimer limite;
-        limite.start();
-        while (!fatto()) {
-            if (limite.elapsed() >= ms)
-                return false;
-            AttendiFinche(fatto, 100, InputUtente::Trattenuto);
-        }
-        return true;
+        return AttendiFincheEntro(fatto, int(ms), InputUtente::Trattenuto);
     };
     if (!attendi([&proc] { return proc.state() != QProcess::Starting; }, 10000) ||
         proc.error() == QProcess::FailedToStart) {

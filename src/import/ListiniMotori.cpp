@@ -204,15 +204,16 @@ struct Codici
 using ScriviRiga = std::function<Esito(Articoli::Lotto&, const RigaImport&, int)>;
 
 // Writes the rows in one transaction: `prima` once, then `scrivi` for each row in turn. A failure
-// anywhere leaves nothing written.
+// anywhere leaves nothing written. `colonne`: what the found articles are read and updated in
+// (empty: every column).
 Esito scriviRighe(const QVector<RigaImport>& righe, ProgressSink& sink, const std::function<Esito()>& prima,
-                  const ScriviRiga& scrivi)
+                  const ScriviRiga& scrivi, const QStringList& colonne = {})
 {
     sink.setRange(0, int(righe.size()));
     sink.setValue(0);
     Db::Transaction t;
     Esito e = t.ok() ? prima() : Esito::fallito(VbErr::DatabaseError, Db::dbNegozio().lastError().text());
-    Articoli::Lotto lotto;
+    Articoli::Lotto lotto(colonne);
     for (int i = 0; e && i < righe.size(); ++i) {
         e = scrivi(lotto, righe.at(i), i);
         avanza(sink, i);
@@ -231,9 +232,10 @@ using Compila = std::function<void(Articolo& a, bool esiste, const RigaImport& r
 
 // Merges the rows into the archive: a row's article is the one with its barcode (then, with
 // `ancheCodiceFornitore`, the one with its supplier code), else a new one on the next free code.
-// A blank code is no code: it would make one article of every line without one.
+// A blank code is no code: it would make one article of every line without one. `colonne`: the
+// columns `compila` may change in a found article (empty: every column); a new one is written whole.
 Esito fondiRighe(const QVector<RigaImport>& righe, ProgressSink& sink, bool ancheCodiceFornitore,
-                 const Compila& compila)
+                 const Compila& compila, const QStringList& colonne = {})
 {
     Codici codici;
     return scriviRighe(
@@ -251,7 +253,8 @@ Esito fondiRighe(const QVector<RigaImport>& righe, ProgressSink& sink, bool anch
                 a.codMateriale = codici.nuovo();
             compila(a, esiste, r);
             return esiste ? lotto.aggiorna(a) : lotto.inserisci(a);
-        });
+        },
+        colonne);
 }
 
 // Keeps the archive as it is now as `cartella`/DbNegozio.db, replacing the older copy only once
@@ -416,7 +419,13 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
                        msgErrore());
 
     QList<int>& illeggibili = riepilogo.illeggibili;
-    const Esito e = fondiRighe(righe, sink, true, [&](Articolo& a, bool esiste, const RigaImport& r) {
+    // What a line may change in an article it finds; the rest of the row stays as it is.
+    static const QStringList kColonne = {QStringLiteral("Descrizione"), QStringLiteral("\"Quantità\""),
+                                         QStringLiteral("UnitaMisura"), QStringLiteral("Minimo"),
+                                         QStringLiteral("Fornitore"),   QStringLiteral("BarCode"),
+                                         QStringLiteral("Costo2"),      QStringLiteral("CodProdottoFornitore"),
+                                         QStringLiteral("CodPV"),       QStringLiteral("Modificato")};
+    const auto compila = [&](Articolo& a, bool esiste, const RigaImport& r) {
         if (r.illeggibile)
             illeggibili << r.riga;
         const QString bc = r.barCode.trimmed();
@@ -441,7 +450,8 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
         if (const auto v = valore(r.iva, Valore::Iva, r, illeggibili, numeroItaliano))
             a.codPV = v;
         a.modificato = true;
-    });
+    };
+    const Esito e = fondiRighe(righe, sink, true, compila, kColonne);
     if (!e)
         return fallitoDb(ui, sink, proc, e, msgErrore());
     registraIlleggibili(proc, riepilogo);

@@ -205,6 +205,9 @@ private Q_SLOTS:
         QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Pasta' WHERE Cod = 3")));
         QVERIFY(Db::exec(QStringLiteral("UPDATE Reparti SET Descrizione = 'Surgelati' WHERE Cod = 12")));
         articolo(10, QStringLiteral("123"), QStringLiteral("8001"), QStringLiteral("Rosso"));
+        articolo(1, QStringLiteral("321"));
+        articolo(2, QStringLiteral("321"));
+        QVERIFY(Db::exec(QStringLiteral("UPDATE Magazzino SET Genere = 'Vecchio' WHERE CodArtCEDI = '321'")));
         const QString file = scrivi(
             env, QStringLiteral("A1.txt"),
             {Righe::articolo(QStringLiteral("M"), QStringLiteral("123"), QStringLiteral("Spaghetti n.5"), 7),
@@ -213,12 +216,14 @@ private Q_SLOTS:
              Righe::articolo(QStringLiteral("M"), QStringLiteral("456"), QStringLiteral("Nuovo da M"), 2, 0, QString()),
              Righe::articolo(QStringLiteral("m"), QStringLiteral("123"), QStringLiteral("minuscola")), QString(),
              Righe::articolo(QStringLiteral("N"), QStringLiteral("789"), QStringLiteral("Reparto ignoto"), 3, 1000,
-                             QStringLiteral("77"))});
+                             QStringLiteral("77")),
+             Righe::articolo(QStringLiteral("M"), QStringLiteral("321"), QStringLiteral("Due articoli"), 4, 1000,
+                             QStringLiteral("X"))});
         RecordingProgress p;
         Cedi::Importatore imp;
         QVERIFY(imp.DatiPLUSigma(file, p).ok);
         QCOMPARE(p.statuses.value(0), QStringLiteral("Importazione dati PLU in corso..."));
-        QCOMPARE(imp.righeFileA().size(), 5); // the blank line is no record
+        QCOMPARE(imp.righeFileA().size(), 6); // the blank line is no record
 
         const Articolo m = leggi(10);
         QCOMPARE(m.descrizione, QStringLiteral("Spaghetti n.5"));
@@ -237,7 +242,7 @@ private Q_SLOTS:
         QCOMPARE(m.colore, QStringLiteral("Rosso"));
 
         // Added rows take the next codes in file order; the lower-case and the empty line change nothing.
-        QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 4);
+        QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 6);
         const Articolo n = leggi(11);
         QCOMPARE(n.descrizione, QStringLiteral("Doppione"));
         QCOMPARE(n.codArtCEDI, QStringLiteral("123"));
@@ -249,6 +254,11 @@ private Q_SLOTS:
         QCOMPARE(*leggi(12).costo, 0.0);
         QCOMPARE(leggi(13).genere, QStringLiteral("77"));
         QCOMPARE(val(QStringLiteral("SELECT COUNT(*) FROM Magazzino WHERE Descrizione = 'minuscola'")).toInt(), 0);
+        // Every article of an "M" code takes the line; a department code that is no number keeps theirs.
+        for (qint64 cod : {1, 2}) {
+            QCOMPARE(leggi(cod).descrizione, QStringLiteral("Due articoli"));
+            QCOMPARE(leggi(cod).genere, QStringLiteral("Vecchio"));
+        }
     }
 
     void importaArticoliSuArchivioVuoto()
