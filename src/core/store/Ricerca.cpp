@@ -33,7 +33,9 @@ QString escapeLike(const QString& s)
 
 QString valoreReparto(const QString& descrizione)
 {
-    return Config::Generale::salvaRepartoComeCodice() ? TrovaCodiceRep(descrizione) : descrizione;
+    if (!Config::Generale::salvaRepartoComeCodice())
+        return descrizione;
+    return TrovaCodiceRep(descrizione).valore.value_or(QString());
 }
 
 namespace {
