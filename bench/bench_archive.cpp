@@ -201,7 +201,7 @@ int main(int argc, char** argv)
 
     // Description prefix.
     const ArticleSearch::Query pref =
-        ArticleSearch::costruisci({ArticleSearch::optDescrizione, QStringLiteral("caffè lav"), {}, {}});
+        *ArticleSearch::costruisci({ArticleSearch::optDescrizione, QStringLiteral("caffè lav"), {}, {}}).valore;
     const double tPref = mediana([&] { carica(pref.sql, pref.valori); });
     const double tPrefNudo = mediana([&] {
         nudo.corri("SELECT COUNT(*) FROM Magazzino WHERE Descrizione LIKE ?1 ESCAPE '\\'",
@@ -211,7 +211,7 @@ int main(int argc, char** argv)
     riga("description prefix 'caffè lav'", tPref, tPrefNudo, righe);
 
     const ArticleSearch::Query largo =
-        ArticleSearch::costruisci({ArticleSearch::optDescrizione, QStringLiteral("Pasta"), {}, {}});
+        *ArticleSearch::costruisci({ArticleSearch::optDescrizione, QStringLiteral("Pasta"), {}, {}}).valore;
     const double tLargo = mediana([&] { carica(largo.sql, largo.valori); });
     const double tLargoNudo = mediana([&] {
         nudo.corri("SELECT COUNT(*) FROM Magazzino WHERE Descrizione LIKE ?1 ESCAPE '\\'",
@@ -223,7 +223,7 @@ int main(int argc, char** argv)
     // Barcode.
     const QByteArray bc = barcode.at(kArticoli / 2).toLatin1();
     const ArticleSearch::Query cod =
-        ArticleSearch::costruisci({ArticleSearch::optBarCode, QString::fromLatin1(bc), {}, {}});
+        *ArticleSearch::costruisci({ArticleSearch::optBarCode, QString::fromLatin1(bc), {}, {}}).valore;
     const double tBc = mediana([&] { carica(cod.sql, cod.valori); });
     const double tBcNudo = mediana([&] {
         nudo.corri("SELECT COUNT(*) FROM Magazzino WHERE BarCode = ?1",

@@ -91,17 +91,34 @@ RigaLista riga(Articoli::ArticoloElencato&& a, Articoli::ArticoloMostrato&& m)
 }
 
 // The SELECT of a filter: the whole archive or the search's.
-ArticleSearch::Query query(const Filtro& f)
+Letto<ArticleSearch::Query> query(const Filtro& f)
 {
     switch (f.tipo) {
     case Filtro::Tipo::Tutti:
-        return {ArticleSearch::tutti(), {}};
+        return Letto<ArticleSearch::Query>::trovato({ArticleSearch::tutti(), {}});
     case Filtro::Tipo::TuttiPerDescrizione:
-        return {ArticleSearch::tuttoArchivio(), {}};
+        return Letto<ArticleSearch::Query>::trovato({ArticleSearch::tuttoArchivio(), {}});
     case Filtro::Tipo::Ricerca:
         break;
     }
     return ArticleSearch::costruisci(f.criteri);
+}
+
+Caricamento fallito(const QString& errore, bool inUso)
+{
+    Caricamento out;
+    out.aperto = false;
+    out.inUso = inUso;
+    out.errore = errore;
+    return out;
+}
+Caricamento fallito(const QString& errore)
+{
+    return fallito(errore, Db::inUso(errore));
+}
+Caricamento fallito(const QSqlError& errore)
+{
+    return fallito(errore.text(), Db::inUso(errore));
 }
 
 } // namespace
@@ -133,8 +150,10 @@ const QStringList& intestazioni()
 
 Caricamento leggi(const Filtro& f)
 {
-    const ArticleSearch::Query q = query(f);
-    return leggi(q.sql, q.valori);
+    const Letto<ArticleSearch::Query> q = query(f);
+    if (!q.ok)
+        return fallito(q.errore);
+    return leggi(q.valore->sql, q.valore->valori);
 }
 
 Caricamento leggi(const QString& sql, const QVariantList& valori)
@@ -145,25 +164,14 @@ Caricamento leggi(const QString& sql, const QVariantList& valori)
     {
         QSqlQuery conta = Db::queryAvanti(
             QStringLiteral("SELECT COUNT(*) FROM (") + senzaOrdinamento(sql) + QLatin1Char(')'), valori);
-        if (!conta.isActive() || !conta.next()) {
-            out.aperto = false;
-            out.inUso = Db::inUso(conta.lastError());
-            if (!out.inUso)
-                log.errore(VbErr::DatabaseError, conta.lastError().text());
-            return out;
-        }
+        if (!conta.isActive() || !conta.next())
+            return fallito(conta.lastError());
         out.totVoci = conta.value(0).toLongLong();
     }
 
     QSqlQuery q = Db::queryAvanti(sql, valori);
-    if (!q.isActive()) {
-        out.aperto = false;
-        out.inUso = Db::inUso(q.lastError());
-        if (!out.inUso)
-            log.errore(VbErr::DatabaseError, q.lastError().text());
-        out.totVoci = 0;
-        return out;
-    }
+    if (!q.isActive())
+        return fallito(q.lastError());
     const Articoli::ColonneElenco colonne(q.record());
     Articoli::FormatoElenco formato;
     out.righe.reserve(qMin<qint64>(out.totVoci, kMaxRighe));
@@ -182,7 +190,9 @@ Caricamento leggi(const QString& sql, const QVariantList& valori)
         ++out.listate;
     }
     if (q.lastError().isValid())
-        log.errore(VbErr::DatabaseError, q.lastError().text());
+        return fallito(q.lastError());
+    if (formato.erroreReparti())
+        return fallito(*formato.erroreReparti());
     return out;
 }
 

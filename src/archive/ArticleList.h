@@ -52,8 +52,9 @@ inline QColor blu()
 // Result of one load: what goes into the list and the totals.
 struct [[nodiscard]] Caricamento
 {
-    bool aperto = true; // false when the query could not be run
-    bool inUso = false; // ... because another program held the database (not logged: the caller says it)
+    bool aperto = true; // false when the rows could not be read whole: no rows, nothing to show
+    bool inUso = false; // ... because another program held the database
+    QString errore;     // ... the driver's text (not logged: the caller tells and logs it)
     qint64 totVoci = 0; // records of the query, deleted ones included (lblTotVociMaga)
     int listate = 0;    // listed rows (TotRicorrenze, lblTotArt)
     double valore = 0;  // stock value of the listed rows (totValore)
@@ -73,8 +74,10 @@ struct Filtro
 };
 
 // Reads the rows of the filter: skips deleted rows, stops after 1000 listed rows, fills and
-// colours the cells (texts from Articoli::FormatoElenco). Failures are logged under "Magazzino"/"CaricaMagazzino"; the
-// load goes on with the next cell. A database held by another program is only reported (inUso).
+// colours the cells (texts from Articoli::FormatoElenco). A cell's failure is logged under
+// "Magazzino"/"CaricaMagazzino" and the load goes on with the next cell. A read that fails (the
+// query, a row part-way, the department names, the search's department) fails the whole load:
+// a part of the list would look like all of it.
 Caricamento leggi(const Filtro& f);
 // The same for a SELECT over Magazzino built by the logic, such as ArticleSearch's (values
 // bound in order).

@@ -26,6 +26,8 @@ QString descrizioneErrore(VbErr e)
         return QStringLiteral("Impossibile trovare il file");
     case VbErr::FileAlreadyExists:
         return QStringLiteral("File già esistente");
+    case VbErr::DeviceIO:
+        return QStringLiteral("Errore di I/O della periferica");
     case VbErr::DiskFull:
         return QStringLiteral("Disco pieno");
     case VbErr::PermissionDenied:

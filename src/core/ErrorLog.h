@@ -12,6 +12,7 @@ enum class VbErr : int {
     DivisionByZero = 11,
     TypeMismatch = 13,
     FileNotFound = 53,
+    DeviceIO = 57, // the device failed a read or a write
     FileAlreadyExists = 58,
     DiskFull = 61,
     PermissionDenied = 70,

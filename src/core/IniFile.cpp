@@ -4,12 +4,14 @@
 
 #include <QFile>
 #include <QList>
+#include <optional>
 
 namespace {
 
 constexpr int kMaxValue = 254;
 
-struct RawLine {
+struct RawLine
+{
     QByteArray text; // without its line end
     QByteArray eol;  // "\r\n", "\n", "\r" or empty on the last line
 };
@@ -63,60 +65,50 @@ bool keyOf(const QString& line, QString& key, QString& value)
     return true;
 }
 
-bool same(const QString& a, const QString& b) { return a.compare(b.trimmed(), Qt::CaseInsensitive) == 0; }
+bool same(const QString& a, const QString& b)
+{
+    return a.compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+}
 
-QByteArray readAll(const QString& file, bool* exists)
+// The file's bytes; empty for a missing file, nullopt for one that is there but cannot be read
+// whole (a read cut short is not the file).
+std::optional<QByteArray> readAll(const QString& file)
 {
     QFile f(file);
-    *exists = f.exists();
+    if (!f.exists())
+        return QByteArray();
     if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+        return std::nullopt;
+    QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
 }
 
-} // namespace
-
-QString LeggiINI(const QString& file, const QString& section, const QString& key, const QString& defaultValue)
+// A value as read: trimmed, one pair of quotes removed, cut at kMaxValue.
+QString valoreLetto(QString v)
 {
-    bool exists = false;
-    const QByteArray bytes = readAll(file, &exists);
-    if (bytes.isEmpty())
-        return defaultValue;
-    bool inSection = false;
-    bool sectionSeen = false;
-    for (const RawLine& raw : splitRaw(bytes)) {
-        const QString line = TextFile::decode(raw.text);
-        const QString sec = sectionOf(line);
-        if (!sec.isNull()) {
-            if (sectionSeen && inSection)
-                break; // only the first section of that name counts
-            inSection = same(sec, section);
-            sectionSeen = sectionSeen || inSection;
-            continue;
-        }
-        if (!inSection)
-            continue;
-        QString k, v;
-        if (keyOf(line, k, v) && same(k, key)) {
-            if (v.size() >= 2 && ((v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"'))) ||
-                                  (v.startsWith(QLatin1Char('\'')) && v.endsWith(QLatin1Char('\'')))))
-                v = v.mid(1, v.size() - 2);
-            return v.left(kMaxValue);
-        }
-    }
-    return defaultValue;
+    if (v.size() >= 2 && ((v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"'))) ||
+                          (v.startsWith(QLatin1Char('\'')) && v.endsWith(QLatin1Char('\'')))))
+        v = v.mid(1, v.size() - 2);
+    return v.left(kMaxValue);
 }
 
-bool ScriviINIValore(const QString& file, const QString& section, const QString& key, const QString& value)
+enum class Modo { Sempre, SeManca };
+
+// Writes section/key = value into the file read whole; with Modo::SeManca only where the key is
+// missing, empty or "?" (the readers' word for missing).
+bool scrivi(const QString& file, const QString& section, const QString& key, const QString& value, Modo modo)
 {
     QString clean = value;
     clean.replace(QLatin1Char('\r'), QLatin1Char(' '));
     clean.replace(QLatin1Char('\n'), QLatin1Char(' '));
 
-    bool exists = false;
-    const QByteArray bytes = readAll(file, &exists);
-    if (exists && bytes.isEmpty() && !QFile(file).open(QIODevice::ReadOnly))
+    // Never rewrite a file from a read that failed: what was not read would be lost.
+    const std::optional<QByteArray> letti = readAll(file);
+    if (!letti)
         return false;
+    const QByteArray& bytes = *letti;
     QList<RawLine> lines = splitRaw(bytes);
     const QByteArray newLine = TextFile::encode(key + QLatin1Char('=') + clean);
     QByteArray eol = "\r\n";
@@ -148,6 +140,11 @@ bool ScriviINIValore(const QString& file, const QString& section, const QString&
             lastInSection = i;
         QString k, v;
         if (keyOf(line, k, v) && same(k, key)) {
+            if (modo == Modo::SeManca) {
+                const QString letto = valoreLetto(v);
+                if (!letto.isEmpty() && letto != QLatin1String("?"))
+                    return true; // there after all: a default never replaces a value
+            }
             keyLine = i;
             break;
         }
@@ -173,6 +170,47 @@ bool ScriviINIValore(const QString& file, const QString& section, const QString&
         out += l.eol;
     }
     return TextFile::writeAtomically(file, out);
+}
+
+} // namespace
+
+QString LeggiINI(const QString& file, const QString& section, const QString& key, const QString& defaultValue)
+{
+    // A file that cannot be read gives the default, as the old API did; writers of defaults read
+    // it again themselves (ScriviINISeManca).
+    const std::optional<QByteArray> letti = readAll(file);
+    if (!letti || letti->isEmpty())
+        return defaultValue;
+    const QByteArray& bytes = *letti;
+    bool inSection = false;
+    bool sectionSeen = false;
+    for (const RawLine& raw : splitRaw(bytes)) {
+        const QString line = TextFile::decode(raw.text);
+        const QString sec = sectionOf(line);
+        if (!sec.isNull()) {
+            if (sectionSeen && inSection)
+                break; // only the first section of that name counts
+            inSection = same(sec, section);
+            sectionSeen = sectionSeen || inSection;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        QString k, v;
+        if (keyOf(line, k, v) && same(k, key))
+            return valoreLetto(v);
+    }
+    return defaultValue;
+}
+
+bool ScriviINIValore(const QString& file, const QString& section, const QString& key, const QString& value)
+{
+    return scrivi(file, section, key, value, Modo::Sempre);
+}
+
+bool ScriviINISeManca(const QString& file, const QString& section, const QString& key, const QString& value)
+{
+    return scrivi(file, section, key, value, Modo::SeManca);
 }
 
 bool ScriviINI(const QString& file, const QString& section, const QString& key, const QString& value)

@@ -5,14 +5,20 @@
 // byte of the file, and replace the file atomically.
 #include <QString>
 
-// Returns the key's value, or `defaultValue` when the file, the section or the key is missing.
+// Returns the key's value, or `defaultValue` when the file, the section or the key is missing, or
+// the file cannot be read whole.
 QString LeggiINI(const QString& file, const QString& section, const QString& key, const QString& defaultValue);
 
 // Writes section/key = value (CR and LF become blanks). Never throws; returns false when the
-// file could not be written, so the caller can say so.
+// file could not be read whole or written, so the caller can say so; a file that could not be
+// read is never rewritten.
 [[nodiscard]] bool ScriviINI(const QString& file, const QString& section, const QString& key, const QString& value);
 [[nodiscard]] bool ScriviINIValore(const QString& file, const QString& section, const QString& key,
                                    const QString& value);
+// The same for a default written back: only where the file, read whole, lacks the key or holds it
+// empty or "?" (true, with nothing written, when it holds a value after all).
+[[nodiscard]] bool ScriviINISeManca(const QString& file, const QString& section, const QString& key,
+                                    const QString& value);
 
 // Profile booleans: stored as "Vero"/"Falso", read as false only when the text is "FALSO" in any case.
 inline QString iniBool(bool b)

@@ -22,20 +22,20 @@ template <class T> bool letto(const Letto<T>& l, const QString& proc)
 
 } // namespace
 
-QString TrovaNomeRep(int cod)
+Letto<QString> TrovaNomeRep(int cod)
 {
     const Letto<QString> d = Articoli::descrizioneReparto(cod);
     if (!letto(d, QStringLiteral("TrovaNomeRep")))
-        return {};
-    return d.valore.value_or(QString::number(cod));
+        return d;
+    return Letto<QString>::trovato(d.valore.value_or(QString::number(cod)));
 }
 
-QString TrovaCodiceRep(const QString& descrizione)
+Letto<QString> TrovaCodiceRep(const QString& descrizione)
 {
     const Letto<int> cod = Articoli::codiceRepartoPerDescrizione(descrizione);
     if (!letto(cod, QStringLiteral("TrovaCodiceRep")))
-        return {};
-    return cod.valore ? QString::number(*cod.valore) : QStringLiteral("1");
+        return Letto<QString>::fallito(cod.errore);
+    return Letto<QString>::trovato(cod.valore ? QString::number(*cod.valore) : QStringLiteral("1"));
 }
 
 QString TrovaDescrizioneRep(int idReparto)
@@ -49,12 +49,12 @@ QString TrovaDescrizioneRep(int idReparto)
     return q.next() ? q.value(0).toString() : QStringLiteral("Reparto41");
 }
 
-int TrovaCodiceRepXIVA(int iva)
+Letto<int> TrovaCodiceRepXIVA(int iva)
 {
     const Letto<int> cod = Articoli::codiceRepartoPerIva(iva);
     if (!letto(cod, QStringLiteral("TrovaCodiceRepXIVA")))
-        return 0;
-    return cod.valore.value_or(40);
+        return cod;
+    return Letto<int>::trovato(cod.valore.value_or(40));
 }
 
 QString TrovaCodiceFornitore(const QString& codMateriale)

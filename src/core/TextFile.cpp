@@ -52,7 +52,10 @@ bool readLines(const QString& path, QStringList& lines)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    lines = splitLines(decode(f.readAll()));
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    lines = splitLines(decode(bytes));
     return true;
 }
 

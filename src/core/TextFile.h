@@ -12,6 +12,7 @@ QByteArray encode(const QString& text);
 QStringList splitLines(const QString& text); // CR LF, LF or CR; a final line end adds no empty line
 
 // Whole-file helpers; they report failure instead of throwing.
+// False when the file cannot be opened or read whole (a read cut short is no file's end).
 [[nodiscard]] bool readLines(const QString& path, QStringList& lines);
 [[nodiscard]] bool writeLines(const QString& path, const QStringList& lines); // atomic replace
 // Adds the line whole or not at all: a write cut short (a full disk, a file-size limit) is taken

@@ -227,8 +227,9 @@ Esito scriviRighe(const QVector<RigaImport>& righe, ProgressSink& sink, const st
     return e;
 }
 
-// Fills in an article from a row; `esiste` tells a stored article from a new one.
-using Compila = std::function<void(Articolo& a, bool esiste, const RigaImport& r)>;
+// Fills in an article from a row; `esiste` tells a stored article from a new one. A failure (a
+// read it needed) stops the import.
+using Compila = std::function<Esito(Articolo& a, bool esiste, const RigaImport& r)>;
 
 // Merges the rows into the archive: a row's article is the one with its barcode (then, with
 // `ancheCodiceFornitore`, the one with its supplier code), else a new one on the next free code.
@@ -251,7 +252,8 @@ Esito fondiRighe(const QVector<RigaImport>& righe, ProgressSink& sink, bool anch
             Articolo a = esiste ? *trovato.valore : Articolo();
             if (!esiste)
                 a.codMateriale = codici.nuovo();
-            compila(a, esiste, r);
+            if (const Esito c = compila(a, esiste, r); !c)
+                return c;
             return esiste ? lotto.aggiorna(a) : lotto.inserisci(a);
         },
         colonne);
@@ -364,8 +366,12 @@ bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Inter
             } else {
                 const int cod = r.reparto.toInt();
                 auto it = nomiReparto.find(cod);
-                if (it == nomiReparto.end())
-                    it = nomiReparto.insert(cod, TrovaNomeRep(cod));
+                if (it == nomiReparto.end()) {
+                    const Letto<QString> nome = TrovaNomeRep(cod);
+                    if (!nome.ok)
+                        return Esito::fallito(VbErr::DatabaseError, nome.errore);
+                    it = nomiReparto.insert(cod, *nome.valore);
+                }
                 a.genere = *it;
             }
             a.unitaMisura = QStringLiteral("Pz");
@@ -450,6 +456,7 @@ bool EseguiImportFornitore(const QString& path, const QString& fornitore, Intera
         if (const auto v = valore(r.iva, Valore::Iva, r, illeggibili, numeroItaliano))
             a.codPV = v;
         a.modificato = true;
+        return Esito::riuscito();
     };
     const Esito e = fondiRighe(righe, sink, true, compila, kColonne);
     if (!e)
@@ -593,13 +600,18 @@ bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const
             if (n) {
                 a.codPV = *n;
                 auto it = repartoPerIva.find(*n);
-                if (it == repartoPerIva.end())
-                    it = repartoPerIva.insert(*n, QString::number(TrovaCodiceRepXIVA(*n)));
+                if (it == repartoPerIva.end()) {
+                    const Letto<int> reparto = TrovaCodiceRepXIVA(*n);
+                    if (!reparto.ok)
+                        return Esito::fallito(VbErr::DatabaseError, reparto.errore);
+                    it = repartoPerIva.insert(*n, QString::number(*reparto.valore));
+                }
                 a.genere = *it;
             }
         }
         a.modificato = true;
         a.tipoVariazione = QStringLiteral("F");
+        return Esito::riuscito();
     });
     if (!e)
         return fallitoDb(ui, sink, kProcXls, e, msgImpossibile(), Interaction::Icon::Critical);
@@ -661,6 +673,7 @@ bool EseguiImport(const Cartella& cartella, const QString& foglio, const QString
                 a.codPV = *n;
         }
         a.modificato = true;
+        return Esito::riuscito();
     });
     if (!e)
         return fallitoDb(ui, sink, kProcXls, e, msgImpossibile(), Interaction::Icon::Critical);

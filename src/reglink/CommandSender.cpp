@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Contesto.h"
+#include "core/ErrorLog.h"
 #include "core/Paths.h"
 #include "core/Programma.h"
 #include "core/TextFile.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 namespace RegLink {
 
@@ -75,13 +77,17 @@ private:
 };
 
 // The command file read field by field: a field ends at a comma or a line end, leading and
-// trailing blanks go, a quoted field keeps its commas. Empty fields carry no command.
-QStringList leggiComandi(const QString& nomeFile)
+// trailing blanks go, a quoted field keeps its commas. Empty fields carry no command. A missing
+// file holds none; one that is there but cannot be read whole gives nothing (nullopt).
+std::optional<QStringList> leggiComandi(const QString& nomeFile)
 {
     QStringList comandi;
     QStringList righe;
-    if (!TextFile::readLines(nomeFile, righe))
+    if (!TextFile::readLines(nomeFile, righe)) {
+        if (QFileInfo::exists(nomeFile))
+            return std::nullopt;
         return comandi;
+    }
     for (const QString& riga : righe) {
         qsizetype i = 0;
         while (i <= riga.size()) {
@@ -137,7 +143,14 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
     bool& esito = risultato.esito;
     progresso(0);
     FileNonTrasmessi nonTrasmessi(percorsoNonTrasmessi(porta));
-    const QStringList comandi = leggiComandi(nomeFile);
+    const std::optional<QStringList> letti = leggiComandi(nomeFile);
+    if (!letti) {
+        // Part of a file sent as the whole would clear the changed marks of articles never sent.
+        ScriviErrore(QStringLiteral("PROTOCOLLOQuidar"), QStringLiteral("EsameComandi"), VbErr::DeviceIO, nomeFile);
+        esito = false;
+        return risultato;
+    }
+    const QStringList& comandi = *letti;
     int timeout = 0;
 
     auto fine = [&]() {

@@ -117,7 +117,10 @@ Lettura LeggiFilePLU(const QString& path, const Posizioni& pos)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    return LeggiTestoPLU(f.readAll(), pos);
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return {}; // part of the sales booked as all of them
+    return LeggiTestoPLU(bytes, pos);
 }
 
 Lettura LeggiTestoPLU(const QByteArray& bytes, const Posizioni& pos)

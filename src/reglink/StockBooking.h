@@ -30,6 +30,7 @@ struct [[nodiscard]] Lettura
     int malformati = 0; // lines that could not be read as a record: too few fields, a quantity that is no number
 };
 // Reads a received file (Windows-1252, lines ended by CR LF, LF or CR). Empty lines are skipped.
+// Not `aperto` when the file cannot be opened or read whole.
 Lettura LeggiFilePLU(const QString& path, const Posizioni& pos);
 // The same reading of a file's bytes.
 Lettura LeggiTestoPLU(const QByteArray& bytes, const Posizioni& pos);

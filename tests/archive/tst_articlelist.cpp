@@ -285,12 +285,25 @@ private Q_SLOTS:
         QVERIFY(vuoto.righe.isEmpty());
         QCOMPARE(ArticleList::testoValore(vuoto.valore), QStringLiteral("0,000000"));
 
-        const int prima = righeLog();
         const auto rotto = ArticleList::leggi(QStringLiteral("Select * from Magazzino where Nonesiste = 1"));
         QVERIFY(!rotto.aperto);
+        QVERIFY(!rotto.inUso);
+        QVERIFY(rotto.errore.contains(QStringLiteral("Nonesiste")));
         QCOMPARE(rotto.totVoci, qint64(0));
         QVERIFY(rotto.righe.isEmpty());
-        QCOMPARE(righeLog(), prima + 1);
+
+        // A read that fails part-way: the rows before would look like the whole list.
+        for (int cod = 101; cod <= 104; ++cod) {
+            QVariantMap a = articolo(20, 10, 22);
+            a.insert(QStringLiteral("CodMateriale"), cod);
+            inserisci(a);
+        }
+        const auto aMeta = ArticleList::leggi(QStringLiteral(
+            "Select *, CASE WHEN CodMateriale = 103 THEN abs(-9223372036854775807 - 1) END from Magazzino "
+            "where CodMateriale > 100 order by CodMateriale"));
+        QVERIFY(!aMeta.aperto);
+        QVERIFY(aMeta.errore.contains(QStringLiteral("overflow")));
+        QVERIFY(aMeta.righe.isEmpty());
     }
 
     // What the window asks for: the whole archive in stored or description order, or a search.

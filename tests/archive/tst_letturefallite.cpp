@@ -2,12 +2,16 @@
 // delete question tell the failure and change nothing; they never show it as a missing article.
 #include "archive/ui/Magazzino.h"
 #include "core/Database.h"
+#include "core/IniFile.h"
 #include "core/VbConvert.h"
 #include "labels/ReportSupport.h"
+#include "support/FinestraMagazzino.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTimer>
@@ -210,6 +214,54 @@ private Q_SLOTS:
         QCOMPARE(env.messages(), QStringList{QStringLiteral("ATTENZIONE! Lettura dei PLU eliminati non riuscita")});
         QVERIFY(!Forms::isLoaded<frmEliminati>());
         riparaArchivio();
+        w.unload();
+    }
+
+    // The reads the window repeats by itself (the list's reloads, the activation's combos): when
+    // they fail, what it showed stays, the status line says why (logged once however often they
+    // run) and goes once they read again. A search by a department whose code cannot be read is
+    // not run with a wrong code.
+    void repeatedReads()
+    {
+        TestEnv env;
+        QVERIFY(ScriviINI(env.setup(), QStringLiteral("Config"), QStringLiteral("SalvaRepartoComeCODICE"),
+                          QStringLiteral("Vero")));
+        articolo(1, QStringLiteral("Pasta"), QStringLiteral("8001"), 1.0, 2.0, 1.0);
+        articolo(2, QStringLiteral("Riso"), QStringLiteral("8002"), 1.0, 2.0, 1.0);
+        Magazzino& w = apriMagazzinoAttivato();
+        QCOMPARE(w.ListMagazzino->count(), 2);
+        const auto attiva = [&w] {
+            w.Form_Activate();
+            QTest::qWait(50); // the list's reload follows
+        };
+        const QString avvisoPLU = QStringLiteral("ATTENZIONE! Lettura dei PLU non riuscita: l'elenco non è aggiornato");
+
+        QVERIFY(Db::exec(QStringLiteral("ALTER TABLE Reparti RENAME TO RepartiAltrove")));
+        w.Genere->setCurrentIndex(2);
+        w.CmdCerca->click();
+        QCOMPARE(w.ListMagazzino->count(), 2);
+        QCOMPARE(w.lblTab->text(), avvisoPLU);
+        QVERIFY(w.lblTab->isVisible());
+        attiva();
+        QCOMPARE(w.Genere->count(), 40);
+        QCOMPARE(w.ListMagazzino->count(), 2);
+        QCOMPARE(w.ListMagazzino->testo(0, ArticleList::colReparto), QStringLiteral("Reparto3")); // not the code
+        QCOMPARE(w.lblTab->text(), avvisoPLU);
+        attiva();
+        QCOMPARE(errori(env).count(QStringLiteral("3146 *-Magazzino-CaricaMagazzino-]")), 1);
+        QCOMPARE(errori(env).count(QStringLiteral("3146 *-Magazzino-CaricaCboGeneri-]")), 1);
+        QVERIFY(Db::exec(QStringLiteral("ALTER TABLE RepartiAltrove RENAME TO Reparti")));
+        attiva();
+        QVERIFY(!w.lblTab->isVisible());
+
+        rompiArchivio();
+        attiva();
+        QCOMPARE(w.Fornitore->count(), 1);
+        QCOMPARE(w.ListMagazzino->count(), 2);
+        QVERIFY(w.lblTab->isVisible());
+        riparaArchivio();
+        attiva();
+        QVERIFY(!w.lblTab->isVisible());
         w.unload();
     }
 };

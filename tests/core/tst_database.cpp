@@ -65,7 +65,7 @@ private Q_SLOTS:
         QVERIFY(Db::ApriDatabase(Paths::databasePath()));
         QCOMPARE(valoreDb("SELECT Descrizione FROM Magazzino WHERE CodMateriale = ?", {7}).toString(), QString("Pane"));
         QCOMPARE(count("SELECT COUNT(*) FROM Reparti"), 40); // not seeded twice
-        QCOMPARE(TrovaNomeRep(2), QString("Forno"));
+        QCOMPARE(*TrovaNomeRep(2).valore, QString("Forno"));
     }
 
     void codeMatchesNumberAndText()
@@ -239,19 +239,19 @@ private Q_SLOTS:
         QVERIFY(Db::exec("UPDATE Reparti SET Descrizione = ?, Iva = ? WHERE Cod = ?", {"Frutta dell'orto", 4, 7}));
         QVERIFY(Db::exec("UPDATE Reparti SET Iva = ? WHERE Cod = ?", {22, 3}));
 
-        QCOMPARE(TrovaNomeRep(5), QString("Reparto5"));
-        QCOMPARE(TrovaNomeRep(7), QString("Frutta dell'orto"));
-        QCOMPARE(TrovaNomeRep(99), QString("99"));
+        QCOMPARE(*TrovaNomeRep(5).valore, QString("Reparto5"));
+        QCOMPARE(*TrovaNomeRep(7).valore, QString("Frutta dell'orto"));
+        QCOMPARE(*TrovaNomeRep(99).valore, QString("99"));
 
-        QCOMPARE(TrovaCodiceRep("Frutta dell'orto"), QString("7"));
-        QCOMPARE(TrovaCodiceRep("reparto12"), QString("12")); // case-insensitive, as Jet was
-        QCOMPARE(TrovaCodiceRep("Nessuno"), QString("1"));
-        QCOMPARE(TrovaCodiceRep("x' OR '1'='1"), QString("1"));
-        QCOMPARE(TrovaCodiceRep(""), QString("1"));
+        QCOMPARE(*TrovaCodiceRep("Frutta dell'orto").valore, QString("7"));
+        QCOMPARE(*TrovaCodiceRep("reparto12").valore, QString("12")); // case-insensitive, as Jet was
+        QCOMPARE(*TrovaCodiceRep("Nessuno").valore, QString("1"));
+        QCOMPARE(*TrovaCodiceRep("x' OR '1'='1").valore, QString("1"));
+        QCOMPARE(*TrovaCodiceRep("").valore, QString("1"));
 
-        QCOMPARE(TrovaCodiceRepXIVA(22), 3);
-        QCOMPARE(TrovaCodiceRepXIVA(4), 7);
-        QCOMPARE(TrovaCodiceRepXIVA(10), 40);
+        QCOMPARE(*TrovaCodiceRepXIVA(22).valore, 3);
+        QCOMPARE(*TrovaCodiceRepXIVA(4).valore, 7);
+        QCOMPARE(*TrovaCodiceRepXIVA(10).valore, 40);
 
         // No linked table: logged, empty text.
         QCOMPARE(TrovaDescrizioneRep(3), QString());
@@ -266,9 +266,9 @@ private Q_SLOTS:
     {
         TestEnv env;
         Db::ChiudiDatabase();
-        QCOMPARE(TrovaNomeRep(1), QString());
-        QCOMPARE(TrovaCodiceRep("Reparto1"), QString());
-        QCOMPARE(TrovaCodiceRepXIVA(0), 0);
+        QVERIFY(!TrovaNomeRep(1).ok); // failed, not a missing department's fallback
+        QVERIFY(!TrovaCodiceRep("Reparto1").ok);
+        QVERIFY(!TrovaCodiceRepXIVA(0).ok);
         QCOMPARE(TrovaCodiceFornitore("12"), QString()); // shown empty, but not taken for a missing code
         const QByteArray log = readAll(env.path("Dati/ErrorLog.dat"));
         QVERIFY(log.contains("*-Funzioni-TrovaNomeRep-]"));

@@ -876,6 +876,34 @@ private Q_SLOTS:
         QCOMPARE(Db::transactionDepth(), 0);
         QVERIFY(readAll(p(QStringLiteral("Dati/ErrorLog.dat"))).contains("guasto"));
     }
+
+    // Departments that cannot be read fail the import: no article gets an empty or made-up one.
+    void repartiIlleggibili_data()
+    {
+        QTest::addColumn<bool>("foglio");
+        QTest::newRow("testo: il nome del reparto") << false;
+        QTest::newRow("foglio generico: il reparto dell'IVA") << true;
+    }
+    void repartiIlleggibili()
+    {
+        QFETCH(bool, foglio);
+        nuovo(QStringLiteral("900000"), 1);
+        const QString prima = fotografia();
+        const QString path = p(foglio ? QStringLiteral("r.xlsx") : QStringLiteral("r.txt"));
+        if (foglio)
+            scriviXlsx(path, {{QStringLiteral("PRODOTTI"),
+                               {{QStringLiteral("nomi")},
+                                {QStringLiteral("Pane"), 1.0, QStringLiteral("800"), 1.0, 1.0, 1.0, 22.0,
+                                 QStringLiteral("K1"), QStringLiteral("F")}}}});
+        else
+            scriviTesto(path, {QStringLiteral(";;;800;Pane;5;;;;1,20")});
+        QVERIFY(Db::exec(QStringLiteral("ALTER TABLE Reparti RENAME TO RepartiAltrove")));
+        QVERIFY(!importa(path, foglio ? generico() : separato()));
+        QCOMPARE(primaRiga(ui().asked.value(0)), foglio ? Listini::msgImpossibile() : Listini::msgErrore());
+        QCOMPARE(fotografia(), prima);
+        QVERIFY(readAll(p(QStringLiteral("Dati/ErrorLog.dat")))
+                    .contains(foglio ? "*-Funzioni-TrovaCodiceRepXIVA-]" : "*-Funzioni-TrovaNomeRep-]"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstMotori)

@@ -252,11 +252,15 @@ private Q_SLOTS:
         QVERIFY(errorLog(env).contains("AggiornaQuantitaDaFilePLU"));
     }
 
+    // A file missing or that cannot be read (this process's memory from address 0: EIO on the
+    // first read) is no booking, not an empty one.
     void missingFile()
     {
         TestEnv env;
         articolo(1, "111", 10);
         QVERIFY(!AggiornaQuantitaDaFilePLU(env.path("assente.txt"), 1, kOggi).ok);
+        QVERIFY(QFile::link("/proc/self/mem", env.path("illeggibile.txt")));
+        QVERIFY(!AggiornaQuantitaDaFilePLU(env.path("illeggibile.txt"), 1, kOggi).ok);
         QVERIFY(!AcquisisciFilePLU(kOggi).ok);
         QCOMPARE(stock(1).toDouble(), 10.0);
     }

@@ -298,6 +298,10 @@ void TstCommandSender::commandFileReading()
     QVERIFY(EsameComandi(fx.env.path("manca.txt"), "61", fx.righe, fx.stato));
     QCOMPARE(reg->received(), QByteArray());
     QCOMPARE(fx.progress.last(), 0);
+    // One that cannot be read (this process's memory from address 0: EIO) is a failed send.
+    QVERIFY(QFile::link("/proc/self/mem", fx.env.path("illeggibile.txt")));
+    QVERIFY(!EsameComandi(fx.env.path("illeggibile.txt"), "61", fx.righe, fx.stato));
+    QCOMPARE(reg->received(), QByteArray());
 }
 
 void TstCommandSender::outFolderDefault()

@@ -705,21 +705,15 @@ void Magazzino::CaricaMagazzino(const ArticleList::Filtro& filtro, bool marca)
 {
     Clessidra c;
     ArticleList::Caricamento r = ArticleList::leggi(filtro);
+    m_archivioInUso = r.inUso;
     if (!r.aperto) {
-        // A list that could not be read is not an empty archive: the rows stay as they were.
-        if (r.inUso) {
-            if (!m_archivioInUso) // once while another program holds it
-                ScriviErrore(kModulo, QStringLiteral("CaricaMagazzino"), VbErr::DatabaseInUse);
-            m_archivioInUso = true;
-            mostraLblTab(Db::testoInUso());
-        }
+        // A list that could not be read is not an empty archive, nor is part of it the whole:
+        // the rows stay as they were.
+        letturaFallita(Lettura::Elenco, QStringLiteral("CaricaMagazzino"), r.errore, r.inUso,
+                       QStringLiteral("ATTENZIONE! Lettura dei PLU non riuscita: l'elenco non è aggiornato"));
         return;
     }
-    if (m_archivioInUso) {
-        m_archivioInUso = false;
-        if (lblTab->text() == Db::testoInUso())
-            lblTab->hide();
-    }
+    letturaRiuscita(Lettura::Elenco);
     if (marca && !r.righe.isEmpty()) {
         QStringList codici;
         codici.reserve(r.righe.size());
@@ -737,6 +731,38 @@ void Magazzino::CaricaMagazzino(const ArticleList::Filtro& filtro, bool marca)
     const bool righe = ListMagazzino->count() > 0;
     Elimina->setEnabled(righe);
     Modifica->setEnabled(righe);
+}
+
+void Magazzino::letturaFallita(Lettura l, const QString& proc, const QString& errore, bool inUso, const QString& avviso)
+{
+    QString& detto = m_avvisiLettura[std::size_t(l)];
+    const QString testo = inUso ? Db::testoInUso() : avviso;
+    if (detto != testo) {
+        if (inUso)
+            ScriviErrore(kModulo, proc, VbErr::DatabaseInUse);
+        else
+            ScriviErrore(kModulo, proc, VbErr::DatabaseError, errore);
+    }
+    detto = testo;
+    mostraLblTab(testo);
+}
+
+void Magazzino::letturaRiuscita(Lettura l)
+{
+    QString& detto = m_avvisiLettura[std::size_t(l)];
+    if (detto.isEmpty())
+        return;
+    const bool mostrato = lblTab->text() == detto;
+    detto.clear();
+    if (!mostrato)
+        return;
+    // A read that still fails is told instead.
+    for (const QString& altro : m_avvisiLettura)
+        if (!altro.isEmpty()) {
+            mostraLblTab(altro);
+            return;
+        }
+    lblTab->hide();
 }
 
 void Magazzino::ImpostaTipoVariazione(const QString& codice, bool salta)
@@ -925,26 +951,35 @@ void frmEliminati::cmdRipristina_Click()
 
 void Magazzino::CaricaCboGeneri()
 {
-    Genere->clear();
     const Letto<QList<Reparto>> reparti = Articoli::reparti();
-    if (!reparti.ok) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaCboGeneri"), VbErr::DatabaseError, reparti.errore);
-        return;
+    if (reparti.ok) {
+        letturaRiuscita(Lettura::Reparti);
+        Genere->clear();
+        for (const Reparto& r : *reparti.valore)
+            Genere->addItem(r.descrizione);
+    } else {
+        // The combo keeps the departments it showed.
+        letturaFallita(Lettura::Reparti, QStringLiteral("CaricaCboGeneri"), reparti.errore, Db::inUso(reparti.errore),
+                       QStringLiteral("ATTENZIONE! Lettura dei reparti non riuscita: l'elenco dei reparti non è "
+                                      "aggiornato"));
     }
-    for (const Reparto& r : *reparti.valore)
-        Genere->addItem(r.descrizione);
     Genere->setCurrentIndex(-1);
 }
 
 void Magazzino::CaricaFornitori()
 {
-    Fornitore->clear();
     const Letto<QStringList> fornitori = Articoli::fornitori();
-    if (!fornitori.ok) {
-        ScriviErrore(kModulo, QStringLiteral("CaricaFornitori"), VbErr::DatabaseError, fornitori.errore);
-        return;
+    if (fornitori.ok) {
+        letturaRiuscita(Lettura::Fornitori);
+        Fornitore->clear();
+        Fornitore->addItems(*fornitori.valore);
+    } else {
+        // The combo keeps the suppliers it showed.
+        letturaFallita(Lettura::Fornitori, QStringLiteral("CaricaFornitori"), fornitori.errore,
+                       Db::inUso(fornitori.errore),
+                       QStringLiteral("ATTENZIONE! Lettura dei fornitori non riuscita: l'elenco dei fornitori non è "
+                                      "aggiornato"));
     }
-    Fornitore->addItems(*fornitori.valore);
     Fornitore->setCurrentIndex(-1);
 }
 

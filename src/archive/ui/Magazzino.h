@@ -245,6 +245,13 @@ private:
     void ricarica();
     // The last load of the list found the database held by another program.
     bool m_archivioInUso = false;
+    // The reads the window repeats by itself (the list's reloads, the activation's combos): one
+    // that fails keeps what the window showed and is told on the status line until it succeeds
+    // again, logged once per spell. A message box would come back at every reload.
+    enum class Lettura { Elenco, Reparti, Fornitori };
+    void letturaFallita(Lettura l, const QString& proc, const QString& errore, bool inUso, const QString& avviso);
+    void letturaRiuscita(Lettura l);
+    std::array<QString, 3> m_avvisiLettura; // what each failing read tells; empty: it did not fail
     // At each tick of tmrImporta: the error-log lines waiting for room are written, or the last
     // one is shown on the status line meanwhile (m_avvisoRegistro: what it shows).
     void registroInAttesa();

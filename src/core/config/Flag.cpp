@@ -9,7 +9,8 @@ namespace Config {
 void scriviPredefinito(const QString& sezione, const QString& chiave, const QString& valore)
 {
     const QString setup = app().percorsoSetup;
-    if (!ScriviINI(setup, sezione, chiave, valore))
+    // Read again whole: a key that could not be read is not missing, and keeps its value.
+    if (!ScriviINISeManca(setup, sezione, chiave, valore))
         ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("ScriviINI"), VbErr::PermissionDenied,
                      QStringLiteral("%1 [%2] %3=%4").arg(setup, sezione, chiave, valore));
 }

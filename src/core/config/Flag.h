@@ -12,8 +12,9 @@ enum class Vuoto { Valore, Mancante }; // whether an empty value counts as missi
 // written "Falso" and read as false.
 bool leggiFlag(const QString& sezione, const QString& chiave, Vuoto vuoto = Vuoto::Valore);
 
-// Writes a missing key's default back, so the shop keeper finds it in the file. A write that fails
-// is logged; the default still holds for this run.
+// Writes a missing key's default back, so the shop keeper finds it in the file: only where the
+// file, read whole, lacks it or holds it empty or "?". A file that cannot be read or written is
+// logged and left as it is; the default still holds for this run.
 void scriviPredefinito(const QString& sezione, const QString& chiave, const QString& valore);
 
 // The value of a key, or an empty text when it is missing ("?").

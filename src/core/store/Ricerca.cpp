@@ -31,9 +31,10 @@ QString escapeLike(const QString& s)
     return out;
 }
 
-QString valoreReparto(const QString& descrizione)
+Letto<QString> valoreReparto(const QString& descrizione)
 {
-    return Config::Generale::salvaRepartoComeCodice() ? TrovaCodiceRep(descrizione) : descrizione;
+    return Config::Generale::salvaRepartoComeCodice() ? TrovaCodiceRep(descrizione)
+                                                      : Letto<QString>::trovato(descrizione);
 }
 
 namespace {
@@ -131,13 +132,13 @@ void confronta(QStringList& condizioni, QVariantList& valori, const QString& col
 
 } // namespace
 
-Query costruisci(const Criteri& c)
+Letto<Query> costruisci(const Criteri& c)
 {
     const QString ordine = QStringLiteral(" order by descrizione");
     if (c.opzione == optPrezzoZero)
-        return {QStringLiteral("Select * From Magazzino where Costo=0") + ordine, {}};
+        return Letto<Query>::trovato({QStringLiteral("Select * From Magazzino where Costo=0") + ordine, {}});
     if (c.opzione == optQtaZero)
-        return {QStringLiteral("Select * From Magazzino where \"Quantità\"<=0") + ordine, {}};
+        return Letto<Query>::trovato({QStringLiteral("Select * From Magazzino where \"Quantità\"<=0") + ordine, {}});
 
     // Descrizione, Genere and Fornitore are NOCASE columns; the codes compare as stored.
     QStringList condizioni;
@@ -157,14 +158,18 @@ Query costruisci(const Criteri& c)
             break;
         }
     }
-    if (!c.reparto.isEmpty())
-        confronta(condizioni, q.valori, QStringLiteral("Genere"), true, valoreReparto(c.reparto), Modo::Uguale);
+    if (!c.reparto.isEmpty()) {
+        const Letto<QString> reparto = valoreReparto(c.reparto);
+        if (!reparto.ok)
+            return Letto<Query>::fallito(reparto.errore);
+        confronta(condizioni, q.valori, QStringLiteral("Genere"), true, *reparto.valore, Modo::Uguale);
+    }
     if (!c.fornitore.isEmpty())
         confronta(condizioni, q.valori, QStringLiteral("Fornitore"), true, c.fornitore, Modo::Uguale);
     if (condizioni.isEmpty())
-        return {tuttoArchivio(), {}};
+        return Letto<Query>::trovato({tuttoArchivio(), {}});
     q.sql = QStringLiteral("Select * From Magazzino where ") + condizioni.join(QStringLiteral(" and ")) + ordine;
-    return q;
+    return Letto<Query>::trovato(q);
 }
 
 Letto<QList<Eliminato>> eliminati()

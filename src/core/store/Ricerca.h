@@ -44,11 +44,13 @@ QString escapeLike(const QString& s);
 
 // The value compared with Genere for a department description: the description itself when
 // [Config] SalvaRepartoComeCODICE is "Falso" (a missing key is written "Falso"), else its code.
-QString valoreReparto(const QString& descrizione);
+// Failed when the code could not be read: no value would search right.
+Letto<QString> valoreReparto(const QString& descrizione);
 
-// Builds the search query. `valoreReparto` is applied to a non-empty department. The query may
-// call minuscole() (Db::minuscole), which only the program's connection knows.
-Query costruisci(const Criteri& c);
+// Builds the search query. `valoreReparto` is applied to a non-empty department; its failed
+// read fails the query. The query may call minuscole() (Db::minuscole), which only the program's
+// connection knows.
+Letto<Query> costruisci(const Criteri& c);
 
 // A logically deleted article as the list of deleted ones shows it; the price as stored.
 struct Eliminato

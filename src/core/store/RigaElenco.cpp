@@ -144,9 +144,11 @@ QString FormatoElenco::nomeReparto(int cod)
 {
     if (!m_repartiLetti) {
         m_repartiLetti = true;
-        // Unread names show as their codes.
+        // Unread names show as their codes; the caller learns it from erroreReparti().
         const Letto<QList<Reparto>> reparti = Articoli::reparti();
-        if (reparti.ok)
+        if (!reparti.ok)
+            m_erroreReparti = reparti.errore;
+        else
             for (const Reparto& r : *reparti.valore)
                 m_reparti.insert(r.cod, r.descrizione);
     }

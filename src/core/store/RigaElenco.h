@@ -111,6 +111,8 @@ class FormatoElenco
 public:
     ArticoloMostrato mostra(const ArticoloElencato& a);
     TestiArticolo testi(const ArticoloElencato& a) { return mostra(a).testi; }
+    // The driver's text when the department names could not be read: the texts show codes for them.
+    const std::optional<QString>& erroreReparti() const { return m_erroreReparti; }
 
 private:
     QString nomeReparto(int cod);
@@ -119,6 +121,7 @@ private:
     QString testoNumero(const QVariant& v);
 
     bool m_repartiLetti = false;
+    std::optional<QString> m_erroreReparti;
     QHash<int, QString> m_reparti;
     QHash<QString, std::optional<QString>> m_repartiDaTesto;
     QHash<double, QString> m_importi;
