@@ -202,15 +202,13 @@ QString sqlInserisci()
            QStringLiteral(", ?").repeated(tutteLeColonne().count(QLatin1Char(','))) + QLatin1Char(')');
 }
 
-QString sqlAggiorna(const QStringList& colonneAggiornate, QList<int>* saltate)
+QString sqlAggiorna(const QStringList& colonneAggiornate)
 {
     QStringList set;
     const QStringList nomi = tutteLeColonne().split(QStringLiteral(", "));
     for (int i = 1; i < nomi.size(); ++i) {
         if (colonneAggiornate.isEmpty() || colonneAggiornate.contains(nomi.at(i)))
             set << nomi.at(i) + QStringLiteral(" = ?");
-        else if (saltate)
-            *saltate << i - 1;
     }
     return QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
            QStringLiteral(" WHERE CodMateriale = ?");

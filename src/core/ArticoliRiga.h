@@ -39,9 +39,8 @@ QString sqlSeleziona(const QString& condizione, const Campi& c);
 QString sqlPrimo(const QString& condizione);
 // INSERT of every column, CodMateriale first.
 QString sqlInserisci();
-// UPDATE by CodMateriale of `colonneAggiornate` (names as in colonne(); empty: every column). The
-// positions in valori() it does not write go to `saltate`.
-QString sqlAggiorna(const QStringList& colonneAggiornate = {}, QList<int>* saltate = nullptr);
+// UPDATE by CodMateriale of `colonneAggiornate` (names as in colonne(); empty: every column).
+QString sqlAggiorna(const QStringList& colonneAggiornate = {});
 // UPDATE by CodMateriale of the fields `c`.
 QString sqlAggiorna(const Campi& c);
 QString sqlNuovoCodice();

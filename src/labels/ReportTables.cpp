@@ -115,6 +115,9 @@ Esito ValorizzaTabReportMagazzino(const QList<Articoli::ArticoloElencato>& artic
         r.prezzoAcquisto = t.prezzoVendita;
         righe << r;
     }
+    // Departments that could not be read would print as their codes.
+    if (formato.erroreReparti())
+        return fallito(proc, VbErr::DatabaseError, *formato.erroreReparti());
     return riempi(proc, QStringLiteral("rptMagazzino"), kColonneMagazzino, righe);
 }
 

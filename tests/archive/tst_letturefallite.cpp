@@ -141,6 +141,29 @@ private Q_SLOTS:
         w.unload();
     }
 
+    // The stock report when the department names can no longer be read: told, never printed with
+    // the codes in their place.
+    void stockPrint()
+    {
+        TestEnv env;
+        ReportPrinters stampanti;
+        articolo(1, QStringLiteral("Pasta"), QStringLiteral("8001"), 1.0, 2.0, 1.0, QStringLiteral("3"));
+        Magazzino& w = apri(1);
+        QVERIFY(Db::exec(QStringLiteral("ALTER TABLE Reparti RENAME TO RepartiAltrove")));
+        Anteprime anteprime;
+        env.clearMessages();
+        env.answer({QMessageBox::No}); // printed, not exported
+        QTest::mouseClick(w.cmdStampaMagazzino, Qt::LeftButton);
+        QTest::qWait(100);
+        QCOMPARE(env.messages().constLast(),
+                 QStringLiteral("Stampa NON effettuata!!! - Errore nella preparazione dei dati"));
+        QVERIFY(anteprime.viste.isEmpty());
+        QVERIFY(stampanti.jobs().isEmpty());
+        QVERIFY(errori(env).contains(QStringLiteral("*-Magazzino-ValorizzaTabReportMagazzino-]")));
+        QVERIFY(Db::exec(QStringLiteral("ALTER TABLE RepartiAltrove RENAME TO Reparti")));
+        w.unload();
+    }
+
     void deleteQuestion()
     {
         TestEnv env;

@@ -30,7 +30,8 @@ QString StampantiCups::predefinita()
 
 int StampantiCups::impostaPredefinita(const QString& nome)
 {
-    // lpoptions runs while the windows stay painted; its end is awaited, never blocked on.
+    // lpoptions runs while the windows stay painted; its end is awaited, never blocked on, on the
+    // clock whatever the wait scale: the limits are the process's, not the protocol's.
     QProcess p;
     bool avviato = false;
     bool nonAvviato = false;
@@ -42,16 +43,16 @@ int StampantiCups::impostaPredefinita(const QString& nome)
     });
     QObject::connect(&p, &QProcess::finished, [&finito] { finito = true; });
     p.start(QStringLiteral("lpoptions"), {QStringLiteral("-d"), nome});
-    if (!AttendiFinche([&] { return avviato || nonAvviato; }, 5000) || nonAvviato) {
+    if (!AttendiFincheEntro([&] { return avviato || nonAvviato; }, 5000) || nonAvviato) {
         if (p.state() != QProcess::NotRunning) {
             p.kill();
-            AttendiFinche([&] { return finito; }, 1000);
+            AttendiFincheEntro([&] { return finito; }, 1000);
         }
         return kNotStarted;
     }
-    if (!AttendiFinche([&] { return finito; }, 15000)) {
+    if (!AttendiFincheEntro([&] { return finito; }, 15000)) {
         p.kill();
-        AttendiFinche([&] { return finito; }, 1000);
+        AttendiFincheEntro([&] { return finito; }, 1000);
         return kCrashedOrHung;
     }
     if (p.exitStatus() != QProcess::NormalExit)
