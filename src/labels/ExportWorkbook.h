@@ -1,7 +1,8 @@
 #pragma once
 // An .xlsx workbook written beside its target and put in the target's place only when it is
 // complete: the user's old file stays untouched until the new one has been written whole, and
-// stays untouched when anything fails. Cells are written row by row: texts, numbers, dates.
+// stays untouched when anything fails. Cells are written row by row, in order (a row once left
+// is on disk): texts, numbers, dates.
 #include "core/ErrorLog.h"
 
 #include <QDate>
