@@ -215,13 +215,13 @@ int main(int argc, char** argv)
     }
     const double e = mediana(tEsporta), n = mediana(tNudo);
     const bool rapportoOk = e / n <= kRapportoMassimo;
-    const bool piccoOk = piccoEsporta / 1024 < kPiccoMassimoMiB;
+    const bool piccoOk = piccoEsporta < kPiccoMassimoMiB * 1024;
     std::printf("stock workbook, %d articles: export %.0f ms, bare constant-memory libxlsxwriter %.0f ms, ratio %.2f "
                 "(goal <= %.1f)\n",
                 kArticoli, e, n, e / n, kRapportoMassimo);
-    std::printf("stock workbook, peak resident memory: export %ld MiB (goal < %ld MiB; %ld MiB before it), bare "
-                "writer %ld MiB over its cells\n",
-                piccoEsporta / 1024, kPiccoMassimoMiB, primaKiB / 1024, piccoNudo / 1024);
+    std::printf("stock workbook, peak resident memory: export %.1f MiB (goal < %ld MiB; %.1f MiB before it), bare "
+                "writer %.1f MiB over its cells\n",
+                piccoEsporta / 1024.0, kPiccoMassimoMiB, primaKiB / 1024.0, piccoNudo / 1024.0);
 
     // The article list as the window shows it (at most its row cap), then the stock report.
     const ArticleList::Caricamento lista =
