@@ -5,6 +5,7 @@
 // is on disk): texts, numbers, dates.
 #include "core/ErrorLog.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -55,6 +56,7 @@ private:
     void togliTemporaneo();
     QString m_destinazione;
     QString m_temp;
+    QByteArray m_cartella; // where the sheets' own temporary files go, for the workbook's life
     lxw_workbook* m_wb = nullptr;
     lxw_worksheet* m_ws = nullptr;
     lxw_format* m_formatoData = nullptr;

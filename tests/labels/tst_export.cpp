@@ -408,6 +408,24 @@ private Q_SLOTS:
         w.unload();
     }
 
+    // Rows go to disk as they are left: a cell for a row already left fails the workbook, and the
+    // old file stays, instead of a workbook that silently lacks the cell.
+    void cellBehindTheCurrentRowFails()
+    {
+        TestEnv env;
+        const QString path = env.path(QStringLiteral("ordine.xlsx"));
+        writeRaw(path, "il vecchio lavoro");
+        {
+            ExportWorkbook wb(path);
+            wb.foglio(QStringLiteral("Foglio1"));
+            wb.testo(2, 0, QStringLiteral("dopo"));
+            wb.numero(1, 0, 1.5);
+            QVERIFY(!wb.chiudi());
+        }
+        QCOMPARE(readAll(path), QByteArray("il vecchio lavoro"));
+        QCOMPARE(QFileInfo(path).dir().entryList({QStringLiteral(".~*")}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
     // A read-only file is not replaced, not even by root, who could write it.
     void readOnlyFileIsKept()
     {
