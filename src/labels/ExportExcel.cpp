@@ -60,8 +60,10 @@ struct RigaMagazzino
     std::optional<double> costo2, quantita, costo;
 };
 constexpr size_t kLotto = 512;
+constexpr size_t kLottiInAttesa = 4;
 
-// Batches of rows handed from the reading thread to the writing one.
+// Batches of rows handed from the reading thread to the writing one. The reader waits while a few
+// batches are pending: the rows read ahead of the writer stay few, whatever the archive's size.
 class RigheInScrittura
 {
 public:
@@ -71,7 +73,8 @@ public:
         if (lotto.empty())
             return;
         {
-            std::lock_guard<std::mutex> l(m_m);
+            std::unique_lock<std::mutex> l(m_m);
+            m_libero.wait(l, [this] { return m_coda.size() < kLottiInAttesa; });
             m_coda.push_back(std::move(lotto));
         }
         lotto = {};
@@ -95,12 +98,15 @@ public:
             return false;
         lotto = std::move(m_coda.front());
         m_coda.pop_front();
+        l.unlock();
+        m_libero.notify_one();
         return true;
     }
 
 private:
     std::mutex m_m;
     std::condition_variable m_cv;
+    std::condition_variable m_libero;
     std::deque<std::vector<RigaMagazzino>> m_coda;
     bool m_chiusa = false;
 };

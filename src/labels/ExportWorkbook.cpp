@@ -43,7 +43,15 @@ ExportWorkbook::ExportWorkbook(const QString& destinazione)
         togliTemporaneo();
         return;
     }
-    m_wb = workbook_new(QFile::encodeName(m_temp).constData());
+    // Rows go to disk as they are written, so memory stays flat whatever the archive's size; the
+    // rows must come in order, and a cell behind the current row fails the export. The sheets'
+    // own temporary files lie beside the workbook, on the disk the user chose, not in a /tmp that
+    // may be held in memory.
+    m_cartella = QFile::encodeName(QFileInfo(m_temp).absolutePath());
+    lxw_workbook_options opzioni{};
+    opzioni.constant_memory = LXW_TRUE;
+    opzioni.tmpdir = m_cartella.data();
+    m_wb = workbook_new_opt(QFile::encodeName(m_temp).constData(), &opzioni);
     if (!m_wb) {
         m_errore = LXW_ERROR_MEMORY_MALLOC_FAILED;
         return;

@@ -1,9 +1,11 @@
 #pragma once
 // An .xlsx workbook written beside its target and put in the target's place only when it is
 // complete: the user's old file stays untouched until the new one has been written whole, and
-// stays untouched when anything fails. Cells are written row by row: texts, numbers, dates.
+// stays untouched when anything fails. Cells are written row by row, in order (a row once left
+// is on disk): texts, numbers, dates.
 #include "core/ErrorLog.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -54,6 +56,7 @@ private:
     void togliTemporaneo();
     QString m_destinazione;
     QString m_temp;
+    QByteArray m_cartella; // where the sheets' own temporary files go, for the workbook's life
     lxw_workbook* m_wb = nullptr;
     lxw_worksheet* m_ws = nullptr;
     lxw_format* m_formatoData = nullptr;

@@ -250,6 +250,61 @@ private Q_SLOTS:
         }
     }
 
+    // The printed cells on a sheet whose four margins all differ and whose labels have a gap both
+    // across and down, measured on the PDF against the layout's own arithmetic written out here:
+    // a cell measured from the wrong margin or missing a gap lands a centimetre off.
+    void printedCellsFollowMarginsAndGaps()
+    {
+        TestEnv env;
+        const double sinistro = 1.6, destro = 0.4, alto = 1.1, basso = 2.3, gap = 0.7; // cm
+        const int colonne = 3, righe = 5;
+        EasyPrint e;
+        e.setScaleMode(EasyPrint::Centimetri);
+        e.setMarginLeft(sinistro);
+        e.setMarginRight(destro);
+        e.setMarginTop(alto);
+        e.setMarginBottom(basso);
+        e.setLabelDistance(gap);
+        QVERIFY(e.impostaGriglia(colonne, righe));
+        const int n = colonne * righe + 2; // a second page, whose cells start over
+        for (int i = 1; i <= n; ++i)
+            e.articoli.append({fixture::descrizione(i), fixture::costo(i), QStringLiteral("500"), {}, {}});
+        e.setLabelCopies(n);
+        e.modello.formato = Formato::progetto();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("margini.pdf"));
+        QCOMPARE(stampaPdf(e, pdf, {1, 2}), QString());
+
+        // Twips: A4 is 210 x 297 mm, 567 twips to the centimetre.
+        const double pagina[2] = {210 / 25.4 * 1440, 297 / 25.4 * 1440};
+        const double larghezza = (pagina[0] - (sinistro + destro) * 567 - (colonne - 1) * gap * 567) / colonne;
+        const double altezza = (pagina[1] - (alto + basso) * 567 - (righe - 1) * gap * 567) / righe;
+        const QPoint des = Formato::progetto().posizione[eliDescrizione];
+        const auto parole = fixture::parole(pdf);
+        for (int i = 1; i <= n; ++i) {
+            const int cella = (i - 1) % (colonne * righe);
+            const int r = cella / colonne, c = cella % colonne;
+            const double x = (sinistro * 567 + c * (larghezza + gap * 567) + des.x()) / 20; // points
+            const double y = (alto * 567 + r * (altezza + gap * 567) + des.y()) / 20;
+            const QString testo = fixture::descrizione(i).toUpper();
+            QRectF box;
+            for (const auto& p : parole)
+                if (p.testo == testo && p.pagina == (i - 1) / (colonne * righe) + 1)
+                    box = p.box;
+            QVERIFY2(!box.isNull(), qPrintable(testo));
+            // Within a point and a half: the glyphs' own bearing and the font's ascent.
+            QVERIFY2(qAbs(box.left() - x) < 1.5 && qAbs(box.top() - y) < 1.5,
+                     qPrintable(QStringLiteral("%1 (riga %2, colonna %3): (%4, %5) invece di (%6, %7)")
+                                    .arg(testo)
+                                    .arg(r)
+                                    .arg(c)
+                                    .arg(box.left())
+                                    .arg(box.top())
+                                    .arg(x)
+                                    .arg(y)));
+        }
+    }
+
     void singleLabelAndNoBlankSheet()
     {
         TestEnv env;

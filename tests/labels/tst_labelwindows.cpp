@@ -307,15 +307,30 @@ private Q_SLOTS:
         w->cmdChiudi->click();
     }
 
-    // The barcode element shows a symbol of the labels at the size and place the sheet prints it,
-    // so a layout the symbol does not fit is seen before printing.
+    // The barcode element shows a symbol of the widest kind the labels print (an EAN-13 among
+    // EAN-8s, whichever article comes first), at the size and place the sheet prints it, and its
+    // box is that symbol's: a layout the symbol does not fit is seen before printing.
     void designerShowsTheBarcodeAsPrinted()
     {
         TestEnv env;
         ReportPrinters st("Etichette;A4 Ufficio");
-        fixture::articoli(3);
+        // By description: an EAN-8 first, then an EAN-13, then an EAN-8.
+        const QStringList codici{QStringLiteral("96385074"), fixture::ean(2), QStringLiteral("12345670")};
+        for (int i = 0; i < codici.size(); ++i)
+            QVERIFY(Db::exec(QStringLiteral("INSERT INTO Magazzino (CodMateriale, Descrizione, Costo, BarCode) "
+                                            "VALUES (?, ?, 1.5, ?)"),
+                             {i + 1, fixture::descrizione(i + 1), codici.at(i)}));
         fixture::etichetta(QStringLiteral("SelezioneStandard"), QStringLiteral("Vero"));
         fixture::etichetta(QStringLiteral("VediBARCODE"), QStringLiteral("Vero"));
+        // Big labels, the barcode alone in their lower part, below every other element.
+        FormatoEtichetta f = Formato::progetto();
+        QVERIFY(Formato::carica(f));
+        f.numCol = 2;
+        f.numRow = 4;
+        const int sotto = 2100; // twips from the label's top
+        f.posizione[eliBarcode] = {600, sotto + 100};
+        QVERIFY(Formato::salva(f));
+
         FontScelto font;
         auto* w = new frmConfiguraLabel(env.interazione(), font, {}, std::nullopt);
         w->load();
@@ -324,9 +339,12 @@ private Q_SLOTS:
         ElementoEtichetta* bc = w->lblRigaEti[eliBarcode];
         QCOMPARE(bc->testo(), QStringLiteral("BC")); // what a cell without an article prints
         const double k = w->superficie->logicalDpiX() / 1440.0;
-        const QRect px = barre(bc->grab().toImage(), bc->rect(), int(400 * k)).translated(bc->pos());
-        QVERIFY(!px.isEmpty());
-        const QRectF aVideo(px.x() / k, px.y() / k, px.width() / k, px.height() / k);
+        const auto twips = [](const QRect& px, double perTwip) {
+            return QRectF(px.x() / perTwip, px.y() / perTwip, px.width() / perTwip, px.height() / perTwip);
+        };
+        const QRectF scatola = twips(bc->geometry(), k);
+        const QRectF aVideo = twips(barre(bc->grab().toImage(), bc->rect(), int(400 * k)).translated(bc->pos()), k);
+        QVERIFY(!aVideo.isEmpty());
 
         quandoAppare<frmPreview>([&](frmPreview* p) {
             stampaDallAnteprima(*p, 0);
@@ -345,14 +363,44 @@ private Q_SLOTS:
         const QImage pagina(base + QStringLiteral(".png"));
         QVERIFY(!pagina.isNull());
         const double r = 300.0 / 1440.0;
-        const QRectF cella = w->documento()->cella(0);
-        const QRect zona(int(cella.x() * r), int(cella.y() * r), int(cella.width() * r), int(cella.height() * r));
-        const QRect carta = barre(pagina, zona, int(400 * r));
-        const QRectF suCarta =
-            QRectF(carta.x() / r, carta.y() / r, carta.width() / r, carta.height() / r).translated(-cella.topLeft());
+        // Each printed symbol, bars and digits, from its cell's top-left; the widest is the EAN-13.
+        QRectF simbolo, suCarta;
+        for (int i = 0; i < codici.size(); ++i) {
+            const QRectF cella = w->documento()->cella(i);
+            const QRect zona(int(cella.x() * r), int((cella.y() + sotto) * r), int(cella.width() * r),
+                             int((cella.height() - sotto) * r));
+            QRect inchiostro;
+            for (int y = zona.top(); y <= zona.bottom(); ++y)
+                for (int x = zona.left(); x <= zona.right(); ++x)
+                    if (qGray(pagina.pixel(x, y)) < 128)
+                        inchiostro |= QRect(x, y, 1, 1);
+            const QRectF s = twips(inchiostro, r).translated(-cella.topLeft());
+            if (s.width() > simbolo.width()) {
+                simbolo = s;
+                suCarta = twips(barre(pagina, zona, int(400 * r)), r).translated(-cella.topLeft());
+            }
+        }
+        QVERIFY(simbolo.width() > 1000); // an EAN-13 of 95 modules
+        // The bars where they print: within half a millimetre.
         for (const double scarto : {aVideo.left() - suCarta.left(), aVideo.right() - suCarta.right(),
                                     aVideo.top() - suCarta.top(), aVideo.bottom() - suCarta.bottom()})
-            QVERIFY2(qAbs(scarto) <= 30, qPrintable(QString::number(scarto))); // twips: half a millimetre
+            QVERIFY2(qAbs(scarto) <= 30, qPrintable(QString::number(scarto)));
+        // The box holds the printed symbol and its right quiet zone (7 modules of 17 twips), and
+        // is no bigger than that by more than a glyph's bearing (under a millimetre).
+        const double zonaDestra = 7 * 22 * 20 / 26.0;
+        for (const double scarto : {simbolo.left() - scatola.left(), scatola.right() - simbolo.right() - zonaDestra,
+                                    simbolo.top() - scatola.top(), scatola.bottom() - simbolo.bottom()})
+            QVERIFY2(scarto >= -45 && scarto <= 45,
+                     qPrintable(QStringLiteral("%1: box (%2, %3, %4 x %5), symbol (%6, %7, %8 x %9)")
+                                    .arg(scarto)
+                                    .arg(scatola.x())
+                                    .arg(scatola.y())
+                                    .arg(scatola.width())
+                                    .arg(scatola.height())
+                                    .arg(simbolo.x())
+                                    .arg(simbolo.y())
+                                    .arg(simbolo.width())
+                                    .arg(simbolo.height())));
         w->cmdChiudi->click();
     }
 
