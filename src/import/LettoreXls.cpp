@@ -66,9 +66,9 @@ QString nomeErrore(int codice)
     }
 }
 
-} // namespace
-
-QString ProtocolloXls::cellaIllegibile(quint32 riga, quint32 colonna, int codice)
+// The user's reason for a cell without a value (`riga`, `colonna` from 0; `codice` the
+// spreadsheet's error code, or another value for a cell the child cannot read).
+QString motivoCella(quint32 riga, quint32 colonna, int codice)
 {
     const QString cella =
         QStringLiteral("La cella della riga %1, colonna %2").arg(qint64(riga) + 1).arg(lettereColonna(colonna));
@@ -77,6 +77,8 @@ QString ProtocolloXls::cellaIllegibile(quint32 riga, quint32 colonna, int codice
         return cella + QStringLiteral(" contiene l'errore ") + errore + QStringLiteral(": correggerla e riprovare");
     return cella + QStringLiteral(" non è leggibile (dato di un tipo sconosciuto)");
 }
+
+} // namespace
 
 bool ProtocolloXls::violazione(const QString& e)
 {
@@ -137,7 +139,7 @@ qsizetype ProtocolloXls::consuma()
                 return 0;
             // Nothing follows: the import stops at this cell.
             m_cellaIllegibile = true;
-            return violazione(cellaIllegibile(u32(1), u16(5), uchar(p[7]))), -1;
+            return violazione(motivoCella(u32(1), u16(5), uchar(p[7]))), -1;
         }
         case 'E':
             if (disp < 2)

@@ -34,9 +34,6 @@ public:
     // arrived: errore() names its row and column.
     bool cellaIllegibile() const { return m_cellaIllegibile; }
     QString errore() const { return m_errore; }
-    // The user's reason for such a cell (`riga`, `colonna` from 0; `codice` the spreadsheet's
-    // error code, or another value for one the child cannot read).
-    static QString cellaIllegibile(quint32 riga, quint32 colonna, int codice);
 
     static constexpr quint32 kMassimoFogli = 4096;
     static constexpr quint32 kMassimoNome = 1024;             // bytes of a sheet name
