@@ -1,6 +1,8 @@
 // Runs the price-list fuzz entry point over a fixed set of tricky inputs (and any files named on
 // the command line), so every build exercises the readers without a fuzzing compiler.
 // "--seme DIR" writes the inputs into DIR instead, as the fuzzer's starting corpus.
+#include "import/FlussoXls.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -93,55 +95,14 @@ QList<QByteArray> risposteXls()
     return l;
 }
 
-// An .xls workbook stream as the child reads it (BIFF8: the globals, then one worksheet): shared
-// texts of one- and two-byte characters, one split across a CONTINUE record, a date format,
-// numbers, RK and MULRK values, formulas with a text and a boolean result, a boolean, a label and
-// a blank; then cut and damaged copies, and one whose formula's result is an error.
+// The hand-written workbook stream (with a text, an error and a missing STRING as the formula's
+// result), then cut and damaged copies.
 QList<QByteArray> flussiXls()
 {
-    const auto le16 = [](quint16 v) { return QByteArray(1, char(v & 0xff)) + char(v >> 8); };
-    const auto le32 = [&](quint32 v) { return le16(quint16(v & 0xffff)) + le16(quint16(v >> 16)); };
-    const auto rec = [&](quint16 t, const QByteArray& p) { return le16(t) + le16(quint16(p.size())) + p; };
-    const auto cella = [&](quint16 r, quint16 c, quint16 xf) { return le16(r) + le16(c) + le16(xf); };
-    const auto utf16 = [](const QString& t) {
-        QByteArray b;
-        for (QChar ch : t)
-            b += char(ch.unicode() & 0xff) + QByteArray(1, char(ch.unicode() >> 8));
-        return b;
-    };
-    const QByteArray bof = [&](quint16 tipo) { return rec(0x0809, le16(0x0600) + le16(tipo) + QByteArray(12, 0)); }(5);
-    QByteArray globali = bof + rec(0x0042, le16(1200)) + rec(0x0022, le16(0)) +
-                         rec(0x041e, le16(164) + le16(10) + QByteArray(1, 0) + "dd/mm/yyyy") +
-                         rec(0x00e0, le16(0) + le16(0) + QByteArray(16, 0)) +
-                         rec(0x00e0, le16(0) + le16(164) + QByteArray(16, 0));
-    const QByteArray foglio = QByteArray(1, 8) + QByteArray(1, 0) + "PRODOTTI";
-    const QByteArray sst = le32(4) + le32(4) + le16(3) + QByteArray(1, 0) + "Des" + le16(0) + QByteArray(1, 0) +
-                           le16(4) + QByteArray(1, 0) + "Pane" + le16(7) + QByteArray(1, 1) +
-                           utf16(QStringLiteral("Caf"));
-    const QByteArray seguito = QByteArray(1, 1) + utf16(QStringLiteral("f\u00e8 \u20ac"));
-    const QByteArray fine = rec(0x000a, {});
-    // The sheet's offset: the globals with their BOUNDSHEET, SST, CONTINUE and EOF.
-    const qsizetype inizio = globali.size() + 4 + 6 + foglio.size() + 4 + sst.size() + 4 + seguito.size() + fine.size();
-    globali +=
-        rec(0x0085, le32(quint32(inizio)) + QByteArray(2, 0) + foglio) + rec(0x00fc, sst) + rec(0x003c, seguito) + fine;
-    const auto numero = [](double d) { return QByteArray(reinterpret_cast<const char*>(&d), 8); };
-    const auto foglioCon = [&](const QByteArray& formula) {
-        return rec(0x0809, le16(0x0600) + le16(0x0010) + QByteArray(12, 0)) + rec(0x0200, QByteArray(14, 0)) +
-               rec(0x0208, QByteArray(16, 0)) + rec(0x0208, QByteArray(16, 0)) + rec(0x00fd, cella(0, 0, 0) + le32(0)) +
-               rec(0x00fd, cella(0, 1, 0) + le32(1)) + rec(0x0203, cella(1, 1, 0) + numero(12.5)) +
-               rec(0x00fd, cella(1, 0, 0) + le32(3)) + rec(0x027e, cella(1, 2, 1) + le32(45658u << 2 | 2)) +
-               rec(0x00bd, le16(2) + le16(0) + le16(0) + le32(0x3ff80000) + le16(0) + le32(7u << 2 | 2) + le16(1)) +
-               rec(0x0006, cella(2, 2, 0) + formula + le16(0) + le32(0) + le16(0)) +
-               rec(0x0207, le16(4) + QByteArray(1, 0) + "Olio") +
-               rec(0x0006, cella(2, 3, 0) + QByteArray::fromHex("0100010000 00ffff") + le16(0) + le32(0) + le16(0)) +
-               rec(0x0205, cella(2, 4, 0) + QByteArray(2, 0)) +
-               rec(0x0204, cella(3, 0, 0) + le16(5) + QByteArray(1, 0) + "Latte") + rec(0x0201, cella(3, 1, 0)) +
-               rec(0x00d7, le32(0)) + fine;
-    };
-    const QByteArray buono = globali + foglioCon(QByteArray::fromHex("0000000000 00ffff"));
-    QList<QByteArray> l = {
-        conModo(6, QByteArray(1, 1) + buono), conModo(6, QByteArray(1, 0) + buono),
-        conModo(6, QByteArray(1, 1) + globali + foglioCon(QByteArray::fromHex("0200070000 00ffff")))};
+    const QByteArray buono = flussoXls();
+    QList<QByteArray> l = {conModo(6, QByteArray(1, 1) + buono), conModo(6, QByteArray(1, 0) + buono),
+                           conModo(6, QByteArray(1, 1) + flussoXls(QByteArray::fromHex("020007000000ffff"))),
+                           conModo(6, QByteArray(1, 1) + flussoXls(QByteArray::fromHex("000000000000ffff"), false))};
     for (int taglio = 0; taglio < buono.size(); taglio += 23)
         l << conModo(6, QByteArray(1, 1) + buono.left(taglio));
     for (int i = 0; i < 60; ++i) {

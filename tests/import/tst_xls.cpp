@@ -3,7 +3,9 @@
 // last results, a cell without a value (an error, a record the reader does not know) stops the
 // import naming its row and column, rows of empty texts make no row, texts split across the
 // workbook's continuation records come back whole.
+#include "Biff.h"
 #include "Fixtures.h"
+#include "FlussoXls.h"
 #include "core/Progress.h"
 #include "import/Cartella.h"
 #include "import/LettoreXls.h"
@@ -237,6 +239,68 @@ private Q_SLOTS:
             QCOMPARE(lette.at(i).at(0).comeTesto(), attesi.at(i));
             QCOMPARE(lette.at(i).at(1).numero, double(i));
         }
+    }
+
+    // The reader program's records, read in this process from a stream written by hand: every
+    // kind of cell record, a shared text split with a change of character width, a formula's
+    // text, error or missing STRING record.
+    void recordDelFlusso_data()
+    {
+        QTest::addColumn<QByteArray>("flusso");
+        QTest::addColumn<QString>("errore");
+        QTest::newRow("text result") << flussoXls() << QString();
+        QTest::newRow("#DIV/0! result") << flussoXls(QByteArray::fromHex("020007000000ffff"))
+                                        << QStringLiteral("La cella della riga 3, colonna C contiene l'errore #DIV/0!: "
+                                                          "correggerla e riprovare");
+        QTest::newRow("no STRING after a text result")
+            << flussoXls(QByteArray::fromHex("000000000000ffff"), false)
+            << QStringLiteral("La cella della riga 3, colonna C non è leggibile (dato di un tipo sconosciuto)");
+        QTest::newRow("result of an unknown kind")
+            << flussoXls(QByteArray::fromHex("090000000000ffff"))
+            << QStringLiteral("La cella della riga 3, colonna C non è leggibile (dato di un tipo sconosciuto)");
+    }
+    void recordDelFlusso()
+    {
+        QFETCH(QByteArray, flusso);
+        QFETCH(QString, errore);
+        struct Risposta final : biff::Uscita
+        {
+            QByteArray b = "TXLS1\n";
+            void byte(unsigned v) override { b += char(v); }
+            void dati(const void* p, std::size_t n) override { b.append(static_cast<const char*>(p), qsizetype(n)); }
+        };
+        struct Righe final : DestinatarioXls
+        {
+            QStringList fogli;
+            QStringList righe;
+            void foglio(const QString& nome) override { fogli << nome; }
+            bool riga(quint32 i, const RigaCelle& r) override
+            {
+                QStringList t;
+                for (const Cella& c : r)
+                    t << c.comeTesto();
+                righe << QString::number(i) + QLatin1Char(':') + t.join(QLatin1Char('|'));
+                return true;
+            }
+        };
+        Risposta nomi;
+        QVERIFY(biff::leggi(reinterpret_cast<const std::uint8_t*>(flusso.constData()), std::size_t(flusso.size()), -1,
+                            nomi));
+        Righe lette;
+        ProtocolloXls pn(lette);
+        QVERIFY(pn.aggiungi(nomi.b.constData(), nomi.b.size()) && pn.completo());
+        QCOMPARE(lette.fogli, QStringList{QStringLiteral("PRODOTTI")});
+
+        Risposta risposta;
+        QCOMPARE(biff::leggi(reinterpret_cast<const std::uint8_t*>(flusso.constData()), std::size_t(flusso.size()), 0,
+                             risposta),
+                 errore.isEmpty());
+        ProtocolloXls p(lette);
+        QCOMPARE(p.aggiungi(risposta.b.constData(), risposta.b.size()) && p.completo(), errore.isEmpty());
+        QCOMPARE(p.errore(), errore);
+        if (errore.isEmpty())
+            QCOMPARE(lette.righe, (QStringList{QStringLiteral("0:Des"), QStringLiteral("1:Caffè|12,5|01/01/2025"),
+                                               QStringLiteral("2:1,5|7|Olio|Vero|Falso"), QStringLiteral("3:Latte")}));
     }
 
     // The child's new records as hostile input: a boolean is 0 or 1, a cell without a value ends

@@ -347,7 +347,6 @@ private:
     bool globali();
     bool celle(std::uint32_t inizio);
     bool testo(Cursore& c, bool lunghezza16, std::string& out);
-    bool testoSst(Cursore& c, std::string& out);
     bool data(unsigned xf) const;
     void numero(Valore& v, unsigned xf, double d) const;
     bool aggiungi(unsigned riga, Valore v);
@@ -403,11 +402,6 @@ bool Libro::testo(Cursore& c, bool lunghezza16, std::string& out)
     }
     out = daUtf16(u);
     return c.salta(std::size_t(runs) * 4) && c.salta(ext);
-}
-
-bool Libro::testoSst(Cursore& c, std::string& out)
-{
-    return testo(c, true, out);
 }
 
 // Whether cells of XF `xf` show a date: the built-in date and time formats, or a format of the
@@ -563,7 +557,7 @@ bool Libro::globali()
             m_sst.reserve(std::min<std::size_t>(unici, c.resto() / 3 + 1));
             for (std::uint32_t i = 0; i < unici; ++i) {
                 std::string s;
-                if (!testoSst(c, s))
+                if (!testo(c, true, s))
                     return rifiuta(NonLeggibile);
                 m_sst.push_back(std::move(s));
             }
