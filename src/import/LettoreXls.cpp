@@ -17,7 +17,7 @@ namespace {
 
 const QDate kEpoca(1899, 12, 30);
 
-// freexl writes dates as ISO text; the cell keeps the day serial as the other reader does.
+// The reader writes dates as ISO text; the cell keeps the day serial as the other reader does.
 Cella cellaData(int tipo, const QString& t)
 {
     double serial = 0;
@@ -32,6 +32,50 @@ Cella cellaData(int tipo, const QString& t)
     if (tm.isValid())
         serial += tm.msecsSinceStartOfDay() / 86400000.0;
     return Cella::daSerialeData(serial);
+}
+
+// The column's letters as the spreadsheet shows them: 0 is "A", 26 is "AA".
+QString lettereColonna(quint32 colonna)
+{
+    QString s;
+    for (qint64 n = qint64(colonna) + 1; n > 0; n = (n - 1) / 26)
+        s.prepend(QChar(u'A' + int((n - 1) % 26)));
+    return s;
+}
+
+// The spreadsheet's own names of its error values.
+QString nomeErrore(int codice)
+{
+    switch (codice) {
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0f:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1d:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    case 0x2a:
+        return QStringLiteral("#N/A");
+    default:
+        return {};
+    }
+}
+
+// The user's reason for a cell without a value (`riga`, `colonna` from 0; `codice` the
+// spreadsheet's error code, or another value for a cell the child cannot read).
+QString motivoCella(quint32 riga, quint32 colonna, int codice)
+{
+    const QString cella =
+        QStringLiteral("La cella della riga %1, colonna %2").arg(qint64(riga) + 1).arg(lettereColonna(colonna));
+    const QString errore = nomeErrore(codice);
+    if (!errore.isEmpty())
+        return cella + QStringLiteral(" contiene l'errore ") + errore + QStringLiteral(": correggerla e riprovare");
+    return cella + QStringLiteral(" non è leggibile (dato di un tipo sconosciuto)");
 }
 
 } // namespace
@@ -90,6 +134,13 @@ qsizetype ProtocolloXls::consuma()
             m_stato = 2;
             return 7;
         }
+        case 'X': {
+            if (disp < 8)
+                return 0;
+            // Nothing follows: the import stops at this cell.
+            m_cellaIllegibile = true;
+            return violazione(motivoCella(u32(1), u16(5), uchar(p[7]))), -1;
+        }
         case 'E':
             if (disp < 2)
                 return 0;
@@ -111,11 +162,18 @@ qsizetype ProtocolloXls::consuma()
             return 0;
         const quint16 col = u16(0);
         const int tipo = p[2];
-        if (col >= kMassimeColonne || qint64(col) <= m_ultimaColonna || tipo < 1 || tipo > 5)
+        if (col >= kMassimeColonne || qint64(col) <= m_ultimaColonna || tipo < 1 || tipo > 6)
             return violazione(danneggiata), -1;
         qsizetype usati = 0;
         Cella c;
-        if (tipo == 1) {
+        if (tipo == 6) {
+            if (disp < 4)
+                return 0;
+            if (uchar(p[3]) > 1)
+                return violazione(danneggiata), -1;
+            c = Cella::daBooleano(p[3] == 1);
+            usati = 4;
+        } else if (tipo == 1) {
             if (disp < 11)
                 return 0;
             const quint64 bit = qFromLittleEndian<quint64>(p + 3);

@@ -1,7 +1,7 @@
 #pragma once
-// .xls workbooks are read by freexl in a child process (tavrino-xls, installed beside the program)
-// under a time and memory limit: a damaged file that crashes freexl ends the child, never the
-// program. Its answer is read here as hostile input: every size is bounded.
+// .xls workbooks are read in a child process (tavrino-xls, installed beside the program) under a
+// time and memory limit: a damaged file that upsets the reading ends the child, never the program.
+// Its answer is read here as hostile input: every size is bounded.
 #include "import/Cartella.h"
 
 #include <QByteArray>
@@ -30,6 +30,9 @@ public:
     bool completo() const { return m_completo; } // the end record arrived, nothing after it
     bool fermato() const { return m_fermato; }
     int rifiuto() const { return m_rifiuto; } // the child's refusal code, 0 when none
+    // A cell without a value to give (an error such as #DIV/0!, a record the child does not know)
+    // arrived: errore() names its row and column.
+    bool cellaIllegibile() const { return m_cellaIllegibile; }
     QString errore() const { return m_errore; }
 
     static constexpr quint32 kMassimoFogli = 4096;
@@ -50,6 +53,7 @@ private:
     bool m_completo = false;
     bool m_fermato = false;
     bool m_rotto = false;
+    bool m_cellaIllegibile = false;
     int m_rifiuto = 0;
     QString m_errore;
     quint32 m_fogli = 0;

@@ -1,7 +1,9 @@
 // Fuzz entry point for the price-list readers: the first byte picks the separated, "Poseidon 35",
-// RCG or GRONTE line reader, the .xlsx workbook reader, or the reader of the .xls child's answer
-// (freexl itself runs only in that child, never here); the rest is the input. Any input must be
+// RCG or GRONTE line reader, the .xlsx workbook reader, the reader of the .xls child's answer, or
+// the child's own reader of an .xls workbook stream (whose answer must then be one the program
+// takes: complete, a refusal or a cell without a value); the rest is the input. Any input must be
 // read or refused, never crash, and a read row must stay inside its layout and bounds.
+#include "Biff.h"
 #include "core/TextFile.h"
 #include "import/Cartella.h"
 #include "import/LettoreXls.h"
@@ -33,8 +35,9 @@ void checkRiga(const RigaCelle& r)
     }
 }
 
-// The child's answer arriving in pieces of the sizes the first bytes give.
-void leggiRisposta(const QByteArray& dati)
+// The child's answer arriving in pieces of the sizes the first bytes give. `dalLettore`: an answer
+// our reader wrote, which must be whole.
+void leggiRisposta(const QByteArray& dati, bool dalLettore = false)
 {
     struct Controllo final : DestinatarioXls
     {
@@ -59,12 +62,29 @@ void leggiRisposta(const QByteArray& dati)
     while (pos < dati.size()) {
         const qsizetype n = std::min<qsizetype>(dati.size() - pos, 1 + (uchar(dati.at(pezzo++ % dati.size())) % 64));
         if (!p.aggiungi(dati.constData() + pos, n)) {
-            require(!p.errore().isEmpty());
+            require(!p.errore().isEmpty() && (!dalLettore || p.cellaIllegibile()));
             return;
         }
         pos += n;
     }
     require(controllo.fogli <= int(ProtocolloXls::kMassimoFogli));
+    require(!dalLettore || p.completo() || p.rifiuto() != 0);
+}
+
+// The child's reader on a workbook stream: the first byte picks the names (0) or a sheet.
+void leggiFlusso(const QByteArray& dati)
+{
+    struct Risposta final : biff::Uscita
+    {
+        QByteArray b = "TXLS1\n";
+        void byte(unsigned v) override { b += char(v); }
+        void dati(const void* p, std::size_t n) override { b.append(static_cast<const char*>(p), qsizetype(n)); }
+    } risposta;
+    const int foglio = dati.isEmpty() ? -1 : int(uchar(dati.at(0)) % 3) - 1;
+    const QByteArray flusso = dati.mid(1);
+    biff::leggi(reinterpret_cast<const std::uint8_t*>(flusso.constData()), std::size_t(flusso.size()), foglio,
+                risposta);
+    leggiRisposta(risposta.b, true);
 }
 
 void leggiCartella(const QByteArray& dati)
@@ -103,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     const QByteArray resto(reinterpret_cast<const char*>(data) + 1, int(size - 1));
-    const int modo = data[0] % 6;
+    const int modo = data[0] % 7;
     if (modo == 4) {
         leggiCartella(resto);
         return 0;
@@ -112,8 +132,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         leggiRisposta(resto);
         return 0;
     }
+    if (modo == 6) {
+        leggiFlusso(resto);
+        return 0;
+    }
     ImpostazioniImport imp;
-    imp.separatore = QString(QChar(u";/,:!"[data[0] / 6 % 5]));
+    imp.separatore = QString(QChar(u";/,:!"[data[0] / 7 % 5]));
     imp.posBC = 4;
     imp.posQta = 12;
     imp.posRep = 6;

@@ -1,6 +1,8 @@
 // Runs the price-list fuzz entry point over a fixed set of tricky inputs (and any files named on
 // the command line), so every build exercises the readers without a fuzzing compiler.
 // "--seme DIR" writes the inputs into DIR instead, as the fuzzer's starting corpus.
+#include "import/FlussoXls.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -93,6 +95,24 @@ QList<QByteArray> risposteXls()
     return l;
 }
 
+// The hand-written workbook stream (with a text, an error and a missing STRING as the formula's
+// result), then cut and damaged copies.
+QList<QByteArray> flussiXls()
+{
+    const QByteArray buono = flussoXls();
+    QList<QByteArray> l = {conModo(6, QByteArray(1, 1) + buono), conModo(6, QByteArray(1, 0) + buono),
+                           conModo(6, QByteArray(1, 1) + flussoXls(QByteArray::fromHex("020007000000ffff"))),
+                           conModo(6, QByteArray(1, 1) + flussoXls(QByteArray::fromHex("000000000000ffff"), false))};
+    for (int taglio = 0; taglio < buono.size(); taglio += 23)
+        l << conModo(6, QByteArray(1, 1) + buono.left(taglio));
+    for (int i = 0; i < 60; ++i) {
+        QByteArray c = buono;
+        c[(i * 7919) % c.size()] = char(i * 37);
+        l << conModo(6, QByteArray(1, 1) + c);
+    }
+    return l;
+}
+
 QList<QByteArray> corpus()
 {
     QList<QByteArray> l = {
@@ -100,7 +120,7 @@ QList<QByteArray> corpus()
         conModo(0, ""),
         conModo(0, "a;b;c;\"800\";Pane;5;x;y;z;3.50\r\n"),
         conModo(0, ";;;;;;;;;;;;;;;;;;;;"),
-        conModo(6, "a/b/c/d/e/f/g/h/i/j\n\r\n\r"),
+        conModo(7, "a/b/c/d/e/f/g/h/i/j\n\r\n\r"), // separated by "/"
         conModo(1, "05 8001234567890Biscotti al burro   X01250\r\n   \r\n"),
         conModo(1, QByteArray(100000, 'x')),
         conModo(2, "R         C000100012000000125000" + QByteArray(60, ' ') + "22.00 8000000000001"),
@@ -113,6 +133,7 @@ QList<QByteArray> corpus()
     };
     l += cartelle();
     l += risposteXls();
+    l += flussiXls();
     return l;
 }
 

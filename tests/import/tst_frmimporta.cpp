@@ -251,6 +251,40 @@ private Q_SLOTS:
         QCOMPARE(valoreDb(QStringLiteral("SELECT COUNT(*) FROM Magazzino")).toInt(), 1);
     }
 
+    // An .xls price list as LibreOffice writes it: formula prices and descriptions arrive with
+    // their results, and the closing message counts the rows (a row of empty texts is none).
+    void listinoXlsDiLibreOffice()
+    {
+        frmImporta& w = finestra();
+        w.ckFileExcel->setChecked(true);
+        int n = 1;
+        for (QComboBox* c : {w.cbPDes, w.cbPQta, w.cbPBC, w.cbPRep, w.cbPPV, w.cbPACQ, w.cbIVA, w.cbCFOR, w.cbFOR})
+            scegli(c, QString::number(n++));
+        QCOMPARE(procedi(w, QStringLiteral(TAVRINO_FILE_XLS "/listino-libreoffice.xls")),
+                 QStringList{QStringLiteral("Operazione terminata\nRighe lette: 5, saltate: 0")});
+        QCOMPARE(valoreDb(QStringLiteral("SELECT Costo FROM Magazzino WHERE BarCode = '8001234567890'")).toDouble(),
+                 6.3);
+        QCOMPARE(
+            valoreDb(QStringLiteral("SELECT Descrizione FROM Magazzino WHERE BarCode = '8001234567906'")).toString(),
+            QStringLiteral("Pasta di semola 500 g"));
+    }
+
+    // Its first sheet holds a price whose formula gives #DIV/0!: a supplier import stops there,
+    // the message names the cell, nothing is written and the window stays.
+    void listinoXlsConErrore()
+    {
+        frmImporta& w = finestra();
+        w.ckFileExcel->setChecked(true);
+        w.cbFornitore->setCurrentText(QStringLiteral("Rossi"));
+        const QString prima = fotografia();
+        QCOMPARE(procedi(w, QStringLiteral(TAVRINO_FILE_XLS "/listino-libreoffice.xls")),
+                 (QStringList{QStringLiteral("Impossibile eseguire l'importazione\nLa cella della riga 3, colonna F "
+                                             "contiene l'errore #DIV/0!: correggerla e riprovare"),
+                              QStringLiteral("Operazione terminata")}));
+        QCOMPARE(fotografia(), prima);
+        QVERIFY(w.isVisible());
+    }
+
     void chiusaDuranteImportazione()
     {
         QStringList l;

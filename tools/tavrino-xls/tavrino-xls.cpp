@@ -1,69 +1,61 @@
-// tavrino-xls: reads an .xls workbook with freexl for Tavrino, which starts it as a child with a
-// time and memory limit, so that a damaged file that crashes freexl ends this process, never the
-// program. Usage: tavrino-xls FILE        the sheets' names
-//                 tavrino-xls FILE N      the cells of sheet N (from 0)
+// tavrino-xls: reads an .xls workbook for Tavrino, which starts it as a child with a time and
+// memory limit, so that a damaged file that upsets the reading ends this process, never the
+// program. libgsf opens the OLE2 container; the workbook stream's records are read by Biff.cpp.
+// Usage: tavrino-xls FILE        the worksheets' names
+//        tavrino-xls FILE N      the cells of worksheet N (from 0)
 // Output on stdout, little-endian: "TXLS1\n", then records of one tag byte each:
-//   'F' u32 len, name (UTF-8)                 a sheet, in tab order
+//   'F' u32 len, name (UTF-8)                 a worksheet, in tab order
 //   'R' u32 row, u16 count, count cells        a row that holds at least one value (an empty text is
 //                                              none), rows ascending
-//       cell: u16 column, u8 kind, then a double (kind 1) or u32 len + UTF-8 text (kinds 2-5:
-//       text, date "yyyy-mm-dd", date and time "yyyy-mm-dd hh:mm:ss", time "hh:mm:ss")
+//       cell: u16 column, u8 kind, then a double (kind 1), u8 0 or 1 (kind 6: boolean) or u32 len +
+//       UTF-8 text (kinds 2-5: text, date "yyyy-mm-dd", date and time "yyyy-mm-dd hh:mm:ss", time
+//       "hh:mm:ss"); a formula cell gives its last result
+//   'X' u32 row, u16 column, u8 code           a cell without a value to give: the spreadsheet's
+//                                              error code (0x07 #DIV/0!...), 0xff an unknown record
+//                                              or result; nothing follows
 //   'E' u8 code                               refused: 1 not readable, 2 password, 3 memory, 4 no such sheet
 //   'Z'                                       the end of a complete answer
-#include <cstdint>
+#include "Biff.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <freexl.h>
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-utils.h>
+#include <strings.h>
 #include <sys/resource.h>
 #include <vector>
 
 namespace {
 
-std::vector<unsigned char> g_out;
+class Stdout final : public biff::Uscita
+{
+public:
+    void byte(unsigned v) override
+    {
+        m_b.push_back(static_cast<unsigned char>(v));
+        if (m_b.size() >= (1u << 16))
+            flush();
+    }
+    void dati(const void* p, std::size_t n) override
+    {
+        const auto* c = static_cast<const unsigned char*>(p);
+        m_b.insert(m_b.end(), c, c + n);
+        if (m_b.size() >= (1u << 16))
+            flush();
+    }
+    void flush()
+    {
+        if (!m_b.empty() && std::fwrite(m_b.data(), 1, m_b.size(), stdout) != m_b.size())
+            std::exit(3);
+        m_b.clear();
+    }
 
-void flush()
-{
-    if (!g_out.empty() && std::fwrite(g_out.data(), 1, g_out.size(), stdout) != g_out.size())
-        std::exit(3);
-    g_out.clear();
-}
-
-void u8(unsigned v)
-{
-    g_out.push_back(static_cast<unsigned char>(v));
-}
-void u16(unsigned v)
-{
-    u8(v & 0xff);
-    u8((v >> 8) & 0xff);
-}
-void u32(std::uint32_t v)
-{
-    u16(v & 0xffff);
-    u16(v >> 16);
-}
-void testo(const char* s)
-{
-    const std::size_t n = s ? std::strlen(s) : 0;
-    u32(static_cast<std::uint32_t>(n));
-    g_out.insert(g_out.end(), s, s + n);
-}
-void numero(double d)
-{
-    std::uint64_t b = 0;
-    std::memcpy(&b, &d, sizeof b);
-    u32(static_cast<std::uint32_t>(b & 0xffffffffu));
-    u32(static_cast<std::uint32_t>(b >> 32));
-}
-
-int rifiuta(unsigned codice)
-{
-    u8('E');
-    u8(codice);
-    flush();
-    return 0;
-}
+private:
+    std::vector<unsigned char> m_b;
+};
 
 // Limits of our own, should the parent not have set them.
 void limita()
@@ -81,6 +73,17 @@ void limita()
     setrlimit(RLIMIT_CORE, &r);
 }
 
+// The file's limit in the program (LettoreXls::kMassimoFile): a longer stream is no workbook's.
+constexpr gsf_off_t kMassimoFlusso = gsf_off_t(256) << 20;
+
+int rifiuta(Stdout& out, biff::Rifiuto r)
+{
+    out.byte('E');
+    out.byte(r);
+    out.flush();
+    return std::fflush(stdout) == 0 ? 0 : 3;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -90,92 +93,55 @@ int main(int argc, char** argv)
         return 2;
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    const char* magia = "TXLS1\n";
-    g_out.insert(g_out.end(), magia, magia + 6);
+    Stdout out;
+    out.dati("TXLS1\n", 6);
 
-    const void* h = nullptr;
-    const int aperto = freexl_open(argv[1], &h);
-    if (aperto != FREEXL_OK)
-        return rifiuta(aperto == FREEXL_INSUFFICIENT_MEMORY ? 3 : 1);
-    unsigned int info = 0;
-    if (freexl_get_info(h, FREEXL_BIFF_PASSWORD, &info) != FREEXL_OK)
-        return rifiuta(1);
-    if (info != FREEXL_BIFF_PLAIN)
-        return rifiuta(2);
-    unsigned int fogli = 0;
-    if (freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &fogli) != FREEXL_OK)
-        return rifiuta(1);
-
-    if (argc == 2) {
-        for (unsigned int i = 0; i < fogli && i < 65535; ++i) {
-            const char* nome = nullptr;
-            if (freexl_get_worksheet_name(h, static_cast<unsigned short>(i), &nome) != FREEXL_OK || !nome)
-                return rifiuta(1);
-            u8('F');
-            testo(nome);
-        }
-    } else {
+    int foglio = -1;
+    if (argc == 3) {
         char* fine = nullptr;
         const long n = std::strtol(argv[2], &fine, 10);
-        unsigned int righe = 0;
-        unsigned short colonne = 0;
-        if (!fine || *fine || n < 0 || static_cast<unsigned long>(n) >= fogli || n > 65535 ||
-            freexl_select_active_worksheet(h, static_cast<unsigned short>(n)) != FREEXL_OK)
-            return rifiuta(4);
-        if (freexl_worksheet_dimensions(h, &righe, &colonne) != FREEXL_OK)
-            return rifiuta(1);
-        std::vector<std::pair<unsigned short, FreeXL_CellValue>> celle;
-        for (unsigned int r = 0; r < righe; ++r) {
-            celle.clear();
-            for (unsigned short c = 0; c < colonne; ++c) {
-                FreeXL_CellValue v;
-                if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK || v.type < FREEXL_CELL_INT ||
-                    v.type > FREEXL_CELL_TIME)
-                    continue;
-                // An empty text is no value.
-                const bool testo = v.type == FREEXL_CELL_TEXT || v.type == FREEXL_CELL_SST_TEXT;
-                if (!testo || (v.value.text_value && *v.value.text_value))
-                    celle.emplace_back(c, v);
-            }
-            if (celle.empty())
-                continue;
-            u8('R');
-            u32(r);
-            u16(static_cast<unsigned>(celle.size()));
-            for (const auto& [c, v] : celle) {
-                u16(c);
-                switch (v.type) {
-                case FREEXL_CELL_INT:
-                    u8(1);
-                    numero(v.value.int_value);
-                    break;
-                case FREEXL_CELL_DOUBLE:
-                    u8(1);
-                    numero(v.value.double_value);
-                    break;
-                case FREEXL_CELL_DATE:
-                    u8(3);
-                    testo(v.value.text_value);
-                    break;
-                case FREEXL_CELL_DATETIME:
-                    u8(4);
-                    testo(v.value.text_value);
-                    break;
-                case FREEXL_CELL_TIME:
-                    u8(5);
-                    testo(v.value.text_value);
-                    break;
-                default: // FREEXL_CELL_TEXT, FREEXL_CELL_SST_TEXT
-                    u8(2);
-                    testo(v.value.text_value);
-                }
-            }
-            if (g_out.size() > (1u << 16))
-                flush();
-        }
+        if (!fine || *fine || n < 0 || n > 65535)
+            return rifiuta(out, biff::FoglioInesistente);
+        foglio = int(n);
     }
-    u8('Z');
-    flush();
-    freexl_close(h);
+
+    gsf_init();
+    GError* err = nullptr;
+    GsfInput* file = gsf_input_stdio_new(argv[1], &err);
+    if (!file)
+        return rifiuta(out, biff::NonLeggibile);
+    GsfInfile* ole = gsf_infile_msole_new(file, &err);
+    if (!ole)
+        return rifiuta(out, biff::NonLeggibile);
+    // "Workbook" (BIFF8) or "Book" (BIFF5), in any letter case; an encrypted .xlsx has a package.
+    int libro = -1;
+    for (int i = 0; i < gsf_infile_num_children(ole); ++i) {
+        const char* nome = gsf_infile_name_by_index(ole, i);
+        if (!nome)
+            continue;
+        if (strcasecmp(nome, "EncryptedPackage") == 0)
+            return rifiuta(out, biff::Password);
+        if (strcasecmp(nome, "Workbook") == 0 || (libro < 0 && strcasecmp(nome, "Book") == 0))
+            libro = i;
+    }
+    GsfInput* flusso = libro < 0 ? nullptr : gsf_infile_child_by_index(ole, libro);
+    if (!flusso)
+        return rifiuta(out, biff::NonLeggibile);
+    const gsf_off_t n = gsf_input_size(flusso);
+    if (n < 0 || n > kMassimoFlusso)
+        return rifiuta(out, biff::NonLeggibile);
+    std::vector<std::uint8_t> dati(static_cast<std::size_t>(n));
+    for (std::size_t letti = 0; letti < dati.size();) {
+        const std::size_t k = std::min<std::size_t>(dati.size() - letti, 1 << 20);
+        if (!gsf_input_read(flusso, k, dati.data() + letti))
+            return rifiuta(out, biff::NonLeggibile);
+        letti += k;
+    }
+    g_object_unref(flusso);
+    g_object_unref(ole);
+    g_object_unref(file);
+
+    biff::leggi(dati.data(), dati.size(), foglio, out);
+    out.flush();
     return std::fflush(stdout) == 0 ? 0 : 3;
 }
