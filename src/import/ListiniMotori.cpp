@@ -20,6 +20,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -508,9 +509,11 @@ bool cellaVuota(const RigaCelle& celle, int indice)
 }
 
 // A number cell's value as its text would be read back (CStr's 15 significant digits), without
-// making the text.
+// making the text; nothing for a value that has no text.
 std::optional<double> numeroDiCella(double v)
 {
+    if (!std::isfinite(v))
+        return std::nullopt;
     char testo[64];
     const auto scritto = std::to_chars(testo, testo + sizeof testo, v, std::chars_format::general, 15);
     double letto = 0;
