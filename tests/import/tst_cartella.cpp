@@ -509,6 +509,34 @@ private Q_SLOTS:
         QCOMPARE(r.at(0).at(1).vuota(), atteso.isEmpty());
     }
 
+    // A large string table (here 1.5 million characters, past one block of the reader's store) gives
+    // every text back whole and in its place, each cut at 255 characters.
+    void moltiTestiCondivisi()
+    {
+        const int n = 6000;
+        const auto testo = [](int i) {
+            return (QString::number(i) + QLatin1Char(' ')).leftJustified(300, QChar(u'a' + i % 26));
+        };
+        QByteArray sst = "<sst>";
+        QByteArray foglio = "<worksheet><sheetData>";
+        for (int i = 0; i < n; ++i) {
+            sst += "<si><t>" + testo(i).toUtf8() + "</t></si>";
+            foglio += "<row><c t=\"s\"><v>" + QByteArray::number(i) + "</v></c></row>";
+        }
+        scriviPacchetto(m_env->path(QStringLiteral("m.xlsx")),
+                        pacchetto(parte("xl/worksheets/sheet1.xml", foglio + "</sheetData></worksheet>"),
+                                  parte("xl/sharedStrings.xml", sst + "</sst>")));
+        QString e;
+        const auto c = apriCartella(m_env->path(QStringLiteral("m.xlsx")), &e);
+        QVERIFY2(c, qPrintable(e));
+        const auto r = righe(*c, QStringLiteral("PRODOTTI$"));
+        QCOMPARE(r.size(), n - 1);
+        for (int i = 1; i < n; ++i) {
+            if (r.at(i - 1).at(0).testo != testo(i).left(Cartella::kLunghezzaTesto))
+                QFAIL(qPrintable(QStringLiteral("row %1: %2").arg(i).arg(r.at(i - 1).at(0).testo.left(20))));
+        }
+    }
+
     // An empty text (a shared string "", an inline string with no text) is an empty cell: a row
     // holding only such cells is no row and makes no article. Also in the .xls reader's answer.
     void testoVuotoECellaVuota()
