@@ -28,7 +28,8 @@ Cella Cella::daNumero(double v)
 Cella Cella::daTesto(const QString& t)
 {
     Cella c;
-    if (t.isEmpty())
+    // Blanks alone (what a cleared cell often keeps) are no value either.
+    if (std::all_of(t.cbegin(), t.cend(), [](QChar ch) { return ch.isSpace(); }))
         return c;
     c.tipo = Tipo::Testo;
     c.testo = t;
@@ -297,24 +298,54 @@ bool formatoData(int id, const QHash<int, QString>& personalizzati)
     return false;
 }
 
-// The text of the element the reader stands on (its start), child elements' text included, with
-// `rPh` (phonetic runs) left out when asked; false when it is longer than a cell may be.
-bool testoElemento(QXmlStreamReader& x, QString& out, bool senzaFonetica)
+// The text of the element the reader stands on (its start), child elements' text included; false
+// when it is longer than a cell may be. For a cell's value (`v`).
+bool testoElemento(QXmlStreamReader& x, QString& out)
+{
+    out.clear();
+    int profondita = 1;
+    while (profondita > 0 && !x.atEnd()) {
+        x.readNext();
+        if (x.isStartElement()) {
+            ++profondita;
+        } else if (x.isEndElement()) {
+            --profondita;
+        } else if (x.isCharacters()) {
+            out += x.text();
+            if (out.size() > Cartella::kMassimoTestoCella)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The text of a string item (`si` of the shared strings, `is` of a cell) the reader stands on:
+// its `t` elements one after the other, those of rich-text runs (`r`) included, those of phonetic
+// runs (`rPh`) left out. What lies between the elements is the writer's layout, not text (Gnumeric
+// indents every `t`). A `t` keeps its text as written, blanks included: `xml:space="preserve"`
+// asks for that, and Gnumeric writes runs such as "Tonno " without it. False when the text is
+// longer than a cell may be.
+bool testoStringa(QXmlStreamReader& x, QString& out)
 {
     out.clear();
     int profondita = 1;
     int fonetica = 0;
+    int testo = 0; // depth of `t` elements around the reader
     while (profondita > 0 && !x.atEnd()) {
         x.readNext();
         if (x.isStartElement()) {
             ++profondita;
             if (x.name() == QLatin1String("rPh"))
                 ++fonetica;
+            else if (x.name() == QLatin1String("t"))
+                ++testo;
         } else if (x.isEndElement()) {
             --profondita;
             if (x.name() == QLatin1String("rPh"))
                 --fonetica;
-        } else if (x.isCharacters() && (fonetica == 0 || !senzaFonetica)) {
+            else if (x.name() == QLatin1String("t"))
+                --testo;
+        } else if (x.isCharacters() && testo > 0 && fonetica == 0) {
             out += x.text();
             if (out.size() > Cartella::kMassimoTestoCella)
                 return false;
@@ -336,13 +367,21 @@ private:
     // The reason a part's reading stopped: the stream's damage, the guard, else the XML's own error.
     static QString motivo(const QString& parte, const FlussoZip& f, const GuardiaXml& g, const QXmlStreamReader& x);
     bool leggiTestiCondivisi(const QString& parte, QString* errore);
-    QString testoCondiviso(int k) const { return m_testi.mid(m_inizi.at(k), m_inizi.at(k + 1) - m_inizi.at(k)); }
+    QString testoCondiviso(int k) const
+    {
+        const quint32 i = m_inizi.at(k);
+        return m_blocchi.at(int(i >> kBitBlocco)).mid(i & ((1u << kBitBlocco) - 1), m_lunghezze.at(k));
+    }
 
     ArchivioZip m_zip;
     QStringList m_nomi;
-    QStringList m_parti;        // the sheet part of each name
-    QString m_testi;            // the shared strings one after the other
-    QVector<qsizetype> m_inizi; // where each starts, and the end
+    QStringList m_parti; // the sheet part of each name
+    // The shared strings (each cut to kLunghezzaTesto) one after the other in blocks filled once: a
+    // single text grown by appending would need twice its size while it grows.
+    static constexpr int kBitBlocco = 20;
+    QList<QString> m_blocchi;
+    QVector<quint32> m_inizi;    // each string's block (the bits above kBitBlocco) and place in it
+    QVector<quint8> m_lunghezze; // at most kLunghezzaTesto
     QVector<bool> m_stiliData;
 };
 
@@ -401,21 +440,30 @@ bool CartellaXlsx::leggiTestiCondivisi(const QString& parte, QString* errore)
         return false;
     GuardiaXml guardia(f.get());
     QXmlStreamReader x(&guardia);
-    m_inizi = {0};
+    static_assert(kLunghezzaTesto <= 255, "a length is one byte");
+    constexpr qsizetype kBlocco = qsizetype(1) << kBitBlocco;
     QString t;
     while (!x.atEnd()) {
         x.readNext();
         if (x.isStartElement() && x.name() == QLatin1String("si")) {
-            if (!testoElemento(x, t, true)) {
+            if (!testoStringa(x, t)) {
                 *errore = Cartella::troppoGrande(parte + QStringLiteral(": testo di una cella troppo lungo"));
                 return false;
             }
-            if (m_inizi.size() > kMassimiTestiCondivisi) {
+            if (m_lunghezze.size() >= kMassimiTestiCondivisi) {
                 *errore = Cartella::troppoGrande(parte + QStringLiteral(": troppi testi"));
                 return false;
             }
-            m_testi += QStringView(t).left(kLunghezzaTesto);
-            m_inizi << m_testi.size();
+            const QStringView v = QStringView(t).left(kLunghezzaTesto);
+            if (m_blocchi.isEmpty() || m_blocchi.last().size() + v.size() > kBlocco) {
+                if (!m_blocchi.isEmpty())
+                    m_blocchi.last().squeeze();
+                m_blocchi << QString();
+                m_blocchi.last().reserve(kBlocco);
+            }
+            m_inizi << (quint32(m_blocchi.size() - 1) << kBitBlocco | quint32(m_blocchi.last().size()));
+            m_lunghezze << quint8(v.size());
+            m_blocchi.last() += v;
         }
     }
     if (x.hasError() || !finoAllaFine(*f, guardia)) {
@@ -423,7 +471,9 @@ bool CartellaXlsx::leggiTestiCondivisi(const QString& parte, QString* errore)
         return false;
     }
     m_inizi.squeeze();
-    m_testi.squeeze();
+    m_lunghezze.squeeze();
+    if (!m_blocchi.isEmpty())
+        m_blocchi.last().squeeze();
     return true;
 }
 
@@ -585,10 +635,10 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
                         break;
                     if (x.isStartElement()) {
                         if (x.name() == QLatin1String("v")) {
-                            lungo = lungo || !testoElemento(x, valore, false);
+                            lungo = lungo || !testoElemento(x, valore);
                             haValore = true;
                         } else if (x.name() == QLatin1String("is")) {
-                            lungo = lungo || !testoElemento(x, inlinea, true);
+                            lungo = lungo || !testoStringa(x, inlinea);
                             haValore = true;
                         }
                     }
@@ -602,7 +652,7 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
                     if (t == QLatin1String("s")) {
                         bool ok = false;
                         const int k = valore.trimmed().toInt(&ok);
-                        if (!ok || k < 0 || k >= m_inizi.size() - 1) {
+                        if (!ok || k < 0 || k >= m_lunghezze.size()) {
                             *errore = Cartella::danneggiata(parte + QStringLiteral(": testo condiviso inesistente"));
                             return false;
                         }

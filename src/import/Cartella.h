@@ -2,9 +2,10 @@
 // Reading a supplier's workbook (.xls or .xlsx) as the spreadsheet imports need it: the sheets in
 // tab order, each named with a trailing "$", and a sheet's rows of typed cells. The first row that
 // holds a value names the columns and is never handed out as data; rows without a value (an empty
-// text is none) are not handed out either, so both formats give the same rows. The file's content,
-// not its name, chooses the reader. A text cell is cut to 255 characters (a text column of the old
-// spreadsheet driver); a workbook that expands past the bounds below is refused, never read in part.
+// text, or one of blanks only, is none) are not handed out either, so both formats give the same
+// rows. The file's content, not its name, chooses the reader. A text cell is cut to 255 characters
+// (a text column of the old spreadsheet driver); a workbook that expands past the bounds below is
+// refused, never read in part.
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -27,7 +28,7 @@ struct Cella
     QString comeTesto() const;
 
     static Cella daNumero(double v);
-    // An empty text is no value: the cell is empty.
+    // An empty text, or one of blanks only, is no value: the cell is empty.
     static Cella daTesto(const QString& t);
     static Cella daBooleano(bool b);
     // A date/time as the spreadsheet's day serial (days since 30/12/1899).

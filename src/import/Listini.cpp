@@ -175,12 +175,12 @@ QString prezzoLetto(std::optional<double> v, RigaImport& r)
 
 bool lineaPoseidon(const QString& linea, RigaImport& r)
 {
-    if (linea.trimmed().isEmpty())
-        return false;
     r = RigaImport();
+    r.descrizione = linea.mid(16, 20).trimmed();
+    if (r.descrizione.isEmpty())
+        return false;
     r.reparto = linea.mid(0, 2).trimmed();
     r.barCode = linea.mid(2, 14).trimmed();
-    r.descrizione = linea.mid(16, 20).trimmed();
     const QString cent = linea.mid(37, 5).trimmed();
     if (!cent.isEmpty()) {
         const auto v = numeroItaliano(cent);
@@ -251,8 +251,7 @@ bool lineaRCG(const QString& riga, RigaImport& r)
     r.descrizione = linea.mid(33, 30);
     r.iva = Vb::cstr(Vb::val(linea.mid(75, 6)));
     r.barCode = linea.mid(81, 13);
-    return !(r.codArticoloFornitore.trimmed().isEmpty() && r.barCode.trimmed().isEmpty() &&
-             r.descrizione.trimmed().isEmpty());
+    return !r.descrizione.trimmed().isEmpty();
 }
 
 bool lineaGronte(const QString& linea, RigaImport& r)
@@ -268,7 +267,8 @@ bool lineaGronte(const QString& linea, RigaImport& r)
         r.prezzo = prezzoLetto(v ? std::optional<double>(*v / 1000.0) : std::nullopt, r);
     }
     r.iva = Vb::cstr(Vb::val(linea.mid(183, 4).trimmed()));
-    return !(r.codArticoloFornitore.isEmpty() && r.barCode.isEmpty() && r.descrizione.isEmpty());
+    // A line cut before its description (or with none) names no article.
+    return !r.descrizione.isEmpty();
 }
 
 std::optional<double> numeroItaliano(const QString& testo)

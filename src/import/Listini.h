@@ -1,9 +1,10 @@
 #pragma once
 // The price-list imports behind the import window: the column checks, the dispatch of
 // "&Procedi" and the four engines (separated or "Poseidon 35" text, supplier fixed-width,
-// the generic "PRODOTTI" sheet, a supplier's first sheet). Each engine reads and checks the
-// whole file first and then writes the archive in one transaction: a bad file or a database
-// failure changes nothing. Engines report progress through the sink and ask through the
+// the generic "PRODOTTI" sheet, a supplier's first sheet). Each engine writes the archive in one
+// transaction: a bad file or a database failure changes nothing. The text engines read and check
+// the whole file first; the spreadsheet engines write each row as the sheet is read, so a large
+// sheet is never held in memory. Engines report progress through the sink and ask through the
 // interaction; they never touch a window.
 #include "import/RigaImport.h"
 
@@ -79,13 +80,15 @@ QString cartellaCopiaArchivio();
 
 // The line readers (also fuzzed). Each returns false for a line it does not take; a field that
 // cannot be read is left empty and the record marked `illeggibile`.
-// Poseidon: false for an empty or all-blank line.
+// A line without a description makes no article: the readers below refuse it, and the separated
+// text engine skips a record whose description is empty.
+// Poseidon: false for a line whose description is blank (an empty line, one cut before it).
 bool lineaPoseidon(const QString& linea, RigaImport& r);
 // Separated: false when a chosen column lies beyond the line's pieces (the whole file is refused).
 bool lineaSeparata(const QString& linea, const ImpostazioniImport& imp, RigaImport& r);
-// Supplier layouts: false for a line the layout skips: one that carries neither code, barcode nor
-// description (a header, a blank line; for RCG SERVICE also one not starting with "R"). A field
-// past the end of a line is empty.
+// Supplier layouts: false for a line the layout skips: one whose description is blank (a header, a
+// blank line, a line cut before the description; for RCG SERVICE also one not starting with "R").
+// A field past the end of a line is empty.
 bool lineaRCG(const QString& linea, RigaImport& r);
 bool lineaGronte(const QString& linea, RigaImport& r);
 

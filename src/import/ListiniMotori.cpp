@@ -19,6 +19,8 @@
 #include <QStorageInfo>
 #include <QStringDecoder>
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -231,32 +233,51 @@ Esito scriviRighe(const QVector<RigaImport>& righe, ProgressSink& sink, const st
 // read it needed) stops the import.
 using Compila = std::function<Esito(Articolo& a, bool esiste, const RigaImport& r)>;
 
-// Merges the rows into the archive: a row's article is the one with its barcode (then, with
-// `ancheCodiceFornitore`, the one with its supplier code), else a new one on the next free code.
-// A blank code is no code: it would make one article of every line without one. `colonne`: the
-// columns `compila` may change in a found article (empty: every column); a new one is written whole.
+// Merges rows into the archive one at a time, inside the caller's transaction: a row's article is
+// the one with its barcode (then, with `ancheCodiceFornitore`, the one with its supplier code),
+// else a new one on the next free code. A blank code is no code: it would make one article of
+// every line without one. `compila` may change only the columns the Lotto was made for in a found
+// article; a new one is written whole.
+class Fusione
+{
+public:
+    Fusione(bool ancheCodiceFornitore, const Compila& compila)
+        : m_ancheCodiceFornitore(ancheCodiceFornitore), m_compila(compila)
+    {
+    }
+    Esito inizia() { return m_codici.inizia(); }
+    Esito fondi(Articoli::Lotto& lotto, const RigaImport& r)
+    {
+        const QString bc = r.barCode.trimmed();
+        Letto<Articolo> trovato = bc.isEmpty() ? Letto<Articolo>::assente() : lotto.perBarCode(bc);
+        if (m_ancheCodiceFornitore && trovato.ok && !trovato.valore && !r.codArticoloFornitore.trimmed().isEmpty())
+            trovato = lotto.perCodiceFornitore(r.codArticoloFornitore);
+        if (!trovato.ok)
+            return Esito::fallito(VbErr::DatabaseError, trovato.errore);
+        const bool esiste = trovato.valore.has_value();
+        Articolo a = esiste ? *trovato.valore : Articolo();
+        if (!esiste)
+            a.codMateriale = m_codici.nuovo();
+        if (const Esito c = m_compila(a, esiste, r); !c)
+            return c;
+        return esiste ? lotto.aggiorna(a) : lotto.inserisci(a);
+    }
+
+private:
+    bool m_ancheCodiceFornitore;
+    Compila m_compila;
+    Codici m_codici;
+};
+
+// The rows merged in one transaction (see Fusione); `colonne`: the columns `compila` may change
+// in a found article (empty: every column).
 Esito fondiRighe(const QVector<RigaImport>& righe, ProgressSink& sink, bool ancheCodiceFornitore,
                  const Compila& compila, const QStringList& colonne = {})
 {
-    Codici codici;
+    Fusione fusione(ancheCodiceFornitore, compila);
     return scriviRighe(
-        righe, sink, [&] { return codici.inizia(); },
-        [&](Articoli::Lotto& lotto, const RigaImport& r, int) {
-            const QString bc = r.barCode.trimmed();
-            Letto<Articolo> trovato = bc.isEmpty() ? Letto<Articolo>::assente() : lotto.perBarCode(bc);
-            if (ancheCodiceFornitore && trovato.ok && !trovato.valore && !r.codArticoloFornitore.trimmed().isEmpty())
-                trovato = lotto.perCodiceFornitore(r.codArticoloFornitore);
-            if (!trovato.ok)
-                return Esito::fallito(VbErr::DatabaseError, trovato.errore);
-            const bool esiste = trovato.valore.has_value();
-            Articolo a = esiste ? *trovato.valore : Articolo();
-            if (!esiste)
-                a.codMateriale = codici.nuovo();
-            if (const Esito c = compila(a, esiste, r); !c)
-                return c;
-            return esiste ? lotto.aggiorna(a) : lotto.inserisci(a);
-        },
-        colonne);
+        righe, sink, [&] { return fusione.inizia(); },
+        [&](Articoli::Lotto& lotto, const RigaImport& r, int) { return fusione.fondi(lotto, r); }, colonne);
 }
 
 // Keeps the archive as it is now as `cartella`/DbNegozio.db, replacing the older copy only once
@@ -316,10 +337,16 @@ bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Inter
     QVector<RigaImport> righe;
     righe.reserve(linee.size());
     const bool fisso = imp.opzioneSeparatore == kPoseidon;
+    int lette = 0;
     for (int i = 0; i < linee.size(); ++i) {
         const QString& l = linee.at(i);
+        if (!l.trimmed().isEmpty())
+            ++lette;
         RigaImport r;
         if (fisso ? lineaPoseidon(l, r) : lineaSeparata(l, imp, r)) {
+            // A line without a description makes no article.
+            if (r.descrizione.isEmpty())
+                continue;
             r.riga = i + 1;
             righe << r;
         } else if (!fisso) {
@@ -335,7 +362,8 @@ bool EseguiImportTesto(const QString& path, const ImpostazioniImport& imp, Inter
     linee.clear();
     if (righe.isEmpty())
         return rifiuta(ui, sink, proc, QStringLiteral("Il file non contiene righe da importare"), msgErrore());
-    riepilogo.lette = int(righe.size());
+    riepilogo.lette = lette;
+    riepilogo.saltate = lette - int(righe.size());
 
     // The whole archive is about to be replaced: keep it as it is first, or replace nothing.
     const QString cartella = cartellaCopiaArchivio();
@@ -480,50 +508,111 @@ bool cellaVuota(const RigaCelle& celle, int indice)
     return indice < 0 || indice >= celle.size() || celle.at(indice).vuota();
 }
 
+// A number cell's value as its text would be read back (CStr's 15 significant digits), without
+// making the text; nothing for a value that has no text.
+std::optional<double> numeroDiCella(double v)
+{
+    if (!std::isfinite(v))
+        return std::nullopt;
+    char testo[64];
+    const auto scritto = std::to_chars(testo, testo + sizeof testo, v, std::chars_format::general, 15);
+    double letto = 0;
+    if (scritto.ec != std::errc() || std::from_chars(testo, scritto.ptr, letto).ec != std::errc())
+        return std::nullopt;
+    return letto;
+}
+
+// Cell `indice` as a field of the record: a number cell's value into `numero`, any other cell's
+// text into `testo`; an empty cell gives `vuota`.
+void campo(const RigaCelle& celle, int indice, QString& testo, std::optional<double>& numero, double vuota)
+{
+    if (cellaVuota(celle, indice)) {
+        numero = vuota;
+        return;
+    }
+    const Cella& c = celle.at(indice);
+    if (c.tipo == Cella::Tipo::Numero)
+        numero = numeroDiCella(c.numero);
+    if (!numero)
+        testo = c.comeTesto();
+}
+
+// The number of a field filled by campo(), when the archive takes it for its kind; a value it does
+// not take adds the row to `illeggibili` and gives nothing.
+std::optional<double> valoreCampo(const std::optional<double>& numero, const QString& testo, Valore tipo,
+                                  const RigaImport& r, QList<int>& illeggibili)
+{
+    if (!numero)
+        return valore(testo, tipo, r, illeggibili, numeroImport);
+    const auto v = accettabile(numero, tipo);
+    if (!v)
+        illeggibili << r.riga;
+    return v;
+}
+
 // The sheet's name as the user knows it (without the "$").
 QString nomeVisibile(const QString& foglio)
 {
     return foglio.endsWith(QLatin1Char('$')) ? foglio.chopped(1) : foglio;
 }
 
-// Reads the sheet whole through `accetta`, which is handed the row and its number in the sheet
-// (the column names are row 1) and tells whether it took it. False (message shown) when it
-// cannot be read, has no data rows, or is narrower than `colonneRichieste`.
-bool leggiRighe(const Cartella& c, const QString& foglio, int colonneRichieste, Interaction& ui, ProgressSink& sink,
-                RiepilogoImport& riepilogo, const std::function<bool(const RigaCelle&, int)>& accetta)
+// Reads the sheet and merges each row that `prendi` takes into the archive as it is read (see
+// Fusione), in one transaction: the sheet is never held whole, and the archive changes only once
+// every row was read and written. `prendi` is handed the row and its number in the sheet (the
+// column names are row 1) and fills the record when it takes the row. False (message shown,
+// nothing written) when the sheet cannot be read, has no data rows, is narrower than
+// `colonneRichieste`, or a write fails.
+bool fondiFoglio(const Cartella& c, const QString& foglio, int colonneRichieste, Interaction& ui, ProgressSink& sink,
+                 RiepilogoImport& riepilogo, const std::function<bool(const RigaCelle&, int, RigaImport&)>& prendi,
+                 const Compila& compila)
 {
+    sink.setRange(0, 0); // how many rows there are shows only at the end
+    sink.setValue(0);
+    Db::Transaction t;
+    Fusione fusione(false, compila);
+    Esito e = t.ok() ? fusione.inizia() : Esito::fallito(VbErr::DatabaseError, t.errore());
+    Articoli::Lotto lotto;
     QString errore;
     int larghezza = 0;
     int lette = 0;
     int prese = 0;
-    sink.setRange(0, 0); // how many rows there are shows only at the end
-    const bool ok = c.leggiFoglio(
-        foglio,
-        [&](const RigaCelle& r) {
-            ++lette;
-            if (accetta(r, lette + 1))
-                ++prese;
-            if (lette % kPassoAvanzamento == 0)
-                sink.setValue(lette);
-            return true;
-        },
-        &errore, &larghezza);
-    if (!ok) {
-        if (errore.isEmpty())
-            errore = QStringLiteral("Impossibile leggere il foglio \"%1\"").arg(nomeVisibile(foglio));
-        return rifiuta(ui, sink, kProcXls, errore, msgImpossibile(), Interaction::Icon::Critical);
+    const bool letto = e && c.leggiFoglio(
+                                foglio,
+                                [&](const RigaCelle& celle) {
+                                    ++lette;
+                                    RigaImport r;
+                                    if (prendi(celle, lette + 1, r)) {
+                                        ++prese;
+                                        e = fusione.fondi(lotto, r);
+                                    }
+                                    if (lette % kPassoAvanzamento == 0)
+                                        sink.setValue(lette);
+                                    return bool(e);
+                                },
+                                &errore, &larghezza);
+    if (e && letto && lette > 0 && colonneRichieste <= larghezza && !t.commit())
+        e = Esito::fallito(VbErr::DatabaseError, QStringLiteral("commit: ") + t.errore());
+    if (!e) {
+        t.rollback();
+        return fallitoDb(ui, sink, kProcXls, e, msgImpossibile(), Interaction::Icon::Critical);
     }
+    const auto rifiutaFoglio = [&](const QString& motivo) {
+        t.rollback();
+        return rifiuta(ui, sink, kProcXls, motivo, msgImpossibile(), Interaction::Icon::Critical);
+    };
+    if (!letto)
+        return rifiutaFoglio(errore.isEmpty()
+                                 ? QStringLiteral("Impossibile leggere il foglio \"%1\"").arg(nomeVisibile(foglio))
+                                 : errore);
     if (lette == 0)
-        return rifiuta(ui, sink, kProcXls,
-                       QStringLiteral("Il foglio \"%1\" non contiene righe di dati").arg(nomeVisibile(foglio)),
-                       msgImpossibile(), Interaction::Icon::Critical);
+        return rifiutaFoglio(QStringLiteral("Il foglio \"%1\" non contiene righe di dati").arg(nomeVisibile(foglio)));
     if (colonneRichieste > larghezza)
-        return rifiuta(ui, sink, kProcXls,
-                       QStringLiteral("La colonna %1 è oltre il foglio \"%2\", che ne ha %3")
-                           .arg(colonneRichieste)
-                           .arg(nomeVisibile(foglio))
-                           .arg(larghezza),
-                       msgImpossibile(), Interaction::Icon::Critical);
+        return rifiutaFoglio(QStringLiteral("La colonna %1 è oltre il foglio \"%2\", che ne ha %3")
+                                 .arg(colonneRichieste)
+                                 .arg(nomeVisibile(foglio))
+                                 .arg(larghezza));
+    sink.setRange(0, lette);
+    sink.setValue(lette);
     riepilogo.lette = lette;
     riepilogo.saltate = lette - prese;
     return true;
@@ -540,50 +629,41 @@ bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const
     sink.setStatus(QStringLiteral("Importazione in corso..."));
     const int richieste = std::max(
         {imp.posDes, imp.posCFOR, imp.posBC, imp.posQta, imp.posPV, imp.posIVA, imp.posFOR, imp.posACQ, imp.posRep});
-    QVector<RigaImport> righe;
-    const bool letto = leggiRighe(cartella, foglio, richieste, ui, sink, riepilogo, [&](const RigaCelle& c, int n) {
+    const auto prendi = [&](const RigaCelle& c, int n, RigaImport& r) {
         if (cellaVuota(c, imp.posDes - 1))
             return false;
-        RigaImport r;
         r.riga = n;
         r.descrizione = testoCella(c, imp.posDes - 1).left(kLunghezzaDescrizione);
         r.codArticoloFornitore = testoCella(c, imp.posCFOR - 1);
         r.barCode = testoCella(c, imp.posBC - 1);
         r.quantitaVuota = imp.posQta == 0 || cellaVuota(c, imp.posQta - 1);
-        r.quantita = r.quantitaVuota ? QStringLiteral("2000") : testoCella(c, imp.posQta - 1);
+        campo(c, imp.posQta - 1, r.quantita, r.quantitaNumero, 2000);
         r.prezzoVuoto = cellaVuota(c, imp.posPV - 1);
-        r.prezzo = r.prezzoVuoto ? QStringLiteral("0") : testoCella(c, imp.posPV - 1);
-        r.iva = cellaVuota(c, imp.posIVA - 1) ? QStringLiteral("22") : testoCella(c, imp.posIVA - 1);
+        campo(c, imp.posPV - 1, r.prezzo, r.prezzoNumero, 0);
+        campo(c, imp.posIVA - 1, r.iva, r.ivaNumero, 22);
         r.codForPrevalente = testoCella(c, imp.posFOR - 1).left(kLunghezzaFornitore);
         r.prezzoAcquistoVuoto = cellaVuota(c, imp.posACQ - 1);
-        r.prezzoAcquisto = testoCella(c, imp.posACQ - 1);
-        righe << r;
+        campo(c, imp.posACQ - 1, r.prezzoAcquisto, r.prezzoAcquistoNumero, 0);
         return true;
-    });
-    if (!letto)
-        return false;
+    };
 
     QList<int>& illeggibili = riepilogo.illeggibili;
     QHash<int, QString> repartoPerIva;
-    const Esito e = fondiRighe(righe, sink, false, [&](Articolo& a, bool esiste, const RigaImport& r) {
+    const auto compila = [&](Articolo& a, bool esiste, const RigaImport& r) {
         const QString bc = r.barCode.trimmed();
         a.descrizione = r.descrizione;
         // An empty quantity or price keeps what a found article has.
         if (!(esiste && r.quantitaVuota)) {
-            if (const auto q = valore(r.quantita, Valore::Quantita, r, illeggibili, numeroImport))
+            if (const auto q = valoreCampo(r.quantitaNumero, r.quantita, Valore::Quantita, r, illeggibili))
                 a.quantita = q;
         }
         a.codProdottoFornitore = r.codArticoloFornitore;
         if (!(esiste && r.prezzoVuoto)) {
-            const auto p = r.prezzo.isEmpty() ? std::optional<double>(0)
-                                              : valore(r.prezzo, Valore::Prezzo, r, illeggibili, numeroImport);
-            if (p)
+            if (const auto p = valoreCampo(r.prezzoNumero, r.prezzo, Valore::Prezzo, r, illeggibili))
                 a.costo = p;
         }
         if (!(esiste && r.prezzoAcquistoVuoto)) {
-            const auto p = r.prezzoAcquisto.isEmpty()
-                               ? std::optional<double>(0)
-                               : valore(r.prezzoAcquisto, Valore::Prezzo, r, illeggibili, numeroImport);
+            const auto p = valoreCampo(r.prezzoAcquistoNumero, r.prezzoAcquisto, Valore::Prezzo, r, illeggibili);
             if (p)
                 a.costo2 = p;
         }
@@ -591,30 +671,26 @@ bool EseguiImportGENERICO(const Cartella& cartella, const QString& foglio, const
         a.unitaMisura = QStringLiteral("Pz");
         a.fornitore = r.codForPrevalente.trimmed();
         a.minimo = 0;
-        if (r.iva.isEmpty()) {
-            a.codPV = 22;
-            a.genere = QStringLiteral("40");
-        } else {
-            const auto v = valore(r.iva, Valore::Iva, r, illeggibili, numeroImport);
-            const auto n = v ? Vb::cint(*v) : std::nullopt;
-            if (n) {
-                a.codPV = *n;
-                auto it = repartoPerIva.find(*n);
-                if (it == repartoPerIva.end()) {
-                    const Letto<int> reparto = TrovaCodiceRepXIVA(*n);
-                    if (!reparto.ok)
-                        return Esito::fallito(VbErr::DatabaseError, reparto.errore);
-                    it = repartoPerIva.insert(*n, QString::number(*reparto.valore));
-                }
-                a.genere = *it;
+        // An empty VAT cell reads as 22, so the department is the one of that rate.
+        const auto v = valoreCampo(r.ivaNumero, r.iva, Valore::Iva, r, illeggibili);
+        const auto n = v ? Vb::cint(*v) : std::nullopt;
+        if (n) {
+            a.codPV = *n;
+            auto it = repartoPerIva.find(*n);
+            if (it == repartoPerIva.end()) {
+                const Letto<int> reparto = TrovaCodiceRepXIVA(*n);
+                if (!reparto.ok)
+                    return Esito::fallito(VbErr::DatabaseError, reparto.errore);
+                it = repartoPerIva.insert(*n, QString::number(*reparto.valore));
             }
+            a.genere = *it;
         }
         a.modificato = true;
         a.tipoVariazione = QStringLiteral("F");
         return Esito::riuscito();
-    });
-    if (!e)
-        return fallitoDb(ui, sink, kProcXls, e, msgImpossibile(), Interaction::Icon::Critical);
+    };
+    if (!fondiFoglio(cartella, foglio, richieste, ui, sink, riepilogo, prendi, compila))
+        return false;
     registraIlleggibili(kProcXls, riepilogo);
     return true;
 }
@@ -623,61 +699,54 @@ bool EseguiImport(const Cartella& cartella, const QString& foglio, const QString
                   ProgressSink& sink, RiepilogoImport& riepilogo)
 {
     sink.setStatus(QStringLiteral("Importazione in corso..."));
-    QVector<RigaImport> righe;
-    const bool letto = leggiRighe(cartella, foglio, 0, ui, sink, riepilogo, [&](const RigaCelle& c, int n) {
-        if (cellaVuota(c, 0) || !Vb::isNumeric(testoCella(c, 0)))
+    const auto prendi = [&](const RigaCelle& c, int n, RigaImport& r) {
+        if (cellaVuota(c, 0) || (c.at(0).tipo != Cella::Tipo::Numero && !Vb::isNumeric(testoCella(c, 0))))
             return false;
-        RigaImport r;
+        // A row without a description makes no article (and would blank a found one's).
+        if (cellaVuota(c, 2))
+            return false;
         r.riga = n;
         r.codArticoloFornitore = testoCella(c, 0);
         r.barCode = testoCella(c, 1);
         r.descrizione = testoCella(c, 2).left(kLunghezzaDescrizione);
-        r.quantita = cellaVuota(c, 4) ? QStringLiteral("0") : testoCella(c, 4);
-        r.prezzo = cellaVuota(c, 5) ? QStringLiteral("0") : testoCella(c, 5);
-        r.iva = cellaVuota(c, 6) ? QStringLiteral("20") : testoCella(c, 6);
-        righe << r;
+        campo(c, 4, r.quantita, r.quantitaNumero, 0);
+        campo(c, 5, r.prezzo, r.prezzoNumero, 0);
+        campo(c, 6, r.iva, r.ivaNumero, 20);
         return true;
-    });
-    if (!letto)
-        return false;
+    };
 
     QList<int>& illeggibili = riepilogo.illeggibili;
-    QStringList nuovi; // logged only once the import holds
-    const Esito e = fondiRighe(righe, sink, false, [&](Articolo& a, bool esiste, const RigaImport& r) {
+    int nuovi = 0; // logged only once the import holds
+    const auto compila = [&](Articolo& a, bool esiste, const RigaImport& r) {
         const QString bc = r.barCode.trimmed();
         a.descrizione = r.descrizione;
-        const auto q = r.quantita.isEmpty() ? std::optional<double>(1)
-                                            : valore(r.quantita, Valore::Quantita, r, illeggibili, numeroImport);
+        const auto q = valoreCampo(r.quantitaNumero, r.quantita, Valore::Quantita, r, illeggibili);
         if (esiste) {
-            if (q && !r.quantita.isEmpty())
+            if (q)
                 a.quantita = a.quantita.value_or(0) + *q;
         } else {
-            nuovi << r.codArticoloFornitore;
+            ++nuovi;
             a.genere = QStringLiteral("***NEW***");
             a.quantita = q;
             a.costo = 0;
         }
         a.codProdottoFornitore = r.codArticoloFornitore;
-        const auto p = r.prezzo.isEmpty() ? std::optional<double>(0)
-                                          : valore(r.prezzo, Valore::Prezzo, r, illeggibili, numeroImport);
-        if (p)
+        if (const auto p = valoreCampo(r.prezzoNumero, r.prezzo, Valore::Prezzo, r, illeggibili))
             a.costo2 = p;
         a.barCode = bc;
         a.unitaMisura = QStringLiteral("Pz");
         a.fornitore = fornitore.left(kLunghezzaFornitore);
         a.minimo = 0;
-        if (r.iva.isEmpty()) {
-            a.codPV = 20;
-        } else if (const auto v = valore(r.iva, Valore::Iva, r, illeggibili, numeroImport)) {
+        if (const auto v = valoreCampo(r.ivaNumero, r.iva, Valore::Iva, r, illeggibili)) {
             if (const auto n = Vb::cint(*v))
                 a.codPV = *n;
         }
         a.modificato = true;
         return Esito::riuscito();
-    });
-    if (!e)
-        return fallitoDb(ui, sink, kProcXls, e, msgImpossibile(), Interaction::Icon::Critical);
-    for (int i = 0; i < nuovi.size(); ++i)
+    };
+    if (!fondiFoglio(cartella, foglio, 0, ui, sink, riepilogo, prendi, compila))
+        return false;
+    for (int i = 0; i < nuovi; ++i)
         ScriviErrore(kModulo, kProcXls, QStringLiteral("Non trovo cod fornitore"), QStringLiteral("0"));
     registraIlleggibili(kProcXls, riepilogo);
     return true;

@@ -2,6 +2,7 @@
 // The row record of the price-list imports: every field as the file gave it, as text; numbers
 // are read (Italian settings) only when written to the archive. An engine fills only its fields.
 #include <QString>
+#include <optional>
 
 struct RigaImport
 {
@@ -14,6 +15,12 @@ struct RigaImport
     QString reparto;
     QString prezzo;
     QString prezzoAcquisto;
+    // Spreadsheets: a number cell's value (or the value an empty cell stands for), handed on as it
+    // is; the text field beside it is then empty.
+    std::optional<double> quantitaNumero;
+    std::optional<double> prezzoNumero;
+    std::optional<double> prezzoAcquistoNumero;
+    std::optional<double> ivaNumero;
     // Spreadsheets: the cell (or its column) was empty, so a found article keeps its value.
     bool quantitaVuota = false;
     bool prezzoVuoto = false;

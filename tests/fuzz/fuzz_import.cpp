@@ -31,6 +31,7 @@ void checkRiga(const RigaCelle& r)
     require(r.size() <= ProtocolloXls::kMassimeColonne);
     for (const Cella& k : r) {
         require(k.testo.size() <= Cartella::kLunghezzaTesto);
+        require(k.tipo != Cella::Tipo::Testo || !k.testo.trimmed().isEmpty()); // blanks are no text
         (void)k.comeTesto();
     }
 }
@@ -153,18 +154,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             break;
         case 1:
+            // A line without a description makes no article.
             if (Listini::lineaPoseidon(linea, r))
-                require(r.descrizione.size() <= 20 && r.barCode.size() <= 14 && r.reparto.size() <= 2);
+                require(r.descrizione.size() <= 20 && !r.descrizione.isEmpty() && r.barCode.size() <= 14 &&
+                        r.reparto.size() <= 2);
             else
-                require(linea.trimmed().isEmpty());
+                require(linea.mid(16, 20).trimmed().isEmpty());
             break;
         case 2:
             if (Listini::lineaRCG(linea, r))
-                require(r.descrizione.size() <= 30 && r.barCode.size() <= 13);
+                require(r.descrizione.size() <= 30 && !r.descrizione.trimmed().isEmpty() && r.barCode.size() <= 13);
             break;
         default:
             if (Listini::lineaGronte(linea, r))
-                require(r.descrizione.size() <= 34 && r.barCode.size() <= 21);
+                require(r.descrizione.size() <= 34 && !r.descrizione.isEmpty() && r.barCode.size() <= 21);
             break;
         }
         (void)Listini::numeroImport(r.prezzo);

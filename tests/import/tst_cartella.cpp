@@ -6,6 +6,7 @@
 #include "core/Articoli.h"
 #include "core/ArticoliLotto.h"
 #include "core/Progress.h"
+#include "core/VbConvert.h"
 #include "import/ArchivioZip.h"
 #include "import/Cartella.h"
 #include "import/LettoreXls.h"
@@ -413,6 +414,126 @@ private Q_SLOTS:
         while (q.next())
             articoli << q.value(0).toString().left(4) + QLatin1Char('/') + q.value(1).toString();
         QCOMPARE(articoli, (QStringList{QStringLiteral("Pane/800"), QStringLiteral("LLLL/801")}));
+    }
+
+    // A workbook Gnumeric wrote (ssconvert 1.12.55): every `t` on its own indented line, texts used
+    // twice in the shared strings and the others inline, rich-text runs, blanks and a line break
+    // inside texts, a formula price, and two rows of blanks after the data.
+    void cartellaDiGnumeric()
+    {
+        const QString path = QStringLiteral(QT_TESTCASE_SOURCEDIR "/import/cartelle/listino-gnumeric.xlsx");
+        QString e;
+        const auto c = apriCartella(path, &e);
+        QVERIFY2(c, qPrintable(e));
+        int larghezza = 0;
+        const auto r = righe(*c, QStringLiteral("PRODOTTI$"), &larghezza);
+        QCOMPARE(larghezza, 9);
+        QStringList testi;
+        for (const RigaCelle& riga : r)
+            testi << riga.value(0).comeTesto() + QLatin1Char('|') + riga.value(2).comeTesto() + QLatin1Char('|') +
+                         riga.value(7).comeTesto() + QLatin1Char('|') + riga.value(8).comeTesto();
+        QCOMPARE(testi, (QStringList{
+                            QStringLiteral("SALE GROSSO DI CERVIA|08001234567890|000123|Rossi"),
+                            QStringLiteral("Caffè L\u2019Aquila \"Oro\"|8001111111111|A-77|Rossi"),
+                            QStringLiteral("  Olio  extra vergine |8002222222222|OL 1|Verdi & Figli"),
+                            QStringLiteral("Pane\ncasereccio|8003333333333|P2|Verdi & Figli"),
+                            QStringLiteral("Pasta di semola 500 g|8004444444444|PS-500|Rossi"),
+                            QStringLiteral("Pasta di semola 500 g|8004444444445|PS-501|Rossi"),
+                            QStringLiteral("Tonno all'olio|8005555555555|R1|Rossi"),
+                        }));
+
+        // Through the import: seven articles, nothing from the rows of blanks.
+        NoProgress sink;
+        Listini::RiepilogoImport riepilogo;
+        QVERIFY(Listini::EseguiImportazione(path, generico(), m_env->interazione(), sink, &riepilogo));
+        QCOMPARE(riepilogo.testo(), QStringLiteral("Righe lette: 7, saltate: 0"));
+        QSqlQuery q = Db::query(QStringLiteral("SELECT Descrizione, BarCode, CodProdottoFornitore, Fornitore, Costo "
+                                               "FROM Magazzino ORDER BY CodMateriale"));
+        QStringList articoli;
+        while (q.next())
+            articoli << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                    q.value(3).toString(), Vb::cstr(q.value(4).toDouble())}
+                            .join(QLatin1Char('|'));
+        QCOMPARE(articoli.size(), 7);
+        QCOMPARE(articoli.at(0), QStringLiteral("SALE GROSSO DI CERVIA|08001234567890|000123|Rossi|0,89"));
+        QCOMPARE(articoli.at(2), QStringLiteral("  Olio  extra vergine |8002222222222|OL 1|Verdi & Figli|0"));
+        QCOMPARE(articoli.at(4), QStringLiteral("Pasta di semola 500 g|8004444444444|PS-500|Rossi|1"));
+        QCOMPARE(articoli.at(6), QStringLiteral("Tonno all'olio|8005555555555|R1|Rossi|2"));
+    }
+
+    // A string item's text is its `t` elements, runs included and phonetic runs left out; the
+    // layout between elements is no text, the blanks inside a `t` are. Shared and inline alike.
+    void testiDelleStringhe_data()
+    {
+        QTest::addColumn<QByteArray>("stringa"); // the inside of an `si` / `is`
+        QTest::addColumn<QString>("atteso");
+        QTest::newRow("indented") << QByteArray("\n    <t>SALE GROSSO</t>\n  ") << QStringLiteral("SALE GROSSO");
+        QTest::newRow("preserved blanks")
+            << QByteArray("\n <t xml:space=\"preserve\">  Olio </t>\n") << QStringLiteral("  Olio ");
+        QTest::newRow("runs") << QByteArray("\n <r>\n  <rPr><b/></rPr>\n  <t>Tonno </t>\n </r>\n <r><t "
+                                            "xml:space=\"preserve\">all'</t></r><r><t>olio</t></r>\n")
+                              << QStringLiteral("Tonno all'olio");
+        QTest::newRow("phonetic run") << QByteArray("<t>\u6771\u4eac</t><rPh sb=\"0\" eb=\"2\"><t>\u30c8\u30a6"
+                                                    "\u30ad\u30e7\u30a6</t></rPh><phoneticPr fontId=\"1\"/>")
+                                      << QStringLiteral("\u6771\u4eac");
+        QTest::newRow("line break and entities")
+            << QByteArray("<t>Pane\ncasereccio &amp; &#233;</t>") << QStringLiteral("Pane\ncasereccio & \u00e9");
+        QTest::newRow("blanks only") << QByteArray("\n  <t xml:space=\"preserve\">  \t </t>\n") << QString();
+        QTest::newRow("text outside t only") << QByteArray("testo sciolto") << QString();
+    }
+    void testiDelleStringhe()
+    {
+        QFETCH(QByteArray, stringa);
+        QFETCH(QString, atteso);
+        const QString path = m_env->path(QStringLiteral("s.xlsx"));
+        scriviPacchetto(
+            path,
+            pacchetto(parte("xl/worksheets/sheet1.xml",
+                            "<worksheet><sheetData>\n<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c "
+                            "r=\"B1\" t=\"s\"><v>0</v></c></row>\n<row r=\"2\">\n<c r=\"A2\" t=\"s\">\n<v>"
+                            "1</v>\n</c>\n<c r=\"B2\" t=\"inlineStr\"><is>" +
+                                stringa +
+                                "</is></c>\n<c r=\"C2\"><v>1</v></c></row>\n"
+                                "</sheetData></worksheet>"),
+                      parte("xl/sharedStrings.xml", "<sst><si><t>Des</t></si>\n<si>" + stringa + "</si>\n</sst>")));
+        QString e;
+        const auto c = apriCartella(path, &e);
+        QVERIFY2(c, qPrintable(e));
+        const auto r = righe(*c, QStringLiteral("PRODOTTI$"));
+        QCOMPARE(r.size(), 1);
+        QCOMPARE(r.at(0).size(), 3);
+        QCOMPARE(r.at(0).at(0).comeTesto(), atteso);
+        QCOMPARE(r.at(0).at(1).comeTesto(), atteso);
+        QCOMPARE(r.at(0).at(0).vuota(), atteso.isEmpty());
+        QCOMPARE(r.at(0).at(1).vuota(), atteso.isEmpty());
+    }
+
+    // A large string table (here 1.5 million characters, past one block of the reader's store) gives
+    // every text back whole and in its place, each cut at 255 characters.
+    void moltiTestiCondivisi()
+    {
+        const int n = 6000;
+        const auto testo = [](int i) {
+            return (QString::number(i) + QLatin1Char(' ')).leftJustified(300, QChar(u'a' + i % 26));
+        };
+        QByteArray sst = "<sst>";
+        QByteArray foglio = "<worksheet><sheetData>";
+        for (int i = 0; i < n; ++i) {
+            sst += "<si><t>" + testo(i).toUtf8() + "</t></si>";
+            foglio += "<row><c t=\"s\"><v>" + QByteArray::number(i) + "</v></c></row>";
+        }
+        scriviPacchetto(m_env->path(QStringLiteral("m.xlsx")),
+                        pacchetto(parte("xl/worksheets/sheet1.xml", foglio + "</sheetData></worksheet>"),
+                                  parte("xl/sharedStrings.xml", sst + "</sst>")));
+        QString e;
+        const auto c = apriCartella(m_env->path(QStringLiteral("m.xlsx")), &e);
+        QVERIFY2(c, qPrintable(e));
+        const auto r = righe(*c, QStringLiteral("PRODOTTI$"));
+        QCOMPARE(r.size(), n - 1);
+        for (int i = 1; i < n; ++i) {
+            if (r.at(i - 1).at(0).testo != testo(i).left(Cartella::kLunghezzaTesto))
+                QFAIL(qPrintable(QStringLiteral("row %1: %2").arg(i).arg(r.at(i - 1).at(0).testo.left(20))));
+        }
     }
 
     // An empty text (a shared string "", an inline string with no text) is an empty cell: a row
