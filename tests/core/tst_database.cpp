@@ -231,6 +231,13 @@ private Q_SLOTS:
             QVERIFY(!esterna.commit());
         }
         QCOMPARE(valoreDb("SELECT COUNT(*) FROM StoricoPLU").toInt(), 2);
+        // That failure belongs to that transaction: the next one commits.
+        {
+            Db::Transaction dopo;
+            QVERIFY(Db::exec(inserisci, {"6"}));
+            QVERIFY(dopo.commit());
+        }
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM StoricoPLU").toInt(), 3);
     }
 
     void departmentLookups()

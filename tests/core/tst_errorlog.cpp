@@ -2,6 +2,7 @@
 // and the rotation at start-up.
 #include "archive/ui/Magazzino.h"
 #include "core/ErrorLog.h"
+#include "core/IniFile.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "support/TestEnv.h"
@@ -125,6 +126,8 @@ private Q_SLOTS:
     void righeInAttesaSenzaSpazio()
     {
         TestEnv env;
+        // The window writes this default back at its activation: here it need not.
+        QVERIFY(ScriviINI(env.setup(), "RegCassa", "PiruNEX", "Falso"));
         Magazzino& w = Forms::get<Magazzino>();
         w.showModeless();
         w.tmrImporta->setInterval(5);
