@@ -122,9 +122,7 @@ void sincronizzaCartella(const QString& path)
 
 bool eCollegamento(const QString& path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return ::lstat(nomeDiSistema(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
@@ -156,9 +154,7 @@ Aperto creaNuovo(const QString& path, bool togliCollegamento)
 {
     Aperto a;
     const QByteArray nome = nomeDiSistema(path);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(nome.constData(), &st) == 0) {
         if (S_ISLNK(st.st_mode) && !togliCollegamento) {
             a.motivo = rifiutoCollegamento(path);
@@ -251,9 +247,9 @@ bool writeAtomically(const QString& percorso, const QByteArray& bytes, Esito* mo
             imposta(motivo, rifiutoCollegamento(path));
             return false;
         }
-        for (int salti = 0; salti < 40 && eCollegamento(path); ++salti)
+        for (int salti = 0; salti < 40 && !path.isEmpty() && eCollegamento(path); ++salti)
             path = QFileInfo(path).symLinkTarget();
-        if (eCollegamento(path)) {
+        if (path.isEmpty() || eCollegamento(path)) {
             imposta(motivo, rifiutoCollegamento(percorso));
             return false;
         }
@@ -267,9 +263,7 @@ bool writeAtomically(const QString& percorso, const QByteArray& bytes, Esito* mo
         return false;
     }
     // The replacement keeps who may read the old file.
-    struct stat vecchio
-    {
-    };
+    struct stat vecchio = {};
     bool ok = ::stat(nome.constData(), &vecchio) != 0 || ::fchmod(a.fd, vecchio.st_mode & 07777) == 0;
     // Every byte written and on the disk before the rename: a full disk must fail here, while the
     // old file is still whole, and a crash after the rename must not leave an empty file.
@@ -305,18 +299,14 @@ bool writeLines(const QString& path, const QStringList& lines, Esito* motivo)
 
 bool appendLine(const QString& path, const QString& line, Esito* motivo)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     const bool esisteva = ::lstat(nomeDiSistema(path).constData(), &st) == 0;
     const Aperto a = apriSenzaCollegamenti(path, false);
     if (!a) {
         imposta(motivo, a.motivo);
         return false;
     }
-    struct stat aperto
-    {
-    };
+    struct stat aperto = {};
     const off_t prima = ::fstat(a.fd, &aperto) == 0 ? aperto.st_size : 0;
     const QByteArray bytes = encode(line) + "\r\n";
     if (scriviTutto(a.fd, bytes)) {
