@@ -315,7 +315,7 @@ bool appendLine(const QString& path, const QString& line, Esito* motivo)
     } else {
         const int err = errno;
         imposta(motivo, motivoErrno(err, path));
-        // Shrinking needs no room; a file that cannot even shrink keeps the part written, and
+        // Shrinking needs no room; a file that cannot even shrink keeps what was written, and
         // there is nothing more to do about it.
         const int ripreso =
             esisteva || prima > 0 ? ::ftruncate(a.fd, prima) : ::unlink(nomeDiSistema(path).constData());

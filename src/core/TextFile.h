@@ -56,7 +56,7 @@ Aperto apriSenzaCollegamenti(const QString& path, bool svuota);
 // while its name is free (O_EXCL | O_NOFOLLOW), so a link made meanwhile is not followed either.
 Aperto creaNuovo(const QString& path, bool togliCollegamento = false);
 // Copies `sorgente` into the new file `destinazione` (made afresh as creaNuovo does), on the disk
-// before it returns true; on failure the part written is removed.
+// before it returns true; on failure what was written is removed.
 [[nodiscard]] bool copiaIntera(const QString& sorgente, const QString& destinazione, Esito* motivo = nullptr);
 // Every byte, or false (short writes are continued, an interrupted call repeated).
 [[nodiscard]] bool scriviTutto(int fd, const QByteArray& bytes);
