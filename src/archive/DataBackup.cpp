@@ -2,6 +2,7 @@
 
 #include "core/Database.h"
 #include "core/Paths.h"
+#include "core/TextFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStorageInfo>
+#include <unistd.h>
 
 namespace DataBackup {
 
@@ -94,10 +96,11 @@ bool copiaCartella(const QString& source, const QString& destination, QString* e
         }
         if (skip.contains(fi.absoluteFilePath()))
             continue;
-        QFile in(fi.absoluteFilePath());
-        if (!in.copy(target)) {
+        // Every byte on the disk, or the backup fails: a full stick must not give a backup that
+        // looks whole.
+        if (Esito motivo; !TextFile::copiaIntera(fi.absoluteFilePath(), target, &motivo)) {
             if (error)
-                *error = fi.absoluteFilePath() + QStringLiteral(": ") + in.errorString();
+                *error = motivo.descrizione;
             return false;
         }
     }
@@ -159,12 +162,20 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const
         const QString rel = QDir(canonico(dati)).relativeFilePath(canonico(dbAperto));
         QSqlQuery q(Db::dbNegozio());
         ok = q.prepare(QStringLiteral("VACUUM INTO ?"));
+        const QString copiaDb = QDir(destDati).filePath(rel);
         if (ok) {
-            q.addBindValue(QDir(destDati).filePath(rel));
+            q.addBindValue(copiaDb);
             ok = q.exec();
         }
         if (!ok)
             err = q.lastError().text();
+        // SQLite's copy on the disk too before the backup takes its name.
+        if (ok) {
+            QFile f(copiaDb);
+            ok = f.open(QIODevice::ReadWrite) && ::fsync(f.handle()) == 0;
+            if (!ok)
+                err = Esito::fallito(VbErr::DiskFull, copiaDb).descrizione;
+        }
     }
     // Complete: it takes its name (the next free one, should another backup have taken it).
     if (ok) {

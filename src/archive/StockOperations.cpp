@@ -127,8 +127,8 @@ EsitoAdeguamento adeguaCodici()
         }
         // The duplicate lines go out before the commit: a candidate is done only with both.
         for (const QString& riga : std::as_const(righeDoppie)) {
-            if (!TextFile::appendLine(doppio, riga)) {
-                r.esito = Esito::fallito(VbErr::PermissionDenied, doppio);
+            if (Esito motivo; !TextFile::appendLine(doppio, riga, &motivo)) {
+                r.esito = motivo;
                 return r;
             }
         }

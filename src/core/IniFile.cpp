@@ -169,7 +169,8 @@ bool scrivi(const QString& file, const QString& section, const QString& key, con
         out += l.text;
         out += l.eol;
     }
-    return TextFile::writeAtomically(file, out);
+    // The user's own settings file: a link to it is the user's choice, and is kept.
+    return TextFile::writeAtomically(file, out, nullptr, TextFile::Collegamento::Segui);
 }
 
 } // namespace

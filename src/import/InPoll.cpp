@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/ErrorLog.h"
 #include "core/Paths.h"
+#include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/config/Cartelle.h"
 #include "import/Cedi.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -432,12 +432,11 @@ PollCartellaIN::Passo PollCartellaIN::archivia(ReadLease& aperto, const QString&
         return Passo::Ferma;
     }
     const QString copia = storico.filePath(nome);
-    QSaveFile f(copia);
-    if (!f.open(QIODevice::WriteOnly) || f.write(contenuto) != contenuto.size() || !f.commit()) {
-        segnalaUnaVolta(firma, QStringLiteral("copia"),
-                        Esito::fallito(VbErr::PermissionDenied, restaInIN + QStringLiteral("non si può copiare in ") +
-                                                                    copia + QStringLiteral(" (") + f.errorString() +
-                                                                    QLatin1Char(')')));
+    Esito motivo;
+    if (!TextFile::writeAtomically(copia, contenuto, &motivo)) {
+        motivo.descrizione = restaInIN + QStringLiteral("non si può copiare in ") + copia + QStringLiteral(" (") +
+                             motivo.descrizione + QLatin1Char(')');
+        segnalaUnaVolta(firma, QStringLiteral("copia"), motivo);
         return Passo::Ferma;
     }
     if (!aperto.ancoraLibero()) // a writer came while it was copied

@@ -293,8 +293,11 @@ Esito copiaArchivio(const QString& cartella)
     const QString aperto = QFileInfo(Db::currentPath()).canonicalFilePath();
     if (aperto.isEmpty() || QFileInfo(finale).canonicalFilePath() == aperto)
         return Esito::fallito(VbErr::PermissionDenied, finale);
-    if (QFileInfo::exists(nuova) && !QFile::remove(nuova))
-        return Esito::fallito(VbErr::PermissionDenied, nuova);
+    // SQLite would follow a link of that name: the copy goes into an empty file made here, anew.
+    const TextFile::Aperto a = TextFile::creaNuovo(nuova, true);
+    if (!a)
+        return a.motivo;
+    ::close(a.fd);
     QString err;
     if (!Db::exec(QStringLiteral("VACUUM INTO ?"), {nuova}, &err)) {
         QFile::remove(nuova);

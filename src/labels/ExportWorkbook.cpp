@@ -1,5 +1,7 @@
 #include "labels/ExportWorkbook.h"
 
+#include "core/TextFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,20 +28,15 @@ ExportWorkbook::ExportWorkbook(const QString& destinazione)
     // A leftover of an interrupted export is ours to replace; a link of that name is removed
     // itself, never followed to write elsewhere. The file is then made afresh, and only when its
     // name is free: a leftover that cannot go (a folder that refuses deletes) fails the export.
-    const QFileInfo vecchio(m_temp);
-    if ((vecchio.isSymLink() || vecchio.isFile()) && !QFile::remove(m_temp)) {
-        m_motivo = QStringLiteral("file temporaneo non eliminabile: ") + m_temp;
+    const TextFile::Aperto a = TextFile::creaNuovo(m_temp, true);
+    if (!a) {
+        m_motivo = a.motivo;
         return;
     }
-    const int fd =
-        ::open(QFile::encodeName(m_temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        m_motivo = motivoDiSistema() + QStringLiteral(": ") + m_temp;
-        return;
-    }
+    const int fd = a.fd;
     m_creato = true;
     if (::close(fd) != 0) {
-        m_motivo = motivoDiSistema() + QStringLiteral(": ") + m_temp;
+        m_motivo = Esito::fallito(VbErr::PermissionDenied, motivoDiSistema() + QStringLiteral(": ") + m_temp);
         togliTemporaneo();
         return;
     }
@@ -84,8 +81,7 @@ void ExportWorkbook::togliTemporaneo()
 
 QString ExportWorkbook::temporaneo(const QString& destinazione)
 {
-    const QFileInfo fi(destinazione);
-    return fi.dir().filePath(QStringLiteral(".~") + fi.fileName() + QStringLiteral(".tmp"));
+    return TextFile::temporaneo(destinazione);
 }
 
 Esito ExportWorkbook::sostituibile(const QString& destinazione)
@@ -172,7 +168,7 @@ Esito ExportWorkbook::chiudi()
     if (m_chiuso)
         return Esito::fallito(VbErr::PathNotFound, m_destinazione);
     if (!m_wb)
-        return Esito::fallito(VbErr::PermissionDenied, m_motivo);
+        return m_motivo.ok ? Esito::fallito(VbErr::PermissionDenied, m_temp) : m_motivo;
     const lxw_error e = workbook_close(m_wb);
     m_wb = nullptr;
     annota(e);
@@ -186,6 +182,17 @@ Esito ExportWorkbook::chiudi()
         togliTemporaneo();
         return e;
     }
+    // On the disk before it takes the old file's place: a crash must leave the old file, not an
+    // empty new one.
+    const int fd = ::open(QFile::encodeName(m_temp).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const QString motivo = motivoDiSistema();
+        if (fd >= 0)
+            ::close(fd);
+        togliTemporaneo();
+        return Esito::fallito(VbErr::DiskFull, motivo + QStringLiteral(": ") + m_temp);
+    }
+    ::close(fd);
     // rename() replaces the old file in one step: it is either the old or the whole new one.
     if (std::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_destinazione).constData()) != 0) {
         const QString motivo = motivoDiSistema();

@@ -63,7 +63,7 @@ private:
     lxw_format* m_formatoDataOra = nullptr;
     lxw_format* m_formatoDenaro = nullptr;
     int m_errore = 0;      // the first libxlsxwriter error
-    QString m_motivo;      // why the temporary file could not be made
+    Esito m_motivo;        // why the temporary file could not be made
     bool m_creato = false; // the temporary file is ours
     bool m_chiuso = false;
 };

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <optional>
+#include <unistd.h>
 
 namespace RegLink {
 
@@ -37,25 +38,36 @@ void dormi(int ms)
 // One send's failure file, made afresh: the previous send's is deleted, or emptied where the
 // folder lets nothing be deleted, so what is shown at the end is this send's lines only. A file
 // that can be neither is left alone and never shown; a message then says the lines are missing.
+// It sits in OUT, where anyone may put a link: a link is never written through.
 class FileNonTrasmessi
 {
 public:
     explicit FileNonTrasmessi(const QString& path) : m_path(path)
     {
-        if (QFileInfo::exists(path) && !QFile::remove(path)) {
-            QFile f(path);
-            m_proprio = f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        if (TextFile::eCollegamento(path)) {
+            m_proprio = false;
+        } else if (QFileInfo::exists(path) && !QFile::remove(path)) {
+            const TextFile::Aperto a = TextFile::apriSenzaCollegamenti(path, true);
+            m_proprio = a && ::close(a.fd) == 0;
         }
     }
 
     void appendi(const QString& testo)
     {
-        const QByteArray b = TextFile::encode(testo);
-        QFile f(m_path);
-        if (m_proprio && f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(b) == b.size() && f.flush())
-            m_scritto = true;
-        else
-            m_perso = true;
+        if (m_proprio) {
+            const TextFile::Aperto a = TextFile::apriSenzaCollegamenti(m_path, false);
+            if (a) {
+                const bool scritto = TextFile::scriviTutto(a.fd, TextFile::encode(testo));
+                if (::close(a.fd) == 0 && scritto) {
+                    m_scritto = true;
+                    return;
+                }
+            }
+        }
+        if (!m_perso && TextFile::eCollegamento(m_path))
+            ScriviErrore(QStringLiteral("PROTOCOLLOQuidar"), QStringLiteral("EsameComandi"),
+                         TextFile::rifiutoCollegamento(m_path));
+        m_perso = true;
     }
 
     void mostra() const
@@ -64,8 +76,10 @@ public:
             Contesto::interazione().showTextFile(m_path);
         if (m_perso)
             Contesto::interazione().ask(QStringLiteral("Impossibile scrivere il file %1 con i comandi non "
-                                                       "trasmessi alla cassa")
-                                            .arg(m_path),
+                                                       "trasmessi alla cassa%2")
+                                            .arg(m_path, TextFile::eCollegamento(m_path)
+                                                             ? QStringLiteral(": è un collegamento simbolico")
+                                                             : QString()),
                                         Interaction::Ok, Interaction::Icon::Warning);
     }
 

@@ -476,6 +476,10 @@ bool soloAscii(const QString& s)
 EsitoFile ScriviFilePLU(const QString& suffisso, PannelloTrasferimento& p)
 {
     const QString path = percorsoFilePLU(suffisso);
+    if (TextFile::eCollegamento(path)) {
+        ScriviErrore(kModulo, QStringLiteral("ScriviFilePLU"), TextFile::rifiutoCollegamento(path));
+        return EsitoFile::Errore;
+    }
     if (QFile::exists(path) && !QFile::remove(path)) {
         ScriviErrore(kModulo, QStringLiteral("ScriviFilePLU"), VbErr::PermissionDenied, path);
         return EsitoFile::Errore;
@@ -504,8 +508,8 @@ EsitoFile ScriviFilePLU(const QString& suffisso, PannelloTrasferimento& p)
     Pannello::setRecTot(p, QString::number(righe.size()));
     // Windows-1252 is ASCII below 0x80: the usual file needs no code-page conversion.
     const QByteArray bytes = soloAscii(testo) ? testo.toLatin1() : TextFile::encode(testo);
-    if (!TextFile::writeAtomically(path, bytes)) {
-        ScriviErrore(kModulo, QStringLiteral("ScriviFilePLU"), VbErr::PermissionDenied, path);
+    if (Esito motivo; !TextFile::writeAtomically(path, bytes, &motivo)) {
+        ScriviErrore(kModulo, QStringLiteral("ScriviFilePLU"), motivo);
         return EsitoFile::Errore;
     }
     return EsitoFile::Scritto;

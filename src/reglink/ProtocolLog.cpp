@@ -58,16 +58,11 @@ void ScriviLog(const QString& testo, const QDateTime& quando)
     // A failed rotation still writes the entry, into the oversized file: an entry is never lost.
     if (QFileInfo(log).size() > kLimiteLog)
         ruota(log, quando);
-    QFile f(log);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
-    QByteArray bytes;
-    bytes +=
-        TextFile::encode(QStringLiteral("-%1-%2").arg(Vb::formatDate(quando.date()), Vb::formatTime(quando.time())));
-    bytes += "\r\n";
-    bytes += TextFile::encode(testo);
-    bytes += "\r\n";
-    f.write(bytes);
+    // Whole or not at all, never through a link; an entry that cannot be written is lost, as
+    // the protocol log's always were.
+    const bool scritto = TextFile::appendLine(
+        log, QStringLiteral("-%1-%2\r\n").arg(Vb::formatDate(quando.date()), Vb::formatTime(quando.time())) + testo);
+    Q_UNUSED(scritto)
 }
 
 } // namespace RegLink

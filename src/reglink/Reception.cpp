@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <unistd.h>
 
 namespace Reception {
 
@@ -85,7 +86,7 @@ public:
     }
 
     const Canale& canale() const { return m_canale; }
-    QString percorso() const { return m_file.fileName(); }
+    QString percorso() const { return m_percorso; }
 
     // The common start: OUT folder, the file made afresh, progress cleared.
     Esito apri()
@@ -93,15 +94,26 @@ public:
         const QString path = percorsoRicevuto(m_cassa);
         if (path.isEmpty())
             return Esito::CartellaMancante;
+        m_percorso = path;
+        // A link in OUT would take the register's data wherever it points: refused, left alone.
+        if (TextFile::eCollegamento(path)) {
+            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), TextFile::rifiutoCollegamento(path));
+            return Esito::FileNonScritto;
+        }
         // Made afresh: the booking reads the whole file, so a previous reception's lines left in it
         // would be booked again. A folder that lets nothing be deleted still lets the file be emptied.
         const bool rimasto = QFile::exists(path) && !QFile::remove(path);
         // The protocol's half-second before the file opens; no click starts anything meanwhile.
         AttesaSenzaInput(500);
-        m_file.setFileName(path);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        // Opened without following a link, also one made during the wait.
+        const TextFile::Aperto a = rimasto ? TextFile::apriSenzaCollegamenti(path, true) : TextFile::creaNuovo(path);
+        if (!a || !m_file.open(a.fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+            if (a.fd >= 0)
+                ::close(a.fd);
             ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"),
-                         rimasto ? VbErr::PermissionDenied : VbErr::PathNotFound, path);
+                         !a.motivo.ok
+                             ? a.motivo
+                             : ::Esito::fallito(rimasto ? VbErr::PermissionDenied : VbErr::PathNotFound, path));
             return Esito::FileNonScritto;
         }
         Pannello::setRecTot(m_p, QString());
@@ -119,7 +131,7 @@ public:
             return true;
         const QByteArray riga = TextFile::encode(t) + "\r\n";
         if (m_file.write(riga) != riga.size() || !m_file.flush()) {
-            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::DiskFull, m_file.fileName());
+            ScriviErrore(kModulo, QStringLiteral("RicevoPLUdaECR"), VbErr::DiskFull, m_percorso);
             return false;
         }
         return true;
@@ -246,7 +258,8 @@ private:
     int m_cassa;
     PannelloTrasferimento& m_p;
     Canale m_canale;
-    QFile m_file;
+    QString m_percorso;
+    QFile m_file; // on the descriptor opened without following links: it has no name
 };
 
 // The end test of the "K//" dump: characters 4 and 5 of the raw serial text (ACK, ACK, STX and
@@ -292,6 +305,9 @@ void direNonCompletata(int cassa, Esito e, const QString& percorso)
         testo += QStringLiteral(": la cassa non risponde più");
     else if (e == Esito::Interrotta)
         testo += QStringLiteral(": interrotta");
+    else if (e == Esito::FileNonScritto && TextFile::eCollegamento(percorso))
+        testo += QStringLiteral(": il file ") + percorso +
+                 QStringLiteral(" è un collegamento simbolico e non viene seguito");
     else if (e == Esito::FileNonScritto)
         testo += QStringLiteral(": impossibile scrivere il file ") + percorso;
     Contesto::interazione().ask(testo, Interaction::Ok, Interaction::Icon::Warning);

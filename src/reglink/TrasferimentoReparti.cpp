@@ -201,6 +201,10 @@ void CreaFileInvioREPARTI(const QString& suffisso, bool& esito)
 {
     esito = false;
     const QString path = percorsoFileREP(suffisso);
+    if (TextFile::eCollegamento(path)) {
+        ScriviErrore(QStringLiteral("Reparti"), QStringLiteral("Command1_Click"), TextFile::rifiutoCollegamento(path));
+        return;
+    }
     if (QFile::exists(path) && !QFile::remove(path)) {
         ScriviErrore(QStringLiteral("Reparti"), QStringLiteral("Command1_Click"), VbErr::PermissionDenied, path);
         return;
@@ -225,8 +229,8 @@ void CreaFileInvioREPARTI(const QString& suffisso, bool& esito)
         testo += RecordFile(d.r, iva, sequenza) + QLatin1String("\r\n");
         sequenza = prossimaSequenza(sequenza, app().flagPiruNEX);
     }
-    if (!TextFile::writeAtomically(path, TextFile::encode(testo))) {
-        ScriviErrore(QStringLiteral("Reparti"), QStringLiteral("Command1_Click"), VbErr::PermissionDenied, path);
+    if (Esito motivo; !TextFile::writeAtomically(path, TextFile::encode(testo), &motivo)) {
+        ScriviErrore(QStringLiteral("Reparti"), QStringLiteral("Command1_Click"), motivo);
         return;
     }
     esito = completo;

@@ -4,6 +4,7 @@
 #include "core/Contesto.h"
 #include "core/Database.h"
 #include "core/Paths.h"
+#include "support/LimiteFile.h"
 #include "support/SenzaCapacita.h"
 #include "support/TestEnv.h"
 
@@ -169,6 +170,25 @@ private Q_SLOTS:
         QVERIFY(env.messages().first().startsWith(kFallito));
         QVERIFY(env.messages().first().contains("La copia incompleta è rimasta in " +
                                                 target.filePath("PLU_BCK_INCOMPLETO")));
+    }
+
+    // A disk that fills up during the copy (a file-size limit between the database's size and a
+    // larger file's): the backup fails and nothing is left under a backup's name.
+    void fullDiskDuringTheCopy()
+    {
+        TestEnv env;
+        QTemporaryDir target;
+        const qint64 db = QFileInfo(Db::currentPath()).size();
+        scrivi(env.path("Dati/Immagini/grande.bin"), QByteArray(int(db) + 256 * 1024, 'x'));
+        DataBackup::EsitoSalvataggio r;
+        {
+            LimiteFile limite(rlim_t(db + 128 * 1024));
+            QVERIFY(limite.ok());
+            r = DataBackup::salvaDati(target.path());
+        }
+        QVERIFY(!r.esito.ok);
+        QVERIFY(r.cartella.isEmpty());
+        QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void freeSpaceThreshold()

@@ -1,5 +1,6 @@
 // The shop database (creation, reopening, refusal of bad files), the lookups on it, the key
 // filters of the edit fields and the button pictures.
+#include "archive/ui/Magazzino.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/Lookups.h"
@@ -13,11 +14,16 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QVBoxLayout>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -231,6 +237,62 @@ private Q_SLOTS:
             QVERIFY(!esterna.commit());
         }
         QCOMPARE(valoreDb("SELECT COUNT(*) FROM StoricoPLU").toInt(), 2);
+        // That failure belongs to that transaction: the next one commits.
+        {
+            Db::Transaction dopo;
+            QVERIFY(Db::exec(inserisci, {"6"}));
+            QVERIFY(dopo.commit());
+        }
+        QCOMPARE(valoreDb("SELECT COUNT(*) FROM StoricoPLU").toInt(), 3);
+    }
+
+    // The list reload a timer starts gives up on a held archive at once; a save after it waits
+    // the driver's full time again, so an archive held for a moment does not refuse it.
+    void salvataggioDopoIlTimerAttendeTutto()
+    {
+        TestEnv env;
+        Magazzino& w = Forms::get<Magazzino>();
+        w.showModeless();
+        QTest::qWait(50);
+        {
+            QSqlDatabase altro = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("altro"));
+            altro.setDatabaseName(Db::currentPath());
+            QVERIFY(altro.open());
+            QSqlQuery q(altro);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            w.tmrCaricaPLU->start();
+            QTRY_COMPARE(w.lblTab->text(), Db::testoInUso()); // the timer's pass met it
+            QVERIFY(q.exec(QStringLiteral("COMMIT")));
+            q.finish();
+            altro.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("altro"));
+        QTRY_VERIFY(!w.lblTab->isVisible());
+
+        // Held by another program for 300 ms while the save runs.
+        std::atomic<bool> tenuto{false};
+        std::thread altroProgramma([&tenuto, percorso = Db::currentPath()] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tenitore"));
+                db.setDatabaseName(percorso);
+                QSqlQuery q(db);
+                const bool preso = db.open() && q.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+                tenuto = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                if (preso)
+                    q.exec(QStringLiteral("COMMIT"));
+                q.finish();
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("tenitore"));
+        });
+        while (!tenuto)
+            std::this_thread::yield();
+        QString err;
+        const bool salvato = Db::exec("INSERT INTO StoricoPLU (EAN, Qta) VALUES ('1', 1)", {}, &err);
+        altroProgramma.join();
+        QVERIFY2(salvato, qPrintable(err));
+        w.unload();
     }
 
     void departmentLookups()

@@ -2,8 +2,10 @@
 // and the rotation at start-up.
 #include "archive/ui/Magazzino.h"
 #include "core/ErrorLog.h"
+#include "core/IniFile.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
+#include "support/LimiteFile.h"
 #include "support/TestEnv.h"
 
 #include <QDateTime>
@@ -11,11 +13,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QtTest>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -34,36 +38,6 @@ QString stemAt(const QDateTime& t)
         .arg(t.date().year())
         .arg(Vb::formatTime(t.time()).replace(QLatin1Char('.'), QLatin1Char('_')));
 }
-
-// While it lives, no file of this process grows past `byte` bytes: a write past it fails (EFBIG,
-// SIGXFSZ ignored) as it does on a full disk, with no privileges needed.
-class LimiteFile
-{
-public:
-    explicit LimiteFile(rlim_t byte)
-    {
-        m_segnale = std::signal(SIGXFSZ, SIG_IGN);
-        if (getrlimit(RLIMIT_FSIZE, &m_prima) != 0)
-            return;
-        rlimit r = m_prima;
-        r.rlim_cur = byte;
-        m_ok = setrlimit(RLIMIT_FSIZE, &r) == 0;
-    }
-    ~LimiteFile()
-    {
-        if (m_ok && setrlimit(RLIMIT_FSIZE, &m_prima) != 0)
-            qFatal("RLIMIT_FSIZE non ripristinato");
-        std::signal(SIGXFSZ, m_segnale);
-    }
-    bool ok() const { return m_ok; }
-    LimiteFile(const LimiteFile&) = delete;
-    LimiteFile& operator=(const LimiteFile&) = delete;
-
-private:
-    rlimit m_prima{};
-    void (*m_segnale)(int) = SIG_DFL;
-    bool m_ok = false;
-};
 
 } // namespace
 
@@ -125,6 +99,8 @@ private Q_SLOTS:
     void righeInAttesaSenzaSpazio()
     {
         TestEnv env;
+        // The window writes this default back at its activation: here it need not.
+        QVERIFY(ScriviINI(env.setup(), "RegCassa", "PiruNEX", "Falso"));
         Magazzino& w = Forms::get<Magazzino>();
         w.showModeless();
         w.tmrImporta->setInterval(5);
@@ -145,6 +121,52 @@ private Q_SLOTS:
             QVERIFY2(righe.at(i).contains(QStringList{"Des.:prima", "Des.:seconda", "Des.:terza"}.at(i)),
                      qPrintable(righe.at(i)));
         QVERIFY(!QFile::exists(env.path("Dati/NewError.txt")));
+    }
+
+    // With no article window to write them meanwhile, the waiting lines still go first once there
+    // is room, in order; the lines lost past the bound are told once, not at every later error.
+    void righeInAttesaSenzaFinestra()
+    {
+        TestEnv env;
+        {
+            LimiteFile limite(10);
+            QVERIFY(limite.ok());
+            std::fflush(stderr);
+            const int salvato = dup(STDERR_FILENO);
+            const int nulla = ::open("/dev/null", O_WRONLY);
+            QVERIFY(salvato >= 0 && nulla >= 0 && dup2(nulla, STDERR_FILENO) >= 0);
+            for (int i = 0; i < 1002; ++i)
+                ScriviErrore("M", "P", QString("attesa %1").arg(i), "1");
+            std::fflush(stderr);
+            dup2(salvato, STDERR_FILENO);
+            close(salvato);
+            close(nulla);
+        }
+        QCOMPARE(erroriInAttesa().size(), 1000);
+        ScriviErrore("M", "P", "dopo", "2");
+        ScriviErrore("M", "P", "ultima", "3");
+        QStringList righe;
+        QVERIFY(TextFile::readLines(env.path("Dati/ErrorLog.dat"), righe));
+        QCOMPARE(righe.size(), 1003);
+        for (int i = 0; i < 1000; ++i)
+            QVERIFY2(righe.at(i).contains(QString("Des.:attesa %1 ").arg(i)), qPrintable(righe.at(i)));
+        QVERIFY2(righe.at(1000).contains("Righe del registro perse mentre non si poteva scrivere: 2 "),
+                 qPrintable(righe.at(1000)));
+        QVERIFY(righe.at(1001).contains("Des.:dopo "));
+        QVERIFY(righe.at(1002).contains("Des.:ultima "));
+        QVERIFY(erroriInAttesa().isEmpty());
+    }
+
+    // The log in Dati is never written through a link: the line goes to the fallback log.
+    void collegamentoAlPostoDelRegistro()
+    {
+        TestEnv env;
+        QTemporaryDir fuori;
+        const QString bersaglio = fuori.filePath("altrove.txt");
+        QVERIFY(QFile::link(bersaglio, env.path("Dati/ErrorLog.dat")));
+        ScriviErrore("M", "P", "riga", "1");
+        QVERIFY(!QFile::exists(bersaglio));
+        QVERIFY(readAll(env.path("Dati/NewError.txt")).contains("Des.:riga "));
     }
 
     void rotationThreshold_data()

@@ -1,12 +1,14 @@
 // Setup.ini reading and writing: profile-file semantics and hostile files.
 #include "core/IniFile.h"
 #include "core/Paths.h"
+#include "core/TextFile.h"
 #include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestIniFile : public QObject
@@ -138,6 +140,21 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(real).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
         // No temporary file is left beside it.
         QCOMPARE(QDir(env.home()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // A link where Setup.ini's new copy is written first, to a file outside that is not there:
+    // it is removed, not followed, and the write goes on.
+    void linkAtTheTemporaryNameNotFollowed()
+    {
+        TestEnv env(false);
+        writeRaw(env.setup(), "[S]\r\nA=1\r\n");
+        QTemporaryDir fuori;
+        const QString bersaglio = fuori.filePath("preso.ini");
+        QVERIFY(QFile::link(bersaglio, TextFile::temporaneo(env.setup())));
+        QVERIFY(ScriviINI(env.setup(), "S", "B", "2"));
+        QVERIFY(!QFileInfo::exists(bersaglio));
+        QCOMPARE(readAll(env.setup()), QByteArray("[S]\r\nA=1\r\nB=2\r\n"));
+        QCOMPARE(QDir(env.home()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"Setup.ini"});
     }
 
     void unreadableFileIsNotReplaced()

@@ -5,12 +5,14 @@
 #include "core/ui/frmTastiera.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/ScannedLookup.h"
+#include "support/LimiteFile.h"
 #include "support/Pannelli.h"
 #include "support/Riga.h"
 #include "support/TestEnv.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -133,6 +135,39 @@ private Q_SLOTS:
         QCOMPARE(reg.ricariche, QStringList({"descrizione", "codice"}));
         QCOMPARE(reg.spunte, 1);
         QVERIFY(app().saltaAggiornamento);
+    }
+
+    // The editor's first opening writes the missing units back to Setup.ini. On a full disk (a
+    // file-size limit below the file's size) that write fails: Setup.ini stays whole, byte for
+    // byte, nothing is left beside it, and the units are offered all the same.
+    void fullDiskKeepsSetupWhole()
+    {
+        TestEnv env;
+        const QByteArray setup = "[RegCassa]\r\nPortaCOM=3\r\nPiruNEX=Falso\r\n[Cartelle]\r\nOUT=/srv/out\r\n"
+                                 "[IVA TARVENIT]\r\n4=1\r\n10=2\r\n22=3\r\n0=4\r\n[STdiSISTEMA]\r\n"
+                                 "Predefinita=A4\r\nxFrontalini=Etichette\r\n";
+        writeRaw(env.setup(), setup);
+        Registro reg;
+        QStringList unita;
+        nelModale([&](AggiungiMateriale& ed) {
+            for (int i = 0; i < ed.txtUm->count(); ++i)
+                unita << ed.txtUm->itemText(i);
+            QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton);
+        });
+        {
+            LimiteFile limite(setup.size() / 2);
+            QVERIFY(limite.ok());
+            Aggiungi_Click(reg.cb());
+        }
+        QCOMPARE(readAll(env.setup()), setup);
+        QCOMPARE(QDir(env.home()).entryList({"*Setup.ini*"}, QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{"Setup.ini"});
+        QCOMPARE(unita, QStringList({"", "Bot", "Pz", "Kg", "gr", "Lt", "Fogli", "Spicchi"}));
+        // With room again, the next opening writes them after what was there.
+        nelModale([](AggiungiMateriale& ed) { QTest::mouseClick(ed.cmdAnnulla, Qt::LeftButton); });
+        Aggiungi_Click(reg.cb());
+        QVERIFY(readAll(env.setup()).startsWith(setup));
+        QCOMPARE(LeggiINI(env.setup(), "UnitaMisura", "Unita7", "?"), QString("Spicchi"));
     }
 
     void emptyFieldAndCancel()

@@ -396,8 +396,9 @@ private Q_SLOTS:
         QCOMPARE(Offerte::elenco(t.addDays(-5)).valore->first().testo.at(2), QString("NON TROVATO"));
     }
 
-    // On the article window: removing one row of the list removes that period alone; the
-    // article's other period stays, in the table and in the list.
+    // On the article window: removing one row of the list removes that period alone, also when
+    // another program stored it with a time of day; the article's other period stays, in the
+    // table and in the list.
     void removingOneRowKeepsTheOtherPeriods()
     {
         TestEnv env;
@@ -405,6 +406,9 @@ private Q_SLOTS:
         const QDate t = QDate::currentDate();
         QVERIFY(Offerte::salva({1, t, t.addDays(3), 1.5, 0, 8.5}));
         QVERIFY(Offerte::salva({1, t.addDays(10), t.addDays(12), 0, 10, 9}));
+        QVERIFY(Db::exec("UPDATE Offerte SET DataDAL = DataDAL || ' 08:30:00', DataAL = DataAL || ' 19:00:00' "
+                         "WHERE DataDAL = ?",
+                         {Vb::isoDate(t)}));
         QVERIFY(Db::exec("UPDATE Magazzino SET Modificato = 0"));
         Magazzino& w = Forms::get<Magazzino>();
         w.showModeless();

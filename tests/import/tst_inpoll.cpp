@@ -16,6 +16,7 @@
 #include "import/ReadLease.h"
 #include "import/RigheCentrale.h"
 #include "import/ui/InPollTimer.h"
+#include "support/LimiteFile.h"
 #include "support/ScriptedInteraction.h"
 #include "support/SenzaCapacita.h"
 #include "support/TestEnv.h"
@@ -302,6 +303,31 @@ private Q_SLOTS:
         QCOMPARE(articoli(), 2);
         QCOMPARE(c.inIN(), QStringList());
         QCOMPARE(c.inStorico(), (QStringList{"A1.txt", "A2.txt"}));
+    }
+
+    // The disk fills up while the history copy is written: the copy fails whole, the file stays
+    // in IN and is not applied again; with room again it is moved, whole.
+    void copiaSuDiscoPieno()
+    {
+        Cartelle c;
+        Giro<> giro;
+        QCOMPARE(giro.passo(), 0);
+        const qint64 db = QFileInfo(Db::currentPath()).size();
+        QStringList righe = fileA(QStringLiteral("1"), QStringLiteral("Uno"));
+        for (qint64 n = 0; n < db + 128 * 1024; ++n) // blank lines: bytes for the copy, no rows
+            righe << QString();
+        c.metti(QStringLiteral("A1.txt"), righe);
+        {
+            LimiteFile limite(rlim_t(db + 128 * 1024));
+            QVERIFY(limite.ok());
+            QCOMPARE(giro.passo(), 1);
+        }
+        QCOMPARE(articoli(), 1);
+        QCOMPARE(c.inIN(), QStringList{QStringLiteral("A1.txt")});
+        QCOMPARE(c.inStorico(), QStringList());
+        QCOMPARE(giro.passo(), 0);
+        QCOMPARE(c.inIN(), QStringList());
+        QCOMPARE(readAll(QDir(c.storico).filePath(QStringLiteral("A1.txt"))), crlf(righe));
     }
 
     // Rows the database refuses (a trigger here) are no passing trouble: the file goes to

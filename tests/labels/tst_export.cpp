@@ -9,6 +9,7 @@
 #include "labels/ExportExcel.h"
 #include "labels/ExportWorkbook.h"
 #include "labels/ReportSupport.h"
+#include "support/LimiteFile.h"
 #include "support/ScriptedInteraction.h"
 #include "support/SenzaCapacita.h"
 #include "support/TestEnv.h"
@@ -382,6 +383,29 @@ private Q_SLOTS:
         const QString log = QString::fromLatin1(readAll(env.path(QStringLiteral("Dati/ErrorLog.dat"))));
         QVERIFY(log.contains(QStringLiteral("EsportaMagazzinoExcel")));
         QVERIFY(log.contains(QStringLiteral("EsportaVendutoExcel")));
+    }
+
+    // A disk that fills up while the workbook is written: the export fails, the old workbook stays
+    // as it was and no temporary file is left.
+    void fullDiskKeepsTheOldWorkbook()
+    {
+        TestEnv env;
+        archivioDiProva();
+        storico(Vb::isoDate(QDate::currentDate()), QStringLiteral("0800"), 1);
+        NoProgress p;
+        const QString path = env.path(QStringLiteral("esistente.xlsx"));
+        writeRaw(path, "contenuto da non perdere");
+        ScriptedInteraction& ia = env.interazione();
+        ia.paths << path;
+        ia.answers << Interaction::Yes << Interaction::Ok;
+        {
+            LimiteFile limite(2000);
+            QVERIFY(limite.ok());
+            QVERIFY(!ExportExcel::EsportaVendutoExcel(ia, QDate::currentDate(), QDate::currentDate(), p));
+        }
+        QCOMPARE(ia.notices.constLast(), QStringLiteral("Esportazione NON Effettuata!!!"));
+        QCOMPARE(readAll(path), QByteArray("contenuto da non perdere"));
+        QVERIFY(!QFileInfo::exists(ExportWorkbook::temporaneo(path)));
     }
 
     void exportThroughTheArticleWindow()

@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace RegLink;
@@ -68,6 +70,7 @@ class TstCommandSender : public QObject
 private Q_SLOTS:
     void everyActionClass();
     void cleanFileLeavesNoFailureFile();
+    void failureFileLinkNotFollowed();
     void deviceErrorEndsTheProgram();
     void busyRepeatsAreBounded();
     void silentRegister_data();
@@ -131,6 +134,29 @@ void TstCommandSender::cleanFileLeavesNoFailureFile()
     QVERIFY(fx.viewed.isEmpty());
     QVERIFY(!fx.log().contains("ESITO"));
     QCOMPARE(reg->reparti().value(1).value(2), QStringLiteral("FRUTTA"));
+}
+
+// A link in OUT in the failure file's place, to a file outside that is not there: the lines are
+// not written through it, the link stays, and the user and the log are told why.
+void TstCommandSender::failureFileLinkNotFollowed()
+{
+    Fixture fx;
+    auto reg = FakeRegister::serial(fx.env, 53);
+    reg->setErrore("P/2/", 7);
+    QTemporaryDir fuori;
+    const QString bersaglio = fuori.filePath("altrove.txt");
+    const QString link = fx.env.path("out/NonTRASMESSI53.txt");
+    QVERIFY(QFile::link(bersaglio, link));
+    QVERIFY(EsameComandi(fx.commandFile({"P/1/A/", "P/2/B/"}), "53", fx.righe, fx.stato));
+    QVERIFY(!QFileInfo::exists(bersaglio));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(fx.viewed.isEmpty());
+    QCOMPARE(fx.env.messages()
+                 .filter("NonTRASMESSI53.txt con i comandi non trasmessi alla cassa: è un "
+                         "collegamento simbolico")
+                 .size(),
+             1);
+    QVERIFY(readAll(fx.env.path("Dati/ErrorLog.dat")).contains("Collegamento simbolico al posto del file"));
 }
 
 void TstCommandSender::deviceErrorEndsTheProgram()

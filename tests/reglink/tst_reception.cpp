@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -316,6 +318,51 @@ private Q_SLOTS:
         QVERIFY(reg->commands().isEmpty());
         QCOMPARE(fx.env.messages(),
                  QStringList({"Ricezione dati dalla cassa 1 non completata", "IMPORTAZIONE TERMINATA"}));
+    }
+
+    // A link in OUT where the received file goes, to a file outside that is not there yet: the
+    // reception creates nothing through it, also when the link appears in the half-second before
+    // the file opens; it says why, logs it, leaves the link as it is and books nothing.
+    void linkInOutIsRefused_data()
+    {
+        QTest::addColumn<bool>("duranteAttesa");
+        QTest::newRow("there before") << false;
+        QTest::newRow("made while the file is awaited") << true;
+    }
+    void linkInOutIsRefused()
+    {
+        QFETCH(bool, duranteAttesa);
+        Fixture fx;
+        app().metodoAcquisizione = 1;
+        auto reg = fx.cassa();
+        archivio(*reg);
+        QTemporaryDir fuori;
+        const QString bersaglio = fuori.filePath("dati_cassa.txt");
+        const QString link = fx.env.path("out/PLUQuidar1.txt");
+        QTimer sonda;
+        if (duranteAttesa) {
+            QVERIFY(TextFile::writeLines(link, {"vecchio"}));
+            connect(&sonda, &QTimer::timeout, &sonda, [&] {
+                if (!QFileInfo(link).isSymLink() && !QFileInfo::exists(link)) {
+                    QVERIFY(QFile::link(bersaglio, link));
+                    sonda.stop();
+                }
+            });
+            sonda.start(1);
+        } else {
+            QVERIFY(QFile::link(bersaglio, link));
+        }
+        leggiDalleCasse(fx.p);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(!QFileInfo::exists(bersaglio));
+        QCOMPARE(QDir(fuori.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+        QVERIFY(reg->commandsStartingWith("h/").isEmpty());
+        QCOMPARE(fx.env.messages(), QStringList({"Ricezione dati dalla cassa 1 non completata: il file " + link +
+                                                     " è un collegamento simbolico e non viene seguito",
+                                                 "IMPORTAZIONE TERMINATA"}));
+        QVERIFY(readAll(fx.env.path("Dati/ErrorLog.dat")).contains("Collegamento simbolico al posto del file"));
+        QCOMPARE(storico(), 0);
+        QCOMPARE(stock(1), 10.0);
     }
 
     // The PLUs asked by number, 1 to the count typed; a count that is no number asks nothing and

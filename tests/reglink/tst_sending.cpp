@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace PluSender;
@@ -127,6 +129,27 @@ private Q_SLOTS:
                                                "A/8003/BURRO/4/0/1.50/150.00/2.000/10110000/0.00/0////"}));
         QVERIFY(QFile::exists(fx.env.path("FilePLU127002.txt")));
         QCOMPARE(segnati(), 2);
+    }
+
+    // A link in the command file's place, to a file outside that is not there yet: nothing is
+    // written through it, the register gets nothing, the marks stay and the log says why.
+    void linkInPlaceOfTheCommandFile()
+    {
+        Fixture fx;
+        app().flagPiruNEX = false;
+        treArticoli();
+        auto reg = FakeRegister::serial(fx.env, 41);
+        app().impostazioniRegCassa.portaCOM = "41";
+        QTemporaryDir fuori;
+        const QString bersaglio = fuori.filePath("comandi.txt");
+        QVERIFY(QFile::link(bersaglio, fx.env.path("FilePLU41.txt")));
+        fx.env.answer({QMessageBox::Yes, QMessageBox::No});
+        inviaAlleCasse(fx.p, fx.mittente);
+        QVERIFY(!QFileInfo::exists(bersaglio));
+        QVERIFY(QFileInfo(fx.env.path("FilePLU41.txt")).isSymLink());
+        QVERIFY(reg->commands().isEmpty());
+        QCOMPARE(segnati(), 2);
+        QVERIFY(readAll(fx.env.path("Dati/ErrorLog.dat")).contains("Collegamento simbolico al posto del file"));
     }
 
     // The marks are cleared only when every register configured by serial port accepted the send.
