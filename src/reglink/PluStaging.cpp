@@ -10,6 +10,7 @@
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/store/Invio.h"
+#include "core/store/Istruzione.h"
 #include "core/store/Reparti.h"
 
 #include <QElapsedTimer>
@@ -40,86 +41,42 @@ bool offertaValida(const Articoli::OffertaInvio& o, const QDate& oggi)
     return dal.isValid() && al.isValid() && dal <= oggi && oggi <= al;
 }
 
-// Staged rows go in by a hundred per statement: one bound INSERT per row costs more than the row.
-// The placeholders are named: binding by name skips the position-to-name text the driver makes
-// for every positional value, which cost more than SQLite's own insert.
+// Staged rows go in through one statement prepared on the connection's own handle, bound and
+// run per row: Qt's binding of the values cost more than SQLite's insert.
 class Inserimento
 {
 public:
-    static constexpr int kRighe = 100;
-    static constexpr int kCampi = 9;
     QString errore;
 
-    Inserimento()
+    bool prepara()
     {
-        m_nomi.reserve(kRighe * kCampi);
-        for (int i = 0; i < kRighe * kCampi; ++i)
-            m_nomi << QStringLiteral(":v%1").arg(i);
-        m_righe.reserve(kRighe);
+        if (m_ins.prepara(QStringLiteral("INSERT INTO MagazzinoPerQuidar (Ordinale, Descrizione, BarCode, Quantita, "
+                                         "Prezzo, RepartoAss, CodArtMagazzino, UM, Modificato) "
+                                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+            return true;
+        errore = m_ins.errore().text();
+        return false;
     }
 
     bool aggiungi(const RigaStaging& r)
     {
-        m_righe.push_back(r);
-        return int(m_righe.size()) < kRighe || svuota();
-    }
-
-    bool svuota()
-    {
-        if (m_righe.empty())
+        m_ins.lega(0, r.ordinale);
+        m_ins.lega(1, r.descrizione);
+        m_ins.lega(2, r.barCode);
+        m_ins.lega(3, r.quantita);
+        m_ins.lega(4, r.prezzo);
+        m_ins.lega(5, r.repartoAss);
+        m_ins.lega(6, r.codArtMagazzino);
+        m_ins.lega(7, r.um);
+        m_ins.lega(8, r.modificato ? 1 : 0);
+        if (m_ins.esegui())
             return true;
-        const int n = int(m_righe.size());
-        QSqlQuery parziale(Db::dbNegozio());
-        QSqlQuery* q = &m_pieno;
-        if (n < kRighe || !m_pronto) {
-            q = n < kRighe ? &parziale : &m_pieno;
-            if (!q->prepare(testo(n))) {
-                errore = q->lastError().text();
-                return false;
-            }
-            m_pronto = m_pronto || n == kRighe;
-        }
-        int i = 0;
-        for (const RigaStaging& r : m_righe) {
-            q->bindValue(m_nomi.at(i++), r.ordinale);
-            q->bindValue(m_nomi.at(i++), r.descrizione);
-            q->bindValue(m_nomi.at(i++), r.barCode);
-            q->bindValue(m_nomi.at(i++), r.quantita);
-            q->bindValue(m_nomi.at(i++), r.prezzo);
-            q->bindValue(m_nomi.at(i++), r.repartoAss);
-            q->bindValue(m_nomi.at(i++), r.codArtMagazzino);
-            q->bindValue(m_nomi.at(i++), r.um);
-            q->bindValue(m_nomi.at(i++), r.modificato ? 1 : 0);
-        }
-        m_righe.clear();
-        if (!q->exec()) {
-            errore = q->lastError().text();
-            return false;
-        }
-        return true;
+        errore = m_ins.errore().text();
+        return false;
     }
 
 private:
-    QString testo(int righe) const
-    {
-        QString s = QStringLiteral("INSERT INTO MagazzinoPerQuidar (Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
-                                   "RepartoAss, CodArtMagazzino, UM, Modificato) VALUES ");
-        for (int i = 0; i < righe; ++i) {
-            s += i ? QStringLiteral(", (") : QStringLiteral("(");
-            for (int c = 0; c < kCampi; ++c) {
-                if (c)
-                    s += QStringLiteral(", ");
-                s += m_nomi.at(i * kCampi + c);
-            }
-            s += QLatin1Char(')');
-        }
-        return s;
-    }
-
-    QStringList m_nomi;
-    std::vector<RigaStaging> m_righe;
-    QSqlQuery m_pieno{Db::dbNegozio()};
-    bool m_pronto = false;
+    Db::Istruzione m_ins;
 };
 
 void logErrore(VbErr e, const QString& dettaglio)
@@ -272,6 +229,10 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
         return EsitoPreparazione::Errore;
     }
     Inserimento ins;
+    if (!ins.prepara()) {
+        logErrore(VbErr::DatabaseError, ins.errore);
+        return EsitoPreparazione::Errore;
+    }
     auto inserisci = [&ins](const RigaStaging& r) { return ins.aggiungi(r); };
 
     QHash<QString, QString> reparti; // Genere -> department sent, worked out once each
@@ -346,10 +307,6 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
             }
         }
         ++numero;
-    }
-    if (!ins.svuota()) {
-        logErrore(VbErr::DatabaseError, ins.errore);
-        return EsitoPreparazione::Errore;
     }
     if (!tr.commit()) {
         logErrore(VbErr::DatabaseError, tr.errore());
