@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QHash>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QVarLengthArray>
 #include <algorithm>
 #include <vector>
@@ -365,26 +364,28 @@ bool leggiStaging(bool flagPiruNEX, std::vector<RigaLetta>& righe, std::vector<q
     for (int giro = 0; giro < 2; ++giro) {
         const bool ordinaQui = giro == 0;
         righe.clear();
-        QSqlQuery q =
-            Db::queryAvanti(ordinaQui ? QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
-                                                       "RepartoAss, Modificato FROM MagazzinoPerQuidar ORDER BY rowid")
-                                      : QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
-                                                       "RepartoAss, Modificato FROM MagazzinoPerQuidar "
-                                                       "ORDER BY BarCode ASC, rowid ASC"));
-        if (!q.isActive()) {
-            errore = q.lastError().text();
+        // The connection's own statement: Qt's handing over of each value cost more than the read.
+        Db::Istruzione q;
+        if (!q.prepara(ordinaQui ? QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
+                                                  "RepartoAss, Modificato FROM MagazzinoPerQuidar ORDER BY rowid")
+                                 : QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
+                                                  "RepartoAss, Modificato FROM MagazzinoPerQuidar "
+                                                  "ORDER BY BarCode ASC, rowid ASC"))) {
+            errore = q.errore().text();
             return false;
         }
         bool binario = false;
         RigaStaging r;
-        while (q.next()) {
-            const QVariant bc = q.value(2);
+        Db::Istruzione::Passo passo;
+        while ((passo = q.passo()) == Db::Istruzione::Passo::Riga) {
+            const QVariant bc = q.valore(2);
             if (ordinaQui && bc.metaType().id() == QMetaType::QByteArray) {
                 binario = true;
+                q.azzera();
                 break;
             }
-            r.ordinale = q.value(0).toInt();
-            QString d = q.value(1).toString();
+            r.ordinale = q.valore(0).toInt();
+            QString d = q.testo(1);
             d.remove(QLatin1Char('/'));
             d.remove(QLatin1Char('\''));
             d.replace(QLatin1Char(','), QLatin1Char('.'));
@@ -392,16 +393,21 @@ bool leggiStaging(bool flagPiruNEX, std::vector<RigaLetta>& righe, std::vector<q
                 d.truncate(20);
             r.descrizione = std::move(d);
             r.barCode = bc.toString();
-            r.quantita = q.value(3).toString();
-            r.prezzo = q.value(4).toString();
-            r.repartoAss = q.value(5).toString();
-            r.modificato = Db::isTrue(q.value(6));
+            r.quantita = q.testo(3);
+            r.prezzo = q.testo(4);
+            r.repartoAss = q.testo(5);
+            r.modificato = Db::isTrue(q.valore(6));
             RigaLetta l;
             l.barCodeNullo = bc.isNull();
             l.barCode = r.barCode;
             l.record.reserve(96);
             aggiungiRecord(l.record, r, flagPiruNEX);
             righe.push_back(std::move(l));
+        }
+        // A read that stopped halfway would send some of the articles as if they were all.
+        if (passo == Db::Istruzione::Passo::Errore) {
+            errore = q.errore().text();
+            return false;
         }
         if (binario)
             continue;
