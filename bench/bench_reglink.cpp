@@ -1,13 +1,16 @@
-// The register link's bulk work, each against the bare work it cannot avoid, in one run:
-// - staging and writing FilePLU for 50,000 articles against a bare read of the same rows and a
-//   plain write of a file of the same size;
-// - booking a received file of 20,000 sales against bare bound UPDATE + INSERT statements in one
-//   transaction;
+// The register link's bulk work, each against the same work it cannot avoid, in one run:
+// - staging and writing FilePLU for 50,000 changed articles against the same through SQLite's C
+//   API: the same reads, the staging table filled, read back in barcode order and written as a
+//   file (goal: ratio <= 1.5);
+// - booking a received file of 20,000 sales against bare UPDATE + INSERT statements through the
+//   C API in one transaction (goal: ratio <= 1.5);
 // - sending 2,000 PLU commands over UDP loopback to the fake register against bare ENQ/ACK and
-//   frame/reply round trips on a plain socket;
+//   frame/reply round trips on a plain socket (no database: the ratio is printed, no goal);
 // - the same 2,000 PLUs sent through the article window's "Invia PLU  >>>" button, with the
 //   protocol's real time-outs and pauses: commands per second over the exchange (goal: 300).
-// Prints times in ms, commands per second and the ratios.
+// Each database side is timed three times and its median printed. A goal missed ends the run with
+// a non-zero exit.
+#include "Misura.h"
 #include "Riuscito.h"
 #include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
@@ -104,78 +107,125 @@ QStringList creaArchivio()
     return barcode;
 }
 
-void stagingEFile()
+// One article as the bare side reads it for staging.
+struct ArticoloNudo
 {
-    const QString dest = Paths::inProgramFolder(QStringLiteral("bare.txt"));
-    qint64 dimensione = 0;
-    double soloStaging = 0, soloFile = 0;
-    const double staging = migliore([&] {
-        QElapsedTimer t;
-        t.start();
-        PannelloProva pannello;
-        riuscito(PluStaging::PreparaTabxInvio(true, pannello) == PluStaging::EsitoPreparazione::Preparata,
-                 "PreparaTabxInvio");
-        soloStaging = double(t.nsecsElapsed()) / 1e6;
-        riuscito(PluStaging::ScriviFilePLU(QStringLiteral("B"), pannello) == PluStaging::EsitoFile::Scritto,
-                 "ScriviFilePLU");
-        soloFile = double(t.nsecsElapsed()) / 1e6 - soloStaging;
-    });
-    dimensione = QFile(PluStaging::percorsoFilePLU(QStringLiteral("B"))).size();
-    // The bare work: the same rows read, a file of the same size written plainly.
-    auto leggiEScrivi = [&](const std::function<void(const QSqlQuery&)>& riga) {
-        QSqlQuery q(Db::dbNegozio());
-        q.setForwardOnly(true);
-        eseguito(q,
-                 QStringLiteral("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Genere, BarCode "
-                                "FROM Magazzino WHERE Modificato <> 0 ORDER BY BarCode"),
-                 "bare read of the changed articles");
-        QByteArray out;
-        out.reserve(int(dimensione));
-        while (q.next()) {
-            for (int c = 0; c < 7; ++c) {
-                out += q.value(c).toString().toLatin1();
-                out += '/';
-            }
-            out += "\r\n";
-            riga(q);
-        }
-        QFile f(dest);
-        riuscito(f.open(QIODevice::WriteOnly) && f.write(out) == out.size() && f.flush(), "bare file write",
-                 f.errorString());
-    };
-    const double bare = migliore([&] { leggiEScrivi([](const QSqlQuery&) {}); });
-    // The staging table must be filled too, in one transaction: the same bare work plus one plain
-    // bound INSERT per row read, as the booking's bare reference does for its writes.
-    const double bareTabella = migliore([&] {
-        Db::Transaction t;
-        QSqlQuery d(Db::dbNegozio());
-        eseguito(d, QStringLiteral("DELETE FROM MagazzinoPerQuidar"), "bare staging table (DELETE)");
-        QSqlQuery ins(Db::dbNegozio());
-        ins.prepare(QStringLiteral("INSERT INTO MagazzinoPerQuidar (Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
-                                   "RepartoAss, CodArtMagazzino, UM, Modificato) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        int n = 51;
-        leggiEScrivi([&](const QSqlQuery& q) {
-            ins.bindValue(0, n++);
-            ins.bindValue(1, q.value(1));
-            ins.bindValue(2, q.value(6));
-            ins.bindValue(3, q.value(2));
-            ins.bindValue(4, q.value(3));
-            ins.bindValue(5, q.value(5));
-            ins.bindValue(6, q.value(0));
-            ins.bindValue(7, q.value(4));
-            ins.bindValue(8, 1);
-            eseguito(ins, "bare staging table (INSERT)");
-        });
-        riuscito(t.commit(), "t.commit");
-    });
-    std::printf("staging + FilePLU, %d articles (%lld bytes): %.1f ms (last run: staging %.1f, file %.1f); "
-                "bare read + write: %.1f ms; ratio %.2f; bare read + staging-table INSERTs + write: %.1f ms; "
-                "ratio %.2f\n",
-                kArticoli, dimensione, staging, soloStaging, soloFile, bare, staging / bare, bareTabella,
-                staging / bareTabella);
+    sqlite3_int64 cod = 0;
+    QByteArray descrizione, unita, genere, barCode;
+    double quantita = 0, costo = 0;
+};
+
+QByteArray colonnaTesto(sqlite3_stmt* s, int c)
+{
+    return QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(s, c)), sqlite3_column_bytes(s, c));
 }
 
-void prenotazione(const QStringList& barcode)
+// The bare staging and file: the same three reads, the staging table emptied and filled in one
+// transaction, read back in barcode order and written as the file.
+void stagingNudo(Nudo& nudo, const QString& dest)
+{
+    std::vector<ArticoloNudo> articoli;
+    articoli.reserve(kArticoli);
+    sqlite3_stmt* q = nudo.prepara("SELECT CodMateriale, Descrizione, \"Quantità\", Costo, UnitaMisura, Genere, "
+                                   "BarCode FROM Magazzino WHERE Modificato <> 0 ORDER BY BarCode ASC");
+    while (passoSqlite(q, "bare read of the changed articles") == SQLITE_ROW)
+        articoli.push_back({sqlite3_column_int64(q, 0), colonnaTesto(q, 1), colonnaTesto(q, 4), colonnaTesto(q, 5),
+                            colonnaTesto(q, 6), sqlite3_column_double(q, 2), sqlite3_column_double(q, 3)});
+    sqlite3_finalize(q);
+    QHash<sqlite3_int64, double> offerte;
+    q = nudo.prepara("SELECT Articolo, DataDAL, DataAL, PrzScnt FROM Offerte ORDER BY rowid");
+    while (passoSqlite(q, "bare read of the promotions") == SQLITE_ROW)
+        offerte.insert(sqlite3_column_int64(q, 0), sqlite3_column_double(q, 3));
+    sqlite3_finalize(q);
+    QHash<sqlite3_int64, QList<QByteArray>> ulteriori;
+    q = nudo.prepara("SELECT CodProd, BarCode FROM BarCodeUlteriori WHERE BarCode IS NOT NULL "
+                     "ORDER BY CodProd, BarCode ASC");
+    while (passoSqlite(q, "bare read of the extra barcodes") == SQLITE_ROW)
+        ulteriori[sqlite3_column_int64(q, 0)] << colonnaTesto(q, 1);
+    sqlite3_finalize(q);
+
+    nudo.esegui("BEGIN");
+    nudo.esegui("DELETE FROM MagazzinoPerQuidar");
+    sqlite3_stmt* ins = nudo.prepara("INSERT INTO MagazzinoPerQuidar (Ordinale, Descrizione, BarCode, Quantita, "
+                                     "Prezzo, RepartoAss, CodArtMagazzino, UM, Modificato) VALUES (?, ?, ?, ?, ?, ?, "
+                                     "?, ?, 1)");
+    int numero = 51;
+    for (const ArticoloNudo& a : articoli) {
+        if (a.barCode.isEmpty())
+            continue;
+        const auto o = offerte.constFind(a.cod);
+        const QByteArray quantita = QByteArray::number(a.quantita, 'f', 3);
+        const QByteArray prezzo = QByteArray::number(o != offerte.cend() ? *o : a.costo, 'f', 2);
+        const QByteArray codice = QByteArray::number(a.cod);
+        auto riga = [&](const QByteArray& bc) {
+            sqlite3_bind_int(ins, 1, numero++);
+            legaTesto(ins, 2, a.descrizione);
+            legaTesto(ins, 3, bc);
+            legaTesto(ins, 4, quantita);
+            legaTesto(ins, 5, prezzo);
+            legaTesto(ins, 6, a.genere);
+            legaTesto(ins, 7, codice);
+            legaTesto(ins, 8, a.unita);
+            scriviNudo(ins, "bare staging table (INSERT)");
+        };
+        riga(a.barCode);
+        for (const QByteArray& e : ulteriori.value(a.cod))
+            riga(e);
+    }
+    sqlite3_finalize(ins);
+    nudo.esegui("COMMIT");
+
+    q = nudo.prepara("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, RepartoAss, Modificato FROM "
+                     "MagazzinoPerQuidar ORDER BY BarCode ASC, rowid ASC");
+    QByteArray out;
+    out.reserve(int(articoli.size()) * 96);
+    while (passoSqlite(q, "bare read of the staging table") == SQLITE_ROW) {
+        out += "A/";
+        out += colonnaTesto(q, 2);
+        out += '/';
+        out += colonnaTesto(q, 1);
+        out += '/';
+        out += colonnaTesto(q, 5);
+        out += "/0/";
+        out += colonnaTesto(q, 4);
+        out += "/150.00/";
+        out += colonnaTesto(q, 3);
+        out += "/00010000/\r\n";
+    }
+    sqlite3_finalize(q);
+    QFile f(dest);
+    riuscito(f.open(QIODevice::WriteOnly) && f.write(out) == out.size() && f.flush(), "bare file write",
+             f.errorString());
+}
+
+void stagingEFile(Obiettivi& obiettivi, Nudo& nudo)
+{
+    const QString dest = Paths::inProgramFolder(QStringLiteral("bare.txt"));
+    double soloStaging = 0, soloFile = 0;
+    const double staging = mediana(kGiri, [&] {
+        return cronometra([&] {
+            QElapsedTimer t;
+            t.start();
+            PannelloProva pannello;
+            riuscito(PluStaging::PreparaTabxInvio(true, pannello) == PluStaging::EsitoPreparazione::Preparata,
+                     "PreparaTabxInvio");
+            soloStaging = double(t.nsecsElapsed()) / 1e6;
+            riuscito(PluStaging::ScriviFilePLU(QStringLiteral("B"), pannello) == PluStaging::EsitoFile::Scritto,
+                     "ScriviFilePLU");
+            soloFile = double(t.nsecsElapsed()) / 1e6 - soloStaging;
+        });
+    });
+    const qint64 dimensione = QFile(PluStaging::percorsoFilePLU(QStringLiteral("B"))).size();
+    const double bare = mediana(kGiri, [&] { return cronometra([&] { stagingNudo(nudo, dest); }); });
+    obiettivi.rapporto(QStringLiteral("staging + FilePLU, %1 articles").arg(kArticoli), staging, bare, 1.5,
+                       QStringLiteral("(file %1 bytes, bare %2; last run: staging %3 ms, file %4 ms)")
+                           .arg(dimensione)
+                           .arg(QFile(dest).size())
+                           .arg(soloStaging, 0, 'f', 1)
+                           .arg(soloFile, 0, 'f', 1));
+}
+
+void prenotazione(Obiettivi& obiettivi, Nudo& nudo, const QStringList& barcode)
 {
     QRandomGenerator rnd(7);
     QStringList righe;
@@ -196,28 +246,34 @@ void prenotazione(const QStringList& barcode)
     const QString path = Paths::inProgramFolder(QStringLiteral("PLUQuidar1.txt"));
     riuscito(TextFile::writeLines(path, righe), "TextFile::writeLines");
     app().flagPiruNEX = true;
-    const double booking =
-        migliore([&] { riuscito(StockBooking::AggiornaQuantitaDaFilePLU(path, 1).ok, "AggiornaQuantitaDaFilePLU"); });
-    const double bare = migliore([&] {
-        Db::Transaction t;
-        QSqlQuery u(Db::dbNegozio());
-        u.prepare(QStringLiteral("UPDATE Magazzino SET \"Quantità\" = \"Quantità\" - ? WHERE BarCode = ?"));
-        QSqlQuery s(Db::dbNegozio());
-        s.prepare(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"));
-        const QString oggi = QDate::currentDate().toString(Qt::ISODate);
-        for (const auto& v : vendite) {
-            u.bindValue(0, v.second);
-            u.bindValue(1, v.first);
-            eseguito(u, "bare booking (UPDATE)");
-            s.bindValue(0, oggi);
-            s.bindValue(1, v.first);
-            s.bindValue(2, v.second);
-            eseguito(s, "bare booking (INSERT)");
-        }
-        riuscito(t.commit(), "t.commit");
+    const double booking = mediana(kGiri, [&] {
+        return cronometra(
+            [&] { riuscito(StockBooking::AggiornaQuantitaDaFilePLU(path, 1).ok, "AggiornaQuantitaDaFilePLU"); });
     });
-    std::printf("booking %d sales: %.1f ms; bare UPDATE + INSERT: %.1f ms; ratio %.2f\n", kVendite, booking, bare,
-                booking / bare);
+    std::vector<std::pair<QByteArray, double>> nude;
+    for (const auto& v : std::as_const(vendite))
+        nude.emplace_back(v.first.toUtf8(), v.second);
+    const QByteArray oggi = QDate::currentDate().toString(Qt::ISODate).toUtf8();
+    const double bare = mediana(kGiri, [&] {
+        return cronometra([&] {
+            nudo.esegui("BEGIN");
+            sqlite3_stmt* u = nudo.prepara("UPDATE Magazzino SET \"Quantità\" = \"Quantità\" - ? WHERE BarCode = ?");
+            sqlite3_stmt* s = nudo.prepara("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)");
+            for (const auto& [bc, qta] : nude) {
+                sqlite3_bind_double(u, 1, qta);
+                legaTesto(u, 2, bc);
+                scriviNudo(u, "bare booking (UPDATE)");
+                legaTesto(s, 1, oggi);
+                legaTesto(s, 2, bc);
+                sqlite3_bind_double(s, 3, qta);
+                scriviNudo(s, "bare booking (INSERT)");
+            }
+            sqlite3_finalize(u);
+            sqlite3_finalize(s);
+            nudo.esegui("COMMIT");
+        });
+    });
+    obiettivi.rapporto(QStringLiteral("booking %1 sales").arg(kVendite), booking, bare, 1.5);
 }
 
 // The fake register on loopback UDP, the protocol's own timings, a fresh line (failure files go to the test
@@ -298,7 +354,7 @@ void invioUdp()
 }
 
 // The shop keeper's path: 2,000 changed articles, register 1 by network address, the button.
-void invioDallaFinestra()
+void invioDallaFinestra(Obiettivi& obiettivi)
 {
     TestEnv env(true, 1.0);
     auto reg = registroUdp();
@@ -334,12 +390,17 @@ void invioDallaFinestra()
                  .arg(reg->plu().size())
                  .arg(kComandi)
                  .arg(env.interazione().asked.join(QLatin1Char('/'))));
-    std::printf("through the article window (Invia PLU, %d changed PLUs over UDP, real time-outs and pauses): "
-                "click %.1f ms including the fixed pauses of the send (staging 1.5 s, 0.5 s, two notices of 2.5 s); "
-                "exchange from the first ENQ to the last reply %.1f ms for %d commands = %.0f commands/s (goal >= "
-                "300: %s)\n",
-                kComandi, totale, scambio, ricevuti, ricevuti * 1000.0 / scambio,
-                ricevuti * 1000.0 / scambio >= 300 ? "met" : "NOT met");
+    // The send's two notices wait 2.5 s each in the program, and its question whether to send to
+    // another station waits for the user; the test interaction answers all three at once (the
+    // marks are kept), so the click holds the send's fixed pauses and the exchange only.
+    std::printf("through the article window (Invia PLU, %d changed PLUs over UDP, real time-outs and pauses): click "
+                "%.1f ms = the fixed pauses (1.5 s before staging, 0.5 s before the send) + staging and file + the "
+                "exchange; its two notices and its question are answered at once here\n",
+                kComandi, totale);
+    obiettivi.minimo(QStringLiteral("exchange, first ENQ to last reply (%1 commands in %2 ms)")
+                         .arg(ricevuti)
+                         .arg(scambio, 0, 'f', 1),
+                     ricevuti * 1000.0 / scambio, 300, "commands/s");
     Contesto::collegamento().chiudiLinea();
     RegLink::timings() = RegLink::Timings{};
 }
@@ -351,12 +412,14 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication a(argc, argv);
-    invioDallaFinestra();
+    Obiettivi obiettivi;
+    invioDallaFinestra(obiettivi);
     TestEnv env(true, 0.0);
     app().flagPiruNEX = false;
     const QStringList barcode = creaArchivio();
-    stagingEFile();
-    prenotazione(barcode);
+    Nudo nudo(Db::currentPath());
+    stagingEFile(obiettivi, nudo);
+    prenotazione(obiettivi, nudo, barcode);
     invioUdp();
-    return 0;
+    return obiettivi.esito();
 }

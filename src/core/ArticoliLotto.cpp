@@ -2,9 +2,9 @@
 
 #include "core/ArticoliRiga.h"
 #include "core/Database.h"
+#include "core/store/Istruzione.h"
 
 #include <QSqlError>
-#include <QSqlQuery>
 #include <array>
 
 namespace Articoli {
@@ -13,7 +13,7 @@ using namespace Riga;
 
 namespace {
 
-enum Istruzione {
+enum Quale {
     SondaBarCode,
     SondaFornitore,
     SondaCEDI,
@@ -33,7 +33,7 @@ enum Istruzione {
 };
 
 // `campi`: the fields the whole-row reads select.
-QString sqlDi(Istruzione i, const Campi& campi)
+QString sqlDi(Quale i, const Campi& campi)
 {
     const QString sonda = QStringLiteral("SELECT CodMateriale FROM Magazzino WHERE ");
     const QString giacenza = QStringLiteral("SELECT CodMateriale, \"Quantità\" FROM Magazzino WHERE ");
@@ -75,99 +75,78 @@ QString sqlDi(Istruzione i, const Campi& campi)
     return {};
 }
 
-qint64 codiceDi(const QSqlQuery& q)
+qint64 codiceDi(const Db::Istruzione& s)
 {
-    return q.value(0).toLongLong();
-}
-
-// Qt makes up a name for a bound position on every call, which costs more than the SQLite work of
-// a short statement: these statements name their places once, ":v0" on, and bind by those names.
-constexpr int kSegnaposti = 32; // the widest statement, the INSERT, has 24
-const QString& segnaposto(int k)
-{
-    static const std::array<QString, kSegnaposti> nomi = [] {
-        std::array<QString, kSegnaposti> n;
-        for (int i = 0; i < kSegnaposti; ++i)
-            n[size_t(i)] = QStringLiteral(":v%1").arg(i);
-        return n;
-    }();
-    return nomi[size_t(k)];
-}
-
-// `sql` with its "?" named by segnaposto(); empty when it has too many (none holds a literal "?").
-QString conNomi(const QString& sql)
-{
-    QString t;
-    int n = 0;
-    for (QChar c : sql) {
-        if (c != QLatin1Char('?')) {
-            t += c;
-        } else if (n < kSegnaposti) {
-            t += segnaposto(n++);
-        } else {
-            return {};
-        }
-    }
-    return t;
+    return s.intero(0);
 }
 
 } // namespace
 
+// The statements run on the connection's own handle: Qt's binding of a value cost more than
+// SQLite's work on a short statement.
 struct Lotto::Dati
 {
-    std::array<std::unique_ptr<QSqlQuery>, Istruzioni> pronte;
+    std::array<Db::Istruzione, Istruzioni> pronte;
     Campi campi; // read by the whole-row look-ups, written by aggiorna
     QString errore;
     QSqlError ultimo; // the last failure, for what it says about the row
 
-    // Statement `i`, prepared the first time, run with `valori`; nullptr (errore set) on failure.
-    QSqlQuery* esegui(Istruzione i, const QVariantList& valori)
+    // Statement `i`, prepared the first time; nullptr (errore set) when it cannot be.
+    Db::Istruzione* pronta(Quale i)
     {
-        std::unique_ptr<QSqlQuery>& q = pronte[i];
-        if (!q) {
-            auto nuova = std::make_unique<QSqlQuery>(Db::dbNegozio());
-            nuova->setForwardOnly(true);
-            if (!nuova->prepare(conNomi(i == Aggiorna ? sqlAggiorna(campi) : sqlDi(i, campi)))) {
-                ultimo = nuova->lastError();
-                errore = ultimo.text();
-                return nullptr;
-            }
-            q = std::move(nuova);
-        }
-        for (int k = 0; k < valori.size() && k < kSegnaposti; ++k)
-            q->bindValue(segnaposto(k), valori.at(k));
-        if (!q->exec()) {
-            ultimo = q->lastError();
-            errore = ultimo.text();
+        Db::Istruzione& s = pronte[i];
+        if (!s.pronta() && !s.prepara(i == Aggiorna ? sqlAggiorna(campi) : sqlDi(i, campi))) {
+            fallita(s);
             return nullptr;
         }
-        return q.get();
+        return &s;
     }
 
-    // The first row of statement `i`, read by `leggi`.
-    template <class T, class Lettore> Letto<T> primo(Istruzione i, const QVariantList& valori, Lettore leggi)
+    void fallita(const Db::Istruzione& s)
     {
-        QSqlQuery* q = esegui(i, valori);
-        if (!q)
-            return Letto<T>::fallito(errore);
-        Letto<T> r = q->next() ? Letto<T>::trovato(leggi(*q)) : Letto<T>::assente();
-        if (!r.valore && q->lastError().isValid()) {
-            errore = q->lastError().text();
-            r = Letto<T>::fallito(errore);
-        }
-        q->finish();
-        return r;
+        ultimo = s.errore();
+        errore = ultimo.text();
     }
 
-    Articolo riga(const QSqlQuery& q) const { return leggi(q, campi); }
+    // The first row of statement `i` with the values `lega` binds, read by `leggi`.
+    template <class T, class Lega, class Lettore> Letto<T> primo(Quale i, Lega lega, Lettore leggi)
+    {
+        Db::Istruzione* s = pronta(i);
+        if (!s)
+            return Letto<T>::fallito(errore);
+        lega(*s);
+        switch (s->passo()) {
+        case Db::Istruzione::Passo::Riga: {
+            Letto<T> r = Letto<T>::trovato(leggi(*s));
+            s->azzera();
+            return r;
+        }
+        case Db::Istruzione::Passo::Fine:
+            return Letto<T>::assente();
+        case Db::Istruzione::Passo::Errore:
+            break;
+        }
+        fallita(*s);
+        return Letto<T>::fallito(errore);
+    }
+
+    template <class T, class Lettore> Letto<T> primo(Quale i, const QString& chiave, Lettore leggi)
+    {
+        return primo<T>(
+            i, [&chiave](Db::Istruzione& s) { s.lega(0, chiave); }, leggi);
+    }
+
+    Articolo riga(const Db::Istruzione& s) const { return leggi(s, campi); }
 
     // The whole row of the article the probe `sonda` finds.
-    Letto<Articolo> articolo(Istruzione sonda, const QString& valore)
+    Letto<Articolo> articolo(Quale sonda, const QString& valore)
     {
-        const Letto<qint64> c = primo<qint64>(sonda, {valore}, codiceDi);
+        const Letto<qint64> c = primo<qint64>(sonda, valore, codiceDi);
         if (!c.trovatoValore())
             return c.ok ? Letto<Articolo>::assente() : Letto<Articolo>::fallito(c.errore);
-        Letto<Articolo> r = primo<Articolo>(RigaPerCodice, {*c.valore}, [this](const QSqlQuery& q) { return riga(q); });
+        Letto<Articolo> r = primo<Articolo>(
+            RigaPerCodice, [&c](Db::Istruzione& s) { s.lega(0, *c.valore); },
+            [this](const Db::Istruzione& s) { return riga(s); });
         if (r.ok && !r.valore) {
             errore = QStringLiteral("riga scomparsa");
             r = Letto<Articolo>::fallito(errore);
@@ -175,20 +154,28 @@ struct Lotto::Dati
         return r;
     }
 
-    Letto<Giacenza> giacenza(Istruzione i, const QVariant& chiave)
+    template <class Chiave> Letto<Giacenza> giacenza(Quale i, const Chiave& chiave)
     {
-        return primo<Giacenza>(i, {chiave}, [](const QSqlQuery& q) {
-            return Giacenza{codiceDi(q), numero(q.value(1))};
-        });
+        return primo<Giacenza>(
+            i, [&chiave](Db::Istruzione& s) { s.lega(0, chiave); },
+            [](const Db::Istruzione& s) {
+                return Giacenza{codiceDi(s), s.nullo(1) ? std::nullopt : numero(s.valore(1))};
+            });
     }
 
-    // Runs write `i`; `riga`, when given, is the code whose one row it must change.
-    Esito scrivi(Istruzione i, const QVariantList& valori, std::optional<qint64> riga = std::nullopt)
+    // Runs write `i` with the values `lega` binds; `riga`, when given, is the code whose one row
+    // it must change.
+    template <class Lega> Esito scrivi(Quale i, Lega lega, std::optional<qint64> riga = std::nullopt)
     {
-        QSqlQuery* q = esegui(i, valori);
-        if (!q)
+        Db::Istruzione* s = pronta(i);
+        if (!s)
             return Db::esitoDi(ultimo);
-        if (riga && q->numRowsAffected() != 1) {
+        lega(*s);
+        if (!s->esegui()) {
+            fallita(*s);
+            return Db::esitoDi(ultimo);
+        }
+        if (riga && s->cambiate() != 1) {
             errore = testoNonTrovato(*riga);
             return dbFallito(errore);
         }
@@ -218,38 +205,44 @@ Letto<Articolo> Lotto::perCodiceFornitore(const QString& codice)
 }
 Letto<Articolo> Lotto::perCodiceCEDI(const QString& codice)
 {
-    return d->primo<Articolo>(RigaPerCEDI, {codice}, [this](const QSqlQuery& q) { return d->riga(q); });
+    return d->primo<Articolo>(RigaPerCEDI, codice, [this](const Db::Istruzione& s) { return d->riga(s); });
 }
 
 Letto<QList<qint64>> Lotto::codiciPerCodiceCEDI(const QString& codice)
 {
-    QSqlQuery* q = d->esegui(CodiciPerCEDI, {codice});
-    if (!q)
+    Db::Istruzione* s = d->pronta(CodiciPerCEDI);
+    if (!s)
         return Letto<QList<qint64>>::fallito(d->errore);
+    s->lega(0, codice);
     QList<qint64> codici;
-    while (q->next())
-        codici.append(codiceDi(*q));
-    if (q->lastError().isValid()) {
-        d->errore = q->lastError().text();
-        q->finish();
+    Db::Istruzione::Passo p;
+    while ((p = s->passo()) == Db::Istruzione::Passo::Riga)
+        codici.append(codiceDi(*s));
+    if (p == Db::Istruzione::Passo::Errore) {
+        d->fallita(*s);
         return Letto<QList<qint64>>::fallito(d->errore);
     }
-    q->finish();
     return Letto<QList<qint64>>::trovato(std::move(codici));
 }
 
 Letto<qint64> Lotto::codicePerCodiceCEDI(const QString& codice)
 {
-    return d->primo<qint64>(SondaCEDI, {codice}, codiceDi);
+    return d->primo<qint64>(SondaCEDI, codice, codiceDi);
 }
 Letto<qint64> Lotto::codicePerBarCodeUlteriore(const QString& barCode)
 {
-    return d->primo<qint64>(Ulteriore, {barCode}, codiceDi);
+    return d->primo<qint64>(Ulteriore, barCode, codiceDi);
 }
 
 Letto<bool> Lotto::esisteCodiceCEDIConBarCode(const QString& codice, const QString& barCode)
 {
-    const Letto<bool> r = d->primo<bool>(EsisteCEDIBarCode, {codice, barCode}, [](const QSqlQuery&) { return true; });
+    const Letto<bool> r = d->primo<bool>(
+        EsisteCEDIBarCode,
+        [&](Db::Istruzione& s) {
+            s.lega(0, codice);
+            s.lega(1, barCode);
+        },
+        [](const Db::Istruzione&) { return true; });
     return r.ok ? Letto<bool>::trovato(r.valore.has_value()) : r;
 }
 
@@ -266,12 +259,13 @@ Esito Lotto::inserisci(Articolo& a)
 {
     qint64 codice = a.codMateriale;
     if (codice == 0) {
-        const Letto<qint64> n = d->primo<qint64>(NuovoCodice, {}, codiceDi);
+        const Letto<qint64> n = d->primo<qint64>(
+            NuovoCodice, [](Db::Istruzione&) {}, codiceDi);
         if (!n.trovatoValore())
             return dbFallito(n.ok ? QStringLiteral("MAX(CodMateriale)") : n.errore);
         codice = *n.valore;
     }
-    const Esito e = d->scrivi(Inserisci, valori(a, codice));
+    const Esito e = d->scrivi(Inserisci, [&](Db::Istruzione& s) { lega(s, a, codice); });
     if (e)
         a.codMateriale = codice;
     return e;
@@ -279,17 +273,30 @@ Esito Lotto::inserisci(Articolo& a)
 
 Esito Lotto::aggiorna(const Articolo& a)
 {
-    return d->scrivi(Aggiorna, valori(a, d->campi, a.codMateriale), a.codMateriale);
+    return d->scrivi(
+        Aggiorna, [&](Db::Istruzione& s) { lega(s, a, d->campi, a.codMateriale); }, a.codMateriale);
 }
 
 Esito Lotto::impostaBarCode(qint64 codice, const QString& barCode)
 {
-    return d->scrivi(ImpostaBarCode, {valore(barCode), codice}, codice);
+    return d->scrivi(
+        ImpostaBarCode,
+        [&](Db::Istruzione& s) {
+            s.lega(0, barCode);
+            s.lega(1, codice);
+        },
+        codice);
 }
 
 Esito Lotto::impostaQuantita(qint64 codice, double quantita)
 {
-    return d->scrivi(ImpostaQuantita, {quantita, codice}, codice);
+    return d->scrivi(
+        ImpostaQuantita,
+        [&](Db::Istruzione& s) {
+            s.lega(0, quantita);
+            s.lega(1, codice);
+        },
+        codice);
 }
 
 } // namespace Articoli

@@ -1,6 +1,7 @@
 #include "core/ArticoliRiga.h"
 
 #include "core/Database.h"
+#include "core/store/Istruzione.h"
 
 namespace Articoli {
 
@@ -67,6 +68,26 @@ void leggiCampo(const QVariant& v, std::optional<double>& campo)
 void leggiCampo(const QVariant& v, bool& campo)
 {
     campo = Db::isTrue(v);
+}
+
+// A column of the connection's own statement, read as the Qt path reads its QVariant.
+void leggiCampo(const Db::Istruzione& s, int colonna, QString& campo)
+{
+    campo = s.testo(colonna);
+}
+void leggiCampo(const Db::Istruzione& s, int colonna, std::optional<double>& campo)
+{
+    if (s.nullo(colonna))
+        campo.reset();
+    else if (const QVariant v = s.valore(colonna);
+             v.metaType().id() == QMetaType::QString || v.metaType().id() == QMetaType::QByteArray)
+        campo = Riga::numero(v); // a text in a number column: what it says, or Null
+    else
+        campo = s.reale(colonna);
+}
+void leggiCampo(const Db::Istruzione& s, int colonna, bool& campo)
+{
+    leggiCampo(s.valore(colonna), campo);
 }
 
 QVariant valoreCampo(const QString& campo)
@@ -165,6 +186,37 @@ QString sqlAggiorna(const Campi& c)
             set << nomiCampi().at(i) + QStringLiteral(" = ?");
     return QStringLiteral("UPDATE Magazzino SET ") + set.join(QStringLiteral(", ")) +
            QStringLiteral(" WHERE CodMateriale = ?");
+}
+
+Articolo leggi(const Db::Istruzione& s, const Campi& c)
+{
+    Articolo a;
+    a.codMateriale = s.intero(0);
+    int campo = 0;
+    int colonna = 1;
+    perOgniCampo(a, [&](const char*, auto& f) {
+        if (c[size_t(campo++)])
+            leggiCampo(s, colonna++, f);
+    });
+    return a;
+}
+
+void lega(Db::Istruzione& s, const Articolo& a, qint64 codice)
+{
+    s.lega(0, codice);
+    int i = 1;
+    perOgniCampo(a, [&](const char*, const auto& f) { s.lega(i++, f); });
+}
+
+void lega(Db::Istruzione& s, const Articolo& a, const Campi& c, qint64 codice)
+{
+    int campo = 0;
+    int i = 0;
+    perOgniCampo(a, [&](const char*, const auto& f) {
+        if (c[size_t(campo++)])
+            s.lega(i++, f);
+    });
+    s.lega(i, codice);
 }
 
 Articolo leggi(const QSqlQuery& q)

@@ -9,6 +9,10 @@
 #include <QVariant>
 #include <bitset>
 
+namespace Db {
+class Istruzione;
+}
+
 namespace Articoli::Riga {
 
 // Which fields of a row a statement reads or writes, in colonne()'s order after CodMateriale.
@@ -30,6 +34,12 @@ Articolo leggi(const QSqlQuery& q, const Campi& c);
 QVariantList valori(const Articolo& a, std::optional<qint64> codice = std::nullopt);
 // The fields `c` only, then `codice`: the values of sqlAggiorna(c).
 QVariantList valori(const Articolo& a, const Campi& c, qint64 codice);
+
+// The same, on the connection's own statements (core/store/Istruzione.h): a row selected with the
+// fields `c`, and the values of sqlInserisci() (with `codice`) or of sqlAggiorna(c) bound.
+Articolo leggi(const Db::Istruzione& s, const Campi& c);
+void lega(Db::Istruzione& s, const Articolo& a, qint64 codice);
+void lega(Db::Istruzione& s, const Articolo& a, const Campi& c, qint64 codice);
 
 // SELECT colonne() FROM Magazzino WHERE `condizione`.
 QString sqlSeleziona(const QString& condizione);

@@ -8,6 +8,7 @@
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "core/store/Istruzione.h"
 #include "import/Importazioni.h"
 
 #include <QDate>
@@ -486,13 +487,13 @@ Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso,
     for (const QString& c : colonneB())
         if (c != QLatin1String("ArtCEDI") && c != QLatin1String("CodEan"))
             aggiorna << c + QStringLiteral(" = excluded.") + c;
-    QSqlQuery bCedi(Db::dbNegozio());
-    if (!bCedi.prepare(QStringLiteral("INSERT INTO B_CEDI (") +
+    Db::Istruzione bCedi;
+    if (!bCedi.prepara(QStringLiteral("INSERT INTO B_CEDI (") +
                        QStringList(colonneB().begin(), colonneB().end()).join(QStringLiteral(", ")) +
                        QStringLiteral(") VALUES (?") + QStringLiteral(", ?").repeated(kCampiB - 1) +
                        QStringLiteral(") ON CONFLICT (ArtCEDI, CodEan) DO UPDATE SET ") +
                        aggiorna.join(QStringLiteral(", "))))
-        return dbFallito(bCedi.lastError().text());
+        return dbFallito(bCedi.errore().text());
     Articoli::Lotto articoli;
     progresso.setRange(0, int(righe.size()));
     for (qsizetype i = qBound<qsizetype>(0, primaDaApplicare, righe.size()); i < righe.size(); ++i) {
@@ -502,9 +503,9 @@ Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso,
             LasciaScorrereEventi();
         }
         for (int k = 0; k < kCampiB; ++k)
-            bCedi.bindValue(k, r.campi[size_t(k)]);
-        if (!bCedi.exec())
-            return Db::esitoDi(bCedi.lastError());
+            bCedi.lega(k, r.campi[size_t(k)]);
+        if (!bCedi.esegui())
+            return Db::esitoDi(bCedi.errore());
         if (r.artCEDI().isEmpty())
             continue;
         // An article of this code that already carries this EAN keeps things as they are; else the

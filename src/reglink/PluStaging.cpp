@@ -10,13 +10,13 @@
 #include "core/VbConvert.h"
 #include "core/Wait.h"
 #include "core/store/Invio.h"
+#include "core/store/Istruzione.h"
 #include "core/store/Reparti.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QVarLengthArray>
 #include <algorithm>
 #include <vector>
@@ -40,86 +40,42 @@ bool offertaValida(const Articoli::OffertaInvio& o, const QDate& oggi)
     return dal.isValid() && al.isValid() && dal <= oggi && oggi <= al;
 }
 
-// Staged rows go in by a hundred per statement: one bound INSERT per row costs more than the row.
-// The placeholders are named: binding by name skips the position-to-name text the driver makes
-// for every positional value, which cost more than SQLite's own insert.
+// Staged rows go in through one statement prepared on the connection's own handle, bound and
+// run per row: Qt's binding of the values cost more than SQLite's insert.
 class Inserimento
 {
 public:
-    static constexpr int kRighe = 100;
-    static constexpr int kCampi = 9;
     QString errore;
 
-    Inserimento()
+    bool prepara()
     {
-        m_nomi.reserve(kRighe * kCampi);
-        for (int i = 0; i < kRighe * kCampi; ++i)
-            m_nomi << QStringLiteral(":v%1").arg(i);
-        m_righe.reserve(kRighe);
+        if (m_ins.prepara(QStringLiteral("INSERT INTO MagazzinoPerQuidar (Ordinale, Descrizione, BarCode, Quantita, "
+                                         "Prezzo, RepartoAss, CodArtMagazzino, UM, Modificato) "
+                                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+            return true;
+        errore = m_ins.errore().text();
+        return false;
     }
 
     bool aggiungi(const RigaStaging& r)
     {
-        m_righe.push_back(r);
-        return int(m_righe.size()) < kRighe || svuota();
-    }
-
-    bool svuota()
-    {
-        if (m_righe.empty())
+        m_ins.lega(0, r.ordinale);
+        m_ins.lega(1, r.descrizione);
+        m_ins.lega(2, r.barCode);
+        m_ins.lega(3, r.quantita);
+        m_ins.lega(4, r.prezzo);
+        m_ins.lega(5, r.repartoAss);
+        m_ins.lega(6, r.codArtMagazzino);
+        m_ins.lega(7, r.um);
+        m_ins.lega(8, r.modificato ? 1 : 0);
+        if (m_ins.esegui())
             return true;
-        const int n = int(m_righe.size());
-        QSqlQuery parziale(Db::dbNegozio());
-        QSqlQuery* q = &m_pieno;
-        if (n < kRighe || !m_pronto) {
-            q = n < kRighe ? &parziale : &m_pieno;
-            if (!q->prepare(testo(n))) {
-                errore = q->lastError().text();
-                return false;
-            }
-            m_pronto = m_pronto || n == kRighe;
-        }
-        int i = 0;
-        for (const RigaStaging& r : m_righe) {
-            q->bindValue(m_nomi.at(i++), r.ordinale);
-            q->bindValue(m_nomi.at(i++), r.descrizione);
-            q->bindValue(m_nomi.at(i++), r.barCode);
-            q->bindValue(m_nomi.at(i++), r.quantita);
-            q->bindValue(m_nomi.at(i++), r.prezzo);
-            q->bindValue(m_nomi.at(i++), r.repartoAss);
-            q->bindValue(m_nomi.at(i++), r.codArtMagazzino);
-            q->bindValue(m_nomi.at(i++), r.um);
-            q->bindValue(m_nomi.at(i++), r.modificato ? 1 : 0);
-        }
-        m_righe.clear();
-        if (!q->exec()) {
-            errore = q->lastError().text();
-            return false;
-        }
-        return true;
+        errore = m_ins.errore().text();
+        return false;
     }
 
 private:
-    QString testo(int righe) const
-    {
-        QString s = QStringLiteral("INSERT INTO MagazzinoPerQuidar (Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
-                                   "RepartoAss, CodArtMagazzino, UM, Modificato) VALUES ");
-        for (int i = 0; i < righe; ++i) {
-            s += i ? QStringLiteral(", (") : QStringLiteral("(");
-            for (int c = 0; c < kCampi; ++c) {
-                if (c)
-                    s += QStringLiteral(", ");
-                s += m_nomi.at(i * kCampi + c);
-            }
-            s += QLatin1Char(')');
-        }
-        return s;
-    }
-
-    QStringList m_nomi;
-    std::vector<RigaStaging> m_righe;
-    QSqlQuery m_pieno{Db::dbNegozio()};
-    bool m_pronto = false;
+    Db::Istruzione m_ins;
 };
 
 void logErrore(VbErr e, const QString& dettaglio)
@@ -272,6 +228,10 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
         return EsitoPreparazione::Errore;
     }
     Inserimento ins;
+    if (!ins.prepara()) {
+        logErrore(VbErr::DatabaseError, ins.errore);
+        return EsitoPreparazione::Errore;
+    }
     auto inserisci = [&ins](const RigaStaging& r) { return ins.aggiungi(r); };
 
     QHash<QString, QString> reparti; // Genere -> department sent, worked out once each
@@ -347,10 +307,6 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
         }
         ++numero;
     }
-    if (!ins.svuota()) {
-        logErrore(VbErr::DatabaseError, ins.errore);
-        return EsitoPreparazione::Errore;
-    }
     if (!tr.commit()) {
         logErrore(VbErr::DatabaseError, tr.errore());
         return EsitoPreparazione::Errore;
@@ -408,26 +364,28 @@ bool leggiStaging(bool flagPiruNEX, std::vector<RigaLetta>& righe, std::vector<q
     for (int giro = 0; giro < 2; ++giro) {
         const bool ordinaQui = giro == 0;
         righe.clear();
-        QSqlQuery q =
-            Db::queryAvanti(ordinaQui ? QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
-                                                       "RepartoAss, Modificato FROM MagazzinoPerQuidar ORDER BY rowid")
-                                      : QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
-                                                       "RepartoAss, Modificato FROM MagazzinoPerQuidar "
-                                                       "ORDER BY BarCode ASC, rowid ASC"));
-        if (!q.isActive()) {
-            errore = q.lastError().text();
+        // The connection's own statement: Qt's handing over of each value cost more than the read.
+        Db::Istruzione q;
+        if (!q.prepara(ordinaQui ? QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
+                                                  "RepartoAss, Modificato FROM MagazzinoPerQuidar ORDER BY rowid")
+                                 : QStringLiteral("SELECT Ordinale, Descrizione, BarCode, Quantita, Prezzo, "
+                                                  "RepartoAss, Modificato FROM MagazzinoPerQuidar "
+                                                  "ORDER BY BarCode ASC, rowid ASC"))) {
+            errore = q.errore().text();
             return false;
         }
         bool binario = false;
         RigaStaging r;
-        while (q.next()) {
-            const QVariant bc = q.value(2);
+        Db::Istruzione::Passo passo;
+        while ((passo = q.passo()) == Db::Istruzione::Passo::Riga) {
+            const QVariant bc = q.valore(2);
             if (ordinaQui && bc.metaType().id() == QMetaType::QByteArray) {
                 binario = true;
+                q.azzera();
                 break;
             }
-            r.ordinale = q.value(0).toInt();
-            QString d = q.value(1).toString();
+            r.ordinale = q.valore(0).toInt();
+            QString d = q.testo(1);
             d.remove(QLatin1Char('/'));
             d.remove(QLatin1Char('\''));
             d.replace(QLatin1Char(','), QLatin1Char('.'));
@@ -435,16 +393,21 @@ bool leggiStaging(bool flagPiruNEX, std::vector<RigaLetta>& righe, std::vector<q
                 d.truncate(20);
             r.descrizione = std::move(d);
             r.barCode = bc.toString();
-            r.quantita = q.value(3).toString();
-            r.prezzo = q.value(4).toString();
-            r.repartoAss = q.value(5).toString();
-            r.modificato = Db::isTrue(q.value(6));
+            r.quantita = q.testo(3);
+            r.prezzo = q.testo(4);
+            r.repartoAss = q.testo(5);
+            r.modificato = Db::isTrue(q.valore(6));
             RigaLetta l;
             l.barCodeNullo = bc.isNull();
             l.barCode = r.barCode;
             l.record.reserve(96);
             aggiungiRecord(l.record, r, flagPiruNEX);
             righe.push_back(std::move(l));
+        }
+        // A read that stopped halfway would send some of the articles as if they were all.
+        if (passo == Db::Istruzione::Passo::Errore) {
+            errore = q.errore().text();
+            return false;
         }
         if (binario)
             continue;

@@ -8,10 +8,9 @@
 #include "core/Paths.h"
 #include "core/TextFile.h"
 #include "core/VbConvert.h"
+#include "core/store/Istruzione.h"
 
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <cmath>
 #include <functional>
 
@@ -28,13 +27,13 @@ constexpr int kMaxBarCode = 64;
 struct Statementi
 {
     Articoli::Lotto articoli;
-    QSqlQuery storico{Db::dbNegozio()};
+    Db::Istruzione storico;
     QString errore;
 
     bool prepara()
     {
-        if (!storico.prepare(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"))) {
-            errore = storico.lastError().text();
+        if (!storico.prepara(QStringLiteral("INSERT INTO StoricoPLU (DataModif, EAN, Qta) VALUES (?, ?, ?)"))) {
+            errore = storico.errore().text();
             return false;
         }
         return true;
@@ -46,11 +45,11 @@ struct Statementi
             errore = articoli.errore();
             return false;
         }
-        storico.bindValue(0, data);
-        storico.bindValue(1, ean);
-        storico.bindValue(2, qta);
-        if (!storico.exec()) {
-            errore = storico.lastError().text();
+        storico.lega(0, data);
+        storico.lega(1, ean);
+        storico.lega(2, qta);
+        if (!storico.esegui()) {
+            errore = storico.errore().text();
             return false;
         }
         return true;
