@@ -1,7 +1,7 @@
 #include "import/Cartella.h"
 
 #include "core/VbConvert.h"
-#include "import/ArchivioZip.h"
+#include "core/ArchivioZip.h"
 #include "import/LettoreXls.h"
 
 #include <QFile>

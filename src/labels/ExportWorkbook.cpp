@@ -1,5 +1,7 @@
 #include "labels/ExportWorkbook.h"
 
+#include "core/ArchivioZip.h"
+
 #include "core/TextFile.h"
 
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -103,27 +106,73 @@ void ExportWorkbook::annota(int errore)
         m_errore = errore;
 }
 
+void ExportWorkbook::contaRiga(int errore, int riga)
+{
+    annota(errore);
+    if (errore == LXW_NO_ERROR && riga != m_ultimaRiga) {
+        m_ultimaRiga = riga;
+        ++m_righe.last();
+    }
+}
+
 void ExportWorkbook::foglio(const QString& nome)
 {
     if (!m_wb)
         return;
     m_ws = workbook_add_worksheet(m_wb, nome.toUtf8().constData());
-    if (!m_ws)
+    if (!m_ws) {
         annota(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE);
+        return;
+    }
+    m_righe.append(0);
+    m_ultimaRiga = -1;
+}
+
+Esito ExportWorkbook::verificaFogli() const
+{
+    ArchivioZip zip;
+    QString errore;
+    if (!zip.apri(m_temp, &errore))
+        return Esito::fallito(VbErr::DiskFull, QStringLiteral("cartella di lavoro incompleta: ") + m_temp);
+    static const QByteArray kFineRiga("</row>");
+    static const QByteArray kFineFoglio("</worksheet>");
+    for (int i = 0; i < m_righe.size(); ++i) {
+        const QString nome = QStringLiteral("xl/worksheets/sheet%1.xml").arg(i + 1);
+        // No limit of our own: this is the file just written, not one from outside.
+        std::unique_ptr<FlussoZip> f = zip.flusso(nome, std::numeric_limits<qint64>::max(), &errore);
+        if (!f)
+            return Esito::fallito(VbErr::DiskFull, QStringLiteral("cartella di lavoro incompleta: ") + m_temp);
+        // The tail of the previous block is kept, so a mark split between two blocks is seen.
+        QByteArray coda;
+        int righe = 0;
+        for (;;) {
+            const QByteArray blocco = f->read(1 << 16);
+            if (blocco.isEmpty())
+                break;
+            const QByteArray testo = coda + blocco;
+            for (qsizetype at = testo.indexOf(kFineRiga); at >= 0; at = testo.indexOf(kFineRiga, at + 1))
+                if (at + kFineRiga.size() > coda.size())
+                    ++righe;
+            coda = testo.right(kFineFoglio.size());
+        }
+        if (f->guasto() != GuastoZip::Nessuno || righe != m_righe.at(i) || !coda.endsWith(kFineFoglio))
+            return Esito::fallito(VbErr::DiskFull, QStringLiteral("cartella di lavoro incompleta: ") + m_temp);
+    }
+    return Esito::riuscito();
 }
 
 void ExportWorkbook::testo(int riga, int col, const QString& t)
 {
     if (!m_ws || t.isEmpty())
         return;
-    annota(worksheet_write_string(m_ws, lxw_row_t(riga), lxw_col_t(col), t.toUtf8().constData(), nullptr));
+    contaRiga(worksheet_write_string(m_ws, lxw_row_t(riga), lxw_col_t(col), t.toUtf8().constData(), nullptr), riga);
 }
 
 void ExportWorkbook::numero(int riga, int col, double v, bool denaro)
 {
     if (!m_ws)
         return;
-    annota(worksheet_write_number(m_ws, lxw_row_t(riga), lxw_col_t(col), v, denaro ? m_formatoDenaro : nullptr));
+    contaRiga(worksheet_write_number(m_ws, lxw_row_t(riga), lxw_col_t(col), v, denaro ? m_formatoDenaro : nullptr), riga);
 }
 
 void ExportWorkbook::numero(int riga, int col, const std::optional<double>& v, bool denaro)
@@ -140,7 +189,7 @@ void ExportWorkbook::data(int riga, int col, const QDate& d)
     dt.year = d.year();
     dt.month = d.month();
     dt.day = d.day();
-    annota(worksheet_write_datetime(m_ws, lxw_row_t(riga), lxw_col_t(col), &dt, m_formatoData));
+    contaRiga(worksheet_write_datetime(m_ws, lxw_row_t(riga), lxw_col_t(col), &dt, m_formatoData), riga);
 }
 
 void ExportWorkbook::dataOra(int riga, int col, const QDateTime& d)
@@ -154,7 +203,7 @@ void ExportWorkbook::dataOra(int riga, int col, const QDateTime& d)
     dt.hour = d.time().hour();
     dt.min = d.time().minute();
     dt.sec = d.time().second();
-    annota(worksheet_write_datetime(m_ws, lxw_row_t(riga), lxw_col_t(col), &dt, m_formatoDataOra));
+    contaRiga(worksheet_write_datetime(m_ws, lxw_row_t(riga), lxw_col_t(col), &dt, m_formatoDataOra), riga);
 }
 
 void ExportWorkbook::intestazioni(const QStringList& nomi)
@@ -176,6 +225,10 @@ Esito ExportWorkbook::chiudi()
         togliTemporaneo();
         return Esito::fallito(VbErr::PermissionDenied,
                               QString::fromUtf8(lxw_strerror(lxw_error(m_errore))) + QStringLiteral(": ") + m_temp);
+    }
+    if (const Esito e = verificaFogli(); !e) {
+        togliTemporaneo();
+        return e;
     }
     // It may have been made read-only while the workbook was written.
     if (const Esito e = sostituibile(m_destinazione); !e) {

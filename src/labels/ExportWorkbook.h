@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QList>
 #include <QStringList>
 #include <optional>
 
@@ -52,6 +53,11 @@ public:
 
 private:
     void annota(int errore);
+    // Counts the row of a cell the library took, for the check of the finished file.
+    void contaRiga(int errore, int riga);
+    // The library writes each sheet's rows to a temporary file without checking those writes (a
+    // full disk): reads the finished workbook back and fails unless every sheet holds every row.
+    Esito verificaFogli() const;
     // Removes the temporary file this export made, once.
     void togliTemporaneo();
     QString m_destinazione;
@@ -63,6 +69,8 @@ private:
     lxw_format* m_formatoDataOra = nullptr;
     lxw_format* m_formatoDenaro = nullptr;
     int m_errore = 0;      // the first libxlsxwriter error
+    QList<int> m_righe;    // rows with cells, per sheet
+    int m_ultimaRiga = -1; // of the current sheet
     Esito m_motivo;        // why the temporary file could not be made
     bool m_creato = false; // the temporary file is ours
     bool m_chiuso = false;

@@ -7,7 +7,7 @@
 #include "core/ArticoliLotto.h"
 #include "core/Progress.h"
 #include "core/VbConvert.h"
-#include "import/ArchivioZip.h"
+#include "core/ArchivioZip.h"
 #include "import/Cartella.h"
 #include "import/LettoreXls.h"
 #include "support/ImportProva.h"

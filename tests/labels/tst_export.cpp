@@ -450,6 +450,28 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(path).dir().entryList({QStringLiteral(".~*")}, QDir::Files | QDir::Hidden), QStringList());
     }
 
+    // The sheets' rows wait in a temporary file of the library's, whose writes it does not check:
+    // on a full disk the workbook would be put together from a cut sheet and look complete.
+    void cutSheetFailsTheWorkbook()
+    {
+        TestEnv env;
+        const QString path = env.path(QStringLiteral("taglio.xlsx"));
+        writeRaw(path, "il vecchio lavoro");
+        {
+            ExportWorkbook wb(path);
+            wb.foglio(QStringLiteral("Foglio1"));
+            LimiteFile limite(256 * 1024); // the rows' text is several times this, the packed file less
+            QVERIFY(limite.ok());
+            for (int r = 0; r < 20000; ++r) {
+                wb.testo(r, 0, QStringLiteral("Articolo numero %1 della prova").arg(r));
+                wb.numero(r, 1, r * 0.5, true);
+            }
+            QVERIFY(!wb.chiudi());
+        }
+        QCOMPARE(readAll(path), QByteArray("il vecchio lavoro"));
+        QCOMPARE(QFileInfo(path).dir().entryList({QStringLiteral(".~*")}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
     // A read-only file is not replaced, not even by root, who could write it.
     void readOnlyFileIsKept()
     {

@@ -1,4 +1,4 @@
-#include "import/ArchivioZip.h"
+#include "core/ArchivioZip.h"
 
 #include <QFile>
 #include <algorithm>
