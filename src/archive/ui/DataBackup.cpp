@@ -39,6 +39,9 @@ void eseguiSalvataggio(QWidget* parent, const Disco& disco)
         Clessidra c;
         r = salvaDati(app().drvBck, QDateTime::currentDateTime(), disco);
     }
+    for (const QString& rimasta : r.incompleteRimaste)
+        ScriviErrore(kModulo, QStringLiteral("cmdSalva_Click"), VbErr::PermissionDenied,
+                     QStringLiteral("copia incompleta non eliminata: ") + rimasta);
     if (r.spazioInsufficiente) {
         Msg::box(QStringLiteral("Spazio NON sufficiente\r\n\r\nLiberare spazio sul disco e ritentare l'operazione"));
         return;
@@ -64,6 +67,11 @@ bool scegliECambiaDatabase(QWidget* parent)
     app().drvBck = SceltaPerc(parent, QStringLiteral("Seleziona la cartella da dove caricare i DATI"));
     if (app().drvBck.isEmpty()) {
         Contesto::interazione().notice(kNessunaCartella);
+        return false;
+    }
+    // An unfinished backup may hold half a database that opens all the same.
+    if (inCopiaIncompleta(app().drvBck)) {
+        Msg::box(QStringLiteral("Percorso non Valido\r\n\r\nLa cartella scelta è una copia dei DATI incompleta"));
         return false;
     }
     const QString file = trovaDatabase(app().drvBck);
