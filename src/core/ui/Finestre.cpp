@@ -15,9 +15,9 @@ Finestre::Finestre()
 
 namespace {
 
-// Whether a modal window other than `w` (and not one of `w`'s own children) holds the input: the window
-// system may pass the focus through such a window, on its way back to the modal one, but the
-// user cannot have moved there.
+// Whether `w` is blocked: a modal window holds the input that is neither `w` nor one `w` was
+// opened from. The window system may pass the focus through a blocked window on its way back to
+// the modal one, but the user cannot have moved there.
 bool bloccata(const QWidget* w)
 {
     const QWidget* modale = QApplication::activeModalWidget();
