@@ -269,7 +269,8 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const
             err = QStringLiteral("impossibile rinominare ") + lavoro;
     }
     if (!ok) {
-        r.esito = Esito::fallito(VbErr::PermissionDenied, err);
+        // Asked before the partial copy goes, which frees its room again.
+        r.esito = Esito::fallito(discoQuasiPieno(lavoro) ? VbErr::DiskFull : VbErr::PermissionDenied, err);
         if (!QDir(lavoro).removeRecursively())
             r.incompleta = lavoro;
     }

@@ -3,6 +3,7 @@
 #include "archive/ui/Clessidra.h"
 #include "core/AppState.h"
 #include "core/Contesto.h"
+#include "core/Database.h"
 #include "core/ui/Ui.h"
 
 #include <QApplication>
@@ -48,7 +49,10 @@ void eseguiSalvataggio(QWidget* parent, const Disco& disco)
     }
     if (!r.esito) {
         ScriviErrore(kModulo, QStringLiteral("cmdSalva_Click"), r.esito);
-        QString testo = QStringLiteral("ATTENZIONE!!! Salvataggio dei DATI NON riuscito\r\n\r\n") + r.esito.descrizione;
+        // The library's own words stay in the log; a reason the user can act on is said in Italian.
+        const QString motivo = Db::motivoPerUtente(r.esito);
+        QString testo = QStringLiteral("ATTENZIONE!!! Salvataggio dei DATI NON riuscito\r\n\r\n") +
+                        (motivo.isEmpty() ? r.esito.descrizione : motivo);
         if (!r.incompleta.isEmpty())
             testo += QStringLiteral("\r\n\r\nLa copia incompleta è rimasta in %1: non usarla per ripristinare i "
                                     "dati ed eliminarla")
