@@ -22,9 +22,11 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTimer>
 #include <QtTest>
 #include <sys/mount.h>
@@ -289,12 +291,29 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(env.path("tavrino.lock")));
     }
 
-    // Start-up on a full disk says the disk is full, not that the folder cannot be written, and
-    // Retry goes on once there is room.
+    // Start-up on a full disk says the disk is full, not that the folder cannot be written nor that
+    // the program is in use (the lock left by a program that ended cannot be taken over without
+    // room), and Retry goes on once there is room.
+    void startupOnAFullDisk_data()
+    {
+        QTest::addColumn<bool>("bloccoRimasto");
+        QTest::newRow("no lock") << false;
+        QTest::newRow("the lock of a program that ended") << true;
+    }
     void startupOnAFullDisk()
     {
+        QFETCH(bool, bloccoRimasto);
         DISCO_PICCOLO(disco);
         QVERIFY(QDir().mkpath(disco.path("home/Dati")) && QDir().mkpath(disco.path("config")));
+        if (bloccoRimasto) {
+            QProcess finito;
+            finito.start("true", QStringList());
+            QVERIFY(finito.waitForStarted());
+            const qint64 pid = finito.processId();
+            QVERIFY(finito.waitForFinished());
+            writeRaw(disco.path("home/tavrino.lock"),
+                     QString("%1\ntavrino\n%2\n").arg(pid).arg(QSysInfo::machineHostName()).toUtf8());
+        }
         disco.riempi();
         TestEnv env(TestEnv::Cartelle{disco.path("home"), disco.path("config")}, false);
         QStringList visti;
