@@ -581,12 +581,12 @@ private Q_SLOTS:
             if (frmInfo* f = Forms::instance<frmInfo>(); f && f->isVisible())
                 mostrati << f->lblMsg->text();
         });
-        frmInfo::mostra("ATTENZIONE l'applicazione risulta già in uso");
+        frmInfo::mostra("ATTENZIONE l'applicazione\r\nrisulta già in uso");
         QVERIFY(t.elapsed() >= 40);
         QVERIFY(t.elapsed() < 5000);
         QVERIFY(app().saltaAggiornamento);
         QVERIFY(!Forms::isLoaded<frmInfo>());
-        QCOMPARE(mostrati, QStringList{"ATTENZIONE l'applicazione risulta già in uso"});
+        QCOMPARE(mostrati, QStringList{"ATTENZIONE l'applicazione\nrisulta già in uso"}); // CR LF: a line break
     }
 };
 
