@@ -7,9 +7,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStorageInfo>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace DataBackup {
@@ -43,6 +53,74 @@ bool dentro(const QString& path, const QString& folder)
 // A backup is copied under this name and takes its own only once it is complete, so a folder
 // named as a backup always holds a whole one. A failed copy that cannot be removed keeps it.
 const QString kIncompleta = QStringLiteral("PLU_BCK_INCOMPLETO");
+
+bool incompletaDiNome(const QString& nome)
+{
+    static const QRegularExpression re(QStringLiteral("^PLU_BCK_INCOMPLETO(_[0-9]+)?$"));
+    return re.match(nome).hasMatch();
+}
+
+// Past this depth a tree is not ours: nothing deeper is measured or removed.
+constexpr int kProfonditaMassima = 64;
+
+// What `visita` is told of each entry from `padre`/`nome` down, children before their folder; links are
+// entries of their own, never followed. False when something could not be read.
+bool percorriAlbero(int padre, const char* nome, int profondita,
+                    const std::function<bool(int padre, const char* nome, const struct stat& st)>& visita)
+{
+    struct stat st;
+    if (fstatat(padre, nome, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (S_ISDIR(st.st_mode)) {
+        if (profondita >= kProfonditaMassima)
+            return false;
+        const int fd = openat(padre, nome, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        DIR* d = fdopendir(fd);
+        if (!d) {
+            close(fd);
+            return false;
+        }
+        // The names first: the visit may remove entries while the folder is read.
+        std::vector<QByteArray> figli;
+        errno = 0;
+        while (const dirent* e = readdir(d)) {
+            if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0)
+                figli.emplace_back(e->d_name);
+            errno = 0;
+        }
+        bool ok = errno == 0;
+        for (const QByteArray& f : figli)
+            ok = percorriAlbero(dirfd(d), f.constData(), profondita + 1, visita) && ok;
+        closedir(d);
+        if (!ok)
+            return false;
+    }
+    return visita(padre, nome, st);
+}
+
+// The room removing the tree frees: the blocks no other link keeps.
+qint64 spazioDi(const QString& path)
+{
+    qint64 totale = 0;
+    const QByteArray nome = QFile::encodeName(path);
+    const bool ok = percorriAlbero(AT_FDCWD, nome.constData(), 0, [&totale](int, const char*, const struct stat& st) {
+        if (S_ISDIR(st.st_mode) || st.st_nlink <= 1)
+            totale += qint64(st.st_blocks) * 512;
+        return true;
+    });
+    return ok ? totale : 0;
+}
+
+// Removes the tree at `path`; a link in it is removed, never what it points to.
+bool rimuoviAlbero(const QString& path)
+{
+    const QByteArray nome = QFile::encodeName(path);
+    return percorriAlbero(AT_FDCWD, nome.constData(), 0, [](int padre, const char* n, const struct stat& st) {
+        return unlinkat(padre, n, S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0) == 0;
+    });
+}
 
 // The first of `name` and, with `suffisso`, name_2, name_3, ... that `parent` does not hold yet, so
 // a backup never goes into an earlier one; empty when none is free.
@@ -110,13 +188,6 @@ bool copiaCartella(const QString& source, const QString& destination, QString* e
 EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const Disco& disco)
 {
     EsitoSalvataggio r;
-    const qint64 libero = disco.spazioLibero(folder);
-    // Unknown space (a folder that is not there) is left to the copy, which then fails.
-    if (libero >= 0 && libero < kSpazioMinimo) {
-        r.spazioInsufficiente = true;
-        r.esito = Esito::fallito(VbErr::DiskFull, folder);
-        return r;
-    }
     const QString dati = Paths::datiFolder();
     if (!QFileInfo(folder).isDir()) {
         r.esito = Esito::fallito(VbErr::PathNotFound, folder);
@@ -129,6 +200,28 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const
                                              "una copia di sicurezza va salvata in un'altra cartella, meglio su un "
                                              "altro disco o una chiavetta USB.")
                                   .arg(QDir::toNativeSeparators(folder));
+        return r;
+    }
+    const qint64 libero = disco.spazioLibero(folder);
+    // The copies earlier backups left unfinished are ours and of no use: they go first, and the
+    // room they free counts.
+    qint64 liberato = 0;
+    const QDir cartella(folder);
+    for (const QString& nome :
+         cartella.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+        if (!incompletaDiNome(nome))
+            continue;
+        const QString path = cartella.filePath(nome);
+        const qint64 spazio = spazioDi(path);
+        if (rimuoviAlbero(path))
+            liberato += spazio;
+        else
+            r.incompleteRimaste << path;
+    }
+    // Unknown space (a folder that is not there) is left to the copy, which then fails.
+    if (libero >= 0 && libero + liberato < kSpazioMinimo) {
+        r.spazioInsufficiente = true;
+        r.esito = Esito::fallito(VbErr::DiskFull, folder);
         return r;
     }
     const QDir parent(folder);
@@ -187,11 +280,21 @@ EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando, const
             err = QStringLiteral("impossibile rinominare ") + lavoro;
     }
     if (!ok) {
-        r.esito = Esito::fallito(VbErr::PermissionDenied, err);
+        // Asked before the partial copy goes, which frees its room again.
+        r.esito = Esito::fallito(discoQuasiPieno(lavoro) ? VbErr::DiskFull : VbErr::PermissionDenied, err);
         if (!QDir(lavoro).removeRecursively())
             r.incompleta = lavoro;
     }
     return r;
+}
+
+bool inCopiaIncompleta(const QString& folder)
+{
+    for (const QString& path : {QDir::cleanPath(QFileInfo(folder).absoluteFilePath()), canonico(folder)})
+        for (const QString& parte : path.split(QLatin1Char('/'), Qt::SkipEmptyParts))
+            if (incompletaDiNome(parte))
+                return true;
+    return false;
 }
 
 QString trovaDatabase(const QString& folder)

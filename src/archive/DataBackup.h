@@ -33,16 +33,22 @@ struct [[nodiscard]] EsitoSalvataggio
 {
     Esito esito;
     bool spazioInsufficiente = false;
-    QString cartella;   // the backup folder made, when the backup is complete
-    QString incompleta; // a failed backup's copy that could not be removed, empty when none
+    QString cartella;              // the backup folder made, when the backup is complete
+    QString incompleta;            // a failed backup's copy that could not be removed, empty when none
+    QStringList incompleteRimaste; // unfinished copies of earlier backups that could not be removed
 };
 // Copies the program's Dati folder into <folder>/PLU_BCK/Dati, or into a dated sibling of
 // PLU_BCK when that exists (with a suffix when the dated one exists too). The open database
 // is written through SQLite's own backup, so the copy is consistent. The copy is made in
 // <folder>/PLU_BCK_INCOMPLETO (a suffix when taken) and takes its name only once complete: a
-// failed one is removed, or stays under that name when it cannot be.
+// failed one is removed, or stays under that name when it cannot be; the next backup removes such
+// leftovers (links in them removed, never followed) before the free-space check, counting the room
+// they free.
 EsitoSalvataggio salvaDati(const QString& folder, const QDateTime& quando = QDateTime::currentDateTime(),
                            const Disco& disco = discoDiSistema());
+
+// Whether `folder` is, or lies inside, a copy a backup left unfinished: never a source to restore.
+bool inCopiaIncompleta(const QString& folder);
 
 // The database file of a picked folder (DbNegozio.db in any letter case); empty when none.
 QString trovaDatabase(const QString& folder);

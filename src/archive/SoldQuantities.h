@@ -1,7 +1,7 @@
 #pragma once
 // The sold-quantity view: the quantities of StoricoPLU within a period, one row per main
-// barcode of an article, in the order the history first mentions each barcode. Each history
-// row counts as a whole number (halves to even) before the rows of a barcode are added up.
+// barcode of an article, in the order the history first mentions each barcode. The quantities of a
+// barcode are added up exactly (weighed goods included), in thousandths as the registers send them.
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -15,8 +15,8 @@ struct RigaPLU
     QString cod; // column "Cod", always empty
     QString ean;
     QString descrizione;
-    qint64 qta = 0;
-    QString qtaTesto; // column "Qtà": the sum as decimal text
+    qint64 millesimi = 0; // the sum, in thousandths
+    QString qtaTesto;     // column "Qtà": the sum with up to three decimals, a whole number without
 };
 
 struct [[nodiscard]] Venduto
@@ -25,6 +25,9 @@ struct [[nodiscard]] Venduto
     QList<RigaPLU> righe; // rows for lstPLU
     QString totale;       // caption of lblTotMovimentati; empty when !ok (leave the label as it was)
 };
+
+// A quantity in thousandths as the view shows it: "1,5", "0,125", "2".
+QString testoQuantita(qint64 millesimi);
 
 // Both bounds inclusive.
 Venduto VisualizzaVendutoPLU(const QDate& dal, const QDate& al);

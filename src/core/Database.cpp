@@ -33,12 +33,18 @@ void sqlMinuscole(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_text16(ctx, m.utf16(), int(m.size() * 2), SQLITE_TRANSIENT);
 }
 
+// The SQLite connection under the driver; null when there is none.
+sqlite3* connessioneSqlite(const QSqlDatabase& db)
+{
+    const QVariant h = db.driver()->handle();
+    return h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(h.constData())
+                                                                 : nullptr;
+}
+
 // The functions the program's SQL calls, on this connection.
 Esito registraFunzioni(QSqlDatabase& db)
 {
-    const QVariant h = db.driver()->handle();
-    sqlite3* handle =
-        h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(h.constData()) : nullptr;
+    sqlite3* handle = connessioneSqlite(db);
     if (!handle)
         return Esito::fallito(VbErr::DatabaseError, QStringLiteral("connessione SQLite non raggiungibile"));
     const int rc =
@@ -252,6 +258,22 @@ QString testoInUso()
     return descrizioneErrore(VbErr::DatabaseInUse);
 }
 
+bool discoPienoNelTesto(const QString& testo)
+{
+    return testo.contains(QLatin1String("database or disk is full"), Qt::CaseInsensitive);
+}
+
+QString motivoPerUtente(const Esito& esito)
+{
+    if (esito.ok)
+        return {};
+    if (inUso(esito))
+        return testoInUso();
+    if (esito.numero == int(VbErr::DiskFull))
+        return QStringLiteral("Disco pieno: liberare spazio e riprovare");
+    return {};
+}
+
 QString perUtente(const Esito& esito, const QString& testo)
 {
     return inUso(esito) ? testoInUso() : testo;
@@ -363,6 +385,11 @@ void Transaction::rollback()
     if (m_level == 0) {
         app().database.nonAnnullato = false;
         QSqlDatabase db = dbNegozio();
+        // A write that failed on a full disk (or an I/O error) has made SQLite end the transaction
+        // itself: there is nothing left to undo, and no second failure to log.
+        sqlite3* c = connessioneSqlite(db);
+        if (c && sqlite3_get_autocommit(c))
+            return;
         if (!db.rollback())
             ScriviErrore(QStringLiteral("Funzioni"), QStringLiteral("Transaction"), VbErr::DatabaseError,
                          db.lastError().text());

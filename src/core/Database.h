@@ -45,6 +45,11 @@ bool inUso(const QString& testo);
 bool inUso(const Esito& esito);
 // What every window tells the user then.
 QString testoInUso();
+// SQLite's own words for a write that found the disk full (SQLITE_FULL).
+bool discoPienoNelTesto(const QString& testo);
+// The reason a failure gives the user to act on, empty when it has none: the archive held by
+// another program, or a full disk.
+QString motivoPerUtente(const Esito& esito);
 // `testo`, or testoInUso() when `esito` failed because another program held the database.
 QString perUtente(const Esito& esito, const QString& testo);
 

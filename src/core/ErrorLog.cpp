@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <cstdio>
 
 QString descrizioneErrore(VbErr e)
@@ -55,13 +56,33 @@ Esito Esito::fallito(VbErr e, const QString& detail)
     // SQLite's English for a held database says nothing to the user; the text says it all.
     if (e == VbErr::DatabaseInUse || (e == VbErr::DatabaseError && Db::inUso(detail)))
         return {false, int(VbErr::DatabaseInUse), descrizioneErrore(VbErr::DatabaseInUse)};
+    // So is its "database or disk is full": the disk is full, said so (the driver's words follow
+    // for the log); a full disk's text passed on stays one.
+    const QString pieno = descrizioneErrore(VbErr::DiskFull);
+    if (e == VbErr::DatabaseError &&
+        (Db::discoPienoNelTesto(detail) || detail == pieno || detail.startsWith(pieno + QStringLiteral(": "))))
+        e = VbErr::DiskFull;
     Esito r;
     r.ok = false;
     r.numero = int(e);
     r.descrizione = descrizioneErrore(e);
-    if (!detail.isEmpty())
+    // A detail that is already a failure's text of this kind (an Esito passed on) is not named twice.
+    if (detail == r.descrizione || detail.startsWith(r.descrizione + QStringLiteral(": ")))
+        r.descrizione = detail;
+    else if (!detail.isEmpty())
         r.descrizione += QStringLiteral(": ") + detail;
     return r;
+}
+
+bool discoQuasiPieno(const QString& path)
+{
+    // The nearest folder that exists: the file itself may be gone or never made.
+    QFileInfo fi(path);
+    QString cartella = fi.isDir() ? fi.absoluteFilePath() : fi.absolutePath();
+    while (!QFileInfo(cartella).isDir() && cartella.size() > 1)
+        cartella = QFileInfo(cartella).absolutePath();
+    const QStorageInfo s(cartella);
+    return s.isValid() && s.isReady() && s.bytesAvailable() >= 0 && s.bytesAvailable() < kQuasiPieno;
 }
 
 QString lineaErrore(const QString& module, const QString& procedure, const QString& description, const QString& number)

@@ -29,7 +29,8 @@ QString descrizioneErrore(VbErr e);
 
 // The outcome of one step: callers decide to stop or go on; nothing is thrown. A DatabaseError
 // whose detail says that another program held the database (Db::inUso) is a DatabaseInUse, told
-// in Italian, whichever layer wrapped the driver's text.
+// in Italian, and one whose detail is SQLite's "database or disk is full" a DiskFull, whichever
+// layer wrapped the driver's text.
 struct [[nodiscard]] Esito
 {
     bool ok = true;
@@ -40,6 +41,12 @@ struct [[nodiscard]] Esito
     static Esito fallito(VbErr e, const QString& detail = {});
     explicit operator bool() const { return ok; }
 };
+
+// Whether the file system holding `path` (a file or folder, made or not) has next to no room
+// left: what a write there that failed most likely met. Asked before the failed write's leftovers
+// are removed, which would free their room again.
+constexpr qint64 kQuasiPieno = 1024 * 1024;
+bool discoQuasiPieno(const QString& path);
 
 // The log line: "[-" date "-" time "- Des.:" description " Err.N.:" number " *-" module "-" procedure "-]"
 QString lineaErrore(const QString& module, const QString& procedure, const QString& description, const QString& number);

@@ -7,7 +7,8 @@ namespace Istanza {
 enum class [[nodiscard]] Blocco{Unica, GiaInUso, Errore};
 
 // Takes <program folder>/tavrino.lock for this process. GiaInUso: another running program holds
-// it; Errore: it cannot be made (folder missing or read-only).
+// it; Errore: it cannot be made (folder missing or read-only, or a full disk, which also keeps the
+// lock of a program that ended without releasing it from being taken over).
 Blocco blocca();
 // Releases the lock (at exit, and in tests); nothing when it is not held.
 void rilascia();

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Articoli.h"
+#include "core/Database.h"
 #include "core/NumeroDigitato.h"
 #include "core/VbConvert.h"
 #include "core/config/Config.h"
@@ -132,8 +133,10 @@ Verifica verifica(const ArticoloEditor& a, const QString& codiceModifica)
     // barcodes are compared with nothing, for a new article as for an edit.
     if (!a.barCode.isEmpty()) {
         const auto fallito = [&](const QString& dettaglio) {
-            ScriviErrore(kModulo, QStringLiteral("ControlloCampi"), VbErr::DatabaseError, dettaglio);
-            return Verifica{Verifica::Errore, Campo::Nessuno, {}};
+            const Esito e = Esito::fallito(VbErr::DatabaseError, dettaglio);
+            ScriviErrore(kModulo, QStringLiteral("ControlloCampi"), e);
+            // Held by another program: nothing is wrong with the data, and the user is told so.
+            return Verifica{Verifica::Errore, Campo::Nessuno, Db::motivoPerUtente(e)};
         };
         bool proprio = false;
         if (!codiceModifica.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "labels/ExportExcel.h"
 
 #include "core/Articoli.h"
+#include "core/Database.h"
 #include "core/Interaction.h"
 #include "core/Lookups.h"
 #include "core/Progress.h"
@@ -24,6 +25,14 @@ namespace {
 
 const QString kModulo = QStringLiteral("Magazzino");
 const QString kFallita = QStringLiteral("Esportazione NON Effettuata!!!");
+
+// The refusal, with the reason when the user can act on it (the archive held by another
+// program, a full disk).
+QString testoFallita(const Esito& e)
+{
+    const QString motivo = Db::motivoPerUtente(e);
+    return motivo.isEmpty() ? kFallita : kFallita + QStringLiteral("\r\n\r\n") + motivo;
+}
 constexpr int kPasso = 500; // rows between two progress reports
 
 // The opening both exports share: the file name, and the overwrite question when it exists.
@@ -176,7 +185,7 @@ bool EsportaVendutoExcel(Interaction& ia, const QDate& dal, const QDate& al, Pro
 {
     const auto fallita = [&](const Esito& e) {
         ScriviErrore(kModulo, QStringLiteral("EsportaVendutoExcel"), e);
-        ia.notice(kFallita);
+        ia.notice(testoFallita(e));
         return false;
     };
     const QString path = apertura(ia, QStringLiteral("Salva il file dei PLU Venduti"), fallita);
@@ -224,7 +233,7 @@ bool EsportaMagazzinoExcel(Interaction& ia, bool soloQtaZero, ProgressSink& prog
 {
     const auto fallita = [&](const Esito& e) {
         ScriviErrore(kModulo, QStringLiteral("EsportaMagazzinoExcel"), e);
-        ia.ask(kFallita, Interaction::Ok, Interaction::Icon::None);
+        ia.ask(testoFallita(e), Interaction::Ok, Interaction::Icon::None);
         return false;
     };
     const QString path = apertura(ia, QStringLiteral("Salva il file del MAGAZZINO"), fallita);

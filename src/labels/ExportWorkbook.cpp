@@ -222,8 +222,10 @@ Esito ExportWorkbook::chiudi()
     m_wb = nullptr;
     annota(e);
     if (m_errore != 0) {
+        // Asked before the partial file goes, which frees its room again.
+        const bool pieno = discoQuasiPieno(m_temp);
         togliTemporaneo();
-        return Esito::fallito(VbErr::PermissionDenied,
+        return Esito::fallito(pieno ? VbErr::DiskFull : VbErr::PermissionDenied,
                               QString::fromUtf8(lxw_strerror(lxw_error(m_errore))) + QStringLiteral(": ") + m_temp);
     }
     if (const Esito e = verificaFogli(); !e) {

@@ -68,14 +68,15 @@ void cassaNonServita(const CassaDaServire& c)
 
 // Clears the marks but those of the articles behind the refused lines. When those articles cannot
 // be found every mark stays: the next send repeats a few articles rather than lose one.
-void azzeraTranneRifiutati(const QStringList& rifiutate)
+Esito azzeraTranneRifiutati(const QStringList& rifiutate)
 {
     const Letto<QStringList> daTenere = articoliDelleRighe(rifiutate);
     if (!daTenere.ok) {
-        ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), VbErr::DatabaseError, daTenere.errore);
-        return;
+        const Esito e = Esito::fallito(VbErr::DatabaseError, daTenere.errore);
+        ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), e);
+        return e;
     }
-    AzzeraModificati(*daTenere.valore);
+    return AzzeraModificati(*daTenere.valore);
 }
 
 } // namespace
@@ -109,28 +110,26 @@ Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite)
     return Segni::Mantieni;
 }
 
-bool AzzeraModificati(const QStringList& daTenere)
+Esito AzzeraModificati(const QStringList& daTenere)
 {
     Esito esito;
     {
         Db::Transaction tr;
-        esito = tr.ok() ? Articoli::azzeraModificati() : Esito::fallito(VbErr::DatabaseError);
+        esito = tr.ok() ? Articoli::azzeraModificati() : Esito::fallito(VbErr::DatabaseError, tr.errore());
         for (const QString& codice : daTenere) {
             if (!esito)
                 break;
-            const Esito e = Articoli::marcaModificato(codice.toLongLong());
-            if (!e)
-                esito = Esito::fallito(VbErr::DatabaseError, e.descrizione);
+            esito = Articoli::marcaModificato(codice.toLongLong());
         }
         if (esito && !tr.commit())
-            esito = Esito::fallito(VbErr::DatabaseError);
+            esito = Esito::fallito(VbErr::DatabaseError, tr.errore());
     }
     if (!esito) {
         ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), esito);
-        return false;
+        return esito;
     }
     Attesa(1200);
-    return true;
+    return esito;
 }
 
 Letto<QStringList> articoliDelleRighe(const QStringList& righe)
@@ -240,6 +239,7 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
         }
     }
 
+    Esito azzerati;
     switch (regolaSegni(rc, servite)) {
     case Segni::Mantieni:
         break;
@@ -247,15 +247,24 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
         if (Contesto::interazione().ask(QStringLiteral("DEVI INVIARE SU ALTRA POSTAZIONE ?"),
                                         Interaction::Yes | Interaction::No, Interaction::Icon::Question,
                                         Interaction::NoButton, QStringLiteral("Tavrino")) == Interaction::No)
-            azzeraTranneRifiutati(rifiutate);
+            azzerati = azzeraTranneRifiutati(rifiutate);
         break;
     case Segni::Azzera:
-        azzeraTranneRifiutati(rifiutate);
+        azzerati = azzeraTranneRifiutati(rifiutate);
         break;
     }
 
     Pannello::cursoreAttesa(p, false);
-    Pannello::avviso(p, QStringLiteral("PROCEDURA DI INVIO TERMINATA"));
+    QString fine = QStringLiteral("PROCEDURA DI INVIO TERMINATA");
+    if (!azzerati) {
+        // The registers have the articles; only the marks could not be cleared.
+        const QString motivo = Db::motivoPerUtente(azzerati);
+        if (!motivo.isEmpty())
+            fine += QStringLiteral("\r\n\r\n") + motivo;
+        fine += QStringLiteral("\r\n\r\nI segni di PLU modificato non sono stati tolti: gli articoli inviati "
+                               "restano segnati e saranno inviati di nuovo con i PLU modificati");
+    }
+    Pannello::avviso(p, fine);
     LasciaScorrereEventi(InputUtente::Ammesso);
     svuotaTab(p);
     LasciaScorrereEventi(InputUtente::Ammesso);

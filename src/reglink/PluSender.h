@@ -2,6 +2,7 @@
 // The article window's PLU send: staging once, then for each configured register its command file
 // sent by EsameComandi, the outcome per register, and the clearing of the articles' Modificato marks.
 #include "core/AppState.h"
+#include "core/ErrorLog.h"
 #include "core/Read.h"
 #include "reglink/CommandSender.h"
 #include "reglink/TransferPanel.h"
@@ -30,8 +31,9 @@ enum class [[nodiscard]] Segni{Mantieni, Chiedi, Azzera};
 Segni regolaSegni(const ImpostazioniRegCassa& rc, int servite);
 
 // Clears every article's changed mark, then a short wait. The articles in `daTenere` (codes) are
-// marked again in the same transaction: a register refused them, so they must go out again.
-bool AzzeraModificati(const QStringList& daTenere = {});
+// marked again in the same transaction: a register refused them, so they must go out again. A
+// failure (logged) leaves every mark as it was.
+Esito AzzeraModificati(const QStringList& daTenere = {});
 
 // The articles (CodMateriale as staged) behind PLU command lines: a "P/" line by its barcode
 // field 3, an "A/" line by its field 2, found in the staging table the lines were written from.

@@ -207,6 +207,61 @@ private Q_SLOTS:
         QVERIFY(DataBackup::salvaDati(target.path(), QDateTime::currentDateTime(), disco).esito.ok);
     }
 
+    // Copies earlier backups left unfinished go before the next backup copies, and the room they
+    // free counts; links in them (or in their place) are removed, never what they point to. Only
+    // the program's own names go.
+    void unfinishedCopiesAreRemovedFirst()
+    {
+        TestEnv env;
+        QTemporaryDir target;
+        QTemporaryDir fuori;
+        scrivi(fuori.filePath("tienimi.txt"), "resta");
+        scrivi(fuori.filePath("cartella/dentro.txt"), "resta");
+        QDir t(target.path());
+        scrivi(t.filePath("PLU_BCK_INCOMPLETO/Dati/DbNegozio.db"), QByteArray(64 * 1024, 'x'));
+        scrivi(t.filePath("PLU_BCK_INCOMPLETO/Dati/Sub/nota.txt"), "mezza");
+        QVERIFY(QFile::link(fuori.filePath("tienimi.txt"), t.filePath("PLU_BCK_INCOMPLETO/Dati/file")));
+        QVERIFY(QFile::link(fuori.filePath("cartella"), t.filePath("PLU_BCK_INCOMPLETO/Dati/cartella")));
+        scrivi(t.filePath("PLU_BCK_INCOMPLETO_3/Dati/x.txt"), "x");
+        QVERIFY(QFile::link(fuori.filePath("cartella"), t.filePath("PLU_BCK_INCOMPLETO_4")));
+        scrivi(t.filePath("PLU_BCK_INCOMPLETO vecchio/mia.txt"), "dell'utente");
+        sceglie(target.path());
+        DiscoProva disco;
+        disco.libero = DataBackup::kSpazioMinimo - 4096; // enough only with the leftovers' room
+        DataBackup::eseguiSalvataggio(nullptr, disco);
+
+        QVERIFY(env.messages().isEmpty());
+        QCOMPARE(t.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                 (QStringList{"PLU_BCK", "PLU_BCK_INCOMPLETO vecchio"}));
+        QVERIFY(QFileInfo(t.filePath("PLU_BCK/Dati/DbNegozio.db")).isFile());
+        QCOMPARE(readAll(fuori.filePath("tienimi.txt")), QByteArray("resta"));
+        QCOMPARE(readAll(fuori.filePath("cartella/dentro.txt")), QByteArray("resta"));
+
+        // Not enough room even with them: refused as before.
+        scrivi(t.filePath("PLU_BCK_INCOMPLETO/Dati/DbNegozio.db"), QByteArray(64 * 1024, 'x'));
+        disco.libero = DataBackup::kSpazioMinimo - 1024 * 1024;
+        const auto r = DataBackup::salvaDati(target.path(), QDateTime::currentDateTime(), disco);
+        QVERIFY(r.spazioInsufficiente);
+        QVERIFY(!QFileInfo::exists(t.filePath("PLU_BCK_INCOMPLETO")));
+        QCOMPARE(t.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
+    }
+
+    // "Cambia Dati" never takes an unfinished copy, though its database opens.
+    void restoreRefusesAnUnfinishedCopy()
+    {
+        TestEnv env;
+        QTemporaryDir target;
+        articolo(1);
+        QVERIFY(DataBackup::salvaDati(target.path()).esito.ok);
+        QVERIFY(QDir(target.path()).rename("PLU_BCK", "PLU_BCK_INCOMPLETO_2"));
+        const QString proprio = Db::currentPath();
+        sceglie(target.filePath("PLU_BCK_INCOMPLETO_2/Dati"));
+        env.answer({QMessageBox::Yes});
+        QVERIFY(!DataBackup::scegliECambiaDatabase(nullptr));
+        QVERIFY(env.messages().last().startsWith("Percorso non Valido"));
+        QCOMPARE(Db::currentPath(), proprio);
+    }
+
     void cancelledChoice()
     {
         TestEnv env;

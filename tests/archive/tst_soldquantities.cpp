@@ -65,12 +65,12 @@ private Q_SLOTS:
         storico("111", 100, "2024-02-29"); // before
         storico("111", 100, "2024-03-11"); // after
 
-        // Each row is a whole number before the sum (0,25, 0,5 and 0,35 count 0 each); 35000 is past
-        // the 16-bit count of old and is shown whole.
+        // Weighed goods keep their decimals (0,25 + 0,5 + 0,35); 35000 is past the 16-bit count of
+        // old and is shown whole.
         const auto v = SoldQuantities::VisualizzaVendutoPLU(QDate(2024, 3, 1), QDate(2024, 3, 10));
         QVERIFY(v.ok);
         QCOMPARE(righe(v),
-                 (QStringList{"|222|PESATO|0", "|111|ALFA|35000", "|333|GEMELLO1|3", "|444||2", "|555|ELIMINATO|1"}));
+                 (QStringList{"|222|PESATO|1,1", "|111|ALFA|35000", "|333|GEMELLO1|3", "|444||2", "|555|ELIMINATO|1"}));
         QCOMPARE(v.totale, QString("5"));
 
         const auto day = SoldQuantities::VisualizzaVendutoPLU(QDate(2024, 3, 6), QDate(2024, 3, 6));
@@ -82,18 +82,22 @@ private Q_SLOTS:
         QCOMPARE(none.totale, QString("0"));
     }
 
-    // Halves go to the even neighbour, row by row: 2,5 + 2,5 counts 2 + 2.
-    void rowsAreWholeBeforeTheSum_data()
+    // The rows of a barcode add up exactly, with up to three decimals and whole sums without any.
+    void weighedQuantitiesAddUpExactly_data()
     {
         QTest::addColumn<QVariantList>("quantita");
         QTest::addColumn<QString>("atteso");
-        QTest::newRow("2,5 + 2,5") << QVariantList{2.5, 2.5} << "4";
-        QTest::newRow("1,5 + 0,5") << QVariantList{1.5, 0.5} << "2";
+        QTest::newRow("1,5 alone") << QVariantList{1.5} << "1,5";
+        QTest::newRow("2,5 alone") << QVariantList{2.5} << "2,5";
+        QTest::newRow("0,5 + 0,5") << QVariantList{0.5, 0.5} << "1";
+        QTest::newRow("0,1 + 0,2, no binary tail") << QVariantList{0.1, 0.2} << "0,3";
+        QTest::newRow("ten of 0,1") << QVariantList{0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1} << "1";
+        QTest::newRow("grams") << QVariantList{0.125, 1.002} << "1,127";
         QTest::newRow("3,5 and a return of 1,5") << QVariantList{3.5, -1.5} << "2";
-        QTest::newRow("2,6 + 0,4") << QVariantList{2.6, 0.4} << "3";
-        QTest::newRow("past 32 bits") << QVariantList{3e9, 3e9} << "6000000000";
+        QTest::newRow("a return past the sales") << QVariantList{0.25, -1.5} << "-1,25";
+        QTest::newRow("past 32 bits") << QVariantList{3e9, 3e9 + 0.5} << "6000000000,5";
     }
-    void rowsAreWholeBeforeTheSum()
+    void weighedQuantitiesAddUpExactly()
     {
         QFETCH(QVariantList, quantita);
         QFETCH(QString, atteso);
@@ -111,7 +115,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QVariantList>("quantita");
         QTest::newRow("one row") << QVariantList{1e19};
-        QTest::newRow("the sum") << QVariantList{9e18, 9e18};
+        QTest::newRow("the sum") << QVariantList{5e15, 5e15};
     }
     void quantityPastAnyCountIsLogged()
     {
@@ -129,7 +133,7 @@ private Q_SLOTS:
     }
 
     // On the article window: the tab shows the current day, "Vedi" the period of the pickers,
-    // each row whole before the sum.
+    // weighed goods with their decimals.
     void viewOnTheWindow()
     {
         TestEnv env;
@@ -139,7 +143,7 @@ private Q_SLOTS:
         storico("8001", 2.5, "2024-03-01");
         storico("8002", 1.5, "2024-03-01");
         storico("8001", 2.5, "2024-03-02");
-        storico("8002", 1.5, "2024-03-02");
+        storico("8002", 1.75, "2024-03-02");
         storico("8003", 20000, "2024-03-02");
         storico("8003", 20000, "2024-03-02");
         storico("8001", 7, "2024-03-03"); // after the period
@@ -155,7 +159,7 @@ private Q_SLOTS:
         w.dtDataAl->setDate(QDate(2024, 3, 2));
         QTest::mouseClick(w.cmdTrova, Qt::LeftButton);
         QCOMPARE(w.lstPLU->count(), 3);
-        const QStringList attese{"8001|ACQUA|4", "8002|PANE|4", "8003|SALE|40000"};
+        const QStringList attese{"8001|ACQUA|5", "8002|PANE|3,25", "8003|SALE|40000"};
         for (int r = 0; r < 3; ++r)
             QCOMPARE(QStringList({w.lstPLU->testo(r, 1), w.lstPLU->testo(r, 2), w.lstPLU->testo(r, 3)}).join('|'),
                      attese.at(r));

@@ -510,6 +510,45 @@ private Q_SLOTS:
         QVERIFY(Forms::instance<mdiPrincipale>()->isVisible());
     }
 
+    // The window manager's close button on the splash goes on as the timer would: to the main
+    // and article windows, once, never to a program without a window. Closed before its activation
+    // or during the external copy, the start-up steps run first.
+    void splashClosedByTheWindowManager_data()
+    {
+        QTest::addColumn<bool>("linked");
+        QTest::addColumn<bool>("beforeActivation");
+        QTest::newRow("timer running") << false << false;
+        QTest::newRow("before its activation") << false << true;
+        QTest::newRow("during the external copy") << true << false;
+    }
+    void splashClosedByTheWindowManager()
+    {
+        QFETCH(bool, linked);
+        QFETCH(bool, beforeActivation);
+        TestEnv env(false);
+        HandoverSpy spy(env, linked, [] {
+            if (frmSplash* s = Forms::instance<frmSplash>())
+                s->close();
+            QTest::qWait(20);
+            QVERIFY(Forms::isLoaded<frmSplash>()); // the copy goes on to its end
+        });
+        frmSplash& s = Forms::get<frmSplash>();
+        QPointer<frmSplash> guard(&s);
+        s.TimerCarica->setInterval(60000);
+        s.showModeless();
+        if (!beforeActivation && !linked)
+            QTRY_VERIFY(s.TimerCarica->isActive());
+        if (!linked)
+            s.close(); // what the close button does
+        QTRY_COMPARE(spy.magazzino, 1);
+        QCOMPARE(spy.imports, linked ? 1 : 0);
+        QTRY_VERIFY(guard.isNull());
+        mdiPrincipale* m = Forms::instance<mdiPrincipale>();
+        QVERIFY(m && m->isVisible());
+        QTest::qWait(50);
+        QCOMPARE(spy.magazzino, 1);
+    }
+
     void waits()
     {
         TestEnv env(false, 0.05);
@@ -542,12 +581,12 @@ private Q_SLOTS:
             if (frmInfo* f = Forms::instance<frmInfo>(); f && f->isVisible())
                 mostrati << f->lblMsg->text();
         });
-        frmInfo::mostra("ATTENZIONE l'applicazione risulta già in uso");
+        frmInfo::mostra("ATTENZIONE l'applicazione\r\nrisulta già in uso");
         QVERIFY(t.elapsed() >= 40);
         QVERIFY(t.elapsed() < 5000);
         QVERIFY(app().saltaAggiornamento);
         QVERIFY(!Forms::isLoaded<frmInfo>());
-        QCOMPARE(mostrati, QStringList{"ATTENZIONE l'applicazione risulta già in uso"});
+        QCOMPARE(mostrati, QStringList{"ATTENZIONE l'applicazione\nrisulta già in uso"}); // CR LF: a line break
     }
 };
 

@@ -6,7 +6,9 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/TextFile.h"
+#include "core/ui/WidgetInteraction.h"
 #include "core/ui/frmPswd.h"
+#include "core/ui/mdiPrincipale.h"
 #include "editing/ui/RepartiWindow.h"
 #include "reglink/RegisterLine.h"
 #include "reglink/Timings.h"
@@ -21,8 +23,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -359,6 +363,84 @@ private Q_SLOTS:
         QCOMPARE(fx.env.messages().last(), QString("IMPORTAZIONE TERMINATA"));
         w.CmdUscita->click();
         QTRY_VERIFY(finestra.isNull());
+    }
+
+    // The shop keeper's steps with the program's own message boxes: the changed articles sent
+    // ("No", no other register: the marks are cleared), a slow reception, then "Leggi PLU  <<<"
+    // again to stop it. Only the stop question shows; no mark and no control changes meanwhile,
+    // since a message box is no window of ours whose return refreshes the article window.
+    void stopQuestionAloneDuringAReception()
+    {
+        Fixture fx;
+        fx.piruNEX(false);
+        app().metodoAcquisizione = 1; // "Metodo Lento": one article at a time
+        for (int cod = 1; cod <= 30; ++cod)
+            articolo(cod, QString("80%1").arg(cod, 2, 10, QLatin1Char('0')), 10);
+        auto reg = FakeRegister::serial(fx.env, 41);
+        for (int cod = 1; cod <= 30; ++cod)
+            reg->setVendite(QString("80%1").arg(cod, 2, 10, QLatin1Char('0')), "1000");
+        app().impostazioniRegCassa.portaCOM = "41";
+        WidgetInteraction ui;
+        fx.env.usaInterazione(ui);
+        QStringList viste;
+        QTimer risponde;
+        risponde.setInterval(5);
+        bool password = false;
+        QPointer<QMessageBox> attraversata; // the box the focus was passed under
+        QObject::connect(&risponde, &QTimer::timeout, [&viste, &password, &attraversata] {
+            // The window manager gives the focus back to the article window when the password
+            // window closes.
+            if (frmPswd* f = Forms::instance<frmPswd>(); f && f->isVisible()) {
+                password = true;
+            } else if (password) {
+                password = false;
+                QApplication::setActiveWindow(Forms::instance<Magazzino>());
+            }
+            auto* mb = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!mb || !mb->isVisible())
+                return;
+            const QString t = mb->text();
+            if (t.startsWith("Vuoi interrompere") && attraversata != mb) {
+                // While the box is up, the window manager passes the focus through the windows
+                // under it, as X11 ones do: the main window, then the article window.
+                attraversata = mb;
+                QApplication::setActiveWindow(Forms::instance<mdiPrincipale>());
+                QApplication::setActiveWindow(Forms::instance<Magazzino>());
+                QApplication::setActiveWindow(mb);
+                return; // answered at a later tick, after whatever came over it
+            }
+            viste << t;
+            if (mb->button(QMessageBox::Ok))
+                mb->button(QMessageBox::Ok)->click();
+            else if (t.startsWith("Vuoi interrompere"))
+                mb->button(QMessageBox::Yes)->click();
+            else
+                mb->button(QMessageBox::No)->click();
+        });
+        risponde.start();
+        Forms::get<mdiPrincipale>().showModeless();
+        Magazzino& w = apri();
+        QTRY_VERIFY(w.ckModificati->isChecked()); // the first activation found the marks
+
+        w.cmdInviaPLU->click(); // "DEVI INVIARE SU ALTRA POSTAZIONE ?" No: the marks go
+        QVERIFY(viste.contains("DEVI INVIARE SU ALTRA POSTAZIONE ?"));
+        QTRY_COMPARE(valoreDb("SELECT COUNT(*) FROM Magazzino WHERE Modificato <> 0").toInt(), 0);
+        QTest::qWait(100);
+        QVERIFY(w.ckModificati->isChecked());
+        w.optCerca[0]->click(); // "Descr."
+        viste.clear();
+
+        tecnicoQuandoChiesto();
+        premiQuando(w.cmdRiceviPLU, [&reg] { return reg->commandsStartingWith("h/").size() >= 3; });
+        w.cmdRiceviPLU->click();
+
+        QVERIFY(viste.contains("Vuoi interrompere la ricezione dei dati?"));
+        QVERIFY2(!viste.join('|').contains("TOGLIERE"), qPrintable(viste.join('|')));
+        QVERIFY(reg->commandsStartingWith("h/").size() < 30); // stopped
+        QVERIFY(w.ckModificati->isChecked());
+        QVERIFY(w.optTrasf[1]->isChecked());
+        QVERIFY(w.optCerca[0]->isChecked());
+        fx.env.usaInterazione(fx.env.interazione());
     }
 
     // Two receptions into an OUT folder that lets nothing be deleted: the second makes the received

@@ -3,6 +3,7 @@
 #include "archive/ui/Clessidra.h"
 #include "core/AppState.h"
 #include "core/Contesto.h"
+#include "core/Database.h"
 #include "core/ui/Ui.h"
 
 #include <QApplication>
@@ -39,13 +40,19 @@ void eseguiSalvataggio(QWidget* parent, const Disco& disco)
         Clessidra c;
         r = salvaDati(app().drvBck, QDateTime::currentDateTime(), disco);
     }
+    for (const QString& rimasta : r.incompleteRimaste)
+        ScriviErrore(kModulo, QStringLiteral("cmdSalva_Click"), VbErr::PermissionDenied,
+                     QStringLiteral("copia incompleta non eliminata: ") + rimasta);
     if (r.spazioInsufficiente) {
         Msg::box(QStringLiteral("Spazio NON sufficiente\r\n\r\nLiberare spazio sul disco e ritentare l'operazione"));
         return;
     }
     if (!r.esito) {
         ScriviErrore(kModulo, QStringLiteral("cmdSalva_Click"), r.esito);
-        QString testo = QStringLiteral("ATTENZIONE!!! Salvataggio dei DATI NON riuscito\r\n\r\n") + r.esito.descrizione;
+        // The library's own words stay in the log; a reason the user can act on is said in Italian.
+        const QString motivo = Db::motivoPerUtente(r.esito);
+        QString testo = QStringLiteral("ATTENZIONE!!! Salvataggio dei DATI NON riuscito\r\n\r\n") +
+                        (motivo.isEmpty() ? r.esito.descrizione : motivo);
         if (!r.incompleta.isEmpty())
             testo += QStringLiteral("\r\n\r\nLa copia incompleta è rimasta in %1: non usarla per ripristinare i "
                                     "dati ed eliminarla")
@@ -64,6 +71,11 @@ bool scegliECambiaDatabase(QWidget* parent)
     app().drvBck = SceltaPerc(parent, QStringLiteral("Seleziona la cartella da dove caricare i DATI"));
     if (app().drvBck.isEmpty()) {
         Contesto::interazione().notice(kNessunaCartella);
+        return false;
+    }
+    // An unfinished backup may hold half a database that opens all the same.
+    if (inCopiaIncompleta(app().drvBck)) {
+        Msg::box(QStringLiteral("Percorso non Valido\r\n\r\nLa cartella scelta è una copia dei DATI incompleta"));
         return false;
     }
     const QString file = trovaDatabase(app().drvBck);

@@ -2,7 +2,7 @@
 
 #include "core/ui/FormBase.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QTimer>
 
@@ -13,8 +13,29 @@ Finestre::Finestre()
         a->installEventFilter(this);
 }
 
+namespace {
+
+// Whether `w` is blocked: a modal window holds the input that is neither `w` nor one `w` was
+// opened from. The window system may pass the focus through a blocked window on its way back to
+// the modal one, but the user cannot have moved there.
+bool bloccata(const QWidget* w)
+{
+    const QWidget* modale = QApplication::activeModalWidget();
+    if (!modale || modale == w)
+        return false;
+    for (const QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+        if (p == modale)
+            return false;
+    return true;
+}
+
+} // namespace
+
 void Finestre::finestraAttivata(QWidget* w)
 {
+    // No move of the user: neither the window before nor the one after changes.
+    if (bloccata(w))
+        return;
     auto* f = qobject_cast<FormBase*>(w);
     if (!f) {
         m_ultimaNostra = false;

@@ -3,7 +3,8 @@
 // class (Forms::get<T>()), the main window new windows open over, and which of our windows was
 // active last, so that a window's activation runs only when the user moves between our own windows
 // (or on its first show), never after a message box, a file dialog or a return from another
-// application. The program owns one for the whole run; every test gets a fresh one (TestEnv).
+// application, nor when the window system passes the focus through a window that a modal one (a
+// message box, say) blocks. The program owns one for the whole run; every test gets a fresh one (TestEnv).
 #include <QHash>
 #include <QObject>
 #include <QPointer>

@@ -15,7 +15,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStorageInfo>
 #include <memory>
 
 namespace Startup {
@@ -38,8 +37,7 @@ Esito controllaDataSistema()
         return Esito::riuscito();
     case EsitoData::ScritturaFallita: {
         // Say which: a full disk and a read-only folder need different remedies.
-        const QStorageInfo disco(Paths::programFolder());
-        const bool pieno = disco.isValid() && disco.bytesAvailable() >= 0 && disco.bytesAvailable() < 64 * 1024;
+        const bool pieno = discoQuasiPieno(app().percorsoSetup);
         return Esito::fallito(pieno ? VbErr::DiskFull : VbErr::PermissionDenied,
                               QStringLiteral("impossibile scrivere %1").arg(app().percorsoSetup));
     }
@@ -105,10 +103,20 @@ Esito apriDatabaseNegozio()
                                                            "non è un database.\r\n\r\nRipristinare una copia di "
                                                            "sicurezza della cartella Dati.")
                                                 .arg(nome));
-    return rifiuto(VbErr(e.numero),
-                   QStringLiteral("Impossibile aprire l'archivio dei PLU %1 (il motivo è scritto nel registro degli "
-                                  "errori Dati\\ErrorLog.dat).")
-                       .arg(nome));
+    if (Db::inUso(e))
+        return rifiuto(VbErr::DatabaseInUse, QStringLiteral("L'archivio dei PLU %1 è in uso da un altro programma: "
+                                                            "chiudere l'altro programma e premere Riprova.")
+                                                 .arg(nome));
+    if (e.numero == int(VbErr::DiskFull))
+        return rifiuto(VbErr::DiskFull,
+                       QStringLiteral("Disco pieno: l'archivio dei PLU %1 non può essere aperto.\r\n\r\n"
+                                      "Liberare spazio sul disco e premere Riprova.")
+                           .arg(nome));
+    return rifiuto(
+        VbErr(e.numero),
+        QStringLiteral("Impossibile aprire l'archivio dei PLU %1 (il motivo è scritto nel registro degli "
+                       "errori %2).")
+            .arg(nome, QDir::toNativeSeparators(QDir(Paths::datiFolder()).filePath(QStringLiteral("ErrorLog.dat")))));
 }
 
 void rilasciaIstanza()
@@ -138,6 +146,11 @@ bool Main()
             case Istanza::Errore:
                 break;
             }
+            // The lock is a small file: a full disk refuses it as a read-only folder does.
+            if (discoQuasiPieno(Paths::programFolder()))
+                return Esito::fallito(VbErr::DiskFull, QStringLiteral("impossibile scrivere nella cartella del "
+                                                                      "programma %1: liberare spazio e premere Riprova")
+                                                           .arg(Paths::programFolder()));
             return Esito::fallito(VbErr::PermissionDenied, QStringLiteral("la cartella del programma %1 non è "
                                                                           "scrivibile")
                                                                .arg(Paths::programFolder()));

@@ -57,7 +57,9 @@ void frmInfo::chiudiDopoAttesa()
 void frmInfo::mostra(const QString& text, bool wait)
 {
     frmInfo& f = Forms::get<frmInfo>();
-    f.lblMsg->setText(text);
+    // CR LF is a line break, as in the message boxes.
+    QString t = text;
+    f.lblMsg->setText(t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     if (wait)
         f.showModal();
     else

@@ -100,9 +100,36 @@ void frmSplash::formActivate()
             nonAggiornato(QStringLiteral("frmSplash"), QStringLiteral("ImportaDaDatabaseEsterno"), copia);
         if (self)
             handover();
+    } else if (m_closeAsked) {
+        handover();
     } else {
         TimerCarica->start();
     }
+}
+
+bool frmSplash::formQueryUnload()
+{
+    if (m_handedOver)
+        return true;
+    // Closed by the window manager: the window stays until the handover unloads it, so the program
+    // is never left without a window (nor holding its lock with none).
+    m_closeAsked = true;
+    QPointer<frmSplash> self(this);
+    if (!m_activated) {
+        // The start-up steps of the activation come first, the handover after them.
+        QTimer::singleShot(0, this, [self] {
+            if (self && !self->m_activated)
+                self->formActivate();
+        });
+    } else if (TimerCarica->isActive()) {
+        TimerCarica->stop();
+        QTimer::singleShot(0, this, [self] {
+            if (self)
+                self->handover();
+        });
+    }
+    // Otherwise the external-database copy is running and hands over when it ends.
+    return false;
 }
 
 void frmSplash::TimerCarica_Timer()

@@ -22,6 +22,8 @@ protected:
     void formLoad() override;
     void formActivate() override;
     void keyPressEvent(QKeyEvent* e) override;
+    // The window manager's close goes on as the timer would: to the main and article windows.
+    bool formQueryUnload() override;
 
 private:
     void TimerCarica_Timer();
@@ -30,4 +32,5 @@ private:
     void handover();
     bool m_handedOver = false;
     bool m_activated = false;
+    bool m_closeAsked = false; // closed before the timer ran: hand over as soon as the start-up steps allow
 };

@@ -34,6 +34,8 @@ namespace {
 using Campo = CalcoloPrezzi::Campo;
 
 const QString kModifica = QStringLiteral("Modifica");
+// ControlloCampi's answer when it has told the user why itself.
+const QString kMotivoDetto = QStringLiteral("DETTO");
 
 // The in-place cell editor of the extra barcodes: a yellow borderless box whose every change
 // reaches the grid at once, as the old per-row boxes did.
@@ -582,6 +584,11 @@ QString AggiungiMateriale::ControlloCampi()
         focus(v.campo);
         return QStringLiteral("NOK");
     case ArticleRules::Verifica::Errore:
+        // The data could not be checked: the reason, when the user can act on it, is what to say.
+        if (!v.messaggio.isEmpty()) {
+            Msg::box(v.messaggio, QMessageBox::Ok, QMessageBox::Warning);
+            return kMotivoDetto;
+        }
         break;
     }
     return {};
@@ -615,8 +622,10 @@ Esito AggiungiMateriale::SalvaDatiMateriale()
 
 void AggiungiMateriale::CmdConferma_Click()
 {
-    if (ControlloCampi() != QLatin1String("Ok")) {
-        Msg::info(QStringLiteral("Prego verificare tutti i dati e riprovare"));
+    const QString controllo = ControlloCampi();
+    if (controllo != QLatin1String("Ok")) {
+        if (controllo != kMotivoDetto)
+            Msg::info(QStringLiteral("Prego verificare tutti i dati e riprovare"));
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
