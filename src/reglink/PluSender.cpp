@@ -129,7 +129,7 @@ bool AzzeraModificati(const QStringList& daTenere)
         ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), esito);
         return false;
     }
-    Attesa(1200);
+    Attesa(1200, InputUtente::Trattenuto);
     return true;
 }
 
@@ -192,7 +192,7 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
 
     Pannello::setTestoTab(p, QStringLiteral("PREPARAZIONE DATI PER INVIO SULLE CASSE"));
     Pannello::mostraTab(p, true);
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
     RegLink::risposte().contatoreApertura = 0;
 
     switch (PluStaging::PreparaTabxInvio(solo, p)) {
@@ -201,7 +201,7 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
     case PluStaging::EsitoPreparazione::Vuota:
         Contesto::interazione().ask(QStringLiteral("Nessun dato da inviare"), Interaction::Ok,
                                     Interaction::Icon::Information);
-        LasciaScorrereEventi(InputUtente::Ammesso);
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
         svuotaTab(p);
         return;
     case PluStaging::EsitoPreparazione::TroppeRighe:
@@ -214,7 +214,7 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
             Interaction::Ok, Interaction::Icon::Critical);
         return;
     }
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
     svuotaTab(p);
 
     // Settings are taken once: the settings window may change them while we wait.
@@ -229,7 +229,7 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
             cassaNonServita(c);
             continue;
         }
-        Attesa(500);
+        Attesa(500, InputUtente::SoloControlliVivi);
         const RegLink::EsitoComandi esito = mittente.invia(PluStaging::percorsoFilePLU(c.suffisso), c.porta);
         rifiutate << esito.rifiutate;
         if (esito.esito) {
@@ -256,9 +256,9 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
 
     Pannello::cursoreAttesa(p, false);
     Pannello::avviso(p, QStringLiteral("PROCEDURA DI INVIO TERMINATA"));
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
     svuotaTab(p);
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
 }
 
 void cambiaSoloModificati(PannelloTrasferimento& p)

@@ -135,7 +135,7 @@ public:
                     m_canale.scartaInput();
                     if (!m_canale.invia(byte(CAN)))
                         return Esito::Errore;
-                    LasciaScorrereEventi(InputUtente::Ammesso);
+                    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
                     if (controllaInterruzione && interrotta())
                         return Esito::Interrotta;
                 }
@@ -184,7 +184,7 @@ public:
         Pausa(pausa);
         if (intera)
             AttendiFinche([prima] { return RegLink::risposte().frameRicevuti != prima || interrotta(); },
-                          timings().attesaMs);
+                          timings().attesaMs, InputUtente::SoloControlliVivi);
         return true;
     }
 
@@ -212,7 +212,7 @@ public:
         m_canale.scartaInput();
         if (!m_canale.udp && !m_canale.invia(byte(CAN)))
             return Esito::Errore;
-        LasciaScorrereEventi(InputUtente::Ammesso);
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
         if (controllaInterruzione && interrotta())
             return Esito::Interrotta;
         RegLink::risposte().testoRicevuto.clear();

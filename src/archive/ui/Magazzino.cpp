@@ -599,7 +599,7 @@ void Magazzino::formLoad()
         setGeometry(s->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     tmrImporta->start(); // the IN-folder poll runs while the window lives
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void Magazzino::formActivate()

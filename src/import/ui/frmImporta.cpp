@@ -80,7 +80,7 @@ private:
         if (!subito && m_ultimo.isValid() && m_ultimo.elapsed() < 40)
             return;
         m_ultimo.start();
-        LasciaScorrereEventi();
+        LasciaScorrereEventi(InputUtente::Trattenuto);
     }
     QPointer<QLabel> m_stato;
     QPointer<QProgressBar> m_barra;
@@ -245,7 +245,7 @@ void frmImporta::formLoad()
             c->addItem(QString::number(i));
     }
     CaricaComboFornitori();
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void frmImporta::showEvent(QShowEvent* e)
@@ -376,7 +376,7 @@ void frmImporta::cmdProcedi_Click()
     }
     if (fatto) {
         sink.setStatus(Listini::msgTerminata());
-        Attesa(4000);
+        Attesa(4000, InputUtente::Trattenuto);
         if (self)
             self->cmdChiudi_Click();
     }
