@@ -5,6 +5,8 @@
 // Under the sanitizers (build/asan) a use after free here fails the run.
 #include "archive/ui/Magazzino.h"
 #include "core/AppState.h"
+#include "core/Database.h"
+#include "core/IniFile.h"
 #include "core/Wait.h"
 #include "core/ui/frmPswd.h"
 #include "core/ui/frmSetupCassa.h"
@@ -12,7 +14,10 @@
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/RepartiWindow.h"
 #include "import/ui/frmImporta.h"
+#include "reglink/Timings.h"
+#include "support/FakeRegister.h"
 #include "support/FinestraMagazzino.h"
+#include "support/LineaProva.h"
 #include "support/TestEnv.h"
 
 #include <QAccessible>
@@ -209,6 +214,53 @@ private Q_SLOTS:
         premiAccessibile(w.Aggiungi);
         QVERIFY(QTest::qWaitFor([&u] { return u.aperte("AggiungiMateriale") == 1; }, 3000));
         QVERIFY(QTest::qWaitFor([] { return !Forms::isLoaded<AggiungiMateriale>(); }, 3000));
+    }
+
+    // During a reception the second "Leggi PLU  <<<" stays live and offers to stop it; "Nuovo PLU"
+    // and the article window's "Chiudi" do nothing until the reception ends.
+    void ricezioneFermataDalSuoPulsante()
+    {
+        TestEnv env;
+        LineaProva linea(0.1);
+        cartellaOutProva(env);
+        env.interazione().technicianWindow = [] { return frmPswd::chiediTecnico(); };
+        env.interazione().answerWith = [](const QString& testo, Interaction::Buttons) {
+            return testo == QLatin1String("Vuoi interrompere la ricezione dei dati?") ? Interaction::Yes
+                                                                                      : Interaction::Ok;
+        };
+        QVERIFY(ScriviINI(env.setup(), "RegCassa", "PiruNEX", "Vero"));
+        app().metodoAcquisizione = 2;
+        auto reg = FakeRegister::udp();
+        RegLink::timings().portaUDP = reg->port();
+        app().portaETH1 = reg->address();
+        for (int i = 1; i <= 200; ++i)
+            reg->addPlu({i, QStringLiteral("80%1").arg(i, 5, 10, QLatin1Char('0')), "ART", "1", "1.00", "1.000", {}});
+        reg->setDelay(20);
+        Magazzino& w = apriMagazzinoAttivato();
+        Utente u;
+        u.quando<frmPswd>([](frmPswd& p) {
+            QTest::keyClicks(p.TxtCodice, QStringLiteral("BORDASK"));
+            QTest::mouseClick(p.cmdOk, Qt::LeftButton);
+        });
+        u.quando<AggiungiMateriale>([](AggiungiMateriale& a) { QTest::mouseClick(a.cmdAnnulla, Qt::LeftButton); });
+        bool inCorso = false;
+        QTimer::singleShot(400, [&] {
+            inCorso = app().ricezioneInCorso;
+            QTest::mouseClick(w.Aggiungi, Qt::LeftButton);
+            QTest::mouseClick(w.CmdUscita, Qt::LeftButton);
+            QTest::mouseClick(w.cmdRiceviPLU, Qt::LeftButton);
+        });
+        QTest::mouseClick(w.cmdRiceviPLU, Qt::LeftButton);
+
+        QVERIFY(inCorso);
+        const QStringList visti = env.messages();
+        QCOMPARE(visti.count("Vuoi interrompere la ricezione dei dati?"), 1);
+        QVERIFY2(visti.join('|').contains("interrotta"), qPrintable(visti.join('|')));
+        QCOMPARE(visti.last(), QStringLiteral("IMPORTAZIONE TERMINATA"));
+        QCOMPARE(u.aperte("AggiungiMateriale"), 0);
+        QCOMPARE(u.aperte("frmPswd"), 1);
+        QVERIFY(Forms::isLoaded<Magazzino>());
+        QVERIFY(!app().ricezioneInCorso);
     }
 
     // What each kind of wait lets through: during a held wait no click and no key; during a wait
