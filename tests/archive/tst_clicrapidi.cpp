@@ -7,12 +7,14 @@
 #include "core/AppState.h"
 #include "core/Database.h"
 #include "core/IniFile.h"
+#include "core/TextFile.h"
 #include "core/Wait.h"
 #include "core/ui/frmPswd.h"
 #include "core/ui/frmSetupCassa.h"
 #include "core/ui/mdiPrincipale.h"
 #include "editing/ui/AggiungiMateriale.h"
 #include "editing/ui/RepartiWindow.h"
+#include "import/RigheCentrale.h"
 #include "import/ui/frmImporta.h"
 #include "reglink/Timings.h"
 #include "support/FakeRegister.h"
@@ -22,6 +24,8 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
@@ -261,6 +265,37 @@ private Q_SLOTS:
         QCOMPARE(u.aperte("frmPswd"), 1);
         QVERIFY(Forms::isLoaded<Magazzino>());
         QVERIFY(!app().ricezioneInCorso);
+    }
+
+    // The IN folder's tick that was already due when the article window closed (its deletion still
+    // pending) does not poll: the poll runs events, which would delete the window under it.
+    void pollDopoLaChiusura()
+    {
+        TestEnv env;
+        const QString in = env.path(QStringLiteral("Scambio/IN"));
+        QVERIFY(QDir().mkpath(in));
+        QVERIFY(ScriviINI(env.setup(), QStringLiteral("Cartelle"), QStringLiteral("IN"), in));
+        QPointer<Magazzino> w = &apriMagazzinoAttivato();
+        QVERIFY(TextFile::writeLines(
+            QDir(in).filePath(QStringLiteral("A1.txt")),
+            {Righe::articolo(QStringLiteral("M"), QStringLiteral("123456"), QStringLiteral("PANE"))}));
+        QVERIFY(QMetaObject::invokeMethod(w->tmrImporta, "timeout")); // the poll sees the file
+        QTest::qWait(50);
+        QTimer::singleShot(0, [w] {
+            { // "Chiudi" from inside a nested loop: the deletion waits for a lower loop
+                QEventLoop giro;
+                QTimer::singleShot(0, &giro, [&giro, w] {
+                    QTest::mouseClick(w->CmdUscita, Qt::LeftButton);
+                    giro.quit();
+                });
+                giro.exec();
+            }
+            QVERIFY(w && !w->isVisible());
+            QMetaObject::invokeMethod(w->tmrImporta, "timeout");
+        });
+        QTest::qWait(200);
+        QVERIFY(!w);
+        QCOMPARE(QDir(in).entryList(QDir::Files), QStringList({QStringLiteral("A1.txt")}));
     }
 
     // What each kind of wait lets through: during a held wait no click and no key; during a wait
