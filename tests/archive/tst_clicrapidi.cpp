@@ -128,6 +128,27 @@ private Q_SLOTS:
         QVERIFY(Forms::isLoaded<Magazzino>());
     }
 
+    // The password given and at once the article window's "Chiudi", before the import window
+    // opens: the import goes no further, or its window closes without the gone article list.
+    void chiudiDopoLaPassword()
+    {
+        TestEnv env;
+        env.interazione().technicianWindow = [] { return frmPswd::chiediTecnico(); };
+        QPointer<Magazzino> w = &apriMagazzinoAttivato();
+        Utente u;
+        u.quando<frmPswd>([w](frmPswd& p) {
+            QTest::keyClicks(p.TxtCodice, QStringLiteral("BORDASK"));
+            QTest::mouseClick(p.cmdOk, Qt::LeftButton);
+            if (w)
+                QTest::mouseClick(w->CmdUscita, Qt::LeftButton);
+        });
+        u.quando<frmImporta>([](frmImporta& f) { QTest::mouseClick(f.cmdChiudi, Qt::LeftButton); });
+        QTest::mouseClick(w->cmdImporta, Qt::LeftButton);
+        QTest::qWait(300);
+        QVERIFY(!w);
+        QVERIFY(!Forms::isLoaded<frmImporta>());
+    }
+
     // "Reparti", at once the article window's "Chiudi", then the departments window's "Chiudi";
     // and "Nuovo PLU", at once "Chiudi", then the editor's "Annulla": the article window's "Chiudi"
     // does not run under the loading window, which opens once and closes back to the article window.

@@ -110,7 +110,7 @@ void scegli(QComboBox* c, const QString& testo)
 } // namespace
 
 frmImporta::frmImporta(Interaction& ui, ElencoArticoli& elenco, QWidget* parent)
-    : FormBase(parent), m_ui(ui), m_elenco(elenco)
+    : FormBase(parent), m_ui(ui), m_elenco(elenco), m_vitaElenco(elenco.vita())
 {
     setObjectName(QStringLiteral("frmImporta"));
     setWindowTitle(QStringLiteral("Importazione dati - Aggiornamento"));
@@ -260,7 +260,8 @@ void frmImporta::showEvent(QShowEvent* e)
 
 void frmImporta::formUnload()
 {
-    m_elenco.ricarica();
+    if (!m_vitaElenco.expired())
+        m_elenco.ricarica();
 }
 
 void frmImporta::CaricaComboFornitori()
@@ -396,8 +397,11 @@ void frmImporta::cmdChiudi_Click()
 void ImportaDaFileDati(Interaction& ui, ElencoArticoli& elenco)
 {
     app().saltaAggiornamento = true;
+    const std::weak_ptr<const bool> vivo = elenco.vita();
     if (!ui.askTechnician())
         return;
+    if (vivo.expired())
+        return; // the article window closed while the password was asked
     if (frmImporta* w = frmImporta::apri(ui, elenco))
         w->showModal();
     app().saltaAggiornamento = false;
