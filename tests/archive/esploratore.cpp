@@ -13,7 +13,6 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/TextFile.h"
-#include "core/Wait.h"
 #include "core/ui/FiltroInput.h"
 #include "core/ui/frmPswd.h"
 #include "core/ui/mdiPrincipale.h"
@@ -411,7 +410,7 @@ private:
         if (QPointer<QWidget> m = QApplication::activeModalWidget()) {
             annota(QStringLiteral("end: close ") + nome(m));
             m->close();
-            if (m && m->isVisible() && !Attese::inCorso())
+            if (m && m->isVisible())
                 m->hide(); // a window that refuses to close ends its modal loop hidden
         }
     }

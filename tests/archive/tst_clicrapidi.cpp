@@ -24,6 +24,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -205,7 +206,7 @@ private Q_SLOTS:
         });
         QTest::mouseClick(tb, Qt::LeftButton);
         QTest::qWait(100);
-        QCOMPARE(u.aperte("frmSetupCassa"), 1);
+        QTRY_COMPARE(u.aperte("frmSetupCassa"), 1);
         QVERIFY(!Forms::isLoaded<frmSetupCassa>());
     }
 
@@ -239,6 +240,41 @@ private Q_SLOTS:
         premiAccessibile(w.Aggiungi);
         QVERIFY(QTest::qWaitFor([&u] { return u.aperte("AggiungiMateriale") == 1; }, 3000));
         QVERIFY(QTest::qWaitFor([] { return !Forms::isLoaded<AggiungiMateriale>(); }, 3000));
+    }
+
+    // The toolbar's buttons and the check boxes click at once when a screen reader presses or
+    // toggles them: under a modal window, that does nothing either.
+    void premereSubitoDallAccessibilita()
+    {
+        TestEnv env;
+        env.interazione().technicianWindow = [] { return frmPswd::chiediTecnico(); };
+        mdiPrincipale& m = Forms::get<mdiPrincipale>();
+        m.showModeless();
+        Magazzino& w = apriMagazzinoAttivato();
+        auto* tb = m.findChild<QToolButton*>(QStringLiteral("tbImpo"));
+        QVERIFY(tb);
+        Utente u;
+        u.quando<frmSetupCassa>([](frmSetupCassa& s) { QTest::mouseClick(s.Command1, Qt::LeftButton); });
+        const bool spuntata = w.ckModificati->isChecked();
+        QTimer::singleShot(100, [&] {
+            frmPswd* p = Forms::instance<frmPswd>();
+            QVERIFY(p && p->isVisible());
+            premiAccessibile(tb);
+            QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w.ckModificati);
+            QVERIFY(i && i->actionInterface());
+            i->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+            QTest::qWait(200);
+            QTest::mouseClick(p->cmdEsci, Qt::LeftButton);
+        });
+        QVERIFY(!frmPswd::chiediTecnico());
+        QTest::qWait(200);
+        QCOMPARE(u.aperte("frmSetupCassa"), 0);
+        QCOMPARE(w.ckModificati->isChecked(), spuntata);
+        QCOMPARE(env.messages(), QStringList()); // no question of the box's handler
+
+        // With nothing above it, the toolbar's button opens the settings window as before.
+        premiAccessibile(tb);
+        QTRY_COMPARE(u.aperte("frmSetupCassa"), 1);
     }
 
     // During a reception the second "Leggi PLU  <<<" stays live and offers to stop it; "Nuovo PLU"

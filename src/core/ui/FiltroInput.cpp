@@ -3,9 +3,16 @@
 #include "core/Wait.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
 #include <QWindow>
 #include <optional>
 
@@ -74,12 +81,97 @@ bool apertaDuranteAttesa(const QWidget* finestra)
     return false;
 }
 
+// The buttons as a screen reader sees them. Qt's own press of a tool button and toggle of a
+// check box click at once, with no event a filter could hold: here every press and toggle asks
+// first whether a click would land, and does nothing where it would not.
+class PulsanteAccessibile final : public QAccessibleWidget
+{
+public:
+    explicit PulsanteAccessibile(QAbstractButton* b) : QAccessibleWidget(b, ruolo(b)) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        QString s = QAccessibleWidget::text(t);
+        if (t != QAccessible::Name || !s.isEmpty())
+            return s;
+        s = pulsante()->text();
+        if (s.isEmpty())
+            if (const auto* tb = qobject_cast<const QToolButton*>(pulsante()); tb && tb->defaultAction())
+                s = tb->defaultAction()->text();
+        // "&Chiudi" is read "Chiudi"; "&&" is an ampersand.
+        s.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+        s.remove(QLatin1Char('&'));
+        s.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+        return s;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State st = QAccessibleWidget::state();
+        const QAbstractButton* b = pulsante();
+        st.checkable = b->isCheckable();
+        st.checked = b->isChecked();
+        st.pressed = b->isDown();
+        if (const auto* pb = qobject_cast<const QPushButton*>(b); pb && pb->isDefault())
+            st.defaultButton = true;
+        return st;
+    }
+
+    QStringList actionNames() const override
+    {
+        if (!widget()->isEnabled())
+            return {};
+        QStringList nomi{pressAction()};
+        if (pulsante()->isCheckable())
+            nomi << toggleAction();
+        return nomi + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& azione) override
+    {
+        if (!widget()->isEnabled() || FiltroInput::inputEscluso(widget()))
+            return;
+        if (azione == pressAction())
+            pulsante()->animateClick();
+        else if (azione == toggleAction())
+            pulsante()->click();
+        else
+            QAccessibleWidget::doAction(azione);
+    }
+
+private:
+    QAbstractButton* pulsante() const { return static_cast<QAbstractButton*>(object()); }
+    static QAccessible::Role ruolo(const QAbstractButton* b)
+    {
+        if (qobject_cast<const QCheckBox*>(b))
+            return QAccessible::CheckBox;
+        if (qobject_cast<const QRadioButton*>(b))
+            return QAccessible::RadioButton;
+        if (const auto* tb = qobject_cast<const QToolButton*>(b); tb && tb->menu())
+            return QAccessible::ButtonMenu;
+        return QAccessible::Button;
+    }
+};
+
+QAccessibleInterface* interfacciaPulsante(const QString&, QObject* o)
+{
+    if (auto* b = qobject_cast<QAbstractButton*>(o))
+        return new PulsanteAccessibile(b);
+    return nullptr;
+}
+
 } // namespace
 
 FiltroInput::FiltroInput()
 {
     if (auto* a = qobject_cast<QApplication*>(QCoreApplication::instance()))
         a->installEventFilter(this);
+    // Once for the process: the interfaces made stay cached with their buttons.
+    static const bool installata = [] {
+        QAccessible::installFactory(interfacciaPulsante);
+        return true;
+    }();
+    Q_UNUSED(installata);
 }
 
 bool FiltroInput::inputEscluso(const QWidget* w)

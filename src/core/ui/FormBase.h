@@ -54,6 +54,7 @@ private:
     void placeFirstShow();
     bool m_loaded = false;
     bool m_unloading = false;
+    bool m_modale = false; // its modal loop runs
     QString m_tag;
     QString m_registryKey;
 };
