@@ -272,17 +272,51 @@ private:
             mettiFileIN();
     }
 
+    // The buttons that open a window or start an operation: where a second click or a close
+    // during a load did harm, so they are picked more often.
+    QAbstractButton* preferito(QWidget* f)
+    {
+        static const QStringList nomi = {
+            "cmdImporta",  "Generi",     "Aggiungi", "Modifica", "cmdRiceviPLU",        "cmdGeneraFile",
+            "cmdInviaPLU", "CmdUscita",  "tbImpo",   "tbMaga",   "cmdStampaFrontalino", "Uscita",
+            "cmdChiudi",   "cmdAnnulla", "Command1", "cmdEsci"};
+        QList<QAbstractButton*> c;
+        for (QAbstractButton* b : controlli<QAbstractButton>(f))
+            if (nomi.contains(b->objectName()))
+                c << b;
+        return c.isEmpty() ? nullptr : c[caso(int(c.size()))];
+    }
+
     void clic(QWidget* f)
     {
-        QPointer<QAbstractButton> b = uno<QAbstractButton>(f);
+        QPointer<QAbstractButton> b = su(40) ? preferito(f) : nullptr;
+        if (!b)
+            b = uno<QAbstractButton>(f);
         if (!b)
             return;
         const bool doppio = su(10);
+        if (su(35)) {
+            // The same button again at a user's pace, and perhaps another of the window: they come
+            // while what the first click opens is still loading.
+            ripeti(b, 30 + caso(220));
+            if (su(50))
+                ripeti(su(50) ? preferito(f) : uno<QAbstractButton>(f), 60 + caso(300));
+        }
         annota((doppio ? QStringLiteral("double click ") : QStringLiteral("click ")) + dove(b));
         if (doppio)
             QTest::mouseDClick(b, Qt::LeftButton);
         else
             QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+    void ripeti(QPointer<QAbstractButton> b, int ms)
+    {
+        QTimer::singleShot(ms, [this, b] {
+            if (!b || !b->isVisible() || !b->isEnabled() || scaduto())
+                return;
+            annota(QStringLiteral("click again ") + dove(b));
+            QTest::mouseClick(b, Qt::LeftButton);
+        });
     }
 
     void scrivi(QWidget* f)
@@ -362,7 +396,7 @@ private:
         annota(QStringLiteral("close ") + nome(f));
         QCloseEvent e;
         QSpontaneKeyEvent::setSpontaneous(&e);
-        QApplication::sendEvent(f, &e);
+        qApp->notify(f, &e); // sendEvent would make it the program's own close
         if (w && e.isAccepted() && w->isVisible())
             w->close();
     }

@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
+#include <QSpontaneKeyEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -382,6 +383,15 @@ private Q_SLOTS:
         };
         durante(InputUtente::Trattenuto);
         QCOMPARE(clicVivo, 0);
+        // The window manager's close button during a held wait: refused, the window stays.
+        QTimer::singleShot(5, [&finestra] {
+            QCloseEvent chiusura;
+            QSpontaneKeyEvent::setSpontaneous(&chiusura);
+            qApp->notify(&finestra, &chiusura); // as the window system delivers it: spontaneous
+            QVERIFY(!chiusura.isAccepted());
+        });
+        AttesaSenzaInput(50 / app().wait.scale);
+        QVERIFY(finestra.isVisible());
         {
             const ControlliVivi vivi{vivo};
             durante(InputUtente::Trattenuto);
