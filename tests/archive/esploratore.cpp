@@ -13,6 +13,7 @@
 #include "core/Database.h"
 #include "core/IniFile.h"
 #include "core/TextFile.h"
+#include "core/Wait.h"
 #include "core/ui/FiltroInput.h"
 #include "core/ui/frmPswd.h"
 #include "core/ui/mdiPrincipale.h"
@@ -198,6 +199,8 @@ private:
                 return m;
         }
         const QList<QWidget*> f = finestre();
+        if (QWidget* m = Forms::instance<Magazzino>(); m && m->isVisible() && su(60))
+            return m; // where most of the work is
         return f.isEmpty() ? nullptr : f[caso(int(f.size()))];
     }
 
@@ -289,19 +292,22 @@ private:
 
     void clic(QWidget* f)
     {
-        QPointer<QAbstractButton> b = su(40) ? preferito(f) : nullptr;
+        QPointer<QAbstractButton> b = su(50) ? preferito(f) : nullptr;
+        const bool aperturaDiFinestra = b;
         if (!b)
             b = uno<QAbstractButton>(f);
         if (!b)
             return;
         const bool doppio = su(10);
-        if (su(35)) {
+        if (su(aperturaDiFinestra ? 60 : 20)) {
             // The same button again at a user's pace, and perhaps another of the window: they come
             // while what the first click opens is still loading.
             ripeti(b, 30 + caso(220));
             if (su(50))
                 ripeti(su(50) ? preferito(f) : uno<QAbstractButton>(f), 60 + caso(300));
         }
+        if (inCoda(b))
+            return;
         annota((doppio ? QStringLiteral("double click ") : QStringLiteral("click ")) + dove(b));
         if (doppio)
             QTest::mouseDClick(b, Qt::LeftButton);
@@ -317,6 +323,24 @@ private:
             annota(QStringLiteral("click again ") + dove(b));
             QTest::mouseClick(b, Qt::LeftButton);
         });
+    }
+
+    // A click during a wait that holds input back waits in the window system's queue until the
+    // wait ends, as a real click would; QTest's would be dropped.
+    bool inCoda(QAbstractButton* b, int volte = 0)
+    {
+        if (!Attese::inCorso() || Attese::tipo() != InputUtente::Trattenuto || QApplication::activeModalWidget())
+            return false;
+        if (!FiltroInput::inputEscluso(b) || volte > 200)
+            return false;
+        QPointer<QAbstractButton> p(b);
+        QTimer::singleShot(5, [this, p, volte] {
+            if (!p || !p->isVisible() || !p->isEnabled() || scaduto() || inCoda(p, volte + 1))
+                return;
+            annota(QStringLiteral("queued click ") + dove(p));
+            QTest::mouseClick(p, Qt::LeftButton);
+        });
+        return true;
     }
 
     void scrivi(QWidget* f)
