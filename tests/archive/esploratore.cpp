@@ -303,7 +303,9 @@ private:
             // The same button again at a user's pace, and perhaps another of the window: they come
             // while what the first click opens is still loading.
             ripeti(b, 30 + caso(220));
-            if (su(50))
+            if (su(40))
+                chiudiTra(f, 60 + caso(250)); // and the window closed under what opens
+            else if (su(50))
                 ripeti(su(50) ? preferito(f) : uno<QAbstractButton>(f), 60 + caso(300));
         }
         if (inCoda(b))
@@ -322,6 +324,15 @@ private:
                 return;
             annota(QStringLiteral("click again ") + dove(b));
             QTest::mouseClick(b, Qt::LeftButton);
+        });
+    }
+
+    void chiudiTra(QWidget* f, int ms)
+    {
+        QPointer<QWidget> w(f);
+        QTimer::singleShot(ms, [this, w] {
+            if (w && w->isVisible() && !scaduto())
+                chiudi(w);
         });
     }
 
