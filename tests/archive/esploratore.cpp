@@ -299,11 +299,12 @@ private:
         if (!b)
             return;
         const bool doppio = su(10);
-        if (su(aperturaDiFinestra ? 60 : 20)) {
+        if (su(aperturaDiFinestra ? 90 : 20)) {
             // The same button again at a user's pace, and perhaps another of the window: they come
             // while what the first click opens is still loading.
-            ripeti(b, 30 + caso(220));
-            if (su(40))
+            if (su(50))
+                ripeti(b, 30 + caso(220));
+            if (su(60))
                 chiudiTra(f, 60 + caso(250)); // and the window closed under what opens
             else if (su(50))
                 ripeti(su(50) ? preferito(f) : uno<QAbstractButton>(f), 60 + caso(300));
