@@ -402,9 +402,9 @@ Esito Importatore::DatiPLUSigma(const QString& percorso, ProgressSink& progresso
 Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progresso, qsizetype primaDaApplicare)
 {
     ImportazioneInCorso inCorso;
-    LasciaScorrereEventi();
+    LasciaScorrereEventi(InputUtente::Trattenuto);
     progresso.setStatus(QStringLiteral("Importazione dati PLU in corso..."));
-    LasciaScorrereEventi();
+    LasciaScorrereEventi(InputUtente::Trattenuto);
 
     Esito esito;
     const QList<RigaA> righe = righeDi(testo, leggiRigaA);
@@ -429,7 +429,7 @@ Esito Importatore::DatiPLUSigma(const QStringList& testo, ProgressSink& progress
         const RigaA& r = righe.at(i);
         if ((i + 1) % kRigheTraEventi == 0) {
             progresso.setValue(int(i + 1));
-            LasciaScorrereEventi();
+            LasciaScorrereEventi(InputUtente::Trattenuto);
         }
         // An "M" line is one product: every article of its code takes its values (each keeps
         // its own code and barcode). A blank code names no product and never matches.
@@ -500,7 +500,7 @@ Esito Importatore::DatiPLUVar(const QStringList& testo, ProgressSink& progresso,
         const RigaB& r = righe.at(i);
         if ((i + 1) % kRigheTraEventi == 0) {
             progresso.setValue(int(i + 1));
-            LasciaScorrereEventi();
+            LasciaScorrereEventi(InputUtente::Trattenuto);
         }
         for (int k = 0; k < kCampiB; ++k)
             bCedi.lega(k, r.campi[size_t(k)]);
@@ -560,7 +560,7 @@ Esito Importatore::CreaArticoliEANMultipli(Articoli::Lotto& articoli)
     int n = 0;
     for (const auto& [codice, ean] : std::as_const(coppie)) {
         if (++n % kRigheTraEventi == 0)
-            LasciaScorrereEventi();
+            LasciaScorrereEventi(InputUtente::Trattenuto);
         const auto righe = righePerCodice.constFind(codice);
         if (righe == righePerCodice.cend())
             continue;

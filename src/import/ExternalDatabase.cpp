@@ -195,7 +195,7 @@ Esito copia(ProgressSink& progresso)
             return e;
         if ((codice - kPrimoCodice) % kRigheTraEventi == 0) {
             progresso.setValue(int(codice - kPrimoCodice));
-            LasciaScorrereEventi();
+            LasciaScorrereEventi(InputUtente::Trattenuto);
         }
     }
     if (!t.commit())

@@ -32,7 +32,7 @@ const QString kNonInviate = QStringLiteral("Comandi non inviati alla cassa:");
 void dormi(int ms)
 {
     if (ms > 0)
-        Attesa(ms);
+        Attesa(ms, InputUtente::SoloControlliVivi);
 }
 
 // One send's failure file, made afresh: the previous send's is deleted, or emptied where the
@@ -199,8 +199,8 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
             if (handshake) {
                 // A: handshake
                 linea().cmdInitCom(porta, statoLinea);
-                LasciaScorrereEventi(InputUtente::Ammesso);
-                if (!AttendiFinche(statoAck, t.attesaMs)) {
+                LasciaScorrereEventi(InputUtente::SoloControlliVivi);
+                if (!AttendiFinche(statoAck, t.attesaMs, InputUtente::SoloControlliVivi)) {
                     if (++timeout <= t.maxTimeout) {
                         ScriviLog(QStringLiteral("          *** uscito per timeout comunicazione, RIMANDO ENQ"));
                         r.stato.clear();
@@ -211,7 +211,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
                 // B: state test
                 bool invia = false;
                 for (int passi = 0;;) {
-                    LasciaScorrereEventi(InputUtente::Ammesso);
+                    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
                     const QString stato = r.stato;
                     if (stato == QLatin1String("ACK")) {
                         invia = true;
@@ -226,7 +226,7 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
                         esito = false;
                         return fine();
                     }
-                    AttendiFinche([&r] { return !r.stato.isEmpty(); }, 1);
+                    AttendiFinche([&r] { return !r.stato.isEmpty(); }, 1, InputUtente::SoloControlliVivi);
                     if (++passi >= t.passiStatoInatteso)
                         break;
                 }
@@ -239,8 +239,8 @@ EsitoComandi EsameComandiEsito(const QString& nomeFile, const QString& porta, Pr
             if (!comando.endsWith(QLatin1Char('/')))
                 comando += QLatin1Char('/');
             linea().SendCMD(comando);
-            LasciaScorrereEventi(InputUtente::Ammesso);
-            if (!AttendiFinche(rispostaArrivata, t.attesaMs)) {
+            LasciaScorrereEventi(InputUtente::SoloControlliVivi);
+            if (!AttendiFinche(rispostaArrivata, t.attesaMs, InputUtente::SoloControlliVivi)) {
                 if (++timeout <= t.maxTimeout) {
                     ScriviLog(QStringLiteral("          *** uscito per timeout comunicazione, RIMANDO COMANDO"));
                     r.stato.clear();
@@ -325,8 +325,8 @@ int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta, St
 
     for (;;) {
         linea().cmdInitCom(porta, statoLinea);
-        LasciaScorrereEventi(InputUtente::Ammesso);
-        if (!AttendiFinche(statoAck, attesa)) {
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
+        if (!AttendiFinche(statoAck, attesa, InputUtente::SoloControlliVivi)) {
             if (++tentativi > limite) {
                 fallimento = QStringLiteral("                    *** VERIFICA STATO Troppi timeout su ENQ, esco "
                                             "definitivamente. FINE.");
@@ -337,11 +337,11 @@ int checkStatoMisuratore(int maxTentativi, int timeout, const QString& porta, St
             r.stato.clear();
             continue;
         }
-        LasciaScorrereEventi(InputUtente::Ammesso);
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
         AzzeraRisposta(RegLink::risposte().rispostaCassa);
         linea().SendCMD(QStringLiteral("?/"));
-        LasciaScorrereEventi(InputUtente::Ammesso);
-        if (AttendiFinche(rispostaArrivata, attesa))
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
+        if (AttendiFinche(rispostaArrivata, attesa, InputUtente::SoloControlliVivi))
             return r.numeroErrore.trimmed().toInt();
         if (++tentativi > limite) {
             fallimento = QStringLiteral(

@@ -128,7 +128,7 @@ Esito AzzeraModificati(const QStringList& daTenere)
         ScriviErrore(kModulo, QStringLiteral("AzzeraModificati"), esito);
         return esito;
     }
-    Attesa(1200);
+    Attesa(1200, InputUtente::Trattenuto);
     return esito;
 }
 
@@ -191,7 +191,7 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
 
     Pannello::setTestoTab(p, QStringLiteral("PREPARAZIONE DATI PER INVIO SULLE CASSE"));
     Pannello::mostraTab(p, true);
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
     RegLink::risposte().contatoreApertura = 0;
 
     switch (PluStaging::PreparaTabxInvio(solo, p)) {
@@ -200,7 +200,7 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
     case PluStaging::EsitoPreparazione::Vuota:
         Contesto::interazione().ask(QStringLiteral("Nessun dato da inviare"), Interaction::Ok,
                                     Interaction::Icon::Information);
-        LasciaScorrereEventi(InputUtente::Ammesso);
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
         svuotaTab(p);
         return;
     case PluStaging::EsitoPreparazione::TroppeRighe:
@@ -213,7 +213,7 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
             Interaction::Ok, Interaction::Icon::Critical);
         return;
     }
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
     svuotaTab(p);
 
     // Settings are taken once: the settings window may change them while we wait.
@@ -228,7 +228,7 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
             cassaNonServita(c);
             continue;
         }
-        Attesa(500);
+        Attesa(500, InputUtente::SoloControlliVivi);
         const RegLink::EsitoComandi esito = mittente.invia(PluStaging::percorsoFilePLU(c.suffisso), c.porta);
         rifiutate << esito.rifiutate;
         if (esito.esito) {
@@ -265,9 +265,9 @@ void inviaAlleCasse(PannelloTrasferimento& p, Mittente& mittente)
                                "restano segnati e saranno inviati di nuovo con i PLU modificati");
     }
     Pannello::avviso(p, fine);
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
     svuotaTab(p);
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
 }
 
 void cambiaSoloModificati(PannelloTrasferimento& p)

@@ -220,7 +220,7 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
         return EsitoPreparazione::TroppeRighe;
     }
 
-    Attesa(1500);
+    Attesa(1500, InputUtente::Trattenuto);
     Db::Transaction tr;
     QString errore = tr.errore();
     if (!tr.ok() || !Db::exec(QStringLiteral("DELETE FROM MagazzinoPerQuidar"), {}, &errore)) {
@@ -243,7 +243,7 @@ EsitoPreparazione PreparaTabxInvio(bool soloModificati, PannelloTrasferimento& p
     for (const Articoli::ArticoloInvio& a : articoli) {
         if (fatti == 0 || avanzamento.elapsed() >= 100) {
             Pannello::setTestoTab(p, prefisso + QString::number(numero));
-            LasciaScorrereEventi();
+            LasciaScorrereEventi(InputUtente::Trattenuto);
             avanzamento.restart();
         }
         ++fatti;

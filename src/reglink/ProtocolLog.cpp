@@ -41,7 +41,7 @@ bool ruota(const QString& log, const QDateTime& quando)
         dest = QDir(cartella).filePath(nome.chopped(4) + QStringLiteral("_%1.bak").arg(n));
     if (QFileInfo::exists(dest) || !QFile::rename(log, dest))
         return false;
-    Attesa(100);
+    Attesa(100, InputUtente::SoloControlliVivi);
     return true;
 }
 

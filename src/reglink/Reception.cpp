@@ -147,7 +147,7 @@ public:
                     m_canale.scartaInput();
                     if (!m_canale.invia(byte(CAN)))
                         return Esito::Errore;
-                    LasciaScorrereEventi(InputUtente::Ammesso);
+                    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
                     if (controllaInterruzione && interrotta())
                         return Esito::Interrotta;
                 }
@@ -196,7 +196,7 @@ public:
         Pausa(pausa);
         if (intera)
             AttendiFinche([prima] { return RegLink::risposte().frameRicevuti != prima || interrotta(); },
-                          timings().attesaMs);
+                          timings().attesaMs, InputUtente::SoloControlliVivi);
         return true;
     }
 
@@ -224,7 +224,7 @@ public:
         m_canale.scartaInput();
         if (!m_canale.udp && !m_canale.invia(byte(CAN)))
             return Esito::Errore;
-        LasciaScorrereEventi(InputUtente::Ammesso);
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
         if (controllaInterruzione && interrotta())
             return Esito::Interrotta;
         RegLink::risposte().testoRicevuto.clear();

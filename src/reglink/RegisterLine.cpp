@@ -131,18 +131,18 @@ void LineaCassa::cmdInitCom(const QString& porta, StatoLinea& stato)
     if (!porta.contains(QLatin1Char('.'))) {
         a.canaleUDP = false;
         AperturaPortaRegCassa(porta);
-        LasciaScorrereEventi(InputUtente::Ammesso);
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
         stato.mostraStato(QStringLiteral("APERTO PORTA COM: ") + porta);
     } else if (a.contatoreApertura < 2) {
         a.canaleUDP = true;
         chiudiCanaleUDP();
         apriCanaleUDP(porta.trimmed());
-        LasciaScorrereEventi(InputUtente::Ammesso);
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
         stato.mostraStato(QStringLiteral("APERTO CANALE IP: ") + porta);
     }
     // A dotted address later in the same transfer reuses the channel bound by its first call.
 
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
     AzzeraRisposta(RegLink::risposte().rispostaCassa);
     a.rispostaCassa.stato.clear();
 
@@ -159,7 +159,7 @@ void LineaCassa::cmdInitCom(const QString& porta, StatoLinea& stato)
     for (char c : {CAN, CAN, CAN, ENQ})
         scriviSeriale(byteSolo(c));
     a.rispostaCassa.stato.clear();
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::SoloControlliVivi);
 }
 
 bool LineaCassa::AperturaPortaRegCassa(const QString& porta)
@@ -185,7 +185,7 @@ bool LineaCassa::SendCMD(const QString& comando)
 
 void LineaCassa::Pausa(int millisecondi)
 {
-    Attesa(millisecondi);
+    Attesa(millisecondi, InputUtente::SoloControlliVivi);
 }
 
 bool LineaCassa::portaSerialeAperta() const

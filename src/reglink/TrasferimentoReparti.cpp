@@ -272,7 +272,7 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
         RegLink::risposte().testoRicevuto.clear();
         if (!l.scriviSeriale(byte(CAN)))
             return portaChiusa();
-        LasciaScorrereEventi(InputUtente::Ammesso);
+        LasciaScorrereEventi(InputUtente::SoloControlliVivi);
         if (!l.scriviSeriale(byte(ENQ)))
             return portaChiusa();
         l.Pausa(50);
@@ -310,7 +310,7 @@ EsitoDiretto InvioRepSuQuiDar(PannelloReparti& p)
             l.scartaInput();
             if (!l.scriviSeriale(byte(CAN)))
                 return portaChiusa();
-            LasciaScorrereEventi(InputUtente::Ammesso);
+            LasciaScorrereEventi(InputUtente::SoloControlliVivi);
             RegLink::risposte().testoRicevuto.clear();
             AzzeraRisposta(RegLink::risposte().rispostaCassa);
             if (!l.scriviSeriale(byte(ENQ)))
@@ -348,7 +348,7 @@ void TrasferisciSullaCassa(PannelloReparti& p)
         bool esito = false;
         CreaFileInvioREPARTI(suffisso, esito);
         if (esito) {
-            Attesa(500);
+            Attesa(500, InputUtente::SoloControlliVivi);
             NoProgress righe;
             if (!RegLink::EsameComandi(percorsoFileREP(suffisso), eth, righe, p)) {
                 mostraAvviso(p, false);

@@ -556,17 +556,17 @@ private Q_SLOTS:
         QTimer::singleShot(5, [&fired] { fired = true; });
         QElapsedTimer t;
         t.start();
-        Attesa(1000); // 50 ms here, with events running
+        Attesa(1000, InputUtente::Trattenuto); // 50 ms here, with events running
         QVERIFY(t.elapsed() >= 45);
         QVERIFY(fired);
         t.restart();
-        Attesa(std::nan(""));
-        Attesa(-500);
+        Attesa(std::nan(""), InputUtente::Trattenuto);
+        Attesa(-500, InputUtente::SoloControlliVivi);
         AttesaSenzaInput(-1);
         QVERIFY(t.elapsed() < 200);
-        QVERIFY(AttendiFinche([] { return true; }, 10000));
+        QVERIFY(AttendiFinche([] { return true; }, 10000, InputUtente::Trattenuto));
         t.restart();
-        QVERIFY(!AttendiFinche([] { return false; }, 600)); // 30 ms here
+        QVERIFY(!AttendiFinche([] { return false; }, 600, InputUtente::SoloControlliVivi)); // 30 ms here
         QVERIFY(t.elapsed() >= 30 && t.elapsed() < 2000);
     }
 

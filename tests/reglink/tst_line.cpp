@@ -325,7 +325,7 @@ void TstLine::waitEndsWhenTheReplyArrives()
     t.start();
     for (int i = 0; i < 200; ++i) {
         cmdInitCom(reg->address(), fx.stato);
-        QVERIFY(AttendiFinche(ack, timings().attesaMs));
+        QVERIFY(AttendiFinche(ack, timings().attesaMs, InputUtente::SoloControlliVivi));
     }
     QCOMPARE(reg->enqCount(), 200);
     QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));

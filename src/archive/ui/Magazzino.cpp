@@ -508,6 +508,13 @@ void Magazzino::collega()
 {
     connect(tmrCaricaPLU, &QTimer::timeout, this, &Magazzino::tmrCaricaPLU_Timer);
     connect(tmrImporta, &QTimer::timeout, this, [this] {
+        // A closed window (its deletion pending) polls no more: the poll runs events, and those
+        // would delete it under the poll.
+        if (isUnloading()) {
+            tmrImporta->stop();
+            return;
+        }
+        QPointer<Magazzino> self(this);
         // The poll's notices go to the status line; a variation file reloads the list.
         class Host final : public InPollTimer::Finestra
         {
@@ -520,7 +527,8 @@ void Magazzino::collega()
             Magazzino& m_w;
         } host(*this);
         InPollTimer::eseguiPassaggio(this, tmrImporta, Contesto::importazioni().poll, host);
-        registroInAttesa();
+        if (self)
+            registroInAttesa();
     });
     connect(CmdCerca, &QPushButton::clicked, this, &Magazzino::CmdCerca_Click);
     connect(Command7, &QPushButton::clicked, this, &Magazzino::Command7_Click);
@@ -599,7 +607,7 @@ void Magazzino::formLoad()
         setGeometry(s->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     tmrImporta->start(); // the IN-folder poll runs while the window lives
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void Magazzino::formActivate()

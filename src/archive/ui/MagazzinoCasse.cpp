@@ -1,6 +1,7 @@
 // The article window's links to the register link: sending PLUs, receiving sold quantities,
 // and the line's progress and state texts.
 #include "archive/ui/Magazzino.h"
+#include "core/Wait.h"
 #include "core/ui/Ui.h"
 #include "reglink/CommandSender.h"
 #include "reglink/PluSender.h"
@@ -70,8 +71,15 @@ void Magazzino::collegaCasse()
         PluSender::MittenteCassa mittente(pannelloTrasferimento());
         PluSender::inviaAlleCasse(pannelloTrasferimento(), mittente);
     });
-    connect(cmdRiceviPLU, &QPushButton::clicked, this, [this] { Reception::leggiDalleCasse(pannelloTrasferimento()); });
-    connect(cmdGeneraFile, &QPushButton::clicked, this, [this] { Reception::generaFileDati(pannelloTrasferimento()); });
+    // During a reception both buttons stay live: a click on either offers to stop it.
+    connect(cmdRiceviPLU, &QPushButton::clicked, this, [this] {
+        const ControlliVivi vivi{cmdRiceviPLU, cmdGeneraFile};
+        Reception::leggiDalleCasse(pannelloTrasferimento());
+    });
+    connect(cmdGeneraFile, &QPushButton::clicked, this, [this] {
+        const ControlliVivi vivi{cmdRiceviPLU, cmdGeneraFile};
+        Reception::generaFileDati(pannelloTrasferimento());
+    });
     connect(this, &Magazzino::modificatiCambiato, this,
             [this] { PluSender::cambiaSoloModificati(pannelloTrasferimento()); });
 }

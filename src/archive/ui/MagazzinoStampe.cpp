@@ -70,7 +70,7 @@ private:
         if (!subito && m_ultima.isValid() && m_ultima.elapsed() < 100)
             return;
         m_ultima.start();
-        LasciaScorrereEventi();
+        LasciaScorrereEventi(InputUtente::Trattenuto);
     }
 
     QProgressBar* m_barra;

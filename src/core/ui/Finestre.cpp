@@ -1,5 +1,6 @@
 #include "core/ui/Finestre.h"
 
+#include "core/ui/FiltroInput.h"
 #include "core/ui/FormBase.h"
 
 #include <QApplication>
@@ -11,6 +12,8 @@ Finestre::Finestre()
     // Under a QCoreApplication (no windows) qApp would be a wrong downcast.
     if (QCoreApplication* a = QCoreApplication::instance())
         a->installEventFilter(this);
+    // What input the windows take, during waits and under modal windows, lives as long as they do.
+    (new FiltroInput)->setParent(this);
 }
 
 namespace {

@@ -53,6 +53,11 @@ void FormBase::placeFirstShow()
 
 void FormBase::showModal()
 {
+    // Already shown modal further down the stack: a second opening shows nothing twice.
+    if (m_modale) {
+        raise();
+        return;
+    }
     QPointer<FormBase> self(this);
     setWindowModality(Qt::ApplicationModal);
     placeFirstShow();
@@ -64,9 +69,12 @@ void FormBase::showModal()
     QEventLoop loop;
     connect(this, &FormBase::hiddenOrClosed, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    m_modale = true;
     loop.exec();
-    if (self)
+    if (self) {
+        m_modale = false;
         setWindowModality(Qt::NonModal);
+    }
 }
 
 void FormBase::showModeless()

@@ -54,6 +54,7 @@ private:
     void placeFirstShow();
     bool m_loaded = false;
     bool m_unloading = false;
+    bool m_modale = false; // its modal loop runs
     QString m_tag;
     QString m_registryKey;
 };
@@ -78,17 +79,26 @@ template <class T> bool isLoaded()
     return instance<T>() != nullptr;
 }
 
-// The default instance, created and loaded on first use. A window that needs its opener's
-// services takes them in its constructor (`servizi`), so it cannot be built without them.
-template <class T, class... S> T& get(S&... servizi)
+// The default instance, created and loaded on first use; null when it was closed during its load
+// (a load may wait on events). A window that needs its opener's services takes them in its
+// constructor (`servizi`), so it cannot be built without them.
+template <class T, class... S> T* carica(S&... servizi)
 {
     if (T* existing = instance<T>())
-        return *existing;
-    T* w = new T(servizi..., parentForNew());
+        return existing;
+    QPointer<T> w = new T(servizi..., parentForNew());
     w->setRegistryKey(key<T>());
-    FormBase::registry().insert(key<T>(), w);
+    FormBase::registry().insert(key<T>(), w.data());
     w->load();
-    return *w;
+    return w.data();
+}
+
+// The same, for callers that go on with the window: one closed during its load is made afresh.
+template <class T, class... S> T& get(S&... servizi)
+{
+    for (;;)
+        if (T* w = carica<T>(servizi...))
+            return *w;
 }
 
 template <class T> void unload()

@@ -43,16 +43,16 @@ int StampantiCups::impostaPredefinita(const QString& nome)
     });
     QObject::connect(&p, &QProcess::finished, [&finito] { finito = true; });
     p.start(QStringLiteral("lpoptions"), {QStringLiteral("-d"), nome});
-    if (!AttendiFincheEntro([&] { return avviato || nonAvviato; }, 5000) || nonAvviato) {
+    if (!AttendiFincheEntro([&] { return avviato || nonAvviato; }, 5000, InputUtente::Trattenuto) || nonAvviato) {
         if (p.state() != QProcess::NotRunning) {
             p.kill();
-            AttendiFincheEntro([&] { return finito; }, 1000);
+            AttendiFincheEntro([&] { return finito; }, 1000, InputUtente::Trattenuto);
         }
         return kNotStarted;
     }
-    if (!AttendiFincheEntro([&] { return finito; }, 15000)) {
+    if (!AttendiFincheEntro([&] { return finito; }, 15000, InputUtente::Trattenuto)) {
         p.kill();
-        AttendiFincheEntro([&] { return finito; }, 1000);
+        AttendiFincheEntro([&] { return finito; }, 1000, InputUtente::Trattenuto);
         return kCrashedOrHung;
     }
     if (p.exitStatus() != QProcess::NormalExit)

@@ -47,8 +47,8 @@ void frmInfo::chiudiDopoAttesa()
         return;
     m_inAttesa = true;
     QPointer<frmInfo> self(this);
-    LasciaScorrereEventi(InputUtente::Ammesso);
-    Attesa(2500);
+    LasciaScorrereEventi(InputUtente::Trattenuto);
+    Attesa(2500, InputUtente::Trattenuto);
     app().saltaAggiornamento = true;
     if (self)
         unload();

@@ -1,8 +1,8 @@
 #include "core/ui/frmPswd.h"
 
 #include "core/AppState.h"
-#include "core/ui/KeyFilter.h"
 #include "core/Wait.h"
+#include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 
 #include <QFrame>
@@ -58,7 +58,7 @@ void frmPswd::formLoad()
     setBackground(Frame1, app().coloreSfondo);
     setBackground(lblCodice, app().coloreSfondo);
     app().tecnicoAbilitato = 0;
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void frmPswd::formActivate()
@@ -92,8 +92,10 @@ void frmPswd::cmdEsci_Click()
 
 bool frmPswd::chiediTecnico()
 {
-    frmPswd& f = Forms::get<frmPswd>();
-    f.setTag(kModoTecnico);
-    f.showModal();
+    QPointer<frmPswd> f = Forms::carica<frmPswd>();
+    if (!f)
+        return false;
+    f->setTag(kModoTecnico);
+    f->showModal();
     return app().tecnicoAbilitato == 1;
 }

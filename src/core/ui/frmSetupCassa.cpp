@@ -325,7 +325,7 @@ void frmSetupCassa::formLoad()
     txtStA4->setText(st.predefinita);
     txtStFR->setText(st.xFrontalini);
 
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void frmSetupCassa::CaricaImpostazioniCassa()

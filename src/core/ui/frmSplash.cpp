@@ -55,7 +55,7 @@ void frmSplash::formLoad()
     lblCompanyProduct->setText(app().titoloProgramma);
     lblPlatform->setText(QStringLiteral("x Sistemi Linux"));
     lblWarning->setText(QStringLiteral("ATTENDERE Prego... Inizializzazione in Corso"));
-    LasciaScorrereEventi(InputUtente::Ammesso);
+    LasciaScorrereEventi(InputUtente::Trattenuto);
 }
 
 void frmSplash::formActivate()

@@ -254,9 +254,12 @@ void frmTastiera::AbilitaDisabilita(int tipo, QWidget* form, const QString& nome
 
 void frmTastiera::apriPer(int tipo, QWidget* form, const QString& nomeControllo, bool mascherato)
 {
-    frmTastiera& k = Forms::get<frmTastiera>();
-    k.AbilitaDisabilita(tipo, form, nomeControllo, mascherato);
-    k.showModal();
+    QPointer<QWidget> campo(form);
+    frmTastiera* k = Forms::carica<frmTastiera>();
+    if (!k || !campo)
+        return; // the keyboard or the window it types into closed while it loaded
+    k->AbilitaDisabilita(tipo, form, nomeControllo, mascherato);
+    k->showModal();
 }
 
 void frmTastiera::AggiungiCarattere(const QString& c)
@@ -330,7 +333,7 @@ void frmTastiera::formLoad()
     m_resize = std::make_unique<clsResize>();
     m_resize->setSourceForm(this);
     m_resize->SizeFormToScreen(75);
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void frmTastiera::formActivate()

@@ -127,7 +127,8 @@ void mdiPrincipale::Toolbar1_ButtonClick(const QString& key)
     if (key == QLatin1String("tbMaga")) {
         Contesto::programma().mostraMagazzino();
     } else if (key == QLatin1String("tbImpo")) {
-        Forms::get<frmSetupCassa>().showModal();
+        if (frmSetupCassa* f = Forms::carica<frmSetupCassa>())
+            f->showModal();
     } else if (key == QLatin1String("tbEsci")) {
         MDIForm_Unload();
     }

@@ -379,7 +379,7 @@ void AggiungiMateriale::formLoad()
     RegLink::ApriPortaBarCodeProdotti(*MSComm1);
     m_elenchiLetti = CaricaGeneri() && CaricaFornitori();
     CaricaUnitaMisura();
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void AggiungiMateriale::formActivate()
@@ -770,23 +770,31 @@ void AggiungiMateriale::ricevutiDalloScanner(const QString& dati)
 
 void Aggiungi_Click(ArchivioCallbacks& cb)
 {
-    AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
-    if (!ed.elenchiLetti()) {
-        ed.unload();
+    const std::weak_ptr<const bool> archivio = cb.vita();
+    AggiungiMateriale* ed = Forms::carica<AggiungiMateriale>(cb);
+    if (!ed || archivio.expired())
+        return;
+    if (!ed->elenchiLetti()) {
+        ed->unload();
         return;
     }
-    ed.cmdAggiungi->setEnabled(false);
-    seleziona(ed.txtUm, QStringLiteral("Pz"));
-    ed.TxtQTA->setText(QStringLiteral("0"));
-    if (ed.CboFornitore->count() > 0)
-        ed.CboFornitore->setCurrentIndex(0);
-    ed.showModal();
-    cb.ricaricaTutti(ArchivioCallbacks::Ordine::PerCodice);
+    ed->cmdAggiungi->setEnabled(false);
+    seleziona(ed->txtUm, QStringLiteral("Pz"));
+    ed->TxtQTA->setText(QStringLiteral("0"));
+    if (ed->CboFornitore->count() > 0)
+        ed->CboFornitore->setCurrentIndex(0);
+    ed->showModal();
+    if (!archivio.expired())
+        cb.ricaricaTutti(ArchivioCallbacks::Ordine::PerCodice);
 }
 
 void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb)
 {
-    const auto fine = [&cb] { cb.focusRicBarCode(); };
+    const std::weak_ptr<const bool> archivio = cb.vita();
+    const auto fine = [&cb, archivio] {
+        if (!archivio.expired())
+            cb.focusRicBarCode();
+    };
     if (codiceSelezionato.trimmed().isEmpty()) {
         Msg::info(QStringLiteral("Nessun PLU selezionato"));
         fine();
@@ -794,13 +802,17 @@ void Modifica_Click(const QString& codiceSelezionato, ArchivioCallbacks& cb)
     }
     if (Msg::box(QStringLiteral("Eliminare il PLU?"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Question,
                  QMessageBox::No) != QMessageBox::Yes) {
-        AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
-        ed.cmdAggiungi->setEnabled(false);
-        const AggiungiMateriale::Preparazione p = ed.PreparaPerModifica(codiceSelezionato);
+        QPointer<AggiungiMateriale> ed = Forms::carica<AggiungiMateriale>(cb);
+        if (!ed || archivio.expired())
+            return;
+        ed->cmdAggiungi->setEnabled(false);
+        const AggiungiMateriale::Preparazione p = ed->PreparaPerModifica(codiceSelezionato);
+        if (!ed)
+            return;
         if (p == AggiungiMateriale::Preparazione::Pronta) {
-            ed.showModal();
+            ed->showModal();
         } else {
-            ed.unload();
+            ed->unload();
             if (p == AggiungiMateriale::Preparazione::Assente)
                 Msg::info(QStringLiteral("PLU non trovato"));
         }

@@ -2,6 +2,7 @@
 // What the editing windows need of the article window that opened them. Every method is
 // required: the article window implements them all.
 #include <QString>
+#include <memory>
 
 class ArchivioCallbacks
 {
@@ -21,4 +22,11 @@ public:
     virtual void nascondiLblTab() = 0;
     // Shows `testo` in lblTab (the register line's state during a department send).
     virtual void mostraLblTab(const QString& testo) = 0;
+
+    // Expires when the article window, and these callbacks with it, are gone: code that goes on after
+    // a wait or a modal window checks it before calling back.
+    std::weak_ptr<const bool> vita() const { return m_vita; }
+
+private:
+    std::shared_ptr<const bool> m_vita = std::make_shared<const bool>(true);
 };

@@ -53,7 +53,8 @@ QMessageBox::StandardButton messaggio(const QString& testo, QMessageBox::Standar
 
 } // namespace
 
-RepartiWindow::RepartiWindow(ArchivioCallbacks& archivio, QWidget* parent) : FormBase(parent), m_archivio(archivio)
+RepartiWindow::RepartiWindow(ArchivioCallbacks& archivio, QWidget* parent)
+    : FormBase(parent), m_archivio(archivio), m_vitaArchivio(archivio.vita())
 {
     setObjectName(QStringLiteral("Reparti"));
     setAccessibleDescription(QStringLiteral("Reparti"));
@@ -223,7 +224,7 @@ void RepartiWindow::formLoad()
     }
     setWindowState(windowState() | Qt::WindowMaximized);
     Dir1->setText(QDir::currentPath());
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void RepartiWindow::formActivate()
@@ -248,7 +249,7 @@ void RepartiWindow::formUnload()
         QSerialPort& cassa = RegLink::linea().Cassa();
         if (cassa.isOpen()) {
             cassa.close();
-            Attesa(600);
+            Attesa(600, InputUtente::Trattenuto);
         }
     }
 }
@@ -514,10 +515,14 @@ void RepartiWindow::Command1_Click(int index)
             void mostraAvviso(bool on) override
             {
                 m_w.frAvviso->setVisible(on);
-                LasciaScorrereEventi();
+                LasciaScorrereEventi(InputUtente::Trattenuto);
             }
             void setTestoAvviso(const QString& t) override { m_w.lblAvviso->setText(t); }
-            void mostraStato(const QString& t) override { m_w.m_archivio.mostraLblTab(t); }
+            void mostraStato(const QString& t) override
+            {
+                if (!m_w.m_vitaArchivio.expired())
+                    m_w.m_archivio.mostraLblTab(t);
+            }
 
         private:
             RepartiWindow& m_w;
@@ -549,9 +554,11 @@ void RepartiWindow::Annulla_Click()
 
 void RepartiWindow::Uscita_Click()
 {
+    const std::weak_ptr<const bool> archivio = m_vitaArchivio;
     if (!unload())
         return; // the departments are still being sent
-    m_archivio.nascondiLblTab();
+    if (!archivio.expired())
+        m_archivio.nascondiLblTab();
     app().saltaAggiornamento = true;
 }
 
@@ -586,6 +593,6 @@ void RepartiWindow::File1_Click(const QString& file)
 
 void Generi_Click(ArchivioCallbacks& cb)
 {
-    RepartiWindow& w = Forms::get<RepartiWindow>(cb);
-    w.showModal();
+    if (RepartiWindow* w = Forms::carica<RepartiWindow>(cb))
+        w->showModal();
 }

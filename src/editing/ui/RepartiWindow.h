@@ -89,6 +89,7 @@ private:
     bool numeroFacoltativo(QCheckBox* spunta, QLineEdit* casella, const QString& campo);
 
     ArchivioCallbacks& m_archivio;
+    std::weak_ptr<const bool> m_vitaArchivio;
     QString m_nuovaCartella;
     QString m_nuovoFile;
     bool m_caricamento = false;

@@ -38,15 +38,19 @@ void IntercettaBarCode(const QString& barCode, ArchivioCallbacks& cb)
         Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
         return;
     }
-    AggiungiMateriale& ed = Forms::get<AggiungiMateriale>(cb);
-    const AggiungiMateriale::Preparazione p = ed.PreparaPerModificaDaRecordset(codice);
+    QPointer<AggiungiMateriale> ed = Forms::carica<AggiungiMateriale>(cb);
+    if (!ed)
+        return;
+    const AggiungiMateriale::Preparazione p = ed->PreparaPerModificaDaRecordset(codice);
+    if (!ed)
+        return;
     if (p != AggiungiMateriale::Preparazione::Pronta) {
-        ed.unload();
+        ed->unload();
         if (p == AggiungiMateriale::Preparazione::Assente)
             Contesto::interazione().notice(QStringLiteral("ATTENZIONE! Prodotto Non Registrato o Lettura Imperfetta!"));
         return;
     }
-    ed.showModal();
+    ed->showModal();
 }
 
 int txtRicBarCode_KeyPress(QLineEdit* box, int keyAscii, ArchivioCallbacks& cb)

@@ -80,7 +80,7 @@ private:
         if (!subito && m_ultimo.isValid() && m_ultimo.elapsed() < 40)
             return;
         m_ultimo.start();
-        LasciaScorrereEventi();
+        LasciaScorrereEventi(InputUtente::Trattenuto);
     }
     QPointer<QLabel> m_stato;
     QPointer<QProgressBar> m_barra;
@@ -110,7 +110,7 @@ void scegli(QComboBox* c, const QString& testo)
 } // namespace
 
 frmImporta::frmImporta(Interaction& ui, ElencoArticoli& elenco, QWidget* parent)
-    : FormBase(parent), m_ui(ui), m_elenco(elenco)
+    : FormBase(parent), m_ui(ui), m_elenco(elenco), m_vitaElenco(elenco.vita())
 {
     setObjectName(QStringLiteral("frmImporta"));
     setWindowTitle(QStringLiteral("Importazione dati - Aggiornamento"));
@@ -245,7 +245,7 @@ void frmImporta::formLoad()
             c->addItem(QString::number(i));
     }
     CaricaComboFornitori();
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void frmImporta::showEvent(QShowEvent* e)
@@ -260,7 +260,8 @@ void frmImporta::showEvent(QShowEvent* e)
 
 void frmImporta::formUnload()
 {
-    m_elenco.ricarica();
+    if (!m_vitaElenco.expired())
+        m_elenco.ricarica();
 }
 
 void frmImporta::CaricaComboFornitori()
@@ -376,7 +377,7 @@ void frmImporta::cmdProcedi_Click()
     }
     if (fatto) {
         sink.setStatus(Listini::msgTerminata());
-        Attesa(4000);
+        Attesa(4000, InputUtente::Trattenuto);
         if (self)
             self->cmdChiudi_Click();
     }
@@ -396,8 +397,11 @@ void frmImporta::cmdChiudi_Click()
 void ImportaDaFileDati(Interaction& ui, ElencoArticoli& elenco)
 {
     app().saltaAggiornamento = true;
+    const std::weak_ptr<const bool> vivo = elenco.vita();
     if (!ui.askTechnician())
         return;
+    if (vivo.expired())
+        return; // the article window closed while the password was asked
     if (frmImporta* w = frmImporta::apri(ui, elenco))
         w->showModal();
     app().saltaAggiornamento = false;

@@ -7,6 +7,7 @@
 #include "import/Listini.h"
 
 #include <array>
+#include <memory>
 
 class Interaction;
 class QCheckBox;
@@ -24,6 +25,12 @@ class ElencoArticoli
 public:
     virtual ~ElencoArticoli() = default;
     virtual void ricarica() = 0;
+    // Expires with the article window that gives this list: what goes on after the password
+    // window, or closes later, checks it first.
+    std::weak_ptr<const bool> vita() const { return m_vita; }
+
+private:
+    std::shared_ptr<const bool> m_vita = std::make_shared<const bool>(true);
 };
 
 class frmImporta : public FormBase
@@ -84,6 +91,7 @@ private:
     QString ScegliFileImport(const QString& titolo);
     Interaction& m_ui;
     ElencoArticoli& m_elenco;
+    std::weak_ptr<const bool> m_vitaElenco;
     QString m_separatore = QStringLiteral(";");
     bool m_inCorso = false;
 };

@@ -83,7 +83,7 @@ bool cmdStampaFrontalino_Click(Interaction& interazione, ScegliFont& font, Scelt
     // A switch that failed has said so and changed nothing: the designer does not open.
     if (!frmChangeST::EseguiAssegnazioneST(etichette, QStringLiteral("xFrontalini")))
         return false;
-    Attesa(500);
+    Attesa(500, InputUtente::Trattenuto);
     bool aperto = false;
     {
         const QString chiave = Forms::key<frmConfiguraLabel>();

@@ -231,7 +231,7 @@ void frmConfiguraLabel::formLoad()
     m_didascalie = {QStringLiteral("Prz/Kg"), QStringLiteral("DES"), QStringLiteral("PRZ"), QString(),
                     QStringLiteral("BC")};
     CaricaDatiEtichetta();
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void frmConfiguraLabel::posiziona(QWidget* w, const QPoint& twips)
@@ -415,18 +415,19 @@ void frmConfiguraLabel::cmdAnteprima_Click()
     if (!m_foglio)
         ImpostaStampaEtichette();
     aggiornaModello();
-    auto* p = new frmPreview(m_interazione, *m_foglio, this);
-    m_anteprima = p;
+    QPointer<frmPreview> p = new frmPreview(m_interazione, *m_foglio, this);
+    m_anteprima = p.data();
     p->load();
-    p->showModal();
+    if (p)
+        p->showModal();
 }
 
 void frmConfiguraLabel::cmdSalva_Click()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Attesa(250);
+    Attesa(250, InputUtente::Trattenuto);
     const Esito e = Formato::salva(formato());
-    Attesa(750);
+    Attesa(750, InputUtente::Trattenuto);
     QApplication::restoreOverrideCursor();
     if (!e)
         m_interazione.error(QStringLiteral("Impostazioni dell'etichetta non salvate: ") + e.descrizione);

@@ -1,7 +1,7 @@
 #include "labels/ui/frmPreview.h"
 
-#include "core/ui/Printers.h"
 #include "core/Wait.h"
+#include "core/ui/Printers.h"
 #include "core/ui/Ui.h"
 #include "labels/DisegnoEtichette.h"
 #include "labels/ui/frmPrint.h"
@@ -96,7 +96,7 @@ void frmPreview::formLoad()
     m_pagina = 1;
     m_pagine = m_documento.pages();
     Preview_Display(1);
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void frmPreview::Preview_Display(int pagina)
@@ -180,13 +180,16 @@ void frmPreview::cmdPrevious_Click()
 
 void frmPreview::cmdPrint_Click()
 {
+    QPointer<frmPreview> self(this);
     QPointer<frmPrint> f = new frmPrint(m_interazione, this);
     f->setPageCurrent(m_pagina);
     f->setPageMax(m_pagine);
     f->setEtichettePerFoglio(m_documento.etichettePerFoglio());
     f->load();
-    f->showModal();
     if (!f)
+        return;
+    f->showModal();
+    if (!f || !self)
         return;
     const bool conferma = f->printDoc();
     const int da = f->pageStart();

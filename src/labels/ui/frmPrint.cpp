@@ -1,8 +1,8 @@
 #include "labels/ui/frmPrint.h"
 
-#include "core/ui/KeyFilter.h"
 #include "core/VbConvert.h"
 #include "core/Wait.h"
+#include "core/ui/KeyFilter.h"
 #include "core/ui/Ui.h"
 
 #include <QButtonGroup>
@@ -88,7 +88,7 @@ frmPrint::frmPrint(Interaction& interazione, QWidget* parent) : FormBase(parent)
 
 void frmPrint::formLoad()
 {
-    Attesa(650);
+    Attesa(650, InputUtente::Trattenuto);
 }
 
 void frmPrint::showEvent(QShowEvent* e)
