@@ -65,6 +65,39 @@ char32_t puntoCodice(const unsigned char* p, qsizetype n, int* lunghezza)
     return u;
 }
 
+// A name's characters beyond ASCII, as XML 1.0 allows them.
+bool lettera(char32_t u, bool primo)
+{
+    if ((u >= 0xC0 && u <= 0xD6) || (u >= 0xD8 && u <= 0xF6) || (u >= 0xF8 && u <= 0x2FF) ||
+        (u >= 0x370 && u <= 0x37D) || (u >= 0x37F && u <= 0x1FFF) || (u >= 0x200C && u <= 0x200D) ||
+        (u >= 0x2070 && u <= 0x218F) || (u >= 0x2C00 && u <= 0x2FEF) || (u >= 0x3001 && u <= 0xD7FF) ||
+        (u >= 0xF900 && u <= 0xFDCF) || (u >= 0xFDF0 && u <= 0xFFFD) || (u >= 0x10000 && u <= 0xEFFFF))
+        return true;
+    return !primo && (u == 0xB7 || (u >= 0x300 && u <= 0x36F) || (u >= 0x203F && u <= 0x2040));
+}
+
+// A whole name: ASCII as inizioNome/carattereNome say, the rest well-formed UTF-8 of letters.
+bool nomeValido(QByteArrayView n)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(n.data());
+    for (qsizetype i = 0; i < n.size();) {
+        if (b[i] < 0x80) {
+            if (i == 0 ? !inizioNome(b[i]) : !carattereNome(b[i]))
+                return false;
+            ++i;
+            continue;
+        }
+        int k = 0;
+        const char32_t u = puntoCodice(b + i, n.size() - i, &k);
+        if (k == 0 || !lettera(u, i == 0))
+            return false;
+        i += k;
+    }
+    // Namespaces: at most one colon, between a prefix and a local name.
+    const qsizetype c = n.indexOf(':');
+    return !n.isEmpty() && (c < 0 || (c > 0 && c < n.size() - 1 && n.indexOf(':', c + 1) < 0));
+}
+
 // The character a reference "&...;" stands for (p after '&', n up to and without ';'); 0 when
 // it is none of the predefined entities nor a valid character reference.
 char32_t riferimento(const char* p, qsizetype n)
@@ -279,6 +312,35 @@ bool ScansioneXml::valido(const char* p, qsizetype n, bool attributo)
     return true;
 }
 
+// Checks characters that hold no references (a comment, an instruction, a CDATA section).
+bool ScansioneXml::caratteri(const char* p, qsizetype n)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = b[i];
+        if (c >= 0x80) {
+            int k = 0;
+            const char32_t u = puntoCodice(b + i, n - i, &k);
+            if (k == 0) {
+                errore("contenuto non codificato in UTF-8");
+                return false;
+            }
+            if (!carattereXml(u)) {
+                errore("carattere non ammesso");
+                return false;
+            }
+            i += k;
+        } else {
+            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+                errore("carattere non ammesso");
+                return false;
+            }
+            ++i;
+        }
+    }
+    return true;
+}
+
 bool ScansioneXml::leggiTesto()
 {
     qsizetype fine = cerca(0, "<");
@@ -306,6 +368,48 @@ bool ScansioneXml::leggiTesto()
     return true;
 }
 
+// The declaration's pseudo-attributes: version 1.0, then perhaps an encoding, then perhaps
+// standalone yes or no, in this order and nothing else.
+bool ScansioneXml::dichiarazione(QByteArrayView d)
+{
+    qsizetype i = 0;
+    const auto voce = [&](QByteArrayView nome, QByteArrayView* valore) {
+        qsizetype k = i;
+        if (k >= d.size() || !bianco(d[k]))
+            return false;
+        while (k < d.size() && bianco(d[k]))
+            ++k;
+        if (!d.sliced(k).startsWith(nome))
+            return false;
+        k += nome.size();
+        while (k < d.size() && bianco(d[k]))
+            ++k;
+        if (k >= d.size() || d[k] != '=')
+            return false;
+        ++k;
+        while (k < d.size() && bianco(d[k]))
+            ++k;
+        if (k >= d.size() || (d[k] != '"' && d[k] != '\''))
+            return false;
+        const qsizetype chiusa = d.indexOf(d[k], k + 1);
+        if (chiusa < 0)
+            return false;
+        *valore = d.sliced(k + 1, chiusa - k - 1);
+        i = chiusa + 1;
+        return true;
+    };
+    QByteArrayView v;
+    if (!voce("version", &v) || v != "1.0")
+        return false;
+    if (voce("encoding", &v) && v.isEmpty())
+        return false;
+    if (voce("standalone", &v) && v != "yes" && v != "no")
+        return false;
+    while (i < d.size() && bianco(d[i]))
+        ++i;
+    return i == d.size();
+}
+
 bool ScansioneXml::leggiIstruzione()
 {
     const qsizetype fine = cerca(2, "?>");
@@ -317,14 +421,26 @@ bool ScansioneXml::leggiIstruzione()
     qsizetype n = 0;
     while (n < fine - 2 && carattereNome(static_cast<unsigned char>(p[n])))
         ++n;
-    if (n == 0) {
+    if (n == 0 || (n < fine - 2 && !bianco(p[n]))) {
         errore("istruzione senza nome");
         return false;
     }
-    if (QByteArrayView(p, n).compare("xml", Qt::CaseInsensitive) == 0 && !m_inizioDocumento) {
-        errore("dichiarazione XML non all'inizio del documento");
+    if (QByteArrayView(p, n).compare("xml", Qt::CaseInsensitive) == 0) {
+        if (!m_inizioDocumento || QByteArrayView(p, n) != "xml") {
+            errore("dichiarazione XML non all'inizio del documento");
+            return false;
+        }
+        if (!dichiarazione(QByteArrayView(p + n, fine - 2 - n))) {
+            errore("dichiarazione XML non valida");
+            return false;
+        }
+    }
+    if (!nomeValido(QByteArrayView(p, n))) {
+        errore("nome di istruzione non valido");
         return false;
     }
+    if (!caratteri(p + n, fine - 2 - n))
+        return false;
     m_pos += fine + 2;
     return false;
 }
@@ -347,6 +463,8 @@ bool ScansioneXml::leggiEsclamativo()
             errore("'--' in un commento");
             return false;
         }
+        if (!caratteri(m_buf.data() + m_pos + 4, trattini - 4))
+            return false;
         m_pos += trattini + 3;
         return false;
     }
@@ -366,24 +484,8 @@ bool ScansioneXml::leggiEsclamativo()
     // References are not references here; only the characters are checked.
     const char* q = m_buf.data() + m_pos + 9;
     const qsizetype n = fine - 9;
-    for (qsizetype i = 0; i < n;) {
-        const auto c = static_cast<unsigned char>(q[i]);
-        if (c >= 0x80) {
-            int k = 0;
-            const char32_t u = puntoCodice(reinterpret_cast<const unsigned char*>(q) + i, n - i, &k);
-            if (k == 0 || !carattereXml(u)) {
-                errore("contenuto non codificato in UTF-8");
-                return false;
-            }
-            i += k;
-        } else {
-            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-                errore("carattere non ammesso");
-                return false;
-            }
-            ++i;
-        }
-    }
+    if (!caratteri(q, n))
+        return false;
     m_testo = q;
     m_lunghezzaTesto = n;
     m_cdata = true;
@@ -432,6 +534,10 @@ bool ScansioneXml::leggiInizio()
     while (k < fineTag && carattereNome(static_cast<unsigned char>(p[k])))
         ++k;
     const QByteArrayView nome(p + 1, k - 1);
+    if (!nomeValido(nome)) {
+        errore("nome di elemento non valido");
+        return false;
+    }
     m_tag = p;
     m_attributi.clear();
     bool vuoto = false;
@@ -457,6 +563,10 @@ bool ScansioneXml::leggiInizio()
         while (k < fineTag && carattereNome(static_cast<unsigned char>(p[k])))
             ++k;
         const qsizetype lunghezzaNome = k - inizioAttributo;
+        if (!nomeValido(QByteArrayView(p + inizioAttributo, lunghezzaNome))) {
+            errore("attributo non valido");
+            return false;
+        }
         while (k < fineTag && bianco(p[k]))
             ++k;
         if (k == fineTag || p[k] != '=') {
@@ -481,7 +591,11 @@ bool ScansioneXml::leggiInizio()
         if (!valido(p + inizioValore, lunghezzaValore, true))
             return false;
         const QByteArrayView questo(p + inizioAttributo, lunghezzaNome);
+        // Namespace declarations are no attributes (and Qt's reader lets them repeat).
+        const bool dichiara = questo == "xmlns" || questo.startsWith("xmlns:");
         for (const Attributo& a : m_attributi) {
+            if (dichiara)
+                break;
             if (QByteArrayView(p + a.nome, a.lunghezzaNome) == questo) {
                 errore("attributo ripetuto");
                 return false;

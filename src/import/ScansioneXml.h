@@ -48,8 +48,10 @@ private:
     qsizetype cerca(qsizetype da, QByteArrayView cosa);
     void errore(const char* motivo);
     bool valido(const char* p, qsizetype n, bool attributo);
+    bool caratteri(const char* p, qsizetype n);
     bool leggiTesto();
     bool leggiIstruzione();
+    static bool dichiarazione(QByteArrayView d);
     bool leggiEsclamativo();
     bool leggiInizio();
     bool leggiFine();
