@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 // ---------------------------------------------------------------- cells
 
@@ -131,17 +132,40 @@ protected:
         const qint64 n = m_sorgente->read(data, max);
         if (n <= 0)
             return n;
-        for (qint64 i = 0; i < n; ++i) {
-            if (!passa(data[i])) {
-                m_violata = true;
-                setErrorString(QStringLiteral("parte XML non ammessa"));
-                return -1;
+        for (qint64 i = 0; i < n;) {
+            // Runs of text and of a tag's inside, where nothing changes state, are counted at once.
+            qint64 j = i;
+            if (m_stato == Testo) {
+                const void* lt = std::memchr(data + i, '<', size_t(n - i));
+                j = lt ? static_cast<const char*>(lt) - data : n;
+            } else if (m_stato == Tag) {
+                while (j < n && data[j] != '>' && data[j] != '"' && data[j] != '\'')
+                    ++j;
             }
+            if (j > i) {
+                m_lunghezza += j - i;
+                if (m_lunghezza > kMassimoToken)
+                    return viola();
+                m_coda[0] = j - i >= 2 ? data[j - 2] : m_coda[1];
+                m_coda[1] = data[j - 1];
+                i = j;
+                continue;
+            }
+            if (!passa(data[i]))
+                return viola();
+            ++i;
         }
         return n;
     }
 
 private:
+    qint64 viola()
+    {
+        m_violata = true;
+        setErrorString(QStringLiteral("parte XML non ammessa"));
+        return -1;
+    }
+
     enum Stato { Testo, Apertura, Esclamativo, InizioCommento, Tag, Virgolette, Commento, CData, Istruzione };
 
     bool passa(char c)
@@ -459,6 +483,8 @@ private:
     bool righe(X& x, const FlussoZip& f, GuardiaXml& guardia, const QString& parte,
                const std::function<bool(const RigaCelle&)>& riga, QString* errore, int* colonne) const;
     bool leggiTestiCondivisi(const QString& parte, QString* errore);
+    template <class X>
+    bool testiCondivisi(X& x, const FlussoZip& f, GuardiaXml& guardia, const QString& parte, QString* errore);
     QString testoCondiviso(int k) const
     {
         const quint32 i = m_inizi.at(k);
@@ -527,17 +553,33 @@ QHash<QString, QString> CartellaXlsx::relazioni(const QString& part, QString* er
 
 bool CartellaXlsx::leggiTestiCondivisi(const QString& parte, QString* errore)
 {
+    {
+        const auto f = m_zip.flusso(parte, kParteIntera, errore);
+        if (!f)
+            return false;
+        GuardiaXml guardia(f.get());
+        ScansioneXml x(guardia);
+        if (x.utf8())
+            return testiCondivisi(x, *f, guardia, parte, errore);
+    }
+    // Another encoding: the part again from its start, through Qt's reader.
     const auto f = m_zip.flusso(parte, kParteIntera, errore);
     if (!f)
         return false;
     GuardiaXml guardia(f.get());
     QXmlStreamReader x(&guardia);
+    return testiCondivisi(x, *f, guardia, parte, errore);
+}
+
+template <class X>
+bool CartellaXlsx::testiCondivisi(X& x, const FlussoZip& f, GuardiaXml& guardia, const QString& parte, QString* errore)
+{
     static_assert(kLunghezzaTesto <= 255, "a length is one byte");
     constexpr qsizetype kBlocco = qsizetype(1) << kBitBlocco;
     QString t;
     while (!x.atEnd()) {
         x.readNext();
-        if (x.isStartElement() && x.name() == QLatin1String("si")) {
+        if (x.isStartElement() && chiamato(x, "si")) {
             if (!testoStringa(x, t)) {
                 *errore = Cartella::troppoGrande(parte + QStringLiteral(": testo di una cella troppo lungo"));
                 return false;
@@ -558,8 +600,8 @@ bool CartellaXlsx::leggiTestiCondivisi(const QString& parte, QString* errore)
             m_blocchi.last() += v;
         }
     }
-    if (x.hasError() || !finoAllaFine(*f, guardia)) {
-        *errore = motivo(parte, *f, guardia, x.errorString());
+    if (x.hasError() || !finoAllaFine(f, guardia)) {
+        *errore = motivo(parte, f, guardia, x.errorString());
         return false;
     }
     m_inizi.squeeze();

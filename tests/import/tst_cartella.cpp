@@ -510,39 +510,45 @@ private Q_SLOTS:
         QCOMPARE(r.at(0).at(1).vuota(), atteso.isEmpty());
     }
 
-    // One sheet written in the forms writers use, the UTF-16 and Latin-1 ones read by Qt's reader,
-    // the others by the scanner: the same rows. References in small letters, cells without one
-    // (they follow the one before), prefixed elements, CDATA, references in values and texts.
+    // One sheet (and its string table) written in the forms writers use, the UTF-16 and Latin-1
+    // ones read by Qt's reader, the others by the scanner: the same rows. References in small
+    // letters, cells without one (they follow the one before), prefixed elements, CDATA,
+    // references in values and texts.
     void foglioInOgniForma_data()
     {
         QTest::addColumn<QByteArray>("foglio");
+        QTest::addColumn<QByteArray>("testi");
+        const auto utf16 = [](const QByteArray& utf8) {
+            const QString t = QString::fromUtf8(utf8);
+            return QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char*>(t.utf16()), t.size() * 2);
+        };
         const QByteArray righe =
             "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>0</v></c></row>\r\n"
             "<row r=\"2\"><c r=\"a2\" t=\"&#115;\"><v> 1 </v></c><c t=\"inlineStr\"><is><t>Caff\xc3\xa8 &amp;\r\nco"
             "</t></is></c><c r=\"d2\" s=\"0\"><v><![CDATA[12.5]]></v></c><c t=\"b\"><v>1</v></c></row>";
         const QByteArray utf8 = "<worksheet><sheetData>" + righe + "</sheetData></worksheet>";
-        QTest::newRow("UTF-8") << utf8;
+        QTest::newRow("UTF-8") << utf8 << kTesti;
         QTest::newRow("UTF-8, mark and declaration")
-            << "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n" + utf8;
+            << "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n" + utf8
+            << "\xef\xbb\xbf<?xml version=\"1.0\"?>" + kTesti;
         QByteArray prefissi = utf8;
         prefissi.replace("<row", "<x:row")
             .replace("</row", "</x:row")
             .replace("<c ", "<x:c ")
             .replace("</c>", "</x:c>");
         prefissi.replace("<worksheet>", "<worksheet xmlns:x=\"http://x\">");
-        QTest::newRow("prefixed") << prefissi;
-        const QString testo = QString::fromUtf8(utf8);
-        QByteArray utf16 = "\xff\xfe";
-        utf16.append(reinterpret_cast<const char*>(testo.utf16()), testo.size() * 2);
-        QTest::newRow("UTF-16") << utf16;
-        QTest::newRow("Latin-1") << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + testo.toLatin1();
+        QTest::newRow("prefixed") << prefissi << kTesti;
+        QTest::newRow("UTF-16") << utf16(utf8) << utf16(kTesti);
+        const QByteArray latino = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+        QTest::newRow("Latin-1") << latino + QString::fromUtf8(utf8).toLatin1() << latino + kTesti;
     }
     void foglioInOgniForma()
     {
         QFETCH(QByteArray, foglio);
+        QFETCH(QByteArray, testi);
         const QString path = m_env->path(QStringLiteral("forme.xlsx"));
         scriviPacchetto(path,
-                        pacchetto(parte("xl/worksheets/sheet1.xml", foglio), parte("xl/sharedStrings.xml", kTesti)));
+                        pacchetto(parte("xl/worksheets/sheet1.xml", foglio), parte("xl/sharedStrings.xml", testi)));
         QString e;
         const auto c = apriCartella(path, &e);
         QVERIFY2(c, qPrintable(e));
