@@ -1,10 +1,13 @@
 #include "import/ScansioneXml.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 constexpr qsizetype kBlocco = 64 * 1024;
+// The longest token held whole; the workbook's reader lets none past 1 MiB.
+constexpr qsizetype kMassimoToken = qsizetype(16) << 20;
 
 bool bianco(char c)
 {
@@ -150,6 +153,11 @@ bool ScansioneXml::riempi()
 {
     if (m_esaurito)
         return false;
+    if (m_fine - m_pos > kMassimoToken) {
+        errore("elemento XML troppo lungo");
+        m_esaurito = true;
+        return false;
+    }
     if (m_pos > 0) {
         std::memmove(m_buf.data(), m_buf.data() + m_pos, size_t(m_fine - m_pos));
         m_fine -= m_pos;
@@ -193,8 +201,9 @@ qsizetype ScansioneXml::cerca(qsizetype da, QByteArrayView cosa)
 
 void ScansioneXml::errore(const char* motivo)
 {
-    if (m_evento != Errore)
+    if (!m_guasto)
         m_errore = QString::fromUtf8(motivo);
+    m_guasto = true;
     m_evento = Errore;
 }
 
@@ -229,6 +238,14 @@ bool ScansioneXml::utf8()
 }
 
 void ScansioneXml::readNext()
+{
+    avanza();
+    // An error met on the way (a token too long while reading on) stands whatever was read.
+    if (m_guasto)
+        m_evento = Errore;
+}
+
+void ScansioneXml::avanza()
 {
     if (atEnd())
         return;
@@ -590,19 +607,16 @@ bool ScansioneXml::leggiInizio()
         const qsizetype lunghezzaValore = chiusa - (p + inizioValore);
         if (!valido(p + inizioValore, lunghezzaValore, true))
             return false;
-        const QByteArrayView questo(p + inizioAttributo, lunghezzaNome);
-        // Namespace declarations are no attributes (and Qt's reader lets them repeat).
-        const bool dichiara = questo == "xmlns" || questo.startsWith("xmlns:");
-        for (const Attributo& a : m_attributi) {
-            if (dichiara)
-                break;
-            if (QByteArrayView(p + a.nome, a.lunghezzaNome) == questo) {
-                errore("attributo ripetuto");
-                return false;
-            }
-        }
         m_attributi.push_back({inizioAttributo, lunghezzaNome, inizioValore, lunghezzaValore});
         k = inizioValore + lunghezzaValore + 1;
+    }
+    if (m_attributi.size() > 1 && ripetuti(p)) {
+        errore("attributo ripetuto");
+        return false;
+    }
+    if (m_inizi.size() >= kMassimaProfondita) {
+        errore("elementi annidati troppo a fondo");
+        return false;
     }
     // Namespaces: declarations first, then every prefix used must be declared.
     const int profondita = int(m_inizi.size()) + 1;
@@ -639,6 +653,31 @@ bool ScansioneXml::leggiInizio()
     m_pos += fineTag + 1;
     m_evento = Inizio;
     return true;
+}
+
+// Whether an attribute name repeats. Namespace declarations are no attributes (and Qt's reader
+// lets them repeat). Many attributes are sorted rather than compared each with each: a hostile
+// tag may hold a hundred thousand.
+bool ScansioneXml::ripetuti(const char* tag)
+{
+    m_nomiAttributi.clear();
+    for (const Attributo& a : m_attributi) {
+        const QByteArrayView n(tag + a.nome, a.lunghezzaNome);
+        if (n != "xmlns" && !n.startsWith("xmlns:"))
+            m_nomiAttributi.push_back(n);
+    }
+    auto& v = m_nomiAttributi;
+    if (v.size() <= 16) {
+        for (size_t i = 1; i < v.size(); ++i) {
+            for (size_t j = 0; j < i; ++j) {
+                if (v[i] == v[j])
+                    return true;
+            }
+        }
+        return false;
+    }
+    std::sort(v.begin(), v.end(), [](QByteArrayView a, QByteArrayView b) { return a.compare(b) < 0; });
+    return std::adjacent_find(v.begin(), v.end()) != v.end();
 }
 
 bool ScansioneXml::prefissoDichiarato(QByteArrayView prefisso) const

@@ -14,6 +14,10 @@
 class ScansioneXml
 {
 public:
+    // Deeper than any workbook nests; the names of open elements are kept, and a hostile part
+    // of nothing but start tags must not turn into as many of them.
+    static constexpr qsizetype kMassimaProfondita = 4096;
+
     explicit ScansioneXml(QIODevice& sorgente);
 
     // Reads the start of the part: false when it is not UTF-8 (a byte-order mark or a declaration
@@ -43,6 +47,7 @@ private:
         qsizetype nome, lunghezzaNome, valore, lunghezzaValore;
     };
 
+    void avanza();
     bool riempi();
     bool almeno(qsizetype n);
     qsizetype cerca(qsizetype da, QByteArrayView cosa);
@@ -57,6 +62,7 @@ private:
     bool leggiFine();
     void chiudi();
     bool prefissoDichiarato(QByteArrayView prefisso) const;
+    bool ripetuti(const char* tag);
     static void decodifica(const char* p, qsizetype n, QString& out, bool attributo, bool riferimenti);
 
     QIODevice& m_sorgente;
@@ -66,6 +72,7 @@ private:
     bool m_esaurito = false;
     Evento m_evento = Nessuno;
     QString m_errore;
+    bool m_guasto = false;
     bool m_inizioDocumento = true;
     bool m_radiceChiusa = false;
     bool m_vuoto = false; // a "<x/>" whose end is the next event
@@ -75,6 +82,7 @@ private:
     qsizetype m_lunghezzaTesto = 0;
     bool m_cdata = false;
     std::vector<Attributo> m_attributi;
+    std::vector<QByteArrayView> m_nomiAttributi;
     const char* m_tag = nullptr; // the start tag's first byte, base of the attributes' places
 
     std::string m_pila;                                  // the open elements' qualified names, one after the other

@@ -130,6 +130,39 @@ private Q_SLOTS:
         QVERIFY(letturaScansione("<?xml version=\"1.0\"?><a/>").has_value());
     }
 
+    // What would cost time or memory out of measure: a tag of 80,000 attributes (the duplicate
+    // among them still found), 100,000 elements each inside the other, a text of 20 MiB.
+    void elementiOstili()
+    {
+        QByteArray tag = "<a";
+        for (int i = 0; i < 80000; ++i)
+            tag += " b" + QByteArray::number(i * 7919 % 80000) + "=''";
+        QElapsedTimer t;
+        t.start();
+        const auto distinti = letturaScansione(tag + "/>");
+        QVERIFY(distinti && !distinti->rifiutata);
+        const auto ripetuto = letturaScansione(tag + " b79999='x'/>");
+        QVERIFY(ripetuto && ripetuto->rifiutata);
+        QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
+
+        QBuffer b;
+        b.setData(QByteArray("<a>").repeated(100000));
+        b.open(QIODevice::ReadOnly);
+        ScansioneXml x(b);
+        QVERIFY(x.utf8());
+        int inizi = 0;
+        while (!x.atEnd()) {
+            x.readNext();
+            inizi += x.isStartElement();
+        }
+        QVERIFY(x.hasError());
+        QCOMPARE(inizi, int(ScansioneXml::kMassimaProfondita));
+
+        // A text of 20 MiB is not held whole, even without the workbook's guard before the scanner.
+        const auto lungo = letturaScansione("<a>" + QByteArray(20 << 20, 'x') + "</a>");
+        QVERIFY(lungo && lungo->rifiutata);
+    }
+
     // A sheet damaged at random places, by bytes XML gives meaning to: both readers agree every time.
     // (No control characters: Qt's reader takes them in attribute names, the scanner does not.)
     void fogliDanneggiati()
