@@ -282,9 +282,10 @@ void ScansioneXml::avanza()
     }
 }
 
-// Checks the characters of a text or attribute value: valid UTF-8, characters XML allows,
-// references it knows, no "]]>" in a text and no '<' in a value.
-bool ScansioneXml::valido(const char* p, qsizetype n, bool attributo)
+// Checks characters: valid UTF-8, characters XML allows; in a text or an attribute value also
+// references it knows, no "]]>" in a text and no '<' in a value (a comment, an instruction or a
+// CDATA section holds no references).
+bool ScansioneXml::valido(const char* p, qsizetype n, Contenuto contenuto)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(p);
     for (qsizetype i = 0; i < n;) {
@@ -307,7 +308,7 @@ bool ScansioneXml::valido(const char* p, qsizetype n, bool attributo)
             errore("carattere non ammesso");
             return false;
         }
-        if (c == '&') {
+        if (c == '&' && contenuto != Grezzo) {
             const void* pv = std::memchr(p + i + 1, ';', size_t(n - i - 1));
             if (!pv || riferimento(p + i + 1, static_cast<const char*>(pv) - (p + i + 1)) == 0) {
                 errore("riferimento non ammesso");
@@ -316,44 +317,15 @@ bool ScansioneXml::valido(const char* p, qsizetype n, bool attributo)
             i = static_cast<const char*>(pv) - p + 1;
             continue;
         }
-        if (attributo && c == '<') {
+        if (contenuto == Valore && c == '<') {
             errore("'<' in un attributo");
             return false;
         }
-        if (!attributo && c == ']' && i + 2 < n && b[i + 1] == ']' && b[i + 2] == '>') {
+        if (contenuto == Testuale && c == ']' && i + 2 < n && b[i + 1] == ']' && b[i + 2] == '>') {
             errore("']]>' nel testo");
             return false;
         }
         ++i;
-    }
-    return true;
-}
-
-// Checks characters that hold no references (a comment, an instruction, a CDATA section).
-bool ScansioneXml::caratteri(const char* p, qsizetype n)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(p);
-    for (qsizetype i = 0; i < n;) {
-        const unsigned char c = b[i];
-        if (c >= 0x80) {
-            int k = 0;
-            const char32_t u = puntoCodice(b + i, n - i, &k);
-            if (k == 0) {
-                errore("contenuto non codificato in UTF-8");
-                return false;
-            }
-            if (!carattereXml(u)) {
-                errore("carattere non ammesso");
-                return false;
-            }
-            i += k;
-        } else {
-            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-                errore("carattere non ammesso");
-                return false;
-            }
-            ++i;
-        }
     }
     return true;
 }
@@ -375,7 +347,7 @@ bool ScansioneXml::leggiTesto()
         return false;
     }
     // A "]]>" across the end of the text and the next tag cannot be: the next byte is '<'.
-    if (!valido(p, fine, false))
+    if (!valido(p, fine, Testuale))
         return false;
     m_testo = p;
     m_lunghezzaTesto = fine;
@@ -456,7 +428,7 @@ bool ScansioneXml::leggiIstruzione()
         errore("nome di istruzione non valido");
         return false;
     }
-    if (!caratteri(p + n, fine - 2 - n))
+    if (!valido(p + n, fine - 2 - n, Grezzo))
         return false;
     m_pos += fine + 2;
     return false;
@@ -480,7 +452,7 @@ bool ScansioneXml::leggiEsclamativo()
             errore("'--' in un commento");
             return false;
         }
-        if (!caratteri(m_buf.data() + m_pos + 4, trattini - 4))
+        if (!valido(m_buf.data() + m_pos + 4, trattini - 4, Grezzo))
             return false;
         m_pos += trattini + 3;
         return false;
@@ -501,7 +473,7 @@ bool ScansioneXml::leggiEsclamativo()
     // References are not references here; only the characters are checked.
     const char* q = m_buf.data() + m_pos + 9;
     const qsizetype n = fine - 9;
-    if (!caratteri(q, n))
+    if (!valido(q, n, Grezzo))
         return false;
     m_testo = q;
     m_lunghezzaTesto = n;
@@ -605,7 +577,7 @@ bool ScansioneXml::leggiInizio()
             return false;
         }
         const qsizetype lunghezzaValore = chiusa - (p + inizioValore);
-        if (!valido(p + inizioValore, lunghezzaValore, true))
+        if (!valido(p + inizioValore, lunghezzaValore, Valore))
             return false;
         m_attributi.push_back({inizioAttributo, lunghezzaNome, inizioValore, lunghezzaValore});
         k = inizioValore + lunghezzaValore + 1;

@@ -52,8 +52,8 @@ private:
     bool almeno(qsizetype n);
     qsizetype cerca(qsizetype da, QByteArrayView cosa);
     void errore(const char* motivo);
-    bool valido(const char* p, qsizetype n, bool attributo);
-    bool caratteri(const char* p, qsizetype n);
+    enum Contenuto { Testuale, Valore, Grezzo };
+    bool valido(const char* p, qsizetype n, Contenuto contenuto);
     bool leggiTesto();
     bool leggiIstruzione();
     static bool dichiarazione(QByteArrayView d);
