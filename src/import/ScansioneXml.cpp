@@ -1,5 +1,6 @@
 #include "import/ScansioneXml.h"
 
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <cstring>
 
@@ -68,37 +69,73 @@ char32_t puntoCodice(const unsigned char* p, qsizetype n, int* lunghezza)
     return u;
 }
 
-// A name's characters beyond ASCII, as XML 1.0 allows them.
-bool lettera(char32_t u, bool primo)
+// Namespaces: at most one colon, between a prefix and a local name.
+bool dueParti(QByteArrayView n)
 {
-    if ((u >= 0xC0 && u <= 0xD6) || (u >= 0xD8 && u <= 0xF6) || (u >= 0xF8 && u <= 0x2FF) ||
-        (u >= 0x370 && u <= 0x37D) || (u >= 0x37F && u <= 0x1FFF) || (u >= 0x200C && u <= 0x200D) ||
-        (u >= 0x2070 && u <= 0x218F) || (u >= 0x2C00 && u <= 0x2FEF) || (u >= 0x3001 && u <= 0xD7FF) ||
-        (u >= 0xF900 && u <= 0xFDCF) || (u >= 0xFDF0 && u <= 0xFFFD) || (u >= 0x10000 && u <= 0xEFFFF))
-        return true;
-    return !primo && (u == 0xB7 || (u >= 0x300 && u <= 0x36F) || (u >= 0x203F && u <= 0x2040));
+    const qsizetype c = n.indexOf(':');
+    return !n.isEmpty() && (c < 0 || (c > 0 && c < n.size() - 1 && n.indexOf(':', c + 1) < 0));
 }
 
-// A whole name: ASCII as inizioNome/carattereNome say, the rest well-formed UTF-8 of letters.
-bool nomeValido(QByteArrayView n)
+// Whether the bytes are well-formed UTF-8 of characters XML allows.
+bool utf8Valido(QByteArrayView n)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(n.data());
     for (qsizetype i = 0; i < n.size();) {
         if (b[i] < 0x80) {
-            if (i == 0 ? !inizioNome(b[i]) : !carattereNome(b[i]))
-                return false;
             ++i;
             continue;
         }
         int k = 0;
-        const char32_t u = puntoCodice(b + i, n.size() - i, &k);
-        if (k == 0 || !lettera(u, i == 0))
+        if (!carattereXml(puntoCodice(b + i, n.size() - i, &k)) || k == 0)
             return false;
         i += k;
     }
-    // Namespaces: at most one colon, between a prefix and a local name.
+    return true;
+}
+
+// An element's (or an instruction's) name. Letters beyond ASCII, which no workbook's names hold,
+// are left to Qt's reader itself: its tables of them are the ones a workbook was read by before.
+bool nomeElemento(QByteArrayView n)
+{
+    if (!dueParti(n))
+        return false;
+    bool ascii = true;
+    for (qsizetype i = 0; i < n.size(); ++i) {
+        const auto c = static_cast<unsigned char>(n[i]);
+        if (c >= 0x80)
+            ascii = false;
+        else if (i == 0 || n[i - 1] == ':' ? !inizioNome(c) || c == ':' : !carattereNome(c))
+            return false;
+    }
+    if (ascii)
+        return true;
+    if (!utf8Valido(n))
+        return false;
     const qsizetype c = n.indexOf(':');
-    return !n.isEmpty() && (c < 0 || (c > 0 && c < n.size() - 1 && n.indexOf(':', c + 1) < 0));
+    const QByteArray prova =
+        "<" + n.toByteArray() + (c < 0 ? QByteArray("/>") : " xmlns:" + n.first(c).toByteArray() + "='u'/>");
+    QXmlStreamReader x(prova);
+    while (!x.atEnd())
+        x.readNext();
+    return !x.hasError();
+}
+
+// An attribute's name as Qt's reader takes it: more punctuation than XML allows (and control
+// characters after the first), any character beyond ASCII.
+bool inizioAttributo(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x7F ||
+           (c != 0 && std::strchr("$@\\^_`{}~", c) != nullptr);
+}
+bool carattereAttributo(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c >= 0x7F || c == ':' ||
+           (c >= 0x01 && c < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
+           (c != 0 && std::strchr("$-.@\\_`{}~", c) != nullptr);
+}
+bool nomeAttributo(QByteArrayView n)
+{
+    return dueParti(n) && utf8Valido(n);
 }
 
 // The character a reference "&...;" stands for (p after '&', n up to and without ';'); 0 when
@@ -399,6 +436,8 @@ bool ScansioneXml::dichiarazione(QByteArrayView d)
     return i == d.size();
 }
 
+// An instruction as Qt's reader takes it: a target, then blanks and any text, or else directly
+// the "?>" or a run of name characters and the "?>".
 bool ScansioneXml::leggiIstruzione()
 {
     const qsizetype fine = cerca(2, "?>");
@@ -407,11 +446,27 @@ bool ScansioneXml::leggiIstruzione()
         return false;
     }
     const char* p = m_buf.data() + m_pos + 2;
+    const qsizetype lunghezza = fine - 2;
+    const auto u = [p](qsizetype i) { return static_cast<unsigned char>(p[i]); };
     qsizetype n = 0;
-    while (n < fine - 2 && carattereNome(static_cast<unsigned char>(p[n])))
+    if (n < lunghezza && inizioAttributo(u(n))) {
         ++n;
-    if (n == 0 || (n < fine - 2 && !bianco(p[n]))) {
+        while (n < lunghezza && carattereNome(u(n)) && u(n) != ':')
+            ++n;
+    }
+    if (n == 0 || !utf8Valido(QByteArrayView(p, n))) {
         errore("istruzione senza nome");
+        return false;
+    }
+    if (n < lunghezza && !bianco(p[n])) {
+        qsizetype k = n;
+        while (k < lunghezza && carattereAttributo(u(k)) && u(k) != ':')
+            ++k;
+        if (k < lunghezza || !utf8Valido(QByteArrayView(p + n, k - n))) {
+            errore("istruzione non valida");
+            return false;
+        }
+    } else if (!valido(p + n, lunghezza - n, Grezzo)) {
         return false;
     }
     if (QByteArrayView(p, n).compare("xml", Qt::CaseInsensitive) == 0) {
@@ -419,17 +474,11 @@ bool ScansioneXml::leggiIstruzione()
             errore("dichiarazione XML non all'inizio del documento");
             return false;
         }
-        if (!dichiarazione(QByteArrayView(p + n, fine - 2 - n))) {
+        if (!dichiarazione(QByteArrayView(p + n, lunghezza - n))) {
             errore("dichiarazione XML non valida");
             return false;
         }
     }
-    if (!nomeValido(QByteArrayView(p, n))) {
-        errore("nome di istruzione non valido");
-        return false;
-    }
-    if (!valido(p + n, fine - 2 - n, Grezzo))
-        return false;
     m_pos += fine + 2;
     return false;
 }
@@ -523,7 +572,7 @@ bool ScansioneXml::leggiInizio()
     while (k < fineTag && carattereNome(static_cast<unsigned char>(p[k])))
         ++k;
     const QByteArrayView nome(p + 1, k - 1);
-    if (!nomeValido(nome)) {
+    if (!nomeElemento(nome)) {
         errore("nome di elemento non valido");
         return false;
     }
@@ -544,15 +593,15 @@ bool ScansioneXml::leggiInizio()
             vuoto = true;
             break;
         }
-        if (k == primaDeiBianchi || !inizioNome(static_cast<unsigned char>(p[k]))) {
+        if (k == primaDeiBianchi || !inizioAttributo(static_cast<unsigned char>(p[k]))) {
             errore("attributo non valido");
             return false;
         }
-        const qsizetype inizioAttributo = k;
-        while (k < fineTag && carattereNome(static_cast<unsigned char>(p[k])))
+        const qsizetype primo = k++;
+        while (k < fineTag && carattereAttributo(static_cast<unsigned char>(p[k])))
             ++k;
-        const qsizetype lunghezzaNome = k - inizioAttributo;
-        if (!nomeValido(QByteArrayView(p + inizioAttributo, lunghezzaNome))) {
+        const qsizetype lunghezzaNome = k - primo;
+        if (!nomeAttributo(QByteArrayView(p + primo, lunghezzaNome))) {
             errore("attributo non valido");
             return false;
         }
@@ -579,7 +628,7 @@ bool ScansioneXml::leggiInizio()
         const qsizetype lunghezzaValore = chiusa - (p + inizioValore);
         if (!valido(p + inizioValore, lunghezzaValore, Valore))
             return false;
-        m_attributi.push_back({inizioAttributo, lunghezzaNome, inizioValore, lunghezzaValore});
+        m_attributi.push_back({primo, lunghezzaNome, inizioValore, lunghezzaValore});
         k = inizioValore + lunghezzaValore + 1;
     }
     if (m_attributi.size() > 1 && ripetuti(p)) {
