@@ -1,5 +1,6 @@
 #include "import/ScansioneXml.h"
 
+#include <QHash>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cstring>
@@ -93,31 +94,45 @@ bool utf8Valido(QByteArrayView n)
     return true;
 }
 
-// An element's (or an instruction's) name. Letters beyond ASCII, which no workbook's names hold,
-// are left to Qt's reader itself: its tables of them are the ones a workbook was read by before.
-bool nomeElemento(QByteArrayView n)
+// Whether Qt's reader takes the character beyond ASCII in an element's name, first or after the
+// first: its tables of them are the ones a workbook was read by before. Asked once per character
+// (no workbook's names hold any; a hostile sheet may hold many).
+bool letteraQt(char32_t u, bool primo)
 {
-    if (!dueParti(n))
-        return false;
-    bool ascii = true;
-    for (qsizetype i = 0; i < n.size(); ++i) {
-        const auto c = static_cast<unsigned char>(n[i]);
-        if (c >= 0x80)
-            ascii = false;
-        else if (i == 0 || n[i - 1] == ':' ? !inizioNome(c) || c == ':' : !carattereNome(c))
-            return false;
-    }
-    if (ascii)
-        return true;
-    if (!utf8Valido(n))
-        return false;
-    const qsizetype c = n.indexOf(':');
-    const QByteArray prova =
-        "<" + n.toByteArray() + (c < 0 ? QByteArray("/>") : " xmlns:" + n.first(c).toByteArray() + "='u'/>");
+    thread_local QHash<char32_t, bool> risposte[2];
+    QHash<char32_t, bool>& r = risposte[primo ? 0 : 1];
+    const auto it = r.constFind(u);
+    if (it != r.constEnd())
+        return *it;
+    if (r.size() > 65536)
+        r.clear();
+    const QByteArray prova = (primo ? QByteArray("<") : QByteArray("<a")) + QString::fromUcs4(&u, 1).toUtf8() + "/>";
     QXmlStreamReader x(prova);
     while (!x.atEnd())
         x.readNext();
-    return !x.hasError();
+    return r[u] = !x.hasError();
+}
+
+// An element's name.
+bool nomeElemento(QByteArrayView n)
+{
+    if (!dueParti(n) || !utf8Valido(n))
+        return false;
+    const auto* b = reinterpret_cast<const unsigned char*>(n.data());
+    for (qsizetype i = 0; i < n.size();) {
+        const bool primo = i == 0 || b[i - 1] == ':';
+        if (b[i] < 0x80) {
+            if (primo ? !inizioNome(b[i]) || b[i] == ':' : !carattereNome(b[i]))
+                return false;
+            ++i;
+            continue;
+        }
+        int k = 0;
+        if (!letteraQt(puntoCodice(b + i, n.size() - i, &k), primo))
+            return false;
+        i += k;
+    }
+    return true;
 }
 
 // An attribute's name as Qt's reader takes it: more punctuation than XML allows (and control
