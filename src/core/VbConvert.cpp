@@ -279,6 +279,10 @@ QString cstr(double x)
         return QString();
     if (x == 0)
         return QStringLiteral("0");
+    // Whole numbers of up to 15 digits are their digits: no general conversion (a slow one at
+    // 15 significant digits) for the codes and quantities most cells hold.
+    if (std::fabs(x) < 1e15 && x == std::trunc(x))
+        return QString::number(qint64(x));
     QString s = QString::number(x, 'g', 15);
     if (s.contains(QLatin1Char('e'))) {
         const double a = std::fabs(x);

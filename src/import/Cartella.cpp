@@ -1,15 +1,18 @@
 #include "import/Cartella.h"
 
-#include "core/VbConvert.h"
 #include "core/ArchivioZip.h"
+#include "core/VbConvert.h"
 #include "import/LettoreXls.h"
+#include "import/ScansioneXml.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 // ---------------------------------------------------------------- cells
 
@@ -129,17 +132,40 @@ protected:
         const qint64 n = m_sorgente->read(data, max);
         if (n <= 0)
             return n;
-        for (qint64 i = 0; i < n; ++i) {
-            if (!passa(data[i])) {
-                m_violata = true;
-                setErrorString(QStringLiteral("parte XML non ammessa"));
-                return -1;
+        for (qint64 i = 0; i < n;) {
+            // Runs of text and of a tag's inside, where nothing changes state, are counted at once.
+            qint64 j = i;
+            if (m_stato == Testo) {
+                const void* lt = std::memchr(data + i, '<', size_t(n - i));
+                j = lt ? static_cast<const char*>(lt) - data : n;
+            } else if (m_stato == Tag) {
+                while (j < n && data[j] != '>' && data[j] != '"' && data[j] != '\'')
+                    ++j;
             }
+            if (j > i) {
+                m_lunghezza += j - i;
+                if (m_lunghezza > kMassimoToken)
+                    return viola();
+                m_coda[0] = j - i >= 2 ? data[j - 2] : m_coda[1];
+                m_coda[1] = data[j - 1];
+                i = j;
+                continue;
+            }
+            if (!passa(data[i]))
+                return viola();
+            ++i;
         }
         return n;
     }
 
 private:
+    qint64 viola()
+    {
+        m_violata = true;
+        setErrorString(QStringLiteral("parte XML non ammessa"));
+        return -1;
+    }
+
     enum Stato { Testo, Apertura, Esclamativo, InizioCommento, Tag, Virgolette, Commento, CData, Istruzione };
 
     bool passa(char c)
@@ -298,11 +324,98 @@ bool formatoData(int id, const QHash<int, QString>& personalizzati)
     return false;
 }
 
+// The same questions to either reader: QXmlStreamReader for parts in another encoding than UTF-8,
+// ScansioneXml for the others.
+bool chiamato(const QXmlStreamReader& x, const char* nome)
+{
+    return x.name() == QLatin1String(nome);
+}
+bool chiamato(const ScansioneXml& x, const char* nome)
+{
+    return x.nome() == QByteArrayView(nome);
+}
+void aggiungiTesto(const QXmlStreamReader& x, QString& out)
+{
+    out += x.text();
+}
+void aggiungiTesto(const ScansioneXml& x, QString& out)
+{
+    x.aggiungiTesto(out);
+}
+void attributo(const QXmlStreamReader& x, const char* nome, QString& out)
+{
+    out = x.attributes().value(QLatin1String(nome)).toString();
+}
+void attributo(const ScansioneXml& x, const char* nome, QString& out)
+{
+    x.attributo(nome, out);
+}
+
+// A cell's number as QString::toDouble reads it; the plain forms every writer uses are read
+// without it (std::from_chars rounds the same, correctly).
+double numeroDa(const QString& v, bool* ok)
+{
+    constexpr qsizetype kMassimo = 40;
+    const qsizetype n = v.size();
+    if (n > 0 && n <= kMassimo) {
+        char b[kMassimo];
+        qsizetype i = 0;
+        const auto cifre = [&] {
+            const qsizetype da = i;
+            while (i < n && v.at(i).unicode() >= u'0' && v.at(i).unicode() <= u'9')
+                ++i;
+            return i > da;
+        };
+        bool semplice = true;
+        if (v.at(0) == u'-')
+            ++i;
+        semplice = cifre();
+        if (semplice && i < n && v.at(i) == u'.') {
+            ++i;
+            semplice = cifre();
+        }
+        if (semplice && i < n && (v.at(i) == u'e' || v.at(i) == u'E')) {
+            ++i;
+            if (i < n && (v.at(i) == u'-' || v.at(i) == u'+'))
+                ++i;
+            semplice = cifre();
+        }
+        if (semplice && i == n) {
+            for (qsizetype k = 0; k < n; ++k)
+                b[k] = char(v.at(k).unicode());
+            double d = 0;
+            const auto r = std::from_chars(b, b + n, d);
+            if (r.ec == std::errc() && r.ptr == b + n) {
+                *ok = true;
+                return d;
+            }
+        }
+    }
+    return v.trimmed().toDouble(ok);
+}
+
+// A shared string's index as QString::toInt reads it; plain digits without it.
+int indiceDa(const QString& v, bool* ok)
+{
+    const qsizetype n = v.size();
+    if (n > 0 && n <= 9) {
+        int k = 0;
+        qsizetype i = 0;
+        for (; i < n && v.at(i).unicode() >= u'0' && v.at(i).unicode() <= u'9'; ++i)
+            k = k * 10 + (v.at(i).unicode() - u'0');
+        if (i == n) {
+            *ok = true;
+            return k;
+        }
+    }
+    return v.trimmed().toInt(ok);
+}
+
 // The text of the element the reader stands on (its start), child elements' text included; false
 // when it is longer than a cell may be. For a cell's value (`v`).
-bool testoElemento(QXmlStreamReader& x, QString& out)
+template <class X> bool testoElemento(X& x, QString& out)
 {
-    out.clear();
+    out.resize(0);
     int profondita = 1;
     while (profondita > 0 && !x.atEnd()) {
         x.readNext();
@@ -311,7 +424,7 @@ bool testoElemento(QXmlStreamReader& x, QString& out)
         } else if (x.isEndElement()) {
             --profondita;
         } else if (x.isCharacters()) {
-            out += x.text();
+            aggiungiTesto(x, out);
             if (out.size() > Cartella::kMassimoTestoCella)
                 return false;
         }
@@ -325,9 +438,9 @@ bool testoElemento(QXmlStreamReader& x, QString& out)
 // indents every `t`). A `t` keeps its text as written, blanks included: `xml:space="preserve"`
 // asks for that, and Gnumeric writes runs such as "Tonno " without it. False when the text is
 // longer than a cell may be.
-bool testoStringa(QXmlStreamReader& x, QString& out)
+template <class X> bool testoStringa(X& x, QString& out)
 {
-    out.clear();
+    out.resize(0);
     int profondita = 1;
     int fonetica = 0;
     int testo = 0; // depth of `t` elements around the reader
@@ -335,18 +448,18 @@ bool testoStringa(QXmlStreamReader& x, QString& out)
         x.readNext();
         if (x.isStartElement()) {
             ++profondita;
-            if (x.name() == QLatin1String("rPh"))
+            if (chiamato(x, "rPh"))
                 ++fonetica;
-            else if (x.name() == QLatin1String("t"))
+            else if (chiamato(x, "t"))
                 ++testo;
         } else if (x.isEndElement()) {
             --profondita;
-            if (x.name() == QLatin1String("rPh"))
+            if (chiamato(x, "rPh"))
                 --fonetica;
-            else if (x.name() == QLatin1String("t"))
+            else if (chiamato(x, "t"))
                 --testo;
         } else if (x.isCharacters() && testo > 0 && fonetica == 0) {
-            out += x.text();
+            aggiungiTesto(x, out);
             if (out.size() > Cartella::kMassimoTestoCella)
                 return false;
         }
@@ -365,8 +478,13 @@ public:
 private:
     QHash<QString, QString> relazioni(const QString& part, QString* errore) const;
     // The reason a part's reading stopped: the stream's damage, the guard, else the XML's own error.
-    static QString motivo(const QString& parte, const FlussoZip& f, const GuardiaXml& g, const QXmlStreamReader& x);
+    static QString motivo(const QString& parte, const FlussoZip& f, const GuardiaXml& g, const QString& erroreXml);
+    template <class X>
+    bool righe(X& x, const FlussoZip& f, GuardiaXml& guardia, const QString& parte,
+               const std::function<bool(const RigaCelle&)>& riga, QString* errore, int* colonne) const;
     bool leggiTestiCondivisi(const QString& parte, QString* errore);
+    template <class X>
+    bool testiCondivisi(X& x, const FlussoZip& f, GuardiaXml& guardia, const QString& parte, QString* errore);
     QString testoCondiviso(int k) const
     {
         const quint32 i = m_inizi.at(k);
@@ -385,13 +503,13 @@ private:
     QVector<bool> m_stiliData;
 };
 
-QString CartellaXlsx::motivo(const QString& parte, const FlussoZip& f, const GuardiaXml& g, const QXmlStreamReader& x)
+QString CartellaXlsx::motivo(const QString& parte, const FlussoZip& f, const GuardiaXml& g, const QString& erroreXml)
 {
     if (f.guasto() != GuastoZip::Nessuno)
         return f.errorString();
     if (g.violata())
         return Cartella::troppoGrande(parte + QStringLiteral(": un elemento XML è troppo lungo o non ammesso"));
-    return Cartella::danneggiata(parte + QStringLiteral(": XML non valido, ") + x.errorString());
+    return Cartella::danneggiata(parte + QStringLiteral(": XML non valido, ") + erroreXml);
 }
 
 // Id -> "type|target part" of a part's relationships ("_rels/<name>.rels" beside it); empty when
@@ -427,7 +545,7 @@ QHash<QString, QString> CartellaXlsx::relazioni(const QString& part, QString* er
         }
     }
     if (x.hasError() || !finoAllaFine(*f, guardia)) {
-        *errore = motivo(rels, *f, guardia, x);
+        *errore = motivo(rels, *f, guardia, x.errorString());
         return {};
     }
     return r;
@@ -435,17 +553,33 @@ QHash<QString, QString> CartellaXlsx::relazioni(const QString& part, QString* er
 
 bool CartellaXlsx::leggiTestiCondivisi(const QString& parte, QString* errore)
 {
+    {
+        const auto f = m_zip.flusso(parte, kParteIntera, errore);
+        if (!f)
+            return false;
+        GuardiaXml guardia(f.get());
+        ScansioneXml x(guardia);
+        if (x.utf8())
+            return testiCondivisi(x, *f, guardia, parte, errore);
+    }
+    // Another encoding: the part again from its start, through Qt's reader.
     const auto f = m_zip.flusso(parte, kParteIntera, errore);
     if (!f)
         return false;
     GuardiaXml guardia(f.get());
     QXmlStreamReader x(&guardia);
+    return testiCondivisi(x, *f, guardia, parte, errore);
+}
+
+template <class X>
+bool CartellaXlsx::testiCondivisi(X& x, const FlussoZip& f, GuardiaXml& guardia, const QString& parte, QString* errore)
+{
     static_assert(kLunghezzaTesto <= 255, "a length is one byte");
     constexpr qsizetype kBlocco = qsizetype(1) << kBitBlocco;
     QString t;
     while (!x.atEnd()) {
         x.readNext();
-        if (x.isStartElement() && x.name() == QLatin1String("si")) {
+        if (x.isStartElement() && chiamato(x, "si")) {
             if (!testoStringa(x, t)) {
                 *errore = Cartella::troppoGrande(parte + QStringLiteral(": testo di una cella troppo lungo"));
                 return false;
@@ -466,8 +600,8 @@ bool CartellaXlsx::leggiTestiCondivisi(const QString& parte, QString* errore)
             m_blocchi.last() += v;
         }
     }
-    if (x.hasError() || !finoAllaFine(*f, guardia)) {
-        *errore = motivo(parte, *f, guardia, x);
+    if (x.hasError() || !finoAllaFine(f, guardia)) {
+        *errore = motivo(parte, f, guardia, x.errorString());
         return false;
     }
     m_inizi.squeeze();
@@ -523,7 +657,7 @@ bool CartellaXlsx::apri(const QString& path, QString* errore)
             }
         }
         if (x.hasError() || !finoAllaFine(*f, guardia)) {
-            *errore = motivo(wb, *f, guardia, x);
+            *errore = motivo(wb, *f, guardia, x.errorString());
             return false;
         }
         if (!trovato) {
@@ -569,7 +703,7 @@ bool CartellaXlsx::apri(const QString& path, QString* errore)
                 }
             }
             if (x.hasError() || !finoAllaFine(*f, guardia)) {
-                *errore = motivo(parteStili, *f, guardia, x);
+                *errore = motivo(parteStili, *f, guardia, x.errorString());
                 return false;
             }
         }
@@ -580,7 +714,6 @@ bool CartellaXlsx::apri(const QString& path, QString* errore)
 bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(const RigaCelle&)>& riga,
                                QString* errore, int* colonne) const
 {
-    int larghezza = 0;
     if (colonne)
         *colonne = 0;
     const int i = m_nomi.indexOf(foglio);
@@ -589,11 +722,29 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
         return false;
     }
     const QString parte = m_parti.at(i);
+    {
+        const auto f = m_zip.flusso(parte, kParteFoglio, errore);
+        if (!f)
+            return false;
+        GuardiaXml guardia(f.get());
+        ScansioneXml x(guardia);
+        if (x.utf8())
+            return righe(x, *f, guardia, parte, riga, errore, colonne);
+    }
+    // Another encoding: the part again from its start, through Qt's reader.
     const auto f = m_zip.flusso(parte, kParteFoglio, errore);
     if (!f)
         return false;
     GuardiaXml guardia(f.get());
     QXmlStreamReader x(&guardia);
+    return righe(x, *f, guardia, parte, riga, errore, colonne);
+}
+
+template <class X>
+bool CartellaXlsx::righe(X& x, const FlussoZip& f, GuardiaXml& guardia, const QString& parte,
+                         const std::function<bool(const RigaCelle&)>& riga, QString* errore, int* colonne) const
+{
+    int larghezza = 0;
     RigaCelle celle;
     bool intestazione = true;
     bool inRiga = false;
@@ -603,10 +754,11 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
     int ultimaPiena = -1; // the last cell of the row that holds a value
     QString valore;
     QString inlinea;
+    QString rif, tipo, stile; // a cell's attributes, their buffers kept from cell to cell
     while (continua && !x.atEnd()) {
         x.readNext();
         if (x.isStartElement()) {
-            if (x.name() == QLatin1String("row")) {
+            if (chiamato(x, "row")) {
                 if (++righe > kMassimeRighe) {
                     *errore = Cartella::troppoGrande(parte + QStringLiteral(": troppe righe"));
                     return false;
@@ -614,30 +766,31 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
                 celle.clear();
                 ultimaPiena = -1;
                 inRiga = true;
-            } else if (inRiga && x.name() == QLatin1String("c")) {
-                const auto a = x.attributes();
-                int col = colonnaDaRiferimento(a.value(QLatin1String("r")));
+            } else if (inRiga && chiamato(x, "c")) {
+                attributo(x, "r", rif);
+                int col = colonnaDaRiferimento(rif);
                 if (col < 0)
                     col = int(celle.size());
                 if (col > kMassimaColonna) {
                     *errore = Cartella::troppoGrande(parte + QStringLiteral(": colonna oltre XFD"));
                     return false;
                 }
-                const QString t = a.value(QLatin1String("t")).toString();
-                const int stile = a.value(QLatin1String("s")).toInt();
-                valore.clear();
-                inlinea.clear();
+                attributo(x, "t", tipo);
+                attributo(x, "s", stile);
+                const int s = stile.isEmpty() ? 0 : stile.toInt();
+                valore.resize(0);
+                inlinea.resize(0);
                 bool haValore = false;
                 bool lungo = false;
                 while (!x.atEnd()) {
                     x.readNext();
-                    if (x.isEndElement() && x.name() == QLatin1String("c"))
+                    if (x.isEndElement() && chiamato(x, "c"))
                         break;
                     if (x.isStartElement()) {
-                        if (x.name() == QLatin1String("v")) {
+                        if (chiamato(x, "v")) {
                             lungo = lungo || !testoElemento(x, valore);
                             haValore = true;
-                        } else if (x.name() == QLatin1String("is")) {
+                        } else if (chiamato(x, "is")) {
                             lungo = lungo || !testoStringa(x, inlinea);
                             haValore = true;
                         }
@@ -649,44 +802,43 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
                 }
                 Cella c;
                 if (haValore) {
-                    if (t == QLatin1String("s")) {
+                    if (tipo == QLatin1String("s")) {
                         bool ok = false;
-                        const int k = valore.trimmed().toInt(&ok);
+                        const int k = indiceDa(valore, &ok);
                         if (!ok || k < 0 || k >= m_lunghezze.size()) {
                             *errore = Cartella::danneggiata(parte + QStringLiteral(": testo condiviso inesistente"));
                             return false;
                         }
                         c = Cella::daTesto(testoCondiviso(k));
-                    } else if (t == QLatin1String("inlineStr")) {
+                    } else if (tipo == QLatin1String("inlineStr")) {
                         c = Cella::daTesto(inlinea.left(kLunghezzaTesto));
-                    } else if (t == QLatin1String("str")) {
+                    } else if (tipo == QLatin1String("str")) {
                         c = Cella::daTesto(valore.left(kLunghezzaTesto));
-                    } else if (t == QLatin1String("b")) {
+                    } else if (tipo == QLatin1String("b")) {
                         c = Cella::daBooleano(valore.trimmed() == QLatin1String("1"));
-                    } else if (t == QLatin1String("e")) {
+                    } else if (tipo == QLatin1String("e")) {
                         // an error value reads as an empty cell
-                    } else if (t == QLatin1String("d")) {
+                    } else if (tipo == QLatin1String("d")) {
                         const QDateTime dt = QDateTime::fromString(valore.trimmed(), Qt::ISODate);
                         if (dt.isValid())
                             c = Cella::daSerialeData(double(kEpoca.daysTo(dt.date())) +
                                                      dt.time().msecsSinceStartOfDay() / 86400000.0);
                     } else {
                         bool ok = false;
-                        const double v = valore.trimmed().toDouble(&ok);
+                        const double v = numeroDa(valore, &ok);
                         if (ok && std::isfinite(v))
-                            c = (stile >= 0 && stile < m_stiliData.size() && m_stiliData.at(stile))
-                                    ? Cella::daSerialeData(v)
-                                    : Cella::daNumero(v);
+                            c = (s >= 0 && s < m_stiliData.size() && m_stiliData.at(s)) ? Cella::daSerialeData(v)
+                                                                                        : Cella::daNumero(v);
                     }
                 }
                 if (celle.size() <= col)
                     celle.resize(col + 1);
                 if (!c.vuota()) {
-                    celle[col] = c;
+                    celle[col] = std::move(c);
                     ultimaPiena = std::max(ultimaPiena, col);
                 }
             }
-        } else if (x.isEndElement() && x.name() == QLatin1String("row")) {
+        } else if (x.isEndElement() && chiamato(x, "row")) {
             inRiga = false;
             // A row without a value is neither the column names nor data, as in the .xls reader.
             if (ultimaPiena < 0)
@@ -708,8 +860,8 @@ bool CartellaXlsx::leggiFoglio(const QString& foglio, const std::function<bool(c
     }
     if (!continua)
         return true;
-    if (x.hasError() || !finoAllaFine(*f, guardia)) {
-        *errore = motivo(parte, *f, guardia, x);
+    if (x.hasError() || !finoAllaFine(f, guardia)) {
+        *errore = motivo(parte, f, guardia, x.errorString());
         return false;
     }
     return true;

@@ -101,6 +101,9 @@ private Q_SLOTS:
         QTest::newRow("negative") << -2.5 << "-2,5";
         QTest::newRow("15 digits") << 123456789012345.0 << "123456789012345";
         QTest::newRow("16 digits") << 1234567890123456.0 << "1,23456789012346E+15";
+        QTest::newRow("negative integer") << -7.0 << "-7";
+        QTest::newRow("largest of 15 digits") << 999999999999999.0 << "999999999999999";
+        QTest::newRow("1e15") << 1e15 << "1E+15";
         QTest::newRow("1e-5") << 1e-5 << "0,00001";
         QTest::newRow("1e-6") << 1e-6 << "1E-06";
         QTest::newRow("no grouping") << 1234.25 << "1234,25";

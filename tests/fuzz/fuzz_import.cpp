@@ -1,11 +1,13 @@
 // Fuzz entry point for the price-list readers: the first byte picks the separated, "Poseidon 35",
-// RCG or GRONTE line reader, the .xlsx workbook reader, the reader of the .xls child's answer, or
+// RCG or GRONTE line reader, the .xlsx workbook reader (or, for what is no zip, the sheet scanner
+// against QXmlStreamReader: both must read or refuse it alike), the reader of the .xls child's answer, or
 // the child's own reader of an .xls workbook stream (whose answer must then be one the program
 // takes: complete, a refusal or a cell without a value); the rest is the input. Any input must be
 // read or refused, never crash, and a read row must stay inside its layout and bounds.
 #include "Biff.h"
 #include "core/TextFile.h"
 #include "import/Cartella.h"
+#include "import/ConfrontoXml.h"
 #include "import/LettoreXls.h"
 #include "import/Listini.h"
 
@@ -90,6 +92,11 @@ void leggiFlusso(const QByteArray& dati)
 
 void leggiCartella(const QByteArray& dati)
 {
+    if (!dati.startsWith("PK")) {
+        const auto s = letturaScansione(dati);
+        require(!s || *s == letturaQt(dati));
+        return;
+    }
     const QString path = QDir::temp().filePath(QStringLiteral("tavrino-fuzz-%1.xlsx").arg(getpid()));
     {
         QFile f(path);

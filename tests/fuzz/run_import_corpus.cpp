@@ -130,6 +130,12 @@ QList<QByteArray> corpus()
         conModo(4, "PK\x03\x04"),
         conModo(4, QByteArray("PK\x05\x06") + QByteArray(18, '\xff')),
         conModo(5, "not an answer"),
+        // A sheet's XML alone, for the scanner and Qt's reader side by side.
+        conModo(4, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<worksheet xmlns:x=\"u\"><sheetData><row r=\"1\">"
+                   "<c r=\"A1\" t=\"s\"><v>0</v></c><x:c r=\"B1\" s=\"1\"><v>1.5</v></x:c><c t=\"inlineStr\"><is>"
+                   "<r><t xml:space=\"preserve\"> a &amp; b&#233;</t></r><rPh><t>x</t></rPh></is></c></row>"
+                   "<!-- c --><?pi x?></sheetData></worksheet>"),
+        conModo(4, "<a><![CDATA[x]]>y\r\nz</a>"),
     };
     l += cartelle();
     l += risposteXls();

@@ -3,11 +3,11 @@
 // hostile packages that would expand past every bound, damaged .xls files read by the child.
 // Also the article store's bulk statements the engines use.
 #include "Fixtures.h"
+#include "core/ArchivioZip.h"
 #include "core/Articoli.h"
 #include "core/ArticoliLotto.h"
 #include "core/Progress.h"
 #include "core/VbConvert.h"
-#include "core/ArchivioZip.h"
 #include "import/Cartella.h"
 #include "import/LettoreXls.h"
 #include "support/ImportProva.h"
@@ -16,6 +16,8 @@
 #include <QElapsedTimer>
 #include <QtEndian>
 #include <QtTest>
+#include <cmath>
+#include <cstring>
 #include <sys/resource.h>
 #include <zlib.h>
 
@@ -506,6 +508,154 @@ private Q_SLOTS:
         QCOMPARE(r.at(0).at(1).comeTesto(), atteso);
         QCOMPARE(r.at(0).at(0).vuota(), atteso.isEmpty());
         QCOMPARE(r.at(0).at(1).vuota(), atteso.isEmpty());
+    }
+
+    // One sheet (and its string table) written in the forms writers use, the UTF-16 and Latin-1
+    // ones read by Qt's reader, the others by the scanner: the same rows. References in small
+    // letters, cells without one (they follow the one before), prefixed elements, CDATA,
+    // references in values and texts.
+    void foglioInOgniForma_data()
+    {
+        QTest::addColumn<QByteArray>("foglio");
+        QTest::addColumn<QByteArray>("testi");
+        const auto utf16 = [](const QByteArray& utf8) {
+            const QString t = QString::fromUtf8(utf8);
+            return QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char*>(t.utf16()), t.size() * 2);
+        };
+        const QByteArray righe =
+            "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>0</v></c></row>\r\n"
+            "<row r=\"2\"><c r=\"a2\" t=\"&#115;\"><v> 1 </v></c><c t=\"inlineStr\"><is><t>Caff\xc3\xa8 &amp;\r\nco"
+            "</t></is></c><c r=\"d2\" s=\"0\"><v><![CDATA[12.5]]></v></c><c t=\"b\"><v>1</v></c></row>";
+        const QByteArray utf8 = "<worksheet><sheetData>" + righe + "</sheetData></worksheet>";
+        QTest::newRow("UTF-8") << utf8 << kTesti;
+        QTest::newRow("UTF-8, mark and declaration")
+            << "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n" + utf8
+            << "\xef\xbb\xbf<?xml version=\"1.0\"?>" + kTesti;
+        QByteArray prefissi = utf8;
+        prefissi.replace("<row", "<x:row")
+            .replace("</row", "</x:row")
+            .replace("<c ", "<x:c ")
+            .replace("</c>", "</x:c>");
+        prefissi.replace("<worksheet>", "<worksheet xmlns:x=\"http://x\">");
+        QTest::newRow("prefixed") << prefissi << kTesti;
+        QTest::newRow("UTF-16") << utf16(utf8) << utf16(kTesti);
+        const QByteArray latino = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+        QTest::newRow("Latin-1") << latino + QString::fromUtf8(utf8).toLatin1() << latino + kTesti;
+    }
+    void foglioInOgniForma()
+    {
+        QFETCH(QByteArray, foglio);
+        QFETCH(QByteArray, testi);
+        const QString path = m_env->path(QStringLiteral("forme.xlsx"));
+        scriviPacchetto(path,
+                        pacchetto(parte("xl/worksheets/sheet1.xml", foglio), parte("xl/sharedStrings.xml", testi)));
+        QString e;
+        const auto c = apriCartella(path, &e);
+        QVERIFY2(c, qPrintable(e));
+        int larghezza = 0;
+        const auto r = righe(*c, QStringLiteral("PRODOTTI$"), &larghezza);
+        QCOMPARE(larghezza, 5);
+        QCOMPARE(r.size(), 1);
+        QStringList celle;
+        for (const Cella& k : r.at(0))
+            celle << k.comeTesto();
+        QCOMPARE(celle, (QStringList{QStringLiteral("Pane"), QStringLiteral("Caffè &\nco"), QString(),
+                                     QStringLiteral("12,5"), QStringLiteral("Vero")}));
+    }
+
+    // A number cell is what QString::toDouble makes of its text (its blanks trimmed): the short way
+    // the scanner takes for plain numbers gives the same doubles to the last bit.
+    void numeriDelleCelle()
+    {
+        const QList<QByteArray> testi = {"12.5",
+                                         "-0.1",
+                                         "8001234567890",
+                                         "0.1",
+                                         "2.675",
+                                         "4.35",
+                                         "0.30000000000000004",
+                                         "1e3",
+                                         "1E-3",
+                                         "1.5e+2",
+                                         "-0",
+                                         "00012",
+                                         "123456789012345678901234567890",
+                                         "1.7976931348623157e308",
+                                         "2.2250738585072014e-308",
+                                         "4.9e-324",
+                                         "1e309",
+                                         " 7 ",
+                                         "+5",
+                                         ".5",
+                                         "5.",
+                                         "0x10",
+                                         "1,5",
+                                         "",
+                                         "nan",
+                                         "inf",
+                                         "1e",
+                                         "--1",
+                                         "9007199254740993",
+                                         "0.1000000000000000055511151231257827021181583404541015625"};
+        QByteArray foglio = "<worksheet><sheetData><row><c t=\"s\"><v>0</v></c></row><row>";
+        for (const QByteArray& t : testi)
+            foglio += "<c><v>" + t + "</v></c>";
+        foglio += "<c t=\"s\"><v>1</v></c></row></sheetData></worksheet>";
+        const QString path = m_env->path(QStringLiteral("numeri.xlsx"));
+        scriviPacchetto(path,
+                        pacchetto(parte("xl/worksheets/sheet1.xml", foglio), parte("xl/sharedStrings.xml", kTesti)));
+        QString e;
+        const auto c = apriCartella(path, &e);
+        QVERIFY2(c, qPrintable(e));
+        const auto r = righe(*c, QStringLiteral("PRODOTTI$"));
+        QCOMPARE(r.size(), 1);
+        QCOMPARE(r.at(0).size(), testi.size() + 1);
+        for (int i = 0; i < testi.size(); ++i) {
+            bool ok = false;
+            const double atteso = QString::fromLatin1(testi.at(i)).trimmed().toDouble(&ok);
+            const Cella& k = r.at(0).at(i);
+            if (!ok || !std::isfinite(atteso)) {
+                QVERIFY2(k.vuota(), testi.at(i).constData());
+                continue;
+            }
+            QVERIFY2(k.tipo == Cella::Tipo::Numero, testi.at(i).constData());
+            QVERIFY2(
+                std::memcmp(&k.numero, &atteso, sizeof atteso) == 0,
+                qPrintable(QStringLiteral("%1: %2").arg(QString::fromLatin1(testi.at(i))).arg(k.numero, 0, 'g', 17)));
+        }
+    }
+
+    // A sheet that is not XML is refused as damaged, whichever reader reads it, and the import
+    // writes nothing.
+    void fogliNonXml_data()
+    {
+        QTest::addColumn<QByteArray>("foglio");
+        const QByteArray testa = "<worksheet><sheetData><row><c t=\"s\"><v>0</v></c></row><row><c t=\"s\"><v>1</v></c>";
+        QTest::newRow("tags crossed") << testa + "</sheetData></row></worksheet>";
+        QTest::newRow("ends inside a row") << testa;
+        QTest::newRow("unknown entity") << testa + "<c t=\"str\"><v>&nbsp;</v></c></row></sheetData></worksheet>";
+        QTest::newRow("not UTF-8") << testa + "<c t=\"str\"><v>Caff\xe8</v></c></row></sheetData></worksheet>";
+        QTest::newRow("a second root") << testa + "</row></sheetData></worksheet><worksheet/>";
+        QTest::newRow("undeclared prefix") << testa + "<x:c><v>1</v></x:c></row></sheetData></worksheet>";
+        QTest::newRow("repeated attribute") << testa + "<c t=\"s\" t=\"s\"><v>1</v></c></row></sheetData></worksheet>";
+        QByteArray utf16 = "\xff\xfe";
+        const QString rotto = QString::fromLatin1(testa + "</sheetData></row></worksheet>");
+        utf16.append(reinterpret_cast<const char*>(rotto.utf16()), rotto.size() * 2);
+        QTest::newRow("tags crossed, UTF-16") << utf16;
+    }
+    void fogliNonXml()
+    {
+        QFETCH(QByteArray, foglio);
+        const QString path = m_env->path(QStringLiteral("nonxml.xlsx"));
+        scriviPacchetto(path,
+                        pacchetto(parte("xl/worksheets/sheet1.xml", foglio), parte("xl/sharedStrings.xml", kTesti)));
+        QString e;
+        const auto c = apriCartella(path, &e);
+        QVERIFY2(c, qPrintable(e));
+        QVERIFY(!c->leggiFoglio(
+            QStringLiteral("PRODOTTI$"), [](const RigaCelle&) { return true; }, &e));
+        QVERIFY2(e.startsWith(QStringLiteral("la cartella di lavoro è danneggiata")), qPrintable(e));
+        rifiutataDallImportazione(path);
     }
 
     // A large string table (here 1.5 million characters, past one block of the reader's store) gives
