@@ -152,6 +152,11 @@ private Q_SLOTS:
                               << QStringLiteral(
                                      "La cella della riga 3, colonna E contiene l'errore #N/A: correggerla e "
                                      "riprovare");
+        // An RK keeps only a double's top 30 bits: all of them set spell a NaN, no number.
+        QTest::newRow("RK NaN") << le16(0x027e) + le16(14) + le16(2) + le16(4) + le16(15) + le32(0xfffffffc) +
+                                       QByteArray(4, '\0')
+                                << QStringLiteral("La cella della riga 3, colonna E non è leggibile (dato di "
+                                                  "un tipo sconosciuto)");
         QTest::newRow("BIFF2 NUMBER") << le16(0x0003) + le16(14) + le16(2) + le16(4) + le16(15) + QByteArray(8, '\0')
                                       << QStringLiteral("La cella della riga 3, colonna E non è leggibile (dato di "
                                                         "un tipo sconosciuto)");

@@ -685,6 +685,9 @@ bool Libro::celle(std::uint32_t inizio)
             std::uint32_t k = 0;
             if (!c.u16(riga) || !c.u16(v.colonna) || !c.u16(xf) || !c.u32(k))
                 return rifiuta(NonLeggibile);
+            // An RK keeps a double's top bits, which may spell an infinity or a NaN.
+            if (!std::isfinite(rk(k)))
+                return illeggibile(riga, v.colonna, kValoreSconosciuto);
             numero(v, xf, rk(k));
             if (!aggiungi(riga, std::move(v)))
                 return false;
@@ -701,6 +704,8 @@ bool Libro::celle(std::uint32_t inizio)
                 w.colonna = prima + unsigned(i);
                 if (!c.u16(xf) || !c.u32(k))
                     return rifiuta(NonLeggibile);
+                if (!std::isfinite(rk(k)))
+                    return illeggibile(riga, w.colonna, kValoreSconosciuto);
                 numero(w, xf, rk(k));
                 if (!aggiungi(riga, std::move(w)))
                     return false;
