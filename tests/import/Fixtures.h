@@ -14,10 +14,25 @@
 #include <QProcess>
 #include <QSqlRecord>
 #include <QVariant>
+#include <QtEndian>
 #include <QtTest>
 #include <xlsxwriter.h>
 
 using Foglio = std::pair<QString, QList<QVariantList>>; // name, rows (the first row: column names)
+
+// Little-endian fields of the binary records the tests write by hand.
+inline QByteArray le16(quint16 v)
+{
+    QByteArray b(2, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+inline QByteArray le32(quint32 v)
+{
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
 
 inline void scriviTesto(const QString& path, const QStringList& righe, const QByteArray& fine = "\r\n")
 {

@@ -52,19 +52,6 @@ QByteArray deflateGrezzo(const QByteArray& b, bool ultimo)
     return out;
 }
 
-QByteArray le16(quint16 v)
-{
-    QByteArray b(2, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
-QByteArray le32(quint32 v)
-{
-    QByteArray b(4, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
 void scriviPacchetto(const QString& path, const QList<Parte>& parti)
 {
     QByteArray zip, directory;

@@ -17,19 +17,6 @@
 
 namespace {
 
-QByteArray le16(quint16 v)
-{
-    QByteArray b(2, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
-QByteArray le32(quint32 v)
-{
-    QByteArray b(4, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
 // An article's stored fields, found by barcode (or description), as one line to compare whole.
 QString articolo(const QString& valore, const char* colonna = "BarCode")
 {
