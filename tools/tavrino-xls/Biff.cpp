@@ -349,6 +349,15 @@ private:
     bool testo(Cursore& c, bool lunghezza16, std::string& out);
     bool data(unsigned xf) const;
     void numero(Valore& v, unsigned xf, double d) const;
+    // A number cell of the row; an infinity or a NaN (an RK's top bits can spell one too) is
+    // no value a sheet shows, and refuses the cell.
+    bool cellaNumero(unsigned riga, Valore v, unsigned xf, double d)
+    {
+        if (!std::isfinite(d))
+            return illeggibile(riga, v.colonna, kValoreSconosciuto);
+        numero(v, xf, d);
+        return aggiungi(riga, std::move(v));
+    }
     bool aggiungi(unsigned riga, Valore v);
     void scrivi();
 
@@ -674,10 +683,7 @@ bool Libro::celle(std::uint32_t inizio)
             double d = 0;
             if (!c.u16(riga) || !c.u16(v.colonna) || !c.u16(xf) || !c.f64(d))
                 return rifiuta(NonLeggibile);
-            if (!std::isfinite(d))
-                return illeggibile(riga, v.colonna, kValoreSconosciuto);
-            numero(v, xf, d);
-            if (!aggiungi(riga, std::move(v)))
+            if (!cellaNumero(riga, std::move(v), xf, d))
                 return false;
             break;
         }
@@ -685,11 +691,7 @@ bool Libro::celle(std::uint32_t inizio)
             std::uint32_t k = 0;
             if (!c.u16(riga) || !c.u16(v.colonna) || !c.u16(xf) || !c.u32(k))
                 return rifiuta(NonLeggibile);
-            // An RK keeps a double's top bits, which may spell an infinity or a NaN.
-            if (!std::isfinite(rk(k)))
-                return illeggibile(riga, v.colonna, kValoreSconosciuto);
-            numero(v, xf, rk(k));
-            if (!aggiungi(riga, std::move(v)))
+            if (!cellaNumero(riga, std::move(v), xf, rk(k)))
                 return false;
             break;
         }
@@ -704,10 +706,7 @@ bool Libro::celle(std::uint32_t inizio)
                 w.colonna = prima + unsigned(i);
                 if (!c.u16(xf) || !c.u32(k))
                     return rifiuta(NonLeggibile);
-                if (!std::isfinite(rk(k)))
-                    return illeggibile(riga, w.colonna, kValoreSconosciuto);
-                numero(w, xf, rk(k));
-                if (!aggiungi(riga, std::move(w)))
+                if (!cellaNumero(riga, std::move(w), xf, rk(k)))
                     return false;
             }
             break;
@@ -772,10 +771,7 @@ bool Libro::celle(std::uint32_t inizio)
             }
             double d = 0;
             c.f64(d);
-            if (!std::isfinite(d))
-                return illeggibile(riga, v.colonna, kValoreSconosciuto);
-            numero(v, xf, d);
-            if (!aggiungi(riga, std::move(v)))
+            if (!cellaNumero(riga, std::move(v), xf, d))
                 return false;
             break;
         }
