@@ -70,6 +70,24 @@ char32_t puntoCodice(const unsigned char* p, qsizetype n, int* lunghezza)
     return u;
 }
 
+// How many bytes at the end of p[0..n) are the start of a UTF-8 sequence cut short: a lead byte
+// and only continuation bytes after it, fewer than it announces. Qt's reader keeps them waiting
+// for the rest and, at the end of the part, never reads them.
+qsizetype sequenzaTroncata(const unsigned char* p, qsizetype n)
+{
+    for (qsizetype k = 1; k <= 3 && k <= n; ++k) {
+        const unsigned char c = p[n - k];
+        if ((c & 0xC0) == 0x80)
+            continue;
+        const qsizetype attesi = c >= 0xC2 && c <= 0xDF   ? 2
+                                 : c >= 0xE0 && c <= 0xEF ? 3
+                                 : c >= 0xF0 && c <= 0xF4 ? 4
+                                                          : 0;
+        return k < attesi ? k : 0;
+    }
+    return 0;
+}
+
 // Namespaces: at most one colon, between a prefix and a local name.
 bool dueParti(QByteArrayView n)
 {
@@ -385,11 +403,15 @@ bool ScansioneXml::valido(const char* p, qsizetype n, Contenuto contenuto)
 bool ScansioneXml::leggiTesto()
 {
     qsizetype fine = cerca(0, "<");
-    if (fine < 0)
+    const bool finoInFondo = fine < 0;
+    if (finoInFondo)
         fine = m_fine - m_pos;
     const char* p = m_buf.data() + m_pos;
     if (m_inizi.empty()) {
-        for (qsizetype i = 0; i < fine; ++i) {
+        // After the document a sequence cut short by the end of the part is not read, as by Qt's reader.
+        const qsizetype troncata =
+            finoInFondo && m_radiceChiusa ? sequenzaTroncata(reinterpret_cast<const unsigned char*>(p), fine) : 0;
+        for (qsizetype i = 0; i < fine - troncata; ++i) {
             if (!bianco(p[i])) {
                 errore(m_radiceChiusa ? "contenuto dopo la fine del documento" : "testo prima del primo elemento");
                 return false;

@@ -108,6 +108,14 @@ private Q_SLOTS:
             {"colon last", "<a: xmlns:a='u'/>"},
             {"two colons", "<a:b:c xmlns:a='u'/>"},
             {"CDATA outside the root", "<![CDATA[x]]><a/>"},
+            {"sequences cut short after the root", "<a>[x]>y]\r\nz</a>\xe8"},
+            {"cut short after blanks and a comment", "<a/> <!-- c --> \xf0\x9f\x98"},
+            {"cut short after an overlong start", "<a/>\xe0\x80"},
+            {"cut short after text after the root", "<a/>x\xe8"},
+            {"continuation byte after the root", "<a/>\x80"},
+            {"cut short then a blank", "<a/>\xe8 "},
+            {"bad lead byte after the root", "<a/>\xf5"},
+            {"cut short inside the root", "<a>z\xe8"},
         };
         for (const auto& [nome, xml] : casi)
             QTest::newRow(nome) << xml;
