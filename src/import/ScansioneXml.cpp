@@ -112,23 +112,50 @@ bool utf8Valido(QByteArrayView n)
     return true;
 }
 
-// Whether Qt's reader takes the character beyond ASCII in an element's name, first or after the
-// first: its tables of them are the ones a workbook was read by before. Asked once per character
-// (no workbook's names hold any; a hostile sheet may hold many).
-bool letteraQt(char32_t u, bool primo)
+// Where Qt's reader is asked about a character beyond ASCII: an element's name, or the name of an
+// instruction with data, which it checks on its own; first character or after the first.
+enum class Nome { Elemento, Istruzione };
+
+// Whether Qt's reader takes the character beyond ASCII in such a name: its tables of them are the
+// ones a workbook was read by before. Asked once per character (no workbook's names hold any; a
+// hostile sheet may hold many).
+bool letteraQt(char32_t u, bool primo, Nome dove = Nome::Elemento)
 {
-    thread_local QHash<char32_t, bool> risposte[2];
-    QHash<char32_t, bool>& r = risposte[primo ? 0 : 1];
+    thread_local QHash<char32_t, bool> risposte[4];
+    QHash<char32_t, bool>& r = risposte[(dove == Nome::Istruzione ? 2 : 0) + (primo ? 0 : 1)];
     const auto it = r.constFind(u);
     if (it != r.constEnd())
         return *it;
     if (r.size() > 65536)
         r.clear();
-    const QByteArray prova = (primo ? QByteArray("<") : QByteArray("<a")) + QString::fromUcs4(&u, 1).toUtf8() + "/>";
+    const QByteArray lettera = QString::fromUcs4(&u, 1).toUtf8();
+    const QByteArray nome = primo ? lettera : "a" + lettera;
+    const QByteArray prova = dove == Nome::Istruzione ? "<?" + nome + " x?><a/>" : "<" + nome + "/>";
     QXmlStreamReader x(prova);
     while (!x.atEnd())
         x.readNext();
     return r[u] = !x.hasError();
+}
+
+// The name of an instruction with data, which Qt's reader wants without colons: a letter or '_',
+// then letters, digits, '.', '-' or '_'.
+bool nomeIstruzione(QByteArrayView n)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(n.data());
+    for (qsizetype i = 0; i < n.size();) {
+        const bool primo = i == 0;
+        if (b[i] < 0x80) {
+            if (b[i] == ':' || (primo ? !inizioNome(b[i]) : !carattereNome(b[i])))
+                return false;
+            ++i;
+            continue;
+        }
+        int k = 0;
+        if (!letteraQt(puntoCodice(b + i, n.size() - i, &k), primo, Nome::Istruzione) || k == 0)
+            return false;
+        i += k;
+    }
+    return !n.isEmpty();
 }
 
 // An element's name.
@@ -503,6 +530,9 @@ bool ScansioneXml::leggiIstruzione()
             errore("istruzione non valida");
             return false;
         }
+    } else if (n < lunghezza && !nomeIstruzione(QByteArrayView(p, n))) {
+        errore("nome di istruzione non valido");
+        return false;
     } else if (!valido(p + n, lunghezza - n, Grezzo)) {
         return false;
     }
