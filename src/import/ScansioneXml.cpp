@@ -119,7 +119,7 @@ enum class Nome { Elemento, Istruzione };
 // Whether Qt's reader takes the character beyond ASCII in such a name: its tables of them are the
 // ones a workbook was read by before. Asked once per character (no workbook's names hold any; a
 // hostile sheet may hold many).
-bool letteraQt(char32_t u, bool primo, Nome dove = Nome::Elemento)
+bool letteraQt(char32_t u, bool primo, Nome dove)
 {
     thread_local QHash<char32_t, bool> risposte[4];
     QHash<char32_t, bool>& r = risposte[(dove == Nome::Istruzione ? 2 : 0) + (primo ? 0 : 1)];
@@ -137,31 +137,13 @@ bool letteraQt(char32_t u, bool primo, Nome dove = Nome::Elemento)
     return r[u] = !x.hasError();
 }
 
-// The name of an instruction with data, which Qt's reader wants without colons: a letter or '_',
-// then letters, digits, '.', '-' or '_'.
-bool nomeIstruzione(QByteArrayView n)
+// A name as Qt's reader takes it. An element's: at most one colon, between a prefix and a local
+// name. An instruction's with data: no colon. Each part starts with a letter or '_', then
+// letters, digits, '.', '-' or '_'.
+bool nomeComeQt(QByteArrayView n, Nome dove)
 {
-    const auto* b = reinterpret_cast<const unsigned char*>(n.data());
-    for (qsizetype i = 0; i < n.size();) {
-        const bool primo = i == 0;
-        if (b[i] < 0x80) {
-            if (b[i] == ':' || (primo ? !inizioNome(b[i]) : !carattereNome(b[i])))
-                return false;
-            ++i;
-            continue;
-        }
-        int k = 0;
-        if (!letteraQt(puntoCodice(b + i, n.size() - i, &k), primo, Nome::Istruzione) || k == 0)
-            return false;
-        i += k;
-    }
-    return !n.isEmpty();
-}
-
-// An element's name.
-bool nomeElemento(QByteArrayView n)
-{
-    if (!dueParti(n) || !utf8Valido(n))
+    const bool parti = dove == Nome::Elemento ? dueParti(n) : !n.isEmpty() && !n.contains(':');
+    if (!parti || !utf8Valido(n))
         return false;
     const auto* b = reinterpret_cast<const unsigned char*>(n.data());
     for (qsizetype i = 0; i < n.size();) {
@@ -173,7 +155,7 @@ bool nomeElemento(QByteArrayView n)
             continue;
         }
         int k = 0;
-        if (!letteraQt(puntoCodice(b + i, n.size() - i, &k), primo))
+        if (!letteraQt(puntoCodice(b + i, n.size() - i, &k), primo, dove))
             return false;
         i += k;
     }
@@ -530,7 +512,7 @@ bool ScansioneXml::leggiIstruzione()
             errore("istruzione non valida");
             return false;
         }
-    } else if (n < lunghezza && !nomeIstruzione(QByteArrayView(p, n))) {
+    } else if (n < lunghezza && !nomeComeQt(QByteArrayView(p, n), Nome::Istruzione)) {
         errore("nome di istruzione non valido");
         return false;
     } else if (!valido(p + n, lunghezza - n, Grezzo)) {
@@ -639,7 +621,7 @@ bool ScansioneXml::leggiInizio()
     while (k < fineTag && carattereNome(static_cast<unsigned char>(p[k])))
         ++k;
     const QByteArrayView nome(p + 1, k - 1);
-    if (!nomeElemento(nome)) {
+    if (!nomeComeQt(nome, Nome::Elemento)) {
         errore("nome di elemento non valido");
         return false;
     }
